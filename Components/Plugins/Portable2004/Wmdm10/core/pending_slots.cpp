@@ -1,0 +1,35 @@
+// Host operations whose behaviour has not been built yet. Each answers
+// E_NOTIMPL until its own file replaces it here.
+#include "core/kc_wmdm10_plugin.h"
+
+HRESULT kcWMDM10Plugin::Initialize(const WCHAR*, const WCHAR*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::Shutdown() { return S_OK; }
+HRESULT kcWMDM10Plugin::FindFirstDevice(DWORD*, IPPFINDHANDLE*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::FindNextDevice(IPPFINDHANDLE, DWORD*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::FindDeviceClose(IPPFINDHANDLE) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::ReScanDevices() { return S_OK; }
+HRESULT kcWMDM10Plugin::GetDevicePropertyBool(DWORD, const WCHAR*, BOOL*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::GetDevicePropertyLong(DWORD, const WCHAR*, LONG*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::GetDevicePropertyString(DWORD, const WCHAR*, BSTR*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::GetDevicePropertyIcon(DWORD, DWORD, ULONG*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::GetSupportedBitrates(DWORD, const WCHAR*, SAFEARRAY**, BOOL*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::RenameItem(const WCHAR*, const WCHAR*, const WCHAR*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::CreatePlaylist(const WCHAR*, const WCHAR*, const WCHAR*, BSTR*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR*, const WCHAR*, kiItemIdList*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::CreateFolder(const WCHAR*, const WCHAR*, const WCHAR*, BSTR*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR*, const WCHAR*, const WCHAR*, kiIPPItem*, DWORD, DWORD, DWORD*) {
+  return E_NOTIMPL;
+}
+HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR*, const WCHAR*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::FindFirstMedia(DWORD, BSTR*, IPPFINDHANDLE*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::FindNextMedia(IPPFINDHANDLE, BSTR*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::FindMediaClose(IPPFINDHANDLE) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::Erase(const WCHAR*, DWORD) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::Format(const WCHAR*, DWORD) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::GetMediaPropertyBool(const WCHAR*, const WCHAR*, BOOL*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::GetMediaPropertyLong(const WCHAR*, const WCHAR*, LONG*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::GetMediaPropertyString(const WCHAR*, const WCHAR*, BSTR*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR*, const WCHAR*, kiIPPItem*, IPPFINDHANDLE*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::FindNextItem(IPPFINDHANDLE, kiIPPItem*) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::FindItemClose(IPPFINDHANDLE) { return E_NOTIMPL; }
+HRESULT kcWMDM10Plugin::GetItemInformation(const WCHAR*, const WCHAR*, kiIPPItem*) { return E_NOTIMPL; }

@@ -1,0 +1,7 @@
+#include "core/kc_wmdm10_plugin.h"
+
+void kcWMDM10Plugin::WriteLog(WString message) {
+  message += W("\n");
+  if (hostCallback_) hostCallback_->LogLine(message.c_str());
+  OutputDebugStringW(message.c_str());
+}

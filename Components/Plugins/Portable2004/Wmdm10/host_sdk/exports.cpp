@@ -1,0 +1,24 @@
+#include "host_sdk/exports.h"
+
+#include <new>
+
+#include "core/kc_wmdm10_plugin.h"
+#include "host_sdk/ipp_result_codes.h"
+
+namespace {
+// The one plug-in object the host obtained; it lives until the module unloads.
+kiMusicDevicePlugin2004* g_plugin = nullptr;
+}  // namespace
+
+extern "C" DWORD GetIPPSDKVersion(DWORD, DWORD) { return IPP_SDK_VERSION; }
+
+extern "C" kiMusicDevicePlugin2004* GetIMDP2004() {
+  try {
+    g_plugin = new (std::nothrow) kcWMDM10Plugin();
+  } catch (...) {
+    g_plugin = nullptr;
+  }
+  return g_plugin;
+}
+
+extern "C" BOOL ReleaseIMDP2004(kiMusicDevicePlugin2004* plugin) { return plugin == g_plugin ? TRUE : FALSE; }

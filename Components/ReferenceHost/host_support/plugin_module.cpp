@@ -1,0 +1,39 @@
+#include "host_support/plugin_module.h"
+
+PluginModule::~PluginModule() { Unload(); }
+
+bool PluginModule::Load(const WString& path) {
+  Unload();
+  module_ = LoadLibraryW(path.c_str());
+  if (!module_) {
+    error_ = "cannot load " + wide::ToUtf8(path) + " (error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  getVersion_ = reinterpret_cast<GetIPPSDKVersionFn>(GetProcAddress(module_, "GetIPPSDKVersion"));
+  getPlugin_ = reinterpret_cast<GetIMDP2004Fn>(GetProcAddress(module_, "GetIMDP2004"));
+  releasePlugin_ = reinterpret_cast<ReleaseIMDP2004Fn>(GetProcAddress(module_, "ReleaseIMDP2004"));
+  if (!getVersion_ || !getPlugin_ || !releasePlugin_) {
+    error_ = wide::ToUtf8(path) + " lacks one of the exports GetIPPSDKVersion, GetIMDP2004, ReleaseIMDP2004";
+    Unload();
+    return false;
+  }
+  return true;
+}
+
+void PluginModule::Unload() {
+  if (module_) FreeLibrary(module_);
+  module_ = nullptr;
+  getVersion_ = nullptr;
+  getPlugin_ = nullptr;
+  releasePlugin_ = nullptr;
+}
+
+WString ProgramDirectory() {
+  WCHAR buffer[MAX_PATH * 4] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH * 4);
+  WString path(buffer, length);
+  const size_t slash = path.find_last_of(W("\\/"));
+  return slash == WString::npos ? WString() : path.substr(0, slash + 1);
+}
+
+WString DefaultPluginPath() { return ProgramDirectory() + W("MDPlugin.dll"); }

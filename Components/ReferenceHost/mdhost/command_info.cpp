@@ -1,0 +1,32 @@
+// mdhost info: loads the plug-in module and prints what it says of itself.
+#include <iostream>
+
+#include "host_support/plugin_module.h"
+#include "mdhost/command.h"
+#include "platform/unique_bstr.h"
+
+int RunInfo(const CommandLine& line) {
+  const std::string pluginPath = line.Value("--plugin");
+  const WString path = pluginPath.empty() ? DefaultPluginPath() : wide::FromUtf8(pluginPath);
+  PluginModule module;
+  if (!module.Load(path)) {
+    std::cerr << "mdhost info: " << module.Error() << "\n";
+    return kExitFailure;
+  }
+  kiMusicDevicePlugin2004* plugin = module.GetIMDP2004();
+  if (!plugin) {
+    std::cerr << "mdhost info: GetIMDP2004 returned no plug-in\n";
+    return kExitFailure;
+  }
+  UniqueBstr name;
+  name.Reset(plugin->GetPluginName());
+  DWORD versionMS = 0, versionLS = 0;
+  plugin->GetPluginVersion(&versionMS, &versionLS);
+  std::cout << "module:  " << wide::ToUtf8(path) << "\n"
+            << "sdk:     0x" << std::hex << module.GetIPPSDKVersion(0, 0) << std::dec << "\n"
+            << "name:    " << wide::ToUtf8(name.ToString()) << "\n"
+            << "version: " << HIWORD(versionMS) << "." << LOWORD(versionMS) << "." << HIWORD(versionLS) << "."
+            << LOWORD(versionLS) << "\n";
+  module.ReleaseIMDP2004(plugin);
+  return kExitOk;
+}

@@ -1,0 +1,38 @@
+// mdhost: a command-line host that drives the plug-in as the music-library
+// application would.
+#include <iostream>
+
+#include "mdhost/command.h"
+
+namespace {
+
+int PrintUsage(std::ostream& out) {
+  out << "usage: mdhost COMMAND [options]\n\ncommands:\n";
+  for (const Command& command : AllCommands()) out << "  " << command.usage << "\n      " << command.summary << "\n";
+  return kExitBadInput;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return PrintUsage(std::cerr);
+  const std::string name = argv[1];
+  if (name == "help" || name == "--help" || name == "-h") {
+    PrintUsage(std::cout);
+    return kExitOk;
+  }
+  for (const Command& command : AllCommands()) {
+    if (name != command.name) continue;
+    CommandLine line;
+    line.program = argv[0];
+    for (int i = 2; i < argc; ++i) line.args.push_back(argv[i]);
+    try {
+      return command.run(line);
+    } catch (const std::exception& error) {
+      std::cerr << "mdhost " << name << ": " << error.what() << "\n";
+      return kExitFailure;
+    }
+  }
+  std::cerr << "mdhost: unknown command '" << name << "'\n";
+  return PrintUsage(std::cerr);
+}

@@ -1,0 +1,61 @@
+# Shared by the project's commands: package installation and lane builds.
+# Sourced, not run.
+
+MD_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+MD_JOBS=${MD_JOBS:-$(nproc)}
+# Where the lanes build; a developer may point it elsewhere to keep apart.
+MD_BUILD_ROOT=${MD_BUILD_ROOT:-$MD_ROOT/build}
+
+md_say() { printf '\n== %s\n' "$*"; }
+md_fail() { printf '\nFAILED: %s\n' "$*" >&2; exit 1; }
+
+# Installs the Debian packages that are missing; fails loudly when apt cannot.
+md_ensure_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  md_say "installing ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -q || md_fail "apt-get update failed"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" \
+    || md_fail "could not install ${missing[*]}"
+}
+
+MD_LINUX_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
+                   libxml2-dev nlohmann-json3-dev)
+MD_WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 googletest nlohmann-json3-dev libxml2-dev)
+
+md_require_tool() {
+  command -v "$1" >/dev/null 2>&1 || md_fail "$1 is missing: the $2 lane cannot run"
+}
+
+# Configures (once) and builds one lane in build/<name>.
+#   md_build_lane NAME [cmake options...]
+md_build_lane() {
+  local name=$1; shift
+  local dir="$MD_BUILD_ROOT/$name"
+  mkdir -p "$MD_BUILD_ROOT"
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$MD_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 \
+      || { cat "$dir.configure.log"; md_fail "configuring $name"; }
+  fi
+  cmake --build "$dir" -j "$MD_JOBS" || md_fail "building $name"
+}
+
+# Creates the Wine prefix the Windows lane runs in, once, and keeps one Wine
+# server alive for the run so that each test start is quick.
+md_prepare_wine() {
+  local prefix="$MD_BUILD_ROOT/windows/wineprefix"
+  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$prefix/system.reg" ]; then
+    md_say "creating the Wine prefix (first run only)"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    [ -f "$prefix/system.reg" ] || md_fail "wineboot did not create $prefix"
+  fi
+  wineserver -p 60 >/dev/null 2>&1 || true
+}

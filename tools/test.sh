@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs every test in both lanes: Linux, Linux under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and Windows (mingw-w64 build run under Wine).
+#   tools/test.sh [linux] [asan] [windows]    (default: all lanes)
+set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
+
+lanes=("$@")
+[ ${#lanes[@]} -gt 0 ] || lanes=(linux asan windows)
+
+md_ensure_packages "${MD_LINUX_PACKAGES[@]}"
+for lane in "${lanes[@]}"; do
+  [ "$lane" = windows ] && md_ensure_packages "${MD_WINDOWS_PACKAGES[@]}"
+done
+
+results=()
+run_ctest() {
+  local name=$1
+  md_say "testing $name"
+  if ctest --test-dir "$MD_BUILD_ROOT/$name" --output-on-failure -j "$MD_JOBS"; then
+    results+=("$name: passed")
+  else
+    results+=("$name: FAILED")
+  fi
+}
+
+for lane in "${lanes[@]}"; do
+  case "$lane" in
+    linux)
+      md_say "building the Linux lane"
+      md_build_lane linux
+      run_ctest linux
+      ;;
+    asan)
+      md_say "building the Linux lane with AddressSanitizer and UndefinedBehaviorSanitizer"
+      md_build_lane linux-asan -DMD_SANITIZE=address,undefined
+      ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest linux-asan
+      ;;
+    windows)
+      md_require_tool x86_64-w64-mingw32-g++-posix windows
+      md_require_tool wine windows
+      md_say "building the Windows lane (mingw-w64)"
+      md_build_lane windows -DCMAKE_TOOLCHAIN_FILE="$MD_ROOT/cmake/mingw-w64-x86_64.cmake"
+      md_prepare_wine
+      run_ctest windows
+      wineserver -k >/dev/null 2>&1 || true
+      ;;
+    *) md_fail "unknown lane '$lane' (linux, asan, windows)" ;;
+  esac
+done
+
+md_say "summary"
+printf '  %s\n' "${results[@]}"
+failed=0
+for r in "${results[@]}"; do [[ "$r" == *FAILED ]] && failed=1; done
+exit $failed
