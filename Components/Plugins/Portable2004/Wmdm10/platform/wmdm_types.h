@@ -1,0 +1,269 @@
+// WMDM's structures and small enumerations, laid out as the platform's header
+// lays them out (default packing), so that arrays handed across the interface
+// have the platform's stride on both lanes.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+#include <propidl.h>
+
+#include <stddef.h>
+
+inline constexpr UINT WMDMID_LENGTH = 128;
+inline constexpr UINT WMDM_MAC_LENGTH = 8;
+inline constexpr UINT SAC_MAC_LEN = 8;
+// The longest device property name, "WMDM/MediaOriginalBroadcastDateTime", with its terminator.
+inline constexpr UINT WMDM_MAXLEN_PROPERTYNAME = 36;
+
+// WMDM's own wave format: 20 bytes with its tail padding, unlike the packed
+// 18-byte WAVEFORMATEX of the multimedia headers, which it must never stand for.
+typedef struct _WAVEFORMATEX {
+  WORD wFormatTag;
+  WORD nChannels;
+  DWORD nSamplesPerSec;
+  DWORD nAvgBytesPerSec;
+  WORD nBlockAlign;
+  WORD wBitsPerSample;
+  WORD cbSize;
+} _WAVEFORMATEX;
+typedef _WAVEFORMATEX _tWAVEFORMATEX;
+
+typedef struct _BITMAPINFOHEADER {
+  DWORD biSize;
+  LONG biWidth;
+  LONG biHeight;
+  WORD biPlanes;
+  WORD biBitCount;
+  DWORD biCompression;
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+} _BITMAPINFOHEADER;
+
+typedef struct _VIDEOINFOHEADER {
+  RECT rcSource;
+  RECT rcTarget;
+  DWORD dwBitRate;
+  DWORD dwBitErrorRate;
+  LONGLONG AvgTimePerFrame;
+  _BITMAPINFOHEADER bmiHeader;
+} _VIDEOINFOHEADER;
+
+typedef struct __WMDMID {
+  UINT cbSize;
+  DWORD dwVendorID;
+  BYTE pID[WMDMID_LENGTH];
+  UINT SerialNumberLength;
+} WMDMID, *PWMDMID;
+
+typedef struct _WMDMDATETIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+} WMDMDATETIME, *PWMDMDATETIME;
+
+typedef struct __WMDMRIGHTS {
+  UINT cbSize;
+  DWORD dwContentType;
+  DWORD fuFlags;
+  DWORD fuRights;
+  DWORD dwAppSec;
+  DWORD dwPlaybackCount;
+  WMDMDATETIME ExpirationDate;
+} WMDMRIGHTS, *PWMDMRIGHTS;
+
+typedef struct __OPAQUECOMMAND {
+  GUID guidCommand;
+  DWORD dwDataLen;
+  BYTE* pData;
+  BYTE abMAC[20];
+} OPAQUECOMMAND;
+
+typedef struct tWMDMMetadataView {
+  WCHAR* pwszViewName;
+  UINT nDepth;
+  WCHAR** ppwszTags;
+} WMDMMetadataView;
+
+typedef struct _WMFILECAPABILITIES {
+  LPWSTR pwszMimeType;
+  DWORD dwReserved;
+} WMFILECAPABILITIES;
+
+enum WMDM_TAG_DATATYPE : int {
+  WMDM_TYPE_DWORD = 0,
+  WMDM_TYPE_STRING = 1,
+  WMDM_TYPE_BINARY = 2,
+  WMDM_TYPE_BOOL = 3,
+  WMDM_TYPE_QWORD = 4,
+  WMDM_TYPE_WORD = 5,
+  WMDM_TYPE_GUID = 6,
+  WMDM_TYPE_DATE = 7,
+};
+
+enum WMDM_STORAGE_ENUM_MODE : int {
+  ENUM_MODE_RAW = 0,
+  ENUM_MODE_USE_DEVICE_PREF = 1,
+  ENUM_MODE_METADATA_VIEWS = 2,
+};
+
+enum WMDM_FIND_SCOPE : int {
+  WMDM_FIND_SCOPE_GLOBAL = 0,
+  WMDM_FIND_SCOPE_IMMEDIATE_CHILDREN = 1,
+};
+
+enum WMDM_SESSION_TYPE : int {
+  WMDM_SESSION_NONE = 0,
+  WMDM_SESSION_TRANSFER_TO_DEVICE = 0x1,
+  WMDM_SESSION_TRANSFER_FROM_DEVICE = 0x10,
+  WMDM_SESSION_DELETE = 0x100,
+  WMDM_SESSION_CUSTOM = 0x1000,
+};
+
+enum WMDM_ENUM_PROP_VALID_VALUES_FORM : int {
+  WMDM_ENUM_PROP_VALID_VALUES_ANY = 0,
+  WMDM_ENUM_PROP_VALID_VALUES_RANGE = 1,
+  WMDM_ENUM_PROP_VALID_VALUES_ENUM = 2,
+};
+
+// Format codes reach 0xFFFFFFFF, so the enumeration is unsigned 32-bit.
+enum WMDM_FORMATCODE : DWORD {
+  WMDM_FORMATCODE_NOTUSED = 0x0000,
+  WMDM_FORMATCODE_UNDEFINED = 0x3000,
+  WMDM_FORMATCODE_ASSOCIATION = 0x3001,
+  WMDM_FORMATCODE_SCRIPT = 0x3002,
+  WMDM_FORMATCODE_EXECUTABLE = 0x3003,
+  WMDM_FORMATCODE_TEXT = 0x3004,
+  WMDM_FORMATCODE_HTML = 0x3005,
+  WMDM_FORMATCODE_DPOF = 0x3006,
+  WMDM_FORMATCODE_AIFF = 0x3007,
+  WMDM_FORMATCODE_WAVE = 0x3008,
+  WMDM_FORMATCODE_MP3 = 0x3009,
+  WMDM_FORMATCODE_AVI = 0x300A,
+  WMDM_FORMATCODE_MPEG = 0x300B,
+  WMDM_FORMATCODE_ASF = 0x300C,
+  WMDM_FORMATCODE_RESERVED_FIRST = 0x300D,
+  WMDM_FORMATCODE_RESERVED_LAST = 0x37FF,
+  WMDM_FORMATCODE_IMAGE_UNDEFINED = 0x3800,
+  WMDM_FORMATCODE_IMAGE_EXIF = 0x3801,
+  WMDM_FORMATCODE_IMAGE_TIFFEP = 0x3802,
+  WMDM_FORMATCODE_IMAGE_FLASHPIX = 0x3803,
+  WMDM_FORMATCODE_IMAGE_BMP = 0x3804,
+  WMDM_FORMATCODE_IMAGE_CIFF = 0x3805,
+  WMDM_FORMATCODE_IMAGE_GIF = 0x3807,
+  WMDM_FORMATCODE_IMAGE_JFIF = 0x3808,
+  WMDM_FORMATCODE_IMAGE_PCD = 0x3809,
+  WMDM_FORMATCODE_IMAGE_PICT = 0x380A,
+  WMDM_FORMATCODE_IMAGE_PNG = 0x380B,
+  WMDM_FORMATCODE_IMAGE_TIFF = 0x380D,
+  WMDM_FORMATCODE_IMAGE_TIFFIT = 0x380E,
+  WMDM_FORMATCODE_IMAGE_JP2 = 0x380F,
+  WMDM_FORMATCODE_IMAGE_JPX = 0x3810,
+  WMDM_FORMATCODE_IMAGE_RESERVED_FIRST = 0x3811,
+  WMDM_FORMATCODE_IMAGE_RESERVED_LAST = 0x3FFF,
+  WMDM_FORMATCODE_UNDEFINEDFIRMWARE = 0xB802,
+  WMDM_FORMATCODE_WBMP = 0xB803,
+  WMDM_FORMATCODE_JPEGXR = 0xB804,
+  WMDM_FORMATCODE_WINDOWSIMAGEFORMAT = 0xB881,
+  WMDM_FORMATCODE_UNDEFINEDAUDIO = 0xB900,
+  WMDM_FORMATCODE_WMA = 0xB901,
+  WMDM_FORMATCODE_OGG = 0xB902,
+  WMDM_FORMATCODE_AAC = 0xB903,
+  WMDM_FORMATCODE_AUDIBLE = 0xB904,
+  WMDM_FORMATCODE_FLAC = 0xB906,
+  WMDM_FORMATCODE_QCELP = 0xB907,
+  WMDM_FORMATCODE_AMR = 0xB908,
+  WMDM_FORMATCODE_UNDEFINEDVIDEO = 0xB980,
+  WMDM_FORMATCODE_WMV = 0xB981,
+  WMDM_FORMATCODE_MP4 = 0xB982,
+  WMDM_FORMATCODE_MP2 = 0xB983,
+  WMDM_FORMATCODE_3GP = 0xB984,
+  WMDM_FORMATCODE_3G2 = 0xB985,
+  WMDM_FORMATCODE_AVCHD = 0xB986,
+  WMDM_FORMATCODE_ATSCTS = 0xB987,
+  WMDM_FORMATCODE_DVBTS = 0xB988,
+  WMDM_FORMATCODE_MKV = 0xB989,
+  WMDM_FORMATCODE_MKA = 0xB98A,
+  WMDM_FORMATCODE_MK3D = 0xB98B,
+  WMDM_FORMATCODE_UNDEFINEDCOLLECTION = 0xBA00,
+  WMDM_FORMATCODE_ABSTRACTMULTIMEDIAALBUM = 0xBA01,
+  WMDM_FORMATCODE_ABSTRACTIMAGEALBUM = 0xBA02,
+  WMDM_FORMATCODE_ABSTRACTAUDIOALBUM = 0xBA03,
+  WMDM_FORMATCODE_ABSTRACTVIDEOALBUM = 0xBA04,
+  WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST = 0xBA05,
+  WMDM_FORMATCODE_ABSTRACTCONTACTGROUP = 0xBA06,
+  WMDM_FORMATCODE_ABSTRACTMESSAGEFOLDER = 0xBA07,
+  WMDM_FORMATCODE_ABSTRACTCHAPTEREDPRODUCTION = 0xBA08,
+  WMDM_FORMATCODE_MEDIA_CAST = 0xBA0B,
+  WMDM_FORMATCODE_WPLPLAYLIST = 0xBA10,
+  WMDM_FORMATCODE_M3UPLAYLIST = 0xBA11,
+  WMDM_FORMATCODE_MPLPLAYLIST = 0xBA12,
+  WMDM_FORMATCODE_ASXPLAYLIST = 0xBA13,
+  WMDM_FORMATCODE_PLSPLAYLIST = 0xBA14,
+  WMDM_FORMATCODE_ABSTRACTDOCUMENT = 0xBA81,
+  WMDM_FORMATCODE_XMLDOCUMENT = 0xBA82,
+  WMDM_FORMATCODE_M4A = 0x4D503441,
+  WMDM_FORMATCODE_3GPA = 0x33475041,
+  WMDM_FORMATCODE_3G2A = 0x33473241,
+  WMDM_FORMATCODE_ALLIMAGES = 0xFFFFFFFF,
+};
+
+typedef struct _WMDM_PROP_VALUES_RANGE {
+  PROPVARIANT rangeMin;
+  PROPVARIANT rangeMax;
+  PROPVARIANT rangeStep;
+} WMDM_PROP_VALUES_RANGE;
+
+typedef struct _WMDM_PROP_VALUES_ENUM {
+  UINT cEnumValues;
+  PROPVARIANT* pValues;
+} WMDM_PROP_VALUES_ENUM;
+
+typedef struct _WMDM_PROP_DESC {
+  LPWSTR pwszPropName;
+  WMDM_ENUM_PROP_VALID_VALUES_FORM ValidValuesForm;
+  union {
+    WMDM_PROP_VALUES_RANGE ValidValuesRange;
+    WMDM_PROP_VALUES_ENUM EnumeratedValidValues;
+  } ValidValues;
+} WMDM_PROP_DESC;
+
+typedef struct _WMDM_PROP_CONFIG {
+  UINT nPreference;
+  UINT nPropDesc;
+  WMDM_PROP_DESC* pPropDesc;
+} WMDM_PROP_CONFIG;
+
+typedef struct _WMDM_FORMAT_CAPABILITY {
+  UINT nPropConfig;
+  WMDM_PROP_CONFIG* pConfigs;
+} WMDM_FORMAT_CAPABILITY;
+
+// The platform's sizes, measured on both pointer widths; a mismatch here would
+// shift every array and field the platform hands us.
+inline constexpr bool kWmdmPointers64 = sizeof(void*) == 8;
+static_assert(sizeof(_WAVEFORMATEX) == 20 && alignof(_WAVEFORMATEX) == 4, "_WAVEFORMATEX layout");
+static_assert(offsetof(_WAVEFORMATEX, nAvgBytesPerSec) == 8 && offsetof(_WAVEFORMATEX, cbSize) == 16,
+              "_WAVEFORMATEX fields");
+static_assert(sizeof(WMDMID) == 140 && offsetof(WMDMID, SerialNumberLength) == 136, "WMDMID layout");
+static_assert(sizeof(WMDMDATETIME) == 12, "WMDMDATETIME layout");
+static_assert(sizeof(WMDMRIGHTS) == 36 && offsetof(WMDMRIGHTS, ExpirationDate) == 24, "WMDMRIGHTS layout");
+static_assert(sizeof(_BITMAPINFOHEADER) == 40, "_BITMAPINFOHEADER layout");
+static_assert(sizeof(_VIDEOINFOHEADER) == 88 && offsetof(_VIDEOINFOHEADER, bmiHeader) == 48,
+              "_VIDEOINFOHEADER layout");
+static_assert(sizeof(OPAQUECOMMAND) == (kWmdmPointers64 ? 56 : 44), "OPAQUECOMMAND layout");
+static_assert(offsetof(OPAQUECOMMAND, abMAC) == (kWmdmPointers64 ? 32 : 24), "OPAQUECOMMAND fields");
+static_assert(sizeof(WMDMMetadataView) == (kWmdmPointers64 ? 24 : 12), "WMDMMetadataView layout");
+static_assert(sizeof(WMFILECAPABILITIES) == (kWmdmPointers64 ? 16 : 8), "WMFILECAPABILITIES layout");
+static_assert(sizeof(WMDM_PROP_VALUES_RANGE) == (kWmdmPointers64 ? 72 : 48), "WMDM_PROP_VALUES_RANGE layout");
+static_assert(sizeof(WMDM_PROP_DESC) == (kWmdmPointers64 ? 88 : 56), "WMDM_PROP_DESC layout");
+static_assert(sizeof(WMDM_PROP_CONFIG) == (kWmdmPointers64 ? 16 : 12), "WMDM_PROP_CONFIG layout");
+static_assert(sizeof(WMDM_FORMAT_CAPABILITY) == (kWmdmPointers64 ? 16 : 8), "WMDM_FORMAT_CAPABILITY layout");
+static_assert(sizeof(WMDM_TAG_DATATYPE) == 4 && sizeof(WMDM_FORMATCODE) == 4 && sizeof(WMDM_FIND_SCOPE) == 4 &&
+                  sizeof(WMDM_STORAGE_ENUM_MODE) == 4 && sizeof(WMDM_SESSION_TYPE) == 4,
+              "enumerations are 32-bit");
