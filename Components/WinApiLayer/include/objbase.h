@@ -50,3 +50,6 @@ WINOLEAPI CoGetInterfaceAndReleaseStream(LPSTREAM stream, REFIID riid, LPVOID* o
 WINOLEAPI StringFromCLSID(REFCLSID clsid, LPOLESTR* text);
 WINOLEAPI CLSIDFromString(LPCOLESTR text, LPCLSID clsid);
 WINOLEAPI_(int) StringFromGUID2(REFGUID guid, LPOLESTR text, int maxChars);
+// The inner object of an aggregate that marks the outer object as free-threaded,
+// so that marshalling hands its raw pointer to another thread.
+WINOLEAPI CoCreateFreeThreadedMarshaler(LPUNKNOWN outer, LPUNKNOWN* marshaler);

@@ -27,3 +27,30 @@ struct IStream : public ISequentialStream {
   virtual HRESULT STDMETHODCALLTYPE Clone(IStream** stream) = 0;
 };
 typedef IStream* LPSTREAM;
+
+extern "C" const IID IID_IMarshal;
+extern "C" const IID IID_IRunnableObject;
+
+struct IBindCtx;
+
+// Named so that objects can aggregate the free-threaded marshaler; the Linux
+// lane's marshalling only asks whether an object answers it.
+struct IMarshal : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE GetUnmarshalClass(REFIID riid, void* object, DWORD destContext,
+                                                      void* reserved, DWORD flags, CLSID* clsid) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetMarshalSizeMax(REFIID riid, void* object, DWORD destContext,
+                                                      void* reserved, DWORD flags, DWORD* size) = 0;
+  virtual HRESULT STDMETHODCALLTYPE MarshalInterface(IStream* stream, REFIID riid, void* object,
+                                                     DWORD destContext, void* reserved, DWORD flags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE UnmarshalInterface(IStream* stream, REFIID riid, void** object) = 0;
+  virtual HRESULT STDMETHODCALLTYPE ReleaseMarshalData(IStream* stream) = 0;
+  virtual HRESULT STDMETHODCALLTYPE DisconnectObject(DWORD reserved) = 0;
+};
+
+struct IRunnableObject : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE GetRunningClass(CLSID* clsid) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Run(IBindCtx* bindContext) = 0;
+  virtual BOOL STDMETHODCALLTYPE IsRunning() = 0;
+  virtual HRESULT STDMETHODCALLTYPE LockRunning(BOOL lock, BOOL lastUnlockCloses) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetContainedObject(BOOL contained) = 0;
+};

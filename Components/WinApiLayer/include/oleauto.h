@@ -21,6 +21,7 @@ WINOLEAUTAPI VariantCopy(VARIANTARG* target, const VARIANTARG* source);
 WINOLEAUTAPI_(SAFEARRAY*) SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bounds);
 WINOLEAUTAPI_(SAFEARRAY*) SafeArrayCreateVector(VARTYPE vt, LONG lowerBound, ULONG elements);
 WINOLEAUTAPI SafeArrayDestroy(SAFEARRAY* array);
+WINOLEAUTAPI SafeArrayCopy(SAFEARRAY* source, SAFEARRAY** copy);
 WINOLEAUTAPI_(UINT) SafeArrayGetDim(SAFEARRAY* array);
 WINOLEAUTAPI_(UINT) SafeArrayGetElemsize(SAFEARRAY* array);
 WINOLEAUTAPI SafeArrayGetVartype(SAFEARRAY* array, VARTYPE* vt);

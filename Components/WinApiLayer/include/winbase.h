@@ -22,6 +22,8 @@ WINBASEAPI BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section);
 WINBASEAPI void LeaveCriticalSection(LPCRITICAL_SECTION section);
 WINBASEAPI void DeleteCriticalSection(LPCRITICAL_SECTION section);
 
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+
 WINBASEAPI DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 WINBASEAPI BOOL CloseHandle(HANDLE handle);
 WINBASEAPI void Sleep(DWORD milliseconds);

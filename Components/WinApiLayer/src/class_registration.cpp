@@ -1,0 +1,128 @@
+// CoRegisterClassObject, CoRevokeClassObject, CoGetClassObject and
+// CoCreateInstance over one class table for the whole process: the host, the
+// plug-in and the stand-ins all link this library, so a class one of them
+// registers is found by the others. As on Windows, a class object is visible in
+// the apartment that registered it.
+#include "class_table.h"
+
+#include <mutex>
+#include <vector>
+
+namespace winapi {
+namespace {
+
+struct Registration {
+  CLSID clsid;
+  IUnknown* classObject;  // one reference held while registered
+  DWORD context;
+  DWORD flags;
+  DWORD cookie;
+  ApartmentId apartment;
+};
+
+std::mutex tableMutex;
+std::vector<Registration> registrations;
+DWORD nextCookie = 1;
+
+// Finds the class object registered for `clsid` in `apartment` and returns a new
+// reference to it, or null.
+IUnknown* FindClassObject(REFCLSID clsid, DWORD context, ApartmentId apartment) {
+  std::lock_guard<std::mutex> lock(tableMutex);
+  for (const Registration& entry : registrations) {
+    if (entry.apartment == apartment && (entry.context & context) != 0 && IsEqualGUID(entry.clsid, clsid)) {
+      entry.classObject->AddRef();
+      return entry.classObject;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void RevokeApartmentClasses(ApartmentId apartment) {
+  std::vector<IUnknown*> released;
+  {
+    std::lock_guard<std::mutex> lock(tableMutex);
+    for (auto it = registrations.begin(); it != registrations.end();) {
+      if (it->apartment == apartment) {
+        released.push_back(it->classObject);
+        it = registrations.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  // Released outside the lock: a class object's destructor may call back into COM.
+  for (IUnknown* classObject : released) classObject->Release();
+}
+
+}  // namespace winapi
+
+using namespace winapi;
+
+extern "C" HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN classObject, DWORD clsContext, DWORD flags,
+                                         LPDWORD cookie) {
+  if (!cookie || !classObject) return E_INVALIDARG;
+  *cookie = 0;
+  const ApartmentId apartment = CurrentOrMultithreadedApartment();
+  if (apartment == kNoApartment) return CO_E_NOTINITIALIZED;
+  std::lock_guard<std::mutex> lock(tableMutex);
+  for (const Registration& entry : registrations) {
+    if (IsEqualGUID(entry.clsid, clsid) && entry.apartment == apartment && entry.flags == REGCLS_SINGLEUSE)
+      return CO_E_OBJISREG;
+  }
+  classObject->AddRef();
+  registrations.push_back({clsid, classObject, clsContext, flags, nextCookie, apartment});
+  *cookie = nextCookie++;
+  return S_OK;
+}
+
+extern "C" HRESULT CoRevokeClassObject(DWORD cookie) {
+  const ApartmentId apartment = CurrentOrMultithreadedApartment();
+  if (apartment == kNoApartment) return CO_E_NOTINITIALIZED;
+  IUnknown* released = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(tableMutex);
+    for (auto it = registrations.begin(); it != registrations.end(); ++it) {
+      if (it->cookie != cookie) continue;
+      if (it->apartment != apartment) return RPC_E_WRONG_THREAD;
+      released = it->classObject;
+      registrations.erase(it);
+      break;
+    }
+  }
+  if (!released) return CO_E_OBJNOTREG;
+  released->Release();
+  return S_OK;
+}
+
+extern "C" HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsContext, LPVOID reserved, REFIID riid,
+                                    LPVOID* object) {
+  if (!object) return E_INVALIDARG;
+  *object = nullptr;
+  const ApartmentId apartment = CurrentOrMultithreadedApartment();
+  if (apartment == kNoApartment) return CO_E_NOTINITIALIZED;
+  IUnknown* classObject = FindClassObject(clsid, clsContext, apartment);
+  // No registry of in-process servers exists here: only registered classes answer.
+  if (!classObject) return REGDB_E_CLASSNOTREG;
+  const HRESULT hr = classObject->QueryInterface(riid, object);
+  classObject->Release();
+  return hr;
+}
+
+extern "C" HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID riid,
+                                    LPVOID* object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  IClassFactory* factory = nullptr;
+  HRESULT hr = CoGetClassObject(clsid, clsContext, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  if (FAILED(hr)) return hr;
+  // The factory decides about aggregation (CLASS_E_NOAGGREGATION is its answer).
+  hr = factory->CreateInstance(outer, riid, object);
+  factory->Release();
+  return hr;
+}
+
+// Nothing to unload: class objects come from registrations, never from modules
+// that COM loaded itself.
+extern "C" void CoFreeUnusedLibraries(void) {}
