@@ -1,0 +1,201 @@
+// Opening, creating, closing, deleting and listing keys.
+#include <algorithm>
+
+#include "registry_store.h"
+
+using winapi::RegistryStore;
+using winapi::RegKey;
+using winapi::RegText;
+using winapi::Resolved;
+
+namespace {
+
+constexpr DWORD kGenericRead = 0x80000000u, kGenericWrite = 0x40000000u, kGenericExecute = 0x20000000u,
+                kGenericAll = 0x10000000u;
+
+REGSAM GrantedAccess(REGSAM desired) {
+  if (desired & (MAXIMUM_ALLOWED | kGenericAll)) return KEY_ALL_ACCESS;
+  REGSAM granted = desired & KEY_ALL_ACCESS;
+  if (desired & (kGenericRead | kGenericExecute)) granted |= KEY_READ;
+  if (desired & kGenericWrite) granted |= KEY_WRITE;
+  return granted;
+}
+
+bool StartsWithSeparator(const WCHAR* path) { return path && path[0] == u'\\'; }
+
+// Copies `text` and its terminator into a caller's buffer of `capacity` characters.
+LSTATUS CopyName(const RegText& text, WCHAR* buffer, DWORD* capacity) {
+  if (text.size() >= *capacity) return ERROR_MORE_DATA;
+  std::copy(text.begin(), text.end(), buffer);
+  buffer[text.size()] = 0;
+  *capacity = static_cast<DWORD>(text.size());
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+extern "C" LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  RegistryStore& store = RegistryStore::Instance();
+  auto lock = store.Lock();
+  const Resolved from = store.Resolve(key);
+  if (from.error != ERROR_SUCCESS) return from.error;
+  if (StartsWithSeparator(subKey)) return ERROR_BAD_PATHNAME;
+  const std::shared_ptr<RegKey> target = RegistryStore::Find(from.handle.key, subKey);
+  if (!target) return ERROR_FILE_NOT_FOUND;
+  *result = store.Insert({target, GrantedAccess(desired)});
+  return ERROR_SUCCESS;
+}
+
+extern "C" LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
+                                   REGSAM desired, const SECURITY_ATTRIBUTES* security, PHKEY result,
+                                   LPDWORD disposition) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  RegistryStore& store = RegistryStore::Instance();
+  auto lock = store.Lock();
+  const Resolved from = store.Resolve(key);
+  if (from.error != ERROR_SUCCESS) return from.error;
+  if (StartsWithSeparator(subKey)) return ERROR_BAD_PATHNAME;
+  const bool makeVolatile = (options & REG_OPTION_VOLATILE) != 0;
+  std::shared_ptr<RegKey> current = from.handle.key;
+  bool created = false;
+  for (const RegText& part : RegistryStore::SplitPath(subKey)) {
+    std::shared_ptr<RegKey> next = RegistryStore::FindChild(*current, part);
+    if (!next) {
+      if (!winapi::Grants(from.handle, KEY_CREATE_SUB_KEY) && current == from.handle.key) return ERROR_ACCESS_DENIED;
+      if (current->isVolatile && !makeVolatile) return ERROR_CHILD_MUST_BE_VOLATILE;
+      next = RegistryStore::AddChild(*current, part, RegText(), makeVolatile);
+      store.Touch(*current, true);
+      created = true;
+    }
+    current = next;
+  }
+  if (created && keyClass) current->keyClass = keyClass;
+  if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  *result = store.Insert({current, GrantedAccess(desired)});
+  return ERROR_SUCCESS;
+}
+
+extern "C" LSTATUS RegCloseKey(HKEY key) {
+  if (RegistryStore::IsPredefined(key)) return ERROR_SUCCESS;
+  RegistryStore& store = RegistryStore::Instance();
+  auto lock = store.Lock();
+  return store.Remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+extern "C" LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
+  if (!subKey) return ERROR_INVALID_PARAMETER;
+  RegistryStore& store = RegistryStore::Instance();
+  auto lock = store.Lock();
+  const Resolved from = store.Resolve(key);
+  if (from.error != ERROR_SUCCESS) return from.error;
+  const std::shared_ptr<RegKey> target = RegistryStore::Find(from.handle.key, subKey);
+  if (!target) return ERROR_FILE_NOT_FOUND;
+  // Roots cannot go, and a key goes only once it has no subkeys.
+  if (!target->parent || !target->subkeys.empty()) return ERROR_ACCESS_DENIED;
+  RegKey& parent = *target->parent;
+  RegistryStore::RemoveChild(parent, *target);
+  target->deleted = true;
+  store.Touch(*target, true);
+  target->parent = nullptr;
+  store.Touch(parent, true);
+  return ERROR_SUCCESS;
+}
+
+extern "C" LSTATUS RegFlushKey(HKEY key) {
+  RegistryStore& store = RegistryStore::Instance();
+  auto lock = store.Lock();
+  return store.Resolve(key).error;
+}
+
+extern "C" LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved,
+                                 LPWSTR keyClass, LPDWORD classLength, PFILETIME lastWriteTime) {
+  if (!name || !nameLength || reserved) return ERROR_INVALID_PARAMETER;
+  if (keyClass && !classLength) return ERROR_INVALID_PARAMETER;
+  RegistryStore& store = RegistryStore::Instance();
+  auto lock = store.Lock();
+  const Resolved from = store.Resolve(key);
+  if (from.error != ERROR_SUCCESS) return from.error;
+  if (!winapi::Grants(from.handle, KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+  const auto& subkeys = from.handle.key->subkeys;
+  if (index >= subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  const RegKey& child = *subkeys[index];
+  if (child.name.size() >= *nameLength) return ERROR_MORE_DATA;
+  if (keyClass && child.keyClass.size() >= *classLength) return ERROR_MORE_DATA;
+  CopyName(child.name, name, nameLength);
+  if (keyClass) CopyName(child.keyClass, keyClass, classLength);
+  else if (classLength) *classLength = static_cast<DWORD>(child.keyClass.size());
+  if (lastWriteTime) *lastWriteTime = child.lastWrite;
+  return ERROR_SUCCESS;
+}
+
+extern "C" LSTATUS RegEnumKeyW(HKEY key, DWORD index, LPWSTR name, DWORD nameLength) {
+  return RegEnumKeyExW(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+}
+
+extern "C" LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classLength, LPDWORD reserved,
+                                    LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
+                                    LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
+                                    LPDWORD securityDescriptorSize, PFILETIME lastWriteTime) {
+  if (reserved || (keyClass && !classLength)) return ERROR_INVALID_PARAMETER;
+  RegistryStore& store = RegistryStore::Instance();
+  auto lock = store.Lock();
+  const Resolved from = store.Resolve(key);
+  if (from.error != ERROR_SUCCESS) return from.error;
+  if (!winapi::Grants(from.handle, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  const RegKey& k = *from.handle.key;
+  DWORD longestName = 0, longestClass = 0, longestValueName = 0, longestData = 0;
+  for (const auto& child : k.subkeys) {
+    longestName = std::max<DWORD>(longestName, static_cast<DWORD>(child->name.size()));
+    longestClass = std::max<DWORD>(longestClass, static_cast<DWORD>(child->keyClass.size()));
+  }
+  for (const auto& value : k.values) {
+    longestValueName = std::max<DWORD>(longestValueName, static_cast<DWORD>(value.name.size()));
+    longestData = std::max<DWORD>(longestData, static_cast<DWORD>(value.data.size()));
+  }
+  if (subKeys) *subKeys = static_cast<DWORD>(k.subkeys.size());
+  if (maxSubKeyLength) *maxSubKeyLength = longestName;
+  if (maxClassLength) *maxClassLength = longestClass;
+  if (values) *values = static_cast<DWORD>(k.values.size());
+  if (maxValueNameLength) *maxValueNameLength = longestValueName;
+  if (maxValueLength) *maxValueLength = longestData;
+  if (securityDescriptorSize) *securityDescriptorSize = winapi::kEmptyDescriptorSize;
+  if (lastWriteTime) *lastWriteTime = k.lastWrite;
+  if (keyClass) return CopyName(k.keyClass, keyClass, classLength);
+  if (classLength) *classLength = static_cast<DWORD>(k.keyClass.size());
+  return ERROR_SUCCESS;
+}
+
+extern "C" LSTATUS RegOverridePredefKey(HKEY key, HKEY newKey) {
+  RegistryStore& store = RegistryStore::Instance();
+  auto lock = store.Lock();
+  return store.Override(key, newKey);
+}
+
+extern "C" LSTATUS RegNotifyChangeKeyValue(HKEY key, BOOL watchSubtree, DWORD notifyFilter, HANDLE event,
+                                           BOOL asynchronous) {
+  RegistryStore& store = RegistryStore::Instance();
+  auto lock = store.Lock();
+  const Resolved from = store.Resolve(key);
+  if (from.error != ERROR_SUCCESS) return from.error;
+  if (!winapi::Grants(from.handle, KEY_NOTIFY)) return ERROR_ACCESS_DENIED;
+  if (asynchronous) {
+    // An asynchronous watch signals an event, and this layer has no event
+    // objects: whatever handle is given cannot be one.
+    return event ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER;
+  }
+  const std::shared_ptr<RegKey> watched = from.handle.key;
+  const bool names = (notifyFilter & REG_NOTIFY_CHANGE_NAME) != 0;
+  const bool valuesToo = (notifyFilter & (REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_ATTRIBUTES)) != 0;
+  auto stamp = [&] {
+    unsigned long long sum = 0;
+    if (names) sum += watchSubtree ? watched->treeNameStamp : watched->nameStamp;
+    if (valuesToo) sum += watchSubtree ? watched->treeValueStamp : watched->valueStamp;
+    return sum;
+  };
+  const unsigned long long before = stamp();
+  store.Changed().wait(lock, [&] { return watched->deleted || stamp() != before; });
+  return ERROR_SUCCESS;
+}

@@ -1,0 +1,197 @@
+#include "registry_store.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace winapi {
+namespace {
+
+// Windows compares key and value names after upper-casing them. This covers
+// the scripts registry names are written in (Latin, Greek, Cyrillic).
+WCHAR Upcase(WCHAR c) {
+  const unsigned u = c;
+  if (u >= 'a' && u <= 'z') return static_cast<WCHAR>(u - 32);
+  if (u < 0xE0) return c;
+  if (u <= 0xFE) return u == 0xF7 ? c : static_cast<WCHAR>(u - 32);
+  if (u == 0xFF) return static_cast<WCHAR>(0x178);
+  if (u >= 0x100 && u <= 0x17E && u != 0x130 && u != 0x131 && u != 0x138 && u != 0x149 && u != 0x178) {
+    // Latin Extended-A pairs an upper-case letter with the lower-case one after it.
+    const bool evenIsLower = (u >= 0x139 && u <= 0x148) || (u >= 0x179 && u <= 0x17E);
+    const bool isLower = evenIsLower ? (u % 2 == 0) : (u % 2 == 1);
+    return isLower ? static_cast<WCHAR>(u - 1) : c;
+  }
+  if (u >= 0x3B1 && u <= 0x3CB && u != 0x3C2) return static_cast<WCHAR>(u - 32);
+  if (u >= 0x430 && u <= 0x44F) return static_cast<WCHAR>(u - 32);
+  if (u >= 0x450 && u <= 0x45F) return static_cast<WCHAR>(u - 80);
+  return c;
+}
+
+int CompareNames(const RegText& a, const RegText& b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const WCHAR x = Upcase(a[i]), y = Upcase(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+size_t RootIndex(HKEY key) { return static_cast<size_t>(reinterpret_cast<ULONG_PTR>(key) & 0xF); }
+
+}  // namespace
+
+FILETIME CurrentFileTime() {
+  // 100-ns ticks since 1601-01-01.
+  const auto since1970 = std::chrono::system_clock::now().time_since_epoch();
+  const unsigned long long ticks =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(since1970).count() / 100 + 116444736000000000ULL;
+  return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+RegistryStore& RegistryStore::Instance() {
+  static RegistryStore* store = new RegistryStore();  // lives as long as the process
+  return *store;
+}
+
+RegistryStore::RegistryStore() {
+  for (auto& root : roots_) {
+    root = std::make_shared<RegKey>();
+    root->lastWrite = CurrentFileTime();
+  }
+}
+
+bool RegistryStore::IsPredefined(HKEY key) {
+  const ULONG_PTR value = reinterpret_cast<ULONG_PTR>(key);
+  const ULONG_PTR first = reinterpret_cast<ULONG_PTR>(HKEY_CLASSES_ROOT);
+  return value >= first && value <= reinterpret_cast<ULONG_PTR>(HKEY_DYN_DATA);
+}
+
+Resolved RegistryStore::Resolve(HKEY key) {
+  Resolved result;
+  if (IsPredefined(key)) {
+    const size_t index = RootIndex(key);
+    result.handle.key = overrides_[index] ? overrides_[index] : roots_[index];
+    result.handle.access = KEY_ALL_ACCESS;
+  } else {
+    const auto found = handles_.find(reinterpret_cast<uintptr_t>(key));
+    if (found == handles_.end()) {
+      result.error = ERROR_INVALID_HANDLE;
+      return result;
+    }
+    result.handle = found->second;
+  }
+  if (result.handle.key->deleted) {
+    result.handle = RegHandle();
+    result.error = ERROR_KEY_DELETED;
+  }
+  return result;
+}
+
+HKEY RegistryStore::Insert(const RegHandle& handle) {
+  const uintptr_t value = nextHandle_;
+  handles_.emplace(value, handle);
+  nextHandle_ += 4;
+  return reinterpret_cast<HKEY>(value);
+}
+
+bool RegistryStore::Remove(HKEY key) { return handles_.erase(reinterpret_cast<uintptr_t>(key)) == 1; }
+
+LSTATUS RegistryStore::Override(HKEY predefined, HKEY replacement) {
+  if (!IsPredefined(predefined) || predefined == HKEY_PERFORMANCE_DATA || predefined == HKEY_DYN_DATA)
+    return ERROR_INVALID_HANDLE;
+  const size_t index = RootIndex(predefined);
+  if (!replacement) {
+    overrides_[index].reset();
+    return ERROR_SUCCESS;
+  }
+  const Resolved target = Resolve(replacement);
+  if (target.error != ERROR_SUCCESS) return target.error;
+  overrides_[index] = target.handle.key;
+  return ERROR_SUCCESS;
+}
+
+std::vector<RegText> RegistryStore::SplitPath(const WCHAR* path) {
+  std::vector<RegText> parts;
+  if (!path) return parts;
+  RegText part;
+  for (const WCHAR* p = path;; ++p) {
+    if (*p == u'\\' || *p == 0) {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+      if (*p == 0) break;
+    } else {
+      part += *p;
+    }
+  }
+  return parts;
+}
+
+bool RegistryStore::NamesEqual(const RegText& a, const RegText& b) { return CompareNames(a, b) == 0; }
+
+std::shared_ptr<RegKey> RegistryStore::FindChild(const RegKey& parent, const RegText& name) {
+  const auto it = std::lower_bound(parent.subkeys.begin(), parent.subkeys.end(), name,
+                                   [](const std::shared_ptr<RegKey>& k, const RegText& n) {
+                                     return CompareNames(k->name, n) < 0;
+                                   });
+  if (it != parent.subkeys.end() && CompareNames((*it)->name, name) == 0) return *it;
+  return nullptr;
+}
+
+std::shared_ptr<RegKey> RegistryStore::Find(const std::shared_ptr<RegKey>& from, const WCHAR* path) {
+  std::shared_ptr<RegKey> key = from;
+  for (const RegText& part : SplitPath(path)) {
+    key = FindChild(*key, part);
+    if (!key) return nullptr;
+  }
+  return key;
+}
+
+std::shared_ptr<RegKey> RegistryStore::AddChild(RegKey& parent, const RegText& name, const RegText& keyClass,
+                                                bool isVolatile) {
+  auto child = std::make_shared<RegKey>();
+  child->name = name;
+  child->keyClass = keyClass;
+  child->isVolatile = isVolatile;
+  child->parent = &parent;
+  child->lastWrite = CurrentFileTime();
+  const auto it = std::lower_bound(parent.subkeys.begin(), parent.subkeys.end(), name,
+                                   [](const std::shared_ptr<RegKey>& k, const RegText& n) {
+                                     return CompareNames(k->name, n) < 0;
+                                   });
+  parent.subkeys.insert(it, child);
+  parent.lastWrite = child->lastWrite;
+  return child;
+}
+
+void RegistryStore::RemoveChild(RegKey& parent, const RegKey& child) {
+  auto& list = parent.subkeys;
+  list.erase(std::remove_if(list.begin(), list.end(),
+                            [&](const std::shared_ptr<RegKey>& k) { return k.get() == &child; }),
+             list.end());
+  parent.lastWrite = CurrentFileTime();
+}
+
+RegValue* RegistryStore::FindValue(RegKey& key, const WCHAR* name) {
+  const RegText wanted = name ? RegText(name) : RegText();
+  for (RegValue& value : key.values)
+    if (CompareNames(value.name, wanted) == 0) return &value;
+  return nullptr;
+}
+
+void RegistryStore::Touch(RegKey& key, bool names) {
+  (names ? key.nameStamp : key.valueStamp)++;
+  for (RegKey* k = &key; k; k = k->parent) (names ? k->treeNameStamp : k->treeValueStamp)++;
+  changed_.notify_all();
+}
+
+}  // namespace winapi
+
+namespace winapi {
+
+void WriteEmptyDescriptor(BYTE* descriptor) {
+  std::fill(descriptor, descriptor + kEmptyDescriptorSize, BYTE(0));
+  descriptor[0] = 1;     // revision
+  descriptor[3] = 0x80;  // control: SE_SELF_RELATIVE
+}
+
+}  // namespace winapi
