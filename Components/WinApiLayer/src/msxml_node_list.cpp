@@ -1,0 +1,81 @@
+#include "msxml_node_list.h"
+
+#include <new>
+
+#include "com_object.h"
+#include "msxml_node.h"
+
+namespace winapi::msxml {
+namespace {
+
+class DomNodeList final : public IXMLDOMNodeList {
+ public:
+  DomNodeList(XmlDocRef doc, std::vector<xmlNodePtr> nodes) : doc_(std::move(doc)), nodes_(std::move(nodes)) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) &&
+        !IsEqualIID(riid, IID_IXMLDOMNodeList))
+      return E_NOINTERFACE;
+    *object = static_cast<IXMLDOMNodeList*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Increment(); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = refs_.Decrement();
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return NotImplemented("GetTypeInfoCount"); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return NotImplemented("GetTypeInfo"); }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return NotImplemented("GetIDsOfNames");
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return NotImplemented("Invoke");
+  }
+
+  // An index outside the list is not an error: S_FALSE and no node.
+  HRESULT STDMETHODCALLTYPE get_item(LONG index, IXMLDOMNode** item) override {
+    if (!item) return E_INVALIDARG;
+    *item = nullptr;
+    if (index < 0 || static_cast<size_t>(index) >= nodes_.size()) return S_FALSE;
+    return CreateDomNode(doc_, nodes_[index], IID_IXMLDOMNode, reinterpret_cast<void**>(item));
+  }
+  HRESULT STDMETHODCALLTYPE get_length(LONG* length) override {
+    if (!length) return E_INVALIDARG;
+    *length = static_cast<LONG>(nodes_.size());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE nextNode(IXMLDOMNode** item) override {
+    const HRESULT hr = get_item(static_cast<LONG>(next_), item);
+    if (hr == S_OK) ++next_;
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE reset() override {
+    next_ = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get__newEnum(IUnknown**) override { return NotImplemented("get__newEnum"); }
+
+ private:
+  ~DomNodeList() = default;
+
+  RefCount refs_;
+  XmlDocRef doc_;
+  std::vector<xmlNodePtr> nodes_;
+  size_t next_ = 0;
+};
+
+}  // namespace
+
+HRESULT CreateDomNodeList(const XmlDocRef& doc, std::vector<xmlNodePtr> nodes, IXMLDOMNodeList** out) {
+  if (!out) return E_POINTER;
+  *out = new (std::nothrow) DomNodeList(doc, std::move(nodes));
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace winapi::msxml

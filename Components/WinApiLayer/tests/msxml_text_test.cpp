@@ -1,0 +1,100 @@
+#include "msxml_test_fixture.h"
+
+namespace {
+
+struct TextCase {
+  int line;
+  WString xml;
+  WString text;  // of the element <a>
+};
+
+class DomTextTest : public DomDocumentTest {
+ protected:
+  void ExpectTexts(const std::vector<TextCase>& cases) {
+    for (const TextCase& item : cases) {
+      SCOPED_TRACE(testing::Message() << "row at line " << item.line);
+      ASSERT_EQ(S_OK, Load(item.xml));
+      DomRef<IXMLDOMNode> a = Single(Root(), W("/a"));
+      ASSERT_TRUE(a);
+      EXPECT_EQ(item.text, Text(a.Get()));
+    }
+  }
+
+  // getAttribute's answer and the string it gave (empty unless VT_BSTR).
+  HRESULT Attribute(const WString& name, VARTYPE* type, WString* value) {
+    DomRef<IXMLDOMNode> a = Single(Root(), W("/a"));
+    VARIANT result;
+    VariantInit(&result);
+    result.vt = VT_I4;
+    const HRESULT hr = Element(a.Get())->getAttribute(TestBstr(name), &result);
+    *type = result.vt;
+    *value = result.vt == VT_BSTR ? WString(result.bstrVal, SysStringLen(result.bstrVal)) : WString();
+    VariantClear(&result);
+    return hr;
+  }
+};
+
+TEST_F(DomTextTest, ElementTextJoinsDescendantsAndTrimsTheEnds) {
+  ExpectTexts({
+      {__LINE__, W("<a>7</a>"), W("7")},
+      {__LINE__, W("<a> 7</a>"), W("7")},
+      {__LINE__, W("<a>\r\n\t 7 \r\n</a>"), W("7")},
+      {__LINE__, W("<a>in  between\tkept</a>"), W("in  between\tkept")},
+      {__LINE__, W("<a></a>"), W("")},
+      {__LINE__, W("<a/>"), W("")},
+      {__LINE__, W("<a>   </a>"), W("")},
+      {__LINE__, W("<a>x<b>y<c>z</c></b>w</a>"), W("xyzw")},
+      {__LINE__, W("<a>x<!-- note -->y<?pi data?>z</a>"), W("xyz")},
+      // CDATA is taken as written; a text of blanks only between elements
+      // stands for one blank.
+      {__LINE__, W("<a><![CDATA[ <c> ]]></a>"), W(" <c> ")},
+      {__LINE__, W("<a> <![CDATA[ y ]]></a>"), W(" y ")},
+      {__LINE__, W("<a> x <![CDATA[ y ]]> z </a>"), W("x  y  z")},
+      {__LINE__, W("<a><b> x </b>  <c> y </c></a>"), W("x   y")},
+      {__LINE__, W("<a>  x  <b> y </b>  z  </a>"), W("x   y   z")},
+  });
+}
+
+TEST_F(DomTextTest, EntitiesAndCharacterReferencesAreResolved) {
+  ExpectTexts({
+      {__LINE__, W("<a>&amp;&lt;&gt;&quot;&apos;</a>"), W("&<>\"'")},
+      {__LINE__, W("<a>vid_0781&amp;pid_7420</a>"), W("vid_0781&pid_7420")},
+      {__LINE__, W("<a>&#65;&#x42;&#x63;</a>"), W("ABc")},
+      {__LINE__, W("<a>&#xE9;t\u00e9</a>"), W("\u00e9t\u00e9")},
+      {__LINE__, W("<a>&#x1F600;</a>"), W("\xD83D\xDE00")},
+      {__LINE__, W("<!DOCTYPE a [<!ENTITY e \"val\">]><a>&e;</a>"), W("val")},
+  });
+}
+
+TEST_F(DomTextTest, AttributeValueHasReferencesResolved) {
+  ASSERT_EQ(S_OK, Load(W("<a VidPid='Vid_0781&amp;Pid_7420' Pct='%26' Num='&#x41;'/>")));
+  const struct {
+    WString name, value;
+  } cases[] = {{W("VidPid"), W("Vid_0781&Pid_7420")}, {W("Pct"), W("%26")}, {W("Num"), W("A")}};
+  for (const auto& item : cases) {
+    SCOPED_TRACE(wide::ToUtf8(item.name));
+    VARTYPE type = VT_EMPTY;
+    WString value;
+    EXPECT_EQ(S_OK, Attribute(item.name, &type, &value));
+    EXPECT_EQ(VT_BSTR, type);
+    EXPECT_EQ(item.value, value);
+  }
+}
+
+TEST_F(DomTextTest, MissingAttributeIsSFalseAndNull) {
+  ASSERT_EQ(S_OK, Load(W("<a VidPid='x' Empty=''/>")));
+  for (const WCHAR* name : {W("Missing"), W("vidpid"), W("VIDPID")}) {
+    SCOPED_TRACE(wide::ToUtf8(name));
+    VARTYPE type = VT_EMPTY;
+    WString value;
+    EXPECT_EQ(S_FALSE, Attribute(name, &type, &value));
+    EXPECT_EQ(VT_NULL, type);
+  }
+  VARTYPE type = VT_EMPTY;
+  WString value = W("not empty");
+  EXPECT_EQ(S_OK, Attribute(W("Empty"), &type, &value));
+  EXPECT_EQ(VT_BSTR, type);
+  EXPECT_EQ(WString(), value);
+}
+
+}  // namespace
