@@ -67,6 +67,14 @@ class ComPtr {
     }
     return ptr_->QueryInterface(InterfaceIdOf<U>::Get(), target->AsVoidOut());
   }
+  // The same into `&holder`: a holder's address-of yields U** (emptied first),
+  // so `ptr.As(&other)` lands here.
+  template <typename U>
+  HRESULT As(U** target) const {
+    if (!target) return E_POINTER;
+    *target = nullptr;
+    return ptr_ ? ptr_->QueryInterface(InterfaceIdOf<U>::Get(), reinterpret_cast<void**>(target)) : E_POINTER;
+  }
   HRESULT AsIid(REFIID iid, void** out) const {
     if (!out) return E_POINTER;
     *out = nullptr;
