@@ -163,7 +163,10 @@ extern "C" LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classLeng
   if (maxValueLength) *maxValueLength = longestData;
   if (securityDescriptorSize) *securityDescriptorSize = winapi::kEmptyDescriptorSize;
   if (lastWriteTime) *lastWriteTime = k.lastWrite;
-  if (keyClass) return CopyName(k.keyClass, keyClass, classLength);
+  if (keyClass) {
+    const LSTATUS copied = CopyName(k.keyClass, keyClass, classLength);
+    return copied == ERROR_MORE_DATA ? ERROR_INSUFFICIENT_BUFFER : copied;
+  }
   if (classLength) *classLength = static_cast<DWORD>(k.keyClass.size());
   return ERROR_SUCCESS;
 }
@@ -181,11 +184,9 @@ extern "C" LSTATUS RegNotifyChangeKeyValue(HKEY key, BOOL watchSubtree, DWORD no
   const Resolved from = store.Resolve(key);
   if (from.error != ERROR_SUCCESS) return from.error;
   if (!winapi::Grants(from.handle, KEY_NOTIFY)) return ERROR_ACCESS_DENIED;
-  if (asynchronous) {
-    // An asynchronous watch signals an event, and this layer has no event
-    // objects: whatever handle is given cannot be one.
-    return event ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER;
-  }
+  // An asynchronous watch signals an event, and this layer has no event
+  // objects: whatever handle is given cannot be one.
+  if (asynchronous) return ERROR_INVALID_HANDLE;
   const std::shared_ptr<RegKey> watched = from.handle.key;
   const bool names = (notifyFilter & REG_NOTIFY_CHANGE_NAME) != 0;
   const bool valuesToo = (notifyFilter & (REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_ATTRIBUTES)) != 0;

@@ -1,0 +1,3 @@
+#include "wine_probe.h"
+
+bool RunningUnderWine() { return false; }
