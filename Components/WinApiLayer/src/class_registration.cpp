@@ -5,6 +5,8 @@
 // the apartment that registered it.
 #include "class_table.h"
 
+#include "builtin_classes.h"
+
 #include <mutex>
 #include <vector>
 
@@ -103,8 +105,9 @@ extern "C" HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsContext, LPVOID res
   const ApartmentId apartment = CurrentOrMultithreadedApartment();
   if (apartment == kNoApartment) return CO_E_NOTINITIALIZED;
   IUnknown* classObject = FindClassObject(clsid, clsContext, apartment);
-  // No registry of in-process servers exists here: only registered classes answer.
-  if (!classObject) return REGDB_E_CLASSNOTREG;
+  // Beyond registered classes only the library's own answer, as the system's
+  // DLLs would; there is no registry of in-process servers to load.
+  if (!classObject) return GetBuiltinClassObject(clsid, clsContext, riid, object);
   const HRESULT hr = classObject->QueryInterface(riid, object);
   classObject->Release();
   return hr;
