@@ -70,7 +70,6 @@ std::string FindLoadedPath(const std::string& wanted) {
   return search.found;
 }
 
-std::string ExecutablePath();
 
 std::string ExecutablePath() {
   std::string path(4096, '\0');
@@ -93,15 +92,27 @@ bool ModulePath(HMODULE module, std::string& path) {
 
 }  // namespace
 
+// The file to open for a module name: the name itself, or its lib*.so form when
+// the name does not exist; a bare name is looked for beside the program first,
+// as Windows searches the application's folder first.
+static std::string ResolveModulePath(const std::string& name) {
+  if (name.find('/') == std::string::npos) {
+    const std::string programFolder = ExecutablePath().substr(0, ExecutablePath().rfind('/') + 1);
+    const std::string besideProgram = ResolveModulePath(programFolder + name);
+    if (Exists(besideProgram)) return besideProgram;
+    const std::string alternative = SharedObjectName(name);
+    return alternative.empty() ? name : alternative;  // left to the loader's search path
+  }
+  const std::string alternative = SharedObjectName(name);
+  return (alternative.empty() || Exists(name)) ? name : alternative;
+}
+
 extern "C" HMODULE LoadLibraryW(LPCWSTR fileName) {
   if (!fileName) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  std::string path = ToPath(fileName);
-  const std::string alternative = SharedObjectName(path);
-  if (!alternative.empty() && !Exists(path) && (Exists(alternative) || path.find('/') == std::string::npos))
-    path = alternative;
+  const std::string path = ResolveModulePath(ToPath(fileName));
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module) {
     SetLastError(Exists(path) ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND);

@@ -5,12 +5,8 @@
 
 namespace {
 
-void Collect(const WCHAR* text, void* context) {
-  static_cast<DebugOutputCapture*>(context)->Add(wide::FromPtr(text));
-}
+void Collect(const WCHAR* text, void*) { DebugOutputCapture::Dispatch(wide::FromPtr(text)); }
 
 }  // namespace
 
-DebugOutputCapture::DebugOutputCapture() { WinApiSetDebugSink(Collect, this); }
-
-DebugOutputCapture::~DebugOutputCapture() { WinApiSetDebugSink(nullptr, nullptr); }
+void InstallDebugOutputHook() { WinApiSetDebugSink(Collect, nullptr); }

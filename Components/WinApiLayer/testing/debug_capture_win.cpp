@@ -1,10 +1,8 @@
-// On Windows OutputDebugStringW raises a debug-print exception that a debugger
-// would catch; a vectored handler sees it first, takes the text and lets the
-// system go on as without it. The wide exception comes first where the system
-// raises it; its narrow fallback then repeats the same text and is skipped.
+// On Windows OutputDebugStringW raises a debug-print exception for a debugger
+// to catch; a vectored handler sees it first, takes the text and lets the
+// system carry on as without it. Where the system raises the wide exception
+// and then its narrow fallback for the same call, the repeat is skipped.
 #include <windows.h>
-
-#include <atomic>
 
 #include "debug_output_capture.h"
 
@@ -17,9 +15,7 @@
 
 namespace {
 
-std::atomic<DebugOutputCapture*> activeCapture{nullptr};
-PVOID handlerHandle = nullptr;
-thread_local WString lastWideText;
+thread_local bool narrowRepeatExpected = false;
 
 WString FromAnsi(const char* text, size_t bytes) {
   const int length = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(bytes), nullptr, 0);
@@ -29,45 +25,27 @@ WString FromAnsi(const char* text, size_t bytes) {
 }
 
 // The exception's arguments: the length including the terminator, the text.
-WString ExceptionText(const EXCEPTION_RECORD& record) {
+WString ExceptionText(const EXCEPTION_RECORD& record, bool wide) {
   if (record.NumberParameters < 2 || !record.ExceptionInformation[1]) return WString();
   const size_t length = static_cast<size_t>(record.ExceptionInformation[0]);
-  if (record.ExceptionCode == static_cast<DWORD>(DBG_PRINTEXCEPTION_WIDE_C)) {
-    const auto* text = reinterpret_cast<const WCHAR*>(record.ExceptionInformation[1]);
-    return WString(text, length > 0 ? length - 1 : 0);
-  }
-  const auto* text = reinterpret_cast<const char*>(record.ExceptionInformation[1]);
-  return FromAnsi(text, length > 0 ? length - 1 : 0);
+  const size_t withoutTerminator = length > 0 ? length - 1 : 0;
+  if (wide) return WString(reinterpret_cast<const WCHAR*>(record.ExceptionInformation[1]), withoutTerminator);
+  return FromAnsi(reinterpret_cast<const char*>(record.ExceptionInformation[1]), withoutTerminator);
 }
 
 LONG CALLBACK OnException(EXCEPTION_POINTERS* pointers) {
   const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
   const bool wide = record.ExceptionCode == static_cast<DWORD>(DBG_PRINTEXCEPTION_WIDE_C);
   if (!wide && record.ExceptionCode != static_cast<DWORD>(DBG_PRINTEXCEPTION_C)) return EXCEPTION_CONTINUE_SEARCH;
-  DebugOutputCapture* capture = activeCapture.load();
-  if (!capture) return EXCEPTION_CONTINUE_SEARCH;
-  WString text = ExceptionText(record);
-  if (wide) {
-    lastWideText = text;
-    capture->Add(text);
-  } else if (!lastWideText.empty() && text == lastWideText) {
-    lastWideText.clear();  // the narrow repeat of a wide text already taken
-  } else {
-    lastWideText.clear();
-    capture->Add(text);
+  if (!wide && narrowRepeatExpected) {
+    narrowRepeatExpected = false;
+    return EXCEPTION_CONTINUE_SEARCH;
   }
+  narrowRepeatExpected = wide;
+  DebugOutputCapture::Dispatch(ExceptionText(record, wide));
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
 }  // namespace
 
-DebugOutputCapture::DebugOutputCapture() {
-  activeCapture.store(this);
-  handlerHandle = AddVectoredExceptionHandler(1, OnException);
-}
-
-DebugOutputCapture::~DebugOutputCapture() {
-  if (handlerHandle) RemoveVectoredExceptionHandler(handlerHandle);
-  handlerHandle = nullptr;
-  activeCapture.store(nullptr);
-}
+void InstallDebugOutputHook() { AddVectoredExceptionHandler(1, OnException); }

@@ -1,5 +1,31 @@
 #include "debug_output_capture.h"
 
+#include <algorithm>
+
+namespace {
+
+std::mutex activeMutex;
+std::vector<DebugOutputCapture*> activeCaptures;
+std::once_flag hookInstalled;
+
+}  // namespace
+
+DebugOutputCapture::DebugOutputCapture() {
+  std::call_once(hookInstalled, InstallDebugOutputHook);
+  std::lock_guard<std::mutex> lock(activeMutex);
+  activeCaptures.push_back(this);
+}
+
+DebugOutputCapture::~DebugOutputCapture() {
+  std::lock_guard<std::mutex> lock(activeMutex);
+  activeCaptures.erase(std::remove(activeCaptures.begin(), activeCaptures.end(), this), activeCaptures.end());
+}
+
+void DebugOutputCapture::Dispatch(const WString& text) {
+  std::lock_guard<std::mutex> lock(activeMutex);
+  for (DebugOutputCapture* capture : activeCaptures) capture->Add(text);
+}
+
 std::vector<WString> DebugOutputCapture::Texts() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return texts_;

@@ -1,4 +1,5 @@
 // Collects the text every thread passes to OutputDebugStringW while it lives.
+// Captures may nest; each sees what was written during its own lifetime.
 #pragma once
 
 #include <wide_text.h>
@@ -19,10 +20,16 @@ class DebugOutputCapture {
   WString All() const;
   void Clear();
 
-  // Called by the platform hook.
-  void Add(const WString& text);
+  // Hands a text the platform reported to every live capture.
+  static void Dispatch(const WString& text);
 
  private:
+  void Add(const WString& text);
+
   mutable std::mutex mutex_;
   std::vector<WString> texts_;
 };
+
+// Routes the platform's debugger output to DebugOutputCapture::Dispatch; one
+// implementation per platform, installed once for the process.
+void InstallDebugOutputHook();
