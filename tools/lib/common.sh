@@ -57,5 +57,8 @@ md_prepare_wine() {
     wineserver -w
     [ -f "$prefix/system.reg" ] || md_fail "wineboot did not create $prefix"
   fi
-  wineserver -p 60 >/dev/null 2>&1 || true
+  wineserver -p >/dev/null 2>&1 || true
+  # Start Wine's services now, detached from the test runner's pipes: a
+  # service started by the first test would keep ctest waiting for its output.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }

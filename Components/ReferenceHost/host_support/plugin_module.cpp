@@ -1,5 +1,15 @@
 #include "host_support/plugin_module.h"
 
+namespace {
+
+template <typename Fn>
+Fn Resolve(HMODULE module, const char* name) {
+  // Through void*: the exported functions' types are not FARPROC's.
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
 PluginModule::~PluginModule() { Unload(); }
 
 bool PluginModule::Load(const WString& path) {
@@ -9,9 +19,9 @@ bool PluginModule::Load(const WString& path) {
     error_ = "cannot load " + wide::ToUtf8(path) + " (error " + std::to_string(GetLastError()) + ")";
     return false;
   }
-  getVersion_ = reinterpret_cast<GetIPPSDKVersionFn>(GetProcAddress(module_, "GetIPPSDKVersion"));
-  getPlugin_ = reinterpret_cast<GetIMDP2004Fn>(GetProcAddress(module_, "GetIMDP2004"));
-  releasePlugin_ = reinterpret_cast<ReleaseIMDP2004Fn>(GetProcAddress(module_, "ReleaseIMDP2004"));
+  getVersion_ = Resolve<GetIPPSDKVersionFn>(module_, "GetIPPSDKVersion");
+  getPlugin_ = Resolve<GetIMDP2004Fn>(module_, "GetIMDP2004");
+  releasePlugin_ = Resolve<ReleaseIMDP2004Fn>(module_, "ReleaseIMDP2004");
   if (!getVersion_ || !getPlugin_ || !releasePlugin_) {
     error_ = wide::ToUtf8(path) + " lacks one of the exports GetIPPSDKVersion, GetIMDP2004, ReleaseIMDP2004";
     Unload();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
 
 #define IPP_S_OK ((HRESULT)0x00000000L)
 #define IPP_S_FALSE ((HRESULT)0x00000001L)

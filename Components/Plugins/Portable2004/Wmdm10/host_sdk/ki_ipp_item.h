@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
 
 struct kiIPPItem {
   virtual LONG GetKind() = 0;                                                // 0

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
 
 #include "host_sdk/ki_ipp_environment_check_results.h"
 #include "host_sdk/ki_ipp_item.h"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
 
 struct kiIPPItem;
 struct kiMusicDevicePlugin2004;
