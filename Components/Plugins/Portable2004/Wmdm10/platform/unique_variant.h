@@ -24,7 +24,8 @@ class UniqueVariant {
   }
   HRESULT CopyFrom(const VARIANT& source) {
     VariantClear(&value_);
-    return VariantCopy(&value_, &source);
+    // mingw's oleauto.h declares the source without const.
+    return VariantCopy(&value_, const_cast<VARIANT*>(&source));
   }
   // Moves the contents out; the holder is left empty.
   VARIANT Release() {
