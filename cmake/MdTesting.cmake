@@ -29,6 +29,8 @@ function(md_add_test_executable name)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} ${MD_GTEST_LIBS} ${MD_GTEST_MAIN})
+  # Fixtures are read where the sources are (under Wine through its Z: drive).
+  target_compile_definitions(${name} PRIVATE MD_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/fixtures")
   if(WIN32)
     add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
     set_tests_properties(${name} PROPERTIES
