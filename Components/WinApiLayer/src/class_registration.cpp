@@ -93,7 +93,8 @@ extern "C" HRESULT CoRevokeClassObject(DWORD cookie) {
       break;
     }
   }
-  if (!released) return CO_E_OBJNOTREG;
+  // Windows answers an unknown cookie as an invalid argument.
+  if (!released) return E_INVALIDARG;
   released->Release();
   return S_OK;
 }

@@ -9,4 +9,4 @@ void Collect(const WCHAR* text, void*) { DebugOutputCapture::Dispatch(wide::From
 
 }  // namespace
 
-void InstallDebugOutputHook() { WinApiSetDebugSink(Collect, nullptr); }
+void HookDebugOutput() { WinApiSetDebugSink(Collect, nullptr); }

@@ -6,12 +6,11 @@ namespace {
 
 std::mutex activeMutex;
 std::vector<DebugOutputCapture*> activeCaptures;
-std::once_flag hookInstalled;
 
 }  // namespace
 
 DebugOutputCapture::DebugOutputCapture() {
-  std::call_once(hookInstalled, InstallDebugOutputHook);
+  HookDebugOutput();
   std::lock_guard<std::mutex> lock(activeMutex);
   activeCaptures.push_back(this);
 }

@@ -31,5 +31,6 @@ class DebugOutputCapture {
 };
 
 // Routes the platform's debugger output to DebugOutputCapture::Dispatch; one
-// implementation per platform, installed once for the process.
-void InstallDebugOutputHook();
+// implementation per platform. Called as each capture starts; repeating it
+// is harmless and reaches modules loaded since.
+void HookDebugOutput();

@@ -82,11 +82,11 @@ TEST_F(ClassRegistration, GetClassObjectHandsOutTheRegisteredObject) {
 TEST_F(ClassRegistration, RevokedClassesAreGoneAndCookiesAreChecked) {
   Register();
   EXPECT_EQ(S_OK, CoRevokeClassObject(cookie_));
-  EXPECT_EQ(CO_E_OBJNOTREG, CoRevokeClassObject(cookie_));
+  EXPECT_EQ(E_INVALIDARG, CoRevokeClassObject(cookie_));
   cookie_ = 0;
   void* object = nullptr;
   EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
-  EXPECT_EQ(CO_E_OBJNOTREG, CoRevokeClassObject(0x7FFFFFF0));
+  EXPECT_EQ(E_INVALIDARG, CoRevokeClassObject(0x7FFFFFF0));
 }
 
 TEST_F(ClassRegistration, EndingTheApartmentRevokesItsClasses) {

@@ -104,13 +104,26 @@ TEST(Threads, ClosedHandlesAreInvalid) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
 }
 
+// Read back with no other call in between: starting and joining threads may
+// set the caller's own last error.
 TEST(Threads, LastErrorBelongsToEachThread) {
-  SetLastError(1234);
-  std::thread([] {
-    EXPECT_EQ(0u, GetLastError());
+  std::atomic<int> step{0};
+  DWORD workerSaw = 99;
+  std::thread worker([&] {
+    while (step != 1) {
+    }
+    workerSaw = GetLastError();
     SetLastError(5);
-  }).join();
-  EXPECT_EQ(1234u, GetLastError());
+    step = 2;
+  });
+  SetLastError(1234);
+  step = 1;
+  while (step != 2) {
+  }
+  const DWORD mine = GetLastError();
+  worker.join();
+  EXPECT_EQ(1234u, mine);
+  EXPECT_NE(1234u, workerSaw);
 }
 
 TEST(Threads, SleepAndTickCount) {

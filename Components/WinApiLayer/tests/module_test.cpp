@@ -108,6 +108,9 @@ TEST(Modules, TheProgramIsTheNullModule) {
   EXPECT_EQ(path, WString(fromHandle));
 }
 
+// Windows since Vista ends the truncated name with a terminator in the last
+// place; Wine, as Windows XP did, fills that place with a character. Neither
+// writes past the buffer.
 TEST(Modules, AShortBufferTruncatesTheFileName) {
   const WString path = ProgramPath();
   ASSERT_LT(5u, path.size());
@@ -117,7 +120,7 @@ TEST(Modules, AShortBufferTruncatesTheFileName) {
   EXPECT_EQ(5u, GetModuleFileNameW(nullptr, buffer, 5));
   EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
   EXPECT_EQ(path.substr(0, 4), WString(buffer, 4));
-  EXPECT_EQ(0, buffer[4]);
+  EXPECT_TRUE(buffer[4] == 0 || buffer[4] == path[4]);
   EXPECT_EQ(W('#'), buffer[5]);
 }
 
@@ -125,7 +128,9 @@ TEST(Modules, AFileWithoutAVersionResourceHasNone) {
   DWORD handle = 0;
   SetLastError(0);
   EXPECT_EQ(0u, GetFileVersionInfoSizeW(ProgramPath().c_str(), &handle));
-  EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND), GetLastError());
+  // Windows names the missing resource type, Wine the missing resource.
+  const DWORD error = GetLastError();
+  EXPECT_TRUE(error == ERROR_RESOURCE_TYPE_NOT_FOUND || error == ERROR_RESOURCE_DATA_NOT_FOUND) << error;
   SetLastError(0);
   EXPECT_EQ(0u, GetFileVersionInfoSizeW((ProgramFolder() + W("no_such_file.dll")).c_str(), &handle));
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());

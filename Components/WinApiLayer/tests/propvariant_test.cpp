@@ -67,16 +67,6 @@ TEST(PropVariant, ClearReleasesAnInterface) {
   object->Release();
 }
 
-TEST(PropVariant, ByReferenceFreesNothing) {
-  ULONG number = 3;
-  PROPVARIANT value;
-  PropVariantInit(&value);
-  value.vt = VT_BYREF | VT_UI4;
-  value.pwszVal = reinterpret_cast<LPWSTR>(&number);
-  EXPECT_EQ(S_OK, PropVariantClear(&value));
-  EXPECT_EQ(VT_EMPTY, value.vt);
-}
-
 TEST(PropVariant, InitEmpties) {
   PROPVARIANT value;
   std::memset(&value, 0xAB, sizeof(value));
