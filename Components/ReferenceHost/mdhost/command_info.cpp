@@ -22,7 +22,9 @@ int RunInfo(const CommandLine& line) {
   name.Reset(plugin->GetPluginName());
   DWORD versionMS = 0, versionLS = 0;
   plugin->GetPluginVersion(&versionMS, &versionLS);
-  std::cout << "module:  " << wide::ToUtf8(path) << "\n"
+  WCHAR loaded[MAX_PATH * 4] = {};
+  const DWORD loadedLength = GetModuleFileNameW(module.Handle(), loaded, MAX_PATH * 4);
+  std::cout << "module:  " << wide::ToUtf8(WString(loaded, loadedLength)) << "\n"
             << "sdk:     0x" << std::hex << module.GetIPPSDKVersion(0, 0) << std::dec << "\n"
             << "name:    " << wide::ToUtf8(name.ToString()) << "\n"
             << "version: " << HIWORD(versionMS) << "." << LOWORD(versionMS) << "." << HIWORD(versionLS) << "."
