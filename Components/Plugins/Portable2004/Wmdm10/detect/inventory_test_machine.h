@@ -18,9 +18,19 @@ inline std::string RegistryFixture(const std::string& relativePath) {
   return std::string(MD_FIXTURES_DIR) + "/registry/" + relativePath;
 }
 
+// A value name as a .reg file quotes it.
+inline std::string QuotedName(const std::string& name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '\\' || c == '"') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
 // A .reg line holding a REG_MULTI_SZ value, as regedit writes it.
 inline std::string MultiTextLine(const std::string& name, std::initializer_list<const char*> items) {
-  std::string line = "\"" + name + "\"=hex(7):";
+  std::string line = QuotedName(name) + "=hex(7):";
   auto addUnit = [&line](unsigned unit) {
     static const char digits[] = "0123456789abcdef";
     for (unsigned byte : {unit & 0xFF, unit >> 8}) {
@@ -40,7 +50,7 @@ inline std::string MultiTextLine(const std::string& name, std::initializer_list<
 
 // A .reg line holding text as binary UTF-16 data, as MountedDevices stores it.
 inline std::string Utf16BinaryLine(const std::string& name, const std::string& text) {
-  std::string line = "\"" + name + "\"=hex:";
+  std::string line = QuotedName(name) + "=hex:";
   static const char digits[] = "0123456789abcdef";
   for (WCHAR c : wide::FromUtf8(text)) {
     for (unsigned byte : {static_cast<unsigned>(c) & 0xFF, static_cast<unsigned>(c) >> 8}) {

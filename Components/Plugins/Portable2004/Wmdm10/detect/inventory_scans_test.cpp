@@ -1,0 +1,183 @@
+// What each scan takes from the registry and how it reads values.
+#include <gtest/gtest.h>
+
+#include "detect/inventory_test_machine.h"
+
+namespace {
+
+const WString kHardwareIds(W("USB\\Vid_a5c0&Pid_0101&Rev_0100\0USB\\Vid_a5c0&Pid_0101\0\0"), 54);
+
+TEST(InventoryScans, UsbTakesVendorDeviceKeysAndReadsEachValue) {
+  TestMachine machine;
+  machine.Add(R"(
+    [~\CurrentControlSet\Enum\USB\ROOT_HUB20\4&36326108&0]
+    "Service"="usbhub"
+    [~\CurrentControlSet\Enum\USB\vid_a5c0&pid_0101\A5C0000012345678]
+    "Capabilities"=dword:00000014
+    "DeviceDesc"="USB Mass Storage Device"
+    "Driver"="{36FC9E60-C465-11CF-8056-444553540000}\\0007"
+    "LocationInformation"="ACME Pocket"
+    "ParentIdPrefix"="6&1234&0"
+    "Mfg"="Compatible USB storage device"
+    "Service"="USBSTOR"
+  )" + MultiTextLine("HardwareID", {"USB\\Vid_a5c0&Pid_0101&Rev_0100", "USB\\Vid_a5c0&Pid_0101"}) + R"(
+    [~\CurrentControlSet\Enum\USB\Vid_c0a1&Pid_0e01\Bare]
+    [~\CurrentControlSet\Control\Class\{36FC9E60-C465-11CF-8056-444553540000}\0007]
+    "DriverDesc"="USB Mass Storage Device"
+    "NTMPDriver"="AcmeSP.dll"
+    "ProviderName"="Microsoft"
+    "DriverDate"="7-1-2001"
+    "DriverVersion"="5.1.2600.5512"
+  )");
+  const auto& usb = machine.Rebuild().UsbDevices();
+  ASSERT_EQ(2u, usb.size());
+  const UsbDeviceEntry& player = usb[0];
+  EXPECT_EQ(WString(W("vid_a5c0&pid_0101")), player.deviceKey);
+  EXPECT_EQ(WString(W("A5C0000012345678")), player.instanceId);
+  EXPECT_EQ(0x14u, player.capabilities);
+  EXPECT_EQ(WString(W("USB Mass Storage Device")), player.description);
+  EXPECT_EQ(kHardwareIds, player.hardwareIds);  // both ids and every zero
+  EXPECT_EQ(WString(W("ACME Pocket")), player.location);
+  EXPECT_EQ(WString(W("6&1234&0")), player.parentIdPrefix);
+  EXPECT_EQ(WString(W("Compatible USB storage device")), player.manufacturer);
+  EXPECT_EQ(WString(W("USBSTOR")), player.service);
+  EXPECT_EQ(WString(W("AcmeSP.dll")), player.driver.portablePlayerDriver);
+  EXPECT_EQ(WString(W("5.1.2600.5512")), player.driver.version);
+  EXPECT_EQ(-1, player.storageLink);
+
+  const UsbDeviceEntry& bare = usb[1];
+  EXPECT_EQ(WString(W("Bare")), bare.instanceId);
+  EXPECT_EQ(0u, bare.capabilities);
+  EXPECT_TRUE(bare.description.empty() && bare.service.empty() && bare.hardwareIds.empty());
+  EXPECT_TRUE(bare.driver.description.empty());
+}
+
+TEST(InventoryScans, AValueLongerThanTheBufferLeavesItsFieldEmpty) {
+  TestMachine machine;
+  const std::string longText(2048, 'x');  // 4098 bytes with its terminator
+  machine.Add("[~\\CurrentControlSet\\Enum\\USB\\Vid_a5c0&Pid_0101\\Long]\n\"DeviceDesc\"=\"" + longText +
+              "\"\n\"LocationInformation\"=\"" + longText.substr(1) + "\"\n");
+  const auto& usb = machine.Rebuild().UsbDevices();
+  ASSERT_EQ(1u, usb.size());
+  EXPECT_TRUE(usb[0].description.empty());
+  EXPECT_EQ(2047u, usb[0].location.size());
+}
+
+TEST(InventoryScans, DriverFactsComeFromTheClassKeyWhateverTheCaseOfItsId) {
+  TestMachine machine;
+  machine.Add(R"(
+    [~\CurrentControlSet\Enum\USB\VID_03F0&PID_3207\AA951D0000007252]
+    "Driver"="{36fc9e60-c465-11cf-8056-444553540000}\\0006"
+    [~\CurrentControlSet\Enum\USB\VID_03F0&PID_3208\NoIndex]
+    "Driver"="{36fc9e60-c465-11cf-8056-444553540000}"
+    [~\CurrentControlSet\Control\Class\{36FC9E60-C465-11CF-8056-444553540000}\0006]
+    "DriverDesc"="USB Mass Storage Device"
+    "ProviderName"="Microsoft"
+  )");
+  const auto& usb = machine.Rebuild().UsbDevices();
+  ASSERT_EQ(2u, usb.size());
+  EXPECT_EQ(WString(W("USB Mass Storage Device")), usb[0].driver.description);
+  EXPECT_EQ(WString(W("Microsoft")), usb[0].driver.provider);
+  EXPECT_TRUE(usb[0].driver.date.empty());
+  EXPECT_TRUE(usb[1].driver.description.empty());
+}
+
+TEST(InventoryScans, MountedVolumesNeedALetterOtherThanAOrCAndADevicePath) {
+  const std::string removable = "\\??\\STORAGE#RemovableMedia#7&1a2b3c4d&0&RM#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
+  const std::string fixedDisk = "=hex:8e,51,2c,9a,00,7e,00,00,00,00,00,00\n";
+  const struct {
+    std::string value;  // one line of [MountedDevices]
+    WCHAR letter;       // of the entry it gives; 0 for none
+  } cases[] = {
+      {Utf16BinaryLine("\\DosDevices\\A:", removable), 0},
+      {Utf16BinaryLine("\\DosDevices\\B:", removable), W('B')},
+      {Utf16BinaryLine("\\DosDevices\\C:", removable), 0},
+      {Utf16BinaryLine("\\DosDevices\\c:", removable), W('c')},  // the letter test is exact
+      {QuotedName("\\DosDevices\\E:") + fixedDisk, 0},
+      {Utf16BinaryLine("\\DosDevices\\G:", "_??_USBSTOR#Disk&Ven_X&Prod_Y&Rev_1#0704&0#{53f56307}"), 0},
+      {Utf16BinaryLine("\\DosDevices\\H:", "\\??\\IDE#CdRomX"), 0},
+      {Utf16BinaryLine("\\??\\Volume{0d5c0e4e-0000-0000-0000-100000000000}", removable), 0},
+      {Utf16BinaryLine("\\DosDevices\\K:", "\\??\\SCSI#CdRom&Ven_VBOX&Prod_CD-ROM#4&2617aeae&0&010000#{53f5630d}"),
+       W('K')},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    TestMachine machine;
+    machine.Add("[~\\MountedDevices]\n" + c.value);
+    const auto& volumes = machine.Rebuild().MountedVolumes();
+    ASSERT_EQ(c.letter ? 1u : 0u, volumes.size());
+    if (c.letter) EXPECT_EQ(c.letter, volumes[0].driveLetter);
+  }
+}
+
+TEST(InventoryScans, AMountedVolumeIsSplitIntoItsParts) {
+  TestMachine machine;
+  const std::string text = "\\??\\STORAGE#RemovableMedia#7&1a2b3c4d&0&RM#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
+  machine.Add("[~\\MountedDevices]\n" + Utf16BinaryLine("\\DosDevices\\F:", text) +
+              Utf16BinaryLine("\\DosDevices\\K:", "\\??\\SCSI#CdRom&Ven_VBOX#4&2617aeae&0&010000#{53f5630d}"));
+  const auto& volumes = machine.Rebuild().MountedVolumes();
+  ASSERT_EQ(2u, volumes.size());
+  EXPECT_EQ(wide::FromUtf8(text), volumes[0].valueText);
+  EXPECT_EQ(WString(W("STORAGE")), volumes[0].busPart);
+  EXPECT_EQ(WString(W("RemovableMedia")), volumes[0].classPart);
+  EXPECT_EQ(WString(W("7&1a2b3c4d&0&RM")), volumes[0].instancePart);
+  EXPECT_TRUE(volumes[0].removable);
+  EXPECT_EQ(WString(W("SCSI")), volumes[1].busPart);
+  EXPECT_FALSE(volumes[1].removable);
+}
+
+TEST(InventoryScans, StorageTakesEveryDeviceKeyAndParsesIt) {
+  TestMachine machine;
+  machine.Add(R"(
+    [~\CurrentControlSet\Enum\USBSTOR\CdRom&Ven_Fabrikam&Prod_DVD_Writer&Rev_1.00\CD01&0]
+    "Service"="cdrom"
+    [~\CurrentControlSet\Enum\USBSTOR\Disk&Ven_LaCie&Prod_Rugged_FW/USB&Rev_\00D04B881007C255&0]
+    "FriendlyName"="LaCie Rugged FW/USB USB Device"
+    "Class"="DiskDrive"
+    "ParentIdPrefix"="7&18ec28b&0"
+    [~\CurrentControlSet\Enum\USBSTOR\Other\1]
+  )");
+  const auto& storage = machine.Rebuild().StorageDevices();
+  ASSERT_EQ(3u, storage.size());
+  EXPECT_EQ(WString(W("Fabrikam")), storage[0].vendor);
+  EXPECT_EQ(WString(W("DVD Writer")), storage[0].product);
+  EXPECT_EQ(WString(W("Rugged FW/USB")), storage[1].product);
+  EXPECT_EQ(WString(W("DiskDrive")), storage[1].deviceClass);
+  EXPECT_EQ(WString(W("7&18ec28b&0")), storage[1].parentIdPrefix);
+  EXPECT_EQ(WString(W("Other")), storage[2].deviceKey);
+  EXPECT_TRUE(storage[2].vendor.empty());
+}
+
+TEST(InventoryScans, ServicesListTheStartedInstancesOfTheirEnumKey) {
+  TestMachine machine;
+  machine.Add(R"(
+    [~\CurrentControlSet\Services\disk\Enum]
+    "0"="USBSTOR\\Disk&Ven_ACME&Prod_Pocket&Rev_1.00\\A5C0000012345678&0"
+    "1"="IDE\\DiskX\\5&1b3c2d4&0&0.0.0\\extra"
+    "2"="ROOT\\LEGACY_ONLY"
+    "Count"=dword:00000004
+    [~\CurrentControlSet\Services\Idle\Enum]
+    "Count"=dword:00000000
+    [~\CurrentControlSet\Services\NoEnum]
+    "Start"=dword:00000003
+    [~\CurrentControlSet\Services\lowercase\enum]
+    "0"="USB\\Vid_1\\2"
+    "Count"=dword:00000001
+    [~\CurrentControlSet\Services\Unreadable\Enum]
+    "0"=dword:00000001
+    "Count"=dword:00000001
+  )");
+  const auto& services = machine.Rebuild().Services();
+  ASSERT_EQ(2u, services.size());
+  EXPECT_EQ(WString(W("disk")), services[0].serviceName);
+  ASSERT_EQ(2u, services[0].instances.size());
+  EXPECT_EQ(WString(W("USBSTOR")), services[0].instances[0].enumerator);
+  EXPECT_EQ(WString(W("Disk&Ven_ACME&Prod_Pocket&Rev_1.00")), services[0].instances[0].deviceId);
+  EXPECT_EQ(WString(W("A5C0000012345678&0")), services[0].instances[0].instanceId);
+  EXPECT_EQ(WString(W("5&1b3c2d4&0&0.0.0")), services[0].instances[1].instanceId);
+  // Kept, though none of its values could be read as text.
+  EXPECT_EQ(WString(W("Unreadable")), services[1].serviceName);
+  EXPECT_TRUE(services[1].instances.empty());
+}
+
+}  // namespace
