@@ -50,7 +50,8 @@ extern "C" HRESULT VariantCopy(VARIANTARG* target, const VARIANTARG* source) {
   if (vt & VT_ARRAY) {
     target->parray = nullptr;
     hr = SafeArrayCopy(source->parray, &target->parray);
-  } else if (vt == VT_BSTR && source->bstrVal) {
+  } else if (vt == VT_BSTR) {
+    // A null BSTR is copied as an empty string of its own, as Windows copies it.
     target->bstrVal = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(source->bstrVal),
                                             SysStringByteLen(source->bstrVal));
     if (!target->bstrVal) hr = E_OUTOFMEMORY;

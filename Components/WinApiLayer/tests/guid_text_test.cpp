@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <objbase.h>
+#include <ocidl.h>
 #include <wide_text.h>
 
 #include <gtest/gtest.h>
@@ -40,6 +41,37 @@ TEST(GuidText, CLSIDFromStringRefusesMalformedText) {
     SCOPED_TRACE(wide::ToUtf8(wide::FromPtr(text)));
     CLSID parsed{};
     EXPECT_EQ(CO_E_CLASSSTRING, CLSIDFromString(text, &parsed));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The interface ids have the platform's values (on Windows, those of its
+// import libraries).
+TEST(InterfaceIds, HaveThePlatformValues) {
+  struct Case {
+    const IID* iid;
+    const WCHAR* text;
+  };
+  const Case cases[] = {
+      {&IID_IUnknown, W("{00000000-0000-0000-C000-000000000046}")},
+      {&IID_IClassFactory, W("{00000001-0000-0000-C000-000000000046}")},
+      {&IID_IMarshal, W("{00000003-0000-0000-C000-000000000046}")},
+      {&IID_IStream, W("{0000000C-0000-0000-C000-000000000046}")},
+      {&IID_ISequentialStream, W("{0C733A30-2A1C-11CE-ADE5-00AA0044773D}")},
+      {&IID_IDispatch, W("{00020400-0000-0000-C000-000000000046}")},
+      {&IID_IConnectionPointContainer, W("{B196B284-BAB4-101A-B69C-00AA00341D07}")},
+      {&IID_IEnumConnectionPoints, W("{B196B285-BAB4-101A-B69C-00AA00341D07}")},
+      {&IID_IConnectionPoint, W("{B196B286-BAB4-101A-B69C-00AA00341D07}")},
+      {&IID_IEnumConnections, W("{B196B287-BAB4-101A-B69C-00AA00341D07}")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(wide::ToUtf8(wide::FromPtr(c.text)));
+    WCHAR text[39] = {};
+    ASSERT_EQ(39, StringFromGUID2(*c.iid, text, 39));
+    EXPECT_EQ(WString(c.text), WString(text));
   }
 }
 

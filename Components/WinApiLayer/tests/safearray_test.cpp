@@ -124,6 +124,16 @@ TEST(SafeArray, BstrElementsAreCopiedInAndOut) {
   SysFreeString(before);
 }
 
+// A null BSTR put into an array is stored as an empty string of its own.
+TEST(SafeArray, ANullBstrIsStoredAsEmptyText) {
+  ArrayHolder holder(SafeArrayCreateVector(VT_BSTR, 0, 1));
+  LONG index = 0;
+  ASSERT_EQ(S_OK, SafeArrayPutElement(holder.array, &index, nullptr));
+  BSTR stored = static_cast<BSTR*>(holder.array->pvData)[0];
+  ASSERT_NE(nullptr, stored);
+  EXPECT_EQ(0u, SysStringLen(stored));
+}
+
 TEST(SafeArray, InterfaceElementsAreCountedAndReleasedOnDestroy) {
   CountingObject* object = CountingObject::Create();
   {

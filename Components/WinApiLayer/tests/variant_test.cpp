@@ -41,6 +41,20 @@ TEST(Variant, CopyDuplicatesTheBstr) {
   EXPECT_EQ(S_OK, VariantClear(&copy));
 }
 
+TEST(Variant, CopyOfANullBstrIsAnEmptyString) {
+  VARIANT source;
+  VariantInit(&source);
+  source.vt = VT_BSTR;
+  source.bstrVal = nullptr;
+  VARIANT copy;
+  VariantInit(&copy);
+  ASSERT_EQ(S_OK, VariantCopy(&copy, &source));
+  EXPECT_EQ(VT_BSTR, copy.vt);
+  ASSERT_NE(nullptr, copy.bstrVal);
+  EXPECT_EQ(0u, SysStringLen(copy.bstrVal));
+  EXPECT_EQ(S_OK, VariantClear(&copy));
+}
+
 TEST(Variant, CopyAddRefsAnInterfaceAndClearReleasesIt) {
   CountingObject* object = CountingObject::Create();
   ASSERT_NE(nullptr, object);
