@@ -1,0 +1,143 @@
+#include "device_manager.h"
+
+#include "device.h"
+#include "device_enumerator.h"
+#include "notification_point.h"
+
+#include <olectl.h>
+
+namespace wmdm_standin {
+namespace {
+
+// The stand-in answers like the version 10 platform.
+constexpr DWORD kRevision = 0x000A0000;
+constexpr DWORD kSacProtocol = 1;
+
+}  // namespace
+
+DeviceManager* DeviceManager::Create(std::shared_ptr<PlayerModel> model) {
+  auto* manager = new DeviceManager(std::move(model));
+  // The aggregate's inner object holds no reference to its outer object.
+  if (FAILED(CoCreateFreeThreadedMarshaler(static_cast<IWMDeviceManager3*>(manager), &manager->marshaler_))) {
+    manager->Release();
+    return nullptr;
+  }
+  return manager;
+}
+
+DeviceManager::DeviceManager(std::shared_ptr<PlayerModel> model) : model_(std::move(model)) {}
+
+DeviceManager::~DeviceManager() {
+  model_->Events().UnadviseOwner(static_cast<IConnectionPointContainer*>(this));
+  if (marshaler_) marshaler_->Release();
+}
+
+HRESULT STDMETHODCALLTYPE DeviceManager::QueryInterface(REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IWMDeviceManager) ||
+      IsEqualGUID(riid, IID_IWMDeviceManager2) || IsEqualGUID(riid, IID_IWMDeviceManager3)) {
+    *object = static_cast<IWMDeviceManager3*>(this);
+  } else if (IsEqualGUID(riid, IID_IConnectionPointContainer)) {
+    *object = static_cast<IConnectionPointContainer*>(this);
+  } else if (IsEqualGUID(riid, IID_IComponentAuthenticate)) {
+    *object = static_cast<IComponentAuthenticate*>(this);
+  } else if (IsEqualGUID(riid, IID_IMarshal) && marshaler_) {
+    return marshaler_->QueryInterface(riid, object);
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+#define MANAGER_ENTER(method) STANDIN_ENTER(model_->Faults(), ObjectKind::DeviceManager, method, 0)
+
+HRESULT STDMETHODCALLTYPE DeviceManager::GetRevision(DWORD* revision) {
+  MANAGER_ENTER("GetRevision");
+  if (!revision) return E_INVALIDARG;
+  *revision = kRevision;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DeviceManager::GetDeviceCount(DWORD* count) {
+  MANAGER_ENTER("GetDeviceCount");
+  if (!count) return E_INVALIDARG;
+  *count = static_cast<DWORD>(model_->PresentDevices().size());
+  return S_OK;
+}
+
+HRESULT DeviceManager::NewDeviceEnumerator(IWMDMEnumDevice** enumerator) {
+  if (!enumerator) return E_INVALIDARG;
+  model_->NoteDevicesEnumerated();
+  *enumerator = DeviceEnumerator::Create(model_, model_->PresentDevices());
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DeviceManager::EnumDevices(IWMDMEnumDevice** enumerator) {
+  MANAGER_ENTER("EnumDevices");
+  return NewDeviceEnumerator(enumerator);
+}
+
+HRESULT STDMETHODCALLTYPE DeviceManager::GetDeviceFromCanonicalName(LPCWSTR name, IWMDMDevice** device) {
+  MANAGER_ENTER("GetDeviceFromCanonicalName");
+  if (!name || !device) return E_INVALIDARG;
+  *device = nullptr;
+  auto found = model_->DeviceByKnownName(name);
+  if (!found) return S_FALSE;
+  *device = Device::Create(model_, found);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DeviceManager::EnumDevices2(IWMDMEnumDevice** enumerator) {
+  MANAGER_ENTER("EnumDevices2");
+  return NewDeviceEnumerator(enumerator);
+}
+
+// The model is always current, so there is nothing to refresh.
+HRESULT STDMETHODCALLTYPE DeviceManager::Reinitialize() {
+  MANAGER_ENTER("Reinitialize");
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DeviceManager::SetDeviceEnumPreference(DWORD preference) {
+  MANAGER_ENTER("SetDeviceEnumPreference");
+  return model_->SetDeviceEnumPreference(preference);
+}
+
+HRESULT STDMETHODCALLTYPE DeviceManager::EnumConnectionPoints(IEnumConnectionPoints**) {
+  MANAGER_ENTER("EnumConnectionPoints");
+  return NotImplemented("IConnectionPointContainer::EnumConnectionPoints");
+}
+
+HRESULT STDMETHODCALLTYPE DeviceManager::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
+  MANAGER_ENTER("FindConnectionPoint");
+  if (!point) return E_POINTER;
+  *point = nullptr;
+  if (!IsEqualGUID(riid, IID_IWMDMNotification)) return CONNECT_E_NOCONNECTION;
+  *point = NotificationPoint::Create(model_, this);
+  return S_OK;
+}
+
+// The stand-in has no certificates: every handshake step is accepted and
+// nothing comes back, so a host that authenticates is not refused.
+HRESULT STDMETHODCALLTYPE DeviceManager::SACAuth(DWORD, DWORD, BYTE*, DWORD, BYTE** dataOut, DWORD* dataOutLength) {
+  MANAGER_ENTER("SACAuth");
+  if (!dataOut || !dataOutLength) return E_INVALIDARG;
+  *dataOut = nullptr;
+  *dataOutLength = 0;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DeviceManager::SACGetProtocols(DWORD** protocols, DWORD* protocolCount) {
+  MANAGER_ENTER("SACGetProtocols");
+  if (!protocols || !protocolCount) return E_INVALIDARG;
+  auto* list = static_cast<DWORD*>(CoTaskMemAlloc(sizeof(DWORD)));
+  if (!list) return E_OUTOFMEMORY;
+  *list = kSacProtocol;
+  *protocols = list;
+  *protocolCount = 1;
+  return S_OK;
+}
+
+}  // namespace wmdm_standin

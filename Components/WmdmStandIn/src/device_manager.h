@@ -1,0 +1,54 @@
+// The device manager object, the one an application creates under
+// CLSID_MediaDevMgr: IWMDeviceManager to IWMDeviceManager3, the connection
+// point container for notifications, and IComponentAuthenticate. It hands out
+// IWMDeviceManager without authentication. It aggregates the free-threaded
+// marshaler, so marshalling it to another thread hands over the object itself
+// (the platform's is callable from any thread).
+#pragma once
+
+#include "platform/wmdm.h"
+
+#include <memory>
+
+#include "com_support.h"
+#include "player_model.h"
+
+namespace wmdm_standin {
+
+class DeviceManager final : public IWMDeviceManager3, public IConnectionPointContainer, public IComponentAuthenticate {
+ public:
+  // A new object with one reference; null when the marshaler cannot be made.
+  static DeviceManager* Create(std::shared_ptr<PlayerModel> model);
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  STANDIN_REFCOUNT_METHODS
+
+  // IWMDeviceManager
+  HRESULT STDMETHODCALLTYPE GetRevision(DWORD* revision) override;
+  HRESULT STDMETHODCALLTYPE GetDeviceCount(DWORD* count) override;
+  HRESULT STDMETHODCALLTYPE EnumDevices(IWMDMEnumDevice** enumerator) override;
+  // IWMDeviceManager2
+  HRESULT STDMETHODCALLTYPE GetDeviceFromCanonicalName(LPCWSTR name, IWMDMDevice** device) override;
+  HRESULT STDMETHODCALLTYPE EnumDevices2(IWMDMEnumDevice** enumerator) override;
+  HRESULT STDMETHODCALLTYPE Reinitialize() override;
+  // IWMDeviceManager3
+  HRESULT STDMETHODCALLTYPE SetDeviceEnumPreference(DWORD preference) override;
+  // IConnectionPointContainer
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
+  // IComponentAuthenticate
+  HRESULT STDMETHODCALLTYPE SACAuth(DWORD protocol, DWORD pass, BYTE* dataIn, DWORD dataInLength, BYTE** dataOut,
+                                    DWORD* dataOutLength) override;
+  HRESULT STDMETHODCALLTYPE SACGetProtocols(DWORD** protocols, DWORD* protocolCount) override;
+
+ private:
+  explicit DeviceManager(std::shared_ptr<PlayerModel> model);
+  ~DeviceManager();
+  HRESULT NewDeviceEnumerator(IWMDMEnumDevice** enumerator);
+
+  RefCount refs_;
+  std::shared_ptr<PlayerModel> model_;
+  IUnknown* marshaler_ = nullptr;  // inner object of the aggregate
+};
+
+}  // namespace wmdm_standin

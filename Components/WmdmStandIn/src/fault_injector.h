@@ -1,0 +1,73 @@
+// Scripted failures and call counts, so that tests can make the platform
+// misbehave on cue and check how often the plug-in asked it something.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <tuple>
+
+#include "model_types.h"
+
+namespace wmdm_standin {
+
+// The kinds of object the stand-in hands out; a fault or a count names a
+// method of one kind, e.g. (ObjectKind::Storage, "GetName").
+enum class ObjectKind {
+  DeviceManager,
+  ConnectionPoint,
+  DeviceEnumerator,
+  Device,
+  StorageEnumerator,
+  Storage,
+  StorageGlobals,
+  MetaData,
+};
+
+const char* KindName(ObjectKind kind);
+
+// Counts for ever.
+inline constexpr int kEveryCall = -1;
+
+class FaultInjector {
+ public:
+  // The next `times` calls of `method` on objects of `kind` answer `result`
+  // without doing anything. With an object id only that object's calls are
+  // affected: a device's, a storage's, a medium's globals (the medium's id),
+  // an enumerator's (the id of what it enumerates), a metadata object's (the
+  // storage it was read from). A fault for one object is used before a fault
+  // for the whole kind.
+  void Inject(ObjectKind kind, const std::string& method, HRESULT result, int times = 1, ObjectId object = 0);
+  void ClearFaults();
+
+  // Calls made so far, of one object or (object 0) of every object of the kind.
+  int Calls(ObjectKind kind, const std::string& method, ObjectId object = 0) const;
+  void ResetCalls();
+
+  // Every stand-in method starts here: the call is counted, and an injected
+  // result, if one is due, is handed back for the method to return.
+  std::optional<HRESULT> Enter(ObjectKind kind, const char* method, ObjectId object);
+
+ private:
+  using Key = std::tuple<ObjectKind, std::string, ObjectId>;
+  struct Fault {
+    HRESULT result;
+    int remaining;
+  };
+  std::optional<HRESULT> Take(const Key& key);
+
+  mutable std::mutex mutex_;
+  std::map<Key, Fault> faults_;
+  std::map<Key, int> calls_;
+};
+
+}  // namespace wmdm_standin
+
+// Opens a stand-in COM method: counts it and returns an injected result.
+#define STANDIN_ENTER(injector, kind, method, object)                          \
+  do {                                                                         \
+    if (auto injected_ = (injector).Enter((kind), (method), (object))) return *injected_; \
+  } while (0)

@@ -1,0 +1,296 @@
+#include "player_model.h"
+
+#include <algorithm>
+
+namespace wmdm_standin {
+namespace {
+
+std::vector<WString> SplitPath(const WString& path) {
+  std::vector<WString> parts;
+  WString part;
+  for (WCHAR c : path) {
+    if (c == W('\\') || c == W('/')) {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+// The name a device without a canonical name is still known by inside the
+// platform, shaped like a device interface path.
+WString OwnKnownName(ObjectId id) {
+  return W("\\\\?\\standin#player") + wide::FromUnsigned(id) + W("#{6ac27878-a6fa-4155-ba85-f98f491d4f33}$0");
+}
+
+}  // namespace
+
+std::shared_ptr<PlayerModel> PlayerModel::Create() { return std::shared_ptr<PlayerModel>(new PlayerModel()); }
+
+PlayerModel::~PlayerModel() = default;
+
+ObjectId PlayerModel::AddDevice(const DeviceDescription& description, Presence presence) {
+  auto lock = Lock();
+  auto device = std::make_shared<ModelDevice>();
+  device->id = NextId();
+  device->description = description;
+  device->knownName = description.canonicalName ? *description.canonicalName : OwnKnownName(device->id);
+  devices_.push_back(device);
+  if (presence == Presence::Connected) ConnectDevice(device->id);
+  return device->id;
+}
+
+bool PlayerModel::ConnectDevice(ObjectId id) {
+  auto lock = Lock();
+  auto device = DeviceById(id);
+  if (!device || device->present) return false;
+  device->present = true;
+  events_.Post(WMDM_MSG_DEVICE_ARRIVAL, device->knownName);
+  return true;
+}
+
+ObjectId PlayerModel::AddMedium(ObjectId deviceId, const MediumDescription& description) {
+  auto lock = Lock();
+  auto device = DeviceById(deviceId);
+  if (!device) return 0;
+  auto medium = std::make_shared<ModelMedium>();
+  medium->description = description;
+  medium->device = device.get();
+  medium->root = std::make_shared<ModelObject>();
+  medium->root->id = medium->id = NextId();
+  medium->root->name = description.name;
+  medium->root->attributes = DefaultMediumAttributes(description.removable);
+  medium->root->medium = medium.get();
+  objects_[medium->id] = medium->root;
+  device->media.push_back(medium);
+  if (device->present) events_.Post(WMDM_MSG_MEDIA_ARRIVAL, device->knownName);
+  return medium->id;
+}
+
+ObjectId PlayerModel::AddFolder(ObjectId parentId, const WString& name, DWORD attributes) {
+  auto lock = Lock();
+  auto parent = ObjectById(parentId);
+  if (!parent || !parent->IsFolder()) return 0;
+  return NewChild(parent, name, attributes ? attributes : DefaultFolderAttributes())->id;
+}
+
+ObjectId PlayerModel::AddFile(ObjectId parentId, const FileDescription& file) {
+  auto lock = Lock();
+  auto parent = ObjectById(parentId);
+  if (!parent || !parent->IsFolder()) return 0;
+  auto child = NewChild(parent, file.name, file.attributes ? file.attributes : DefaultFileAttributes(file.name));
+  child->bytes = file.bytes;
+  child->size = file.bytes.empty() ? file.size : file.bytes.size();
+  child->format = file.format;
+  child->date = file.date;
+  child->tags = file.tags;
+  return child->id;
+}
+
+ObjectId PlayerModel::AddPlaylist(ObjectId parentId, const WString& name, const std::vector<ObjectId>& entries) {
+  auto lock = Lock();
+  FileDescription file;
+  file.name = name;
+  file.tags.push_back(ModelTag::Dword(g_wszWMDMFormatCode, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST));
+  const ObjectId id = AddFile(parentId, file);
+  if (!id) return 0;
+  auto playlist = ObjectById(id);
+  for (ObjectId entry : entries)
+    if (auto target = ObjectById(entry)) playlist->references.push_back(target);
+  return id;
+}
+
+bool PlayerModel::RemoveDevice(ObjectId id) {
+  auto lock = Lock();
+  auto found = std::find_if(devices_.begin(), devices_.end(), [id](const auto& d) { return d->id == id; });
+  if (found == devices_.end()) return false;
+  auto device = *found;
+  devices_.erase(found);
+  if (device->present) {
+    device->present = false;
+    events_.Post(WMDM_MSG_DEVICE_REMOVAL, device->knownName);
+  }
+  return true;
+}
+
+bool PlayerModel::RemoveMedium(ObjectId id) {
+  auto lock = Lock();
+  auto medium = MediumById(id);
+  if (!medium) return false;
+  ModelDevice* device = medium->device;
+  medium->present = false;
+  device->media.erase(std::find(device->media.begin(), device->media.end(), medium));
+  if (device->present) events_.Post(WMDM_MSG_MEDIA_REMOVAL, device->knownName);
+  return true;
+}
+
+bool PlayerModel::SetMediumStatus(ObjectId id, DWORD status) {
+  auto lock = Lock();
+  auto medium = MediumById(id);
+  if (!medium) return false;
+  medium->description.status = status;
+  return true;
+}
+
+ObjectId PlayerModel::FindDevice(const WString& name) const {
+  auto lock = Lock();
+  for (const auto& device : devices_)
+    if (device->description.name == name) return device->id;
+  return 0;
+}
+
+ObjectId PlayerModel::Find(ObjectId deviceId, const WString& path) const {
+  auto lock = Lock();
+  auto device = DeviceById(deviceId);
+  const std::vector<WString> parts = SplitPath(path);
+  if (!device || parts.empty()) return 0;
+  std::shared_ptr<ModelObject> current;
+  for (const auto& medium : device->media)
+    if (wide::EqualsIgnoreCaseAscii(medium->description.name, parts[0])) current = medium->root;
+  for (size_t i = 1; current && i < parts.size(); ++i) current = ChildNamed(*current, parts[i]);
+  return current ? current->id : 0;
+}
+
+std::optional<ObjectInfo> PlayerModel::Inspect(ObjectId id) const {
+  auto lock = Lock();
+  auto found = objects_.find(id);
+  auto object = found == objects_.end() ? nullptr : found->second.lock();
+  if (!object) return std::nullopt;
+  ObjectInfo info{object->id, object->name, ReportedAttributes(*object), object->size, object->bytes,
+                  object->format, object->tags};
+  for (const auto& child : object->children) info.children.push_back(child->name);
+  for (const auto& entry : object->references) {
+    auto target = entry.lock();
+    info.references.push_back(target ? target->id : 0);
+  }
+  info.deleted = object->deleted;
+  return info;
+}
+
+StorageHandle PlayerModel::HandleById(ObjectId id) const {
+  auto lock = Lock();
+  auto object = ObjectById(id);
+  return object ? HandleOf(object) : StorageHandle();
+}
+
+ULONGLONG PlayerModel::FreeSpace(ObjectId id) const {
+  auto lock = Lock();
+  auto medium = MediumById(id);
+  return medium ? medium->FreeSpace() : 0;
+}
+
+std::vector<ObjectId> PlayerModel::Devices() const {
+  auto lock = Lock();
+  std::vector<ObjectId> ids;
+  for (const auto& device : devices_) ids.push_back(device->id);
+  return ids;
+}
+
+std::vector<std::shared_ptr<ModelDevice>> PlayerModel::PresentDevices() const {
+  auto lock = Lock();
+  std::vector<std::shared_ptr<ModelDevice>> present;
+  for (const auto& device : devices_)
+    if (device->present) present.push_back(device);
+  return present;
+}
+
+std::shared_ptr<ModelDevice> PlayerModel::DeviceByKnownName(const WString& name) const {
+  auto lock = Lock();
+  for (const auto& device : devices_)
+    if (device->present && wide::EqualsIgnoreCaseAscii(device->knownName, name)) return device;
+  return nullptr;
+}
+
+bool PlayerModel::IsAlive(const StorageHandle& handle) const {
+  auto lock = Lock();
+  return handle.device && handle.device->present && handle.medium && handle.medium->present && handle.object &&
+         !handle.object->deleted && handle.object->generation == handle.generation;
+}
+
+StorageHandle PlayerModel::HandleOf(const std::shared_ptr<ModelObject>& object) const {
+  auto lock = Lock();
+  StorageHandle handle;
+  handle.object = object;
+  handle.generation = object->generation;
+  handle.medium = object->medium->shared_from_this();
+  handle.device = object->medium->device->shared_from_this();
+  return handle;
+}
+
+std::optional<StorageHandle> PlayerModel::ParentHandle(const StorageHandle& handle) const {
+  auto lock = Lock();
+  auto parent = handle.object->parent.lock();
+  if (!parent) return std::nullopt;
+  return HandleOf(parent);
+}
+
+std::shared_ptr<ModelObject> PlayerModel::ChildNamed(const ModelObject& folder, const WString& name) const {
+  for (const auto& child : folder.children)
+    if (wide::EqualsIgnoreCaseAscii(child->name, name)) return child;
+  return nullptr;
+}
+
+DWORD PlayerModel::ReportedAttributes(const ModelObject& object) const {
+  DWORD attributes = object.attributes;
+  if (!object.IsFolder()) return attributes;
+  for (const auto& child : object.children)
+    attributes |= child->IsFolder() ? WMDM_STORAGE_ATTR_HAS_FOLDERS : WMDM_STORAGE_ATTR_HAS_FILES;
+  return attributes;
+}
+
+HRESULT PlayerModel::SetDeviceEnumPreference(DWORD preference) {
+  auto lock = Lock();
+  if (preference & ~(DO_NOT_VIRTUALIZE_STORAGES_AS_DEVICES | ALLOW_OUTOFBAND_NOTIFICATION)) return E_INVALIDARG;
+  if (enumPreferenceSet_ && preference == enumPreference_) return S_OK;
+  if (devicesEnumerated_ || enumPreferenceSet_) return WMDM_E_CALL_OUT_OF_SEQUENCE;
+  enumPreference_ = preference;
+  enumPreferenceSet_ = true;
+  return S_OK;
+}
+
+void PlayerModel::NoteDevicesEnumerated() {
+  auto lock = Lock();
+  devicesEnumerated_ = true;
+}
+
+std::shared_ptr<ModelDevice> PlayerModel::DeviceById(ObjectId id) const {
+  for (const auto& device : devices_)
+    if (device->id == id) return device;
+  return nullptr;
+}
+
+std::shared_ptr<ModelMedium> PlayerModel::MediumById(ObjectId id) const {
+  for (const auto& device : devices_)
+    for (const auto& medium : device->media)
+      if (medium->id == id) return medium;
+  return nullptr;
+}
+
+std::shared_ptr<ModelObject> PlayerModel::ObjectById(ObjectId id) const {
+  auto found = objects_.find(id);
+  auto object = found == objects_.end() ? nullptr : found->second.lock();
+  return object && !object->deleted ? object : nullptr;
+}
+
+std::shared_ptr<ModelObject> PlayerModel::NewChild(const std::shared_ptr<ModelObject>& parent, const WString& name,
+                                                   DWORD attributes) {
+  auto child = std::make_shared<ModelObject>();
+  child->id = NextId();
+  child->name = name;
+  child->attributes = attributes;
+  Insert(parent, child, parent->children.size());
+  return child;
+}
+
+void PlayerModel::Insert(const std::shared_ptr<ModelObject>& parent, const std::shared_ptr<ModelObject>& child,
+                         size_t position) {
+  child->parent = parent;
+  child->medium = parent->medium;
+  parent->children.insert(parent->children.begin() + static_cast<ptrdiff_t>(position), child);
+  objects_[child->id] = child;
+}
+
+}  // namespace wmdm_standin

@@ -1,0 +1,147 @@
+// The players the stand-in presents: built in code or loaded from a
+// description, changed at run time by tests (devices and media come and go)
+// and by the plug-in through WMDM's storage control. One lock guards it all;
+// the COM objects take it for every call.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "event_dispatcher.h"
+#include "fault_injector.h"
+#include "model_types.h"
+
+namespace wmdm_standin {
+
+// What a COM object holds to reach a stored object: the object and the medium
+// and device it lives on, and the generation it was handed out under.
+struct StorageHandle {
+  std::shared_ptr<ModelDevice> device;
+  std::shared_ptr<ModelMedium> medium;
+  std::shared_ptr<ModelObject> object;
+  unsigned generation = 0;
+};
+
+// A new folder or file asked for through Insert.
+struct NewObject {
+  enum class Placement { Into, Before, After };
+  bool folder = false;
+  WString name;
+  ULONGLONG size = 0;
+  std::vector<BYTE> bytes;
+  std::vector<ModelTag> tags;
+  DWORD extraAttributes = 0;  // hidden, system, read-only
+  Placement placement = Placement::Into;
+  bool overwrite = false;
+  bool queryOnly = false;  // check that it could be done, change nothing
+};
+
+// A copy of one stored object, for tests to check.
+struct ObjectInfo {
+  ObjectId id = 0;
+  WString name;
+  DWORD attributes = 0;
+  ULONGLONG size = 0;
+  std::vector<BYTE> bytes;
+  _WAVEFORMATEX format = {};
+  std::vector<ModelTag> tags;
+  std::vector<WString> children;
+  std::vector<ObjectId> references;  // in order, deleted targets included
+  bool deleted = false;
+};
+
+class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
+ public:
+  static std::shared_ptr<PlayerModel> Create();
+  ~PlayerModel();
+  PlayerModel(const PlayerModel&) = delete;
+  PlayerModel& operator=(const PlayerModel&) = delete;
+
+  // Building, and changes at run time. Connecting or removing a device, and
+  // adding or removing a medium of a connected device, sends the matching
+  // message to every advised sink. A device added detached can be filled
+  // with media first and then connected with a single arrival message.
+  enum class Presence { Connected, Detached };
+  ObjectId AddDevice(const DeviceDescription& description, Presence presence = Presence::Connected);
+  bool ConnectDevice(ObjectId device);
+  ObjectId AddMedium(ObjectId device, const MediumDescription& description);  // the root storage's id
+  ObjectId AddFolder(ObjectId parent, const WString& name, DWORD attributes = 0);
+  ObjectId AddFile(ObjectId parent, const FileDescription& file);
+  // An abstract playlist: a file whose "WMDM/FormatCode" is 0xBA05.
+  ObjectId AddPlaylist(ObjectId parent, const WString& name, const std::vector<ObjectId>& entries);
+  bool RemoveDevice(ObjectId device);
+  bool RemoveMedium(ObjectId medium);
+  bool SetMediumStatus(ObjectId medium, DWORD status);
+
+  // Lookups for tests and hosts; 0 when nothing matches.
+  ObjectId FindDevice(const WString& name) const;
+  // `path` starts with the medium's name: "Storage Card\Music\a.mp3".
+  ObjectId Find(ObjectId device, const WString& path) const;
+  std::optional<ObjectInfo> Inspect(ObjectId object) const;
+  // A handle on a stored object that is not deleted (empty otherwise).
+  StorageHandle HandleById(ObjectId object) const;
+  ULONGLONG FreeSpace(ObjectId medium) const;
+  std::vector<ObjectId> Devices() const;
+
+  FaultInjector& Faults() { return faults_; }
+  EventDispatcher& Events() { return events_; }
+
+  // For the COM objects, under Lock().
+  std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock<std::recursive_mutex>(mutex_); }
+  std::vector<std::shared_ptr<ModelDevice>> PresentDevices() const;
+  std::shared_ptr<ModelDevice> DeviceByKnownName(const WString& name) const;
+  bool IsAlive(const StorageHandle& handle) const;
+  bool IsAlive(const ModelDevice& device) const { return device.present; }
+  // A handle on the object as it is now (its current generation).
+  StorageHandle HandleOf(const std::shared_ptr<ModelObject>& object) const;
+  // The storage that holds this one; none for a medium's root.
+  std::optional<StorageHandle> ParentHandle(const StorageHandle& handle) const;
+  std::shared_ptr<ModelObject> ChildNamed(const ModelObject& folder, const WString& name) const;
+  DWORD ReportedAttributes(const ModelObject& object) const;
+
+  // Content edits, each a whole platform operation on a live handle.
+  HRESULT CreateObject(const StorageHandle& target, const NewObject& request, StorageHandle* created);
+  HRESULT DeleteObject(const StorageHandle& handle, bool recursive);
+  HRESULT RenameObject(const StorageHandle& handle, const WString& newName);
+  HRESULT EraseMedium(const StorageHandle& anyStorageOnIt);
+  HRESULT SetReferences(const StorageHandle& playlist, const std::vector<StorageHandle>& entries);
+  // S_FALSE when an entry's target was deleted; such entries are left out.
+  HRESULT GetReferences(const StorageHandle& playlist, std::vector<StorageHandle>* entries) const;
+  HRESULT SetTags(const StorageHandle& handle, const std::vector<ModelTag>& tags);
+  HRESULT SetAttributes(const StorageHandle& handle, DWORD attributes, const _WAVEFORMATEX* format);
+
+  // The device-enumeration preference, fixed once devices were enumerated.
+  HRESULT SetDeviceEnumPreference(DWORD preference);
+  void NoteDevicesEnumerated();
+
+ private:
+  PlayerModel() = default;
+  ObjectId NextId() { return ++lastId_; }
+  std::shared_ptr<ModelDevice> DeviceById(ObjectId id) const;
+  std::shared_ptr<ModelMedium> MediumById(ObjectId id) const;
+  std::shared_ptr<ModelObject> ObjectById(ObjectId id) const;
+  std::shared_ptr<ModelObject> NewChild(const std::shared_ptr<ModelObject>& parent, const WString& name,
+                                        DWORD attributes);
+  void Insert(const std::shared_ptr<ModelObject>& parent, const std::shared_ptr<ModelObject>& child,
+              size_t position);
+  HRESULT CheckPlacement(const StorageHandle& target, const NewObject& request,
+                         std::shared_ptr<ModelObject>* parent, size_t* position) const;
+  void MarkDeleted(ModelObject& object);
+  void Detach(ModelObject& object);
+  static void RaiseGeneration(ModelObject& object);
+
+  mutable std::recursive_mutex mutex_;
+  std::vector<std::shared_ptr<ModelDevice>> devices_;
+  std::map<ObjectId, std::weak_ptr<ModelObject>> objects_;
+  ObjectId lastId_ = 0;
+  DWORD enumPreference_ = 0;
+  bool enumPreferenceSet_ = false;
+  bool devicesEnumerated_ = false;
+  FaultInjector faults_;
+  EventDispatcher events_;
+};
+
+}  // namespace wmdm_standin

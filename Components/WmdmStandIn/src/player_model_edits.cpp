@@ -1,0 +1,254 @@
+// The content edits the platform's storage control performs, with the
+// platform's answers for the ways they can fail.
+#include <algorithm>
+#include <chrono>
+
+#include "player_model.h"
+#include "platform/result_macros.h"
+
+namespace wmdm_standin {
+namespace {
+
+constexpr DWORD kErrorDirNotEmpty = 145;
+
+bool IsValidName(const WString& name) {
+  if (name.empty()) return false;
+  return std::none_of(name.begin(), name.end(), [](WCHAR c) { return c == W('\\') || c == W('/') || c == 0; });
+}
+
+// Days since 1970-01-01 to a civil date (proleptic Gregorian).
+WMDMDATETIME DateFromUnixSeconds(long long seconds) {
+  long long days = seconds / 86400;
+  const long long rest = seconds % 86400;
+  days += 719468;
+  const long long era = (days >= 0 ? days : days - 146096) / 146097;
+  const long long dayOfEra = days - era * 146097;
+  const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long mp = (5 * dayOfYear + 2) / 153;
+  const long long day = dayOfYear - (153 * mp + 2) / 5 + 1;
+  const long long month = mp < 10 ? mp + 3 : mp - 9;
+  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  WMDMDATETIME date;
+  date.wYear = static_cast<WORD>(year);
+  date.wMonth = static_cast<WORD>(month);
+  date.wDay = static_cast<WORD>(day);
+  date.wHour = static_cast<WORD>(rest / 3600);
+  date.wMinute = static_cast<WORD>(rest / 60 % 60);
+  date.wSecond = static_cast<WORD>(rest % 60);
+  return date;
+}
+
+WMDMDATETIME NowUtc() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  return DateFromUnixSeconds(std::chrono::duration_cast<std::chrono::seconds>(now).count());
+}
+
+DWORD TagDword(const std::vector<ModelTag>& tags, const WCHAR* name) {
+  DWORD value = 0;
+  for (const ModelTag& tag : tags)
+    if (tag.name == name) tag.AsDword(&value);
+  return value;
+}
+
+WORD WaveTagForFormatCode(DWORD formatCode) {
+  switch (formatCode) {
+    case WMDM_FORMATCODE_MP3: return 0x0055;
+    case WMDM_FORMATCODE_WMA: return 0x0161;
+    case WMDM_FORMATCODE_WAVE: return 0x0001;
+    default: return 0;
+  }
+}
+
+// What a player would report for a track it was given with these tags.
+_WAVEFORMATEX FormatFromTags(const std::vector<ModelTag>& tags) {
+  _WAVEFORMATEX format = {};
+  format.wFormatTag = WaveTagForFormatCode(TagDword(tags, g_wszWMDMFormatCode));
+  format.nChannels = static_cast<WORD>(TagDword(tags, g_wszWMDMNumChannels));
+  format.nSamplesPerSec = TagDword(tags, g_wszWMDMSampleRate);
+  format.nAvgBytesPerSec = TagDword(tags, g_wszWMDMBitrate) / 8;
+  format.nBlockAlign = static_cast<WORD>(TagDword(tags, g_wszWMDMBlockAlignment));
+  format.wBitsPerSample = static_cast<WORD>(TagDword(tags, g_wszWMDMAudioBitDepth));
+  return format;
+}
+
+size_t PositionOf(const ModelObject& parent, const ModelObject& child) {
+  for (size_t i = 0; i < parent.children.size(); ++i)
+    if (parent.children[i].get() == &child) return i;
+  return parent.children.size();
+}
+
+HRESULT CheckMediumReady(const ModelMedium& medium) {
+  return (medium.description.status & WMDM_STATUS_BUSY) ? WMDM_E_BUSY : S_OK;
+}
+
+}  // namespace
+
+HRESULT PlayerModel::CheckPlacement(const StorageHandle& target, const NewObject& request,
+                                    std::shared_ptr<ModelObject>* parent, size_t* position) const {
+  if (request.placement == NewObject::Placement::Into) {
+    if (!target.object->IsFolder()) return E_INVALIDARG;
+    *parent = target.object;
+    *position = target.object->children.size();
+  } else {
+    *parent = target.object->parent.lock();
+    if (!*parent) return E_INVALIDARG;  // nothing goes beside a medium's root
+    *position = PositionOf(**parent, *target.object) + (request.placement == NewObject::Placement::After ? 1 : 0);
+  }
+  const DWORD capabilities = target.medium->description.capabilities;
+  const bool inRoot = *parent == target.medium->root;
+  const DWORD needed = request.folder ? (inRoot ? WMDM_STORAGECAP_FOLDERSINROOT : WMDM_STORAGECAP_FOLDERSINFOLDERS)
+                                      : (inRoot ? WMDM_STORAGECAP_FILESINROOT : WMDM_STORAGECAP_FILESINFOLDERS);
+  return (capabilities & needed) ? S_OK : WMDM_E_NOTSUPPORTED;
+}
+
+HRESULT PlayerModel::CreateObject(const StorageHandle& target, const NewObject& request, StorageHandle* created) {
+  auto lock = Lock();
+  if (!IsAlive(target)) return WMDM_E_INTERFACEDEAD;
+  if (!IsValidName(request.name)) return E_INVALIDARG;
+  RETURN_IF_FAILED(CheckMediumReady(*target.medium));
+  std::shared_ptr<ModelObject> parent;
+  size_t position = 0;
+  RETURN_IF_FAILED(CheckPlacement(target, request, &parent, &position));
+
+  const ULONGLONG size = request.bytes.empty() ? request.size : request.bytes.size();
+  ULONGLONG room = target.medium->FreeSpace();
+  auto existing = ChildNamed(*parent, request.name);
+  if (existing) {
+    if (!request.overwrite || existing->IsFolder() || request.folder)
+      return HRESULT_FROM_WIN32(existing->IsFolder() || request.folder ? ERROR_ALREADY_EXISTS : ERROR_FILE_EXISTS);
+    room += existing->size;
+  }
+  if (size > room) return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+  if (request.queryOnly) return S_OK;
+
+  if (existing) {
+    position = PositionOf(*parent, *existing);
+    MarkDeleted(*existing);
+    Detach(*existing);
+  }
+  auto object = std::make_shared<ModelObject>();
+  object->id = NextId();
+  object->name = request.name;
+  object->attributes =
+      (request.folder ? DefaultFolderAttributes() : DefaultFileAttributes(request.name)) | request.extraAttributes;
+  object->size = request.folder ? 0 : size;
+  object->bytes = request.bytes;
+  object->tags = request.tags;
+  object->format = FormatFromTags(request.tags);
+  object->date = NowUtc();
+  Insert(parent, object, std::min(position, parent->children.size()));
+  if (created) *created = HandleOf(object);
+  return S_OK;
+}
+
+HRESULT PlayerModel::DeleteObject(const StorageHandle& handle, bool recursive) {
+  auto lock = Lock();
+  if (!IsAlive(handle)) return WMDM_E_INTERFACEDEAD;
+  RETURN_IF_FAILED(CheckMediumReady(*handle.medium));
+  ModelObject& object = *handle.object;
+  // Deleting a medium's root empties the medium; the medium itself stays.
+  if (handle.object == handle.medium->root) return EraseMedium(handle);
+  if (object.attributes & WMDM_FILE_ATTR_READONLY) return E_ACCESSDENIED;
+  if (object.IsFolder() && !object.children.empty() && !recursive) return HRESULT_FROM_WIN32(kErrorDirNotEmpty);
+  MarkDeleted(object);
+  Detach(object);
+  return S_OK;
+}
+
+HRESULT PlayerModel::RenameObject(const StorageHandle& handle, const WString& newName) {
+  auto lock = Lock();
+  if (!IsAlive(handle)) return WMDM_E_INTERFACEDEAD;
+  if (!IsValidName(newName)) return E_INVALIDARG;
+  RETURN_IF_FAILED(CheckMediumReady(*handle.medium));
+  ModelObject& object = *handle.object;
+  if (auto parent = object.parent.lock()) {
+    auto existing = ChildNamed(*parent, newName);
+    if (existing && existing.get() != &object) return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+  } else {
+    handle.medium->description.name = newName;
+  }
+  object.name = newName;
+  RaiseGeneration(object);
+  return S_OK;
+}
+
+HRESULT PlayerModel::EraseMedium(const StorageHandle& anyStorageOnIt) {
+  auto lock = Lock();
+  if (!IsAlive(anyStorageOnIt)) return WMDM_E_INTERFACEDEAD;
+  RETURN_IF_FAILED(CheckMediumReady(*anyStorageOnIt.medium));
+  ModelObject& root = *anyStorageOnIt.medium->root;
+  for (const auto& child : root.children) MarkDeleted(*child);
+  root.children.clear();
+  return S_OK;
+}
+
+HRESULT PlayerModel::SetReferences(const StorageHandle& playlist, const std::vector<StorageHandle>& entries) {
+  auto lock = Lock();
+  if (!IsAlive(playlist)) return WMDM_E_INTERFACEDEAD;
+  if (playlist.object->IsFolder()) return WMDM_E_NOTSUPPORTED;
+  std::vector<std::weak_ptr<ModelObject>> references;
+  for (const StorageHandle& entry : entries) references.push_back(entry.object);
+  playlist.object->references = std::move(references);
+  return S_OK;
+}
+
+HRESULT PlayerModel::GetReferences(const StorageHandle& playlist, std::vector<StorageHandle>* entries) const {
+  auto lock = Lock();
+  if (!IsAlive(playlist)) return WMDM_E_INTERFACEDEAD;
+  entries->clear();
+  HRESULT result = S_OK;
+  for (const auto& reference : playlist.object->references) {
+    auto target = reference.lock();
+    if (!target || target->deleted) {
+      result = S_FALSE;
+      continue;
+    }
+    entries->push_back(HandleOf(target));
+  }
+  return result;
+}
+
+HRESULT PlayerModel::SetTags(const StorageHandle& handle, const std::vector<ModelTag>& tags) {
+  auto lock = Lock();
+  if (!IsAlive(handle)) return WMDM_E_INTERFACEDEAD;
+  for (const ModelTag& tag : tags) {
+    auto same = std::find_if(handle.object->tags.begin(), handle.object->tags.end(),
+                             [&tag](const ModelTag& t) { return t.name == tag.name; });
+    if (same != handle.object->tags.end())
+      *same = tag;
+    else
+      handle.object->tags.push_back(tag);
+  }
+  return S_OK;
+}
+
+HRESULT PlayerModel::SetAttributes(const StorageHandle& handle, DWORD attributes, const _WAVEFORMATEX* format) {
+  auto lock = Lock();
+  if (!IsAlive(handle)) return WMDM_E_INTERFACEDEAD;
+  // What an object is (file or folder) is not an attribute a caller can change.
+  const DWORD kind = WMDM_FILE_ATTR_FILE | WMDM_FILE_ATTR_FOLDER;
+  handle.object->attributes = (handle.object->attributes & kind) | (attributes & ~kind);
+  if (format) handle.object->format = *format;
+  return S_OK;
+}
+
+void PlayerModel::MarkDeleted(ModelObject& object) {
+  object.deleted = true;
+  for (const auto& child : object.children) MarkDeleted(*child);
+}
+
+void PlayerModel::Detach(ModelObject& object) {
+  auto parent = object.parent.lock();
+  if (!parent) return;
+  auto& siblings = parent->children;
+  siblings.erase(std::remove_if(siblings.begin(), siblings.end(), [&object](const auto& c) { return c.get() == &object; }),
+                 siblings.end());
+}
+
+void PlayerModel::RaiseGeneration(ModelObject& object) {
+  ++object.generation;
+  for (const auto& child : object.children) RaiseGeneration(*child);
+}
+
+}  // namespace wmdm_standin

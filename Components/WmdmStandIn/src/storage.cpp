@@ -1,0 +1,249 @@
+#include "storage.h"
+
+#include <algorithm>
+
+#include "metadata_bag.h"
+#include "standin_ids.h"
+#include "storage_enumerator.h"
+#include "storage_globals.h"
+
+namespace wmdm_standin {
+
+IWMDMStorage* Storage::Create(std::shared_ptr<PlayerModel> model, StorageHandle handle) {
+  return static_cast<IWMDMStorage4*>(new Storage(std::move(model), std::move(handle)));
+}
+
+Storage::Storage(std::shared_ptr<PlayerModel> model, StorageHandle handle)
+    : model_(std::move(model)), handle_(std::move(handle)) {}
+
+ComPtr<IWMDMStorage> Storage::OwnStorage(IWMDMStorage* storage, const Storage** own) {
+  *own = nullptr;
+  ComPtr<IWMDMStorage> found;
+  if (storage && SUCCEEDED(storage->QueryInterface(IID_IStandInStorage, found.AsVoidOut())))
+    *own = static_cast<const Storage*>(static_cast<IWMDMStorage4*>(found.Get()));
+  return found;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::QueryInterface(REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IWMDMStorage) ||
+      IsEqualGUID(riid, IID_IWMDMStorage2) || IsEqualGUID(riid, IID_IWMDMStorage3) ||
+      IsEqualGUID(riid, IID_IWMDMStorage4) || IsEqualGUID(riid, IID_IStandInStorage)) {
+    *object = static_cast<IWMDMStorage4*>(this);
+  } else if (IsEqualGUID(riid, IID_IWMDMStorageControl) || IsEqualGUID(riid, IID_IWMDMStorageControl2) ||
+             IsEqualGUID(riid, IID_IWMDMStorageControl3)) {
+    *object = static_cast<IWMDMStorageControl3*>(this);
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+std::optional<HRESULT> Storage::Enter(const char* method) const {
+  if (auto injected = model_->Faults().Enter(ObjectKind::Storage, method, handle_.object->id)) return injected;
+  if (!model_->IsAlive(handle_)) return WMDM_E_INTERFACEDEAD;
+  return std::nullopt;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::SetAttributes(DWORD attributes, _WAVEFORMATEX* format) {
+  STORAGE_ENTER("SetAttributes");
+  return model_->SetAttributes(handle_, attributes, format);
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetStorageGlobals(IWMDMStorageGlobals** globals) {
+  STORAGE_ENTER("GetStorageGlobals");
+  if (!globals) return E_INVALIDARG;
+  *globals = StorageGlobals::Create(model_, handle_.device, handle_.medium);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetAttributes(DWORD* attributes, _WAVEFORMATEX* format) {
+  STORAGE_ENTER("GetAttributes");
+  if (!attributes) return E_INVALIDARG;
+  auto lock = model_->Lock();
+  *attributes = model_->ReportedAttributes(*handle_.object);
+  if (format) *format = handle_.object->format;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetName(LPWSTR name, UINT maxChars) {
+  STORAGE_ENTER("GetName");
+  auto lock = model_->Lock();
+  return CopyNameOut(handle_.object->name, name, maxChars);
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetDate(PWMDMDATETIME date) {
+  STORAGE_ENTER("GetDate");
+  if (!date) return E_INVALIDARG;
+  auto lock = model_->Lock();
+  *date = handle_.object->date;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetSize(DWORD* sizeLow, DWORD* sizeHigh) {
+  STORAGE_ENTER("GetSize");
+  if (!sizeLow) return E_INVALIDARG;
+  auto lock = model_->Lock();
+  const ULONGLONG size = handle_.object->size;
+  *sizeLow = static_cast<DWORD>(size);
+  if (sizeHigh) *sizeHigh = static_cast<DWORD>(size >> 32);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetRights(PWMDMRIGHTS*, UINT*, BYTE*) {
+  STORAGE_ENTER("GetRights");
+  return NotImplemented("IWMDMStorage::GetRights");
+}
+
+HRESULT STDMETHODCALLTYPE Storage::EnumStorage(IWMDMEnumStorage** enumerator) {
+  STORAGE_ENTER("EnumStorage");
+  if (!enumerator) return E_INVALIDARG;
+  auto lock = model_->Lock();
+  std::vector<StorageHandle> children;
+  for (const auto& child : handle_.object->children) children.push_back(model_->HandleOf(child));
+  *enumerator = StorageEnumerator::Create(model_, std::move(children), handle_, handle_.object->id);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::SendOpaqueCommand(OPAQUECOMMAND*) {
+  STORAGE_ENTER("SendOpaqueCommand");
+  return NotImplemented("IWMDMStorage::SendOpaqueCommand");
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetStorage(LPCWSTR name, IWMDMStorage** storage) {
+  STORAGE_ENTER("GetStorage");
+  if (!name || !storage) return E_INVALIDARG;
+  *storage = nullptr;
+  auto lock = model_->Lock();
+  auto child = model_->ChildNamed(*handle_.object, name);
+  if (!child) return S_FALSE;
+  *storage = Create(model_, model_->HandleOf(child));
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::SetAttributes2(DWORD attributes, DWORD, _WAVEFORMATEX* format, _VIDEOINFOHEADER*) {
+  STORAGE_ENTER("SetAttributes2");
+  return model_->SetAttributes(handle_, attributes, format);
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetAttributes2(DWORD* attributes, DWORD* attributesEx, _WAVEFORMATEX* audioFormat,
+                                                  _VIDEOINFOHEADER* videoFormat) {
+  STORAGE_ENTER("GetAttributes2");
+  if (!attributes || !attributesEx) return E_INVALIDARG;
+  auto lock = model_->Lock();
+  *attributes = model_->ReportedAttributes(*handle_.object);
+  *attributesEx = 0;
+  if (audioFormat) *audioFormat = handle_.object->format;
+  if (videoFormat) *videoFormat = _VIDEOINFOHEADER{};
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetMetadata(IWMDMMetaData** metadata) {
+  STORAGE_ENTER("GetMetadata");
+  if (!metadata) return E_INVALIDARG;
+  auto lock = model_->Lock();
+  *metadata = MetaDataBag::Create(model_, handle_.object->tags, handle_.object->id);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::SetMetadata(IWMDMMetaData* metadata) {
+  STORAGE_ENTER("SetMetadata");
+  if (!metadata) return E_INVALIDARG;
+  std::vector<ModelTag> tags;
+  RETURN_IF_FAILED(ReadAllTags(metadata, &tags));
+  return model_->SetTags(handle_, tags);
+}
+
+HRESULT STDMETHODCALLTYPE Storage::CreateEmptyMetadataObject(IWMDMMetaData** metadata) {
+  STORAGE_ENTER("CreateEmptyMetadataObject");
+  if (!metadata) return E_INVALIDARG;
+  *metadata = MetaDataBag::Create(model_, {}, 0);
+  return S_OK;
+}
+
+// The stand-in has no metadata views: it enumerates the file system as it is.
+HRESULT STDMETHODCALLTYPE Storage::SetEnumPreference(WMDM_STORAGE_ENUM_MODE* mode, DWORD viewCount,
+                                                     WMDMMetadataView* views) {
+  STORAGE_ENTER("SetEnumPreference");
+  if (!mode || (viewCount > 0 && !views)) return E_INVALIDARG;
+  switch (*mode) {
+    case ENUM_MODE_RAW:
+      return S_OK;
+    case ENUM_MODE_USE_DEVICE_PREF:
+      *mode = ENUM_MODE_RAW;
+      return S_OK;
+    case ENUM_MODE_METADATA_VIEWS:
+      return WMDM_E_NOTSUPPORTED;
+    default:
+      return E_INVALIDARG;
+  }
+}
+
+HRESULT STDMETHODCALLTYPE Storage::SetReferences(DWORD count, IWMDMStorage** storages) {
+  STORAGE_ENTER("SetReferences");
+  if (count > 0 && !storages) return E_INVALIDARG;
+  std::vector<StorageHandle> entries;
+  for (DWORD i = 0; i < count; ++i) {
+    const Storage* entry = nullptr;
+    ComPtr<IWMDMStorage> hold = OwnStorage(storages[i], &entry);
+    if (!entry) return E_INVALIDARG;
+    if (!model_->IsAlive(entry->handle_)) return WMDM_E_INTERFACEDEAD;
+    entries.push_back(entry->handle_);
+  }
+  return model_->SetReferences(handle_, entries);
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetReferences(DWORD* count, IWMDMStorage*** storages) {
+  STORAGE_ENTER("GetReferences");
+  if (!count || !storages) return E_INVALIDARG;
+  *count = 0;
+  *storages = nullptr;
+  std::vector<StorageHandle> entries;
+  const HRESULT result = model_->GetReferences(handle_, &entries);
+  RETURN_IF_FAILED(result);
+  if (entries.empty()) return result;
+  auto* array = static_cast<IWMDMStorage**>(CoTaskMemAlloc(entries.size() * sizeof(IWMDMStorage*)));
+  if (!array) return E_OUTOFMEMORY;
+  for (size_t i = 0; i < entries.size(); ++i) array[i] = Create(model_, entries[i]);
+  *count = static_cast<DWORD>(entries.size());
+  *storages = array;
+  return result;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetRightsWithProgress(IWMDMProgress3*, PWMDMRIGHTS*, UINT*) {
+  STORAGE_ENTER("GetRightsWithProgress");
+  return NotImplemented("IWMDMStorage4::GetRightsWithProgress");
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetSpecifiedMetadata(DWORD count, LPCWSTR* names, IWMDMMetaData** metadata) {
+  STORAGE_ENTER("GetSpecifiedMetadata");
+  if (!metadata || (count > 0 && !names)) return E_INVALIDARG;
+  auto lock = model_->Lock();
+  std::vector<ModelTag> chosen;
+  for (const ModelTag& tag : handle_.object->tags) {
+    if (std::any_of(names, names + count, [&tag](LPCWSTR name) { return name && tag.name == name; }))
+      chosen.push_back(tag);
+  }
+  *metadata = MetaDataBag::Create(model_, std::move(chosen), handle_.object->id);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Storage::FindStorage(WMDM_FIND_SCOPE, LPCWSTR, IWMDMStorage**) {
+  STORAGE_ENTER("FindStorage");
+  return NotImplemented("IWMDMStorage4::FindStorage");
+}
+
+// A medium's root has no parent: S_FALSE and no storage.
+HRESULT STDMETHODCALLTYPE Storage::GetParent(IWMDMStorage** parent) {
+  STORAGE_ENTER("GetParent");
+  if (!parent) return E_INVALIDARG;
+  *parent = nullptr;
+  auto handle = model_->ParentHandle(handle_);
+  if (!handle) return S_FALSE;
+  *parent = Create(model_, *handle);
+  return S_OK;
+}
+
+}  // namespace wmdm_standin

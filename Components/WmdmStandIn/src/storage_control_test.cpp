@@ -1,0 +1,281 @@
+#include <filesystem>
+#include <fstream>
+
+#include "content_source.h"
+#include "standin_fixture.h"
+#include "storage.h"
+
+namespace wmdm_standin {
+namespace {
+
+using testing_support::RecordingProgress;
+using testing_support::StandInTest;
+
+constexpr UINT kBlockFileInto = WMDM_MODE_BLOCK | WMDM_CONTENT_FILE | WMDM_STORAGECONTROL_INSERTINTO;
+constexpr UINT kBlockFolder = WMDM_MODE_BLOCK | WMDM_CONTENT_FOLDER;
+constexpr UINT kBlockFile = WMDM_MODE_BLOCK | WMDM_CONTENT_FILE;
+
+// A file on the computer for Insert to copy, removed with the test.
+class SourceFile {
+ public:
+  SourceFile(const char* name, size_t size) {
+    path_ = std::filesystem::temp_directory_path() / ("standin_" + std::to_string(size) + "_" + name);
+    std::ofstream out(path_, std::ios::binary);
+    for (size_t i = 0; i < size; ++i) {
+      bytes_.push_back(static_cast<BYTE>(i * 7));
+      out.put(static_cast<char>(bytes_.back()));
+    }
+  }
+  ~SourceFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  WString Path() const { return wide::FromUtf8(path_.u8string()); }
+  const std::vector<BYTE>& Bytes() const { return bytes_; }
+
+ private:
+  std::filesystem::path path_;
+  std::vector<BYTE> bytes_;
+};
+
+class StorageControlTest : public StandInTest {
+ protected:
+  ComPtr<IWMDMStorageControl3> ControlAt(const std::vector<WString>& path) {
+    ComPtr<IWMDMStorageControl3> control;
+    auto storage = StorageAt(W("Pocket 20"), path);
+    if (storage) {
+      EXPECT_EQ(storage.As(&control), S_OK);
+    }
+    return control;
+  }
+  ComPtr<IWMDMMetaData> NewMetadata(IWMDMStorageControl3* on) {
+    ComPtr<IWMDMStorage3> storage;
+    ComPtr<IWMDMMetaData> metadata;
+    EXPECT_EQ(ComPtr<IWMDMStorageControl3>(on).As(&storage), S_OK);
+    EXPECT_EQ(storage->CreateEmptyMetadataObject(&metadata), S_OK);
+    return metadata;
+  }
+  static void AddString(IWMDMMetaData* metadata, const WCHAR* name, const WString& text) {
+    EXPECT_EQ(metadata->AddItem(WMDM_TYPE_STRING, name, reinterpret_cast<BYTE*>(const_cast<WCHAR*>(text.c_str())),
+                                static_cast<UINT>((text.size() + 1) * sizeof(WCHAR))),
+              S_OK);
+  }
+  static void AddDword(IWMDMMetaData* metadata, const WCHAR* name, DWORD value) {
+    EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, name, reinterpret_cast<BYTE*>(&value), sizeof(value)), S_OK);
+  }
+  std::vector<WString> Children(ObjectId folder) { return Model().Inspect(folder)->children; }
+};
+
+TEST_F(StorageControlTest, Insert3CopiesTheFileWithItsMetadata) {
+  SourceFile source("track.mp3", 100);
+  auto album = ControlAt({W("Internal Memory"), W("Music"), W("Album")});
+  ComPtr<IWMDMMetaData> metadata = NewMetadata(album.Get());
+  AddString(metadata.Get(), g_wszWMDMTitle, W("Blue Line"));
+  AddDword(metadata.Get(), g_wszWMDMTrack, 4);
+  AddDword(metadata.Get(), g_wszWMDMFormatCode, WMDM_FORMATCODE_MP3);
+  const ULONGLONG freeBefore = Model().FreeSpace(players_.internal);
+  RecordingProgress progress;
+
+  ComPtr<IWMDMStorage> created;
+  WString destination = W("Blue Line.mp3");
+  WString path = source.Path();
+  ASSERT_EQ(album->Insert3(kBlockFileInto, 0, &path[0], &destination[0], nullptr, &progress, metadata.Get(), nullptr,
+                           &created),
+            S_OK);
+  ASSERT_TRUE(created);
+  EXPECT_EQ(NameOf(created.Get()), W("Blue Line.mp3"));
+  DWORD low = 0, high = 0;
+  ASSERT_EQ(created->GetSize(&low, &high), S_OK);
+  EXPECT_EQ(low, 100u);
+  EXPECT_EQ(Model().FreeSpace(players_.internal), freeBefore - 100);
+  const ObjectId id = Model().Find(players_.pocket, W("Internal Memory\\Music\\Album\\Blue Line.mp3"));
+  EXPECT_EQ(Model().Inspect(id)->bytes, source.Bytes());
+  EXPECT_EQ(progress.calls, (std::vector<std::string>{"Begin", "Progress", "Progress", "End"}));
+  EXPECT_EQ(progress.lastTicks, progress.estimated);
+  EXPECT_EQ(progress.references, 1u) << "the platform keeps no reference to the progress object";
+
+  // The tags read back through the new storage's metadata.
+  ComPtr<IWMDMStorage3> created3;
+  ASSERT_EQ(created.As(&created3), S_OK);
+  ComPtr<IWMDMMetaData> readBack;
+  ASSERT_EQ(created3->GetMetadata(&readBack), S_OK);
+  WMDM_TAG_DATATYPE type = WMDM_TYPE_BINARY;
+  BYTE* value = nullptr;
+  UINT length = 0;
+  ASSERT_EQ(readBack->QueryByName(g_wszWMDMTitle, &type, &value, &length), S_OK);
+  EXPECT_EQ(type, WMDM_TYPE_STRING);
+  EXPECT_EQ(WString(reinterpret_cast<WCHAR*>(value)), W("Blue Line"));
+  CoTaskMemFree(value);
+  ASSERT_EQ(readBack->QueryByName(g_wszWMDMTrack, &type, &value, &length), S_OK);
+  EXPECT_EQ(type, WMDM_TYPE_DWORD);
+  EXPECT_EQ(length, 4u);
+  EXPECT_EQ(*reinterpret_cast<DWORD*>(value), 4u);
+  CoTaskMemFree(value);
+}
+
+TEST_F(StorageControlTest, InsertNamesTheFileAfterItsSource) {
+  SourceFile source("plain.wma", 10);
+  auto music = ControlAt({W("Internal Memory"), W("Music")});
+  ComPtr<IWMDMStorage> created;
+  WString path = source.Path();
+  ASSERT_EQ(music->Insert(kBlockFileInto, &path[0], nullptr, nullptr, &created), S_OK);
+  EXPECT_EQ(NameOf(created.Get()), FileNameOf(path));
+  EXPECT_EQ(Children(players_.music).back(), NameOf(created.Get()));
+}
+
+TEST_F(StorageControlTest, FoldersAndAbstractPlaylistsNeedNoSourceFile) {
+  auto root = ControlAt({W("Internal Memory")});
+  ComPtr<IWMDMStorage> folder;
+  WString name = W("New");
+  ASSERT_EQ(root->Insert(kBlockFolder, &name[0], nullptr, nullptr, &folder), S_OK);
+  DWORD attributes = 0;
+  ASSERT_EQ(folder->GetAttributes(&attributes, nullptr), S_OK);
+  EXPECT_TRUE(attributes & WMDM_FILE_ATTR_FOLDER);
+  EXPECT_EQ(root->Insert(kBlockFolder, &name[0], nullptr, nullptr, &folder), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+
+  ComPtr<IWMDMMetaData> metadata = NewMetadata(root.Get());
+  AddDword(metadata.Get(), g_wszWMDMFormatCode, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST);
+  WString playlistName = W("Morning.pla");
+  ComPtr<IWMDMStorage> playlist;
+  ASSERT_EQ(root->Insert3(kBlockFile, 0, nullptr, &playlistName[0], nullptr, nullptr, metadata.Get(), nullptr,
+                          &playlist),
+            S_OK);
+  const auto info = Model().Inspect(Model().Find(players_.pocket, W("Internal Memory\\Morning.pla")));
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->size, 0u);
+  DWORD code = 0;
+  ASSERT_EQ(info->tags.size(), 1u);
+  EXPECT_TRUE(info->tags[0].AsDword(&code));
+  EXPECT_EQ(code, 0xBA05u);
+}
+
+TEST_F(StorageControlTest, InsertRefusesWhatThePlatformRefuses) {
+  SourceFile source("new.mp3", 70000);
+  auto card = ControlAt({W("Storage Card")});
+  auto file = ControlAt({W("Internal Memory"), W("Music"), W("three.wav")});
+  ComPtr<IWMDMMetaData> untyped = NewMetadata(card.Get());
+  AddString(untyped.Get(), g_wszWMDMTitle, W("no format code"));
+  WString path = source.Path();
+  WString missing = W("/no/such/dir/missing.mp3");
+  WString existing = W("Podcast.MP3");
+  WString bad = W("a\\b.mp3");
+  struct Case {
+    const char* what;
+    IWMDMStorageControl3* target;
+    UINT mode;
+    WCHAR* source;
+    WCHAR* destination;
+    IWMDMMetaData* metadata;
+    HRESULT expected;
+  };
+  const Case cases[] = {
+      {"neither block nor thread", card.Get(), WMDM_CONTENT_FILE, &path[0], nullptr, nullptr, E_INVALIDARG},
+      {"file and folder at once", card.Get(), kBlockFile | WMDM_CONTENT_FOLDER, &path[0], nullptr, nullptr,
+       E_INVALIDARG},
+      {"two placements", card.Get(), kBlockFileInto | WMDM_STORAGECONTROL_INSERTAFTER, &path[0], nullptr, nullptr,
+       E_INVALIDARG},
+      {"into a file", file.Get(), kBlockFileInto, &path[0], nullptr, nullptr, E_INVALIDARG},
+      {"no such source", card.Get(), kBlockFileInto, &missing[0], nullptr, nullptr,
+       HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+      {"no source, no metadata", card.Get(), kBlockFile, nullptr, &existing[0], nullptr, E_INVALIDARG},
+      {"metadata without a format code", card.Get(), kBlockFile, nullptr, &existing[0], untyped.Get(), E_INVALIDARG},
+      {"a name with a separator", card.Get(), kBlockFileInto, &path[0], &bad[0], nullptr, E_INVALIDARG},
+      {"an existing name", card.Get(), kBlockFileInto, &path[0], &existing[0], nullptr,
+       HRESULT_FROM_WIN32(ERROR_FILE_EXISTS)},
+      {"no room", card.Get(), kBlockFileInto, &path[0], nullptr, nullptr, HRESULT_FROM_WIN32(ERROR_DISK_FULL)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ComPtr<IWMDMStorage> created;
+    EXPECT_EQ(c.target->Insert3(c.mode, 0, c.source, c.destination, nullptr, nullptr, c.metadata, nullptr, &created),
+              c.expected);
+    EXPECT_EQ(created.Get(), nullptr);
+  }
+  EXPECT_EQ(Children(players_.card), (std::vector<WString>{W("Podcast.mp3")}));
+  EXPECT_EQ(static_cast<DWORD>(HRESULT_FROM_WIN32(ERROR_DISK_FULL)), 0x80070070u);
+}
+
+TEST_F(StorageControlTest, OverwriteReplacesTheFileInPlace) {
+  SourceFile source("again.mp3", 20);
+  auto album = ControlAt({W("Internal Memory"), W("Music"), W("Album")});
+  auto oldOne = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album"), W("one.mp3")});
+  WString path = source.Path();
+  WString name = W("one.mp3");
+  ComPtr<IWMDMStorage> created;
+  ASSERT_EQ(album->Insert3(kBlockFileInto | WMDM_FILE_CREATE_OVERWRITE, 0, &path[0], &name[0], nullptr, nullptr,
+                           nullptr, nullptr, &created),
+            S_OK);
+  EXPECT_EQ(Children(players_.album), (std::vector<WString>{W("one.mp3"), W("two.wma")}));
+  DWORD low = 0, high = 0;
+  EXPECT_EQ(oldOne->GetSize(&low, &high), WMDM_E_INTERFACEDEAD);
+  ASSERT_EQ(created->GetSize(&low, &high), S_OK);
+  EXPECT_EQ(low, 20u);
+}
+
+TEST_F(StorageControlTest, DeleteNeedsRecursionForAFolderWithContent) {
+  auto music = ControlAt({W("Internal Memory"), W("Music")});
+  RecordingProgress progress;
+  EXPECT_EQ(music->Delete(WMDM_MODE_BLOCK, &progress), HRESULT_FROM_WIN32(145));  // ERROR_DIR_NOT_EMPTY
+  EXPECT_FALSE(Model().Inspect(players_.music)->deleted);
+  EXPECT_EQ(progress.calls, (std::vector<std::string>{"Begin", "Progress", "End"}));
+
+  ASSERT_EQ(music->Delete(WMDM_MODE_BLOCK | WMDM_MODE_RECURSIVE, nullptr), S_OK);
+  for (ObjectId id : {players_.music, players_.album, players_.one, players_.three})
+    EXPECT_TRUE(Model().Inspect(id)->deleted) << id;
+  EXPECT_EQ(Children(players_.internal), (std::vector<WString>{W("Playlists"), W("System")}));
+
+  auto empty = ControlAt({W("Internal Memory"), W("Playlists"), W("Run.pla")});
+  EXPECT_EQ(empty->Delete(WMDM_MODE_BLOCK, nullptr), S_OK);
+  EXPECT_EQ(Children(players_.playlists), std::vector<WString>());
+}
+
+TEST_F(StorageControlTest, DeletingAMediumRootEmptiesTheMedium) {
+  auto root = ControlAt({W("Internal Memory")});
+  RecordingProgress progress;
+  ASSERT_EQ(root->Delete(WMDM_MODE_BLOCK, &progress), S_OK);
+  EXPECT_TRUE(Children(players_.internal).empty());
+  EXPECT_EQ(Model().FreeSpace(players_.internal), testing_support::SmallModel::kInternalSize);
+  EXPECT_EQ(progress.calls.back(), "End");
+  ComPtr<IWMDMStorage> still;
+  ASSERT_EQ(root.As(&still), S_OK);
+  EXPECT_EQ(NameOf(still.Get()), W("Internal Memory")) << "the root itself stays usable";
+}
+
+TEST_F(StorageControlTest, FormattingThroughTheGlobalsEmptiesTheMedium) {
+  auto root = StorageAt(W("Pocket 20"), {W("Storage Card")});
+  ComPtr<IWMDMStorageGlobals> globals;
+  ASSERT_EQ(root->GetStorageGlobals(&globals), S_OK);
+  RecordingProgress progress;
+  EXPECT_EQ(globals->Initialize(0, &progress), E_INVALIDARG);
+  ASSERT_EQ(globals->Initialize(WMDM_MODE_BLOCK, &progress), S_OK);
+  EXPECT_TRUE(Children(players_.card).empty());
+  EXPECT_EQ(progress.calls, (std::vector<std::string>{"Begin", "Progress", "Progress", "End"}));
+}
+
+TEST_F(StorageControlTest, RenameKeepsNamesUniqueAmongSiblings) {
+  auto one = ControlAt({W("Internal Memory"), W("Music"), W("Album"), W("one.mp3")});
+  WString clash = W("TWO.WMA");
+  WString bad = W("x/y.mp3");
+  WString fine = W("uno.mp3");
+  EXPECT_EQ(one->Rename(WMDM_MODE_BLOCK, &clash[0], nullptr), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(one->Rename(WMDM_MODE_BLOCK, &bad[0], nullptr), E_INVALIDARG);
+  EXPECT_EQ(one->Rename(WMDM_MODE_BLOCK, nullptr, nullptr), E_INVALIDARG);
+  ASSERT_EQ(one->Rename(WMDM_MODE_BLOCK, &fine[0], nullptr), S_OK);
+  EXPECT_EQ(Children(players_.album), (std::vector<WString>{W("uno.mp3"), W("two.wma")}));
+}
+
+TEST_F(StorageControlTest, ACancelledTransferLeavesNothingBehind) {
+  SourceFile source("cancel.mp3", 30);
+  auto music = ControlAt({W("Internal Memory"), W("Music")});
+  RecordingProgress progress;
+  progress.cancel = true;
+  WString path = source.Path();
+  ComPtr<IWMDMStorage> created;
+  EXPECT_EQ(music->Insert(kBlockFileInto, &path[0], nullptr, &progress, &created), WMDM_E_USER_CANCELLED);
+  EXPECT_EQ(created.Get(), nullptr);
+  EXPECT_EQ(Children(players_.music), (std::vector<WString>{W("Album"), W("three.wav")}));
+  EXPECT_EQ(progress.calls.back(), "End");
+}
+
+}  // namespace
+}  // namespace wmdm_standin
