@@ -1,0 +1,190 @@
+#include "settings/kc_vid_pid_filter.h"
+
+#include <gmock/gmock.h>
+
+#include "settings/settings_test_support.h"
+
+namespace {
+
+using ::testing::IsEmpty;
+
+TEST(ReadVidPidTest, FindsTheNumbersAfterVidAndPidInAnyCase) {
+  const struct {
+    int line;
+    const WCHAR* text;
+    DWORD vendor, product;
+  } cases[] = {
+      {__LINE__, W("Vid_0781&Pid_7420"), 0x0781, 0x7420},
+      {__LINE__, W("USB\\VID_045E&PID_00DB&REV_0100"), 0x045E, 0x00DB},
+      {__LINE__, W("VID_0A5C"), 0x0A5C, 0},
+      {__LINE__, W("pid_1&vid_2"), 2, 1},
+      {__LINE__, W("vid_ffff"), 0xFFFF, 0},
+      {__LINE__, W("vid_12zz&pid_0x1F"), 0x12, 0x1F},
+      {__LINE__, W("vid_ 12"), 0, 0},
+      {__LINE__, W("vid_"), 0, 0},
+      {__LINE__, W("no numbers here"), 0, 0},
+      {__LINE__, W(""), 0, 0},
+      {__LINE__, nullptr, 0, 0},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(testing::Message() << "row at line " << row.line);
+    DWORD vendor = 99, product = 99;
+    kcVidPidFilter::ReadVidPid(row.text, &vendor, &product);
+    EXPECT_EQ(row.vendor, vendor);
+    EXPECT_EQ(row.product, product);
+  }
+}
+
+TEST(ReadVidPidTest, SkipsOutputsThatAreNotGiven) {
+  DWORD product = 0;
+  kcVidPidFilter::ReadVidPid(W("vid_1&pid_2"), nullptr, &product);
+  EXPECT_EQ(2u, product);
+  DWORD vendor = 0;
+  kcVidPidFilter::ReadVidPid(W("vid_1&pid_2"), &vendor, nullptr);
+  EXPECT_EQ(1u, vendor);
+}
+
+// Only the first 999 characters are searched.
+TEST(ReadVidPidTest, LooksAtTheFirst999Characters) {
+  DWORD vendor = 0, product = 0;
+  const WString text = WString(991, W('x')) + W("vid_0001&pid_0002");
+  kcVidPidFilter::ReadVidPid(text.c_str(), &vendor, &product);
+  EXPECT_EQ(0x0001u, vendor);
+  EXPECT_EQ(0u, product);
+}
+
+TEST(ParseHexAfterUnderscoreTest, ReadsTheLettersAndDigitsAfterTheFirstUnderscore) {
+  const struct {
+    const WCHAR* text;
+    DWORD value;
+  } cases[] = {{W("vid_0781&pid_7420"), 0x0781}, {W("_ab_cd"), 0xAB}, {W("none"), 0}, {W("x_-1"), 0}};
+  for (const auto& row : cases) EXPECT_EQ(row.value, kcVidPidFilter::ParseHexAfterUnderscore(row.text));
+}
+
+class VidPidFilterTest : public SettingsStoreTest {
+ protected:
+  void Load(const WString& text) {
+    Offer(text);
+    filter_ = std::make_unique<kcVidPidFilter>();
+  }
+
+  std::unique_ptr<kcVidPidFilter> filter_;
+};
+
+TEST_F(VidPidFilterTest, LoadsOneEntryPerProductWithItsVendorsFields) {
+  Load(
+      W("<SkipList>"
+        "<Vendor Id=' 0x0781' Name='Example &amp; Co'>"
+        "<Product Id='7420' Name='Dock' Filter='acme' FriendlyName='Card Reader'/><Product/>"
+        "<Group><Product Id='1'/></Group></Vendor>"
+        "<Vendor><Product Id='2' Name='Mystery'/></Vendor>"
+        "</SkipList>"
+        "<Vendor Id='3'><Product Id='3'/></Vendor>"
+        "<Deep><SkipList><Vendor Id='4'><Product Id='5'/></Vendor></SkipList></Deep>"));
+  const std::vector<kcSkipEntry>& entries = filter_->Entries();
+  ASSERT_EQ(4u, entries.size());
+  EXPECT_EQ(0x0781u, entries[0].vendorId);
+  EXPECT_EQ(0x7420u, entries[0].productId);
+  EXPECT_EQ(WString(W("Dock")), entries[0].productName);
+  EXPECT_EQ(WString(W("acme")), entries[0].filter);
+  EXPECT_EQ(WString(W("Example & Co")), entries[0].vendorName);
+  EXPECT_EQ(WString(W("Card Reader")), entries[0].friendlyName);
+
+  EXPECT_EQ(0x0781u, entries[1].vendorId);
+  EXPECT_EQ(0u, entries[1].productId);
+  EXPECT_EQ(WString(W("Example & Co")), entries[1].vendorName);
+  EXPECT_EQ(WString(), entries[1].productName);
+
+  EXPECT_EQ(0u, entries[2].vendorId);
+  EXPECT_EQ(2u, entries[2].productId);
+  EXPECT_EQ(WString(W("Unknown")), entries[2].vendorName);
+
+  EXPECT_EQ(4u, entries[3].vendorId);
+  EXPECT_EQ(5u, entries[3].productId);
+}
+
+TEST_F(VidPidFilterTest, NumbersAloneSkipWhateverTheNames) {
+  Load(W("<SkipList><Vendor Id='0781'><Product Id='7420'/></Vendor></SkipList>"));
+  DWORD vendor = 0, product = 0;
+  kcVidPidFilter::ReadVidPid(W("USB\\Vid_0781&Pid_7420\\5&1"), &vendor, &product);
+  EXPECT_TRUE(filter_->IsSkippedDevice(vendor, product, W(""), W("")));
+  EXPECT_TRUE(filter_->IsSkippedDevice(vendor, product, W("Any Maker"), W("Any Name")));
+  EXPECT_FALSE(filter_->IsSkippedDevice(0x0781, 0x7421, W(""), W("")));
+  EXPECT_FALSE(filter_->IsSkippedDevice(0x0782, 0x7420, W(""), W("")));
+}
+
+TEST_F(VidPidFilterTest, FilterAndFriendlyNameNarrowTheMatch) {
+  Load(
+      W("<SkipList><Vendor Id='1'>"
+        "<Product Id='1' Filter='acme'/>"
+        "<Product Id='2' Filter='ACME'/>"
+        "<Product Id='3' FriendlyName='Card Reader'/>"
+        "<Product Id='4' Filter='acme' FriendlyName='Card Reader'/>"
+        "</Vendor></SkipList>"));
+  const struct {
+    int line;
+    DWORD product;
+    const WCHAR* manufacturer;
+    const WCHAR* friendlyName;
+    bool skipped;
+  } cases[] = {
+      // The manufacturer is lower-cased before the search, the filter is not.
+      {__LINE__, 1, W("ACME Corp"), W(""), true},
+      {__LINE__, 1, W("Big acme"), W(""), true},
+      {__LINE__, 1, W("Other"), W("Card Reader"), false},
+      {__LINE__, 1, W(""), W(""), false},
+      {__LINE__, 2, W("ACME Corp"), W(""), false},
+      {__LINE__, 2, W("ACME"), W("ACME"), false},
+      // The friendly name is searched as it is, case and all.
+      {__LINE__, 3, W(""), W("USB Card Reader Device"), true},
+      {__LINE__, 3, W(""), W("USB card reader"), false},
+      {__LINE__, 3, W("Card Reader"), W(""), false},
+      // With both, only the filter decides.
+      {__LINE__, 4, W("Other"), W("USB Card Reader Device"), false},
+      {__LINE__, 4, W("ACME"), W(""), true},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(testing::Message() << "row at line " << row.line);
+    EXPECT_EQ(row.skipped, filter_->IsSkippedDevice(1, row.product, row.manufacturer, row.friendlyName));
+  }
+}
+
+TEST_F(VidPidFilterTest, AnyMatchingEntrySkips) {
+  Load(
+      W("<SkipList><Vendor Id='1'><Product Id='1' Filter='first'/></Vendor>"
+        "<Vendor Id='1'><Product Id='1' Filter='second'/></Vendor></SkipList>"));
+  EXPECT_TRUE(filter_->IsSkippedDevice(1, 1, W("Second maker"), W("")));
+  EXPECT_FALSE(filter_->IsSkippedDevice(1, 1, W("Third maker"), W("")));
+}
+
+TEST_F(VidPidFilterTest, NamesMatchVendorAndProductIgnoringAsciiCase) {
+  Load(
+      W("<SkipList><Vendor Name='Example'><Product Name='Dock'/></Vendor>"
+        "<Vendor><Product Name='Mystery Drive'/></Vendor></SkipList>"));
+  EXPECT_TRUE(filter_->IsSkippedByNames(W("EXAMPLE"), W("dock")));
+  EXPECT_FALSE(filter_->IsSkippedByNames(W("Example"), W("Dock 2")));
+  EXPECT_FALSE(filter_->IsSkippedByNames(W("Example"), W("Mystery Drive")));
+  // A vendor without a name is "Unknown", which is what an unreadable
+  // manufacturer is reported as.
+  EXPECT_TRUE(filter_->IsSkippedByNames(W("unknown"), W("MYSTERY DRIVE")));
+  EXPECT_TRUE(filter_->IsSkippedByNames(W("Unknown"), W("mystery drive")));
+}
+
+TEST_F(VidPidFilterTest, MissingOrUnparsableManifestSkipsNothing) {
+  for (const WCHAR* text : {W("<SkipList><Vendor Id='1'><Product Id='1'/></Vendor>"), W("<SkipList/>")}) {
+    SCOPED_TRACE(wide::ToUtf8(text));
+    registration_.reset();
+    Load(text);
+    EXPECT_THAT(filter_->Entries(), IsEmpty());
+    EXPECT_FALSE(filter_->IsSkippedDevice(1, 1, W(""), W("")));
+  }
+  registration_.reset();
+  store_.names = {W("Other")};
+  store_.entries = {{W("Other"), {S_OK, W("<SkipList><Vendor Id='1'><Product Id='1'/></Vendor></SkipList>")}}};
+  Register();
+  kcVidPidFilter filter;
+  EXPECT_THAT(filter.Entries(), IsEmpty());
+  EXPECT_FALSE(filter.IsSkippedByNames(W("Unknown"), W("")));
+}
+
+}  // namespace
