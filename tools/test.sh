@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Runs every test in both lanes: Linux, Linux under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and Windows (mingw-w64 build run under Wine).
-#   tools/test.sh [linux] [asan] [windows]    (default: all lanes)
+# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and
+# Windows (mingw-w64 build run under Wine).
+#   tools/test.sh [linux] [asan] [tsan] [windows]    (default: all lanes)
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
 lanes=("$@")
-[ ${#lanes[@]} -gt 0 ] || lanes=(linux asan windows)
+[ ${#lanes[@]} -gt 0 ] || lanes=(linux asan tsan windows)
+
+# The tests where threads meet: the notification worker, the device list it
+# changes, and the churn of arrivals and removals.
+MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest)\.'
 
 md_ensure_packages "${MD_LINUX_PACKAGES[@]}"
 for lane in "${lanes[@]}"; do
@@ -15,9 +20,9 @@ done
 
 results=()
 run_ctest() {
-  local name=$1
+  local name=$1; shift
   md_say "testing $name"
-  if ctest --test-dir "$MD_BUILD_ROOT/$name" --output-on-failure -j "$MD_JOBS"; then
+  if ctest --test-dir "$MD_BUILD_ROOT/$name" --output-on-failure -j "$MD_JOBS" "$@"; then
     results+=("$name: passed")
   else
     results+=("$name: FAILED")
@@ -36,6 +41,11 @@ for lane in "${lanes[@]}"; do
       md_build_lane linux-asan -DMD_SANITIZE=address,undefined
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest linux-asan
       ;;
+    tsan)
+      md_say "building the threaded tests with ThreadSanitizer"
+      md_build_lane linux-tsan -DMD_SANITIZE=thread -- mdplugin_tests
+      TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest linux-tsan -R "$MD_TSAN_TESTS"
+      ;;
     windows)
       md_require_tool x86_64-w64-mingw32-g++-posix windows
       md_require_tool wine windows
@@ -45,7 +55,7 @@ for lane in "${lanes[@]}"; do
       run_ctest windows
       wineserver -k >/dev/null 2>&1 || true
       ;;
-    *) md_fail "unknown lane '$lane' (linux, asan, windows)" ;;
+    *) md_fail "unknown lane '$lane' (linux, asan, tsan, windows)" ;;
   esac
 done
 

@@ -33,17 +33,23 @@ md_require_tool() {
   command -v "$1" >/dev/null 2>&1 || md_fail "$1 is missing: the $2 lane cannot run"
 }
 
-# Configures (once) and builds one lane in build/<name>.
-#   md_build_lane NAME [cmake options...]
+# Configures (once) and builds one lane in build/<name>; targets after "--"
+# limit the build to them.
+#   md_build_lane NAME [cmake options...] [-- TARGET...]
 md_build_lane() {
   local name=$1; shift
   local dir="$MD_BUILD_ROOT/$name"
+  local options=() targets=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+  [ $# -gt 0 ] && { shift; targets=("$@"); }
   mkdir -p "$MD_BUILD_ROOT"
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$MD_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 \
+    cmake -S "$MD_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >"$dir.configure.log" 2>&1 \
       || { cat "$dir.configure.log"; md_fail "configuring $name"; }
   fi
-  cmake --build "$dir" -j "$MD_JOBS" || md_fail "building $name"
+  local target_args=()
+  for target in "${targets[@]}"; do target_args+=(--target "$target"); done
+  cmake --build "$dir" -j "$MD_JOBS" "${target_args[@]}" || md_fail "building $name"
 }
 
 # Creates the Wine prefix the Windows lane runs in, once, and keeps one Wine
