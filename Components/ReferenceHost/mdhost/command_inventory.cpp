@@ -1,0 +1,17 @@
+// mdhost inventory: what the plug-in reads about a machine's devices from the
+// registry, from .reg exports of it or (on Windows, with none given) the live one.
+#include <iostream>
+
+#include "host_support/inventory_report.h"
+#include "mdhost/command.h"
+
+int RunInventory(const CommandLine& line) {
+  if (!line.Positionals({"--reg"}).empty()) {
+    std::cerr << "usage: mdhost inventory [--reg FILE ...] [--json]\n";
+    return kExitBadInput;
+  }
+  std::string problem;
+  const int status = ReportInventory(line.Values("--reg"), line.Has("--json"), std::cout, &problem);
+  if (status != 0) std::cerr << "mdhost inventory: " << problem << "\n";
+  return status;
+}
