@@ -2,6 +2,7 @@
 
 int RunInfo(const CommandLine& line);
 int RunInventory(const CommandLine& line);
+int RunManifest(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -9,6 +10,8 @@ const std::vector<Command>& AllCommands() {
       {"inventory", "mdhost inventory [--reg FILE ...] [--json]",
        "print every device record the plug-in reads from the registry (the live one, or .reg exports)",
        RunInventory},
+      {"manifest", "mdhost manifest FILE [--json]",
+       "print the device settings and skip entries the plug-in reads from a manifest file", RunManifest},
   };
   return commands;
 }
