@@ -27,9 +27,8 @@ const ServiceEnumEntry* kcDeviceInventory::FindService(const WString& name) cons
 bool kcDeviceInventory::IsStartedInstance(const WString& serviceName, const WString& instanceId) const {
   const ServiceEnumEntry* service = FindService(serviceName);
   if (!service) return false;
-  const WString prefix = InstancePrefix(instanceId);
   for (const ServiceInstance& instance : service->instances)
-    if (InstancePrefix(instance.instanceId) == prefix) return true;
+    if (SameInstancePrefix(instance.instanceId, instanceId)) return true;
   return false;
 }
 
@@ -54,8 +53,7 @@ bool kcDeviceInventory::IsCandidateStorageDevice(int storageIndex) const {
 bool kcDeviceInventory::IsInstanceListed(const WString& instanceId) const {
   // A USB device's serial and its storage function's "<serial>&0" share the
   // prefix, so whichever the merge meets first gets the only record.
-  const WString prefix = InstancePrefix(instanceId);
   for (const DeviceInventoryRecord& record : records_)
-    if (InstancePrefix(record.instanceId) == prefix) return true;
+    if (SameInstancePrefix(record.instanceId, instanceId)) return true;
   return false;
 }

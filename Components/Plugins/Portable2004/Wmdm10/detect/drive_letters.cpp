@@ -3,21 +3,18 @@
 #include "detect/kc_device_inventory.h"
 
 WCHAR kcDeviceInventory::DriveLetterForUsbInstance(const WString& instanceId) const {
-  const WString prefix = InstancePrefix(instanceId);
   // Through the device's storage function and the volume named after its
   // parent id prefix...
   for (const UsbStorEntry& storage : storageDevices_) {
-    if (InstancePrefix(storage.instanceId) != prefix) continue;
-    const WString storagePrefix = InstancePrefix(storage.parentIdPrefix);
+    if (!SameInstancePrefix(storage.instanceId, instanceId)) continue;
     for (const MountedDeviceEntry& volume : mountedVolumes_)
-      if (storagePrefix == InstancePrefix(volume.instancePart)) return volume.driveLetter;
+      if (SameInstancePrefix(storage.parentIdPrefix, volume.instancePart)) return volume.driveLetter;
   }
   // ...or through the device's own parent id prefix and a removable volume.
   for (const UsbDeviceEntry& usb : usbDevices_) {
-    if (InstancePrefix(usb.instanceId) != prefix || usb.parentIdPrefix.empty()) continue;
-    const WString usbPrefix = InstancePrefix(usb.parentIdPrefix);
+    if (!SameInstancePrefix(usb.instanceId, instanceId) || usb.parentIdPrefix.empty()) continue;
     for (const MountedDeviceEntry& volume : mountedVolumes_)
-      if (volume.removable && usbPrefix == InstancePrefix(volume.instancePart)) return volume.driveLetter;
+      if (volume.removable && SameInstancePrefix(usb.parentIdPrefix, volume.instancePart)) return volume.driveLetter;
   }
   return 0;
 }

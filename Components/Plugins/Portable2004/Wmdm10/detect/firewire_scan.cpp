@@ -35,9 +35,8 @@ void kcDeviceInventory::ScanSbp2() {
 
 void kcDeviceInventory::AssignSbp2DriveLetters() {
   for (Sbp2DeviceEntry& device : fireWireDevices_) {
-    const WString prefix = InstancePrefix(device.parentIdPrefix);
     // A later volume of the same device replaces an earlier one.
     for (const MountedDeviceEntry& volume : mountedVolumes_)
-      if (prefix == InstancePrefix(volume.instancePart)) device.driveLetter = volume.driveLetter;
+      if (SameInstancePrefix(device.parentIdPrefix, volume.instancePart)) device.driveLetter = volume.driveLetter;
   }
 }

@@ -37,14 +37,13 @@ bool kcDeviceInventory::FindRecordByDriveLetter(WCHAR letter, DeviceInventoryRec
 
 WCHAR kcDeviceInventory::DriveLetterForIdentity(const WString& identity) const {
   const WString instancePart = InstancePartOf(inventory_text::Clipped(identity, kTextChars));
-  const WString prefix = InstancePrefix(instancePart);
   for (const MountedDeviceEntry& volume : mountedVolumes_)
-    if (prefix == InstancePrefix(volume.instancePart)) return volume.driveLetter;
+    if (SameInstancePrefix(instancePart, volume.instancePart)) return volume.driveLetter;
   for (const UsbDeviceEntry& usb : usbDevices_) {
     if (usb.instanceId != instancePart || usb.storageLink < 0) continue;
-    const WString storagePrefix = InstancePrefix(storageDevices_[usb.storageLink].parentIdPrefix);
+    const WString& storagePrefix = storageDevices_[usb.storageLink].parentIdPrefix;
     for (const MountedDeviceEntry& volume : mountedVolumes_)
-      if (storagePrefix == InstancePrefix(volume.instancePart)) return volume.driveLetter;
+      if (SameInstancePrefix(storagePrefix, volume.instancePart)) return volume.driveLetter;
   }
   return 0;
 }

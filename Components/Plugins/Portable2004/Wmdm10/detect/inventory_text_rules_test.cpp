@@ -16,6 +16,16 @@ TEST(InventoryTextRules, InstancePrefixDropsTheUnitSuffix) {
       {W("7&18ec28b&0&RM"), W("7&18ec28b")},        {W("51491E64"), W("51491E64")},
   };
   for (const auto& c : cases) EXPECT_EQ(WString(c.prefix), kcDeviceInventory::InstancePrefix(c.text)) << wide::ToUtf8(WString(c.text));
+  // The comparison that builds no prefix agrees with comparing built ones.
+  for (const auto& a : cases) {
+    for (const auto& b : cases) {
+      const bool same = kcDeviceInventory::InstancePrefix(a.text) == kcDeviceInventory::InstancePrefix(b.text);
+      EXPECT_EQ(same, kcDeviceInventory::SameInstancePrefix(a.text, b.text))
+          << wide::ToUtf8(WString(a.text)) << " / " << wide::ToUtf8(WString(b.text));
+    }
+  }
+  EXPECT_TRUE(kcDeviceInventory::SameInstancePrefix(W("5&2a3b4c5d&0&1"), W("5&2a3b4c5d")));
+  EXPECT_FALSE(kcDeviceInventory::SameInstancePrefix(W("5&2a3b4c5d&0"), W("5&2a3b4c5dX&0")));
 }
 
 TEST(InventoryTextRules, CleanNamePartTrimsUnderscoresAndTurnsTheRestIntoSpaces) {

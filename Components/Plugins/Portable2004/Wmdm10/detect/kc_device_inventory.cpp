@@ -25,9 +25,26 @@ void kcDeviceInventory::Rebuild() {
   MergeDevices();
 }
 
-WString kcDeviceInventory::InstancePrefix(const WString& text) {
-  // The "&" that ends the prefix stands at position 2 or later, so the
-  // logical-unit or port suffix goes and a leading "5&" stays.
+namespace {
+
+// The "&" that ends the prefix stands at position 2 or later, so the
+// logical-unit or port suffix goes and a leading "5&" stays.
+size_t InstancePrefixLength(const WString& text) {
   const size_t ampersand = text.find(W('&'), 2);
-  return ampersand == WString::npos ? text : text.substr(0, ampersand);
+  return ampersand == WString::npos ? text.size() : ampersand;
+}
+
+}  // namespace
+
+WString kcDeviceInventory::InstancePrefix(const WString& text) { return text.substr(0, InstancePrefixLength(text)); }
+
+bool kcDeviceInventory::SameInstancePrefix(const WString& a, const WString& b) {
+  // The rebuild compares prefixes in loops over whole lists, so this walks
+  // both texts once and stops at the first difference, copying nothing.
+  for (size_t i = 0;; ++i) {
+    const bool endOfA = i == a.size() || (i >= 2 && a[i] == W('&'));
+    const bool endOfB = i == b.size() || (i >= 2 && b[i] == W('&'));
+    if (endOfA || endOfB) return endOfA && endOfB;
+    if (a[i] != b[i]) return false;
+  }
 }

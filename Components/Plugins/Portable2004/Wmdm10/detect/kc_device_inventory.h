@@ -34,6 +34,8 @@ class kcDeviceInventory {
 
   // The text rules the lists are read and linked by.
   static WString InstancePrefix(const WString& text);
+  // InstancePrefix(a) == InstancePrefix(b), without building either.
+  static bool SameInstancePrefix(const WString& a, const WString& b);
   static bool ParseStorageKey(const WString& key, WString& vendor, WString& product, WString& revision);
   static bool ParseSbp2Key(const WString& key, WString& vendor, WString& product, WString& revision);
   static WString CleanNamePart(const WString& text);

@@ -38,12 +38,11 @@ int kcDeviceInventory::FindUsbEntry(const WString& deviceId, const WString& inst
 }
 
 int kcDeviceInventory::FindUsbStorEntry(const WString& deviceId, const WString& instanceId) const {
-  const WString prefix = InstancePrefix(instanceId);
   for (size_t i = 0; i < storageDevices_.size(); ++i) {
     const UsbStorEntry& storage = storageDevices_[i];
     // With no device id the instance alone decides: a USB device's serial
     // finds its storage function "<serial>&0".
-    if (InstancePrefix(storage.instanceId) == prefix && (deviceId.empty() || storage.deviceKey == deviceId))
+    if (SameInstancePrefix(storage.instanceId, instanceId) && (deviceId.empty() || storage.deviceKey == deviceId))
       return static_cast<int>(i);
   }
   return -1;

@@ -29,7 +29,7 @@ WString WithoutSpaces(WString text) {
 
 // Whether `storage` is the mass-storage function of `usb`.
 bool BelongTogether(const UsbDeviceEntry& usb, const UsbStorEntry& storage) {
-  if (kcDeviceInventory::InstancePrefix(usb.instanceId) == kcDeviceInventory::InstancePrefix(storage.instanceId)) {
+  if (kcDeviceInventory::SameInstancePrefix(usb.instanceId, storage.instanceId)) {
     // A serial number shared by several functions needs a name to match.
     if (storage.sharedInstanceCount == 1) return true;
     if (kcDeviceInventory::SharesSignificantWord(storage.product, usb.location)) return true;
