@@ -13,7 +13,8 @@
 namespace wmdm_standin {
 namespace {
 
-using Json = nlohmann::json;
+// Keys keep their written order: a device reports its tags in its own order.
+using Json = nlohmann::ordered_json;
 
 // Errors carry the path of the entry at fault, e.g. players[0].media[1].
 class DescriptionError : public std::runtime_error {
@@ -22,6 +23,11 @@ class DescriptionError : public std::runtime_error {
 };
 
 [[noreturn]] void Fail(const std::string& where, const std::string& what) { throw DescriptionError(where + ": " + what); }
+
+const Json& Field(const Json& object, const char* key, const std::string& where) {
+  if (!object.is_object() || !object.contains(key)) Fail(where, std::string("\"") + key + "\" is missing");
+  return object[key];
+}
 
 ULONGLONG Number(const Json& value, const std::string& where) {
   if (value.is_number_unsigned()) return value.get<ULONGLONG>();
@@ -158,7 +164,7 @@ std::vector<ModelTag> Tags(const Json& tags, const std::string& where) {
     if (value.is_object()) {
       auto type = kTypeNames.find(value.value("type", std::string()));
       if (type == kTypeNames.end()) Fail(at, "unknown tag type " + value.value("type", std::string()));
-      result.push_back(TagValue(name, type->second, value.at("value"), at));
+      result.push_back(TagValue(name, type->second, Field(value, "value", at), at));
     } else {
       result.push_back(TagValue(name, TagTypeOf(name), value, at));
     }
@@ -188,7 +194,7 @@ class Loader {
     }
     if (!value.is_object()) Fail(where, "expected a format");
     _WAVEFORMATEX format = {};
-    format.wFormatTag = static_cast<WORD>(Number(value.at("tag"), where + ".tag"));
+    format.wFormatTag = static_cast<WORD>(Number(Field(value, "tag", where), where + ".tag"));
     format.nChannels = static_cast<WORD>(Number(value.value("channels", Json(2)), where + ".channels"));
     format.nSamplesPerSec = static_cast<DWORD>(Number(value.value("samplesPerSec", Json(0)), where));
     format.nAvgBytesPerSec = static_cast<DWORD>(Number(value.value("avgBytesPerSec", Json(0)), where));
@@ -199,7 +205,7 @@ class Loader {
 
   void Player(const Json& player, const std::string& where) {
     DeviceDescription device;
-    device.name = Text(player.at("name"), where + ".name");
+    device.name = Text(Field(player, "name", where), where + ".name");
     if (player.contains("manufacturer")) device.manufacturer = Text(player["manufacturer"], where + ".manufacturer");
     if (player.contains("version")) device.version = static_cast<DWORD>(Number(player["version"], where + ".version"));
     if (player.contains("type")) device.type = Flags(player["type"], kDeviceTypes, where + ".type");
@@ -226,8 +232,8 @@ class Loader {
 
   void Medium(ObjectId device, const Json& medium, const std::string& where) {
     MediumDescription description;
-    description.name = Text(medium.at("name"), where + ".name");
-    description.totalSize = Number(medium.at("totalSize"), where + ".totalSize");
+    description.name = Text(Field(medium, "name", where), where + ".name");
+    description.totalSize = Number(Field(medium, "totalSize", where), where + ".totalSize");
     description.removable = medium.value("removable", false);
     if (medium.contains("status")) description.status = Flags(medium["status"], kStatus, where + ".status");
     if (medium.contains("capabilities"))
@@ -294,14 +300,13 @@ class Loader {
 };
 
 void Loader::Playlist(ObjectId device, const WString& medium, const PendingPlaylist& playlist) {
-  std::vector<StorageHandle> entries;
-  auto lock = model_.Lock();
+  std::vector<ObjectId> entries;
   for (const WString& entry : playlist.entries) {
     const ObjectId target = model_.Find(device, medium + W("\\") + entry);
     if (!target) Fail(playlist.where, "no track " + wide::ToUtf8(entry) + " on the medium");
-    entries.push_back(model_.HandleById(target));
+    entries.push_back(target);
   }
-  model_.SetReferences(model_.HandleById(playlist.id), entries);
+  model_.SetPlaylistEntries(playlist.id, entries);
 }
 
 }  // namespace
@@ -347,7 +352,7 @@ bool LoadPlayers(PlayerModel& model, const std::string& text, std::string* error
 bool LoadPlayersFile(PlayerModel& model, const WString& path, std::string* error) {
   std::ifstream in{std::filesystem::path(path), std::ios::binary};
   if (!in) {
-    if (error) *error = "cannot read " + wide::ToUtf8(path);
+    if (error) *error = "the file cannot be read";
     return false;
   }
   std::ostringstream text;

@@ -96,11 +96,18 @@ ObjectId PlayerModel::AddPlaylist(ObjectId parentId, const WString& name, const 
   file.name = name;
   file.tags.push_back(ModelTag::Dword(g_wszWMDMFormatCode, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST));
   const ObjectId id = AddFile(parentId, file);
-  if (!id) return 0;
-  auto playlist = ObjectById(id);
+  if (id) SetPlaylistEntries(id, entries);
+  return id;
+}
+
+bool PlayerModel::SetPlaylistEntries(ObjectId playlistId, const std::vector<ObjectId>& entries) {
+  auto lock = Lock();
+  auto playlist = ObjectById(playlistId);
+  if (!playlist || playlist->IsFolder()) return false;
+  playlist->references.clear();
   for (ObjectId entry : entries)
     if (auto target = ObjectById(entry)) playlist->references.push_back(target);
-  return id;
+  return true;
 }
 
 bool PlayerModel::RemoveDevice(ObjectId id) {

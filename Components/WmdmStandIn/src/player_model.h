@@ -72,6 +72,7 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   ObjectId AddFile(ObjectId parent, const FileDescription& file);
   // An abstract playlist: a file whose "WMDM/FormatCode" is 0xBA05.
   ObjectId AddPlaylist(ObjectId parent, const WString& name, const std::vector<ObjectId>& entries);
+  bool SetPlaylistEntries(ObjectId playlist, const std::vector<ObjectId>& entries);
   bool RemoveDevice(ObjectId device);
   bool RemoveMedium(ObjectId medium);
   bool SetMediumStatus(ObjectId medium, DWORD status);
