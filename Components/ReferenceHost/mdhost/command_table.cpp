@@ -3,6 +3,7 @@
 int RunInfo(const CommandLine& line);
 int RunInventory(const CommandLine& line);
 int RunManifest(const CommandLine& line);
+int RunPlayers(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -12,6 +13,7 @@ const std::vector<Command>& AllCommands() {
        RunInventory},
       {"manifest", "mdhost manifest FILE [--json]",
        "print the device settings and skip entries the plug-in reads from a manifest file", RunManifest},
+      {"players", "mdhost players [--players FILE]", "print the stand-in's players and storages as WMDM shows them", RunPlayers},
   };
   return commands;
 }

@@ -1,0 +1,35 @@
+// The WMDM stand-in as a host sets it up: players read from a description
+// file (the built-in sample, bin/samples/players.json, when none is named),
+// offered as the process's device manager for as long as this object lives.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include <wide_text.h>
+
+#include "player_model.h"
+#include "registration.h"
+
+class StandInPlayers {
+ public:
+  StandInPlayers() = default;
+  StandInPlayers(const StandInPlayers&) = delete;
+  StandInPlayers& operator=(const StandInPlayers&) = delete;
+
+  // Loads and registers; COM must be initialised on this thread and stay so
+  // until this object is gone. False with a message.
+  bool Open(const std::string& descriptionFile, std::string* error);
+
+  wmdm_standin::PlayerModel& Model() const { return *model_; }
+  std::shared_ptr<wmdm_standin::PlayerModel> SharedModel() const { return model_; }
+  // The description file the players came from.
+  const WString& Source() const { return source_; }
+
+ private:
+  std::shared_ptr<wmdm_standin::PlayerModel> model_;
+  wmdm_standin::DeviceManagerRegistration registration_;
+  WString source_;
+};

@@ -1,0 +1,54 @@
+// mdhost players: offers the WMDM stand-in over a player description (the
+// built-in sample by default) and prints the players and their storages as
+// a WMDM client sees them, without the plug-in.
+#include <objbase.h>
+
+#include <iostream>
+
+#include "host_support/standin_players.h"
+#include "mdhost/command.h"
+#include "mdhost/player_listing.h"
+#include "platform/com_ptr.h"
+
+namespace {
+
+// COM for this thread, for the length of the command.
+class ComScope {
+ public:
+  ComScope() : result_(CoInitialize(nullptr)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  HRESULT Result() const { return result_; }
+
+ private:
+  HRESULT result_;
+};
+
+}  // namespace
+
+int RunPlayers(const CommandLine& line) {
+  ComScope com;
+  if (FAILED(com.Result())) {
+    std::cerr << "mdhost players: CoInitialize failed\n";
+    return kExitFailure;
+  }
+  HRESULT result = S_OK;
+  {
+    StandInPlayers players;
+    std::string error;
+    if (!players.Open(line.Value("--players"), &error)) {
+      std::cerr << "mdhost players: " << error << "\n";
+      return kExitFailure;
+    }
+    ComPtr<IWMDeviceManager> manager;
+    result = CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager, manager.AsVoidOut());
+    if (SUCCEEDED(result)) result = PrintPlayers(manager.Get(), std::cout);
+  }
+  if (FAILED(result)) {
+    std::cerr << "mdhost players: WMDM answered 0x" << std::hex << static_cast<unsigned long>(result) << std::dec
+              << "\n";
+    return kExitFailure;
+  }
+  return kExitOk;
+}
