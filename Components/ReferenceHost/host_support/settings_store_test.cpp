@@ -6,99 +6,47 @@
 
 #include <vector>
 
+#include "platform/com_ptr.h"
+#include "platform/unique_bstr.h"
+#include "platform/unique_safearray.h"
+
 namespace {
 
-WString Take(BSTR text) {
-  WString result = text ? WString(text, SysStringLen(text)) : WString();
-  SysFreeString(text);
-  return result;
-}
-
-class Bstr {
- public:
-  explicit Bstr(const WString& text) : bstr_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  ~Bstr() { SysFreeString(bstr_); }
-  operator BSTR() const { return bstr_; }
-
- private:
-  BSTR bstr_;
-};
-
-std::vector<WString> Names(SAFEARRAY* array) {
+std::vector<WString> Names(const UniqueSafeArray& array) {
   std::vector<WString> names;
-  LONG lower = 0, upper = -1;
-  EXPECT_EQ(S_OK, SafeArrayGetLBound(array, 1, &lower));
-  EXPECT_EQ(S_OK, SafeArrayGetUBound(array, 1, &upper));
-  EXPECT_EQ(0, lower);
-  for (LONG i = lower; i <= upper; ++i) {
-    BSTR name = nullptr;
-    EXPECT_EQ(S_OK, SafeArrayGetElement(array, &i, &name));
-    names.push_back(Take(name));
+  for (LONG i = 0; i < array.Count(); ++i) {
+    UniqueBstr name;
+    EXPECT_EQ(S_OK, SafeArrayGetElement(array.Get(), &i, name.Put()));
+    names.push_back(name.ToString());
   }
-  SafeArrayDestroy(array);
   return names;
 }
 
-class HostSettingsStoreTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    IUnknown* unknown = nullptr;
-    ASSERT_EQ(S_OK, HostSettingsStore::CreateForManifest(W("<Devices/>"), &unknown));
-    ASSERT_EQ(S_OK, unknown->QueryInterface(IID_kiSettingsStore, reinterpret_cast<void**>(&store_)));
-    ASSERT_EQ(S_OK, unknown->QueryInterface(IID_kiSettingsStore2, reinterpret_cast<void**>(&store2_)));
-    unknown->Release();
-  }
-  void TearDown() override {
-    if (store_) store_->Release();
-    if (store2_) store2_->Release();
-  }
+TEST(HostSettingsStoreTest, ServesTheManifestAsThePortableWmdmEntryOnly) {
+  ComPtr<IUnknown> created;
+  ASSERT_EQ(S_OK, HostSettingsStore::CreateForManifest(W("<Devices/>"), &created));
+  ComPtr<kiSettingsStore> store;
+  ComPtr<kiSettingsStore2> store2;
+  ComPtr<kiSettingsStoreObject> object;
+  ASSERT_EQ(S_OK, created.As(&store));
+  ASSERT_EQ(S_OK, created.As(&store2));
+  ASSERT_EQ(S_OK, created.As(&object));
+  const UniqueBstr portable(W("Portable")), other(W("portable")), wmdm(W("WMDM")), filter(W("KIM_PDO"));
 
-  kiSettingsStore* store_ = nullptr;
-  kiSettingsStore2* store2_ = nullptr;
-};
-
-TEST_F(HostSettingsStoreTest, ServesTheManifestAsThePortableWmdmEntry) {
-  SAFEARRAY* names = nullptr;
-  ASSERT_EQ(S_OK, store_->ListEntries(Bstr(W("Portable")), &names));
+  UniqueSafeArray names;
+  ASSERT_EQ(S_OK, store->ListEntries(portable.Get(), names.Put()));
   EXPECT_EQ(std::vector<WString>{W("WMDM")}, Names(names));
-  ASSERT_EQ(S_OK, store2_->ListEntriesFiltered(Bstr(W("KIM_PDO")), Bstr(W("Portable")), &names));
+  ASSERT_EQ(S_OK, store2->ListEntriesFiltered(filter.Get(), portable.Get(), names.Put()));
   EXPECT_EQ(std::vector<WString>{W("WMDM")}, Names(names));
-  BSTR text = nullptr;
-  ASSERT_EQ(S_OK, store_->GetEntry(Bstr(W("Portable")), Bstr(W("WMDM")), &text));
-  EXPECT_EQ(WString(W("<Devices/>")), Take(text));
-}
+  ASSERT_EQ(S_OK, store->ListEntries(other.Get(), names.Put()));
+  EXPECT_TRUE(Names(names).empty());
 
-TEST_F(HostSettingsStoreTest, OtherCategoriesAndNamesHoldNothing) {
-  for (const WCHAR* category : {W("Other"), W("portable"), W("")}) {
-    SAFEARRAY* names = nullptr;
-    ASSERT_EQ(S_OK, store_->ListEntries(Bstr(category), &names));
-    EXPECT_TRUE(Names(names).empty());
-  }
-  const struct {
-    const WCHAR* category;
-    const WCHAR* name;
-  } missing[] = {{W("Portable"), W("wmdm")}, {W("Portable"), W("Other")}, {W("Other"), W("WMDM")}};
-  for (const auto& entry : missing) {
-    BSTR text = reinterpret_cast<BSTR>(1);
-    EXPECT_TRUE(FAILED(store_->GetEntry(Bstr(entry.category), Bstr(entry.name), &text)));
-    EXPECT_EQ(nullptr, text);
-  }
-}
-
-TEST_F(HostSettingsStoreTest, AnswersTheThreeStoreInterfacesAsOneObject) {
-  IUnknown* viaStore = nullptr;
-  IUnknown* viaStore2 = nullptr;
-  kiSettingsStoreObject* object = nullptr;
-  ASSERT_EQ(S_OK, store_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&viaStore)));
-  ASSERT_EQ(S_OK, store2_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&viaStore2)));
-  ASSERT_EQ(S_OK, store2_->QueryInterface(IID_kiSettingsStoreObject, reinterpret_cast<void**>(&object)));
-  EXPECT_EQ(viaStore, viaStore2);
-  IDispatch* dispatch = reinterpret_cast<IDispatch*>(1);
-  EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
-  EXPECT_EQ(nullptr, dispatch);
-  viaStore->Release();
-  viaStore2->Release();
-  object->Release();
+  UniqueBstr text;
+  ASSERT_EQ(S_OK, store->GetEntry(portable.Get(), wmdm.Get(), text.Put()));
+  EXPECT_EQ(WString(W("<Devices/>")), text.ToString());
+  EXPECT_TRUE(FAILED(store->GetEntry(other.Get(), wmdm.Get(), text.Put())));
+  EXPECT_TRUE(FAILED(store->GetEntry(portable.Get(), portable.Get(), text.Put())));
+  EXPECT_FALSE(text);
 }
 
 }  // namespace

@@ -12,29 +12,6 @@ TEST_F(DomDocumentTest, AnswersTheDocumentAndNodeInterfacesOnly) {
   EXPECT_FALSE(element);
 }
 
-TEST_F(DomDocumentTest, ParseSwitchesReadBackAsSet) {
-  using Put = HRESULT (STDMETHODCALLTYPE IXMLDOMDocument::*)(VARIANT_BOOL);
-  using Get = HRESULT (STDMETHODCALLTYPE IXMLDOMDocument::*)(VARIANT_BOOL*);
-  const struct {
-    const char* name;
-    Put put;
-    Get get;
-  } switches[] = {
-      {"async", &IXMLDOMDocument::put_async, &IXMLDOMDocument::get_async},
-      {"validateOnParse", &IXMLDOMDocument::put_validateOnParse, &IXMLDOMDocument::get_validateOnParse},
-      {"resolveExternals", &IXMLDOMDocument::put_resolveExternals, &IXMLDOMDocument::get_resolveExternals},
-  };
-  for (const auto& item : switches) {
-    SCOPED_TRACE(item.name);
-    for (VARIANT_BOOL value : {VARIANT_FALSE, VARIANT_TRUE, VARIANT_FALSE}) {
-      VARIANT_BOOL read = 7;
-      EXPECT_EQ(S_OK, (document_.Get()->*item.put)(value));
-      EXPECT_EQ(S_OK, (document_.Get()->*item.get)(&read));
-      EXPECT_EQ(value, read);
-    }
-  }
-}
-
 TEST_F(DomDocumentTest, WrappedManifestLoadsWithItsRootElement) {
   ASSERT_EQ(S_OK, Load(W("<?xml version=\"1.0\"?>\r\n<Overall>\r\n<Devices/><SkipList/>\r\n</Overall>\r\n")));
   DomRef<IXMLDOMElement> root;

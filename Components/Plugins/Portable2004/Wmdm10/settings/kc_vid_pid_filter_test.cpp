@@ -2,10 +2,13 @@
 
 #include <gmock/gmock.h>
 
+#include <tuple>
+
 #include "settings/settings_test_support.h"
 
 namespace {
 
+using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 TEST(ReadVidPidTest, FindsTheNumbersAfterVidAndPidInAnyCase) {
@@ -53,14 +56,6 @@ TEST(ReadVidPidTest, LooksAtTheFirst999Characters) {
   EXPECT_EQ(0u, product);
 }
 
-TEST(ParseHexAfterUnderscoreTest, ReadsTheLettersAndDigitsAfterTheFirstUnderscore) {
-  const struct {
-    const WCHAR* text;
-    DWORD value;
-  } cases[] = {{W("vid_0781&pid_7420"), 0x0781}, {W("_ab_cd"), 0xAB}, {W("none"), 0}, {W("x_-1"), 0}};
-  for (const auto& row : cases) EXPECT_EQ(row.value, kcVidPidFilter::ParseHexAfterUnderscore(row.text));
-}
-
 class VidPidFilterTest : public SettingsStoreTest {
  protected:
   void Load(const WString& text) {
@@ -81,26 +76,15 @@ TEST_F(VidPidFilterTest, LoadsOneEntryPerProductWithItsVendorsFields) {
         "</SkipList>"
         "<Vendor Id='3'><Product Id='3'/></Vendor>"
         "<Deep><SkipList><Vendor Id='4'><Product Id='5'/></Vendor></SkipList></Deep>"));
-  const std::vector<kcSkipEntry>& entries = filter_->Entries();
-  ASSERT_EQ(4u, entries.size());
-  EXPECT_EQ(0x0781u, entries[0].vendorId);
-  EXPECT_EQ(0x7420u, entries[0].productId);
-  EXPECT_EQ(WString(W("Dock")), entries[0].productName);
-  EXPECT_EQ(WString(W("acme")), entries[0].filter);
-  EXPECT_EQ(WString(W("Example & Co")), entries[0].vendorName);
-  EXPECT_EQ(WString(W("Card Reader")), entries[0].friendlyName);
-
-  EXPECT_EQ(0x0781u, entries[1].vendorId);
-  EXPECT_EQ(0u, entries[1].productId);
-  EXPECT_EQ(WString(W("Example & Co")), entries[1].vendorName);
-  EXPECT_EQ(WString(), entries[1].productName);
-
-  EXPECT_EQ(0u, entries[2].vendorId);
-  EXPECT_EQ(2u, entries[2].productId);
-  EXPECT_EQ(WString(W("Unknown")), entries[2].vendorName);
-
-  EXPECT_EQ(4u, entries[3].vendorId);
-  EXPECT_EQ(5u, entries[3].productId);
+  // vendor id, product id, product name, filter, vendor name, friendly name
+  using Row = std::tuple<DWORD, DWORD, WString, WString, WString, WString>;
+  std::vector<Row> rows;
+  for (const kcSkipEntry& e : filter_->Entries())
+    rows.emplace_back(e.vendorId, e.productId, e.productName, e.filter, e.vendorName, e.friendlyName);
+  EXPECT_THAT(rows, ElementsAre(Row{0x0781, 0x7420, W("Dock"), W("acme"), W("Example & Co"), W("Card Reader")},
+                                Row{0x0781, 0, W(""), W(""), W("Example & Co"), W("")},
+                                Row{0, 2, W("Mystery"), W(""), W("Unknown"), W("")},
+                                Row{4, 5, W(""), W(""), W("Unknown"), W("")}));
 }
 
 TEST_F(VidPidFilterTest, NumbersAloneSkipWhateverTheNames) {
