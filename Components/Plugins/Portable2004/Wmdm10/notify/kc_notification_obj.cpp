@@ -40,14 +40,19 @@ kcNotificationObj::~kcNotificationObj() {
     CloseHandle(thread_);
   }
   // The worker has ended: nothing below races with it.
+  queue_.clear();
+  ReleaseDeviceManager();
+}
+
+void kcNotificationObj::ReleaseDeviceManager() {
   if (!deviceManager_ && stream_) {
     void* unused = nullptr;
     if (SUCCEEDED(CoGetInterfaceAndReleaseStream(stream_, IID_IWMDeviceManager, &unused)) && unused)
       static_cast<IUnknown*>(unused)->Release();
-    stream_ = nullptr;
   }
-  queue_.clear();
+  stream_ = nullptr;
   if (deviceManager_) deviceManager_->Release();
+  deviceManager_ = nullptr;
 }
 
 HRESULT kcNotificationObj::QueryInterface(REFIID riid, void** object) {
@@ -86,6 +91,7 @@ void kcNotificationObj::SetMarshalledStream(IStream* stream) {
 void kcNotificationObj::DetachTarget() {
   ScopedLock lock(queueLock_);
   target_ = nullptr;
+  ReleaseDeviceManager();
 }
 
 unsigned STDMETHODCALLTYPE kcNotificationObj::NotificationThreadProc(void* argument) {

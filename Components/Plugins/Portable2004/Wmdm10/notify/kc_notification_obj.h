@@ -31,8 +31,10 @@ class kcNotificationObj final : public IWMDMNotification {
   // Takes over the plug-in's IWMDeviceManager marshalled for the worker thread.
   void SetMarshalledStream(IStream* stream);
 
-  // Stops every later call of the target; the plug-in calls it before it lets
-  // go of the sink, since WMDM may hold the last reference for a while.
+  // Stops every later call of the target and lets go of the device manager
+  // (and of the stream, if still unread) on the calling thread. The plug-in
+  // calls it before it lets go of the sink: WMDM may hold the last reference
+  // for a while and release it from a thread of its own.
   void DetachTarget();
 
   // One pass over the queue; false once a stop was requested.
@@ -47,6 +49,7 @@ class kcNotificationObj final : public IWMDMNotification {
   void HandleEvent(const kcNotificationEvent& event);
   void HandleArrival(const kcNotificationEvent& event);
   bool EnsureDeviceManager();
+  void ReleaseDeviceManager();  // under the queue lock, or once the worker has ended
 
   IStream* stream_ = nullptr;  // consumed once, by the first arrival
   std::atomic<ULONG> refs_{1};
