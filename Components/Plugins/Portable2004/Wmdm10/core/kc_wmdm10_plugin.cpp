@@ -4,8 +4,6 @@
 
 kcWMDM10Plugin::kcWMDM10Plugin() = default;
 
-kcWMDM10Plugin::~kcWMDM10Plugin() = default;
-
 HRESULT kcWMDM10Plugin::CheckEnvironment(kiIPPEnvironmentCheckResults* results) {
   if (!results) return IPP_E_FAIL;
   // Only the host's own result class carries the status member we may write.

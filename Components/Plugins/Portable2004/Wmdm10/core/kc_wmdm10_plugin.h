@@ -3,10 +3,23 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
+#include <vector>
+
 #include <wide_text.h>
 
+#include "core/device_record.h"
+#include "detect/kc_device_inventory.h"
 #include "host_sdk/ki_music_device_plugin2004.h"
+#include "notify/device_change_target.h"
+#include "platform/com_ptr.h"
 #include "platform/critical_section.h"
+#include "platform/wmdm.h"
+#include "settings/kc_portable_manifest.h"
+#include "settings/kc_vid_pid_filter.h"
+
+class kcNotificationObj;
 
 class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
  public:
@@ -76,8 +89,89 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   kiPluginHostCallback* HostCallback() const { return hostCallback_; }
   DWORD HostContext() const { return hostContext_; }
 
+  // The device list, for the other subsystems; call under the plug-in lock.
+  // Null for a number outside the list; completes a pending record first.
+  DeviceRecord* FindDeviceRecord(LONG deviceNumber);
+  // The record's device with a reference for the caller, or null.
+  IWMDMDevice* GetDeviceInterface(LONG deviceNumber);
+  DWORD FindDeviceNumberByIdentity(const WString& identity) const;
+  DeviceRecord* FindRecordByDevice(IWMDMDevice* device);
+  void ClearDeviceList();
+  // Called by the notification worker; takes the plug-in lock itself.
+  void OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived);
+
+  // Every host operation of the device, media and content slots holds this
+  // for its whole run.
+  CriticalSection& Lock() { return lock_; }
+  // Tests only: how many records the list holds, gone ones included.
+  size_t DeviceListSize() {
+    ScopedLock lock(lock_);
+    return deviceList_.size();
+  }
+  bool IsRegisteredForNotifications() const { return notificationCookie_ != kNotRegistered; }
+
+  // Internal to the lifecycle, reachable for tests of its failure paths.
+  HRESULT RegisterNotifications();
+  HRESULT UnregisterNotifications();
+
  private:
-  kiPluginHostCallback* hostCallback_ = nullptr;  // not owned; the host keeps it alive
+  static constexpr DWORD kNotRegistered = static_cast<DWORD>(-1);
+
+  // Hands the worker's messages to OnDeviceChange without giving the plug-in
+  // object a second base class (its only base is the host's interface).
+  class DeviceChangeRelay final : public DeviceChangeTarget {
+   public:
+    explicit DeviceChangeRelay(kcWMDM10Plugin& plugin) : plugin_(plugin) {}
+    void OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived) override {
+      plugin_.OnDeviceChange(std::move(identity), std::move(name), std::move(manufacturer), arrived);
+    }
+
+   private:
+    kcWMDM10Plugin& plugin_;
+  };
+
+  // Device list (device_list.cpp, device_lookup.cpp, device_matching.cpp).
+  bool MatchAndFilter(const WString& identity, const WString& name, const WString& manufacturer,
+                      DeviceInventoryRecord* inventory);
+  bool AcceptDevice(IWMDMDevice* device, DeviceInventoryRecord* inventory);
+  void FillDeviceRecord(DeviceRecord* record, IWMDMDevice* device, DWORD number,
+                        const DeviceInventoryRecord& inventory, const kcDeviceSettings* settings);
+  const kcDeviceSettings* SettingsFor(const DeviceInventoryRecord& inventory) const;
+  void CompleteDeviceRecord(LONG deviceNumber, DeviceRecord* record);
+  HRESULT OpenDeviceEnumerator(IWMDMEnumDevice** enumerator);  // emptied first by the caller's holder
+  // Appends a complete record for an accepted device; its number, or 0.
+  DWORD AppendDevice(IWMDMDevice* device, const DeviceInventoryRecord& inventory);
+  void MarkGone(DWORD deviceNumber);
+  void RebuildInventory();
+  void ReleaseNotificationSink();
+  // Where the storage-node cache is emptied once the storage resolver exists;
+  // for now it only marks the (absent) cache invalid.
+  void ClearNodeCache();
+
+  // Device properties (device_properties.cpp, device_property_values.cpp).
+  HRESULT GetVendorName(DeviceRecord* record, WString* vendor);
+  bool ComputeBoolProperty(DeviceRecord& record, const WString& name, bool* value);
+  bool ComputeLongProperty(DeviceRecord& record, const WString& name, LONG* value, HRESULT* result);
+  bool ComputeStringProperty(DeviceRecord& record, DWORD deviceNumber, const WString& name, WString* value);
+  WString SupportedFileFormats(DWORD deviceNumber);
+
+  // Members in the order the plug-in lays them out.
+  WString folderPath_;  // Initialize's arguments, kept only
+  WString secondPath_;
+  std::vector<std::unique_ptr<DeviceRecord>> deviceList_;  // number n is element n-1
+  // (The storage-node cache takes its place here with the storage resolver.)
+  // Not owned; the host keeps it alive. Atomic because the host may set it
+  // while the notification worker reports an arrival.
+  std::atomic<kiPluginHostCallback*> hostCallback_{nullptr};
   DWORD hostContext_ = 0;
+  ComPtr<IWMDeviceManager> deviceManager_;
+  DWORD notificationCookie_ = kNotRegistered;
+  kcNotificationObj* notificationSink_ = nullptr;  // one reference held
   CriticalSection lock_;  // re-entrant: the plug-in calls its own slots while holding it
+  std::unique_ptr<kcVidPidFilter> skipFilter_;
+  std::unique_ptr<kcPortableManifest> manifest_;
+  kcDeviceInventory inventory_;
+  BYTE cacheInvalid_ = 0;
+  DeviceChangeRelay deviceChangeRelay_{*this};
+  int comInitializations_ = 0;  // CoInitialize calls Shutdown still has to balance
 };

@@ -2,17 +2,6 @@
 // E_NOTIMPL until its own file replaces it here.
 #include "core/kc_wmdm10_plugin.h"
 
-HRESULT kcWMDM10Plugin::Initialize(const WCHAR*, const WCHAR*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::Shutdown() { return S_OK; }
-HRESULT kcWMDM10Plugin::FindFirstDevice(DWORD*, IPPFINDHANDLE*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::FindNextDevice(IPPFINDHANDLE, DWORD*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::FindDeviceClose(IPPFINDHANDLE) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::ReScanDevices() { return S_OK; }
-HRESULT kcWMDM10Plugin::GetDevicePropertyBool(DWORD, const WCHAR*, BOOL*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::GetDevicePropertyLong(DWORD, const WCHAR*, LONG*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::GetDevicePropertyString(DWORD, const WCHAR*, BSTR*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::GetDevicePropertyIcon(DWORD, DWORD, ULONG*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::GetSupportedBitrates(DWORD, const WCHAR*, SAFEARRAY**, BOOL*) { return E_NOTIMPL; }
 HRESULT kcWMDM10Plugin::RenameItem(const WCHAR*, const WCHAR*, const WCHAR*) { return E_NOTIMPL; }
 HRESULT kcWMDM10Plugin::CreatePlaylist(const WCHAR*, const WCHAR*, const WCHAR*, BSTR*) { return E_NOTIMPL; }
 HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR*, const WCHAR*, kiItemIdList*) { return E_NOTIMPL; }

@@ -2,6 +2,6 @@
 
 void kcWMDM10Plugin::WriteLog(WString message) {
   message += W("\n");
-  if (hostCallback_) hostCallback_->LogLine(message.c_str());
+  if (kiPluginHostCallback* callback = hostCallback_) callback->LogLine(message.c_str());
   OutputDebugStringW(message.c_str());
 }

@@ -1,0 +1,156 @@
+// The host's device slots: listing, closing and rescanning.
+#include <new>
+
+#include "core/device_identity.h"
+#include "core/kc_wmdm10_plugin.h"
+#include "core/map_result.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "platform/result_macros.h"
+
+namespace {
+
+// Storages are not to be presented as devices of their own.
+constexpr DWORD kDoNotVirtualizeStoragesAsDevices = 1;
+
+// One device per call, as the platform's enumerators are read. Null at the
+// end; `failure` receives a failing result.
+ComPtr<IWMDMDevice> NextDevice(IWMDMEnumDevice* enumerator, HRESULT* failure) {
+  ComPtr<IWMDMDevice> device;
+  ULONG fetched = 0;
+  const HRESULT hr = enumerator->Next(1, &device, &fetched);
+  if (FAILED(hr)) {
+    *failure = hr;
+    return nullptr;
+  }
+  if (fetched != 1) device.Reset();
+  return device;
+}
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::OpenDeviceEnumerator(IWMDMEnumDevice** enumerator) {
+  ComPtr<IWMDeviceManager3> manager3;
+  if (SUCCEEDED(deviceManager_.As(&manager3))) manager3->SetDeviceEnumPreference(kDoNotVirtualizeStoragesAsDevices);
+  ComPtr<IWMDeviceManager2> manager2;
+  RETURN_IF_FAILED(deviceManager_.As(&manager2));
+  RETURN_IF_FAILED(manager2->EnumDevices2(enumerator));
+  return *enumerator ? S_OK : E_FAIL;
+}
+
+DWORD kcWMDM10Plugin::AppendDevice(IWMDMDevice* device, const DeviceInventoryRecord& inventory) {
+  std::unique_ptr<DeviceRecord> record(new (std::nothrow) DeviceRecord);
+  if (!record) return 0;
+  const DWORD number = static_cast<DWORD>(deviceList_.size() + 1);
+  FillDeviceRecord(record.get(), device, number, inventory, SettingsFor(inventory));
+  deviceList_.push_back(std::move(record));
+  return number;
+}
+
+HRESULT kcWMDM10Plugin::FindFirstDevice(DWORD* deviceNumber, IPPFINDHANDLE* find) {
+  ScopedLock lock(lock_);
+  WriteLog(W("WMDM10::FindFirstDevice called"));
+  if (!deviceNumber || !find) return IPP_E_FAIL;
+  *deviceNumber = 0;
+  *find = nullptr;
+  ClearDeviceList();
+  ComPtr<IWMDMEnumDevice> enumerator;
+  HRESULT hr = OpenDeviceEnumerator(&enumerator);
+  if (FAILED(hr)) return MapResult(hr);
+  hr = S_FALSE;
+  while (ComPtr<IWMDMDevice> device = NextDevice(enumerator.Get(), &hr)) {
+    DeviceInventoryRecord inventory;
+    if (!AcceptDevice(device.Get(), &inventory)) continue;
+    const DWORD number = AppendDevice(device.Get(), inventory);
+    if (!number) continue;
+    *deviceNumber = number;
+    *find = enumerator.Detach();  // the host owns the enumerator until it closes the handle
+    hr = S_OK;
+    break;
+  }
+  return MapResult(hr);
+}
+
+HRESULT kcWMDM10Plugin::FindNextDevice(IPPFINDHANDLE find, DWORD* deviceNumber) {
+  ScopedLock lock(lock_);
+  WriteLog(W("WMDM10::FindNextDevice called"));
+  if (!find || !deviceNumber) return IPP_E_FAIL;
+  *deviceNumber = 0;
+  auto* enumerator = static_cast<IWMDMEnumDevice*>(find);
+  HRESULT hr = S_FALSE;
+  while (ComPtr<IWMDMDevice> device = NextDevice(enumerator, &hr)) {
+    if (FindRecordByDevice(device.Get())) continue;  // listed already
+    DeviceInventoryRecord inventory;
+    if (!AcceptDevice(device.Get(), &inventory)) continue;
+    const DWORD number = AppendDevice(device.Get(), inventory);
+    if (!number) continue;
+    *deviceNumber = number;
+    hr = S_OK;
+    break;
+  }
+  return MapResult(hr);
+}
+
+HRESULT kcWMDM10Plugin::FindDeviceClose(IPPFINDHANDLE find) {
+  ScopedLock lock(lock_);
+  WriteLog(W("WMDM10::FindDeviceClose called"));
+  if (find) static_cast<IWMDMEnumDevice*>(find)->Release();
+  return S_OK;
+}
+
+HRESULT kcWMDM10Plugin::ReScanDevices() {
+  ScopedLock lock(lock_);
+  WriteLog(W("WMDM10::ReScanDevices called"));
+  ComPtr<IWMDMEnumDevice> enumerator;
+  if (FAILED(OpenDeviceEnumerator(&enumerator))) return S_OK;
+  for (auto& record : deviceList_) record->seen = false;
+  HRESULT failure = S_OK;
+  while (ComPtr<IWMDMDevice> device = NextDevice(enumerator.Get(), &failure)) {
+    DeviceInventoryRecord inventory;
+    if (!AcceptDevice(device.Get(), &inventory)) continue;
+    if (DeviceRecord* known = FindRecordByDevice(device.Get())) {
+      known->seen = true;
+      continue;
+    }
+    RebuildInventory();
+    std::unique_ptr<DeviceRecord> record(new (std::nothrow) DeviceRecord);
+    if (!record) continue;
+    GetDeviceIdentity(device.Get(), &record->identity);
+    record->detailsPending = true;
+    record->device = device;
+    record->seen = true;  // present now: not to be taken for gone below
+    deviceList_.push_back(std::move(record));
+    if (kiPluginHostCallback* callback = hostCallback_)
+      callback->DeviceArrived(this, static_cast<DWORD>(deviceList_.size()));
+  }
+  if (FAILED(failure)) return S_OK;
+  for (size_t i = 0; i < deviceList_.size(); ++i)
+    if (!deviceList_[i]->gone && !deviceList_[i]->seen) MarkGone(static_cast<DWORD>(i + 1));
+  return S_OK;
+}
+
+void kcWMDM10Plugin::MarkGone(DWORD deviceNumber) {
+  deviceList_[deviceNumber - 1]->gone = true;
+  ClearNodeCache();
+  if (kiPluginHostCallback* callback = hostCallback_) callback->DeviceRemoved(this, deviceNumber);
+}
+
+void kcWMDM10Plugin::OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived) {
+  ScopedLock lock(lock_);
+  if (arrived) RebuildInventory();
+  const DWORD number = FindDeviceNumberByIdentity(identity);
+  if (number) {
+    // A media arrival comes without the arrived flag: like a departure.
+    if (!arrived) MarkGone(number);
+    return;
+  }
+  if (!arrived) return;
+  std::unique_ptr<DeviceRecord> record(new (std::nothrow) DeviceRecord);
+  if (!record) return;
+  record->identity = identity;
+  record->detailsPending = true;
+  DeviceInventoryRecord inventory;
+  if (!MatchAndFilter(identity, name, manufacturer, &inventory)) return;
+  deviceList_.push_back(std::move(record));
+  if (kiPluginHostCallback* callback = hostCallback_)
+    callback->DeviceArrived(this, static_cast<DWORD>(deviceList_.size()));
+}

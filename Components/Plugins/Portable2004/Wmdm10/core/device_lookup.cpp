@@ -1,0 +1,50 @@
+// Reaching a listed device by number, identity or interface.
+#include "core/device_identity.h"
+#include "core/kc_wmdm10_plugin.h"
+
+DeviceRecord* kcWMDM10Plugin::FindDeviceRecord(LONG deviceNumber) {
+  if (deviceNumber < 1 || static_cast<size_t>(deviceNumber) > deviceList_.size()) return nullptr;
+  DeviceRecord* record = deviceList_[deviceNumber - 1].get();
+  if (record->detailsPending) CompleteDeviceRecord(deviceNumber, record);
+  return record;
+}
+
+IWMDMDevice* kcWMDM10Plugin::GetDeviceInterface(LONG deviceNumber) {
+  DeviceRecord* record = FindDeviceRecord(deviceNumber);
+  if (!record || !record->device) return nullptr;
+  IWMDMDevice* device = nullptr;
+  record->device.CopyTo(&device);
+  return device;
+}
+
+DWORD kcWMDM10Plugin::FindDeviceNumberByIdentity(const WString& identity) const {
+  for (size_t i = 0; i < deviceList_.size(); ++i)
+    if (!deviceList_[i]->gone && deviceList_[i]->identity == identity) return static_cast<DWORD>(i + 1);
+  return 0;
+}
+
+DeviceRecord* kcWMDM10Plugin::FindRecordByDevice(IWMDMDevice* device) {
+  WString identity;
+  if (FAILED(GetDeviceIdentity(device, &identity))) return nullptr;
+  for (auto& record : deviceList_)
+    if (!record->gone && record->identity == identity) return record.get();
+  return nullptr;
+}
+
+void kcWMDM10Plugin::ClearDeviceList() {
+  deviceList_.clear();
+  ClearNodeCache();
+}
+
+void kcWMDM10Plugin::CompleteDeviceRecord(LONG deviceNumber, DeviceRecord* record) {
+  ComPtr<IWMDMDevice> device = record->device;
+  if (!device) {
+    ComPtr<IWMDeviceManager2> manager2;
+    if (FAILED(deviceManager_.As(&manager2))) return;
+    if (FAILED(manager2->GetDeviceFromCanonicalName(record->identity.c_str(), &device)) || !device) return;
+  }
+  DeviceInventoryRecord inventory;
+  // Not accepted now: the record stays pending and the next lookup tries again.
+  if (!AcceptDevice(device.Get(), &inventory)) return;
+  FillDeviceRecord(record, device.Get(), static_cast<DWORD>(deviceNumber), inventory, SettingsFor(inventory));
+}

@@ -1,0 +1,116 @@
+// The device property getters (flags, numbers, texts, icon). Each answer is
+// worked out once per device and kept in the record's cache.
+#include "core/kc_wmdm10_plugin.h"
+#include "core/map_result.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "platform/unique_bstr.h"
+
+namespace {
+
+// The frame every named getter shares, under the plug-in lock: the record, the
+// argument checks, the entry line and the cache. `compute` works the value
+// out on a miss; false means the name is not one of the getter's. `answer` is
+// written whenever there is a value to hand out, even with a failing result.
+template <typename Value, typename Compute>
+HRESULT CachedProperty(kcWMDM10Plugin& plugin, DWORD deviceNumber, const WCHAR* name, bool outGiven,
+                       const WCHAR* operation, std::map<WString, Value> DeviceRecord::*cache, Value* answer,
+                       bool* answered, Compute compute) {
+  DeviceRecord* record = plugin.FindDeviceRecord(static_cast<LONG>(deviceNumber));
+  if (!record) return E_INVALIDARG;
+  if (!name || !outGiven) return IPP_E_FAIL;
+  plugin.WriteLog(WString(W("WMDM10::")) + operation + W(" called requesting ") + name);
+  auto& entries = record->*cache;
+  const auto hit = entries.find(name);
+  if (hit != entries.end()) {
+    *answer = hit->second;
+    *answered = true;
+    return S_OK;
+  }
+  HRESULT result = S_OK;
+  Value value{};
+  if (!compute(*record, WString(name), &value, &result)) return IPP_E_UNKNOWNPROPERTY;
+  entries[name] = value;
+  *answer = value;
+  *answered = true;
+  return result;
+}
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::GetDevicePropertyBool(DWORD deviceNumber, const WCHAR* name, BOOL* value) {
+  bool answer = false;
+  bool answered = false;
+  HRESULT hr;
+  {
+    ScopedLock lock(lock_);
+    if (value) *value = FALSE;
+    hr = CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyBool"),
+                        &DeviceRecord::boolCache, &answer, &answered,
+                        [this](DeviceRecord& record, const WString& property, bool* out, HRESULT*) {
+                          return ComputeBoolProperty(record, property, out);
+                        });
+    if (answered) *value = answer ? TRUE : FALSE;
+  }
+  WriteLog(WString(W("WMDM10::GetDevicePropertyBool returned ")) + (answer ? W("true") : W("false")));
+  return MapResult(hr);
+}
+
+HRESULT kcWMDM10Plugin::GetDevicePropertyLong(DWORD deviceNumber, const WCHAR* name, LONG* value) {
+  LONG answer = 0;
+  bool answered = false;
+  HRESULT hr;
+  {
+    ScopedLock lock(lock_);
+    if (value) *value = 0;
+    hr = CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyLong"),
+                        &DeviceRecord::longCache, &answer, &answered,
+                        [this](DeviceRecord& record, const WString& property, LONG* out, HRESULT* result) {
+                          return ComputeLongProperty(record, property, out, result);
+                        });
+    if (answered) *value = answer;  // a failed media count still hands out the 0 it cached
+  }
+  WriteLog(W("WMDM10::GetDevicePropertyLong returned ") + wide::FromSigned(answer));
+  return MapResult(hr);
+}
+
+HRESULT kcWMDM10Plugin::GetDevicePropertyString(DWORD deviceNumber, const WCHAR* name, BSTR* value) {
+  WString answer;
+  bool answered = false;
+  bool handedOut = false;
+  HRESULT hr;
+  {
+    ScopedLock lock(lock_);
+    if (value) *value = nullptr;
+    hr = CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyString"),
+                        &DeviceRecord::stringCache, &answer, &answered,
+                        [this, deviceNumber](DeviceRecord& record, const WString& property, WString* out,
+                                             HRESULT*) {
+                          return ComputeStringProperty(record, deviceNumber, property, out);
+                        });
+    if (answered) {
+      UniqueBstr text(answer);
+      if (!text) {
+        hr = E_OUTOFMEMORY;
+      } else {
+        *value = text.Release();
+        handedOut = true;
+      }
+    }
+  }
+  WriteLog(W("WMDM10::GetDevicePropertyString returned ") + (handedOut ? answer : WString(W("NULL"))));
+  return MapResult(hr);
+}
+
+HRESULT kcWMDM10Plugin::GetDevicePropertyIcon(DWORD deviceNumber, DWORD, ULONG* icon) {
+  ScopedLock lock(lock_);
+  WriteLog(W("WMDM10::GetDevicePropertyIcon called"));
+  if (!icon) return IPP_E_FAIL;
+  *icon = 0;
+  ComPtr<IWMDMDevice> device;
+  device.Attach(GetDeviceInterface(static_cast<LONG>(deviceNumber)));
+  if (!device) return MapResult(E_FAIL);
+  ULONG handle = 0;
+  const HRESULT hr = device->GetDeviceIcon(&handle);
+  if (SUCCEEDED(hr)) *icon = handle;
+  return MapResult(hr);
+}

@@ -1,0 +1,115 @@
+// Initialize and Shutdown, and the registration of the notification sink.
+#include <new>
+
+#include "core/kc_wmdm10_plugin.h"
+#include "core/map_result.h"
+#include "notify/kc_notification_obj.h"
+#include "platform/result_macros.h"
+
+kcWMDM10Plugin::~kcWMDM10Plugin() { ReleaseNotificationSink(); }
+
+HRESULT kcWMDM10Plugin::Initialize(const WCHAR* folderPath, const WCHAR* secondPath) {
+  folderPath_ = wide::FromPtr(folderPath);
+  secondPath_ = wide::FromPtr(secondPath);
+  hostCallback_ = nullptr;
+  // A second Initialize without Shutdown: let go of the earlier sink first, so
+  // that its worker stops and WMDM no longer calls it.
+  if (notificationSink_) {
+    UnregisterNotifications();
+    ReleaseNotificationSink();
+  }
+  deviceManager_.Reset();
+  notificationCookie_ = kNotRegistered;
+  cacheInvalid_ = 0;
+  RebuildInventory();
+  skipFilter_.reset(new (std::nothrow) kcVidPidFilter());
+  manifest_.reset(new (std::nothrow) kcPortableManifest());
+
+  const HRESULT com = CoInitialize(nullptr);
+  if (FAILED(com)) return MapResult(com);
+  ++comInitializations_;
+
+  HRESULT hr = CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager,
+                                deviceManager_.AsVoidOut());
+  if (FAILED(hr)) return MapResult(hr);
+  return MapResult(RegisterNotifications());
+}
+
+HRESULT kcWMDM10Plugin::Shutdown() {
+  {
+    // The worker may still be changing the list until the sink is gone.
+    ScopedLock lock(lock_);
+    ClearDeviceList();
+  }
+  UnregisterNotifications();
+  deviceManager_.Reset();
+  CoFreeUnusedLibraries();
+  // Only as often as Initialize joined the apartment: an unmatched
+  // CoUninitialize would tear down the host's own.
+  for (; comInitializations_ > 0; --comInitializations_) CoUninitialize();
+  {
+    ScopedLock lock(lock_);
+    inventory_.Clear();
+  }
+  ReleaseNotificationSink();
+  {
+    // Records a worker pass added while the sink was being unregistered.
+    ScopedLock lock(lock_);
+    if (!deviceList_.empty()) ClearDeviceList();
+  }
+  skipFilter_.reset();
+  manifest_.reset();
+  return S_OK;
+}
+
+HRESULT kcWMDM10Plugin::RegisterNotifications() {
+  kcNotificationObj* sink = kcNotificationObj::Create(&deviceChangeRelay_);
+  if (!sink) return E_OUTOFMEMORY;
+  notificationSink_ = sink;
+  ComPtr<IWMDMNotification> notification;
+  RETURN_IF_FAILED(sink->QueryInterface(IID_IWMDMNotification, notification.AsVoidOut()));
+  ComPtr<IConnectionPointContainer> container;
+  RETURN_IF_FAILED(deviceManager_.As(&container));
+  ComPtr<IConnectionPoint> point;
+  RETURN_IF_FAILED(container->FindConnectionPoint(IID_IWMDMNotification, &point));
+  DWORD cookie = 0;
+  RETURN_IF_FAILED(point->Advise(notification.Get(), &cookie));
+  notificationCookie_ = cookie;
+  IStream* stream = nullptr;
+  const HRESULT hr = CoMarshalInterThreadInterfaceInStream(IID_IWMDeviceManager, deviceManager_.Get(), &stream);
+  RETURN_IF_FAILED(hr);
+  sink->SetMarshalledStream(stream);
+  return hr;
+}
+
+HRESULT kcWMDM10Plugin::UnregisterNotifications() {
+  if (!notificationSink_ || notificationCookie_ == kNotRegistered) return S_FALSE;
+  ComPtr<IConnectionPointContainer> container;
+  RETURN_IF_FAILED(deviceManager_.As(&container));
+  ComPtr<IConnectionPoint> point;
+  RETURN_IF_FAILED(container->FindConnectionPoint(IID_IWMDMNotification, &point));
+  RETURN_IF_FAILED(point->Unadvise(notificationCookie_));
+  notificationCookie_ = kNotRegistered;
+  ReleaseNotificationSink();
+  return S_OK;
+}
+
+void kcWMDM10Plugin::ReleaseNotificationSink() {
+  if (!notificationSink_) return;
+  // WMDM may keep the sink a little longer than we do; from here on it must
+  // not reach this object.
+  notificationSink_->DetachTarget();
+  notificationSink_->Release();
+  notificationSink_ = nullptr;
+}
+
+void kcWMDM10Plugin::RebuildInventory() {
+  inventory_.Clear();
+  inventory_.Rebuild();
+}
+
+void kcWMDM10Plugin::ClearNodeCache() {
+  // Hook for the storage-node cache: emptying it goes here once the storage
+  // resolver exists. The flag tells the resolver its nodes are gone.
+  cacheInvalid_ = 1;
+}

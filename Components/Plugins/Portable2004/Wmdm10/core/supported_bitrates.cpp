@@ -1,0 +1,158 @@
+// Which bit rates a device takes for an audio type, from its wave formats and
+// MIME types, and the file formats that follow from it.
+#include <vector>
+
+#include "core/kc_wmdm10_plugin.h"
+#include "core/map_result.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "platform/unique_safearray.h"
+
+namespace {
+
+constexpr DWORD kFormatWav = 0x3008;
+constexpr DWORD kFormatMp3 = 0x3009;
+constexpr DWORD kFormatWma = 0xB901;
+constexpr WORD kTagEveryFormat = 0xFFFF;
+
+struct AudioType {
+  const WCHAR* name;
+  DWORD formatCode;
+};
+const AudioType kAudioTypes[] = {{W("mp3"), kFormatMp3}, {W("wma"), kFormatWma}, {W("wav"), kFormatWav}};
+
+DWORD FormatCodeOf(const WString& type) {
+  const WString lower = wide::LowerAscii(type);
+  for (const AudioType& audio : kAudioTypes)
+    if (lower == audio.name) return audio.formatCode;
+  return 0;
+}
+
+bool TagFits(WORD tag, DWORD formatCode) {
+  if (tag >= kTagEveryFormat) return true;
+  switch (formatCode) {
+    case kFormatWav: return tag == 0x0001;                    // PCM
+    case kFormatMp3: return tag == 0x0055;                    // MPEG layer 3
+    case kFormatWma: return tag == 0x0160 || tag == 0x0161;  // WMA 1 and 2
+  }
+  return false;
+}
+
+bool MimeFits(const WString& mime, DWORD formatCode) {
+  if (mime == W("*/*")) return true;
+  switch (formatCode) {
+    case kFormatMp3: return mime == W("audio/mp3") || mime == W("audio/mpeg");
+    case kFormatWma: return mime == W("audio/wma") || mime == W("audio/x-ms-wma");
+    case kFormatWav: return mime == W("audio/wav");
+  }
+  return false;
+}
+
+// A rate joins the list unless it is there already; one smaller than an
+// element already listed still goes at the end.
+void AddRate(std::vector<LONG>& rates, LONG rate) {
+  for (LONG listed : rates) {
+    if (listed == rate) return;
+    if (listed > rate) {
+      rates.push_back(rate);
+      return;
+    }
+  }
+  if (rates.empty() || rates.back() < rate) rates.push_back(rate);
+}
+
+// The lists GetFormatSupport hands over, freed on every path. Only the two
+// list blocks are freed: the MIME texts live inside theirs.
+struct FormatLists {
+  _WAVEFORMATEX* formats = nullptr;
+  UINT formatCount = 0;
+  LPWSTR* mimes = nullptr;
+  UINT mimeCount = 0;
+  FormatLists() = default;
+  FormatLists(const FormatLists&) = delete;
+  FormatLists& operator=(const FormatLists&) = delete;
+  ~FormatLists() {
+    CoTaskMemFree(formats);
+    CoTaskMemFree(mimes);
+  }
+};
+
+HRESULT MakeRateArray(const std::vector<LONG>& rates, SAFEARRAY** array) {
+  UniqueSafeArray built(SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(rates.size())));
+  if (!built) return E_OUTOFMEMORY;
+  {
+    ScopedSafeArrayAccess<LONG> data(built.Get());
+    if (!data) return E_OUTOFMEMORY;
+    for (size_t i = 0; i < rates.size(); ++i) data.Data()[i] = rates[i];
+  }
+  *array = built.Release();
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::GetSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates,
+                                             BOOL* everyRate) {
+  ScopedLock lock(lock_);
+  ComPtr<IWMDMDevice> device;
+  device.Attach(GetDeviceInterface(static_cast<LONG>(deviceNumber)));
+  if (!device || !type || !bitrates || !everyRate) return IPP_E_FAIL;
+  *bitrates = nullptr;
+  *everyRate = FALSE;
+  WriteLog(WString(W("WMDM10::GetSupportedBitrates called requesting ")) + type);
+  const DWORD formatCode = FormatCodeOf(type);
+  if (!formatCode) return MapResult(E_INVALIDARG);
+
+  FormatLists lists;
+  HRESULT hr = device->GetFormatSupport(&lists.formats, &lists.formatCount, &lists.mimes, &lists.mimeCount);
+  if (FAILED(hr)) return MapResult(hr);
+  if (!lists.formats || !lists.mimes) return S_OK;
+
+  hr = IPP_E_NOTFOUND;
+  std::vector<LONG> rates;
+  bool lastMatched = false;
+  bool takesEveryRate = false;
+  for (UINT i = 0; i < lists.formatCount && !takesEveryRate; ++i) {
+    const _WAVEFORMATEX& format = lists.formats[i];
+    lastMatched = TagFits(format.wFormatTag, formatCode);
+    if (!lastMatched) continue;
+    hr = S_OK;
+    if (format.nAvgBytesPerSec == 0) {
+      *everyRate = TRUE;
+      takesEveryRate = true;
+    } else {
+      AddRate(rates, static_cast<LONG>(format.nAvgBytesPerSec * 8));
+    }
+  }
+  if (!takesEveryRate && !lastMatched) {
+    for (UINT i = 0; i < lists.mimeCount; ++i) {
+      if (lists.mimes[i] && MimeFits(lists.mimes[i], formatCode)) {
+        *everyRate = TRUE;
+        hr = S_OK;
+        break;
+      }
+    }
+  }
+  if (!rates.empty()) {
+    const HRESULT made = MakeRateArray(rates, bitrates);
+    if (FAILED(made)) hr = made;
+  }
+  return MapResult(hr);
+}
+
+WString kcWMDM10Plugin::SupportedFileFormats(DWORD deviceNumber) {
+  // Through the host's interface, as the host would ask: slot 19 takes the
+  // lock again on this thread.
+  kiMusicDevicePlugin2004* self = this;
+  WString formats;
+  for (size_t i = 0; i < sizeof(kAudioTypes) / sizeof(kAudioTypes[0]); ++i) {
+    SAFEARRAY* rates = nullptr;
+    BOOL every = FALSE;
+    if (self->GetSupportedBitrates(deviceNumber, kAudioTypes[i].name, &rates, &every) != S_OK) continue;
+    if (rates) SafeArrayDestroy(rates);
+    // The separator follows the candidate's place, not what came before it.
+    if (i > 0) formats += W(";");
+    formats += W(".");
+    formats += kAudioTypes[i].name;
+  }
+  return formats;
+}
