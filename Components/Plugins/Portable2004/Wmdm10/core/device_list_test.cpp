@@ -1,0 +1,182 @@
+#include "core/plugin_test_harness.h"
+
+#include "host_sdk/ipp_result_codes.h"
+
+namespace {
+
+using wmdm_standin::DeviceDescription;
+using wmdm_standin::ObjectKind;
+
+class DeviceListTest : public PluginHarness {};
+
+TEST_F(DeviceListTest, NoPlayersListsNothing) {
+  Start();
+  DWORD number = 9;
+  IPPFINDHANDLE find = reinterpret_cast<IPPFINDHANDLE>(1);
+  EXPECT_EQ(plugin_.FindFirstDevice(&number, &find), S_FALSE);
+  EXPECT_EQ(number, 0u);
+  EXPECT_EQ(find, nullptr);
+  EXPECT_EQ(plugin_.FindFirstDevice(nullptr, &find), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.FindNextDevice(nullptr, &number), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.FindDeviceClose(nullptr), S_OK);
+  EXPECT_EQ(callback_.LogLines(), (std::vector<WString>{W("WMDM10::FindFirstDevice called\n"),
+                                                         W("WMDM10::FindFirstDevice called\n"),
+                                                         W("WMDM10::FindNextDevice called\n"),
+                                                         W("WMDM10::FindDeviceClose called\n")}));
+}
+
+TEST_F(DeviceListTest, ListsEveryPlayerAndRenumbersOnANewListing) {
+  Start();
+  AddPlayer(SamplePlayer(W("One"), W("one")));
+  AddPlayer(SamplePlayer(W("Two"), W("two")));
+  AddPlayer(SamplePlayer(W("Three"), W("three")));
+  EXPECT_EQ(ListDevices(), (std::vector<DWORD>{1, 2, 3}));
+  EXPECT_EQ(ListDevices(), (std::vector<DWORD>{1, 2, 3}));
+  EXPECT_EQ(plugin_.DeviceListSize(), 3u);
+  ScopedLock lock(plugin_.Lock());
+  EXPECT_EQ(plugin_.FindDeviceNumberByIdentity(W("two")), 2u);
+  EXPECT_EQ(plugin_.FindDeviceNumberByIdentity(W("TWO")), 0u);
+}
+
+TEST_F(DeviceListTest, FindDeviceRecordOnlyInsideTheList) {
+  Start();
+  AddPlayer(SamplePlayer(W("One"), W("one")));
+  ListDevices();
+  ScopedLock lock(plugin_.Lock());
+  for (LONG number : {0L, -1L, 2L, 1000L}) EXPECT_EQ(plugin_.FindDeviceRecord(number), nullptr) << number;
+  DeviceRecord* record = plugin_.FindDeviceRecord(1);
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->identity, W("one"));
+  EXPECT_EQ(record->deviceNumber, 1u);
+  EXPECT_FALSE(record->detailsPending);
+  EXPECT_TRUE(record->playlistFormatSupported);
+  ComPtr<IWMDMDevice> device;
+  device.Attach(plugin_.GetDeviceInterface(1));
+  EXPECT_EQ(device.Get(), record->device.Get());
+  EXPECT_EQ(plugin_.FindRecordByDevice(device.Get()), record);
+  EXPECT_EQ(plugin_.GetDeviceInterface(2), nullptr);
+}
+
+TEST_F(DeviceListTest, APlayerWhoseNameCannotBeReadIsNeverListed) {
+  Start();
+  const auto hidden = AddPlayer(SamplePlayer(W("Hidden"), W("hidden")));
+  AddPlayer(SamplePlayer(W("Shown"), W("shown")));
+  model_->Faults().Inject(ObjectKind::Device, "GetName", E_FAIL, wmdm_standin::kEveryCall, hidden);
+  EXPECT_EQ(ListDevices(), (std::vector<DWORD>{1}));
+  ScopedLock lock(plugin_.Lock());
+  EXPECT_EQ(plugin_.FindDeviceRecord(1)->identity, W("shown"));
+}
+
+TEST_F(DeviceListTest, AnEnumeratorFailureIsReturned) {
+  Start();
+  AddPlayer(SamplePlayer(W("One"), W("one")));
+  model_->Faults().Inject(ObjectKind::DeviceEnumerator, "Next", static_cast<HRESULT>(0x80045000));
+  DWORD number = 0;
+  IPPFINDHANDLE find = nullptr;
+  EXPECT_EQ(plugin_.FindFirstDevice(&number, &find), IPP_S_BUSY);
+  EXPECT_EQ(find, nullptr);
+}
+
+TEST_F(DeviceListTest, MatchesPlayersWithTheInventoryAndHidesSkippedOnes) {
+  UseMachine("machines/mass_storage_player.reg");
+  UseMachine("machines/mtp_player.reg");
+  UseManifest(
+      W("<Devices><Device VidPid='Vid_a5c0&amp;Pid_0101'><FriendlyDisplayName>Pocket</FriendlyDisplayName></Device>"
+        "</Devices>"
+        "<SkipList><Vendor Id='C0A1'><Product Id='0E01'/></Vendor>"
+        "<Vendor Name='Gadgets'><Product Name='Camera'/></Vendor></SkipList>"));
+  Start();
+  struct Row {
+    int line;
+    const WCHAR* name;
+    std::optional<WString> canonical;
+    bool listed;
+    WCHAR driveLetter;
+    const WCHAR* vidPid;
+  };
+  const Row rows[] = {
+      // By the drive letter its name carries.
+      {__LINE__, W("Pocket"), WString(W("ACME Pocket (F:)")), true, W('F'), W("Vid_a5c0&Pid_0101")},
+      // By its identity: skipped by VID and PID.
+      {__LINE__, W("Contoso"), WString(W("\\\\?\\usb#vid_c0a1&pid_0e01#ct0123456789#{6ac27878}")), false, 0, W("")},
+      // Unknown to the inventory: skipped by manufacturer and name.
+      {__LINE__, W("Camera"), std::nullopt, false, 0, W("")},
+      // Unknown to the inventory and not skipped.
+      {__LINE__, W("Walkman"), WString(W("walkman-1")), true, 0, W("")},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    DeviceDescription description = SamplePlayer(row.name, W(""));
+    description.canonicalName = row.canonical;
+    if (!wide::EqualsIgnoreCaseAscii(row.name, W("Walkman")) && !row.canonical) description.manufacturer = WString(W("GADGETS"));
+    const auto id = AddPlayer(description);
+    const std::vector<DWORD> listed = ListDevices();
+    ASSERT_EQ(listed.size(), row.listed ? 1u : 0u);
+    if (row.listed) {
+      ScopedLock lock(plugin_.Lock());
+      DeviceRecord* record = plugin_.FindDeviceRecord(1);
+      EXPECT_EQ(record->inventory.driveLetter, row.driveLetter);
+      EXPECT_EQ(record->inventory.vidPidText, row.vidPid);
+      EXPECT_EQ(record->settings != nullptr, row.driveLetter != 0);
+    }
+    model_->RemoveDevice(id);
+  }
+}
+
+TEST_F(DeviceListTest, FindNextPassesOverPlayersListedAlready) {
+  Start();
+  AddPlayer(SamplePlayer(W("One"), W("one")));
+  DWORD number = 0;
+  IPPFINDHANDLE find = nullptr;
+  ASSERT_EQ(plugin_.FindFirstDevice(&number, &find), S_OK);
+  // A second enumeration of the same players finds nothing new.
+  DWORD again = 0;
+  IPPFINDHANDLE second = nullptr;
+  ASSERT_EQ(plugin_.FindNextDevice(find, &again), S_FALSE);
+  EXPECT_EQ(again, 0u);
+  EXPECT_EQ(plugin_.FindDeviceClose(find), S_OK);
+  (void)second;
+}
+
+TEST_F(DeviceListTest, RescanMarksGoneAddsPendingAndNeverShiftsNumbers) {
+  Start();
+  AddPlayer(SamplePlayer(W("One"), W("one")));
+  const auto two = AddPlayer(SamplePlayer(W("Two"), W("two")));
+  ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1, 2}));
+  model_->RemoveDevice(two);
+  AddPlayer(SamplePlayer(W("Three"), W("three")));
+  callback_.ClearEvents();
+  EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
+  ASSERT_EQ(EventsOf(HostEvent::kDeviceArrived).size(), 1u);
+  EXPECT_EQ(EventsOf(HostEvent::kDeviceArrived)[0].number, 3u);
+  ASSERT_EQ(EventsOf(HostEvent::kDeviceRemoved).size(), 1u);
+  EXPECT_EQ(EventsOf(HostEvent::kDeviceRemoved)[0].number, 2u);
+  {
+    ScopedLock lock(plugin_.Lock());
+    EXPECT_TRUE(plugin_.FindDeviceRecord(2)->gone);
+    EXPECT_EQ(plugin_.FindDeviceNumberByIdentity(W("two")), 0u);
+    DeviceRecord* added = plugin_.FindDeviceRecord(3);  // completed on this first lookup
+    ASSERT_NE(added, nullptr);
+    EXPECT_FALSE(added->detailsPending);
+    EXPECT_EQ(added->identity, W("three"));
+    EXPECT_EQ(added->deviceNumber, 3u);
+  }
+  // A rescan with nothing changed reports nothing.
+  callback_.ClearEvents();
+  EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
+  EXPECT_TRUE(EventsOf(HostEvent::kDeviceArrived).empty());
+  EXPECT_TRUE(EventsOf(HostEvent::kDeviceRemoved).empty());
+  EXPECT_EQ(plugin_.DeviceListSize(), 3u);
+}
+
+TEST_F(DeviceListTest, RescanThatFailsMidwayMarksNothingGone) {
+  Start();
+  AddPlayer(SamplePlayer(W("One"), W("one")));
+  ASSERT_EQ(ListDevices().size(), 1u);
+  callback_.ClearEvents();
+  model_->Faults().Inject(ObjectKind::DeviceEnumerator, "Next", E_FAIL);
+  EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
+  EXPECT_TRUE(EventsOf(HostEvent::kDeviceRemoved).empty());
+}
+
+}  // namespace

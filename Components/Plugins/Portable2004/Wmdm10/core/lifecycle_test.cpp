@@ -1,0 +1,101 @@
+#include "core/plugin_test_harness.h"
+
+#include "host_sdk/ipp_result_codes.h"
+
+namespace {
+
+using wmdm_standin::ObjectKind;
+
+class LifecycleTest : public PluginHarness {};
+
+TEST_F(LifecycleTest, InitializeRegistersTheSinkAndShutdownUndoesIt) {
+  Start(true);
+  EXPECT_TRUE(plugin_.IsRegisteredForNotifications());
+  EXPECT_EQ(model_->Events().SinkCount(), 1u);
+  EXPECT_EQ(plugin_.Shutdown(), S_OK);
+  started_ = false;
+  EXPECT_FALSE(plugin_.IsRegisteredForNotifications());
+  EXPECT_EQ(model_->Events().SinkCount(), 0u);
+  // Nothing is left to unregister.
+  EXPECT_EQ(plugin_.UnregisterNotifications(), S_FALSE);
+}
+
+TEST_F(LifecycleTest, InitializeClearsAnEarlierHostCallback) {
+  plugin_.SetHostCallback(&callback_);
+  ASSERT_EQ(standin_.Register(model_), S_OK);
+  ASSERT_EQ(plugin_.Initialize(W(""), W("")), S_OK);
+  started_ = true;
+  EXPECT_EQ(plugin_.HostCallback(), nullptr);
+}
+
+TEST_F(LifecycleTest, WithoutADeviceManagerInitializeFailsAndShutdownStillSucceeds) {
+  // Nothing offers the device manager's class.
+  EXPECT_EQ(plugin_.Initialize(W(""), W("")), IPP_E_FAIL);
+  EXPECT_FALSE(plugin_.IsRegisteredForNotifications());
+  EXPECT_EQ(plugin_.UnregisterNotifications(), S_FALSE);
+  // Device operations fail on their own calls.
+  DWORD number = 7;
+  IPPFINDHANDLE find = reinterpret_cast<IPPFINDHANDLE>(1);
+  EXPECT_EQ(plugin_.FindFirstDevice(&number, &find), IPP_E_FAIL);
+  EXPECT_EQ(number, 0u);
+  EXPECT_EQ(find, nullptr);
+  EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
+  EXPECT_EQ(plugin_.Shutdown(), S_OK);
+}
+
+TEST_F(LifecycleTest, FailedRegistrationIsReportedAndLeavesNothingBehind) {
+  struct Row {
+    int line;
+    ObjectKind kind;
+    const char* method;
+    HRESULT injected;
+    HRESULT expected;
+  };
+  const Row rows[] = {
+      {__LINE__, ObjectKind::DeviceManager, "FindConnectionPoint", E_NOINTERFACE, IPP_E_FAIL},
+      {__LINE__, ObjectKind::ConnectionPoint, "Advise", static_cast<HRESULT>(0x80045000), IPP_S_BUSY},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    ASSERT_EQ(standin_.Register(model_), S_OK);
+    model_->Faults().Inject(row.kind, row.method, row.injected);
+    EXPECT_EQ(plugin_.Initialize(W(""), W("")), row.expected);
+    EXPECT_FALSE(plugin_.IsRegisteredForNotifications());
+    EXPECT_EQ(plugin_.Shutdown(), S_OK);
+    EXPECT_EQ(model_->Events().SinkCount(), 0u);
+    model_->Faults().ClearFaults();
+    standin_.Revoke();
+  }
+}
+
+TEST_F(LifecycleTest, ASecondInitializeReplacesTheRegistration) {
+  Start(true);
+  ASSERT_EQ(plugin_.Initialize(W("again"), W("")), S_OK);
+  EXPECT_TRUE(plugin_.IsRegisteredForNotifications());
+  EXPECT_EQ(model_->Events().SinkCount(), 1u);
+  plugin_.SetHostCallback(&callback_);
+  AddPlayer(SamplePlayer(W("Pocket"), W("pocket-1")));
+  EXPECT_EQ(ListDevices(), (std::vector<DWORD>{1}));
+}
+
+TEST_F(LifecycleTest, InitializeAgainAfterShutdownWorks) {
+  Start();
+  AddPlayer(SamplePlayer(W("Pocket"), W("pocket-1")));
+  EXPECT_EQ(ListDevices().size(), 1u);
+  ASSERT_EQ(plugin_.Shutdown(), S_OK);
+  EXPECT_EQ(plugin_.DeviceListSize(), 0u);
+  ASSERT_EQ(plugin_.Initialize(W(""), W("")), S_OK);
+  plugin_.SetHostCallback(&callback_);
+  EXPECT_EQ(ListDevices().size(), 1u);
+}
+
+TEST_F(LifecycleTest, HostOperationsLogUnderTheLockAndTheLockIsReentrant) {
+  Start();
+  // The lock admits its owner again, which property answers rely on.
+  ScopedLock outer(plugin_.Lock());
+  ScopedLock inner(plugin_.Lock());
+  EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
+  EXPECT_EQ(callback_.LogLines(), std::vector<WString>{W("WMDM10::ReScanDevices called\n")});
+}
+
+}  // namespace
