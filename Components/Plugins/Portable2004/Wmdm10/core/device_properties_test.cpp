@@ -1,0 +1,175 @@
+#include "core/plugin_test_harness.h"
+
+#include "host_sdk/ipp_result_codes.h"
+
+namespace {
+
+using wmdm_standin::DeviceDescription;
+using wmdm_standin::ObjectKind;
+
+class DevicePropertiesTest : public PluginHarness {
+ protected:
+  // Lists one player and returns its number.
+  DWORD ListOne(const DeviceDescription& description) {
+    device_ = AddPlayer(description);
+    const std::vector<DWORD> numbers = ListDevices();
+    EXPECT_EQ(numbers.size(), 1u);
+    return numbers.empty() ? 0 : numbers[0];
+  }
+  wmdm_standin::ObjectId device_ = 0;
+};
+
+TEST_F(DevicePropertiesTest, AnswersEveryNameFromTheDevice) {
+  Start();
+  DeviceDescription description = SamplePlayer(W("Pocket"), W("\\\\?\\usb#Player (G:)"));
+  const DWORD number = ListOne(description);
+  EXPECT_FALSE(BoolProperty(number, W("DevCanBeCopySource")));
+  EXPECT_FALSE(BoolProperty(number, W("DevIsRenamable")));
+  EXPECT_TRUE(BoolProperty(number, W("DevSupportsPlaylists")));
+  for (const WCHAR* field : {W("DeviceSupportsMetadataFieldAlbum"), W("DeviceSupportsMetadataFieldArtist"),
+                             W("DeviceSupportsMetadataFieldBitrate"), W("DeviceSupportsMetadataFieldFileSize"),
+                             W("DeviceSupportsMetadataFieldGenre"), W("DeviceSupportsMetadataFieldTrackName"),
+                             W("DeviceSupportsMetadataFieldRanking")})
+    EXPECT_TRUE(BoolProperty(number, field));
+  EXPECT_EQ(LongProperty(number, W("DevMediaCount")), 1);
+  EXPECT_EQ(StringProperty(number, W("DevVendorName")), W("ACME"));
+  EXPECT_EQ(StringProperty(number, W("DevProductName")), W("Pocket"));
+  EXPECT_EQ(StringProperty(number, W("DevDisplayName")), W("ACME Pocket"));
+  EXPECT_EQ(StringProperty(number, W("DevFirmwareRevision")), W("260"));
+  EXPECT_EQ(StringProperty(number, W("DeviceDriveLetter")), W("G"));
+  EXPECT_EQ(StringProperty(number, W("DevUniqueID")), W("|005c|005c|003f|005cusb|0023player|0020|0028g|003a|0029"));
+  EXPECT_EQ(StringProperty(number, W("DeviceSupportedFileFormats")), W(".mp3"));
+  ULONG icon = 0;
+  EXPECT_EQ(plugin_.GetDevicePropertyIcon(number, 0, &icon), S_OK);
+  EXPECT_EQ(icon, 101u);
+}
+
+TEST_F(DevicePropertiesTest, UnknownNamesDevicesAndMissingArguments) {
+  Start();
+  const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("pocket")));
+  EXPECT_FALSE(BoolProperty(number, W("DevNoSuchThing"), IPP_E_UNKNOWNPROPERTY));
+  EXPECT_EQ(LongProperty(number, W("devmediacount"), IPP_E_UNKNOWNPROPERTY), 0);
+  EXPECT_EQ(StringProperty(number, W("DevMediaCount"), IPP_E_UNKNOWNPROPERTY), W(""));
+  EXPECT_EQ(StringProperty(number + 1, W("DevVendorName"), IPP_E_FAIL), W(""));
+  BOOL flag = FALSE;
+  EXPECT_EQ(plugin_.GetDevicePropertyBool(number, nullptr, &flag), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.GetDevicePropertyLong(number, W("DevMediaCount"), nullptr), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.GetDevicePropertyIcon(number, 0, nullptr), IPP_E_FAIL);
+  ULONG icon = 5;
+  EXPECT_EQ(plugin_.GetDevicePropertyIcon(number + 1, 0, &icon), IPP_E_FAIL);
+  EXPECT_EQ(icon, 0u);
+  ScopedLock lock(plugin_.Lock());
+  DeviceRecord* record = plugin_.FindDeviceRecord(number);
+  EXPECT_EQ(record->boolCache.count(W("DevNoSuchThing")), 0u);
+  EXPECT_EQ(record->longCache.count(W("devmediacount")), 0u);
+}
+
+TEST_F(DevicePropertiesTest, AnswersComeFromTheCacheOnceWorkedOut) {
+  Start();
+  const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("pocket")));
+  EXPECT_EQ(LongProperty(number, W("DevMediaCount")), 1);
+  wmdm_standin::MediumDescription card;
+  card.name = W("Card");
+  model_->AddMedium(device_, card);
+  EXPECT_EQ(LongProperty(number, W("DevMediaCount")), 1);
+  const int calls = model_->Faults().Calls(ObjectKind::Device, "GetManufacturer");
+  EXPECT_EQ(StringProperty(number, W("DevVendorName")), W("ACME"));
+  EXPECT_EQ(StringProperty(number, W("DevVendorName")), W("ACME"));
+  EXPECT_EQ(model_->Faults().Calls(ObjectKind::Device, "GetManufacturer"), calls + 1);
+}
+
+TEST_F(DevicePropertiesTest, PlatformFailuresGiveCachedDefaults) {
+  Start();
+  const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("pocket")));
+  model_->Faults().Inject(ObjectKind::Device, "GetVersion", E_FAIL);
+  model_->Faults().Inject(ObjectKind::Device, "EnumStorage", static_cast<HRESULT>(0x80045000));
+  EXPECT_EQ(StringProperty(number, W("DevFirmwareRevision")), W(""));
+  // The failed media count is cached as 0, and its failure is the result.
+  EXPECT_EQ(LongProperty(number, W("DevMediaCount"), IPP_S_BUSY), 0);
+  EXPECT_EQ(LongProperty(number, W("DevMediaCount")), 0);
+  model_->Faults().Inject(ObjectKind::Device, "EnumStorage", E_FAIL);
+  EXPECT_FALSE(BoolProperty(number, W("DeviceSupportsMetadataFieldAlbum")));
+  EXPECT_EQ(StringProperty(number, W("DevFirmwareRevision")), W(""));
+}
+
+TEST_F(DevicePropertiesTest, MediaThatAreNeitherReadyNorBusyAreNotCounted) {
+  Start();
+  const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("pocket")));
+  wmdm_standin::MediumDescription card;
+  card.name = W("Card");
+  card.status = WMDM_STATUS_STORAGE_NOTPRESENT;
+  model_->AddMedium(device_, card);
+  wmdm_standin::MediumDescription busy;
+  busy.name = W("Busy");
+  busy.status = WMDM_STATUS_BUSY;
+  model_->AddMedium(device_, busy);
+  EXPECT_EQ(LongProperty(number, W("DevMediaCount")), 2);
+}
+
+TEST_F(DevicePropertiesTest, SettingsOverrideNamesAndThePlaylistFlag) {
+  UseMachine("machines/mass_storage_player.reg");
+  UseManifest(
+      W("<Devices><Device VidPid='Vid_a5c0&amp;Pid_0101'><FriendlyDisplayName>My Player</FriendlyDisplayName>"
+        "<DisplayMfgName>Acme</DisplayMfgName><SupportsPlaylists>0</SupportsPlaylists></Device></Devices>"));
+  Start();
+  const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("ACME Pocket (F:)")));
+  EXPECT_EQ(StringProperty(number, W("DevDisplayName")), W("Acme My Player"));
+  EXPECT_EQ(StringProperty(number, W("DevProductName")), W("My Player"));
+  EXPECT_EQ(StringProperty(number, W("DevVendorName")), W("Acme"));
+  EXPECT_FALSE(BoolProperty(number, W("DevSupportsPlaylists")));
+  ScopedLock lock(plugin_.Lock());
+  EXPECT_FALSE(plugin_.FindDeviceRecord(number)->playlistFormatSupported);
+}
+
+TEST_F(DevicePropertiesTest, GenericManufacturersAreReplacedFromTheInventory) {
+  UseMachine("machines/mass_storage_player.reg");
+  Start();
+  struct Row {
+    int line;
+    std::optional<WString> manufacturer;
+    const WCHAR* canonical;
+    const WCHAR* vendor;
+  };
+  const Row rows[] = {
+      // With a drive letter: the storage function's friendly name.
+      {__LINE__, WString(W("SanDisk")), W("Player (F:)"), W("Acme")},
+      {__LINE__, WString(W("Removable")), W("Player (F:)"), W("Acme")},
+      {__LINE__, std::nullopt, W("Player (F:)"), W("Acme")},
+      // A real name stays.
+      {__LINE__, WString(W("Contoso")), W("Player (F:)"), W("Contoso")},
+      // No drive letter and nothing the inventory knows: the generic name stays.
+      {__LINE__, WString(W("SanDisk")), W("nowhere"), W("SanDisk")},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    DeviceDescription description = SamplePlayer(W("Player"), row.canonical);
+    description.manufacturer = row.manufacturer;
+    const DWORD number = ListOne(description);
+    EXPECT_EQ(StringProperty(number, W("DevVendorName")), row.vendor);
+    model_->RemoveDevice(device_);
+  }
+}
+
+TEST_F(DevicePropertiesTest, LogsTheRequestUnderTheLockAndTheAnswerAfterIt) {
+  Start();
+  const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("pocket")));
+  callback_.ClearEvents();
+  StringProperty(number, W("DevProductName"));
+  LongProperty(number, W("DevMediaCount"));
+  BoolProperty(number, W("DevIsRenamable"));
+  StringProperty(number, W("Nope"), IPP_E_UNKNOWNPROPERTY);
+  ULONG icon = 0;
+  plugin_.GetDevicePropertyIcon(number, 0, &icon);
+  EXPECT_EQ(callback_.LogLines(),
+            (std::vector<WString>{W("WMDM10::GetDevicePropertyString called requesting DevProductName\n"),
+                                  W("WMDM10::GetDevicePropertyString returned Pocket\n"),
+                                  W("WMDM10::GetDevicePropertyLong called requesting DevMediaCount\n"),
+                                  W("WMDM10::GetDevicePropertyLong returned 1\n"),
+                                  W("WMDM10::GetDevicePropertyBool called requesting DevIsRenamable\n"),
+                                  W("WMDM10::GetDevicePropertyBool returned false\n"),
+                                  W("WMDM10::GetDevicePropertyString called requesting Nope\n"),
+                                  W("WMDM10::GetDevicePropertyString returned NULL\n"),
+                                  W("WMDM10::GetDevicePropertyIcon called\n")}));
+}
+
+}  // namespace
