@@ -4,6 +4,8 @@ int RunInfo(const CommandLine& line);
 int RunInventory(const CommandLine& line);
 int RunManifest(const CommandLine& line);
 int RunPlayers(const CommandLine& line);
+int RunDevices(const CommandLine& line);
+int RunWatch(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -14,6 +16,12 @@ const std::vector<Command>& AllCommands() {
       {"manifest", "mdhost manifest FILE [--json]",
        "print the device settings and skip entries the plug-in reads from a manifest file", RunManifest},
       {"players", "mdhost players [--players FILE]", "print the stand-in's players and storages as WMDM shows them", RunPlayers},
+      {"devices", "mdhost devices [--players FILE] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
+       "list every player the plug-in finds (built-in sample players by default) with all its properties",
+       RunDevices},
+      {"watch", "mdhost watch [--players FILE] [--manifest FILE] [--reg FILE ...] [--script FILE] [--seconds N] [-v]",
+       "stay attached and print arrivals and removals; a script connects and removes players meanwhile",
+       RunWatch},
   };
   return commands;
 }

@@ -1,0 +1,120 @@
+// mdhost watch: stays attached to the plug-in and prints the arrivals and
+// removals its host callback reports, optionally connecting and removing the
+// stand-in's players on a timed script meanwhile.
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "mdhost/command.h"
+#include "mdhost/host_session.h"
+#include "host_support/watch_script.h"
+#include "platform/unique_bstr.h"
+
+namespace {
+
+constexpr unsigned long kDefaultWatchMs = 30000;
+constexpr unsigned long kAfterScriptMs = 3000;  // a worker pass and then some
+
+std::string DisplayName(kiMusicDevicePlugin2004* plugin, DWORD number) {
+  UniqueBstr name;
+  if (plugin->GetDevicePropertyString(number, W("DevDisplayName"), name.Put()) != S_OK) return "?";
+  return wide::ToUtf8(name.ToString());
+}
+
+bool ReadScript(const std::string& path, std::vector<WatchStep>* steps) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    std::cerr << "mdhost watch: cannot read " << path << "\n";
+    return false;
+  }
+  std::stringstream text;
+  text << file.rdbuf();
+  std::string error;
+  if (!ParseWatchScript(text.str(), steps, &error)) {
+    std::cerr << "mdhost watch: " << path << ": " << error << "\n";
+    return false;
+  }
+  return true;
+}
+
+// Plays one step. A removed player is remembered, so that a later "connect"
+// can bring it back (without its media) as a new arrival.
+class ScriptPlayer {
+ public:
+  explicit ScriptPlayer(wmdm_standin::PlayerModel& players) : players_(players) {}
+
+  void Play(const WatchStep& step) {
+    const WString name = wide::FromUtf8(step.player);
+    const auto id = players_.FindDevice(name);
+    bool done = false;
+    if (step.connect) {
+      done = id && players_.ConnectDevice(id);
+      const auto saved = removed_.find(name);
+      if (!done && saved != removed_.end()) {
+        done = players_.AddDevice(saved->second) != 0;
+        removed_.erase(saved);
+      }
+    } else if (id) {
+      for (const auto& device : players_.PresentDevices())
+        if (device->id == id) removed_[name] = device->description;
+      done = players_.RemoveDevice(id);
+    }
+    std::cout << "script: " << (step.connect ? "connect " : "remove ") << step.player
+              << (done ? "" : " (no change)") << "\n"
+              << std::flush;
+  }
+
+ private:
+  wmdm_standin::PlayerModel& players_;
+  std::map<WString, wmdm_standin::DeviceDescription> removed_;
+};
+
+}  // namespace
+
+int RunWatch(const CommandLine& line) {
+  std::vector<WatchStep> steps;
+  const std::string script = line.Value("--script");
+  if (!script.empty() && !ReadScript(script, &steps)) return kExitBadInput;
+  unsigned long durationMs = steps.empty() ? kDefaultWatchMs : steps.back().atMs + kAfterScriptMs;
+  const std::string seconds = line.Value("--seconds");
+  if (!seconds.empty()) durationMs = std::stoul(seconds) * 1000;
+
+  HostSession session;
+  if (!session.Open(line, "watch", std::cerr)) return kExitFailure;
+  kiMusicDevicePlugin2004* plugin = session.Plugin();
+  DWORD number = 0;
+  IPPFINDHANDLE find = nullptr;
+  if (plugin->FindFirstDevice(&number, &find) == S_OK) {
+    do {
+      std::cout << "listed: device " << number << " (" << DisplayName(plugin, number) << ")\n";
+    } while (plugin->FindNextDevice(find, &number) == S_OK);
+    plugin->FindDeviceClose(find);
+  }
+  std::cout << "watching for " << durationMs / 1000.0 << " s\n" << std::flush;
+
+  ScriptPlayer scriptPlayer(session.Players());
+  const DWORD start = GetTickCount();
+  size_t nextStep = 0;
+  size_t seen = 0;
+  auto isDeviceEvent = [](const HostEvent& event) {
+    return event.kind == HostEvent::kDeviceArrived || event.kind == HostEvent::kDeviceRemoved;
+  };
+  while (GetTickCount() - start < durationMs) {
+    while (nextStep < steps.size() && GetTickCount() - start >= steps[nextStep].atMs)
+      scriptPlayer.Play(steps[nextStep++]);
+    session.Callback().WaitFor([&](const std::vector<HostEvent>& events) { return events.size() > seen; }, 100);
+    const std::vector<HostEvent> events = session.Callback().Events();
+    for (; seen < events.size(); ++seen) {
+      const HostEvent& event = events[seen];
+      if (!isDeviceEvent(event)) continue;
+      // Properties are read here, on the host's thread, not in the callback.
+      if (event.kind == HostEvent::kDeviceArrived)
+        std::cout << "arrived: device " << event.number << " (" << DisplayName(plugin, event.number) << ")\n";
+      else
+        std::cout << "removed: device " << event.number << "\n";
+      std::cout << std::flush;
+    }
+  }
+  return kExitOk;
+}

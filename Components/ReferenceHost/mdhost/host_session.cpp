@@ -1,0 +1,91 @@
+#include "mdhost/host_session.h"
+
+#include <objbase.h>
+
+#include <iostream>
+
+#include "host_sdk/ki_settings_store.h"
+#include "host_support/manifest_file.h"
+#include "host_support/settings_store.h"
+
+HostSession::~HostSession() {
+  if (plugin_) {
+    plugin_->Shutdown();
+    module_.ReleaseIMDP2004(plugin_);
+  }
+  players_.reset();
+  settings_.reset();
+  if (comInitialized_) CoUninitialize();
+  sandbox_.reset();
+}
+
+bool HostSession::Open(const CommandLine& line, const char* command, std::ostream& errors) {
+  const std::string prefix = std::string("mdhost ") + command + ": ";
+  comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
+
+  const std::vector<std::string> regFiles = line.Values("--reg");
+  if (!regFiles.empty()) {
+    sandbox_ = std::make_unique<RegistrySandbox>();
+    if (sandbox_->Status() != ERROR_SUCCESS) {
+      errors << prefix << "cannot set up the registry sandbox\n";
+      return false;
+    }
+    RegFileLoader loader(sandbox_->CreateOptions());
+    for (const std::string& file : regFiles) {
+      if (!loader.LoadFile(file)) {
+        errors << prefix << loader.Error() << "\n";
+        return false;
+      }
+    }
+  }
+
+  const std::string manifestFile = line.Value("--manifest");
+  if (!manifestFile.empty()) {
+    WString text;
+    std::string error;
+    if (!ReadManifestFile(manifestFile, &text, &error)) {
+      errors << prefix << error << "\n";
+      return false;
+    }
+    IUnknown* store = nullptr;
+    if (FAILED(HostSettingsStore::CreateForManifest(text, &store))) {
+      errors << prefix << "cannot create the settings store\n";
+      return false;
+    }
+    settings_ = std::make_unique<ClassObjectRegistration>(CLSID_kcSettingsStore, store);
+    store->Release();
+    if (FAILED(settings_->Result())) {
+      errors << prefix << "cannot register the settings store\n";
+      return false;
+    }
+  }
+
+  std::string error;
+  players_ = std::make_unique<StandInPlayers>();
+  if (!players_->Open(line.Value("--players"), &error)) {
+    errors << prefix << error << "\n";
+    return false;
+  }
+
+  const std::string pluginPath = line.Value("--plugin");
+  if (!module_.Load(pluginPath.empty() ? DefaultPluginPath() : wide::FromUtf8(pluginPath))) {
+    errors << prefix << module_.Error() << "\n";
+    return false;
+  }
+  plugin_ = module_.GetIMDP2004();
+  if (!plugin_) {
+    errors << prefix << "GetIMDP2004 returned no plug-in\n";
+    return false;
+  }
+  if (line.Has("-v"))
+    callback_.SetListener([](const HostEvent& event) {
+      if (event.kind == HostEvent::kLogLine) std::cerr << "log: " << wide::ToUtf8(event.text) << std::flush;
+    });
+  const HRESULT hr = plugin_->Initialize(W(""), W(""));
+  if (FAILED(hr)) {
+    errors << prefix << "Initialize failed: 0x" << std::hex << static_cast<unsigned long>(hr) << std::dec << "\n";
+    return false;
+  }
+  plugin_->SetHostCallback(&callback_);
+  return true;
+}

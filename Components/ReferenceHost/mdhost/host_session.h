@@ -1,0 +1,46 @@
+// What mdhost's device commands set up around the plug-in, as a music-library
+// application would: COM on this thread, the registry facts (.reg files in a
+// sandbox), the host settings store serving a manifest, the WMDM stand-in over
+// a player model, the plug-in module, Initialize and the host callback.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "host_support/class_object_registration.h"
+#include "host_support/host_callback.h"
+#include "host_support/plugin_module.h"
+#include "host_support/reg_file_loader.h"
+#include "host_support/registry_sandbox.h"
+#include "host_support/standin_players.h"
+#include "mdhost/command.h"
+
+class HostSession {
+ public:
+  HostSession() = default;
+  HostSession(const HostSession&) = delete;
+  HostSession& operator=(const HostSession&) = delete;
+  // Shuts the plug-in down and undoes the registrations, in reverse order.
+  ~HostSession();
+
+  // Reads --players (the stand-in's built-in sample when absent), --manifest,
+  // --reg, --plugin and -v, and brings the plug-in up. False with a message on `errors` when something fails.
+  bool Open(const CommandLine& line, const char* command, std::ostream& errors);
+
+  kiMusicDevicePlugin2004* Plugin() const { return plugin_; }
+  HostCallback& Callback() { return callback_; }
+  wmdm_standin::PlayerModel& Players() { return players_->Model(); }
+
+ private:
+  bool comInitialized_ = false;
+  std::unique_ptr<RegistrySandbox> sandbox_;
+  std::unique_ptr<ClassObjectRegistration> settings_;
+  std::unique_ptr<StandInPlayers> players_;
+  PluginModule module_;
+  kiMusicDevicePlugin2004* plugin_ = nullptr;
+  HostCallback callback_;
+};
