@@ -217,6 +217,11 @@ bool PlayerModel::IsAlive(const StorageHandle& handle) const {
          !handle.object->deleted && handle.object->generation == handle.generation;
 }
 
+bool PlayerModel::IsAlive(const ModelDevice& device) const {
+  auto lock = Lock();
+  return device.present;
+}
+
 StorageHandle PlayerModel::HandleOf(const std::shared_ptr<ModelObject>& object) const {
   auto lock = Lock();
   StorageHandle handle;
