@@ -2,6 +2,9 @@
 // cases whose answer does not depend on the caller's privileges.
 #include <wine_probe.h>
 
+#include <atomic>
+#include <thread>
+
 #include "registry_scratch_key.h"
 
 namespace {
@@ -34,6 +37,19 @@ TEST(RegistryPrivileged, AnAsynchronousWatchNeedsAnEvent) {
   ScratchKey scratch;
   EXPECT_EQ(ERROR_INVALID_HANDLE,
             RegNotifyChangeKeyValue(scratch.Get(), TRUE, REG_NOTIFY_CHANGE_NAME, nullptr, TRUE));
+}
+
+TEST(RegistryPrivileged, ASynchronousWatchReturnsOnceTheKeyChanges) {
+  ScratchKey scratch;
+  std::atomic<bool> changed{false};
+  std::thread writer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    changed = true;
+    scratch.Create(W("Arrived"));
+  });
+  EXPECT_EQ(ERROR_SUCCESS, RegNotifyChangeKeyValue(scratch.Get(), FALSE, REG_NOTIFY_CHANGE_NAME, nullptr, FALSE));
+  EXPECT_TRUE(changed);
+  writer.join();
 }
 
 TEST(ProcessToken, PrivilegesAreLookedUpByName) {
