@@ -3,26 +3,13 @@
 #include <objbase.h>
 
 #include <atomic>
-#include <new>
 
-class ClassObjectRegistration::Factory final : public IClassFactory {
+#include <com_object.h>
+
+class ClassObjectRegistration::Factory final : public ComObject<Factory, IClassFactory> {
  public:
-  explicit Factory(IUnknown* instance) : instance_(instance) { instance_->AddRef(); }
+  explicit Factory(IUnknown* instance) : instance_(instance) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
-    *object = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
@@ -36,11 +23,8 @@ class ClassObjectRegistration::Factory final : public IClassFactory {
   ULONG Created() const { return created_; }
 
  private:
-  ~Factory() { instance_->Release(); }
-
-  std::atomic<ULONG> refs_{1};
   std::atomic<ULONG> created_{0};
-  IUnknown* instance_;
+  const ComPtr<IUnknown> instance_;
 };
 
 ClassObjectRegistration::ClassObjectRegistration(REFCLSID clsid, IUnknown* instance) {
@@ -48,17 +32,16 @@ ClassObjectRegistration::ClassObjectRegistration(REFCLSID clsid, IUnknown* insta
     result_ = E_POINTER;
     return;
   }
-  factory_ = new (std::nothrow) Factory(instance);
+  factory_ = MakeComObject<Factory>(instance);
   if (!factory_) {
     result_ = E_OUTOFMEMORY;
     return;
   }
-  result_ = CoRegisterClassObject(clsid, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+  result_ = CoRegisterClassObject(clsid, factory_.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
 }
 
 ClassObjectRegistration::~ClassObjectRegistration() {
   if (SUCCEEDED(result_)) CoRevokeClassObject(cookie_);
-  if (factory_) factory_->Release();
 }
 
 ULONG ClassObjectRegistration::CreatedCount() const { return factory_ ? factory_->Created() : 0; }

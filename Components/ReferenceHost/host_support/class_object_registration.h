@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <com_ptr.h>
+
 class ClassObjectRegistration {
  public:
   // Registers with CoRegisterClassObject in the calling thread's apartment
@@ -24,7 +26,7 @@ class ClassObjectRegistration {
 
  private:
   class Factory;
-  Factory* factory_ = nullptr;
+  ComPtr<Factory> factory_;
   DWORD cookie_ = 0;
   HRESULT result_ = E_FAIL;
 };

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <vector>
 
-#include "host_sdk/ki_plugin_host_callback.h"
+#include <ki_plugin_host_callback.h>
 
 struct HostEvent {
   enum Kind { kLogLine, kDeviceArrived, kDeviceRemoved, kOperationEnded, kContentRemoved, kContentAdded,

@@ -6,7 +6,7 @@
 
 #include <wide_text.h>
 
-#include "host_sdk/exports.h"
+#include <exports.h>
 
 class PluginModule {
  public:

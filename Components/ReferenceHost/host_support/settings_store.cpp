@@ -2,7 +2,9 @@
 
 #include <oleauto.h>
 
-#include <new>
+#include <result_macros.h>
+#include <unique_bstr.h>
+#include <unique_safearray.h>
 
 namespace {
 
@@ -10,8 +12,6 @@ const WCHAR kPortableCategory[] = W("Portable");
 const WCHAR kManifestEntry[] = W("WMDM");
 
 WString FromBstr(BSTR text) { return text ? WString(text, SysStringLen(text)) : WString(); }
-
-BSTR ToBstr(const WString& text) { return SysAllocStringLen(text.data(), static_cast<UINT>(text.size())); }
 
 }  // namespace
 
@@ -21,37 +21,12 @@ HostSettingsStore::HostSettingsStore(std::map<WString, WString> portableEntries)
 HRESULT HostSettingsStore::Create(std::map<WString, WString> portableEntries, IUnknown** store) {
   if (!store) return E_POINTER;
   *store = nullptr;
-  auto* created = new (std::nothrow) HostSettingsStore(std::move(portableEntries));
-  if (!created) return E_OUTOFMEMORY;
-  *store = static_cast<kiSettingsStore*>(created);
-  return S_OK;
+  *store = static_cast<kiSettingsStore*>(MakeComObject<HostSettingsStore>(std::move(portableEntries)).Detach());
+  return *store ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT HostSettingsStore::CreateForManifest(const WString& manifestText, IUnknown** store) {
   return Create({{kManifestEntry, manifestText}}, store);
-}
-
-HRESULT HostSettingsStore::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_kiSettingsStore))
-    *object = static_cast<kiSettingsStore*>(this);
-  else if (IsEqualIID(riid, IID_kiSettingsStoreObject))
-    *object = static_cast<kiSettingsStoreObject*>(this);
-  else if (IsEqualIID(riid, IID_kiSettingsStore2))
-    *object = static_cast<kiSettingsStore2*>(this);
-  else
-    return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
-
-ULONG HostSettingsStore::AddRef() { return ++refs_; }
-
-ULONG HostSettingsStore::Release() {
-  const ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
 }
 
 const std::map<WString, WString>* HostSettingsStore::Category(BSTR category) const {
@@ -63,22 +38,18 @@ HRESULT HostSettingsStore::ListEntries(BSTR category, SAFEARRAY** names) {
   *names = nullptr;
   const auto* entries = Category(category);
   const ULONG count = entries ? static_cast<ULONG>(entries->size()) : 0;
-  SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, count);
+  UniqueSafeArray array(SafeArrayCreateVector(VT_BSTR, 0, count));
   if (!array) return E_OUTOFMEMORY;
   LONG index = 0;
   if (entries) {
     for (const auto& entry : *entries) {
-      BSTR name = ToBstr(entry.first);
-      const HRESULT hr = name ? SafeArrayPutElement(array, &index, name) : E_OUTOFMEMORY;
-      SysFreeString(name);
-      if (FAILED(hr)) {
-        SafeArrayDestroy(array);
-        return hr;
-      }
+      const UniqueBstr name(entry.first);
+      if (!name) return E_OUTOFMEMORY;
+      RETURN_IF_FAILED(SafeArrayPutElement(array.Get(), &index, name.Get()));
       ++index;
     }
   }
-  *names = array;
+  *names = array.Release();
   return S_OK;
 }
 
@@ -93,6 +64,6 @@ HRESULT HostSettingsStore::GetEntry(BSTR category, BSTR name, BSTR* text) {
   if (!entries) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
   const auto found = entries->find(FromBstr(name));
   if (found == entries->end()) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-  *text = ToBstr(found->second);
+  *text = UniqueBstr(found->second).Release();
   return *text ? S_OK : E_OUTOFMEMORY;
 }

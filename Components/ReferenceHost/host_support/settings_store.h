@@ -6,23 +6,20 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <map>
 
+#include <com_object.h>
 #include <wide_text.h>
 
-#include "host_sdk/ki_settings_store.h"
+#include <ki_settings_store.h>
 
-class HostSettingsStore final : public kiSettingsStoreObject, public kiSettingsStore, public kiSettingsStore2 {
+class HostSettingsStore final
+    : public ComObject<HostSettingsStore, kiSettingsStore, kiSettingsStoreObject, kiSettingsStore2> {
  public:
   // A new store (one reference) serving `portableEntries` (name to text).
   static HRESULT Create(std::map<WString, WString> portableEntries, IUnknown** store);
   // A store serving a manifest text as the entry "WMDM".
   static HRESULT CreateForManifest(const WString& manifestText, IUnknown** store);
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   HRESULT STDMETHODCALLTYPE ListEntries(BSTR category, SAFEARRAY** names) override;
   HRESULT STDMETHODCALLTYPE GetEntry(BSTR category, BSTR name, BSTR* text) override;
@@ -34,13 +31,11 @@ class HostSettingsStore final : public kiSettingsStoreObject, public kiSettingsS
   // The host keeps nothing but portable-device entries, so every filter lists them all.
   HRESULT STDMETHODCALLTYPE ListEntriesFiltered(BSTR filter, BSTR category, SAFEARRAY** names) override;
 
- private:
   explicit HostSettingsStore(std::map<WString, WString> portableEntries);
-  ~HostSettingsStore() = default;
 
+ private:
   // Null for a category the store keeps nothing under.
   const std::map<WString, WString>* Category(BSTR category) const;
 
-  std::atomic<ULONG> refs_{1};
   const std::map<WString, WString> portable_;
 };

@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "platform/com_ptr.h"
-#include "platform/unique_bstr.h"
-#include "platform/unique_safearray.h"
+#include <com_ptr.h>
+#include <unique_bstr.h>
+#include <unique_safearray.h>
 
 namespace {
 

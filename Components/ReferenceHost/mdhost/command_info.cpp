@@ -1,9 +1,10 @@
 // mdhost info: loads the plug-in module and prints what it says of itself.
 #include <iostream>
 
+#include <unique_bstr.h>
+
 #include "host_support/plugin_module.h"
 #include "mdhost/command.h"
-#include "platform/unique_bstr.h"
 
 int RunInfo(const CommandLine& line) {
   const std::string pluginPath = line.Value("--plugin");

@@ -2,8 +2,8 @@
 // registry, from .reg exports of it or (on Windows, with none given) the live one.
 #include <iostream>
 
-#include "host_support/inventory_report.h"
 #include "mdhost/command.h"
+#include "mdhost/reports_module.h"
 
 int RunInventory(const CommandLine& line) {
   if (!line.Positionals({"--reg"}).empty()) {
@@ -11,7 +11,7 @@ int RunInventory(const CommandLine& line) {
     return kExitBadInput;
   }
   std::string problem;
-  const int status = ReportInventory(line.Values("--reg"), line.Has("--json"), std::cout, &problem);
+  const int status = RunInventoryReport(line.Values("--reg"), line.Has("--json"), std::cout, &problem);
   if (status != 0) std::cerr << "mdhost inventory: " << problem << "\n";
   return status;
 }

@@ -1,8 +1,8 @@
 // mdhost manifest: shows what the plug-in reads from a manifest file.
 #include <iostream>
 
-#include "host_support/manifest_report.h"
 #include "mdhost/command.h"
+#include "mdhost/reports_module.h"
 
 int RunManifest(const CommandLine& line) {
   const std::vector<std::string> files = line.Positionals({});
@@ -11,7 +11,7 @@ int RunManifest(const CommandLine& line) {
     return kExitBadInput;
   }
   std::string problem;
-  const int status = ReportManifest(files.front(), line.Has("--json"), std::cout, &problem);
+  const int status = RunManifestReport(files.front(), line.Has("--json"), std::cout, &problem);
   if (status != 0) std::cerr << "mdhost manifest: " << problem << "\n";
   return status;
 }

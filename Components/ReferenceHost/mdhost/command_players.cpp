@@ -5,10 +5,11 @@
 
 #include <iostream>
 
+#include <com_ptr.h>
+
 #include "host_support/standin_players.h"
 #include "mdhost/command.h"
 #include "mdhost/player_listing.h"
-#include "platform/com_ptr.h"
 
 namespace {
 

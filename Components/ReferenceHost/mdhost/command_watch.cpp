@@ -6,10 +6,11 @@
 #include <map>
 #include <sstream>
 
+#include <unique_bstr.h>
+
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
 #include "host_support/watch_script.h"
-#include "platform/unique_bstr.h"
 
 namespace {
 

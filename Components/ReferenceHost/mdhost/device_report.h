@@ -10,7 +10,7 @@
 
 #include <wide_text.h>
 
-#include "host_sdk/ki_music_device_plugin2004.h"
+#include <ki_music_device_plugin2004.h>
 
 struct DeviceReport {
   struct Flag {

@@ -4,7 +4,9 @@
 
 #include <iostream>
 
-#include "host_sdk/ki_settings_store.h"
+#include <com_ptr.h>
+#include <ki_settings_store.h>
+
 #include "host_support/manifest_file.h"
 #include "host_support/settings_store.h"
 
@@ -47,13 +49,12 @@ bool HostSession::Open(const CommandLine& line, const char* command, std::ostrea
       errors << prefix << error << "\n";
       return false;
     }
-    IUnknown* store = nullptr;
+    ComPtr<IUnknown> store;
     if (FAILED(HostSettingsStore::CreateForManifest(text, &store))) {
       errors << prefix << "cannot create the settings store\n";
       return false;
     }
-    settings_ = std::make_unique<ClassObjectRegistration>(CLSID_kcSettingsStore, store);
-    store->Release();
+    settings_ = std::make_unique<ClassObjectRegistration>(CLSID_kcSettingsStore, store.Get());
     if (FAILED(settings_->Result())) {
       errors << prefix << "cannot register the settings store\n";
       return false;

@@ -7,8 +7,9 @@
 
 #include <wide_text.h>
 
-#include "platform/com_ptr.h"
-#include "platform/result_macros.h"
+#include <com_ptr.h>
+#include <result_macros.h>
+#include <unique_propvariant.h>
 
 namespace {
 
@@ -104,24 +105,22 @@ void PrintFormats(IWMDMDevice* device, std::ostream& out) {
   ComPtr<IWMDMDevice> held(device);
   ComPtr<IWMDMDevice3> device3;
   if (FAILED(held.As(&device3))) return;
-  PROPVARIANT value;
-  PropVariantInit(&value);
-  const HRESULT property = device3->GetProperty(g_wszWMDMFormatsSupported, &value);
+  UniquePropVariant value;
+  const HRESULT property = device3->GetProperty(g_wszWMDMFormatsSupported, value.Put());
   out << "  file formats:  ";
-  if (SUCCEEDED(property) && value.vt == (VT_ARRAY | VT_UI4)) {
+  if (SUCCEEDED(property) && value.Type() == (VT_ARRAY | VT_UI4)) {
     LONG lower = 0, upper = -1;
-    SafeArrayGetLBound(value.parray, 1, &lower);
-    SafeArrayGetUBound(value.parray, 1, &upper);
+    SafeArrayGetLBound(value->parray, 1, &lower);
+    SafeArrayGetUBound(value->parray, 1, &upper);
     for (LONG i = lower; i <= upper; ++i) {
       ULONG code = 0;
-      SafeArrayGetElement(value.parray, &i, &code);
+      SafeArrayGetElement(value->parray, &i, &code);
       out << " " << FormatName(code);
     }
   } else {
     out << " " << Failure(property);
   }
   out << "\n";
-  PropVariantClear(&value);
 }
 
 void PrintMediumFacts(IWMDMStorage* medium, std::ostream& out) {
@@ -192,8 +191,9 @@ std::string PlaylistEntries(IWMDMStorage* playlist) {
   if (FAILED(result)) return Failure(result);
   std::string text;
   for (DWORD i = 0; i < count; ++i) {
-    text += (i ? ", " : "") + Text(entries[i], &IWMDMStorage::GetName);
-    entries[i]->Release();
+    ComPtr<IWMDMStorage> entry;
+    entry.Attach(entries[i]);
+    text += (i ? ", " : "") + Text(entry.Get(), &IWMDMStorage::GetName);
   }
   CoTaskMemFree(entries);
   return text.empty() ? "(empty)" : text;

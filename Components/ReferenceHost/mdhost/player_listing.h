@@ -6,7 +6,7 @@
 
 #include <ostream>
 
-#include "platform/wmdm.h"
+#include <mswmdm.h>
 
 // The result of the first WMDM call that failed, S_OK when everything could
 // be read (single storages that cannot be read are shown as such and do not

@@ -21,7 +21,10 @@ struct InterfaceIdOf;
 
 DECLARE_INTERFACE_ID(IUnknown, IID_IUnknown)
 DECLARE_INTERFACE_ID(IClassFactory, IID_IClassFactory)
+DECLARE_INTERFACE_ID(ISequentialStream, IID_ISequentialStream)
 DECLARE_INTERFACE_ID(IStream, IID_IStream)
+DECLARE_INTERFACE_ID(IMarshal, IID_IMarshal)
+DECLARE_INTERFACE_ID(IRunnableObject, IID_IRunnableObject)
 DECLARE_INTERFACE_ID(IDispatch, IID_IDispatch)
 DECLARE_INTERFACE_ID(IConnectionPoint, IID_IConnectionPoint)
 DECLARE_INTERFACE_ID(IConnectionPointContainer, IID_IConnectionPointContainer)

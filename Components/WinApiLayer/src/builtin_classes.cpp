@@ -3,9 +3,9 @@
 #include <msxml2.h>
 #include <objbase.h>
 
-#include <new>
+#include <com_object.h>
+#include <com_ptr.h>
 
-#include "com_object.h"
 #include "msxml_document.h"
 
 namespace winapi {
@@ -23,24 +23,9 @@ const BuiltinClass kBuiltinClasses[] = {
 };
 
 // One factory object per request; the classes keep no state in it.
-class BuiltinClassFactory final : public IClassFactory {
+class BuiltinClassFactory final : public ComObject<BuiltinClassFactory, IClassFactory> {
  public:
   explicit BuiltinClassFactory(CreateFunction create) : create_(create) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
-    *object = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Increment(); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = refs_.Decrement();
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     if (!object) return E_POINTER;
@@ -51,9 +36,6 @@ class BuiltinClassFactory final : public IClassFactory {
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
  private:
-  ~BuiltinClassFactory() = default;
-
-  RefCount refs_;
   CreateFunction create_;
 };
 
@@ -65,11 +47,9 @@ HRESULT GetBuiltinClassObject(REFCLSID clsid, DWORD clsContext, REFIID riid, voi
   if (!(clsContext & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
   for (const BuiltinClass& entry : kBuiltinClasses) {
     if (!IsEqualCLSID(*entry.clsid, clsid)) continue;
-    auto* factory = new (std::nothrow) BuiltinClassFactory(entry.create);
+    const ComPtr<BuiltinClassFactory> factory = MakeComObject<BuiltinClassFactory>(entry.create);
     if (!factory) return E_OUTOFMEMORY;
-    const HRESULT hr = factory->QueryInterface(riid, object);
-    factory->Release();
-    return hr;
+    return factory->QueryInterface(riid, object);
   }
   return REGDB_E_CLASSNOTREG;
 }

@@ -5,17 +5,20 @@
 // the apartment that registered it.
 #include "class_table.h"
 
-#include "builtin_classes.h"
-
 #include <mutex>
 #include <vector>
+
+#include <com_ptr.h>
+#include <result_macros.h>
+
+#include "builtin_classes.h"
 
 namespace winapi {
 namespace {
 
 struct Registration {
   CLSID clsid;
-  IUnknown* classObject;  // one reference held while registered
+  ComPtr<IUnknown> classObject;  // held while registered
   DWORD context;
   DWORD flags;
   DWORD cookie;
@@ -26,15 +29,12 @@ std::mutex tableMutex;
 std::vector<Registration> registrations;
 DWORD nextCookie = 1;
 
-// Finds the class object registered for `clsid` in `apartment` and returns a new
-// reference to it, or null.
-IUnknown* FindClassObject(REFCLSID clsid, DWORD context, ApartmentId apartment) {
+// The class object registered for `clsid` in `apartment`, or null.
+ComPtr<IUnknown> FindClassObject(REFCLSID clsid, DWORD context, ApartmentId apartment) {
   std::lock_guard<std::mutex> lock(tableMutex);
   for (const Registration& entry : registrations) {
-    if (entry.apartment == apartment && (entry.context & context) != 0 && IsEqualGUID(entry.clsid, clsid)) {
-      entry.classObject->AddRef();
+    if (entry.apartment == apartment && (entry.context & context) != 0 && IsEqualGUID(entry.clsid, clsid))
       return entry.classObject;
-    }
   }
   return nullptr;
 }
@@ -42,20 +42,19 @@ IUnknown* FindClassObject(REFCLSID clsid, DWORD context, ApartmentId apartment) 
 }  // namespace
 
 void RevokeApartmentClasses(ApartmentId apartment) {
-  std::vector<IUnknown*> released;
+  // Released outside the lock: a class object's destructor may call back into COM.
+  std::vector<ComPtr<IUnknown>> released;
   {
     std::lock_guard<std::mutex> lock(tableMutex);
     for (auto it = registrations.begin(); it != registrations.end();) {
       if (it->apartment == apartment) {
-        released.push_back(it->classObject);
+        released.push_back(std::move(it->classObject));
         it = registrations.erase(it);
       } else {
         ++it;
       }
     }
   }
-  // Released outside the lock: a class object's destructor may call back into COM.
-  for (IUnknown* classObject : released) classObject->Release();
 }
 
 }  // namespace winapi
@@ -73,8 +72,7 @@ extern "C" HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN classObject, 
     if (IsEqualGUID(entry.clsid, clsid) && entry.apartment == apartment && entry.flags == REGCLS_SINGLEUSE)
       return CO_E_OBJISREG;
   }
-  classObject->AddRef();
-  registrations.push_back({clsid, classObject, clsContext, flags, nextCookie, apartment});
+  registrations.push_back({clsid, ComPtr<IUnknown>(classObject), clsContext, flags, nextCookie, apartment});
   *cookie = nextCookie++;
   return S_OK;
 }
@@ -82,21 +80,19 @@ extern "C" HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN classObject, 
 extern "C" HRESULT CoRevokeClassObject(DWORD cookie) {
   const ApartmentId apartment = CurrentOrMultithreadedApartment();
   if (apartment == kNoApartment) return CO_E_NOTINITIALIZED;
-  IUnknown* released = nullptr;
+  ComPtr<IUnknown> released;  // outside the lock, as above
   {
     std::lock_guard<std::mutex> lock(tableMutex);
     for (auto it = registrations.begin(); it != registrations.end(); ++it) {
       if (it->cookie != cookie) continue;
       if (it->apartment != apartment) return RPC_E_WRONG_THREAD;
-      released = it->classObject;
+      released = std::move(it->classObject);
       registrations.erase(it);
       break;
     }
   }
   // Windows answers an unknown cookie as an invalid argument.
-  if (!released) return E_INVALIDARG;
-  released->Release();
-  return S_OK;
+  return released ? S_OK : E_INVALIDARG;
 }
 
 extern "C" HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsContext, LPVOID reserved, REFIID riid,
@@ -105,26 +101,21 @@ extern "C" HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsContext, LPVOID res
   *object = nullptr;
   const ApartmentId apartment = CurrentOrMultithreadedApartment();
   if (apartment == kNoApartment) return CO_E_NOTINITIALIZED;
-  IUnknown* classObject = FindClassObject(clsid, clsContext, apartment);
+  const ComPtr<IUnknown> classObject = FindClassObject(clsid, clsContext, apartment);
   // Beyond registered classes only the library's own answer, as the system's
   // DLLs would; there is no registry of in-process servers to load.
   if (!classObject) return GetBuiltinClassObject(clsid, clsContext, riid, object);
-  const HRESULT hr = classObject->QueryInterface(riid, object);
-  classObject->Release();
-  return hr;
+  return classObject->QueryInterface(riid, object);
 }
 
 extern "C" HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID riid,
                                     LPVOID* object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  IClassFactory* factory = nullptr;
-  HRESULT hr = CoGetClassObject(clsid, clsContext, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-  if (FAILED(hr)) return hr;
+  ComPtr<IClassFactory> factory;
+  RETURN_IF_FAILED(CoGetClassObject(clsid, clsContext, nullptr, IID_IClassFactory, factory.AsVoidOut()));
   // The factory decides about aggregation (CLASS_E_NOAGGREGATION is its answer).
-  hr = factory->CreateInstance(outer, riid, object);
-  factory->Release();
-  return hr;
+  return factory->CreateInstance(outer, riid, object);
 }
 
 // Nothing to unload: class objects come from registrations, never from modules

@@ -4,71 +4,53 @@
 // the marshaler's own methods are never called.
 #include <objbase.h>
 
-#include <new>
-
-#include "com_object.h"
+#include <com_object.h>
 
 namespace winapi {
 namespace {
 
-class FreeThreadedMarshaler final : public IMarshal {
+// The object itself is the aggregate's non-delegating IUnknown; its IMarshal
+// face belongs to the aggregate and delegates IUnknown to it.
+class FreeThreadedMarshaler final : public ComObject<FreeThreadedMarshaler, IUnknown> {
  public:
-  explicit FreeThreadedMarshaler(IUnknown* outer) : outer_(outer ? outer : &inner_) {}
+  explicit FreeThreadedMarshaler(IUnknown* outer) : marshal_(outer ? outer : this) {}
 
-  IUnknown* Inner() { return &inner_; }
-
-  // IUnknown of the IMarshal face: delegates to the aggregate.
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    return outer_->QueryInterface(riid, object);
+  HRESULT QueryOtherInterface(REFIID riid, void** object) {
+    if (!IsEqualIID(riid, IID_IMarshal)) return E_NOINTERFACE;
+    *object = static_cast<IMarshal*>(&marshal_);
+    marshal_.AddRef();
+    return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return outer_->AddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return outer_->Release(); }
-
-  HRESULT STDMETHODCALLTYPE GetUnmarshalClass(REFIID, void*, DWORD, void*, DWORD, CLSID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetMarshalSizeMax(REFIID, void*, DWORD, void*, DWORD, DWORD*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE MarshalInterface(IStream*, REFIID, void*, DWORD, void*, DWORD) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE UnmarshalInterface(IStream*, REFIID, void**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE ReleaseMarshalData(IStream*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE DisconnectObject(DWORD) override { return E_NOTIMPL; }
 
  private:
-  // The non-delegating IUnknown the aggregate holds.
-  class NonDelegatingUnknown final : public IUnknown {
+  class MarshalFace final : public IMarshal {
    public:
-    explicit NonDelegatingUnknown(FreeThreadedMarshaler& owner) : owner_(owner) {}
+    explicit MarshalFace(IUnknown* outer) : outer_(outer) {}
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-      if (!object) return E_POINTER;
-      if (IsEqualGUID(riid, IID_IUnknown)) {
-        *object = static_cast<IUnknown*>(this);
-      } else if (IsEqualGUID(riid, IID_IMarshal)) {
-        *object = static_cast<IMarshal*>(&owner_);
-      } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-      }
-      static_cast<IUnknown*>(*object)->AddRef();
-      return S_OK;
+      return outer_->QueryInterface(riid, object);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return count_.Increment(); }
-    ULONG STDMETHODCALLTYPE Release() override {
-      const ULONG left = count_.Decrement();
-      if (left == 0) delete &owner_;
-      return left;
+    ULONG STDMETHODCALLTYPE AddRef() override { return outer_->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return outer_->Release(); }
+
+    HRESULT STDMETHODCALLTYPE GetUnmarshalClass(REFIID, void*, DWORD, void*, DWORD, CLSID*) override {
+      return E_NOTIMPL;
     }
+    HRESULT STDMETHODCALLTYPE GetMarshalSizeMax(REFIID, void*, DWORD, void*, DWORD, DWORD*) override {
+      return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE MarshalInterface(IStream*, REFIID, void*, DWORD, void*, DWORD) override {
+      return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE UnmarshalInterface(IStream*, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ReleaseMarshalData(IStream*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DisconnectObject(DWORD) override { return E_NOTIMPL; }
 
    private:
-    FreeThreadedMarshaler& owner_;
-    RefCount count_;
+    IUnknown* outer_;  // not counted: the aggregate owns this object
   };
 
-  NonDelegatingUnknown inner_{*this};
-  IUnknown* outer_;
+  MarshalFace marshal_;
 };
 
 }  // namespace
@@ -76,7 +58,6 @@ class FreeThreadedMarshaler final : public IMarshal {
 
 extern "C" HRESULT CoCreateFreeThreadedMarshaler(LPUNKNOWN outer, LPUNKNOWN* marshaler) {
   if (!marshaler) return E_INVALIDARG;
-  auto* created = new (std::nothrow) winapi::FreeThreadedMarshaler(outer);
-  *marshaler = created ? created->Inner() : nullptr;
-  return created ? S_OK : E_OUTOFMEMORY;
+  *marshaler = MakeComObject<winapi::FreeThreadedMarshaler>(outer).Detach();
+  return *marshaler ? S_OK : E_OUTOFMEMORY;
 }

@@ -4,10 +4,12 @@
 #include <objbase.h>
 
 #include <mutex>
-#include <new>
+
+#include <com_object.h>
+#include <com_ptr.h>
+#include <result_macros.h>
 
 #include "com_apartment.h"
-#include "com_object.h"
 
 namespace winapi {
 namespace {
@@ -16,10 +18,8 @@ namespace {
 const IID IID_MarshalPayload = {0x6a1f3c52, 0x0d4e, 0x4b8a, {0x9e, 0x31, 0x52, 0x7c, 0x0b, 0x44, 0xd2, 0x19}};
 
 bool IsFreeThreaded(IUnknown* object) {
-  IUnknown* marshal = nullptr;
-  if (FAILED(object->QueryInterface(IID_IMarshal, reinterpret_cast<void**>(&marshal)))) return false;
-  marshal->Release();
-  return true;
+  ComPtr<IMarshal> marshal;
+  return SUCCEEDED(object->QueryInterface(IID_IMarshal, marshal.AsVoidOut()));
 }
 
 // Without the free-threaded marshaler, Windows needs an apartment on both sides.
@@ -28,37 +28,23 @@ HRESULT CheckApartment(IUnknown* object) {
   return CO_E_NOTINITIALIZED;
 }
 
-class MarshalStream final : public IStream {
+class MarshalStream final : public ComObject<MarshalStream, Chain<IStream, ISequentialStream>> {
  public:
-  explicit MarshalStream(IUnknown* payload) : payload_(payload) {}
+  explicit MarshalStream(ComPtr<IUnknown> payload) : payload_(std::move(payload)) {}
 
   // Hands the carried reference over once, as marshal data is read once.
-  IUnknown* TakePayload() {
+  ComPtr<IUnknown> TakePayload() {
     std::lock_guard<std::mutex> lock(mutex_);
-    IUnknown* payload = payload_;
-    payload_ = nullptr;
-    return payload;
+    return std::move(payload_);
   }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_ISequentialStream) ||
-        IsEqualGUID(riid, IID_IStream) || IsEqualGUID(riid, IID_MarshalPayload)) {
-      *object = static_cast<IStream*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return count_.Increment(); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = count_.Decrement();
-    if (left == 0) {
-      if (IUnknown* unread = TakePayload()) unread->Release();
-      delete this;
-    }
-    return left;
+  // The private id answers the stream itself, so that the receiving side
+  // recognises a stream made here.
+  HRESULT QueryOtherInterface(REFIID riid, void** object) {
+    if (!IsEqualGUID(riid, IID_MarshalPayload)) return E_NOINTERFACE;
+    *object = static_cast<IStream*>(this);
+    AddRef();
+    return S_OK;
   }
 
   // The stream is only ever read back through CoGetInterfaceAndReleaseStream.
@@ -77,22 +63,18 @@ class MarshalStream final : public IStream {
   HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
 
  private:
-  RefCount count_;
   std::mutex mutex_;
-  IUnknown* payload_;
+  ComPtr<IUnknown> payload_;  // an unread payload goes with the stream
 };
 
 HRESULT Unmarshal(IStream* stream, REFIID riid, void** object) {
-  void* raw = nullptr;
-  if (FAILED(stream->QueryInterface(IID_MarshalPayload, &raw))) return E_INVALIDARG;  // not a stream written here
-  auto* marshalled = static_cast<MarshalStream*>(static_cast<IStream*>(raw));
-  IUnknown* payload = marshalled->TakePayload();
-  marshalled->Release();
+  ComPtr<IStream> own;
+  // Not a stream written here.
+  if (FAILED(stream->QueryInterface(IID_MarshalPayload, own.AsVoidOut()))) return E_INVALIDARG;
+  const ComPtr<IUnknown> payload = static_cast<MarshalStream*>(own.Get())->TakePayload();
   if (!payload) return E_UNEXPECTED;  // already read
-  HRESULT hr = CheckApartment(payload);
-  if (SUCCEEDED(hr)) hr = payload->QueryInterface(riid, object);
-  payload->Release();
-  return hr;
+  RETURN_IF_FAILED(CheckApartment(payload.Get()));
+  return payload->QueryInterface(riid, object);
 }
 
 }  // namespace
@@ -103,25 +85,18 @@ using namespace winapi;
 extern "C" HRESULT CoMarshalInterThreadInterfaceInStream(REFIID riid, LPUNKNOWN unknown, LPSTREAM* stream) {
   if (!stream || !unknown) return E_INVALIDARG;
   *stream = nullptr;
-  const HRESULT apartment = CheckApartment(unknown);
-  if (FAILED(apartment)) return apartment;
-  IUnknown* payload = nullptr;
-  const HRESULT hr = unknown->QueryInterface(riid, reinterpret_cast<void**>(&payload));
-  if (FAILED(hr)) return hr;
-  auto* created = new (std::nothrow) MarshalStream(payload);
-  if (!created) {
-    payload->Release();
-    return E_OUTOFMEMORY;
-  }
-  *stream = created;
-  return S_OK;
+  RETURN_IF_FAILED(CheckApartment(unknown));
+  ComPtr<IUnknown> payload;
+  RETURN_IF_FAILED(unknown->QueryInterface(riid, payload.AsVoidOut()));
+  return MakeComObjectInto<MarshalStream>(stream, std::move(payload));
 }
 
 extern "C" HRESULT CoGetInterfaceAndReleaseStream(LPSTREAM stream, REFIID riid, LPVOID* object) {
   if (!object) return E_INVALIDARG;
   *object = nullptr;
   if (!stream) return E_INVALIDARG;
-  const HRESULT hr = Unmarshal(stream, riid, object);
-  stream->Release();
-  return hr;
+  // The caller's reference to the stream is ours to release.
+  ComPtr<IStream> released;
+  released.Attach(stream);
+  return Unmarshal(stream, riid, object);
 }

@@ -4,7 +4,6 @@
 
 #include <climits>
 #include <mutex>
-#include <new>
 
 #include "msxml_node.h"
 #include "msxml_node_base.h"
@@ -50,23 +49,12 @@ HRESULT GetFlag(bool flag, VARIANT_BOOL* value) {
   return S_OK;
 }
 
-class DomDocument final : public DomNodeBase<DomDocument, IXMLDOMDocument> {
+class DomDocument final : public DomNodeBase<DomDocument, Chain<IXMLDOMDocument, IXMLDOMNode, IDispatch>> {
  public:
   explicit DomDocument(XmlDocRef doc) : doc_(std::move(doc)) {}
 
   xmlNodePtr XmlNode() const { return reinterpret_cast<xmlNodePtr>(doc_.get()); }
   const XmlDocRef& XmlDoc() const { return doc_; }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) && !IsEqualIID(riid, IID_IXMLDOMNode) &&
-        !IsEqualIID(riid, IID_IXMLDOMDocument))
-      return E_NOINTERFACE;
-    *object = static_cast<IXMLDOMDocument*>(this);
-    AddRef();
-    return S_OK;
-  }
 
   HRESULT STDMETHODCALLTYPE loadXML(BSTR xml, VARIANT_BOOL* isSuccessful) override;
   HRESULT STDMETHODCALLTYPE get_documentElement(IXMLDOMElement** element) override;
@@ -184,11 +172,9 @@ HRESULT CreateDomDocument(REFIID riid, void** out) {
   EnsureXmlLibrary();
   XmlDocRef empty = EmptyDocument();
   if (!empty) return E_OUTOFMEMORY;
-  auto* document = new (std::nothrow) DomDocument(std::move(empty));
+  const ComPtr<DomDocument> document = MakeComObject<DomDocument>(std::move(empty));
   if (!document) return E_OUTOFMEMORY;
-  const HRESULT hr = document->QueryInterface(riid, out);
-  document->Release();
-  return hr;
+  return document->QueryInterface(riid, out);
 }
 
 }  // namespace winapi::msxml

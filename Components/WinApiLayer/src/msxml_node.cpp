@@ -1,31 +1,29 @@
 #include "msxml_node.h"
 
-#include <new>
-
 #include "msxml_node_base.h"
 
 namespace winapi::msxml {
 namespace {
 
-class DomNode final : public DomNodeBase<DomNode, IXMLDOMElement> {
+// Attributes, text and the other nodes that are no elements.
+class DomNode final : public DomNodeBase<DomNode, Chain<IXMLDOMNode, IDispatch>> {
  public:
   DomNode(XmlDocRef doc, xmlNodePtr node) : doc_(std::move(doc)), node_(node) {}
 
   xmlNodePtr XmlNode() const { return node_; }
   const XmlDocRef& XmlDoc() const { return doc_; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    const bool element = node_->type == XML_ELEMENT_NODE;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID_IXMLDOMNode) ||
-        (element && IsEqualIID(riid, IID_IXMLDOMElement))) {
-      *object = static_cast<IXMLDOMElement*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
+ private:
+  XmlDocRef doc_;
+  xmlNodePtr node_;
+};
+
+class DomElement final : public DomNodeBase<DomElement, Chain<IXMLDOMElement, IXMLDOMNode, IDispatch>> {
+ public:
+  DomElement(XmlDocRef doc, xmlNodePtr node) : doc_(std::move(doc)), node_(node) {}
+
+  xmlNodePtr XmlNode() const { return node_; }
+  const XmlDocRef& XmlDoc() const { return doc_; }
 
   HRESULT STDMETHODCALLTYPE get_tagName(BSTR* name) override { return get_nodeName(name); }
   HRESULT STDMETHODCALLTYPE getAttribute(BSTR name, VARIANT* value) override;
@@ -61,11 +59,10 @@ xmlAttrPtr FindAttribute(xmlNodePtr element, const WString& name) {
   return nullptr;
 }
 
-HRESULT DomNode::getAttribute(BSTR name, VARIANT* value) {
+HRESULT DomElement::getAttribute(BSTR name, VARIANT* value) {
   if (!name || !value) return E_INVALIDARG;
   VariantInit(value);
-  const xmlAttrPtr attribute =
-      node_->type == XML_ELEMENT_NODE ? FindAttribute(node_, WString(name, SysStringLen(name))) : nullptr;
+  const xmlAttrPtr attribute = FindAttribute(node_, WString(name, SysStringLen(name)));
   if (!attribute) {
     value->vt = VT_NULL;
     return S_FALSE;
@@ -82,11 +79,11 @@ HRESULT DomNode::getAttribute(BSTR name, VARIANT* value) {
 HRESULT CreateDomNode(const XmlDocRef& doc, xmlNodePtr node, REFIID riid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  auto* wrapper = new (std::nothrow) DomNode(doc, node);
+  const ComPtr<IXMLDOMNode> wrapper = node->type == XML_ELEMENT_NODE
+                                          ? ComPtr<IXMLDOMNode>(MakeComObject<DomElement>(doc, node))
+                                          : ComPtr<IXMLDOMNode>(MakeComObject<DomNode>(doc, node));
   if (!wrapper) return E_OUTOFMEMORY;
-  const HRESULT hr = wrapper->QueryInterface(riid, out);
-  wrapper->Release();
-  return hr;
+  return wrapper->QueryInterface(riid, out);
 }
 
 }  // namespace winapi::msxml

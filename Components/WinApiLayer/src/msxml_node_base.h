@@ -1,23 +1,19 @@
-// The IXMLDOMNode part of the DOM objects, shared by the document (Interface =
-// IXMLDOMDocument) and the nodes handed out from it (Interface =
-// IXMLDOMElement). Derived supplies QueryInterface, XmlNode() and XmlDoc().
+// The IXMLDOMNode part of the DOM objects, shared by the document and the
+// nodes handed out from it; each lists its interfaces as a chain down to
+// IDispatch (Chain<IXMLDOMElement, IXMLDOMNode, IDispatch>). Derived supplies
+// XmlNode() and XmlDoc().
 #pragma once
 
-#include "com_object.h"
+#include <com_object.h>
+#include <msxml_ids.h>
+
 #include "msxml_node_ops.h"
 
 namespace winapi::msxml {
 
-template <typename Derived, typename Interface>
-class DomNodeBase : public Interface {
+template <typename Derived, typename Interfaces>
+class DomNodeBase : public ComObject<Derived, Interfaces> {
  public:
-  ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Increment(); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = refs_.Decrement();
-    if (left == 0) delete static_cast<Derived*>(this);
-    return left;
-  }
-
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return NotImplemented("GetTypeInfoCount"); }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return NotImplemented("GetTypeInfo"); }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
@@ -92,8 +88,6 @@ class DomNodeBase : public Interface {
  private:
   xmlNodePtr Node() const { return static_cast<const Derived*>(this)->XmlNode(); }
   const XmlDocRef& Doc() const { return static_cast<const Derived*>(this)->XmlDoc(); }
-
-  RefCount refs_;
 };
 
 }  // namespace winapi::msxml

@@ -1,33 +1,16 @@
 #include "msxml_node_list.h"
 
-#include <new>
+#include <com_object.h>
+#include <msxml_ids.h>
 
-#include "com_object.h"
 #include "msxml_node.h"
 
 namespace winapi::msxml {
 namespace {
 
-class DomNodeList final : public IXMLDOMNodeList {
+class DomNodeList final : public ComObject<DomNodeList, Chain<IXMLDOMNodeList, IDispatch>> {
  public:
   DomNodeList(XmlDocRef doc, std::vector<xmlNodePtr> nodes) : doc_(std::move(doc)), nodes_(std::move(nodes)) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) &&
-        !IsEqualIID(riid, IID_IXMLDOMNodeList))
-      return E_NOINTERFACE;
-    *object = static_cast<IXMLDOMNodeList*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Increment(); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = refs_.Decrement();
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return NotImplemented("GetTypeInfoCount"); }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return NotImplemented("GetTypeInfo"); }
@@ -62,9 +45,6 @@ class DomNodeList final : public IXMLDOMNodeList {
   HRESULT STDMETHODCALLTYPE get__newEnum(IUnknown**) override { return NotImplemented("get__newEnum"); }
 
  private:
-  ~DomNodeList() = default;
-
-  RefCount refs_;
   XmlDocRef doc_;
   std::vector<xmlNodePtr> nodes_;
   size_t next_ = 0;
@@ -73,9 +53,7 @@ class DomNodeList final : public IXMLDOMNodeList {
 }  // namespace
 
 HRESULT CreateDomNodeList(const XmlDocRef& doc, std::vector<xmlNodePtr> nodes, IXMLDOMNodeList** out) {
-  if (!out) return E_POINTER;
-  *out = new (std::nothrow) DomNodeList(doc, std::move(nodes));
-  return *out ? S_OK : E_OUTOFMEMORY;
+  return MakeComObjectInto<DomNodeList>(out, doc, std::move(nodes));
 }
 
 }  // namespace winapi::msxml

@@ -9,7 +9,10 @@
 
 #include <atomic>
 
-class CountingObject final : public IUnknown {
+#include <com_object.h>
+#include <com_ptr.h>
+
+class CountingObject final : public ComObject<CountingObject, IUnknown> {
  public:
   // A new object holding one reference, or null when the free-threaded
   // marshaler could not be created.
@@ -17,39 +20,31 @@ class CountingObject final : public IUnknown {
   // Objects created and not yet destroyed, across the process.
   static long Alive();
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  CountingObject();
+  ~CountingObject();
 
-  ULONG References() const { return references_.load(); }
+  // Records the caller's thread, then answers as every object does.
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  // IMarshal, from the aggregated marshaler when there is one.
+  HRESULT QueryOtherInterface(REFIID riid, void** object);
+
   // Thread id of the last thread that asked this object for an interface.
   DWORD LastCallerThread() const { return lastCaller_.load(); }
 
  private:
-  CountingObject();
-  ~CountingObject();
-
-  std::atomic<ULONG> references_{1};
   std::atomic<DWORD> lastCaller_{0};
-  IUnknown* marshaler_ = nullptr;  // inner object of the aggregate
+  ComPtr<IUnknown> marshaler_;  // inner object of the aggregate
 };
 
 // A class factory over CountingObject that refuses aggregation and counts the
 // instances it made.
-class CountingFactory final : public IClassFactory {
+class CountingFactory final : public ComObject<CountingFactory, IClassFactory> {
  public:
-  CountingFactory() = default;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
-  ULONG References() const { return references_.load(); }
   int Created() const { return created_.load(); }
 
  private:
-  // Lives on the test's stack: the count only has to balance.
-  std::atomic<ULONG> references_{1};
   std::atomic<int> created_{0};
 };

@@ -20,14 +20,15 @@ class ClassRegistration : public testing::Test {
       EXPECT_EQ(S_OK, CoRevokeClassObject(cookie_));
     }
     CoUninitialize();
-    EXPECT_EQ(1u, factory_.References()) << "every reference to the class object given back";
+    EXPECT_EQ(1u, factory_->References()) << "every reference to the class object given back";
   }
   void Register() {
-    ASSERT_EQ(S_OK, CoRegisterClassObject(kTestClass, &factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_));
+    ASSERT_EQ(S_OK,
+              CoRegisterClassObject(kTestClass, factory_.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_));
     ASSERT_NE(0u, cookie_);
   }
 
-  CountingFactory factory_;
+  const ComPtr<CountingFactory> factory_ = MakeComObject<CountingFactory>();
   DWORD cookie_ = 0;
 };
 
@@ -38,7 +39,7 @@ TEST_F(ClassRegistration, CreateInstanceAsksTheRegisteredFactory) {
   ASSERT_EQ(S_OK, CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                    reinterpret_cast<void**>(&object)));
   ASSERT_NE(nullptr, object);
-  EXPECT_EQ(1, factory_.Created());
+  EXPECT_EQ(1, factory_->Created());
   EXPECT_EQ(alive + 1, CountingObject::Alive());
   EXPECT_EQ(0u, object->Release());
   EXPECT_EQ(alive, CountingObject::Alive());
@@ -75,7 +76,7 @@ TEST_F(ClassRegistration, GetClassObjectHandsOutTheRegisteredObject) {
   IClassFactory* factory = nullptr;
   ASSERT_EQ(S_OK, CoGetClassObject(kTestClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                                    reinterpret_cast<void**>(&factory)));
-  EXPECT_EQ(static_cast<IClassFactory*>(&factory_), factory);
+  EXPECT_EQ(static_cast<IClassFactory*>(factory_.Get()), factory);
   factory->Release();
 }
 
@@ -91,13 +92,14 @@ TEST_F(ClassRegistration, RevokedClassesAreGoneAndCookiesAreChecked) {
 
 TEST_F(ClassRegistration, EndingTheApartmentRevokesItsClasses) {
   std::thread([] {
-    CountingFactory factory;
+    const ComPtr<CountingFactory> factory = MakeComObject<CountingFactory>();
     ASSERT_EQ(S_OK, CoInitialize(nullptr));
     DWORD cookie = 0;
-    ASSERT_EQ(S_OK, CoRegisterClassObject(kTestClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
-    EXPECT_LT(1u, factory.References());
+    ASSERT_EQ(S_OK,
+              CoRegisterClassObject(kTestClass, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
+    EXPECT_LT(1u, factory->References());
     CoUninitialize();
-    EXPECT_EQ(1u, factory.References());
+    EXPECT_EQ(1u, factory->References());
   }).join();
 }
 
@@ -105,13 +107,14 @@ TEST_F(ClassRegistration, EndingTheApartmentRevokesItsClasses) {
 // process) the class table cannot be reached.
 TEST(ClassRegistrationWithoutCom, CallsFailUninitialised) {
   std::thread([] {
-    CountingFactory factory;
+    const ComPtr<CountingFactory> factory = MakeComObject<CountingFactory>();
     void* object = reinterpret_cast<void*>(1);
     DWORD cookie = 0;
     EXPECT_EQ(CO_E_NOTINITIALIZED, CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
     EXPECT_EQ(nullptr, object);
-    EXPECT_EQ(CO_E_NOTINITIALIZED, CoRegisterClassObject(kTestClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
-    EXPECT_EQ(1u, factory.References());
+    EXPECT_EQ(CO_E_NOTINITIALIZED,
+              CoRegisterClassObject(kTestClass, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
+    EXPECT_EQ(1u, factory->References());
   }).join();
 }
 
@@ -119,9 +122,9 @@ TEST(ClassRegistrationWithoutCom, CallsFailUninitialised) {
 // including threads that never initialised COM themselves.
 TEST(ClassRegistrationAcrossThreads, TheMultithreadedApartmentIsShared) {
   ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-  CountingFactory factory;
+  const ComPtr<CountingFactory> factory = MakeComObject<CountingFactory>();
   DWORD cookie = 0;
-  ASSERT_EQ(S_OK, CoRegisterClassObject(kTestClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
+  ASSERT_EQ(S_OK, CoRegisterClassObject(kTestClass, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
   for (bool initialise : {true, false}) {
     SCOPED_TRACE(initialise ? "initialised" : "implicit");
     std::thread([&] {
@@ -135,7 +138,7 @@ TEST(ClassRegistrationAcrossThreads, TheMultithreadedApartmentIsShared) {
       if (initialise) CoUninitialize();
     }).join();
   }
-  EXPECT_EQ(2, factory.Created());
+  EXPECT_EQ(2, factory->Created());
   EXPECT_EQ(S_OK, CoRevokeClassObject(cookie));
   CoUninitialize();
 }

@@ -1,8 +1,9 @@
 #include "com_support.h"
 
+#include <atomic>
 #include <cstring>
 
-#include "platform/wmdm.h"
+#include <mswmdm.h>
 
 namespace wmdm_standin {
 namespace {
@@ -11,8 +12,8 @@ std::atomic<long> liveObjects{0};
 
 long LiveComObjects() { return liveObjects.load(); }
 
-RefCount::RefCount() { ++liveObjects; }
-RefCount::~RefCount() { --liveObjects; }
+LiveObjectCount::LiveObjectCount() { ++liveObjects; }
+LiveObjectCount::~LiveObjectCount() { --liveObjects; }
 
 HRESULT CopyNameOut(const WString& name, LPWSTR buffer, UINT maxChars) {
   if (!buffer) return E_INVALIDARG;
@@ -26,10 +27,6 @@ WCHAR* TaskMemString(const WString& text) {
   if (copy) std::memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(WCHAR));
   return copy;
 }
-
-}  // namespace wmdm_standin
-
-namespace wmdm_standin {
 
 HRESULT NotImplemented(const char* interfaceAndMethod) {
   const WString line = W("WMDM stand-in: ") + wide::FromUtf8(interfaceAndMethod) + W(" is not implemented\n");

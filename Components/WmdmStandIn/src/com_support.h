@@ -1,15 +1,13 @@
-// What every stand-in COM object shares: an atomic reference count that
-// also counts the objects alive (so tests can prove nothing leaked) and the
+// What every stand-in COM object shares: the common COM object base plus a
+// count of the objects alive (so tests can prove nothing leaked), and the
 // platform's conventions for caller buffers and callee-allocated memory.
 #pragma once
 
 #include <windows.h>
 #include <objbase.h>
 
-#include <atomic>
-
-#include "platform/result_macros.h"
-
+#include <com_object.h>
+#include <result_macros.h>
 #include <wide_text.h>
 
 namespace wmdm_standin {
@@ -17,19 +15,20 @@ namespace wmdm_standin {
 // Stand-in COM objects alive in the process (class factories included).
 long LiveComObjects();
 
-class RefCount {
+// Counts one object alive for as long as it exists.
+class LiveObjectCount {
  public:
-  RefCount();
-  ~RefCount();
-  RefCount(const RefCount&) = delete;
-  RefCount& operator=(const RefCount&) = delete;
+  LiveObjectCount();
+  ~LiveObjectCount();
+  LiveObjectCount(const LiveObjectCount&) = delete;
+  LiveObjectCount& operator=(const LiveObjectCount&) = delete;
+};
 
-  ULONG Add() { return ++count_; }
-  // The new count; the owner deletes itself at 0.
-  ULONG Drop() { return --count_; }
-
+// The base of every stand-in COM object (see ComObject).
+template <typename Derived, typename... Entries>
+class StandInObject : public ComObject<Derived, Entries...> {
  private:
-  std::atomic<ULONG> count_{1};
+  LiveObjectCount live_;
 };
 
 // Copies a name into a caller's buffer of `maxChars` characters, terminator
@@ -39,19 +38,6 @@ HRESULT CopyNameOut(const WString& name, LPWSTR buffer, UINT maxChars);
 
 // A CoTaskMemAlloc'd copy of `text` with its terminator, or null.
 WCHAR* TaskMemString(const WString& text);
-
-}  // namespace wmdm_standin
-
-// IUnknown's counting half for a class with a RefCount member `refs_`.
-#define STANDIN_REFCOUNT_METHODS                                 \
-  ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); } \
-  ULONG STDMETHODCALLTYPE Release() override {                   \
-    const ULONG left = refs_.Drop();                             \
-    if (left == 0) delete this;                                  \
-    return left;                                                 \
-  }
-
-namespace wmdm_standin {
 
 // For the methods the plug-in never calls: says so on the debugger output
 // and answers E_NOTIMPL.

@@ -1,6 +1,9 @@
 #include "device.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include <unique_safearray.h>
 
 #include "storage.h"
 #include "storage_enumerator.h"
@@ -27,39 +30,22 @@ LPWSTR* MimeTypeBlock(const std::vector<WString>& types) {
 }
 
 HRESULT FormatsSupportedValue(const std::vector<DWORD>& codes, PROPVARIANT* value) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_UI4, 0, static_cast<ULONG>(codes.size()));
+  UniqueSafeArray array(SafeArrayCreateVector(VT_UI4, 0, static_cast<ULONG>(codes.size())));
   if (!array) return E_OUTOFMEMORY;
-  void* data = nullptr;
-  if (FAILED(SafeArrayAccessData(array, &data))) {
-    SafeArrayDestroy(array);
-    return E_OUTOFMEMORY;
+  if (!codes.empty()) {
+    ScopedSafeArrayAccess<DWORD> data(array.Get());
+    if (!data) return E_OUTOFMEMORY;
+    std::copy(codes.begin(), codes.end(), data.Data());
   }
-  if (!codes.empty()) std::memcpy(data, codes.data(), codes.size() * sizeof(DWORD));
-  SafeArrayUnaccessData(array);
   value->vt = VT_ARRAY | VT_UI4;
-  value->parray = array;
+  value->parray = array.Release();
   return S_OK;
 }
 
 }  // namespace
 
-IWMDMDevice* Device::Create(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device) {
-  return new Device(std::move(model), std::move(device));
-}
-
 Device::Device(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device)
     : model_(std::move(model)), device_(std::move(device)) {}
-
-HRESULT STDMETHODCALLTYPE Device::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (!IsEqualGUID(riid, IID_IUnknown) && !IsEqualGUID(riid, IID_IWMDMDevice) &&
-      !IsEqualGUID(riid, IID_IWMDMDevice2) && !IsEqualGUID(riid, IID_IWMDMDevice3))
-    return E_NOINTERFACE;
-  *object = static_cast<IWMDMDevice3*>(this);
-  AddRef();
-  return S_OK;
-}
 
 std::optional<HRESULT> Device::Enter(const char* method) const {
   if (auto injected = model_->Faults().Enter(ObjectKind::Device, method, device_->id)) return injected;
@@ -132,8 +118,8 @@ HRESULT STDMETHODCALLTYPE Device::EnumStorage(IWMDMEnumStorage** enumerator) {
   auto lock = model_->Lock();
   std::vector<StorageHandle> media;
   for (const auto& medium : device_->media) media.push_back(model_->HandleOf(medium->root));
-  *enumerator = StorageEnumerator::Create(model_, std::move(media), std::nullopt, device_->id, device_);
-  return S_OK;
+  return MakeComObjectInto<StorageEnumerator>(enumerator, model_, std::move(media), std::nullopt, device_->id,
+                                              device_);
 }
 
 HRESULT STDMETHODCALLTYPE Device::GetFormatSupport(_WAVEFORMATEX** formats, UINT* formatCount, LPWSTR** mimeTypes,
@@ -175,8 +161,7 @@ HRESULT STDMETHODCALLTYPE Device::GetStorage(LPCWSTR name, IWMDMStorage** storag
   auto lock = model_->Lock();
   for (const auto& medium : device_->media) {
     if (wide::EqualsIgnoreCaseAscii(medium->root->name, name)) {
-      *storage = Storage::Create(model_, model_->HandleOf(medium->root));
-      return S_OK;
+      return MakeComObjectInto<Storage>(storage, model_, model_->HandleOf(medium->root));
     }
   }
   return S_FALSE;

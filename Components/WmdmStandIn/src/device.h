@@ -3,7 +3,7 @@
 // WMDM_E_INTERFACEDEAD.
 #pragma once
 
-#include "platform/wmdm.h"
+#include <mswmdm.h>
 
 #include <memory>
 #include <optional>
@@ -13,12 +13,9 @@
 
 namespace wmdm_standin {
 
-class Device final : public IWMDMDevice3 {
+class Device final : public StandInObject<Device, Chain<IWMDMDevice3, IWMDMDevice2, IWMDMDevice>> {
  public:
-  static IWMDMDevice* Create(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device);
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  STANDIN_REFCOUNT_METHODS
+  Device(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device);
 
   // IWMDMDevice
   HRESULT STDMETHODCALLTYPE GetName(LPWSTR name, UINT maxChars) override;
@@ -49,11 +46,9 @@ class Device final : public IWMDMDevice3 {
   HRESULT STDMETHODCALLTYPE FindStorage(WMDM_FIND_SCOPE scope, LPCWSTR uniqueId, IWMDMStorage** storage) override;
 
  private:
-  Device(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device);
   std::optional<HRESULT> Enter(const char* method) const;
   const DeviceDescription& Description() const { return device_->description; }
 
-  RefCount refs_;
   std::shared_ptr<PlayerModel> model_;
   std::shared_ptr<ModelDevice> device_;
 };

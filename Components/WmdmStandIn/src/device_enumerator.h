@@ -2,36 +2,27 @@
 // went away since are passed over.
 #pragma once
 
-#include "platform/wmdm.h"
+#include <mswmdm.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include "com_support.h"
-#include "player_model.h"
+#include "device.h"
+#include "snapshot_enumerator.h"
 
 namespace wmdm_standin {
 
-class DeviceEnumerator final : public IWMDMEnumDevice {
+class DeviceEnumerator final : public SnapshotEnumerator<DeviceEnumerator, IWMDMEnumDevice, IWMDMDevice, Device,
+                                                         std::shared_ptr<ModelDevice>> {
  public:
-  static IWMDMEnumDevice* Create(std::shared_ptr<PlayerModel> model, std::vector<std::shared_ptr<ModelDevice>> devices);
+  DeviceEnumerator(std::shared_ptr<PlayerModel> model, std::vector<std::shared_ptr<ModelDevice>> devices)
+      : SnapshotEnumerator(std::move(model), std::move(devices)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  STANDIN_REFCOUNT_METHODS
-
-  HRESULT STDMETHODCALLTYPE Next(ULONG count, IWMDMDevice** devices, ULONG* fetched) override;
-  HRESULT STDMETHODCALLTYPE Skip(ULONG count, ULONG* skipped) override;
-  HRESULT STDMETHODCALLTYPE Reset() override;
-  HRESULT STDMETHODCALLTYPE Clone(IWMDMEnumDevice** clone) override;
-
- private:
-  DeviceEnumerator() = default;
-  std::shared_ptr<ModelDevice> Take();
-
-  RefCount refs_;
-  std::shared_ptr<PlayerModel> model_;
-  std::vector<std::shared_ptr<ModelDevice>> devices_;
-  size_t position_ = 0;
+  std::optional<HRESULT> Enter(const char* method) const {
+    return model_->Faults().Enter(ObjectKind::DeviceEnumerator, method, 0);
+  }
+  ComPtr<DeviceEnumerator> MakeClone() const { return MakeComObject<DeviceEnumerator>(model_, Items()); }
 };
 
 }  // namespace wmdm_standin

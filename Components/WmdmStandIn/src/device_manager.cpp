@@ -15,40 +15,22 @@ constexpr DWORD kSacProtocol = 1;
 
 }  // namespace
 
-DeviceManager* DeviceManager::Create(std::shared_ptr<PlayerModel> model) {
-  auto* manager = new DeviceManager(std::move(model));
+ComPtr<DeviceManager> DeviceManager::Create(std::shared_ptr<PlayerModel> model) {
+  ComPtr<DeviceManager> manager = MakeComObject<DeviceManager>(std::move(model));
   // The aggregate's inner object holds no reference to its outer object.
-  if (FAILED(CoCreateFreeThreadedMarshaler(static_cast<IWMDeviceManager3*>(manager), &manager->marshaler_))) {
-    manager->Release();
+  if (manager && FAILED(CoCreateFreeThreadedMarshaler(static_cast<IWMDeviceManager3*>(manager.Get()),
+                                                      manager->marshaler_.ReleaseAndGetAddressOf())))
     return nullptr;
-  }
   return manager;
 }
 
 DeviceManager::DeviceManager(std::shared_ptr<PlayerModel> model) : model_(std::move(model)) {}
 
-DeviceManager::~DeviceManager() {
-  model_->Events().UnadviseOwner(static_cast<IConnectionPointContainer*>(this));
-  if (marshaler_) marshaler_->Release();
-}
+DeviceManager::~DeviceManager() { model_->Events().UnadviseOwner(static_cast<IConnectionPointContainer*>(this)); }
 
-HRESULT STDMETHODCALLTYPE DeviceManager::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IWMDeviceManager) ||
-      IsEqualGUID(riid, IID_IWMDeviceManager2) || IsEqualGUID(riid, IID_IWMDeviceManager3)) {
-    *object = static_cast<IWMDeviceManager3*>(this);
-  } else if (IsEqualGUID(riid, IID_IConnectionPointContainer)) {
-    *object = static_cast<IConnectionPointContainer*>(this);
-  } else if (IsEqualGUID(riid, IID_IComponentAuthenticate)) {
-    *object = static_cast<IComponentAuthenticate*>(this);
-  } else if (IsEqualGUID(riid, IID_IMarshal) && marshaler_) {
-    return marshaler_->QueryInterface(riid, object);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
+HRESULT DeviceManager::QueryOtherInterface(REFIID riid, void** object) {
+  if (!IsEqualGUID(riid, IID_IMarshal) || !marshaler_) return E_NOINTERFACE;
+  return marshaler_->QueryInterface(riid, object);
 }
 
 #define MANAGER_ENTER(method) STANDIN_ENTER(model_->Faults(), ObjectKind::DeviceManager, method, 0)
@@ -70,8 +52,7 @@ HRESULT STDMETHODCALLTYPE DeviceManager::GetDeviceCount(DWORD* count) {
 HRESULT DeviceManager::NewDeviceEnumerator(IWMDMEnumDevice** enumerator) {
   if (!enumerator) return E_INVALIDARG;
   model_->NoteDevicesEnumerated();
-  *enumerator = DeviceEnumerator::Create(model_, model_->PresentDevices());
-  return S_OK;
+  return MakeComObjectInto<DeviceEnumerator>(enumerator, model_, model_->PresentDevices());
 }
 
 HRESULT STDMETHODCALLTYPE DeviceManager::EnumDevices(IWMDMEnumDevice** enumerator) {
@@ -85,8 +66,7 @@ HRESULT STDMETHODCALLTYPE DeviceManager::GetDeviceFromCanonicalName(LPCWSTR name
   *device = nullptr;
   auto found = model_->DeviceByKnownName(name);
   if (!found) return S_FALSE;
-  *device = Device::Create(model_, found);
-  return S_OK;
+  return MakeComObjectInto<Device>(device, model_, found);
 }
 
 HRESULT STDMETHODCALLTYPE DeviceManager::EnumDevices2(IWMDMEnumDevice** enumerator) {
@@ -115,8 +95,7 @@ HRESULT STDMETHODCALLTYPE DeviceManager::FindConnectionPoint(REFIID riid, IConne
   if (!point) return E_POINTER;
   *point = nullptr;
   if (!IsEqualGUID(riid, IID_IWMDMNotification)) return CONNECT_E_NOCONNECTION;
-  *point = NotificationPoint::Create(model_, this);
-  return S_OK;
+  return MakeComObjectInto<NotificationPoint>(point, model_, static_cast<IConnectionPointContainer*>(this));
 }
 
 // The stand-in has no certificates: every handshake step is accepted and

@@ -6,7 +6,8 @@
 // (the platform's is callable from any thread).
 #pragma once
 
-#include "platform/wmdm.h"
+#include <com_ptr.h>
+#include <mswmdm.h>
 
 #include <memory>
 
@@ -15,13 +16,18 @@
 
 namespace wmdm_standin {
 
-class DeviceManager final : public IWMDeviceManager3, public IConnectionPointContainer, public IComponentAuthenticate {
+class DeviceManager final
+    : public StandInObject<DeviceManager, Chain<IWMDeviceManager3, IWMDeviceManager2, IWMDeviceManager>,
+                           IConnectionPointContainer, IComponentAuthenticate> {
  public:
-  // A new object with one reference; null when the marshaler cannot be made.
-  static DeviceManager* Create(std::shared_ptr<PlayerModel> model);
+  // A new object with one reference; null when it or its marshaler cannot be made.
+  static ComPtr<DeviceManager> Create(std::shared_ptr<PlayerModel> model);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  STANDIN_REFCOUNT_METHODS
+  explicit DeviceManager(std::shared_ptr<PlayerModel> model);
+  ~DeviceManager();
+
+  // IMarshal, from the aggregated free-threaded marshaler.
+  HRESULT QueryOtherInterface(REFIID riid, void** object);
 
   // IWMDeviceManager
   HRESULT STDMETHODCALLTYPE GetRevision(DWORD* revision) override;
@@ -42,13 +48,10 @@ class DeviceManager final : public IWMDeviceManager3, public IConnectionPointCon
   HRESULT STDMETHODCALLTYPE SACGetProtocols(DWORD** protocols, DWORD* protocolCount) override;
 
  private:
-  explicit DeviceManager(std::shared_ptr<PlayerModel> model);
-  ~DeviceManager();
   HRESULT NewDeviceEnumerator(IWMDMEnumDevice** enumerator);
 
-  RefCount refs_;
   std::shared_ptr<PlayerModel> model_;
-  IUnknown* marshaler_ = nullptr;  // inner object of the aggregate
+  ComPtr<IUnknown> marshaler_;  // inner object of the aggregate
 };
 
 }  // namespace wmdm_standin

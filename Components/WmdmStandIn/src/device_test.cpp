@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <unique_propvariant.h>
+
 #include "standin_fixture.h"
 
 namespace wmdm_standin {
@@ -114,23 +116,21 @@ TEST_F(DeviceTest, FormatSupportComesInCallerFreedBlocks) {
 }
 
 TEST_F(DeviceTest, FormatsSupportedPropertyIsAnArrayOfFormatCodes) {
-  PROPVARIANT value;
-  PropVariantInit(&value);
-  ASSERT_EQ(pocket_->GetProperty(g_wszWMDMFormatsSupported, &value), S_OK);
-  ASSERT_EQ(value.vt, VT_ARRAY | VT_UI4);
+  UniquePropVariant value;
+  ASSERT_EQ(pocket_->GetProperty(g_wszWMDMFormatsSupported, value.Put()), S_OK);
+  ASSERT_EQ(value.Type(), VT_ARRAY | VT_UI4);
   LONG lower = -1, upper = -1;
-  ASSERT_EQ(SafeArrayGetLBound(value.parray, 1, &lower), S_OK);
-  ASSERT_EQ(SafeArrayGetUBound(value.parray, 1, &upper), S_OK);
+  ASSERT_EQ(SafeArrayGetLBound(value->parray, 1, &lower), S_OK);
+  ASSERT_EQ(SafeArrayGetUBound(value->parray, 1, &upper), S_OK);
   EXPECT_EQ(lower, 0);
   EXPECT_EQ(upper, 3);
   LONG index = 3;
   ULONG code = 0;
-  ASSERT_EQ(SafeArrayGetElement(value.parray, &index, &code), S_OK);
+  ASSERT_EQ(SafeArrayGetElement(value->parray, &index, &code), S_OK);
   EXPECT_EQ(code, 0xBA05u);
-  EXPECT_EQ(PropVariantClear(&value), S_OK);
 
-  EXPECT_EQ(generic_->GetProperty(g_wszWMDMFormatsSupported, &value), WMDM_E_NOTSUPPORTED);
-  EXPECT_EQ(pocket_->GetProperty(W("WMDM/NoSuchProperty"), &value), WMDM_E_NOTSUPPORTED);
+  EXPECT_EQ(generic_->GetProperty(g_wszWMDMFormatsSupported, value.Put()), WMDM_E_NOTSUPPORTED);
+  EXPECT_EQ(pocket_->GetProperty(W("WMDM/NoSuchProperty"), value.Put()), WMDM_E_NOTSUPPORTED);
 }
 
 TEST_F(DeviceTest, MediaAreTheDevicesTopLevelStorages) {

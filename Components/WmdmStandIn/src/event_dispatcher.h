@@ -3,8 +3,8 @@
 // calls its clients' sinks from a thread of its choosing.
 #pragma once
 
-#include "platform/com_ptr.h"
-#include "platform/wmdm.h"
+#include <com_ptr.h>
+#include <mswmdm.h>
 
 #include <condition_variable>
 #include <deque>

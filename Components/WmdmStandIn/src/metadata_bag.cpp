@@ -35,22 +35,12 @@ HRESULT CopyValueOut(const ModelTag& tag, WMDM_TAG_DATATYPE* type, BYTE** value,
 
 }  // namespace
 
-IWMDMMetaData* MetaDataBag::Create(std::shared_ptr<PlayerModel> model, std::vector<ModelTag> tags, ObjectId source) {
-  return new MetaDataBag(std::move(model), std::move(tags), source);
-}
-
 MetaDataBag::MetaDataBag(std::shared_ptr<PlayerModel> model, std::vector<ModelTag> tags, ObjectId source)
     : model_(std::move(model)), tags_(std::move(tags)), source_(source) {}
 
-HRESULT STDMETHODCALLTYPE MetaDataBag::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IWMDMMetaData) ||
-      IsEqualGUID(riid, IID_IStandInMetaData)) {
-    *object = static_cast<IWMDMMetaData*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
+HRESULT MetaDataBag::QueryOtherInterface(REFIID riid, void** object) {
+  if (!IsEqualGUID(riid, IID_IStandInMetaData)) return E_NOINTERFACE;
+  *object = static_cast<IWMDMMetaData*>(this);
   AddRef();
   return S_OK;
 }

@@ -3,8 +3,8 @@
 // for Insert3 and SetMetadata.
 #pragma once
 
-#include "platform/com_ptr.h"
-#include "platform/wmdm.h"
+#include <com_ptr.h>
+#include <mswmdm.h>
 
 #include <memory>
 #include <mutex>
@@ -17,13 +17,13 @@ namespace wmdm_standin {
 
 class PlayerModel;
 
-class MetaDataBag final : public IWMDMMetaData {
+class MetaDataBag final : public StandInObject<MetaDataBag, IWMDMMetaData> {
  public:
   // `source` is the storage the tags were read from (0 for an empty bag).
-  static IWMDMMetaData* Create(std::shared_ptr<PlayerModel> model, std::vector<ModelTag> tags, ObjectId source);
+  MetaDataBag(std::shared_ptr<PlayerModel> model, std::vector<ModelTag> tags, ObjectId source);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  STANDIN_REFCOUNT_METHODS
+  // IID_IStandInMetaData: the object itself.
+  HRESULT QueryOtherInterface(REFIID riid, void** object);
 
   HRESULT STDMETHODCALLTYPE AddItem(WMDM_TAG_DATATYPE type, LPCWSTR name, BYTE* value, UINT length) override;
   HRESULT STDMETHODCALLTYPE QueryByName(LPCWSTR name, WMDM_TAG_DATATYPE* type, BYTE** value,
@@ -35,9 +35,6 @@ class MetaDataBag final : public IWMDMMetaData {
   std::vector<ModelTag> Tags() const;
 
  private:
-  MetaDataBag(std::shared_ptr<PlayerModel> model, std::vector<ModelTag> tags, ObjectId source);
-
-  RefCount refs_;
   std::shared_ptr<PlayerModel> model_;
   mutable std::mutex mutex_;
   std::vector<ModelTag> tags_;

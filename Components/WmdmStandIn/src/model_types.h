@@ -3,7 +3,7 @@
 // the owning PlayerModel's lock.
 #pragma once
 
-#include "platform/wmdm.h"
+#include <mswmdm.h>
 
 #include <memory>
 #include <optional>

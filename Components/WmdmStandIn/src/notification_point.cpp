@@ -4,21 +4,8 @@
 
 namespace wmdm_standin {
 
-IConnectionPoint* NotificationPoint::Create(std::shared_ptr<PlayerModel> model, IConnectionPointContainer* container) {
-  auto* point = new NotificationPoint();
-  point->model_ = std::move(model);
-  point->container_ = ComPtr<IConnectionPointContainer>(container);
-  return point;
-}
-
-HRESULT STDMETHODCALLTYPE NotificationPoint::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (!IsEqualGUID(riid, IID_IUnknown) && !IsEqualGUID(riid, IID_IConnectionPoint)) return E_NOINTERFACE;
-  *object = static_cast<IConnectionPoint*>(this);
-  AddRef();
-  return S_OK;
-}
+NotificationPoint::NotificationPoint(std::shared_ptr<PlayerModel> model, IConnectionPointContainer* container)
+    : model_(std::move(model)), container_(container) {}
 
 HRESULT STDMETHODCALLTYPE NotificationPoint::GetConnectionInterface(IID* iid) {
   STANDIN_ENTER(model_->Faults(), ObjectKind::ConnectionPoint, "GetConnectionInterface", 0);

@@ -1,8 +1,8 @@
 // The device manager's connection point for IWMDMNotification sinks.
 #pragma once
 
-#include "platform/com_ptr.h"
-#include "platform/wmdm.h"
+#include <com_ptr.h>
+#include <mswmdm.h>
 
 #include <memory>
 
@@ -11,13 +11,10 @@
 
 namespace wmdm_standin {
 
-class NotificationPoint final : public IConnectionPoint {
+class NotificationPoint final : public StandInObject<NotificationPoint, IConnectionPoint> {
  public:
   // `container` is the device manager; sinks advised here belong to it.
-  static IConnectionPoint* Create(std::shared_ptr<PlayerModel> model, IConnectionPointContainer* container);
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  STANDIN_REFCOUNT_METHODS
+  NotificationPoint(std::shared_ptr<PlayerModel> model, IConnectionPointContainer* container);
 
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
   HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
@@ -26,9 +23,6 @@ class NotificationPoint final : public IConnectionPoint {
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
 
  private:
-  NotificationPoint() = default;
-
-  RefCount refs_;
   std::shared_ptr<PlayerModel> model_;
   ComPtr<IConnectionPointContainer> container_;
 };

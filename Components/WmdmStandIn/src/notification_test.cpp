@@ -15,7 +15,7 @@ namespace {
 
 using testing_support::StandInTest;
 
-class RecordingSink final : public IWMDMNotification {
+class RecordingSink final : public ComObject<RecordingSink, IWMDMNotification> {
  public:
   struct Message {
     DWORD type;
@@ -23,19 +23,6 @@ class RecordingSink final : public IWMDMNotification {
     DWORD thread;
   };
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    *object = nullptr;
-    if (!IsEqualGUID(riid, IID_IUnknown) && !IsEqualGUID(riid, IID_IWMDMNotification)) return E_NOINTERFACE;
-    *object = static_cast<IWMDMNotification*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE WMDMMessage(DWORD type, LPCWSTR name) override {
     std::lock_guard<std::mutex> lock(mutex_);
     messages_.push_back(Message{type, wide::FromPtr(name), GetCurrentThreadId()});
@@ -48,10 +35,8 @@ class RecordingSink final : public IWMDMNotification {
     arrived_.wait_for(lock, std::chrono::seconds(10), [&] { return messages_.size() >= count; });
     return messages_;
   }
-  ULONG References() const { return references_; }
 
  private:
-  std::atomic<ULONG> references_{1};
   std::mutex mutex_;
   std::condition_variable arrived_;
   std::vector<Message> messages_;
@@ -59,11 +44,7 @@ class RecordingSink final : public IWMDMNotification {
 
 // A sink held by the test; advised ones are also held by the stand-in, so a
 // failing test cannot leave the stand-in calling a destroyed object.
-ComPtr<RecordingSink> NewSink() {
-  ComPtr<RecordingSink> sink;
-  sink.Attach(new RecordingSink());
-  return sink;
-}
+ComPtr<RecordingSink> NewSink() { return MakeComObject<RecordingSink>(); }
 
 class NotificationTest : public StandInTest {
  protected:

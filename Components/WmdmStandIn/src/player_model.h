@@ -96,6 +96,7 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   std::shared_ptr<ModelDevice> DeviceByKnownName(const WString& name) const;
   bool IsAlive(const StorageHandle& handle) const;
   bool IsAlive(const ModelDevice& device) const;
+  bool IsAlive(const std::shared_ptr<ModelDevice>& device) const { return IsAlive(*device); }
   // A handle on the object as it is now (its current generation).
   StorageHandle HandleOf(const std::shared_ptr<ModelObject>& object) const;
   // The storage that holds this one; none for a medium's root.

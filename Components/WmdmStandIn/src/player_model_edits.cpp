@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <chrono>
 
+#include <result_macros.h>
+
 #include "player_model.h"
-#include "platform/result_macros.h"
 
 namespace wmdm_standin {
 namespace {

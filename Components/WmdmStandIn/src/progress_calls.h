@@ -4,8 +4,8 @@
 // operation before it changes anything and becomes its result.
 #pragma once
 
-#include "platform/com_ptr.h"
-#include "platform/wmdm.h"
+#include <com_ptr.h>
+#include <mswmdm.h>
 
 namespace wmdm_standin {
 

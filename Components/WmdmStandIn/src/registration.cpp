@@ -1,53 +1,42 @@
 #include "registration.h"
 
+#include <com_ptr.h>
+
 #include "com_support.h"
 #include "device_manager.h"
-#include "platform/com_ptr.h"
 
 namespace wmdm_standin {
 namespace {
 
-class DeviceManagerFactory final : public IClassFactory {
+class DeviceManagerFactory final : public StandInObject<DeviceManagerFactory, IClassFactory> {
  public:
   explicit DeviceManagerFactory(std::shared_ptr<PlayerModel> model) : model_(std::move(model)) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualGUID(riid, IID_IUnknown) && !IsEqualGUID(riid, IID_IClassFactory)) return E_NOINTERFACE;
-    *object = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STANDIN_REFCOUNT_METHODS
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    ComPtr<IWMDeviceManager3> manager;
-    manager.Attach(DeviceManager::Create(model_));
+    const ComPtr<DeviceManager> manager = DeviceManager::Create(model_);
     if (!manager) return E_OUTOFMEMORY;
     return manager->QueryInterface(riid, object);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
  private:
-  RefCount refs_;
   std::shared_ptr<PlayerModel> model_;
 };
 
 }  // namespace
 
-IClassFactory* CreateDeviceManagerFactory(std::shared_ptr<PlayerModel> model) {
-  return new DeviceManagerFactory(std::move(model));
+ComPtr<IClassFactory> CreateDeviceManagerFactory(std::shared_ptr<PlayerModel> model) {
+  return MakeComObject<DeviceManagerFactory>(std::move(model));
 }
 
 HRESULT RegisterDeviceManagerClass(std::shared_ptr<PlayerModel> model, DWORD* cookie) {
   if (!model || !cookie) return E_INVALIDARG;
   *cookie = 0;
-  ComPtr<IClassFactory> factory;
-  factory.Attach(CreateDeviceManagerFactory(std::move(model)));
+  const ComPtr<IClassFactory> factory = CreateDeviceManagerFactory(std::move(model));
+  if (!factory) return E_OUTOFMEMORY;
   return CoRegisterClassObject(CLSID_MediaDevMgr, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, cookie);
 }
 

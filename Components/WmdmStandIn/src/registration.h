@@ -5,8 +5,11 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <memory>
+
+#include <com_ptr.h>
 
 #include "player_model.h"
 
@@ -32,6 +35,6 @@ class DeviceManagerRegistration {
 };
 
 // The class object itself, for callers that register it their own way.
-IClassFactory* CreateDeviceManagerFactory(std::shared_ptr<PlayerModel> model);
+ComPtr<IClassFactory> CreateDeviceManagerFactory(std::shared_ptr<PlayerModel> model);
 
 }  // namespace wmdm_standin

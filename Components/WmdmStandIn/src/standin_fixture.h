@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/com_ptr.h"
-#include "platform/wmdm.h"
+#include <com_object.h>
+#include <com_ptr.h>
+#include <mswmdm.h>
 
 #include "com_support.h"
 #include "player_model.h"
@@ -99,17 +100,8 @@ struct SmallModel {
 
 // A caller's progress object that records what the platform told it and can
 // refuse to go on.
-class RecordingProgress final : public IWMDMProgress {
+class RecordingProgress final : public ComObject<RecordingProgress, IWMDMProgress> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    *object = nullptr;
-    if (!IsEqualGUID(riid, IID_IUnknown) && !IsEqualGUID(riid, IID_IWMDMProgress)) return E_NOINTERFACE;
-    *object = static_cast<IWMDMProgress*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references; }
   HRESULT STDMETHODCALLTYPE Begin(DWORD ticks) override {
     calls.push_back("Begin");
     estimated = ticks;
@@ -125,7 +117,6 @@ class RecordingProgress final : public IWMDMProgress {
     return S_OK;
   }
 
-  ULONG references = 1;  // lives on the test's stack
   bool cancel = false;
   DWORD estimated = 0, lastTicks = 0;
   std::vector<std::string> calls;

@@ -9,10 +9,6 @@
 
 namespace wmdm_standin {
 
-IWMDMStorage* Storage::Create(std::shared_ptr<PlayerModel> model, StorageHandle handle) {
-  return static_cast<IWMDMStorage4*>(new Storage(std::move(model), std::move(handle)));
-}
-
 Storage::Storage(std::shared_ptr<PlayerModel> model, StorageHandle handle)
     : model_(std::move(model)), handle_(std::move(handle)) {}
 
@@ -24,19 +20,9 @@ ComPtr<IWMDMStorage> Storage::OwnStorage(IWMDMStorage* storage, const Storage** 
   return found;
 }
 
-HRESULT STDMETHODCALLTYPE Storage::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IWMDMStorage) ||
-      IsEqualGUID(riid, IID_IWMDMStorage2) || IsEqualGUID(riid, IID_IWMDMStorage3) ||
-      IsEqualGUID(riid, IID_IWMDMStorage4) || IsEqualGUID(riid, IID_IStandInStorage)) {
-    *object = static_cast<IWMDMStorage4*>(this);
-  } else if (IsEqualGUID(riid, IID_IWMDMStorageControl) || IsEqualGUID(riid, IID_IWMDMStorageControl2) ||
-             IsEqualGUID(riid, IID_IWMDMStorageControl3)) {
-    *object = static_cast<IWMDMStorageControl3*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
+HRESULT Storage::QueryOtherInterface(REFIID riid, void** object) {
+  if (!IsEqualGUID(riid, IID_IStandInStorage)) return E_NOINTERFACE;
+  *object = static_cast<IWMDMStorage4*>(this);
   AddRef();
   return S_OK;
 }
@@ -55,8 +41,7 @@ HRESULT STDMETHODCALLTYPE Storage::SetAttributes(DWORD attributes, _WAVEFORMATEX
 HRESULT STDMETHODCALLTYPE Storage::GetStorageGlobals(IWMDMStorageGlobals** globals) {
   STORAGE_ENTER("GetStorageGlobals");
   if (!globals) return E_INVALIDARG;
-  *globals = StorageGlobals::Create(model_, handle_.device, handle_.medium);
-  return S_OK;
+  return MakeComObjectInto<StorageGlobals>(globals, model_, handle_.device, handle_.medium);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::GetAttributes(DWORD* attributes, _WAVEFORMATEX* format) {
@@ -103,8 +88,7 @@ HRESULT STDMETHODCALLTYPE Storage::EnumStorage(IWMDMEnumStorage** enumerator) {
   auto lock = model_->Lock();
   std::vector<StorageHandle> children;
   for (const auto& child : handle_.object->children) children.push_back(model_->HandleOf(child));
-  *enumerator = StorageEnumerator::Create(model_, std::move(children), handle_, handle_.object->id);
-  return S_OK;
+  return MakeComObjectInto<StorageEnumerator>(enumerator, model_, std::move(children), handle_, handle_.object->id);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::SendOpaqueCommand(OPAQUECOMMAND*) {
@@ -119,8 +103,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetStorage(LPCWSTR name, IWMDMStorage** stora
   auto lock = model_->Lock();
   auto child = model_->ChildNamed(*handle_.object, name);
   if (!child) return S_FALSE;
-  *storage = Create(model_, model_->HandleOf(child));
-  return S_OK;
+  return MakeComObjectInto<Storage>(storage, model_, model_->HandleOf(child));
 }
 
 HRESULT STDMETHODCALLTYPE Storage::SetAttributes2(DWORD attributes, DWORD, _WAVEFORMATEX* format, _VIDEOINFOHEADER*) {
@@ -144,8 +127,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetMetadata(IWMDMMetaData** metadata) {
   STORAGE_ENTER("GetMetadata");
   if (!metadata) return E_INVALIDARG;
   auto lock = model_->Lock();
-  *metadata = MetaDataBag::Create(model_, handle_.object->tags, handle_.object->id);
-  return S_OK;
+  return MakeComObjectInto<MetaDataBag>(metadata, model_, handle_.object->tags, handle_.object->id);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::SetMetadata(IWMDMMetaData* metadata) {
@@ -159,8 +141,7 @@ HRESULT STDMETHODCALLTYPE Storage::SetMetadata(IWMDMMetaData* metadata) {
 HRESULT STDMETHODCALLTYPE Storage::CreateEmptyMetadataObject(IWMDMMetaData** metadata) {
   STORAGE_ENTER("CreateEmptyMetadataObject");
   if (!metadata) return E_INVALIDARG;
-  *metadata = MetaDataBag::Create(model_, {}, 0);
-  return S_OK;
+  return MakeComObjectInto<MetaDataBag>(metadata, model_, std::vector<ModelTag>(), ObjectId{0});
 }
 
 // The stand-in has no metadata views: it enumerates the file system as it is.
@@ -204,10 +185,15 @@ HRESULT STDMETHODCALLTYPE Storage::GetReferences(DWORD* count, IWMDMStorage*** s
   const HRESULT result = model_->GetReferences(handle_, &entries);
   RETURN_IF_FAILED(result);
   if (entries.empty()) return result;
-  auto* array = static_cast<IWMDMStorage**>(CoTaskMemAlloc(entries.size() * sizeof(IWMDMStorage*)));
+  std::vector<ComPtr<IWMDMStorage>> made;
+  for (const StorageHandle& entry : entries) {
+    made.push_back(MakeComObject<Storage>(model_, entry));
+    if (!made.back()) return E_OUTOFMEMORY;
+  }
+  auto* array = static_cast<IWMDMStorage**>(CoTaskMemAlloc(made.size() * sizeof(IWMDMStorage*)));
   if (!array) return E_OUTOFMEMORY;
-  for (size_t i = 0; i < entries.size(); ++i) array[i] = Create(model_, entries[i]);
-  *count = static_cast<DWORD>(entries.size());
+  for (size_t i = 0; i < made.size(); ++i) array[i] = made[i].Detach();
+  *count = static_cast<DWORD>(made.size());
   *storages = array;
   return result;
 }
@@ -226,8 +212,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetSpecifiedMetadata(DWORD count, LPCWSTR* na
     if (std::any_of(names, names + count, [&tag](LPCWSTR name) { return name && tag.name == name; }))
       chosen.push_back(tag);
   }
-  *metadata = MetaDataBag::Create(model_, std::move(chosen), handle_.object->id);
-  return S_OK;
+  return MakeComObjectInto<MetaDataBag>(metadata, model_, std::move(chosen), handle_.object->id);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::FindStorage(WMDM_FIND_SCOPE, LPCWSTR, IWMDMStorage**) {
@@ -242,8 +227,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetParent(IWMDMStorage** parent) {
   *parent = nullptr;
   auto handle = model_->ParentHandle(handle_);
   if (!handle) return S_FALSE;
-  *parent = Create(model_, *handle);
-  return S_OK;
+  return MakeComObjectInto<Storage>(parent, model_, *handle);
 }
 
 }  // namespace wmdm_standin

@@ -5,8 +5,8 @@
 // WMDM_E_INTERFACEDEAD.
 #pragma once
 
-#include "platform/com_ptr.h"
-#include "platform/wmdm.h"
+#include <com_ptr.h>
+#include <mswmdm.h>
 
 #include <memory>
 #include <optional>
@@ -16,14 +16,16 @@
 
 namespace wmdm_standin {
 
-class Storage final : public IWMDMStorage4, public IWMDMStorageControl3 {
+class Storage final
+    : public StandInObject<Storage, Chain<IWMDMStorage4, IWMDMStorage3, IWMDMStorage2, IWMDMStorage>,
+                           Chain<IWMDMStorageControl3, IWMDMStorageControl2, IWMDMStorageControl>> {
  public:
-  static IWMDMStorage* Create(std::shared_ptr<PlayerModel> model, StorageHandle handle);
+  Storage(std::shared_ptr<PlayerModel> model, StorageHandle handle);
   // The stand-in's own storage behind an interface a caller passed in, or null.
   static ComPtr<IWMDMStorage> OwnStorage(IWMDMStorage* storage, const Storage** own);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  STANDIN_REFCOUNT_METHODS
+  // IID_IStandInStorage: the object itself, through its first interface.
+  HRESULT QueryOtherInterface(REFIID riid, void** object);
 
   // IWMDMStorage
   HRESULT STDMETHODCALLTYPE SetAttributes(DWORD attributes, _WAVEFORMATEX* format) override;
@@ -74,13 +76,11 @@ class Storage final : public IWMDMStorage4, public IWMDMStorageControl3 {
   const StorageHandle& Handle() const { return handle_; }
 
  private:
-  Storage(std::shared_ptr<PlayerModel> model, StorageHandle handle);
   // Counts the call, applies an injected fault, refuses a dead storage.
   std::optional<HRESULT> Enter(const char* method) const;
   HRESULT InsertObject(UINT mode, const WCHAR* source, const WCHAR* destination, IWMDMOperation* operation,
                        IWMDMProgress* progress, IWMDMMetaData* metadata, IWMDMStorage** newObject);
 
-  RefCount refs_;
   std::shared_ptr<PlayerModel> model_;
   StorageHandle handle_;
 };

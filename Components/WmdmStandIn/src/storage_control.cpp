@@ -103,7 +103,7 @@ HRESULT Storage::InsertObject(UINT mode, const WCHAR* source, const WCHAR* desti
   StorageHandle created;
   RETURN_IF_FAILED(model_->CreateObject(handle_, request, &created));
   calls.Done(TicksFor(request.bytes.size()));
-  if (newObject && created.object) *newObject = Create(model_, created);
+  if (newObject && created.object) return MakeComObjectInto<Storage>(newObject, model_, created);
   return S_OK;
 }
 

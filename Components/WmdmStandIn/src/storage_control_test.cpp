@@ -74,13 +74,13 @@ TEST_F(StorageControlTest, Insert3CopiesTheFileWithItsMetadata) {
   AddDword(metadata.Get(), g_wszWMDMTrack, 4);
   AddDword(metadata.Get(), g_wszWMDMFormatCode, WMDM_FORMATCODE_MP3);
   const ULONGLONG freeBefore = Model().FreeSpace(players_.internal);
-  RecordingProgress progress;
+  const ComPtr<RecordingProgress> progress = MakeComObject<RecordingProgress>();
 
   ComPtr<IWMDMStorage> created;
   WString destination = W("Blue Line.mp3");
   WString path = source.Path();
-  ASSERT_EQ(album->Insert3(kBlockFileInto, 0, &path[0], &destination[0], nullptr, &progress, metadata.Get(), nullptr,
-                           &created),
+  ASSERT_EQ(album->Insert3(kBlockFileInto, 0, &path[0], &destination[0], nullptr, progress.Get(), metadata.Get(),
+                           nullptr, &created),
             S_OK);
   ASSERT_TRUE(created);
   EXPECT_EQ(NameOf(created.Get()), W("Blue Line.mp3"));
@@ -90,9 +90,9 @@ TEST_F(StorageControlTest, Insert3CopiesTheFileWithItsMetadata) {
   EXPECT_EQ(Model().FreeSpace(players_.internal), freeBefore - 100);
   const ObjectId id = Model().Find(players_.pocket, W("Internal Memory\\Music\\Album\\Blue Line.mp3"));
   EXPECT_EQ(Model().Inspect(id)->bytes, source.Bytes());
-  EXPECT_EQ(progress.calls, (std::vector<std::string>{"Begin", "Progress", "Progress", "End"}));
-  EXPECT_EQ(progress.lastTicks, progress.estimated);
-  EXPECT_EQ(progress.references, 1u) << "the platform keeps no reference to the progress object";
+  EXPECT_EQ(progress->calls, (std::vector<std::string>{"Begin", "Progress", "Progress", "End"}));
+  EXPECT_EQ(progress->lastTicks, progress->estimated);
+  EXPECT_EQ(progress->References(), 1u) << "the platform keeps no reference to the progress object";
 
   // The tags read back through the new storage's metadata.
   ComPtr<IWMDMStorage3> created3;
@@ -214,10 +214,10 @@ TEST_F(StorageControlTest, OverwriteReplacesTheFileInPlace) {
 
 TEST_F(StorageControlTest, DeleteNeedsRecursionForAFolderWithContent) {
   auto music = ControlAt({W("Internal Memory"), W("Music")});
-  RecordingProgress progress;
-  EXPECT_EQ(music->Delete(WMDM_MODE_BLOCK, &progress), HRESULT_FROM_WIN32(145));  // ERROR_DIR_NOT_EMPTY
+  const ComPtr<RecordingProgress> progress = MakeComObject<RecordingProgress>();
+  EXPECT_EQ(music->Delete(WMDM_MODE_BLOCK, progress.Get()), HRESULT_FROM_WIN32(145));  // ERROR_DIR_NOT_EMPTY
   EXPECT_FALSE(Model().Inspect(players_.music)->deleted);
-  EXPECT_EQ(progress.calls, (std::vector<std::string>{"Begin", "Progress", "End"}));
+  EXPECT_EQ(progress->calls, (std::vector<std::string>{"Begin", "Progress", "End"}));
 
   ASSERT_EQ(music->Delete(WMDM_MODE_BLOCK | WMDM_MODE_RECURSIVE, nullptr), S_OK);
   for (ObjectId id : {players_.music, players_.album, players_.one, players_.three})
@@ -231,11 +231,11 @@ TEST_F(StorageControlTest, DeleteNeedsRecursionForAFolderWithContent) {
 
 TEST_F(StorageControlTest, DeletingAMediumRootEmptiesTheMedium) {
   auto root = ControlAt({W("Internal Memory")});
-  RecordingProgress progress;
-  ASSERT_EQ(root->Delete(WMDM_MODE_BLOCK, &progress), S_OK);
+  const ComPtr<RecordingProgress> progress = MakeComObject<RecordingProgress>();
+  ASSERT_EQ(root->Delete(WMDM_MODE_BLOCK, progress.Get()), S_OK);
   EXPECT_TRUE(Children(players_.internal).empty());
   EXPECT_EQ(Model().FreeSpace(players_.internal), testing_support::SmallModel::kInternalSize);
-  EXPECT_EQ(progress.calls.back(), "End");
+  EXPECT_EQ(progress->calls.back(), "End");
   ComPtr<IWMDMStorage> still;
   ASSERT_EQ(root.As(&still), S_OK);
   EXPECT_EQ(NameOf(still.Get()), W("Internal Memory")) << "the root itself stays usable";
@@ -245,11 +245,11 @@ TEST_F(StorageControlTest, FormattingThroughTheGlobalsEmptiesTheMedium) {
   auto root = StorageAt(W("Pocket 20"), {W("Storage Card")});
   ComPtr<IWMDMStorageGlobals> globals;
   ASSERT_EQ(root->GetStorageGlobals(&globals), S_OK);
-  RecordingProgress progress;
-  EXPECT_EQ(globals->Initialize(0, &progress), E_INVALIDARG);
-  ASSERT_EQ(globals->Initialize(WMDM_MODE_BLOCK, &progress), S_OK);
+  const ComPtr<RecordingProgress> progress = MakeComObject<RecordingProgress>();
+  EXPECT_EQ(globals->Initialize(0, progress.Get()), E_INVALIDARG);
+  ASSERT_EQ(globals->Initialize(WMDM_MODE_BLOCK, progress.Get()), S_OK);
   EXPECT_TRUE(Children(players_.card).empty());
-  EXPECT_EQ(progress.calls, (std::vector<std::string>{"Begin", "Progress", "Progress", "End"}));
+  EXPECT_EQ(progress->calls, (std::vector<std::string>{"Begin", "Progress", "Progress", "End"}));
 }
 
 TEST_F(StorageControlTest, RenameKeepsNamesUniqueAmongSiblings) {
@@ -267,14 +267,14 @@ TEST_F(StorageControlTest, RenameKeepsNamesUniqueAmongSiblings) {
 TEST_F(StorageControlTest, ACancelledTransferLeavesNothingBehind) {
   SourceFile source("cancel.mp3", 30);
   auto music = ControlAt({W("Internal Memory"), W("Music")});
-  RecordingProgress progress;
-  progress.cancel = true;
+  const ComPtr<RecordingProgress> progress = MakeComObject<RecordingProgress>();
+  progress->cancel = true;
   WString path = source.Path();
   ComPtr<IWMDMStorage> created;
-  EXPECT_EQ(music->Insert(kBlockFileInto, &path[0], nullptr, &progress, &created), WMDM_E_USER_CANCELLED);
+  EXPECT_EQ(music->Insert(kBlockFileInto, &path[0], nullptr, progress.Get(), &created), WMDM_E_USER_CANCELLED);
   EXPECT_EQ(created.Get(), nullptr);
   EXPECT_EQ(Children(players_.music), (std::vector<WString>{W("Album"), W("three.wav")}));
-  EXPECT_EQ(progress.calls.back(), "End");
+  EXPECT_EQ(progress->calls.back(), "End");
 }
 
 }  // namespace

@@ -4,45 +4,42 @@
 // enumerator is dead too.
 #pragma once
 
-#include "platform/wmdm.h"
+#include <mswmdm.h>
 
 #include <memory>
 #include <optional>
 #include <vector>
 
-#include "com_support.h"
-#include "player_model.h"
+#include "snapshot_enumerator.h"
+#include "storage.h"
 
 namespace wmdm_standin {
 
-class StorageEnumerator final : public IWMDMEnumStorage {
+class StorageEnumerator final
+    : public SnapshotEnumerator<StorageEnumerator, IWMDMEnumStorage, IWMDMStorage, Storage, StorageHandle> {
  public:
   // `owner` is the storage enumerated; a device's media have none.
-  static IWMDMEnumStorage* Create(std::shared_ptr<PlayerModel> model, std::vector<StorageHandle> items,
-                                  std::optional<StorageHandle> owner, ObjectId ownerId,
-                                  std::shared_ptr<ModelDevice> device = nullptr);
+  StorageEnumerator(std::shared_ptr<PlayerModel> model, std::vector<StorageHandle> items,
+                    std::optional<StorageHandle> owner, ObjectId ownerId, std::shared_ptr<ModelDevice> device = nullptr)
+      : SnapshotEnumerator(std::move(model), std::move(items)),
+        owner_(std::move(owner)),
+        device_(std::move(device)),
+        ownerId_(ownerId) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  STANDIN_REFCOUNT_METHODS
-
-  HRESULT STDMETHODCALLTYPE Next(ULONG count, IWMDMStorage** storages, ULONG* fetched) override;
-  HRESULT STDMETHODCALLTYPE Skip(ULONG count, ULONG* skipped) override;
-  HRESULT STDMETHODCALLTYPE Reset() override;
-  HRESULT STDMETHODCALLTYPE Clone(IWMDMEnumStorage** clone) override;
+  std::optional<HRESULT> Enter(const char* method) const {
+    if (auto injected = model_->Faults().Enter(ObjectKind::StorageEnumerator, method, ownerId_)) return injected;
+    if (owner_ && !model_->IsAlive(*owner_)) return WMDM_E_INTERFACEDEAD;
+    if (device_ && !model_->IsAlive(*device_)) return WMDM_E_INTERFACEDEAD;
+    return std::nullopt;
+  }
+  ComPtr<StorageEnumerator> MakeClone() const {
+    return MakeComObject<StorageEnumerator>(model_, Items(), owner_, ownerId_, device_);
+  }
 
  private:
-  StorageEnumerator() = default;
-  std::optional<HRESULT> Enter(const char* method) const;
-  // The next live item, or none at the end.
-  std::optional<StorageHandle> Take();
-
-  RefCount refs_;
-  std::shared_ptr<PlayerModel> model_;
-  std::vector<StorageHandle> items_;
   std::optional<StorageHandle> owner_;
   std::shared_ptr<ModelDevice> device_;
   ObjectId ownerId_ = 0;
-  size_t position_ = 0;
 };
 
 }  // namespace wmdm_standin

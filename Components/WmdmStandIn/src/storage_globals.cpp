@@ -27,23 +27,9 @@ HRESULT SplitCount(ULONGLONG count, DWORD* low, DWORD* high) {
   return S_OK;
 }
 
-IWMDMStorageGlobals* StorageGlobals::Create(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device,
-                                            std::shared_ptr<ModelMedium> medium) {
-  auto* globals = new StorageGlobals();
-  globals->model_ = std::move(model);
-  globals->device_ = std::move(device);
-  globals->medium_ = std::move(medium);
-  return globals;
-}
-
-HRESULT STDMETHODCALLTYPE StorageGlobals::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (!IsEqualGUID(riid, IID_IUnknown) && !IsEqualGUID(riid, IID_IWMDMStorageGlobals)) return E_NOINTERFACE;
-  *object = static_cast<IWMDMStorageGlobals*>(this);
-  AddRef();
-  return S_OK;
-}
+StorageGlobals::StorageGlobals(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device,
+                               std::shared_ptr<ModelMedium> medium)
+    : model_(std::move(model)), device_(std::move(device)), medium_(std::move(medium)) {}
 
 std::optional<HRESULT> StorageGlobals::Enter(const char* method) const {
   if (auto injected = model_->Faults().Enter(ObjectKind::StorageGlobals, method, medium_->id)) return injected;

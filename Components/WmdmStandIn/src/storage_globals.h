@@ -3,7 +3,7 @@
 // device goes away.
 #pragma once
 
-#include "platform/wmdm.h"
+#include <mswmdm.h>
 
 #include <memory>
 #include <optional>
@@ -13,13 +13,10 @@
 
 namespace wmdm_standin {
 
-class StorageGlobals final : public IWMDMStorageGlobals {
+class StorageGlobals final : public StandInObject<StorageGlobals, IWMDMStorageGlobals> {
  public:
-  static IWMDMStorageGlobals* Create(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device,
-                                     std::shared_ptr<ModelMedium> medium);
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  STANDIN_REFCOUNT_METHODS
+  StorageGlobals(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device,
+                 std::shared_ptr<ModelMedium> medium);
 
   HRESULT STDMETHODCALLTYPE GetCapabilities(DWORD* capabilities) override;
   HRESULT STDMETHODCALLTYPE GetSerialNumber(PWMDMID serial, BYTE mac[WMDM_MAC_LENGTH]) override;
@@ -30,10 +27,8 @@ class StorageGlobals final : public IWMDMStorageGlobals {
   HRESULT STDMETHODCALLTYPE Initialize(UINT mode, IWMDMProgress* progress) override;
 
  private:
-  StorageGlobals() = default;
   std::optional<HRESULT> Enter(const char* method) const;
 
-  RefCount refs_;
   std::shared_ptr<PlayerModel> model_;
   std::shared_ptr<ModelDevice> device_;
   std::shared_ptr<ModelMedium> medium_;

@@ -1,7 +1,8 @@
 #include "core/device_identity.h"
 
+#include <com_ptr.h>
+
 #include "host_sdk/ipp_result_codes.h"
-#include "platform/com_ptr.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <wide_text.h>
 
-#include "platform/wmdm.h"
+#include <mswmdm.h>
 
 // Every fallback identity starts with this text.
 inline const WCHAR kFallbackIdentityPrefix[] = W("FakeCanonicalName_");

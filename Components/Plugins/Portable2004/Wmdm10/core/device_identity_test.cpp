@@ -13,8 +13,7 @@ class DeviceIdentityTest : public PluginHarness {
   // The stand-in's device for one described player.
   ComPtr<IWMDMDevice> DeviceFor(const DeviceDescription& description) {
     const auto id = model_->AddDevice(description);
-    ComPtr<IWMDeviceManager> manager;
-    manager.Attach(wmdm_standin::DeviceManager::Create(model_));
+    const ComPtr<IWMDeviceManager> manager = wmdm_standin::DeviceManager::Create(model_);
     ComPtr<IWMDeviceManager2> manager2;
     EXPECT_EQ(manager.As(&manager2), S_OK);
     for (const auto& device : model_->PresentDevices()) {

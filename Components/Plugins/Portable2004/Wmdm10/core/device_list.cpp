@@ -1,11 +1,12 @@
 // The host's device slots: listing, closing and rescanning.
 #include <new>
 
+#include <result_macros.h>
+
 #include "core/device_identity.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "platform/result_macros.h"
 
 namespace {
 

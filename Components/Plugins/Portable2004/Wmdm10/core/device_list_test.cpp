@@ -50,11 +50,10 @@ TEST_F(DeviceListTest, FindDeviceRecordOnlyInsideTheList) {
   EXPECT_EQ(record->deviceNumber, 1u);
   EXPECT_FALSE(record->detailsPending);
   EXPECT_TRUE(record->playlistFormatSupported);
-  ComPtr<IWMDMDevice> device;
-  device.Attach(plugin_.GetDeviceInterface(1));
+  const ComPtr<IWMDMDevice> device = plugin_.GetDeviceInterface(1);
   EXPECT_EQ(device.Get(), record->device.Get());
   EXPECT_EQ(plugin_.FindRecordByDevice(device.Get()), record);
-  EXPECT_EQ(plugin_.GetDeviceInterface(2), nullptr);
+  EXPECT_FALSE(plugin_.GetDeviceInterface(2));
 }
 
 TEST_F(DeviceListTest, APlayerWhoseNameCannotBeReadIsNeverListed) {

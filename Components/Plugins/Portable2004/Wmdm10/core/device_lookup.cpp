@@ -9,12 +9,9 @@ DeviceRecord* kcWMDM10Plugin::FindDeviceRecord(LONG deviceNumber) {
   return record;
 }
 
-IWMDMDevice* kcWMDM10Plugin::GetDeviceInterface(LONG deviceNumber) {
+ComPtr<IWMDMDevice> kcWMDM10Plugin::GetDeviceInterface(LONG deviceNumber) {
   DeviceRecord* record = FindDeviceRecord(deviceNumber);
-  if (!record || !record->device) return nullptr;
-  IWMDMDevice* device = nullptr;
-  record->device.CopyTo(&device);
-  return device;
+  return record ? record->device : nullptr;
 }
 
 DWORD kcWMDM10Plugin::FindDeviceNumberByIdentity(const WString& identity) const {

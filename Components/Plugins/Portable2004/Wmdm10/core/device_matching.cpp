@@ -1,5 +1,7 @@
 // Matching a WMDM device with the registry inventory, the skip list and the
 // manifest's settings, and filling its record.
+#include <unique_propvariant.h>
+
 #include "core/device_identity.h"
 #include "core/kc_wmdm10_plugin.h"
 
@@ -12,20 +14,18 @@ constexpr DWORD kPlaylistFormatCode = 0xBA05;
 bool ListsPlaylistFormat(IWMDMDevice* device) {
   ComPtr<IWMDMDevice3> device3;
   if (FAILED(ComPtr<IWMDMDevice>(device).As(&device3))) return false;
-  PROPVARIANT value;
-  PropVariantInit(&value);
+  UniquePropVariant value;
   bool found = false;
-  if (SUCCEEDED(device3->GetProperty(g_wszWMDMFormatsSupported, &value)) && value.vt == (VT_ARRAY | VT_UI4) &&
-      value.parray) {
+  if (SUCCEEDED(device3->GetProperty(g_wszWMDMFormatsSupported, value.Put())) && value.Type() == (VT_ARRAY | VT_UI4) &&
+      value->parray) {
     LONG lower = 0, upper = -1;
-    SafeArrayGetLBound(value.parray, 1, &lower);
-    SafeArrayGetUBound(value.parray, 1, &upper);
+    SafeArrayGetLBound(value->parray, 1, &lower);
+    SafeArrayGetUBound(value->parray, 1, &upper);
     for (LONG i = lower; i <= upper && !found; ++i) {
       ULONG code = 0;
-      if (SUCCEEDED(SafeArrayGetElement(value.parray, &i, &code))) found = code == kPlaylistFormatCode;
+      if (SUCCEEDED(SafeArrayGetElement(value->parray, &i, &code))) found = code == kPlaylistFormatCode;
     }
   }
-  PropVariantClear(&value);
   return found;
 }
 

@@ -1,9 +1,10 @@
 // The device property getters (flags, numbers, texts, icon). Each answer is
 // worked out once per device and kept in the record's cache.
+#include <unique_bstr.h>
+
 #include "core/kc_wmdm10_plugin.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "platform/unique_bstr.h"
 
 namespace {
 
@@ -106,8 +107,7 @@ HRESULT kcWMDM10Plugin::GetDevicePropertyIcon(DWORD deviceNumber, DWORD, ULONG* 
   WriteLog(W("WMDM10::GetDevicePropertyIcon called"));
   if (!icon) return IPP_E_FAIL;
   *icon = 0;
-  ComPtr<IWMDMDevice> device;
-  device.Attach(GetDeviceInterface(static_cast<LONG>(deviceNumber)));
+  const ComPtr<IWMDMDevice> device = GetDeviceInterface(static_cast<LONG>(deviceNumber));
   if (!device) return MapResult(E_FAIL);
   ULONG handle = 0;
   const HRESULT hr = device->GetDeviceIcon(&handle);

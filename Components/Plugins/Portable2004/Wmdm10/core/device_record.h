@@ -9,9 +9,10 @@
 
 #include <wide_text.h>
 
+#include <com_ptr.h>
+#include <mswmdm.h>
+
 #include "detect/device_inventory_record.h"
-#include "platform/com_ptr.h"
-#include "platform/wmdm.h"
 #include "settings/kc_device_settings.h"
 
 struct DeviceRecord {

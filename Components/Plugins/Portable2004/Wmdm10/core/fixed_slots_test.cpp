@@ -2,9 +2,10 @@
 // through raw vtable indices, so that a shifted slot fails here.
 #include <gtest/gtest.h>
 
+#include <unique_bstr.h>
+
 #include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "platform/unique_bstr.h"
 
 namespace {
 

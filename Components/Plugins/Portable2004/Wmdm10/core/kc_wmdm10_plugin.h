@@ -9,17 +9,17 @@
 
 #include <wide_text.h>
 
+#include <com_ptr.h>
+#include <critical_section.h>
+#include <mswmdm.h>
+
 #include "core/device_record.h"
 #include "detect/kc_device_inventory.h"
 #include "host_sdk/ki_music_device_plugin2004.h"
 #include "notify/device_change_target.h"
-#include "platform/com_ptr.h"
-#include "platform/critical_section.h"
-#include "platform/wmdm.h"
+#include "notify/kc_notification_obj.h"
 #include "settings/kc_portable_manifest.h"
 #include "settings/kc_vid_pid_filter.h"
-
-class kcNotificationObj;
 
 class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
  public:
@@ -92,8 +92,8 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // The device list, for the other subsystems; call under the plug-in lock.
   // Null for a number outside the list; completes a pending record first.
   DeviceRecord* FindDeviceRecord(LONG deviceNumber);
-  // The record's device with a reference for the caller, or null.
-  IWMDMDevice* GetDeviceInterface(LONG deviceNumber);
+  // The record's device, or null.
+  ComPtr<IWMDMDevice> GetDeviceInterface(LONG deviceNumber);
   DWORD FindDeviceNumberByIdentity(const WString& identity) const;
   DeviceRecord* FindRecordByDevice(IWMDMDevice* device);
   void ClearDeviceList();
@@ -166,7 +166,7 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   DWORD hostContext_ = 0;
   ComPtr<IWMDeviceManager> deviceManager_;
   DWORD notificationCookie_ = kNotRegistered;
-  kcNotificationObj* notificationSink_ = nullptr;  // one reference held
+  ComPtr<kcNotificationObj> notificationSink_;
   CriticalSection lock_;  // re-entrant: the plug-in calls its own slots while holding it
   std::unique_ptr<kcVidPidFilter> skipFilter_;
   std::unique_ptr<kcPortableManifest> manifest_;

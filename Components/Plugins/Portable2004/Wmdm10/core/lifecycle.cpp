@@ -1,10 +1,11 @@
 // Initialize and Shutdown, and the registration of the notification sink.
 #include <new>
 
+#include <result_macros.h>
+
 #include "core/kc_wmdm10_plugin.h"
 #include "core/map_result.h"
 #include "notify/kc_notification_obj.h"
-#include "platform/result_macros.h"
 
 kcWMDM10Plugin::~kcWMDM10Plugin() { ReleaseNotificationSink(); }
 
@@ -63,11 +64,9 @@ HRESULT kcWMDM10Plugin::Shutdown() {
 }
 
 HRESULT kcWMDM10Plugin::RegisterNotifications() {
-  kcNotificationObj* sink = kcNotificationObj::Create(&deviceChangeRelay_);
-  if (!sink) return E_OUTOFMEMORY;
-  notificationSink_ = sink;
-  ComPtr<IWMDMNotification> notification;
-  RETURN_IF_FAILED(sink->QueryInterface(IID_IWMDMNotification, notification.AsVoidOut()));
+  notificationSink_ = kcNotificationObj::Create(&deviceChangeRelay_);
+  if (!notificationSink_) return E_OUTOFMEMORY;
+  const ComPtr<IWMDMNotification> notification = notificationSink_;
   ComPtr<IConnectionPointContainer> container;
   RETURN_IF_FAILED(deviceManager_.As(&container));
   ComPtr<IConnectionPoint> point;
@@ -75,11 +74,10 @@ HRESULT kcWMDM10Plugin::RegisterNotifications() {
   DWORD cookie = 0;
   RETURN_IF_FAILED(point->Advise(notification.Get(), &cookie));
   notificationCookie_ = cookie;
-  IStream* stream = nullptr;
-  const HRESULT hr = CoMarshalInterThreadInterfaceInStream(IID_IWMDeviceManager, deviceManager_.Get(), &stream);
-  RETURN_IF_FAILED(hr);
-  sink->SetMarshalledStream(stream);
-  return hr;
+  ComPtr<IStream> stream;
+  RETURN_IF_FAILED(CoMarshalInterThreadInterfaceInStream(IID_IWMDeviceManager, deviceManager_.Get(), &stream));
+  notificationSink_->SetMarshalledStream(std::move(stream));
+  return S_OK;
 }
 
 HRESULT kcWMDM10Plugin::UnregisterNotifications() {
@@ -99,8 +97,7 @@ void kcWMDM10Plugin::ReleaseNotificationSink() {
   // WMDM may keep the sink a little longer than we do; from here on it must
   // not reach this object.
   notificationSink_->DetachTarget();
-  notificationSink_->Release();
-  notificationSink_ = nullptr;
+  notificationSink_.Reset();
 }
 
 void kcWMDM10Plugin::RebuildInventory() {

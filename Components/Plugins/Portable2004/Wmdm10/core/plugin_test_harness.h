@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include <com_ptr.h>
+#include <unique_bstr.h>
+#include <unique_safearray.h>
+
 #include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ki_settings_store.h"
 #include "host_support/class_object_registration.h"
@@ -18,8 +22,6 @@
 #include "host_support/reg_file_loader.h"
 #include "host_support/registry_sandbox.h"
 #include "host_support/settings_store.h"
-#include "platform/unique_bstr.h"
-#include "platform/unique_safearray.h"
 #include "player_model.h"
 #include "registration.h"
 
@@ -75,10 +77,9 @@ class PluginHarness : public ::testing::Test {
 
   // Serves a manifest text through the host settings store.
   void UseManifest(const WString& text) {
-    IUnknown* store = nullptr;
+    ComPtr<IUnknown> store;
     ASSERT_EQ(HostSettingsStore::CreateForManifest(text, &store), S_OK);
-    settings_ = std::make_unique<ClassObjectRegistration>(CLSID_kcSettingsStore, store);
-    store->Release();
+    settings_ = std::make_unique<ClassObjectRegistration>(CLSID_kcSettingsStore, store.Get());
     ASSERT_EQ(settings_->Result(), S_OK);
   }
 

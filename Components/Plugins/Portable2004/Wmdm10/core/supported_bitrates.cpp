@@ -2,10 +2,11 @@
 // MIME types, and the file formats that follow from it.
 #include <vector>
 
+#include <unique_safearray.h>
+
 #include "core/kc_wmdm10_plugin.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "platform/unique_safearray.h"
 
 namespace {
 
@@ -93,8 +94,7 @@ HRESULT MakeRateArray(const std::vector<LONG>& rates, SAFEARRAY** array) {
 HRESULT kcWMDM10Plugin::GetSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates,
                                              BOOL* everyRate) {
   ScopedLock lock(lock_);
-  ComPtr<IWMDMDevice> device;
-  device.Attach(GetDeviceInterface(static_cast<LONG>(deviceNumber)));
+  const ComPtr<IWMDMDevice> device = GetDeviceInterface(static_cast<LONG>(deviceNumber));
   if (!device || !type || !bitrates || !everyRate) return IPP_E_FAIL;
   *bitrates = nullptr;
   *everyRate = FALSE;
@@ -145,10 +145,9 @@ WString kcWMDM10Plugin::SupportedFileFormats(DWORD deviceNumber) {
   kiMusicDevicePlugin2004* self = this;
   WString formats;
   for (size_t i = 0; i < sizeof(kAudioTypes) / sizeof(kAudioTypes[0]); ++i) {
-    SAFEARRAY* rates = nullptr;
+    UniqueSafeArray rates;
     BOOL every = FALSE;
-    if (self->GetSupportedBitrates(deviceNumber, kAudioTypes[i].name, &rates, &every) != S_OK) continue;
-    if (rates) SafeArrayDestroy(rates);
+    if (self->GetSupportedBitrates(deviceNumber, kAudioTypes[i].name, rates.Put(), &every) != S_OK) continue;
     // The separator follows the candidate's place, not what came before it.
     if (i > 0) formats += W(";");
     formats += W(".");

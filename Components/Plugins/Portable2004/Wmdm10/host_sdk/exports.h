@@ -2,7 +2,7 @@
 // script on Linux keeps exactly these).
 #pragma once
 
-#include "host_sdk/ki_music_device_plugin2004.h"
+#include "ki_music_device_plugin2004.h"
 
 extern "C" {
 DWORD GetIPPSDKVersion(DWORD reserved1, DWORD reserved2);

@@ -6,10 +6,10 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "host_sdk/ki_ipp_environment_check_results.h"
-#include "host_sdk/ki_ipp_item.h"
-#include "host_sdk/ki_item_id_list.h"
-#include "host_sdk/ki_plugin_host_callback.h"
+#include "ki_ipp_environment_check_results.h"
+#include "ki_ipp_item.h"
+#include "ki_item_id_list.h"
+#include "ki_plugin_host_callback.h"
 
 // A find handle: opaque to the host, pointer-sized.
 typedef void* IPPFINDHANDLE;

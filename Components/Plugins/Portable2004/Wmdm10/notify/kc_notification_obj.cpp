@@ -2,10 +2,6 @@
 
 #include <process.h>
 
-#include <new>
-
-#include "platform/com_ptr.h"
-
 namespace {
 
 // The worker naps in short slices so that a stop request does not have to
@@ -15,13 +11,9 @@ constexpr UINT kNameChars = 259;  // offered to WMDM; the buffers hold one more
 
 }  // namespace
 
-kcNotificationObj* kcNotificationObj::Create(DeviceChangeTarget* target, DWORD intervalMs) {
-  auto* sink = new (std::nothrow) kcNotificationObj(target, intervalMs);
-  if (!sink) return nullptr;
-  if (!sink->StartWorker()) {
-    sink->Release();
-    return nullptr;
-  }
+ComPtr<kcNotificationObj> kcNotificationObj::Create(DeviceChangeTarget* target, DWORD intervalMs) {
+  ComPtr<kcNotificationObj> sink = MakeComObject<kcNotificationObj>(target, intervalMs);
+  if (!sink || !sink->StartWorker()) return nullptr;
   return sink;
 }
 
@@ -46,30 +38,12 @@ kcNotificationObj::~kcNotificationObj() {
 
 void kcNotificationObj::ReleaseDeviceManager() {
   if (!deviceManager_ && stream_) {
-    void* unused = nullptr;
-    if (SUCCEEDED(CoGetInterfaceAndReleaseStream(stream_, IID_IWMDeviceManager, &unused)) && unused)
-      static_cast<IUnknown*>(unused)->Release();
+    // Reading an unread stream back is how the reference it carries is let go.
+    ComPtr<IWMDeviceManager> unused;
+    CoGetInterfaceAndReleaseStream(stream_.Detach(), IID_IWMDeviceManager, unused.AsVoidOut());
   }
-  stream_ = nullptr;
-  if (deviceManager_) deviceManager_->Release();
-  deviceManager_ = nullptr;
-}
-
-HRESULT kcNotificationObj::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (!IsEqualGUID(riid, IID_IWMDMNotification) && !IsEqualGUID(riid, IID_IUnknown)) return E_NOINTERFACE;
-  *object = static_cast<IWMDMNotification*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG kcNotificationObj::AddRef() { return ++refs_; }
-
-ULONG kcNotificationObj::Release() {
-  const ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
+  stream_.Reset();
+  deviceManager_.Reset();
 }
 
 HRESULT kcNotificationObj::WMDMMessage(DWORD messageType, LPCWSTR canonicalName) {
@@ -82,10 +56,9 @@ HRESULT kcNotificationObj::WMDMMessage(DWORD messageType, LPCWSTR canonicalName)
   return S_OK;
 }
 
-void kcNotificationObj::SetMarshalledStream(IStream* stream) {
+void kcNotificationObj::SetMarshalledStream(ComPtr<IStream> stream) {
   ScopedLock lock(queueLock_);
-  if (stream_) stream_->Release();
-  stream_ = stream;
+  stream_ = std::move(stream);
 }
 
 void kcNotificationObj::DetachTarget() {
@@ -147,19 +120,16 @@ void kcNotificationObj::HandleEvent(const kcNotificationEvent& event) {
 bool kcNotificationObj::EnsureDeviceManager() {
   if (deviceManager_) return true;
   if (!stream_) return false;
-  IStream* stream = stream_;
-  stream_ = nullptr;  // consumed by this attempt whatever its outcome
-  void* manager = nullptr;
-  if (FAILED(CoGetInterfaceAndReleaseStream(stream, IID_IWMDeviceManager, &manager)) || !manager) return false;
-  deviceManager_ = static_cast<IWMDeviceManager*>(manager);
-  return true;
+  // The stream is consumed by this attempt whatever its outcome.
+  return SUCCEEDED(CoGetInterfaceAndReleaseStream(stream_.Detach(), IID_IWMDeviceManager,
+                                                  deviceManager_.AsVoidOut())) &&
+         deviceManager_;
 }
 
 void kcNotificationObj::HandleArrival(const kcNotificationEvent& event) {
   if (!EnsureDeviceManager()) return;
-  ComPtr<IWMDeviceManager> manager(deviceManager_);
   ComPtr<IWMDeviceManager2> manager2;
-  if (FAILED(manager.As(&manager2))) return;
+  if (FAILED(deviceManager_.As(&manager2))) return;
   ComPtr<IWMDMDevice> device;
   if (FAILED(manager2->GetDeviceFromCanonicalName(event.canonicalName.c_str(), &device)) || !device) return;
   WCHAR name[kNameChars + 1] = {};

@@ -10,26 +10,30 @@
 #include <memory>
 #include <vector>
 
+#include <com_object.h>
+#include <com_ptr.h>
+#include <critical_section.h>
+#include <mswmdm.h>
+
 #include "notify/device_change_target.h"
 #include "notify/kc_notification_event.h"
-#include "platform/critical_section.h"
-#include "platform/wmdm.h"
 
-class kcNotificationObj final : public IWMDMNotification {
+class kcNotificationObj final : public ComObject<kcNotificationObj, IWMDMNotification> {
  public:
   static constexpr DWORD kWorkerIntervalMs = 1000;
 
   // A sink with one reference, its worker already running; null when memory or
   // the thread cannot be had. `intervalMs` exists for tests that cannot wait.
-  static kcNotificationObj* Create(DeviceChangeTarget* target, DWORD intervalMs = kWorkerIntervalMs);
+  static ComPtr<kcNotificationObj> Create(DeviceChangeTarget* target, DWORD intervalMs = kWorkerIntervalMs);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  kcNotificationObj(DeviceChangeTarget* target, DWORD intervalMs);
+  // Stops the worker and waits for it.
+  ~kcNotificationObj();
+
   HRESULT STDMETHODCALLTYPE WMDMMessage(DWORD messageType, LPCWSTR canonicalName) override;
 
   // Takes over the plug-in's IWMDeviceManager marshalled for the worker thread.
-  void SetMarshalledStream(IStream* stream);
+  void SetMarshalledStream(ComPtr<IStream> stream);
 
   // Stops every later call of the target and lets go of the device manager
   // (and of the stream, if still unread) on the calling thread. The plug-in
@@ -41,8 +45,6 @@ class kcNotificationObj final : public IWMDMNotification {
   bool ProcessQueue();
 
  private:
-  kcNotificationObj(DeviceChangeTarget* target, DWORD intervalMs);
-  ~kcNotificationObj();
   bool StartWorker();
   static unsigned STDMETHODCALLTYPE NotificationThreadProc(void* argument);
   void WaitOneInterval() const;
@@ -51,14 +53,13 @@ class kcNotificationObj final : public IWMDMNotification {
   bool EnsureDeviceManager();
   void ReleaseDeviceManager();  // under the queue lock, or once the worker has ended
 
-  IStream* stream_ = nullptr;  // consumed once, by the first arrival
-  std::atomic<ULONG> refs_{1};
+  ComPtr<IStream> stream_;  // consumed once, by the first arrival
   DeviceChangeTarget* target_;  // not counted: the plug-in outlives its sink
   std::vector<std::unique_ptr<kcNotificationEvent>> queue_;
   CriticalSection queueLock_;  // guards the queue, the stream and the device manager
   std::atomic<bool> stopRequested_{false};
   HANDLE thread_ = nullptr;
   unsigned threadId_ = 0;
-  IWMDeviceManager* deviceManager_ = nullptr;
+  ComPtr<IWMDeviceManager> deviceManager_;
   const DWORD intervalMs_;
 };

@@ -9,8 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include <com_ptr.h>
+
 #include "device_manager.h"
-#include "platform/com_ptr.h"
 #include "player_model.h"
 
 namespace {
@@ -58,7 +59,7 @@ class NotificationObjTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     model_ = PlayerModel::Create();
-    manager_.Attach(wmdm_standin::DeviceManager::Create(model_));
+    manager_ = wmdm_standin::DeviceManager::Create(model_);
     ASSERT_TRUE(manager_);
   }
   void TearDown() override {
@@ -77,12 +78,12 @@ class NotificationObjTest : public ::testing::Test {
   }
 
   kcNotificationObj* NewSink(DWORD intervalMs = kNeverMs, bool withStream = true) {
-    kcNotificationObj* sink = kcNotificationObj::Create(&target_, intervalMs);
+    kcNotificationObj* sink = kcNotificationObj::Create(&target_, intervalMs).Detach();
     EXPECT_NE(sink, nullptr);
     if (sink && withStream) {
-      IStream* stream = nullptr;
+      ComPtr<IStream> stream;
       EXPECT_EQ(CoMarshalInterThreadInterfaceInStream(IID_IWMDeviceManager, manager_.Get(), &stream), S_OK);
-      sink->SetMarshalledStream(stream);
+      sink->SetMarshalledStream(std::move(stream));
     }
     return sink;
   }

@@ -2,8 +2,9 @@
 
 #include <new>
 
-#include "platform/unique_bstr.h"
-#include "platform/unique_variant.h"
+#include <unique_bstr.h>
+#include <unique_variant.h>
+
 #include "settings/manifest_document.h"
 #include "settings/manifest_fields.h"
 

@@ -188,8 +188,8 @@ TEST_F(PortableManifestTest, MissingOrUnreadableManifestLeavesNoSettings) {
   for (const auto& row : cases) {
     SCOPED_TRACE(testing::Message() << "row at line " << row.line);
     registration_.reset();
-    store_.names = {row.name};
-    store_.entries = {{row.name, {S_OK, row.text}}};
+    store_->names = {row.name};
+    store_->entries = {{row.name, {S_OK, row.text}}};
     Register();
     manifest_ = std::make_unique<kcPortableManifest>();
     EXPECT_THAT(manifest_->Settings(), IsEmpty());

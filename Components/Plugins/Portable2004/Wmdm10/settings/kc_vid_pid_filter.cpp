@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/unique_bstr.h"
-#include "platform/unique_variant.h"
+#include <unique_bstr.h>
+#include <unique_variant.h>
+
 #include "settings/hex_scan.h"
 #include "settings/manifest_document.h"
 

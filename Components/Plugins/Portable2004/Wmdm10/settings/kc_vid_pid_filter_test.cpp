@@ -163,8 +163,8 @@ TEST_F(VidPidFilterTest, MissingOrUnparsableManifestSkipsNothing) {
     EXPECT_FALSE(filter_->IsSkippedDevice(1, 1, W(""), W("")));
   }
   registration_.reset();
-  store_.names = {W("Other")};
-  store_.entries = {{W("Other"), {S_OK, W("<SkipList><Vendor Id='1'><Product Id='1'/></Vendor></SkipList>")}}};
+  store_->names = {W("Other")};
+  store_->entries = {{W("Other"), {S_OK, W("<SkipList><Vendor Id='1'><Product Id='1'/></Vendor></SkipList>")}}};
   Register();
   kcVidPidFilter filter;
   EXPECT_THAT(filter.Entries(), IsEmpty());

@@ -1,8 +1,8 @@
 #include "settings/manifest_document.h"
 
-#include "platform/com_ptr.h"
-#include "platform/result_macros.h"
-#include "platform/unique_bstr.h"
+#include <com_ptr.h>
+#include <result_macros.h>
+#include <unique_bstr.h>
 
 const WCHAR kManifestCategory[] = W("Portable");
 const WCHAR kManifestEntry[] = W("WMDM");

@@ -1,7 +1,7 @@
 #include "settings/manifest_fields.h"
 
-#include "platform/com_ptr.h"
-#include "platform/unique_bstr.h"
+#include <com_ptr.h>
+#include <unique_bstr.h>
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <ole2.h>
 
-#include "platform/unique_bstr.h"
-#include "platform/unique_safearray.h"
+#include <unique_bstr.h>
+#include <unique_safearray.h>
 
 namespace {
 

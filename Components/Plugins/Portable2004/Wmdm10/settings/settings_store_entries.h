@@ -9,8 +9,9 @@
 
 #include <wide_text.h>
 
+#include <com_ptr.h>
+
 #include "host_sdk/ki_settings_store.h"
-#include "platform/com_ptr.h"
 
 class SettingsStoreEntries {
  public:

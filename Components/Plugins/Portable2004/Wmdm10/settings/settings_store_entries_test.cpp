@@ -23,15 +23,15 @@ class SettingsStoreEntriesTest : public SettingsStoreTest {
 TEST_F(SettingsStoreEntriesTest, ListsThroughTheFilteredCallWhenTheStoreOffersIt) {
   Offer(W("<Devices/>"));
   LoadPortable();
-  EXPECT_THAT(store_.calls, ElementsAre("ListEntriesFiltered(KIM_PDO,Portable)", "GetEntry(Portable,WMDM)"));
+  EXPECT_THAT(store_->calls, ElementsAre("ListEntriesFiltered(KIM_PDO,Portable)", "GetEntry(Portable,WMDM)"));
   EXPECT_EQ(Expected({{W("WMDM"), W("<Devices/>")}}), entries_.Entries());
 }
 
 TEST_F(SettingsStoreEntriesTest, ListsThroughListEntriesWithoutTheSecondInterface) {
-  store_.offersSettingsStore2 = false;
+  store_->offersSettingsStore2 = false;
   Offer(W("text"));
   LoadPortable();
-  EXPECT_THAT(store_.calls, ElementsAre("ListEntries(Portable)", "GetEntry(Portable,WMDM)"));
+  EXPECT_THAT(store_->calls, ElementsAre("ListEntries(Portable)", "GetEntry(Portable,WMDM)"));
   EXPECT_EQ(Expected({{W("WMDM"), W("text")}}), entries_.Entries());
 }
 
@@ -39,17 +39,17 @@ TEST_F(SettingsStoreEntriesTest, ReadsNothingUnlessTheListingAnswersSOk) {
   Offer(W("text"));
   for (HRESULT result : {S_FALSE, E_FAIL}) {
     SCOPED_TRACE(result);
-    store_.calls.clear();
-    store_.listResult = result;
+    store_->calls.clear();
+    store_->listResult = result;
     LoadPortable();
-    EXPECT_THAT(store_.calls, ElementsAre("ListEntriesFiltered(KIM_PDO,Portable)"));
+    EXPECT_THAT(store_->calls, ElementsAre("ListEntriesFiltered(KIM_PDO,Portable)"));
     EXPECT_THAT(entries_.Entries(), IsEmpty());
   }
 }
 
 TEST_F(SettingsStoreEntriesTest, KeepsOnlyEntriesReadWithSOkAndTheFirstTextOfAName) {
-  store_.names = {W("WMDM"), W("Other"), W("Missing"), W("Late"), W("WMDM"), W("Late")};
-  store_.entries = {{W("WMDM"), {S_OK, W("first")}},
+  store_->names = {W("WMDM"), W("Other"), W("Missing"), W("Late"), W("WMDM"), W("Late")};
+  store_->entries = {{W("WMDM"), {S_OK, W("first")}},
                     {W("WMDM"), {S_OK, W("second")}},
                     {W("Other"), {S_FALSE, W("not taken")}},
                     {W("Late"), {E_FAIL, W("failed")}},
@@ -57,17 +57,17 @@ TEST_F(SettingsStoreEntriesTest, KeepsOnlyEntriesReadWithSOkAndTheFirstTextOfANa
   Register();
   LoadPortable();
   // One listing, then one GetEntry per listed name, duplicates included.
-  EXPECT_EQ(7u, store_.calls.size());
+  EXPECT_EQ(7u, store_->calls.size());
   EXPECT_EQ(Expected({{W("Late"), W("taken")}, {W("WMDM"), W("first")}}), entries_.Entries());
   ASSERT_NE(nullptr, entries_.Find(W("WMDM")));
   EXPECT_EQ(nullptr, entries_.Find(W("wmdm")));
 }
 
 TEST_F(SettingsStoreEntriesTest, StoreWithoutTheSettingsInterfaceIsNotAsked) {
-  store_.offersSettingsStore = false;
+  store_->offersSettingsStore = false;
   Offer(W("text"));
   LoadPortable();
-  EXPECT_THAT(store_.calls, IsEmpty());
+  EXPECT_THAT(store_->calls, IsEmpty());
   EXPECT_THAT(entries_.Entries(), IsEmpty());
 }
 
@@ -78,16 +78,16 @@ TEST_F(SettingsStoreEntriesTest, NoStoreLeavesTheTableEmpty) {
 
 TEST_F(SettingsStoreEntriesTest, CreatesTheStoreOnceAndReleasesEveryReference) {
   Offer(W("text"));
-  const ULONG before = store_.References();
+  const ULONG before = store_->References();
   LoadPortable();
   EXPECT_EQ(1u, registration_->CreatedCount());
-  EXPECT_EQ(before, store_.References());
+  EXPECT_EQ(before, store_->References());
   // A second load empties the table first (else the old text would win) and
   // asks a freshly created store.
-  store_.entries = {{W("WMDM"), {S_OK, W("changed")}}};
+  store_->entries = {{W("WMDM"), {S_OK, W("changed")}}};
   LoadPortable();
   EXPECT_EQ(2u, registration_->CreatedCount());
-  EXPECT_EQ(before, store_.References());
+  EXPECT_EQ(before, store_->References());
   EXPECT_EQ(Expected({{W("WMDM"), W("changed")}}), entries_.Entries());
 }
 

@@ -9,18 +9,20 @@
 #include <objbase.h>
 #include <oleauto.h>
 
-#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <com_object.h>
+#include <com_ptr.h>
 #include <wide_text.h>
 
 #include "host_sdk/ki_settings_store.h"
 #include "host_support/class_object_registration.h"
 
-class FakeSettingsStore final : public kiSettingsStoreObject, public kiSettingsStore, public kiSettingsStore2 {
+class FakeSettingsStore final
+    : public ComObject<FakeSettingsStore, kiSettingsStoreObject, kiSettingsStore, kiSettingsStore2> {
  public:
   struct Entry {
     HRESULT result = S_OK;
@@ -38,26 +40,15 @@ class FakeSettingsStore final : public kiSettingsStoreObject, public kiSettingsS
   // "GetEntry(Portable,WMDM)", in call order.
   std::vector<std::string> calls;
 
-  FakeSettingsStore() = default;
-  ULONG References() const { return refs_; }
-
+  // Refuses the interfaces it is told not to offer.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_kiSettingsStoreObject))
-      *object = static_cast<kiSettingsStoreObject*>(this);
-    else if (offersSettingsStore && IsEqualIID(riid, IID_kiSettingsStore))
-      *object = static_cast<kiSettingsStore*>(this);
-    else if (offersSettingsStore2 && IsEqualIID(riid, IID_kiSettingsStore2))
-      *object = static_cast<kiSettingsStore2*>(this);
-    else
+    if ((!offersSettingsStore && IsEqualIID(riid, IID_kiSettingsStore)) ||
+        (!offersSettingsStore2 && IsEqualIID(riid, IID_kiSettingsStore2))) {
+      if (object) *object = nullptr;
       return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    }
+    return ComObject::QueryInterface(riid, object);
   }
-  // The test owns the object on its stack; counting is all that matters.
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
 
   HRESULT STDMETHODCALLTYPE ListEntries(BSTR category, SAFEARRAY** out) override {
     calls.push_back("ListEntries(" + Utf8(category) + ")");
@@ -99,8 +90,6 @@ class FakeSettingsStore final : public kiSettingsStoreObject, public kiSettingsS
     }
     return listResult;
   }
-
-  std::atomic<ULONG> refs_{0};
 };
 
 // The manifest texts the tests serve: a store with one "WMDM" entry.
@@ -120,14 +109,14 @@ class SettingsStoreTest : public ::testing::Test {
   // Offers the store as it is configured now.
   void Register() {
     registration_ = std::make_unique<ClassObjectRegistration>(CLSID_kcSettingsStore,
-                                                              static_cast<kiSettingsStore*>(&store_));
+                                                              static_cast<kiSettingsStore*>(store_.Get()));
     ASSERT_EQ(S_OK, registration_->Result());
   }
   void Offer(const WString& manifestText) {
-    ServeManifest(&store_, manifestText);
+    ServeManifest(store_.Get(), manifestText);
     Register();
   }
 
-  FakeSettingsStore store_;
+  const ComPtr<FakeSettingsStore> store_ = MakeComObject<FakeSettingsStore>();
   std::unique_ptr<ClassObjectRegistration> registration_;
 };

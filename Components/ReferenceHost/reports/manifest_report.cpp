@@ -1,14 +1,15 @@
-#include "host_support/manifest_report.h"
+#include "reports/manifest_report.h"
 
 #include <objbase.h>
 
 #include <iomanip>
 #include <nlohmann/json.hpp>
 
+#include <com_ptr.h>
+
 #include "host_support/class_object_registration.h"
 #include "host_support/manifest_file.h"
 #include "host_support/settings_store.h"
-#include "platform/com_ptr.h"
 #include "settings/kc_portable_manifest.h"
 #include "settings/kc_vid_pid_filter.h"
 #include "settings/manifest_document.h"

@@ -1,4 +1,4 @@
-#include "host_support/inventory_report.h"
+#include "reports/inventory_report.h"
 
 #include <iomanip>
 #include <memory>

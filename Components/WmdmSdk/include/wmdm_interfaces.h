@@ -11,8 +11,8 @@
 
 #include <com_iid.h>
 
-#include "platform/wmdm_guids.h"
-#include "platform/wmdm_types.h"
+#include "wmdm_guids.h"
+#include "wmdm_types.h"
 
 struct ISpecifyPropertyPages;
 

@@ -1,8 +1,9 @@
 // Holds one reference to a COM interface and releases it on every path.
 #pragma once
 
-#include <com_iid.h>
+#include "com_iid.h"
 
+#include <type_traits>
 #include <utility>
 
 template <typename T>
@@ -16,6 +17,12 @@ class ComPtr {
   }
   ComPtr(const ComPtr& other) : ComPtr(other.ptr_) {}
   ComPtr(ComPtr&& other) noexcept : ptr_(other.Detach()) {}
+  // From a holder of a class or interface that converts to T (a COM object
+  // made as its own class, handed on as one of its interfaces).
+  template <typename U, typename = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  ComPtr(const ComPtr<U>& other) : ComPtr(static_cast<T*>(other.Get())) {}
+  template <typename U, typename = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  ComPtr(ComPtr<U>&& other) noexcept : ptr_(other.Detach()) {}
   ~ComPtr() { Reset(); }
 
   ComPtr& operator=(const ComPtr& other) {
@@ -82,7 +89,8 @@ class ComPtr {
   }
 
   // Hands a new reference to a raw out parameter.
-  HRESULT CopyTo(T** out) const {
+  template <typename U>
+  HRESULT CopyTo(U** out) const {
     if (!out) return E_POINTER;
     *out = ptr_;
     if (ptr_) ptr_->AddRef();

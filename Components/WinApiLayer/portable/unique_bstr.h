@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <wide_text.h>
+#include "wide_text.h"
 
 class UniqueBstr {
  public:

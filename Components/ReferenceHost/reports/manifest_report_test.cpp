@@ -1,4 +1,4 @@
-#include "host_support/manifest_report.h"
+#include "reports/manifest_report.h"
 
 #include <gtest/gtest.h>
 

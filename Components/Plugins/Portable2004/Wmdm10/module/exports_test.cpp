@@ -2,9 +2,10 @@
 // three exports.
 #include <gtest/gtest.h>
 
+#include <unique_bstr.h>
+
 #include "host_sdk/ipp_result_codes.h"
 #include "host_support/plugin_module.h"
-#include "platform/unique_bstr.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The WMDM declarations must match the platform's binary layout: a method in
 // the wrong slot or a structure of the wrong size would call or read the wrong
 // thing with no compiler to notice.
-#include "platform/wmdm.h"
+#include <mswmdm.h>
 
 #include <gtest/gtest.h>
 

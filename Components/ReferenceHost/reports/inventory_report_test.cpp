@@ -1,5 +1,5 @@
 // The inventory report that mdhost inventory prints.
-#include "host_support/inventory_report.h"
+#include "reports/inventory_report.h"
 
 #include <gtest/gtest.h>
 
