@@ -4,25 +4,14 @@
 // XmlNode() and XmlDoc().
 #pragma once
 
-#include <com_object.h>
-#include <msxml_ids.h>
-
+#include "msxml_dispatch.h"
 #include "msxml_node_ops.h"
 
 namespace winapi::msxml {
 
 template <typename Derived, typename Interfaces>
-class DomNodeBase : public ComObject<Derived, Interfaces> {
+class DomNodeBase : public DomDispatch<Derived, Interfaces> {
  public:
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return NotImplemented("GetTypeInfoCount"); }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return NotImplemented("GetTypeInfo"); }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return NotImplemented("GetIDsOfNames");
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return NotImplemented("Invoke");
-  }
-
   HRESULT STDMETHODCALLTYPE get_nodeName(BSTR* name) override { return GetNodeName(Node(), name); }
   HRESULT STDMETHODCALLTYPE get_nodeValue(VARIANT* value) override { return GetNodeValue(Node(), value); }
   HRESULT STDMETHODCALLTYPE get_nodeType(DOMNodeType* type) override { return GetNodeType(Node(), type); }

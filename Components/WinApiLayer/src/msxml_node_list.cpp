@@ -1,25 +1,14 @@
 #include "msxml_node_list.h"
 
-#include <com_object.h>
-#include <msxml_ids.h>
-
+#include "msxml_dispatch.h"
 #include "msxml_node.h"
 
 namespace winapi::msxml {
 namespace {
 
-class DomNodeList final : public ComObject<DomNodeList, Chain<IXMLDOMNodeList, IDispatch>> {
+class DomNodeList final : public DomDispatch<DomNodeList, Chain<IXMLDOMNodeList, IDispatch>> {
  public:
   DomNodeList(XmlDocRef doc, std::vector<xmlNodePtr> nodes) : doc_(std::move(doc)), nodes_(std::move(nodes)) {}
-
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return NotImplemented("GetTypeInfoCount"); }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return NotImplemented("GetTypeInfo"); }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return NotImplemented("GetIDsOfNames");
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return NotImplemented("Invoke");
-  }
 
   // An index outside the list is not an error: S_FALSE and no node.
   HRESULT STDMETHODCALLTYPE get_item(LONG index, IXMLDOMNode** item) override {
