@@ -24,6 +24,22 @@ class DeviceManagerTest : public StandInTest {
   }
 };
 
+// The fixture's leak check relies on every object handed out being counted
+// while a client holds it.
+TEST_F(DeviceManagerTest, CountsEveryObjectAClientHolds) {
+  const long before = LiveComObjects();
+  EXPECT_GE(before, 2) << "the manager and its class factory";
+  {
+    ComPtr<IWMDMEnumDevice> devices;
+    ASSERT_EQ(manager3_->EnumDevices2(&devices), S_OK);
+    ComPtr<IWMDMDevice> device;
+    ULONG fetched = 0;
+    ASSERT_EQ(devices->Next(1, &device, &fetched), S_OK);
+    EXPECT_EQ(before + 2, LiveComObjects());
+  }
+  EXPECT_EQ(before, LiveComObjects());
+}
+
 TEST_F(DeviceManagerTest, OffersTheManagerInterfacesWithoutAuthentication) {
   ComPtr<IWMDeviceManager2> manager2;
   ComPtr<IConnectionPointContainer> container;

@@ -11,6 +11,7 @@
 
 #include <com_ptr.h>
 
+#include "com_support.h"
 #include "device_manager.h"
 #include "player_model.h"
 
@@ -64,7 +65,10 @@ class NotificationObjTest : public ::testing::Test {
   }
   void TearDown() override {
     manager_.Reset();
+    model_->Events().Flush();
     model_.reset();
+    // The sink let go of the stream and of the manager it carried.
+    EXPECT_EQ(wmdm_standin::LiveComObjects(), 0);
     CoUninitialize();
   }
 
