@@ -13,8 +13,10 @@ HRESULT FillSerialNumber(const std::vector<BYTE>& serial, DWORD vendorId, PWMDMI
   WMDMID id = {};
   id.cbSize = sizeof(WMDMID);
   id.dwVendorID = vendorId;
-  id.SerialNumberLength = static_cast<UINT>(std::min<size_t>(serial.size(), WMDMID_LENGTH));
-  std::memcpy(id.pID, serial.data(), id.SerialNumberLength);
+  // A serial longer than the buffer is cut, but its length is reported whole,
+  // as some drivers do: the reader must not trust it.
+  id.SerialNumberLength = static_cast<UINT>(serial.size());
+  std::memcpy(id.pID, serial.data(), std::min<size_t>(serial.size(), WMDMID_LENGTH));
   *out = id;
   if (mac) std::memset(mac, 0, WMDM_MAC_LENGTH);
   return S_OK;

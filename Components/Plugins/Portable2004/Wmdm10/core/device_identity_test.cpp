@@ -33,13 +33,18 @@ TEST_F(DeviceIdentityTest, CanonicalNameOrAFallbackFromNameManufacturerAndSerial
     std::optional<WString> canonical;
     std::optional<WString> manufacturer;
     std::vector<BYTE> serial;
-    const WCHAR* identity;
+    WString identity;
   };
+  WString longSerial;
+  for (int i = 0; i < 128; ++i) longSerial += W("5a");
   const Row rows[] = {
       {__LINE__, WString(W("\\\\?\\usb#vid_c0a1&pid_0e01#1#{x}")), WString(W("ACME")), {1}, W("\\\\?\\usb#vid_c0a1&pid_0e01#1#{x}")},
       {__LINE__, std::nullopt, WString(W("ACME")), {0x01, 0xAB}, W("FakeCanonicalName_MP3_ACME_1ab")},
       {__LINE__, std::nullopt, WString(W("ACME")), {0x0A, 0x00, 0x3F}, W("FakeCanonicalName_MP3_ACME_a03f")},
       {__LINE__, std::nullopt, std::nullopt, {}, W("FakeCanonicalName_MP3_")},
+      // A device may report a serial longer than the 128 bytes it can hand over.
+      {__LINE__, std::nullopt, std::nullopt, std::vector<BYTE>(130, 0x5A),
+       W("FakeCanonicalName_MP3_") + longSerial},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);

@@ -125,16 +125,112 @@ TEST_F(DeviceListTest, MatchesPlayersWithTheInventoryAndHidesSkippedOnes) {
 TEST_F(DeviceListTest, FindNextPassesOverPlayersListedAlready) {
   Start();
   AddPlayer(SamplePlayer(W("One"), W("one")));
+  AddPlayer(SamplePlayer(W("Two"), W("two")));
   DWORD number = 0;
   IPPFINDHANDLE find = nullptr;
   ASSERT_EQ(plugin_.FindFirstDevice(&number, &find), S_OK);
-  // A second enumeration of the same players finds nothing new.
-  DWORD again = 0;
-  IPPFINDHANDLE second = nullptr;
-  ASSERT_EQ(plugin_.FindNextDevice(find, &again), S_FALSE);
-  EXPECT_EQ(again, 0u);
+  ASSERT_EQ(number, 1u);
+  // A rescan while the listing is open lists the second player (pending); the
+  // listing then has nothing new to hand out.
+  ASSERT_EQ(plugin_.ReScanDevices(), S_OK);
+  ASSERT_EQ(plugin_.DeviceListSize(), 2u);
+  DWORD next = 7;
+  EXPECT_EQ(plugin_.FindNextDevice(find, &next), S_FALSE);
+  EXPECT_EQ(next, 0u);
+  EXPECT_EQ(plugin_.DeviceListSize(), 2u);
   EXPECT_EQ(plugin_.FindDeviceClose(find), S_OK);
-  (void)second;
+}
+
+TEST_F(DeviceListTest, ARecordThatCannotBeCompletedStaysPendingUntilItCan) {
+  Start();
+  AddPlayer(SamplePlayer(W("One"), W("one")));
+  ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1}));
+  const auto two = AddPlayer(SamplePlayer(W("Two"), W("two")));
+  ASSERT_EQ(plugin_.ReScanDevices(), S_OK);
+  model_->Faults().Inject(ObjectKind::Device, "GetName", E_FAIL, 1, two);
+  ScopedLock lock(plugin_.Lock());
+  DeviceRecord* record = plugin_.FindDeviceRecord(2);
+  ASSERT_NE(record, nullptr);
+  EXPECT_TRUE(record->detailsPending);
+  EXPECT_EQ(record->deviceNumber, 0u);
+  record = plugin_.FindDeviceRecord(2);
+  EXPECT_FALSE(record->detailsPending);
+  EXPECT_EQ(record->deviceNumber, 2u);
+}
+
+TEST_F(DeviceListTest, APlayerThatNamesNoManufacturerIsSkippedAsUnknown) {
+  UseManifest(W("<SkipList><Vendor Name='Unknown'><Product Name='Camera'/></Vendor></SkipList>"));
+  Start();
+  DeviceDescription camera = SamplePlayer(W("Camera"), W("camera"));
+  camera.manufacturer.reset();
+  AddPlayer(camera);
+  AddPlayer(SamplePlayer(W("Pocket"), W("pocket")));
+  ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1}));
+  ScopedLock lock(plugin_.Lock());
+  EXPECT_EQ(plugin_.FindDeviceRecord(1)->identity, W("pocket"));
+}
+
+TEST_F(DeviceListTest, MatchesByTheIdentitysVolumeOrByTheNameOfAFallbackIdentity) {
+  UseMachine("machines/mass_storage_player.reg");
+  Start();
+  struct Row {
+    int line;
+    const WCHAR* name;
+    std::optional<WString> canonical;
+  };
+  const Row rows[] = {
+      // A volume's identity names no device the inventory knows; its volume, F:, does.
+      {__LINE__, W("Pocket"), WString(W("\\\\?\\STORAGE#RemovableMedia#7&2b8e5c1&0&RM#{53f5630d}"))},
+      // A made-up identity says nothing; the name is the player's serial.
+      {__LINE__, W("A5C0000012345678"), std::nullopt},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    DeviceDescription description = SamplePlayer(row.name, W(""));
+    description.canonicalName = row.canonical;
+    const auto id = AddPlayer(description);
+    ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1}));
+    {
+      ScopedLock lock(plugin_.Lock());
+      const DeviceRecord* record = plugin_.FindDeviceRecord(1);
+      EXPECT_EQ(record->inventory.driveLetter, W('F'));
+      EXPECT_EQ(record->inventory.vidPidText, W("Vid_a5c0&Pid_0101"));
+    }
+    model_->RemoveDevice(id);
+  }
+}
+
+// A player that comes after Initialize is matched with the registry as it is
+// when it comes, whether a rescan or an arrival message finds it.
+class DeviceArrivalTest : public DeviceListTest {
+ protected:
+  void PlugInAfterStart() {
+    UseEmptyMachine();
+    Start();
+    UseMachine("machines/mass_storage_player.reg");
+    AddPlayer(SamplePlayer(W("Pocket"), W("ACME Pocket (F:)")));
+  }
+  void ExpectMatchedWithTheRegistry() {
+    ASSERT_EQ(EventsOf(HostEvent::kDeviceArrived).size(), 1u);
+    EXPECT_EQ(EventsOf(HostEvent::kDeviceArrived)[0].number, 1u);
+    ScopedLock lock(plugin_.Lock());
+    DeviceRecord* record = plugin_.FindDeviceRecord(1);
+    ASSERT_NE(record, nullptr);
+    EXPECT_FALSE(record->detailsPending);
+    EXPECT_EQ(record->inventory.vidPidText, W("Vid_a5c0&Pid_0101"));
+  }
+};
+
+TEST_F(DeviceArrivalTest, FoundByARescan) {
+  PlugInAfterStart();
+  ASSERT_EQ(plugin_.ReScanDevices(), S_OK);
+  ExpectMatchedWithTheRegistry();
+}
+
+TEST_F(DeviceArrivalTest, FoundByAnArrivalMessage) {
+  PlugInAfterStart();
+  plugin_.OnDeviceChange(W("ACME Pocket (F:)"), W("Pocket"), W("ACME"), true);
+  ExpectMatchedWithTheRegistry();
 }
 
 TEST_F(DeviceListTest, RescanMarksGoneAddsPendingAndNeverShiftsNumbers) {

@@ -121,8 +121,20 @@ TEST_F(DevicePropertiesTest, SettingsOverrideNamesAndThePlaylistFlag) {
   EXPECT_FALSE(plugin_.FindDeviceRecord(number)->playlistFormatSupported);
 }
 
+TEST_F(DevicePropertiesTest, APlaylistSettingOfOneSaysYesForADeviceWithoutTheFormat) {
+  UseMachine("machines/mass_storage_player.reg");
+  UseManifest(W("<Devices><Device VidPid='Vid_a5c0&amp;Pid_0101'><SupportsPlaylists>1</SupportsPlaylists></Device>"
+                "</Devices>"));
+  Start();
+  DeviceDescription description = SamplePlayer(W("Pocket"), W("ACME Pocket (F:)"));
+  description.formatsSupported = std::vector<DWORD>{0x3009};
+  const DWORD number = ListOne(description);
+  EXPECT_TRUE(BoolProperty(number, W("DevSupportsPlaylists")));
+}
+
 TEST_F(DevicePropertiesTest, GenericManufacturersAreReplacedFromTheInventory) {
   UseMachine("machines/mass_storage_player.reg");
+  UseMachine("machines/mtp_player.reg");
   Start();
   struct Row {
     int line;
@@ -137,6 +149,10 @@ TEST_F(DevicePropertiesTest, GenericManufacturersAreReplacedFromTheInventory) {
       {__LINE__, std::nullopt, W("Player (F:)"), W("Acme")},
       // A real name stays.
       {__LINE__, WString(W("Contoso")), W("Player (F:)"), W("Contoso")},
+      // No drive letter: the first word of the inventory's friendly name (for a
+      // player without a storage function, its USB location).
+      {__LINE__, WString(W("Removable")), W("\\\\?\\usb#vid_c0a1&pid_0e01#ct0123456789#{6ac27878}"),
+       W("Port_#0001.hub_#0004")},
       // No drive letter and nothing the inventory knows: the generic name stays.
       {__LINE__, WString(W("SanDisk")), W("nowhere"), W("SanDisk")},
   };

@@ -1,5 +1,9 @@
 #include "core/plugin_test_harness.h"
 
+#include <atomic>
+#include <functional>
+#include <thread>
+
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -89,6 +93,33 @@ TEST_F(LifecycleTest, InitializeAgainAfterShutdownWorks) {
   EXPECT_EQ(ListDevices().size(), 1u);
 }
 
+TEST_F(LifecycleTest, AFailedUnadviseKeepsCookieAndSink) {
+  Start(true);
+  model_->Faults().Inject(ObjectKind::ConnectionPoint, "Unadvise", E_FAIL);
+  EXPECT_EQ(plugin_.UnregisterNotifications(), E_FAIL);
+  EXPECT_TRUE(plugin_.IsRegisteredForNotifications());
+  EXPECT_EQ(model_->Events().SinkCount(), 1u);
+  // Both were kept: the next try unregisters the sink.
+  EXPECT_EQ(plugin_.UnregisterNotifications(), S_OK);
+  EXPECT_FALSE(plugin_.IsRegisteredForNotifications());
+  EXPECT_EQ(model_->Events().SinkCount(), 0u);
+}
+
+TEST_F(LifecycleTest, ShutdownLeavesTheApartmentAsInitializeFoundIt) {
+  // Shutdown without Initialize leaves the host's apartment alone.
+  EXPECT_EQ(plugin_.Shutdown(), S_OK);
+  EXPECT_TRUE(InComApartment());
+  ASSERT_EQ(standin_.Register(model_), S_OK);
+  ASSERT_EQ(plugin_.Initialize(W(""), W("")), S_OK);
+  ASSERT_EQ(plugin_.Initialize(W(""), W("")), S_OK);
+  EXPECT_EQ(plugin_.Shutdown(), S_OK);
+  EXPECT_TRUE(InComApartment());
+  // What remains is the harness's own apartment, and nothing else.
+  CoUninitialize();
+  EXPECT_FALSE(InComApartment());
+  ASSERT_EQ(CoInitialize(nullptr), S_OK);
+}
+
 TEST_F(LifecycleTest, HostOperationsLogUnderTheLockAndTheLockIsReentrant) {
   Start();
   // The lock admits its owner again, which property answers rely on.
@@ -96,6 +127,50 @@ TEST_F(LifecycleTest, HostOperationsLogUnderTheLockAndTheLockIsReentrant) {
   ScopedLock inner(plugin_.Lock());
   EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
   EXPECT_EQ(callback_.LogLines(), std::vector<WString>{W("WMDM10::ReScanDevices called\n")});
+}
+
+TEST_F(LifecycleTest, DeviceSlotsWaitForTheLockHeldByAnotherThread) {
+  Start();
+  AddPlayer(SamplePlayer(W("Pocket"), W("pocket")));
+  ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1}));
+  BOOL flag = FALSE;
+  LONG number = 0;
+  ULONG icon = 0;
+  struct Row {
+    const char* slot;
+    std::function<void()> call;
+  };
+  const Row rows[] = {
+      {"GetDevicePropertyBool", [&] { plugin_.GetDevicePropertyBool(1, W("DevIsRenamable"), &flag); }},
+      {"GetDevicePropertyLong", [&] { plugin_.GetDevicePropertyLong(1, W("DevMediaCount"), &number); }},
+      {"GetDevicePropertyString", [&] { StringProperty(1, W("DevProductName")); }},
+      {"GetDevicePropertyIcon", [&] { plugin_.GetDevicePropertyIcon(1, 0, &icon); }},
+      {"GetSupportedBitrates",
+       [&] {
+         SAFEARRAY* rates = nullptr;
+         BOOL every = FALSE;
+         plugin_.GetSupportedBitrates(1, W("mp3"), &rates, &every);
+         if (rates) SafeArrayDestroy(rates);
+       }},
+      {"ReScanDevices", [&] { plugin_.ReScanDevices(); }},
+      {"FindFirstDevice", [&] { ListDevices(); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.slot);
+    std::atomic<bool> done{false};
+    std::thread other;
+    {
+      ScopedLock held(plugin_.Lock());
+      other = std::thread([&] {
+        row.call();
+        done = true;
+      });
+      Sleep(100);
+      EXPECT_FALSE(done) << "the slot ran while another thread held the lock";
+    }
+    other.join();
+    EXPECT_TRUE(done);
+  }
 }
 
 }  // namespace

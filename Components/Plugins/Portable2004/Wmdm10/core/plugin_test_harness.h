@@ -22,6 +22,7 @@
 #include "host_support/reg_file_loader.h"
 #include "host_support/registry_sandbox.h"
 #include "host_support/settings_store.h"
+#include "com_support.h"
 #include "player_model.h"
 #include "registration.h"
 
@@ -48,30 +49,47 @@ inline wmdm_standin::DeviceDescription SamplePlayer(const WString& name, const W
 // Long enough for the notification worker to have made a pass.
 constexpr DWORD kWorkerPassMs = 1300;
 
+// Whether this thread is in a COM apartment: joining once more says so
+// (S_FALSE) and is undone at once.
+inline bool InComApartment() {
+  const HRESULT hr = CoInitialize(nullptr);
+  if (SUCCEEDED(hr)) CoUninitialize();
+  return hr == S_FALSE || hr == RPC_E_CHANGED_MODE;
+}
+
 class PluginHarness : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    ASSERT_FALSE(InComApartment()) << "an earlier test left this thread in a COM apartment";
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
     model_ = wmdm_standin::PlayerModel::Create();
   }
 
   void TearDown() override {
-    if (started_) EXPECT_EQ(plugin_.Shutdown(), S_OK);
+    if (started_) {
+      EXPECT_EQ(plugin_.Shutdown(), S_OK);
+    }
     model_->Events().Flush();  // no message still on its way to the plug-in
     standin_.Revoke();
     settings_.reset();
     loader_.reset();
     sandbox_.reset();
+    EXPECT_EQ(wmdm_standin::LiveComObjects(), 0) << "a reference to a stand-in object was never released";
     CoUninitialize();
+    EXPECT_FALSE(InComApartment()) << "Initialize and Shutdown did not balance their COM initialisations";
   }
 
-  // Loads a .reg fixture below fixtures/registry/ into a sandboxed registry.
+  // A sandboxed registry that knows no device yet.
+  void UseEmptyMachine() {
+    if (sandbox_) return;
+    sandbox_ = std::make_unique<RegistrySandbox>();
+    ASSERT_EQ(sandbox_->Status(), ERROR_SUCCESS);
+    loader_ = std::make_unique<RegFileLoader>(sandbox_->CreateOptions());
+  }
+
+  // Loads a .reg fixture below fixtures/registry/ into the sandboxed registry.
   void UseMachine(const std::string& relativePath) {
-    if (!sandbox_) {
-      sandbox_ = std::make_unique<RegistrySandbox>();
-      ASSERT_EQ(sandbox_->Status(), ERROR_SUCCESS);
-      loader_ = std::make_unique<RegFileLoader>(sandbox_->CreateOptions());
-    }
+    UseEmptyMachine();
     ASSERT_TRUE(loader_->LoadFile(std::string(MD_FIXTURES_DIR) + "/registry/" + relativePath)) << loader_->Error();
   }
 
@@ -90,7 +108,9 @@ class PluginHarness : public ::testing::Test {
     ASSERT_EQ(standin_.Register(model_), S_OK);
     ASSERT_EQ(plugin_.Initialize(W("C:\\Library"), W("")), S_OK);
     started_ = true;
-    if (!listen) ASSERT_EQ(plugin_.UnregisterNotifications(), S_OK);
+    if (!listen) {
+      ASSERT_EQ(plugin_.UnregisterNotifications(), S_OK);
+    }
     plugin_.SetHostCallback(&callback_);
   }
 

@@ -32,7 +32,9 @@ TEST(DriveLetters, AStorageRecordFindsTheVolumeNamedAfterItsParentIdPrefix) {
   )" + Removable("P", "7&2b8e5c1&0"));
   const DeviceInventoryRecord& record = OnlyRecord(machine.Rebuild());
   EXPECT_EQ(W('P'), record.driveLetter);
-  if (drive.Mapped()) EXPECT_EQ(WString(W("ACME")), record.volumeLabel);
+  if (drive.Mapped()) {
+    EXPECT_EQ(WString(W("ACME")), record.volumeLabel);
+  }
   // Without a link to its USB device the record says so.
   EXPECT_EQ(WString(W("Vid_UNK&Pid_UNK")), record.vidPidText);
   EXPECT_EQ(WString(W("LocationInfo UNKNOWN")), record.location);

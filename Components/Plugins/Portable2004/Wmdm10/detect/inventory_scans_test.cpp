@@ -106,7 +106,9 @@ TEST(InventoryScans, MountedVolumesNeedALetterOtherThanAOrCAndADevicePath) {
     machine.Add("[~\\MountedDevices]\n" + c.value);
     const auto& volumes = machine.Rebuild().MountedVolumes();
     ASSERT_EQ(c.letter ? 1u : 0u, volumes.size());
-    if (c.letter) EXPECT_EQ(c.letter, volumes[0].driveLetter);
+    if (c.letter) {
+      EXPECT_EQ(c.letter, volumes[0].driveLetter);
+    }
   }
 }
 
