@@ -2,34 +2,17 @@
 #include "detect/inventory_registry.h"
 #include "detect/kc_device_inventory.h"
 
-using inventory_registry::kEnumSbp2;
+using inventory_registry::InstanceKey;
 
 void kcDeviceInventory::ScanSbp2() {
-  fireWireDevices_.clear();
-  inventory_registry::ForEachSubkey(kEnumSbp2, [&](const WString& device) {
-    const WString devicePath = kEnumSbp2 + (W("\\") + device);
-    inventory_registry::ForEachSubkey(devicePath, [&](const WString& instance) {
-      kcRegistry key;
-      if (!inventory_registry::OpenMachineKey(key, devicePath + W("\\") + instance)) return;
-      Sbp2DeviceEntry entry;
-      entry.deviceKey = device;
-      entry.instanceId = instance;
-      ParseSbp2Key(device, entry.vendor, entry.product, entry.revision);
-      inventory_registry::ValueReader values(key);
-      values.Number(W("Capabilities"), entry.capabilities);
-      values.Text(W("Class"), entry.deviceClass);
-      values.Text(W("DeviceDesc"), entry.description);
-      values.Text(W("FriendlyName"), entry.friendlyName);
-      values.Text(W("Driver"), entry.driverKey);
-      if (!entry.driverKey.empty()) ReadDriverInfo(entry.driverKey, false, entry.driver);
-      values.MultiText(W("HardwareID"), entry.hardwareIds);
-      values.Text(W("Mfg"), entry.manufacturer);
-      values.Text(W("ParentIdPrefix"), entry.parentIdPrefix);
-      values.Text(W("Service"), entry.service);
-      values.Text(W("LocationInformation"), entry.location);
-      fireWireDevices_.push_back(std::move(entry));
-    });
-  });
+  inventory_registry::ScanInstanceKeys(inventory_registry::kEnumSbp2, fireWireDevices_,
+                                       [&](const InstanceKey& key, Sbp2DeviceEntry& entry) {
+                                         key.values.Text(W("LocationInformation"), entry.location);
+                                         ParseSbp2Key(key.device, entry.vendor, entry.product, entry.revision);
+                                         if (!entry.driverKey.empty()) ReadDriverInfo(entry.driverKey, false, entry.driver);
+                                         key.values.Text(W("Class"), entry.deviceClass);
+                                         key.values.Text(W("FriendlyName"), entry.friendlyName);
+                                       });
   AssignSbp2DriveLetters();
 }
 

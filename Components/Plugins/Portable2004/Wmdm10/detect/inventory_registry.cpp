@@ -26,6 +26,20 @@ bool ForEachSubkey(const WString& path, const std::function<void(const WString&)
   return true;
 }
 
+void ForEachInstanceKey(const WString& branch, const std::function<void(const InstanceKey&)>& visit,
+                        const std::function<bool(const WString&)>& takeDevice) {
+  ForEachSubkey(branch, [&](const WString& device) {
+    if (takeDevice && !takeDevice(device)) return;
+    const WString devicePath = branch + (W("\\") + device);
+    ForEachSubkey(devicePath, [&](const WString& instance) {
+      kcRegistry key;
+      if (!OpenMachineKey(key, devicePath + W("\\") + instance)) return;
+      ValueReader values(key);
+      visit(InstanceKey{device, instance, values});
+    });
+  });
+}
+
 bool ValueReader::Raw(const WCHAR* name, DWORD type, DWORD bufferBytes, DWORD* size) {
   *size = bufferBytes;
   return key_.ReadRawValue(name, &type, buffer_.data(), size);

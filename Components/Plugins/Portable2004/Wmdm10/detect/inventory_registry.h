@@ -26,6 +26,21 @@ bool OpenMachineKey(kcRegistry& key, const WString& path);
 // open.
 bool ForEachSubkey(const WString& path, const std::function<void(const WString&)>& visit);
 
+class ValueReader;
+
+// One instance key of an Enum branch, branch\device\instance, open for reading.
+struct InstanceKey {
+  const WString& device;
+  const WString& instance;
+  ValueReader& values;
+};
+
+// Calls `visit` with each instance key two levels below
+// HKEY_LOCAL_MACHINE\branch, in the registry's order, passing over instance
+// keys that do not open and device keys that `takeDevice`, when given, refuses.
+void ForEachInstanceKey(const WString& branch, const std::function<void(const InstanceKey&)>& visit,
+                        const std::function<bool(const WString&)>& takeDevice = nullptr);
+
 // Reads the values of one open key by the inventory's rules.
 class ValueReader {
  public:
@@ -46,5 +61,36 @@ class ValueReader {
   kcRegistry& key_;
   std::vector<BYTE> buffer_;
 };
+
+// The names and values every branch's entries share.
+template <typename Entry>
+void ReadInstanceValues(const InstanceKey& key, Entry& entry) {
+  entry.deviceKey = key.device;
+  entry.instanceId = key.instance;
+  key.values.Number(W("Capabilities"), entry.capabilities);
+  key.values.Text(W("DeviceDesc"), entry.description);
+  key.values.Text(W("Driver"), entry.driverKey);
+  key.values.MultiText(W("HardwareID"), entry.hardwareIds);
+  key.values.Text(W("Mfg"), entry.manufacturer);
+  key.values.Text(W("ParentIdPrefix"), entry.parentIdPrefix);
+  key.values.Text(W("Service"), entry.service);
+}
+
+// Replaces `entries` with one entry per instance key of the branch: the shared
+// values, then what `readMore` adds for the branch.
+template <typename Entry, typename ReadMore>
+void ScanInstanceKeys(const WString& branch, std::vector<Entry>& entries, ReadMore readMore,
+                      const std::function<bool(const WString&)>& takeDevice = nullptr) {
+  entries.clear();
+  ForEachInstanceKey(
+      branch,
+      [&](const InstanceKey& key) {
+        Entry entry;
+        ReadInstanceValues(key, entry);
+        readMore(key, entry);
+        entries.push_back(std::move(entry));
+      },
+      takeDevice);
+}
 
 }  // namespace inventory_registry

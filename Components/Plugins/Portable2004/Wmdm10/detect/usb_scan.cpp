@@ -3,31 +3,16 @@
 #include "detect/inventory_text.h"
 #include "detect/kc_device_inventory.h"
 
-using inventory_registry::kEnumUsb;
+using inventory_registry::InstanceKey;
 
 void kcDeviceInventory::ScanUsb() {
-  usbDevices_.clear();
-  inventory_registry::ForEachSubkey(kEnumUsb, [&](const WString& device) {
-    // Root hubs and the like have no vendor id.
-    if (!inventory_text::StartsWithIgnoreCase(device, W("Vid_"))) return;
-    const WString devicePath = kEnumUsb + (W("\\") + device);
-    inventory_registry::ForEachSubkey(devicePath, [&](const WString& instance) {
-      kcRegistry key;
-      if (!inventory_registry::OpenMachineKey(key, devicePath + W("\\") + instance)) return;
-      UsbDeviceEntry entry;
-      entry.deviceKey = device;
-      entry.instanceId = instance;
-      inventory_registry::ValueReader values(key);
-      values.Number(W("Capabilities"), entry.capabilities);
-      values.Text(W("DeviceDesc"), entry.description);
-      values.Text(W("Driver"), entry.driverKey);
-      if (!entry.driverKey.empty()) ReadDriverInfo(entry.driverKey, true, entry.driver);
-      values.MultiText(W("HardwareID"), entry.hardwareIds);
-      values.Text(W("LocationInformation"), entry.location);
-      values.Text(W("ParentIdPrefix"), entry.parentIdPrefix);
-      values.Text(W("Mfg"), entry.manufacturer);
-      values.Text(W("Service"), entry.service);
-      usbDevices_.push_back(std::move(entry));
-    });
-  });
+  // Root hubs and the like have no vendor id.
+  const auto hasVendorId = [](const WString& device) { return inventory_text::StartsWithIgnoreCase(device, W("Vid_")); };
+  inventory_registry::ScanInstanceKeys(
+      inventory_registry::kEnumUsb, usbDevices_,
+      [&](const InstanceKey& key, UsbDeviceEntry& entry) {
+        key.values.Text(W("LocationInformation"), entry.location);
+        if (!entry.driverKey.empty()) ReadDriverInfo(entry.driverKey, true, entry.driver);
+      },
+      hasVendorId);
 }
