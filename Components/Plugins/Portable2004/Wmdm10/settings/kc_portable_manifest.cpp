@@ -23,16 +23,10 @@ bool ReadKey(IXMLDOMElement* element, WString* key) {
 }
 
 void ReadHiddenFolders(IXMLDOMElement* element, std::vector<WString>* folders) {
-  const UniqueBstr query(W("HiddenFolder"));
-  ComPtr<IXMLDOMNodeList> list;
-  LONG length = 0;
-  if (FAILED(element->selectNodes(query.Get(), &list)) || !list || FAILED(list->get_length(&length))) return;
-  for (LONG i = 0; i < length; ++i) {
-    ComPtr<IXMLDOMNode> node;
+  ForEachSelectedNode(element, W("HiddenFolder"), [&](IXMLDOMNode* node) {
     UniqueBstr text;
-    if (FAILED(list->get_item(i, &node)) || !node || FAILED(node->get_text(text.Put())) || !text) continue;
-    folders->push_back(text.ToString());
-  }
+    if (SUCCEEDED(node->get_text(text.Put())) && text) folders->push_back(text.ToString());
+  });
 }
 
 void ReadFields(IXMLDOMElement* element, kcDeviceSettings* settings) {
@@ -71,15 +65,7 @@ const kcDeviceSettings* kcPortableManifest::GetSettings(WString key) const {
 void kcPortableManifest::Load() {
   ComPtr<IXMLDOMDocument> document;
   if (LoadManifestDocument(entries_, &document) != S_OK) return;
-  const UniqueBstr query(kDevicesQuery);
-  ComPtr<IXMLDOMNodeList> devices;
-  LONG length = 0;
-  if (FAILED(document->selectNodes(query.Get(), &devices)) || !devices || FAILED(devices->get_length(&length)))
-    return;
-  for (LONG i = 0; i < length; ++i) {
-    ComPtr<IXMLDOMNode> node;
-    if (SUCCEEDED(devices->get_item(i, &node)) && node) ReadDevice(node.Get());
-  }
+  ForEachSelectedNode(document.Get(), kDevicesQuery, [this](IXMLDOMNode* node) { ReadDevice(node); });
 }
 
 // A Device element without a usable VidPid attribute names no device and is skipped.

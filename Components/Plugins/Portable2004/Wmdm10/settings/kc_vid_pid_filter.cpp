@@ -103,34 +103,19 @@ bool kcVidPidFilter::IsSkippedByNames(WString manufacturer, WString name) const 
 void kcVidPidFilter::Load() {
   ComPtr<IXMLDOMDocument> document;
   if (LoadManifestDocument(storeEntries_, &document) != S_OK) return;
-  const UniqueBstr query(kVendorsQuery);
-  ComPtr<IXMLDOMNodeList> vendors;
-  LONG length = 0;
-  if (FAILED(document->selectNodes(query.Get(), &vendors)) || !vendors || FAILED(vendors->get_length(&length)))
-    return;
-  for (LONG i = 0; i < length; ++i) {
-    ComPtr<IXMLDOMNode> vendor;
-    if (SUCCEEDED(vendors->get_item(i, &vendor)) && vendor) ReadVendor(vendor.Get());
-  }
+  ForEachSelectedNode(document.Get(), kVendorsQuery, [this](IXMLDOMNode* vendor) { ReadVendor(vendor); });
 }
 
 void kcVidPidFilter::ReadVendor(IXMLDOMNode* vendor) {
   kcSkipEntry vendorFields;
   ReadHexAttribute(vendor, W("@Id"), &vendorFields.vendorId);
   ReadAttribute(vendor, W("@Name"), &vendorFields.vendorName);
-  const UniqueBstr query(W("Product"));
-  ComPtr<IXMLDOMNodeList> products;
-  LONG length = 0;
-  if (FAILED(vendor->selectNodes(query.Get(), &products)) || !products || FAILED(products->get_length(&length)))
-    return;
-  for (LONG i = 0; i < length; ++i) {
-    ComPtr<IXMLDOMNode> product;
-    if (FAILED(products->get_item(i, &product)) || !product) continue;
+  ForEachSelectedNode(vendor, W("Product"), [&](IXMLDOMNode* product) {
     kcSkipEntry entry = vendorFields;
-    ReadHexAttribute(product.Get(), W("@Id"), &entry.productId);
-    ReadAttribute(product.Get(), W("@Name"), &entry.productName);
-    ReadAttribute(product.Get(), W("@Filter"), &entry.filter);
-    ReadAttribute(product.Get(), W("@FriendlyName"), &entry.friendlyName);
+    ReadHexAttribute(product, W("@Id"), &entry.productId);
+    ReadAttribute(product, W("@Name"), &entry.productName);
+    ReadAttribute(product, W("@Filter"), &entry.filter);
+    ReadAttribute(product, W("@FriendlyName"), &entry.friendlyName);
     entries_.push_back(std::move(entry));
-  }
+  });
 }

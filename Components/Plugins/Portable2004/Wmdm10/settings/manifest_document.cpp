@@ -38,3 +38,16 @@ HRESULT LoadManifestDocument(SettingsStoreEntries& entries, IXMLDOMDocument** do
   if (!text) return S_FALSE;
   return ParseManifestText(*text, document);
 }
+
+bool ForEachSelectedNode(IXMLDOMNode* context, const WCHAR* query, const std::function<void(IXMLDOMNode*)>& visit) {
+  const UniqueBstr queryText(query);
+  ComPtr<IXMLDOMNodeList> nodes;
+  LONG length = 0;
+  if (FAILED(context->selectNodes(queryText.Get(), &nodes)) || !nodes || FAILED(nodes->get_length(&length)))
+    return false;
+  for (LONG i = 0; i < length; ++i) {
+    ComPtr<IXMLDOMNode> node;
+    if (SUCCEEDED(nodes->get_item(i, &node)) && node) visit(node.Get());
+  }
+  return true;
+}

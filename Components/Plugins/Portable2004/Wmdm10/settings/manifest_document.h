@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include <msxml_ids.h>
 #include <wide_text.h>
 
@@ -27,3 +29,8 @@ HRESULT ParseManifestText(const WString& entryText, IXMLDOMDocument** document);
 // with the document; S_FALSE and no document when the store has no manifest;
 // a failure as ParseManifestText.
 HRESULT LoadManifestDocument(SettingsStoreEntries& entries, IXMLDOMDocument** document);
+
+// Calls `visit` with each node that `query` selects from `context`, in
+// document order, passing over items that cannot be had. False when the
+// selection itself fails.
+bool ForEachSelectedNode(IXMLDOMNode* context, const WCHAR* query, const std::function<void(IXMLDOMNode*)>& visit);
