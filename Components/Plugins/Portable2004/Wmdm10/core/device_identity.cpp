@@ -2,11 +2,10 @@
 
 #include <com_ptr.h>
 
+#include "core/device_text.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
-
-constexpr UINT kNameChars = 259;
 
 // A lowercase hexadecimal byte without a leading zero: 0x0A is "a", 0x3F "3f".
 WString HexByte(BYTE value) {
@@ -15,16 +14,6 @@ WString HexByte(BYTE value) {
   if (value >= 0x10) text += static_cast<WCHAR>(digits[value >> 4]);
   text += static_cast<WCHAR>(digits[value & 0xF]);
   return text;
-}
-
-// Reads a device text into a buffer one larger than what WMDM is offered.
-template <typename Reader>
-HRESULT ReadText(Reader reader, WString* text) {
-  WCHAR buffer[kNameChars + 1] = {};
-  const HRESULT hr = reader(buffer);
-  buffer[kNameChars] = 0;
-  if (SUCCEEDED(hr)) *text = buffer;
-  return hr;
 }
 
 }  // namespace
@@ -36,7 +25,8 @@ HRESULT GetDeviceIdentity(IWMDMDevice* device, WString* identity) {
   HRESULT canonical = ComPtr<IWMDMDevice>(device).As(&device2);
   if (SUCCEEDED(canonical)) {
     WString name;
-    canonical = ReadText([&](WCHAR* buffer) { return device2->GetCanonicalName(buffer, kNameChars); }, &name);
+    canonical = ReadDeviceText([&](WCHAR* buffer, UINT chars) { return device2->GetCanonicalName(buffer, chars); },
+                               &name);
     if (SUCCEEDED(canonical)) {
       *identity = name;
       return canonical;
@@ -44,11 +34,11 @@ HRESULT GetDeviceIdentity(IWMDMDevice* device, WString* identity) {
   }
   bool anyRead = false;
   WString part;
-  if (SUCCEEDED(ReadText([&](WCHAR* buffer) { return device->GetName(buffer, kNameChars); }, &part))) {
+  if (SUCCEEDED(ReadDeviceName(device, &part))) {
     *identity += part + W("_");
     anyRead = true;
   }
-  if (SUCCEEDED(ReadText([&](WCHAR* buffer) { return device->GetManufacturer(buffer, kNameChars); }, &part))) {
+  if (SUCCEEDED(ReadDeviceManufacturer(device, &part))) {
     *identity += part + W("_");
     anyRead = true;
   }

@@ -4,8 +4,8 @@
 #include <result_macros.h>
 
 #include "core/device_identity.h"
+#include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
-#include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -48,85 +48,87 @@ DWORD kcWMDM10Plugin::AppendDevice(IWMDMDevice* device, const DeviceInventoryRec
 }
 
 HRESULT kcWMDM10Plugin::FindFirstDevice(DWORD* deviceNumber, IPPFINDHANDLE* find) {
-  ScopedLock lock(lock_);
-  WriteLog(W("WMDM10::FindFirstDevice called"));
-  if (!deviceNumber || !find) return IPP_E_FAIL;
-  *deviceNumber = 0;
-  *find = nullptr;
-  ClearDeviceList();
-  ComPtr<IWMDMEnumDevice> enumerator;
-  HRESULT hr = OpenDeviceEnumerator(&enumerator);
-  if (FAILED(hr)) return MapResult(hr);
-  hr = S_FALSE;
-  while (ComPtr<IWMDMDevice> device = NextDevice(enumerator.Get(), &hr)) {
-    DeviceInventoryRecord inventory;
-    if (!AcceptDevice(device.Get(), &inventory)) continue;
-    const DWORD number = AppendDevice(device.Get(), inventory);
-    if (!number) continue;
-    *deviceNumber = number;
-    *find = enumerator.Detach();  // the host owns the enumerator until it closes the handle
-    hr = S_OK;
-    break;
-  }
-  return MapResult(hr);
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    WriteLog(W("WMDM10::FindFirstDevice called"));
+    if (!deviceNumber || !find) return IPP_E_FAIL;
+    *deviceNumber = 0;
+    *find = nullptr;
+    ClearDeviceList();
+    ComPtr<IWMDMEnumDevice> enumerator;
+    RETURN_IF_FAILED(OpenDeviceEnumerator(&enumerator));
+    HRESULT hr = S_FALSE;
+    while (ComPtr<IWMDMDevice> device = NextDevice(enumerator.Get(), &hr)) {
+      DeviceInventoryRecord inventory;
+      if (!AcceptDevice(device.Get(), &inventory)) continue;
+      const DWORD number = AppendDevice(device.Get(), inventory);
+      if (!number) continue;
+      *deviceNumber = number;
+      *find = enumerator.Detach();  // the host owns the enumerator until it closes the handle
+      return S_OK;
+    }
+    return hr;
+  });
 }
 
 HRESULT kcWMDM10Plugin::FindNextDevice(IPPFINDHANDLE find, DWORD* deviceNumber) {
-  ScopedLock lock(lock_);
-  WriteLog(W("WMDM10::FindNextDevice called"));
-  if (!find || !deviceNumber) return IPP_E_FAIL;
-  *deviceNumber = 0;
-  auto* enumerator = static_cast<IWMDMEnumDevice*>(find);
-  HRESULT hr = S_FALSE;
-  while (ComPtr<IWMDMDevice> device = NextDevice(enumerator, &hr)) {
-    if (FindRecordByDevice(device.Get())) continue;  // listed already
-    DeviceInventoryRecord inventory;
-    if (!AcceptDevice(device.Get(), &inventory)) continue;
-    const DWORD number = AppendDevice(device.Get(), inventory);
-    if (!number) continue;
-    *deviceNumber = number;
-    hr = S_OK;
-    break;
-  }
-  return MapResult(hr);
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    WriteLog(W("WMDM10::FindNextDevice called"));
+    if (!find || !deviceNumber) return IPP_E_FAIL;
+    *deviceNumber = 0;
+    auto* enumerator = static_cast<IWMDMEnumDevice*>(find);
+    HRESULT hr = S_FALSE;
+    while (ComPtr<IWMDMDevice> device = NextDevice(enumerator, &hr)) {
+      if (FindRecordByDevice(device.Get())) continue;  // listed already
+      DeviceInventoryRecord inventory;
+      if (!AcceptDevice(device.Get(), &inventory)) continue;
+      const DWORD number = AppendDevice(device.Get(), inventory);
+      if (!number) continue;
+      *deviceNumber = number;
+      return S_OK;
+    }
+    return hr;
+  });
 }
 
 HRESULT kcWMDM10Plugin::FindDeviceClose(IPPFINDHANDLE find) {
-  ScopedLock lock(lock_);
-  WriteLog(W("WMDM10::FindDeviceClose called"));
-  if (find) static_cast<IWMDMEnumDevice*>(find)->Release();
-  return S_OK;
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    WriteLog(W("WMDM10::FindDeviceClose called"));
+    if (find) static_cast<IWMDMEnumDevice*>(find)->Release();
+    return S_OK;
+  });
 }
 
 HRESULT kcWMDM10Plugin::ReScanDevices() {
-  ScopedLock lock(lock_);
-  WriteLog(W("WMDM10::ReScanDevices called"));
-  ComPtr<IWMDMEnumDevice> enumerator;
-  if (FAILED(OpenDeviceEnumerator(&enumerator))) return S_OK;
-  for (auto& record : deviceList_) record->seen = false;
-  HRESULT failure = S_OK;
-  while (ComPtr<IWMDMDevice> device = NextDevice(enumerator.Get(), &failure)) {
-    DeviceInventoryRecord inventory;
-    if (!AcceptDevice(device.Get(), &inventory)) continue;
-    if (DeviceRecord* known = FindRecordByDevice(device.Get())) {
-      known->seen = true;
-      continue;
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    WriteLog(W("WMDM10::ReScanDevices called"));
+    // Whatever the rescan meets, the host hears success.
+    ComPtr<IWMDMEnumDevice> enumerator;
+    if (FAILED(OpenDeviceEnumerator(&enumerator))) return S_OK;
+    for (auto& record : deviceList_) record->seen = false;
+    HRESULT failure = S_OK;
+    while (ComPtr<IWMDMDevice> device = NextDevice(enumerator.Get(), &failure)) {
+      DeviceInventoryRecord inventory;
+      if (!AcceptDevice(device.Get(), &inventory)) continue;
+      if (DeviceRecord* known = FindRecordByDevice(device.Get())) {
+        known->seen = true;
+        continue;
+      }
+      RebuildInventory();
+      std::unique_ptr<DeviceRecord> record(new (std::nothrow) DeviceRecord);
+      if (!record) continue;
+      GetDeviceIdentity(device.Get(), &record->identity);
+      record->detailsPending = true;
+      record->device = device;
+      record->seen = true;  // present now: not to be taken for gone below
+      deviceList_.push_back(std::move(record));
+      if (kiPluginHostCallback* callback = hostCallback_)
+        callback->DeviceArrived(this, static_cast<DWORD>(deviceList_.size()));
     }
-    RebuildInventory();
-    std::unique_ptr<DeviceRecord> record(new (std::nothrow) DeviceRecord);
-    if (!record) continue;
-    GetDeviceIdentity(device.Get(), &record->identity);
-    record->detailsPending = true;
-    record->device = device;
-    record->seen = true;  // present now: not to be taken for gone below
-    deviceList_.push_back(std::move(record));
-    if (kiPluginHostCallback* callback = hostCallback_)
-      callback->DeviceArrived(this, static_cast<DWORD>(deviceList_.size()));
-  }
-  if (FAILED(failure)) return S_OK;
-  for (size_t i = 0; i < deviceList_.size(); ++i)
-    if (!deviceList_[i]->gone && !deviceList_[i]->seen) MarkGone(static_cast<DWORD>(i + 1));
-  return S_OK;
+    if (FAILED(failure)) return S_OK;
+    for (size_t i = 0; i < deviceList_.size(); ++i)
+      if (!deviceList_[i]->gone && !deviceList_[i]->seen) MarkGone(static_cast<DWORD>(i + 1));
+    return S_OK;
+  });
 }
 
 void kcWMDM10Plugin::MarkGone(DWORD deviceNumber) {

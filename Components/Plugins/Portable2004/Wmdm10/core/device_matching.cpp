@@ -3,11 +3,11 @@
 #include <unique_propvariant.h>
 
 #include "core/device_identity.h"
+#include "core/device_text.h"
 #include "core/kc_wmdm10_plugin.h"
 
 namespace {
 
-constexpr UINT kNameChars = 259;
 // The abstract audio/video playlist format.
 constexpr DWORD kPlaylistFormatCode = 0xBA05;
 
@@ -62,12 +62,10 @@ bool kcWMDM10Plugin::MatchAndFilter(const WString& identity, const WString& name
 
 bool kcWMDM10Plugin::AcceptDevice(IWMDMDevice* device, DeviceInventoryRecord* inventory) {
   if (!device) return false;
-  WCHAR manufacturer[kNameChars + 1] = {'u', 'n', 'k', 'n', 'o', 'w', 'n', 0};
-  device->GetManufacturer(manufacturer, kNameChars);
-  manufacturer[kNameChars] = 0;
-  WCHAR name[kNameChars + 1] = {};
-  if (FAILED(device->GetName(name, kNameChars))) return false;
-  name[kNameChars] = 0;
+  WString manufacturer;
+  ReadDeviceManufacturer(device, &manufacturer);
+  WString name;
+  if (FAILED(ReadDeviceName(device, &name))) return false;
   WString identity;
   if (FAILED(GetDeviceIdentity(device, &identity))) return false;
   return MatchAndFilter(identity, name, manufacturer, inventory);

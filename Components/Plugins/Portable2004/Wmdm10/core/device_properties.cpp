@@ -2,8 +2,8 @@
 // worked out once per device and kept in the record's cache.
 #include <unique_bstr.h>
 
+#include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
-#include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -40,77 +40,78 @@ HRESULT CachedProperty(kcWMDM10Plugin& plugin, DWORD deviceNumber, const WCHAR* 
 
 HRESULT kcWMDM10Plugin::GetDevicePropertyBool(DWORD deviceNumber, const WCHAR* name, BOOL* value) {
   bool answer = false;
-  bool answered = false;
-  HRESULT hr;
-  {
-    ScopedLock lock(lock_);
-    if (value) *value = FALSE;
-    hr = CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyBool"),
-                        &DeviceRecord::boolCache, &answer, &answered,
-                        [this](DeviceRecord& record, const WString& property, bool* out, HRESULT*) {
-                          return ComputeBoolProperty(record, property, out);
-                        });
-    if (answered) *value = answer ? TRUE : FALSE;
-  }
-  WriteLog(WString(W("WMDM10::GetDevicePropertyBool returned ")) + (answer ? W("true") : W("false")));
-  return MapResult(hr);
+  return RunLockedHostSlot(
+      lock_,
+      [&]() -> HRESULT {
+        if (value) *value = FALSE;
+        bool answered = false;
+        const HRESULT hr = CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyBool"),
+                                          &DeviceRecord::boolCache, &answer, &answered,
+                                          [this](DeviceRecord& record, const WString& property, bool* out, HRESULT*) {
+                                            return ComputeBoolProperty(record, property, out);
+                                          });
+        if (answered) *value = answer ? TRUE : FALSE;
+        return hr;
+      },
+      [&] { WriteLog(WString(W("WMDM10::GetDevicePropertyBool returned ")) + (answer ? W("true") : W("false"))); });
 }
 
 HRESULT kcWMDM10Plugin::GetDevicePropertyLong(DWORD deviceNumber, const WCHAR* name, LONG* value) {
   LONG answer = 0;
-  bool answered = false;
-  HRESULT hr;
-  {
-    ScopedLock lock(lock_);
-    if (value) *value = 0;
-    hr = CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyLong"),
-                        &DeviceRecord::longCache, &answer, &answered,
-                        [this](DeviceRecord& record, const WString& property, LONG* out, HRESULT* result) {
-                          return ComputeLongProperty(record, property, out, result);
-                        });
-    if (answered) *value = answer;  // a failed media count still hands out the 0 it cached
-  }
-  WriteLog(W("WMDM10::GetDevicePropertyLong returned ") + wide::FromSigned(answer));
-  return MapResult(hr);
+  return RunLockedHostSlot(
+      lock_,
+      [&]() -> HRESULT {
+        if (value) *value = 0;
+        bool answered = false;
+        const HRESULT hr =
+            CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyLong"),
+                           &DeviceRecord::longCache, &answer, &answered,
+                           [this](DeviceRecord& record, const WString& property, LONG* out, HRESULT* result) {
+                             return ComputeLongProperty(record, property, out, result);
+                           });
+        if (answered) *value = answer;  // a failed media count still hands out the 0 it cached
+        return hr;
+      },
+      [&] { WriteLog(W("WMDM10::GetDevicePropertyLong returned ") + wide::FromSigned(answer)); });
 }
 
 HRESULT kcWMDM10Plugin::GetDevicePropertyString(DWORD deviceNumber, const WCHAR* name, BSTR* value) {
   WString answer;
-  bool answered = false;
   bool handedOut = false;
-  HRESULT hr;
-  {
-    ScopedLock lock(lock_);
-    if (value) *value = nullptr;
-    hr = CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyString"),
-                        &DeviceRecord::stringCache, &answer, &answered,
-                        [this, deviceNumber](DeviceRecord& record, const WString& property, WString* out,
-                                             HRESULT*) {
-                          return ComputeStringProperty(record, deviceNumber, property, out);
-                        });
-    if (answered) {
-      UniqueBstr text(answer);
-      if (!text) {
-        hr = E_OUTOFMEMORY;
-      } else {
-        *value = text.Release();
-        handedOut = true;
-      }
-    }
-  }
-  WriteLog(W("WMDM10::GetDevicePropertyString returned ") + (handedOut ? answer : WString(W("NULL"))));
-  return MapResult(hr);
+  return RunLockedHostSlot(
+      lock_,
+      [&]() -> HRESULT {
+        if (value) *value = nullptr;
+        bool answered = false;
+        HRESULT hr = CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyString"),
+                                    &DeviceRecord::stringCache, &answer, &answered,
+                                    [this, deviceNumber](DeviceRecord& record, const WString& property,
+                                                         WString* out, HRESULT*) {
+                                      return ComputeStringProperty(record, deviceNumber, property, out);
+                                    });
+        if (answered) {
+          UniqueBstr text(answer);
+          if (!text) return E_OUTOFMEMORY;
+          *value = text.Release();
+          handedOut = true;
+        }
+        return hr;
+      },
+      [&] {
+        WriteLog(W("WMDM10::GetDevicePropertyString returned ") + (handedOut ? answer : WString(W("NULL"))));
+      });
 }
 
 HRESULT kcWMDM10Plugin::GetDevicePropertyIcon(DWORD deviceNumber, DWORD, ULONG* icon) {
-  ScopedLock lock(lock_);
-  WriteLog(W("WMDM10::GetDevicePropertyIcon called"));
-  if (!icon) return IPP_E_FAIL;
-  *icon = 0;
-  const ComPtr<IWMDMDevice> device = GetDeviceInterface(static_cast<LONG>(deviceNumber));
-  if (!device) return MapResult(E_FAIL);
-  ULONG handle = 0;
-  const HRESULT hr = device->GetDeviceIcon(&handle);
-  if (SUCCEEDED(hr)) *icon = handle;
-  return MapResult(hr);
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    WriteLog(W("WMDM10::GetDevicePropertyIcon called"));
+    if (!icon) return IPP_E_FAIL;
+    *icon = 0;
+    const ComPtr<IWMDMDevice> device = GetDeviceInterface(static_cast<LONG>(deviceNumber));
+    if (!device) return E_FAIL;
+    ULONG handle = 0;
+    const HRESULT hr = device->GetDeviceIcon(&handle);
+    if (SUCCEEDED(hr)) *icon = handle;
+    return hr;
+  });
 }

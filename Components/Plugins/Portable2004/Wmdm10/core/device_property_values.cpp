@@ -1,12 +1,11 @@
 // What each device property name answers, worked out from WMDM, the device
 // settings and the registry inventory.
 #include "content/escape_name.h"
+#include "core/device_text.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
-
-constexpr UINT kNameChars = 259;
 
 // The names that all ask one thing: whether the device's first storage has
 // metadata to offer.
@@ -53,9 +52,8 @@ HRESULT CountMedia(IWMDMDevice* device, LONG* count) {
 
 WString ProductName(const DeviceRecord& record, IWMDMDevice* device) {
   if (record.settings && !record.settings->FriendlyDisplayName.empty()) return record.settings->FriendlyDisplayName;
-  WCHAR name[kNameChars + 1] = {};
-  if (!device || FAILED(device->GetName(name, kNameChars))) return WString();
-  name[kNameChars] = 0;
+  WString name;
+  if (device) ReadDeviceName(device, &name);
   return name;
 }
 
@@ -121,10 +119,7 @@ HRESULT kcWMDM10Plugin::GetVendorName(DeviceRecord* record, WString* vendor) {
     *vendor = record->settings->DisplayMfgName;
     return S_OK;
   }
-  WCHAR manufacturer[kNameChars + 1] = {'u', 'n', 'k', 'n', 'o', 'w', 'n', 0};
-  record->device->GetManufacturer(manufacturer, kNameChars);
-  manufacturer[kNameChars] = 0;
-  *vendor = manufacturer;
+  ReadDeviceManufacturer(record->device.Get(), vendor);
   // Generic names that WMDM reports for many players: the registry knows better.
   const WString lower = wide::LowerAscii(*vendor);
   if (lower == W("unknown") || lower == W("removable") || lower == W("sandisk")) {

@@ -145,7 +145,7 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   void RebuildInventory();
   void ReleaseNotificationSink();
   // Where the storage-node cache is emptied once the storage resolver exists;
-  // for now it only marks the (absent) cache invalid.
+  // every place that invalidates the cache already calls it.
   void ClearNodeCache();
 
   // Device properties (device_properties.cpp, device_property_values.cpp).
@@ -154,12 +154,15 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   bool ComputeLongProperty(DeviceRecord& record, const WString& name, LONG* value, HRESULT* result);
   bool ComputeStringProperty(DeviceRecord& record, DWORD deviceNumber, const WString& name, WString* value);
   WString SupportedFileFormats(DWORD deviceNumber);
+  // Slot 19's work, under the plug-in lock.
+  HRESULT FindSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates, BOOL* everyRate);
 
   // Members in the order the plug-in lays them out.
   WString folderPath_;  // Initialize's arguments, kept only
   WString secondPath_;
   std::vector<std::unique_ptr<DeviceRecord>> deviceList_;  // number n is element n-1
-  // (The storage-node cache takes its place here with the storage resolver.)
+  // (The storage-node cache takes its place here, and its invalid flag after
+  // the inventory, with the storage resolver.)
   // Not owned; the host keeps it alive. Atomic because the host may set it
   // while the notification worker reports an arrival.
   std::atomic<kiPluginHostCallback*> hostCallback_{nullptr};
@@ -171,7 +174,6 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   std::unique_ptr<kcVidPidFilter> skipFilter_;
   std::unique_ptr<kcPortableManifest> manifest_;
   kcDeviceInventory inventory_;
-  BYTE cacheInvalid_ = 0;
   DeviceChangeRelay deviceChangeRelay_{*this};
   int comInitializations_ = 0;  // CoInitialize calls Shutdown still has to balance
 };

@@ -3,64 +3,64 @@
 
 #include <result_macros.h>
 
+#include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
-#include "core/map_result.h"
 #include "notify/kc_notification_obj.h"
 
 kcWMDM10Plugin::~kcWMDM10Plugin() { ReleaseNotificationSink(); }
 
 HRESULT kcWMDM10Plugin::Initialize(const WCHAR* folderPath, const WCHAR* secondPath) {
-  folderPath_ = wide::FromPtr(folderPath);
-  secondPath_ = wide::FromPtr(secondPath);
-  hostCallback_ = nullptr;
-  // A second Initialize without Shutdown: let go of the earlier sink first, so
-  // that its worker stops and WMDM no longer calls it.
-  if (notificationSink_) {
-    UnregisterNotifications();
-    ReleaseNotificationSink();
-  }
-  deviceManager_.Reset();
-  notificationCookie_ = kNotRegistered;
-  cacheInvalid_ = 0;
-  RebuildInventory();
-  skipFilter_.reset(new (std::nothrow) kcVidPidFilter());
-  manifest_.reset(new (std::nothrow) kcPortableManifest());
+  return RunHostSlot([&]() -> HRESULT {
+    folderPath_ = wide::FromPtr(folderPath);
+    secondPath_ = wide::FromPtr(secondPath);
+    hostCallback_ = nullptr;
+    // A second Initialize without Shutdown: let go of the earlier sink first, so
+    // that its worker stops and WMDM no longer calls it.
+    if (notificationSink_) {
+      UnregisterNotifications();
+      ReleaseNotificationSink();
+    }
+    deviceManager_.Reset();
+    notificationCookie_ = kNotRegistered;
+    RebuildInventory();
+    skipFilter_.reset(new (std::nothrow) kcVidPidFilter());
+    manifest_.reset(new (std::nothrow) kcPortableManifest());
 
-  const HRESULT com = CoInitialize(nullptr);
-  if (FAILED(com)) return MapResult(com);
-  ++comInitializations_;
-
-  HRESULT hr = CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager,
-                                deviceManager_.AsVoidOut());
-  if (FAILED(hr)) return MapResult(hr);
-  return MapResult(RegisterNotifications());
+    RETURN_IF_FAILED(CoInitialize(nullptr));
+    ++comInitializations_;
+    RETURN_IF_FAILED(CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager,
+                                      deviceManager_.AsVoidOut()));
+    return RegisterNotifications();
+  });
 }
 
 HRESULT kcWMDM10Plugin::Shutdown() {
-  {
-    // The worker may still be changing the list until the sink is gone.
-    ScopedLock lock(lock_);
-    ClearDeviceList();
-  }
-  UnregisterNotifications();
-  deviceManager_.Reset();
-  CoFreeUnusedLibraries();
-  // Only as often as Initialize joined the apartment: an unmatched
-  // CoUninitialize would tear down the host's own.
-  for (; comInitializations_ > 0; --comInitializations_) CoUninitialize();
-  {
-    ScopedLock lock(lock_);
-    inventory_.Clear();
-  }
-  ReleaseNotificationSink();
-  {
-    // Records a worker pass added while the sink was being unregistered.
-    ScopedLock lock(lock_);
-    if (!deviceList_.empty()) ClearDeviceList();
-  }
-  skipFilter_.reset();
-  manifest_.reset();
-  return S_OK;
+  return RunHostSlot([&]() -> HRESULT {
+    {
+      // The worker may still be changing the list until the sink is gone.
+      ScopedLock lock(lock_);
+      ClearDeviceList();
+    }
+    UnregisterNotifications();
+    deviceManager_.Reset();
+    CoFreeUnusedLibraries();
+    // Only as often as Initialize joined the apartment: an unmatched
+    // CoUninitialize would tear down the host's own.
+    for (; comInitializations_ > 0; --comInitializations_) CoUninitialize();
+    {
+      ScopedLock lock(lock_);
+      inventory_.Clear();
+    }
+    ReleaseNotificationSink();
+    {
+      // Records a worker pass added while the sink was being unregistered.
+      ScopedLock lock(lock_);
+      if (!deviceList_.empty()) ClearDeviceList();
+    }
+    skipFilter_.reset();
+    manifest_.reset();
+    return S_OK;
+  });
 }
 
 HRESULT kcWMDM10Plugin::RegisterNotifications() {
@@ -106,7 +106,6 @@ void kcWMDM10Plugin::RebuildInventory() {
 }
 
 void kcWMDM10Plugin::ClearNodeCache() {
-  // Hook for the storage-node cache: emptying it goes here once the storage
-  // resolver exists. The flag tells the resolver its nodes are gone.
-  cacheInvalid_ = 1;
+  // Nothing is cached yet. The storage resolver empties its node cache here
+  // and, with it, brings the flag that tells it its nodes are gone.
 }

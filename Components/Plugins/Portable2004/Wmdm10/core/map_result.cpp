@@ -1,46 +1,55 @@
 #include "core/map_result.h"
 
+#include <mswmdm.h>
+
 #include "host_sdk/ipp_result_codes.h"
 
+namespace {
+
+constexpr HRESULT FromWin32(DWORD error) { return static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu)); }
+
+struct Mapping {
+  HRESULT platform;
+  HRESULT host;
+};
+
+const Mapping kMappings[] = {
+    {S_OK, IPP_S_OK},
+    {S_FALSE, IPP_S_FALSE},
+    {IPP_S_BUSY, IPP_S_BUSY},
+    {E_NOTIMPL, IPP_E_NOTSUPPORTED},
+    {WMDM_E_NOTSUPPORTED, IPP_E_NOTSUPPORTED},
+    {E_PENDING, IPP_S_BUSY},
+    {RPC_E_CANTCALLOUT_ININPUTSYNCCALL, IPP_S_BUSY},
+    {WMDM_E_BUSY, IPP_S_BUSY},
+    {WMDM_E_INTERFACEDEAD, IPP_E_CANCELLED},
+    {WMDM_E_NOTCERTIFIED, IPP_E_UNKNOWNPROPERTY},
+    {WMDM_E_NORIGHTS, IPP_E_UNKNOWNPROPERTY},
+    {WMDM_E_LICENSE_NOTEXIST, IPP_E_UNKNOWNPROPERTY},
+    {WMDM_E_LICENSE_EXPIRED, IPP_E_UNKNOWNPROPERTY},
+    // The user's own cancel is no failure to report.
+    {WMDM_E_USER_CANCELLED, IPP_S_OK},
+    {FromWin32(ERROR_FILE_NOT_FOUND), IPP_E_NOTFOUND},
+    {FromWin32(ERROR_PATH_NOT_FOUND), IPP_E_NOTFOUND},
+    {FromWin32(ERROR_NOT_FOUND), IPP_E_NOTFOUND},
+    {FromWin32(ERROR_HANDLE_DISK_FULL), IPP_E_DISKFULL},
+    {FromWin32(ERROR_DISK_FULL), IPP_E_DISKFULL},
+    {FromWin32(ERROR_FILE_EXISTS), IPP_E_ALREADYEXISTS},
+    {FromWin32(ERROR_ALREADY_EXISTS), IPP_E_ALREADYEXISTS},
+    {FromWin32(ERROR_CANNOT_MAKE), IPP_E_CANNOTCREATE},
+};
+
+// The host's own failure codes that pass through unchanged: from
+// IPP_E_NOTSUPPORTED up to the code just below IPP_E_CANCELLED.
+constexpr DWORD kFirstHostCode = static_cast<DWORD>(IPP_E_NOTSUPPORTED);
+constexpr DWORD kLastHostCode = 0x80040018u;
+
+}  // namespace
+
 HRESULT MapResult(HRESULT platformResult) {
+  for (const Mapping& mapping : kMappings)
+    if (mapping.platform == platformResult) return mapping.host;
   const DWORD code = static_cast<DWORD>(platformResult);
-  switch (code) {
-    case 0x00000000u:
-    case 0x00000001u:
-    case 0x00040001u:
-      return platformResult;
-    case 0x80004001u:  // E_NOTIMPL
-    case 0x80045004u:  // WMDM_E_NOTSUPPORTED
-      return IPP_E_NOTSUPPORTED;
-    case 0x8000000Au:  // E_PENDING
-    case 0x8001010Du:  // RPC_E_CANTCALLOUT_ININPUTSYNCCALL
-    case 0x80045000u:  // WMDM_E_BUSY
-      return IPP_S_BUSY;
-    case 0x80045001u:  // WMDM_E_INTERFACEDEAD
-      return IPP_E_CANCELLED;
-    case 0x80045005u:  // WMDM_E_NOTCERTIFIED
-    case 0x80045006u:  // WMDM_E_NORIGHTS
-    case 0x8004500Fu:  // WMDM_E_LICENSE_NOTEXIST
-    case 0x80045012u:  // WMDM_E_LICENSE_EXPIRED
-      return IPP_E_UNKNOWNPROPERTY;
-    case 0x8004500Bu:  // WMDM_E_USER_CANCELLED
-      return IPP_S_OK;
-    case 0x80070002u:  // ERROR_FILE_NOT_FOUND
-    case 0x80070003u:  // ERROR_PATH_NOT_FOUND
-    case 0x80070490u:  // ERROR_NOT_FOUND
-      return IPP_E_NOTFOUND;
-    case 0x80070027u:  // ERROR_HANDLE_DISK_FULL
-    case 0x80070070u:  // ERROR_DISK_FULL
-      return IPP_E_DISKFULL;
-    case 0x80070050u:  // ERROR_FILE_EXISTS
-    case 0x800700B7u:  // ERROR_ALREADY_EXISTS
-      return IPP_E_ALREADYEXISTS;
-    case 0x80070052u:  // ERROR_CANNOT_MAKE
-      return IPP_E_CANNOTCREATE;
-    default:
-      break;
-  }
-  // The host's own codes pass through unchanged.
-  if (code >= 0x80040010u && code <= 0x80040018u) return platformResult;
+  if (code >= kFirstHostCode && code <= kLastHostCode) return platformResult;
   return IPP_E_FAIL;
 }

@@ -4,8 +4,8 @@
 
 #include <unique_safearray.h>
 
+#include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
-#include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -93,18 +93,22 @@ HRESULT MakeRateArray(const std::vector<LONG>& rates, SAFEARRAY** array) {
 
 HRESULT kcWMDM10Plugin::GetSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates,
                                              BOOL* everyRate) {
-  ScopedLock lock(lock_);
+  return RunLockedHostSlot(lock_, [&] { return FindSupportedBitrates(deviceNumber, type, bitrates, everyRate); });
+}
+
+HRESULT kcWMDM10Plugin::FindSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates,
+                                              BOOL* everyRate) {
   const ComPtr<IWMDMDevice> device = GetDeviceInterface(static_cast<LONG>(deviceNumber));
   if (!device || !type || !bitrates || !everyRate) return IPP_E_FAIL;
   *bitrates = nullptr;
   *everyRate = FALSE;
   WriteLog(WString(W("WMDM10::GetSupportedBitrates called requesting ")) + type);
   const DWORD formatCode = FormatCodeOf(type);
-  if (!formatCode) return MapResult(E_INVALIDARG);
+  if (!formatCode) return E_INVALIDARG;
 
   FormatLists lists;
   HRESULT hr = device->GetFormatSupport(&lists.formats, &lists.formatCount, &lists.mimes, &lists.mimeCount);
-  if (FAILED(hr)) return MapResult(hr);
+  if (FAILED(hr)) return hr;
   if (!lists.formats || !lists.mimes) return S_OK;
 
   hr = IPP_E_NOTFOUND;
@@ -136,7 +140,7 @@ HRESULT kcWMDM10Plugin::GetSupportedBitrates(DWORD deviceNumber, const WCHAR* ty
     const HRESULT made = MakeRateArray(rates, bitrates);
     if (FAILED(made)) hr = made;
   }
-  return MapResult(hr);
+  return hr;
 }
 
 WString kcWMDM10Plugin::SupportedFileFormats(DWORD deviceNumber) {

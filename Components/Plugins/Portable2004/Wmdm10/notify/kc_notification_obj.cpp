@@ -2,12 +2,14 @@
 
 #include <process.h>
 
+#include "core/device_text.h"
+#include "core/host_boundary.h"
+
 namespace {
 
 // The worker naps in short slices so that a stop request does not have to
 // wait out the whole interval.
 constexpr DWORD kNapMs = 20;
-constexpr UINT kNameChars = 259;  // offered to WMDM; the buffers hold one more
 
 }  // namespace
 
@@ -73,9 +75,15 @@ unsigned STDMETHODCALLTYPE kcNotificationObj::NotificationThreadProc(void* argum
   // An apartment of its own, so that the unmarshalled device manager may be
   // called here whatever the platform requires of the calling thread.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  do {
+  // A pass that throws loses the message it was handling, not the worker.
+  bool running = true;
+  while (running) {
     sink->WaitOneInterval();
-  } while (sink->ProcessQueue());
+    CatchToResult([&] {
+      running = sink->ProcessQueue();
+      return S_OK;
+    });
+  }
   if (SUCCEEDED(com)) CoUninitialize();
   return 0;
 }
@@ -132,12 +140,10 @@ void kcNotificationObj::HandleArrival(const kcNotificationEvent& event) {
   if (FAILED(deviceManager_.As(&manager2))) return;
   ComPtr<IWMDMDevice> device;
   if (FAILED(manager2->GetDeviceFromCanonicalName(event.canonicalName.c_str(), &device)) || !device) return;
-  WCHAR name[kNameChars + 1] = {};
-  if (FAILED(device->GetName(name, kNameChars))) return;
-  WCHAR manufacturer[kNameChars + 1] = {'u', 'n', 'k', 'n', 'o', 'w', 'n', 0};
-  device->GetManufacturer(manufacturer, kNameChars);
-  manufacturer[kNameChars] = 0;
-  name[kNameChars] = 0;
+  WString name;
+  if (FAILED(ReadDeviceName(device.Get(), &name))) return;
+  WString manufacturer;
+  ReadDeviceManufacturer(device.Get(), &manufacturer);
   if (target_)
     target_->OnDeviceChange(event.canonicalName, name, manufacturer, event.messageType == WMDM_MSG_DEVICE_ARRIVAL);
 }

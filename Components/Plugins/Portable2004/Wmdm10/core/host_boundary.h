@@ -1,0 +1,54 @@
+// The one door between the host and the plug-in's work, in the manner of a
+// CATCH_RETURN. A slot's body returns a platform result (or one of the host's
+// own codes, which pass through unchanged), may return early with
+// RETURN_IF_FAILED and may throw; the door takes the plug-in lock where the
+// slot does, maps the result once and stops every exception, so that none
+// reaches the host or ends the notification worker.
+#pragma once
+
+#include <windows.h>
+
+#include <new>
+
+#include <critical_section.h>
+
+#include "core/map_result.h"
+
+// Runs `work`; an exception becomes a result: E_OUTOFMEMORY for an allocation
+// failure, E_FAIL for anything else.
+template <typename Work>
+HRESULT CatchToResult(Work&& work) noexcept {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+// A slot that takes no lock (Initialize, Shutdown).
+template <typename Body>
+HRESULT RunHostSlot(Body&& body) noexcept {
+  return MapResult(CatchToResult(body));
+}
+
+// A slot that runs under the plug-in lock. `afterLock` runs once the lock is
+// left: the getters log the value they return there.
+template <typename Body, typename AfterLock>
+HRESULT RunLockedHostSlot(CriticalSection& lock, Body&& body, AfterLock&& afterLock) noexcept {
+  return MapResult(CatchToResult([&] {
+    HRESULT result;
+    {
+      ScopedLock held(lock);
+      result = body();
+    }
+    afterLock();
+    return result;
+  }));
+}
+
+template <typename Body>
+HRESULT RunLockedHostSlot(CriticalSection& lock, Body&& body) noexcept {
+  return RunLockedHostSlot(lock, body, [] {});
+}
