@@ -1,3 +1,13 @@
+# ccache, when installed, makes a rebuild of unchanged sources a lookup. The
+# sloppiness lets it cache units compiled with a precompiled header.
+find_program(MD_CCACHE ccache)
+if(MD_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(md_launcher ${CMAKE_COMMAND} -E env CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+      ${MD_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${md_launcher})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${md_launcher})
+endif()
+
 # Warnings and sanitizers shared by every target.
 add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
 

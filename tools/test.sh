@@ -10,8 +10,9 @@ lanes=("$@")
 [ ${#lanes[@]} -gt 0 ] || lanes=(linux asan tsan windows)
 
 # The tests where threads meet: the notification worker, the device list it
-# changes, and the churn of arrivals and removals.
-MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest)\.'
+# changes, the churn of arrivals and removals, and the stand-in's own
+# notifications and model threads.
+MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest|HostBoundaryTest|NotificationTest|ModelThreadsTest)\.'
 
 md_ensure_packages "${MD_LINUX_PACKAGES[@]}"
 for lane in "${lanes[@]}"; do
@@ -44,7 +45,7 @@ for lane in "${lanes[@]}"; do
       ;;
     tsan)
       md_say "building the threaded tests with ThreadSanitizer"
-      md_build_lane linux-tsan -DMD_SANITIZE=thread -- mdplugin_tests
+      md_build_lane linux-tsan -DMD_SANITIZE=thread -- mdplugin_tests standin_tests
       TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest linux-tsan -R "$MD_TSAN_TESTS"
       ;;
     windows)
