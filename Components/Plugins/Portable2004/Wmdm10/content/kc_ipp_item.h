@@ -1,0 +1,84 @@
+// The item record: one track, folder or playlist as the host sees it. The
+// host compiles this same class into its own module and hands its records to
+// the plug-in, so CopyTo recognises a record of this class by its run-time
+// type (by name: the type information of the two modules are distinct
+// objects) and then writes the other module's record directly; both sides
+// share the layout below, the BSTR allocator and the C runtime's heap.
+//
+// Called by the host through the slots of kiIPPItem: no method lets an
+// exception out; a failed allocation shows as a setter answering false.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <map>
+
+#include <wide_text.h>
+
+#include "host_sdk/ki_ipp_item.h"
+#include "platform/unique_bstr.h"
+#include "platform/unique_variant.h"
+
+class kcIPPItem final : public kiIPPItem {
+ public:
+  kcIPPItem() = default;
+  kcIPPItem(const kcIPPItem&) = delete;
+  kcIPPItem& operator=(const kcIPPItem&) = delete;
+  // Not virtual: the interface has no destructor slot, and the module that
+  // made a record deletes it through this class.
+  ~kcIPPItem() = default;
+
+  LONG GetKind() override { return kind_; }
+  void SetKind(LONG kind) override { kind_ = kind; }
+  LONG GetBitrate() override { return bitrate_; }
+  void SetBitrate(LONG bitrate) override { bitrate_ = bitrate; }
+  LONG GetDuration() override { return duration_; }
+  void SetDuration(LONG duration) override { duration_ = duration; }
+  ULONGLONG GetSize() override { return size_; }
+  void SetSize(ULONGLONG size) override { size_ = size; }
+  BSTR GetAlbum() override { return CopyOut(album_); }
+  bool SetAlbum(const WCHAR* album) override { return Store(album_, album); }
+  BSTR GetArtist() override { return CopyOut(artist_); }
+  bool SetArtist(const WCHAR* artist) override { return Store(artist_, artist); }
+  BSTR GetTitle() override { return CopyOut(title_); }
+  bool SetTitle(const WCHAR* title) override { return Store(title_, title); }
+  BSTR GetGenre() override { return CopyOut(genre_); }
+  bool SetGenre(const WCHAR* genre) override { return Store(genre_, genre); }
+  BSTR GetLocation() override { return CopyOut(location_); }
+  bool SetLocation(const WCHAR* location) override { return Store(location_, location); }
+  bool GetPropertyBool(const WCHAR* name, bool* value) override;
+  bool GetPropertyLong(const WCHAR* name, LONG* value) override;
+  bool GetPropertyString(const WCHAR* name, BSTR* value) override;
+  bool SetPropertyBool(const WCHAR* name, LONG value) override;
+  bool SetPropertyLong(const WCHAR* name, LONG value) override;
+  bool SetPropertyString(const WCHAR* name, const WCHAR* text) override;
+  void Clear() override;
+  void CopyTo(kiIPPItem* target) override;
+
+  // How many named properties the record holds.
+  size_t PropertyCount() const { return properties_.size(); }
+
+ private:
+  using PropertyMap = std::map<WString, UniqueVariant>;
+
+  static BSTR CopyOut(const UniqueBstr& text);
+  static bool Store(UniqueBstr& field, const WCHAR* text);
+  // The copy a getter reads: a failed copy reads as VT_ERROR with its code.
+  static void CopyValue(const VARIANT& source, UniqueVariant& copy);
+  // The entry for a name, made empty when new; null when the name is null or
+  // the map cannot grow.
+  VARIANT* Entry(const WCHAR* name);
+  const VARIANT* Find(const WCHAR* name) const;
+
+  PropertyMap properties_;
+  LONG kind_ = 0;
+  UniqueBstr location_;
+  UniqueBstr album_;
+  UniqueBstr artist_;
+  UniqueBstr title_;
+  UniqueBstr genre_;
+  LONG bitrate_ = 0;
+  LONG duration_ = 0;
+  ULONGLONG size_ = 0;
+};
