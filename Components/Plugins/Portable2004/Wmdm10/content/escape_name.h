@@ -6,3 +6,8 @@
 #include <wide_text.h>
 
 WString EscapeName(const WString& text);
+
+// The reverse: "|" and four hex digits (0-9, a-f) become that unit, anything
+// else is copied, and the result is lower-cased (A-Z only) as well, so a
+// medium name comes back in lower case and is matched ignoring case.
+WString UnescapeName(const WString& text);

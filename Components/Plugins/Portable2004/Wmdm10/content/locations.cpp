@@ -1,0 +1,112 @@
+#include "content/locations.h"
+
+#include "content/escape_name.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "platform/unique_bstr.h"
+
+namespace locations {
+
+namespace {
+
+const WString kPrefix = W("WMDM10");
+const WString kSeparator = W("___");
+constexpr WCHAR kBackslash = W('\\');
+
+bool StartsWithBackslash(const WString& path) { return !path.empty() && path[0] == kBackslash; }
+
+}  // namespace
+
+bool HasMediaPrefix(const WString& location) { return location.compare(0, kPrefix.size(), kPrefix) == 0; }
+
+bool ParseMediaLocation(const WString& location, MediaLocationParts* parts) {
+  if (!HasMediaPrefix(location)) return false;
+  // An escaped identity holds no "_", so the first "___" ends it.
+  const size_t separator = location.find(kSeparator);
+  if (separator == WString::npos) return false;
+  if (parts) {
+    parts->devicePart = location.substr(kPrefix.size(), separator - kPrefix.size());
+    parts->separatorIndex = separator;
+    parts->mediumName = UnescapeName(location.substr(separator + kSeparator.size()));
+  }
+  return true;
+}
+
+WString ComposeMediaLocation(const WString& identity, const WString& mediumName) {
+  return kPrefix + EscapeName(identity) + kSeparator + EscapeName(mediumName);
+}
+
+LONG FindDeviceByLocation(const WString& location, const std::vector<std::unique_ptr<DeviceRecord>>& list,
+                          size_t* separatorIndex) {
+  MediaLocationParts parts;
+  if (!ParseMediaLocation(location, &parts)) return 0;
+  for (size_t i = 0; i < list.size(); ++i) {
+    const DeviceRecord& record = *list[i];
+    if (record.gone || record.identity.empty()) continue;
+    if (EscapeName(record.identity) != parts.devicePart) continue;
+    if (separatorIndex) *separatorIndex = parts.separatorIndex;
+    return static_cast<LONG>(i + 1);
+  }
+  return 0;
+}
+
+WString StorageKey(const WString& location, const WString& devicePath) {
+  return StartsWithBackslash(devicePath) ? location + devicePath : location + kBackslash + devicePath;
+}
+
+WString SplitPath(const WString& path, WString* name) {
+  const size_t last = path.rfind(kBackslash);
+  if (last == WString::npos || last == 0) {
+    if (name) *name = last == 0 ? path.substr(1) : path;
+    return WString(1, kBackslash);
+  }
+  if (name) *name = path.substr(last + 1);
+  return path.substr(0, last);
+}
+
+WString JoinPath(const WString& parentPath, const WString& name) {
+  if (!parentPath.empty() && parentPath.back() == kBackslash) return parentPath + name;
+  return parentPath + kBackslash + name;
+}
+
+std::vector<WString> PathComponents(const WString& path) {
+  std::vector<WString> names;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(kBackslash, start);
+    if (end == WString::npos) end = path.size();
+    if (end > start) names.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
+
+WString ToDevicePath(const WString& rootPrefix, const WString& hostPath) {
+  if (hostPath.empty()) return rootPrefix;
+  return StartsWithBackslash(hostPath) ? rootPrefix + hostPath : rootPrefix + kBackslash + hostPath;
+}
+
+WString ToHostPath(const WString& rootPrefix, const WString& devicePath) {
+  if (rootPrefix.empty() || devicePath.compare(0, rootPrefix.size(), rootPrefix) != 0) return devicePath;
+  // '\MusicBox' is not under '\Music': the prefix must end at a component.
+  if (devicePath.size() > rootPrefix.size() && devicePath[rootPrefix.size()] != kBackslash) return devicePath;
+  return devicePath.substr(rootPrefix.size());
+}
+
+bool SplitEntryId(const WString& rootPrefix, const WString& id, WString* playlistPath, WString* trackPath) {
+  const size_t bar = id.find(W('|'));
+  if (bar == WString::npos) return false;
+  size_t track = bar + 1;
+  if (track < id.size() && id[track] == kBackslash) ++track;
+  if (playlistPath) *playlistPath = ToDevicePath(rootPrefix, id.substr(0, bar));
+  if (trackPath) *trackPath = ToDevicePath(rootPrefix, id.substr(track));
+  return true;
+}
+
+HRESULT MakeEntryId(const WString& rootPrefix, const WString& playlistDevicePath, kiIPPItem* item) {
+  if (!item) return IPP_E_FAIL;
+  UniqueBstr trackPath(item->GetLocation());
+  const WString id = ToHostPath(rootPrefix, playlistDevicePath) + W('|') + trackPath.ToString();
+  return item->SetLocation(id.c_str()) ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace locations

@@ -1,0 +1,41 @@
+// One resolved storage: what the resolver found for a storage key, kept in
+// the node cache for the life of the device list. Callers hold plain
+// pointers; the cache owns the nodes.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+
+#include <wide_text.h>
+
+#include "content/kc_ipp_item.h"
+#include "platform/com_ptr.h"
+#include "platform/wmdm.h"
+
+struct StorageNode {
+  StorageNode(ComPtr<IWMDMDevice> device, ComPtr<IWMDMStorage> storage, WString key, LONG deviceNumber)
+      : device(std::move(device)), storage(std::move(storage)), key(std::move(key)), deviceNumber(deviceNumber) {}
+  StorageNode(const StorageNode&) = delete;
+  StorageNode& operator=(const StorageNode&) = delete;
+
+  // The media property answers, kept for a medium's root node only.
+  std::map<WString, bool> boolCache;
+  std::map<WString, LONG> longCache;
+  std::map<WString, WString> stringCache;
+  ComPtr<IWMDMDevice> device;
+  ComPtr<IWMDMStorage> storage;
+  WString key;  // the storage key it was resolved under
+  LONG deviceNumber = 0;
+  std::unique_ptr<kcIPPItem> item;  // built on request; may stay empty
+  // Cleared when a listing here or below left a child out; such a node
+  // refuses to be deleted.
+  bool current = true;
+  bool walked = false;          // the tree walk need not come back here
+  bool metadataPending = true;  // the item's tags are still to be read
+};
+
+// Storage key to node, for every storage resolved since the cache was last
+// cleared.
+using NodeCache = std::map<WString, std::unique_ptr<StorageNode>>;
