@@ -1,0 +1,238 @@
+#include "content/locations.h"
+
+#include <gtest/gtest.h>
+
+#include "content/escape_name.h"
+#include "content/kc_ipp_item.h"
+#include "host_sdk/ipp_result_codes.h"
+
+namespace {
+
+using namespace locations;
+
+std::string U8(const WString& text) { return wide::ToUtf8(text); }
+
+TEST(LocationsTest, MediaLocationSplitsAtTheFirstSeparator) {
+  struct Row {
+    const WCHAR* location;
+    bool valid;
+    const WCHAR* devicePart;
+    size_t separator;
+    const WCHAR* mediumName;
+  };
+  const Row rows[] = {
+      {W("WMDM10my|0020player___storage|0020card"), true, W("my|0020player"), 19, W("storage card")},
+      {W("WMDM10dev___"), true, W("dev"), 9, W("")},
+      {W("WMDM10___x"), true, W(""), 6, W("x")},
+      {W("WMDM10dev____x"), true, W("dev"), 9, W("_x")},  // the first "___" ends the device part
+      {W("WMDM10dev___A|0020B"), true, W("dev"), 9, W("a b")},
+      {W("wmdm10dev___x"), false, W(""), 0, W("")},  // the prefix is case-sensitive
+      {W("WMDM1dev___x"), false, W(""), 0, W("")},
+      {W("WMDM10dev__x"), false, W(""), 0, W("")},
+      {W("WMDM10"), false, W(""), 0, W("")},
+      {W(""), false, W(""), 0, W("")},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(U8(row.location));
+    MediaLocationParts parts;
+    ASSERT_EQ(ParseMediaLocation(row.location, &parts), row.valid);
+    EXPECT_EQ(ParseMediaLocation(row.location, nullptr), row.valid);
+    EXPECT_EQ(HasMediaPrefix(row.location), WString(row.location).rfind(W("WMDM10"), 0) == 0);
+    if (!row.valid) continue;
+    EXPECT_EQ(parts.devicePart, WString(row.devicePart));
+    EXPECT_EQ(parts.separatorIndex, row.separator);
+    EXPECT_EQ(parts.mediumName, WString(row.mediumName));
+  }
+}
+
+TEST(LocationsTest, ComposedLocationParsesBackToItsPieces) {
+  const WString identity = W("\\\\?\\USB#Vid_0781&Pid_5150#Player_1");
+  const WString location = ComposeMediaLocation(identity, W("Storage Card"));
+  EXPECT_EQ(location.rfind(W("WMDM10"), 0), 0u);
+  MediaLocationParts parts;
+  ASSERT_TRUE(ParseMediaLocation(location, &parts));
+  EXPECT_EQ(parts.devicePart, EscapeName(identity));
+  EXPECT_EQ(parts.mediumName, W("storage card"));
+}
+
+std::unique_ptr<DeviceRecord> Record(const WCHAR* identity, bool gone = false) {
+  auto record = std::make_unique<DeviceRecord>();
+  record->identity = identity;
+  record->gone = gone;
+  return record;
+}
+
+TEST(LocationsTest, FindDeviceByLocationTakesTheFirstPresentMatch) {
+  std::vector<std::unique_ptr<DeviceRecord>> list;
+  list.push_back(Record(W("Player A"), /*gone=*/true));
+  list.push_back(Record(W("")));  // identity unreadable
+  list.push_back(Record(W("Player B")));
+  list.push_back(Record(W("PLAYER A")));  // escapes to the same text as "Player A"
+  list.push_back(Record(W("Player A")));
+
+  size_t separator = 99;
+  EXPECT_EQ(FindDeviceByLocation(ComposeMediaLocation(W("Player A"), W("Card")), list, &separator), 4);
+  EXPECT_EQ(separator, 6 + EscapeName(W("Player A")).size());
+  EXPECT_EQ(FindDeviceByLocation(ComposeMediaLocation(W("Player B"), W("Card")), list), 3);
+
+  struct Miss {
+    const WCHAR* location;
+  };
+  const Miss misses[] = {
+      {W("WMDM10player|0020c___card")},  // no such device
+      {W("WMDM10player|0020b")},         // no separator
+      {W("XMDM10player|0020b___card")},  // wrong prefix
+      {W("WMDM10___card")},              // the unreadable identity is not the empty device part
+  };
+  for (const Miss& miss : misses) {
+    separator = 99;
+    EXPECT_EQ(FindDeviceByLocation(miss.location, list, &separator), 0) << U8(miss.location);
+    EXPECT_EQ(separator, 99u) << "untouched without a match";
+  }
+}
+
+TEST(LocationsTest, StorageKeyHasOneBackslashBeforeThePath) {
+  const WString loc = W("WMDM10dev___card");
+  EXPECT_EQ(StorageKey(loc, W("")), loc + W("\\"));
+  EXPECT_EQ(StorageKey(loc, W("\\")), loc + W("\\"));
+  EXPECT_EQ(StorageKey(loc, W("\\Music")), loc + W("\\Music"));
+  EXPECT_EQ(StorageKey(loc, W("Music")), loc + W("\\Music"));
+  EXPECT_NE(StorageKey(loc, W("\\music")), StorageKey(loc, W("\\Music"))) << "keys compare exactly";
+}
+
+TEST(LocationsTest, SplitPathGivesParentAndLastName) {
+  struct Row {
+    const WCHAR* path;
+    const WCHAR* parent;
+    const WCHAR* name;
+  };
+  const Row rows[] = {
+      {W("\\Music\\Pop\\a.wma"), W("\\Music\\Pop"), W("a.wma")},
+      {W("\\Music\\a.wma"), W("\\Music"), W("a.wma")},
+      {W("\\a.wma"), W("\\"), W("a.wma")},
+      {W("a.wma"), W("\\"), W("a.wma")},
+      {W("\\"), W("\\"), W("")},
+      {W(""), W("\\"), W("")},
+      {W("\\Music\\"), W("\\Music"), W("")},
+      {W("Music\\a"), W("Music"), W("a")},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(U8(row.path));
+    WString name = W("unset");
+    EXPECT_EQ(SplitPath(row.path, &name), WString(row.parent));
+    EXPECT_EQ(name, WString(row.name));
+    EXPECT_EQ(SplitPath(row.path), WString(row.parent));
+  }
+}
+
+TEST(LocationsTest, JoinPathAndComponents) {
+  EXPECT_EQ(JoinPath(W(""), W("a.wma")), W("\\a.wma"));
+  EXPECT_EQ(JoinPath(W("\\"), W("a.wma")), W("\\a.wma"));
+  EXPECT_EQ(JoinPath(W("\\Music"), W("a.wma")), W("\\Music\\a.wma"));
+  EXPECT_EQ(JoinPath(W("\\Music\\"), W("a.wma")), W("\\Music\\a.wma"));
+  // Joining the parts of a split gives the path back.
+  for (const WCHAR* path : {W("\\Music\\a.wma"), W("\\a.wma"), W("\\Music\\Pop\\b")}) {
+    WString name;
+    const WString parent = SplitPath(path, &name);
+    EXPECT_EQ(JoinPath(parent, name), WString(path));
+  }
+
+  struct Row {
+    const WCHAR* path;
+    std::vector<WString> names;
+  };
+  const Row rows[] = {
+      {W("\\Music\\\\Pop"), {W("Music"), W("Pop")}},
+      {W("\\Music\\Pop"), {W("Music"), W("Pop")}},
+      {W("\\a\\b\\"), {W("a"), W("b")}},
+      {W("Music"), {W("Music")}},
+      {W("\\"), {}},
+      {W(""), {}},
+      {W("\\\\"), {}},
+  };
+  for (const Row& row : rows) EXPECT_EQ(PathComponents(row.path), row.names) << U8(row.path);
+}
+
+TEST(LocationsTest, HostAndDevicePathsWithAndWithoutARoot) {
+  struct Row {
+    const WCHAR* root;
+    const WCHAR* hostPath;
+    const WCHAR* devicePath;
+  };
+  // Both directions: the host path becomes the device path and back.
+  const Row roundTrips[] = {
+      {W("\\Music"), W("\\Pop\\a.wma"), W("\\Music\\Pop\\a.wma")},
+      {W("\\Music"), W(""), W("\\Music")},
+      {W("\\Music\\Lib"), W("\\x"), W("\\Music\\Lib\\x")},
+      {W(""), W("\\Pop\\a.wma"), W("\\Pop\\a.wma")},
+      {W(""), W(""), W("")},
+      {W(""), W("\\"), W("\\")},
+  };
+  for (const Row& row : roundTrips) {
+    SCOPED_TRACE(U8(row.root) + " | " + U8(row.hostPath));
+    EXPECT_EQ(ToDevicePath(row.root, row.hostPath), WString(row.devicePath));
+    EXPECT_EQ(ToHostPath(row.root, row.devicePath), WString(row.hostPath));
+  }
+
+  // One direction only.
+  EXPECT_EQ(ToDevicePath(W("\\Music"), W("Pop")), W("\\Music\\Pop")) << "a missing backslash is supplied";
+  EXPECT_EQ(ToDevicePath(W(""), W("Pop")), W("\\Pop"));
+  const Row unchanged[] = {
+      {W("\\Music"), W("\\Other\\x"), W("\\Other\\x")},
+      {W("\\Music"), W("\\music\\x"), W("\\music\\x")},  // the prefix matches case-sensitively
+      {W("\\Music"), W("\\Mus"), W("\\Mus")},            // shorter than the prefix
+      {W("\\Music"), W("\\MusicBox\\x"), W("\\MusicBox\\x")},  // not under the root
+      {W("\\Music"), W(""), W("")},
+  };
+  for (const Row& row : unchanged) {
+    EXPECT_EQ(ToHostPath(row.root, row.devicePath), WString(row.hostPath)) << U8(row.devicePath);
+  }
+}
+
+TEST(LocationsTest, EntryIdentifiersSplitAtTheFirstBar) {
+  struct Row {
+    const WCHAR* root;
+    const WCHAR* id;
+    const WCHAR* playlist;
+    const WCHAR* track;
+  };
+  const Row rows[] = {
+      {W(""), W("\\Lists\\Run.pla|\\a.wma"), W("\\Lists\\Run.pla"), W("\\a.wma")},
+      {W("\\Music"), W("\\Lists\\Run.pla|\\a.wma"), W("\\Music\\Lists\\Run.pla"), W("\\Music\\a.wma")},
+      {W(""), W("\\Run.pla|\\Pop\\b|c.wma"), W("\\Run.pla"), W("\\Pop\\b|c.wma")},
+      {W(""), W("\\Run.pla|a.wma"), W("\\Run.pla"), W("\\a.wma")},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(U8(row.id));
+    WString playlist;
+    WString track;
+    ASSERT_TRUE(SplitEntryId(row.root, row.id, &playlist, &track));
+    EXPECT_EQ(playlist, WString(row.playlist));
+    EXPECT_EQ(track, WString(row.track));
+    EXPECT_TRUE(SplitEntryId(row.root, row.id, nullptr, nullptr));
+  }
+  WString playlist = W("untouched");
+  EXPECT_FALSE(SplitEntryId(W(""), W("\\Lists\\Run.pla"), &playlist, nullptr));
+  EXPECT_EQ(playlist, W("untouched"));
+}
+
+TEST(LocationsTest, MakeEntryIdPutsThePlaylistInFrontOfTheTrack) {
+  for (const WCHAR* root : {W(""), W("\\Music")}) {
+    SCOPED_TRACE(U8(root));
+    kcIPPItem item;
+    ASSERT_TRUE(item.SetLocation(W("\\Pop\\a.wma")));
+    const WString playlistDevicePath = WString(root) + W("\\Lists\\Run.pla");
+    ASSERT_EQ(MakeEntryId(root, playlistDevicePath, &item), S_OK);
+    EXPECT_EQ(UniqueBstr(item.GetLocation()).ToString(), W("\\Lists\\Run.pla|\\Pop\\a.wma"));
+
+    // The identifier splits back into the two device paths.
+    WString playlist;
+    WString track;
+    ASSERT_TRUE(SplitEntryId(root, UniqueBstr(item.GetLocation()).ToString(), &playlist, &track));
+    EXPECT_EQ(playlist, playlistDevicePath);
+    EXPECT_EQ(track, WString(root) + W("\\Pop\\a.wma"));
+  }
+  EXPECT_EQ(MakeEntryId(W(""), W("\\Run.pla"), nullptr), IPP_E_FAIL);
+}
+
+}  // namespace
