@@ -1,0 +1,114 @@
+#include "content/storage_items.h"
+
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "content/locations.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "platform/result_macros.h"
+
+namespace {
+
+constexpr UINT kNameChars = 259;
+const WCHAR kDeletable[] = W("ItemDeletable");
+const WCHAR kRenamable[] = W("ItemRenamable");
+
+// A tag value WMDM allocated, freed on every path.
+struct TaskMemory {
+  BYTE* bytes = nullptr;
+  ~TaskMemory() { CoTaskMemFree(bytes); }
+};
+
+bool IsPlaylistFile(IWMDMStorage* storage) {
+  ComPtr<IWMDMStorage4> storage4;
+  if (FAILED(ComPtr<IWMDMStorage>(storage).As(&storage4)) || !storage4) return false;
+  ComPtr<IWMDMMetaData> metadata;
+  if (FAILED(storage4->GetMetadata(&metadata)) || !metadata) return false;
+  WMDM_TAG_DATATYPE type = WMDM_TYPE_STRING;
+  TaskMemory value;
+  UINT length = 0;
+  if (FAILED(metadata->QueryByName(g_wszWMDMFormatCode, &type, &value.bytes, &length))) return false;
+  if (type != WMDM_TYPE_DWORD || !value.bytes || length < sizeof(DWORD)) return false;
+  DWORD formatCode = 0;
+  std::memcpy(&formatCode, value.bytes, sizeof(formatCode));
+  return formatCode == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST;
+}
+
+// Numbers the host sees as 32-bit signed values: larger ones are capped
+// rather than wrapped into negative play times.
+LONG CappedLong(ULONGLONG value) {
+  constexpr auto kMax = static_cast<ULONGLONG>(std::numeric_limits<LONG>::max());
+  return static_cast<LONG>(value > kMax ? kMax : value);
+}
+
+}  // namespace
+
+bool DeviceKeepsPlaylists(DeviceRecord& record) {
+  if (record.settings && record.settings->SupportsPlaylists != -1)
+    record.playlistFormatSupported = record.settings->SupportsPlaylists == 1;
+  return record.playlistFormatSupported;
+}
+
+bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* kind) {
+  if (!storage) return false;
+  DWORD attributes = 0;
+  LONG found = KindFile;
+  if (SUCCEEDED(storage->GetAttributes(&attributes, nullptr))) {
+    if (attributes & WMDM_FILE_ATTR_HIDDEN) return false;
+    if ((attributes & WMDM_FILE_ATTR_SYSTEM) && !(device.settings && device.settings->ShowSystemFiles == 1))
+      return false;
+    if (attributes & WMDM_FILE_ATTR_FILE) {
+      // Reading the format code costs a metadata call: only when asked.
+      if (kind && DeviceKeepsPlaylists(device) && IsPlaylistFile(storage.Get())) found = KindPlaylist;
+    } else if (attributes & WMDM_FILE_ATTR_FOLDER) {
+      found = KindFolder;
+    } else {
+      return false;
+    }
+  }
+  if (kind) *kind = found;
+  return true;
+}
+
+HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
+                  const WString& parentPath, LONG kind, std::unique_ptr<kcIPPItem>* item) {
+  RETURN_HR_IF(IPP_E_FAIL, !device || !storage || !item);
+  item->reset();
+  auto built = std::unique_ptr<kcIPPItem>(new (std::nothrow) kcIPPItem());
+  RETURN_HR_IF(E_OUTOFMEMORY, !built);
+  built->SetKind(kind);
+
+  WCHAR name[kNameChars + 1] = {};
+  RETURN_IF_FAILED(storage->GetName(name, kNameChars));
+  name[kNameChars] = 0;
+  const WString hostPath = locations::ToHostPath(rootPrefix, locations::JoinPath(parentPath, name));
+  RETURN_HR_IF(E_OUTOFMEMORY, !built->SetLocation(hostPath.c_str()) || !built->SetTitle(name));
+
+  DWORD low = 0;
+  DWORD high = 0;
+  const HRESULT sized = storage->GetSize(&low, &high);
+  // A dead interface means the device went away under us.
+  RETURN_HR_IF(IPP_E_NOTFOUND, sized == WMDM_E_INTERFACEDEAD);
+  if (SUCCEEDED(sized)) built->SetSize((static_cast<ULONGLONG>(high) << 32) | low);
+
+  DWORD attributes = 0;
+  _WAVEFORMATEX format = {};
+  if (SUCCEEDED(storage->GetAttributes(&attributes, &format))) {
+    if (format.nSamplesPerSec > 0) {
+      const ULONGLONG bitrate = static_cast<ULONGLONG>(format.wBitsPerSample) * format.nSamplesPerSec;
+      built->SetBitrate(CappedLong(bitrate));
+      // No byte rate, no play time: the duration stays 0.
+      const ULONGLONG byteRate = bitrate / 8;
+      if (byteRate > 0) built->SetDuration(CappedLong(built->GetSize() * 1000 / byteRate));
+    }
+    built->SetPropertyBool(kDeletable, (attributes & WMDM_FILE_ATTR_CANDELETE) ? 1 : 0);
+    built->SetPropertyBool(kRenamable, (attributes & WMDM_FILE_ATTR_CANRENAME) ? 1 : 0);
+  }
+  // Renaming a file on a device that keeps playlists would break the
+  // playlists that refer to it by name.
+  if (kind == KindFile && DeviceKeepsPlaylists(*device)) built->SetPropertyBool(kRenamable, 0);
+
+  *item = std::move(built);
+  return S_OK;
+}

@@ -1,0 +1,34 @@
+// What a WMDM storage is to the host: shown or not, a folder, a file or a
+// playlist, and the item record that describes it.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include <wide_text.h>
+
+#include "content/kc_ipp_item.h"
+#include "core/device_record.h"
+#include "platform/com_ptr.h"
+#include "platform/wmdm.h"
+
+// Whether the device keeps playlists: the manifest's word when it says,
+// which then also becomes the record's flag; otherwise what the device
+// reported.
+bool DeviceKeepsPlaylists(DeviceRecord& record);
+
+// False when the storage is not to be shown (hidden; system, unless the
+// device's settings show system files; neither file nor folder). Otherwise
+// true, with the storage's ItemKind in `kind` when one is asked for: a file
+// is a playlist when the device keeps playlists and its format code says so.
+bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* kind);
+
+// A new item record for `storage`, a child of the folder at `parentPath`
+// (a device path), of the given kind. Its location is the host path under
+// `rootPrefix`, its title the storage's name; size, bitrate, duration and
+// the deletable and renamable marks come from WMDM. IPP_E_FAIL without a
+// device, storage or out pointer; IPP_E_NOTFOUND when the storage's
+// interface is dead; the WMDM result when the name cannot be read.
+HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
+                  const WString& parentPath, LONG kind, std::unique_ptr<kcIPPItem>* item);
