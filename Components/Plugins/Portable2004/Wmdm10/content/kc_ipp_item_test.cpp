@@ -21,8 +21,15 @@ const StringField kStringFields[] = {
     {"location", &kiIPPItem::SetLocation, &kiIPPItem::GetLocation},
 };
 
-UniqueBstr Get(kiIPPItem& item, const StringField& field) { return UniqueBstr((item.*field.get)()); }
-WString Text(BSTR owned) { return UniqueBstr(owned).ToString(); }
+// Takes ownership of a string a getter handed out (UniqueBstr's constructor
+// would copy it).
+UniqueBstr Owned(BSTR text) {
+  UniqueBstr owner;
+  owner.Reset(text);
+  return owner;
+}
+UniqueBstr Get(kiIPPItem& item, const StringField& field) { return Owned((item.*field.get)()); }
+WString Text(BSTR text) { return Owned(text).ToString(); }
 
 void ExpectEmpty(kcIPPItem& item, int line) {
   SCOPED_TRACE(testing::Message() << "checked at line " << line);

@@ -104,7 +104,8 @@ bool SplitEntryId(const WString& rootPrefix, const WString& id, WString* playlis
 
 HRESULT MakeEntryId(const WString& rootPrefix, const WString& playlistDevicePath, kiIPPItem* item) {
   if (!item) return IPP_E_FAIL;
-  UniqueBstr trackPath(item->GetLocation());
+  UniqueBstr trackPath;
+  trackPath.Reset(item->GetLocation());  // adopted: the constructor would copy it
   const WString id = ToHostPath(rootPrefix, playlistDevicePath) + W('|') + trackPath.ToString();
   return item->SetLocation(id.c_str()) ? S_OK : E_OUTOFMEMORY;
 }

@@ -12,6 +12,12 @@ using namespace locations;
 
 std::string U8(const WString& text) { return wide::ToUtf8(text); }
 
+WString Location(kiIPPItem& item) {
+  UniqueBstr location;
+  location.Reset(item.GetLocation());
+  return location.ToString();
+}
+
 TEST(LocationsTest, MediaLocationSplitsAtTheFirstSeparator) {
   struct Row {
     const WCHAR* location;
@@ -206,12 +212,12 @@ TEST(LocationsTest, MakeEntryIdPutsThePlaylistInFrontOfTheTrack) {
     ASSERT_TRUE(item.SetLocation(W("\\Pop\\a.wma")));
     const WString playlistDevicePath = WString(root) + W("\\Lists\\Run.pla");
     ASSERT_EQ(MakeEntryId(root, playlistDevicePath, &item), S_OK);
-    EXPECT_EQ(UniqueBstr(item.GetLocation()).ToString(), W("\\Lists\\Run.pla|\\Pop\\a.wma"));
+    EXPECT_EQ(Location(item), W("\\Lists\\Run.pla|\\Pop\\a.wma"));
 
     // The identifier splits back into the two device paths.
     WString playlist;
     WString track;
-    ASSERT_TRUE(SplitEntryId(root, UniqueBstr(item.GetLocation()).ToString(), &playlist, &track));
+    ASSERT_TRUE(SplitEntryId(root, Location(item), &playlist, &track));
     EXPECT_EQ(playlist, playlistDevicePath);
     EXPECT_EQ(track, WString(root) + W("\\Pop\\a.wma"));
   }

@@ -20,9 +20,9 @@ struct TaskMemory {
   ~TaskMemory() { CoTaskMemFree(bytes); }
 };
 
-bool IsPlaylistFile(IWMDMStorage* storage) {
+bool IsPlaylistFile(const ComPtr<IWMDMStorage>& storage) {
   ComPtr<IWMDMStorage4> storage4;
-  if (FAILED(ComPtr<IWMDMStorage>(storage).As(&storage4)) || !storage4) return false;
+  if (FAILED(storage.As(&storage4)) || !storage4) return false;
   ComPtr<IWMDMMetaData> metadata;
   if (FAILED(storage4->GetMetadata(&metadata)) || !metadata) return false;
   WMDM_TAG_DATATYPE type = WMDM_TYPE_STRING;
@@ -60,7 +60,7 @@ bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* k
       return false;
     if (attributes & WMDM_FILE_ATTR_FILE) {
       // Reading the format code costs a metadata call: only when asked.
-      if (kind && DeviceKeepsPlaylists(device) && IsPlaylistFile(storage.Get())) found = KindPlaylist;
+      if (kind && DeviceKeepsPlaylists(device) && IsPlaylistFile(storage)) found = KindPlaylist;
     } else if (attributes & WMDM_FILE_ATTR_FOLDER) {
       found = KindFolder;
     } else {

@@ -159,7 +159,13 @@ Built Build(DeviceRecord* record, ComPtr<IWMDMStorage> storage, const WString& p
   return built;
 }
 
-WString Location(kcIPPItem& item) { return UniqueBstr(item.GetLocation()).ToString(); }
+// Takes ownership of a string the item handed out.
+WString Text(BSTR text) {
+  UniqueBstr owner;
+  owner.Reset(text);
+  return owner.ToString();
+}
+WString Location(kcIPPItem& item) { return Text(item.GetLocation()); }
 
 // "absent", "true" or "false".
 std::string Flag(kcIPPItem& item, const WCHAR* name) {
@@ -176,13 +182,13 @@ TEST_F(StorageItemsTest, ItemCarriesNamePathSizeAndPlayTime) {
   kcIPPItem& item = *built.item;
   EXPECT_EQ(item.GetKind(), KindFile);
   EXPECT_EQ(Location(item), W("\\Music\\Album\\one.mp3"));
-  EXPECT_EQ(UniqueBstr(item.GetTitle()).ToString(), W("one.mp3")) << "the name, until tags say otherwise";
+  EXPECT_EQ(Text(item.GetTitle()), W("one.mp3")) << "the name, until tags say otherwise";
   EXPECT_EQ(item.GetSize(), 1000u);
   EXPECT_EQ(item.GetBitrate(), 16 * 44100) << "bits per sample times samples per second";
   EXPECT_EQ(item.GetDuration(), 1000 * 1000 / (16 * 44100 / 8)) << "milliseconds at the byte rate, truncated";
   EXPECT_EQ(Flag(item, W("ItemDeletable")), "true");
   EXPECT_EQ(Flag(item, W("ItemRenamable")), "true");
-  EXPECT_FALSE(UniqueBstr(item.GetAlbum()));
+  EXPECT_EQ(item.GetAlbum(), nullptr);
 
   // Under a root prefix the location is the host path; the parent may end
   // in "\".
