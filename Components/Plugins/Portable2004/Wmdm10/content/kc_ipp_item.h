@@ -17,8 +17,8 @@
 #include <wide_text.h>
 
 #include "host_sdk/ki_ipp_item.h"
-#include "platform/unique_bstr.h"
-#include "platform/unique_variant.h"
+#include <unique_bstr.h>
+#include <unique_variant.h>
 
 class kcIPPItem final : public kiIPPItem {
  public:

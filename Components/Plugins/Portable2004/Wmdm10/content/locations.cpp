@@ -2,7 +2,7 @@
 
 #include "content/escape_name.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "platform/unique_bstr.h"
+#include <unique_bstr.h>
 
 namespace locations {
 

@@ -6,7 +6,7 @@
 
 #include "content/locations.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "platform/result_macros.h"
+#include <result_macros.h>
 
 namespace {
 

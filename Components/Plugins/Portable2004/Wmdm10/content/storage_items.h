@@ -10,8 +10,8 @@
 
 #include "content/kc_ipp_item.h"
 #include "core/device_record.h"
-#include "platform/com_ptr.h"
-#include "platform/wmdm.h"
+#include <com_ptr.h>
+#include <mswmdm.h>
 
 // Whether the device keeps playlists: the manifest's word when it says,
 // which then also becomes the record's flag; otherwise what the device

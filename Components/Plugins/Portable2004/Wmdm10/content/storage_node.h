@@ -12,8 +12,8 @@
 #include <wide_text.h>
 
 #include "content/kc_ipp_item.h"
-#include "platform/com_ptr.h"
-#include "platform/wmdm.h"
+#include <com_ptr.h>
+#include <mswmdm.h>
 
 struct StorageNode {
   StorageNode(ComPtr<IWMDMDevice> device, ComPtr<IWMDMStorage> storage, WString key, LONG deviceNumber)
