@@ -50,40 +50,110 @@ std::string ToUtf8(const WCHAR* text, size_t length) {
 
 std::string ToUtf8(const WString& text) { return ToUtf8(text.data(), text.size()); }
 
+namespace {
+
+// Reads one well-formed sequence at `text[i]` into `cp` and returns its length;
+// for an ill-formed one returns 0 and the length of its maximal part (the
+// bytes that begin some well-formed sequence), at least 1.
+size_t DecodeSequence(const std::string& text, size_t i, char32_t* cp, size_t* illFormed) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned lead = byte(i);
+  if (lead < 0x80) {
+    *cp = lead;
+    return 1;
+  }
+  size_t length = 0;
+  unsigned low = 0x80, high = 0xBF;  // the second byte's range
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // shorter forms are overlong
+    if (lead == 0xED) high = 0x9F;  // D800..DFFF are surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // above U+10FFFF
+  } else {
+    *illFormed = 1;
+    return 0;
+  }
+  char32_t value = lead & (0x7F >> length);
+  for (size_t k = 1; k < length; ++k) {
+    const size_t at = i + k;
+    const unsigned next = at < text.size() ? byte(at) : 0x100;
+    const bool fits = k == 1 ? (next >= low && next <= high) : (next >= 0x80 && next <= 0xBF);
+    if (!fits) {
+      *illFormed = k;
+      return 0;
+    }
+    value = (value << 6) | (next & 0x3F);
+  }
+  *cp = value;
+  return length;
+}
+
+void AppendUtf16(WString& out, char32_t cp) {
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    out += static_cast<WCHAR>(0xD800 + (cp >> 10));
+    out += static_cast<WCHAR>(0xDC00 + (cp & 0x3FF));
+  } else {
+    out += static_cast<WCHAR>(cp);
+  }
+}
+
+}  // namespace
+
 WString FromUtf8(const std::string& text) {
   WString out;
   out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char b = static_cast<unsigned char>(text[i]);
-    char32_t cp = 0xFFFD;
-    size_t extra = 0;
-    if (b < 0x80) {
-      cp = b;
-    } else if ((b & 0xE0) == 0xC0) {
-      cp = b & 0x1F;
-      extra = 1;
-    } else if ((b & 0xF0) == 0xE0) {
-      cp = b & 0x0F;
-      extra = 2;
-    } else if ((b & 0xF8) == 0xF0) {
-      cp = b & 0x07;
-      extra = 3;
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    size_t illFormed = 0;
+    const size_t length = DecodeSequence(text, i, &cp, &illFormed);
+    AppendUtf16(out, length ? cp : 0xFFFD);
+    i += length ? length : illFormed;
+  }
+  return out;
+}
+
+bool DecodeUtf8(const std::string& text, WString* out, size_t* badOffset) {
+  WString decoded;
+  decoded.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    size_t illFormed = 0;
+    const size_t length = DecodeSequence(text, i, &cp, &illFormed);
+    if (!length) {
+      if (badOffset) *badOffset = i;
+      return false;
     }
-    ++i;
-    for (size_t k = 0; k < extra; ++k, ++i) {
-      if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-        cp = 0xFFFD;
-        break;
-      }
-      cp = (cp << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+    AppendUtf16(decoded, cp);
+    i += length;
+  }
+  *out = std::move(decoded);
+  return true;
+}
+
+std::string EscapeForDisplay(const std::string& text) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    size_t illFormed = 0;
+    const size_t length = DecodeSequence(text, i, &cp, &illFormed);
+    if (length && cp >= 0x20 && cp != 0x7F) {
+      out.append(text, i, length);
+      i += length;
+      continue;
     }
-    if (cp >= 0x10000 && cp <= 0x10FFFF) {
-      cp -= 0x10000;
-      out += static_cast<WCHAR>(0xD800 + (cp >> 10));
-      out += static_cast<WCHAR>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<WCHAR>(cp > 0x10FFFF ? 0xFFFD : cp);
+    for (const size_t end = i + (length ? length : illFormed); i < end; ++i) {
+      const auto byte = static_cast<unsigned char>(text[i]);
+      out += "\\x";
+      out += digits[byte >> 4];
+      out += digits[byte & 0xF];
     }
   }
   return out;

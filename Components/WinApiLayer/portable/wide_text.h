@@ -27,7 +27,18 @@ WString FromPtr(const WCHAR* text);
 // Conversions for the console and files; unpaired surrogates become U+FFFD.
 std::string ToUtf8(const WCHAR* text, size_t length);
 std::string ToUtf8(const WString& text);
+
+// UTF-8 as the Unicode standard defines it: overlong forms, encoded
+// surrogates, code points above U+10FFFF and truncated sequences are
+// ill-formed. FromUtf8 turns each maximal ill-formed part into one U+FFFD, as
+// the platform's decoders do; DecodeUtf8 refuses the text instead and reports
+// the offset of its first ill-formed byte.
 WString FromUtf8(const std::string& text);
+bool DecodeUtf8(const std::string& text, WString* out, size_t* badOffset);
+// The bytes with each one that is not part of well-formed UTF-8, and each
+// control character, written as \xNN: a name that may not be UTF-8 (a file
+// name) made safe to show on one line.
+std::string EscapeForDisplay(const std::string& text);
 
 // Decimal and hexadecimal renderings without the C library's wide printf.
 WString FromUnsigned(unsigned long long value);
