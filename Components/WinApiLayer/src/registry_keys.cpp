@@ -42,6 +42,8 @@ extern "C" LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM
   const Resolved from = store.Resolve(key);
   if (from.error != ERROR_SUCCESS) return from.error;
   if (StartsWithSeparator(subKey)) return ERROR_BAD_PATHNAME;
+  const LSTATUS names = RegistryStore::CheckPathNames(RegistryStore::SplitPath(subKey));
+  if (names != ERROR_SUCCESS) return names;
   const std::shared_ptr<RegKey> target = RegistryStore::Find(from.handle.key, subKey);
   if (!target) return ERROR_FILE_NOT_FOUND;
   *result = store.Insert({target, GrantedAccess(desired)});
@@ -58,10 +60,17 @@ extern "C" LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPW
   const Resolved from = store.Resolve(key);
   if (from.error != ERROR_SUCCESS) return from.error;
   if (StartsWithSeparator(subKey)) return ERROR_BAD_PATHNAME;
+  const std::vector<RegText> parts = RegistryStore::SplitPath(subKey);
+  const LSTATUS names = RegistryStore::CheckPathNames(parts);
+  if (names != ERROR_SUCCESS) return names;
+  // No key lies deeper than the limit, so such a path names none, and nothing
+  // of it is created. Windows' key control block refuses a level past the
+  // limit, which the call reports as a lack of system resources.
+  if (from.handle.key->depth + parts.size() > winapi::kMaxKeyDepth) return ERROR_NO_SYSTEM_RESOURCES;
   const bool makeVolatile = (options & REG_OPTION_VOLATILE) != 0;
   std::shared_ptr<RegKey> current = from.handle.key;
   bool created = false;
-  for (const RegText& part : RegistryStore::SplitPath(subKey)) {
+  for (const RegText& part : parts) {
     std::shared_ptr<RegKey> next = RegistryStore::FindChild(*current, part);
     if (!next) {
       if (!winapi::Grants(from.handle, KEY_CREATE_SUB_KEY) && current == from.handle.key) return ERROR_ACCESS_DENIED;
@@ -91,10 +100,12 @@ extern "C" LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
   auto lock = store.Lock();
   const Resolved from = store.Resolve(key);
   if (from.error != ERROR_SUCCESS) return from.error;
+  const LSTATUS names = RegistryStore::CheckPathNames(RegistryStore::SplitPath(subKey));
+  if (names != ERROR_SUCCESS) return names;
   const std::shared_ptr<RegKey> target = RegistryStore::Find(from.handle.key, subKey);
   if (!target) return ERROR_FILE_NOT_FOUND;
   // Roots cannot go, and a key goes only once it has no subkeys.
-  if (!target->parent || !target->subkeys.empty()) return ERROR_ACCESS_DENIED;
+  if (!target->parent || !target->subkeys.Empty()) return ERROR_ACCESS_DENIED;
   RegKey& parent = *target->parent;
   RegistryStore::RemoveChild(parent, *target);
   target->deleted = true;
@@ -119,9 +130,9 @@ extern "C" LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nam
   const Resolved from = store.Resolve(key);
   if (from.error != ERROR_SUCCESS) return from.error;
   if (!winapi::Grants(from.handle, KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
-  const auto& subkeys = from.handle.key->subkeys;
-  if (index >= subkeys.size()) return ERROR_NO_MORE_ITEMS;
-  const RegKey& child = *subkeys[index];
+  const RegKey* found = from.handle.key->subkeys.At(index);
+  if (!found) return ERROR_NO_MORE_ITEMS;
+  const RegKey& child = *found;
   if (child.name.size() >= *nameLength) return ERROR_MORE_DATA;
   if (keyClass && child.keyClass.size() >= *classLength) return ERROR_MORE_DATA;
   CopyName(child.name, name, nameLength);
@@ -147,18 +158,18 @@ extern "C" LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classLeng
   if (!winapi::Grants(from.handle, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   const RegKey& k = *from.handle.key;
   DWORD longestName = 0, longestClass = 0, longestValueName = 0, longestData = 0;
-  for (const auto& child : k.subkeys) {
-    longestName = std::max<DWORD>(longestName, static_cast<DWORD>(child->name.size()));
-    longestClass = std::max<DWORD>(longestClass, static_cast<DWORD>(child->keyClass.size()));
-  }
-  for (const auto& value : k.values) {
+  k.subkeys.ForEach([&](const RegKey& child) {
+    longestName = std::max<DWORD>(longestName, static_cast<DWORD>(child.name.size()));
+    longestClass = std::max<DWORD>(longestClass, static_cast<DWORD>(child.keyClass.size()));
+  });
+  k.values.ForEach([&](const winapi::RegValue& value) {
     longestValueName = std::max<DWORD>(longestValueName, static_cast<DWORD>(value.name.size()));
     longestData = std::max<DWORD>(longestData, static_cast<DWORD>(value.data.size()));
-  }
-  if (subKeys) *subKeys = static_cast<DWORD>(k.subkeys.size());
+  });
+  if (subKeys) *subKeys = static_cast<DWORD>(k.subkeys.Size());
   if (maxSubKeyLength) *maxSubKeyLength = longestName;
   if (maxClassLength) *maxClassLength = longestClass;
-  if (values) *values = static_cast<DWORD>(k.values.size());
+  if (values) *values = static_cast<DWORD>(k.values.Size());
   if (maxValueNameLength) *maxValueNameLength = longestValueName;
   if (maxValueLength) *maxValueLength = longestData;
   if (securityDescriptorSize) *securityDescriptorSize = winapi::kEmptyDescriptorSize;

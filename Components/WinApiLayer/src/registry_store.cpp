@@ -48,6 +48,77 @@ FILETIME CurrentFileTime() {
   return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
+RegText FoldName(const RegText& name) {
+  RegText folded(name);
+  for (WCHAR& c : folded) c = Upcase(c);
+  return folded;
+}
+
+std::shared_ptr<RegKey> SubkeyList::Find(const RegText& name) const {
+  const auto found = byName_.find(FoldName(name));
+  return found == byName_.end() ? nullptr : found->second;
+}
+
+void SubkeyList::Insert(const std::shared_ptr<RegKey>& child) {
+  byName_.emplace(FoldName(child->name), child);
+  cursor_.Reset();
+}
+
+void SubkeyList::Remove(const RegKey& child) {
+  const auto found = byName_.find(FoldName(child.name));
+  if (found == byName_.end() || found->second.get() != &child) return;
+  byName_.erase(found);
+  cursor_.Reset();
+}
+
+const RegKey* SubkeyList::At(size_t index) const {
+  if (index >= byName_.size()) return nullptr;
+  return cursor_.Seek(byName_, index)->second.get();
+}
+
+void SubkeyList::TakeAll(std::vector<std::shared_ptr<RegKey>>* into) {
+  for (auto& entry : byName_) into->push_back(std::move(entry.second));
+  byName_.clear();
+  cursor_.Reset();
+}
+
+RegValue* ValueList::Find(const RegText& name) {
+  const auto found = byName_.find(FoldName(name));
+  return found == byName_.end() ? nullptr : &*found->second;
+}
+
+RegValue& ValueList::Add(RegValue value) {
+  RegText folded = FoldName(value.name);
+  const auto added = ordered_.insert(ordered_.end(), std::move(value));
+  byName_.emplace(std::move(folded), added);
+  cursor_.Reset();
+  return *added;
+}
+
+void ValueList::Remove(const RegValue& value) {
+  const auto found = byName_.find(FoldName(value.name));
+  if (found == byName_.end() || &*found->second != &value) return;
+  ordered_.erase(found->second);
+  byName_.erase(found);
+  cursor_.Reset();
+}
+
+const RegValue* ValueList::At(size_t index) const {
+  if (index >= ordered_.size()) return nullptr;
+  return &*cursor_.Seek(ordered_, index);
+}
+
+RegKey::~RegKey() {
+  std::vector<std::shared_ptr<RegKey>> pending;
+  subkeys.TakeAll(&pending);
+  while (!pending.empty()) {
+    std::shared_ptr<RegKey> key = std::move(pending.back());
+    pending.pop_back();
+    // A key still held elsewhere (by a handle) keeps its own subtree.
+    if (key.use_count() == 1) key->subkeys.TakeAll(&pending);
+  }
+}
+
 RegistryStore& RegistryStore::Instance() {
   static RegistryStore* store = new RegistryStore();  // lives as long as the process
   return *store;
@@ -128,13 +199,14 @@ std::vector<RegText> RegistryStore::SplitPath(const WCHAR* path) {
 
 bool RegistryStore::NamesEqual(const RegText& a, const RegText& b) { return CompareNames(a, b) == 0; }
 
+LSTATUS RegistryStore::CheckPathNames(const std::vector<RegText>& parts) {
+  for (const RegText& part : parts)
+    if (part.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
+  return ERROR_SUCCESS;
+}
+
 std::shared_ptr<RegKey> RegistryStore::FindChild(const RegKey& parent, const RegText& name) {
-  const auto it = std::lower_bound(parent.subkeys.begin(), parent.subkeys.end(), name,
-                                   [](const std::shared_ptr<RegKey>& k, const RegText& n) {
-                                     return CompareNames(k->name, n) < 0;
-                                   });
-  if (it != parent.subkeys.end() && CompareNames((*it)->name, name) == 0) return *it;
-  return nullptr;
+  return parent.subkeys.Find(name);
 }
 
 std::shared_ptr<RegKey> RegistryStore::Find(const std::shared_ptr<RegKey>& from, const WCHAR* path) {
@@ -153,29 +225,20 @@ std::shared_ptr<RegKey> RegistryStore::AddChild(RegKey& parent, const RegText& n
   child->keyClass = keyClass;
   child->isVolatile = isVolatile;
   child->parent = &parent;
+  child->depth = parent.depth + 1;
   child->lastWrite = CurrentFileTime();
-  const auto it = std::lower_bound(parent.subkeys.begin(), parent.subkeys.end(), name,
-                                   [](const std::shared_ptr<RegKey>& k, const RegText& n) {
-                                     return CompareNames(k->name, n) < 0;
-                                   });
-  parent.subkeys.insert(it, child);
+  parent.subkeys.Insert(child);
   parent.lastWrite = child->lastWrite;
   return child;
 }
 
 void RegistryStore::RemoveChild(RegKey& parent, const RegKey& child) {
-  auto& list = parent.subkeys;
-  list.erase(std::remove_if(list.begin(), list.end(),
-                            [&](const std::shared_ptr<RegKey>& k) { return k.get() == &child; }),
-             list.end());
+  parent.subkeys.Remove(child);
   parent.lastWrite = CurrentFileTime();
 }
 
 RegValue* RegistryStore::FindValue(RegKey& key, const WCHAR* name) {
-  const RegText wanted = name ? RegText(name) : RegText();
-  for (RegValue& value : key.values)
-    if (CompareNames(value.name, wanted) == 0) return &value;
-  return nullptr;
+  return key.values.Find(name ? RegText(name) : RegText());
 }
 
 void RegistryStore::Touch(RegKey& key, bool names) {

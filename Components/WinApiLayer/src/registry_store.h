@@ -6,6 +6,9 @@
 #include <windows.h>
 
 #include <condition_variable>
+#include <iterator>
+#include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,17 +25,117 @@ struct RegValue {
   std::vector<BYTE> data;
 };
 
+// Limits Windows documents: a key name (one level of a path) of at most 255
+// characters, a value name of at most 16,383, and at most 512 levels of keys
+// below a root.
+constexpr size_t kMaxKeyNameLength = 255;
+constexpr size_t kMaxValueNameLength = 16383;
+constexpr size_t kMaxKeyDepth = 512;
+
+// A name as the registry compares it: upper-cased.
+RegText FoldName(const RegText& name);
+
+// Reads a list by index, starting from where the last read ended, from its
+// front or from its back, whichever is nearest: reading the indexes in order,
+// as enumerations do, costs a constant time a step. A change to the list must
+// Reset it.
+template <class Container>
+class IndexCursor {
+ public:
+  using Iterator = typename Container::const_iterator;
+
+  // `index` is below the list's size.
+  Iterator Seek(const Container& items, size_t index) {
+    if (!valid_) {
+      at_ = items.begin();
+      index_ = 0;
+      valid_ = true;
+    }
+    const size_t fromHere = index > index_ ? index - index_ : index_ - index;
+    if (index < fromHere) {
+      at_ = items.begin();
+      index_ = 0;
+    } else if (items.size() - 1 - index < fromHere) {
+      at_ = std::prev(items.end());
+      index_ = items.size() - 1;
+    }
+    for (; index_ < index; ++index_) ++at_;
+    for (; index_ > index; --index_) --at_;
+    return at_;
+  }
+  void Reset() { valid_ = false; }
+
+ private:
+  Iterator at_{};
+  size_t index_ = 0;
+  bool valid_ = false;
+};
+
+struct RegKey;
+
+// The subkeys of a key, in the order Windows enumerates them: by name without
+// regard to case.
+class SubkeyList {
+ public:
+  size_t Size() const { return byName_.size(); }
+  bool Empty() const { return byName_.empty(); }
+  std::shared_ptr<RegKey> Find(const RegText& name) const;
+  void Insert(const std::shared_ptr<RegKey>& child);
+  void Remove(const RegKey& child);
+  // Null past the end.
+  const RegKey* At(size_t index) const;
+  template <class Visit>
+  void ForEach(Visit visit) const {
+    for (const auto& entry : byName_) visit(*entry.second);
+  }
+  // Empties the list into `into`.
+  void TakeAll(std::vector<std::shared_ptr<RegKey>>* into);
+
+ private:
+  using Map = std::map<RegText, std::shared_ptr<RegKey>>;  // by folded name
+  Map byName_;
+  mutable IndexCursor<Map> cursor_;
+};
+
+// The values of a key, in the order they were first written, found by name
+// without regard to case through an index beside the list.
+class ValueList {
+ public:
+  size_t Size() const { return ordered_.size(); }
+  RegValue* Find(const RegText& name);
+  // Appends a value whose name the list does not hold yet.
+  RegValue& Add(RegValue value);
+  void Remove(const RegValue& value);
+  // Null past the end.
+  const RegValue* At(size_t index) const;
+  template <class Visit>
+  void ForEach(Visit visit) const {
+    for (const RegValue& value : ordered_) visit(value);
+  }
+
+ private:
+  using List = std::list<RegValue>;
+  List ordered_;
+  std::unordered_map<RegText, List::iterator> byName_;  // by folded name
+  mutable IndexCursor<List> cursor_;
+};
+
 struct RegKey {
+  RegKey() = default;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  // Takes a tree apart level by level, without recursing once per level.
+  ~RegKey();
+
   RegText name;
   RegText keyClass;
   bool isVolatile = false;
   bool deleted = false;
   RegKey* parent = nullptr;  // null for a root and once deleted
+  size_t depth = 0;          // levels below its root
   FILETIME lastWrite = {0, 0};
-  // Sorted as Windows enumerates them: by name without regard to case.
-  std::vector<std::shared_ptr<RegKey>> subkeys;
-  // In the order they were first written.
-  std::vector<RegValue> values;
+  SubkeyList subkeys;
+  ValueList values;
   // Bumped on each change, for RegNotifyChangeKeyValue: names (subkeys added
   // or removed) and values, each for this key alone and for its whole subtree.
   unsigned long long nameStamp = 0, valueStamp = 0;
@@ -74,6 +177,8 @@ class RegistryStore {
   static void RemoveChild(RegKey& parent, const RegKey& child);
   static RegValue* FindValue(RegKey& key, const WCHAR* name);
   static std::vector<RegText> SplitPath(const WCHAR* path);
+  // ERROR_INVALID_PARAMETER when a part of the path is longer than a key name may be.
+  static LSTATUS CheckPathNames(const std::vector<RegText>& parts);
   static bool NamesEqual(const RegText& a, const RegText& b);
 
   // Records a change to `key` and wakes the threads waiting for one.

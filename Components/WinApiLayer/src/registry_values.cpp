@@ -1,6 +1,8 @@
 // Reading, writing, listing and deleting the values of a key.
 #include <algorithm>
 
+#include <wide_text.h>
+
 #include "registry_store.h"
 
 using winapi::RegistryStore;
@@ -43,6 +45,7 @@ extern "C" LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserve
 extern "C" LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
                                   DWORD dataSize) {
   if (!data && dataSize) return ERROR_NOACCESS;
+  if (wide::Length(valueName) > winapi::kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
   const Resolved from = store.Resolve(key);
@@ -52,8 +55,7 @@ extern "C" LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, D
   RegValue* value = RegistryStore::FindValue(k, valueName);
   if (!value) {
     // A new value goes last; rewriting one keeps its place and its name's case.
-    k.values.push_back(RegValue{valueName ? RegText(valueName) : RegText(), REG_NONE, {}});
-    value = &k.values.back();
+    value = &k.values.Add(RegValue{valueName ? RegText(valueName) : RegText(), REG_NONE, {}});
   }
   value->type = type;
   value->data.assign(data, data + dataSize);
@@ -70,9 +72,9 @@ extern "C" LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWOR
   const Resolved from = store.Resolve(key);
   if (from.error != ERROR_SUCCESS) return from.error;
   if (!winapi::Grants(from.handle, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  const auto& values = from.handle.key->values;
-  if (index >= values.size()) return ERROR_NO_MORE_ITEMS;
-  const RegValue& value = values[index];
+  const RegValue* found = from.handle.key->values.At(index);
+  if (!found) return ERROR_NO_MORE_ITEMS;
+  const RegValue& value = *found;
   if (value.name.size() >= *valueNameLength) return ERROR_MORE_DATA;
   std::copy(value.name.begin(), value.name.end(), valueName);
   valueName[value.name.size()] = 0;
@@ -89,7 +91,7 @@ extern "C" LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName) {
   RegKey& k = *from.handle.key;
   const RegValue* value = RegistryStore::FindValue(k, valueName);
   if (!value) return ERROR_FILE_NOT_FOUND;
-  k.values.erase(k.values.begin() + (value - k.values.data()));
+  k.values.Remove(*value);
   k.lastWrite = winapi::CurrentFileTime();
   store.Touch(k, false);
   return ERROR_SUCCESS;

@@ -1,5 +1,7 @@
 // What the registry answers about keys: lookups, creation, enumeration order,
 // buffer sizes, deletion and the override of a predefined root.
+#include <wine_probe.h>
+
 #include "registry_scratch_key.h"
 
 namespace {
@@ -171,6 +173,89 @@ TEST(RegistryKeys, OverridingARootRedirectsItUntilRestored) {
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, W("System\\CurrentControlSet\\Enum\\USB"), 0,
                                                 KEY_READ, restored.Put()));
   EXPECT_EQ(ERROR_INVALID_HANDLE, RegOverridePredefKey(scratch.Get(), nullptr));
+}
+
+// Windows documents 255 characters for a key name. The call fails with
+// ERROR_INVALID_PARAMETER, on creation and on opening alike.
+TEST(RegistryKeys, AKeyNameHoldsAtMost255Characters) {
+  ScratchKey scratch;
+  const WString longest(255, W('k')), tooLong(257, W('k'));
+  KeyHolder created, opened;
+  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(scratch.Get(), longest.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                           created.Put(), nullptr));
+  EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(scratch.Get(), longest.c_str(), 0, KEY_READ, opened.Put()));
+  for (const WString& path : {tooLong, W("Parent\\") + tooLong}) {
+    KeyHolder refused, notOpened;
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegCreateKeyExW(scratch.Get(), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                                       nullptr, refused.Put(), nullptr));
+    EXPECT_EQ(nullptr, refused.Get());
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegOpenKeyExW(scratch.Get(), path.c_str(), 0, KEY_READ, notOpened.Put()));
+  }
+  const WString oneOver(256, W('k'));
+  KeyHolder edge;
+  const LSTATUS edgeStatus = RegCreateKeyExW(scratch.Get(), oneOver.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                             edge.Put(), nullptr);
+  if (RunningUnderWine()) {
+    EXPECT_EQ(ERROR_SUCCESS, edgeStatus) << "Wine, like Windows itself, takes a 256th character and refuses a 257th";
+    GTEST_SKIP() << "Wine admits 256 characters where the documentation says 255";
+  }
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, edgeStatus);
+  EXPECT_EQ(std::vector<WString>{longest}, scratch.SubkeyNames()) << "a refused path creates nothing";
+}
+
+WString Levels(size_t count) {
+  WString path;
+  for (size_t i = 0; i < count; ++i) path += i ? W("\\L") : W("L");
+  return path;
+}
+
+// Windows documents 512 levels of keys. Past them the key control block is
+// refused and the call fails with ERROR_NO_SYSTEM_RESOURCES. The scratch key
+// is three levels below HKEY_CURRENT_USER; on Windows that root itself lies
+// three levels below the registry's (\REGISTRY\USER\<SID>), so 506 levels
+// below the scratch key are allowed everywhere and 510 nowhere.
+TEST(RegistryKeys, KeysNestAtMost512Levels) {
+  ScratchKey scratch;
+  KeyHolder deep;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(scratch.Get(), Levels(506).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                           nullptr, deep.Put(), nullptr));
+  KeyHolder tooDeep;
+  const LSTATUS tooDeepStatus = RegCreateKeyExW(scratch.Get(), (W("Other\\") + Levels(509)).c_str(), 0, nullptr, 0,
+                                                KEY_ALL_ACCESS, nullptr, tooDeep.Put(), nullptr);
+  if (RunningUnderWine()) {
+    EXPECT_EQ(ERROR_SUCCESS, tooDeepStatus);
+    GTEST_SKIP() << "Wine sets no limit to the depth of keys; Windows documents 512 levels";
+  }
+  EXPECT_EQ(ERROR_NO_SYSTEM_RESOURCES, tooDeepStatus);
+  EXPECT_EQ(nullptr, tooDeep.Get());
+  EXPECT_EQ(std::vector<WString>{W("L")}, scratch.SubkeyNames()) << "a refused path creates nothing";
+  // The layer counts from its roots: 512 levels below HKEY_CURRENT_USER, and not one more.
+  KeyHolder last, pastLast;
+  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(deep.Get(), Levels(3).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                           last.Put(), nullptr));
+  EXPECT_EQ(ERROR_NO_SYSTEM_RESOURCES,
+            RegCreateKeyExW(last.Get(), W("L"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, pastLast.Put(), nullptr));
+}
+
+// Enumerations read indexes in order, deletions read index 0 again and again,
+// and some callers read backwards: every order gives the same names.
+TEST(RegistryKeys, SubkeysReadInAnyOrderOfIndexesGiveTheSameNames) {
+  ScratchKey scratch;
+  for (int i = 0; i < 40; ++i) scratch.Create(W("K") + wide::FromUnsigned(1000 + (i * 7) % 40));
+  const std::vector<WString> forward = scratch.SubkeyNames();
+  ASSERT_EQ(40u, forward.size());
+  const DWORD order[] = {39, 0, 20, 21, 19, 38, 1, 2, 37, 10};
+  for (DWORD index : order) {
+    WCHAR name[16];
+    DWORD length = 16;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExW(scratch.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(forward[index], WString(name, length)) << "index " << index;
+  }
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyW(scratch.Get(), forward[20].c_str()));
+  WCHAR name[16];
+  DWORD length = 16;
+  ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExW(scratch.Get(), 20, name, &length, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(forward[21], WString(name, length));
 }
 
 }  // namespace

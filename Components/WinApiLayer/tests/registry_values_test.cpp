@@ -128,4 +128,35 @@ TEST(RegistryValues, EnumerationReportsShortNameAndDataBuffers) {
   EXPECT_EQ(24u, size);
 }
 
+// Windows documents 16,383 characters for a value name; a longer one is
+// refused with ERROR_INVALID_PARAMETER and so never found.
+TEST(RegistryValues, AValueNameHoldsAtMost16383Characters) {
+  ScratchKey scratch;
+  const WString longest(16383, W('v')), tooLong(16384, W('v'));
+  const std::vector<BYTE> one = {1, 0, 0, 0};
+  Set(scratch.Get(), longest.c_str(), REG_DWORD, one);
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, RegSetValueExW(scratch.Get(), tooLong.c_str(), 0, REG_DWORD, one.data(), 4));
+  DWORD size = 0;
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(scratch.Get(), longest.c_str(), nullptr, nullptr, nullptr, &size));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(scratch.Get(), tooLong.c_str(), nullptr, nullptr, nullptr, &size));
+}
+
+TEST(RegistryValues, ValuesReadInAnyOrderOfIndexesGiveTheSameNames) {
+  ScratchKey scratch;
+  for (int i = 0; i < 30; ++i) Set(scratch.Get(), (W("V") + wide::FromUnsigned(100 + (i * 7) % 30)).c_str(), REG_SZ,
+                                   Bytes(W("x")));
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueW(scratch.Get(), W("v110")));
+  const std::vector<WString> forward = ValueNames(scratch.Get());
+  ASSERT_EQ(29u, forward.size());
+  for (DWORD index : {28u, 0u, 14u, 15u, 13u, 27u, 1u}) {
+    WCHAR name[16];
+    DWORD length = 16;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumValueW(scratch.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(forward[index], WString(name, length)) << "index " << index;
+  }
+  DWORD size = 0;
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(scratch.Get(), W("V110"), nullptr, nullptr, nullptr, &size));
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(scratch.Get(), W("v111"), nullptr, nullptr, nullptr, &size));
+}
+
 }  // namespace
