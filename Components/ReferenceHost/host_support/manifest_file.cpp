@@ -1,47 +1,38 @@
 #include "host_support/manifest_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <msxml2.h>
 
-namespace {
+#include "host_support/input_file.h"
+#include "platform/com_ptr.h"
+#include "settings/manifest_document.h"
 
-bool StartsWith(const std::string& bytes, const char* prefix) { return bytes.rfind(prefix, 0) == 0; }
-
-WString FromUtf16(const std::string& bytes, size_t start, bool bigEndian) {
-  WString text;
-  text.reserve((bytes.size() - start) / 2);
-  for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-    const auto first = static_cast<unsigned char>(bytes[i]);
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    text += static_cast<WCHAR>(bigEndian ? (first << 8) | second : (second << 8) | first);
-  }
-  return text;
-}
-
-}  // namespace
-
-WString DecodeManifestBytes(const std::string& bytes) {
-  if (StartsWith(bytes, "\xFF\xFE")) return FromUtf16(bytes, 2, false);
-  if (StartsWith(bytes, "\xFE\xFF")) return FromUtf16(bytes, 2, true);
-  if (StartsWith(bytes, "\xEF\xBB\xBF")) return wide::FromUtf8(bytes.substr(3));
-  return wide::FromUtf8(bytes);
+WString WithoutXmlDeclaration(const WString& text) {
+  const WCHAR kWhiteSpace[] = {W(' '), W('\t'), W('\r'), W('\n'), 0};
+  const size_t start = text.find_first_not_of(kWhiteSpace);
+  if (start == WString::npos || text.compare(start, 5, W("<?xml")) != 0) return text;
+  // "<?xml-stylesheet" and the like are processing instructions, not the declaration.
+  if (start + 5 >= text.size() || WString(kWhiteSpace).find(text[start + 5]) == WString::npos) return text;
+  const size_t end = text.find(W("?>"), start);
+  if (end == WString::npos) return text;
+  return text.substr(end + 2);
 }
 
 bool ReadManifestFile(const std::string& path, WString* text, std::string* error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    *error = "cannot open " + path + ": " + std::strerror(errno);
-    return false;
-  }
   std::string bytes;
-  char buffer[4096];
-  while (file.read(buffer, sizeof buffer) || file.gcount() > 0) bytes.append(buffer, file.gcount());
-  // A directory opens on Linux and fails only when read.
-  if (file.bad()) {
-    *error = "cannot read " + path;
+  if (!ReadInputFile(path, &bytes, error)) return false;
+  WString decoded;
+  std::string why;
+  if (!DecodeTextFile(bytes, &decoded, &why)) {
+    *error = ShownName(path) + ": " + why;
     return false;
   }
-  *text = DecodeManifestBytes(bytes);
+  *text = WithoutXmlDeclaration(decoded);
   return true;
+}
+
+bool CheckManifestParses(const WString& text, const std::string& path, std::string* error) {
+  ComPtr<IXMLDOMDocument> parsed;
+  if (SUCCEEDED(ParseManifestText(text, &parsed))) return true;
+  *error = ShownName(path) + " does not parse: it must be well-formed XML element content (Devices, SkipList)";
+  return false;
 }

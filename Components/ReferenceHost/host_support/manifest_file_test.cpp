@@ -1,5 +1,7 @@
 #include "host_support/manifest_file.h"
 
+#include "host_support/input_file.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,7 +19,10 @@ TEST(ManifestFileTest, DecodesUtf8AndUtf16ByTheirByteOrderMarks) {
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(expected, DecodeManifestBytes(row.bytes));
+    WString text;
+    std::string error;
+    EXPECT_TRUE(DecodeTextFile(row.bytes, &text, &error)) << error;
+    EXPECT_EQ(expected, text);
   }
 }
 
@@ -30,6 +35,23 @@ TEST(ManifestFileTest, FileThatCannotBeReadGivesAReason) {
     EXPECT_NE(std::string::npos, error.find(path)) << error;
     EXPECT_EQ(WString(W("kept")), text);
   }
+}
+
+// The store serves element content and the plug-in writes the declaration
+// itself, so a file's own declaration is left out; nothing else is.
+TEST(ManifestFileTest, ADeclarationAtTheStartIsLeftOut) {
+  const struct {
+    const WCHAR* text;
+    const WCHAR* served;
+  } cases[] = {
+      {W("<?xml version=\"1.0\"?>\r\n<Devices/>"), W("\r\n<Devices/>")},
+      {W("  <?xml version='1.0' encoding='UTF-8'?><Devices/>"), W("<Devices/>")},
+      {W("<Devices/>"), W("<Devices/>")},
+      {W("<?xml-stylesheet href='a'?><Devices/>"), W("<?xml-stylesheet href='a'?><Devices/>")},
+      {W("<?xml version='1.0'"), W("<?xml version='1.0'")},
+      {W("<Devices/><?xml version='1.0'?>"), W("<Devices/><?xml version='1.0'?>")},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WString(c.served), WithoutXmlDeclaration(c.text)) << wide::ToUtf8(c.text);
 }
 
 }  // namespace

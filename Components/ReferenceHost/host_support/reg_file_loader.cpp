@@ -1,9 +1,8 @@
 #include "host_support/reg_file_loader.h"
 
+#include "host_support/input_file.h"
 #include "host_support/registry_tree.h"
 
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -19,6 +18,12 @@ struct ParseError {
 };
 
 const WCHAR kHeader[] = W("Windows Registry Editor Version 5.00");
+
+// Windows' limits: a key name (one level of a path) of 255 characters and 512
+// levels of keys. Checked here too, so that both lanes give the same message
+// (Wine sets no depth limit).
+constexpr size_t kMaxKeyNameLength = 255;
+constexpr size_t kMaxKeyLevels = 512;
 
 WString Trim(const WString& text) {
   size_t first = 0, last = text.size();
@@ -84,7 +89,33 @@ HKEY RootNamed(const WString& name) {
   return nullptr;
 }
 
-std::string Describe(const WString& text) { return "'" + wide::ToUtf8(text) + "'"; }
+// A text from the file as a message shows it: quoted, and cut short when long.
+std::string Describe(const WString& text) {
+  constexpr size_t kShown = 60;
+  if (text.size() <= kShown) return "'" + wide::EscapeForDisplay(wide::ToUtf8(text)) + "'";
+  return "'" + wide::EscapeForDisplay(wide::ToUtf8(text.substr(0, kShown))) + "...' (" +
+         std::to_string(text.size()) + " characters)";
+}
+
+bool HoldsNul(const WString& text) { return text.find(WCHAR(0)) != WString::npos; }
+
+// Why the path of a key line cannot name a key, or empty when it can.
+std::string KeyPathProblem(const WString& subkey) {
+  if (HoldsNul(subkey)) return "a key name cannot hold a NUL character";
+  size_t levels = 0;
+  for (size_t start = 0; start <= subkey.size();) {
+    size_t end = subkey.find(W('\\'), start);
+    if (end == WString::npos) end = subkey.size();
+    if (end > start) {
+      if (end - start > kMaxKeyNameLength)
+        return "a key name holds at most " + std::to_string(kMaxKeyNameLength) + " characters, not " +
+               std::to_string(end - start);
+      if (++levels > kMaxKeyLevels) return "keys nest at most " + std::to_string(kMaxKeyLevels) + " levels deep";
+    }
+    start = end + 1;
+  }
+  return std::string();
+}
 
 // One pass over the lines of a file, writing as it goes.
 class Parser {
@@ -134,6 +165,8 @@ class Parser {
     const HKEY root = RootNamed(path.substr(0, separator));
     if (!root) return Fail(error, number, "unknown root key in " + Describe(path));
     const WString subkey = separator == WString::npos ? WString() : path.substr(separator + 1);
+    const std::string problem = KeyPathProblem(subkey);
+    if (!problem.empty()) return Fail(error, number, problem);
     if (deletion) {
       if (subkey.empty()) return Fail(error, number, "a root key cannot be deleted");
       const LSTATUS status = DeleteRegistryTree(root, subkey);
@@ -182,6 +215,7 @@ class Parser {
     }
     while (pos < text.size() && text[pos] == W(' ')) ++pos;
     if (pos >= text.size() || text[pos] != W('=')) return Fail(error, number, "'=' expected after the value name");
+    if (HoldsNul(name)) return Fail(error, number, "a value name cannot hold a NUL character");
     WString data = Trim(text.substr(pos + 1));
     if (!key_ && !inDeletedKey_) return Fail(error, number, "a value must follow a key line");
 
@@ -277,28 +311,17 @@ class Parser {
 
 }  // namespace
 
-WString DecodeRegFileBytes(const std::string& bytes) {
-  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-    WString text;
-    text.reserve(bytes.size() / 2);
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-      text += static_cast<WCHAR>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
-    return text;
-  }
-  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) return wide::FromUtf8(bytes.substr(3));
-  return wide::FromUtf8(bytes);
-}
-
 bool RegFileLoader::LoadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  if (file) bytes << file.rdbuf();
-  if (!file || file.bad()) {
-    error_ = path + ": cannot read the file";
-    errorLine_ = 0;
+  errorLine_ = 0;
+  std::string bytes;
+  if (!ReadInputFile(path, &bytes, &error_)) return false;
+  WString text;
+  std::string why;
+  if (!DecodeTextFile(bytes, &text, &why)) {
+    error_ = ShownName(path) + ": " + why;
     return false;
   }
-  return LoadText(DecodeRegFileBytes(bytes.str()), path);
+  return LoadText(text, ShownName(path));
 }
 
 bool RegFileLoader::LoadText(const WString& text, const std::string& source) {

@@ -2,9 +2,11 @@
 // whatever registry the process has, through the registry API: on Linux the
 // layer's, on Windows the real one (usually redirected into a RegistrySandbox).
 // Files are UTF-16LE with a byte-order mark, as regedit writes them, or UTF-8
-// (plain ASCII included). Keys: [ROOT\path] and [-ROOT\path] to delete a tree.
-// Values: @ or "name", then "text", dword:, hex:, hex(N): with "\" line
-// continuations, or - to delete.
+// (plain ASCII included); a file that is neither is refused whole (see
+// DecodeTextFile). Keys: [ROOT\path] and [-ROOT\path] to delete a tree, each
+// name at most 255 characters and at most 512 levels deep. Values: @ or
+// "name", then "text", dword:, hex:, hex(N): with "\" line continuations, or -
+// to delete. Names cannot hold NUL characters.
 #pragma once
 
 #include <windows.h>
@@ -33,7 +35,3 @@ class RegFileLoader {
   std::string error_;
   int errorLine_ = 0;
 };
-
-// The text of a .reg file's bytes: UTF-16LE after its byte-order mark,
-// otherwise UTF-8 (with or without its mark).
-WString DecodeRegFileBytes(const std::string& bytes);

@@ -4,11 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <vector>
 
+#include "host_support/input_file.h"
+#include "host_support/plugin_module.h"
 #include "host_support/registry_sandbox.h"
 
 namespace {
+
+WString Decoded(const std::string& bytes) {
+  WString text;
+  std::string error;
+  EXPECT_TRUE(DecodeTextFile(bytes, &text, &error)) << error;
+  return text;
+}
 
 const char kHeader[] = "Windows Registry Editor Version 5.00\r\n\r\n";
 
@@ -75,7 +86,7 @@ void ExpectEveryForm() {
 TEST(RegFileLoader, ReadsEveryValueFormFromUtf8Text) {
   RegistrySandbox sandbox;
   RegFileLoader loader(sandbox.CreateOptions());
-  ASSERT_TRUE(loader.LoadText(DecodeRegFileBytes(std::string(kHeader) + kEveryForm), "utf8")) << loader.Error();
+  ASSERT_TRUE(loader.LoadText(Decoded(std::string(kHeader) + kEveryForm), "utf8")) << loader.Error();
   ExpectEveryForm();
 }
 
@@ -86,11 +97,11 @@ TEST(RegFileLoader, ReadsUtf16TextWithItsByteOrderMark) {
     bytes += static_cast<char>(c & 0xFF);
     bytes += static_cast<char>(c >> 8);
   }
-  EXPECT_EQ(text, DecodeRegFileBytes(bytes));
-  EXPECT_EQ(text, DecodeRegFileBytes("\xEF\xBB\xBF" + std::string(kHeader) + kEveryForm));
+  EXPECT_EQ(text, Decoded(bytes));
+  EXPECT_EQ(text, Decoded("\xEF\xBB\xBF" + std::string(kHeader) + kEveryForm));
   RegistrySandbox sandbox;
   RegFileLoader loader(sandbox.CreateOptions());
-  ASSERT_TRUE(loader.LoadText(DecodeRegFileBytes(bytes), "utf16")) << loader.Error();
+  ASSERT_TRUE(loader.LoadText(Decoded(bytes), "utf16")) << loader.Error();
   ExpectEveryForm();
 }
 
@@ -158,6 +169,67 @@ TEST(RegFileLoader, LoadsTheRealExports) {
     EXPECT_TRUE(loader.LoadFile(std::string(MD_FIXTURES_DIR) + "/registry/real/" + name)) << loader.Error();
     EXPECT_TRUE(KeyExists(W("System\\CurrentControlSet\\Enum\\USB")));
   }
+}
+
+WString Levels(size_t count) {
+  WString path;
+  for (size_t i = 0; i < count; ++i) path += i ? W("\\K") : W("K");
+  return path;
+}
+
+// Hostile names get a line of their own each, and a long one is not echoed whole.
+TEST(RegFileLoader, NamesTheRegistryCannotHoldAreRefusedWithTheirLine) {
+  const WString header = wide::FromUtf8(kHeader);
+  const WString hklm = W("[HKEY_LOCAL_MACHINE\\");
+  const struct {
+    WString text;
+    int line;
+    const char* says;
+  } cases[] = {
+      {hklm + W("Software\\A") + WCHAR(0) + W("B]\n"), 3, "a key name cannot hold a NUL character"},
+      {hklm + W("Software\\A]\n\"na") + WCHAR(0) + W("me\"=\"x\"\n"), 4, "a value name cannot hold a NUL"},
+      {hklm + W("Software\\") + WString(256, W('n')) + W("]\n"), 3, "at most 255 characters, not 256"},
+      {hklm + Levels(513) + W("]\n"), 3, "at most 512 levels deep"},
+      {W("\n") + hklm + Levels(15000) + W("]\n"), 4, "at most 512 levels deep"},
+      {W("[-HKEY_LOCAL_MACHINE\\") + Levels(600) + W("]\n"), 3, "at most 512 levels deep"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    RegistrySandbox sandbox;
+    RegFileLoader loader(sandbox.CreateOptions());
+    EXPECT_FALSE(loader.LoadText(header + c.text, "hostile.reg"));
+    EXPECT_EQ(c.line, loader.ErrorLine());
+    EXPECT_NE(std::string::npos, loader.Error().find(c.says)) << loader.Error();
+    EXPECT_LT(loader.Error().size(), 200u) << loader.Error();
+  }
+}
+
+TEST(RegFileLoader, ALongOffendingTextIsShownCutShort) {
+  RegistrySandbox sandbox;
+  RegFileLoader loader(sandbox.CreateOptions());
+  EXPECT_FALSE(loader.LoadText(wide::FromUtf8(std::string(kHeader) + std::string(5000, 'x')), "long.reg"));
+  EXPECT_NE(std::string::npos, loader.Error().find("...' (5000 characters)")) << loader.Error();
+  EXPECT_LT(loader.Error().size(), 200u);
+}
+
+TEST(RegFileLoader, AFileThatIsNotTextOrNotAFileIsRefusedWhole) {
+  const std::string bad = wide::ToUtf8(ProgramDirectory()) + "reg_file_loader_test_latin1.reg";
+  std::ofstream(bad, std::ios::binary) << kHeader << "[HKEY_LOCAL_MACHINE\\Software\\Caf\xE9]\r\n";
+  const struct {
+    std::string path;
+    const char* says;
+  } cases[] = {
+      {bad, "line 3: byte 0xE9"},
+      {wide::ToUtf8(ProgramDirectory()) + ".", "is a directory"},
+  };
+  for (const auto& c : cases) {
+    RegistrySandbox sandbox;
+    RegFileLoader loader(sandbox.CreateOptions());
+    EXPECT_FALSE(loader.LoadFile(c.path));
+    EXPECT_NE(std::string::npos, loader.Error().find(c.says)) << loader.Error();
+    EXPECT_FALSE(KeyExists(W("Software"))) << "nothing of a refused file is loaded";
+  }
+  std::remove(bad.c_str());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "detect/kc_device_inventory.h"
+#include "host_support/input_file.h"
 #include "host_support/reg_file_loader.h"
 #include "host_support/registry_sandbox.h"
 
@@ -113,7 +114,7 @@ void WriteRecord(std::ostream& out, size_t number, const DeviceInventoryRecord& 
 std::string SourceText(const std::vector<std::string>& regFiles) {
   if (regFiles.empty()) return "this machine's registry";
   std::string text;
-  for (const std::string& file : regFiles) text += (text.empty() ? "" : ", ") + file;
+  for (const std::string& file : regFiles) text += (text.empty() ? "" : ", ") + ShownName(file);
   return text;
 }
 

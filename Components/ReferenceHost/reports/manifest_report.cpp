@@ -8,11 +8,11 @@
 #include <com_ptr.h>
 
 #include "host_support/class_object_registration.h"
+#include "host_support/input_file.h"
 #include "host_support/manifest_file.h"
 #include "host_support/settings_store.h"
 #include "settings/kc_portable_manifest.h"
 #include "settings/kc_vid_pid_filter.h"
-#include "settings/manifest_document.h"
 
 namespace {
 
@@ -112,14 +112,8 @@ int ReportManifest(const std::string& path, bool json, std::ostream& out, std::s
     *problem = "cannot initialise COM";
     return 1;
   }
-  {
-    // The readers say nothing of a manifest they cannot parse, so ask the DOM first.
-    ComPtr<IXMLDOMDocument> parsed;
-    if (FAILED(ParseManifestText(text, &parsed))) {
-      *problem = path + " does not parse: it must be well-formed XML element content (Devices, SkipList)";
-      return 2;
-    }
-  }
+  // The readers say nothing of a manifest they cannot parse, so ask the DOM first.
+  if (!CheckManifestParses(text, path, problem)) return 2;
   ComPtr<IUnknown> store;
   if (FAILED(HostSettingsStore::CreateForManifest(text, &store))) {
     *problem = "cannot create the settings store";
@@ -134,8 +128,8 @@ int ReportManifest(const std::string& path, bool json, std::ostream& out, std::s
   const kcVidPidFilter filter;
   const kcPortableManifest manifest;
   if (json)
-    WriteJson(path, manifest, filter, out);
+    WriteJson(ShownName(path), manifest, filter, out);
   else
-    WriteText(path, manifest, filter, out);
+    WriteText(ShownName(path), manifest, filter, out);
   return 0;
 }

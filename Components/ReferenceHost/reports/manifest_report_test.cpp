@@ -61,4 +61,21 @@ TEST(ManifestReportTest, UnreadableOrUnparsableFileIsBadInput) {
   std::remove(malformed.c_str());
 }
 
+TEST(ManifestReportTest, AFileWithAnXmlDeclarationIsRead) {
+  const std::string declared = BesideProgram("manifest_report_test_declared.xml");
+  std::ofstream(declared, std::ios::binary)
+      << "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Devices><Device VidPid='Vid_1%26Pid_2'/></Devices>";
+  EXPECT_NE(std::string::npos, Report(declared, false, 0).find(": 1 device records, 0 skip entries"));
+  std::remove(declared.c_str());
+}
+
+// Bytes that only resemble markup (an overlong "<") never become a device.
+TEST(ManifestReportTest, AFileThatIsNotUtf8IsRefused) {
+  const std::string smuggled = BesideProgram("manifest_report_test_overlong.xml");
+  std::ofstream(smuggled, std::ios::binary) << "\xC0\xBC" "Devices>\xC0\xBC" "Device VidPid='Vid_1%26Pid_2'/>\xC0\xBC/Devices>";
+  const std::string problem = Report(smuggled, false, 2);
+  EXPECT_NE(std::string::npos, problem.find("not well-formed UTF-8")) << problem;
+  std::remove(smuggled.c_str());
+}
+
 }  // namespace

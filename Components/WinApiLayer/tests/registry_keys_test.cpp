@@ -205,7 +205,7 @@ TEST(RegistryKeys, AKeyNameHoldsAtMost255Characters) {
 
 WString Levels(size_t count) {
   WString path;
-  for (size_t i = 0; i < count; ++i) path += i ? W("\\L") : W("L");
+  for (size_t i = 0; i < count; ++i) path += i ? W("\\K") : W("K");
   return path;
 }
 
@@ -228,13 +228,13 @@ TEST(RegistryKeys, KeysNestAtMost512Levels) {
   }
   EXPECT_EQ(ERROR_NO_SYSTEM_RESOURCES, tooDeepStatus);
   EXPECT_EQ(nullptr, tooDeep.Get());
-  EXPECT_EQ(std::vector<WString>{W("L")}, scratch.SubkeyNames()) << "a refused path creates nothing";
+  EXPECT_EQ(std::vector<WString>{W("K")}, scratch.SubkeyNames()) << "a refused path creates nothing";
   // The layer counts from its roots: 512 levels below HKEY_CURRENT_USER, and not one more.
   KeyHolder last, pastLast;
   EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(deep.Get(), Levels(3).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                            last.Put(), nullptr));
   EXPECT_EQ(ERROR_NO_SYSTEM_RESOURCES,
-            RegCreateKeyExW(last.Get(), W("L"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, pastLast.Put(), nullptr));
+            RegCreateKeyExW(last.Get(), W("K"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, pastLast.Put(), nullptr));
 }
 
 // Enumerations read indexes in order, deletions read index 0 again and again,
