@@ -182,4 +182,26 @@ TEST(InventoryScans, ServicesListTheStartedInstancesOfTheirEnumKey) {
   EXPECT_TRUE(services[1].instances.empty());
 }
 
+// A count of four billion lists the same records as reading every index, and
+// takes no longer than the values the key holds.
+TEST(InventoryScans, AHugeServicesCountReadsOnlyTheIndexesTheKeyHolds) {
+  TestMachine machine;
+  machine.Add(R"(
+    [~\CurrentControlSet\Services\USBSTOR\Enum]
+    "Count"=dword:ffffffff
+    "NextInstance"=dword:00000006
+    "5"="USB\\Vid_5\\five"
+    "0"="USB\\Vid_0\\zero"
+    "-2"="USB\\Vid_E\\index 4294967294, as %d writes it"
+    "007"="USB\\Vid_7\\not an index"
+    "2"="USB\\Vid_2\\two"
+    "3"=dword:00000003
+  )");
+  const auto& services = machine.Rebuild().Services();
+  ASSERT_EQ(1u, services.size());
+  std::vector<WString> devices;
+  for (const auto& instance : services[0].instances) devices.push_back(instance.deviceId);
+  EXPECT_EQ((std::vector<WString>{W("Vid_0"), W("Vid_2"), W("Vid_5"), W("Vid_E")}), devices);
+}
+
 }  // namespace
