@@ -1,15 +1,32 @@
 #include "host_support/standin_players.h"
 
+#include "host_support/input_file.h"
+#include "model_json.h"
 #include "sample_players.h"
 
-bool StandInPlayers::Open(const std::string& descriptionFile, std::string* error) {
-  source_ = descriptionFile.empty() ? wmdm_standin::BuiltInSamplePath() : wide::FromUtf8(descriptionFile);
+bool StandInPlayers::Open(const std::string& descriptionFile, std::string* error, bool* badInput) {
+  if (badInput) *badInput = true;
   std::string why;
-  model_ = wmdm_standin::LoadPlayerModel(source_, &why);
-  if (!model_) {
-    *error = wide::ToUtf8(source_) + ": " + why;
-    return false;
+  if (descriptionFile.empty()) {
+    source_ = wmdm_standin::BuiltInSamplePath();
+    model_ = wmdm_standin::LoadPlayerModel(source_, &why);
+    if (!model_) {
+      *error = wide::ToUtf8(source_) + ": " + why;
+      return false;
+    }
+  } else {
+    // Read here by its bytes, so that a name that is not UTF-8 still opens.
+    source_ = wide::FromUtf8(descriptionFile);
+    std::string text;
+    if (!ReadInputFile(descriptionFile, &text, error)) return false;
+    model_ = wmdm_standin::PlayerModel::Create();
+    if (!wmdm_standin::LoadPlayers(*model_, text, &why)) {
+      model_.reset();
+      *error = ShownName(descriptionFile) + ": " + why;
+      return false;
+    }
   }
+  if (badInput) *badInput = false;
   const HRESULT registered = registration_.Register(model_);
   if (FAILED(registered)) {
     *error = "cannot register the WMDM stand-in (CoRegisterClassObject failed)";

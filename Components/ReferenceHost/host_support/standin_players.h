@@ -20,8 +20,9 @@ class StandInPlayers {
   StandInPlayers& operator=(const StandInPlayers&) = delete;
 
   // Loads and registers; COM must be initialised on this thread and stay so
-  // until this object is gone. False with a message.
-  bool Open(const std::string& descriptionFile, std::string* error);
+  // until this object is gone. False with a message; `badInput` tells whether
+  // the description file was at fault.
+  bool Open(const std::string& descriptionFile, std::string* error, bool* badInput = nullptr);
 
   wmdm_standin::PlayerModel& Model() const { return *model_; }
   std::shared_ptr<wmdm_standin::PlayerModel> SharedModel() const { return model_; }

@@ -8,7 +8,8 @@
 
 int RunDevices(const CommandLine& line) {
   HostSession session;
-  if (!session.Open(line, "devices", std::cerr)) return kExitFailure;
+  const int opened = session.Open(line, "devices", std::cerr);
+  if (opened != kExitOk) return opened;
   kiMusicDevicePlugin2004* plugin = session.Plugin();
   std::vector<DWORD> numbers;
   DWORD number = 0;

@@ -38,9 +38,10 @@ int RunPlayers(const CommandLine& line) {
   {
     StandInPlayers players;
     std::string error;
-    if (!players.Open(line.Value("--players"), &error)) {
+    bool badInput = false;
+    if (!players.Open(line.Value("--players"), &error, &badInput)) {
       std::cerr << "mdhost players: " << error << "\n";
-      return kExitFailure;
+      return badInput ? kExitBadInput : kExitFailure;
     }
     ComPtr<IWMDeviceManager> manager;
     result = CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager, manager.AsVoidOut());

@@ -1,15 +1,14 @@
 // mdhost watch: stays attached to the plug-in and prints the arrivals and
 // removals its host callback reports, optionally connecting and removing the
 // stand-in's players on a timed script meanwhile.
-#include <fstream>
 #include <iostream>
 #include <map>
-#include <sstream>
 
 #include <unique_bstr.h>
 
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
+#include "host_support/input_file.h"
 #include "host_support/watch_script.h"
 
 namespace {
@@ -24,16 +23,13 @@ std::string DisplayName(kiMusicDevicePlugin2004* plugin, DWORD number) {
 }
 
 bool ReadScript(const std::string& path, std::vector<WatchStep>* steps) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    std::cerr << "mdhost watch: cannot read " << path << "\n";
+  std::string text, error;
+  if (!ReadInputFile(path, &text, &error)) {
+    std::cerr << "mdhost watch: " << error << "\n";
     return false;
   }
-  std::stringstream text;
-  text << file.rdbuf();
-  std::string error;
-  if (!ParseWatchScript(text.str(), steps, &error)) {
-    std::cerr << "mdhost watch: " << path << ": " << error << "\n";
+  if (!ParseWatchScript(text, steps, &error)) {
+    std::cerr << "mdhost watch: " << ShownName(path) << ": " << error << "\n";
     return false;
   }
   return true;
@@ -78,11 +74,23 @@ int RunWatch(const CommandLine& line) {
   const std::string script = line.Value("--script");
   if (!script.empty() && !ReadScript(script, &steps)) return kExitBadInput;
   unsigned long durationMs = steps.empty() ? kDefaultWatchMs : steps.back().atMs + kAfterScriptMs;
-  const std::string seconds = line.Value("--seconds");
-  if (!seconds.empty()) durationMs = std::stoul(seconds) * 1000;
+  if (line.Has("--seconds")) {
+    std::string error;
+    if (!ParseWatchSeconds(line.Value("--seconds"), &durationMs, &error)) {
+      std::cerr << "mdhost watch: " << error << "\n";
+      return kExitBadInput;
+    }
+    for (const WatchStep& step : steps) {
+      if (step.atMs < durationMs) continue;
+      std::cerr << "mdhost watch: " << ShownName(script) << ": line " << step.line << ": " << step.atMs
+                << " ms is past the watch's end at " << durationMs << " ms\n";
+      return kExitBadInput;
+    }
+  }
 
   HostSession session;
-  if (!session.Open(line, "watch", std::cerr)) return kExitFailure;
+  const int opened = session.Open(line, "watch", std::cerr);
+  if (opened != kExitOk) return opened;
   kiMusicDevicePlugin2004* plugin = session.Plugin();
   DWORD number = 0;
   IPPFINDHANDLE find = nullptr;

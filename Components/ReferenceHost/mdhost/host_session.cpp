@@ -21,7 +21,7 @@ HostSession::~HostSession() {
   sandbox_.reset();
 }
 
-bool HostSession::Open(const CommandLine& line, const char* command, std::ostream& errors) {
+int HostSession::Open(const CommandLine& line, const char* command, std::ostream& errors) {
   const std::string prefix = std::string("mdhost ") + command + ": ";
   comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
 
@@ -30,13 +30,13 @@ bool HostSession::Open(const CommandLine& line, const char* command, std::ostrea
     sandbox_ = std::make_unique<RegistrySandbox>();
     if (sandbox_->Status() != ERROR_SUCCESS) {
       errors << prefix << "cannot set up the registry sandbox\n";
-      return false;
+      return kExitFailure;
     }
     RegFileLoader loader(sandbox_->CreateOptions());
     for (const std::string& file : regFiles) {
       if (!loader.LoadFile(file)) {
         errors << prefix << loader.Error() << "\n";
-        return false;
+        return kExitBadInput;
       }
     }
   }
@@ -45,38 +45,40 @@ bool HostSession::Open(const CommandLine& line, const char* command, std::ostrea
   if (!manifestFile.empty()) {
     WString text;
     std::string error;
-    if (!ReadManifestFile(manifestFile, &text, &error)) {
+    // The plug-in says nothing of a manifest it cannot parse, so the host does.
+    if (!ReadManifestFile(manifestFile, &text, &error) || !CheckManifestParses(text, manifestFile, &error)) {
       errors << prefix << error << "\n";
-      return false;
+      return kExitBadInput;
     }
     ComPtr<IUnknown> store;
     if (FAILED(HostSettingsStore::CreateForManifest(text, &store))) {
       errors << prefix << "cannot create the settings store\n";
-      return false;
+      return kExitFailure;
     }
     settings_ = std::make_unique<ClassObjectRegistration>(CLSID_kcSettingsStore, store.Get());
     if (FAILED(settings_->Result())) {
       errors << prefix << "cannot register the settings store\n";
-      return false;
+      return kExitFailure;
     }
   }
 
   std::string error;
   players_ = std::make_unique<StandInPlayers>();
-  if (!players_->Open(line.Value("--players"), &error)) {
+  bool badPlayers = false;
+  if (!players_->Open(line.Value("--players"), &error, &badPlayers)) {
     errors << prefix << error << "\n";
-    return false;
+    return badPlayers ? kExitBadInput : kExitFailure;
   }
 
   const std::string pluginPath = line.Value("--plugin");
   if (!module_.Load(pluginPath.empty() ? DefaultPluginPath() : wide::FromUtf8(pluginPath))) {
     errors << prefix << module_.Error() << "\n";
-    return false;
+    return kExitFailure;
   }
   plugin_ = module_.GetIMDP2004();
   if (!plugin_) {
     errors << prefix << "GetIMDP2004 returned no plug-in\n";
-    return false;
+    return kExitFailure;
   }
   if (line.Has("-v"))
     callback_.SetListener([](const HostEvent& event) {
@@ -85,8 +87,8 @@ bool HostSession::Open(const CommandLine& line, const char* command, std::ostrea
   const HRESULT hr = plugin_->Initialize(W(""), W(""));
   if (FAILED(hr)) {
     errors << prefix << "Initialize failed: 0x" << std::hex << static_cast<unsigned long>(hr) << std::dec << "\n";
-    return false;
+    return kExitFailure;
   }
   plugin_->SetHostCallback(&callback_);
-  return true;
+  return kExitOk;
 }

@@ -28,8 +28,10 @@ class HostSession {
   ~HostSession();
 
   // Reads --players (the stand-in's built-in sample when absent), --manifest,
-  // --reg, --plugin and -v, and brings the plug-in up. False with a message on `errors` when something fails.
-  bool Open(const CommandLine& line, const char* command, std::ostream& errors);
+  // --reg, --plugin and -v, and brings the plug-in up. kExitOk, or the exit
+  // status with a message on `errors`: kExitBadInput when an input file is at
+  // fault.
+  int Open(const CommandLine& line, const char* command, std::ostream& errors);
 
   kiMusicDevicePlugin2004* Plugin() const { return plugin_; }
   HostCallback& Callback() { return callback_; }

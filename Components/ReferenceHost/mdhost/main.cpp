@@ -12,6 +12,9 @@ int PrintUsage(std::ostream& out) {
   return kExitBadInput;
 }
 
+// The options that take a value, whichever command they belong to.
+const char* const kOptionsWithValues[] = {"--players", "--manifest", "--reg", "--script", "--seconds", "--plugin"};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -26,6 +29,12 @@ int main(int argc, char** argv) {
     CommandLine line;
     line.program = argv[0];
     for (int i = 2; i < argc; ++i) line.args.push_back(argv[i]);
+    if (!line.args.empty())
+      for (const char* option : kOptionsWithValues)
+        if (line.args.back() == option) {
+          std::cerr << "mdhost " << name << ": " << option << " needs a value\n";
+          return kExitBadInput;
+        }
     try {
       return command.run(line);
     } catch (const std::exception& error) {
