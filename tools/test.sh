@@ -40,8 +40,7 @@ for lane in "${lanes[@]}"; do
     asan)
       md_say "building the Linux lane with AddressSanitizer and UndefinedBehaviorSanitizer"
       md_build_lane linux-asan -DMD_SANITIZE=address,undefined
-      ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions="$MD_ROOT/tools/lsan.supp" \
-        UBSAN_OPTIONS=print_stacktrace=1 run_ctest linux-asan
+      ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest linux-asan
       ;;
     tsan)
       md_say "building the threaded tests with ThreadSanitizer"
