@@ -24,34 +24,99 @@ class DescriptionError : public std::runtime_error {
 
 [[noreturn]] void Fail(const std::string& where, const std::string& what) { throw DescriptionError(where + ": " + what); }
 
-const Json& Field(const Json& object, const char* key, const std::string& where) {
-  if (!object.is_object() || !object.contains(key)) Fail(where, std::string("\"") + key + "\" is missing");
-  return object[key];
+// Deeper than any description needs (a folder takes two levels), and shallow
+// enough for the parser and the loader's walk of folders.
+constexpr int kMaxNesting = 128;
+
+// A value as a message shows it: never the whole of a long one.
+std::string Shown(const Json& value) {
+  switch (value.type()) {
+    case Json::value_t::object: return "an object";
+    case Json::value_t::array: return "a list";
+    case Json::value_t::string: {
+      const std::string& text = value.get_ref<const std::string&>();
+      // Cut at a byte, the text may end in half a character: that half is replaced.
+      const auto quoted = [](const std::string& part) { return Json(part).dump(-1, ' ', false, Json::error_handler_t::replace); };
+      if (text.size() <= 40) return quoted(text);
+      return quoted(text.substr(0, 40)) + "... (" + std::to_string(text.size()) + " bytes)";
+    }
+    default: return value.dump();
+  }
 }
 
-ULONGLONG Number(const Json& value, const std::string& where) {
-  if (value.is_number_unsigned()) return value.get<ULONGLONG>();
-  if (value.is_number_integer() && value.get<long long>() >= 0) return static_cast<ULONGLONG>(value.get<long long>());
-  if (value.is_string()) {
-    const std::string text = value.get<std::string>();
-    try {
-      size_t used = 0;
-      const ULONGLONG number = std::stoull(text, &used, 0);
-      if (used == text.size()) return number;
-    } catch (const std::exception&) {
-    }
+const Json* Find(const Json& object, const char* key) {
+  if (!object.is_object()) return nullptr;
+  const auto found = object.find(key);
+  return found == object.end() ? nullptr : &*found;
+}
+
+const Json& Field(const Json& object, const char* key, const std::string& where) {
+  const Json* found = Find(object, key);
+  if (!found) Fail(where, std::string("\"") + key + "\" is missing");
+  return *found;
+}
+
+// The list under `key`, empty when the key is absent; anything but a list is an error.
+const Json& List(const Json& object, const char* key, const std::string& where) {
+  static const Json empty = Json::array();
+  const Json* found = Find(object, key);
+  if (!found) return empty;
+  if (!found->is_array()) Fail(where + "." + key, "expected a list, got " + Shown(*found));
+  return *found;
+}
+
+bool Flag(const Json& object, const char* key, bool absent, const std::string& where) {
+  const Json* found = Find(object, key);
+  if (!found) return absent;
+  if (!found->is_boolean()) Fail(where + "." + key, "expected true or false, got " + Shown(*found));
+  return found->get<bool>();
+}
+
+// Digits only ("0x" for hexadecimal): a sign, spaces or a wrap past 64 bits are errors.
+bool ParseUnsigned(const std::string& text, ULONGLONG* number) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const unsigned base = hex ? 16 : 10;
+  size_t i = hex ? 2 : 0;
+  if (i >= text.size()) return false;
+  ULONGLONG value = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    unsigned digit = 16;
+    if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
+    else if (hex && c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
+    else if (hex && c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
+    if (digit >= base || value > (~0ULL - digit) / base) return false;
+    value = value * base + digit;
   }
-  Fail(where, "expected a number, got " + value.dump());
+  *number = value;
+  return true;
+}
+
+ULONGLONG Number(const Json& value, const std::string& where, ULONGLONG most = ~0ULL) {
+  ULONGLONG number = 0;
+  bool read = false;
+  if (value.is_number_unsigned()) {
+    number = value.get<ULONGLONG>();
+    read = true;
+  } else if (value.is_number_integer() && value.get<long long>() >= 0) {
+    number = static_cast<ULONGLONG>(value.get<long long>());
+    read = true;
+  } else if (value.is_string()) {
+    read = ParseUnsigned(value.get_ref<const std::string&>(), &number);
+  }
+  if (!read) Fail(where, "expected a number from 0 up, got " + Shown(value));
+  if (number > most) Fail(where, Shown(value) + " is larger than " + std::to_string(most));
+  return number;
 }
 
 WString Text(const Json& value, const std::string& where) {
-  if (!value.is_string()) Fail(where, "expected a text, got " + value.dump());
+  if (!value.is_string()) Fail(where, "expected a text, got " + Shown(value));
   return wide::FromUtf8(value.get<std::string>());
 }
 
 std::vector<BYTE> Hex(const Json& value, const std::string& where) {
   const std::string text = value.is_string() ? value.get<std::string>() : std::string("?");
-  if (text.size() % 2 != 0) Fail(where, "expected hexadecimal bytes, got " + value.dump());
+  if (text.size() % 2 != 0) Fail(where, "expected hexadecimal bytes, got " + Shown(value));
   std::vector<BYTE> bytes;
   for (size_t i = 0; i < text.size(); i += 2) {
     try {
@@ -60,7 +125,7 @@ std::vector<BYTE> Hex(const Json& value, const std::string& where) {
       if (used != 2) throw std::invalid_argument("digit");
       bytes.push_back(static_cast<BYTE>(byte));
     } catch (const std::exception&) {
-      Fail(where, "expected hexadecimal bytes, got " + value.dump());
+      Fail(where, "expected hexadecimal bytes, got " + Shown(value));
     }
   }
   return bytes;
@@ -69,11 +134,11 @@ std::vector<BYTE> Hex(const Json& value, const std::string& where) {
 using FlagNames = std::map<std::string, DWORD>;
 
 DWORD Flags(const Json& value, const FlagNames& names, const std::string& where) {
-  if (!value.is_array()) return static_cast<DWORD>(Number(value, where));
+  if (!value.is_array()) return static_cast<DWORD>(Number(value, where, 0xFFFFFFFFu));
   DWORD flags = 0;
   for (const Json& name : value) {
     auto found = name.is_string() ? names.find(name.get<std::string>()) : names.end();
-    if (found == names.end()) Fail(where, "unknown flag " + name.dump());
+    if (found == names.end()) Fail(where, "unknown flag " + Shown(name));
     flags |= found->second;
   }
   return flags;
@@ -121,7 +186,7 @@ WMDMDATETIME Date(const Json& value, const std::string& where) {
   const int read = std::sscanf(text.c_str(), "%4u-%2u-%2u%c%2u:%2u:%2u", &parts[0], &parts[1], &parts[2], &separator,
                                &parts[3], &parts[4], &parts[5]);
   if ((read != 3 && read != 7) || parts[1] < 1 || parts[1] > 12 || parts[2] < 1 || parts[2] > 31)
-    Fail(where, "expected a date like \"2004-06-01 12:30:00\", got " + value.dump());
+    Fail(where, "expected a date like \"2004-06-01 12:30:00\", got " + Shown(value));
   date.wYear = static_cast<WORD>(parts[0]);
   date.wMonth = static_cast<WORD>(parts[1]);
   date.wDay = static_cast<WORD>(parts[2]);
@@ -134,18 +199,18 @@ WMDMDATETIME Date(const Json& value, const std::string& where) {
 GUID Guid(const Json& value, const std::string& where) {
   GUID guid = {};
   const WString text = Text(value, where);
-  if (FAILED(CLSIDFromString(text.c_str(), &guid))) Fail(where, "expected a GUID like {...}, got " + value.dump());
+  if (FAILED(CLSIDFromString(text.c_str(), &guid))) Fail(where, "expected a GUID like {...}, got " + Shown(value));
   return guid;
 }
 
 ModelTag TagValue(const WString& name, WMDM_TAG_DATATYPE type, const Json& value, const std::string& where) {
   switch (type) {
     case WMDM_TYPE_STRING: return ModelTag::String(name, Text(value, where));
-    case WMDM_TYPE_DWORD: return ModelTag::Dword(name, static_cast<DWORD>(Number(value, where)));
+    case WMDM_TYPE_DWORD: return ModelTag::Dword(name, static_cast<DWORD>(Number(value, where, 0xFFFFFFFFu)));
     case WMDM_TYPE_QWORD: return ModelTag::Qword(name, Number(value, where));
-    case WMDM_TYPE_WORD: return ModelTag::Word(name, static_cast<WORD>(Number(value, where)));
+    case WMDM_TYPE_WORD: return ModelTag::Word(name, static_cast<WORD>(Number(value, where, 0xFFFFu)));
     case WMDM_TYPE_BOOL:
-      if (!value.is_boolean()) Fail(where, "expected true or false, got " + value.dump());
+      if (!value.is_boolean()) Fail(where, "expected true or false, got " + Shown(value));
       return ModelTag::Bool(name, value.get<bool>());
     case WMDM_TYPE_GUID: return ModelTag::Guid(name, Guid(value, where));
     case WMDM_TYPE_DATE: return ModelTag::Date(name, Date(value, where));
@@ -162,8 +227,9 @@ std::vector<ModelTag> Tags(const Json& tags, const std::string& where) {
     const WString name = wide::FromUtf8(key);
     const std::string at = where + "." + key;
     if (value.is_object()) {
-      auto type = kTypeNames.find(value.value("type", std::string()));
-      if (type == kTypeNames.end()) Fail(at, "unknown tag type " + value.value("type", std::string()));
+      const Json* named = Find(value, "type");
+      const auto type = named && named->is_string() ? kTypeNames.find(named->get<std::string>()) : kTypeNames.end();
+      if (type == kTypeNames.end()) Fail(at, "unknown tag type " + (named ? Shown(*named) : std::string("(none)")));
       result.push_back(TagValue(name, type->second, Field(value, "value", at), at));
     } else {
       result.push_back(TagValue(name, TagTypeOf(name), value, at));
@@ -178,10 +244,11 @@ class Loader {
 
   void Load(const Json& root) {
     if (!root.is_object()) Fail("description", "expected an object with \"players\"");
-    const Json formats = root.value("formats", Json::object());
-    for (const auto& [name, format] : formats.items()) formats_[name] = WaveFormat(format, "formats." + name);
-    const Json players = root.value("players", Json::array());
-    if (!players.is_array()) Fail("players", "expected a list");
+    if (const Json* formats = Find(root, "formats")) {
+      if (!formats->is_object()) Fail("formats", "expected an object, got " + Shown(*formats));
+      for (const auto& [name, format] : formats->items()) formats_[name] = WaveFormat(format, "formats." + name);
+    }
+    const Json& players = List(root, "players", "description");
     for (size_t i = 0; i < players.size(); ++i) Player(players[i], "players[" + std::to_string(i) + "]");
   }
 
@@ -189,17 +256,21 @@ class Loader {
   _WAVEFORMATEX WaveFormat(const Json& value, const std::string& where) {
     if (value.is_string()) {
       auto found = formats_.find(value.get<std::string>());
-      if (found == formats_.end()) Fail(where, "unknown format " + value.dump());
+      if (found == formats_.end()) Fail(where, "unknown format " + Shown(value));
       return found->second;
     }
-    if (!value.is_object()) Fail(where, "expected a format");
+    if (!value.is_object()) Fail(where, "expected a format, got " + Shown(value));
+    const auto field = [&](const char* key, ULONGLONG absent, ULONGLONG most) {
+      const Json* found = Find(value, key);
+      return found ? Number(*found, where + "." + key, most) : absent;
+    };
     _WAVEFORMATEX format = {};
-    format.wFormatTag = static_cast<WORD>(Number(Field(value, "tag", where), where + ".tag"));
-    format.nChannels = static_cast<WORD>(Number(value.value("channels", Json(2)), where + ".channels"));
-    format.nSamplesPerSec = static_cast<DWORD>(Number(value.value("samplesPerSec", Json(0)), where));
-    format.nAvgBytesPerSec = static_cast<DWORD>(Number(value.value("avgBytesPerSec", Json(0)), where));
-    format.nBlockAlign = static_cast<WORD>(Number(value.value("blockAlign", Json(0)), where));
-    format.wBitsPerSample = static_cast<WORD>(Number(value.value("bitsPerSample", Json(0)), where));
+    format.wFormatTag = static_cast<WORD>(Number(Field(value, "tag", where), where + ".tag", 0xFFFF));
+    format.nChannels = static_cast<WORD>(field("channels", 2, 0xFFFF));
+    format.nSamplesPerSec = static_cast<DWORD>(field("samplesPerSec", 0, 0xFFFFFFFFu));
+    format.nAvgBytesPerSec = static_cast<DWORD>(field("avgBytesPerSec", 0, 0xFFFFFFFFu));
+    format.nBlockAlign = static_cast<WORD>(field("blockAlign", 0, 0xFFFF));
+    format.wBitsPerSample = static_cast<WORD>(field("bitsPerSample", 0, 0xFFFF));
     return format;
   }
 
@@ -207,25 +278,26 @@ class Loader {
     DeviceDescription device;
     device.name = Text(Field(player, "name", where), where + ".name");
     if (player.contains("manufacturer")) device.manufacturer = Text(player["manufacturer"], where + ".manufacturer");
-    if (player.contains("version")) device.version = static_cast<DWORD>(Number(player["version"], where + ".version"));
+    if (player.contains("version"))
+      device.version = static_cast<DWORD>(Number(player["version"], where + ".version", 0xFFFFFFFFu));
     if (player.contains("type")) device.type = Flags(player["type"], kDeviceTypes, where + ".type");
     if (player.contains("status")) device.status = Flags(player["status"], kStatus, where + ".status");
-    if (player.contains("vendorId")) device.vendorId = static_cast<DWORD>(Number(player["vendorId"], where));
+    if (player.contains("vendorId"))
+      device.vendorId = static_cast<DWORD>(Number(player["vendorId"], where + ".vendorId", 0xFFFFFFFFu));
     if (player.contains("serial")) device.serial = Hex(player["serial"], where + ".serial");
     if (player.contains("canonicalName")) device.canonicalName = Text(player["canonicalName"], where);
-    if (player.contains("icon")) device.icon = static_cast<ULONG>(Number(player["icon"], where + ".icon"));
-    for (const Json& format : player.value("waveFormats", Json::array()))
+    if (player.contains("icon")) device.icon = static_cast<ULONG>(Number(player["icon"], where + ".icon", 0xFFFFFFFFu));
+    for (const Json& format : List(player, "waveFormats", where))
       device.waveFormats.push_back(WaveFormat(format, where + ".waveFormats"));
-    for (const Json& type : player.value("mimeTypes", Json::array()))
-      device.mimeTypes.push_back(Text(type, where + ".mimeTypes"));
+    for (const Json& type : List(player, "mimeTypes", where)) device.mimeTypes.push_back(Text(type, where + ".mimeTypes"));
     if (player.contains("formatsSupported")) {
       device.formatsSupported.emplace();
-      for (const Json& code : player["formatsSupported"])
-        device.formatsSupported->push_back(static_cast<DWORD>(Number(code, where + ".formatsSupported")));
+      for (const Json& code : List(player, "formatsSupported", where))
+        device.formatsSupported->push_back(static_cast<DWORD>(Number(code, where + ".formatsSupported", 0xFFFFFFFFu)));
     }
-    const bool connected = player.value("connected", true);
+    const bool connected = Flag(player, "connected", true, where);
     const ObjectId id = model_.AddDevice(device, PlayerModel::Presence::Detached);
-    const Json media = player.value("media", Json::array());
+    const Json& media = List(player, "media", where);
     for (size_t i = 0; i < media.size(); ++i) Medium(id, media[i], where + ".media[" + std::to_string(i) + "]");
     if (connected) model_.ConnectDevice(id);
   }
@@ -234,52 +306,53 @@ class Loader {
     MediumDescription description;
     description.name = Text(Field(medium, "name", where), where + ".name");
     description.totalSize = Number(Field(medium, "totalSize", where), where + ".totalSize");
-    description.removable = medium.value("removable", false);
+    description.removable = Flag(medium, "removable", false, where);
     if (medium.contains("status")) description.status = Flags(medium["status"], kStatus, where + ".status");
     if (medium.contains("capabilities"))
       description.capabilities = Flags(medium["capabilities"], kCapabilities, where + ".capabilities");
     if (medium.contains("serial")) description.serial = Hex(medium["serial"], where + ".serial");
     const ObjectId root = model_.AddMedium(device, description);
     playlists_.clear();
-    Items(root, medium.value("items", Json::array()), where);
+    Items(root, List(medium, "items", where), where);
     // Entries name tracks anywhere on the medium, so they are linked last.
     for (const PendingPlaylist& playlist : playlists_) Playlist(device, description.name, playlist);
   }
 
   void Items(ObjectId parent, const Json& items, const std::string& where) {
-    if (!items.is_array()) Fail(where + ".items", "expected a list");
     for (size_t i = 0; i < items.size(); ++i) Item(parent, items[i], where + ".items[" + std::to_string(i) + "]");
   }
 
-  DWORD ExtraAttributes(const Json& item) {
+  DWORD ExtraAttributes(const Json& item, const std::string& where) {
     DWORD attributes = 0;
-    if (item.value("hidden", false)) attributes |= WMDM_FILE_ATTR_HIDDEN;
-    if (item.value("system", false)) attributes |= WMDM_FILE_ATTR_SYSTEM;
-    if (item.value("readOnly", false)) attributes |= WMDM_FILE_ATTR_READONLY;
+    if (Flag(item, "hidden", false, where)) attributes |= WMDM_FILE_ATTR_HIDDEN;
+    if (Flag(item, "system", false, where)) attributes |= WMDM_FILE_ATTR_SYSTEM;
+    if (Flag(item, "readOnly", false, where)) attributes |= WMDM_FILE_ATTR_READONLY;
     return attributes;
   }
 
   void Item(ObjectId parent, const Json& item, const std::string& where) {
     if (item.contains("folder")) {
-      const DWORD attributes = item.contains("attributes") ? static_cast<DWORD>(Number(item["attributes"], where))
-                                                           : DefaultFolderAttributes() | ExtraAttributes(item);
+      const DWORD attributes = item.contains("attributes")
+                                   ? static_cast<DWORD>(Number(item["attributes"], where + ".attributes", 0xFFFFFFFFu))
+                                   : DefaultFolderAttributes() | ExtraAttributes(item, where);
       const ObjectId folder = model_.AddFolder(parent, Text(item["folder"], where + ".folder"), attributes);
-      Items(folder, item.value("items", Json::array()), where);
+      Items(folder, List(item, "items", where), where);
     } else if (item.contains("file")) {
       FileDescription file;
       file.name = Text(item["file"], where + ".file");
-      file.size = Number(item.value("size", Json(0)), where + ".size");
+      if (item.contains("size")) file.size = Number(item["size"], where + ".size");
       if (item.contains("content")) file.bytes = Hex(item["content"], where + ".content");
       if (item.contains("format")) file.format = WaveFormat(item["format"], where + ".format");
       if (item.contains("date")) file.date = Date(item["date"], where + ".date");
-      file.tags = Tags(item.value("tags", Json()), where + ".tags");
-      file.attributes = item.contains("attributes") ? static_cast<DWORD>(Number(item["attributes"], where))
-                                                    : DefaultFileAttributes(file.name) | ExtraAttributes(item);
+      if (const Json* tags = Find(item, "tags")) file.tags = Tags(*tags, where + ".tags");
+      file.attributes = item.contains("attributes")
+                            ? static_cast<DWORD>(Number(item["attributes"], where + ".attributes", 0xFFFFFFFFu))
+                            : DefaultFileAttributes(file.name) | ExtraAttributes(item, where);
       model_.AddFile(parent, file);
     } else if (item.contains("playlist")) {
       const ObjectId id = model_.AddPlaylist(parent, Text(item["playlist"], where + ".playlist"), {});
       std::vector<WString> entries;
-      for (const Json& entry : item.value("entries", Json::array())) entries.push_back(Text(entry, where + ".entries"));
+      for (const Json& entry : List(item, "entries", where)) entries.push_back(Text(entry, where + ".entries"));
       playlists_.push_back(PendingPlaylist{id, entries, where});
     } else {
       Fail(where, "expected \"folder\", \"file\" or \"playlist\"");
@@ -341,12 +414,22 @@ WMDM_TAG_DATATYPE TagTypeOf(const WString& name) {
 
 bool LoadPlayers(PlayerModel& model, const std::string& text, std::string* error) {
   try {
-    Loader(model).Load(Json::parse(text));
+    // Refused while parsing, before anything deep is built or walked.
+    const Json::parser_callback_t limitNesting = [](int depth, Json::parse_event_t, Json&) {
+      if (depth > kMaxNesting)
+        throw DescriptionError("the description nests deeper than " + std::to_string(kMaxNesting) + " levels");
+      return true;
+    };
+    Loader(model).Load(Json::parse(text, limitNesting));
     return true;
-  } catch (const std::exception& failure) {
+  } catch (const DescriptionError& failure) {
     if (error) *error = failure.what();
-    return false;
+  } catch (const Json::parse_error& failure) {
+    if (error) *error = "not JSON: the text goes wrong at byte " + std::to_string(failure.byte);
+  } catch (const std::exception&) {
+    if (error) *error = "the description cannot be read";
   }
+  return false;
 }
 
 bool LoadPlayersFile(PlayerModel& model, const WString& path, std::string* error) {

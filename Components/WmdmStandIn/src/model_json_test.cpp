@@ -78,7 +78,19 @@ TEST(ModelJson, ErrorsNameTheEntryAtFault) {
        "nothing.mp3"},
       {R"({"players": [{"name": "P", "waveFormats": ["mp9"]}]})", "mp9"},
       {R"({"players": [{"name": "P", "serial": "XYZ1"}]})", "serial"},
-      {"{ not json", "parse"},
+      {"{ not json", "not JSON: the text goes wrong at byte 4"},
+      // Numbers given as text do not wrap, and a list must be a list.
+      {R"({"players": [{"name": "P", "version": "-1"}]})", "players[0].version: expected a number from 0 up"},
+      {R"({"players": [{"name": "P", "version": " 7"}]})", "players[0].version: expected a number from 0 up"},
+      {R"({"players": [{"name": "P", "version": "0x100000000"}]})", "players[0].version: \"0x100000000\" is larger"},
+      {R"({"players": [{"name": "P", "media": {"name": "M"}}]})", "players[0].media: expected a list, got an object"},
+      {R"({"players": [{"name": "P", "mimeTypes": "audio/mpeg"}]})", "players[0].mimeTypes: expected a list"},
+      {R"({"players": {"name": "P"}})", "description.players: expected a list"},
+      {R"({"players": [{"name": "P", "connected": "yes"}]})", "players[0].connected: expected true or false"},
+      // The library's own texts are not shown, nor a long offending value whole.
+      {"{\"players\": [\"\xC0\xBC\"]}", "not JSON: the text goes wrong at byte"},
+      {R"({"players": [{"name": "P", "type": ["0123456789012345678901234567890123456789tail"]}]})",
+       "\"0123456789012345678901234567890123456789\"... (44 bytes)"},
   };
   for (const Case& c : cases) {
     auto model = PlayerModel::Create();
@@ -86,6 +98,30 @@ TEST(ModelJson, ErrorsNameTheEntryAtFault) {
     EXPECT_FALSE(LoadPlayers(*model, c.text, &error)) << c.text;
     EXPECT_NE(error.find(c.mentions), std::string::npos) << "error: " << error;
   }
+}
+
+// Nesting is refused while parsing, before anything deep is built or walked,
+// also in a field the loader ignores.
+TEST(ModelJson, DeepNestingIsRefusedWithTheLimit) {
+  const size_t deep = 100000;
+  const std::string ignored = "{\"x\": " + std::string(deep, '[') + std::string(deep, ']') + ", \"players\": []}";
+  std::string folders = R"({"players": [{"name": "P", "media": [{"name": "M", "totalSize": 1, "items": [)";
+  for (int i = 0; i < 5000; ++i) folders += R"({"folder": "f", "items": [)";
+  for (int i = 0; i < 5000; ++i) folders += "]}";
+  folders += "]}]}]}";
+  for (const std::string& text : {ignored, folders}) {
+    auto model = PlayerModel::Create();
+    std::string error;
+    EXPECT_FALSE(LoadPlayers(*model, text, &error));
+    EXPECT_EQ(error, "the description nests deeper than 128 levels");
+  }
+  std::string allowed = R"({"players": [{"name": "P", "media": [{"name": "M", "totalSize": 1, "items": [)";
+  for (int i = 0; i < 60; ++i) allowed += R"({"folder": "f", "items": [)";
+  for (int i = 0; i < 60; ++i) allowed += "]}";
+  allowed += "]}]}]}";
+  auto model = PlayerModel::Create();
+  std::string error;
+  EXPECT_TRUE(LoadPlayers(*model, allowed, &error)) << error;
 }
 
 // The built-in sample is what the demo and `mdhost players` show; it must
