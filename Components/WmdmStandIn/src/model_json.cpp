@@ -9,6 +9,8 @@
 #include <map>
 #include <sstream>
 #include <stdexcept>
+#include <unordered_set>
+#include <vector>
 
 namespace wmdm_standin {
 namespace {
@@ -238,6 +240,87 @@ std::vector<ModelTag> Tags(const Json& tags, const std::string& where) {
   return result;
 }
 
+// Builds the document as the library's own parser does, but refuses nesting
+// past the limit before building it and appends an object's members in
+// constant time (the library's ordered objects look every key up as they
+// insert it), with a set of the keys seen beside each open object.
+class DescriptionParser {
+ public:
+  explicit DescriptionParser(Json& root) : root_(root) {}
+
+  bool null() { return Put(nullptr); }
+  bool boolean(bool value) { return Put(value); }
+  bool number_integer(Json::number_integer_t value) { return Put(value); }
+  bool number_unsigned(Json::number_unsigned_t value) { return Put(value); }
+  bool number_float(Json::number_float_t value, const std::string&) { return Put(value); }
+  bool string(std::string& value) { return Put(std::move(value)); }
+  bool binary(Json::binary_t& value) { return Put(Json::binary(std::move(value))); }
+  bool start_object(std::size_t) { return Open(Json::object()); }
+  bool start_array(std::size_t) { return Open(Json::array()); }
+  bool end_object() { return Close(); }
+  bool end_array() { return Close(); }
+
+  bool key(std::string& name) {
+    Level& level = levels_.back();
+    if (!level.keys.insert(name).second) {
+      error_ = "the description names " + Json(name).dump(-1, ' ', false, Json::error_handler_t::replace) +
+               " twice in one object";
+      return false;
+    }
+    auto& members = level.value->get_ref<Json::object_t&>();
+    members.emplace_back(std::move(name), nullptr);
+    member_ = &members.back().second;
+    return true;
+  }
+
+  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) {
+    error_ = "not JSON: the text goes wrong at byte " + std::to_string(position);
+    return false;
+  }
+
+  const std::string& Error() const { return error_; }
+
+ private:
+  struct Level {
+    Json* value;
+    std::unordered_set<std::string> keys;
+  };
+
+  // Where the next value goes. Pointers into a container stay good while a
+  // child of it is open: only the innermost container grows.
+  Json* Slot() {
+    if (levels_.empty()) return &root_;
+    Json& top = *levels_.back().value;
+    if (!top.is_array()) return member_;
+    auto& items = top.get_ref<Json::array_t&>();
+    items.emplace_back();
+    return &items.back();
+  }
+  bool Put(Json value) {
+    *Slot() = std::move(value);
+    return true;
+  }
+  bool Open(Json container) {
+    if (levels_.size() >= static_cast<size_t>(kMaxNesting)) {
+      error_ = "the description nests deeper than " + std::to_string(kMaxNesting) + " levels";
+      return false;
+    }
+    Json* slot = Slot();
+    *slot = std::move(container);
+    levels_.push_back(Level{slot, {}});
+    return true;
+  }
+  bool Close() {
+    levels_.pop_back();
+    return true;
+  }
+
+  Json& root_;
+  Json* member_ = nullptr;
+  std::vector<Level> levels_;
+  std::string error_;
+};
+
 class Loader {
  public:
   explicit Loader(PlayerModel& model) : model_(model) {}
@@ -414,18 +497,16 @@ WMDM_TAG_DATATYPE TagTypeOf(const WString& name) {
 
 bool LoadPlayers(PlayerModel& model, const std::string& text, std::string* error) {
   try {
-    // Refused while parsing, before anything deep is built or walked.
-    const Json::parser_callback_t limitNesting = [](int depth, Json::parse_event_t, Json&) {
-      if (depth > kMaxNesting)
-        throw DescriptionError("the description nests deeper than " + std::to_string(kMaxNesting) + " levels");
-      return true;
-    };
-    Loader(model).Load(Json::parse(text, limitNesting));
+    Json root;
+    DescriptionParser parser(root);
+    if (!Json::sax_parse(text, &parser)) {
+      if (error) *error = parser.Error();
+      return false;
+    }
+    Loader(model).Load(root);
     return true;
   } catch (const DescriptionError& failure) {
     if (error) *error = failure.what();
-  } catch (const Json::parse_error& failure) {
-    if (error) *error = "not JSON: the text goes wrong at byte " + std::to_string(failure.byte);
   } catch (const std::exception&) {
     if (error) *error = "the description cannot be read";
   }

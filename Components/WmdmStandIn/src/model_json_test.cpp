@@ -87,6 +87,7 @@ TEST(ModelJson, ErrorsNameTheEntryAtFault) {
       {R"({"players": [{"name": "P", "mimeTypes": "audio/mpeg"}]})", "players[0].mimeTypes: expected a list"},
       {R"({"players": {"name": "P"}})", "description.players: expected a list"},
       {R"({"players": [{"name": "P", "connected": "yes"}]})", "players[0].connected: expected true or false"},
+      {R"({"players": [{"name": "P", "name": "Q"}]})", "names \"name\" twice in one object"},
       // The library's own texts are not shown, nor a long offending value whole.
       {"{\"players\": [\"\xC0\xBC\"]}", "not JSON: the text goes wrong at byte"},
       {R"({"players": [{"name": "P", "type": ["0123456789012345678901234567890123456789tail"]}]})",
