@@ -8,13 +8,15 @@
 
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
+#include "host_support/device_roster.h"
 #include "host_support/input_file.h"
 #include "host_support/watch_script.h"
 
 namespace {
 
 constexpr unsigned long kDefaultWatchMs = 30000;
-constexpr unsigned long kAfterScriptMs = 3000;  // a worker pass and then some
+constexpr unsigned long kAfterScriptMs = 4000;  // a worker pass, the quiet before a rescan, and then some
+constexpr DWORD kQuietBeforeRescanMs = 1500;    // longer than the plug-in's worker pass
 
 std::string DisplayName(kiMusicDevicePlugin2004* plugin, DWORD number) {
   UniqueBstr name;
@@ -94,36 +96,48 @@ int RunWatch(const CommandLine& line) {
   kiMusicDevicePlugin2004* plugin = session.Plugin();
   DWORD number = 0;
   IPPFINDHANDLE find = nullptr;
+  std::vector<DWORD> listed;
   if (plugin->FindFirstDevice(&number, &find) == S_OK) {
     do {
+      listed.push_back(number);
       std::cout << "listed: device " << number << " (" << DisplayName(plugin, number) << ")\n";
     } while (plugin->FindNextDevice(find, &number) == S_OK);
     plugin->FindDeviceClose(find);
   }
+  DeviceRoster roster(kQuietBeforeRescanMs);
+  roster.Reset(listed);
   std::cout << "watching for " << durationMs / 1000.0 << " s\n" << std::flush;
 
   ScriptPlayer scriptPlayer(session.Players());
   const DWORD start = GetTickCount();
   size_t nextStep = 0;
   size_t seen = 0;
-  auto isDeviceEvent = [](const HostEvent& event) {
-    return event.kind == HostEvent::kDeviceArrived || event.kind == HostEvent::kDeviceRemoved;
+  // Properties are read here, on the host's thread, not in the callback.
+  auto print = [&](const std::vector<HostEvent>& events, size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      const HostEvent& event = events[i];
+      if (event.kind == HostEvent::kDeviceArrived)
+        std::cout << "arrived: device " << event.number << " (" << DisplayName(plugin, event.number) << ")\n";
+      else if (event.kind == HostEvent::kDeviceRemoved)
+        std::cout << "removed: device " << event.number << "\n";
+    }
+    std::cout << std::flush;
   };
   while (GetTickCount() - start < durationMs) {
     while (nextStep < steps.size() && GetTickCount() - start >= steps[nextStep].atMs)
       scriptPlayer.Play(steps[nextStep++]);
     session.Callback().WaitFor([&](const std::vector<HostEvent>& events) { return events.size() > seen; }, 100);
     const std::vector<HostEvent> events = session.Callback().Events();
-    for (; seen < events.size(); ++seen) {
-      const HostEvent& event = events[seen];
-      if (!isDeviceEvent(event)) continue;
-      // Properties are read here, on the host's thread, not in the callback.
-      if (event.kind == HostEvent::kDeviceArrived)
-        std::cout << "arrived: device " << event.number << " (" << DisplayName(plugin, event.number) << ")\n";
-      else
-        std::cout << "removed: device " << event.number << "\n";
-      std::cout << std::flush;
+    const size_t from = seen;
+    roster.Apply(events, &seen, GetTickCount());
+    print(events, from, seen);
+    if (roster.RescanDue(GetTickCount())) {
+      const size_t before = seen;
+      std::cout << "rescan: the notifications have gone quiet\n";
+      roster.Rescan(plugin, session.Callback(), &seen);
+      print(session.Callback().Events(), before, seen);
     }
   }
+  std::cout << "attached: " << roster.Numbers().size() << " device(s)\n";
   return kExitOk;
 }
