@@ -1,6 +1,6 @@
 #include "host_support/device_roster.h"
 
-#include "host_sdk/ki_music_device_plugin2004.h"
+#include <ki_music_device_plugin2004.h>
 
 void DeviceRoster::ApplyOne(const HostEvent& event) {
   if (event.kind == HostEvent::kDeviceArrived) numbers_.insert(event.number);

@@ -2,9 +2,11 @@
 
 #include <msxml2.h>
 
+#include <com_ptr.h>
+#include <msxml_ids.h>
+#include <unique_bstr.h>
+
 #include "host_support/input_file.h"
-#include "platform/com_ptr.h"
-#include "settings/manifest_document.h"
 
 WString WithoutXmlDeclaration(const WString& text) {
   const WCHAR kWhiteSpace[] = {W(' '), W('\t'), W('\r'), W('\n'), 0};
@@ -31,8 +33,18 @@ bool ReadManifestFile(const std::string& path, WString* text, std::string* error
 }
 
 bool CheckManifestParses(const WString& text, const std::string& path, std::string* error) {
-  ComPtr<IXMLDOMDocument> parsed;
-  if (SUCCEEDED(ParseManifestText(text, &parsed))) return true;
+  // As the plug-in reads the store's entry: wrapped in a root element, parsed
+  // without validation or external resolution.
+  const UniqueBstr wrapped(W("<?xml version=\"1.0\"?>\r\n<Overall>\r\n") + text + W("\r\n</Overall>\r\n"));
+  ComPtr<IXMLDOMDocument> document;
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  if (SUCCEEDED(CoCreateInstance(CLSID_XmlDomDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+                                 document.AsVoidOut())) &&
+      document && wrapped.Get() && SUCCEEDED(document->put_async(VARIANT_FALSE)) &&
+      SUCCEEDED(document->put_validateOnParse(VARIANT_FALSE)) &&
+      SUCCEEDED(document->put_resolveExternals(VARIANT_FALSE)) &&
+      SUCCEEDED(document->loadXML(wrapped.Get(), &loaded)) && loaded == VARIANT_TRUE)
+    return true;
   *error = ShownName(path) + " does not parse: it must be well-formed XML element content (Devices, SkipList)";
   return false;
 }
