@@ -15,6 +15,10 @@
 #include <com_ptr.h>
 #include <mswmdm.h>
 
+// What ResolveStorage is asked to add to a node.
+constexpr DWORD RESOLVE_ITEM = 0x1;  // an item record
+constexpr DWORD RESOLVE_TAGS = 0x2;  // the item's tags, read once
+
 struct StorageNode {
   StorageNode(ComPtr<IWMDMDevice> device, ComPtr<IWMDMStorage> storage, WString key, LONG deviceNumber)
       : device(std::move(device)), storage(std::move(storage)), key(std::move(key)), deviceNumber(deviceNumber) {}

@@ -13,6 +13,7 @@
 #include <critical_section.h>
 #include <mswmdm.h>
 
+#include "content/storage_node.h"
 #include "core/device_record.h"
 #include "detect/kc_device_inventory.h"
 #include "host_sdk/ki_music_device_plugin2004.h"
@@ -97,6 +98,34 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   DWORD FindDeviceNumberByIdentity(const WString& identity) const;
   DeviceRecord* FindRecordByDevice(IWMDMDevice* device);
   void ClearDeviceList();
+  // Storages by location and path (content/): call under the plug-in lock.
+  // The device a media location names, or null (content/device_locations.cpp).
+  DeviceRecord* FindDeviceByLocation(const WString& location, size_t* separatorIndex = nullptr);
+  // The device's alternate root when it exists on the device, else empty;
+  // a root that does not exist is forgotten for the device.
+  WString RootPrefix(const WString& location);
+  WString ToDevicePath(const WString& location, const WString& hostPath);
+  WString ToHostPath(const WString& location, const WString& devicePath);
+  bool SplitEntryId(const WString& location, const WString& id, WString* playlistPath, WString* trackPath);
+  HRESULT MakeEntryId(const WString& location, const WString& playlistDevicePath, kiIPPItem* item);
+  // The cached node of (location, device path), resolved on first use
+  // (content/storage_resolver.cpp). Flags: RESOLVE_ITEM, RESOLVE_TAGS. A
+  // caller that already holds the device and storage passes both; the
+  // storage is consumed. Null when nothing is found; the node stays owned
+  // by the cache.
+  StorageNode* ResolveStorage(const WString& location, WString path, DWORD flags,
+                              const DeviceRecord* knownDevice = nullptr, ComPtr<IWMDMStorage> knownStorage = nullptr,
+                              LONG kind = 0);
+  HRESULT ReadTags(StorageNode* node);
+  // Marks the folder at `path` and every folder above it as not current.
+  void InvalidateUpwards(const WString& location, WString path);
+  // Forgets one node (its interfaces went stale); the pointer dies with it.
+  void DropNode(StorageNode* node);
+  // Forgets every node; the module-wide parent cache follows at the next
+  // resolution.
+  void ClearNodeCache();
+  size_t NodeCacheSize() const { return nodeCache_.size(); }  // tests only
+
   // Called by the notification worker; takes the plug-in lock itself.
   void OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived);
 
@@ -144,9 +173,6 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   void MarkGone(DWORD deviceNumber);
   void RebuildInventory();
   void ReleaseNotificationSink();
-  // Where the storage-node cache is emptied once the storage resolver exists;
-  // every place that invalidates the cache already calls it.
-  void ClearNodeCache();
 
   // Device properties (device_properties.cpp, device_property_values.cpp).
   HRESULT GetVendorName(DeviceRecord* record, WString* vendor);
@@ -161,8 +187,7 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   WString folderPath_;  // Initialize's arguments, kept only
   WString secondPath_;
   std::vector<std::unique_ptr<DeviceRecord>> deviceList_;  // number n is element n-1
-  // (The storage-node cache takes its place here, and its invalid flag after
-  // the inventory, with the storage resolver.)
+  NodeCache nodeCache_;
   // Not owned; the host keeps it alive. Atomic because the host may set it
   // while the notification worker reports an arrival.
   std::atomic<kiPluginHostCallback*> hostCallback_{nullptr};
@@ -174,6 +199,9 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   std::unique_ptr<kcVidPidFilter> skipFilter_;
   std::unique_ptr<kcPortableManifest> manifest_;
   kcDeviceInventory inventory_;
+  // Set with every emptying of the node cache: the module-wide parent cache
+  // may hold interfaces of a list that is gone.
+  bool resetParentCache_ = false;
   DeviceChangeRelay deviceChangeRelay_{*this};
   int comInitializations_ = 0;  // CoInitialize calls Shutdown still has to balance
 };

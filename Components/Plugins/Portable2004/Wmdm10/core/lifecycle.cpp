@@ -104,8 +104,3 @@ void kcWMDM10Plugin::RebuildInventory() {
   inventory_.Clear();
   inventory_.Rebuild();
 }
-
-void kcWMDM10Plugin::ClearNodeCache() {
-  // Nothing is cached yet. The storage resolver empties its node cache here
-  // and, with it, brings the flag that tells it its nodes are gone.
-}
