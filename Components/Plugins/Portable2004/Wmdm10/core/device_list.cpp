@@ -47,6 +47,17 @@ DWORD kcWMDM10Plugin::AppendDevice(IWMDMDevice* device, const DeviceInventoryRec
   return number;
 }
 
+DWORD kcWMDM10Plugin::ListNextDevice(IWMDMEnumDevice* enumerator, bool skipListed, HRESULT* end) {
+  *end = S_FALSE;
+  while (ComPtr<IWMDMDevice> device = NextDevice(enumerator, end)) {
+    if (skipListed && FindRecordByDevice(device.Get())) continue;
+    DeviceInventoryRecord inventory;
+    if (!AcceptDevice(device.Get(), &inventory)) continue;
+    if (const DWORD number = AppendDevice(device.Get(), inventory)) return number;
+  }
+  return 0;
+}
+
 HRESULT kcWMDM10Plugin::FindFirstDevice(DWORD* deviceNumber, IPPFINDHANDLE* find) {
   return RunLockedHostSlot(lock_, [&]() -> HRESULT {
     WriteLog(W("WMDM10::FindFirstDevice called"));
@@ -56,17 +67,12 @@ HRESULT kcWMDM10Plugin::FindFirstDevice(DWORD* deviceNumber, IPPFINDHANDLE* find
     ClearDeviceList();
     ComPtr<IWMDMEnumDevice> enumerator;
     RETURN_IF_FAILED(OpenDeviceEnumerator(&enumerator));
-    HRESULT hr = S_FALSE;
-    while (ComPtr<IWMDMDevice> device = NextDevice(enumerator.Get(), &hr)) {
-      DeviceInventoryRecord inventory;
-      if (!AcceptDevice(device.Get(), &inventory)) continue;
-      const DWORD number = AppendDevice(device.Get(), inventory);
-      if (!number) continue;
-      *deviceNumber = number;
-      *find = enumerator.Detach();  // the host owns the enumerator until it closes the handle
-      return S_OK;
-    }
-    return hr;
+    HRESULT end = S_FALSE;
+    const DWORD number = ListNextDevice(enumerator.Get(), /*skipListed=*/false, &end);
+    if (!number) return end;
+    *deviceNumber = number;
+    *find = enumerator.Detach();  // the host owns the enumerator until it closes the handle
+    return S_OK;
   });
 }
 
@@ -75,18 +81,11 @@ HRESULT kcWMDM10Plugin::FindNextDevice(IPPFINDHANDLE find, DWORD* deviceNumber) 
     WriteLog(W("WMDM10::FindNextDevice called"));
     if (!find || !deviceNumber) return IPP_E_FAIL;
     *deviceNumber = 0;
-    auto* enumerator = static_cast<IWMDMEnumDevice*>(find);
-    HRESULT hr = S_FALSE;
-    while (ComPtr<IWMDMDevice> device = NextDevice(enumerator, &hr)) {
-      if (FindRecordByDevice(device.Get())) continue;  // listed already
-      DeviceInventoryRecord inventory;
-      if (!AcceptDevice(device.Get(), &inventory)) continue;
-      const DWORD number = AppendDevice(device.Get(), inventory);
-      if (!number) continue;
-      *deviceNumber = number;
-      return S_OK;
-    }
-    return hr;
+    HRESULT end = S_FALSE;
+    const DWORD number = ListNextDevice(static_cast<IWMDMEnumDevice*>(find), /*skipListed=*/true, &end);
+    if (!number) return end;
+    *deviceNumber = number;
+    return S_OK;
   });
 }
 

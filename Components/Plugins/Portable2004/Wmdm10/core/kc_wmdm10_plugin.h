@@ -170,6 +170,10 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   HRESULT OpenDeviceEnumerator(IWMDMEnumDevice** enumerator);  // emptied first by the caller's holder
   // Appends a complete record for an accepted device; its number, or 0.
   DWORD AppendDevice(IWMDMDevice* device, const DeviceInventoryRecord& inventory);
+  // Lists the next device the enumerator yields that is accepted (and, with
+  // `skipListed`, not listed yet); its number, or 0 with the enumeration's
+  // end or failure in `end`.
+  DWORD ListNextDevice(IWMDMEnumDevice* enumerator, bool skipListed, HRESULT* end);
   void MarkGone(DWORD deviceNumber);
   void RebuildInventory();
   void ReleaseNotificationSink();
