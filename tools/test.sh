@@ -10,9 +10,9 @@ lanes=("$@")
 [ ${#lanes[@]} -gt 0 ] || lanes=(linux asan tsan windows)
 
 # The tests where threads meet: the notification worker, the device list it
-# changes, the churn of arrivals and removals, and the stand-in's own
-# notifications and model threads.
-MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest|HostBoundaryTest|NotificationTest|ModelThreadsTest)\.'
+# changes, the churn of arrivals and removals, the host's roster under a
+# burst of them, and the stand-in's own notifications and model threads.
+MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest|HostBoundaryTest|HostRosterTest|NotificationTest|ModelThreadsTest)\.'
 
 md_ensure_packages "${MD_LINUX_PACKAGES[@]}"
 for lane in "${lanes[@]}"; do
