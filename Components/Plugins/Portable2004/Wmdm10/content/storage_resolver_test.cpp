@@ -1,91 +1,52 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
 #include <vector>
 
-#include "content/locations.h"
 #include "content/storage_lookup.h"
-#include "core/plugin_test_harness.h"
+#include "content/resolver_test_player.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
 
-using wmdm_standin::FileDescription;
-using wmdm_standin::ObjectId;
-using wmdm_standin::ObjectKind;
+using resolver_testing::ObjectKind;
+using StorageResolverTest = resolver_testing::ResolverPlayerTest;
 
-const WString kCanonical = W("\\\\?\\usb#vid_0b70#pid_0101#r1");
+// A device whose lookup by name answers with a storage the test chooses;
+// its media come from the real device. FindMedium calls nothing else.
+class ChosenLookupDevice final : public ComObject<ChosenLookupDevice, Chain<IWMDMDevice2, IWMDMDevice>> {
+ public:
+  ChosenLookupDevice(ComPtr<IWMDMDevice> media, ComPtr<IWMDMStorage> answer)
+      : media_(std::move(media)), answer_(std::move(answer)) {}
+  HRESULT QueryOtherInterface(REFIID, void**) { return E_NOINTERFACE; }
 
-// One player. Internal Memory holds \Music\a.mp3, b.mp3, zero.mp3 (0 bytes),
-// \Music\Pop\x.mp3, a hidden \Secret and a folder named like the second
-// medium, \Storage Card\decoy.mp3; the medium Storage Card holds
-// \Podcast.mp3.
-class StorageResolverTest : public PluginHarness {
- protected:
-  void SetUp() override {
-    PluginHarness::SetUp();
-    player_ = model_->AddDevice(SamplePlayer(W("Rover"), kCanonical), wmdm_standin::PlayerModel::Presence::Detached);
-    internal_ = model_->AddMedium(player_, Medium(W("Internal Memory")));
-    music_ = model_->AddFolder(internal_, W("Music"));
-    a_ = AddFile(music_, W("a.mp3"), 4000);
-    b_ = AddFile(music_, W("b.mp3"), 5000);
-    zero_ = AddFile(music_, W("zero.mp3"), 0);
-    pop_ = model_->AddFolder(music_, W("Pop"));
-    AddFile(pop_, W("x.mp3"), 100);
-    model_->AddFolder(internal_, W("Secret"), wmdm_standin::DefaultFolderAttributes() | WMDM_FILE_ATTR_HIDDEN);
-    AddFile(model_->AddFolder(internal_, W("Storage Card")), W("decoy.mp3"), 10);
-    card_ = model_->AddMedium(player_, Medium(W("Storage Card")));
-    AddFile(card_, W("Podcast.mp3"), 700);
-    model_->ConnectDevice(player_);
-    Start();
-    ASSERT_EQ(ListDevices(), std::vector<DWORD>{1});
+  HRESULT STDMETHODCALLTYPE GetStorage(LPCWSTR, IWMDMStorage** storage) override {
+    *storage = nullptr;
+    return answer_ ? answer_.CopyTo(storage) : S_FALSE;
   }
+  HRESULT STDMETHODCALLTYPE EnumStorage(IWMDMEnumStorage** media) override { return media_->EnumStorage(media); }
 
-  static wmdm_standin::MediumDescription Medium(const WString& name) {
-    wmdm_standin::MediumDescription medium;
-    medium.name = name;
-    medium.totalSize = 1 << 20;
-    return medium;
+  HRESULT STDMETHODCALLTYPE GetName(LPWSTR, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetManufacturer(LPWSTR, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetVersion(DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetType(DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSerialNumber(PWMDMID, BYTE*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPowerSource(DWORD*, DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetStatus(DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDeviceIcon(ULONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetFormatSupport(_WAVEFORMATEX**, UINT*, LPWSTR**, UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SendOpaqueCommand(OPAQUECOMMAND*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetFormatSupport2(DWORD, _WAVEFORMATEX**, UINT*, _VIDEOINFOHEADER**, UINT*,
+                                              WMFILECAPABILITIES**, UINT*) override {
+    return E_NOTIMPL;
   }
+  HRESULT STDMETHODCALLTYPE GetSpecifyPropertyPages(ISpecifyPropertyPages**, IUnknown***, ULONG*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetCanonicalName(LPWSTR, UINT) override { return E_NOTIMPL; }
 
-  ObjectId AddFile(ObjectId parent, const WString& name, ULONGLONG size,
-                   std::vector<wmdm_standin::ModelTag> tags = {}) {
-    FileDescription file;
-    file.name = name;
-    file.size = size;
-    file.format.nSamplesPerSec = 44100;
-    file.format.wBitsPerSample = 16;
-    file.tags = std::move(tags);
-    return model_->AddFile(parent, file);
-  }
-
-  static WString Location(const WString& medium) { return locations::ComposeMediaLocation(kCanonical, medium); }
-  StorageNode* Resolve(const WString& path, DWORD flags = 0, const WString& medium = W("Internal Memory")) {
-    return plugin_.ResolveStorage(Location(medium), path, flags);
-  }
-  static WString NameOf(const StorageNode* node) {
-    if (!node) return W("<null>");
-    WCHAR name[260] = {};
-    return SUCCEEDED(node->storage->GetName(name, 260)) ? WString(name) : WString(W("<dead>"));
-  }
-
-  int Calls(ObjectKind kind, const char* method, ObjectId object = 0) {
-    return model_->Faults().Calls(kind, method, object);
-  }
-  // Every WMDM call the resolver makes, of any object.
-  int WmdmCalls() {
-    int total = 0;
-    for (const char* method : {"GetStorage", "EnumStorage"}) total += Calls(ObjectKind::Device, method);
-    for (const char* method :
-         {"GetStorage", "EnumStorage", "GetSize", "GetName", "GetParent", "GetAttributes", "GetMetadata"})
-      total += Calls(ObjectKind::Storage, method);
-    total += Calls(ObjectKind::StorageEnumerator, "Next");
-    total += Calls(ObjectKind::MetaData, "QueryByIndex") + Calls(ObjectKind::MetaData, "QueryByName");
-    return total;
-  }
-
-  ObjectId player_ = 0, internal_ = 0, card_ = 0, music_ = 0, pop_ = 0, a_ = 0, b_ = 0, zero_ = 0;
+ private:
+  ComPtr<IWMDMDevice> media_;
+  ComPtr<IWMDMStorage> answer_;
 };
 
 TEST_F(StorageResolverTest, LocationsAndPathsResolveToTheStoragesTheyName) {
@@ -133,32 +94,31 @@ TEST_F(StorageResolverTest, CostsOfAResolutionInWmdmCalls) {
   EXPECT_EQ(WmdmCalls(), 2) << "and nothing else: no medium, no enumeration";
   EXPECT_EQ(NameOf(sibling), W("b.mp3"));
 
-  model_->Faults().ResetCalls();
-  EXPECT_EQ(NameOf(Resolve(W("\\Music\\zero.mp3"))), W("zero.mp3"));
-  EXPECT_EQ(Calls(ObjectKind::Storage, "GetStorage", music_), 1) << "the direct lookup comes first";
-  EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage", music_), 1) << "an empty answer is checked by enumerating";
 }
 
 TEST_F(StorageResolverTest, ADirectAnswerIsTrustedOnlyWithASize) {
   ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
   struct Row {
-    const char* what;
+    const WCHAR* name;
     HRESULT sizeFault;  // S_OK: none
     int enumerations;
   };
   const Row rows[] = {
-      {"a file with content", S_OK, 0},
-      {"GetSize fails", E_FAIL, 1},
-      {"GetSize says the object is dead", WMDM_E_INTERFACEDEAD, 1},
+      {W("b.mp3"), S_OK, 0},                  // a file with content
+      {W("zero.mp3"), S_OK, 1},               // an empty one
+      {W("b.mp3"), E_FAIL, 1},                // a size that cannot be read
+      {W("b.mp3"), WMDM_E_INTERFACEDEAD, 1},  // nor that of a dead object
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    plugin_.DropNode(Resolve(W("\\Music\\b.mp3")));
+    const WString path = WString(W("\\Music\\")) + row.name;
+    SCOPED_TRACE(wide::ToUtf8(path));
+    plugin_.DropNode(Resolve(path));
     model_->Faults().ResetCalls();
     if (row.sizeFault != S_OK) model_->Faults().Inject(ObjectKind::Storage, "GetSize", row.sizeFault, 1, b_);
-    EXPECT_EQ(NameOf(Resolve(W("\\Music\\b.mp3"))), W("b.mp3"));
-    EXPECT_EQ(Calls(ObjectKind::Storage, "GetStorage", music_), 1);
+    StorageNode* node = Resolve(path);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "GetStorage", music_), 1) << "the direct lookup comes first";
     EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage", music_), row.enumerations);
+    EXPECT_EQ(NameOf(node), row.name);
     model_->Faults().ClearFaults();
   }
 }
@@ -194,6 +154,92 @@ TEST_F(StorageResolverTest, MediaAreFoundByTheDevicesLookupOrByEnumeration) {
   model_->Faults().Inject(ObjectKind::Device, "GetStorage", S_FALSE);
   model_->Faults().Inject(ObjectKind::Device, "EnumStorage", E_FAIL);
   EXPECT_EQ(Resolve(W("\\"), 0, W("Storage Card")), nullptr);
+}
+
+TEST_F(StorageResolverTest, TheDevicesAnswerIsTakenOnlyWhenItIsAMedium) {
+  StorageNode* card = Resolve(W("\\"), 0, W("Storage Card"));
+  StorageNode* folder = Resolve(W("\\Storage Card"));
+  ASSERT_TRUE(card && folder);
+  struct Row {
+    const char* what;
+    ComPtr<IWMDMStorage> answer;
+    int enumerations;
+  };
+  const Row rows[] = {
+      {"the medium itself", card->storage, 0},
+      {"a folder of the first medium with the medium's name", folder->storage, 1},
+      {"nothing", nullptr, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ComPtr<IWMDMDevice> device = MakeComObject<ChosenLookupDevice>(card->device, row.answer);
+    model_->Faults().ResetCalls();
+    ComPtr<IWMDMStorage> found;
+    ASSERT_EQ(FindMedium(device, W("storage card"), &found), S_OK);
+    EXPECT_EQ(Calls(ObjectKind::Device, "EnumStorage"), row.enumerations);
+    ComPtr<IWMDMStorage4> found4;
+    ComPtr<IWMDMStorage> parent;
+    ASSERT_EQ(found.As(&found4), S_OK);
+    EXPECT_EQ(found4->GetParent(&parent), S_FALSE) << "a medium, not a folder";
+  }
+  ComPtr<IWMDMStorage> found;
+  EXPECT_EQ(FindMedium(MakeComObject<ChosenLookupDevice>(card->device, nullptr), W("no such medium"), &found),
+            S_FALSE);
+  EXPECT_FALSE(found);
+}
+
+TEST_F(StorageResolverTest, AStorageHandedInIsTakenWithoutALookup) {
+  StorageNode* music = Resolve(W("\\Music"));
+  ASSERT_TRUE(music && Resolve(W("\\Music\\a.mp3")));  // \Music is now the parent at hand
+  ComPtr<IWMDMStorage> b;
+  ASSERT_EQ(FindChildStorage(music->storage, W("b.mp3"), &b), S_OK);
+  IWMDMStorage* const handedIn = b.Get();
+  model_->Faults().ResetCalls();
+  StorageNode* node = plugin_.ResolveStorage(Location(W("Internal Memory")), W("\\Music\\b.mp3"), 0,
+                                             plugin_.FindDeviceRecord(1), std::move(b));
+  ASSERT_TRUE(node);
+  EXPECT_EQ(node->storage.Get(), handedIn);
+  EXPECT_EQ(node->deviceNumber, 1);
+  EXPECT_EQ(WmdmCalls(), 0);
+  // The folder walked before is no longer the parent at hand.
+  EXPECT_TRUE(Resolve(W("\\Music\\zero.mp3")));
+  EXPECT_EQ(Calls(ObjectKind::Device, "GetStorage"), 1);
+}
+
+TEST_F(StorageResolverTest, AnAlternateRootTheDeviceLacksIsForgottenForThatDevice) {
+  kcDeviceSettings settings;
+  settings.AlternateRoot = W("\\Nowhere");
+  DeviceRecord* record = plugin_.FindDeviceRecord(1);
+  record->settings = &settings;
+  const WString loc = Location(W("Internal Memory"));
+  EXPECT_EQ(plugin_.RootPrefix(loc), W(""));
+  EXPECT_TRUE(record->alternateRootForgotten);
+  EXPECT_EQ(settings.AlternateRoot, W("\\Nowhere")) << "other devices of the model keep it";
+  model_->Faults().ResetCalls();
+  EXPECT_EQ(plugin_.ToHostPath(loc, W("\\Nowhere\\a.mp3")), W("\\Nowhere\\a.mp3"));
+  EXPECT_EQ(WmdmCalls(), 0) << "not looked for again";
+
+  // An existing root is looked up once and then comes from the cache.
+  kcDeviceSettings music;
+  music.AlternateRoot = W("\\Music");
+  record->settings = &music;
+  record->alternateRootForgotten = false;
+  EXPECT_EQ(plugin_.RootPrefix(loc), W("\\Music"));
+  model_->Faults().ResetCalls();
+  EXPECT_EQ(plugin_.ToDevicePath(loc, W("\\Pop\\x.mp3")), W("\\Music\\Pop\\x.mp3"));
+  EXPECT_EQ(plugin_.ToDevicePath(loc, W("")), W("\\Music"));
+  EXPECT_EQ(plugin_.ToHostPath(loc, W("\\Music\\Pop\\x.mp3")), W("\\Pop\\x.mp3"));
+  EXPECT_EQ(plugin_.ToHostPath(loc, W("\\Other\\x")), W("\\Other\\x"));
+  WString playlist, track;
+  ASSERT_TRUE(plugin_.SplitEntryId(loc, W("\\Lists\\Run.pla|\\a.mp3"), &playlist, &track));
+  EXPECT_EQ(playlist + W(" ") + track, W("\\Music\\Lists\\Run.pla \\Music\\a.mp3"));
+  EXPECT_EQ(WmdmCalls(), 0);
+  StorageNode* x = Resolve(W("\\Music\\Pop\\x.mp3"), RESOLVE_ITEM);
+  ASSERT_TRUE(x && x->item);
+  UniqueBstr location;
+  location.Reset(x->item->GetLocation());
+  EXPECT_EQ(location.ToString(), W("\\Pop\\x.mp3")) << "items carry host paths";
+  record->settings = nullptr;
 }
 
 TEST_F(StorageResolverTest, LookupsRefuseAMissingObjectAndReportAFailedEnumeration) {
