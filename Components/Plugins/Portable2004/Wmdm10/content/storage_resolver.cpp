@@ -70,13 +70,14 @@ StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString pat
   if (!locations::HasMediaPrefix(location)) return nullptr;
 
   const WString key = locations::StorageKey(location, path);
-  const std::vector<WString> names = locations::PathComponents(path);
+  std::vector<WString> names;  // split only when a cached key is not enough
   StorageNode* node = nullptr;
   bool created = false;
   const auto cached = nodeCache_.find(key);
   if (cached != nodeCache_.end()) {
     node = cached->second.get();
   } else {
+    names = locations::PathComponents(path);
     ComPtr<IWMDMStorage> found;
     if (knownDevice && knownDevice->device && knownStorage) {
       parents.device = knownDevice->device;
@@ -101,6 +102,7 @@ StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString pat
   }
 
   if ((flags & RESOLVE_ITEM) && !node->item) {
+    if (!created) names = locations::PathComponents(path);
     DeviceRecord* record = FindDeviceRecord(node->deviceNumber);
     LONG itemKind = kind;
     bool built = record && (kind != KindClassify || ClassifyStorage(*record, node->storage, &itemKind));
