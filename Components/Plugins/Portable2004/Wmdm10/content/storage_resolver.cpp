@@ -1,34 +1,138 @@
-// Placeholder bodies of the resolver; the resolver replaces them.
+// From a location and a device path to the WMDM storage they name, with the
+// node cache (every storage resolved since the device list last changed) and
+// the module's parent cache (the folder walked last).
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "content/escape_name.h"
+#include "content/locations.h"
+#include "content/parent_cache.h"
+#include "content/storage_items.h"
+#include "content/storage_lookup.h"
 #include "core/kc_wmdm10_plugin.h"
 
-#include "content/locations.h"
+namespace {
 
-DeviceRecord* kcWMDM10Plugin::FindDeviceByLocation(const WString& location, size_t* separatorIndex) {
-  return FindDeviceRecord(locations::FindDeviceByLocation(location, deviceList_, separatorIndex));
+constexpr size_t kSeparatorLength = 3;  // "___"
+
+// The device path of the folder holding the storage at `names`, built from
+// its components so that "\Music\\a.wma" and "\Music\a.wma" share a parent
+// and a trailing "\" does not pass for a component.
+WString ParentOf(const std::vector<WString>& names) {
+  WString parent;
+  for (size_t i = 0; i + 1 < names.size(); ++i) parent += W('\\') + names[i];
+  return parent.empty() ? WString(W("\\")) : parent;
 }
-WString kcWMDM10Plugin::RootPrefix(const WString&) { return WString(); }
-WString kcWMDM10Plugin::ToDevicePath(const WString& location, const WString& hostPath) {
-  return locations::ToDevicePath(RootPrefix(location), hostPath);
+
+// Every name below the medium, from the top, through FindChildStorage. On
+// success the parent cache holds the last folder passed; on failure it holds
+// no folder, so that it never pairs a folder with another folder's path.
+ComPtr<IWMDMStorage> WalkFromMedium(kcWMDM10Plugin& plugin, ParentCache& parents, const WString& location,
+                                    const std::vector<WString>& names) {
+  size_t separator = 0;
+  DeviceRecord* record = plugin.FindDeviceByLocation(location, &separator);
+  parents.parent.Reset();
+  if (!record || !record->device) {
+    parents.device.Reset();
+    parents.deviceNumber = 0;
+    return nullptr;
+  }
+  parents.device = record->device;
+  parents.deviceNumber = static_cast<LONG>(record->deviceNumber);
+
+  ComPtr<IWMDMStorage> current;
+  const WString medium = UnescapeName(location.substr(separator + kSeparatorLength));
+  if (FindMedium(record->device, medium, &current) != S_OK) return nullptr;
+  ComPtr<IWMDMStorage> parent;
+  for (const WString& name : names) {
+    ComPtr<IWMDMStorage> child;
+    if (FindChildStorage(current, name, &child) != S_OK) return nullptr;
+    parent = std::move(current);
+    current = std::move(child);
+  }
+  parents.parent = std::move(parent);
+  parents.location = location;
+  parents.parentPath = ParentOf(names);
+  return current;
 }
-WString kcWMDM10Plugin::ToHostPath(const WString& location, const WString& devicePath) {
-  return locations::ToHostPath(RootPrefix(location), devicePath);
+
+}  // namespace
+
+StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString path, DWORD flags,
+                                            const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage,
+                                            LONG kind) {
+  ParentCache& parents = ModuleParentCache();
+  if (resetParentCache_) {
+    parents.Drop();
+    resetParentCache_ = false;
+  }
+  if (!locations::HasMediaPrefix(location)) return nullptr;
+
+  const WString key = locations::StorageKey(location, path);
+  std::vector<WString> names;  // split only when a cached key is not enough
+  StorageNode* node = nullptr;
+  bool created = false;
+  const auto cached = nodeCache_.find(key);
+  if (cached != nodeCache_.end()) {
+    node = cached->second.get();
+  } else {
+    names = locations::PathComponents(path);
+    ComPtr<IWMDMStorage> found;
+    if (knownDevice && knownDevice->device && knownStorage) {
+      parents.device = knownDevice->device;
+      parents.deviceNumber = static_cast<LONG>(knownDevice->deviceNumber);
+      parents.parent.Reset();
+      found = std::move(knownStorage);
+    } else {
+      // A sibling of the storage resolved last: one lookup in the folder
+      // already at hand.
+      if (!names.empty() && parents.parent && parents.location == location &&
+          parents.parentPath == ParentOf(names))
+        FindChildStorage(parents.parent, names.back(), &found);
+      if (!found) found = WalkFromMedium(*this, parents, location, names);
+      if (!found) return nullptr;
+    }
+    // In the cache before the item is built: building asks for the root
+    // prefix, which may resolve this very key again.
+    auto made = std::make_unique<StorageNode>(parents.device, std::move(found), key, parents.deviceNumber);
+    node = made.get();
+    nodeCache_[key] = std::move(made);
+    created = true;
+  }
+
+  if ((flags & RESOLVE_ITEM) && !node->item) {
+    if (!created) names = locations::PathComponents(path);
+    DeviceRecord* record = FindDeviceRecord(node->deviceNumber);
+    LONG itemKind = kind;
+    bool built = record && (kind != KindClassify || ClassifyStorage(*record, node->storage, &itemKind));
+    if (built) {
+      built = SUCCEEDED(
+          BuildItem(RootPrefix(location), record, node->storage, ParentOf(names), itemKind, &node->item));
+    }
+    if (!built) {
+      if (created) nodeCache_.erase(key);
+      return nullptr;
+    }
+  }
+  if ((flags & RESOLVE_TAGS) && node->item) ReadTags(node);
+  return node;
 }
-bool kcWMDM10Plugin::SplitEntryId(const WString& location, const WString& id, WString* playlistPath,
-                                  WString* trackPath) {
-  return locations::SplitEntryId(RootPrefix(location), id, playlistPath, trackPath);
+
+void kcWMDM10Plugin::InvalidateUpwards(const WString& location, WString path) {
+  while (!path.empty()) {
+    if (StorageNode* node = ResolveStorage(location, path, 0)) node->current = false;
+    const size_t last = path.rfind(W('\\'));
+    path.resize(last == WString::npos ? 0 : last);
+  }
 }
-HRESULT kcWMDM10Plugin::MakeEntryId(const WString& location, const WString& playlistDevicePath, kiIPPItem* item) {
-  return locations::MakeEntryId(RootPrefix(location), playlistDevicePath, item);
-}
-StorageNode* kcWMDM10Plugin::ResolveStorage(const WString&, WString, DWORD, const DeviceRecord*, ComPtr<IWMDMStorage>,
-                                            LONG) {
-  return nullptr;
-}
-HRESULT kcWMDM10Plugin::ReadTags(StorageNode*) { return E_NOTIMPL; }
-void kcWMDM10Plugin::InvalidateUpwards(const WString&, WString) {}
+
 void kcWMDM10Plugin::DropNode(StorageNode* node) {
-  if (node) nodeCache_.erase(node->key);
+  if (!node) return;
+  const auto found = nodeCache_.find(node->key);
+  if (found != nodeCache_.end() && found->second.get() == node) nodeCache_.erase(found);
 }
+
 void kcWMDM10Plugin::ClearNodeCache() {
   nodeCache_.clear();
   resetParentCache_ = true;

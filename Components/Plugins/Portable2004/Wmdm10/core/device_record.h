@@ -29,6 +29,9 @@ struct DeviceRecord {
   bool detailsPending = false;  // only the identity is known yet
   WString identity;
   const kcDeviceSettings* settings = nullptr;  // the manifest's; not owned
+  // The settings' alternate root is missing on this device: ignore it. The
+  // settings are shared by every device of the model, so they stay as read.
+  bool alternateRootForgotten = false;
   bool seen = false;                           // scratch mark of a rescan
   bool gone = false;  // removed; kept so that later numbers do not shift
   WString supportedFormats;

@@ -3,6 +3,7 @@
 
 #include <result_macros.h>
 
+#include "content/parent_cache.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "notify/kc_notification_obj.h"
@@ -40,6 +41,10 @@ HRESULT kcWMDM10Plugin::Shutdown() {
       // The worker may still be changing the list until the sink is gone.
       ScopedLock lock(lock_);
       ClearDeviceList();
+      // The parent cache outlives the node cache until the next resolution,
+      // but not the device manager: no WMDM reference may survive Shutdown.
+      ModuleParentCache().Drop();
+      resetParentCache_ = false;
     }
     UnregisterNotifications();
     deviceManager_.Reset();

@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "content/storage_lookup.h"
+#include "content/resolver_test_player.h"
+#include "host_sdk/ipp_result_codes.h"
+
+namespace {
+
+using resolver_testing::ObjectKind;
+using StorageResolverTest = resolver_testing::ResolverPlayerTest;
+
+// A device whose lookup by name answers with a storage the test chooses;
+// its media come from the real device. FindMedium calls nothing else.
+class ChosenLookupDevice final : public ComObject<ChosenLookupDevice, Chain<IWMDMDevice2, IWMDMDevice>> {
+ public:
+  ChosenLookupDevice(ComPtr<IWMDMDevice> media, ComPtr<IWMDMStorage> answer)
+      : media_(std::move(media)), answer_(std::move(answer)) {}
+  HRESULT QueryOtherInterface(REFIID, void**) { return E_NOINTERFACE; }
+
+  HRESULT STDMETHODCALLTYPE GetStorage(LPCWSTR, IWMDMStorage** storage) override {
+    *storage = nullptr;
+    return answer_ ? answer_.CopyTo(storage) : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE EnumStorage(IWMDMEnumStorage** media) override { return media_->EnumStorage(media); }
+
+  HRESULT STDMETHODCALLTYPE GetName(LPWSTR, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetManufacturer(LPWSTR, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetVersion(DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetType(DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSerialNumber(PWMDMID, BYTE*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPowerSource(DWORD*, DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetStatus(DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDeviceIcon(ULONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetFormatSupport(_WAVEFORMATEX**, UINT*, LPWSTR**, UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SendOpaqueCommand(OPAQUECOMMAND*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetFormatSupport2(DWORD, _WAVEFORMATEX**, UINT*, _VIDEOINFOHEADER**, UINT*,
+                                              WMFILECAPABILITIES**, UINT*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetSpecifyPropertyPages(ISpecifyPropertyPages**, IUnknown***, ULONG*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetCanonicalName(LPWSTR, UINT) override { return E_NOTIMPL; }
+
+ private:
+  ComPtr<IWMDMDevice> media_;
+  ComPtr<IWMDMStorage> answer_;
+};
+
+TEST_F(StorageResolverTest, LocationsAndPathsResolveToTheStoragesTheyName) {
+  const WString internal = Location(W("Internal Memory"));
+  const WString card = Location(W("Storage Card"));
+  struct Row {
+    WString location;
+    const WCHAR* path;
+    const WCHAR* expected;  // the storage's name, or "<null>"
+  };
+  const Row rows[] = {
+      {internal, W("\\"), W("Internal Memory")},
+      {internal, W("\\Music\\Pop"), W("Pop")},
+      {internal, W("\\Music\\\\Pop"), W("Pop")},  // an empty component is skipped
+      {internal, W("\\Music\\"), W("Music")},
+      {internal, W("\\MUSIC\\A.mp3"), W("a.mp3")},  // names compare ignoring case
+      {internal, W("\\Music\\zero.mp3"), W("zero.mp3")},
+      {internal, W("\\Music\\missing.mp3"), W("<null>")},
+      {internal, W("\\Missing\\a.mp3"), W("<null>")},
+      {card, W("\\Podcast.mp3"), W("Podcast.mp3")},
+      {card, W("\\decoy.mp3"), W("<null>")},  // the medium, not the folder of its name
+      {Location(W("Storage Cart")), W("\\"), W("<null>")},
+      {locations::ComposeMediaLocation(W("other"), W("Internal Memory")), W("\\"), W("<null>")},
+      {W("wmdm10") + internal.substr(6), W("\\"), W("<null>")},  // the prefix is case-sensitive
+      {W("WMDM10nothingtoseparate"), W("\\"), W("<null>")},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(wide::ToUtf8(row.location + W(" ") + row.path));
+    EXPECT_EQ(wide::ToUtf8(NameOf(plugin_.ResolveStorage(row.location, row.path, 0))), wide::ToUtf8(row.expected));
+  }
+  EXPECT_EQ(Resolve(W("")), Resolve(W("\\"))) << "the empty path and \"\\\" are one key";
+}
+
+TEST_F(StorageResolverTest, CostsOfAResolutionInWmdmCalls) {
+  ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
+  model_->Faults().ResetCalls();
+  StorageNode* again = Resolve(W("\\Music\\a.mp3"));
+  EXPECT_EQ(WmdmCalls(), 0) << "a cached key costs no WMDM call";
+  EXPECT_EQ(NameOf(again), W("a.mp3"));
+
+  model_->Faults().ResetCalls();
+  StorageNode* sibling = Resolve(W("\\Music\\b.mp3"));
+  EXPECT_EQ(Calls(ObjectKind::Storage, "GetStorage", music_), 1) << "a sibling is looked up in its folder";
+  EXPECT_EQ(Calls(ObjectKind::Storage, "GetSize"), 1);
+  EXPECT_EQ(WmdmCalls(), 2) << "and nothing else: no medium, no enumeration";
+  EXPECT_EQ(NameOf(sibling), W("b.mp3"));
+
+}
+
+TEST_F(StorageResolverTest, ADirectAnswerIsTrustedOnlyWithASize) {
+  ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
+  struct Row {
+    const WCHAR* name;
+    HRESULT sizeFault;  // S_OK: none
+    int enumerations;
+  };
+  const Row rows[] = {
+      {W("b.mp3"), S_OK, 0},                  // a file with content
+      {W("zero.mp3"), S_OK, 1},               // an empty one
+      {W("b.mp3"), E_FAIL, 1},                // a size that cannot be read
+      {W("b.mp3"), WMDM_E_INTERFACEDEAD, 1},  // nor that of a dead object
+  };
+  for (const Row& row : rows) {
+    const WString path = WString(W("\\Music\\")) + row.name;
+    SCOPED_TRACE(wide::ToUtf8(path));
+    plugin_.DropNode(Resolve(path));
+    model_->Faults().ResetCalls();
+    if (row.sizeFault != S_OK) model_->Faults().Inject(ObjectKind::Storage, "GetSize", row.sizeFault, 1, b_);
+    StorageNode* node = Resolve(path);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "GetStorage", music_), 1) << "the direct lookup comes first";
+    EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage", music_), row.enumerations);
+    EXPECT_EQ(NameOf(node), row.name);
+    model_->Faults().ClearFaults();
+  }
+}
+
+TEST_F(StorageResolverTest, MediaAreFoundByTheDevicesLookupOrByEnumeration) {
+  struct Row {
+    const char* what;
+    const WCHAR* medium;
+    HRESULT lookupFault;  // S_OK: none
+  };
+  const Row rows[] = {
+      {"the first medium", W("Internal Memory"), S_OK},
+      {"a medium whose name a folder of the first one shares", W("Storage Card"), S_OK},
+      {"the device's lookup fails", W("Storage Card"), E_FAIL},
+      {"the device's lookup finds nothing", W("Storage Card"), S_FALSE},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    plugin_.ClearNodeCache();
+    model_->Faults().ResetCalls();
+    if (row.lookupFault != S_OK) model_->Faults().Inject(ObjectKind::Device, "GetStorage", row.lookupFault);
+    StorageNode* root = Resolve(W("\\"), 0, row.medium);
+    EXPECT_EQ(NameOf(root), row.medium);
+    EXPECT_EQ(Calls(ObjectKind::Device, "GetStorage"), 1) << "the device is asked by name first";
+    ComPtr<IWMDMStorage4> root4;
+    ComPtr<IWMDMStorage> parent;
+    ASSERT_TRUE(root && SUCCEEDED(root->storage.As(&root4)));
+    EXPECT_EQ(root4->GetParent(&parent), S_FALSE) << "a medium, not a folder";
+    model_->Faults().ClearFaults();
+  }
+  // Enumeration failing is the resolution failing.
+  plugin_.ClearNodeCache();
+  model_->Faults().Inject(ObjectKind::Device, "GetStorage", S_FALSE);
+  model_->Faults().Inject(ObjectKind::Device, "EnumStorage", E_FAIL);
+  EXPECT_EQ(Resolve(W("\\"), 0, W("Storage Card")), nullptr);
+}
+
+TEST_F(StorageResolverTest, TheDevicesAnswerIsTakenOnlyWhenItIsAMedium) {
+  StorageNode* card = Resolve(W("\\"), 0, W("Storage Card"));
+  StorageNode* folder = Resolve(W("\\Storage Card"));
+  ASSERT_TRUE(card && folder);
+  struct Row {
+    const char* what;
+    ComPtr<IWMDMStorage> answer;
+    int enumerations;
+  };
+  const Row rows[] = {
+      {"the medium itself", card->storage, 0},
+      {"a folder of the first medium with the medium's name", folder->storage, 1},
+      {"nothing", nullptr, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ComPtr<IWMDMDevice> device = MakeComObject<ChosenLookupDevice>(card->device, row.answer);
+    model_->Faults().ResetCalls();
+    ComPtr<IWMDMStorage> found;
+    ASSERT_EQ(FindMedium(device, W("storage card"), &found), S_OK);
+    EXPECT_EQ(Calls(ObjectKind::Device, "EnumStorage"), row.enumerations);
+    ComPtr<IWMDMStorage4> found4;
+    ComPtr<IWMDMStorage> parent;
+    ASSERT_EQ(found.As(&found4), S_OK);
+    EXPECT_EQ(found4->GetParent(&parent), S_FALSE) << "a medium, not a folder";
+  }
+  ComPtr<IWMDMStorage> found;
+  EXPECT_EQ(FindMedium(MakeComObject<ChosenLookupDevice>(card->device, nullptr), W("no such medium"), &found),
+            S_FALSE);
+  EXPECT_FALSE(found);
+}
+
+TEST_F(StorageResolverTest, AStorageHandedInIsTakenWithoutALookup) {
+  StorageNode* music = Resolve(W("\\Music"));
+  ASSERT_TRUE(music && Resolve(W("\\Music\\a.mp3")));  // \Music is now the parent at hand
+  ComPtr<IWMDMStorage> b;
+  ASSERT_EQ(FindChildStorage(music->storage, W("b.mp3"), &b), S_OK);
+  IWMDMStorage* const handedIn = b.Get();
+  model_->Faults().ResetCalls();
+  StorageNode* node = plugin_.ResolveStorage(Location(W("Internal Memory")), W("\\Music\\b.mp3"), 0,
+                                             plugin_.FindDeviceRecord(1), std::move(b));
+  ASSERT_TRUE(node);
+  EXPECT_EQ(node->storage.Get(), handedIn);
+  EXPECT_EQ(node->deviceNumber, 1);
+  EXPECT_EQ(WmdmCalls(), 0);
+  // The folder walked before is no longer the parent at hand.
+  EXPECT_TRUE(Resolve(W("\\Music\\zero.mp3")));
+  EXPECT_EQ(Calls(ObjectKind::Device, "GetStorage"), 1);
+}
+
+TEST_F(StorageResolverTest, AnAlternateRootTheDeviceLacksIsForgottenForThatDevice) {
+  kcDeviceSettings settings;
+  settings.AlternateRoot = W("\\Nowhere");
+  DeviceRecord* record = plugin_.FindDeviceRecord(1);
+  record->settings = &settings;
+  const WString loc = Location(W("Internal Memory"));
+  EXPECT_EQ(plugin_.RootPrefix(loc), W(""));
+  EXPECT_TRUE(record->alternateRootForgotten);
+  EXPECT_EQ(settings.AlternateRoot, W("\\Nowhere")) << "other devices of the model keep it";
+  model_->Faults().ResetCalls();
+  EXPECT_EQ(plugin_.ToHostPath(loc, W("\\Nowhere\\a.mp3")), W("\\Nowhere\\a.mp3"));
+  EXPECT_EQ(WmdmCalls(), 0) << "not looked for again";
+
+  // An existing root is looked up once and then comes from the cache.
+  kcDeviceSettings music;
+  music.AlternateRoot = W("\\Music");
+  record->settings = &music;
+  record->alternateRootForgotten = false;
+  EXPECT_EQ(plugin_.RootPrefix(loc), W("\\Music"));
+  model_->Faults().ResetCalls();
+  EXPECT_EQ(plugin_.ToDevicePath(loc, W("\\Pop\\x.mp3")), W("\\Music\\Pop\\x.mp3"));
+  EXPECT_EQ(plugin_.ToDevicePath(loc, W("")), W("\\Music"));
+  EXPECT_EQ(plugin_.ToHostPath(loc, W("\\Music\\Pop\\x.mp3")), W("\\Pop\\x.mp3"));
+  EXPECT_EQ(plugin_.ToHostPath(loc, W("\\Other\\x")), W("\\Other\\x"));
+  WString playlist, track;
+  ASSERT_TRUE(plugin_.SplitEntryId(loc, W("\\Lists\\Run.pla|\\a.mp3"), &playlist, &track));
+  EXPECT_EQ(playlist + W(" ") + track, W("\\Music\\Lists\\Run.pla \\Music\\a.mp3"));
+  EXPECT_EQ(WmdmCalls(), 0);
+  StorageNode* x = Resolve(W("\\Music\\Pop\\x.mp3"), RESOLVE_ITEM);
+  ASSERT_TRUE(x && x->item);
+  UniqueBstr location;
+  location.Reset(x->item->GetLocation());
+  EXPECT_EQ(location.ToString(), W("\\Pop\\x.mp3")) << "items carry host paths";
+  record->settings = nullptr;
+}
+
+TEST_F(StorageResolverTest, LookupsRefuseAMissingObjectAndReportAFailedEnumeration) {
+  ComPtr<IWMDMStorage> found;
+  EXPECT_EQ(FindMedium(nullptr, W("x"), &found), IPP_E_FAIL);
+  EXPECT_EQ(FindChildStorage(nullptr, W("x"), &found), IPP_E_FAIL);
+  StorageNode* music = Resolve(W("\\Music"));
+  ASSERT_TRUE(music);
+  EXPECT_EQ(FindChildStorage(music->storage, W("none.mp3"), &found), S_FALSE);
+  model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", E_ACCESSDENIED, 1, music_);
+  EXPECT_EQ(FindChildStorage(music->storage, W("none.mp3"), &found), E_ACCESSDENIED);
+  EXPECT_FALSE(found);
+  model_->Faults().Inject(ObjectKind::Storage, "GetName", E_FAIL, 1, a_);
+  EXPECT_EQ(FindChildStorage(music->storage, W("none.mp3"), &found), E_FAIL) << "an unreadable name is reported";
+  model_->Faults().Inject(ObjectKind::Storage, "GetName", E_FAIL, 1, a_);
+  EXPECT_EQ(FindChildStorage(music->storage, W("zero.mp3"), &found), S_OK) << "but does not hide a later match";
+}
+
+TEST_F(StorageResolverTest, ClearingTheNodeCacheDropsTheParentFolderAtTheNextResolution) {
+  ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
+  plugin_.ClearNodeCache();
+  EXPECT_EQ(plugin_.NodeCacheSize(), 0u);
+  model_->Faults().ResetCalls();
+  EXPECT_EQ(NameOf(Resolve(W("\\Music\\b.mp3"))), W("b.mp3"));
+  EXPECT_EQ(Calls(ObjectKind::Device, "GetStorage"), 1) << "a walk from the medium, not the cached folder";
+
+  // A removed device: the rescan empties the cache, and the folder of the
+  // gone device is never asked again.
+  ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
+  ASSERT_TRUE(model_->RemoveDevice(player_));
+  ASSERT_EQ(plugin_.ReScanDevices(), S_OK);
+  model_->Faults().ResetCalls();
+  EXPECT_EQ(Resolve(W("\\Music\\zero.mp3")), nullptr);
+  EXPECT_EQ(WmdmCalls(), 0);
+}
+
+TEST_F(StorageResolverTest, ADeadNodeStaysCachedUntilItsCallerDropsIt) {
+  StorageNode* a = Resolve(W("\\Music\\a.mp3"));
+  ASSERT_TRUE(a);
+  // Renaming a folder kills the interfaces of everything below it.
+  ASSERT_EQ(model_->RenameObject(model_->HandleById(music_), W("Tunes")), S_OK);
+  ASSERT_EQ(model_->RenameObject(model_->HandleById(music_), W("Music")), S_OK);
+  ASSERT_EQ(Resolve(W("\\Music\\a.mp3")), a);
+  DWORD low = 0, high = 0;
+  EXPECT_EQ(a->storage->GetSize(&low, &high), WMDM_E_INTERFACEDEAD);
+
+  const size_t before = plugin_.NodeCacheSize();
+  plugin_.DropNode(a);
+  EXPECT_EQ(plugin_.NodeCacheSize(), before - 1);
+  StorageNode* fresh = Resolve(W("\\Music\\a.mp3"));
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(fresh->storage->GetSize(&low, &high), S_OK) << "the dead parent folder gave way to a walk";
+  EXPECT_EQ(low, 4000u);
+  plugin_.DropNode(nullptr);
+}
+
+TEST_F(StorageResolverTest, AFailedItemLeavesNoNewNodeBehind) {
+  EXPECT_EQ(Resolve(W("\\Secret"), RESOLVE_ITEM), nullptr) << "a hidden folder is never given an item";
+  EXPECT_EQ(plugin_.NodeCacheSize(), 0u);
+  StorageNode* secret = Resolve(W("\\Secret"));
+  ASSERT_TRUE(secret) << "resolving without an item still finds it";
+  EXPECT_EQ(Resolve(W("\\Secret"), RESOLVE_ITEM), nullptr);
+  EXPECT_EQ(Resolve(W("\\Secret")), secret) << "a node that came from the cache stays there";
+
+  model_->Faults().Inject(ObjectKind::Storage, "GetName", E_FAIL, 1, a_);
+  EXPECT_EQ(Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM), nullptr);
+  EXPECT_EQ(plugin_.NodeCacheSize(), 1u);
+}
+
+TEST_F(StorageResolverTest, InvalidatingAPathMarksItAndTheFoldersAboveIt) {
+  plugin_.InvalidateUpwards(Location(W("Internal Memory")), W("\\Music\\Pop"));
+  EXPECT_FALSE(Resolve(W("\\Music\\Pop"))->current);
+  EXPECT_FALSE(Resolve(W("\\Music"))->current);
+  EXPECT_TRUE(Resolve(W("\\"))->current);
+  EXPECT_TRUE(Resolve(W("\\Music\\a.mp3"))->current);
+}
+
+}  // namespace
