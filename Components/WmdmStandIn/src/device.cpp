@@ -154,17 +154,18 @@ HRESULT STDMETHODCALLTYPE Device::SendOpaqueCommand(OPAQUECOMMAND*) {
   return NotImplemented("IWMDMDevice::SendOpaqueCommand");
 }
 
+// The name is looked up among the children of the device's root storage (its
+// first medium), not among the media themselves: a medium is reached by
+// enumerating the device's storages.
 HRESULT STDMETHODCALLTYPE Device::GetStorage(LPCWSTR name, IWMDMStorage** storage) {
   DEVICE_ENTER("GetStorage");
   if (!name || !storage) return E_INVALIDARG;
   *storage = nullptr;
   auto lock = model_->Lock();
-  for (const auto& medium : device_->media) {
-    if (wide::EqualsIgnoreCaseAscii(medium->root->name, name)) {
-      return MakeComObjectInto<Storage>(storage, model_, model_->HandleOf(medium->root));
-    }
-  }
-  return S_FALSE;
+  if (device_->media.empty()) return S_FALSE;
+  auto child = model_->ChildNamed(*device_->media.front()->root, name);
+  if (!child) return S_FALSE;
+  return MakeComObjectInto<Storage>(storage, model_, model_->HandleOf(child));
 }
 
 HRESULT STDMETHODCALLTYPE Device::GetFormatSupport2(DWORD, _WAVEFORMATEX**, UINT*, _VIDEOINFOHEADER**, UINT*,
