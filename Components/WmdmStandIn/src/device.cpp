@@ -117,7 +117,7 @@ HRESULT STDMETHODCALLTYPE Device::EnumStorage(IWMDMEnumStorage** enumerator) {
   if (!enumerator) return E_INVALIDARG;
   auto lock = model_->Lock();
   std::vector<StorageHandle> media;
-  for (const auto& medium : device_->media) media.push_back(model_->HandleOf(medium->root));
+  for (const auto& medium : model_->ListedMedia(*device_)) media.push_back(model_->HandleOf(medium->root));
   return MakeComObjectInto<StorageEnumerator>(enumerator, model_, std::move(media), std::nullopt, device_->id,
                                               device_);
 }
@@ -162,8 +162,9 @@ HRESULT STDMETHODCALLTYPE Device::GetStorage(LPCWSTR name, IWMDMStorage** storag
   if (!name || !storage) return E_INVALIDARG;
   *storage = nullptr;
   auto lock = model_->Lock();
-  if (device_->media.empty()) return S_FALSE;
-  auto child = model_->ChildNamed(*device_->media.front()->root, name);
+  const auto media = model_->ListedMedia(*device_);
+  if (media.empty()) return S_FALSE;
+  auto child = model_->ChildNamed(*media.front()->root, name);
   if (!child) return S_FALSE;
   return MakeComObjectInto<Storage>(storage, model_, model_->HandleOf(child));
 }

@@ -84,6 +84,10 @@ struct ModelMedium : std::enable_shared_from_this<ModelMedium> {
   std::shared_ptr<ModelObject> root;
   ModelDevice* device = nullptr;
   bool present = true;
+  // Shown when the device's storages are enumerated. A medium that arrived
+  // without a message (a card slipped in) waits for the manager's
+  // Reinitialize, as on the platform.
+  bool listed = true;
 
   ULONGLONG UsedSpace() const;
   ULONGLONG FreeSpace() const;
