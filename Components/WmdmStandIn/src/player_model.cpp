@@ -64,6 +64,7 @@ ObjectId PlayerModel::AddMedium(ObjectId deviceId, const MediumDescription& desc
   medium->root->id = medium->id = NextId();
   medium->root->name = description.name;
   medium->root->attributes = DefaultMediumAttributes(description.removable);
+  medium->root->isRoot = true;
   medium->root->medium = medium.get();
   objects_[medium->id] = medium->root;
   device->media.push_back(medium);
