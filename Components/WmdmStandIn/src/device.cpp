@@ -117,7 +117,7 @@ HRESULT STDMETHODCALLTYPE Device::EnumStorage(IWMDMEnumStorage** enumerator) {
   if (!enumerator) return E_INVALIDARG;
   auto lock = model_->Lock();
   std::vector<StorageHandle> media;
-  for (const auto& medium : device_->media) media.push_back(model_->HandleOf(medium->root));
+  for (const auto& medium : model_->ListedMedia(*device_)) media.push_back(model_->HandleOf(medium->root));
   return MakeComObjectInto<StorageEnumerator>(enumerator, model_, std::move(media), std::nullopt, device_->id,
                                               device_);
 }
@@ -154,17 +154,19 @@ HRESULT STDMETHODCALLTYPE Device::SendOpaqueCommand(OPAQUECOMMAND*) {
   return NotImplemented("IWMDMDevice::SendOpaqueCommand");
 }
 
+// The name is looked up among the children of the device's root storage (its
+// first medium), not among the media themselves: a medium is reached by
+// enumerating the device's storages.
 HRESULT STDMETHODCALLTYPE Device::GetStorage(LPCWSTR name, IWMDMStorage** storage) {
   DEVICE_ENTER("GetStorage");
   if (!name || !storage) return E_INVALIDARG;
   *storage = nullptr;
   auto lock = model_->Lock();
-  for (const auto& medium : device_->media) {
-    if (wide::EqualsIgnoreCaseAscii(medium->root->name, name)) {
-      return MakeComObjectInto<Storage>(storage, model_, model_->HandleOf(medium->root));
-    }
-  }
-  return S_FALSE;
+  const auto media = model_->ListedMedia(*device_);
+  if (media.empty()) return S_FALSE;
+  auto child = model_->ChildNamed(*media.front()->root, name);
+  if (!child) return S_FALSE;
+  return MakeComObjectInto<Storage>(storage, model_, model_->HandleOf(child));
 }
 
 HRESULT STDMETHODCALLTYPE Device::GetFormatSupport2(DWORD, _WAVEFORMATEX**, UINT*, _VIDEOINFOHEADER**, UINT*,

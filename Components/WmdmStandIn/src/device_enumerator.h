@@ -1,5 +1,5 @@
-// IWMDMEnumDevice over the devices connected when it was made; devices that
-// went away since are passed over.
+// IWMDMEnumDevice over the devices connected when it was made; a device that
+// went away since is still handed out, and answers WMDM_E_INTERFACEDEAD.
 #pragma once
 
 #include <mswmdm.h>

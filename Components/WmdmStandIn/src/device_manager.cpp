@@ -9,8 +9,8 @@
 namespace wmdm_standin {
 namespace {
 
-// The stand-in answers like the version 10 platform.
-constexpr DWORD kRevision = 0x000A0000;
+// The documented revision of the version 10 platform.
+constexpr DWORD kRevision = 0x00080000;
 constexpr DWORD kSacProtocol = 1;
 
 }  // namespace
@@ -74,9 +74,10 @@ HRESULT STDMETHODCALLTYPE DeviceManager::EnumDevices2(IWMDMEnumDevice** enumerat
   return NewDeviceEnumerator(enumerator);
 }
 
-// The model is always current, so there is nothing to refresh.
+// Picks up what changed without a message, such as a medium added silently.
 HRESULT STDMETHODCALLTYPE DeviceManager::Reinitialize() {
   MANAGER_ENTER("Reinitialize");
+  model_->Reinitialize();
   return S_OK;
 }
 

@@ -151,5 +151,47 @@ TEST_F(DeviceManagerTest, EnumerationShowsConnectedDevicesOnly) {
   EXPECT_EQ(count, 2u);
 }
 
+TEST_F(DeviceManagerTest, AnswersTheVersion10Revision) {
+  DWORD revision = 0;
+  ASSERT_EQ(manager_->GetRevision(&revision), S_OK);
+  EXPECT_EQ(revision, 0x00080000u);
+}
+
+// A medium that arrives without a message stays out of the device's storages
+// until the manager is reinitialised; one announced shows at once.
+TEST_F(DeviceManagerTest, ReinitializeListsAMediumAddedWithoutAMessage) {
+  ComPtr<IWMDMDevice3> pocket = DeviceNamed(W("Pocket 20"));
+  auto mediaNames = [&] {
+    std::vector<WString> names;
+    ComPtr<IWMDMEnumStorage> media;
+    EXPECT_EQ(pocket->EnumStorage(&media), S_OK);
+    ComPtr<IWMDMStorage> medium;
+    ULONG fetched = 0;
+    while (media && media->Next(1, &medium, &fetched) == S_OK) names.push_back(NameOf(medium.Get()));
+    return names;
+  };
+  MediumDescription slipped;
+  slipped.name = W("Slipped Card");
+  Model().AddMedium(players_.pocket, slipped, PlayerModel::Arrival::Silently);
+  EXPECT_EQ(mediaNames(), (std::vector<WString>{W("Internal Memory"), W("Storage Card")}));
+
+  ComPtr<IWMDeviceManager2> manager2;
+  ASSERT_EQ(manager_.As(&manager2), S_OK);
+  ASSERT_EQ(manager2->Reinitialize(), S_OK);
+  EXPECT_EQ(mediaNames(), (std::vector<WString>{W("Internal Memory"), W("Storage Card"), W("Slipped Card")}));
+
+  // A device whose only medium came silently has no root storage to look in.
+  DeviceDescription bare;
+  bare.name = W("Bare");
+  const ObjectId id = Model().AddDevice(bare);
+  const ObjectId root = Model().AddMedium(id, slipped, PlayerModel::Arrival::Silently);
+  Model().AddFolder(root, W("Music"));
+  ComPtr<IWMDMDevice3> device = DeviceNamed(W("Bare"));
+  ComPtr<IWMDMStorage> music;
+  EXPECT_EQ(device->GetStorage(W("Music"), &music), S_FALSE);
+  ASSERT_EQ(manager2->Reinitialize(), S_OK);
+  EXPECT_EQ(device->GetStorage(W("Music"), &music), S_OK);
+}
+
 }  // namespace
 }  // namespace wmdm_standin

@@ -141,20 +141,51 @@ TEST_F(DeviceTest, MediaAreTheDevicesTopLevelStorages) {
   ULONG fetched = 0;
   while (media->Next(1, &medium, &fetched) == S_OK) names.push_back(NameOf(medium.Get()));
   EXPECT_EQ(names, (std::vector<WString>{W("Internal Memory"), W("Storage Card")}));
+}
 
+// A direct lookup on the device looks among the children of its root storage
+// (the first medium); the media themselves, and what lies on other media or
+// deeper down, are reached only by enumerating.
+TEST_F(DeviceTest, GetStorageLooksDirectlyUnderTheRootStorage) {
   struct Case {
+    IWMDMDevice3* device;
     const WCHAR* name;
     HRESULT expected;
+    const WCHAR* found;
   };
-  for (const Case& c : {Case{W("storage card"), S_OK}, Case{W("Storage"), S_FALSE}, Case{W("\\"), S_FALSE}}) {
+  const Case cases[] = {
+      {pocket_.Get(), W("Music"), S_OK, W("Music")},
+      {pocket_.Get(), W("pLAYLISTS"), S_OK, W("Playlists")},
+      {pocket_.Get(), W("System"), S_OK, W("System")},
+      {pocket_.Get(), W("Internal Memory"), S_FALSE, nullptr},
+      {pocket_.Get(), W("Storage Card"), S_FALSE, nullptr},
+      {pocket_.Get(), W("Podcast.mp3"), S_FALSE, nullptr},  // on the second medium
+      {pocket_.Get(), W("Album"), S_FALSE, nullptr},        // two levels down
+      {pocket_.Get(), W("Music\Album"), S_FALSE, nullptr},
+      {generic_.Get(), W("\\"), S_FALSE, nullptr},  // its medium is empty
+  };
+  for (const Case& c : cases) {
     SCOPED_TRACE(wide::ToUtf8(c.name));
     ComPtr<IWMDMStorage> found;
-    EXPECT_EQ(pocket_->GetStorage(c.name, &found), c.expected);
-    EXPECT_EQ(found != nullptr, c.expected == S_OK);
+    EXPECT_EQ(c.device->GetStorage(c.name, &found), c.expected);
+    ASSERT_EQ(found != nullptr, c.found != nullptr);
+    if (found) EXPECT_EQ(NameOf(found.Get()), c.found);
   }
-  ComPtr<IWMDMStorage> root;
-  ASSERT_EQ(generic_->GetStorage(W("\\"), &root), S_OK);
-  EXPECT_EQ(NameOf(root.Get()), W("\\"));
+  IWMDMStorage* untouched = reinterpret_cast<IWMDMStorage*>(this);
+  EXPECT_EQ(pocket_->GetStorage(W("Nothing"), &untouched), S_FALSE);
+  EXPECT_EQ(untouched, nullptr) << "a miss hands back no object";
+  EXPECT_EQ(pocket_->GetStorage(nullptr, &untouched), E_INVALIDARG);
+}
+
+TEST_F(DeviceTest, GetStorageOnADeviceWithoutMediaFindsNothing) {
+  DeviceDescription bare;
+  bare.name = W("Bare");
+  Model().AddDevice(bare);
+  ComPtr<IWMDMDevice3> device = DeviceNamed(W("Bare"));
+  ASSERT_TRUE(device);
+  ComPtr<IWMDMStorage> found;
+  EXPECT_EQ(device->GetStorage(W("Music"), &found), S_FALSE);
+  EXPECT_FALSE(found);
 }
 
 }  // namespace

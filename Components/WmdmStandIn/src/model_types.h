@@ -60,11 +60,14 @@ struct ModelObject {
   std::weak_ptr<ModelObject> parent;
   ModelMedium* medium = nullptr;
   bool deleted = false;
+  // A medium's root holds folders and files like a folder, but is reported
+  // as the medium itself, without the folder bit.
+  bool isRoot = false;
   // Raised when the object is renamed (or a folder above it is): interfaces
   // handed out before then are dead.
   unsigned generation = 0;
 
-  bool IsFolder() const { return (attributes & WMDM_FILE_ATTR_FOLDER) != 0; }
+  bool IsFolder() const { return isRoot || (attributes & WMDM_FILE_ATTR_FOLDER) != 0; }
   const ModelTag* FindTag(const WString& tagName) const;
 };
 
@@ -84,6 +87,10 @@ struct ModelMedium : std::enable_shared_from_this<ModelMedium> {
   std::shared_ptr<ModelObject> root;
   ModelDevice* device = nullptr;
   bool present = true;
+  // Shown when the device's storages are enumerated. A medium that arrived
+  // without a message (a card slipped in) waits for the manager's
+  // Reinitialize, as on the platform.
+  bool listed = true;
 
   ULONGLONG UsedSpace() const;
   ULONGLONG FreeSpace() const;
@@ -134,6 +141,10 @@ struct FileDescription {
 // in an audio extension.
 DWORD DefaultFileAttributes(const WString& name);
 DWORD DefaultFolderAttributes();
+// A mass-storage medium's root: the top-level storage (file system), with
+// folders, removable or not. No folder bit (it is the medium, not a folder
+// on it), no default-storage bits and no in-place metadata editing, which
+// belong to players that describe their storages themselves.
 DWORD DefaultMediumAttributes(bool removable);
 
 }  // namespace wmdm_standin

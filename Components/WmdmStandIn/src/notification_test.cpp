@@ -104,6 +104,7 @@ TEST_F(NotificationTest, ArrivalsAndRemovalsReachTheSinkOnAnotherThread) {
   medium.name = W("Memory");
   Model().AddMedium(late, medium);  // not connected yet: nobody hears of it
   Model().ConnectDevice(late);
+  Model().AddMedium(late, medium, PlayerModel::Arrival::Silently);  // a card no message announces
   const ObjectId card = Model().AddMedium(late, medium);
   Model().RemoveMedium(card);
   Model().RemoveDevice(late);

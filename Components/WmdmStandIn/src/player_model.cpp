@@ -52,21 +52,23 @@ bool PlayerModel::ConnectDevice(ObjectId id) {
   return true;
 }
 
-ObjectId PlayerModel::AddMedium(ObjectId deviceId, const MediumDescription& description) {
+ObjectId PlayerModel::AddMedium(ObjectId deviceId, const MediumDescription& description, Arrival arrival) {
   auto lock = Lock();
   auto device = DeviceById(deviceId);
   if (!device) return 0;
   auto medium = std::make_shared<ModelMedium>();
   medium->description = description;
   medium->device = device.get();
+  medium->listed = arrival == Arrival::Announced;
   medium->root = std::make_shared<ModelObject>();
   medium->root->id = medium->id = NextId();
   medium->root->name = description.name;
   medium->root->attributes = DefaultMediumAttributes(description.removable);
+  medium->root->isRoot = true;
   medium->root->medium = medium.get();
   objects_[medium->id] = medium->root;
   device->media.push_back(medium);
-  if (device->present) events_.Post(WMDM_MSG_MEDIA_ARRIVAL, device->knownName);
+  if (device->present && medium->listed) events_.Post(WMDM_MSG_MEDIA_ARRIVAL, device->knownName);
   return medium->id;
 }
 
@@ -209,6 +211,20 @@ std::shared_ptr<ModelDevice> PlayerModel::DeviceByKnownName(const WString& name)
   for (const auto& device : devices_)
     if (device->present && wide::EqualsIgnoreCaseAscii(device->knownName, name)) return device;
   return nullptr;
+}
+
+std::vector<std::shared_ptr<ModelMedium>> PlayerModel::ListedMedia(const ModelDevice& device) const {
+  auto lock = Lock();
+  std::vector<std::shared_ptr<ModelMedium>> listed;
+  for (const auto& medium : device.media)
+    if (medium->listed) listed.push_back(medium);
+  return listed;
+}
+
+void PlayerModel::Reinitialize() {
+  auto lock = Lock();
+  for (const auto& device : devices_)
+    for (const auto& medium : device->media) medium->listed = true;
 }
 
 bool PlayerModel::IsAlive(const StorageHandle& handle) const {

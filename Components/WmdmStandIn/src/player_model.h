@@ -67,7 +67,11 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   enum class Presence { Connected, Detached };
   ObjectId AddDevice(const DeviceDescription& description, Presence presence = Presence::Connected);
   bool ConnectDevice(ObjectId device);
-  ObjectId AddMedium(ObjectId device, const MediumDescription& description);  // the root storage's id
+  // A medium added `Silently` sends no message and stays out of the device's
+  // storages until the manager's Reinitialize.
+  enum class Arrival { Announced, Silently };
+  ObjectId AddMedium(ObjectId device, const MediumDescription& description,
+                     Arrival arrival = Arrival::Announced);  // the root storage's id
   ObjectId AddFolder(ObjectId parent, const WString& name, DWORD attributes = 0);
   ObjectId AddFile(ObjectId parent, const FileDescription& file);
   // An abstract playlist: a file whose "WMDM/FormatCode" is 0xBA05.
@@ -94,6 +98,10 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock<std::recursive_mutex>(mutex_); }
   std::vector<std::shared_ptr<ModelDevice>> PresentDevices() const;
   std::shared_ptr<ModelDevice> DeviceByKnownName(const WString& name) const;
+  // The media a client sees on the device, in order; the first is its root storage.
+  std::vector<std::shared_ptr<ModelMedium>> ListedMedia(const ModelDevice& device) const;
+  // The manager's Reinitialize: media added silently are listed from now on.
+  void Reinitialize();
   bool IsAlive(const StorageHandle& handle) const;
   bool IsAlive(const ModelDevice& device) const;
   bool IsAlive(const std::shared_ptr<ModelDevice>& device) const { return IsAlive(*device); }

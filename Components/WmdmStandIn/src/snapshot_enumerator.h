@@ -1,7 +1,9 @@
 // What the stand-in's two enumerators share: IWMDMEnumDevice and
 // IWMDMEnumStorage over a snapshot of model objects taken when the enumerator
-// was made. Next hands out one new COM object (ElementClass) per live item;
-// items that died since are passed over.
+// was made. Next hands out one new COM object (ElementClass) per item, as the
+// platform does, even for an item that went away since: every call on it
+// then answers WMDM_E_INTERFACEDEAD, which is how a client meets a dead
+// interface without any fault being injected.
 //
 // Derived supplies
 //   std::optional<HRESULT> Enter(const char* method) const;  // counts the call, applies an
@@ -78,15 +80,8 @@ class SnapshotEnumerator : public StandInObject<Derived, Enum> {
  private:
   const Derived& Self() const { return static_cast<const Derived&>(*this); }
 
-  // The next live item, or null at the end.
-  const Item* Take() {
-    auto lock = model_->Lock();
-    while (position_ < items_.size()) {
-      const Item& item = items_[position_++];
-      if (model_->IsAlive(item)) return &item;
-    }
-    return nullptr;
-  }
+  // The next item of the snapshot, alive or not, or null at the end.
+  const Item* Take() { return position_ < items_.size() ? &items_[position_++] : nullptr; }
 
   std::vector<Item> items_;
   size_t position_ = 0;

@@ -160,11 +160,24 @@ class StandInTest : public ::testing::Test {
     return nullptr;
   }
 
+  // A medium found by enumerating the device's storages, as a client must:
+  // the device's GetStorage looks below its root storage, not at the media.
+  static ComPtr<IWMDMStorage> MediumNamed(IWMDMDevice* device, const WString& name) {
+    ComPtr<IWMDMEnumStorage> media;
+    if (!device || device->EnumStorage(&media) != S_OK) return nullptr;
+    ComPtr<IWMDMStorage> medium;
+    ULONG fetched = 0;
+    while (media->Next(1, &medium, &fetched) == S_OK)
+      if (wide::EqualsIgnoreCaseAscii(NameOf(medium.Get()), name)) return medium;
+    return nullptr;
+  }
+
   // A storage reached through the interfaces: medium first, then each name.
   ComPtr<IWMDMStorage4> StorageAt(const WString& deviceName, const std::vector<WString>& path) {
     ComPtr<IWMDMDevice3> device = DeviceNamed(deviceName);
-    ComPtr<IWMDMStorage> current;
-    if (!device || path.empty() || device->GetStorage(path[0].c_str(), &current) != S_OK) return nullptr;
+    if (!device || path.empty()) return nullptr;
+    ComPtr<IWMDMStorage> current = MediumNamed(device.Get(), path[0]);
+    if (!current) return nullptr;
     for (size_t i = 1; i < path.size(); ++i) {
       ComPtr<IWMDMStorage2> parent;
       ComPtr<IWMDMStorage> child;

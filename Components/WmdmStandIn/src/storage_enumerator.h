@@ -1,6 +1,6 @@
 // IWMDMEnumStorage over the children of a storage, or the media of a device,
-// as they were when the enumerator was made. Children deleted since are
-// passed over; once the storage or device enumerated goes away the
+// as they were when the enumerator was made. Children deleted since are still
+// handed out (and dead); once the storage or device enumerated goes away the
 // enumerator is dead too.
 #pragma once
 
