@@ -10,15 +10,8 @@ HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR*, const WCHAR*, const WCHAR*, k
   return E_NOTIMPL;
 }
 HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR*, const WCHAR*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::FindFirstMedia(DWORD, BSTR*, IPPFINDHANDLE*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::FindNextMedia(IPPFINDHANDLE, BSTR*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::FindMediaClose(IPPFINDHANDLE) { return E_NOTIMPL; }
 HRESULT kcWMDM10Plugin::Erase(const WCHAR*, DWORD) { return E_NOTIMPL; }
 HRESULT kcWMDM10Plugin::Format(const WCHAR*, DWORD) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::GetMediaPropertyBool(const WCHAR*, const WCHAR*, BOOL*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::GetMediaPropertyLong(const WCHAR*, const WCHAR*, LONG*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::GetMediaPropertyString(const WCHAR*, const WCHAR*, BSTR*) { return E_NOTIMPL; }
 HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR*, const WCHAR*, kiIPPItem*, IPPFINDHANDLE*) { return E_NOTIMPL; }
 HRESULT kcWMDM10Plugin::FindNextItem(IPPFINDHANDLE, kiIPPItem*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::FindItemClose(IPPFINDHANDLE) { return E_NOTIMPL; }
 HRESULT kcWMDM10Plugin::GetItemInformation(const WCHAR*, const WCHAR*, kiIPPItem*) { return E_NOTIMPL; }

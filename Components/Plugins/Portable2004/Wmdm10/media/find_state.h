@@ -1,0 +1,40 @@
+// The handle of a media or item listing: what the host holds between the
+// first call of a listing and its close. Allocated on the heap and handed
+// to the host as an opaque IPPFINDHANDLE.
+#pragma once
+
+#include <windows.h>
+
+#include <wide_text.h>
+
+#include <com_ptr.h>
+#include <mswmdm.h>
+#include <unique_bstr.h>
+
+#include "host_sdk/ki_music_device_plugin2004.h"
+
+struct FindState {
+  FindState() = default;
+  FindState(const FindState&) = delete;
+  FindState& operator=(const FindState&) = delete;
+  // Releases every interface held, the item array included.
+  ~FindState();
+
+  // The host's view of a handle, and back. A null handle gives null.
+  static FindState* FromHandle(IPPFINDHANDLE handle) { return static_cast<FindState*>(handle); }
+  IPPFINDHANDLE ToHandle() { return this; }
+
+  // Takes over a block of `count` interface pointers that WMDM allocated with
+  // CoTaskMemAlloc; the references and the block held before are released.
+  void AdoptItems(IWMDMStorage** block, DWORD count);
+
+  ComPtr<IWMDMDevice> device;
+  LONG index = 0;  // the device's number in the device list
+  ComPtr<IWMDMEnumStorage> enumerator;
+  IWMDMStorage** items = nullptr;  // owned; see AdoptItems
+  DWORD position = 0;
+  DWORD itemCount = 0;
+  UniqueBstr location;
+  WString path = WString(W("\\"));
+  LONG flags = 0;
+};

@@ -1,0 +1,102 @@
+// The host's media slots: walking the media of a device and closing the
+// handles of media and item listings.
+#include <new>
+
+#include <result_macros.h>
+#include <unique_bstr.h>
+
+#include "core/host_boundary.h"
+#include "core/kc_wmdm10_plugin.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "media/find_state.h"
+#include "media/media_location.h"
+
+namespace {
+
+// A medium that is being worked on may be offered as the first of a walk;
+// later in the walk only ready ones count, so the host is not handed a busy
+// medium in the middle of a listing.
+enum class MediumRule { ReadyOrBusy, ExactlyReady };
+
+bool IsMedium(IWMDMStorage* storage, MediumRule rule) {
+  ComPtr<IWMDMStorageGlobals> globals;
+  if (FAILED(storage->GetStorageGlobals(&globals)) || !globals) return false;
+  DWORD status = 0;
+  if (FAILED(globals->GetStatus(&status))) return false;
+  if (rule == MediumRule::ExactlyReady) return status == WMDM_STATUS_READY;
+  return (status & (WMDM_STATUS_READY | WMDM_STATUS_BUSY)) != 0;
+}
+
+// Reads the enumerator one storage at a time up to the next medium and
+// makes its location. S_OK with the location; S_FALSE at the end; a
+// failure of the enumerator or of the location ends the walk.
+HRESULT NextMedium(IWMDMDevice* device, IWMDMEnumStorage* storages, MediumRule rule, UniqueBstr* location) {
+  for (;;) {
+    ComPtr<IWMDMStorage> storage;
+    ULONG fetched = 0;
+    RETURN_IF_FAILED(storages->Next(1, &storage, &fetched));
+    if (fetched != 1 || !storage) return S_FALSE;
+    if (!IsMedium(storage.Get(), rule)) continue;
+    return MakeMediaLocation(device, storage.Get(), location->Put());
+  }
+}
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::FindFirstMedia(DWORD deviceNumber, BSTR* location, IPPFINDHANDLE* find) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    ComPtr<IWMDMDevice> device = GetDeviceInterface(static_cast<LONG>(deviceNumber));
+    if (!device || !location || !find) return IPP_E_FAIL;
+    WriteLog(W("WMDM10::FindFirstMedia called"));
+    *location = nullptr;
+    *find = nullptr;
+    ComPtr<IWMDMEnumStorage> storages;
+    RETURN_IF_FAILED(device->EnumStorage(&storages));
+    if (!storages) return E_FAIL;
+    UniqueBstr first;
+    const HRESULT hr = NextMedium(device.Get(), storages.Get(), MediumRule::ReadyOrBusy, &first);
+    if (hr != S_OK) return hr;
+    std::unique_ptr<FindState> state(new (std::nothrow) FindState);
+    if (!state) return E_OUTOFMEMORY;
+    state->location.Reset(SysAllocStringLen(first.Get(), first.Length()));
+    if (!state->location) return E_OUTOFMEMORY;
+    state->device = std::move(device);
+    state->index = static_cast<LONG>(deviceNumber);
+    state->enumerator = std::move(storages);
+    *location = first.Release();
+    *find = state.release()->ToHandle();
+    return S_OK;
+  });
+}
+
+HRESULT kcWMDM10Plugin::FindNextMedia(IPPFINDHANDLE find, BSTR* location) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    FindState* state = FindState::FromHandle(find);
+    if (!state || !location) return IPP_E_FAIL;
+    WriteLog(W("WMDM10::FindNextMedia called"));
+    *location = nullptr;
+    if (!state->device || !state->enumerator) return E_FAIL;
+    UniqueBstr next;
+    const HRESULT hr = NextMedium(state->device.Get(), state->enumerator.Get(), MediumRule::ExactlyReady, &next);
+    if (hr == S_OK) *location = next.Release();
+    return hr;
+  });
+}
+
+HRESULT kcWMDM10Plugin::FindMediaClose(IPPFINDHANDLE find) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    WriteLog(W("WMDM10::FindMediaClose called"));
+    delete FindState::FromHandle(find);
+    return S_OK;
+  });
+}
+
+HRESULT kcWMDM10Plugin::FindItemClose(IPPFINDHANDLE find) {
+  // Always 0, whatever the door would make of it.
+  RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    WriteLog(W("WMDM10::FindItemClose called"));
+    delete FindState::FromHandle(find);
+    return S_OK;
+  });
+  return S_OK;
+}
