@@ -12,6 +12,8 @@ class CriticalSection {
 
   void Enter() { EnterCriticalSection(&section_); }
   void Leave() { LeaveCriticalSection(&section_); }
+  // True when this thread now holds the section; never waits.
+  bool TryEnter() { return TryEnterCriticalSection(&section_) != FALSE; }
 
  private:
   CRITICAL_SECTION section_;
