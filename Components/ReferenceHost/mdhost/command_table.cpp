@@ -6,6 +6,7 @@ int RunManifest(const CommandLine& line);
 int RunPlayers(const CommandLine& line);
 int RunDevices(const CommandLine& line);
 int RunWatch(const CommandLine& line);
+int RunMedia(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -19,6 +20,9 @@ const std::vector<Command>& AllCommands() {
       {"devices", "mdhost devices [--players FILE] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
        "list every player the plug-in finds (built-in sample players by default) with all its properties",
        RunDevices},
+      {"media", "mdhost media [DEVICE] [--players FILE] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
+       "list every medium of one device (its number, as devices prints it) or of all, with all its properties",
+       RunMedia},
       {"watch", "mdhost watch [--players FILE] [--manifest FILE] [--reg FILE ...] [--script FILE] [--seconds N] [-v]",
        "stay attached and print arrivals and removals; a script connects and removes players meanwhile",
        RunWatch},

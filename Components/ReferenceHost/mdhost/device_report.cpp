@@ -5,6 +5,8 @@
 #include <unique_bstr.h>
 #include <unique_safearray.h>
 
+#include "mdhost/report_text.h"
+
 namespace {
 
 const char* const kFlagNames[] = {
@@ -25,34 +27,6 @@ const char* const kTextNames[] = {
     "DevUniqueID",    "DeviceDriveLetter", "DeviceSupportedFileFormats",
 };
 const char* const kAudioTypes[] = {"mp3", "wma", "wav"};
-
-std::string Hex(HRESULT hr) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string text = "0x";
-  for (int shift = 28; shift >= 0; shift -= 4) text += digits[(static_cast<unsigned long>(hr) >> shift) & 0xF];
-  return text;
-}
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      default:
-        if (c < 0x20) {
-          static const char digits[] = "0123456789abcdef";
-          out += "\\u00";
-          out += digits[c >> 4];
-          out += digits[c & 0xF];
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
 
 std::string RatesText(const DeviceReport::Rates& rates) {
   if (rates.result != S_OK) return "none (" + Hex(rates.result) + ")";
