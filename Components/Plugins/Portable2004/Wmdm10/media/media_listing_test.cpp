@@ -47,19 +47,12 @@ TEST_F(MediaListingTest, ReadyOrBusyFirstThenOnlyExactlyReady) {
   }
 }
 
-TEST_F(MediaListingTest, LocationIsPrefixEscapedIdentitySeparatorEscapedName) {
+TEST_F(MediaListingTest, LocationsLogLinesAndMissingArguments) {
   Start();
   const DWORD number = ListPlayerWith({Medium(W("Internal Memory")), Medium(W("Storage_Card"))});
-  const Walk walk = WalkMedia(number);
-  EXPECT_EQ(walk.locations, (std::vector<WString>{W("WMDM10pocket|00231___internal|0020memory"),
-                                                  W("WMDM10pocket|00231___storage|005fcard")}));
-}
-
-TEST_F(MediaListingTest, LogsOneLinePerCallAndRefusesMissingArguments) {
-  Start();
-  const DWORD number = ListPlayerWith({Medium(W("A")), Medium(W("B"))});
   callback_.ClearEvents();
-  WalkMedia(number);
+  EXPECT_EQ(WalkMedia(number).locations, (std::vector<WString>{W("WMDM10pocket|00231___internal|0020memory"),
+                                                               W("WMDM10pocket|00231___storage|005fcard")}));
   EXPECT_EQ(callback_.LogLines(),
             (std::vector<WString>{W("WMDM10::FindFirstMedia called\n"), W("WMDM10::FindNextMedia called\n"),
                                   W("WMDM10::FindNextMedia called\n"), W("WMDM10::FindMediaClose called\n")}));
@@ -116,22 +109,6 @@ TEST_F(MediaListingTest, PlatformFailures) {
     model_->Faults().ClearFaults();
     model_->RemoveDevice(device_);
   }
-}
-
-TEST_F(MediaListingTest, AFailureInTheMiddleEndsTheWalkWithIt) {
-  Start();
-  const DWORD number = ListPlayerWith({Medium(W("A")), Medium(W("B")), Medium(W("C"))});
-  UniqueBstr location;
-  IPPFINDHANDLE find = nullptr;
-  ASSERT_EQ(plugin_.FindFirstMedia(number, location.Put(), &find), S_OK);
-  model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", static_cast<HRESULT>(0x80070027));
-  EXPECT_EQ(plugin_.FindNextMedia(find, location.Put()), IPP_E_DISKFULL);
-  EXPECT_FALSE(location);
-  EXPECT_TRUE(LockIsFree());
-  // The failed read took nothing from the enumerator.
-  EXPECT_EQ(plugin_.FindNextMedia(find, location.Put()), S_OK);
-  EXPECT_EQ(location.ToString(), LocationOf(W("B")));
-  EXPECT_EQ(plugin_.FindMediaClose(find), S_OK);
 }
 
 // The handle owns what an item listing put in it: closing it, through either
