@@ -335,7 +335,8 @@ TEST_F(MediaPropertiesTest, OneRetryAfterADeadInterface) {
 }
 
 // No fault injected: the medium was taken out and put back, so the cached
-// node's storage is dead and the second resolution finds the new one.
+// node's storage is dead and the second resolution finds the new one, or
+// nothing once the medium is gone.
 TEST_F(MediaPropertiesTest, AMediumPutBackIsFoundAgain) {
   Start();
   ListSampleMedium(k4G);
@@ -347,6 +348,9 @@ TEST_F(MediaPropertiesTest, AMediumPutBackIsFoundAgain) {
   EXPECT_EQ(Text(at, W("MediaDisplayName")), W("Internal Memory"));
   EXPECT_EQ(Number(at, W("MediaSpaceTotalHi")), 2);
   EXPECT_EQ(CachedIn(at, W("MediaIsRenamable")), "") << "the new node starts with empty caches";
+  // Taken out for good: the second resolution finds nothing.
+  model_->RemoveMedium(media_[0]);
+  EXPECT_EQ(Number(at, W("MediaSpaceFreeLo"), IPP_E_NOTFOUND), 0);
 }
 
 }  // namespace
