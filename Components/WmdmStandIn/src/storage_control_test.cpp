@@ -249,7 +249,48 @@ TEST_F(StorageControlTest, FormattingThroughTheGlobalsEmptiesTheMedium) {
   EXPECT_EQ(globals->Initialize(0, progress.Get()), E_INVALIDARG);
   ASSERT_EQ(globals->Initialize(WMDM_MODE_BLOCK, progress.Get()), S_OK);
   EXPECT_TRUE(Children(players_.card).empty());
+  EXPECT_EQ(Model().FreeSpace(players_.card), 64u * 1024);
   EXPECT_EQ(progress->calls, (std::vector<std::string>{"Begin", "Progress", "Progress", "End"}));
+}
+
+// Both ways of wiping a medium: a fault answers before the progress object
+// hears anything; a refusal met after Begin still ends the run.
+TEST_F(StorageControlTest, WipingAMediumEndsEveryRunItBegan) {
+  using Wipe = HRESULT (*)(IWMDMStorage4* root, IWMDMProgress* progress);
+  const struct {
+    const char* method;
+    ObjectKind kind;
+    Wipe run;
+  } wipes[] = {
+      {"Delete", ObjectKind::Storage,
+       [](IWMDMStorage4* root, IWMDMProgress* progress) {
+         ComPtr<IWMDMStorageControl> control;
+         RETURN_IF_FAILED(ComPtr<IWMDMStorage4>(root).As(&control));
+         return control->Delete(WMDM_MODE_BLOCK, progress);
+       }},
+      {"Initialize", ObjectKind::StorageGlobals,
+       [](IWMDMStorage4* root, IWMDMProgress* progress) {
+         ComPtr<IWMDMStorageGlobals> globals;
+         RETURN_IF_FAILED(root->GetStorageGlobals(&globals));
+         return globals->Initialize(WMDM_MODE_BLOCK, progress);
+       }},
+  };
+  auto root = StorageAt(W("Pocket 20"), {W("Storage Card")});
+  for (const auto& wipe : wipes) {
+    SCOPED_TRACE(wipe.method);
+    Model().Faults().Inject(wipe.kind, wipe.method, WMDM_E_INTERFACEDEAD, 1, players_.card);
+    const ComPtr<RecordingProgress> faulted = MakeComObject<RecordingProgress>();
+    EXPECT_EQ(wipe.run(root.Get(), faulted.Get()), WMDM_E_INTERFACEDEAD);
+    EXPECT_TRUE(faulted->calls.empty());
+
+    ASSERT_TRUE(Model().SetMediumStatus(players_.card, WMDM_STATUS_READY | WMDM_STATUS_BUSY));
+    const ComPtr<RecordingProgress> busy = MakeComObject<RecordingProgress>();
+    EXPECT_EQ(wipe.run(root.Get(), busy.Get()), WMDM_E_BUSY);
+    EXPECT_EQ(busy->calls, (std::vector<std::string>{"Begin", "Progress", "End"}));
+    EXPECT_EQ(busy->References(), 1u) << "no reference kept after a blocking call";
+    EXPECT_EQ(Children(players_.card), std::vector<WString>{W("Podcast.mp3")});
+    ASSERT_TRUE(Model().SetMediumStatus(players_.card, WMDM_STATUS_READY));
+  }
 }
 
 TEST_F(StorageControlTest, RenameKeepsNamesUniqueAmongSiblings) {
