@@ -7,6 +7,8 @@ int RunPlayers(const CommandLine& line);
 int RunDevices(const CommandLine& line);
 int RunWatch(const CommandLine& line);
 int RunMedia(const CommandLine& line);
+int RunErase(const CommandLine& line);
+int RunFormat(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -26,6 +28,10 @@ const std::vector<Command>& AllCommands() {
       {"watch", "mdhost watch [--players FILE] [--manifest FILE] [--reg FILE ...] [--script FILE] [--seconds N] [-v]",
        "stay attached and print arrivals and removals; a script connects and removes players meanwhile",
        RunWatch},
+      {"erase", "mdhost erase LOCATION --yes [--players FILE] [--manifest FILE] [--reg FILE ...] [-v]",
+       "delete everything on one medium (a media location) and print the end the host is told of", RunErase},
+      {"format", "mdhost format LOCATION --yes [--players FILE] [--manifest FILE] [--reg FILE ...] [-v]",
+       "format one medium (a media location) and print the end the host is told of", RunFormat},
   };
   return commands;
 }

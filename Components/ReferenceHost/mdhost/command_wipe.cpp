@@ -1,0 +1,73 @@
+// mdhost erase / mdhost format: wipes one medium through the plug-in, as the
+// music-library application does when the user asks for it, and prints what
+// the host heard: the end of the operation (OperationEnded with the host's
+// cookie) and the slot's result.
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+#include <wide_text.h>
+
+#include "mdhost/command.h"
+#include "mdhost/host_session.h"
+
+namespace {
+
+// Any number will do: the plug-in hands it back untouched.
+constexpr DWORD kHostCookie = 1;
+
+const std::vector<std::string> kValueOptions = {"--players", "--manifest", "--reg", "--plugin"};
+
+std::string Hex(HRESULT hr) {
+  std::ostringstream text;
+  text << "0x" << std::hex << std::setw(8) << std::setfill('0') << static_cast<unsigned long>(static_cast<DWORD>(hr));
+  return text.str();
+}
+
+int RunWipe(const CommandLine& line, const char* command, const char* slot,
+            HRESULT (kiMusicDevicePlugin2004::*wipe)(const WCHAR*, DWORD)) {
+  const std::string prefix = std::string("mdhost ") + command + ": ";
+  const std::vector<std::string> positionals = line.Positionals(kValueOptions);
+  if (positionals.size() != 1) {
+    std::cerr << "usage: mdhost " << command << " LOCATION --yes [--players FILE] [--manifest FILE] [--reg FILE ...]\n";
+    return kExitBadInput;
+  }
+  const std::string& location = positionals.front();
+  // Everything on the medium goes: only a caller who says so gets that.
+  if (!line.Has("--yes")) {
+    std::cerr << prefix << "refusing to " << command << " " << location << " without --yes\n";
+    return kExitBadInput;
+  }
+
+  HostSession session;
+  const int opened = session.Open(line, command, std::cerr);
+  if (opened != kExitOk) return opened;
+  kiMusicDevicePlugin2004* plugin = session.Plugin();
+  // The plug-in knows a medium's device only once a listing has found it.
+  DWORD number = 0;
+  IPPFINDHANDLE find = nullptr;
+  if (plugin->FindFirstDevice(&number, &find) == S_OK) {
+    while (plugin->FindNextDevice(find, &number) == S_OK) {
+    }
+    plugin->FindDeviceClose(find);
+  }
+
+  session.Callback().ClearEvents();
+  const WString target = wide::FromUtf8(location);
+  const HRESULT hr = (plugin->*wipe)(target.c_str(), kHostCookie);
+  for (const HostEvent& event : session.Callback().Events())
+    if (event.kind == HostEvent::kOperationEnded)
+      std::cout << "OperationEnded(" << event.number << ", 0) before " << slot << " returned\n";
+  std::cout << slot << " returned " << Hex(hr) << "\n";
+  if (hr != S_OK) {
+    std::cerr << prefix << slot << " of " << location << " failed: " << Hex(hr) << "\n";
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunErase(const CommandLine& line) { return RunWipe(line, "erase", "Erase", &kiMusicDevicePlugin2004::Erase); }
+
+int RunFormat(const CommandLine& line) { return RunWipe(line, "format", "Format", &kiMusicDevicePlugin2004::Format); }
