@@ -122,9 +122,12 @@ TEST_F(EraseFormatTest, WhatCannotBeResolvedIsNotFound) {
     EXPECT_EQ(Run(operation, W("Internal Memory")), IPP_E_NOTFOUND);
     callback_.ClearEvents();
   }
-  // The root's node is cached by now; its storage dies with the device, and
-  // the retry's fresh resolution finds no device.
+  // Once the root's node is cached, its storage dies with the device: the
+  // node is dropped and the fresh resolution finds no device.
+  ASSERT_EQ(Run(kOperations[0]), S_OK);
+  model_->AddFile(medium_, wmdm_standin::FileDescription{W("b.wma"), 1000});
   ASSERT_TRUE(model_->RemoveDevice(device_));
+  callback_.ClearEvents();
   for (const Operation& operation : kOperations) {
     SCOPED_TRACE(operation.name);
     EXPECT_EQ(Run(operation), IPP_E_NOTFOUND);
