@@ -43,9 +43,8 @@ class ItemListingTest : public ResolverPlayerTest {
     UniqueBstr location;
     location.Reset(item.GetLocation());
     listing->locations.push_back(location.ToString());
-    LONG order = -1;
-    item.GetPropertyLong(W("ItemOrder"), &order);
-    listing->orders.push_back(order);
+    LONG order = 0;
+    listing->orders.push_back(item.GetPropertyLong(W("ItemOrder"), &order) ? order : -1);
   }
 
   // One whole listing as the host makes it; the lock is checked after every call.
@@ -140,6 +139,7 @@ TEST_F(ItemListingTest, FolderOfHiddenChildrenAnswersOneAndIsNoLongerCurrent) {
 
 TEST_F(ItemListingTest, ListingsOfTheRootAndOfNothing) {
   EXPECT_EQ(Names(W("")), (std::vector<WString>{W("\\Music"), W("\\Storage Card")}));
+  EXPECT_EQ(List(W("\\Music")).orders, std::vector<LONG>(5, -1)) << "only playlist entries are numbered";
   EXPECT_EQ(Names(W("\\Music")), (std::vector<WString>{W("\\Music\\a.mp3"), W("\\Music\\b.mp3"),
                                                         W("\\Music\\zero.mp3"), W("\\Music\\Mix.pla"),
                                                         W("\\Music\\Pop")}));
