@@ -46,7 +46,8 @@ bool kcWMDM10Plugin::IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, co
   LONG found = KindClassify;
   if (!ClassifyStorage(*record, std::move(storage), &found)) return false;
   if (kind) *kind = found;
-  if (found == KindFolder) return !(record->settings && !path.empty() && IsHiddenFolder(*record->settings, path.substr(1)));
+  if (found == KindFolder)
+    return !(record->settings && !path.empty() && IsHiddenFolder(*record->settings, path.substr(1)));
   if (found != KindFile) return true;
 
   const size_t dot = path.rfind(W('.'));
