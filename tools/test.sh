@@ -12,8 +12,9 @@ lanes=("$@")
 # The tests where threads meet: the notification worker, the device list it
 # changes, the churn of arrivals and removals, the host's roster under a
 # burst of them, the media slots leaving the plug-in lock to the next
-# caller, and the stand-in's own notifications and model threads.
-MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest|HostBoundaryTest|HostRosterTest|MediaListingTest|MediaPropertiesTest|EraseFormatTest|NotificationTest|ModelThreadsTest)\.'
+# caller (the item listings, erase and format too), and the stand-in's own
+# notifications and model threads.
+MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest|HostBoundaryTest|HostRosterTest|MediaListingTest|MediaPropertiesTest|EraseFormatTest|ItemListingTest|NotificationTest|ModelThreadsTest)\.'
 
 md_ensure_packages "${MD_LINUX_PACKAGES[@]}"
 for lane in "${lanes[@]}"; do

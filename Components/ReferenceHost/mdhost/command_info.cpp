@@ -1,4 +1,5 @@
-// mdhost info: loads the plug-in module and prints what it says of itself.
+// mdhost info: loads the plug-in module and prints what it says of itself;
+// given a media location and a path, one item (command_ls.cpp).
 #include <iostream>
 
 #include <unique_bstr.h>
@@ -6,7 +7,11 @@
 #include "host_support/plugin_module.h"
 #include "mdhost/command.h"
 
+int RunItemInfo(const CommandLine& line);
+
 int RunInfo(const CommandLine& line) {
+  // With a location and a path, the item's information instead.
+  if (!line.Positionals({"--players", "--manifest", "--reg", "--plugin"}).empty()) return RunItemInfo(line);
   const std::string pluginPath = line.Value("--plugin");
   const WString path = pluginPath.empty() ? DefaultPluginPath() : wide::FromUtf8(pluginPath);
   PluginModule module;

@@ -9,10 +9,14 @@ int RunWatch(const CommandLine& line);
 int RunMedia(const CommandLine& line);
 int RunErase(const CommandLine& line);
 int RunFormat(const CommandLine& line);
+int RunLs(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
-      {"info", "mdhost info [--plugin PATH]", "load the plug-in and print its name and version", RunInfo},
+      {"info", "mdhost info [LOCATION PATH] [--plugin PATH] [--players FILE] [--manifest FILE] [--reg FILE ...] [--json]",
+       "load the plug-in and print its name and version; with a medium's LOCATION and an item's PATH, that item "
+       "with its tags",
+       RunInfo},
       {"inventory", "mdhost inventory [--reg FILE ...] [--json]",
        "print every device record the plug-in reads from the registry (the live one, or .reg exports)",
        RunInventory},
@@ -25,6 +29,10 @@ const std::vector<Command>& AllCommands() {
       {"media", "mdhost media [DEVICE] [--players FILE] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
        "list every medium of one device (its number, as devices prints it) or of all, with all its properties",
        RunMedia},
+      {"ls", "mdhost ls LOCATION [PATH] [--players FILE] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
+       "list a folder of a medium (LOCATION as media prints it; the medium's root without PATH): folders, tracks "
+       "with their tags, playlists with their entries",
+       RunLs},
       {"watch", "mdhost watch [--players FILE] [--manifest FILE] [--reg FILE ...] [--script FILE] [--seconds N] [-v]",
        "stay attached and print arrivals and removals; a script connects and removes players meanwhile",
        RunWatch},

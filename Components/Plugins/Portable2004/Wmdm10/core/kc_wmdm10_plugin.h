@@ -14,6 +14,7 @@
 #include <mswmdm.h>
 
 #include "content/storage_node.h"
+#include "content/tree_walk.h"
 #include "core/device_record.h"
 #include "detect/kc_device_inventory.h"
 #include "host_sdk/ki_music_device_plugin2004.h"
@@ -21,6 +22,8 @@
 #include "notify/kc_notification_obj.h"
 #include "settings/kc_portable_manifest.h"
 #include "settings/kc_vid_pid_filter.h"
+
+struct FindState;
 
 class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
  public:
@@ -126,6 +129,24 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   void ClearNodeCache();
   size_t NodeCacheSize() const { return nodeCache_.size(); }  // tests only
 
+  // Listings and item records (content/item_*.cpp, content/tree_walk.cpp);
+  // call under the plug-in lock.
+  // Fills `item` with one child of the folder or playlist at `path` (a
+  // device path): S_OK when reported, S_FALSE when the child is not shown.
+  // The storage is consumed. `state` is the listing's handle once there is
+  // one.
+  HRESULT ReportChild(const WString& location, ComPtr<IWMDMStorage> storage, bool isEntry, const WString& path,
+                      LONG deviceNumber, FindState* state, kiIPPItem* item);
+  // Whether the host is to see the storage at `path`; its ItemKind in
+  // `kind` when shown and one is asked for. The storage is consumed.
+  bool IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, const WString& path, LONG* kind = nullptr);
+  // The record of the track at `trackPath` as an entry of the playlist at
+  // `playlistPath`: its location becomes the entry identifier.
+  bool MakeEntryItem(const WString& location, const WString& playlistPath, const WString& trackPath,
+                     kiIPPItem* item);
+  // Walks the subtree at `path` children first; see content/tree_walk.h.
+  HRESULT WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context);
+
   // Called by the notification worker; takes the plug-in lock itself.
   void OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived);
 
@@ -184,6 +205,10 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   bool ComputeLongProperty(DeviceRecord& record, const WString& name, LONG* value, HRESULT* result);
   bool ComputeStringProperty(DeviceRecord& record, DWORD deviceNumber, const WString& name, WString* value);
   WString SupportedFileFormats(DWORD deviceNumber);
+  // FindFirstItem's work for one attempt; `listed` receives the node of the
+  // folder or playlist, or null.
+  HRESULT OpenItemListing(const WString& location, const WString& hostPath, kiIPPItem* item, IPPFINDHANDLE* find,
+                          StorageNode** listed);
   // Slot 19's work, under the plug-in lock.
   HRESULT FindSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates, BOOL* everyRate);
 

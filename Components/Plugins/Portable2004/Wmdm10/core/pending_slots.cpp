@@ -10,6 +10,3 @@ HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR*, const WCHAR*, const WCHAR*, k
   return E_NOTIMPL;
 }
 HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR*, const WCHAR*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR*, const WCHAR*, kiIPPItem*, IPPFINDHANDLE*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::FindNextItem(IPPFINDHANDLE, kiIPPItem*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::GetItemInformation(const WCHAR*, const WCHAR*, kiIPPItem*) { return E_NOTIMPL; }

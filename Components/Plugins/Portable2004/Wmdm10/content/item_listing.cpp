@@ -1,0 +1,195 @@
+// The host's item listings: the items directly inside a folder, or the
+// entries of a playlist, one per call.
+#include <memory>
+#include <new>
+#include <utility>
+
+#include <result_macros.h>
+
+#include "content/item_filter.h"
+#include "content/locations.h"
+#include "core/host_boundary.h"
+#include "core/kc_wmdm10_plugin.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "media/find_state.h"
+
+namespace {
+
+constexpr UINT kNameChars = 259;
+const WCHAR kItemOrder[] = W("ItemOrder");
+
+// Set while FindFirstItem tries once more after a dead interface; shared by
+// every plug-in object of the module, as the node cache's staleness is.
+bool findFirstRetrying = false;
+
+// A block of references from GetReferences, freed with its references unless
+// handed on.
+struct ReferenceBlock {
+  ~ReferenceBlock() {
+    FindState holder;
+    holder.AdoptItems(items, count);
+  }
+  IWMDMStorage** Release() {
+    IWMDMStorage** block = items;
+    items = nullptr;
+    count = 0;
+    return block;
+  }
+  IWMDMStorage** items = nullptr;
+  DWORD count = 0;
+};
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage> storage, bool isEntry,
+                                    const WString& path, LONG deviceNumber, FindState* state, kiIPPItem* item) {
+  if (location.empty() || !storage || !item) return IPP_E_FAIL;
+  WString childPath;
+  if (isEntry) {
+    RETURN_IF_FAILED(StoragePath(storage.Get(), &childPath));
+  } else {
+    WCHAR name[kNameChars + 1] = {};
+    RETURN_IF_FAILED(storage->GetName(name, kNameChars));
+    childPath = locations::JoinPath(path, name);
+  }
+  LONG kind = KindClassify;
+  if (!IsShown(deviceNumber, storage, childPath, &kind)) {
+    // The folder no longer shows all it holds: deleting it, or any folder
+    // above it, would remove what the host never saw.
+    if (!isEntry) InvalidateUpwards(location, path);
+    return S_FALSE;
+  }
+  // The listing's device is at hand, so the child's node is made from the
+  // storage itself rather than by a walk from the medium.
+  const StorageNode* node =
+      ResolveStorage(location, childPath, RESOLVE_ITEM, FindDeviceRecord(deviceNumber), std::move(storage), kind);
+  if (!node || !node->item) return IPP_E_NOTFOUND;
+  if (!isEntry) {
+    node->item->CopyTo(item);
+    return S_OK;
+  }
+  if (!MakeEntryItem(location, path, childPath, item)) return E_FAIL;
+  if (state) {
+    state->flags += 1;
+    item->SetPropertyLong(kItemOrder, state->flags);
+  }
+  return S_OK;
+}
+
+bool kcWMDM10Plugin::MakeEntryItem(const WString& location, const WString& playlistPath, const WString& trackPath,
+                                   kiIPPItem* item) {
+  const StorageNode* node = ResolveStorage(location, trackPath, RESOLVE_ITEM);
+  if (!node || !node->item || !item) return false;
+  node->item->CopyTo(item);
+  return SUCCEEDED(MakeEntryId(location, playlistPath, item));
+}
+
+HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR* location, const WCHAR* hostPath, kiIPPItem* item,
+                                      IPPFINDHANDLE* find) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    if (!location || !hostPath || !item || !find) return IPP_E_FAIL;
+    WriteLog(W("WMDM10::FindFirstItem called"));
+    *find = nullptr;
+    const WString where(location);
+    HRESULT result;
+    for (;;) {
+      StorageNode* node = nullptr;
+      result = OpenItemListing(where, WString(hostPath), item, find, &node);
+      if (result != WMDM_E_INTERFACEDEAD || findFirstRetrying) break;
+      // The cached folder outlived its interface: forget it and find it anew.
+      DropNode(node);
+      findFirstRetrying = true;
+    }
+    findFirstRetrying = false;
+    return result;
+  });
+}
+
+HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& hostPath, kiIPPItem* item,
+                                        IPPFINDHANDLE* find, StorageNode** listed) {
+  const WString path = ToDevicePath(location, hostPath);
+  StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM);
+  // The medium's root is no folder the host could be shown, but it is
+  // listed like one.
+  if (!node && locations::PathComponents(path).empty()) node = ResolveStorage(location, path, 0);
+  *listed = node;
+  if (!node) return IPP_E_NOTFOUND;
+  const LONG deviceNumber = node->deviceNumber;
+  const ComPtr<IWMDMStorage> storage = node->storage;
+
+  std::unique_ptr<FindState> state(new (std::nothrow) FindState);
+  if (!state) return E_OUTOFMEMORY;
+  state->location.Reset(SysAllocStringLen(location.data(), static_cast<UINT>(location.size())));
+  if (!state->location) return E_OUTOFMEMORY;
+  state->device = node->device;
+  state->index = deviceNumber;
+  state->path = path;
+
+  if (node->item && node->item->GetKind() == KindPlaylist) {
+    ComPtr<IWMDMStorage4> playlist;
+    RETURN_IF_FAILED(storage.As(&playlist));
+    ReferenceBlock references;
+    RETURN_IF_FAILED(playlist->GetReferences(&references.count, &references.items));
+    for (DWORD position = 0; references.items && position < references.count; ++position) {
+      IWMDMStorage* entry = references.items[position];
+      if (!entry ||
+          ReportChild(location, ComPtr<IWMDMStorage>(entry), true, path, deviceNumber, nullptr, item) != S_OK)
+        continue;
+      item->SetPropertyLong(kItemOrder, 0);
+      const DWORD count = references.count;
+      state->AdoptItems(references.Release(), count);
+      state->position = position;
+      *find = state.release()->ToHandle();
+      return S_OK;
+    }
+    return S_FALSE;
+  }
+
+  // Raw enumeration lists what the medium holds, not a view the device's
+  // own metadata builds; a device without the preference lists as it can.
+  ComPtr<IWMDMStorage3> withPreference;
+  if (SUCCEEDED(storage.As(&withPreference)) && withPreference) {
+    WMDM_STORAGE_ENUM_MODE raw = ENUM_MODE_RAW;
+    withPreference->SetEnumPreference(&raw, 0, nullptr);
+  }
+  ComPtr<IWMDMEnumStorage> children;
+  RETURN_IF_FAILED(storage->EnumStorage(&children));
+  if (!children) return E_FAIL;
+  for (;;) {
+    ComPtr<IWMDMStorage> child;
+    ULONG fetched = 0;
+    RETURN_IF_FAILED(children->Next(1, &child, &fetched));
+    if (fetched != 1 || !child) return S_FALSE;
+    if (ReportChild(location, std::move(child), false, path, deviceNumber, nullptr, item) != S_OK) continue;
+    state->enumerator = std::move(children);
+    *find = state.release()->ToHandle();
+    return S_OK;
+  }
+}
+
+HRESULT kcWMDM10Plugin::FindNextItem(IPPFINDHANDLE find, kiIPPItem* item) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    FindState* state = FindState::FromHandle(find);
+    if (!state || !item) return IPP_E_FAIL;
+    WriteLog(W("WMDM10::FindNextItem called"));
+    const WString location = state->location.ToString();
+    if (state->items) {
+      while (state->position < state->itemCount && ++state->position < state->itemCount) {
+        IWMDMStorage* entry = state->items[state->position];
+        if (entry && ReportChild(location, ComPtr<IWMDMStorage>(entry), true, state->path, state->index, state,
+                                 item) == S_OK)
+          return S_OK;
+      }
+      return S_FALSE;
+    }
+    if (!state->enumerator) return S_FALSE;
+    for (;;) {
+      ComPtr<IWMDMStorage> child;
+      ULONG fetched = 0;
+      RETURN_IF_FAILED(state->enumerator->Next(1, &child, &fetched));
+      if (fetched != 1 || !child) return S_FALSE;
+      if (ReportChild(location, std::move(child), false, state->path, state->index, state, item) == S_OK)
+        return S_OK;
+    }
+  });
+}

@@ -1,0 +1,341 @@
+#include <thread>
+
+#include "content/item_filter.h"
+#include "content/resolver_test_player.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "core/map_result.h"
+
+namespace {
+
+using namespace resolver_testing;
+using wmdm_standin::ModelTag;
+
+const WCHAR kDead[] = W("<dead>");
+
+class ItemListingTest : public ResolverPlayerTest {
+ protected:
+  void TearDown() override {
+    if (DeviceRecord* record = plugin_.FindDeviceRecord(1)) record->settings = nullptr;
+    ResolverPlayerTest::TearDown();
+  }
+
+  // Another thread takes the lock at once, as the host's next call would.
+  bool LockIsFree() {
+    bool taken = false;
+    std::thread other([&] {
+      if (plugin_.Lock().TryEnter()) {
+        taken = true;
+        plugin_.Lock().Leave();
+      }
+    });
+    other.join();
+    return taken;
+  }
+
+  struct Listing {
+    HRESULT first = E_UNEXPECTED;
+    HRESULT end = E_UNEXPECTED;
+    std::vector<WString> locations;  // host paths or entry identifiers
+    std::vector<LONG> orders;        // "ItemOrder", -1 where there is none
+  };
+
+  static void Note(kcIPPItem& item, Listing* listing) {
+    UniqueBstr location;
+    location.Reset(item.GetLocation());
+    listing->locations.push_back(location.ToString());
+    LONG order = 0;
+    listing->orders.push_back(item.GetPropertyLong(W("ItemOrder"), &order) ? order : -1);
+  }
+
+  // One whole listing as the host makes it; the lock is checked after every call.
+  Listing List(const WString& hostPath, const WString& medium = W("Internal Memory")) {
+    Listing listing;
+    kcIPPItem item;
+    IPPFINDHANDLE find = nullptr;
+    listing.first = plugin_.FindFirstItem(Location(medium).c_str(), hostPath.c_str(), &item, &find);
+    EXPECT_TRUE(LockIsFree());
+    if (listing.first != S_OK) {
+      EXPECT_EQ(find, nullptr);
+      return listing;
+    }
+    Note(item, &listing);
+    for (;;) {
+      kcIPPItem next;
+      listing.end = plugin_.FindNextItem(find, &next);
+      EXPECT_TRUE(LockIsFree());
+      if (listing.end != S_OK) break;
+      Note(next, &listing);
+    }
+    EXPECT_EQ(plugin_.FindItemClose(find), S_OK);
+    EXPECT_TRUE(LockIsFree());
+    return listing;
+  }
+
+  std::vector<WString> Names(const WString& hostPath) { return List(hostPath).locations; }
+
+  kcDeviceSettings deviceSettings_;
+};
+
+TEST_F(ItemListingTest, WhatAFolderListingShows) {
+  struct Row {
+    int line;
+    std::vector<const WCHAR*> files;
+    std::vector<const WCHAR*> folders;
+    DWORD attributes;  // of every child; 0 for the usual ones
+    std::vector<const WCHAR*> hiddenFolders;
+    std::vector<const WCHAR*> expected;  // names, in the device's order
+  };
+  const DWORD hidden = wmdm_standin::DefaultFolderAttributes() | WMDM_FILE_ATTR_HIDDEN;
+  const DWORD system = wmdm_standin::DefaultFolderAttributes() | WMDM_FILE_ATTR_SYSTEM;
+  const Row rows[] = {
+      // The extension is searched for in ".mp3;.wma" as plain text.
+      {__LINE__, {W("Song.MP3"), W("x.mp"), W("a.ogg"), W("noext"), W("b.wma"), W("clip.w")}, {}, 0, {},
+       {W("Song.MP3"), W("x.mp"), W("b.wma"), W("clip.w")}},
+      {__LINE__, {}, {W("Keep"), W("Private"), W("private"), W("Private2")}, 0, {W("Other"), W("T1\\Private")},
+       {W("Keep"), W("private"), W("Private2")}},
+      {__LINE__, {}, {W("A"), W("B")}, hidden, {}, {}},
+      {__LINE__, {}, {W("A"), W("B")}, system, {}, {}},
+  };
+  deviceSettings_.HiddenFolder = {W("Other"), W("T1\\Private")};
+  plugin_.FindDeviceRecord(1)->supportedFormats = W(".mp3;.wma");
+  int number = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "row at line " << row.line);
+    const WString folderName = W("T") + wide::FromUtf8(std::to_string(number++));
+    const ObjectId folder = model_->AddFolder(internal_, folderName);
+    for (const WCHAR* name : row.files) {
+      FileDescription file;
+      file.name = name;
+      file.size = 10;
+      file.attributes = row.attributes;
+      model_->AddFile(folder, file);
+    }
+    for (const WCHAR* name : row.folders) model_->AddFolder(folder, name, row.attributes);
+    plugin_.FindDeviceRecord(1)->settings = &deviceSettings_;
+
+    std::vector<WString> expected;
+    for (const WCHAR* name : row.expected) expected.push_back(W("\\") + folderName + W("\\") + name);
+    const Listing listing = List(W("\\") + folderName);
+    EXPECT_EQ(listing.locations, expected);
+    EXPECT_EQ(listing.first, expected.empty() ? S_FALSE : S_OK);
+    EXPECT_EQ(Resolve(W("\\") + folderName)->current, expected.size() == row.files.size() + row.folders.size());
+  }
+}
+
+TEST_F(ItemListingTest, FolderOfHiddenChildrenAnswersOneAndIsNoLongerCurrent) {
+  const ObjectId inner = model_->AddFolder(pop_, W("Inner"));
+  FileDescription file;
+  file.name = W("h.mp3");
+  file.attributes = wmdm_standin::DefaultFileAttributes(file.name) | WMDM_FILE_ATTR_HIDDEN;
+  model_->AddFile(inner, file);
+  ASSERT_TRUE(Resolve(W("\\Music\\b.mp3")));
+
+  EXPECT_EQ(List(W("\\Music\\Pop\\Inner")).first, S_FALSE);
+  for (const WCHAR* path : {W("\\Music\\Pop\\Inner"), W("\\Music\\Pop"), W("\\Music")})
+    EXPECT_FALSE(Resolve(path)->current) << wide::ToUtf8(path);
+  EXPECT_TRUE(Resolve(W("\\Music\\b.mp3"))->current);
+  EXPECT_TRUE(Resolve(W("\\Storage Card"))->current);
+}
+
+TEST_F(ItemListingTest, ListingsOfTheRootAndOfNothing) {
+  EXPECT_EQ(Names(W("")), (std::vector<WString>{W("\\Music"), W("\\Storage Card")}));
+  EXPECT_EQ(List(W("\\Music")).orders, std::vector<LONG>(5, -1)) << "only playlist entries are numbered";
+  EXPECT_EQ(Names(W("\\Music")), (std::vector<WString>{W("\\Music\\a.mp3"), W("\\Music\\b.mp3"),
+                                                        W("\\Music\\zero.mp3"), W("\\Music\\Mix.pla"),
+                                                        W("\\Music\\Pop")}));
+  model_->AddFolder(internal_, W("Empty"));
+  EXPECT_EQ(List(W("\\Empty")).first, S_FALSE);
+  EXPECT_EQ(List(W("\\Missing")).first, IPP_E_NOTFOUND);
+
+  callback_.ClearEvents();
+  kcIPPItem item;
+  IPPFINDHANDLE find = nullptr;
+  const WString loc = Location(W("Internal Memory"));
+  EXPECT_EQ(plugin_.FindFirstItem(nullptr, W("\\Music"), &item, &find), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.FindFirstItem(loc.c_str(), nullptr, &item, &find), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.FindFirstItem(loc.c_str(), W("\\Music"), nullptr, &find), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.FindFirstItem(loc.c_str(), W("\\Music"), &item, nullptr), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.FindNextItem(nullptr, &item), IPP_E_FAIL);
+  EXPECT_TRUE(callback_.LogLines().empty());
+  EXPECT_EQ(plugin_.FindItemClose(nullptr), S_OK);
+  ASSERT_EQ(plugin_.FindFirstItem(loc.c_str(), W("\\Music"), &item, &find), S_OK);
+  EXPECT_EQ(plugin_.FindNextItem(find, nullptr), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.FindNextItem(find, &item), S_OK);
+  EXPECT_EQ(plugin_.FindItemClose(find), S_OK);
+  EXPECT_EQ(callback_.LogLines(),
+            (std::vector<WString>{W("WMDM10::FindItemClose called\n"), W("WMDM10::FindFirstItem called\n"),
+                                  W("WMDM10::FindNextItem called\n"), W("WMDM10::FindItemClose called\n")}));
+  EXPECT_TRUE(LockIsFree());
+}
+
+TEST_F(ItemListingTest, PlaylistEntriesNumberOnlyTheReportedOnes) {
+  const ObjectId ogg = AddFile(music_, W("c.ogg"), 10);
+  const ObjectId gone = AddFile(music_, W("gone.mp3"), 10);
+  model_->AddPlaylist(music_, W("Run.pla"), {a_, ogg, gone, b_, zero_});
+  // The entry's name cannot be read: it is passed over like a hidden one.
+  ASSERT_TRUE(Resolve(W("\\Music\\Run.pla"), RESOLVE_ITEM));
+  model_->Faults().Inject(ObjectKind::Storage, "GetName", WMDM_E_INTERFACEDEAD, 1, gone);
+
+  const Listing listing = List(W("\\Music\\Run.pla"));
+  EXPECT_EQ(listing.first, S_OK);
+  EXPECT_EQ(listing.end, S_FALSE);
+  EXPECT_EQ(listing.locations,
+            (std::vector<WString>{W("\\Music\\Run.pla|\\Music\\a.mp3"), W("\\Music\\Run.pla|\\Music\\b.mp3"),
+                                  W("\\Music\\Run.pla|\\Music\\zero.mp3")}));
+  EXPECT_EQ(listing.orders, (std::vector<LONG>{0, 1, 2}));
+  EXPECT_TRUE(Resolve(W("\\Music"))->current) << "a playlist's entries say nothing about the folder";
+
+  // Seen from an alternate root, both halves are host paths.
+  deviceSettings_.AlternateRoot = W("\\Music");
+  plugin_.FindDeviceRecord(1)->settings = &deviceSettings_;
+  plugin_.ClearNodeCache();
+  EXPECT_EQ(Names(W("\\Mix.pla")), std::vector<WString>{W("\\Mix.pla|\\a.mp3")});
+
+  model_->AddPlaylist(music_, W("Odd.pla"), {ogg});
+  model_->AddPlaylist(music_, W("None.pla"), {});
+  EXPECT_EQ(List(W("\\Odd.pla")).first, S_FALSE);
+  EXPECT_EQ(List(W("\\None.pla")).first, S_FALSE);
+}
+
+TEST_F(ItemListingTest, ItemInformationReadsTagsOnceAndResolvesEntries) {
+  const ObjectId song = AddFile(music_, W("song.mp3"), 10,
+                                {ModelTag::String(g_wszWMDMTitle, W("Song")),
+                                 ModelTag::String(g_wszWMDMAlbumTitle, W("Album"))});
+  const WString loc = Location(W("Internal Memory"));
+  // Listed without tags: the title is the file name.
+  EXPECT_EQ(Names(W("\\Music")).size(), 6u);
+  kcIPPItem listed;
+  Resolve(W("\\Music\\song.mp3"))->item->CopyTo(&listed);
+  UniqueBstr title;
+  title.Reset(listed.GetTitle());
+  EXPECT_EQ(title.ToString(), W("song.mp3"));
+
+  callback_.ClearEvents();
+  model_->Faults().ResetCalls();
+  for (const WCHAR* id : {W("\\Music\\song.mp3"), W("\\Music\\Mix.pla|\\Music\\song.mp3")}) {
+    kcIPPItem item;
+    ASSERT_EQ(plugin_.GetItemInformation(loc.c_str(), id, &item), S_OK) << wide::ToUtf8(id);
+    UniqueBstr text;
+    text.Reset(item.GetTitle());
+    EXPECT_EQ(text.ToString(), W("Song"));
+    text.Reset(item.GetAlbum());
+    EXPECT_EQ(text.ToString(), W("Album"));
+    text.Reset(item.GetLocation());
+    EXPECT_EQ(text.ToString(), W("\\Music\\song.mp3")) << "the track's own record";
+    EXPECT_TRUE(LockIsFree());
+  }
+  EXPECT_EQ(Calls(ObjectKind::Storage, "GetMetadata", song), 1) << "tags are read once per node";
+  EXPECT_EQ(callback_.LogLines(),
+            std::vector<WString>(2, W("WMDM10::GetItemInformation called for item at \\Music\\song.mp3\n")));
+
+  kcIPPItem item;
+  EXPECT_EQ(plugin_.GetItemInformation(loc.c_str(), W("\\Music\\none.mp3"), &item), IPP_E_NOTFOUND);
+  EXPECT_EQ(plugin_.GetItemInformation(nullptr, W("\\Music\\a.mp3"), &item), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.GetItemInformation(loc.c_str(), nullptr, &item), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.GetItemInformation(loc.c_str(), W("\\Music\\a.mp3"), nullptr), IPP_E_FAIL);
+  EXPECT_TRUE(LockIsFree());
+}
+
+TEST_F(ItemListingTest, ADeadInterfaceIsRetriedExactlyOnce) {
+  const WString loc = Location(W("Internal Memory"));
+  const Listing before = List(W("\\Music\\Pop"));
+  ASSERT_EQ(before.locations, std::vector<WString>{W("\\Music\\Pop\\x.mp3")});
+
+  // The folder was replaced since its node was made: the second attempt
+  // finds the new one.
+  ASSERT_EQ(model_->DeleteObject(model_->HandleById(pop_), true), S_OK);
+  AddFile(model_->AddFolder(music_, W("Pop")), W("y.mp3"), 10);
+  EXPECT_EQ(Names(W("\\Music\\Pop")), std::vector<WString>{W("\\Music\\Pop\\y.mp3")});
+
+  struct Row {
+    int times;  // of the dead interface in a row
+    HRESULT first;
+    int enumerations;
+  };
+  for (const Row& row : {Row{1, S_OK, 2}, Row{2, WMDM_E_INTERFACEDEAD, 2}, Row{1, S_OK, 2}}) {
+    SCOPED_TRACE(testing::Message() << row.times << " dead answers");
+    model_->Faults().ResetCalls();
+    model_->Faults().Inject(ObjectKind::Storage, "EnumStorage", WMDM_E_INTERFACEDEAD, row.times, music_);
+    const Listing listing = List(W("\\Music"));
+    EXPECT_EQ(listing.first, MapResult(row.first));
+    EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage", music_), row.enumerations);
+    model_->Faults().ClearFaults();
+  }
+
+  // Only the enumeration itself counts: a child that died in a listing's
+  // snapshot is passed over.
+  model_->Faults().ResetCalls();
+  kcIPPItem item;
+  IPPFINDHANDLE find = nullptr;
+  ASSERT_EQ(plugin_.FindFirstItem(loc.c_str(), W("\\Music"), &item, &find), S_OK);
+  ASSERT_EQ(model_->DeleteObject(model_->HandleById(b_), false), S_OK);
+  EXPECT_EQ(plugin_.FindNextItem(find, &item), S_OK);
+  UniqueBstr location;
+  location.Reset(item.GetLocation());
+  EXPECT_EQ(location.ToString(), W("\\Music\\zero.mp3"));
+  EXPECT_EQ(plugin_.FindItemClose(find), S_OK);
+  EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage", music_), 1);
+
+  model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", E_FAIL);
+  EXPECT_EQ(List(W("\\Music")).first, MapResult(E_FAIL));
+}
+
+HRESULT NoteVisit(const WString&, StorageNode* node, void* context) {
+  auto* visits = static_cast<std::vector<WString>*>(context);
+  WCHAR name[260] = {};
+  visits->push_back(SUCCEEDED(node->storage->GetName(name, 259)) ? WString(name) : WString(kDead));
+  return visits->size() == 100 ? E_ABORT : S_OK;
+}
+
+HRESULT FailOnTrackX(const WString&, StorageNode* node, void* context) {
+  WCHAR name[260] = {};
+  node->storage->GetName(name, 259);
+  static_cast<std::vector<WString>*>(context)->push_back(name);
+  return WString(name) == W("x.mp3") ? E_ACCESSDENIED : S_OK;
+}
+
+TEST_F(ItemListingTest, TreeWalkVisitsChildrenFirstAndMarksWalkedFolders) {
+  const WString loc = Location(W("Internal Memory"));
+  {
+    ScopedLock held(plugin_.Lock());
+    std::vector<WString> visits;
+    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), NoteVisit, &visits), S_OK);
+    EXPECT_EQ(visits, (std::vector<WString>{W("a.mp3"), W("b.mp3"), W("zero.mp3"), W("Mix.pla"), W("x.mp3"),
+                                            W("Pop"), W("Music")}));
+    EXPECT_FALSE(Resolve(W("\\Music"))->walked) << "a visiting walk leaves the marks alone";
+
+    visits.clear();
+    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), FailOnTrackX, &visits), E_ACCESSDENIED);
+    EXPECT_EQ(visits, (std::vector<WString>{W("a.mp3"), W("b.mp3"), W("zero.mp3"), W("Mix.pla"), W("x.mp3")}))
+        << "the folders above a failed item are not visited";
+    EXPECT_TRUE(Resolve(W("\\Music\\Pop"))->walked) << "a failed walk is not repeated";
+
+    plugin_.ClearNodeCache();
+
+    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
+    for (const WCHAR* path : {W("\\Music"), W("\\Music\\Pop"), W("\\Music\\a.mp3")})
+      EXPECT_TRUE(Resolve(path)->walked) << wide::ToUtf8(path);
+    model_->Faults().ResetCalls();
+    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage"), 0) << "a walked folder is not listed again";
+
+    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Nowhere"), nullptr, nullptr), IPP_E_NOTFOUND);
+    Resolve(W("\\Storage Card"), RESOLVE_ITEM);
+    model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", E_FAIL);
+    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Storage Card"), nullptr, nullptr), MapResult(E_FAIL));
+    EXPECT_TRUE(Resolve(W("\\Storage Card"))->walked);
+  }
+  EXPECT_TRUE(LockIsFree());
+}
+
+TEST(ItemFilterTest, HiddenFoldersMatchExactly) {
+  kcDeviceSettings settings;
+  EXPECT_FALSE(IsHiddenFolder(settings, W("")));
+  settings.HiddenFolder = {W("System"), W("Music\\Private")};
+  for (const WCHAR* path : {W("Music\\Private"), W("System")}) EXPECT_TRUE(IsHiddenFolder(settings, path));
+  for (const WCHAR* path : {W("music\\private"), W("Music\\Private\\"), W("\\System"), W("Sys"), W("")})
+    EXPECT_FALSE(IsHiddenFolder(settings, path)) << wide::ToUtf8(path);
+  EXPECT_EQ(StoragePath(nullptr, nullptr), IPP_E_FAIL);
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#include "content/tree_walk.h"
+
+#include <unique_bstr.h>
+
+#include "content/kc_ipp_item.h"
+#include "content/locations.h"
+#include "core/kc_wmdm10_plugin.h"
+#include "host_sdk/ipp_result_codes.h"
+
+namespace {
+
+// Lists the folder at `path` through the plug-in's own slots and walks every
+// child. S_OK once the listing ran to its end; the first failure otherwise.
+HRESULT WalkChildren(kcWMDM10Plugin& plugin, const WString& location, const WString& path, WalkVisit visit,
+                     void* context) {
+  const WString hostPath = plugin.ToHostPath(location, path);
+  kcIPPItem child;
+  IPPFINDHANDLE find = nullptr;
+  HRESULT listed = plugin.FindFirstItem(location.c_str(), hostPath.c_str(), &child, &find);
+  HRESULT result = S_OK;
+  while (listed == S_OK) {
+    UniqueBstr childLocation;
+    childLocation.Reset(child.GetLocation());
+    result = plugin.WalkTree(location, plugin.ToDevicePath(location, childLocation.ToString()), visit, context);
+    if (FAILED(result)) break;
+    child.Clear();
+    listed = plugin.FindNextItem(find, &child);
+  }
+  if (find) plugin.FindItemClose(find);
+  if (FAILED(result)) return result;
+  return FAILED(listed) ? listed : S_OK;
+}
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context) {
+  StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM);
+  if (!node || !node->item) return IPP_E_NOTFOUND;
+  HRESULT result = S_OK;
+  if (node->item->GetKind() == KindFolder && (visit || !node->walked)) {
+    result = WalkChildren(*this, location, path, visit, context);
+    // A listing that met a dead interface replaced the folder's node.
+    node = ResolveStorage(location, path, RESOLVE_ITEM);
+    if (!node || !node->item) return FAILED(result) ? result : IPP_E_NOTFOUND;
+  }
+  if (FAILED(result)) {
+    node->walked = true;
+    return result;
+  }
+  if (visit) {
+    const HRESULT visited = visit(location, node, context);
+    return FAILED(visited) ? visited : S_OK;
+  }
+  node->walked = true;
+  return S_OK;
+}

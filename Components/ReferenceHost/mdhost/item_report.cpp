@@ -1,0 +1,166 @@
+#include "mdhost/item_report.h"
+
+#include <unique_bstr.h>
+#include <wide_text.h>
+
+#include "content/kc_ipp_item.h"
+#include "mdhost/report_text.h"
+
+namespace {
+
+constexpr LONG kFolder = 1;
+constexpr LONG kPlaylist = 3;
+
+std::string Text(BSTR text) {
+  UniqueBstr held;
+  held.Reset(text);
+  return wide::ToUtf8(held.ToString());
+}
+
+ItemReport FromRecord(kcIPPItem& record) {
+  ItemReport item;
+  item.kind = record.GetKind();
+  item.location = Text(record.GetLocation());
+  item.title = Text(record.GetTitle());
+  item.album = Text(record.GetAlbum());
+  item.artist = Text(record.GetArtist());
+  item.genre = Text(record.GetGenre());
+  LONG number = 0;
+  if (record.GetPropertyLong(W("ItemTrackNumber"), &number)) item.trackNumber = number;
+  if (record.GetPropertyLong(W("ItemOrder"), &number)) item.order = number;
+  item.bitrate = record.GetBitrate();
+  item.duration = record.GetDuration();
+  item.size = record.GetSize();
+  return item;
+}
+
+// Every item a listing hands out, without tags; the failure that ended it.
+HRESULT ListItems(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath,
+                  std::vector<ItemReport>* items) {
+  kcIPPItem record;
+  IPPFINDHANDLE find = nullptr;
+  HRESULT hr = plugin->FindFirstItem(location.c_str(), hostPath.c_str(), &record, &find);
+  const HRESULT first = hr;
+  while (hr == S_OK) {
+    items->push_back(FromRecord(record));
+    record.Clear();
+    hr = plugin->FindNextItem(find, &record);
+  }
+  if (find) plugin->FindItemClose(find);
+  return FAILED(hr) ? hr : first;
+}
+
+const char* KindName(LONG kind) {
+  switch (kind) {
+    case kFolder: return "folder";
+    case kPlaylist: return "playlist";
+    default: return "track";
+  }
+}
+
+void TableLine(const ItemReport& item, const std::string& indent, std::ostream& out) {
+  out << indent << KindName(item.kind) << "  " << item.location;
+  if (item.order >= 0) out << "  #" << item.order;
+  if (item.kind != kFolder && item.kind != kPlaylist) {
+    out << "  " << item.size << " bytes";
+    if (item.details != S_OK) {
+      out << "  (" << Hex(item.details) << ")\n";
+      return;
+    }
+    out << "  \"" << item.title << "\"";
+    if (!item.artist.empty()) out << "  " << item.artist;
+    if (!item.album.empty()) out << " / " << item.album;
+    if (item.trackNumber) out << " #" << item.trackNumber;
+    if (!item.genre.empty()) out << "  " << item.genre;
+    if (item.bitrate) out << "  " << item.bitrate << " bit/s";
+    if (item.duration) out << "  " << item.duration << " ms";
+  }
+  out << "\n";
+  for (const ItemReport& entry : item.entries) TableLine(entry, indent + "  ", out);
+}
+
+void JsonItem(const ItemReport& item, std::ostream& out) {
+  out << "{\"kind\": " << JsonString(KindName(item.kind)) << ", \"location\": " << JsonString(item.location);
+  if (item.order >= 0) out << ", \"order\": " << item.order;
+  if (item.kind != kFolder && item.kind != kPlaylist) {
+    out << ", \"size\": " << item.size;
+    if (item.details != S_OK) {
+      out << ", \"error\": " << JsonString(Hex(item.details));
+    } else {
+      out << ", \"title\": " << JsonString(item.title) << ", \"artist\": " << JsonString(item.artist)
+          << ", \"album\": " << JsonString(item.album) << ", \"genre\": " << JsonString(item.genre)
+          << ", \"track\": " << item.trackNumber << ", \"bitrate\": " << item.bitrate
+          << ", \"duration\": " << item.duration;
+    }
+  }
+  if (item.kind == kPlaylist) {
+    out << ", \"entries\": [";
+    for (size_t i = 0; i < item.entries.size(); ++i) {
+      out << (i ? ", " : "");
+      JsonItem(item.entries[i], out);
+    }
+    out << "]";
+  }
+  out << "}";
+}
+
+}  // namespace
+
+HRESULT ReadItem(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path, ItemReport* item) {
+  kcIPPItem record;
+  const HRESULT hr = plugin->GetItemInformation(location.c_str(), path.c_str(), &record);
+  if (hr == S_OK) *item = FromRecord(record);
+  return hr;
+}
+
+ListingReport ReadListing(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath) {
+  ListingReport report;
+  report.location = wide::ToUtf8(location);
+  report.path = wide::ToUtf8(hostPath);
+  report.result = ListItems(plugin, location, hostPath, &report.items);
+  for (ItemReport& item : report.items) {
+    const WString itemLocation = wide::FromUtf8(item.location);
+    if (item.kind == kPlaylist) {
+      ListItems(plugin, location, itemLocation, &item.entries);
+    } else if (item.kind != kFolder) {
+      // Listings carry no tags: the host asks for each track's information.
+      const LONG order = item.order;
+      ItemReport detailed;
+      item.details = ReadItem(plugin, location, itemLocation, &detailed);
+      if (item.details == S_OK) {
+        detailed.location = item.location;
+        detailed.order = order;
+        item = detailed;
+      }
+    }
+  }
+  return report;
+}
+
+void PrintListingTable(const ListingReport& report, std::ostream& out) {
+  out << "Medium " << report.location << "\n" << "Path   " << (report.path.empty() ? "\\" : report.path) << "\n";
+  if (FAILED(report.result)) {
+    out << "listing failed with " << Hex(report.result) << "\n";
+    return;
+  }
+  if (report.items.empty()) out << "  no items\n";
+  for (const ItemReport& item : report.items) TableLine(item, "  ", out);
+}
+
+void PrintListingJson(const ListingReport& report, std::ostream& out) {
+  out << "{\"location\": " << JsonString(report.location) << ", \"path\": " << JsonString(report.path);
+  if (FAILED(report.result)) out << ", \"error\": " << JsonString(Hex(report.result));
+  out << ", \"items\": [";
+  for (size_t i = 0; i < report.items.size(); ++i) {
+    out << (i ? ",\n  " : "\n  ");
+    JsonItem(report.items[i], out);
+  }
+  out << (report.items.empty() ? "]}\n" : "\n]}\n");
+}
+
+void PrintItemTable(const ItemReport& item, std::ostream& out) { TableLine(item, "", out); }
+
+void PrintItemJson(const ItemReport& item, std::ostream& out) {
+  JsonItem(item, out);
+  out << "\n";
+}
