@@ -42,7 +42,9 @@ TEST_F(MediaListingTest, ReadyOrBusyFirstThenOnlyExactlyReady) {
     for (const char* name = row.expected; *name; ++name) expected.push_back(LocationOf(WString(1, *name)));
     EXPECT_EQ(walk.locations, expected);
     EXPECT_EQ(walk.first, expected.empty() ? S_FALSE : S_OK);
-    if (!expected.empty()) EXPECT_EQ(walk.end, S_FALSE);
+    if (!expected.empty()) {
+      EXPECT_EQ(walk.end, S_FALSE);
+    }
     model_->RemoveDevice(device_);
   }
 }
