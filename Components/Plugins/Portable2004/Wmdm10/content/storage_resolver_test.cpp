@@ -276,6 +276,13 @@ TEST_F(StorageResolverTest, ClearingTheNodeCacheDropsTheParentFolderAtTheNextRes
   EXPECT_EQ(WmdmCalls(), 0);
 }
 
+TEST_F(StorageResolverTest, AWalkThatFailsPartWayLeavesNoFolderAtHand) {
+  ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
+  EXPECT_EQ(Resolve(W("\\Music\\Pop\\x.mp3\\none")), nullptr);
+  // Pop, passed on the way, must not stand in for \Music: x.mp3 is only in Pop.
+  EXPECT_EQ(Resolve(W("\\Music\\x.mp3")), nullptr);
+}
+
 TEST_F(StorageResolverTest, ADeadNodeStaysCachedUntilItsCallerDropsIt) {
   StorageNode* a = Resolve(W("\\Music\\a.mp3"));
   ASSERT_TRUE(a);
