@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Runs every test in both lanes: Linux, Linux under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and
-# Windows (mingw-w64 build run under Wine).
-#   tools/test.sh [linux] [asan] [tsan] [windows]    (default: all lanes)
+# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer,
+# Windows (mingw-w64 build run under Wine), and the 32-bit module (built and
+# checked, not run: see the README).
+#   tools/test.sh [linux] [asan] [tsan] [windows] [windows32]    (default: all lanes)
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
 lanes=("$@")
-[ ${#lanes[@]} -gt 0 ] || lanes=(linux asan tsan windows)
+[ ${#lanes[@]} -gt 0 ] || lanes=(linux asan tsan windows windows32)
 
 # The tests where threads meet: the notification worker, the device list it
 # changes, the churn of arrivals and removals, the host's roster under a
@@ -18,7 +19,7 @@ MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceLis
 
 md_ensure_packages "${MD_LINUX_PACKAGES[@]}"
 for lane in "${lanes[@]}"; do
-  [ "$lane" = windows ] && md_ensure_packages "${MD_WINDOWS_PACKAGES[@]}"
+  [[ "$lane" = windows* ]] && md_ensure_packages "${MD_WINDOWS_PACKAGES[@]}"
 done
 
 results=()
@@ -58,7 +59,16 @@ for lane in "${lanes[@]}"; do
       run_ctest windows
       wineserver -k >/dev/null 2>&1 || true
       ;;
-    *) md_fail "unknown lane '$lane' (linux, asan, tsan, windows)" ;;
+    windows32)
+      # The 32-bit module with its compile-time checks of the x86 binary
+      # interface, and its export table; only what proves the DLL is built.
+      md_require_tool i686-w64-mingw32-g++-posix windows32
+      md_say "building the 32-bit module (mingw-w64 i686)"
+      md_build_lane windows32 -DCMAKE_TOOLCHAIN_FILE="$MD_ROOT/cmake/mingw-w64-i686.cmake" \
+        -- MDPlugin wmdm_sdk_abi_checks
+      run_ctest windows32 -R '^MDPlugin\.ExportsExactlyThreeEntryPoints$'
+      ;;
+    *) md_fail "unknown lane '$lane' (linux, asan, tsan, windows, windows32)" ;;
   esac
 done
 

@@ -27,7 +27,8 @@ md_ensure_packages() {
 
 MD_LINUX_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
                    libxml2-dev nlohmann-json3-dev)
-MD_WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 googletest nlohmann-json3-dev libxml2-dev)
+MD_WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine64
+                     googletest nlohmann-json3-dev libxml2-dev)
 
 md_require_tool() {
   command -v "$1" >/dev/null 2>&1 || md_fail "$1 is missing: the $2 lane cannot run"
