@@ -65,8 +65,8 @@ for lane in "${lanes[@]}"; do
       md_require_tool i686-w64-mingw32-g++-posix windows32
       md_say "building the 32-bit module (mingw-w64 i686)"
       md_build_lane windows32 -DCMAKE_TOOLCHAIN_FILE="$MD_ROOT/cmake/mingw-w64-i686.cmake" \
-        -- MDPlugin wmdm_sdk_abi_checks
-      run_ctest windows32 -R '^MDPlugin\.ExportsExactlyThreeEntryPoints$'
+        -- MDPlugin wmdm_sdk_abi_checks slot_offset_probe
+      run_ctest windows32 -R '^(MDPlugin\.ExportsExactlyThreeEntryPoints|SlotOffsetsInTheMachineCode)$'
       ;;
     *) md_fail "unknown lane '$lane' (linux, asan, tsan, windows, windows32)" ;;
   esac
