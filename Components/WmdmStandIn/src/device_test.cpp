@@ -161,7 +161,7 @@ TEST_F(DeviceTest, GetStorageLooksDirectlyUnderTheRootStorage) {
       {pocket_.Get(), W("Storage Card"), S_FALSE, nullptr},
       {pocket_.Get(), W("Podcast.mp3"), S_FALSE, nullptr},  // on the second medium
       {pocket_.Get(), W("Album"), S_FALSE, nullptr},        // two levels down
-      {pocket_.Get(), W("Music\Album"), S_FALSE, nullptr},
+      {pocket_.Get(), W("Music\\Album"), S_FALSE, nullptr},
       {generic_.Get(), W("\\"), S_FALSE, nullptr},  // its medium is empty
   };
   for (const Case& c : cases) {
@@ -169,7 +169,9 @@ TEST_F(DeviceTest, GetStorageLooksDirectlyUnderTheRootStorage) {
     ComPtr<IWMDMStorage> found;
     EXPECT_EQ(c.device->GetStorage(c.name, &found), c.expected);
     ASSERT_EQ(found != nullptr, c.found != nullptr);
-    if (found) EXPECT_EQ(NameOf(found.Get()), c.found);
+    if (found) {
+      EXPECT_EQ(NameOf(found.Get()), c.found);
+    }
   }
   IWMDMStorage* untouched = reinterpret_cast<IWMDMStorage*>(this);
   EXPECT_EQ(pocket_->GetStorage(W("Nothing"), &untouched), S_FALSE);
