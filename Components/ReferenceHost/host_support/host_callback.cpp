@@ -2,6 +2,53 @@
 
 #include <chrono>
 
+#include <ki_ipp_item.h>
+#include <unique_bstr.h>
+#include <unique_safearray.h>
+
+namespace {
+
+// The arrays belong to the plug-in; only their contents are copied.
+std::vector<WString> TextsOf(SAFEARRAY** array) {
+  std::vector<WString> texts;
+  if (!array || !*array) return texts;
+  LONG lower = 0, upper = -1;
+  if (FAILED(SafeArrayGetLBound(*array, 1, &lower)) || FAILED(SafeArrayGetUBound(*array, 1, &upper))) return texts;
+  ScopedSafeArrayAccess<BSTR> data(*array);
+  if (!data) return texts;
+  for (LONG i = 0; i <= upper - lower; ++i) texts.push_back(wide::FromPtr(data.Data()[i]));
+  return texts;
+}
+
+std::vector<LONG> KindsOf(SAFEARRAY** array) {
+  std::vector<LONG> kinds;
+  if (!array || !*array) return kinds;
+  LONG lower = 0, upper = -1;
+  if (FAILED(SafeArrayGetLBound(*array, 1, &lower)) || FAILED(SafeArrayGetUBound(*array, 1, &upper))) return kinds;
+  ScopedSafeArrayAccess<LONG> data(*array);
+  if (!data) return kinds;
+  for (LONG i = 0; i <= upper - lower; ++i) kinds.push_back(data.Data()[i]);
+  return kinds;
+}
+
+WString LocationOf(kiIPPItem* item) {
+  if (!item) return WString();
+  UniqueBstr location(item->GetLocation());
+  return wide::FromPtr(location.Get());
+}
+
+HostEvent ContentEvent(HostEvent::Kind kind, DWORD deviceNumber, const WCHAR* location, SAFEARRAY** paths,
+                       SAFEARRAY** kinds, SAFEARRAY** entries, kiIPPItem* item) {
+  HostEvent event{kind, deviceNumber, wide::FromPtr(location)};
+  event.paths = TextsOf(paths);
+  event.kinds = KindsOf(kinds);
+  event.entries = TextsOf(entries);
+  event.item = LocationOf(item);
+  return event;
+}
+
+}  // namespace
+
 void HostCallback::SetListener(std::function<void(const HostEvent&)> listener) {
   std::lock_guard<std::mutex> guard(mutex_);
   listener_ = std::move(listener);
@@ -64,20 +111,21 @@ HRESULT HostCallback::LogLine(const WCHAR* text) {
   return S_OK;
 }
 
-HRESULT HostCallback::ContentRemoved(kiMusicDevicePlugin2004*, DWORD deviceNumber, const WCHAR* location, SAFEARRAY**,
-                                     SAFEARRAY**) {
-  Record({HostEvent::kContentRemoved, deviceNumber, wide::FromPtr(location)});
+HRESULT HostCallback::ContentRemoved(kiMusicDevicePlugin2004*, DWORD deviceNumber, const WCHAR* location, SAFEARRAY** paths,
+                                     SAFEARRAY** kinds) {
+  Record(ContentEvent(HostEvent::kContentRemoved, deviceNumber, location, paths, kinds, nullptr, nullptr));
   return S_OK;
 }
 
-HRESULT HostCallback::ContentAdded(kiMusicDevicePlugin2004*, DWORD deviceNumber, const WCHAR* location, SAFEARRAY**,
-                                   SAFEARRAY**, kiIPPItem*) {
-  Record({HostEvent::kContentAdded, deviceNumber, wide::FromPtr(location)});
+HRESULT HostCallback::ContentAdded(kiMusicDevicePlugin2004*, DWORD deviceNumber, const WCHAR* location, SAFEARRAY** paths,
+                                   SAFEARRAY** kinds, kiIPPItem* item) {
+  Record(ContentEvent(HostEvent::kContentAdded, deviceNumber, location, paths, kinds, nullptr, item));
   return S_OK;
 }
 
 HRESULT HostCallback::PlaylistChanged(kiMusicDevicePlugin2004*, DWORD deviceNumber, const WCHAR* location,
-                                      SAFEARRAY**, SAFEARRAY**, SAFEARRAY**, kiIPPItem*) {
-  Record({HostEvent::kPlaylistChanged, deviceNumber, wide::FromPtr(location)});
+                                      SAFEARRAY** paths, SAFEARRAY** kinds, SAFEARRAY** entries,
+                                      kiIPPItem* playlist) {
+  Record(ContentEvent(HostEvent::kPlaylistChanged, deviceNumber, location, paths, kinds, entries, playlist));
   return S_OK;
 }

@@ -21,6 +21,12 @@ struct HostEvent {
   DWORD number = 0;  // device number or cookie
   WString text;      // log line or media location
   DWORD threadId = 0;
+  // What a content change named: the changed folders and item with their
+  // kinds, a playlist's entries, and the host path of the item record.
+  std::vector<WString> paths;
+  std::vector<LONG> kinds;
+  std::vector<WString> entries;
+  WString item;
 };
 
 class HostCallback : public kiPluginHostCallback {

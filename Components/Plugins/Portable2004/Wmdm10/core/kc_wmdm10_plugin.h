@@ -147,6 +147,22 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // Walks the subtree at `path` children first; see content/tree_walk.h.
   HRESULT WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context);
 
+  // Content edits and the host's change callbacks (content/content_editing.cpp);
+  // call under the plug-in lock. Change codes: 1 added on rename or transfer,
+  // 2 removed on rename, 3 folder created, 5 playlist created, 7 playlist's
+  // entries changed; 4 and 6 report a removal.
+  void NotifyChange(const WString& location, const WString& path, int code);
+  // The host paths of every folder above the item at `path` (kind 1 each),
+  // then, unless `skipSelf`, the item itself with its kind. IPP_E_NOTFOUND
+  // when the item was asked for and does not resolve.
+  HRESULT CollectChangedFolders(const WString& location, const WString& path, std::vector<WString>* paths,
+                                std::vector<LONG>* kinds, bool skipSelf);
+  // Inserts `track` into, or removes its first same-named entry from, the
+  // references of `playlist` (device path `playlistPath`). `position` -1 is
+  // the end; `index`, when given, receives where the entry went or was.
+  HRESULT EditPlaylistReferences(const WString& location, const WString& playlistPath, ComPtr<IWMDMStorage> playlist,
+                                 ComPtr<IWMDMStorage> track, bool insert, LONG position, LONG* index);
+
   // Called by the notification worker; takes the plug-in lock itself.
   void OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived);
 

@@ -2,10 +2,6 @@
 // E_NOTIMPL until its own file replaces it here.
 #include "core/kc_wmdm10_plugin.h"
 
-HRESULT kcWMDM10Plugin::RenameItem(const WCHAR*, const WCHAR*, const WCHAR*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::CreatePlaylist(const WCHAR*, const WCHAR*, const WCHAR*, BSTR*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR*, const WCHAR*, kiItemIdList*) { return E_NOTIMPL; }
-HRESULT kcWMDM10Plugin::CreateFolder(const WCHAR*, const WCHAR*, const WCHAR*, BSTR*) { return E_NOTIMPL; }
 HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR*, const WCHAR*, const WCHAR*, kiIPPItem*, DWORD, DWORD, DWORD*) {
   return E_NOTIMPL;
 }

@@ -1,0 +1,360 @@
+// Renaming, creating folders and playlists, rewriting a playlist's entries,
+// and telling the host what changed so that its view of the device stays
+// current without a new listing.
+#include <objbase.h>
+
+#include <result_macros.h>
+#include <unique_bstr.h>
+#include <unique_safearray.h>
+
+#include "content/locations.h"
+#include "content/storage_lookup.h"
+#include "core/device_text.h"
+#include "core/host_boundary.h"
+#include "core/kc_wmdm10_plugin.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "host_sdk/ki_item_id_list.h"
+#include "host_sdk/ki_plugin_host_callback.h"
+
+namespace {
+
+// Whether an operation is on its second attempt after a dead interface; one
+// per operation for the whole module, touched only under the plug-in lock.
+bool retriedRename = false;
+bool retriedCreateFolder = false;
+bool retriedCreatePlaylist = false;
+bool retriedUpdatePlaylist = false;
+
+constexpr DWORD kPlaylistFormatCode = 0xBA05;
+// A device path deeper than this is taken for a loop in the parent chain.
+constexpr int kMaxDepth = 256;
+
+// Runs `attempt` (which resolves what it needs and acts), and once more on a
+// fresh node when the one it resolved turned out dead; every other outcome
+// clears the flag.
+template <typename Attempt>
+HRESULT WithOneRetry(kcWMDM10Plugin& plugin, bool& retried, Attempt attempt) {
+  for (;;) {
+    StorageNode* node = nullptr;
+    const HRESULT hr = attempt(&node);
+    if (hr == WMDM_E_INTERFACEDEAD && !retried) {
+      if (node) plugin.DropNode(node);
+      retried = true;
+      continue;
+    }
+    retried = false;
+    return hr;
+  }
+}
+
+HRESULT ReadName(IWMDMStorage* storage, WString* name) {
+  return ReadDeviceText([storage](WCHAR* buffer, UINT chars) { return storage->GetName(buffer, chars); }, name);
+}
+
+// The device path of a storage, from its chain of parents up to the medium.
+// TODO(listing): use StoragePath once the listing code provides it.
+HRESULT PathOfStorage(ComPtr<IWMDMStorage> storage, WString* path) {
+  std::vector<WString> names;
+  for (int depth = 0; depth < kMaxDepth; ++depth) {
+    ComPtr<IWMDMStorage4> storage4;
+    RETURN_IF_FAILED(storage.As(&storage4));
+    ComPtr<IWMDMStorage> parent;
+    const HRESULT hr = storage4->GetParent(&parent);
+    RETURN_IF_FAILED(hr);
+    if (hr == S_FALSE || !parent) {
+      WString joined;
+      for (auto name = names.rbegin(); name != names.rend(); ++name) joined = locations::JoinPath(joined, *name);
+      *path = joined.empty() ? WString(W("\\")) : joined;
+      return S_OK;
+    }
+    WString name;
+    RETURN_IF_FAILED(ReadName(storage.Get(), &name));
+    names.push_back(std::move(name));
+    storage = std::move(parent);
+  }
+  return E_FAIL;
+}
+
+// The references of a playlist, each owned by the vector.
+HRESULT ReadReferences(IWMDMStorage* playlist, std::vector<ComPtr<IWMDMStorage>>* references) {
+  ComPtr<IWMDMStorage4> playlist4;
+  RETURN_IF_FAILED(ComPtr<IWMDMStorage>(playlist).As(&playlist4));
+  DWORD count = 0;
+  IWMDMStorage** array = nullptr;
+  RETURN_IF_FAILED(playlist4->GetReferences(&count, &array));
+  // Take every reference before anything can throw, so that none leaks.
+  std::vector<ComPtr<IWMDMStorage>> taken(count);
+  for (DWORD i = 0; i < count && array; ++i) taken[i].Attach(array[i]);
+  CoTaskMemFree(array);
+  *references = std::move(taken);
+  return S_OK;
+}
+
+HRESULT WriteReferences(IWMDMStorage* playlist, const std::vector<ComPtr<IWMDMStorage>>& references) {
+  ComPtr<IWMDMStorage4> playlist4;
+  RETURN_IF_FAILED(ComPtr<IWMDMStorage>(playlist).As(&playlist4));
+  std::vector<IWMDMStorage*> raw;
+  raw.reserve(references.size());
+  for (const auto& reference : references) raw.push_back(reference.Get());
+  return playlist4->SetReferences(static_cast<DWORD>(raw.size()), raw.empty() ? nullptr : raw.data());
+}
+
+// The arrays handed to a callback: made for the call and destroyed after it.
+UniqueSafeArray MakeTextArray(const std::vector<WString>& texts) {
+  UniqueSafeArray array(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size())));
+  if (!array) return array;
+  for (LONG i = 0; i < static_cast<LONG>(texts.size()); ++i) {
+    UniqueBstr text(texts[i]);
+    if (!text || FAILED(SafeArrayPutElement(array.Get(), &i, text.Get()))) return UniqueSafeArray();
+  }
+  return array;
+}
+
+UniqueSafeArray MakeKindArray(const std::vector<LONG>& kinds) {
+  UniqueSafeArray array(SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(kinds.size())));
+  if (!array) return array;
+  for (LONG i = 0; i < static_cast<LONG>(kinds.size()); ++i) {
+    LONG kind = kinds[i];
+    if (FAILED(SafeArrayPutElement(array.Get(), &i, &kind))) return UniqueSafeArray();
+  }
+  return array;
+}
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::CollectChangedFolders(const WString& location, const WString& path,
+                                              std::vector<WString>* paths, std::vector<LONG>* kinds, bool skipSelf) {
+  const WString hostPath = ToHostPath(location, path);
+  for (size_t at = hostPath.find(W('\\'), 1); at != WString::npos; at = hostPath.find(W('\\'), at + 1)) {
+    paths->push_back(hostPath.substr(0, at));
+    kinds->push_back(KindFolder);
+  }
+  if (skipSelf) return S_OK;
+  StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM);
+  if (!node || !node->storage) return IPP_E_NOTFOUND;
+  if (node->item) {
+    paths->push_back(hostPath);
+    kinds->push_back(node->item->GetKind());
+  }
+  return S_OK;
+}
+
+void kcWMDM10Plugin::NotifyChange(const WString& location, const WString& path, int code) {
+  kiPluginHostCallback* callback = hostCallback_;
+  if (!callback) return;
+  StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM | RESOLVE_TAGS);
+  if (!node || !node->item) return;
+  std::vector<WString> paths;
+  std::vector<LONG> kinds;
+  if (FAILED(CollectChangedFolders(location, path, &paths, &kinds, false))) return;
+  UniqueSafeArray pathArray = MakeTextArray(paths);
+  UniqueSafeArray kindArray = MakeKindArray(kinds);
+  if (!pathArray || !kindArray) return;
+  SAFEARRAY* pathsOut = pathArray.Get();
+  SAFEARRAY* kindsOut = kindArray.Get();
+  const WCHAR* where = location.c_str();
+  switch (code) {
+    case 1:
+    case 3:
+    case 5:
+      callback->ContentAdded(this, node->deviceNumber, where, &pathsOut, &kindsOut, node->item.get());
+      return;
+    case 2:
+    case 4:
+    case 6:
+      callback->ContentRemoved(this, node->deviceNumber, where, &pathsOut, &kindsOut);
+      return;
+    case 7:
+      break;
+    default:
+      return;
+  }
+  // Resolving the tracks below may add nodes; the playlist's own stays put,
+  // but its storage and item are taken first all the same.
+  const ComPtr<IWMDMStorage> playlist = node->storage;
+  const LONG deviceNumber = node->deviceNumber;
+  kiIPPItem* item = node->item.get();
+  std::vector<ComPtr<IWMDMStorage>> references;
+  if (!playlist || FAILED(ReadReferences(playlist.Get(), &references))) return;
+  const WString playlistHostPath = ToHostPath(location, path);
+  std::vector<WString> entries;
+  for (const auto& reference : references) {
+    WString name;
+    WString trackPath;
+    if (!reference || FAILED(ReadName(reference.Get(), &name))) continue;
+    if (FAILED(PathOfStorage(reference, &trackPath))) continue;
+    if (!ResolveStorage(location, trackPath, RESOLVE_ITEM)) continue;
+    entries.push_back(playlistHostPath + W("|") + ToHostPath(location, trackPath));
+  }
+  UniqueSafeArray entryArray = MakeTextArray(entries);
+  if (!entryArray) return;
+  SAFEARRAY* entriesOut = entryArray.Get();
+  callback->PlaylistChanged(this, deviceNumber, where, &pathsOut, &kindsOut, &entriesOut, item);
+}
+
+HRESULT kcWMDM10Plugin::EditPlaylistReferences(const WString& location, const WString& playlistPath,
+                                               ComPtr<IWMDMStorage> playlist, ComPtr<IWMDMStorage> track,
+                                               bool insert, LONG position, LONG* index) {
+  if (!playlist || !track) return IPP_E_FAIL;
+  if (index) *index = -1;
+  std::vector<ComPtr<IWMDMStorage>> references;
+  RETURN_IF_FAILED(ReadReferences(playlist.Get(), &references));
+  if (references.empty() && !insert) return S_OK;
+  const LONG count = static_cast<LONG>(references.size());
+  std::vector<ComPtr<IWMDMStorage>> edited;
+  LONG at = -1;
+  if (insert) {
+    // A position past the end puts the track last, as -1 does.
+    at = position < 0 || position > count ? count : position;
+    edited.reserve(references.size() + 1);
+    edited.insert(edited.end(), references.begin(), references.begin() + at);
+    edited.push_back(track);
+    edited.insert(edited.end(), references.begin() + at, references.end());
+  } else {
+    WString trackName;
+    RETURN_IF_FAILED(ReadName(track.Get(), &trackName));
+    for (LONG i = 0; i < count; ++i) {
+      WString name;
+      // A reference whose name cannot be read is not the track; it stays.
+      if (at < 0 && SUCCEEDED(ReadName(references[i].Get(), &name)) && name == trackName) {
+        at = i;
+        continue;
+      }
+      edited.push_back(references[i]);
+    }
+    if (at < 0) return S_OK;
+  }
+  references.clear();
+  const HRESULT hr = WriteReferences(playlist.Get(), edited);
+  if (FAILED(hr)) return hr;
+  if (index) *index = at;
+  NotifyChange(location, playlistPath, 7);
+  return hr;
+}
+
+HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, const WCHAR* newName) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    if (!location || !path || !newName) return IPP_E_FAIL;
+    const WString where(location);
+    if (SplitEntryId(where, path, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
+    const WString devicePath = ToDevicePath(where, path);
+    const WString name(newName);
+    WriteLog(W("kcWMDM10Plugin::RenameItem called asking to rename ") + devicePath + W(" to ") + name);
+    LONG kind = KindClassify;
+    const HRESULT hr = WithOneRetry(*this, retriedRename, [&](StorageNode** node) -> HRESULT {
+      *node = ResolveStorage(where, devicePath, RESOLVE_ITEM);
+      if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
+      kind = (*node)->item ? (*node)->item->GetKind() : KindClassify;
+      ComPtr<IWMDMStorageControl> control;
+      RETURN_IF_FAILED((*node)->storage.As(&control));
+      WString argument = name;
+      return control->Rename(WMDM_MODE_BLOCK, &argument[0], nullptr);
+    });
+    if (FAILED(hr)) return hr;
+    const WString newPath = locations::JoinPath(locations::SplitPath(devicePath), name);
+    NotifyChange(where, devicePath, 2);
+    NotifyChange(where, newPath, 1);
+    if (kind == KindPlaylist) NotifyChange(where, newPath, 7);
+    return hr;
+  });
+}
+
+namespace {
+
+// What CreateFolder and CreatePlaylist share: the checks, the lookup of the
+// name in the parent, the host path handed out and the notification.
+template <typename Insert>
+HRESULT CreateChild(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
+                    BSTR* newPath, bool& retried, const WCHAR* logStart, int changeCode, Insert insert) {
+  if (newPath) *newPath = nullptr;
+  if (!location || !parentPath || !name || !newPath) return IPP_E_FAIL;
+  const WString where(location);
+  if (plugin.SplitEntryId(where, parentPath, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
+  const WString parent = plugin.ToDevicePath(where, parentPath);
+  const WString childName(name);
+  plugin.WriteLog(logStart + childName + W(" at location ") + parent);
+  const HRESULT hr = WithOneRetry(plugin, retried, [&](StorageNode** node) -> HRESULT {
+    *node = plugin.ResolveStorage(where, parent, 0);
+    if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
+    ComPtr<IWMDMStorage> existing;
+    if (FindChildStorage((*node)->storage, childName, &existing) == S_OK) return IPP_E_ALREADYEXISTS;
+    return insert((*node)->storage, childName);
+  });
+  if (FAILED(hr)) return hr;
+  const WString childPath = locations::JoinPath(parent, childName);
+  UniqueBstr text(plugin.ToHostPath(where, childPath));
+  if (text) {
+    *newPath = text.Release();
+    plugin.NotifyChange(where, childPath, changeCode);
+  }
+  return hr;
+}
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::CreateFolder(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
+                                     BSTR* newPath) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    return CreateChild(*this, location, parentPath, name, newPath, retriedCreateFolder,
+                       W("WMDM10::CreateFolder called to create a folder named "), 3,
+                       [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
+                         ComPtr<IWMDMStorageControl> control;
+                         RETURN_IF_FAILED(parent.As(&control));
+                         ComPtr<IWMDMStorage> created;
+                         return control->Insert(WMDM_MODE_BLOCK | WMDM_CONTENT_FOLDER, &childName[0], nullptr,
+                                                nullptr, &created);
+                       });
+  });
+}
+
+HRESULT kcWMDM10Plugin::CreatePlaylist(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
+                                       BSTR* newPath) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    return CreateChild(*this, location, parentPath, name, newPath, retriedCreatePlaylist,
+                       W("WMDM10::CreatePlaylist called to create a playlist named "), 5,
+                       [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
+                         ComPtr<IWMDMStorage3> parent3;
+                         RETURN_IF_FAILED(parent.As(&parent3));
+                         ComPtr<IWMDMMetaData> metadata;
+                         RETURN_IF_FAILED(parent3->CreateEmptyMetadataObject(&metadata));
+                         if (!metadata) return E_FAIL;
+                         DWORD format = kPlaylistFormatCode;
+                         RETURN_IF_FAILED(metadata->AddItem(WMDM_TYPE_DWORD, W("WMDM/FormatCode"),
+                                                            reinterpret_cast<BYTE*>(&format), sizeof(format)));
+                         ComPtr<IWMDMStorageControl3> control;
+                         RETURN_IF_FAILED(parent.As(&control));
+                         ComPtr<IWMDMStorage> created;
+                         return control->Insert3(WMDM_MODE_BLOCK | WMDM_CONTENT_FILE, 0, nullptr, &childName[0],
+                                                 nullptr, nullptr, metadata.Get(), nullptr, &created);
+                       });
+  });
+}
+
+HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR* location, const WCHAR* playlistPath, kiItemIdList* entries) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    if (!location || !playlistPath || !entries) return IPP_E_FAIL;
+    const WString where(location);
+    const WString path = ToDevicePath(where, playlistPath);
+    WriteLog(W("WMDM10::UpdatePlaylist called to reorder playlist located at ") + path);
+    const HRESULT hr = WithOneRetry(*this, retriedUpdatePlaylist, [&](StorageNode** node) -> HRESULT {
+      *node = ResolveStorage(where, path, 0);
+      if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
+      const ComPtr<IWMDMStorage> playlist = (*node)->storage;
+      const ULONG count = entries->GetCount();
+      std::vector<ComPtr<IWMDMStorage>> tracks;
+      tracks.reserve(count);  // a failure comes out as E_OUTOFMEMORY
+      for (ULONG i = 0; i < count; ++i) {
+        const WCHAR* id = entries->GetItem(i);
+        WString trackPath;
+        // One identifier that names no entry spoils the whole list: the
+        // playlist keeps what it had.
+        if (!id || !SplitEntryId(where, id, nullptr, &trackPath)) return E_FAIL;
+        StorageNode* track = ResolveStorage(where, trackPath, 0);
+        if (track && track->storage) tracks.push_back(track->storage);
+      }
+      return WriteReferences(playlist.Get(), tracks);
+    });
+    if (SUCCEEDED(hr)) NotifyChange(where, path, 7);
+    return hr;
+  });
+}
