@@ -1,5 +1,13 @@
 // The host's callback object: a plain interface with no reference counting.
 // The plug-in never owns it and tests it for null before every use.
+//
+// Slots 5-7 report a change of content. The paths (VT_BSTR host paths) and
+// kinds (VT_I4) arrays are one-dimensional and of equal length: every folder
+// above the item, then the item itself. They, the entries array (VT_BSTR
+// playlist entry identifiers, in the playlist's order) and the item records
+// belong to the plug-in, which makes them for the one call and destroys them
+// when it returns: the host copies what it keeps and neither frees nor
+// replaces the arrays.
 #pragma once
 
 #include <windows.h>
