@@ -10,6 +10,9 @@ int RunMedia(const CommandLine& line);
 int RunErase(const CommandLine& line);
 int RunFormat(const CommandLine& line);
 int RunLs(const CommandLine& line);
+int RunMkdir(const CommandLine& line);
+int RunMv(const CommandLine& line);
+int RunPlaylist(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -40,6 +43,11 @@ const std::vector<Command>& AllCommands() {
        "delete everything on one medium (a media location) and print the end the host is told of", RunErase},
       {"format", "mdhost format LOCATION --yes [--players FILE] [--manifest FILE] [--reg FILE ...] [-v]",
        "format one medium (a media location) and print the end the host is told of", RunFormat},
+      {"mkdir", "mdhost mkdir MEDIUM PARENT NAME [--players FILE] [-v]",
+       "create a folder (MEDIUM: a media location, or DEVICE/N for the device's N-th medium)", RunMkdir},
+      {"mv", "mdhost mv MEDIUM PATH NEWNAME [--players FILE] [-v]", "rename a file, folder or playlist", RunMv},
+      {"playlist", "mdhost playlist new MEDIUM FOLDER NAME | set MEDIUM PLAYLIST [TRACK ...] [--players FILE] [-v]",
+       "create a playlist, or give it these tracks in this order", RunPlaylist},
   };
   return commands;
 }

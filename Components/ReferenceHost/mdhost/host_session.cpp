@@ -10,6 +10,24 @@
 #include "host_support/manifest_file.h"
 #include "host_support/settings_store.h"
 
+namespace {
+
+// One content change as a line: what happened, then each changed path with
+// its kind, then a playlist's entries.
+std::string DescribeChange(const HostEvent& event) {
+  std::string text = event.kind == HostEvent::kContentAdded     ? "added:"
+                     : event.kind == HostEvent::kContentRemoved ? "removed:"
+                                                                : "playlist changed:";
+  for (size_t i = 0; i < event.paths.size(); ++i) {
+    text += " " + wide::ToUtf8(event.paths[i]);
+    if (i < event.kinds.size()) text += "(" + std::to_string(event.kinds[i]) + ")";
+  }
+  for (const WString& entry : event.entries) text += "\n  entry " + wide::ToUtf8(entry);
+  return text + "\n";
+}
+
+}  // namespace
+
 HostSession::~HostSession() {
   if (plugin_) {
     plugin_->Shutdown();
@@ -83,6 +101,9 @@ int HostSession::Open(const CommandLine& line, const char* command, std::ostream
   if (line.Has("-v"))
     callback_.SetListener([](const HostEvent& event) {
       if (event.kind == HostEvent::kLogLine) std::cerr << "log: " << wide::ToUtf8(event.text) << std::flush;
+      if (event.kind == HostEvent::kContentAdded || event.kind == HostEvent::kContentRemoved ||
+          event.kind == HostEvent::kPlaylistChanged)
+        std::cerr << DescribeChange(event) << std::flush;
     });
   const HRESULT hr = plugin_->Initialize(W(""), W(""));
   if (FAILED(hr)) {

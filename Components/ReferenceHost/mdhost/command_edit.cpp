@@ -1,0 +1,154 @@
+// mdhost mkdir, mv and playlist: edit what a medium holds through the
+// plug-in, as the library application does when its user edits the device
+// view. With -v every change the plug-in reports is printed as it arrives.
+#include <algorithm>
+#include <iostream>
+
+#include <ki_item_id_list.h>
+#include <unique_bstr.h>
+
+#include "mdhost/command.h"
+#include "mdhost/host_session.h"
+#include "mdhost/media_report.h"
+
+namespace {
+
+const std::vector<std::string> kOptionsWithValues = {"--players", "--manifest", "--reg", "--plugin"};
+
+class EntryList final : public kiItemIdList {
+ public:
+  explicit EntryList(std::vector<WString> ids) : ids_(std::move(ids)) {}
+  void Reserved0() override {}
+  void Reserved1() override {}
+  void Reserved2() override {}
+  ULONG GetCount() override { return static_cast<ULONG>(ids_.size()); }
+  void Reserved4() override {}
+  const WCHAR* GetItem(ULONG index) override { return index < ids_.size() ? ids_[index].c_str() : nullptr; }
+
+ private:
+  std::vector<WString> ids_;
+};
+
+bool ParseNumber(const std::string& text, DWORD* number) {
+  if (text.empty() || text.size() > 9) return false;
+  DWORD value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<DWORD>(c - '0');
+  }
+  *number = value;
+  return value > 0;
+}
+
+// A medium given as its media location, or as DEVICE/N: the device's N-th
+// medium as mdhost media lists them.
+bool FindLocation(kiMusicDevicePlugin2004* plugin, const std::string& text, WString* location) {
+  const size_t slash = text.find('/');
+  DWORD device = 0;
+  DWORD wanted = 0;
+  if (slash == std::string::npos || !ParseNumber(text.substr(0, slash), &device) ||
+      !ParseNumber(text.substr(slash + 1), &wanted)) {
+    *location = wide::FromUtf8(text);
+    return true;
+  }
+  std::vector<DWORD> numbers;  // the plug-in numbers devices as it lists them
+  if (FAILED(ListDeviceNumbers(plugin, &numbers))) return false;
+  UniqueBstr found;
+  IPPFINDHANDLE find = nullptr;
+  HRESULT hr = plugin->FindFirstMedia(device, found.Put(), &find);
+  for (DWORD index = 1; hr == S_OK; ++index) {
+    if (index == wanted) {
+      *location = found.ToString();
+      break;
+    }
+    hr = plugin->FindNextMedia(find, found.Put());
+  }
+  if (find) plugin->FindMediaClose(find);
+  return hr == S_OK;
+}
+
+std::string Hex(HRESULT hr) {
+  static const char digits[] = "0123456789abcdef";
+  std::string text = "0x";
+  for (int shift = 28; shift >= 0; shift -= 4) text += digits[(static_cast<unsigned long>(hr) >> shift) & 0xF];
+  return text;
+}
+
+// Opens the session and finds the medium; kExitOk or the status to end with.
+int Begin(const CommandLine& line, const char* command, size_t arguments, HostSession* session,
+          std::vector<std::string>* positionals, WString* location) {
+  *positionals = line.Positionals(kOptionsWithValues);
+  if (positionals->size() < arguments) {
+    std::cerr << "mdhost " << command << ": missing arguments (see mdhost help)\n";
+    return kExitBadInput;
+  }
+  const int opened = session->Open(line, command, std::cerr);
+  if (opened != kExitOk) return opened;
+  if (!FindLocation(session->Plugin(), (*positionals)[0], location)) {
+    std::cerr << "mdhost " << command << ": no medium " << (*positionals)[0] << "\n";
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+int Report(const char* command, HRESULT hr, const std::string& done) {
+  if (FAILED(hr)) {
+    std::cerr << "mdhost " << command << ": failed: " << Hex(hr) << "\n";
+    return kExitFailure;
+  }
+  std::cout << done << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunMkdir(const CommandLine& line) {
+  HostSession session;
+  std::vector<std::string> args;
+  WString location;
+  const int begun = Begin(line, "mkdir", 3, &session, &args, &location);
+  if (begun != kExitOk) return begun;
+  UniqueBstr created;
+  const HRESULT hr = session.Plugin()->CreateFolder(location.c_str(), wide::FromUtf8(args[1]).c_str(),
+                                                    wide::FromUtf8(args[2]).c_str(), created.Put());
+  return Report("mkdir", hr, "created " + wide::ToUtf8(created.ToString()));
+}
+
+int RunMv(const CommandLine& line) {
+  HostSession session;
+  std::vector<std::string> args;
+  WString location;
+  const int begun = Begin(line, "mv", 3, &session, &args, &location);
+  if (begun != kExitOk) return begun;
+  const HRESULT hr = session.Plugin()->RenameItem(location.c_str(), wide::FromUtf8(args[1]).c_str(),
+                                                  wide::FromUtf8(args[2]).c_str());
+  return Report("mv", hr, "renamed " + args[1] + " to " + args[2]);
+}
+
+int RunPlaylist(const CommandLine& line) {
+  const std::vector<std::string> all = line.Positionals(kOptionsWithValues);
+  const std::string action = all.empty() ? std::string() : all[0];
+  if (action != "new" && action != "set") {
+    std::cerr << "mdhost playlist: new MEDIUM FOLDER NAME, or set MEDIUM PLAYLIST [TRACK ...]\n";
+    return kExitBadInput;
+  }
+  CommandLine rest = line;
+  rest.args.erase(std::find(rest.args.begin(), rest.args.end(), action));
+  HostSession session;
+  std::vector<std::string> args;
+  WString location;
+  const int begun = Begin(rest, "playlist", action == "new" ? 3 : 2, &session, &args, &location);
+  if (begun != kExitOk) return begun;
+  if (action == "new") {
+    UniqueBstr created;
+    const HRESULT hr = session.Plugin()->CreatePlaylist(location.c_str(), wide::FromUtf8(args[1]).c_str(),
+                                                        wide::FromUtf8(args[2]).c_str(), created.Put());
+    return Report("playlist", hr, "created " + wide::ToUtf8(created.ToString()));
+  }
+  std::vector<WString> ids;
+  for (size_t i = 2; i < args.size(); ++i) ids.push_back(wide::FromUtf8(args[1] + "|" + args[i]));
+  EntryList entries(std::move(ids));
+  const HRESULT hr =
+      session.Plugin()->UpdatePlaylist(location.c_str(), wide::FromUtf8(args[1]).c_str(), &entries);
+  return Report("playlist", hr, "set " + std::to_string(args.size() - 2) + " entries of " + args[1]);
+}
