@@ -7,6 +7,7 @@
 #include <unique_bstr.h>
 #include <unique_safearray.h>
 
+#include "content/item_filter.h"
 #include "content/locations.h"
 #include "content/storage_lookup.h"
 #include "core/device_text.h"
@@ -26,8 +27,6 @@ bool retriedCreatePlaylist = false;
 bool retriedUpdatePlaylist = false;
 
 constexpr DWORD kPlaylistFormatCode = 0xBA05;
-// A device path deeper than this is taken for a loop in the parent chain.
-constexpr int kMaxDepth = 256;
 
 // Runs `attempt` (which resolves what it needs and acts), and once more on a
 // fresh node when the one it resolved turned out dead; every other outcome
@@ -49,30 +48,6 @@ HRESULT WithOneRetry(kcWMDM10Plugin& plugin, bool& retried, Attempt attempt) {
 
 HRESULT ReadName(IWMDMStorage* storage, WString* name) {
   return ReadDeviceText([storage](WCHAR* buffer, UINT chars) { return storage->GetName(buffer, chars); }, name);
-}
-
-// The device path of a storage, from its chain of parents up to the medium.
-// TODO(listing): use StoragePath once the listing code provides it.
-HRESULT PathOfStorage(ComPtr<IWMDMStorage> storage, WString* path) {
-  std::vector<WString> names;
-  for (int depth = 0; depth < kMaxDepth; ++depth) {
-    ComPtr<IWMDMStorage4> storage4;
-    RETURN_IF_FAILED(storage.As(&storage4));
-    ComPtr<IWMDMStorage> parent;
-    const HRESULT hr = storage4->GetParent(&parent);
-    RETURN_IF_FAILED(hr);
-    if (hr == S_FALSE || !parent) {
-      WString joined;
-      for (auto name = names.rbegin(); name != names.rend(); ++name) joined = locations::JoinPath(joined, *name);
-      *path = joined.empty() ? WString(W("\\")) : joined;
-      return S_OK;
-    }
-    WString name;
-    RETURN_IF_FAILED(ReadName(storage.Get(), &name));
-    names.push_back(std::move(name));
-    storage = std::move(parent);
-  }
-  return E_FAIL;
 }
 
 // The references of a playlist, each owned by the vector.
@@ -182,7 +157,7 @@ void kcWMDM10Plugin::NotifyChange(const WString& location, const WString& path, 
     WString name;
     WString trackPath;
     if (!reference || FAILED(ReadName(reference.Get(), &name))) continue;
-    if (FAILED(PathOfStorage(reference, &trackPath))) continue;
+    if (FAILED(StoragePath(reference.Get(), &trackPath))) continue;
     if (!ResolveStorage(location, trackPath, RESOLVE_ITEM)) continue;
     entries.push_back(playlistHostPath + W("|") + ToHostPath(location, trackPath));
   }

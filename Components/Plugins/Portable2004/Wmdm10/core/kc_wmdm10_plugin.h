@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <wide_text.h>
@@ -162,6 +163,25 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // the end; `index`, when given, receives where the entry went or was.
   HRESULT EditPlaylistReferences(const WString& location, const WString& playlistPath, ComPtr<IWMDMStorage> playlist,
                                  ComPtr<IWMDMStorage> track, bool insert, LONG position, LONG* index);
+
+  // What RemoveReferencesVisit is handed: the plug-in, the deleted track's
+  // device path and, when wanted, where it was taken out of each playlist
+  // (the playlist's device path and the entry's index).
+  struct ReferenceRemoval {
+    kcWMDM10Plugin* plugin = nullptr;
+    WString trackPath;
+    std::vector<std::pair<WString, LONG>>* removed = nullptr;
+  };
+  // Deletes the storage of `node` (at device path `path`): recursively when
+  // asked and it is a folder; when WMDM refuses a folder and `oneByOne`, its
+  // content item by item, children first. IPP_E_STALE for a folder that is
+  // not current. Reports the removal to the host.
+  HRESULT DeleteStorage(const WString& location, const WString& path, StorageNode* node, bool recursive,
+                        bool oneByOne);
+  // Tree-walk visits: deleting one item (context: the plug-in), and taking a
+  // track out of a playlist (context: a ReferenceRemoval).
+  static HRESULT DeleteEachVisit(const WString& location, StorageNode* node, void* context);
+  static HRESULT RemoveReferencesVisit(const WString& location, StorageNode* node, void* context);
 
   // Called by the notification worker; takes the plug-in lock itself.
   void OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived);

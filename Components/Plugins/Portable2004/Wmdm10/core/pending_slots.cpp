@@ -5,4 +5,3 @@
 HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR*, const WCHAR*, const WCHAR*, kiIPPItem*, DWORD, DWORD, DWORD*) {
   return E_NOTIMPL;
 }
-HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR*, const WCHAR*) { return E_NOTIMPL; }

@@ -1,0 +1,157 @@
+// Deleting a track, a folder with everything in it, a playlist, or one entry
+// of a playlist. A track leaves every playlist that names it before it goes,
+// so that no playlist on the device points at nothing.
+#include <result_macros.h>
+#include <unique_bstr.h>
+#include <unique_safearray.h>
+
+#include "content/kc_ipp_item.h"
+#include "content/locations.h"
+#include "content/storage_items.h"
+#include "core/host_boundary.h"
+#include "core/kc_wmdm10_plugin.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "host_sdk/ki_plugin_host_callback.h"
+
+namespace {
+
+// Whether DeleteItem is on its second attempt after a dead interface; module
+// wide, touched only under the plug-in lock.
+bool retriedDelete = false;
+
+UniqueSafeArray MakeArray(VARTYPE type, size_t count) {
+  return UniqueSafeArray(SafeArrayCreateVector(type, 0, static_cast<ULONG>(count)));
+}
+
+// Walks every item of the medium. The medium's root is no item (the tree
+// walk refuses it), so its children are listed here and walked one by one.
+HRESULT WalkMedium(kcWMDM10Plugin& plugin, const WString& location, WalkVisit visit, void* context) {
+  const WString rootHostPath = plugin.ToHostPath(location, WString(W("\\")));
+  kcIPPItem child;
+  IPPFINDHANDLE find = nullptr;
+  HRESULT listed = plugin.FindFirstItem(location.c_str(), rootHostPath.c_str(), &child, &find);
+  HRESULT result = S_OK;
+  while (listed == S_OK && SUCCEEDED(result)) {
+    UniqueBstr childLocation(child.GetLocation());
+    result = plugin.WalkTree(location, plugin.ToDevicePath(location, childLocation.ToString()), visit, context);
+    child.Clear();
+    if (SUCCEEDED(result)) listed = plugin.FindNextItem(find, &child);
+  }
+  if (find) plugin.FindItemClose(find);
+  if (FAILED(result)) return result;
+  return FAILED(listed) ? listed : S_OK;
+}
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& path, StorageNode* node,
+                                      bool recursive, bool oneByOne) {
+  if (location.empty() || !node) return IPP_E_FAIL;
+  // A listing here or below left a child out: deleting the folder as a whole
+  // would take along what the host never saw.
+  if (!node->current) return IPP_E_STALE;
+  if (!node->storage || !node->item) return E_FAIL;
+  const LONG kind = node->item->GetKind();
+  const UINT mode = recursive && kind == KindFolder ? WMDM_MODE_BLOCK | WMDM_MODE_RECURSIVE : WMDM_MODE_BLOCK;
+  ComPtr<IWMDMStorageControl> control;
+  HRESULT hr = node->storage.As(&control);
+  if (SUCCEEDED(hr)) hr = control->Delete(mode, nullptr);
+  if (FAILED(hr)) {
+    if (oneByOne && kind == KindFolder) return WalkTree(location, path, DeleteEachVisit, this);
+    return hr;
+  }
+  kiPluginHostCallback* callback = hostCallback_;
+  if (callback && (kind == KindFolder || kind == KindPlaylist || kind == KindFile)) {
+    std::vector<WString> paths;
+    std::vector<LONG> kinds;
+    CollectChangedFolders(location, path, &paths, &kinds, true);
+    paths.push_back(ToHostPath(location, path));
+    kinds.push_back(kind);
+    UniqueSafeArray pathArray = MakeArray(VT_BSTR, paths.size());
+    UniqueSafeArray kindArray = MakeArray(VT_I4, kinds.size());
+    bool filled = pathArray && kindArray;
+    for (LONG i = 0; filled && i < static_cast<LONG>(paths.size()); ++i) {
+      UniqueBstr text(paths[i]);
+      LONG value = kinds[i];
+      filled = text && SUCCEEDED(SafeArrayPutElement(pathArray.Get(), &i, text.Get())) &&
+               SUCCEEDED(SafeArrayPutElement(kindArray.Get(), &i, &value));
+    }
+    if (filled) {
+      SAFEARRAY* pathsOut = pathArray.Get();
+      SAFEARRAY* kindsOut = kindArray.Get();
+      callback->ContentRemoved(this, node->deviceNumber, location.c_str(), &pathsOut, &kindsOut);
+    }
+  }
+  return S_OK;
+}
+
+HRESULT kcWMDM10Plugin::DeleteEachVisit(const WString& location, StorageNode* node, void* context) {
+  auto* plugin = static_cast<kcWMDM10Plugin*>(context);
+  if (!plugin || !node || !node->item) return IPP_E_FAIL;
+  UniqueBstr itemLocation(node->item->GetLocation());
+  return plugin->DeleteStorage(location, plugin->ToDevicePath(location, itemLocation.ToString()), node, false,
+                               false);
+}
+
+HRESULT kcWMDM10Plugin::RemoveReferencesVisit(const WString& location, StorageNode* node, void* context) {
+  auto* removal = static_cast<ReferenceRemoval*>(context);
+  if (!removal || !removal->plugin || !node || !node->item || node->item->GetKind() != KindPlaylist) return S_OK;
+  kcWMDM10Plugin& plugin = *removal->plugin;
+  UniqueBstr itemLocation(node->item->GetLocation());
+  const WString playlistPath = plugin.ToDevicePath(location, itemLocation.ToString());
+  const ComPtr<IWMDMStorage> playlist = node->storage;
+  StorageNode* track = plugin.ResolveStorage(location, removal->trackPath, 0);
+  if (!track || !track->storage) return S_OK;
+  LONG index = -1;
+  const HRESULT hr = plugin.EditPlaylistReferences(location, playlistPath, playlist, track->storage, false, -1,
+                                                   removal->removed ? &index : nullptr);
+  if (SUCCEEDED(hr) && removal->removed && index >= 0) removal->removed->emplace_back(playlistPath, index);
+  // A playlist that cannot be edited keeps the track; the others still lose it.
+  return S_OK;
+}
+
+HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR* location, const WCHAR* id) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    if (!location || !id) return IPP_E_FAIL;
+    const WString where(location);
+    WString playlistPath;
+    WString trackPath;
+    if (SplitEntryId(where, id, &playlistPath, &trackPath)) {
+      StorageNode* playlistNode = ResolveStorage(where, playlistPath, 0);
+      const ComPtr<IWMDMStorage> playlist = playlistNode ? playlistNode->storage : nullptr;
+      StorageNode* trackNode = ResolveStorage(where, trackPath, 0);
+      const ComPtr<IWMDMStorage> track = trackNode ? trackNode->storage : nullptr;
+      WriteLog(W("WMDM10::DeleteItem called to delete ") + trackPath + W(" from playlist at ") + playlistPath);
+      if (!playlist || !track) return IPP_E_NOTFOUND;
+      return EditPlaylistReferences(where, playlistPath, playlist, track, false, -1, nullptr);
+    }
+    const WString path = ToDevicePath(where, id);
+    WriteLog(W("WMDM10::DeleteItem called to delete ") + path);
+    DeviceRecord* device = FindDeviceByLocation(where);
+    const bool keepsPlaylists = device && DeviceKeepsPlaylists(*device);
+    // Every storage below the item gets a node, and a folder whose listing
+    // leaves something out is marked not current.
+    RETURN_IF_FAILED(WalkTree(where, path, nullptr, nullptr));
+    if (keepsPlaylists) {
+      ReferenceRemoval removal{this, path, nullptr};
+      RETURN_IF_FAILED(WalkMedium(*this, where, RemoveReferencesVisit, &removal));
+    }
+    for (;;) {
+      StorageNode* node = ResolveStorage(where, path, RESOLVE_ITEM);
+      if (!node) {
+        retriedDelete = false;
+        return IPP_E_NOTFOUND;
+      }
+      HRESULT hr = DeleteStorage(where, path, node, true, false);
+      if (hr == WMDM_E_INTERFACEDEAD && !retriedDelete) {
+        DropNode(node);
+        retriedDelete = true;
+        continue;
+      }
+      retriedDelete = false;
+      if (FAILED(hr) && node->item && node->item->GetKind() == KindFolder)
+        hr = DeleteStorage(where, path, node, true, true);
+      return hr;
+    }
+  });
+}
