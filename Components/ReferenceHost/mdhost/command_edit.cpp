@@ -1,4 +1,4 @@
-// mdhost mkdir, mv and playlist: edit what a medium holds through the
+// mdhost mkdir, mv, rm and playlist: edit what a medium holds through the
 // plug-in, as the library application does when its user edits the device
 // view. With -v every change the plug-in reports is printed as it arrives.
 #include <algorithm>
@@ -123,6 +123,16 @@ int RunMv(const CommandLine& line) {
   const HRESULT hr = session.Plugin()->RenameItem(location.c_str(), wide::FromUtf8(args[1]).c_str(),
                                                   wide::FromUtf8(args[2]).c_str());
   return Report("mv", hr, "renamed " + args[1] + " to " + args[2]);
+}
+
+int RunRm(const CommandLine& line) {
+  HostSession session;
+  std::vector<std::string> args;
+  WString location;
+  const int begun = Begin(line, "rm", 2, &session, &args, &location);
+  if (begun != kExitOk) return begun;
+  const HRESULT hr = session.Plugin()->DeleteItem(location.c_str(), wide::FromUtf8(args[1]).c_str());
+  return Report("rm", hr, "deleted " + args[1]);
 }
 
 int RunPlaylist(const CommandLine& line) {

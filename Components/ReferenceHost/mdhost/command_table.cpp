@@ -12,6 +12,7 @@ int RunFormat(const CommandLine& line);
 int RunLs(const CommandLine& line);
 int RunMkdir(const CommandLine& line);
 int RunMv(const CommandLine& line);
+int RunRm(const CommandLine& line);
 int RunPlaylist(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
@@ -46,6 +47,8 @@ const std::vector<Command>& AllCommands() {
       {"mkdir", "mdhost mkdir MEDIUM PARENT NAME [--players FILE] [-v]",
        "create a folder (MEDIUM: a media location, or DEVICE/N for the device's N-th medium)", RunMkdir},
       {"mv", "mdhost mv MEDIUM PATH NEWNAME [--players FILE] [-v]", "rename a file, folder or playlist", RunMv},
+      {"rm", "mdhost rm MEDIUM PATH [--players FILE] [-v]",
+       "delete a file, playlist or folder with its content, or one playlist entry (PLAYLIST|TRACK)", RunRm},
       {"playlist", "mdhost playlist new MEDIUM FOLDER NAME | set MEDIUM PLAYLIST [TRACK ...] [--players FILE] [-v]",
        "create a playlist, or give it these tracks in this order", RunPlaylist},
   };
