@@ -1,6 +1,7 @@
 // mdhost mkdir, mv, rm and playlist: edit what a medium holds through the
 // plug-in, as the library application does when its user edits the device
 // view. With -v every change the plug-in reports is printed as it arrives.
+// playlist show reads a playlist's entries back the way the host lists them.
 #include <algorithm>
 #include <iostream>
 
@@ -9,7 +10,9 @@
 
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
+#include "mdhost/item_report.h"
 #include "mdhost/media_report.h"
+#include "mdhost/report_text.h"
 
 namespace {
 
@@ -65,13 +68,6 @@ bool FindLocation(kiMusicDevicePlugin2004* plugin, const std::string& text, WStr
   }
   if (find) plugin->FindMediaClose(find);
   return hr == S_OK;
-}
-
-std::string Hex(HRESULT hr) {
-  static const char digits[] = "0123456789abcdef";
-  std::string text = "0x";
-  for (int shift = 28; shift >= 0; shift -= 4) text += digits[(static_cast<unsigned long>(hr) >> shift) & 0xF];
-  return text;
 }
 
 // Opens the session and finds the medium; kExitOk or the status to end with.
@@ -138,8 +134,8 @@ int RunRm(const CommandLine& line) {
 int RunPlaylist(const CommandLine& line) {
   const std::vector<std::string> all = line.Positionals(kOptionsWithValues);
   const std::string action = all.empty() ? std::string() : all[0];
-  if (action != "new" && action != "set") {
-    std::cerr << "mdhost playlist: new MEDIUM FOLDER NAME, or set MEDIUM PLAYLIST [TRACK ...]\n";
+  if (action != "new" && action != "set" && action != "show") {
+    std::cerr << "mdhost playlist: new MEDIUM FOLDER NAME, set MEDIUM PLAYLIST [TRACK ...], or show MEDIUM PLAYLIST\n";
     return kExitBadInput;
   }
   CommandLine rest = line;
@@ -149,6 +145,14 @@ int RunPlaylist(const CommandLine& line) {
   WString location;
   const int begun = Begin(rest, "playlist", action == "new" ? 3 : 2, &session, &args, &location);
   if (begun != kExitOk) return begun;
+  if (action == "show") {
+    const ListingReport report = ReadListing(session.Plugin(), location, wide::FromUtf8(args[1]));
+    if (line.Has("--json"))
+      PrintListingJson(report, std::cout);
+    else
+      PrintListingTable(report, std::cout);
+    return FAILED(report.result) ? kExitFailure : kExitOk;
+  }
   if (action == "new") {
     UniqueBstr created;
     const HRESULT hr = session.Plugin()->CreatePlaylist(location.c_str(), wide::FromUtf8(args[1]).c_str(),

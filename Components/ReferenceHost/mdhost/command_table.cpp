@@ -49,8 +49,10 @@ const std::vector<Command>& AllCommands() {
       {"mv", "mdhost mv MEDIUM PATH NEWNAME [--players FILE] [-v]", "rename a file, folder or playlist", RunMv},
       {"rm", "mdhost rm MEDIUM PATH [--players FILE] [-v]",
        "delete a file, playlist or folder with its content, or one playlist entry (PLAYLIST|TRACK)", RunRm},
-      {"playlist", "mdhost playlist new MEDIUM FOLDER NAME | set MEDIUM PLAYLIST [TRACK ...] [--players FILE] [-v]",
-       "create a playlist, or give it these tracks in this order", RunPlaylist},
+      {"playlist",
+       "mdhost playlist new MEDIUM FOLDER NAME | set MEDIUM PLAYLIST [TRACK ...] | show MEDIUM PLAYLIST "
+       "[--players FILE] [--json] [-v]",
+       "create a playlist, give it these tracks in this order, or list its entries", RunPlaylist},
   };
   return commands;
 }
