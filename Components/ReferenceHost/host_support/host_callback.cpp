@@ -33,7 +33,8 @@ std::vector<LONG> KindsOf(SAFEARRAY** array) {
 
 WString LocationOf(kiIPPItem* item) {
   if (!item) return WString();
-  UniqueBstr location(item->GetLocation());
+  UniqueBstr location;
+  location.Reset(item->GetLocation());  // adopted: the text constructor would copy it
   return wide::FromPtr(location.Get());
 }
 

@@ -32,7 +32,8 @@ HRESULT WalkMedium(kcWMDM10Plugin& plugin, const WString& location, WalkVisit vi
   HRESULT listed = plugin.FindFirstItem(location.c_str(), rootHostPath.c_str(), &child, &find);
   HRESULT result = S_OK;
   while (listed == S_OK && SUCCEEDED(result)) {
-    UniqueBstr childLocation(child.GetLocation());
+    UniqueBstr childLocation;
+    childLocation.Reset(child.GetLocation());  // adopted: the text constructor would copy it
     result = plugin.WalkTree(location, plugin.ToDevicePath(location, childLocation.ToString()), visit, context);
     child.Clear();
     if (SUCCEEDED(result)) listed = plugin.FindNextItem(find, &child);
@@ -88,7 +89,8 @@ HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& pa
 HRESULT kcWMDM10Plugin::DeleteEachVisit(const WString& location, StorageNode* node, void* context) {
   auto* plugin = static_cast<kcWMDM10Plugin*>(context);
   if (!plugin || !node || !node->item) return IPP_E_FAIL;
-  UniqueBstr itemLocation(node->item->GetLocation());
+  UniqueBstr itemLocation;
+  itemLocation.Reset(node->item->GetLocation());  // adopted, not copied
   return plugin->DeleteStorage(location, plugin->ToDevicePath(location, itemLocation.ToString()), node, false,
                                false);
 }
@@ -97,7 +99,8 @@ HRESULT kcWMDM10Plugin::RemoveReferencesVisit(const WString& location, StorageNo
   auto* removal = static_cast<ReferenceRemoval*>(context);
   if (!removal || !removal->plugin || !node || !node->item || node->item->GetKind() != KindPlaylist) return S_OK;
   kcWMDM10Plugin& plugin = *removal->plugin;
-  UniqueBstr itemLocation(node->item->GetLocation());
+  UniqueBstr itemLocation;
+  itemLocation.Reset(node->item->GetLocation());  // adopted, not copied
   const WString playlistPath = plugin.ToDevicePath(location, itemLocation.ToString());
   const ComPtr<IWMDMStorage> playlist = node->storage;
   StorageNode* track = plugin.ResolveStorage(location, removal->trackPath, 0);
