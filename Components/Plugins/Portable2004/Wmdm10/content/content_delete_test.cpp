@@ -1,5 +1,3 @@
-#include <thread>
-
 #include "content/resolver_test_player.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
@@ -11,29 +9,6 @@ using wmdm_standin::ObjectKind;
 
 class ContentDeleteTest : public ResolverPlayerTest {
  protected:
-  WString Internal() const { return Location(W("Internal Memory")); }
-
-  bool LockIsFree() {
-    bool taken = false;
-    std::thread other([&] {
-      if (plugin_.Lock().TryEnter()) {
-        taken = true;
-        plugin_.Lock().Leave();
-      }
-    });
-    other.join();
-    return taken;
-  }
-
-  std::vector<HostEvent> Changes() {
-    std::vector<HostEvent> changes;
-    for (const HostEvent& event : callback_.Events())
-      if (event.kind == HostEvent::kContentRemoved || event.kind == HostEvent::kPlaylistChanged ||
-          event.kind == HostEvent::kContentAdded)
-        changes.push_back(event);
-    callback_.ClearEvents();
-    return changes;
-  }
   bool Gone(ObjectId object) { return !model_->Inspect(object) || model_->Inspect(object)->deleted; }
 };
 

@@ -1,5 +1,4 @@
 #include <functional>
-#include <thread>
 
 #include "content/resolver_test_player.h"
 #include "core/map_result.h"
@@ -27,30 +26,6 @@ class IdList final : public kiItemIdList {
 
 class ContentEditingTest : public ResolverPlayerTest {
  protected:
-  WString Internal() const { return Location(W("Internal Memory")); }
-
-  bool LockIsFree() {
-    bool taken = false;
-    std::thread other([&] {
-      if (plugin_.Lock().TryEnter()) {
-        taken = true;
-        plugin_.Lock().Leave();
-      }
-    });
-    other.join();
-    return taken;
-  }
-
-  // The content callbacks since the last call, log lines left out.
-  std::vector<HostEvent> Changes() {
-    std::vector<HostEvent> changes;
-    for (const HostEvent& event : callback_.Events())
-      if (event.kind == HostEvent::kContentAdded || event.kind == HostEvent::kContentRemoved ||
-          event.kind == HostEvent::kPlaylistChanged)
-        changes.push_back(event);
-    callback_.ClearEvents();
-    return changes;
-  }
 
   std::vector<ObjectId> References(ObjectId playlist) { return model_->Inspect(playlist)->references; }
   ObjectId Find(const WString& path) { return model_->Find(player_, WString(W("Internal Memory")) + path); }

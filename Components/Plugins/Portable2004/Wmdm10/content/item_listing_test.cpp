@@ -1,5 +1,3 @@
-#include <thread>
-
 #include "content/item_filter.h"
 #include "content/resolver_test_player.h"
 #include "host_sdk/ipp_result_codes.h"
@@ -17,19 +15,6 @@ class ItemListingTest : public ResolverPlayerTest {
   void TearDown() override {
     if (DeviceRecord* record = plugin_.FindDeviceRecord(1)) record->settings = nullptr;
     ResolverPlayerTest::TearDown();
-  }
-
-  // Another thread takes the lock at once, as the host's next call would.
-  bool LockIsFree() {
-    bool taken = false;
-    std::thread other([&] {
-      if (plugin_.Lock().TryEnter()) {
-        taken = true;
-        plugin_.Lock().Leave();
-      }
-    });
-    other.join();
-    return taken;
   }
 
   struct Listing {

@@ -44,6 +44,19 @@ class ResolverPlayerTest : public PluginHarness {
     ASSERT_EQ(ListDevices(), std::vector<DWORD>{1});
   }
 
+  WString Internal() const { return Location(W("Internal Memory")); }
+
+  // The content callbacks since the last call, log lines left out.
+  std::vector<HostEvent> Changes() {
+    std::vector<HostEvent> changes;
+    for (const HostEvent& event : callback_.Events())
+      if (event.kind == HostEvent::kContentAdded || event.kind == HostEvent::kContentRemoved ||
+          event.kind == HostEvent::kPlaylistChanged)
+        changes.push_back(event);
+    callback_.ClearEvents();
+    return changes;
+  }
+
   static wmdm_standin::MediumDescription Medium(const WString& name) {
     wmdm_standin::MediumDescription medium;
     medium.name = name;

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <com_ptr.h>
@@ -80,6 +81,17 @@ class PluginHarness : public ::testing::Test {
       // Leave the thread as this test found it, so that the next one starts clean.
       for (int i = 0; i < 16 && InComApartment(); ++i) CoUninitialize();
     }
+  }
+
+  // Another thread takes the plug-in lock at once, as the host's next call
+  // would: no path of a slot may leave it held.
+  bool LockIsFree() {
+    bool taken = false;
+    std::thread([&] {
+      taken = plugin_.Lock().TryEnter();
+      if (taken) plugin_.Lock().Leave();
+    }).join();
+    return taken;
   }
 
   // A sandboxed registry that knows no device yet.

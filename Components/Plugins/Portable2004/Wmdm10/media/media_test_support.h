@@ -3,7 +3,6 @@
 // free once a slot has returned.
 #pragma once
 
-#include <thread>
 #include <vector>
 
 #include "content/locations.h"
@@ -36,19 +35,6 @@ class MediaHarness : public PluginHarness {
 
   WString LocationOf(const WString& mediumName) const {
     return locations::ComposeMediaLocation(identity_, mediumName);
-  }
-
-  // Another thread takes the lock at once, as the host's next call would.
-  bool LockIsFree() {
-    bool taken = false;
-    std::thread other([&] {
-      if (plugin_.Lock().TryEnter()) {
-        taken = true;
-        plugin_.Lock().Leave();
-      }
-    });
-    other.join();
-    return taken;
   }
 
   struct Walk {
