@@ -33,8 +33,7 @@ std::vector<LONG> KindsOf(SAFEARRAY** array) {
 
 WString LocationOf(kiIPPItem* item) {
   if (!item) return WString();
-  UniqueBstr location;
-  location.Reset(item->GetLocation());  // adopted: the text constructor would copy it
+  const UniqueBstr location = UniqueBstr::Adopt(item->GetLocation());
   return wide::FromPtr(location.Get());
 }
 

@@ -24,8 +24,7 @@ int RunInfo(const CommandLine& line) {
     std::cerr << "mdhost info: GetIMDP2004 returned no plug-in\n";
     return kExitFailure;
   }
-  UniqueBstr name;
-  name.Reset(plugin->GetPluginName());
+  const UniqueBstr name = UniqueBstr::Adopt(plugin->GetPluginName());
   DWORD versionMS = 0, versionLS = 0;
   plugin->GetPluginVersion(&versionMS, &versionLS);
   WCHAR loaded[MAX_PATH * 4] = {};

@@ -12,9 +12,7 @@ constexpr LONG kFolder = 1;
 constexpr LONG kPlaylist = 3;
 
 std::string Text(BSTR text) {
-  UniqueBstr held;
-  held.Reset(text);
-  return wide::ToUtf8(held.ToString());
+  return wide::ToUtf8(UniqueBstr::Adopt(text).ToString());
 }
 
 ItemReport FromRecord(kcIPPItem& record) {

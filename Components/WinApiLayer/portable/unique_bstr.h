@@ -1,4 +1,10 @@
 // Owns one BSTR (SysAllocString'd) and frees it on every path.
+//
+// Taking a BSTR someone handed us and copying text are different acts, and
+// a BSTR converts silently to const WCHAR*: a copying constructor that
+// accepted it leaked every string a callee allocated. So a BSTR (a mutable
+// WCHAR*) never binds to a constructor: Adopt() takes ownership of it, and a
+// borrowed one is copied by saying so, UniqueBstr(static_cast<const WCHAR*>(b)).
 #pragma once
 
 #include <windows.h>
@@ -10,6 +16,7 @@ class UniqueBstr {
  public:
   UniqueBstr() = default;
   explicit UniqueBstr(const WCHAR* text) : bstr_(text ? SysAllocString(text) : nullptr) {}
+  UniqueBstr(WCHAR* bstr) = delete;
   explicit UniqueBstr(const WString& text)
       : bstr_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
   UniqueBstr(const UniqueBstr&) = delete;
@@ -20,6 +27,13 @@ class UniqueBstr {
     return *this;
   }
   ~UniqueBstr() { Reset(); }
+
+  // Takes ownership of a BSTR a callee allocated for us.
+  static UniqueBstr Adopt(BSTR bstr) {
+    UniqueBstr owner;
+    owner.bstr_ = bstr;
+    return owner;
+  }
 
   BSTR Get() const { return bstr_; }
   explicit operator bool() const { return bstr_ != nullptr; }

@@ -1,13 +1,21 @@
 #include <windows.h>
 #include <oleauto.h>
+#include <unique_bstr.h>
 #include <wide_text.h>
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
+#include <type_traits>
 
 namespace {
+
+// A BSTR handed out by a callee must be adopted, never copied by accident.
+static_assert(!std::is_constructible_v<UniqueBstr, BSTR>, "a BSTR must go through UniqueBstr::Adopt");
+static_assert(std::is_constructible_v<UniqueBstr, const WCHAR*>);
+static_assert(std::is_constructible_v<UniqueBstr, const WString&>);
+static_assert(!std::is_convertible_v<const WCHAR*, UniqueBstr>, "copying text is said out loud");
 
 DWORD PrefixOf(BSTR text) {
   DWORD prefix = 0;
@@ -89,3 +97,14 @@ TEST(Bstr, ReAllocReplacesTheText) {
 }
 
 }  // namespace
+
+TEST(UniqueBstrTest, AdoptKeepsTheStringAndCopiesAreTheirOwn) {
+  BSTR handedOut = SysAllocString(W("track"));
+  ASSERT_NE(nullptr, handedOut);
+  const UniqueBstr adopted = UniqueBstr::Adopt(handedOut);
+  EXPECT_EQ(handedOut, adopted.Get());  // freed by the owner: the leak check sees a double free or a leak
+  const UniqueBstr copied(static_cast<const WCHAR*>(adopted.Get()));
+  EXPECT_NE(adopted.Get(), copied.Get());
+  EXPECT_EQ(adopted.ToString(), copied.ToString());
+  EXPECT_FALSE(UniqueBstr::Adopt(nullptr));
+}

@@ -25,9 +25,7 @@ class ItemListingTest : public ResolverPlayerTest {
   };
 
   static void Note(kcIPPItem& item, Listing* listing) {
-    UniqueBstr location;
-    location.Reset(item.GetLocation());
-    listing->locations.push_back(location.ToString());
+    listing->locations.push_back(UniqueBstr::Adopt(item.GetLocation()).ToString());
     LONG order = 0;
     listing->orders.push_back(item.GetPropertyLong(W("ItemOrder"), &order) ? order : -1);
   }
@@ -191,22 +189,16 @@ TEST_F(ItemListingTest, ItemInformationReadsTagsOnceAndResolvesEntries) {
   EXPECT_EQ(Names(W("\\Music")).size(), 6u);
   kcIPPItem listed;
   Resolve(W("\\Music\\song.mp3"))->item->CopyTo(&listed);
-  UniqueBstr title;
-  title.Reset(listed.GetTitle());
-  EXPECT_EQ(title.ToString(), W("song.mp3"));
+  EXPECT_EQ(UniqueBstr::Adopt(listed.GetTitle()).ToString(), W("song.mp3"));
 
   callback_.ClearEvents();
   model_->Faults().ResetCalls();
   for (const WCHAR* id : {W("\\Music\\song.mp3"), W("\\Music\\Mix.pla|\\Music\\song.mp3")}) {
     kcIPPItem item;
     ASSERT_EQ(plugin_.GetItemInformation(loc.c_str(), id, &item), S_OK) << wide::ToUtf8(id);
-    UniqueBstr text;
-    text.Reset(item.GetTitle());
-    EXPECT_EQ(text.ToString(), W("Song"));
-    text.Reset(item.GetAlbum());
-    EXPECT_EQ(text.ToString(), W("Album"));
-    text.Reset(item.GetLocation());
-    EXPECT_EQ(text.ToString(), W("\\Music\\song.mp3")) << "the track's own record";
+    EXPECT_EQ(UniqueBstr::Adopt(item.GetTitle()).ToString(), W("Song"));
+    EXPECT_EQ(UniqueBstr::Adopt(item.GetAlbum()).ToString(), W("Album"));
+    EXPECT_EQ(UniqueBstr::Adopt(item.GetLocation()).ToString(), W("\\Music\\song.mp3")) << "the track's own record";
     EXPECT_TRUE(LockIsFree());
   }
   EXPECT_EQ(Calls(ObjectKind::Storage, "GetMetadata", song), 1) << "tags are read once per node";
@@ -255,9 +247,7 @@ TEST_F(ItemListingTest, ADeadInterfaceIsRetriedExactlyOnce) {
   ASSERT_EQ(plugin_.FindFirstItem(loc.c_str(), W("\\Music"), &item, &find), S_OK);
   ASSERT_EQ(model_->DeleteObject(model_->HandleById(b_), false), S_OK);
   EXPECT_EQ(plugin_.FindNextItem(find, &item), S_OK);
-  UniqueBstr location;
-  location.Reset(item.GetLocation());
-  EXPECT_EQ(location.ToString(), W("\\Music\\zero.mp3"));
+  EXPECT_EQ(UniqueBstr::Adopt(item.GetLocation()).ToString(), W("\\Music\\zero.mp3"));
   EXPECT_EQ(plugin_.FindItemClose(find), S_OK);
   EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage", music_), 1);
 

@@ -21,15 +21,8 @@ const StringField kStringFields[] = {
     {"location", &kiIPPItem::SetLocation, &kiIPPItem::GetLocation},
 };
 
-// Takes ownership of a string a getter handed out (UniqueBstr's constructor
-// would copy it).
-UniqueBstr Owned(BSTR text) {
-  UniqueBstr owner;
-  owner.Reset(text);
-  return owner;
-}
-UniqueBstr Get(kiIPPItem& item, const StringField& field) { return Owned((item.*field.get)()); }
-WString Text(BSTR text) { return Owned(text).ToString(); }
+UniqueBstr Get(kiIPPItem& item, const StringField& field) { return UniqueBstr::Adopt((item.*field.get)()); }
+WString Text(BSTR text) { return UniqueBstr::Adopt(text).ToString(); }
 
 void ExpectEmpty(kcIPPItem& item, int line) {
   SCOPED_TRACE(testing::Message() << "checked at line " << line);
