@@ -23,26 +23,6 @@ UniqueSafeArray MakeArray(VARTYPE type, size_t count) {
   return UniqueSafeArray(SafeArrayCreateVector(type, 0, static_cast<ULONG>(count)));
 }
 
-// Walks every item of the medium. The medium's root is no item (the tree
-// walk refuses it), so its children are listed here and walked one by one.
-HRESULT WalkMedium(kcWMDM10Plugin& plugin, const WString& location, WalkVisit visit, void* context) {
-  const WString rootHostPath = plugin.ToHostPath(location, WString(W("\\")));
-  kcIPPItem child;
-  IPPFINDHANDLE find = nullptr;
-  HRESULT listed = plugin.FindFirstItem(location.c_str(), rootHostPath.c_str(), &child, &find);
-  HRESULT result = S_OK;
-  while (listed == S_OK && SUCCEEDED(result)) {
-    UniqueBstr childLocation;
-    childLocation.Reset(child.GetLocation());  // adopted: the text constructor would copy it
-    result = plugin.WalkTree(location, plugin.ToDevicePath(location, childLocation.ToString()), visit, context);
-    child.Clear();
-    if (SUCCEEDED(result)) listed = plugin.FindNextItem(find, &child);
-  }
-  if (find) plugin.FindItemClose(find);
-  if (FAILED(result)) return result;
-  return FAILED(listed) ? listed : S_OK;
-}
-
 }  // namespace
 
 HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& path, StorageNode* node,
@@ -137,7 +117,7 @@ HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR* location, const WCHAR* id) {
     RETURN_IF_FAILED(WalkTree(where, path, nullptr, nullptr));
     if (keepsPlaylists) {
       ReferenceRemoval removal{this, path, nullptr};
-      RETURN_IF_FAILED(WalkMedium(*this, where, RemoveReferencesVisit, &removal));
+      RETURN_IF_FAILED(WalkMedium(where, RemoveReferencesVisit, &removal));
     }
     for (;;) {
       StorageNode* node = ResolveStorage(where, path, RESOLVE_ITEM);

@@ -133,6 +133,10 @@ void kcWMDM10Plugin::DropNode(StorageNode* node) {
   if (found != nodeCache_.end() && found->second.get() == node) nodeCache_.erase(found);
 }
 
+void kcWMDM10Plugin::DropNodeAt(const WString& location, const WString& path) {
+  nodeCache_.erase(locations::StorageKey(location, path));
+}
+
 void kcWMDM10Plugin::ClearNodeCache() {
   nodeCache_.clear();
   resetParentCache_ = true;

@@ -54,3 +54,9 @@ HRESULT kcWMDM10Plugin::WalkTree(const WString& location, const WString& path, W
   node->walked = true;
   return S_OK;
 }
+
+// The medium's root is no item (the walk above refuses it), so its children
+// are listed here and walked one by one.
+HRESULT kcWMDM10Plugin::WalkMedium(const WString& location, WalkVisit visit, void* context) {
+  return WalkChildren(*this, location, WString(W("\\")), visit, context);
+}

@@ -125,6 +125,8 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   void InvalidateUpwards(const WString& location, WString path);
   // Forgets one node (its interfaces went stale); the pointer dies with it.
   void DropNode(StorageNode* node);
+  // The same for the node cached under (location, device path), if any.
+  void DropNodeAt(const WString& location, const WString& path);
   // Forgets every node; the module-wide parent cache follows at the next
   // resolution.
   void ClearNodeCache();
@@ -147,6 +149,8 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
                      kiIPPItem* item);
   // Walks the subtree at `path` children first; see content/tree_walk.h.
   HRESULT WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context);
+  // The same over every item of the medium, from its root.
+  HRESULT WalkMedium(const WString& location, WalkVisit visit, void* context);
 
   // Content edits and the host's change callbacks (content/content_editing.cpp);
   // call under the plug-in lock. Change codes: 1 added on rename or transfer,

@@ -1,0 +1,325 @@
+// Sending a track from the computer onto a player: into a folder, or into the
+// device's root folder and onto the end of a playlist, with the track's tags
+// written in the same call. A file of the same name already there is kept, or
+// replaced and the new file put back wherever a playlist held the old one.
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include <result_macros.h>
+#include <unique_bstr.h>
+
+#include "content/kc_ipp_item.h"
+#include "content/locations.h"
+#include "content/storage_lookup.h"
+#include "core/device_text.h"
+#include "core/host_boundary.h"
+#include "core/kc_wmdm10_plugin.h"
+#include "host_sdk/ipp_result_codes.h"
+#include "host_sdk/ki_plugin_host_callback.h"
+
+namespace {
+
+// Whether DownloadFile is on its second attempt after a dead interface;
+// module wide, touched only under the plug-in lock.
+bool retriedDownload = false;
+
+constexpr DWORD kCreatedOutcome = 4;
+constexpr DWORD kReplacedOutcome = 1;
+constexpr UINT kSendMode = WMDM_MODE_BLOCK | WMDM_CONTENT_FILE | WMDM_STORAGECONTROL_INSERTINTO;
+
+// The format a player files the track under, told by the source path alone;
+// the search is case-sensitive and ".mp3" wins wherever it appears.
+DWORD FormatCodeOf(const WString& sourcePath) {
+  if (sourcePath.find(W(".mp3")) != WString::npos) return 0x3009;
+  if (sourcePath.find(W(".wav")) != WString::npos) return 0x3008;
+  return 0xB901;
+}
+
+// The name the file gets on the player. Windows takes "/" as a separator as
+// well as "\", so both end the folder part.
+WString FileNameOf(const WString& sourcePath) {
+  const size_t separator = sourcePath.find_last_of(W("\\/"));
+  if (separator == WString::npos || separator + 1 == sourcePath.size()) return sourcePath;
+  return sourcePath.substr(separator + 1);
+}
+
+// The file name's extension with its dot, or nothing; a dot in a folder's
+// name is no extension.
+WString ExtensionOf(const WString& fileName) {
+  const size_t dot = fileName.rfind(W('.'));
+  return dot == WString::npos ? WString() : fileName.substr(dot);
+}
+
+WString TextOf(BSTR owned) {
+  UniqueBstr text;
+  text.Reset(owned);  // adopted: the item hands out a copy
+  return text.ToString();
+}
+
+LONG LongProperty(kiIPPItem& item, const WCHAR* name) {
+  LONG value = 0;
+  return item.GetPropertyLong(name, &value) ? value : 0;
+}
+
+HRESULT AddText(IWMDMMetaData* metadata, const WCHAR* name, const WString& text) {
+  // The terminator is part of the value.
+  const UINT bytes = static_cast<UINT>((text.size() + 1) * sizeof(WCHAR));
+  return metadata->AddItem(WMDM_TYPE_STRING, name, reinterpret_cast<BYTE*>(const_cast<WCHAR*>(text.c_str())),
+                           bytes);
+}
+
+HRESULT AddNumber(IWMDMMetaData* metadata, const WCHAR* name, DWORD number) {
+  return metadata->AddItem(WMDM_TYPE_DWORD, name, reinterpret_cast<BYTE*>(&number), sizeof(number));
+}
+
+// The track's tags, in the order players expect them.
+HRESULT FillMetadata(IWMDMMetaData* metadata, kiIPPItem& item, const WString& sourcePath) {
+  const WString artist = TextOf(item.GetArtist());
+  RETURN_IF_FAILED(AddText(metadata, g_wszWMDMAlbumTitle, TextOf(item.GetAlbum())));
+  RETURN_IF_FAILED(AddText(metadata, g_wszWMDMAlbumArtist, artist));
+  RETURN_IF_FAILED(AddText(metadata, g_wszWMDMAuthor, artist));
+  RETURN_IF_FAILED(AddText(metadata, g_wszWMDMGenre, TextOf(item.GetGenre())));
+  RETURN_IF_FAILED(AddText(metadata, g_wszWMDMTitle, TextOf(item.GetTitle())));
+  RETURN_IF_FAILED(AddNumber(metadata, g_wszWMDMBitrate, static_cast<DWORD>(item.GetBitrate())));
+  RETURN_IF_FAILED(
+      AddText(metadata, g_wszWMDMTrack, wide::FromSigned(LongProperty(item, W("ItemTrackNumber")))));
+  RETURN_IF_FAILED(
+      AddNumber(metadata, g_wszWMDMUserRating, static_cast<DWORD>(LongProperty(item, W("ItemTrackRanking")))));
+  return AddNumber(metadata, g_wszWMDMFormatCode, FormatCodeOf(sourcePath));
+}
+
+// One DownloadFile call. What it learns about a replaced file outlives a
+// retry: the old file is gone by then, and the playlists that held it still
+// want the new one.
+class Transfer {
+ public:
+  Transfer(kcWMDM10Plugin& plugin, WString location, WString sourcePath, kiIPPItem& item, DWORD existingFileMode,
+           DWORD cookie)
+      : plugin_(plugin),
+        location_(std::move(location)),
+        sourcePath_(std::move(sourcePath)),
+        item_(item),
+        existingFileMode_(existingFileMode),
+        cookie_(cookie) {}
+
+  // One pass from the resolution of the target to the playlist edits.
+  HRESULT Attempt(const WString& devicePath);
+  // Forgets the nodes the pass resolved, for a fresh resolution.
+  void DropNodes();
+
+  DWORD outcome() const { return outcome_; }
+  const WString& replacedPath() const { return replacedPath_; }
+
+ private:
+  enum class Check { GoOn, Stop };
+  HRESULT CheckExisting(const WString& name, Check* check);
+  HRESULT ReplaceExisting(const WString& path, Check* check);
+  HRESULT Send(ComPtr<IWMDMStorage>* created);
+  void Announce(ComPtr<IWMDMStorage> created, HRESULT sent);
+  // Puts `track` back where the replaced file was in every playlist recorded.
+  void RestorePositions(const ComPtr<IWMDMStorage>& track);
+
+  kcWMDM10Plugin& plugin_;
+  const WString location_;
+  const WString sourcePath_;
+  kiIPPItem& item_;
+  const DWORD existingFileMode_;
+  const DWORD cookie_;
+
+  // Paths, not nodes: a listing on the way may replace a node it found dead.
+  WString targetPath_;
+  WString folderPath_;
+  ComPtr<IWMDMStorage> folder_;
+  ComPtr<IWMDMStorage> playlist_;
+  LONG deviceNumber_ = 0;
+  WString fileName_;
+
+  DWORD outcome_ = kCreatedOutcome;
+  WString replacedPath_;
+  std::vector<std::pair<WString, LONG>> replacedPositions_;
+};
+
+HRESULT Transfer::Attempt(const WString& devicePath) {
+  folder_.Reset();
+  playlist_.Reset();
+  targetPath_ = devicePath;
+  folderPath_ = devicePath;
+  StorageNode* target = plugin_.ResolveStorage(location_, devicePath, RESOLVE_ITEM);
+  // A medium's root has no item record of its own, yet is a folder to send into.
+  if (!target && locations::PathComponents(devicePath).empty()) target = plugin_.ResolveStorage(location_, devicePath, 0);
+  if (!target) return IPP_E_NOTFOUND;
+
+  StorageNode* folder = target;
+  if (target->item && target->item->GetKind() == KindPlaylist) {
+    playlist_ = target->storage;
+    folderPath_ = plugin_.RootPrefix(location_);
+    if (folderPath_.empty()) folderPath_ = W("\\");
+    folder = plugin_.ResolveStorage(location_, folderPath_, 0);
+    if (!folder) return E_FAIL;
+  }
+  folder_ = folder->storage;
+  deviceNumber_ = folder->deviceNumber;
+  if (!folder_) return E_FAIL;
+
+  fileName_ = FileNameOf(sourcePath_);
+  const WString title = TextOf(item_.GetTitle());
+  const DeviceRecord* record = plugin_.FindDeviceRecord(deviceNumber_);
+  const bool checkDisplayName = record && record->settings && record->settings->CheckDisplayNameOnDownload == 1;
+  Check check = Check::GoOn;
+  if (!title.empty() && checkDisplayName) {
+    const HRESULT hr = CheckExisting(title + ExtensionOf(fileName_), &check);
+    if (check == Check::Stop || FAILED(hr)) return hr;
+  }
+  {
+    const HRESULT hr = CheckExisting(fileName_, &check);
+    if (check == Check::Stop || FAILED(hr)) return hr;
+  }
+
+  ComPtr<IWMDMStorage> created;
+  const HRESULT sent = Send(std::addressof(created));
+  if (SUCCEEDED(sent) && created) Announce(std::move(created), sent);
+  return sent;
+}
+
+void Transfer::DropNodes() {
+  plugin_.DropNodeAt(location_, targetPath_);
+  if (folderPath_ != targetPath_) plugin_.DropNodeAt(location_, folderPath_);
+}
+
+HRESULT Transfer::CheckExisting(const WString& name, Check* check) {
+  *check = Check::GoOn;
+  ComPtr<IWMDMStorage> existing;
+  // A failed lookup finds nothing: the send itself then meets what is there.
+  if (FindChildStorage(folder_, name, &existing) != S_OK || !existing) return S_OK;
+  *check = Check::Stop;
+  // The host asked for the track in the playlist, and the player has it.
+  if (playlist_) return plugin_.EditPlaylistReferences(location_, targetPath_, playlist_, existing, true, -1, nullptr);
+  if (existingFileMode_ == 2) return S_OK;
+  if (existingFileMode_ == 3) return IPP_E_ALREADYEXISTS;
+  return ReplaceExisting(locations::JoinPath(folderPath_, name), check);
+}
+
+HRESULT Transfer::ReplaceExisting(const WString& path, Check* check) {
+  StorageNode* old = plugin_.ResolveStorage(location_, path, RESOLVE_ITEM);
+  if (!old || !old->item || old->item->GetKind() != KindFile) return IPP_E_ALREADYEXISTS;
+  const ComPtr<IWMDMStorage> oldStorage = old->storage;
+  kcWMDM10Plugin::ReferenceRemoval removal{&plugin_, path, &replacedPositions_};
+  RETURN_IF_FAILED(plugin_.WalkMedium(location_, kcWMDM10Plugin::RemoveReferencesVisit, &removal));
+  // The walk may have listed the folder afresh: take the node as it is now.
+  old = plugin_.ResolveStorage(location_, path, RESOLVE_ITEM);
+  if (!old) {
+    RestorePositions(oldStorage);
+    return IPP_E_ALREADYEXISTS;
+  }
+  const HRESULT deleted = plugin_.DeleteStorage(location_, path, old, false, false);
+  if (FAILED(deleted)) {
+    // The old file stays, and so do its places in the playlists.
+    RestorePositions(oldStorage);
+    return deleted;
+  }
+  // Its node names a storage that is gone; the new file takes the key.
+  plugin_.DropNodeAt(location_, path);
+  replacedPath_ = path;
+  outcome_ = kReplacedOutcome;
+  *check = Check::GoOn;
+  return S_OK;
+}
+
+HRESULT Transfer::Send(ComPtr<IWMDMStorage>* created) {
+  ComPtr<IWMDMMetaData> metadata;
+  ComPtr<IWMDMStorage3> folder3;
+  if (SUCCEEDED(folder_.As(&folder3)) && SUCCEEDED(folder3->CreateEmptyMetadataObject(&metadata)) && metadata) {
+    // Tags only partly written would tell the player something untrue.
+    if (FAILED(FillMetadata(metadata.Get(), item_, sourcePath_))) metadata.Reset();
+  }
+  WString source = sourcePath_;
+  WString name = fileName_;
+  ComPtr<IWMDMStorageControl3> control3;
+  HRESULT hr = folder_.As(&control3);
+  if (SUCCEEDED(hr))
+    hr = control3->Insert3(kSendMode, 0, &source[0], &name[0], nullptr, nullptr, metadata.Get(), nullptr, &*created);
+  if (SUCCEEDED(hr)) return hr;
+  // The older interface sends the file alone, under the device's own name.
+  created->Reset();
+  ComPtr<IWMDMStorageControl> control;
+  RETURN_IF_FAILED(folder_.As(&control));
+  return control->Insert(kSendMode, &source[0], nullptr, nullptr, &*created);
+}
+
+void Transfer::Announce(ComPtr<IWMDMStorage> created, HRESULT sent) {
+  if (kiPluginHostCallback* callback = plugin_.HostCallback())
+    (void)CatchToResult([&] { return callback->OperationEnded(cookie_, static_cast<DWORD>(sent)); });
+  WString name;
+  if (FAILED(ReadDeviceText([&](WCHAR* buffer, UINT chars) { return created->GetName(buffer, chars); }, &name)))
+    return;
+  const WString path = locations::JoinPath(folderPath_, name);
+  // The node under the new path must hold the new storage, not one a
+  // deleted file of the same name left behind.
+  const DeviceRecord* record = plugin_.FindDeviceRecord(deviceNumber_);
+  StorageNode* node = plugin_.ResolveStorage(location_, path, 0, record, created);
+  if (node && node->storage.Get() != created.Get()) {
+    plugin_.DropNode(node);
+    plugin_.ResolveStorage(location_, path, 0, record, created);
+  }
+  plugin_.NotifyChange(location_, path, 1);
+  if (playlist_) plugin_.EditPlaylistReferences(location_, targetPath_, playlist_, created, true, -1, nullptr);
+  RestorePositions(created);
+}
+
+void Transfer::RestorePositions(const ComPtr<IWMDMStorage>& track) {
+  for (const auto& [playlistPath, position] : replacedPositions_) {
+    if (playlistPath == folderPath_) continue;
+    StorageNode* playlist = plugin_.ResolveStorage(location_, playlistPath, 0);
+    if (playlist && playlist->storage)
+      plugin_.EditPlaylistReferences(location_, playlistPath, playlist->storage, track, true, position, nullptr);
+  }
+  replacedPositions_.clear();
+}
+
+// Hands the outcome to the host however the call ends.
+class OutcomeWriter {
+ public:
+  OutcomeWriter(DWORD* out, const DWORD& value) : out_(out), value_(value) {}
+  OutcomeWriter(const OutcomeWriter&) = delete;
+  OutcomeWriter& operator=(const OutcomeWriter&) = delete;
+  ~OutcomeWriter() {
+    if (out_) *out_ = value_;
+  }
+
+ private:
+  DWORD* out_;
+  const DWORD& value_;
+};
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR* location, const WCHAR* targetPath, const WCHAR* sourcePath,
+                                     kiIPPItem* item, DWORD existingFileMode, DWORD cookie, DWORD* outcome) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    DWORD made = kCreatedOutcome;
+    const OutcomeWriter writer(outcome, made);
+    if (!location || !targetPath || !sourcePath || !item) return IPP_E_FAIL;
+    const WString where(location);
+    const WString devicePath = ToDevicePath(where, targetPath);
+    WriteLog(W("WMDM10::DownloadFile called to create a file named ") + devicePath);
+    Transfer transfer(*this, where, sourcePath, *item, existingFileMode, cookie);
+    HRESULT hr = E_FAIL;
+    for (;;) {
+      hr = transfer.Attempt(devicePath);
+      made = transfer.outcome();
+      if (hr == WMDM_E_INTERFACEDEAD && !retriedDownload) {
+        transfer.DropNodes();
+        retriedDownload = true;
+        continue;
+      }
+      retriedDownload = false;
+      break;
+    }
+    if (FAILED(hr) && !transfer.replacedPath().empty()) {
+      WriteLog(W("WMDM10::DownloadFile could not send ") + WString(sourcePath) + W(" to ") + devicePath +
+               W(", and the file it was to replace, ") + transfer.replacedPath() + W(", is already deleted"));
+    }
+    return hr;
+  });
+}
