@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "content_store.h"
+
 namespace wmdm_standin {
 namespace {
 
@@ -66,10 +68,9 @@ static ULONGLONG SizeBelow(const ModelObject& object) {
 
 ULONGLONG ModelMedium::UsedSpace() const { return root ? SizeBelow(*root) : 0; }
 
-ULONGLONG ModelMedium::FreeSpace() const {
-  const ULONGLONG used = UsedSpace();
-  return used >= description.totalSize ? 0 : description.totalSize - used;
-}
+ULONGLONG ModelMedium::TotalSize() const { return store->TotalSize(*this); }
+
+ULONGLONG ModelMedium::FreeSpace() const { return store->FreeSpace(*this); }
 
 DWORD DefaultFileAttributes(const WString& name) {
   DWORD attributes = WMDM_FILE_ATTR_FILE | WMDM_FILE_ATTR_CANREAD | WMDM_FILE_ATTR_CANDELETE |

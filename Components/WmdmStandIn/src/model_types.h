@@ -40,6 +40,7 @@ struct ModelTag {
 
 struct ModelMedium;
 struct ModelDevice;
+class ContentStore;
 
 // A folder, file or playlist, or the root storage of a medium.
 struct ModelObject {
@@ -66,6 +67,8 @@ struct ModelObject {
   // Raised when the object is renamed (or a folder above it is): interfaces
   // handed out before then are dead.
   unsigned generation = 0;
+  // Tags and format are read from the medium's store when first asked for.
+  bool detailsPending = false;
 
   bool IsFolder() const { return isRoot || (attributes & WMDM_FILE_ATTR_FOLDER) != 0; }
   const ModelTag* FindTag(const WString& tagName) const;
@@ -91,8 +94,12 @@ struct ModelMedium : std::enable_shared_from_this<ModelMedium> {
   // without a message (a card slipped in) waits for the manager's
   // Reinitialize, as on the platform.
   bool listed = true;
+  // Where the content lives; never null once the medium is in a model.
+  std::shared_ptr<ContentStore> store;
 
+  // The space the tree's files take, counted in the tree.
   ULONGLONG UsedSpace() const;
+  ULONGLONG TotalSize() const;
   ULONGLONG FreeSpace() const;
 };
 
@@ -134,6 +141,8 @@ struct FileDescription {
   std::vector<ModelTag> tags;
   // 0: the usual attributes of a file of its kind (see DefaultFileAttributes).
   DWORD attributes = 0;
+  // Tags and format left for the medium's store to read when first asked for.
+  bool detailsPending = false;
 };
 
 // The attributes a player reports for a file it holds: a file that may be

@@ -52,7 +52,8 @@ bool PlayerModel::ConnectDevice(ObjectId id) {
   return true;
 }
 
-ObjectId PlayerModel::AddMedium(ObjectId deviceId, const MediumDescription& description, Arrival arrival) {
+ObjectId PlayerModel::AddMedium(ObjectId deviceId, const MediumDescription& description, Arrival arrival,
+                               std::shared_ptr<ContentStore> store) {
   auto lock = Lock();
   auto device = DeviceById(deviceId);
   if (!device) return 0;
@@ -60,6 +61,7 @@ ObjectId PlayerModel::AddMedium(ObjectId deviceId, const MediumDescription& desc
   medium->description = description;
   medium->device = device.get();
   medium->listed = arrival == Arrival::Announced;
+  medium->store = store ? std::move(store) : MakeMemoryStore();
   medium->root = std::make_shared<ModelObject>();
   medium->root->id = medium->id = NextId();
   medium->root->name = description.name;
@@ -89,6 +91,7 @@ ObjectId PlayerModel::AddFile(ObjectId parentId, const FileDescription& file) {
   child->format = file.format;
   child->date = file.date;
   child->tags = file.tags;
+  child->detailsPending = file.detailsPending;
   return child->id;
 }
 
@@ -168,6 +171,7 @@ std::optional<ObjectInfo> PlayerModel::Inspect(ObjectId id) const {
   auto found = objects_.find(id);
   auto object = found == objects_.end() ? nullptr : found->second.lock();
   if (!object) return std::nullopt;
+  LoadDetails(*object);
   ObjectInfo info{object->id, object->name, ReportedAttributes(*object), object->size, object->bytes,
                   object->format, object->tags};
   for (const auto& child : object->children) info.children.push_back(child->name);
@@ -267,6 +271,13 @@ DWORD PlayerModel::ReportedAttributes(const ModelObject& object) const {
   for (const auto& child : object.children)
     attributes |= child->IsFolder() ? WMDM_STORAGE_ATTR_HAS_FOLDERS : WMDM_STORAGE_ATTR_HAS_FILES;
   return attributes;
+}
+
+void PlayerModel::LoadDetails(ModelObject& object) const {
+  auto lock = Lock();
+  if (!object.detailsPending || !object.medium) return;
+  object.detailsPending = false;
+  object.medium->store->LoadDetails(object);
 }
 
 HRESULT PlayerModel::SetDeviceEnumPreference(DWORD preference) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "content_store.h"
 #include "event_dispatcher.h"
 #include "fault_injector.h"
 #include "model_types.h"
@@ -32,6 +33,9 @@ struct NewObject {
   WString name;
   ULONGLONG size = 0;
   std::vector<BYTE> bytes;
+  // A file on this computer to copy in (its size in `size`), when `bytes`
+  // does not hold the content; a store copies it in its own way.
+  WString sourcePath;
   std::vector<ModelTag> tags;
   DWORD extraAttributes = 0;  // hidden, system, read-only
   Placement placement = Placement::Into;
@@ -70,8 +74,9 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   // A medium added `Silently` sends no message and stays out of the device's
   // storages until the manager's Reinitialize.
   enum class Arrival { Announced, Silently };
-  ObjectId AddMedium(ObjectId device, const MediumDescription& description,
-                     Arrival arrival = Arrival::Announced);  // the root storage's id
+  // The medium's content lives in `store` (none: in the model's own tree).
+  ObjectId AddMedium(ObjectId device, const MediumDescription& description, Arrival arrival = Arrival::Announced,
+                     std::shared_ptr<ContentStore> store = nullptr);  // the root storage's id
   ObjectId AddFolder(ObjectId parent, const WString& name, DWORD attributes = 0);
   ObjectId AddFile(ObjectId parent, const FileDescription& file);
   // An abstract playlist: a file whose "WMDM/FormatCode" is 0xBA05.
@@ -111,6 +116,8 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   std::optional<StorageHandle> ParentHandle(const StorageHandle& handle) const;
   std::shared_ptr<ModelObject> ChildNamed(const ModelObject& folder, const WString& name) const;
   DWORD ReportedAttributes(const ModelObject& object) const;
+  // Reads in the object's tags and format where its store reads them late.
+  void LoadDetails(ModelObject& object) const;
 
   // Content edits, each a whole platform operation on a live handle.
   HRESULT CreateObject(const StorageHandle& target, const NewObject& request, StorageHandle* created);

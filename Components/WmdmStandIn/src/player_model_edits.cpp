@@ -111,6 +111,8 @@ HRESULT PlayerModel::CreateObject(const StorageHandle& target, const NewObject& 
   std::shared_ptr<ModelObject> parent;
   size_t position = 0;
   RETURN_IF_FAILED(CheckPlacement(target, request, &parent, &position));
+  ContentStore& store = *target.medium->store;
+  RETURN_IF_FAILED(store.CheckName(request.name));
 
   const ULONGLONG size = request.bytes.empty() ? request.size : request.bytes.size();
   ULONGLONG room = target.medium->FreeSpace();
@@ -123,21 +125,21 @@ HRESULT PlayerModel::CreateObject(const StorageHandle& target, const NewObject& 
   if (size > room) return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
   if (request.queryOnly) return S_OK;
 
-  if (existing) {
-    position = PositionOf(*parent, *existing);
-    MarkDeleted(*existing);
-    Detach(*existing);
-  }
   auto object = std::make_shared<ModelObject>();
   object->id = NextId();
   object->name = request.name;
   object->attributes =
       (request.folder ? DefaultFolderAttributes() : DefaultFileAttributes(request.name)) | request.extraAttributes;
   object->size = request.folder ? 0 : size;
-  object->bytes = request.bytes;
   object->tags = request.tags;
   object->format = FormatFromTags(request.tags);
   object->date = NowUtc();
+  RETURN_IF_FAILED(store.Create(*parent, request, existing.get(), object.get()));
+  if (existing) {
+    position = PositionOf(*parent, *existing);
+    MarkDeleted(*existing);
+    Detach(*existing);
+  }
   Insert(parent, object, std::min(position, parent->children.size()));
   if (created) *created = HandleOf(object);
   return S_OK;
@@ -152,6 +154,7 @@ HRESULT PlayerModel::DeleteObject(const StorageHandle& handle, bool recursive) {
   if (handle.object == handle.medium->root) return EraseMedium(handle);
   if (object.attributes & WMDM_FILE_ATTR_READONLY) return E_ACCESSDENIED;
   if (object.IsFolder() && !object.children.empty() && !recursive) return HRESULT_FROM_WIN32(kErrorDirNotEmpty);
+  RETURN_IF_FAILED(handle.medium->store->Remove(object));
   MarkDeleted(object);
   Detach(object);
   return S_OK;
@@ -163,9 +166,12 @@ HRESULT PlayerModel::RenameObject(const StorageHandle& handle, const WString& ne
   if (!IsValidName(newName)) return E_INVALIDARG;
   RETURN_IF_FAILED(CheckMediumReady(*handle.medium));
   ModelObject& object = *handle.object;
+  ContentStore& store = *handle.medium->store;
+  RETURN_IF_FAILED(store.CheckName(newName));
   if (auto parent = object.parent.lock()) {
     auto existing = ChildNamed(*parent, newName);
     if (existing && existing.get() != &object) return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+    RETURN_IF_FAILED(store.Rename(object, newName));
   } else {
     handle.medium->description.name = newName;
   }
@@ -179,6 +185,7 @@ HRESULT PlayerModel::EraseMedium(const StorageHandle& anyStorageOnIt) {
   if (!IsAlive(anyStorageOnIt)) return WMDM_E_INTERFACEDEAD;
   RETURN_IF_FAILED(CheckMediumReady(*anyStorageOnIt.medium));
   ModelObject& root = *anyStorageOnIt.medium->root;
+  RETURN_IF_FAILED(anyStorageOnIt.medium->store->Erase(*anyStorageOnIt.medium));
   for (const auto& child : root.children) MarkDeleted(*child);
   root.children.clear();
   return S_OK;
@@ -189,7 +196,12 @@ HRESULT PlayerModel::SetReferences(const StorageHandle& playlist, const std::vec
   if (!IsAlive(playlist)) return WMDM_E_INTERFACEDEAD;
   if (playlist.object->IsFolder()) return WMDM_E_NOTSUPPORTED;
   std::vector<std::weak_ptr<ModelObject>> references;
-  for (const StorageHandle& entry : entries) references.push_back(entry.object);
+  std::vector<const ModelObject*> targets;
+  for (const StorageHandle& entry : entries) {
+    references.push_back(entry.object);
+    targets.push_back(entry.object.get());
+  }
+  RETURN_IF_FAILED(playlist.medium->store->SaveReferences(*playlist.object, targets));
   playlist.object->references = std::move(references);
   return S_OK;
 }
@@ -213,14 +225,17 @@ HRESULT PlayerModel::GetReferences(const StorageHandle& playlist, std::vector<St
 HRESULT PlayerModel::SetTags(const StorageHandle& handle, const std::vector<ModelTag>& tags) {
   auto lock = Lock();
   if (!IsAlive(handle)) return WMDM_E_INTERFACEDEAD;
+  LoadDetails(*handle.object);
+  std::vector<ModelTag> merged = handle.object->tags;
   for (const ModelTag& tag : tags) {
-    auto same = std::find_if(handle.object->tags.begin(), handle.object->tags.end(),
-                             [&tag](const ModelTag& t) { return t.name == tag.name; });
-    if (same != handle.object->tags.end())
+    auto same = std::find_if(merged.begin(), merged.end(), [&tag](const ModelTag& t) { return t.name == tag.name; });
+    if (same != merged.end())
       *same = tag;
     else
-      handle.object->tags.push_back(tag);
+      merged.push_back(tag);
   }
+  RETURN_IF_FAILED(handle.medium->store->SaveTags(*handle.object, merged));
+  handle.object->tags = std::move(merged);
   return S_OK;
 }
 

@@ -48,6 +48,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetAttributes(DWORD* attributes, _WAVEFORMATE
   STORAGE_ENTER("GetAttributes");
   if (!attributes) return E_INVALIDARG;
   auto lock = model_->Lock();
+  model_->LoadDetails(*handle_.object);
   *attributes = model_->ReportedAttributes(*handle_.object);
   if (format) *format = handle_.object->format;
   return S_OK;
@@ -116,6 +117,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetAttributes2(DWORD* attributes, DWORD* attr
   STORAGE_ENTER("GetAttributes2");
   if (!attributes || !attributesEx) return E_INVALIDARG;
   auto lock = model_->Lock();
+  model_->LoadDetails(*handle_.object);
   *attributes = model_->ReportedAttributes(*handle_.object);
   *attributesEx = 0;
   if (audioFormat) *audioFormat = handle_.object->format;
@@ -127,6 +129,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetMetadata(IWMDMMetaData** metadata) {
   STORAGE_ENTER("GetMetadata");
   if (!metadata) return E_INVALIDARG;
   auto lock = model_->Lock();
+  model_->LoadDetails(*handle_.object);
   return MakeComObjectInto<MetaDataBag>(metadata, model_, handle_.object->tags, handle_.object->id);
 }
 
@@ -208,6 +211,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetSpecifiedMetadata(DWORD count, LPCWSTR* na
   if (!metadata || (count > 0 && !names)) return E_INVALIDARG;
   auto lock = model_->Lock();
   std::vector<ModelTag> chosen;
+  model_->LoadDetails(*handle_.object);
   for (const ModelTag& tag : handle_.object->tags) {
     if (std::any_of(names, names + count, [&tag](LPCWSTR name) { return name && tag.name == name; }))
       chosen.push_back(tag);

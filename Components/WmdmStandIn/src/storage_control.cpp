@@ -90,7 +90,11 @@ HRESULT Storage::InsertObject(UINT mode, const WCHAR* source, const WCHAR* desti
     request.name = destination ? WString(destination) : FileNameOf(sourcePath);
   } else if (source) {
     request.name = destination ? WString(destination) : FileNameOf(sourcePath);
-    if (!request.queryOnly) RETURN_IF_FAILED(ReadSourceFile(sourcePath, &request.bytes));
+    // The store copies the content in; only its size is needed here.
+    if (!request.queryOnly) {
+      RETURN_IF_FAILED(SourceFileSize(sourcePath, &request.size));
+      request.sourcePath = sourcePath;
+    }
   } else {
     // Without a source only an abstract object (a playlist, an album) made
     // from its metadata can be inserted.
@@ -99,10 +103,10 @@ HRESULT Storage::InsertObject(UINT mode, const WCHAR* source, const WCHAR* desti
   }
 
   ProgressCalls calls(progress);
-  RETURN_IF_FAILED(calls.Begin(TicksFor(request.bytes.size())));
+  RETURN_IF_FAILED(calls.Begin(TicksFor(request.size)));
   StorageHandle created;
   RETURN_IF_FAILED(model_->CreateObject(handle_, request, &created));
-  calls.Done(TicksFor(request.bytes.size()));
+  calls.Done(TicksFor(request.size));
   if (newObject && created.object) return MakeComObjectInto<Storage>(newObject, model_, created);
   return S_OK;
 }

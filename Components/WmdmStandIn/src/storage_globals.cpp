@@ -62,7 +62,7 @@ HRESULT STDMETHODCALLTYPE StorageGlobals::GetSerialNumber(PWMDMID serial, BYTE* 
 HRESULT STDMETHODCALLTYPE StorageGlobals::GetTotalSize(DWORD* low, DWORD* high) {
   GLOBALS_ENTER("GetTotalSize");
   auto lock = model_->Lock();
-  return SplitCount(medium_->description.totalSize, low, high);
+  return SplitCount(medium_->TotalSize(), low, high);
 }
 
 HRESULT STDMETHODCALLTYPE StorageGlobals::GetTotalFree(DWORD* low, DWORD* high) {

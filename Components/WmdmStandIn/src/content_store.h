@@ -1,0 +1,58 @@
+// Where a medium's content lives. The model keeps every medium's object tree
+// (names, attributes, sizes, tags, playlist entries) and the COM objects read
+// only that tree; the store behind a medium carries each edit out where the
+// content really is before the model changes its tree, so that the two stay
+// in step. Kept in memory, the content is the tree itself; kept in a folder,
+// it is the folder's files.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include <wide_text.h>
+
+#include "model_types.h"
+
+namespace wmdm_standin {
+
+struct NewObject;
+
+class ContentStore {
+ public:
+  virtual ~ContentStore() = default;
+
+  virtual ULONGLONG TotalSize(const ModelMedium& medium) const = 0;
+  virtual ULONGLONG FreeSpace(const ModelMedium& medium) const = 0;
+  // S_OK when the medium's file system takes `name` for a new or renamed object.
+  virtual HRESULT CheckName(const WString& name) const = 0;
+
+  // Each edit below is asked for under the model's lock, after the model has
+  // checked it; a failure leaves the content as it was, and the model keeps
+  // its tree unchanged.
+
+  // Makes `object` (named, attributes and tags filled in) inside `parent`,
+  // with the request's content; may correct the object's size, date, format
+  // and tags to what was really stored. `replaced` is the file it takes the
+  // place of, if any.
+  virtual HRESULT Create(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
+                         ModelObject* object) = 0;
+  // The object and everything below it.
+  virtual HRESULT Remove(const ModelObject& object) = 0;
+  virtual HRESULT Rename(const ModelObject& object, const WString& newName) = 0;
+  // Everything listed on the medium.
+  virtual HRESULT Erase(const ModelMedium& medium) = 0;
+  virtual HRESULT SaveReferences(const ModelObject& playlist, const std::vector<const ModelObject*>& entries) = 0;
+  // `tags` is the object's whole set after the change.
+  virtual HRESULT SaveTags(const ModelObject& object, const std::vector<ModelTag>& tags) = 0;
+  // Fills in what a store reads only when it is first asked for (an
+  // object marked `contentPending`): tags and audio format.
+  virtual void LoadDetails(ModelObject& object) = 0;
+};
+
+// The content held in the model's own tree: today's players, described in
+// code or JSON, with a fixed total size.
+std::shared_ptr<ContentStore> MakeMemoryStore();
+
+}  // namespace wmdm_standin
