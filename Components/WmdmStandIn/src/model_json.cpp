@@ -327,15 +327,11 @@ class Loader {
 
   void Load(const Json& root) {
     if (!root.is_object()) Fail("description", "expected an object with \"players\"");
-    if (const Json* formats = Find(root, "formats")) {
-      if (!formats->is_object()) Fail("formats", "expected an object, got " + Shown(*formats));
-      for (const auto& [name, format] : formats->items()) formats_[name] = WaveFormat(format, "formats." + name);
-    }
+    Formats(root);
     const Json& players = List(root, "players", "description");
     for (size_t i = 0; i < players.size(); ++i) Player(players[i], "players[" + std::to_string(i) + "]");
   }
 
- private:
   _WAVEFORMATEX WaveFormat(const Json& value, const std::string& where) {
     if (value.is_string()) {
       auto found = formats_.find(value.get<std::string>());
@@ -357,7 +353,26 @@ class Loader {
     return format;
   }
 
-  void Player(const Json& player, const std::string& where) {
+  void Formats(const Json& root) {
+    if (const Json* formats = Find(root, "formats")) {
+      if (!formats->is_object()) Fail("formats", "expected an object, got " + Shown(*formats));
+      for (const auto& [name, format] : formats->items()) formats_[name] = WaveFormat(format, "formats." + name);
+    }
+  }
+
+  // A player's facts alone, for a player whose content is kept elsewhere.
+  void Facts(const Json& player, DeviceDescription* device, MediumDescription* medium) {
+    if (!player.is_object()) Fail("description", "expected an object describing one player");
+    Formats(player);
+    *device = Device(player, "player");
+    if (const Json* media = Find(player, "media")) {
+      if (!media->is_array()) Fail("player.media", "expected a list, got " + Shown(*media));
+      if (!media->empty()) *medium = MediumFacts((*media)[0], "player.media[0]", false);
+    }
+  }
+
+ private:
+  DeviceDescription Device(const Json& player, const std::string& where) {
     DeviceDescription device;
     device.name = Text(Field(player, "name", where), where + ".name");
     if (player.contains("manufacturer")) device.manufacturer = Text(player["manufacturer"], where + ".manufacturer");
@@ -378,6 +393,11 @@ class Loader {
       for (const Json& code : List(player, "formatsSupported", where))
         device.formatsSupported->push_back(static_cast<DWORD>(Number(code, where + ".formatsSupported", 0xFFFFFFFFu)));
     }
+    return device;
+  }
+
+  void Player(const Json& player, const std::string& where) {
+    const DeviceDescription device = Device(player, where);
     const bool connected = Flag(player, "connected", true, where);
     const ObjectId id = model_.AddDevice(device, PlayerModel::Presence::Detached);
     const Json& media = List(player, "media", where);
@@ -385,15 +405,20 @@ class Loader {
     if (connected) model_.ConnectDevice(id);
   }
 
-  void Medium(ObjectId device, const Json& medium, const std::string& where) {
+  MediumDescription MediumFacts(const Json& medium, const std::string& where, bool sized) {
     MediumDescription description;
     description.name = Text(Field(medium, "name", where), where + ".name");
-    description.totalSize = Number(Field(medium, "totalSize", where), where + ".totalSize");
+    if (sized) description.totalSize = Number(Field(medium, "totalSize", where), where + ".totalSize");
     description.removable = Flag(medium, "removable", false, where);
     if (medium.contains("status")) description.status = Flags(medium["status"], kStatus, where + ".status");
     if (medium.contains("capabilities"))
       description.capabilities = Flags(medium["capabilities"], kCapabilities, where + ".capabilities");
     if (medium.contains("serial")) description.serial = Hex(medium["serial"], where + ".serial");
+    return description;
+  }
+
+  void Medium(ObjectId device, const Json& medium, const std::string& where) {
+    const MediumDescription description = MediumFacts(medium, where, true);
     const ObjectId root = model_.AddMedium(device, description);
     playlists_.clear();
     Items(root, List(medium, "items", where), where);
@@ -504,6 +529,26 @@ bool LoadPlayers(PlayerModel& model, const std::string& text, std::string* error
       return false;
     }
     Loader(model).Load(root);
+    return true;
+  } catch (const DescriptionError& failure) {
+    if (error) *error = failure.what();
+  } catch (const std::exception&) {
+    if (error) *error = "the description cannot be read";
+  }
+  return false;
+}
+
+bool ParsePlayerFacts(const std::string& text, DeviceDescription* device, MediumDescription* medium,
+                      std::string* error) {
+  try {
+    Json root;
+    DescriptionParser parser(root);
+    if (!Json::sax_parse(text, &parser)) {
+      if (error) *error = parser.Error();
+      return false;
+    }
+    auto model = PlayerModel::Create();
+    Loader(*model).Facts(root, device, medium);
     return true;
   } catch (const DescriptionError& failure) {
     if (error) *error = failure.what();

@@ -38,6 +38,13 @@ namespace wmdm_standin {
 bool LoadPlayers(PlayerModel& model, const std::string& text, std::string* error);
 bool LoadPlayersFile(PlayerModel& model, const WString& path, std::string* error);
 
+// One player's facts, written as one entry of "players" (its own "formats"
+// allowed beside them): the device, and the first medium's name, removability,
+// status, capabilities and serial (no size, no items). `medium` is left as it
+// was when no medium is described.
+bool ParsePlayerFacts(const std::string& text, DeviceDescription* device, MediumDescription* medium,
+                      std::string* error);
+
 // The platform's type of a metadata tag, by its name; strings for names it
 // does not know.
 WMDM_TAG_DATATYPE TagTypeOf(const WString& name);

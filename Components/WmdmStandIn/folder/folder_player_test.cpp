@@ -1,0 +1,429 @@
+#include "folder_player.h"
+
+#include <sys/statvfs.h>
+
+#include <cstring>
+#include <taglib/fileref.h>
+#include <taglib/tpropertymap.h>
+
+#include <com_ptr.h>
+#include <mswmdm.h>
+
+#include "folder_test_support.h"
+#include "m3u8.h"
+#include "registration.h"
+#include "test_tracks.h"
+
+namespace wmdm_standin {
+namespace {
+
+using testing_support::TemporaryFolder;
+using testing_support::WriteLimitGuard;
+
+constexpr UINT kFileInto = WMDM_MODE_BLOCK | WMDM_CONTENT_FILE | WMDM_STORAGECONTROL_INSERTINTO;
+constexpr UINT kFolderInto = WMDM_MODE_BLOCK | WMDM_CONTENT_FOLDER | WMDM_STORAGECONTROL_INSERTINTO;
+const HRESULT kInvalidName = HRESULT_FROM_WIN32(123);
+
+WString Wide(const std::string& text) { return wide::FromUtf8(text); }
+
+class FolderPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(player_.Path().empty());
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  }
+
+  void TearDown() override {
+    medium_.Reset();
+    manager_.Reset();
+    registration_.Revoke();
+    model_->Events().Flush();
+    EXPECT_EQ(LiveComObjects(), 0) << "a stand-in object was not released";
+    CoUninitialize();
+  }
+
+  // The folder as it is now becomes the player, offered as the device manager.
+  void Open() {
+    device_ = AddFolderPlayer(*model_, player_.Path());
+    ASSERT_NE(device_, 0u);
+    ASSERT_EQ(registration_.Register(model_), S_OK);
+    ASSERT_EQ(CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager3, manager_.AsVoidOut()),
+              S_OK);
+    ComPtr<IWMDMEnumDevice> devices;
+    ASSERT_EQ(manager_->EnumDevices2(&devices), S_OK);
+    ULONG fetched = 0;
+    ASSERT_EQ(devices->Next(1, &device3_, &fetched), S_OK);
+    ComPtr<IWMDMEnumStorage> media;
+    ASSERT_EQ(device3_->EnumStorage(&media), S_OK);
+    ASSERT_EQ(media->Next(1, &medium_, &fetched), S_OK);
+    device3_.Reset();
+    WCHAR name[260] = {};
+    ASSERT_EQ(medium_->GetName(name, 260), S_OK);
+    mediumName_ = name;
+  }
+
+  // A storage by its "/"-separated path below the medium's root ("" the root).
+  ComPtr<IWMDMStorage4> At(const std::string& relative) {
+    ComPtr<IWMDMStorage> current = medium_;
+    std::stringstream parts(relative);
+    std::string part;
+    while (current && std::getline(parts, part, '/')) {
+      ComPtr<IWMDMStorage2> parent;
+      ComPtr<IWMDMStorage> child;
+      if (current.As(&parent) != S_OK || parent->GetStorage(Wide(part).c_str(), &child) != S_OK) return nullptr;
+      current = child;
+    }
+    ComPtr<IWMDMStorage4> storage;
+    if (current) EXPECT_EQ(current.As(&storage), S_OK);
+    return storage;
+  }
+  ComPtr<IWMDMStorageControl3> ControlAt(const std::string& relative) {
+    ComPtr<IWMDMStorageControl3> control;
+    auto storage = At(relative);
+    if (storage) EXPECT_EQ(storage.As(&control), S_OK);
+    return control;
+  }
+  ObjectId Find(const std::string& relative) {
+    std::string path = relative;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return model_->Find(device_, mediumName_ + (path.empty() ? WString() : W("\\") + Wide(path)));
+  }
+  std::vector<WString> ChildrenOf(const std::string& relative) { return model_->Inspect(Find(relative))->children; }
+
+  ComPtr<IWMDMMetaData> Metadata(DWORD formatCode, const std::vector<std::pair<const WCHAR*, WString>>& texts,
+                                 DWORD track = 0) {
+    ComPtr<IWMDMMetaData> metadata;
+    EXPECT_EQ(At("")->CreateEmptyMetadataObject(&metadata), S_OK);
+    EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, g_wszWMDMFormatCode, reinterpret_cast<BYTE*>(&formatCode), 4), S_OK);
+    if (track) EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, g_wszWMDMTrack, reinterpret_cast<BYTE*>(&track), 4), S_OK);
+    for (const auto& [name, text] : texts)
+      EXPECT_EQ(metadata->AddItem(WMDM_TYPE_STRING, name, reinterpret_cast<BYTE*>(const_cast<WCHAR*>(text.c_str())),
+                                  static_cast<UINT>((text.size() + 1) * sizeof(WCHAR))),
+                S_OK);
+    return metadata;
+  }
+
+  // Sends `bytes` (kept in a folder of their own) into `folder` as `name`.
+  HRESULT Send(const std::string& folder, const std::string& name, const std::string& bytes,
+               IWMDMMetaData* metadata = nullptr, UINT extraMode = 0) {
+    WString source = Wide(computer_.Write("source-" + std::to_string(++sent_), bytes));
+    WString destination = Wide(name);
+    auto control = ControlAt(folder);
+    if (!control) return E_FAIL;
+    ComPtr<IWMDMStorage> created;
+    return control->Insert3(kFileInto | extraMode, 0, &source[0], &destination[0], nullptr, nullptr, metadata, nullptr,
+                            &created);
+  }
+
+  HRESULT MakeFolder(const std::string& parent, const std::string& name) {
+    WString text = Wide(name);
+    ComPtr<IWMDMStorage> created;
+    auto control = ControlAt(parent);
+    return control ? control->Insert3(kFolderInto, 0, nullptr, &text[0], nullptr, nullptr, nullptr, nullptr, &created)
+                   : E_FAIL;
+  }
+
+  std::vector<WString> ReferencesOf(const std::string& playlist) {
+    std::vector<WString> names;
+    const auto info = model_->Inspect(Find(playlist));
+    if (!info) return {W("<no playlist>")};
+    for (ObjectId id : info->references) names.push_back(model_->Inspect(id)->name);
+    return names;
+  }
+
+  TemporaryFolder player_, computer_;
+  std::shared_ptr<PlayerModel> model_ = PlayerModel::Create();
+  DeviceManagerRegistration registration_;
+  ComPtr<IWMDeviceManager3> manager_;
+  ComPtr<IWMDMDevice> device3_;
+  ComPtr<IWMDMStorage> medium_;
+  ObjectId device_ = 0;
+  WString mediumName_;
+  int sent_ = 0;
+};
+
+TEST_F(FolderPlayerTest, ListsTheFolderAsItIs) {
+  player_.Write("Music/Album/a.mp3", test_tracks::Mp3(10));
+  player_.Write("Music/b.wav", test_tracks::Wav(100));
+  player_.Write("Music/F\xC3\xAAte/\xC3\xA9t\xC3\xA9.mp3", test_tracks::Mp3(2));
+  player_.Write(".hidden", "x");
+  player_.Write(".mdsend-1-1-cut.mp3", "a send cut short");
+  player_.Write("locked.mp3", test_tracks::Mp3(1));
+  chmod((player_.Path() + "/locked.mp3").c_str(), 0444);
+  Open();
+
+  EXPECT_EQ(ChildrenOf(""), (std::vector<WString>{W(".hidden"), W("Music"), W("locked.mp3")}));
+  EXPECT_EQ(ChildrenOf("Music"), (std::vector<WString>{W("Album"), Wide("F\xC3\xAAte"), W("b.wav")}));
+  const auto a = model_->Inspect(Find("Music/Album/a.mp3"));
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->size, 4170u);
+  EXPECT_TRUE(a->attributes & WMDM_FILE_ATTR_MUSIC);
+  EXPECT_TRUE(model_->Inspect(Find(".hidden"))->attributes & WMDM_FILE_ATTR_HIDDEN);
+  EXPECT_FALSE(a->attributes & WMDM_FILE_ATTR_HIDDEN);
+  EXPECT_TRUE(model_->Inspect(Find("Music"))->attributes & WMDM_FILE_ATTR_FOLDER);
+  EXPECT_NE(Find("Music/F\xC3\xAAte/\xC3\xA9t\xC3\xA9.mp3"), 0u);
+
+  // The file's date is its modification time, in UTC.
+  WMDMDATETIME date = {};
+  ASSERT_EQ(At("Music/b.wav")->GetDate(&date), S_OK);
+  struct stat info = {};
+  ASSERT_EQ(stat((player_.Path() + "/Music/b.wav").c_str(), &info), 0);
+  struct tm parts = {};
+  gmtime_r(&info.st_mtime, &parts);
+  EXPECT_EQ(date.wYear, parts.tm_year + 1900);
+  EXPECT_EQ(date.wMinute, parts.tm_min);
+  EXPECT_EQ(date.wSecond, parts.tm_sec);
+
+  // A read-only file is reported so and stays when deleted.
+  const auto locked = model_->Inspect(Find("locked.mp3"));
+  EXPECT_TRUE(locked->attributes & WMDM_FILE_ATTR_READONLY);
+  EXPECT_FALSE(locked->attributes & WMDM_FILE_ATTR_CANDELETE);
+  ComPtr<IWMDMStorageControl3> control = ControlAt("locked.mp3");
+  EXPECT_EQ(control->Delete(WMDM_MODE_BLOCK, nullptr), E_ACCESSDENIED);
+  EXPECT_TRUE(player_.Exists("locked.mp3"));
+
+  // The medium's space is the file system's.
+  ComPtr<IWMDMStorageGlobals> globals;
+  ASSERT_EQ(medium_->GetStorageGlobals(&globals), S_OK);
+  DWORD low = 0, high = 0;
+  ASSERT_EQ(globals->GetTotalSize(&low, &high), S_OK);
+  struct statvfs volume = {};
+  ASSERT_EQ(statvfs(player_.Path().c_str(), &volume), 0);
+  EXPECT_EQ((ULONGLONG{high} << 32) | low, ULONGLONG{volume.f_blocks} * volume.f_frsize);
+  ASSERT_EQ(globals->GetTotalFree(&low, &high), S_OK);
+  EXPECT_GT((ULONGLONG{high} << 32) | low, 0u);
+}
+
+TEST_F(FolderPlayerTest, EditsReachTheFolder) {
+  player_.Write("Music/a.mp3", test_tracks::Mp3(3));
+  player_.Write("Old/x.wav", test_tracks::Wav(10));
+  player_.Write("Old/Deep/y.wav", test_tracks::Wav(10));
+  Open();
+
+  ASSERT_EQ(MakeFolder("", "New"), S_OK);
+  EXPECT_TRUE(std::filesystem::is_directory(player_.Path() + "/New"));
+  const std::string bytes = test_tracks::Mp3(7);
+  ASSERT_EQ(Send("New", "sent.mp3", bytes), S_OK);
+  EXPECT_EQ(player_.Read("New/sent.mp3"), bytes);
+  EXPECT_EQ(model_->Inspect(Find("New/sent.mp3"))->size, bytes.size());
+  EXPECT_EQ(Send("New", "sent.mp3", bytes), HRESULT_FROM_WIN32(ERROR_FILE_EXISTS));
+
+  ASSERT_EQ(ControlAt("Music/a.mp3")->Rename(WMDM_MODE_BLOCK, const_cast<WCHAR*>(W("renamed.mp3")), nullptr), S_OK);
+  EXPECT_FALSE(player_.Exists("Music/a.mp3"));
+  EXPECT_EQ(player_.Read("Music/renamed.mp3"), test_tracks::Mp3(3));
+
+  EXPECT_EQ(ControlAt("Old")->Delete(WMDM_MODE_BLOCK, nullptr), HRESULT_FROM_WIN32(145));
+  EXPECT_TRUE(player_.Exists("Old/x.wav"));
+  ASSERT_EQ(ControlAt("Old")->Delete(WMDM_MODE_BLOCK | WMDM_MODE_RECURSIVE, nullptr), S_OK);
+  EXPECT_FALSE(player_.Exists("Old"));
+  ASSERT_EQ(ControlAt("New/sent.mp3")->Delete(WMDM_MODE_BLOCK, nullptr), S_OK);
+  EXPECT_EQ(player_.Everything(), (std::vector<std::string>{"Music", "Music/renamed.mp3", "New"}));
+
+  // Deleting the medium's root empties it; the player's own facts stay.
+  player_.Write(kPlayerFactsFile, "{}");
+  ASSERT_EQ(At("").As(&medium_), S_OK);
+  ComPtr<IWMDMStorageControl3> root = ControlAt("");
+  ASSERT_EQ(root->Delete(WMDM_MODE_BLOCK | WMDM_MODE_RECURSIVE, nullptr), S_OK);
+  EXPECT_EQ(player_.Everything(), (std::vector<std::string>{kPlayerFactsFile}));
+}
+
+// Tags sent with a track are in the file, where any other program reads them.
+TEST_F(FolderPlayerTest, TagsSentWithATrackAreInTheFile) {
+  struct Case {
+    const char* name;
+    DWORD formatCode;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"a.mp3", WMDM_FORMATCODE_MP3, test_tracks::Mp3(20)},
+      {"b.wav", WMDM_FORMATCODE_WAVE, test_tracks::Wav(1000)},
+      {"c.flac", WMDM_FORMATCODE_FLAC, test_tracks::Flac()},
+  };
+  Open();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto metadata = Metadata(c.formatCode,
+                             {{g_wszWMDMTitle, W("Caf\u00e9 Song")},
+                              {g_wszWMDMAuthor, W("The Band")},
+                              {g_wszWMDMAlbumTitle, W("First")},
+                              {g_wszWMDMAlbumArtist, W("Various")},
+                              {g_wszWMDMGenre, W("Jazz")},
+                              {g_wszWMDMYear, W("2004")}},
+                             7);
+    ASSERT_EQ(Send("", c.name, c.bytes, metadata.Get()), S_OK);
+    metadata.Reset();
+
+    TagLib::FileRef file((player_.Path() + "/" + c.name).c_str());
+    ASSERT_FALSE(file.isNull());
+    const TagLib::PropertyMap properties = file.file()->properties();
+    const auto value = [&](const char* key) {
+      auto found = properties.find(key);
+      return found == properties.end() || found->second.isEmpty() ? std::string() : found->second.front().to8Bit(true);
+    };
+    EXPECT_EQ(value("TITLE"), "Caf\xC3\xA9 Song");
+    EXPECT_EQ(value("ARTIST"), "The Band");
+    EXPECT_EQ(value("ALBUM"), "First");
+    EXPECT_EQ(value("ALBUMARTIST"), "Various");
+    EXPECT_EQ(value("GENRE"), "Jazz");
+    EXPECT_EQ(value("DATE"), "2004");
+    EXPECT_EQ(value("TRACKNUMBER").substr(0, 1), "7");
+    EXPECT_EQ(model_->Inspect(Find(c.name))->size, std::filesystem::file_size(player_.Path() + "/" + c.name));
+  }
+  EXPECT_EQ(player_.Everything(), (std::vector<std::string>{"a.mp3", "b.wav", "c.flac"})) << "no temporary file left";
+
+  // Read back through the stand-in: the file's tags, its length in 100 ns units.
+  const auto wav = model_->Inspect(Find("b.wav"));
+  const ModelTag* duration = nullptr;
+  for (const ModelTag& tag : wav->tags)
+    if (tag.name == g_wszWMDMDuration) duration = &tag;
+  ASSERT_NE(duration, nullptr);
+  ULONGLONG hundreds = 0;
+  std::memcpy(&hundreds, duration->value.data(), sizeof(hundreds));
+  EXPECT_EQ(hundreds, 10000000u);
+  EXPECT_EQ(wav->format.nSamplesPerSec, 44100u);
+
+  // Tags changed later are written into the file too.
+  auto retitle = Metadata(WMDM_FORMATCODE_MP3, {{g_wszWMDMTitle, W("Second Take")}});
+  ASSERT_EQ(At("a.mp3")->SetMetadata(retitle.Get()), S_OK);
+  TagLib::FileRef again((player_.Path() + "/a.mp3").c_str());
+  EXPECT_EQ(again.tag()->title().to8Bit(true), "Second Take");
+  EXPECT_EQ(again.tag()->artist().to8Bit(true), "The Band");
+}
+
+TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
+  player_.Write("Music/Album/a.mp3", test_tracks::Mp3(3));
+  player_.Write("Music/b.wav", test_tracks::Wav(2000));
+  player_.MakeFolder("Playlists");
+  Open();
+
+  auto metadata = Metadata(WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST, {});
+  WString name = W("Run.pla");
+  ComPtr<IWMDMStorage> playlist;
+  ASSERT_EQ(ControlAt("Playlists")->Insert3(kFileInto, 0, nullptr, &name[0], nullptr, nullptr, metadata.Get(), nullptr,
+                                            &playlist),
+            S_OK);
+  EXPECT_EQ(player_.Read("Playlists/Run.pla"), "#EXTM3U\n");
+
+  ComPtr<IWMDMStorage> entries[] = {At("Music/b.wav"), At("Music/Album/a.mp3")};
+  IWMDMStorage* raw[] = {entries[0].Get(), entries[1].Get()};
+  ComPtr<IWMDMStorage4> playlist4;
+  ASSERT_EQ(playlist.As(&playlist4), S_OK);
+  ASSERT_EQ(playlist4->SetReferences(2, raw), S_OK);
+  std::vector<std::string> paths;
+  for (const M3u8Entry& entry : ParseM3u8(player_.Read("Playlists/Run.pla"))) paths.push_back(entry.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{"Music/b.wav", "Music/Album/a.mp3"}));
+  EXPECT_EQ(ParseM3u8(player_.Read("Playlists/Run.pla"))[0].seconds, 2);
+
+  // Renaming a folder on the way to an entry rewrites the playlist.
+  for (auto& entry : entries) entry.Reset();
+  ASSERT_EQ(ControlAt("Music/Album")->Rename(WMDM_MODE_BLOCK, const_cast<WCHAR*>(W("Best")), nullptr), S_OK);
+  paths.clear();
+  for (const M3u8Entry& entry : ParseM3u8(player_.Read("Playlists/Run.pla"))) paths.push_back(entry.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{"Music/b.wav", "Music/Best/a.mp3"}));
+
+  // The player added again from the folder finds the same entries.
+  playlist.Reset();
+  playlist4.Reset();
+  medium_.Reset();
+  manager_.Reset();
+  registration_.Revoke();
+  model_->RemoveDevice(device_);
+  Open();
+  EXPECT_EQ(ReferencesOf("Playlists/Run.pla"), (std::vector<WString>{W("b.wav"), W("a.mp3")}));
+}
+
+TEST_F(FolderPlayerTest, PlaylistsWrittenByHandAreRead) {
+  player_.Write("Music/Album/a.mp3", test_tracks::Mp3(1));
+  player_.Write("Music/b.wav", test_tracks::Wav(10));
+  struct Case {
+    const char* file;
+    std::string text;
+    std::vector<WString> entries;
+  };
+  const std::string absolute = player_.Path() + "/Music/b.wav";
+  const Case cases[] = {
+      {"root.m3u8", "#EXTM3U\n#EXTINF:1,A\nMusic/Album/a.mp3\nMusic/b.wav\n", {W("a.mp3"), W("b.wav")}},
+      {"crlf.m3u8", "#EXTM3U\r\nMusic/b.wav\r\nMusic/Album/a.mp3\r\n", {W("b.wav"), W("a.mp3")}},
+      {"bom.m3u8", "\xEF\xBB\xBF#EXTM3U\nMusic/b.wav\n", {W("b.wav")}},
+      {"absolute.m3u", absolute + "\n/Music/Album/a.mp3\n", {W("b.wav"), W("a.mp3")}},
+      {"backslash.m3u8", "\\Music\\Album\\a.mp3\n", {W("a.mp3")}},
+      {"missing.m3u8", "Music/gone.mp3\nMusic/b.wav\nMusic\n", {W("b.wav")}},
+      {"Music/beside.m3u8", "Album/a.mp3\n../Music/b.wav\n", {W("a.mp3"), W("b.wav")}},
+      {"not-a-list.pla", "Music/b.wav\n", {}},
+  };
+  for (const Case& c : cases) player_.Write(c.file, c.text);
+  Open();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    EXPECT_EQ(ReferencesOf(c.file), c.entries);
+  }
+  DWORD code = 0;
+  EXPECT_TRUE(model_->Inspect(Find("bom.m3u8"))->tags.at(0).AsDword(&code));
+  EXPECT_EQ(code, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST);
+}
+
+TEST_F(FolderPlayerTest, AFailedSendLeavesNoFile) {
+  player_.Write("Music/a.mp3", test_tracks::Mp3(1));
+  Open();
+  const auto before = player_.Everything();
+  WriteLimitGuard guard;
+  FolderStore::LimitWritesForTesting(1000);
+  EXPECT_EQ(Send("Music", "big.mp3", test_tracks::Mp3(20)), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+  EXPECT_EQ(player_.Everything(), before);
+  EXPECT_EQ(ChildrenOf("Music"), (std::vector<WString>{W("a.mp3")}));
+
+  // Replacing a file that fails keeps the old one.
+  FolderStore::LimitWritesForTesting(100);
+  EXPECT_EQ(Send("Music", "a.mp3", test_tracks::Mp3(2), nullptr, WMDM_FILE_CREATE_OVERWRITE),
+            HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+  EXPECT_EQ(player_.Read("Music/a.mp3"), test_tracks::Mp3(1));
+  EXPECT_EQ(player_.Everything(), before);
+}
+
+TEST_F(FolderPlayerTest, NamesTheMediumRefusesAreRefusedBeforeWriting) {
+  player_.Write("Music/a.mp3", test_tracks::Mp3(1));
+  Open();
+  const auto before = player_.Everything();
+  const char* refused[] = {"a:b.mp3", "why?.mp3", "star*.mp3", "say \"hi\".mp3", "<a>.mp3", "pipe|.mp3",
+                           "tab\t.mp3", "bell\x07.mp3", "dot.", "space "};
+  for (const char* name : refused) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(Send("Music", name, "x"), kInvalidName);
+    EXPECT_EQ(MakeFolder("Music", name), kInvalidName);
+    auto control = ControlAt("Music/a.mp3");
+    WString newName = Wide(name);
+    EXPECT_EQ(control->Rename(WMDM_MODE_BLOCK, &newName[0], nullptr), kInvalidName);
+  }
+  EXPECT_EQ(player_.Everything(), before);
+
+  const std::string accepted[] = {"Caf\xC3\xA9 \xE2\x80\x93 \xE6\x97\xA5\xE6\x9C\xAC.mp3", "it's [live] #2 (a+b).mp3"};
+  for (const std::string& name : accepted) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(Send("Music", name, "bytes"), S_OK);
+    EXPECT_EQ(player_.Read("Music/" + name), "bytes");
+  }
+}
+
+TEST_F(FolderPlayerTest, DeviceFactsComeFromThePlayersFile) {
+  player_.Write(kPlayerFactsFile,
+                R"({ "name": "Pocket 20", "manufacturer": "Aurora Audio", "serial": "0A1B",
+                     "formatsSupported": ["0x3009", "0xBA05"], "media": [ { "name": "Internal Memory" } ] })");
+  player_.Write("a.mp3", test_tracks::Mp3(1));
+  Open();
+  EXPECT_EQ(model_->FindDevice(W("Pocket 20")), device_);
+  EXPECT_EQ(mediumName_, W("Internal Memory"));
+  EXPECT_EQ(ChildrenOf(""), (std::vector<WString>{W("a.mp3")})) << "the facts file is no content";
+}
+
+TEST_F(FolderPlayerTest, APlainFolderIsAPlayerToo) {
+  player_.Write(kPlayerFactsFile, "not a description");
+  Open();
+  EXPECT_FALSE(mediumName_.empty());
+  const auto info = model_->Inspect(Find(""));
+  ASSERT_TRUE(info);
+  EXPECT_TRUE(info->children.empty());
+  EXPECT_EQ(AddFolderPlayer(*model_, player_.Path() + "/no such folder"), 0u);
+}
+
+}  // namespace
+}  // namespace wmdm_standin

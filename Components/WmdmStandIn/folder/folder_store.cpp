@@ -1,0 +1,556 @@
+#include "folder_store.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include <result_macros.h>
+
+#include "m3u8.h"
+#include "track_tags.h"
+
+namespace wmdm_standin {
+namespace {
+
+constexpr DWORD kErrorInvalidName = 123;
+constexpr DWORD kErrorFilenameTooLong = 206;
+constexpr DWORD kErrorWriteFault = 29;
+constexpr char kTemporaryPrefix[] = ".mdsend-";
+constexpr size_t kCopyChunk = 1 << 20;
+
+std::atomic<long long> g_writeBudget{-1};
+
+HRESULT FromErrno(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT: return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+    case EACCES:
+    case EPERM:
+    case EROFS: return E_ACCESSDENIED;
+    case EEXIST: return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+    case ENOENT: return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    case ENOTEMPTY: return HRESULT_FROM_WIN32(145);  // ERROR_DIR_NOT_EMPTY
+    case ENAMETOOLONG: return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
+    default: return HRESULT_FROM_WIN32(kErrorWriteFault);
+  }
+}
+
+WMDMDATETIME DateOf(time_t seconds) {
+  struct tm parts = {};
+  gmtime_r(&seconds, &parts);
+  WMDMDATETIME date = {};
+  date.wYear = static_cast<WORD>(parts.tm_year + 1900);
+  date.wMonth = static_cast<WORD>(parts.tm_mon + 1);
+  date.wDay = static_cast<WORD>(parts.tm_mday);
+  date.wHour = static_cast<WORD>(parts.tm_hour);
+  date.wMinute = static_cast<WORD>(parts.tm_min);
+  date.wSecond = static_cast<WORD>(parts.tm_sec);
+  return date;
+}
+
+bool IsPlaylistCode(DWORD code) { return code == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST; }
+
+DWORD FormatCodeTag(const std::vector<ModelTag>& tags) {
+  DWORD code = 0;
+  for (const ModelTag& tag : tags)
+    if (tag.name == g_wszWMDMFormatCode) tag.AsDword(&code);
+  return code;
+}
+
+bool IsAudioCode(DWORD code) { return code != 0 && !IsPlaylistCode(code); }
+
+DWORD FileAttributesFor(const WString& name, const struct stat& info) {
+  DWORD attributes = WMDM_FILE_ATTR_FILE | WMDM_FILE_ATTR_CANREAD | WMDM_FILE_ATTR_CANMOVE;
+  if (IsAudioCode(FormatCodeOfName(name)))
+    attributes |= WMDM_FILE_ATTR_AUDIO | WMDM_FILE_ATTR_MUSIC | WMDM_FILE_ATTR_CANPLAY;
+  if (info.st_mode & S_IWUSR)
+    attributes |= WMDM_FILE_ATTR_CANDELETE | WMDM_FILE_ATTR_CANRENAME;
+  else
+    attributes |= WMDM_FILE_ATTR_READONLY;
+  return attributes;
+}
+
+// A name made by a client's playlist ("Run.pla") is kept as given; its text
+// is M3U8 all the same, and the first line tells it apart.
+bool LooksLikePlaylist(const std::string& path, const WString& name) {
+  if (IsPlaylistCode(FormatCodeOfName(name))) return true;
+  if (name.size() < 4 || !wide::EqualsIgnoreCaseAscii(name.substr(name.size() - 4), W(".pla"))) return false;
+  std::ifstream in(path, std::ios::binary);
+  char head[10] = {};
+  in.read(head, sizeof(head));
+  const std::string text(head, static_cast<size_t>(in.gcount()));
+  return text.rfind("#EXTM3U", 0) == 0 || text.rfind("\xEF\xBB\xBF#EXTM3U", 0) == 0;
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+HRESULT SyncAndClose(int descriptor) {
+  const int synced = fsync(descriptor);
+  const int error = errno;
+  close(descriptor);
+  return synced == 0 ? S_OK : FromErrno(error);
+}
+
+void SyncFolder(const std::string& folder) {
+  const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (descriptor < 0) return;
+  fsync(descriptor);
+  close(descriptor);
+}
+
+// Takes `from`'s place as `to`; fails when `to` exists unless `replace`.
+HRESULT MoveInto(const std::string& from, const std::string& to, bool replace) {
+  if (replace) return rename(from.c_str(), to.c_str()) == 0 ? S_OK : FromErrno(errno);
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return S_OK;
+  if (errno != EINVAL && errno != ENOSYS) return FromErrno(errno);
+  // A file system without the no-replace flag: a hard link fails on an
+  // existing name just the same.
+  if (link(from.c_str(), to.c_str()) != 0) return FromErrno(errno);
+  unlink(from.c_str());
+  return S_OK;
+}
+
+// Writes all of `length` bytes, counting them against the test budget.
+bool WriteAll(int descriptor, const char* data, size_t length) {
+  while (length > 0) {
+    size_t chunk = length;
+    const long long budget = g_writeBudget.load();
+    if (budget >= 0) {
+      if (budget == 0) {
+        errno = ENOSPC;
+        return false;
+      }
+      chunk = std::min<size_t>(chunk, static_cast<size_t>(budget));
+      g_writeBudget.fetch_sub(static_cast<long long>(chunk));
+    }
+    const ssize_t written = write(descriptor, data, chunk);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    length -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// Copies the whole of `from` into `to`: in the kernel where it can, in
+// pieces otherwise; never the whole file in memory.
+bool CopyContent(int from, int to) {
+  if (g_writeBudget.load() < 0) {
+    for (;;) {
+      const ssize_t copied = copy_file_range(from, nullptr, to, nullptr, kCopyChunk * 64, 0);
+      if (copied == 0) return true;
+      if (copied > 0) continue;
+      if (errno == EINTR) continue;
+      if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
+      break;  // this pair of file systems wants the copy done by hand
+    }
+  }
+  std::vector<char> buffer(kCopyChunk);
+  for (;;) {
+    const ssize_t got = read(from, buffer.data(), buffer.size());
+    if (got == 0) return true;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (!WriteAll(to, buffer.data(), static_cast<size_t>(got))) return false;
+  }
+}
+
+HRESULT WriteNewFile(const std::string& path, const std::string& text) {
+  const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (descriptor < 0) return FromErrno(errno);
+  if (!WriteAll(descriptor, text.data(), text.size())) {
+    const int error = errno;
+    close(descriptor);
+    unlink(path.c_str());
+    return FromErrno(error);
+  }
+  const HRESULT synced = SyncAndClose(descriptor);
+  if (FAILED(synced)) unlink(path.c_str());
+  return synced;
+}
+
+std::string TemporaryPathIn(const std::string& folder, const std::string& name) {
+  static std::atomic<unsigned> counter{0};
+  return folder + "/" + kTemporaryPrefix + std::to_string(getpid()) + "-" + std::to_string(++counter) + "-" + name;
+}
+
+WString DisplayTitle(const ModelObject& track) {
+  WString author, title;
+  for (const ModelTag& tag : track.tags) {
+    if (tag.name == g_wszWMDMAuthor) tag.AsString(&author);
+    if (tag.name == g_wszWMDMTitle) tag.AsString(&title);
+  }
+  if (title.empty()) return track.name;
+  return author.empty() ? title : author + W(" - ") + title;
+}
+
+long long SecondsOf(const ModelObject& track) {
+  for (const ModelTag& tag : track.tags) {
+    if (tag.name == g_wszWMDMDuration && tag.value.size() == sizeof(ULONGLONG)) {
+      ULONGLONG duration = 0;
+      std::memcpy(&duration, tag.value.data(), sizeof(duration));
+      return static_cast<long long>(duration / 10000000);
+    }
+  }
+  return -1;
+}
+
+// "a/./b/../c" as "a/c"; false when it climbs above its start.
+bool Normalise(const std::string& path, std::vector<std::string>* parts) {
+  std::string part;
+  std::stringstream in(path);
+  while (std::getline(in, part, '/')) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (parts->empty()) return false;
+      parts->pop_back();
+    } else {
+      parts->push_back(part);
+    }
+  }
+  return true;
+}
+
+std::shared_ptr<ModelObject> Lookup(const PlayerModel& model, const std::shared_ptr<ModelObject>& from,
+                                    const std::vector<std::string>& parts) {
+  std::shared_ptr<ModelObject> current = from;
+  for (const std::string& part : parts) {
+    if (!current) return nullptr;
+    current = model.ChildNamed(*current, wide::FromUtf8(part));
+  }
+  return current;
+}
+
+bool IsBelow(const ModelObject* object, const ModelObject& ancestor) {
+  for (const ModelObject* at = object; at; at = at->parent.lock().get())
+    if (at == &ancestor) return true;
+  return false;
+}
+
+void ForEachObject(const std::shared_ptr<ModelObject>& object, const std::function<void(ModelObject&)>& visit) {
+  visit(*object);
+  for (const auto& child : object->children) ForEachObject(child, visit);
+}
+
+}  // namespace
+
+void FolderStore::LimitWritesForTesting(long long bytes) { g_writeBudget = bytes; }
+
+std::string FolderStore::RelativePath(const ModelObject& object) const {
+  std::string path;
+  for (const ModelObject* at = &object; at && !at->isRoot; at = at->parent.lock().get())
+    path = path.empty() ? wide::ToUtf8(at->name) : wide::ToUtf8(at->name) + "/" + path;
+  return path;
+}
+
+std::string FolderStore::PathOf(const ModelObject& object) const {
+  const std::string relative = RelativePath(object);
+  return relative.empty() ? root_ : root_ + "/" + relative;
+}
+
+void FolderStore::Scan(PlayerModel& model, ObjectId device, ObjectId mediumRoot) {
+  std::vector<std::pair<ObjectId, std::string>> playlists;
+  std::function<void(ObjectId, const std::string&, bool)> list = [&](ObjectId parent, const std::string& folder,
+                                                                      bool atRoot) {
+    DIR* directory = opendir(folder.c_str());
+    if (!directory) return;
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(directory)) {
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      if (name.rfind(kTemporaryPrefix, 0) == 0) continue;  // a send cut short by a crash
+      if (atRoot && name == kPlayerFactsFile) continue;
+      names.push_back(name);
+    }
+    closedir(directory);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+      const std::string path = folder + "/" + name;
+      struct stat info = {};
+      // A link to a folder could lead round in a circle: only linked files count.
+      if (lstat(path.c_str(), &info) != 0) continue;
+      if (S_ISLNK(info.st_mode) && (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))) continue;
+      const WString wideName = wide::FromUtf8(name);
+      const DWORD hidden = name[0] == '.' ? WMDM_FILE_ATTR_HIDDEN : 0;
+      if (S_ISDIR(info.st_mode)) {
+        const ObjectId child = model.AddFolder(parent, wideName, DefaultFolderAttributes() | hidden);
+        if (auto handle = model.HandleById(child); handle.object) handle.object->date = DateOf(info.st_mtime);
+        list(child, path, false);
+      } else if (S_ISREG(info.st_mode)) {
+        FileDescription file;
+        file.name = wideName;
+        file.size = static_cast<ULONGLONG>(info.st_size);
+        file.date = DateOf(info.st_mtime);
+        file.attributes = FileAttributesFor(wideName, info) | hidden;
+        const bool playlist = LooksLikePlaylist(path, wideName);
+        if (playlist)
+          file.tags.push_back(ModelTag::Dword(g_wszWMDMFormatCode, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST));
+        else
+          file.detailsPending = true;
+        const ObjectId id = model.AddFile(parent, file);
+        if (playlist && id) playlists.emplace_back(id, path);
+      }
+    }
+  };
+  list(mediumRoot, root_, true);
+
+  // Entries name tracks anywhere on the medium, so they are linked last.
+  const auto root = model.HandleById(mediumRoot).object;
+  for (const auto& [id, path] : playlists) {
+    const auto playlist = model.HandleById(id).object;
+    if (!playlist || !root) continue;
+    std::vector<ObjectId> entries;
+    for (const M3u8Entry& entry : ParseM3u8(ReadWhole(path))) {
+      std::string target = entry.path;
+      std::replace(target.begin(), target.end(), '\\', '/');
+      std::vector<std::string> parts;
+      std::shared_ptr<ModelObject> found;
+      if (target.rfind(root_ + "/", 0) == 0) {
+        // Absolute, on this medium.
+        if (Normalise(target.substr(root_.size() + 1), &parts)) found = Lookup(model, root, parts);
+      } else if (target[0] == '/') {
+        // Absolute as the player sees it: from the medium's root.
+        if (Normalise(target, &parts)) found = Lookup(model, root, parts);
+      } else {
+        // Relative: from the medium's root as players write them, else from
+        // the playlist's folder as desktop programs do.
+        if (Normalise(target, &parts)) found = Lookup(model, root, parts);
+        parts.clear();
+        if (!found && Normalise(RelativePath(*playlist->parent.lock()) + "/" + target, &parts))
+          found = Lookup(model, root, parts);
+      }
+      if (found && !found->IsFolder()) entries.push_back(found->id);
+    }
+    model.SetPlaylistEntries(id, entries);
+  }
+  (void)device;
+}
+
+ULONGLONG FolderStore::TotalSize(const ModelMedium&) const {
+  struct statvfs info = {};
+  if (statvfs(root_.c_str(), &info) != 0) return 0;
+  return static_cast<ULONGLONG>(info.f_blocks) * info.f_frsize;
+}
+
+ULONGLONG FolderStore::FreeSpace(const ModelMedium&) const {
+  struct statvfs info = {};
+  if (statvfs(root_.c_str(), &info) != 0) return 0;
+  return static_cast<ULONGLONG>(info.f_bavail) * info.f_frsize;
+}
+
+// What FAT and exFAT refuse, which is what a player's medium carries.
+HRESULT FolderStore::CheckName(const WString& name) const {
+  if (name.empty() || name.back() == W('.') || name.back() == W(' ')) return HRESULT_FROM_WIN32(kErrorInvalidName);
+  for (WCHAR c : name) {
+    if (c < 0x20 || c == 0x7F) return HRESULT_FROM_WIN32(kErrorInvalidName);
+    for (WCHAR refused : W(":?*\"<>|\\/"))
+      if (refused && c == refused) return HRESULT_FROM_WIN32(kErrorInvalidName);
+  }
+  if (name.size() > 255 || wide::ToUtf8(name).size() > 255) return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
+  return S_OK;
+}
+
+HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
+                            ModelObject* object) {
+  const std::string folder = PathOf(parent);
+  const std::string path = folder + "/" + wide::ToUtf8(request.name);
+  if (request.folder) {
+    if (mkdir(path.c_str(), 0755) != 0) return FromErrno(errno);
+    SyncFolder(folder);
+    return S_OK;
+  }
+  if (request.sourcePath.empty() && request.bytes.empty()) {
+    // An abstract object made from its metadata: a playlist is an empty M3U8.
+    const std::string temporary = TemporaryPathIn(folder, wide::ToUtf8(request.name));
+    const std::string text = IsPlaylistCode(FormatCodeTag(request.tags)) ? WriteM3u8({}) : std::string();
+    RETURN_IF_FAILED(WriteNewFile(temporary, text));
+    const HRESULT moved = MoveInto(temporary, path, replaced != nullptr);
+    if (FAILED(moved)) {
+      unlink(temporary.c_str());
+      return moved;
+    }
+    SyncFolder(folder);
+    object->size = text.size();
+    return S_OK;
+  }
+  RETURN_IF_FAILED(CopyInto(folder, request, replaced));
+  struct stat info = {};
+  if (stat(path.c_str(), &info) == 0) {
+    object->size = static_cast<ULONGLONG>(info.st_size);
+    object->date = DateOf(info.st_mtime);
+  }
+  // The file's own tags and format, as TagLib reads them, are what it holds now.
+  object->detailsPending = IsAudioCode(FormatCodeOfName(request.name));
+  return S_OK;
+}
+
+HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& request, const ModelObject* replaced) {
+  const std::string name = wide::ToUtf8(request.name);
+  const std::string path = folder + "/" + name;
+  const std::string temporary = TemporaryPathIn(folder, name);
+  const int target = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (target < 0) return FromErrno(errno);
+  const auto fail = [&](HRESULT result) {
+    unlink(temporary.c_str());
+    return result;
+  };
+  bool copied = false;
+  int error = 0;
+  if (!request.bytes.empty()) {
+    copied = WriteAll(target, reinterpret_cast<const char*>(request.bytes.data()), request.bytes.size());
+    error = errno;
+  } else {
+    const int source = open(wide::ToUtf8(request.sourcePath).c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0) {
+      close(target);
+      return fail(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    }
+    copied = CopyContent(source, target);
+    error = errno;
+    close(source);
+  }
+  if (!copied) {
+    close(target);
+    return fail(FromErrno(error));
+  }
+  close(target);
+  // Tags go into the copy before it takes its name: a failed send leaves
+  // nothing behind, a finished one is whole.
+  if (!request.tags.empty() && IsAudioCode(FormatCodeOfName(request.name)) &&
+      !WriteTrackTags(temporary, request.tags)) {
+    // TagLib cannot say why: a full medium is the usual reason a save fails.
+    struct statvfs info = {};
+    const bool full = statvfs(folder.c_str(), &info) == 0 && info.f_bavail == 0;
+    std::ifstream probe(temporary, std::ios::binary);
+    char head = 0;
+    const bool readable = probe.read(&head, 1).gcount() == 1;
+    if (full || !readable) return fail(HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+    // A file TagLib does not understand keeps its tags in the model only.
+  }
+  const int reopened = open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+  if (reopened < 0) return fail(FromErrno(errno));
+  const HRESULT synced = SyncAndClose(reopened);
+  if (FAILED(synced)) return fail(synced);
+  const HRESULT moved = MoveInto(temporary, path, replaced != nullptr);
+  if (FAILED(moved)) return fail(moved == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) : moved);
+  SyncFolder(folder);
+  return S_OK;
+}
+
+HRESULT FolderStore::Remove(const ModelObject& object) {
+  const std::string path = PathOf(object);
+  std::error_code error;
+  if (object.IsFolder()) {
+    std::filesystem::remove_all(path, error);
+  } else if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+    return FromErrno(errno);
+  }
+  if (error) return FromErrno(error.value());
+  SyncFolder(PathOf(*object.parent.lock()));
+  return S_OK;
+}
+
+HRESULT FolderStore::Rename(const ModelObject& object, const WString& newName) {
+  const auto parent = object.parent.lock();
+  if (!parent) return S_OK;  // the medium's name is the model's alone
+  const std::string from = PathOf(object);
+  const std::string to = PathOf(*parent) + "/" + wide::ToUtf8(newName);
+  // A change of case only is one file on FAT: no "exists" to refuse.
+  const bool sameName = wide::EqualsIgnoreCaseAscii(object.name, newName);
+  RETURN_IF_FAILED(MoveInto(from, to, sameName));
+  RewritePlaylistsAfterRename(object, newName);
+  return S_OK;
+}
+
+void FolderStore::RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName) {
+  // Playlists name their tracks by path: those naming something at or below
+  // the renamed object are written again with the new name.
+  ModelObject& changed = const_cast<ModelObject&>(renamed);
+  const WString oldName = changed.name;
+  changed.name = newName;
+  ForEachObject(renamed.medium->root, [&](ModelObject& playlist) {
+    if (playlist.IsFolder() || playlist.references.empty()) return;
+    std::vector<const ModelObject*> entries;
+    bool affected = false;
+    for (const auto& reference : playlist.references) {
+      auto target = reference.lock();
+      if (!target || target->deleted) continue;
+      affected = affected || IsBelow(target.get(), renamed);
+      entries.push_back(target.get());
+    }
+    if (affected) WritePlaylistFile(PathOf(playlist), entries);
+  });
+  changed.name = oldName;
+}
+
+HRESULT FolderStore::Erase(const ModelMedium& medium) {
+  for (const auto& child : medium.root->children) RETURN_IF_FAILED(Remove(*child));
+  return S_OK;
+}
+
+HRESULT FolderStore::WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries) const {
+  std::vector<M3u8Entry> lines;
+  for (const ModelObject* entry : entries)
+    lines.push_back(M3u8Entry{RelativePath(*entry), wide::ToUtf8(DisplayTitle(*entry)), SecondsOf(*entry)});
+  const std::string folder = path.substr(0, path.find_last_of('/'));
+  const std::string temporary = TemporaryPathIn(folder, path.substr(path.find_last_of('/') + 1));
+  RETURN_IF_FAILED(WriteNewFile(temporary, WriteM3u8(lines)));
+  if (rename(temporary.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    unlink(temporary.c_str());
+    return FromErrno(error);
+  }
+  return S_OK;
+}
+
+HRESULT FolderStore::SaveReferences(const ModelObject& playlist, const std::vector<const ModelObject*>& entries) {
+  for (const ModelObject* entry : entries) {
+    // The line's title and length come from the track's tags.
+    auto* track = const_cast<ModelObject*>(entry);
+    if (track->detailsPending) {
+      track->detailsPending = false;
+      LoadDetails(*track);
+    }
+  }
+  return WritePlaylistFile(PathOf(playlist), entries);
+}
+
+HRESULT FolderStore::SaveTags(const ModelObject& object, const std::vector<ModelTag>& tags) {
+  if (object.IsFolder() || !IsAudioCode(FormatCodeOfName(object.name))) return S_OK;
+  if (object.attributes & WMDM_FILE_ATTR_READONLY) return E_ACCESSDENIED;
+  return WriteTrackTags(PathOf(object), tags) ? S_OK : HRESULT_FROM_WIN32(kErrorWriteFault);
+}
+
+void FolderStore::LoadDetails(ModelObject& object) {
+  std::vector<ModelTag> read;
+  ReadTrackDetails(PathOf(object), object.name, &read, &object.format);
+  // What the file says wins; tags it cannot carry stay as the model had them.
+  for (const ModelTag& kept : object.tags) {
+    const bool inFile = std::any_of(read.begin(), read.end(), [&](const ModelTag& t) { return t.name == kept.name; });
+    if (!inFile) read.push_back(kept);
+  }
+  object.tags = std::move(read);
+}
+
+}  // namespace wmdm_standin

@@ -1,0 +1,74 @@
+// What the folder player's tests share: a fresh directory per test, files
+// written into it, and a check at the end that no stand-in object is alive.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "com_support.h"
+#include "folder_store.h"
+
+namespace wmdm_standin {
+namespace testing_support {
+
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "folder_player_XXXXXX").string();
+    path_ = mkdtemp(&pattern[0]) ? pattern : std::string();
+  }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    // Read-only files and folders made by a test go too.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& Path() const { return path_; }
+
+  // Writes `bytes` at `relative`, making the folders on the way.
+  std::string Write(const std::string& relative, const std::string& bytes) const {
+    const std::filesystem::path file = std::filesystem::path(path_) / relative;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file.string();
+  }
+  void MakeFolder(const std::string& relative) const {
+    std::filesystem::create_directories(std::filesystem::path(path_) / relative);
+  }
+  bool Exists(const std::string& relative) const {
+    return std::filesystem::exists(std::filesystem::path(path_) / relative);
+  }
+  std::string Read(const std::string& relative) const {
+    std::ifstream in(std::filesystem::path(path_) / relative, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  // Every name below the folder, "/"-separated, sorted; dot-files included.
+  std::vector<std::string> Everything() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_))
+      names.push_back(std::filesystem::relative(entry.path(), path_).generic_string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  std::string path_;
+};
+
+// Undoes a write limit whatever way a test ends.
+struct WriteLimitGuard {
+  ~WriteLimitGuard() { FolderStore::LimitWritesForTesting(-1); }
+};
+
+}  // namespace testing_support
+}  // namespace wmdm_standin

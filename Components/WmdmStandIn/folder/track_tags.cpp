@@ -1,0 +1,121 @@
+#include "track_tags.h"
+
+#include <taglib/audioproperties.h>
+#include <taglib/fileref.h>
+#include <taglib/tpropertymap.h>
+
+#include <utility>
+
+namespace wmdm_standin {
+namespace {
+
+// The platform's text tags and the names TagLib gives them in every format.
+const std::pair<const WCHAR*, const char*> kTextTags[] = {
+    {g_wszWMDMTitle, "TITLE"},        {g_wszWMDMAuthor, "ARTIST"}, {g_wszWMDMAlbumTitle, "ALBUM"},
+    {g_wszWMDMAlbumArtist, "ALBUMARTIST"}, {g_wszWMDMGenre, "GENRE"}, {g_wszWMDMYear, "DATE"},
+};
+
+WString ToWide(const TagLib::String& text) { return wide::FromUtf8(text.to8Bit(true)); }
+
+TagLib::String ToTagLib(const WString& text) { return TagLib::String(wide::ToUtf8(text), TagLib::String::UTF8); }
+
+WORD WaveTagOf(DWORD formatCode) {
+  switch (formatCode) {
+    case WMDM_FORMATCODE_MP3: return 0x0055;
+    case WMDM_FORMATCODE_WMA: return 0x0161;
+    case WMDM_FORMATCODE_WAVE: return 0x0001;
+    default: return 0;
+  }
+}
+
+// The leading number of "3/12" or "2004-06-01".
+DWORD LeadingNumber(const TagLib::String& text) {
+  DWORD number = 0;
+  for (char c : text.to8Bit(true)) {
+    if (c < '0' || c > '9') break;
+    number = number * 10 + static_cast<DWORD>(c - '0');
+  }
+  return number;
+}
+
+bool HasExtension(const WString& name, const WCHAR* extension) {
+  const WString suffix = extension;
+  return name.size() > suffix.size() &&
+         wide::EqualsIgnoreCaseAscii(name.substr(name.size() - suffix.size()), suffix);
+}
+
+}  // namespace
+
+DWORD FormatCodeOfName(const WString& name) {
+  static const std::pair<const WCHAR*, DWORD> kExtensions[] = {
+      {W(".mp3"), WMDM_FORMATCODE_MP3},   {W(".wma"), WMDM_FORMATCODE_WMA},  {W(".asf"), WMDM_FORMATCODE_WMA},
+      {W(".wav"), WMDM_FORMATCODE_WAVE},  {W(".flac"), WMDM_FORMATCODE_FLAC}, {W(".ogg"), WMDM_FORMATCODE_OGG},
+      {W(".oga"), WMDM_FORMATCODE_OGG},   {W(".m4a"), WMDM_FORMATCODE_MP4},  {W(".mp4"), WMDM_FORMATCODE_MP4},
+      {W(".m3u8"), WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST}, {W(".m3u"), WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST},
+  };
+  for (const auto& [extension, code] : kExtensions)
+    if (HasExtension(name, extension)) return code;
+  return 0;
+}
+
+void ReadTrackDetails(const std::string& path, const WString& name, std::vector<ModelTag>* tags,
+                      _WAVEFORMATEX* format) {
+  tags->clear();
+  *format = _WAVEFORMATEX{};
+  const DWORD formatCode = FormatCodeOfName(name);
+  if (formatCode) tags->push_back(ModelTag::Dword(g_wszWMDMFormatCode, formatCode));
+  if (!formatCode || formatCode == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST) return;
+
+  TagLib::FileRef file(path.c_str(), true, TagLib::AudioProperties::Average);
+  if (file.isNull()) return;
+  const TagLib::PropertyMap properties = file.file()->properties();
+  for (const auto& [tagName, key] : kTextTags) {
+    auto found = properties.find(key);
+    if (found != properties.end() && !found->second.isEmpty() && !found->second.front().isEmpty())
+      tags->push_back(ModelTag::String(tagName, ToWide(found->second.front())));
+  }
+  auto track = properties.find("TRACKNUMBER");
+  if (track != properties.end() && !track->second.isEmpty() && LeadingNumber(track->second.front()))
+    tags->push_back(ModelTag::Dword(g_wszWMDMTrack, LeadingNumber(track->second.front())));
+
+  if (const TagLib::AudioProperties* audio = file.audioProperties()) {
+    tags->push_back(ModelTag::Qword(g_wszWMDMDuration, static_cast<ULONGLONG>(audio->lengthInMilliseconds()) * 10000));
+    const DWORD bitrate = static_cast<DWORD>(audio->bitrate()) * 1000;
+    if (bitrate) tags->push_back(ModelTag::Dword(g_wszWMDMBitrate, bitrate));
+    if (audio->sampleRate()) tags->push_back(ModelTag::Dword(g_wszWMDMSampleRate, audio->sampleRate()));
+    if (audio->channels()) tags->push_back(ModelTag::Dword(g_wszWMDMNumChannels, audio->channels()));
+    format->wFormatTag = WaveTagOf(formatCode);
+    format->nChannels = static_cast<WORD>(audio->channels());
+    format->nSamplesPerSec = static_cast<DWORD>(audio->sampleRate());
+    format->nAvgBytesPerSec = bitrate / 8;
+    if (formatCode == WMDM_FORMATCODE_WAVE) format->wBitsPerSample = 16;
+  }
+}
+
+bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) {
+  TagLib::FileRef file(path.c_str(), false);
+  if (file.isNull()) return false;
+  TagLib::PropertyMap properties = file.file()->properties();
+  bool changed = false;
+  for (const ModelTag& tag : tags) {
+    for (const auto& [tagName, key] : kTextTags) {
+      WString text;
+      if (tag.name != tagName || !tag.AsString(&text)) continue;
+      if (text.empty())
+        properties.erase(key);
+      else
+        properties.replace(key, TagLib::StringList(ToTagLib(text)));
+      changed = true;
+    }
+    DWORD track = 0;
+    if (tag.name == g_wszWMDMTrack && tag.AsDword(&track)) {
+      properties.replace("TRACKNUMBER", TagLib::StringList(TagLib::String::number(static_cast<int>(track))));
+      changed = true;
+    }
+  }
+  if (!changed) return true;
+  file.file()->setProperties(properties);
+  return file.save();
+}
+
+}  // namespace wmdm_standin

@@ -1,0 +1,27 @@
+// A track's tags and audio format read from and written into the file itself
+// (MP3, WMA, WAV, FLAC, Ogg Vorbis, MP4), under the platform's metadata names
+// and types.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model_types.h"
+
+namespace wmdm_standin {
+
+// "WMDM/FormatCode" of a file by its name; 0 for a kind players do not play.
+DWORD FormatCodeOfName(const WString& name);
+
+// Title, author, album title, album artist, genre, track, year, duration (in
+// 100 ns), bit rate, sample rate, channels and the format code; what the file
+// does not carry is left out. `format` gets the audio format players report.
+void ReadTrackDetails(const std::string& path, const WString& name, std::vector<ModelTag>* tags,
+                      _WAVEFORMATEX* format);
+
+// Writes the text and number tags it knows into the file; the others (the
+// format code, duration and such, which the file says for itself) are passed
+// over. False when the file cannot be tagged.
+bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags);
+
+}  // namespace wmdm_standin
