@@ -1,13 +1,17 @@
 #include "host_support/standin_players.h"
 
+#include "host_support/folder_players.h"
 #include "host_support/input_file.h"
 #include "model_json.h"
 #include "sample_players.h"
 
-bool StandInPlayers::Open(const std::string& descriptionFile, std::string* error, bool* badInput) {
+bool StandInPlayers::Open(const std::string& descriptionFile, std::string* error, bool* badInput,
+                          const std::vector<std::string>& folders) {
   if (badInput) *badInput = true;
   std::string why;
-  if (descriptionFile.empty()) {
+  if (descriptionFile.empty() && !folders.empty()) {
+    model_ = wmdm_standin::PlayerModel::Create();
+  } else if (descriptionFile.empty()) {
     source_ = wmdm_standin::BuiltInSamplePath();
     model_ = wmdm_standin::LoadPlayerModel(source_, &why);
     if (!model_) {
@@ -25,6 +29,10 @@ bool StandInPlayers::Open(const std::string& descriptionFile, std::string* error
       *error = ShownName(descriptionFile) + ": " + why;
       return false;
     }
+  }
+  if (!folders.empty() && !AddFolderPlayers(*model_, folders, error)) {
+    model_.reset();
+    return false;
   }
   if (badInput) *badInput = false;
   const HRESULT registered = registration_.Register(model_);

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <wide_text.h>
 
@@ -20,9 +21,12 @@ class StandInPlayers {
   StandInPlayers& operator=(const StandInPlayers&) = delete;
 
   // Loads and registers; COM must be initialised on this thread and stay so
-  // until this object is gone. False with a message; `badInput` tells whether
-  // the description file was at fault.
-  bool Open(const std::string& descriptionFile, std::string* error, bool* badInput = nullptr);
+  // until this object is gone. With `folders`, each folder is a player (and
+  // the built-in sample is left out unless a description file is named).
+  // False with a message; `badInput` tells whether the description file or a
+  // folder was at fault.
+  bool Open(const std::string& descriptionFile, std::string* error, bool* badInput = nullptr,
+            const std::vector<std::string>& folders = {});
 
   wmdm_standin::PlayerModel& Model() const { return *model_; }
   std::shared_ptr<wmdm_standin::PlayerModel> SharedModel() const { return model_; }

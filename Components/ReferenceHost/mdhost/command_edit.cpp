@@ -16,7 +16,7 @@
 
 namespace {
 
-const std::vector<std::string> kOptionsWithValues = {"--players", "--manifest", "--reg", "--plugin"};
+const std::vector<std::string> kOptionsWithValues = {"--players", "--player", "--manifest", "--reg", "--plugin"};
 
 class EntryList final : public kiItemIdList {
  public:

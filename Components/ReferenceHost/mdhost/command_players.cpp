@@ -39,7 +39,7 @@ int RunPlayers(const CommandLine& line) {
     StandInPlayers players;
     std::string error;
     bool badInput = false;
-    if (!players.Open(line.Value("--players"), &error, &badInput)) {
+    if (!players.Open(line.Value("--players"), &error, &badInput, line.Values("--player"))) {
       std::cerr << "mdhost players: " << error << "\n";
       return badInput ? kExitBadInput : kExitFailure;
     }

@@ -17,7 +17,7 @@ int RunPlaylist(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
-      {"info", "mdhost info [LOCATION PATH] [--plugin PATH] [--players FILE] [--manifest FILE] [--reg FILE ...] [--json]",
+      {"info", "mdhost info [LOCATION PATH] [--plugin PATH] [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [--json]",
        "load the plug-in and print its name and version; with a medium's LOCATION and an item's PATH, that item "
        "with its tags",
        RunInfo},
@@ -26,32 +26,32 @@ const std::vector<Command>& AllCommands() {
        RunInventory},
       {"manifest", "mdhost manifest FILE [--json]",
        "print the device settings and skip entries the plug-in reads from a manifest file", RunManifest},
-      {"players", "mdhost players [--players FILE]", "print the stand-in's players and storages as WMDM shows them", RunPlayers},
-      {"devices", "mdhost devices [--players FILE] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
+      {"players", "mdhost players [--players FILE] [--player DIR ...]", "print the stand-in's players and storages as WMDM shows them", RunPlayers},
+      {"devices", "mdhost devices [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
        "list every player the plug-in finds (built-in sample players by default) with all its properties",
        RunDevices},
-      {"media", "mdhost media [DEVICE] [--players FILE] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
+      {"media", "mdhost media [DEVICE] [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
        "list every medium of one device (its number, as devices prints it) or of all, with all its properties",
        RunMedia},
-      {"ls", "mdhost ls LOCATION [PATH] [--players FILE] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
+      {"ls", "mdhost ls LOCATION [PATH] [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
        "list a folder of a medium (LOCATION as media prints it; the medium's root without PATH): folders, tracks "
        "with their tags, playlists with their entries",
        RunLs},
-      {"watch", "mdhost watch [--players FILE] [--manifest FILE] [--reg FILE ...] [--script FILE] [--seconds N] [-v]",
+      {"watch", "mdhost watch [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [--script FILE] [--seconds N] [-v]",
        "stay attached and print arrivals and removals; a script connects and removes players meanwhile",
        RunWatch},
-      {"erase", "mdhost erase LOCATION --yes [--players FILE] [--manifest FILE] [--reg FILE ...] [-v]",
+      {"erase", "mdhost erase LOCATION --yes [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [-v]",
        "delete everything on one medium (a media location) and print the end the host is told of", RunErase},
-      {"format", "mdhost format LOCATION --yes [--players FILE] [--manifest FILE] [--reg FILE ...] [-v]",
+      {"format", "mdhost format LOCATION --yes [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [-v]",
        "format one medium (a media location) and print the end the host is told of", RunFormat},
-      {"mkdir", "mdhost mkdir MEDIUM PARENT NAME [--players FILE] [-v]",
+      {"mkdir", "mdhost mkdir MEDIUM PARENT NAME [--players FILE] [--player DIR ...] [-v]",
        "create a folder (MEDIUM: a media location, or DEVICE/N for the device's N-th medium)", RunMkdir},
-      {"mv", "mdhost mv MEDIUM PATH NEWNAME [--players FILE] [-v]", "rename a file, folder or playlist", RunMv},
-      {"rm", "mdhost rm MEDIUM PATH [--players FILE] [-v]",
+      {"mv", "mdhost mv MEDIUM PATH NEWNAME [--players FILE] [--player DIR ...] [-v]", "rename a file, folder or playlist", RunMv},
+      {"rm", "mdhost rm MEDIUM PATH [--players FILE] [--player DIR ...] [-v]",
        "delete a file, playlist or folder with its content, or one playlist entry (PLAYLIST|TRACK)", RunRm},
       {"playlist",
        "mdhost playlist new MEDIUM FOLDER NAME | set MEDIUM PLAYLIST [TRACK ...] | show MEDIUM PLAYLIST "
-       "[--players FILE] [--json] [-v]",
+       "[--players FILE] [--player DIR ...] [--json] [-v]",
        "create a playlist, give it these tracks in this order, or list its entries", RunPlaylist},
   };
   return commands;

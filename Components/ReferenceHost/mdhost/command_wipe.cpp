@@ -16,7 +16,7 @@ namespace {
 // Any number will do: the plug-in hands it back untouched.
 constexpr DWORD kHostCookie = 1;
 
-const std::vector<std::string> kValueOptions = {"--players", "--manifest", "--reg", "--plugin"};
+const std::vector<std::string> kValueOptions = {"--players", "--player", "--manifest", "--reg", "--plugin"};
 
 std::string Hex(HRESULT hr) {
   std::ostringstream text;

@@ -83,7 +83,7 @@ int HostSession::Open(const CommandLine& line, const char* command, std::ostream
   std::string error;
   players_ = std::make_unique<StandInPlayers>();
   bool badPlayers = false;
-  if (!players_->Open(line.Value("--players"), &error, &badPlayers)) {
+  if (!players_->Open(line.Value("--players"), &error, &badPlayers, line.Values("--player"))) {
     errors << prefix << error << "\n";
     return badPlayers ? kExitBadInput : kExitFailure;
   }

@@ -13,7 +13,7 @@ int PrintUsage(std::ostream& out) {
 }
 
 // The options that take a value, whichever command they belong to.
-const char* const kOptionsWithValues[] = {"--players", "--manifest", "--reg", "--script", "--seconds", "--plugin"};
+const char* const kOptionsWithValues[] = {"--players", "--player", "--manifest", "--reg", "--script", "--seconds", "--plugin"};
 
 }  // namespace
 

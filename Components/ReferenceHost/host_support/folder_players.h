@@ -1,0 +1,13 @@
+// Players kept in folders on this machine (mdhost --player DIR), where the
+// stand-in can serve them: on Linux. On Windows the platform's own
+// mass-storage provider serves such players, and the option is refused.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "player_model.h"
+
+// Adds one player per folder; false with a message naming the first folder
+// that is not one.
+bool AddFolderPlayers(wmdm_standin::PlayerModel& model, const std::vector<std::string>& folders, std::string* error);

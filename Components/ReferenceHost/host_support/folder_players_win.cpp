@@ -1,0 +1,6 @@
+#include "host_support/folder_players.h"
+
+bool AddFolderPlayers(wmdm_standin::PlayerModel&, const std::vector<std::string>&, std::string* error) {
+  *error = "--player: on Windows the platform itself offers the players in folders";
+  return false;
+}
