@@ -152,8 +152,8 @@ TEST_F(FolderPlayerTest, ListsTheFolderAsItIs) {
   chmod((player_.Path() + "/locked.mp3").c_str(), 0444);
   Open();
 
-  EXPECT_EQ(ChildrenOf(""), (std::vector<WString>{W(".hidden"), W("Music"), W("locked.mp3")}));
-  EXPECT_EQ(ChildrenOf("Music"), (std::vector<WString>{W("Album"), Wide("F\xC3\xAAte"), W("b.wav")}));
+  EXPECT_EQ(ChildrenOf(""), (std::vector<WString>{W(".hidden"), W("locked.mp3"), W("Music")}));
+  EXPECT_EQ(ChildrenOf("Music"), (std::vector<WString>{W("Album"), W("b.wav"), Wide("F\xC3\xAAte")}));
   const auto a = model_->Inspect(Find("Music/Album/a.mp3"));
   ASSERT_TRUE(a);
   EXPECT_EQ(a->size, 4170u);

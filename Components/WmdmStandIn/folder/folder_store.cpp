@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -284,7 +285,15 @@ void FolderStore::Scan(PlayerModel& model, ObjectId device, ObjectId mediumRoot)
       names.push_back(name);
     }
     closedir(directory);
-    std::sort(names.begin(), names.end());
+    // Directory order is the file system's whim: list by name, case aside.
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+      const auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+      };
+      const std::string la = lower(a), lb = lower(b);
+      return la != lb ? la < lb : a < b;
+    });
     for (const std::string& name : names) {
       const std::string path = folder + "/" + name;
       struct stat info = {};

@@ -1,0 +1,135 @@
+// The folder player driven through the plug-in as a host drives it: what the
+// host lists and edits is what is in the folder.
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
+
+#include "content/kc_ipp_item.h"
+#include "content/locations.h"
+#include "core/plugin_test_harness.h"
+#include "folder_player.h"
+#include "folder_test_support.h"
+#include "host_sdk/ki_item_id_list.h"
+#include "m3u8.h"
+#include "test_tracks.h"
+
+namespace wmdm_standin {
+namespace {
+
+using testing_support::TemporaryFolder;
+
+const WCHAR kCanonical[] = W("\\\\?\\usb#vid_0b70#pid_0101#f1");
+
+class EntryList final : public kiItemIdList {
+ public:
+  explicit EntryList(std::vector<WString> ids) : ids_(std::move(ids)) {}
+  void Reserved0() override {}
+  void Reserved1() override {}
+  void Reserved2() override {}
+  ULONG GetCount() override { return static_cast<ULONG>(ids_.size()); }
+  void Reserved4() override {}
+  const WCHAR* GetItem(ULONG index) override { return ids_[index].c_str(); }
+
+ private:
+  std::vector<WString> ids_;
+};
+
+class FolderThroughPluginTest : public PluginHarness {
+ protected:
+  void SetUp() override {
+    PluginHarness::SetUp();
+    ASSERT_FALSE(folder_.Path().empty());
+    folder_.Write(kPlayerFactsFile, R"({ "name": "Rover", "canonicalName": "\\\\?\\usb#vid_0b70#pid_0101#f1",
+                                         "formatsSupported": ["0x3009", "0x3008", "0xBA05"],
+                                         "media": [ { "name": "Internal Memory" } ] })");
+    {
+      const std::string a = folder_.Write("Music/a.mp3", test_tracks::Mp3(20));
+      TagLib::FileRef tagged(a.c_str());
+      tagged.tag()->setTitle(TagLib::String("Low Tide"));
+      tagged.tag()->setArtist(TagLib::String("Harbour"));
+      ASSERT_TRUE(tagged.save());
+    }
+    folder_.Write("Music/b.wav", test_tracks::Wav(1000));
+    folder_.Write("Music/Mix.m3u8", "#EXTM3U\nMusic/b.wav\nMusic/a.mp3\n");
+    ASSERT_NE(AddFolderPlayer(*model_, folder_.Path(), PlayerModel::Presence::Connected), 0u);
+    Start();
+    ASSERT_EQ(ListDevices(), std::vector<DWORD>{1});
+  }
+
+  static WString Where() { return locations::ComposeMediaLocation(kCanonical, W("Internal Memory")); }
+
+  std::vector<WString> List(const WString& path) {
+    std::vector<WString> names;
+    const auto note = [&names](kcIPPItem& item) {
+      UniqueBstr location;
+      location.Reset(item.GetLocation());
+      names.push_back(location.ToString());
+    };
+    kcIPPItem first;
+    IPPFINDHANDLE find = nullptr;
+    if (plugin_.FindFirstItem(Where().c_str(), path.c_str(), &first, &find) != S_OK) return names;
+    note(first);
+    for (;;) {
+      kcIPPItem next;
+      if (plugin_.FindNextItem(find, &next) != S_OK) break;
+      note(next);
+    }
+    EXPECT_EQ(plugin_.FindItemClose(find), S_OK);
+    return names;
+  }
+
+  std::vector<std::string> PlaylistPaths(const std::string& relative) {
+    std::vector<std::string> paths;
+    for (const M3u8Entry& entry : ParseM3u8(folder_.Read(relative))) paths.push_back(entry.path);
+    return paths;
+  }
+
+  TemporaryFolder folder_;
+};
+
+TEST_F(FolderThroughPluginTest, TheHostListsTheFolderWithItsTags) {
+  EXPECT_EQ(List(W("\\Music")),
+            (std::vector<WString>{W("\\Music\\a.mp3"), W("\\Music\\b.wav"), W("\\Music\\Mix.m3u8")}))
+      << "listed in the order of their names, case aside";
+  kcIPPItem item;
+  ASSERT_EQ(plugin_.GetItemInformation(Where().c_str(), W("\\Music\\a.mp3"), &item), S_OK);
+  UniqueBstr text;
+  text.Reset(item.GetTitle());
+  EXPECT_EQ(text.ToString(), W("Low Tide"));
+  text.Reset(item.GetArtist());
+  EXPECT_EQ(text.ToString(), W("Harbour"));
+  EXPECT_EQ(item.GetSize(), std::filesystem::file_size(folder_.Path() + "/Music/a.mp3"));
+
+  kcIPPItem wave;
+  ASSERT_EQ(plugin_.GetItemInformation(Where().c_str(), W("\\Music\\b.wav"), &wave), S_OK);
+  EXPECT_EQ(wave.GetDuration(), 10000) << "the host's units for the file's own second";
+  EXPECT_TRUE(LockIsFree());
+}
+
+TEST_F(FolderThroughPluginTest, TheHostsEditsReachTheFolder) {
+  UniqueBstr made;
+  ASSERT_EQ(plugin_.CreateFolder(Where().c_str(), W("\\"), W("Podcasts"), made.Put()), S_OK);
+  EXPECT_TRUE(std::filesystem::is_directory(folder_.Path() + "/Podcasts"));
+
+  ASSERT_EQ(plugin_.RenameItem(Where().c_str(), W("\\Music\\a.mp3"), W("Low Tide.mp3")), S_OK);
+  EXPECT_FALSE(folder_.Exists("Music/a.mp3"));
+  EXPECT_TRUE(folder_.Exists("Music/Low Tide.mp3"));
+  EXPECT_EQ(PlaylistPaths("Music/Mix.m3u8"), (std::vector<std::string>{"Music/b.wav", "Music/Low Tide.mp3"}));
+
+  UniqueBstr playlist;
+  ASSERT_EQ(plugin_.CreatePlaylist(Where().c_str(), W("\\"), W("Run.pla"), playlist.Put()), S_OK);
+  EntryList entries({W("\\Run.pla|\\Music\\Low Tide.mp3"), W("\\Run.pla|\\Music\\b.wav")});
+  ASSERT_EQ(plugin_.UpdatePlaylist(Where().c_str(), W("\\Run.pla"), &entries), S_OK);
+  EXPECT_EQ(PlaylistPaths("Run.pla"), (std::vector<std::string>{"Music/Low Tide.mp3", "Music/b.wav"}));
+
+  ASSERT_EQ(plugin_.DeleteItem(Where().c_str(), W("\\Music\\b.wav")), S_OK);
+  EXPECT_FALSE(folder_.Exists("Music/b.wav"));
+  EXPECT_EQ(PlaylistPaths("Run.pla"), (std::vector<std::string>{"Music/Low Tide.mp3"}))
+      << "the plug-in takes a deleted track out of the playlists first";
+  EXPECT_EQ(folder_.Everything(),
+            (std::vector<std::string>{"Music", "Music/Low Tide.mp3", "Music/Mix.m3u8", "Podcasts", "Run.pla",
+                                      kPlayerFactsFile}));
+  EXPECT_TRUE(LockIsFree());
+}
+
+}  // namespace
+}  // namespace wmdm_standin
