@@ -349,6 +349,7 @@ TEST_F(FolderPlayerTest, PlaylistsWrittenByHandAreRead) {
       {"root.m3u8", "#EXTM3U\n#EXTINF:1,A\nMusic/Album/a.mp3\nMusic/b.wav\n", {W("a.mp3"), W("b.wav")}},
       {"crlf.m3u8", "#EXTM3U\r\nMusic/b.wav\r\nMusic/Album/a.mp3\r\n", {W("b.wav"), W("a.mp3")}},
       {"bom.m3u8", "\xEF\xBB\xBF#EXTM3U\nMusic/b.wav\n", {W("b.wav")}},
+      {"bom-no-header.m3u", "\xEF\xBB\xBFMusic/Album/a.mp3\r\n", {W("a.mp3")}},
       {"absolute.m3u", absolute + "\n/Music/Album/a.mp3\n", {W("b.wav"), W("a.mp3")}},
       {"backslash.m3u8", "\\Music\\Album\\a.mp3\n", {W("a.mp3")}},
       {"missing.m3u8", "Music/gone.mp3\nMusic/b.wav\nMusic\n", {W("b.wav")}},

@@ -48,7 +48,8 @@ HRESULT STDMETHODCALLTYPE Storage::GetAttributes(DWORD* attributes, _WAVEFORMATE
   STORAGE_ENTER("GetAttributes");
   if (!attributes) return E_INVALIDARG;
   auto lock = model_->Lock();
-  model_->LoadDetails(*handle_.object);
+  // A store may read the format from the file: only when it is asked for.
+  if (format) model_->LoadDetails(*handle_.object);
   *attributes = model_->ReportedAttributes(*handle_.object);
   if (format) *format = handle_.object->format;
   return S_OK;
@@ -117,7 +118,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetAttributes2(DWORD* attributes, DWORD* attr
   STORAGE_ENTER("GetAttributes2");
   if (!attributes || !attributesEx) return E_INVALIDARG;
   auto lock = model_->Lock();
-  model_->LoadDetails(*handle_.object);
+  if (audioFormat) model_->LoadDetails(*handle_.object);
   *attributes = model_->ReportedAttributes(*handle_.object);
   *attributesEx = 0;
   if (audioFormat) *audioFormat = handle_.object->format;
