@@ -131,5 +131,32 @@ TEST_F(FolderThroughPluginTest, TheHostsEditsReachTheFolder) {
   EXPECT_TRUE(LockIsFree());
 }
 
+TEST_F(FolderThroughPluginTest, SentTracksCarryTheirTagsInTheFile) {
+  TemporaryFolder computer;
+  for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"sent.mp3", test_tracks::Mp3(20)},
+                                    {"sent.wav", test_tracks::Wav(500)}}) {
+    SCOPED_TRACE(name);
+    const WString source = wide::FromUtf8(computer.Write(name, bytes));
+    kcIPPItem item;
+    item.SetTitle(W("Night Drive"));
+    item.SetArtist(W("Coast"));
+    item.SetAlbum(W("Roads"));
+    item.SetGenre(W("Synth"));
+    item.SetPropertyLong(W("ItemTrackNumber"), 3);
+    DWORD outcome = 0;
+    ASSERT_EQ(plugin_.DownloadFile(Where().c_str(), W("\\Music"), source.c_str(), &item, 2, 77, &outcome), S_OK);
+
+    TagLib::FileRef file((folder_.Path() + "/Music/" + name).c_str());
+    ASSERT_FALSE(file.isNull());
+    EXPECT_EQ(file.tag()->title().to8Bit(true), "Night Drive");
+    EXPECT_EQ(file.tag()->artist().to8Bit(true), "Coast");
+    EXPECT_EQ(file.tag()->album().to8Bit(true), "Roads");
+    EXPECT_EQ(file.tag()->genre().to8Bit(true), "Synth");
+    EXPECT_EQ(file.tag()->track(), 3u);
+  }
+  for (const std::string& name : folder_.Everything()) EXPECT_EQ(name.find(".mdsend"), std::string::npos) << name;
+  EXPECT_TRUE(LockIsFree());
+}
+
 }  // namespace
 }  // namespace wmdm_standin

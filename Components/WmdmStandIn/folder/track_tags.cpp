@@ -107,9 +107,13 @@ bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) 
         properties.replace(key, TagLib::StringList(ToTagLib(text)));
       changed = true;
     }
+    // Clients send the track as a number or, as some do, as text ("7/12").
     DWORD track = 0;
-    if (tag.name == g_wszWMDMTrack && tag.AsDword(&track)) {
-      properties.replace("TRACKNUMBER", TagLib::StringList(TagLib::String::number(static_cast<int>(track))));
+    WString trackText;
+    if (tag.name == g_wszWMDMTrack && (tag.AsDword(&track) || tag.AsString(&trackText))) {
+      const TagLib::String number =
+          trackText.empty() ? TagLib::String::number(static_cast<int>(track)) : ToTagLib(trackText);
+      properties.replace("TRACKNUMBER", TagLib::StringList(number));
       changed = true;
     }
   }
