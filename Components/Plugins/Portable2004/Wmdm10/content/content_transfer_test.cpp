@@ -405,15 +405,29 @@ TEST_F(ContentTransferTest, AReplacementThatCannotBeSentSaysTheOldFileIsGone) {
   EXPECT_NE(lines.back().text.find(W("\\Music\\a.mp3, is already deleted")), WString::npos)
       << wide::ToUtf8(lines.back().text);
 
-  // An old file that cannot be deleted stays, in its playlists too.
+  // An old file that cannot be taken out of the playlists or deleted stays,
+  // in its playlists too.
   const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {zero_, b_});
-  model_->Faults().Inject(ObjectKind::Storage, "Delete", E_ACCESSDENIED, 1, b_);
-  Changes();
-  EXPECT_EQ(Send(W("\\Music"), Source("b.mp3"), kReplace, {}, &outcome), MapResult(E_ACCESSDENIED));
-  EXPECT_EQ(outcome, 4u);
-  EXPECT_FALSE(Gone(b_));
-  EXPECT_EQ(References(other), (std::vector<ObjectId>{zero_, b_}));
-  EXPECT_EQ(Sends(), 2) << "only the first call sent anything";
+  model_->SetPlaylistEntries(mix_, {b_});
+  const struct {
+    const char* name;
+    const char* method;
+    ObjectId object;
+  } cases[] = {{"walk fails", "EnumStorage", pop_}, {"delete refused", "Delete", b_}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    model_->Faults().ResetCalls();
+    model_->Faults().Inject(ObjectKind::Storage, c.method, E_ACCESSDENIED, wmdm_standin::kEveryCall, c.object);
+    Changes();
+    EXPECT_EQ(Send(W("\\Music"), Source(std::string(c.name) + "/b.mp3"), kReplace, {}, &outcome),
+              MapResult(E_ACCESSDENIED));
+    model_->Faults().ClearFaults();
+    EXPECT_EQ(outcome, 4u);
+    EXPECT_FALSE(Gone(b_));
+    EXPECT_EQ(References(mix_), std::vector<ObjectId>{b_});
+    EXPECT_EQ(References(other), (std::vector<ObjectId>{zero_, b_}));
+    EXPECT_EQ(Sends(), 0);
+  }
   EXPECT_TRUE(LockIsFree());
 }
 
