@@ -344,6 +344,14 @@ TEST_F(ContentTransferTest, AFailedInsert3FallsBackToInsert) {
   EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
   EXPECT_EQ(Changes().size(), 1u);
 
+  // A folder without the newer interface takes the file through the older.
+  model_->Faults().ResetCalls();
+  model_->Faults().Inject(ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)", E_NOINTERFACE, 1, music_);
+  ASSERT_EQ(Send(W("\\Music"), Source("older.mp3")), S_OK);
+  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), 0);
+  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), 1);
+  EXPECT_NE(Find(W("\\Music\\older.mp3")), 0u);
+
   // Tags that cannot be written leave the file to go without them.
   model_->Faults().ResetCalls();
   model_->Faults().Inject(ObjectKind::MetaData, "AddItem", E_OUTOFMEMORY, 1);
