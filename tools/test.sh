@@ -15,7 +15,7 @@ lanes=("$@")
 # burst of them, the media slots leaving the plug-in lock to the next
 # caller (the item listings, erase and format too), and the stand-in's own
 # notifications and model threads.
-MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest|HostBoundaryTest|HostRosterTest|MediaListingTest|MediaPropertiesTest|EraseFormatTest|ItemListingTest|ContentEditingTest|ContentDeleteTest|NotificationTest|ModelThreadsTest)\.'
+MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest|HostBoundaryTest|HostRosterTest|MediaListingTest|MediaPropertiesTest|EraseFormatTest|ItemListingTest|ContentEditingTest|ContentDeleteTest|ContentTransferTest|NotificationTest|ModelThreadsTest)\.'
 
 md_ensure_packages "${MD_LINUX_PACKAGES[@]}"
 for lane in "${lanes[@]}"; do

@@ -30,6 +30,20 @@ TEST_F(FaultInjectionTest, AFaultAnswersForTheNextCallsThenTheMethodWorksAgain) 
   EXPECT_EQ(globals->GetStatus(&status), S_OK);
 }
 
+TEST_F(FaultInjectionTest, AStorageCanLackItsNewestControlInterface) {
+  auto music = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music")});
+  auto album = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album")});
+  Faults().Inject(ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)", E_NOINTERFACE, kEveryCall,
+                  players_.album);
+  ComPtr<IWMDMStorageControl3> control3;
+  ComPtr<IWMDMStorageControl> control;
+  EXPECT_EQ(album.As(&control3), E_NOINTERFACE);
+  EXPECT_FALSE(control3);
+  EXPECT_EQ(album.As(&control), S_OK) << "the older interface stays";
+  EXPECT_EQ(music.As(&control3), S_OK) << "other storages keep it";
+  EXPECT_EQ(Faults().Calls(ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)", players_.album), 1);
+}
+
 TEST_F(FaultInjectionTest, AFaultForOneObjectSparesTheOthers) {
   auto music = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music")});
   auto album = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album")});

@@ -27,6 +27,17 @@ HRESULT Storage::QueryOtherInterface(REFIID riid, void** object) {
   return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE Storage::QueryInterface(REFIID riid, void** object) {
+  if (object && IsEqualIID(riid, IID_IWMDMStorageControl3)) {
+    if (auto refused = model_->Faults().Enter(ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)",
+                                              handle_.object->id)) {
+      *object = nullptr;
+      return *refused;
+    }
+  }
+  return StandInObject::QueryInterface(riid, object);
+}
+
 std::optional<HRESULT> Storage::Enter(const char* method) const {
   if (auto injected = model_->Faults().Enter(ObjectKind::Storage, method, handle_.object->id)) return injected;
   if (!model_->IsAlive(handle_)) return WMDM_E_INTERFACEDEAD;

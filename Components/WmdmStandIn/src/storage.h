@@ -26,6 +26,10 @@ class Storage final
 
   // IID_IStandInStorage: the object itself, through its first interface.
   HRESULT QueryOtherInterface(REFIID riid, void** object);
+  // Every interface of both chains, unless a test took IWMDMStorageControl3
+  // away with a fault on "QueryInterface(IWMDMStorageControl3)", as an
+  // older service provider never offers it.
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
 
   // IWMDMStorage
   HRESULT STDMETHODCALLTYPE SetAttributes(DWORD attributes, _WAVEFORMATEX* format) override;

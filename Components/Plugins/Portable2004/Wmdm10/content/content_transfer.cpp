@@ -205,18 +205,14 @@ HRESULT Transfer::ReplaceExisting(const WString& path, Check* check) {
   if (!old || !old->item || old->item->GetKind() != KindFile) return IPP_E_ALREADYEXISTS;
   const ComPtr<IWMDMStorage> oldStorage = old->storage;
   kcWMDM10Plugin::ReferenceRemoval removal{&plugin_, path, &replacedPositions_};
-  RETURN_IF_FAILED(plugin_.WalkMedium(location_, kcWMDM10Plugin::RemoveReferencesVisit, &removal));
+  HRESULT hr = plugin_.WalkMedium(location_, kcWMDM10Plugin::RemoveReferencesVisit, &removal);
   // The walk may have listed the folder afresh: take the node as it is now.
-  old = plugin_.ResolveStorage(location_, path, RESOLVE_ITEM);
-  if (!old) {
-    RestorePositions(oldStorage);
-    return IPP_E_ALREADYEXISTS;
-  }
-  const HRESULT deleted = plugin_.DeleteStorage(location_, path, old, false, false);
-  if (FAILED(deleted)) {
+  old = SUCCEEDED(hr) ? plugin_.ResolveStorage(location_, path, RESOLVE_ITEM) : nullptr;
+  if (SUCCEEDED(hr)) hr = old ? plugin_.DeleteStorage(location_, path, old, false, false) : IPP_E_ALREADYEXISTS;
+  if (FAILED(hr)) {
     // The old file stays, and so do its places in the playlists.
     RestorePositions(oldStorage);
-    return deleted;
+    return hr;
   }
   // Its node names a storage that is gone; the new file takes the key.
   plugin_.DropNodeAt(location_, path);

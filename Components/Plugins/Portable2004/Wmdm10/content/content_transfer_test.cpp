@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "content/resolver_test_player.h"
 #include "core/map_result.h"
@@ -15,23 +16,17 @@ constexpr DWORD kCookie = 77;
 constexpr DWORD kKeep = 2, kRefuse = 3, kReplace = 0;
 
 struct Tags {
-  const WCHAR* title = W("");
-  const WCHAR* artist = W("");
-  const WCHAR* album = W("");
-  const WCHAR* genre = W("");
-  LONG bitrate = 0;
-  LONG track = -1;   // -1: the item has no such property
-  LONG rating = -1;
+  const WCHAR *title = W(""), *artist = W(""), *album = W(""), *genre = W("");
+  LONG bitrate = 0, track = -1, rating = -1;  // -1: the item has no such property
 };
 
 class ContentTransferTest : public ResolverPlayerTest {
  protected:
   void SetUp() override {
     ResolverPlayerTest::SetUp();
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    // Other lanes may run the same test at the same time.
     sources_ = std::filesystem::temp_directory_path() /
-               (std::string("mdplugin_transfer_") + test->name());
-    std::filesystem::remove_all(sources_);
+               ("mdplugin_transfer_" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(sources_);
   }
   void TearDown() override {
@@ -70,18 +65,7 @@ class ContentTransferTest : public ResolverPlayerTest {
 
   ObjectId Find(const WString& path) { return model_->Find(player_, WString(W("Internal Memory")) + path); }
   std::vector<ObjectId> References(ObjectId playlist) { return model_->Inspect(playlist)->references; }
-  DWORD FormatCode(ObjectId file) {
-    DWORD code = 0;
-    const auto info = model_->Inspect(file);
-    for (const ModelTag& tag : info->tags)
-      if (tag.name == g_wszWMDMFormatCode && tag.AsDword(&code)) return code;
-    return 0;
-  }
-  std::vector<HostEvent::Kind> Kinds(const std::vector<HostEvent>& events) {
-    std::vector<HostEvent::Kind> kinds;
-    for (const HostEvent& event : events) kinds.push_back(event.kind);
-    return kinds;
-  }
+  std::vector<ModelTag> TagsOf(const WString& path) { return model_->Inspect(Find(path))->tags; }
   void UseSettings(LONG checkDisplayName, const WCHAR* alternateRoot = W("")) {
     settings_.CheckDisplayNameOnDownload = checkDisplayName;
     settings_.AlternateRoot = alternateRoot;
@@ -115,80 +99,62 @@ TEST_F(ContentTransferTest, TheFormatCodeComesFromTheSourcePath) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.relative);
     ASSERT_EQ(Send(W("\\Music"), Source(c.relative)), S_OK);
-    const ObjectId sent = Find(WString(W("\\Music\\")) + c.sent);
-    ASSERT_NE(sent, 0u);
-    EXPECT_EQ(FormatCode(sent), c.code);
+    const std::vector<ModelTag> tags = TagsOf(WString(W("\\Music\\")) + c.sent);
+    ASSERT_EQ(tags.size(), 9u);
+    EXPECT_EQ(tags.back().value, ModelTag::Dword(g_wszWMDMFormatCode, c.code).value);
   }
   EXPECT_TRUE(LockIsFree());
 }
 
 TEST_F(ContentTransferTest, TheTrackIsSentWithItsTagsInOrder) {
-  const WString source = Source("in/01.wma", 300);
-  Tags tags;
-  tags.title = W("Intro");
-  tags.artist = W("Band");
-  tags.album = W("First");
-  tags.genre = W("Rock");
-  tags.bitrate = 192000;
-  tags.track = 12;
-  tags.rating = 75;
-  DWORD outcome = 0;
-  callback_.ClearEvents();
-  ASSERT_EQ(Send(W("\\Music"), source, kKeep, tags, &outcome), S_OK);
-  EXPECT_EQ(outcome, 4u);
-  const ObjectId sent = Find(W("\\Music\\01.wma"));
-  ASSERT_NE(sent, 0u);
-  const auto info = model_->Inspect(sent);
-  EXPECT_EQ(info->bytes.size(), 300u);
+  const Tags full{W("Intro"), W("Band"), W("First"), W("Rock"), 192000, 12, 75};
   const struct {
-    const WCHAR* name;
-    const WCHAR* text;  // null: a DWORD
-    DWORD number;
-  } expected[] = {
-      {g_wszWMDMAlbumTitle, W("First"), 0}, {g_wszWMDMAlbumArtist, W("Band"), 0},
-      {g_wszWMDMAuthor, W("Band"), 0},      {g_wszWMDMGenre, W("Rock"), 0},
-      {g_wszWMDMTitle, W("Intro"), 0},      {g_wszWMDMBitrate, nullptr, 192000},
-      {g_wszWMDMTrack, W("12"), 0},         {g_wszWMDMUserRating, nullptr, 75},
-      {g_wszWMDMFormatCode, nullptr, 0xB901},
+    const char* source;
+    Tags tags;
+    std::vector<ModelTag> expected;
+  } cases[] = {
+      {"in/01.wma", full,
+       {ModelTag::String(g_wszWMDMAlbumTitle, W("First")), ModelTag::String(g_wszWMDMAlbumArtist, W("Band")),
+        ModelTag::String(g_wszWMDMAuthor, W("Band")), ModelTag::String(g_wszWMDMGenre, W("Rock")),
+        ModelTag::String(g_wszWMDMTitle, W("Intro")), ModelTag::Dword(g_wszWMDMBitrate, 192000),
+        ModelTag::String(g_wszWMDMTrack, W("12")), ModelTag::Dword(g_wszWMDMUserRating, 75),
+        ModelTag::Dword(g_wszWMDMFormatCode, 0xB901)}},
+      // An item without tags or properties gives empty texts and zeros.
+      {"in/bare.mp3", {},
+       {ModelTag::String(g_wszWMDMAlbumTitle, W("")), ModelTag::String(g_wszWMDMAlbumArtist, W("")),
+        ModelTag::String(g_wszWMDMAuthor, W("")), ModelTag::String(g_wszWMDMGenre, W("")),
+        ModelTag::String(g_wszWMDMTitle, W("")), ModelTag::Dword(g_wszWMDMBitrate, 0),
+        ModelTag::String(g_wszWMDMTrack, W("0")), ModelTag::Dword(g_wszWMDMUserRating, 0),
+        ModelTag::Dword(g_wszWMDMFormatCode, 0x3009)}},
   };
-  ASSERT_EQ(info->tags.size(), std::size(expected));
-  for (size_t i = 0; i < std::size(expected); ++i) {
-    const ModelTag& tag = info->tags[i];
-    SCOPED_TRACE(wide::ToUtf8(expected[i].name));
-    EXPECT_EQ(tag.name, WString(expected[i].name));
-    if (expected[i].text) {
-      WString text;
-      ASSERT_TRUE(tag.AsString(&text));
-      EXPECT_EQ(text, WString(expected[i].text));
-      EXPECT_EQ(tag.value.size(), (text.size() + 1) * sizeof(WCHAR)) << "with its terminator";
-    } else {
-      DWORD number = 0;
-      ASSERT_TRUE(tag.AsDword(&number));
-      EXPECT_EQ(number, expected[i].number);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    callback_.ClearEvents();
+    DWORD outcome = 0;
+    ASSERT_EQ(Send(W("\\Music"), Source(c.source, 300), kKeep, c.tags, &outcome), S_OK);
+    EXPECT_EQ(outcome, 4u);
+    const WString path = W("\\Music") + WString(W("\\")) + wide::FromUtf8(c.source + 3);
+    EXPECT_EQ(model_->Inspect(Find(path))->bytes.size(), 300u);
+    const std::vector<ModelTag> tags = TagsOf(path);
+    ASSERT_EQ(tags.size(), c.expected.size());
+    for (size_t i = 0; i < tags.size(); ++i) {
+      SCOPED_TRACE(wide::ToUtf8(c.expected[i].name));
+      EXPECT_EQ(tags[i].name, c.expected[i].name);
+      EXPECT_EQ(tags[i].type, c.expected[i].type);
+      EXPECT_EQ(tags[i].value, c.expected[i].value) << "strings with their terminator";
     }
+    // The log line, the end of the operation, then the new track with its folder.
+    const std::vector<HostEvent> events = callback_.Events();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[0].text, WString(W("WMDM10::DownloadFile called to create a file named \\Music\n")));
+    EXPECT_EQ(events[1].kind, HostEvent::kOperationEnded);
+    EXPECT_EQ(events[1].number, kCookie);
+    const std::vector<HostEvent> changes = Changes();
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].kind, HostEvent::kContentAdded);
+    EXPECT_EQ(changes[0].paths, (std::vector<WString>{W("\\Music"), path}));
+    EXPECT_EQ(changes[0].kinds, (std::vector<LONG>{KindFolder, KindFile}));
   }
-  // The end is reported, then the new track with its folder.
-  const std::vector<HostEvent> events = callback_.Events();
-  ASSERT_GE(events.size(), 3u);
-  EXPECT_EQ(events[0].text, WString(W("WMDM10::DownloadFile called to create a file named \\Music\n")));
-  EXPECT_EQ(events[1].kind, HostEvent::kOperationEnded);
-  EXPECT_EQ(events[1].number, kCookie);
-  const std::vector<HostEvent> changes = Changes();
-  ASSERT_EQ(changes.size(), 1u);
-  EXPECT_EQ(changes[0].kind, HostEvent::kContentAdded);
-  EXPECT_EQ(changes[0].paths, (std::vector<WString>{W("\\Music"), W("\\Music\\01.wma")}));
-  EXPECT_EQ(changes[0].kinds, (std::vector<LONG>{KindFolder, KindFile}));
-
-  // An item without tags or properties gives empty texts and zeros.
-  ASSERT_EQ(Send(W("\\Music"), Source("bare.mp3")), S_OK);
-  const auto bare = model_->Inspect(Find(W("\\Music\\bare.mp3")));
-  ASSERT_EQ(bare->tags.size(), 9u);
-  WString text;
-  EXPECT_TRUE(bare->tags[0].AsString(&text) && text.empty());
-  EXPECT_EQ(bare->tags[0].value.size(), sizeof(WCHAR));
-  EXPECT_TRUE(bare->tags[6].AsString(&text) && text == W("0"));
-  DWORD rating = 1;
-  EXPECT_TRUE(bare->tags[7].AsDword(&rating) && rating == 0);
   EXPECT_TRUE(LockIsFree());
 }
 
@@ -239,13 +205,13 @@ TEST_F(ContentTransferTest, TheDisplayNameIsCheckedWhenTheDeviceAsksForIt) {
     const WCHAR* title;
     HRESULT result;
     DWORD outcome;
-    bool introKept;
+    bool introKept, sent;
   } cases[] = {
-      {"checked, kept", 1, kKeep, W("Intro"), S_OK, 4, true},
-      {"checked, refused", 1, kRefuse, W("Intro"), IPP_E_ALREADYEXISTS, 4, true},
-      {"checked, replaced", 1, kReplace, W("Intro"), S_OK, 1, false},
-      {"not asked for", 0, kRefuse, W("Intro"), S_OK, 4, true},
-      {"no title", 1, kRefuse, W(""), S_OK, 4, true},
+      {"checked, kept", 1, kKeep, W("Intro"), S_OK, 4, true, false},
+      {"checked, refused", 1, kRefuse, W("Intro"), IPP_E_ALREADYEXISTS, 4, true, false},
+      {"checked, replaced", 1, kReplace, W("Intro"), S_OK, 1, false, true},
+      {"not asked for", 0, kRefuse, W("Intro"), S_OK, 4, true, true},
+      {"no title", 1, kRefuse, W(""), S_OK, 4, true, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -260,7 +226,7 @@ TEST_F(ContentTransferTest, TheDisplayNameIsCheckedWhenTheDeviceAsksForIt) {
     EXPECT_EQ(!introGone, c.introKept);
     // The new file keeps its own name in every case.
     const ObjectId sent = Find(W("\\Music\\01.wma"));
-    EXPECT_EQ(sent != 0, SUCCEEDED(c.result) && (c.outcome == 1 || !c.check || !*c.title));
+    EXPECT_EQ(sent != 0, c.sent);
     // Both go, so that the next case starts from the same folder.
     if (sent) {
       ASSERT_EQ(plugin_.DeleteItem(Internal().c_str(), W("\\Music\\01.wma")), S_OK);
@@ -287,12 +253,11 @@ TEST_F(ContentTransferTest, AReplacedTrackGetsBackItsPlaceInEveryPlaylist) {
   EXPECT_EQ(References(top), (std::vector<ObjectId>{b_, zero_, fresh}));
   // Out of three playlists, the old file removed, the new one added, back
   // into the three playlists.
-  const std::vector<HostEvent> changes = Changes();
+  std::vector<HostEvent::Kind> kinds;
+  for (const HostEvent& change : Changes()) kinds.push_back(change.kind);
   using K = HostEvent::Kind;
-  EXPECT_EQ(Kinds(changes), (std::vector<K>{K::kPlaylistChanged, K::kPlaylistChanged, K::kPlaylistChanged,
-                                            K::kContentRemoved, K::kContentAdded, K::kPlaylistChanged,
-                                            K::kPlaylistChanged, K::kPlaylistChanged}));
-  EXPECT_EQ(changes[4].paths.back(), W("\\Music\\a.mp3"));
+  EXPECT_EQ(kinds, (std::vector<K>{K::kPlaylistChanged, K::kPlaylistChanged, K::kPlaylistChanged, K::kContentRemoved,
+                                   K::kContentAdded, K::kPlaylistChanged, K::kPlaylistChanged, K::kPlaylistChanged}));
   EXPECT_TRUE(LockIsFree());
 }
 
@@ -321,10 +286,9 @@ TEST_F(ContentTransferTest, APlaylistTargetGetsTheTrackAppended) {
   const ObjectId inMusic = Find(W("\\Music\\c.mp3"));
   ASSERT_NE(inMusic, 0u);
   EXPECT_EQ(References(mix_), (std::vector<ObjectId>{a_, rooted, rooted, inMusic}));
-  EXPECT_TRUE(LockIsFree());
-}
 
-TEST_F(ContentTransferTest, TheRootOfAMediumTakesFilesToo) {
+  // The medium's root, named as a folder, takes files too.
+  UseSettings(0);
   ASSERT_EQ(Send(W("\\"), Source("top.mp3")), S_OK);
   EXPECT_NE(Find(W("\\top.mp3")), 0u);
   EXPECT_EQ(Send(W("\\Nowhere"), Source("lost.mp3")), IPP_E_NOTFOUND);
@@ -344,6 +308,14 @@ TEST_F(ContentTransferTest, AFailedInsert3FallsBackToInsert) {
   EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
   EXPECT_EQ(Changes().size(), 1u);
 
+  // A folder without the newer interface takes the file through the older.
+  model_->Faults().ResetCalls();
+  model_->Faults().Inject(ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)", E_NOINTERFACE, 1, music_);
+  ASSERT_EQ(Send(W("\\Music"), Source("older.mp3")), S_OK);
+  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), 0);
+  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), 1);
+  EXPECT_NE(Find(W("\\Music\\older.mp3")), 0u);
+
   // Tags that cannot be written leave the file to go without them.
   model_->Faults().ResetCalls();
   model_->Faults().Inject(ObjectKind::MetaData, "AddItem", E_OUTOFMEMORY, 1);
@@ -356,15 +328,13 @@ TEST_F(ContentTransferTest, AFailedInsert3FallsBackToInsert) {
 TEST_F(ContentTransferTest, AFailedSendLeavesThePlayerAsItWas) {
   const struct {
     const char* name;
-    ObjectKind kind;
-    const char* method;
-    HRESULT fault;
+    HRESULT fault;  // of every insertion; S_OK: none
     size_t size;
     HRESULT result;
   } cases[] = {
-      {"disk full", ObjectKind::Storage, "", S_OK, 2 << 20, IPP_E_DISKFULL},
-      {"refused", ObjectKind::Storage, "Insert3", E_ACCESSDENIED, 10, MapResult(E_ACCESSDENIED)},
-      {"device gone", ObjectKind::Storage, "Insert3", WMDM_E_INTERFACEDEAD, 10, IPP_E_CANCELLED},
+      {"disk full", S_OK, 2 << 20, IPP_E_DISKFULL},
+      {"refused", E_ACCESSDENIED, 10, MapResult(E_ACCESSDENIED)},
+      {"device gone", WMDM_E_INTERFACEDEAD, 10, IPP_E_CANCELLED},
   };
   const ObjectId root = model_->Find(player_, W("Internal Memory"));
   for (const auto& c : cases) {
@@ -372,10 +342,8 @@ TEST_F(ContentTransferTest, AFailedSendLeavesThePlayerAsItWas) {
       SCOPED_TRACE(std::string(c.name) + " " + wide::ToUtf8(target));
       const ULONGLONG free = model_->FreeSpace(internal_);
       const size_t children = model_->Inspect(root)->children.size();
-      if (*c.method) {
-        model_->Faults().Inject(c.kind, "Insert3", c.fault, wmdm_standin::kEveryCall);
-        model_->Faults().Inject(c.kind, "Insert", c.fault, wmdm_standin::kEveryCall);
-      }
+      for (const char* method : {"Insert3", "Insert"})
+        if (c.fault != S_OK) model_->Faults().Inject(ObjectKind::Storage, method, c.fault, wmdm_standin::kEveryCall);
       callback_.ClearEvents();
       DWORD outcome = 0;
       EXPECT_EQ(Send(target, Source(std::string(c.name) + "/big.mp3", c.size), kReplace, {}, &outcome), c.result);
@@ -405,15 +373,29 @@ TEST_F(ContentTransferTest, AReplacementThatCannotBeSentSaysTheOldFileIsGone) {
   EXPECT_NE(lines.back().text.find(W("\\Music\\a.mp3, is already deleted")), WString::npos)
       << wide::ToUtf8(lines.back().text);
 
-  // An old file that cannot be deleted stays, in its playlists too.
+  // An old file that cannot be taken out of the playlists or deleted stays,
+  // in its playlists too.
   const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {zero_, b_});
-  model_->Faults().Inject(ObjectKind::Storage, "Delete", E_ACCESSDENIED, 1, b_);
-  Changes();
-  EXPECT_EQ(Send(W("\\Music"), Source("b.mp3"), kReplace, {}, &outcome), MapResult(E_ACCESSDENIED));
-  EXPECT_EQ(outcome, 4u);
-  EXPECT_FALSE(Gone(b_));
-  EXPECT_EQ(References(other), (std::vector<ObjectId>{zero_, b_}));
-  EXPECT_EQ(Sends(), 2) << "only the first call sent anything";
+  model_->SetPlaylistEntries(mix_, {b_});
+  const struct {
+    const char* name;
+    const char* method;
+    ObjectId object;
+  } cases[] = {{"walk fails", "EnumStorage", pop_}, {"delete refused", "Delete", b_}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    model_->Faults().ResetCalls();
+    model_->Faults().Inject(ObjectKind::Storage, c.method, E_ACCESSDENIED, wmdm_standin::kEveryCall, c.object);
+    Changes();
+    EXPECT_EQ(Send(W("\\Music"), Source(std::string(c.name) + "/b.mp3"), kReplace, {}, &outcome),
+              MapResult(E_ACCESSDENIED));
+    model_->Faults().ClearFaults();
+    EXPECT_EQ(outcome, 4u);
+    EXPECT_FALSE(Gone(b_));
+    EXPECT_EQ(References(mix_), std::vector<ObjectId>{b_});
+    EXPECT_EQ(References(other), (std::vector<ObjectId>{zero_, b_}));
+    EXPECT_EQ(Sends(), 0);
+  }
   EXPECT_TRUE(LockIsFree());
 }
 
