@@ -26,7 +26,7 @@ md_ensure_packages() {
 }
 
 MD_LINUX_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
-                   libxml2-dev nlohmann-json3-dev)
+                   libxml2-dev nlohmann-json3-dev libtag1-dev)
 MD_WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine64
                      googletest nlohmann-json3-dev libxml2-dev)
 
