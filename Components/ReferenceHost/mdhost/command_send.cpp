@@ -13,7 +13,7 @@
 #include "mdhost/host_session.h"
 #include "mdhost/medium_location.h"
 #include "mdhost/report_text.h"
-#include "mdhost/source_file.h"
+#include "host_support/source_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "mdhost/source_file.h"
+#include "host_support/source_file.h"
 
 #include <windows.h>
 

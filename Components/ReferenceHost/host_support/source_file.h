@@ -1,4 +1,4 @@
-// A file on the computer that mdhost send hands the plug-in: its full path in
+// A file on the computer that a host sends through the plug-in: its full path in
 // the platform's form (what the plug-in and WMDM read) and, for the tag
 // reader, in the form the C runtime opens.
 #pragma once
