@@ -87,9 +87,7 @@ std::string HexOf(HRESULT hr) {
 std::string Utf8(const WString& text) { return wide::ToUtf8(text); }
 
 WString Take(BSTR text) {
-  UniqueBstr owned;
-  owned.Reset(text);
-  return owned.ToString();
+  return UniqueBstr::Adopt(text).ToString();
 }
 
 class EntryList final : public kiItemIdList {
@@ -181,6 +179,7 @@ const std::vector<HostScript::Step>& HostScript::Table() {
       {"make a folder", &HostScript::MakeFolder},
       {"send a track", &HostScript::SendTrack},
       {"send it again", &HostScript::SendAgain},
+      {"send onto a playlist", &HostScript::SendOntoPlaylist},
       {"make a playlist", &HostScript::MakePlaylist},
       {"reorder the playlist", &HostScript::ReorderPlaylist},
       {"rename", &HostScript::Rename},
@@ -620,6 +619,38 @@ void HostScript::SendAgain() {
   std::vector<Listed> items;
   List(kSentFolder, &items);
   Check(items.size() == 1, "the Sent folder holds " + std::to_string(items.size()) + " items, not 1");
+}
+
+void HostScript::SendOntoPlaylist() {
+  // A playlist as the target: the track lands in the medium's root and is
+  // added at the end of the playlist.
+  SourceFile source;
+  if (!Check(FindSourceFile(options_.tracksFolder + "/untagged.wav", &source), "no track to send")) return;
+  HostItem item;
+  TrackTags tags;
+  tags.title = W("Field Notes");
+  FillTrackItem(tags, &item);
+  const WString evening = W("\\Playlists\\Evening.pla");
+  std::vector<Listed> before;
+  List(evening, &before);
+  const size_t changed = Events(HostEvent::kPlaylistChanged).size();
+  DWORD outcome = 0;
+  if (!Expect(27, plugin_->DownloadFile(memory_.c_str(), evening.c_str(), source.path.c_str(), &item, 2, 29, &outcome),
+              S_OK, "DownloadFile onto a playlist"))
+    return;
+  const WString landed = W("\\untagged.wav");
+  const WString entry = evening + W("|") + landed;
+  const std::vector<HostEvent> changes = Events(HostEvent::kPlaylistChanged);
+  Check(changes.size() > changed && !changes.back().entries.empty() && changes.back().entries.back() == entry,
+        "no PlaylistChanged ending with the sent track");
+  std::vector<Listed> after;
+  List(evening, &after);
+  Check(after.size() == before.size() + 1 && after.back().location == entry &&
+            after.back().order == static_cast<LONG>(before.size()),
+        "the sent track is not the playlist's last entry");
+  std::vector<Listed> root;
+  List(W("\\"), &root);
+  Check(ItemNamed(root, landed), "the track sent onto a playlist is not in the root folder");
 }
 
 void HostScript::MakePlaylist() {

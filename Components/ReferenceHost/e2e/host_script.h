@@ -98,6 +98,7 @@ class HostScript {
   void MakeFolder();
   void SendTrack();
   void SendAgain();
+  void SendOntoPlaylist();
   void MakePlaylist();
   void ReorderPlaylist();
   void Rename();

@@ -12,9 +12,7 @@ class HostItemTest : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(wmdm_standin::LiveComObjects(), 0); }
 
   static WString Take(BSTR text) {
-    UniqueBstr owned;
-    owned.Reset(text);
-    return owned.ToString();
+    return UniqueBstr::Adopt(text).ToString();
   }
 };
 

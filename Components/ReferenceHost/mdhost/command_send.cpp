@@ -11,6 +11,7 @@
 #include "host_support/track_tags.h"
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
+#include "mdhost/item_report.h"
 #include "mdhost/medium_location.h"
 #include "mdhost/report_text.h"
 #include "host_support/source_file.h"
@@ -62,6 +63,16 @@ bool ExistingFileMode(const CommandLine& line, DWORD* mode) {
   if (given > 1) return false;
   *mode = line.Has("--replace") ? kModeReplace : line.Has("--fail-if-exists") ? kModeFailIfExists : kModeKeep;
   return true;
+}
+
+// "Harbour Bell" by Northern Lights on Quiet Water #4, Ambient
+std::string DescribeTrack(const ItemReport& item) {
+  std::string text = "\"" + item.title + "\"";
+  if (!item.artist.empty()) text += " by " + item.artist;
+  if (!item.album.empty()) text += " on " + item.album;
+  if (item.trackNumber > 0) text += " #" + std::to_string(item.trackNumber);
+  if (!item.genre.empty()) text += ", " + item.genre;
+  return text;
 }
 
 }  // namespace
@@ -135,6 +146,9 @@ int RunSend(const CommandLine& line) {
       std::cout << " (already on the player)";
     } else if (!added.empty()) {
       std::cout << " as " << wide::ToUtf8(added);
+      // What the player now holds, read back as the host would show it.
+      ItemReport stored;
+      if (SUCCEEDED(ReadItem(session.Plugin(), location, added, &stored))) std::cout << "  " << DescribeTrack(stored);
     }
     std::cout << "\n" << std::flush;
   }
