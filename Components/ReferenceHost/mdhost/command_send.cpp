@@ -137,19 +137,21 @@ int RunSend(const CommandLine& line) {
       if (event.kind == HostEvent::kContentAdded && !event.paths.empty()) added = event.paths.back();
 
     const SendOutcome result = ClassifySend(hr, outcome, ended);
-    std::cout << OutcomeWord(result) << " " << files[i];
+    std::string line = std::string(OutcomeWord(result)) + " " + files[i];
     if (result == SendOutcome::kFailed) {
       const std::string words = ResultText(hr);
-      std::cout << ": " << Hex(hr) << (words.empty() ? "" : " (" + words + ")");
+      line += ": " + Hex(hr) + (words.empty() ? "" : " (" + words + ")");
       status = kExitFailure;
     } else if (result == SendOutcome::kKept) {
-      std::cout << " (already on the player)";
+      line += " (already on the player)";
     } else if (!added.empty()) {
-      std::cout << " as " << wide::ToUtf8(added);
-      // What the player now holds, read back as the host would show it.
+      line += " as " + wide::ToUtf8(added);
+      // What the player now holds, read back as the host would show it
+      // (before the line is written: with -v the reading logs lines too).
       ItemReport stored;
-      if (SUCCEEDED(ReadItem(session.Plugin(), location, added, &stored))) std::cout << "  " << DescribeTrack(stored);
+      if (SUCCEEDED(ReadItem(session.Plugin(), location, added, &stored))) line += "  " + DescribeTrack(stored);
     }
+    std::cout << line;
     std::cout << "\n" << std::flush;
   }
   return status;
