@@ -14,6 +14,7 @@ int RunMkdir(const CommandLine& line);
 int RunMv(const CommandLine& line);
 int RunRm(const CommandLine& line);
 int RunPlaylist(const CommandLine& line);
+int RunSend(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -53,6 +54,13 @@ const std::vector<Command>& AllCommands() {
        "mdhost playlist new MEDIUM FOLDER NAME | set MEDIUM PLAYLIST [TRACK ...] | show MEDIUM PLAYLIST "
        "[--players FILE] [--player DIR ...] [--json] [-v]",
        "create a playlist, give it these tracks in this order, or list its entries", RunPlaylist},
+      {"send",
+       "mdhost send FILE... MEDIUM TARGET [--keep|--fail-if-exists|--replace] [--title T] [--artist A] [--album B] "
+       "[--genre G] [--track N] [--rating R] [--players FILE] [-v]",
+       "copy tracks onto a medium, into the folder or onto the end of the playlist TARGET, with their tags (the "
+       "options, then the file's own where this build reads them); a file of the same name is kept (the default), "
+       "refused or replaced",
+       RunSend},
   };
   return commands;
 }

@@ -101,6 +101,8 @@ int HostSession::Open(const CommandLine& line, const char* command, std::ostream
   if (line.Has("-v"))
     callback_.SetListener([](const HostEvent& event) {
       if (event.kind == HostEvent::kLogLine) std::cerr << "log: " << wide::ToUtf8(event.text) << std::flush;
+      if (event.kind == HostEvent::kOperationEnded)
+        std::cerr << "operation ended: cookie " << event.number << "\n" << std::flush;
       if (event.kind == HostEvent::kContentAdded || event.kind == HostEvent::kContentRemoved ||
           event.kind == HostEvent::kPlaylistChanged)
         std::cerr << DescribeChange(event) << std::flush;

@@ -1,0 +1,16 @@
+// How mdhost's content commands name a medium: by its media location, or as
+// DEVICE/N, the device's N-th medium as mdhost media lists them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include <ki_music_device_plugin2004.h>
+#include <wide_text.h>
+
+// A positive decimal number of at most nine digits.
+bool ParseCount(const std::string& text, DWORD* number);
+
+// False when DEVICE/N names no medium the plug-in lists.
+bool FindLocation(kiMusicDevicePlugin2004* plugin, const std::string& text, WString* location);
