@@ -147,7 +147,8 @@ HRESULT Transfer::Attempt(const WString& devicePath) {
   folderPath_ = devicePath;
   StorageNode* target = plugin_.ResolveStorage(location_, devicePath, RESOLVE_ITEM);
   // A medium's root has no item record of its own, yet is a folder to send into.
-  if (!target && locations::PathComponents(devicePath).empty()) target = plugin_.ResolveStorage(location_, devicePath, 0);
+  if (!target && locations::PathComponents(devicePath).empty())
+    target = plugin_.ResolveStorage(location_, devicePath, 0);
   if (!target) return IPP_E_NOTFOUND;
 
   StorageNode* folder = target;
