@@ -11,6 +11,7 @@
 #include "content/locations.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
+#include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "media/find_state.h"
 
@@ -92,17 +93,10 @@ HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR* location, const WCHAR* hostPa
     WriteLog(W("WMDM10::FindFirstItem called"));
     *find = nullptr;
     const WString where(location);
-    HRESULT result;
-    for (;;) {
-      StorageNode* node = nullptr;
-      result = OpenItemListing(where, WString(hostPath), item, find, &node);
-      if (result != WMDM_E_INTERFACEDEAD || findFirstRetrying) break;
-      // The cached folder outlived its interface: forget it and find it anew.
-      DropNode(node);
-      findFirstRetrying = true;
-    }
-    findFirstRetrying = false;
-    return result;
+    // A cached folder that outlived its interface is forgotten and found anew.
+    return WithOneRetry(*this, findFirstRetrying, [&](StorageNode** node) {
+      return OpenItemListing(where, WString(hostPath), item, find, node);
+    });
   });
 }
 
