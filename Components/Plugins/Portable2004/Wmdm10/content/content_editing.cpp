@@ -13,6 +13,7 @@
 #include "core/device_text.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
+#include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_sdk/ki_item_id_list.h"
 #include "host_sdk/ki_plugin_host_callback.h"
@@ -27,24 +28,6 @@ bool retriedCreatePlaylist = false;
 bool retriedUpdatePlaylist = false;
 
 constexpr DWORD kPlaylistFormatCode = 0xBA05;
-
-// Runs `attempt` (which resolves what it needs and acts), and once more on a
-// fresh node when the one it resolved turned out dead; every other outcome
-// clears the flag.
-template <typename Attempt>
-HRESULT WithOneRetry(kcWMDM10Plugin& plugin, bool& retried, Attempt attempt) {
-  for (;;) {
-    StorageNode* node = nullptr;
-    const HRESULT hr = attempt(&node);
-    if (hr == WMDM_E_INTERFACEDEAD && !retried) {
-      if (node) plugin.DropNode(node);
-      retried = true;
-      continue;
-    }
-    retried = false;
-    return hr;
-  }
-}
 
 HRESULT ReadName(IWMDMStorage* storage, WString* name) {
   return ReadDeviceText([storage](WCHAR* buffer, UINT chars) { return storage->GetName(buffer, chars); }, name);

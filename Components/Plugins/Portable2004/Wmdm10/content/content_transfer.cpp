@@ -15,6 +15,7 @@
 #include "core/device_text.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
+#include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_sdk/ki_plugin_host_callback.h"
 
@@ -301,18 +302,14 @@ HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR* location, const WCHAR* targetP
     const WString devicePath = ToDevicePath(where, targetPath);
     WriteLog(W("WMDM10::DownloadFile called to create a file named ") + devicePath);
     Transfer transfer(*this, where, sourcePath, *item, existingFileMode, cookie);
-    HRESULT hr = E_FAIL;
-    for (;;) {
-      hr = transfer.Attempt(devicePath);
-      made = transfer.outcome();
-      if (hr == WMDM_E_INTERFACEDEAD && !retriedDownload) {
-        transfer.DropNodes();
-        retriedDownload = true;
-        continue;
-      }
-      retriedDownload = false;
-      break;
-    }
+    const HRESULT hr = RetryOnceIfDead(
+        retriedDownload,
+        [&] {
+          const HRESULT attempted = transfer.Attempt(devicePath);
+          made = transfer.outcome();
+          return attempted;
+        },
+        [&] { transfer.DropNodes(); });
     if (FAILED(hr) && !transfer.replacedPath().empty()) {
       WriteLog(W("WMDM10::DownloadFile could not send ") + WString(sourcePath) + W(" to ") + devicePath +
                W(", and the file it was to replace, ") + transfer.replacedPath() + W(", is already deleted"));

@@ -8,9 +8,10 @@ DeviceRecord* kcWMDM10Plugin::FindDeviceByLocation(const WString& location, size
   return number > 0 ? FindDeviceRecord(number) : nullptr;
 }
 
-WString kcWMDM10Plugin::RootPrefix(const WString& location) {
-  DeviceRecord* record = FindDeviceByLocation(location);
-  if (!record || !record->settings || record->alternateRootForgotten) return WString();
+WString kcWMDM10Plugin::RootPrefix(const WString& location) { return RootPrefix(location, FindDeviceByLocation(location)); }
+
+WString kcWMDM10Plugin::RootPrefix(const WString& location, DeviceRecord* record) {
+  if (!record || record->gone || !record->settings || record->alternateRootForgotten) return WString();
   const WString& root = record->settings->AlternateRoot;
   if (root.empty()) return WString();
   if (ResolveStorage(location, root, 0)) return root;

@@ -7,15 +7,16 @@
 #include <result_macros.h>
 
 #include "content/item_filter.h"
+#include "content/storage_items.h"
 #include "content/locations.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
+#include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "media/find_state.h"
 
 namespace {
 
-constexpr UINT kNameChars = 259;
 const WCHAR kItemOrder[] = W("ItemOrder");
 
 // Set while FindFirstItem tries once more after a dead interface; shared by
@@ -44,16 +45,17 @@ struct ReferenceBlock {
 HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage> storage, bool isEntry,
                                     const WString& path, LONG deviceNumber, FindState* state, kiIPPItem* item) {
   if (location.empty() || !storage || !item) return IPP_E_FAIL;
+  // Name and attributes are read once here and reused to build the record.
+  StorageFacts facts;
   WString childPath;
   if (isEntry) {
     RETURN_IF_FAILED(StoragePath(storage.Get(), &childPath));
   } else {
-    WCHAR name[kNameChars + 1] = {};
-    RETURN_IF_FAILED(storage->GetName(name, kNameChars));
-    childPath = locations::JoinPath(path, name);
+    RETURN_IF_FAILED(ReadStorageName(storage.Get(), &facts));
+    childPath = locations::JoinPath(path, facts.name);
   }
   LONG kind = KindClassify;
-  if (!IsShown(deviceNumber, storage, childPath, &kind)) {
+  if (!IsShown(deviceNumber, storage, childPath, &kind, &facts)) {
     // The folder no longer shows all it holds: deleting it, or any folder
     // above it, would remove what the host never saw.
     if (!isEntry) InvalidateUpwards(location, path);
@@ -61,8 +63,8 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   }
   // The listing's device is at hand, so the child's node is made from the
   // storage itself rather than by a walk from the medium.
-  const StorageNode* node =
-      ResolveStorage(location, childPath, RESOLVE_ITEM, FindDeviceRecord(deviceNumber), std::move(storage), kind);
+  const StorageNode* node = ResolveStorage(location, childPath, RESOLVE_ITEM, FindDeviceRecord(deviceNumber),
+                                           std::move(storage), kind, &facts);
   if (!node || !node->item) return IPP_E_NOTFOUND;
   if (!isEntry) {
     node->item->CopyTo(item);
@@ -91,17 +93,10 @@ HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR* location, const WCHAR* hostPa
     WriteLog(W("WMDM10::FindFirstItem called"));
     *find = nullptr;
     const WString where(location);
-    HRESULT result;
-    for (;;) {
-      StorageNode* node = nullptr;
-      result = OpenItemListing(where, WString(hostPath), item, find, &node);
-      if (result != WMDM_E_INTERFACEDEAD || findFirstRetrying) break;
-      // The cached folder outlived its interface: forget it and find it anew.
-      DropNode(node);
-      findFirstRetrying = true;
-    }
-    findFirstRetrying = false;
-    return result;
+    // A cached folder that outlived its interface is forgotten and found anew.
+    return WithOneRetry(*this, findFirstRetrying, [&](StorageNode** node) {
+      return OpenItemListing(where, WString(hostPath), item, find, node);
+    });
   });
 }
 

@@ -120,6 +120,34 @@ TEST_F(ItemListingTest, FolderOfHiddenChildrenAnswersOneAndIsNoLongerCurrent) {
   EXPECT_TRUE(Resolve(W("\\Storage Card"))->current);
 }
 
+// A listing reads each child's name and attributes once, however many
+// steps (filter, classification, record) use them: its WMDM calls grow by a
+// fixed number per child.
+TEST_F(ItemListingTest, EachChildIsReadOnce) {
+  for (bool keepsPlaylists : {true, false}) {
+    SCOPED_TRACE(keepsPlaylists ? "device keeps playlists" : "device keeps no playlists");
+    plugin_.FindDeviceRecord(1)->playlistFormatSupported = keepsPlaylists;
+    plugin_.ClearNodeCache();
+    ASSERT_TRUE(Resolve(W("\\Music"), RESOLVE_ITEM));
+    model_->Faults().ResetCalls();
+    // Without playlists, Mix.pla is a file of a format the device does not play.
+    const int shown = keepsPlaylists ? 5 : 4;
+    ASSERT_EQ(Names(W("\\Music")).size(), static_cast<size_t>(shown));
+    for (const ObjectId child : {a_, b_, zero_, mix_, pop_}) {
+      EXPECT_EQ(Calls(ObjectKind::Storage, "GetName", child), 1) << child;
+      EXPECT_EQ(Calls(ObjectKind::Storage, "GetAttributes", child), 1) << child;
+      const bool built = keepsPlaylists || child != mix_;
+      EXPECT_EQ(Calls(ObjectKind::Storage, "GetSize", child), built ? 1 : 0) << child;
+      const bool file = child != pop_;
+      EXPECT_EQ(Calls(ObjectKind::Storage, "GetMetadata", child), file && keepsPlaylists ? 1 : 0) << child;
+    }
+    // The enumeration and its six Next calls, name and attributes of the
+    // five children, the size of each one shown, and each file's format
+    // code (metadata and query) where playlists are kept.
+    EXPECT_EQ(WmdmCalls(), 1 + 6 + 5 * 2 + shown + (keepsPlaylists ? 4 * 2 : 0));
+  }
+}
+
 TEST_F(ItemListingTest, ListingsOfTheRootAndOfNothing) {
   EXPECT_EQ(Names(W("")), (std::vector<WString>{W("\\Music"), W("\\Storage Card")}));
   EXPECT_EQ(List(W("\\Music")).orders, std::vector<LONG>(5, -1)) << "only playlist entries are numbered";

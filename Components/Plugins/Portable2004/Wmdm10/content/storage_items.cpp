@@ -50,11 +50,30 @@ bool DeviceKeepsPlaylists(DeviceRecord& record) {
   return record.playlistFormatSupported;
 }
 
-bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* kind) {
+HRESULT ReadStorageName(IWMDMStorage* storage, StorageFacts* facts) {
+  if (facts->named) return S_OK;
+  WCHAR name[kNameChars + 1] = {};
+  RETURN_IF_FAILED(storage->GetName(name, kNameChars));
+  name[kNameChars] = 0;
+  facts->name = name;
+  facts->named = true;
+  return S_OK;
+}
+
+void ReadStorageAttributes(IWMDMStorage* storage, StorageFacts* facts) {
+  if (facts->attributesAsked) return;
+  facts->attributesAsked = true;
+  facts->attributesRead = SUCCEEDED(storage->GetAttributes(&facts->attributes, &facts->format));
+}
+
+bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* kind, StorageFacts* facts) {
   if (!storage) return false;
-  DWORD attributes = 0;
+  StorageFacts local;
+  if (!facts) facts = &local;
+  ReadStorageAttributes(storage.Get(), facts);
   LONG found = KindFile;
-  if (SUCCEEDED(storage->GetAttributes(&attributes, nullptr))) {
+  if (facts->attributesRead) {
+    const DWORD attributes = facts->attributes;
     if (attributes & WMDM_FILE_ATTR_HIDDEN) return false;
     if ((attributes & WMDM_FILE_ATTR_SYSTEM) && !(device.settings && device.settings->ShowSystemFiles == 1))
       return false;
@@ -72,18 +91,19 @@ bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* k
 }
 
 HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
-                  const WString& parentPath, LONG kind, std::unique_ptr<kcIPPItem>* item) {
+                  const WString& parentPath, LONG kind, std::unique_ptr<kcIPPItem>* item, StorageFacts* facts) {
   RETURN_HR_IF(IPP_E_FAIL, !device || !storage || !item);
   item->reset();
   auto built = std::unique_ptr<kcIPPItem>(new (std::nothrow) kcIPPItem());
   RETURN_HR_IF(E_OUTOFMEMORY, !built);
   built->SetKind(kind);
 
-  WCHAR name[kNameChars + 1] = {};
-  RETURN_IF_FAILED(storage->GetName(name, kNameChars));
-  name[kNameChars] = 0;
+  StorageFacts local;
+  if (!facts) facts = &local;
+  RETURN_IF_FAILED(ReadStorageName(storage.Get(), facts));
+  const WString& name = facts->name;
   const WString hostPath = locations::ToHostPath(rootPrefix, locations::JoinPath(parentPath, name));
-  RETURN_HR_IF(E_OUTOFMEMORY, !built->SetLocation(hostPath.c_str()) || !built->SetTitle(name));
+  RETURN_HR_IF(E_OUTOFMEMORY, !built->SetLocation(hostPath.c_str()) || !built->SetTitle(name.c_str()));
 
   DWORD low = 0;
   DWORD high = 0;
@@ -92,9 +112,10 @@ HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMS
   RETURN_HR_IF(IPP_E_NOTFOUND, sized == WMDM_E_INTERFACEDEAD);
   if (SUCCEEDED(sized)) built->SetSize((static_cast<ULONGLONG>(high) << 32) | low);
 
-  DWORD attributes = 0;
-  _WAVEFORMATEX format = {};
-  if (SUCCEEDED(storage->GetAttributes(&attributes, &format))) {
+  ReadStorageAttributes(storage.Get(), facts);
+  if (facts->attributesRead) {
+    const DWORD attributes = facts->attributes;
+    const _WAVEFORMATEX& format = facts->format;
     if (format.nSamplesPerSec > 0) {
       const ULONGLONG bitrate = static_cast<ULONGLONG>(format.wBitsPerSample) * format.nSamplesPerSec;
       built->SetBitrate(CappedLong(bitrate));
@@ -103,11 +124,13 @@ HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMS
       if (byteRate > 0) built->SetDuration(CappedLong(built->GetSize() * 1000 / byteRate));
     }
     built->SetPropertyBool(kDeletable, (attributes & WMDM_FILE_ATTR_CANDELETE) ? 1 : 0);
-    built->SetPropertyBool(kRenamable, (attributes & WMDM_FILE_ATTR_CANRENAME) ? 1 : 0);
   }
   // Renaming a file on a device that keeps playlists would break the
   // playlists that refer to it by name.
-  if (kind == KindFile && DeviceKeepsPlaylists(*device)) built->SetPropertyBool(kRenamable, 0);
+  if (kind == KindFile && DeviceKeepsPlaylists(*device))
+    built->SetPropertyBool(kRenamable, 0);
+  else if (facts->attributesRead)
+    built->SetPropertyBool(kRenamable, (facts->attributes & WMDM_FILE_ATTR_CANRENAME) ? 1 : 0);
 
   *item = std::move(built);
   return S_OK;

@@ -13,6 +13,23 @@
 #include <com_ptr.h>
 #include <mswmdm.h>
 
+// What WMDM said about one storage, read once and shared by the steps that
+// need it: a listing names each child to filter it, classifies it and then
+// builds its record, and each of those would otherwise ask again.
+struct StorageFacts {
+  bool named = false;  // `name` holds the storage's name
+  WString name;
+  bool attributesAsked = false;  // GetAttributes was called; `attributesRead` when it answered
+  bool attributesRead = false;
+  DWORD attributes = 0;
+  _WAVEFORMATEX format = {};
+};
+
+// Fills in the storage's name unless `facts` has it: the GetName result.
+HRESULT ReadStorageName(IWMDMStorage* storage, StorageFacts* facts);
+// Asks for the attributes and format unless `facts` already asked.
+void ReadStorageAttributes(IWMDMStorage* storage, StorageFacts* facts);
+
 // Whether the device keeps playlists: the manifest's word when it says,
 // which then also becomes the record's flag; otherwise what the device
 // reported.
@@ -22,13 +39,16 @@ bool DeviceKeepsPlaylists(DeviceRecord& record);
 // device's settings show system files; neither file nor folder). Otherwise
 // true, with the storage's ItemKind in `kind` when one is asked for: a file
 // is a playlist when the device keeps playlists and its format code says so.
-bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* kind);
+// `facts`, when given, supplies and keeps the attributes.
+bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* kind, StorageFacts* facts = nullptr);
 
 // A new item record for `storage`, a child of the folder at `parentPath`
 // (a device path), of the given kind. Its location is the host path under
 // `rootPrefix`, its title the storage's name; size, bitrate, duration and
 // the deletable and renamable marks come from WMDM. IPP_E_FAIL without a
 // device, storage or out pointer; IPP_E_NOTFOUND when the storage's
-// interface is dead; the WMDM result when the name cannot be read.
+// interface is dead; the WMDM result when the name cannot be read. What
+// `facts` already holds is not asked for again.
 HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
-                  const WString& parentPath, LONG kind, std::unique_ptr<kcIPPItem>* item);
+                  const WString& parentPath, LONG kind, std::unique_ptr<kcIPPItem>* item,
+                  StorageFacts* facts = nullptr);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <utility>
 
@@ -42,5 +43,7 @@ struct StorageNode {
 };
 
 // Storage key to node, for every storage resolved since the cache was last
-// cleared.
-using NodeCache = std::map<WString, std::unique_ptr<StorageNode>>;
+// cleared. Hashed: a listing looks up one long key per child, and ordered
+// comparisons of keys sharing their long location prefix cost more than the
+// rest of the listing.
+using NodeCache = std::unordered_map<WString, std::unique_ptr<StorageNode>>;

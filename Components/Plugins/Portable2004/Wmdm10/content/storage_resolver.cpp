@@ -61,7 +61,7 @@ ComPtr<IWMDMStorage> WalkFromMedium(kcWMDM10Plugin& plugin, ParentCache& parents
 
 StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString path, DWORD flags,
                                             const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage,
-                                            LONG kind) {
+                                            LONG kind, StorageFacts* facts) {
   ParentCache& parents = ModuleParentCache();
   if (resetParentCache_) {
     parents.Drop();
@@ -105,10 +105,12 @@ StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString pat
     if (!created) names = locations::PathComponents(path);
     DeviceRecord* record = FindDeviceRecord(node->deviceNumber);
     LONG itemKind = kind;
-    bool built = record && (kind != KindClassify || ClassifyStorage(*record, node->storage, &itemKind));
+    StorageFacts local;
+    if (!facts) facts = &local;
+    bool built = record && (kind != KindClassify || ClassifyStorage(*record, node->storage, &itemKind, facts));
     if (built) {
-      built = SUCCEEDED(
-          BuildItem(RootPrefix(location), record, node->storage, ParentOf(names), itemKind, &node->item));
+      built = SUCCEEDED(BuildItem(RootPrefix(location, record), record, node->storage, ParentOf(names), itemKind,
+                                  &node->item, facts));
     }
     if (!built) {
       if (created) nodeCache_.erase(key);

@@ -24,6 +24,8 @@
 #include "settings/kc_portable_manifest.h"
 #include "settings/kc_vid_pid_filter.h"
 
+struct StorageFacts;
+
 struct FindState;
 
 class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
@@ -108,6 +110,9 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // The device's alternate root when it exists on the device, else empty;
   // a root that does not exist is forgotten for the device.
   WString RootPrefix(const WString& location);
+  // The same for the device record already at hand (the one the location
+  // names), saving the search of the device list.
+  WString RootPrefix(const WString& location, DeviceRecord* record);
   WString ToDevicePath(const WString& location, const WString& hostPath);
   WString ToHostPath(const WString& location, const WString& devicePath);
   bool SplitEntryId(const WString& location, const WString& id, WString* playlistPath, WString* trackPath);
@@ -115,11 +120,11 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // The cached node of (location, device path), resolved on first use
   // (content/storage_resolver.cpp). Flags: RESOLVE_ITEM, RESOLVE_TAGS. A
   // caller that already holds the device and storage passes both; the
-  // storage is consumed. Null when nothing is found; the node stays owned
-  // by the cache.
+  // storage is consumed, and what the caller already read of it comes in
+  // `facts`. Null when nothing is found; the node stays owned by the cache.
   StorageNode* ResolveStorage(const WString& location, WString path, DWORD flags,
                               const DeviceRecord* knownDevice = nullptr, ComPtr<IWMDMStorage> knownStorage = nullptr,
-                              LONG kind = 0);
+                              LONG kind = 0, StorageFacts* facts = nullptr);
   HRESULT ReadTags(StorageNode* node);
   // Marks the folder at `path` and every folder above it as not current.
   void InvalidateUpwards(const WString& location, WString path);
@@ -141,8 +146,10 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   HRESULT ReportChild(const WString& location, ComPtr<IWMDMStorage> storage, bool isEntry, const WString& path,
                       LONG deviceNumber, FindState* state, kiIPPItem* item);
   // Whether the host is to see the storage at `path`; its ItemKind in
-  // `kind` when shown and one is asked for. The storage is consumed.
-  bool IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, const WString& path, LONG* kind = nullptr);
+  // `kind` when shown and one is asked for. The storage is consumed; what
+  // was read of it is kept in `facts` when given.
+  bool IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, const WString& path, LONG* kind = nullptr,
+               StorageFacts* facts = nullptr);
   // The record of the track at `trackPath` as an entry of the playlist at
   // `playlistPath`: its location becomes the entry identifier.
   bool MakeEntryItem(const WString& location, const WString& playlistPath, const WString& trackPath,

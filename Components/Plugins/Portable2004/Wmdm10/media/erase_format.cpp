@@ -5,6 +5,7 @@
 
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
+#include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "media/kc_progress_obj.h"
 
@@ -14,19 +15,6 @@ namespace {
 // wide, like the media getters' flags, and touched only under the plug-in lock.
 bool g_eraseRetried = false;
 bool g_formatRetried = false;
-
-// Clears a retry flag however the call ends, so that the next call starts
-// with its own retry available.
-class RetryFlagReset {
- public:
-  explicit RetryFlagReset(bool& flag) : flag_(flag) {}
-  ~RetryFlagReset() { flag_ = false; }
-  RetryFlagReset(const RetryFlagReset&) = delete;
-  RetryFlagReset& operator=(const RetryFlagReset&) = delete;
-
- private:
-  bool& flag_;
-};
 
 HRESULT DeleteRoot(kcWMDM10Plugin& plugin, const ComPtr<IWMDMStorage>& root, DWORD cookie) {
   ComPtr<IWMDMStorageControl> control;
@@ -51,17 +39,13 @@ HRESULT WipeMedium(kcWMDM10Plugin& plugin, const WCHAR* location, DWORD cookie, 
                    WipeStep wipe, bool& retried) {
   if (!location) return IPP_E_FAIL;
   plugin.WriteLog(WString(W("WMDM10::")) + operation + W(" called on media ") + location);
-  RetryFlagReset resetOnExit(retried);
-  for (;;) {
-    StorageNode* node = plugin.ResolveStorage(location, W("\\"), 0);
-    if (!node) return IPP_E_NOTFOUND;
-    HRESULT result = E_FAIL;
-    if (ComPtr<IWMDMStorage> root = node->storage) result = wipe(plugin, root, cookie);
-    // A stale root is looked up afresh, once.
-    if (result != WMDM_E_INTERFACEDEAD || retried) return result;
-    plugin.DropNode(node);
-    retried = true;
-  }
+  // A stale root is looked up afresh, once.
+  return WithOneRetry(plugin, retried, [&](StorageNode** node) -> HRESULT {
+    *node = plugin.ResolveStorage(location, W("\\"), 0);
+    if (!*node) return IPP_E_NOTFOUND;
+    ComPtr<IWMDMStorage> root = (*node)->storage;
+    return root ? wipe(plugin, root, cookie) : E_FAIL;
+  });
 }
 
 }  // namespace

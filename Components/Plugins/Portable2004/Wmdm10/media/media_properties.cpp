@@ -8,6 +8,7 @@
 #include "core/device_text.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
+#include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -165,41 +166,37 @@ HRESULT MediaProperty(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR
   if (!location || !name || !outGiven) return IPP_E_FAIL;
   plugin.WriteLog(WString(W("WMDM10::")) + operation + W(" called for property ") + name);
   const WString property(name);
-  for (;;) {
-    StorageNode* node = plugin.ResolveStorage(location, WString(W("\\")), 0);
-    if (!node) {
-      retried = false;
-      return IPP_E_NOTFOUND;
-    }
+  StorageNode* node = nullptr;
+  Value value{};
+  bool computedHere = false;  // the answer was worked out, not found in the cache
+  Computed computed;
+  const HRESULT hr = WithOneRetry(plugin, retried, [&](StorageNode** resolved) -> HRESULT {
+    computedHere = false;
+    node = plugin.ResolveStorage(location, WString(W("\\")), 0);
+    *resolved = node;
+    if (!node) return IPP_E_NOTFOUND;
     auto& entries = node->*cache;
     const auto hit = entries.find(property);
     if (hit != entries.end()) {
-      retried = false;
       *answer = hit->second;
       *answered = true;
       return S_OK;
     }
     DeviceRecord* record = plugin.FindDeviceRecord(node->deviceNumber);
-    if (!record || !node->device || !node->storage) {
-      retried = false;
-      return IPP_E_NOTFOUND;
-    }
-    Value value{};
-    const Computed computed = compute(*record, *node, property, &value);
-    if (computed.result == WMDM_E_INTERFACEDEAD && !retried) {
-      plugin.DropNode(node);
-      retried = true;
-      continue;
-    }
-    retried = false;
-    if (computed.answer == Answer::Unknown) return IPP_E_UNKNOWNPROPERTY;
-    if (computed.answer == Answer::Cached) entries[property] = value;
-    if (SUCCEEDED(computed.result) || computed.answer == Answer::Cached) {
-      *answer = value;
-      *answered = true;
-    }
+    if (!record || !node->device || !node->storage) return IPP_E_NOTFOUND;
+    value = Value{};
+    computed = compute(*record, *node, property, &value);
+    computedHere = true;
     return computed.result;
+  });
+  if (!computedHere) return hr;
+  if (computed.answer == Answer::Unknown) return IPP_E_UNKNOWNPROPERTY;
+  if (computed.answer == Answer::Cached) (node->*cache)[property] = value;
+  if (SUCCEEDED(computed.result) || computed.answer == Answer::Cached) {
+    *answer = value;
+    *answered = true;
   }
+  return computed.result;
 }
 
 }  // namespace

@@ -20,19 +20,34 @@ class SettingsStoreEntriesTest : public SettingsStoreTest {
   SettingsStoreEntries entries_;
 };
 
-TEST_F(SettingsStoreEntriesTest, ListsThroughTheFilteredCallWhenTheStoreOffersIt) {
-  Offer(W("<Devices/>"));
-  LoadPortable();
-  EXPECT_THAT(store_->calls, ElementsAre("ListEntriesFiltered(KIM_PDO,Portable)", "GetEntry(Portable,WMDM)"));
-  EXPECT_EQ(Expected({{W("WMDM"), W("<Devices/>")}}), entries_.Entries());
-}
-
-TEST_F(SettingsStoreEntriesTest, ListsThroughListEntriesWithoutTheSecondInterface) {
-  store_->offersSettingsStore2 = false;
-  Offer(W("text"));
-  LoadPortable();
-  EXPECT_THAT(store_->calls, ElementsAre("ListEntries(Portable)", "GetEntry(Portable,WMDM)"));
-  EXPECT_EQ(Expected({{W("WMDM"), W("text")}}), entries_.Entries());
+// Which of the store's listing calls is used depends on what it offers.
+TEST_F(SettingsStoreEntriesTest, ListsThroughWhatTheStoreOffers) {
+  struct Row {
+    int line;
+    bool registered, offers1, offers2;
+    std::vector<std::string> calls;
+    bool read;
+  };
+  const Row rows[] = {
+      {__LINE__, true, true, true, {"ListEntriesFiltered(KIM_PDO,Portable)", "GetEntry(Portable,WMDM)"}, true},
+      {__LINE__, true, true, false, {"ListEntries(Portable)", "GetEntry(Portable,WMDM)"}, true},
+      {__LINE__, true, false, true, {}, false},  // not a settings store at all
+      {__LINE__, false, true, true, {}, false},  // no store to create
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "row at line " << row.line);
+    store_->calls.clear();
+    store_->offersSettingsStore = row.offers1;
+    store_->offersSettingsStore2 = row.offers2;
+    ServeManifest(store_.Get(), W("<Devices/>"));
+    if (row.registered)
+      Register();
+    else
+      registration_.reset();
+    LoadPortable();
+    EXPECT_EQ(store_->calls, row.calls);
+    EXPECT_EQ(entries_.Entries(), row.read ? Expected({{W("WMDM"), W("<Devices/>")}}) : Expected({}));
+  }
 }
 
 TEST_F(SettingsStoreEntriesTest, ReadsNothingUnlessTheListingAnswersSOk) {
@@ -61,19 +76,6 @@ TEST_F(SettingsStoreEntriesTest, KeepsOnlyEntriesReadWithSOkAndTheFirstTextOfANa
   EXPECT_EQ(Expected({{W("Late"), W("taken")}, {W("WMDM"), W("first")}}), entries_.Entries());
   ASSERT_NE(nullptr, entries_.Find(W("WMDM")));
   EXPECT_EQ(nullptr, entries_.Find(W("wmdm")));
-}
-
-TEST_F(SettingsStoreEntriesTest, StoreWithoutTheSettingsInterfaceIsNotAsked) {
-  store_->offersSettingsStore = false;
-  Offer(W("text"));
-  LoadPortable();
-  EXPECT_THAT(store_->calls, IsEmpty());
-  EXPECT_THAT(entries_.Entries(), IsEmpty());
-}
-
-TEST_F(SettingsStoreEntriesTest, NoStoreLeavesTheTableEmpty) {
-  LoadPortable();
-  EXPECT_THAT(entries_.Entries(), IsEmpty());
 }
 
 TEST_F(SettingsStoreEntriesTest, CreatesTheStoreOnceAndReleasesEveryReference) {
