@@ -270,7 +270,7 @@ std::string FolderStore::PathOf(const ModelObject& object) const {
   return relative.empty() ? root_ : root_ + "/" + relative;
 }
 
-void FolderStore::Scan(PlayerModel& model, ObjectId device, ObjectId mediumRoot) {
+void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
   std::vector<std::pair<ObjectId, std::string>> playlists;
   std::function<void(ObjectId, const std::string&, bool)> list = [&](ObjectId parent, const std::string& folder,
                                                                       bool atRoot) {
@@ -353,7 +353,6 @@ void FolderStore::Scan(PlayerModel& model, ObjectId device, ObjectId mediumRoot)
     }
     model.SetPlaylistEntries(id, entries);
   }
-  (void)device;
 }
 
 ULONGLONG FolderStore::TotalSize(const ModelMedium&) const {

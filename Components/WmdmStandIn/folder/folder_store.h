@@ -18,7 +18,7 @@ class FolderStore final : public ContentStore {
   // Lists the directory into the medium whose root storage is `mediumRoot`:
   // folders and files with their names, sizes, dates and attributes, and the
   // playlists' entries. Tags are read when first asked for.
-  void Scan(PlayerModel& model, ObjectId device, ObjectId mediumRoot);
+  void Scan(PlayerModel& model, ObjectId mediumRoot);
 
   ULONGLONG TotalSize(const ModelMedium& medium) const override;
   ULONGLONG FreeSpace(const ModelMedium& medium) const override;
