@@ -42,7 +42,7 @@ class FolderStore final : public ContentStore {
 
  private:
   std::string RelativePath(const ModelObject& object) const;
-  HRESULT WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries) const;
+  HRESULT WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries);
   HRESULT CopyInto(const std::string& folder, const NewObject& request, const ModelObject* replaced);
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
 
