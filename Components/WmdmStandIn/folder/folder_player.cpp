@@ -105,11 +105,13 @@ ObjectId AddFolderPlayer(PlayerModel& model, const std::string& directory, Playe
   struct stat info = {};
   if (!realpath(directory.c_str(), resolved) || stat(resolved, &info) != 0 || !S_ISDIR(info.st_mode)) return 0;
   const std::string root = resolved;
+  // The whole file system is no player (and "/" would double every separator).
+  if (root == "/") return 0;
 
   DeviceDescription device;
   MediumDescription medium;
   VolumeDefaults(root, &device, &medium);
-  const std::string factsPath = (root == "/" ? std::string() : root) + "/" + kPlayerFactsFile;
+  const std::string factsPath = root + "/" + kPlayerFactsFile;
   std::ifstream facts(factsPath, std::ios::binary);
   if (facts) {
     std::ostringstream text;
@@ -123,11 +125,11 @@ ObjectId AddFolderPlayer(PlayerModel& model, const std::string& directory, Playe
     }
   }
 
-  auto store = std::make_shared<FolderStore>(root == "/" ? std::string() : root);
+  auto store = std::make_shared<FolderStore>(root);
   auto lock = model.Lock();
   const ObjectId id = model.AddDevice(device, PlayerModel::Presence::Detached);
   const ObjectId mediumRoot = model.AddMedium(id, medium, PlayerModel::Arrival::Announced, store);
-  store->Scan(model, id, mediumRoot);
+  store->Scan(model, mediumRoot);
   if (presence == PlayerModel::Presence::Connected) model.ConnectDevice(id);
   return id;
 }

@@ -270,7 +270,7 @@ std::string FolderStore::PathOf(const ModelObject& object) const {
   return relative.empty() ? root_ : root_ + "/" + relative;
 }
 
-void FolderStore::Scan(PlayerModel& model, ObjectId device, ObjectId mediumRoot) {
+void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
   std::vector<std::pair<ObjectId, std::string>> playlists;
   std::function<void(ObjectId, const std::string&, bool)> list = [&](ObjectId parent, const std::string& folder,
                                                                       bool atRoot) {
@@ -353,7 +353,6 @@ void FolderStore::Scan(PlayerModel& model, ObjectId device, ObjectId mediumRoot)
     }
     model.SetPlaylistEntries(id, entries);
   }
-  (void)device;
 }
 
 ULONGLONG FolderStore::TotalSize(const ModelMedium&) const {
@@ -518,7 +517,15 @@ HRESULT FolderStore::Erase(const ModelMedium& medium) {
   return S_OK;
 }
 
-HRESULT FolderStore::WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries) const {
+HRESULT FolderStore::WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries) {
+  for (const ModelObject* entry : entries) {
+    // The line's title and length come from the track's tags.
+    auto* track = const_cast<ModelObject*>(entry);
+    if (track->detailsPending) {
+      track->detailsPending = false;
+      LoadDetails(*track);
+    }
+  }
   std::vector<M3u8Entry> lines;
   for (const ModelObject* entry : entries)
     lines.push_back(M3u8Entry{RelativePath(*entry), wide::ToUtf8(DisplayTitle(*entry)), SecondsOf(*entry)});
@@ -534,14 +541,6 @@ HRESULT FolderStore::WritePlaylistFile(const std::string& path, const std::vecto
 }
 
 HRESULT FolderStore::SaveReferences(const ModelObject& playlist, const std::vector<const ModelObject*>& entries) {
-  for (const ModelObject* entry : entries) {
-    // The line's title and length come from the track's tags.
-    auto* track = const_cast<ModelObject*>(entry);
-    if (track->detailsPending) {
-      track->detailsPending = false;
-      LoadDetails(*track);
-    }
-  }
   return WritePlaylistFile(PathOf(playlist), entries);
 }
 

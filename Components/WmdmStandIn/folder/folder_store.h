@@ -18,7 +18,7 @@ class FolderStore final : public ContentStore {
   // Lists the directory into the medium whose root storage is `mediumRoot`:
   // folders and files with their names, sizes, dates and attributes, and the
   // playlists' entries. Tags are read when first asked for.
-  void Scan(PlayerModel& model, ObjectId device, ObjectId mediumRoot);
+  void Scan(PlayerModel& model, ObjectId mediumRoot);
 
   ULONGLONG TotalSize(const ModelMedium& medium) const override;
   ULONGLONG FreeSpace(const ModelMedium& medium) const override;
@@ -42,7 +42,7 @@ class FolderStore final : public ContentStore {
 
  private:
   std::string RelativePath(const ModelObject& object) const;
-  HRESULT WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries) const;
+  HRESULT WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries);
   HRESULT CopyInto(const std::string& folder, const NewObject& request, const ModelObject* replaced);
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
 
