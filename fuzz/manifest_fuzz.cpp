@@ -16,9 +16,18 @@
 
 namespace {
 
-void ReadThroughBothReaders() {
+// How many references the object has now.
+ULONG References(IUnknown* object) {
+  object->AddRef();
+  return object->Release();
+}
+
+void ReadThroughBothReaders(IUnknown* store) {
+  const ULONG before = References(store);
   const kcVidPidFilter filter;
   const kcPortableManifest manifest;
+  // Each reader lets go of the store once it is built.
+  fuzz::Require(References(store) == before, "a reader kept a reference to the settings store");
   for (const auto& record : manifest.Settings())
     fuzz::Require(manifest.GetSettings(record.first) == record.second.get(), "a record its own key does not find");
   for (const kcSkipEntry& entry : filter.Entries()) {
@@ -45,10 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     ClassObjectRegistration registration(CLSID_kcSettingsStore, store);
     fuzz::Require(SUCCEEDED(registration.Result()), "the settings store cannot be offered");
-    ReadThroughBothReaders();
+    ReadThroughBothReaders(store);
   }
-  // The readers let go of the store once built, and the registration on
-  // revoking: only this reference is left.
+  // The registration lets go on revoking: only this reference is left.
   fuzz::Require(store->Release() == 0, "a reference to the settings store was kept");
   return 0;
 }

@@ -1,4 +1,4 @@
-// A registry export (.reg) loaded as the host loads one, into a sandbox of
+// A registry export (.reg) loaded as the host loads one, into sandboxes of
 // its own, then the device inventory built over what was loaded and every
 // record it made looked up again by the names it gave it.
 #include <windows.h>
@@ -14,9 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;
   if (!DecodeTextFile(std::string(reinterpret_cast<const char*>(data), size), &text, &error)) return 0;
 
-  RegistrySandbox sandbox;
-  fuzz::Require(sandbox.Status() == ERROR_SUCCESS, "no registry sandbox");
-  RegFileLoader loader(sandbox.CreateOptions());
+  // Every root a file may name is a sandbox, so that nothing one input
+  // writes is left for the next. The current user's comes last: the others
+  // live below it.
+  RegistrySandbox machine(HKEY_LOCAL_MACHINE), classes(HKEY_CLASSES_ROOT), users(HKEY_USERS),
+      config(HKEY_CURRENT_CONFIG), user(HKEY_CURRENT_USER);
+  for (const RegistrySandbox* sandbox : {&machine, &classes, &users, &config, &user})
+    fuzz::Require(sandbox->Status() == ERROR_SUCCESS, "no registry sandbox");
+  RegFileLoader loader(machine.CreateOptions());
   if (!loader.LoadText(text, "input")) fuzz::Require(!loader.Error().empty(), "a refused file without a reason");
 
   // Whatever part of the file loaded is a machine the inventory must read.
