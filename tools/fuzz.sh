@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer on) in build/fuzz and runs them one after another,
 # each from its kept corpus with its format's dictionary.
 #   tools/fuzz.sh [TARGET...] [--seconds N] [--runs N]
-# Targets: manifest reg_inventory player_json locations (default: all).
+# Targets: manifest reg_inventory player_json locations m3u8 (default: all).
 # Default: 60 seconds a target. New inputs go to build/fuzz/corpus/TARGET, the
 # kept corpus under fuzz/corpus is only read; a crash is written to
 # build/fuzz/crashes/TARGET/ and stops the run. Keep a crash file by copying it
@@ -11,7 +11,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
-all_targets=(manifest reg_inventory player_json locations)
+all_targets=(manifest reg_inventory player_json locations m3u8)
 targets=()
 seconds=60
 runs=""
