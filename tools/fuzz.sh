@@ -4,8 +4,9 @@
 # each from its kept corpus with its format's dictionary.
 #   tools/fuzz.sh [TARGET...] [--seconds N] [--runs N]
 # Targets: manifest reg_inventory player_json locations m3u8 (default: all).
-# Default: 60 seconds a target. New inputs go to build/fuzz/corpus/TARGET, the
-# kept corpus under fuzz/corpus is only read; a crash is written to
+# Default: 60 seconds a target; with both limits, the first reached ends it.
+# New inputs go to build/fuzz/corpus/TARGET, the kept corpus under fuzz/corpus
+# is only read; a crash is written to
 # build/fuzz/crashes/TARGET/ and stops the run. Keep a crash file by copying it
 # to fuzz/crashes/TARGET/ once fixed: the test command replays it.
 set -euo pipefail
@@ -13,7 +14,7 @@ source "$(dirname "$0")/lib/common.sh"
 
 all_targets=(manifest reg_inventory player_json locations m3u8)
 targets=()
-seconds=60
+seconds=""
 runs=""
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -25,7 +26,7 @@ while [ $# -gt 0 ]; do
        targets+=("$1"); shift ;;
   esac
 done
-[[ "$seconds" =~ ^[0-9]+$ ]] || md_fail "--seconds takes a whole number"
+[[ -z "$seconds" || "$seconds" =~ ^[0-9]+$ ]] || md_fail "--seconds takes a whole number"
 [[ -z "$runs" || "$runs" =~ ^[0-9]+$ ]] || md_fail "--runs takes a whole number"
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 
@@ -39,8 +40,11 @@ md_build_lane fuzz -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -
   -DMD_SANITIZE=address,undefined -- "${programs[@]}"
 
 dir="$MD_BUILD_ROOT/fuzz"
-limits=(-max_total_time="$seconds")
-[ -n "$runs" ] && limits=(-runs="$runs")
+# Whichever limit comes first ends a target's run; 60 seconds without either.
+limits=()
+[ -n "$seconds" ] && limits+=(-max_total_time="$seconds")
+[ -n "$runs" ] && limits+=(-runs="$runs")
+[ ${#limits[@]} -gt 0 ] || limits=(-max_total_time=60)
 # A leak is a crash too, and undefined behaviour stops the run at once; the
 # log keeps everything, the screen only libFuzzer's summary lines.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
