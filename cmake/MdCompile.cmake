@@ -19,6 +19,12 @@ else()
   add_compile_options(-fvisibility=hidden -fvisibility-inlines-hidden)
 endif()
 
+# The fuzz build instruments everything for libFuzzer's coverage; only the fuzz
+# programs link its driver.
+if(MD_FUZZ AND NOT WIN32)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(MD_SANITIZE AND NOT WIN32)
   add_compile_options(-fsanitize=${MD_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${MD_SANITIZE})
