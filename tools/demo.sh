@@ -20,11 +20,13 @@ skip() {
 # Prints the command as a person would type it, then runs it.
 show() {
   local shown=() arg
-  for arg in "$@"; do
+  for arg in "${1##*/}" "${@:2}"; do
     if [[ "$arg" =~ [^A-Za-z0-9_./=-] ]]; then shown+=("'$arg'"); else shown+=("$arg"); fi
   done
   printf '\n$ %s\n' "${shown[*]}"
-  "$@"
+  # The plug-in's log lines (-v) are left out; the changes it reports stay.
+  "$@" 2>&1 | { grep -v '^log: ' || true; }
+  return "${PIPESTATUS[0]}"
 }
 
 md_say "building the Linux lane"
@@ -64,6 +66,13 @@ location=$("$mdhost" media 1 "${players[@]}" | sed -n 's/^  Medium //p' | head -
 
 md_say "Linux: browsing, with the tags of every track"
 show "$mdhost" ls "$location" "${players[@]}"
+if ! "$mdhost" ls "$location" "${players[@]}" | grep -q 'Music'; then
+  skip "the folder-backed player is not in this build yet (the folder shows as an empty player): browsing, sending, playlists, rename and delete"
+  content=0
+else
+  content=1
+fi
+if [ "$content" = 1 ]; then
 show "$mdhost" ls "$location" '\Music\The Lanterns\Harbour Songs' "${players[@]}"
 
 md_say "Linux: sending tracks with their tags"
@@ -78,17 +87,18 @@ fi
 md_say "Linux: a folder, a playlist, its tracks in one order and then in another"
 show "$mdhost" mkdir 1/1 '\Music' 'Field Recordings' "${players[@]}" -v
 show "$mdhost" playlist new 1/1 '\Playlists' 'Harbour Songs' "${players[@]}" -v
-playlist=$("$mdhost" ls "$location" '\Playlists' "${players[@]}" | sed -n 's/^playlist  *\(\\[^ ]*Harbour Songs[^ ]*\).*/\1/p' | head -n 1)
+playlist=$("$mdhost" ls "$location" '\Playlists' "${players[@]}" | sed -n 's/^  playlist  \(.*Harbour Songs[^|]*\)$/\1/p' | head -n 1)
 playlist=${playlist:-'\Playlists\Harbour Songs'}
 first='\Music\The Lanterns\Harbour Songs\01 First Light.mp3'
 second='\Music\The Lanterns\Harbour Songs\02 Low Tide.mp3'
-show "$mdhost" playlist set 1/1 "$playlist" "$first" "$second" "${players[@]}" -v || true
-show "$mdhost" playlist set 1/1 "$playlist" "$second" "$first" "${players[@]}" -v || true
-show "$mdhost" playlist show 1/1 "$playlist" "${players[@]}" || true
+show "$mdhost" playlist set 1/1 "$playlist" "$first" "$second" "${players[@]}" -v
+show "$mdhost" playlist set 1/1 "$playlist" "$second" "$first" "${players[@]}" -v
+show "$mdhost" playlist show 1/1 "$playlist" "${players[@]}"
 
 md_say "Linux: a rename and a delete"
-show "$mdhost" mv 1/1 "$second" '02 Low Tide (live).mp3' "${players[@]}" -v || true
-show "$mdhost" rm 1/1 "$first" "${players[@]}" -v || true
+show "$mdhost" mv 1/1 "$second" '02 Low Tide (live).mp3' "${players[@]}" -v
+show "$mdhost" rm 1/1 "$first" "${players[@]}" -v
+fi
 
 md_say "Linux: the player folder as the tour left it"
 (cd "$player" && find . -mindepth 1 | LC_ALL=C sort | while IFS= read -r entry; do
@@ -100,7 +110,7 @@ while IFS= read -r -d '' m3u; do
   printf '\n-- %s\n' "${m3u#$player/}"
   cat "$m3u"
 done < <(find "$player" -iname '*.m3u8' -print0)
-[ "$found_playlist" = 1 ] || skip "no M3U8 file on disk: this build's folder is not yet a folder-backed player (the edits above lived in memory)"
+[ "$found_playlist" = 1 ] || [ "$content" = 0 ] || md_fail "the tour made a playlist, but no M3U8 file is on disk"
 
 md_say "building the Windows lane (mingw-w64)"
 md_build_lane windows -DCMAKE_TOOLCHAIN_FILE="$MD_ROOT/cmake/mingw-w64-x86_64.cmake"
