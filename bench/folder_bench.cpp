@@ -224,7 +224,9 @@ void BM_SendThroughPlugin(benchmark::State& state) {
   for (auto _ : state) {
     const HRESULT hr = host.Send(Folder().Source(), W("\\Received\\big.mp3"));
     if (hr != S_OK) {
-      state.SkipWithError(("DownloadFile answered 0x" + std::to_string(static_cast<unsigned long>(hr))).c_str());
+      char text[64];
+      std::snprintf(text, sizeof text, "DownloadFile answered 0x%08X", static_cast<unsigned>(hr));
+      state.SkipWithError(text);
       break;
     }
   }
