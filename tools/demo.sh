@@ -77,8 +77,9 @@ show "$mdhost" ls "$location" '\Music\The Lanterns\Harbour Songs' "${players[@]}
 
 md_say "Linux: sending tracks with their tags"
 if has_command send; then
-  show "$mdhost" send 1/1 '\Music\The Lanterns\Harbour Songs' "$tracks/03 Breakwater.mp3" "${players[@]}" -v
-  show "$mdhost" send 1/1 '\Music' "$tracks/Night Bus.mp3" "$tracks/Rain on a Tin Roof.wav" "${players[@]}" -v
+  show "$mdhost" send "$tracks/03 Breakwater.mp3" 1/1 '\Music\The Lanterns\Harbour Songs' "${players[@]}" -v
+  show "$mdhost" send "$tracks/Night Bus.mp3" "$tracks/Café à minuit.mp3" "$tracks/Rain on a Tin Roof.wav" 1/1 '\Music' \
+    "${players[@]}" -v
   show "$mdhost" ls "$location" '\Music\The Lanterns\Harbour Songs' "${players[@]}"
 else
   skip "mdhost send is not in this build yet: no track is sent"
@@ -86,9 +87,9 @@ fi
 
 md_say "Linux: a folder, a playlist, its tracks in one order and then in another"
 show "$mdhost" mkdir 1/1 '\Music' 'Field Recordings' "${players[@]}" -v
-show "$mdhost" playlist new 1/1 '\Playlists' 'Harbour Songs' "${players[@]}" -v
+show "$mdhost" playlist new 1/1 '\Playlists' 'Harbour Songs.m3u8' "${players[@]}" -v
 playlist=$("$mdhost" ls "$location" '\Playlists' "${players[@]}" | sed -n 's/^  playlist  \(.*Harbour Songs[^|]*\)$/\1/p' | head -n 1)
-playlist=${playlist:-'\Playlists\Harbour Songs'}
+playlist=${playlist:-'\Playlists\Harbour Songs.m3u8'}
 first='\Music\The Lanterns\Harbour Songs\01 First Light.mp3'
 second='\Music\The Lanterns\Harbour Songs\02 Low Tide.mp3'
 show "$mdhost" playlist set 1/1 "$playlist" "$first" "$second" "${players[@]}" -v
