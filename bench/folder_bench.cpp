@@ -137,14 +137,15 @@ class Host {
     SysFreeString(title);
     return tagged;
   }
-  HRESULT Send(const std::string& source, const WString& target) {
+  // Sends `source` into the folder `target` and deletes it again.
+  HRESULT Send(const std::string& source, const WString& target, const WString& landed) {
     kcIPPItem item;
+    item.SetKind(4);  // a track
     item.SetTitle(W("Big"));
-    item.SetSize(kBigBytes);
     DWORD outcome = 0;
     const HRESULT hr = plugin_.DownloadFile(location_.c_str(), target.c_str(), wide::FromUtf8(source).c_str(), &item,
                                             0, 0, &outcome);
-    plugin_.DeleteItem(location_.c_str(), target.c_str());
+    plugin_.DeleteItem(location_.c_str(), landed.c_str());
     return hr;
   }
 
@@ -222,7 +223,7 @@ void BM_SendThroughPlugin(benchmark::State& state) {
   Host host;
   if (!Prepare(state, &host)) return;
   for (auto _ : state) {
-    const HRESULT hr = host.Send(Folder().Source(), W("\\Received\\big.mp3"));
+    const HRESULT hr = host.Send(Folder().Source(), W("\\Received"), W("\\Received\\big source.mp3"));
     if (hr != S_OK) {
       char text[64];
       std::snprintf(text, sizeof text, "DownloadFile answered 0x%08X", static_cast<unsigned>(hr));
