@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Builds the plug-in and the reference host in both lanes and runs the host on
-# the built-in sample: the Linux build natively, the Windows build under Wine.
+# The tour of the plug-in. On Linux it drives a real folder, made from the
+# sample tracks the build writes, as a portable player: devices and
+# properties, media and space, browsing with tags, sending tracks, a playlist
+# made and reordered, a rename and a delete, and then the folder as it is left
+# on disk with its playlist text. Then the same tour of the built-in sample
+# players through the Windows DLL under Wine.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
@@ -8,22 +12,132 @@ md_ensure_packages "${MD_LINUX_PACKAGES[@]}" "${MD_WINDOWS_PACKAGES[@]}"
 md_require_tool x86_64-w64-mingw32-g++-posix windows
 md_require_tool wine windows
 
+skipped=()
+skip() {
+  printf '\n!! SKIPPED: %s\n' "$*"
+  skipped+=("$*")
+}
+# Prints the command as a person would type it, then runs it.
+show() {
+  local shown=() arg
+  for arg in "${1##*/}" "${@:2}"; do
+    if [[ "$arg" =~ [^A-Za-z0-9_./=-] ]]; then shown+=("'$arg'"); else shown+=("$arg"); fi
+  done
+  printf '\n$ %s\n' "${shown[*]}"
+  # The plug-in's log lines (-v) are left out; the changes it reports stay.
+  "$@" 2>&1 | { grep -v '^log: ' || true; }
+  return "${PIPESTATUS[0]}"
+}
+
 md_say "building the Linux lane"
 md_build_lane linux
-md_say "Linux: mdhost info"
-"$MD_BUILD_ROOT/linux/bin/mdhost" info
-md_say "Linux: mdhost manifest samples/manifest.xml"
-"$MD_BUILD_ROOT/linux/bin/mdhost" manifest "$MD_ROOT/samples/manifest.xml"
-md_say "Linux: mdhost devices (the built-in sample players, through the plug-in)"
-"$MD_BUILD_ROOT/linux/bin/mdhost" devices --manifest "$MD_ROOT/samples/manifest.xml"
+bin="$MD_BUILD_ROOT/linux/bin"
+mdhost="$bin/mdhost"
+tracks="$bin/samples/tracks"
+help=$("$mdhost" help)
+has_command() { grep -qE "^  mdhost $1( |$)" <<<"$help"; }
+has_option() { grep -qF -- "$1" <<<"$help"; }
+
+# A player folder as a music player's memory looks after a first sync: two
+# tracks of an album in Music/, an empty Playlists/.
+work=$(mktemp -d /tmp/mdplugin-demo-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+player="$work/players/Demo Player"
+album="$player/Music/The Lanterns/Harbour Songs"
+mkdir -p "$album" "$player/Playlists"
+cp "$tracks/01 First Light.mp3" "$tracks/02 Low Tide.mp3" "$album/"
+
+md_say "Linux: the player is the folder $player"
+if has_option "--player DIR"; then
+  players=(--player "$player")
+else
+  skip "mdhost --player is not in this build yet: the folder is found through --watch-root instead"
+  players=(--watch-root "$work/players")
+fi
+
+md_say "Linux: the plug-in's name and version"
+show "$mdhost" info
+md_say "Linux: devices, with every property the host reads"
+show "$mdhost" devices "${players[@]}"
+md_say "Linux: the media of device 1, with their space"
+show "$mdhost" media 1 "${players[@]}"
+location=$("$mdhost" media 1 "${players[@]}" | sed -n 's/^  Medium //p' | head -n 1)
+[ -n "$location" ] || md_fail "device 1 shows no medium"
+
+md_say "Linux: browsing, with the tags of every track"
+show "$mdhost" ls "$location" "${players[@]}"
+if ! "$mdhost" ls "$location" "${players[@]}" | grep -q 'Music'; then
+  skip "the folder-backed player is not in this build yet (the folder shows as an empty player): browsing, sending, playlists, rename and delete"
+  content=0
+else
+  content=1
+fi
+if [ "$content" = 1 ]; then
+show "$mdhost" ls "$location" '\Music\The Lanterns\Harbour Songs' "${players[@]}"
+
+md_say "Linux: sending tracks with their tags"
+if has_command send; then
+  show "$mdhost" send "$tracks/03 Breakwater.mp3" 1/1 '\Music\The Lanterns\Harbour Songs' "${players[@]}" -v
+  show "$mdhost" send "$tracks/Night Bus.mp3" "$tracks/Café à minuit.mp3" "$tracks/Rain on a Tin Roof.wav" 1/1 '\Music' \
+    "${players[@]}" -v
+  show "$mdhost" ls "$location" '\Music\The Lanterns\Harbour Songs' "${players[@]}"
+else
+  skip "mdhost send is not in this build yet: no track is sent"
+fi
+
+md_say "Linux: a folder, a playlist, its tracks in one order and then in another"
+show "$mdhost" mkdir 1/1 '\Music' 'Field Recordings' "${players[@]}" -v
+show "$mdhost" playlist new 1/1 '\Playlists' 'Harbour Songs.m3u8' "${players[@]}" -v
+playlist=$("$mdhost" ls "$location" '\Playlists' "${players[@]}" | sed -n 's/^  playlist  \(.*Harbour Songs[^|]*\)$/\1/p' | head -n 1)
+playlist=${playlist:-'\Playlists\Harbour Songs.m3u8'}
+first='\Music\The Lanterns\Harbour Songs\01 First Light.mp3'
+second='\Music\The Lanterns\Harbour Songs\02 Low Tide.mp3'
+show "$mdhost" playlist set 1/1 "$playlist" "$first" "$second" "${players[@]}" -v
+show "$mdhost" playlist set 1/1 "$playlist" "$second" "$first" "${players[@]}" -v
+show "$mdhost" playlist show 1/1 "$playlist" "${players[@]}"
+
+md_say "Linux: a rename and a delete"
+show "$mdhost" mv 1/1 "$second" '02 Low Tide (live).mp3' "${players[@]}" -v
+show "$mdhost" rm 1/1 "$first" "${players[@]}" -v
+fi
+
+md_say "Linux: the player folder as the tour left it"
+(cd "$player" && find . -mindepth 1 | LC_ALL=C sort | while IFS= read -r entry; do
+  if [ -d "$entry" ]; then printf '  %s/\n' "${entry#./}"; else printf '  %-60s %8d bytes\n' "${entry#./}" "$(stat -c %s "$entry")"; fi
+done)
+found_playlist=0
+while IFS= read -r -d '' m3u; do
+  found_playlist=1
+  printf '\n-- %s\n' "${m3u#$player/}"
+  cat "$m3u"
+done < <(find "$player" -iname '*.m3u8' -print0)
+[ "$found_playlist" = 1 ] || [ "$content" = 0 ] || md_fail "the tour made a playlist, but no M3U8 file is on disk"
 
 md_say "building the Windows lane (mingw-w64)"
 md_build_lane windows -DCMAKE_TOOLCHAIN_FILE="$MD_ROOT/cmake/mingw-w64-x86_64.cmake"
 md_prepare_wine
-md_say "Windows (under Wine): mdhost info"
-wine "$MD_BUILD_ROOT/windows/bin/mdhost.exe" info
-md_say "Windows (under Wine): mdhost manifest samples/manifest.xml"
-(cd "$MD_ROOT" && wine "$MD_BUILD_ROOT/windows/bin/mdhost.exe" manifest samples/manifest.xml)
-md_say "Windows (under Wine): mdhost devices (the built-in sample players, through the plug-in)"
-(cd "$MD_ROOT" && wine "$MD_BUILD_ROOT/windows/bin/mdhost.exe" devices --manifest samples/manifest.xml)
+exe="$MD_BUILD_ROOT/windows/bin/mdhost.exe"
+aurora='WMDM10|005c|005c|003f|005cusb|0023vid|005f1e2a|0026pid|005f0101|0023a1b2c3d4e5f60718|0023|007b6ac27878|002da6fa|002d4155|002dba85|002df98f491d4f33|007d|00240___internal|0020memory'
+cd "$MD_ROOT"
+md_say "Windows (under Wine): the plug-in's name and version"
+show wine "$exe" info
+md_say "Windows (under Wine): the built-in sample players and the manifest's settings"
+show wine "$exe" devices --manifest samples/manifest.xml
+md_say "Windows (under Wine): the media of device 1"
+show wine "$exe" media 1
+md_say "Windows (under Wine): browsing with tags"
+show wine "$exe" ls "$aurora" '\Music\Northern Lights\Aurora Borealis'
+show wine "$exe" ls "$aurora" '\Playlists'
+md_say "Windows (under Wine): edits, each change as the plug-in reports it (every run starts afresh)"
+show wine "$exe" mkdir 1/1 '\Music' 'New Folder' -v
+show wine "$exe" playlist new 1/1 '\Playlists' 'Run.pla' -v
+show wine "$exe" playlist set 1/1 '\Playlists\Evening.pla' '\Music\Field Recordings\Rain on a Tin Roof.wav' -v
+show wine "$exe" mv 1/1 '\Playlists\Evening.pla' 'Late.pla' -v
+show wine "$exe" rm 1/1 '\Music\Field Recordings\Rain on a Tin Roof.wav' -v
 wineserver -k >/dev/null 2>&1 || true
+
+md_say "the tour is done"
+if [ ${#skipped[@]} -gt 0 ]; then
+  printf 'skipped, because this build does not have it yet:\n'
+  printf '  - %s\n' "${skipped[@]}"
+fi

@@ -13,9 +13,10 @@ lanes=("$@")
 # The tests where threads meet: the notification worker, the device list it
 # changes, the churn of arrivals and removals, the host's roster under a
 # burst of them, the media slots leaving the plug-in lock to the next
-# caller (the item listings, erase and format too), and the stand-in's own
-# notifications and model threads.
-MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest|HostBoundaryTest|HostRosterTest|MediaListingTest|MediaPropertiesTest|EraseFormatTest|ItemListingTest|ContentEditingTest|ContentDeleteTest|ContentTransferTest|NotificationTest|ModelThreadsTest)\.'
+# caller (the item listings, erase and format too), the stand-in's own
+# notifications and model threads, and players that come and go with folders
+# (the watcher's thread, and the storm of a thousand arrivals and removals).
+MD_TSAN_TESTS='^(NotificationObjTest|DeviceChangeTest|DeviceStressTest|DeviceListTest|LifecycleTest|HostBoundaryTest|HostRosterTest|MediaListingTest|MediaPropertiesTest|EraseFormatTest|ItemListingTest|ContentEditingTest|ContentDeleteTest|ContentTransferTest|NotificationTest|ModelThreadsTest|HotplugWatcherTest|HotplugDeviceListTest|HotplugStormTest)\.'
 
 md_ensure_packages "${MD_LINUX_PACKAGES[@]}"
 for lane in "${lanes[@]}"; do

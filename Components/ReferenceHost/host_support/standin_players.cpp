@@ -42,3 +42,13 @@ bool StandInPlayers::Open(const std::string& descriptionFile, std::string* error
   }
   return true;
 }
+
+bool StandInPlayers::OpenEmpty(std::string* error) {
+  source_.clear();
+  model_ = wmdm_standin::PlayerModel::Create();
+  if (FAILED(registration_.Register(model_))) {
+    *error = "cannot register the WMDM stand-in (CoRegisterClassObject failed)";
+    return false;
+  }
+  return true;
+}

@@ -27,6 +27,8 @@ class StandInPlayers {
   // folder was at fault.
   bool Open(const std::string& descriptionFile, std::string* error, bool* badInput = nullptr,
             const std::vector<std::string>& folders = {});
+  // No players to begin with: they come from watched folders.
+  bool OpenEmpty(std::string* error);
 
   wmdm_standin::PlayerModel& Model() const { return *model_; }
   std::shared_ptr<wmdm_standin::PlayerModel> SharedModel() const { return model_; }

@@ -24,6 +24,9 @@ struct Command {
   int (*run)(const CommandLine& line);
 };
 
+// The options of a plug-in session (HostSession) that take a value.
+const std::vector<std::string>& SessionValueOptions();
+
 // Every subcommand, in the order `mdhost help` lists them.
 const std::vector<Command>& AllCommands();
 

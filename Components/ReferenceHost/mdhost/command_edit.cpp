@@ -17,7 +17,7 @@
 
 namespace {
 
-const std::vector<std::string> kOptionsWithValues = {"--players", "--player", "--manifest", "--reg", "--plugin"};
+const std::vector<std::string>& kOptionsWithValues = SessionValueOptions();
 
 class EntryList final : public kiItemIdList {
  public:

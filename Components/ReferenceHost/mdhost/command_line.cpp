@@ -30,3 +30,9 @@ std::vector<std::string> CommandLine::Positionals(const std::vector<std::string>
   }
   return result;
 }
+
+const std::vector<std::string>& SessionValueOptions() {
+  static const std::vector<std::string> options = {"--players", "--player",  "--manifest",
+                                                   "--reg",     "--plugin",  "--watch-root"};
+  return options;
+}

@@ -12,7 +12,7 @@
 
 namespace {
 
-const std::vector<std::string> kValueOptions = {"--players", "--player", "--manifest", "--reg", "--plugin"};
+const std::vector<std::string>& kValueOptions = SessionValueOptions();
 
 // Opens the session and lists the devices, as a host does before it names a
 // medium. kExitOk, or the exit status.

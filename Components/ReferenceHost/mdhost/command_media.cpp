@@ -25,7 +25,7 @@ bool ParseDeviceNumber(const std::string& text, DWORD* number) {
 }  // namespace
 
 int RunMedia(const CommandLine& line) {
-  const std::vector<std::string> positionals = line.Positionals({"--players", "--player", "--manifest", "--reg", "--plugin"});
+  const std::vector<std::string> positionals = line.Positionals(SessionValueOptions());
   DWORD wanted = 0;
   if (positionals.size() > 1 || (positionals.size() == 1 && !ParseDeviceNumber(positionals[0], &wanted))) {
     std::cerr << "mdhost media: DEVICE is one device number, as mdhost devices prints it\n";

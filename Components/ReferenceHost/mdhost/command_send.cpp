@@ -18,8 +18,12 @@
 
 namespace {
 
-const std::vector<std::string> kOptionsWithValues = {"--players", "--manifest", "--reg",   "--plugin", "--title",
-                                                     "--artist",  "--album",    "--genre", "--track",  "--rating"};
+// The session's options (--player DIR among them) and the tags.
+const std::vector<std::string> kOptionsWithValues = [] {
+  std::vector<std::string> options = SessionValueOptions();
+  options.insert(options.end(), {"--title", "--artist", "--album", "--genre", "--track", "--rating"});
+  return options;
+}();
 
 // Existing-file modes of DownloadFile.
 constexpr DWORD kModeReplace = 0;

@@ -38,8 +38,11 @@ const std::vector<Command>& AllCommands() {
        "list a folder of a medium (LOCATION as media prints it; the medium's root without PATH): folders, tracks "
        "with their tags, playlists with their entries",
        RunLs},
-      {"watch", "mdhost watch [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [--script FILE] [--seconds N] [-v]",
-       "stay attached and print arrivals and removals; a script connects and removes players meanwhile",
+      {"watch",
+       "mdhost watch [--players FILE] [--player DIR ...] [--watch-root DIR ...] [--watch-mounts] [--manifest FILE] "
+       "[--reg FILE ...] [--script FILE] [--seconds N] [-v]",
+       "stay attached and print arrivals and removals (of watched folders too); a script connects and removes "
+       "players meanwhile",
        RunWatch},
       {"erase", "mdhost erase LOCATION --yes [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [-v]",
        "delete everything on one medium (a media location) and print the end the host is told of", RunErase},

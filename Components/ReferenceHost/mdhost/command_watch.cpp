@@ -106,6 +106,9 @@ int RunWatch(const CommandLine& line) {
   }
   DeviceRoster roster(kQuietBeforeRescanMs);
   roster.Reset(listed);
+  for (const std::string& root : line.Values("--watch-root"))
+    std::cout << "watching folders in " << ShownName(root) << "\n";
+  if (line.Has("--watch-mounts")) std::cout << "watching the removable media the desktop mounts\n";
   std::cout << "watching for " << durationMs / 1000.0 << " s\n" << std::flush;
 
   ScriptPlayer scriptPlayer(session.Players());

@@ -16,7 +16,7 @@ namespace {
 // Any number will do: the plug-in hands it back untouched.
 constexpr DWORD kHostCookie = 1;
 
-const std::vector<std::string> kValueOptions = {"--players", "--player", "--manifest", "--reg", "--plugin"};
+const std::vector<std::string>& kValueOptions = SessionValueOptions();
 
 std::string Hex(HRESULT hr) {
   std::ostringstream text;

@@ -33,6 +33,7 @@ HostSession::~HostSession() {
     plugin_->Shutdown();
     module_.ReleaseIMDP2004(plugin_);
   }
+  watch_.Stop();
   players_.reset();
   settings_.reset();
   if (comInitialized_) CoUninitialize();
@@ -82,10 +83,28 @@ int HostSession::Open(const CommandLine& line, const char* command, std::ostream
 
   std::string error;
   players_ = std::make_unique<StandInPlayers>();
+  const std::vector<std::string> watchRoots = line.Values("--watch-root");
+  const bool watchMounts = line.Has("--watch-mounts");
+  const bool watching = !watchRoots.empty() || watchMounts;
+  if (watching && !PlayerWatch::Supported()) {
+    PlayerWatch().Start(nullptr, watchRoots, watchMounts, &error);
+    errors << prefix << error << "\n";
+    return kExitBadInput;
+  }
   bool badPlayers = false;
-  if (!players_->Open(line.Value("--players"), &error, &badPlayers, line.Values("--player"))) {
+  const std::vector<std::string> folders = line.Values("--player");
+  const bool opened = watching && !line.Has("--players") && folders.empty()
+                          ? players_->OpenEmpty(&error)
+                          : players_->Open(line.Value("--players"), &error, &badPlayers, folders);
+  if (!opened) {
     errors << prefix << error << "\n";
     return badPlayers ? kExitBadInput : kExitFailure;
+  }
+  // The folders there now are players before the plug-in looks; later ones
+  // arrive as the platform's would.
+  if (watching && !watch_.Start(players_->SharedModel(), watchRoots, watchMounts, &error)) {
+    errors << prefix << error << "\n";
+    return kExitBadInput;
   }
 
   const std::string pluginPath = line.Value("--plugin");

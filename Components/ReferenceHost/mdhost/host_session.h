@@ -13,6 +13,7 @@
 
 #include "host_support/class_object_registration.h"
 #include "host_support/host_callback.h"
+#include "host_support/player_watch.h"
 #include "host_support/plugin_module.h"
 #include "host_support/reg_file_loader.h"
 #include "host_support/registry_sandbox.h"
@@ -27,8 +28,9 @@ class HostSession {
   // Shuts the plug-in down and undoes the registrations, in reverse order.
   ~HostSession();
 
-  // Reads --players (the stand-in's built-in sample when absent), --manifest,
-  // --reg, --plugin and -v, and brings the plug-in up. kExitOk, or the exit
+  // Reads --players (the stand-in's built-in sample when absent and nothing
+  // is watched), --watch-root and --watch-mounts, --manifest, --reg, --plugin
+  // and -v, and brings the plug-in up. kExitOk, or the exit
   // status with a message on `errors`: kExitBadInput when an input file is at
   // fault.
   int Open(const CommandLine& line, const char* command, std::ostream& errors);
@@ -42,6 +44,7 @@ class HostSession {
   std::unique_ptr<RegistrySandbox> sandbox_;
   std::unique_ptr<ClassObjectRegistration> settings_;
   std::unique_ptr<StandInPlayers> players_;
+  PlayerWatch watch_;
   PluginModule module_;
   kiMusicDevicePlugin2004* plugin_ = nullptr;
   HostCallback callback_;

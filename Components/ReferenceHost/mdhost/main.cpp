@@ -9,11 +9,17 @@ namespace {
 int PrintUsage(std::ostream& out) {
   out << "usage: mdhost COMMAND [options]\n\ncommands:\n";
   for (const Command& command : AllCommands()) out << "  " << command.usage << "\n      " << command.summary << "\n";
+  out << "\nplayers from folders (Linux), with every command that loads the plug-in:\n"
+         "  --watch-root DIR   every folder in DIR is a player while it is there (repeatable)\n"
+         "  --watch-mounts     every removable medium the desktop mounts (/media/$USER, /run/media/$USER) is a "
+         "player\n"
+         "  without --players, watching starts with no players instead of the built-in sample\n";
   return kExitBadInput;
 }
 
 // The options that take a value, whichever command they belong to.
-const char* const kOptionsWithValues[] = {"--players", "--player", "--manifest", "--reg", "--script", "--seconds", "--plugin"};
+const char* const kOptionsWithValues[] = {"--players", "--player", "--manifest", "--reg", "--script", "--seconds",
+                                          "--plugin", "--watch-root"};
 
 }  // namespace
 

@@ -1,0 +1,99 @@
+// The made tracks are what a player and TagLib take them for: frames that
+// chain from sync to sync at the stated rate, a well-formed RIFF header, and
+// tags that read back.
+#include "sample_tracks.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <cstdio>
+
+#include <taglib/fileref.h>
+#include <taglib/tpropertymap.h>
+
+namespace sample_tracks {
+namespace {
+
+uint32_t Little(const std::string& bytes, size_t at, int count) {
+  uint32_t value = 0;
+  for (int i = count - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+TEST(SampleTracksTest, Mp3FramesChainAtTheirBitRate) {
+  for (unsigned frames : {1u, 2u, 39u, 200u}) {
+    SCOPED_TRACE(frames);
+    const std::string bytes = SilentMp3(frames);
+    size_t at = 0, count = 0, padded = 0;
+    while (at + 4 <= bytes.size()) {
+      ASSERT_EQ(static_cast<unsigned char>(bytes[at]), 0xFF) << "no sync at " << at;
+      ASSERT_EQ(static_cast<unsigned char>(bytes[at + 1]), 0xFB) << "not MPEG-1 Layer III without CRC";
+      const unsigned char third = static_cast<unsigned char>(bytes[at + 2]);
+      ASSERT_EQ(third & 0xFC, 0x90) << "not 128 kbit/s at 44.1 kHz";
+      const bool pad = third & 0x02;
+      padded += pad;
+      at += 417 + (pad ? 1 : 0);
+      ++count;
+    }
+    EXPECT_EQ(at, bytes.size()) << "the last frame is cut short or followed by junk";
+    EXPECT_EQ(count, frames);
+    // 417.96 bytes a frame on average: all but about one in 25 frames padded.
+    EXPECT_NEAR(static_cast<double>(bytes.size()) / frames, 144.0 * 128000 / 44100, 1.0);
+    if (frames >= 39) {
+      EXPECT_GT(padded, frames * 9 / 10);
+    }
+  }
+}
+
+TEST(SampleTracksTest, WavHeaderDescribesItsData) {
+  const std::string bytes = SilentWav(0.5);
+  ASSERT_GE(bytes.size(), 44u);
+  EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+  EXPECT_EQ(Little(bytes, 4, 4), bytes.size() - 8);
+  EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+  EXPECT_EQ(Little(bytes, 20, 2), 1u);  // PCM
+  EXPECT_EQ(Little(bytes, 22, 2), 2u);
+  EXPECT_EQ(Little(bytes, 24, 4), 44100u);
+  EXPECT_EQ(Little(bytes, 28, 4), 44100u * 4);
+  EXPECT_EQ(Little(bytes, 32, 2), 4u);
+  EXPECT_EQ(Little(bytes, 34, 2), 16u);
+  EXPECT_EQ(bytes.substr(36, 4), "data");
+  EXPECT_EQ(Little(bytes, 40, 4), 22050u * 4);
+  EXPECT_EQ(bytes.size(), 44u + 22050u * 4);
+}
+
+TEST(SampleTracksTest, EveryTrackReadsBackThroughTagLib) {
+  char pattern[] = "/tmp/md-tracks-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string folder = pattern;
+  for (const Track& track : DefaultTracks()) {
+    SCOPED_TRACE(track.file);
+    std::string error;
+    ASSERT_TRUE(WriteTrack(folder, track, &error)) << error;
+    TagLib::FileRef file((folder + "/" + track.file).c_str());
+    ASSERT_FALSE(file.isNull());
+    const TagLib::PropertyMap tags = file.file()->properties();
+    auto tag = [&](const char* name) {
+      return tags.contains(name) ? tags[name].front().to8Bit(true) : std::string("<none>");
+    };
+    EXPECT_EQ(tag("TITLE"), track.title);
+    EXPECT_EQ(tag("ARTIST"), track.artist);
+    EXPECT_EQ(tag("ALBUMARTIST"), track.albumArtist);
+    EXPECT_EQ(tag("ALBUM"), track.album);
+    EXPECT_EQ(tag("GENRE"), track.genre);
+    EXPECT_EQ(file.tag()->year(), track.year);
+    EXPECT_EQ(file.tag()->track(), track.number);
+    ASSERT_NE(file.audioProperties(), nullptr);
+    EXPECT_EQ(file.audioProperties()->sampleRate(), 44100);
+    EXPECT_EQ(file.audioProperties()->channels(), 2);
+    EXPECT_NEAR(file.audioProperties()->lengthInMilliseconds(), track.seconds * 1000, 60);
+    if (track.file.find(".mp3") != std::string::npos) {
+      EXPECT_EQ(file.audioProperties()->bitrate(), 128);
+    }
+  }
+  std::system(("rm -rf '" + folder + "'").c_str());
+}
+
+}  // namespace
+}  // namespace sample_tracks
