@@ -58,6 +58,12 @@ TEST_F(FaultInjectionTest, AFaultCanLetCallsThroughFirstAndCallsAreListedByMetho
   EXPECT_EQ(calls.at({ObjectKind::Storage, "GetName"}), 4);
   EXPECT_EQ(calls.at({ObjectKind::Storage, "GetAttributes"}), 1);
   EXPECT_EQ(calls.size(), 2u);
+  const auto sequence = Faults().CallSequence();
+  ASSERT_EQ(sequence.size(), 5u);
+  EXPECT_EQ(sequence[3].second, "GetName");
+  EXPECT_EQ(sequence[4].second, "GetAttributes");
+  Faults().ResetCalls();
+  EXPECT_TRUE(Faults().CallSequence().empty());
 }
 
 TEST_F(FaultInjectionTest, AFaultForOneObjectSparesTheOthers) {

@@ -50,14 +50,21 @@ std::map<std::pair<ObjectKind, std::string>, int> FaultInjector::CallsByMethod()
   return totals;
 }
 
+std::vector<std::pair<ObjectKind, std::string>> FaultInjector::CallSequence() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return sequence_;
+}
+
 void FaultInjector::ResetCalls() {
   std::lock_guard<std::mutex> lock(mutex_);
   calls_.clear();
+  sequence_.clear();
 }
 
 std::optional<HRESULT> FaultInjector::Enter(ObjectKind kind, const char* method, ObjectId object) {
   std::lock_guard<std::mutex> lock(mutex_);
   ++calls_[Key{kind, method, object}];
+  sequence_.emplace_back(kind, method);
   if (object != 0) {
     if (auto result = Take(Key{kind, method, object})) return result;
   }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "model_types.h"
 
@@ -51,6 +52,8 @@ class FaultInjector {
   void ResetCalls();
   // Every method called so far with its count over all objects of its kind.
   std::map<std::pair<ObjectKind, std::string>, int> CallsByMethod() const;
+  // The same calls in the order they came.
+  std::vector<std::pair<ObjectKind, std::string>> CallSequence() const;
 
   // Every stand-in method starts here: the call is counted, and an injected
   // result, if one is due, is handed back for the method to return.
@@ -68,6 +71,7 @@ class FaultInjector {
   mutable std::mutex mutex_;
   std::map<Key, Fault> faults_;
   std::map<Key, int> calls_;
+  std::vector<std::pair<ObjectKind, std::string>> sequence_;
 };
 
 }  // namespace wmdm_standin
