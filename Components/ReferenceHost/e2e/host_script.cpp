@@ -212,6 +212,7 @@ bool HostScript::Run() {
     if (options_.beforeStep && host_ && host_->players) options_.beforeStep(step.name, host_->players->Model());
     current_->ran = true;
     (this->*step.run)();
+    if (options_.afterStep && host_ && host_->players) options_.afterStep(step.name, host_->players->Model());
   }
   current_ = nullptr;
   return Problems().empty();
@@ -230,13 +231,18 @@ std::set<int> HostScript::SlotsDriven() const {
   return slots;
 }
 
-HRESULT HostScript::Answer(int slot, HRESULT answer) {
+HRESULT HostScript::Call(int slot, const std::function<HRESULT()>& call) {
+  const size_t index = answers_.size();
+  wmdm_standin::PlayerModel* players = host_ && host_->players ? &host_->players->Model() : nullptr;
+  if (options_.beforeCall && players) options_.beforeCall(index, slot, *players);
+  const HRESULT answer = call();
   answers_.push_back({current_ ? current_->name : std::string(), slot, answer});
+  if (options_.afterCall && players) options_.afterCall(index, slot, answer, *players);
   return answer;
 }
 
-bool HostScript::Expect(int slot, HRESULT answer, HRESULT expected, const std::string& what) {
-  Answer(slot, answer);
+bool HostScript::Expect(int slot, const std::function<HRESULT()>& call, HRESULT expected, const std::string& what) {
+  const HRESULT answer = Call(slot, call);
   return Check(answer == expected, what + " answered " + HexOf(answer) + ", not " + HexOf(expected));
 }
 
@@ -279,43 +285,48 @@ void HostScript::LoadModule() {
 
 void HostScript::AskBeforeStart() {
   kcIPPEnvironmentCheckResults results;
-  Expect(2, plugin_->CheckEnvironment(&results), S_OK, "CheckEnvironment");
+  Expect(2, [&] { return plugin_->CheckEnvironment(&results); }, S_OK, "CheckEnvironment");
   Check(results.status_ == 0, "CheckEnvironment left the status at " + std::to_string(results.status_));
-  Expect(2, plugin_->CheckEnvironment(nullptr), IPP_E_FAIL, "CheckEnvironment without a result object");
+  Expect(2, [&] { return plugin_->CheckEnvironment(nullptr); }, IPP_E_FAIL, "CheckEnvironment without a result object");
 
   DWORD ms = 0xDEADBEEF, ls = 0xDEADBEEF;
-  Expect(3, plugin_->GetPluginVersion(&ms, &ls), S_OK, "GetPluginVersion");
+  Expect(3, [&] { return plugin_->GetPluginVersion(&ms, &ls); }, S_OK, "GetPluginVersion");
   Check(ms != 0xDEADBEEF && ls != 0xDEADBEEF, "GetPluginVersion wrote no version");
-  Expect(3, plugin_->GetPluginVersion(&ms, nullptr), IPP_E_FAIL, "GetPluginVersion with a null out");
+  Expect(3, [&] { return plugin_->GetPluginVersion(&ms, nullptr); }, IPP_E_FAIL, "GetPluginVersion with a null out");
 
-  const WString name = Take(plugin_->GetPluginName());
-  Answer(4, S_OK);
+  WString name;
+  Call(4, [&] {
+    name = Take(plugin_->GetPluginName());
+    return S_OK;
+  });
   Check(name == W("WMDM10 Plugin"), "GetPluginName gave \"" + Utf8(name) + "\"");
 }
 
 void HostScript::Start() {
-  if (!Expect(0, plugin_->Initialize(W(""), W("")), S_OK, "Initialize")) {
+  // Initialize keeps what it made even when it fails part way: the host
+  // shuts down whatever it initialised.
+  started_ = true;
+  if (!Expect(0, [&] { return plugin_->Initialize(W(""), W("")); }, S_OK, "Initialize")) {
     stopped_ = true;
     return;
   }
-  started_ = true;
-  Expect(5, plugin_->SetHostCallback(callback_.get()), S_OK, "SetHostCallback");
-  Expect(6, plugin_->SetHostContext(0x1234), S_OK, "SetHostContext");
+  Expect(5, [&] { return plugin_->SetHostCallback(callback_.get()); }, S_OK, "SetHostCallback");
+  Expect(6, [&] { return plugin_->SetHostContext(0x1234); }, S_OK, "SetHostContext");
 }
 
 std::vector<DWORD> HostScript::DeviceNumbers() {
   std::vector<DWORD> numbers;
   DWORD number = 0;
   IPPFINDHANDLE find = nullptr;
-  HRESULT hr = Answer(8, plugin_->FindFirstDevice(&number, &find));
+  HRESULT hr = Call(8, [&] { return plugin_->FindFirstDevice(&number, &find); });
   Check(IsHostAnswer(hr), "FindFirstDevice answered " + HexOf(hr));
   while (hr == S_OK) {
     numbers.push_back(number);
-    hr = Answer(9, plugin_->FindNextDevice(find, &number));
+    hr = Call(9, [&] { return plugin_->FindNextDevice(find, &number); });
     if (!Check(numbers.size() < 64, "FindNextDevice never ends")) break;
   }
   Check(hr == S_FALSE, "the device list ended with " + HexOf(hr) + ", not S_FALSE");
-  if (find) Expect(10, plugin_->FindDeviceClose(find), S_OK, "FindDeviceClose");
+  if (find) Expect(10, [&] { return plugin_->FindDeviceClose(find); }, S_OK, "FindDeviceClose");
   return numbers;
 }
 
@@ -326,16 +337,16 @@ void HostScript::ListDevices() {
             std::to_string(host_->players->Model().PresentDevices().size()) + " players attached");
   for (DWORD number : numbers) {
     UniqueBstr name;
-    if (Answer(14, plugin_->GetDevicePropertyString(number, W("DevDisplayName"), name.Put())) == S_OK &&
+    if (Call(14, [&] { return plugin_->GetDevicePropertyString(number, W("DevDisplayName"), name.Put()); }) == S_OK &&
         name.ToString() == kAurora)
       aurora_ = number;
   }
   if (!Check(aurora_ != 0, "no Aurora MX-20 among the devices")) stopped_ = true;
 
-  Expect(11, plugin_->ReScanDevices(), S_OK, "ReScanDevices");
+  Expect(11, [&] { return plugin_->ReScanDevices(); }, S_OK, "ReScanDevices");
   Check(DeviceNumbers() == numbers, "the devices changed across ReScanDevices");
   IPPFINDHANDLE find = nullptr;
-  Expect(8, plugin_->FindFirstDevice(nullptr, &find), IPP_E_FAIL, "FindFirstDevice with a null out");
+  Expect(8, [&] { return plugin_->FindFirstDevice(nullptr, &find); }, IPP_E_FAIL, "FindFirstDevice with a null out");
 }
 
 void HostScript::ReadDeviceProperties() {
@@ -343,48 +354,48 @@ void HostScript::ReadDeviceProperties() {
     const std::string device = "device " + std::to_string(number) + " ";
     for (const WCHAR* name : kDeviceFlags) {
       BOOL value = 2;
-      const HRESULT hr = Answer(12, plugin_->GetDevicePropertyBool(number, name, &value));
+      const HRESULT hr = Call(12, [&] { return plugin_->GetDevicePropertyBool(number, name, &value); });
       Check(IsHostAnswer(hr), device + Utf8(name) + " answered " + HexOf(hr));
       if (hr == S_OK) Check(value == TRUE || value == FALSE, device + Utf8(name) + " is no flag");
     }
-    Expect(13, plugin_->GetDevicePropertyLong(number, W("DevMediaCount"), nullptr), IPP_E_FAIL,
+    Expect(13, [&] { return plugin_->GetDevicePropertyLong(number, W("DevMediaCount"), nullptr); }, IPP_E_FAIL,
            device + "a number with a null out");
     for (const WCHAR* name : kDeviceNumbers) {
       LONG value = -1;
-      const HRESULT hr = Answer(13, plugin_->GetDevicePropertyLong(number, name, &value));
+      const HRESULT hr = Call(13, [&] { return plugin_->GetDevicePropertyLong(number, name, &value); });
       Check(IsHostAnswer(hr), device + Utf8(name) + " answered " + HexOf(hr));
     }
     for (const WCHAR* name : kDeviceTexts) {
       UniqueBstr value;
-      const HRESULT hr = Answer(14, plugin_->GetDevicePropertyString(number, name, value.Put()));
+      const HRESULT hr = Call(14, [&] { return plugin_->GetDevicePropertyString(number, name, value.Put()); });
       Check(IsHostAnswer(hr), device + Utf8(name) + " answered " + HexOf(hr));
       if (hr == S_OK) Check(value.Get() != nullptr, device + Utf8(name) + " succeeded with no text");
     }
     ULONG icon = 0;
-    Check(IsHostAnswer(Answer(15, plugin_->GetDevicePropertyIcon(number, 0, &icon))), device + "icon");
+    Check(IsHostAnswer(Call(15, [&] { return plugin_->GetDevicePropertyIcon(number, 0, &icon); })), device + "icon");
     BOOL flag = FALSE;
     LONG value = 0;
     UniqueBstr text;
-    Expect(12, plugin_->GetDevicePropertyBool(number, W("NoSuchProperty"), &flag), IPP_E_UNKNOWNPROPERTY,
+    Expect(12, [&] { return plugin_->GetDevicePropertyBool(number, W("NoSuchProperty"), &flag); }, IPP_E_UNKNOWNPROPERTY,
            device + "an unknown flag");
-    Expect(13, plugin_->GetDevicePropertyLong(number, W("NoSuchProperty"), &value), IPP_E_UNKNOWNPROPERTY,
+    Expect(13, [&] { return plugin_->GetDevicePropertyLong(number, W("NoSuchProperty"), &value); }, IPP_E_UNKNOWNPROPERTY,
            device + "an unknown number");
-    Expect(14, plugin_->GetDevicePropertyString(number, W("NoSuchProperty"), text.Put()), IPP_E_UNKNOWNPROPERTY,
+    Expect(14, [&] { return plugin_->GetDevicePropertyString(number, W("NoSuchProperty"), text.Put()); }, IPP_E_UNKNOWNPROPERTY,
            device + "an unknown text");
   }
 
   // What the Aurora MX-20 of the sample is.
   LONG media = 0;
-  Expect(13, plugin_->GetDevicePropertyLong(aurora_, W("DevMediaCount"), &media), S_OK, "DevMediaCount");
+  Expect(13, [&] { return plugin_->GetDevicePropertyLong(aurora_, W("DevMediaCount"), &media); }, S_OK, "DevMediaCount");
   Check(media == 2, "the Aurora has " + std::to_string(media) + " media, not 2");
   UniqueBstr formats;
-  Expect(14, plugin_->GetDevicePropertyString(aurora_, W("DeviceSupportedFileFormats"), formats.Put()), S_OK,
+  Expect(14, [&] { return plugin_->GetDevicePropertyString(aurora_, W("DeviceSupportedFileFormats"), formats.Put()); }, S_OK,
          "DeviceSupportedFileFormats");
   Check(formats.ToString() == W(".mp3;.wma;.wav"), "the Aurora's formats are " + Utf8(formats.ToString()));
 
   UniqueSafeArray rates;
   BOOL everyRate = 2;
-  if (Expect(19, plugin_->GetSupportedBitrates(aurora_, W("mp3"), rates.Put(), &everyRate), S_OK,
+  if (Expect(19, [&] { return plugin_->GetSupportedBitrates(aurora_, W("mp3"), rates.Put(), &everyRate); }, S_OK,
              "GetSupportedBitrates mp3")) {
     std::vector<LONG> got;
     ScopedSafeArrayAccess<LONG> data(rates.Get());
@@ -394,7 +405,7 @@ void HostScript::ReadDeviceProperties() {
     // says every rate is taken as well.
     Check(everyRate == TRUE, "the Aurora does not take every MP3 rate");
   }
-  Expect(19, plugin_->GetSupportedBitrates(aurora_, W("ogg"), rates.Put(), &everyRate), IPP_E_FAIL,
+  Expect(19, [&] { return plugin_->GetSupportedBitrates(aurora_, W("ogg"), rates.Put(), &everyRate); }, IPP_E_FAIL,
          "GetSupportedBitrates ogg");
 }
 
@@ -402,15 +413,15 @@ std::vector<WString> HostScript::MediaOf(DWORD device) {
   std::vector<WString> media;
   UniqueBstr location;
   IPPFINDHANDLE find = nullptr;
-  HRESULT hr = Answer(30, plugin_->FindFirstMedia(device, location.Put(), &find));
+  HRESULT hr = Call(30, [&] { return plugin_->FindFirstMedia(device, location.Put(), &find); });
   Check(IsHostAnswer(hr), "FindFirstMedia answered " + HexOf(hr));
   while (hr == S_OK) {
     media.push_back(location.ToString());
-    hr = Answer(31, plugin_->FindNextMedia(find, location.Put()));
+    hr = Call(31, [&] { return plugin_->FindNextMedia(find, location.Put()); });
     if (!Check(media.size() < 64, "FindNextMedia never ends")) break;
   }
   Check(hr == S_FALSE, "the media list ended with " + HexOf(hr) + ", not S_FALSE");
-  if (find) Expect(32, plugin_->FindMediaClose(find), S_OK, "FindMediaClose");
+  if (find) Expect(32, [&] { return plugin_->FindMediaClose(find); }, S_OK, "FindMediaClose");
   return media;
 }
 
@@ -420,17 +431,17 @@ void HostScript::ReadMediaProperties() {
       const std::string medium = Utf8(location) + " ";
       for (const WCHAR* name : kMediaFlags) {
         BOOL value = 2;
-        const HRESULT hr = Answer(36, plugin_->GetMediaPropertyBool(location.c_str(), name, &value));
+        const HRESULT hr = Call(36, [&] { return plugin_->GetMediaPropertyBool(location.c_str(), name, &value); });
         Check(IsHostAnswer(hr), medium + Utf8(name) + " answered " + HexOf(hr));
       }
       for (const WCHAR* name : kMediaNumbers) {
         LONG value = 0;
-        const HRESULT hr = Answer(37, plugin_->GetMediaPropertyLong(location.c_str(), name, &value));
+        const HRESULT hr = Call(37, [&] { return plugin_->GetMediaPropertyLong(location.c_str(), name, &value); });
         Check(IsHostAnswer(hr), medium + Utf8(name) + " answered " + HexOf(hr));
       }
       for (const WCHAR* name : kMediaTexts) {
         UniqueBstr value;
-        const HRESULT hr = Answer(38, plugin_->GetMediaPropertyString(location.c_str(), name, value.Put()));
+        const HRESULT hr = Call(38, [&] { return plugin_->GetMediaPropertyString(location.c_str(), name, value.Put()); });
         Check(IsHostAnswer(hr), medium + Utf8(name) + " answered " + HexOf(hr));
         if (number != aurora_ || hr != S_OK) continue;
         if (value.ToString() == W("Internal Memory")) memory_ = location;
@@ -448,18 +459,18 @@ void HostScript::ReadMediaProperties() {
                                                  {W("MediaSpaceFreeLo"), 2095087794}};
   for (const auto& [name, expected] : sizes) {
     LONG value = 0;
-    Expect(37, plugin_->GetMediaPropertyLong(memory_.c_str(), name, &value), S_OK, Utf8(name));
+    Expect(37, [&] { return plugin_->GetMediaPropertyLong(memory_.c_str(), name, &value); }, S_OK, Utf8(name));
     Check(value == expected, Utf8(name) + " is " + std::to_string(value) + ", not " + std::to_string(expected));
   }
   BOOL flag = FALSE;
-  Expect(36, plugin_->GetMediaPropertyBool(W("WMDM10|nowhere___memory"), W("MediaIsReadOnly"), &flag),
+  Expect(36, [&] { return plugin_->GetMediaPropertyBool(W("WMDM10|nowhere___memory"), W("MediaIsReadOnly"), &flag); },
          IPP_E_NOTFOUND, "a medium of no device");
 }
 
 void HostScript::AnswerFixedSlots() {
-  Expect(7, plugin_->ReservedQuery(1, 2, 3), S_FALSE, "slot 7");
-  Expect(21, plugin_->Fixed21(5), S_OK, "slot 21");
-  Expect(22, plugin_->Fixed22(5), S_OK, "slot 22");
+  Expect(7, [&] { return plugin_->ReservedQuery(1, 2, 3); }, S_FALSE, "slot 7");
+  Expect(21, [&] { return plugin_->Fixed21(5); }, S_OK, "slot 21");
+  Expect(22, [&] { return plugin_->Fixed22(5); }, S_OK, "slot 22");
   const std::pair<int, std::function<HRESULT()>> unimplemented[] = {
       {16, [&] { return plugin_->NotImplemented16(1, 2, 3); }},
       {17, [&] { return plugin_->NotImplemented17(1, 2, 3); }},
@@ -474,23 +485,23 @@ void HostScript::AnswerFixedSlots() {
       {47, [&] { return plugin_->NotImplemented47(1, 2, 3); }},
       {48, [&] { return plugin_->NotImplemented48(1, 2); }},
   };
-  for (const auto& [slot, call] : unimplemented) Expect(slot, call(), E_NOTIMPL, "slot " + std::to_string(slot));
+  for (const auto& [slot, call] : unimplemented) Expect(slot, call, E_NOTIMPL, "slot " + std::to_string(slot));
 }
 
 HRESULT HostScript::List(const WString& path, std::vector<Listed>* items) {
   items->clear();
   kcIPPItem item;
   IPPFINDHANDLE find = nullptr;
-  HRESULT hr = Answer(42, plugin_->FindFirstItem(memory_.c_str(), path.c_str(), &item, &find));
+  HRESULT hr = Call(42, [&] { return plugin_->FindFirstItem(memory_.c_str(), path.c_str(), &item, &find); });
   while (hr == S_OK) {
     LONG order = -1;
     item.GetPropertyLong(W("ItemOrder"), &order);
     items->push_back({Take(item.GetLocation()), item.GetKind(), order});
     item.Clear();
-    hr = Answer(43, plugin_->FindNextItem(find, &item));
+    hr = Call(43, [&] { return plugin_->FindNextItem(find, &item); });
     if (!Check(items->size() < 256, "FindNextItem never ends")) break;
   }
-  if (find) Expect(44, plugin_->FindItemClose(find), S_OK, "FindItemClose");
+  if (find) Expect(44, [&] { return plugin_->FindItemClose(find); }, S_OK, "FindItemClose");
   return hr;
 }
 
@@ -521,14 +532,14 @@ void HostScript::Browse() {
           "Road Trip's first entry is " + Utf8(items[0].location));
 
   kcIPPItem item;
-  if (Expect(45, plugin_->GetItemInformation(memory_.c_str(), kSolarWind, &item), S_OK, "GetItemInformation")) {
+  if (Expect(45, [&] { return plugin_->GetItemInformation(memory_.c_str(), kSolarWind, &item); }, S_OK, "GetItemInformation")) {
     Check(Take(item.GetTitle()) == W("Solar Wind"), "Solar Wind's title");
     Check(item.GetSize() == 5767168, "Solar Wind's size");
   }
-  Expect(45, plugin_->GetItemInformation(memory_.c_str(), W("\\Music\\Gone.mp3"), &item), IPP_E_NOTFOUND,
+  Expect(45, [&] { return plugin_->GetItemInformation(memory_.c_str(), W("\\Music\\Gone.mp3"), &item); }, IPP_E_NOTFOUND,
          "information of a missing track");
   IPPFINDHANDLE find = nullptr;
-  Expect(42, plugin_->FindFirstItem(memory_.c_str(), W("\\Nowhere"), &item, &find), IPP_E_NOTFOUND,
+  Expect(42, [&] { return plugin_->FindFirstItem(memory_.c_str(), W("\\Nowhere"), &item, &find); }, IPP_E_NOTFOUND,
          "listing a missing folder");
   Check(find == nullptr, "a failed listing handed out a handle");
 }
@@ -536,7 +547,7 @@ void HostScript::Browse() {
 void HostScript::MakeFolder() {
   const size_t before = Events(HostEvent::kContentAdded).size();
   UniqueBstr created;
-  if (!Expect(26, plugin_->CreateFolder(memory_.c_str(), W("\\Music"), W("Sent"), created.Put()), S_OK,
+  if (!Expect(26, [&] { return plugin_->CreateFolder(memory_.c_str(), W("\\Music"), W("Sent"), created.Put()); }, S_OK,
               "CreateFolder"))
     return;
   Check(created.ToString() == kSentFolder, "CreateFolder gave " + Utf8(created.ToString()));
@@ -544,7 +555,7 @@ void HostScript::MakeFolder() {
   Check(added.size() == before + 1 && !added.back().paths.empty() && added.back().paths.back() == kSentFolder,
         "no ContentAdded for the new folder");
   UniqueBstr again;
-  Expect(26, plugin_->CreateFolder(memory_.c_str(), W("\\Music"), W("Sent"), again.Put()), IPP_E_ALREADYEXISTS,
+  Expect(26, [&] { return plugin_->CreateFolder(memory_.c_str(), W("\\Music"), W("Sent"), again.Put()); }, IPP_E_ALREADYEXISTS,
          "CreateFolder of an existing name");
 }
 
@@ -565,7 +576,7 @@ void HostScript::SendTrack() {
   const size_t added = Events(HostEvent::kContentAdded).size();
   DWORD outcome = 0;
   const HRESULT hr =
-      Answer(27, plugin_->DownloadFile(memory_.c_str(), kSentFolder, source.path.c_str(), &item, 2, 27, &outcome));
+      Call(27, [&] { return plugin_->DownloadFile(memory_.c_str(), kSentFolder, source.path.c_str(), &item, 2, 27, &outcome); });
   if (!Check(hr == S_OK, "DownloadFile answered " + HexOf(hr))) return;
   Check(outcome == kOutcomeSent, "DownloadFile's outcome is " + std::to_string(outcome));
   const std::vector<HostEvent> ends = Events(HostEvent::kOperationEnded);
@@ -576,7 +587,7 @@ void HostScript::SendTrack() {
   Check(sentPath_ == W("\\Music\\Sent\\Harbour Bell.wav"), "the track was sent as " + Utf8(sentPath_));
 
   kcIPPItem sent;
-  if (Expect(45, plugin_->GetItemInformation(memory_.c_str(), sentPath_.c_str(), &sent), S_OK,
+  if (Expect(45, [&] { return plugin_->GetItemInformation(memory_.c_str(), sentPath_.c_str(), &sent); }, S_OK,
              "information of the sent track")) {
     LONG track = 0;
     sent.GetPropertyLong(W("ItemTrackNumber"), &track);
@@ -610,7 +621,7 @@ void HostScript::SendAgain() {
     const std::string mode = "mode " + std::to_string(c.mode);
     const size_t ended = Events(HostEvent::kOperationEnded).size();
     DWORD outcome = 0;
-    Expect(27, plugin_->DownloadFile(memory_.c_str(), kSentFolder, source.path.c_str(), &item, c.mode, 28, &outcome),
+    Expect(27, [&] { return plugin_->DownloadFile(memory_.c_str(), kSentFolder, source.path.c_str(), &item, c.mode, 28, &outcome); },
            c.answer, "sending an existing file, " + mode + ",");
     Check(outcome == c.outcome, mode + ": outcome " + std::to_string(outcome));
     Check((Events(HostEvent::kOperationEnded).size() > ended) == c.ends,
@@ -635,7 +646,7 @@ void HostScript::SendOntoPlaylist() {
   List(evening, &before);
   const size_t changed = Events(HostEvent::kPlaylistChanged).size();
   DWORD outcome = 0;
-  if (!Expect(27, plugin_->DownloadFile(memory_.c_str(), evening.c_str(), source.path.c_str(), &item, 2, 29, &outcome),
+  if (!Expect(27, [&] { return plugin_->DownloadFile(memory_.c_str(), evening.c_str(), source.path.c_str(), &item, 2, 29, &outcome); },
               S_OK, "DownloadFile onto a playlist"))
     return;
   const WString landed = W("\\untagged.wav");
@@ -656,7 +667,7 @@ void HostScript::SendOntoPlaylist() {
 void HostScript::MakePlaylist() {
   UniqueBstr created;
   const size_t added = Events(HostEvent::kContentAdded).size();
-  if (!Expect(24, plugin_->CreatePlaylist(memory_.c_str(), W("\\Playlists"), W("Mix.pla"), created.Put()), S_OK,
+  if (!Expect(24, [&] { return plugin_->CreatePlaylist(memory_.c_str(), W("\\Playlists"), W("Mix.pla"), created.Put()); }, S_OK,
               "CreatePlaylist"))
     return;
   Check(created.ToString() == W("\\Playlists\\Mix.pla"), "CreatePlaylist gave " + Utf8(created.ToString()));
@@ -668,7 +679,7 @@ void HostScript::MakePlaylist() {
   for (const WString& track : tracks) ids.push_back(W("\\Playlists\\Mix.pla|") + track);
   EntryList entries(ids);
   const size_t changed = Events(HostEvent::kPlaylistChanged).size();
-  Expect(25, plugin_->UpdatePlaylist(memory_.c_str(), W("\\Playlists\\Mix.pla"), &entries), S_OK, "UpdatePlaylist");
+  Expect(25, [&] { return plugin_->UpdatePlaylist(memory_.c_str(), W("\\Playlists\\Mix.pla"), &entries); }, S_OK, "UpdatePlaylist");
   const std::vector<HostEvent> changes = Events(HostEvent::kPlaylistChanged);
   Check(changes.size() == changed + 1 && changes.back().entries == ids,
         "PlaylistChanged did not carry the new entries in order");
@@ -682,7 +693,7 @@ void HostScript::ReorderPlaylist() {
   std::reverse(ids.begin(), ids.end());
   EntryList entries(ids);
   const size_t changed = Events(HostEvent::kPlaylistChanged).size();
-  Expect(25, plugin_->UpdatePlaylist(memory_.c_str(), W("\\Playlists\\Mix.pla"), &entries), S_OK,
+  Expect(25, [&] { return plugin_->UpdatePlaylist(memory_.c_str(), W("\\Playlists\\Mix.pla"), &entries); }, S_OK,
          "UpdatePlaylist in reverse");
   const std::vector<HostEvent> changes = Events(HostEvent::kPlaylistChanged);
   Check(changes.size() == changed + 1 && changes.back().entries == ids, "PlaylistChanged did not carry the reversal");
@@ -695,14 +706,14 @@ void HostScript::ReorderPlaylist() {
 void HostScript::Rename() {
   const size_t removed = Events(HostEvent::kContentRemoved).size();
   const size_t added = Events(HostEvent::kContentAdded).size();
-  Expect(23, plugin_->RenameItem(memory_.c_str(), W("\\Playlists\\Mix.pla"), W("Drive.pla")), S_OK, "RenameItem");
+  Expect(23, [&] { return plugin_->RenameItem(memory_.c_str(), W("\\Playlists\\Mix.pla"), W("Drive.pla")); }, S_OK, "RenameItem");
   Check(Events(HostEvent::kContentRemoved).size() == removed + 1 && Events(HostEvent::kContentAdded).size() == added + 1,
         "a rename is not reported as one removal and one addition");
   std::vector<Listed> items;
   List(W("\\Playlists"), &items);
   Check(ItemNamed(items, W("\\Playlists\\Drive.pla")) && !ItemNamed(items, W("\\Playlists\\Mix.pla")),
         "the playlist is not listed under its new name");
-  Expect(23, plugin_->RenameItem(memory_.c_str(), W("\\Playlists\\Mix.pla"), W("Again.pla")), IPP_E_NOTFOUND,
+  Expect(23, [&] { return plugin_->RenameItem(memory_.c_str(), W("\\Playlists\\Mix.pla"), W("Again.pla")); }, IPP_E_NOTFOUND,
          "renaming what is gone");
 }
 
@@ -711,7 +722,7 @@ void HostScript::Delete() {
   std::vector<Listed> before;
   List(W("\\Playlists\\Drive.pla"), &before);
   const size_t changed = Events(HostEvent::kPlaylistChanged).size();
-  Expect(29, plugin_->DeleteItem(memory_.c_str(), entry.c_str()), S_OK, "deleting a playlist entry");
+  Expect(29, [&] { return plugin_->DeleteItem(memory_.c_str(), entry.c_str()); }, S_OK, "deleting a playlist entry");
   Check(Events(HostEvent::kPlaylistChanged).size() > changed, "no PlaylistChanged for the removed entry");
   std::vector<Listed> after;
   List(W("\\Playlists\\Drive.pla"), &after);
@@ -719,7 +730,7 @@ void HostScript::Delete() {
 
   const WString track = sentPath_.empty() ? WString(kSolarWind) : sentPath_;
   const size_t removed = Events(HostEvent::kContentRemoved).size();
-  Expect(29, plugin_->DeleteItem(memory_.c_str(), track.c_str()), S_OK, "deleting a track");
+  Expect(29, [&] { return plugin_->DeleteItem(memory_.c_str(), track.c_str()); }, S_OK, "deleting a track");
   const std::vector<HostEvent> removals = Events(HostEvent::kContentRemoved);
   Check(removals.size() > removed && !removals.back().paths.empty() && removals.back().paths.back() == track,
         "no ContentRemoved for the deleted track");
@@ -728,7 +739,7 @@ void HostScript::Delete() {
   std::vector<Listed> folder;
   List(track.substr(0, track.find_last_of(W('\\'))), &folder);
   Check(!ItemNamed(folder, track), "the deleted track is still listed");
-  Expect(29, plugin_->DeleteItem(memory_.c_str(), track.c_str()), IPP_E_NOTFOUND, "deleting it again");
+  Expect(29, [&] { return plugin_->DeleteItem(memory_.c_str(), track.c_str()); }, IPP_E_NOTFOUND, "deleting it again");
 }
 
 void HostScript::Hotplug() {
@@ -768,26 +779,26 @@ void HostScript::Hotplug() {
 
 void HostScript::EraseCard() {
   const size_t ended = Events(HostEvent::kOperationEnded).size();
-  Expect(33, plugin_->Erase(card_.c_str(), 33), S_OK, "Erase");
+  Expect(33, [&] { return plugin_->Erase(card_.c_str(), 33); }, S_OK, "Erase");
   const std::vector<HostEvent> ends = Events(HostEvent::kOperationEnded);
   Check(ends.size() == ended + 1 && ends.back().number == 33, "no OperationEnded(33) for the erase");
   std::vector<Listed> items;
   kcIPPItem item;
   IPPFINDHANDLE find = nullptr;
-  const HRESULT hr = Answer(42, plugin_->FindFirstItem(card_.c_str(), W("\\"), &item, &find));
-  if (find) Answer(44, plugin_->FindItemClose(find));
+  const HRESULT hr = Call(42, [&] { return plugin_->FindFirstItem(card_.c_str(), W("\\"), &item, &find); });
+  if (find) Call(44, [&] { return plugin_->FindItemClose(find); });
   Check(hr == S_FALSE, "the erased card still lists something (" + HexOf(hr) + ")");
 }
 
 void HostScript::FormatMemory() {
   const size_t ended = Events(HostEvent::kOperationEnded).size();
-  Expect(34, plugin_->Format(memory_.c_str(), 34), S_OK, "Format");
+  Expect(34, [&] { return plugin_->Format(memory_.c_str(), 34); }, S_OK, "Format");
   const std::vector<HostEvent> ends = Events(HostEvent::kOperationEnded);
   Check(ends.size() == ended + 1 && ends.back().number == 34, "no OperationEnded(34) for the format");
   std::vector<Listed> items;
   Check(List(W("\\"), &items) == S_FALSE && items.empty(), "the formatted memory still lists something");
   LONG freeLow = 0;
-  Expect(37, plugin_->GetMediaPropertyLong(memory_.c_str(), W("MediaSpaceFreeLo"), &freeLow), S_OK, "free space");
+  Expect(37, [&] { return plugin_->GetMediaPropertyLong(memory_.c_str(), W("MediaSpaceFreeLo"), &freeLow); }, S_OK, "free space");
   Check(freeLow == static_cast<LONG>(0x80000000u), "the formatted memory is not all free");
 }
 
@@ -822,7 +833,7 @@ void HostScript::Stop() {
                         [&](const WString& line) { return line.compare(0, prefix.size(), prefix) == 0; }),
             std::string("no log line of ") + name);
     }
-    Expect(1, plugin_->Shutdown(), S_OK, "Shutdown");
+    Expect(1, [&] { return plugin_->Shutdown(); }, S_OK, "Shutdown");
     started_ = false;
   }
   if (plugin_) {
@@ -831,6 +842,7 @@ void HostScript::Stop() {
   if (!host_) return;
   if (host_->players) {
     host_->players->Model().Events().Flush();
+    if (options_.afterStep) options_.afterStep(current_->name, host_->players->Model());
     host_->players.reset();
   }
   host_->settings.reset();

@@ -37,6 +37,13 @@ struct ScriptOptions {
   // Called before each step with the step's name and the stand-in's players:
   // the place to plant a platform fault.
   std::function<void(const std::string& step, wmdm_standin::PlayerModel& players)> beforeStep;
+  // Called around every slot call: its index in the session (the same on
+  // every run until something goes differently), its slot and its answer.
+  std::function<void(size_t call, int slot, wmdm_standin::PlayerModel& players)> beforeCall;
+  std::function<void(size_t call, int slot, HRESULT answer, wmdm_standin::PlayerModel& players)> afterCall;
+  // Called after each step, while the players still exist (for the last
+  // step: after the shutdown, before they go).
+  std::function<void(const std::string& step, wmdm_standin::PlayerModel& players)> afterStep;
 };
 
 // One slot call: in which step, which slot, what it answered.
@@ -79,10 +86,10 @@ class HostScript {
   };
   static const std::vector<Step>& Table();
 
-  // Records a slot's answer and returns it.
-  HRESULT Answer(int slot, HRESULT answer);
-  // Records the answer and a problem when it is not `expected`.
-  bool Expect(int slot, HRESULT answer, HRESULT expected, const std::string& what);
+  // Makes one slot call, with the hooks around it, and records its answer.
+  HRESULT Call(int slot, const std::function<HRESULT()>& call);
+  // The same, with a problem when the answer is not `expected`.
+  bool Expect(int slot, const std::function<HRESULT()>& call, HRESULT expected, const std::string& what);
   bool Check(bool holds, const std::string& problem);
   std::vector<HostEvent> Events(HostEvent::Kind kind) const;
 

@@ -44,6 +44,28 @@ TEST_F(FaultInjectionTest, AStorageCanLackItsNewestControlInterface) {
   EXPECT_EQ(Faults().Calls(ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)", players_.album), 1);
 }
 
+// A fault can wait for the nth call; the counts list every method called.
+TEST_F(FaultInjectionTest, AFaultCanLetCallsThroughFirstAndCallsAreListedByMethod) {
+  auto album = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album")});
+  Faults().ResetCalls();
+  Faults().Inject(ObjectKind::Storage, "GetName", E_OUTOFMEMORY, 1, 0, 2);
+  WCHAR name[64] = {};
+  const HRESULT expected[] = {S_OK, S_OK, E_OUTOFMEMORY, S_OK};
+  for (HRESULT answer : expected) EXPECT_EQ(album->GetName(name, 64), answer);
+  DWORD attributes = 0;
+  album->GetAttributes(&attributes, nullptr);
+  const auto calls = Faults().CallsByMethod();
+  EXPECT_EQ(calls.at({ObjectKind::Storage, "GetName"}), 4);
+  EXPECT_EQ(calls.at({ObjectKind::Storage, "GetAttributes"}), 1);
+  EXPECT_EQ(calls.size(), 2u);
+  const auto sequence = Faults().CallSequence();
+  ASSERT_EQ(sequence.size(), 5u);
+  EXPECT_EQ(sequence[3].second, "GetName");
+  EXPECT_EQ(sequence[4].second, "GetAttributes");
+  Faults().ResetCalls();
+  EXPECT_TRUE(Faults().CallSequence().empty());
+}
+
 TEST_F(FaultInjectionTest, AFaultForOneObjectSparesTheOthers) {
   auto music = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music")});
   auto album = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album")});

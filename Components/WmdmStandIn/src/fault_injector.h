@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "model_types.h"
 
@@ -40,12 +41,19 @@ class FaultInjector {
   // an enumerator's (the id of what it enumerates), a metadata object's (the
   // storage it was read from). A fault for one object is used before a fault
   // for the whole kind.
-  void Inject(ObjectKind kind, const std::string& method, HRESULT result, int times = 1, ObjectId object = 0);
+  // `after` calls go through untouched before the fault takes effect, so
+  // that a sweep can fail exactly the nth call.
+  void Inject(ObjectKind kind, const std::string& method, HRESULT result, int times = 1, ObjectId object = 0,
+              int after = 0);
   void ClearFaults();
 
   // Calls made so far, of one object or (object 0) of every object of the kind.
   int Calls(ObjectKind kind, const std::string& method, ObjectId object = 0) const;
   void ResetCalls();
+  // Every method called so far with its count over all objects of its kind.
+  std::map<std::pair<ObjectKind, std::string>, int> CallsByMethod() const;
+  // The same calls in the order they came.
+  std::vector<std::pair<ObjectKind, std::string>> CallSequence() const;
 
   // Every stand-in method starts here: the call is counted, and an injected
   // result, if one is due, is handed back for the method to return.
@@ -56,12 +64,14 @@ class FaultInjector {
   struct Fault {
     HRESULT result;
     int remaining;
+    int passing = 0;  // calls still let through first
   };
   std::optional<HRESULT> Take(const Key& key);
 
   mutable std::mutex mutex_;
   std::map<Key, Fault> faults_;
   std::map<Key, int> calls_;
+  std::vector<std::pair<ObjectKind, std::string>> sequence_;
 };
 
 }  // namespace wmdm_standin
