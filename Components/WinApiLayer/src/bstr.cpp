@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "allocation_fault.h"
+
 namespace {
 
 constexpr size_t kHeaderBytes = 8;
@@ -37,6 +39,7 @@ size_t Length(const OLECHAR* text) {
 }  // namespace
 
 extern "C" BSTR SysAllocStringByteLen(LPCSTR bytes, UINT length) {
+  WINAPI_ALLOCATION_POINT(nullptr);
   BSTR text = Allocate(length);
   if (!text) return nullptr;
   if (bytes)
@@ -47,6 +50,7 @@ extern "C" BSTR SysAllocStringByteLen(LPCSTR bytes, UINT length) {
 }
 
 extern "C" BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
+  WINAPI_ALLOCATION_POINT(nullptr);
   if (length > (UINT_MAX - kHeaderBytes - 2 * kTerminatorBytes) / sizeof(OLECHAR)) return nullptr;
   // Without text the caller fills the characters in; they start out zero here.
   return SysAllocStringByteLen(reinterpret_cast<LPCSTR>(text), length * sizeof(OLECHAR));
@@ -54,6 +58,7 @@ extern "C" BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
 
 extern "C" BSTR SysAllocString(const OLECHAR* text) {
   if (!text) return nullptr;
+  WINAPI_ALLOCATION_POINT(nullptr);
   const size_t length = Length(text);
   if (length > UINT_MAX) return nullptr;
   return SysAllocStringLen(text, static_cast<UINT>(length));
@@ -61,6 +66,7 @@ extern "C" BSTR SysAllocString(const OLECHAR* text) {
 
 extern "C" INT SysReAllocString(BSTR* target, const OLECHAR* text) {
   if (!target) return FALSE;
+  WINAPI_ALLOCATION_POINT(FALSE);
   // Allocated before the old one is freed, so `text` may point into it.
   BSTR replacement = text ? SysAllocString(text) : SysAllocStringLen(nullptr, 0);
   if (!replacement) return FALSE;

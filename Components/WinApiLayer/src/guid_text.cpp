@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "allocation_fault.h"
+
 namespace {
 
 constexpr int kGuidTextChars = 38;  // without the terminator
@@ -77,6 +79,8 @@ extern "C" int StringFromGUID2(REFGUID guid, LPOLESTR text, int maxChars) {
 
 extern "C" HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text) {
   if (!text) return E_INVALIDARG;
+  *text = nullptr;
+  WINAPI_ALLOCATION_POINT(E_OUTOFMEMORY);
   *text = static_cast<LPOLESTR>(CoTaskMemAlloc((kGuidTextChars + 1) * sizeof(WCHAR)));
   if (!*text) return E_OUTOFMEMORY;
   FormatGuid(clsid, *text);

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "allocation_fault.h"
+
 namespace {
 
 constexpr size_t kHiddenBytes = 16;
@@ -208,6 +210,7 @@ HRESULT WithLock(SAFEARRAY* array, Access access) {
 
 extern "C" SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bounds) {
   if (!bounds || dims == 0 || dims > 0xFFFF || ElementSize(vt) == 0) return nullptr;
+  WINAPI_ALLOCATION_POINT(nullptr);
   SAFEARRAY* array = AllocateDescriptor(dims);
   if (!array) return nullptr;
   SetElementType(array, vt);
@@ -220,6 +223,7 @@ extern "C" SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bou
 }
 
 extern "C" SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lowerBound, ULONG elements) {
+  WINAPI_ALLOCATION_POINT(nullptr);
   SAFEARRAYBOUND bound = {elements, lowerBound};
   return SafeArrayCreate(vt, 1, &bound);
 }
@@ -238,6 +242,7 @@ extern "C" HRESULT SafeArrayCopy(SAFEARRAY* source, SAFEARRAY** copy) {
   *copy = nullptr;
   if (!source) return S_OK;
   if (source->cbElements == 0) return E_INVALIDARG;
+  WINAPI_ALLOCATION_POINT(E_OUTOFMEMORY);
   SAFEARRAY* target = AllocateDescriptor(source->cDims);
   if (!target) return E_OUTOFMEMORY;
   std::memcpy(HiddenBytes(target), HiddenBytes(source), kHiddenBytes);

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "allocation_fault.h"
+
 namespace {
 // Any non-null value names the one heap there is.
 int processHeap;
@@ -31,6 +33,7 @@ extern "C" LONG InterlockedDecrement(LONG volatile* value) { return __atomic_sub
 extern "C" HANDLE GetProcessHeap(void) { return &processHeap; }
 
 extern "C" LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
+  WINAPI_ALLOCATION_POINT(nullptr);
   if (bytes == 0) bytes = 1;
   return (flags & HEAP_ZERO_MEMORY) ? std::calloc(1, bytes) : std::malloc(bytes);
 }

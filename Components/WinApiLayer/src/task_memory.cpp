@@ -3,7 +3,10 @@
 
 #include <cstdlib>
 
+#include "allocation_fault.h"
+
 extern "C" LPVOID CoTaskMemAlloc(SIZE_T bytes) {
+  WINAPI_ALLOCATION_POINT(nullptr);
   // A zero-byte request still yields a distinct block, as the task allocator gives.
   return std::malloc(bytes ? bytes : 1);
 }
@@ -14,6 +17,7 @@ extern "C" LPVOID CoTaskMemRealloc(LPVOID memory, SIZE_T bytes) {
     std::free(memory);
     return nullptr;
   }
+  WINAPI_ALLOCATION_POINT(nullptr);
   return std::realloc(memory, bytes);
 }
 

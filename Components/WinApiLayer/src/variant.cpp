@@ -4,6 +4,8 @@
 
 #include "variant_type.h"
 
+#include "allocation_fault.h"
+
 namespace winapi {
 
 HRESULT ValidateVariantType(VARTYPE vt) {
@@ -47,6 +49,9 @@ extern "C" HRESULT VariantCopy(VARIANTARG* target, const VARIANTARG* source) {
   *target = *source;
   const VARTYPE vt = source->vt;
   if (vt & VT_BYREF) return S_OK;  // the reference is copied, not what it refers to
+  if (vt & VT_ARRAY || vt == VT_BSTR) {
+    WINAPI_ALLOCATION_POINT((target->vt = VT_EMPTY, E_OUTOFMEMORY));
+  }
   if (vt & VT_ARRAY) {
     target->parray = nullptr;
     hr = SafeArrayCopy(source->parray, &target->parray);

@@ -37,13 +37,23 @@ HRESULT ReadName(IWMDMStorage* storage, WString* name) {
 HRESULT ReadReferences(IWMDMStorage* playlist, std::vector<ComPtr<IWMDMStorage>>* references) {
   ComPtr<IWMDMStorage4> playlist4;
   RETURN_IF_FAILED(ComPtr<IWMDMStorage>(playlist).As(&playlist4));
-  DWORD count = 0;
-  IWMDMStorage** array = nullptr;
-  RETURN_IF_FAILED(playlist4->GetReferences(&count, &array));
-  // Take every reference before anything can throw, so that none leaks.
-  std::vector<ComPtr<IWMDMStorage>> taken(count);
-  for (DWORD i = 0; i < count && array; ++i) taken[i].Attach(array[i]);
-  CoTaskMemFree(array);
+  // The block and every reference still in it are released however this
+  // ends, the vector's own allocation failing included.
+  struct Block {
+    IWMDMStorage** items = nullptr;
+    DWORD count = 0;
+    ~Block() {
+      for (DWORD i = 0; i < count && items; ++i)
+        if (items[i]) items[i]->Release();
+      CoTaskMemFree(items);
+    }
+  } block;
+  RETURN_IF_FAILED(playlist4->GetReferences(&block.count, &block.items));
+  std::vector<ComPtr<IWMDMStorage>> taken(block.items ? block.count : 0);
+  for (DWORD i = 0; i < taken.size(); ++i) {
+    taken[i].Attach(block.items[i]);
+    block.items[i] = nullptr;
+  }
   *references = std::move(taken);
   return S_OK;
 }

@@ -9,14 +9,31 @@
 
 namespace {
 
+// Closes a listing however the walk leaves it, a failed allocation included.
+class FindCloser {
+ public:
+  explicit FindCloser(kcWMDM10Plugin& plugin) : plugin_(plugin) {}
+  ~FindCloser() {
+    if (handle_) plugin_.FindItemClose(handle_);
+  }
+  FindCloser(const FindCloser&) = delete;
+  FindCloser& operator=(const FindCloser&) = delete;
+  IPPFINDHANDLE* Out() { return &handle_; }
+  IPPFINDHANDLE Get() const { return handle_; }
+
+ private:
+  kcWMDM10Plugin& plugin_;
+  IPPFINDHANDLE handle_ = nullptr;
+};
+
 // Lists the folder at `path` through the plug-in's own slots and walks every
 // child. S_OK once the listing ran to its end; the first failure otherwise.
 HRESULT WalkChildren(kcWMDM10Plugin& plugin, const WString& location, const WString& path, WalkVisit visit,
                      void* context) {
   const WString hostPath = plugin.ToHostPath(location, path);
   kcIPPItem child;
-  IPPFINDHANDLE find = nullptr;
-  HRESULT listed = plugin.FindFirstItem(location.c_str(), hostPath.c_str(), &child, &find);
+  FindCloser find(plugin);
+  HRESULT listed = plugin.FindFirstItem(location.c_str(), hostPath.c_str(), &child, find.Out());
   HRESULT result = S_OK;
   while (listed == S_OK) {
     UniqueBstr childLocation;
@@ -24,9 +41,8 @@ HRESULT WalkChildren(kcWMDM10Plugin& plugin, const WString& location, const WStr
     result = plugin.WalkTree(location, plugin.ToDevicePath(location, childLocation.ToString()), visit, context);
     if (FAILED(result)) break;
     child.Clear();
-    listed = plugin.FindNextItem(find, &child);
+    listed = plugin.FindNextItem(find.Get(), &child);
   }
-  if (find) plugin.FindItemClose(find);
   if (FAILED(result)) return result;
   return FAILED(listed) ? listed : S_OK;
 }

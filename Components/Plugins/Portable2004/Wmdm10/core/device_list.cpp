@@ -91,8 +91,10 @@ HRESULT kcWMDM10Plugin::FindNextDevice(IPPFINDHANDLE find, DWORD* deviceNumber) 
 
 HRESULT kcWMDM10Plugin::FindDeviceClose(IPPFINDHANDLE find) {
   return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    // Owned before anything can fail, so that the handle goes even when its log line cannot be had.
+    ComPtr<IWMDMEnumDevice> enumerator;
+    enumerator.Attach(static_cast<IWMDMEnumDevice*>(find));
     WriteLog(W("WMDM10::FindDeviceClose called"));
-    if (find) static_cast<IWMDMEnumDevice*>(find)->Release();
     return S_OK;
   });
 }

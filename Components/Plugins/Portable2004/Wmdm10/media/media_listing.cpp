@@ -1,5 +1,6 @@
 // The host's media slots: walking the media of a device and closing the
 // handles of media and item listings.
+#include <memory>
 #include <new>
 
 #include <result_macros.h>
@@ -85,8 +86,9 @@ HRESULT kcWMDM10Plugin::FindNextMedia(IPPFINDHANDLE find, BSTR* location) {
 
 HRESULT kcWMDM10Plugin::FindMediaClose(IPPFINDHANDLE find) {
   return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    // Owned before anything can fail, so that the handle goes even when its log line cannot be had.
+    std::unique_ptr<FindState> state(FindState::FromHandle(find));
     WriteLog(W("WMDM10::FindMediaClose called"));
-    delete FindState::FromHandle(find);
     return S_OK;
   });
 }
@@ -94,8 +96,8 @@ HRESULT kcWMDM10Plugin::FindMediaClose(IPPFINDHANDLE find) {
 HRESULT kcWMDM10Plugin::FindItemClose(IPPFINDHANDLE find) {
   // Always 0, whatever the door would make of it.
   RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    std::unique_ptr<FindState> state(FindState::FromHandle(find));
     WriteLog(W("WMDM10::FindItemClose called"));
-    delete FindState::FromHandle(find);
     return S_OK;
   });
   return S_OK;

@@ -49,13 +49,16 @@ void kcNotificationObj::ReleaseDeviceManager() {
 }
 
 HRESULT kcNotificationObj::WMDMMessage(DWORD messageType, LPCWSTR canonicalName) {
-  auto event = std::unique_ptr<kcNotificationEvent>(new (std::nothrow) kcNotificationEvent);
-  if (!event) return E_OUTOFMEMORY;
-  event->messageType = messageType;
-  if (canonicalName) event->canonicalName = canonicalName;
-  ScopedLock lock(queueLock_);
-  queue_.push_back(std::move(event));
-  return S_OK;
+  // WMDM called us: the name's copy or the queue's growth failing loses
+  // this message, never lets an exception into WMDM's thread.
+  return CatchToResult([&] {
+    auto event = std::make_unique<kcNotificationEvent>();
+    event->messageType = messageType;
+    if (canonicalName) event->canonicalName = canonicalName;
+    ScopedLock lock(queueLock_);
+    queue_.push_back(std::move(event));
+    return S_OK;
+  });
 }
 
 void kcNotificationObj::SetMarshalledStream(ComPtr<IStream> stream) {
