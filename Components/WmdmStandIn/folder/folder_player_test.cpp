@@ -81,13 +81,17 @@ class FolderPlayerTest : public ::testing::Test {
       current = child;
     }
     ComPtr<IWMDMStorage4> storage;
-    if (current) EXPECT_EQ(current.As(&storage), S_OK);
+    if (current) {
+      EXPECT_EQ(current.As(&storage), S_OK);
+    }
     return storage;
   }
   ComPtr<IWMDMStorageControl3> ControlAt(const std::string& relative) {
     ComPtr<IWMDMStorageControl3> control;
     auto storage = At(relative);
-    if (storage) EXPECT_EQ(storage.As(&control), S_OK);
+    if (storage) {
+      EXPECT_EQ(storage.As(&control), S_OK);
+    }
     return control;
   }
   ObjectId Find(const std::string& relative) {
@@ -102,7 +106,9 @@ class FolderPlayerTest : public ::testing::Test {
     ComPtr<IWMDMMetaData> metadata;
     EXPECT_EQ(At("")->CreateEmptyMetadataObject(&metadata), S_OK);
     EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, g_wszWMDMFormatCode, reinterpret_cast<BYTE*>(&formatCode), 4), S_OK);
-    if (track) EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, g_wszWMDMTrack, reinterpret_cast<BYTE*>(&track), 4), S_OK);
+    if (track) {
+      EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, g_wszWMDMTrack, reinterpret_cast<BYTE*>(&track), 4), S_OK);
+    }
     for (const auto& [name, text] : texts)
       EXPECT_EQ(metadata->AddItem(WMDM_TYPE_STRING, name, reinterpret_cast<BYTE*>(const_cast<WCHAR*>(text.c_str())),
                                   static_cast<UINT>((text.size() + 1) * sizeof(WCHAR))),
