@@ -8,6 +8,9 @@
 
 #include <cstring>
 #include <taglib/fileref.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tag.h>
 #include <taglib/tpropertymap.h>
 
 #include <com_ptr.h>
@@ -78,13 +81,17 @@ class FolderPlayerTest : public ::testing::Test {
       current = child;
     }
     ComPtr<IWMDMStorage4> storage;
-    if (current) EXPECT_EQ(current.As(&storage), S_OK);
+    if (current) {
+      EXPECT_EQ(current.As(&storage), S_OK);
+    }
     return storage;
   }
   ComPtr<IWMDMStorageControl3> ControlAt(const std::string& relative) {
     ComPtr<IWMDMStorageControl3> control;
     auto storage = At(relative);
-    if (storage) EXPECT_EQ(storage.As(&control), S_OK);
+    if (storage) {
+      EXPECT_EQ(storage.As(&control), S_OK);
+    }
     return control;
   }
   ObjectId Find(const std::string& relative) {
@@ -99,7 +106,9 @@ class FolderPlayerTest : public ::testing::Test {
     ComPtr<IWMDMMetaData> metadata;
     EXPECT_EQ(At("")->CreateEmptyMetadataObject(&metadata), S_OK);
     EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, g_wszWMDMFormatCode, reinterpret_cast<BYTE*>(&formatCode), 4), S_OK);
-    if (track) EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, g_wszWMDMTrack, reinterpret_cast<BYTE*>(&track), 4), S_OK);
+    if (track) {
+      EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, g_wszWMDMTrack, reinterpret_cast<BYTE*>(&track), 4), S_OK);
+    }
     for (const auto& [name, text] : texts)
       EXPECT_EQ(metadata->AddItem(WMDM_TYPE_STRING, name, reinterpret_cast<BYTE*>(const_cast<WCHAR*>(text.c_str())),
                                   static_cast<UINT>((text.size() + 1) * sizeof(WCHAR))),
@@ -273,6 +282,26 @@ TEST_F(FolderPlayerTest, TagsSentWithATrackAreInTheFile) {
   TagLib::FileRef again((player_.Path() + "/a.mp3").c_str());
   EXPECT_EQ(again.tag()->title().to8Bit(true), "Second Take");
   EXPECT_EQ(again.tag()->artist().to8Bit(true), "The Band");
+}
+
+TEST_F(FolderPlayerTest, ASentMp3KeepsItsOwnTagsUnderTheNewOnes) {
+  const std::string tagged = computer_.Write("tagged.mp3", test_tracks::Mp3(20));
+  {
+    TagLib::FileRef file(tagged.c_str());
+    file.tag()->setTitle("Old");
+    file.tag()->setComment("keep me");
+    ASSERT_TRUE(file.save());
+  }
+  Open();
+  auto metadata = Metadata(WMDM_FORMATCODE_MP3, {{g_wszWMDMTitle, W("New")}});
+  ASSERT_EQ(Send("", "sent.mp3", computer_.Read("tagged.mp3"), metadata.Get()), S_OK);
+  TagLib::FileRef sent((player_.Path() + "/sent.mp3").c_str());
+  EXPECT_EQ(sent.tag()->title().to8Bit(true), "New");
+  EXPECT_EQ(sent.tag()->comment().to8Bit(true), "keep me");
+  EXPECT_NEAR(sent.audioProperties()->lengthInMilliseconds(), 522, 2) << "every frame copied after the tag";
+  TagLib::MPEG::File mpeg((player_.Path() + "/sent.mp3").c_str());
+  ASSERT_TRUE(mpeg.hasID3v1Tag());
+  EXPECT_EQ(mpeg.ID3v1Tag()->title().to8Bit(true), "New") << "the source's old ID3v1 tag is brought up to date";
 }
 
 TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {

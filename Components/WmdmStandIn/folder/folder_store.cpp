@@ -154,27 +154,33 @@ bool WriteAll(int descriptor, const char* data, size_t length) {
 
 // Copies the whole of `from` into `to`: in the kernel where it can, in
 // pieces otherwise; never the whole file in memory.
-bool CopyContent(int from, int to) {
+bool CopyContent(int from, int to, unsigned long long length = ~0ull) {
   if (g_writeBudget.load() < 0) {
     for (;;) {
-      const ssize_t copied = copy_file_range(from, nullptr, to, nullptr, kCopyChunk * 64, 0);
+      if (length == 0) return true;
+      const ssize_t copied = copy_file_range(from, nullptr, to, nullptr, std::min<unsigned long long>(length, kCopyChunk * 64), 0);
       if (copied == 0) return true;
-      if (copied > 0) continue;
+      if (copied > 0) {
+        length -= static_cast<unsigned long long>(copied);
+        continue;
+      }
       if (errno == EINTR) continue;
       if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
       break;  // this pair of file systems wants the copy done by hand
     }
   }
   std::vector<char> buffer(kCopyChunk);
-  for (;;) {
-    const ssize_t got = read(from, buffer.data(), buffer.size());
+  while (length > 0) {
+    const ssize_t got = read(from, buffer.data(), std::min<unsigned long long>(length, buffer.size()));
     if (got == 0) return true;
     if (got < 0) {
       if (errno == EINTR) continue;
       return false;
     }
     if (!WriteAll(to, buffer.data(), static_cast<size_t>(got))) return false;
+    length -= static_cast<unsigned long long>(got);
   }
+  return true;
 }
 
 HRESULT WriteNewFile(const std::string& path, const std::string& text) {
@@ -424,6 +430,7 @@ HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& reques
     return result;
   };
   bool copied = false;
+  bool tagged = false;
   int error = 0;
   if (!request.bytes.empty()) {
     copied = WriteAll(target, reinterpret_cast<const char*>(request.bytes.data()), request.bytes.size());
@@ -434,7 +441,21 @@ HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& reques
       close(target);
       return fail(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     }
-    copied = CopyContent(source, target);
+    // An MP3's tag goes first and the audio after it in one pass; TagLib would
+    // otherwise shift the whole copy to make room for the tag.
+    Mp3Tags mp3;
+    struct stat info = {};
+    if (!request.tags.empty() && FormatCodeOfName(request.name) == WMDM_FORMATCODE_MP3 &&
+        RenderMp3Tag(wide::ToUtf8(request.sourcePath), request.tags, &mp3) && fstat(source, &info) == 0 &&
+        static_cast<unsigned long long>(info.st_size) >= mp3.audioStart + mp3.trailerSize &&
+        lseek(source, static_cast<off_t>(mp3.audioStart), SEEK_SET) == static_cast<off_t>(mp3.audioStart)) {
+      tagged = true;
+      const unsigned long long audio = info.st_size - mp3.audioStart - mp3.trailerSize;
+      copied = WriteAll(target, mp3.tag.data(), mp3.tag.size()) && CopyContent(source, target, audio) &&
+               WriteAll(target, mp3.trailer.data(), mp3.trailer.size());
+    } else {
+      copied = CopyContent(source, target);
+    }
     error = errno;
     close(source);
   }
@@ -445,7 +466,7 @@ HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& reques
   close(target);
   // Tags go into the copy before it takes its name: a failed send leaves
   // nothing behind, a finished one is whole.
-  if (!request.tags.empty() && IsAudioCode(FormatCodeOfName(request.name)) &&
+  if (!tagged && !request.tags.empty() && IsAudioCode(FormatCodeOfName(request.name)) &&
       !WriteTrackTags(temporary, request.tags)) {
     // TagLib cannot say why: a full medium is the usual reason a save fails.
     struct statvfs info = {};

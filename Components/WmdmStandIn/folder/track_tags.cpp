@@ -2,8 +2,14 @@
 
 #include <taglib/audioproperties.h>
 #include <taglib/fileref.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
 
+#include <cstring>
+#include <fstream>
 #include <utility>
 
 namespace wmdm_standin {
@@ -92,19 +98,19 @@ void ReadTrackDetails(const std::string& path, const WString& name, std::vector<
   }
 }
 
-bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) {
-  TagLib::FileRef file(path.c_str(), false);
-  if (file.isNull()) return false;
-  TagLib::PropertyMap properties = file.file()->properties();
+namespace {
+
+// Puts the tags it knows into `properties`; false when none of them is known.
+bool ApplyTags(const std::vector<ModelTag>& tags, TagLib::PropertyMap* properties) {
   bool changed = false;
   for (const ModelTag& tag : tags) {
     for (const auto& [tagName, key] : kTextTags) {
       WString text;
       if (tag.name != tagName || !tag.AsString(&text)) continue;
       if (text.empty())
-        properties.erase(key);
+        properties->erase(key);
       else
-        properties.replace(key, TagLib::StringList(ToTagLib(text)));
+        properties->replace(key, TagLib::StringList(ToTagLib(text)));
       changed = true;
     }
     // Clients send the track as a number or, as some do, as text ("7/12").
@@ -113,13 +119,57 @@ bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) 
     if (tag.name == g_wszWMDMTrack && (tag.AsDword(&track) || tag.AsString(&trackText))) {
       const TagLib::String number =
           trackText.empty() ? TagLib::String::number(static_cast<int>(track)) : ToTagLib(trackText);
-      properties.replace("TRACKNUMBER", TagLib::StringList(number));
+      properties->replace("TRACKNUMBER", TagLib::StringList(number));
       changed = true;
     }
   }
-  if (!changed) return true;
+  return changed;
+}
+
+}  // namespace
+
+bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) {
+  TagLib::FileRef file(path.c_str(), false);
+  if (file.isNull()) return false;
+  TagLib::PropertyMap properties = file.file()->properties();
+  if (!ApplyTags(tags, &properties)) return true;
   file.file()->setProperties(properties);
   return file.save();
+}
+
+bool RenderMp3Tag(const std::string& source, const std::vector<ModelTag>& tags, Mp3Tags* rendered) {
+  *rendered = Mp3Tags();
+  std::ifstream in(source, std::ios::binary);
+  char head[10] = {};
+  if (!in.read(head, sizeof(head))) return false;
+  TagLib::ID3v2::Tag front;
+  TagLib::PropertyMap properties;
+  bool trailing = false;
+  if (std::memcmp(head, "ID3", 3) == 0 || in.seekg(-128, std::ios::end)) {
+    TagLib::MPEG::File file(source.c_str(), false);
+    if (!file.isValid()) return false;
+    // The source's own tags are kept, with the new values over them.
+    if (file.hasID3v2Tag()) {
+      rendered->audioStart = file.ID3v2Tag()->header()->completeTagSize();
+      properties = file.ID3v2Tag()->properties();
+    }
+    if (file.hasID3v1Tag()) {
+      trailing = true;
+      rendered->trailerSize = 128;
+      if (properties.isEmpty()) properties = file.ID3v1Tag()->properties();
+    }
+  }
+  ApplyTags(tags, &properties);
+  front.setProperties(properties);
+  const TagLib::ByteVector bytes = front.render();
+  rendered->tag.assign(bytes.data(), bytes.size());
+  if (trailing) {
+    TagLib::ID3v1::Tag back;
+    back.setProperties(properties);
+    const TagLib::ByteVector trailer = back.render();
+    rendered->trailer.assign(trailer.data(), trailer.size());
+  }
+  return true;
 }
 
 }  // namespace wmdm_standin
