@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <tuple>
 #include <sstream>
 
 #include <com_support.h>
@@ -201,6 +203,30 @@ TEST_P(FaultSweep, EveryPlatformCallOfTheStepFails) {
   }
   RecordProperty("injected_faults", static_cast<int>(units.size()));
   std::cout << "[ SWEEP    ] " << GetParam() << ": " << units.size() << " faults injected\n";
+}
+
+// The plan: every platform call of the clean run is covered, the first call
+// of each method by all five results.
+TEST(FaultSweepPlan, CoversEveryPlatformCallOfTheSession) {
+  const CleanRun clean = RecordCleanRun();
+  size_t units = 0, calls = 0;
+  std::set<std::tuple<size_t, Method, HRESULT>> firstCalls;
+  for (const std::string& step : HostScript::StepNames()) {
+    for (const Unit& unit : UnitsOf(clean, step)) {
+      ++units;
+      if (unit.nth == 1) firstCalls.insert({unit.call, unit.method, unit.fault});
+    }
+  }
+  for (size_t call = 0; call < clean.platformCalls.size(); ++call) {
+    std::set<Method> methods(clean.platformCalls[call].begin(), clean.platformCalls[call].end());
+    calls += clean.platformCalls[call].size();
+    for (const Method& method : methods)
+      for (HRESULT fault : kFaults)
+        EXPECT_TRUE(firstCalls.count({call, method, fault})) << "call " << call << " " << method.second;
+  }
+  EXPECT_GT(units, 1000u);
+  std::cout << "[ SWEEP    ] " << units << " faults planned over " << calls << " platform calls of "
+            << clean.answers.size() << " slot calls\n";
 }
 
 std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
