@@ -18,6 +18,7 @@
 #include "content/kc_ipp_item.h"
 #include "host_support/class_object_registration.h"
 #include "host_support/host_item.h"
+#include "host_support/host_item_id_list.h"
 #include "host_support/manifest_file.h"
 #include "host_support/plugin_module.h"
 #include "host_support/settings_store.h"
@@ -89,20 +90,6 @@ std::string Utf8(const WString& text) { return wide::ToUtf8(text); }
 WString Take(BSTR text) {
   return UniqueBstr::Adopt(text).ToString();
 }
-
-class EntryList final : public kiItemIdList {
- public:
-  explicit EntryList(std::vector<WString> ids) : ids_(std::move(ids)) {}
-  void Reserved0() override {}
-  void Reserved1() override {}
-  void Reserved2() override {}
-  ULONG GetCount() override { return static_cast<ULONG>(ids_.size()); }
-  void Reserved4() override {}
-  const WCHAR* GetItem(ULONG index) override { return index < ids_.size() ? ids_[index].c_str() : nullptr; }
-
- private:
-  std::vector<WString> ids_;
-};
 
 }  // namespace
 
@@ -677,7 +664,7 @@ void HostScript::MakePlaylist() {
   if (!sentPath_.empty()) tracks.insert(tracks.begin(), sentPath_);
   std::vector<WString> ids;
   for (const WString& track : tracks) ids.push_back(W("\\Playlists\\Mix.pla|") + track);
-  EntryList entries(ids);
+  HostItemIdList entries(ids);
   const size_t changed = Events(HostEvent::kPlaylistChanged).size();
   Expect(25, [&] { return plugin_->UpdatePlaylist(memory_.c_str(), W("\\Playlists\\Mix.pla"), &entries); }, S_OK, "UpdatePlaylist");
   const std::vector<HostEvent> changes = Events(HostEvent::kPlaylistChanged);
@@ -691,7 +678,7 @@ void HostScript::ReorderPlaylist() {
   std::vector<WString> ids;
   for (const Listed& item : items) ids.push_back(item.location);
   std::reverse(ids.begin(), ids.end());
-  EntryList entries(ids);
+  HostItemIdList entries(ids);
   const size_t changed = Events(HostEvent::kPlaylistChanged).size();
   Expect(25, [&] { return plugin_->UpdatePlaylist(memory_.c_str(), W("\\Playlists\\Mix.pla"), &entries); }, S_OK,
          "UpdatePlaylist in reverse");

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <iostream>
 
-#include <ki_item_id_list.h>
 #include <unique_bstr.h>
 
+#include "host_support/host_item_id_list.h"
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
 #include "mdhost/item_report.h"
@@ -18,20 +18,6 @@
 namespace {
 
 const std::vector<std::string>& kOptionsWithValues = SessionValueOptions();
-
-class EntryList final : public kiItemIdList {
- public:
-  explicit EntryList(std::vector<WString> ids) : ids_(std::move(ids)) {}
-  void Reserved0() override {}
-  void Reserved1() override {}
-  void Reserved2() override {}
-  ULONG GetCount() override { return static_cast<ULONG>(ids_.size()); }
-  void Reserved4() override {}
-  const WCHAR* GetItem(ULONG index) override { return index < ids_.size() ? ids_[index].c_str() : nullptr; }
-
- private:
-  std::vector<WString> ids_;
-};
 
 // Opens the session and finds the medium; kExitOk or the status to end with.
 int Begin(const CommandLine& line, const char* command, size_t arguments, HostSession* session,
@@ -124,7 +110,7 @@ int RunPlaylist(const CommandLine& line) {
   }
   std::vector<WString> ids;
   for (size_t i = 2; i < args.size(); ++i) ids.push_back(wide::FromUtf8(args[1] + "|" + args[i]));
-  EntryList entries(std::move(ids));
+  HostItemIdList entries(std::move(ids));
   const HRESULT hr =
       session.Plugin()->UpdatePlaylist(location.c_str(), wide::FromUtf8(args[1]).c_str(), &entries);
   return Report("playlist", hr, "set " + std::to_string(args.size() - 2) + " entries of " + args[1]);

@@ -7,27 +7,12 @@
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
 #include "mdhost/media_report.h"
-
-namespace {
-
-// A device number as mdhost devices prints it: 1 or more, digits only.
-bool ParseDeviceNumber(const std::string& text, DWORD* number) {
-  if (text.empty() || text.size() > 9) return false;
-  DWORD value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<DWORD>(c - '0');
-  }
-  *number = value;
-  return value > 0;
-}
-
-}  // namespace
+#include "mdhost/medium_location.h"
 
 int RunMedia(const CommandLine& line) {
   const std::vector<std::string> positionals = line.Positionals(SessionValueOptions());
   DWORD wanted = 0;
-  if (positionals.size() > 1 || (positionals.size() == 1 && !ParseDeviceNumber(positionals[0], &wanted))) {
+  if (positionals.size() > 1 || (positionals.size() == 1 && !ParseCount(positionals[0], &wanted))) {
     std::cerr << "mdhost media: DEVICE is one device number, as mdhost devices prints it\n";
     return kExitBadInput;
   }

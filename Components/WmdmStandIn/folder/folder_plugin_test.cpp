@@ -8,7 +8,7 @@
 #include "core/plugin_test_harness.h"
 #include "folder_player.h"
 #include "folder_test_support.h"
-#include "host_sdk/ki_item_id_list.h"
+#include "host_support/host_item_id_list.h"
 #include "m3u8.h"
 #include "test_tracks.h"
 
@@ -18,20 +18,6 @@ namespace {
 using testing_support::TemporaryFolder;
 
 const WCHAR kCanonical[] = W("\\\\?\\usb#vid_0b70#pid_0101#f1");
-
-class EntryList final : public kiItemIdList {
- public:
-  explicit EntryList(std::vector<WString> ids) : ids_(std::move(ids)) {}
-  void Reserved0() override {}
-  void Reserved1() override {}
-  void Reserved2() override {}
-  ULONG GetCount() override { return static_cast<ULONG>(ids_.size()); }
-  void Reserved4() override {}
-  const WCHAR* GetItem(ULONG index) override { return ids_[index].c_str(); }
-
- private:
-  std::vector<WString> ids_;
-};
 
 class FolderThroughPluginTest : public PluginHarness {
  protected:
@@ -117,7 +103,7 @@ TEST_F(FolderThroughPluginTest, TheHostsEditsReachTheFolder) {
 
   UniqueBstr playlist;
   ASSERT_EQ(plugin_.CreatePlaylist(Where().c_str(), W("\\"), W("Run.pla"), playlist.Put()), S_OK);
-  EntryList entries({W("\\Run.pla|\\Music\\Low Tide.mp3"), W("\\Run.pla|\\Music\\b.wav")});
+  HostItemIdList entries({W("\\Run.pla|\\Music\\Low Tide.mp3"), W("\\Run.pla|\\Music\\b.wav")});
   ASSERT_EQ(plugin_.UpdatePlaylist(Where().c_str(), W("\\Run.pla"), &entries), S_OK);
   EXPECT_EQ(PlaylistPaths("Run.pla"), (std::vector<std::string>{"Music/Low Tide.mp3", "Music/b.wav"}));
 
