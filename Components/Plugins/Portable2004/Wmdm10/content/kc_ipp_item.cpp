@@ -181,21 +181,37 @@ void kcIPPItem::CopyTo(kiIPPItem* target) {
   // ties it to this class.
   auto* other = dynamic_cast<kcIPPItem*>(target);
   if (!other || other == this) return;
-  try {
-    // The properties are copied aside first, so that running out of memory
-    // leaves the target as it was.
-    PropertyList copies;
-    copies.reserve(properties_.size());
-    for (const Property& property : properties_) {
-      Property& copy = copies.emplace_back();
-      copy.known = property.known;
-      copy.own = property.own;
-      CopyValue(property.value, copy.value);
-    }
+  // A listing copies the same few flags into the host's record item after
+  // item: when no copy can fail and the target has the room, they are
+  // written in place and the target keeps its block.
+  const bool plain = other->properties_.capacity() >= properties_.size() &&
+                     std::all_of(properties_.begin(), properties_.end(), [](const Property& property) {
+                       return property.known >= 0 && (property.value.vt == VT_BOOL || property.value.vt == VT_I4);
+                     });
+  if (plain) {
     other->Clear();
-    other->properties_.swap(copies);
-  } catch (const std::bad_alloc&) {
-    return;
+    for (const Property& property : properties_) {
+      Property& copy = other->properties_.emplace_back();
+      copy.known = property.known;
+      copy.value = property.value;
+    }
+  } else {
+    try {
+      // The properties are copied aside first, so that running out of
+      // memory leaves the target as it was.
+      PropertyList copies;
+      copies.reserve(properties_.size());
+      for (const Property& property : properties_) {
+        Property& copy = copies.emplace_back();
+        copy.known = property.known;
+        copy.own = property.own;
+        CopyValue(property.value, copy.value);
+      }
+      other->Clear();
+      other->properties_.swap(copies);
+    } catch (const std::bad_alloc&) {
+      return;
+    }
   }
   other->kind_ = kind_;
   other->bitrate_ = bitrate_;
