@@ -60,8 +60,10 @@ class Player {
     CoUninitialize();
   }
 
-  // The items one host listing of \Music hands out.
-  size_t ListThroughPlugin() {
+  // The items one host listing of \Music hands out. Kept out of line, as is
+  // the bare enumeration, so that a profiler can count each on its own
+  // (valgrind --tool=callgrind --toggle-collect='*ListThroughPlugin*').
+  __attribute__((noinline)) size_t ListThroughPlugin() {
     kcIPPItem item;
     IPPFINDHANDLE find = nullptr;
     size_t count = 0;
@@ -75,7 +77,7 @@ class Player {
   }
 
   // The same storages read straight from WMDM.
-  size_t ListDirectly() {
+  __attribute__((noinline)) size_t ListDirectly() {
     StorageNode* folder = plugin_.ResolveStorage(location_, W("\\Music"), 0);
     if (!folder) return 0;
     ComPtr<IWMDMEnumStorage> children;

@@ -16,14 +16,42 @@ const char* KindName(ObjectKind kind) {
   return "?";
 }
 
+FaultInjector::MethodId FaultInjector::Intern(const std::string& method) {
+  const auto found = ids_.find(method);
+  if (found != ids_.end()) return found->second;
+  const auto id = static_cast<MethodId>(names_.size());
+  names_.push_back(method);
+  totals_.push_back({});
+  ids_.emplace(method, id);
+  return id;
+}
+
+FaultInjector::MethodId FaultInjector::InternPointer(const char* method) {
+  // The same literal keeps its address, so after its first call a method is
+  // found by pointer; two copies of one name still share a number.
+  const auto found = idsByPointer_.find(method);
+  if (found != idsByPointer_.end()) return found->second;
+  const MethodId id = Intern(method);
+  idsByPointer_.emplace(method, id);
+  return id;
+}
+
+bool FaultInjector::Known(const std::string& method, MethodId* id) const {
+  const auto found = ids_.find(method);
+  if (found == ids_.end()) return false;
+  *id = found->second;
+  return true;
+}
+
 void FaultInjector::Inject(ObjectKind kind, const std::string& method, HRESULT result, int times, ObjectId object,
                            int after) {
   std::lock_guard<std::mutex> lock(mutex_);
+  const MethodId id = Intern(method);
   if (times == 0) {
-    faults_.erase(Key{kind, method, object});
+    faults_.erase(Key{kind, id, object});
     return;
   }
-  faults_[Key{kind, method, object}] = Fault{result, times, after};
+  faults_[Key{kind, id, object}] = Fault{result, times, after};
 }
 
 void FaultInjector::ClearFaults() {
@@ -33,42 +61,50 @@ void FaultInjector::ClearFaults() {
 
 int FaultInjector::Calls(ObjectKind kind, const std::string& method, ObjectId object) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (object != 0) {
-    auto found = calls_.find(Key{kind, method, object});
-    return found == calls_.end() ? 0 : found->second;
-  }
-  int total = 0;
-  for (const auto& [key, count] : calls_)
-    if (std::get<0>(key) == kind && std::get<1>(key) == method) total += count;
-  return total;
+  MethodId id = 0;
+  if (!Known(method, &id)) return 0;
+  if (object == 0) return totals_[id][static_cast<size_t>(kind)];
+  // Counts per object are asked for by tests only: the list of calls answers
+  // them, so that counting a call never grows a table.
+  int count = 0;
+  for (const Call& call : sequence_)
+    if (call.kind == kind && call.method == id && call.object == object) ++count;
+  return count;
 }
 
 std::map<std::pair<ObjectKind, std::string>, int> FaultInjector::CallsByMethod() const {
   std::lock_guard<std::mutex> lock(mutex_);
   std::map<std::pair<ObjectKind, std::string>, int> totals;
-  for (const auto& [key, count] : calls_) totals[{std::get<0>(key), std::get<1>(key)}] += count;
+  for (MethodId id = 0; id < names_.size(); ++id)
+    for (size_t kind = 0; kind < kKinds; ++kind)
+      if (totals_[id][kind] > 0) totals[{static_cast<ObjectKind>(kind), names_[id]}] = totals_[id][kind];
   return totals;
 }
 
 std::vector<std::pair<ObjectKind, std::string>> FaultInjector::CallSequence() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return sequence_;
+  std::vector<std::pair<ObjectKind, std::string>> calls;
+  calls.reserve(sequence_.size());
+  for (const Call& call : sequence_) calls.emplace_back(call.kind, names_[call.method]);
+  return calls;
 }
 
 void FaultInjector::ResetCalls() {
   std::lock_guard<std::mutex> lock(mutex_);
-  calls_.clear();
+  for (auto& counts : totals_) counts.fill(0);
   sequence_.clear();
 }
 
 std::optional<HRESULT> FaultInjector::Enter(ObjectKind kind, const char* method, ObjectId object) {
   std::lock_guard<std::mutex> lock(mutex_);
-  ++calls_[Key{kind, method, object}];
-  sequence_.emplace_back(kind, method);
+  const MethodId id = InternPointer(method);
+  ++totals_[id][static_cast<size_t>(kind)];
+  sequence_.push_back(Call{kind, id, object});
+  if (faults_.empty()) return std::nullopt;
   if (object != 0) {
-    if (auto result = Take(Key{kind, method, object})) return result;
+    if (auto result = Take(Key{kind, id, object})) return result;
   }
-  return Take(Key{kind, method, 0});
+  return Take(Key{kind, id, 0});
 }
 
 std::optional<HRESULT> FaultInjector::Take(const Key& key) {

@@ -4,11 +4,13 @@
 
 #include <windows.h>
 
+#include <array>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "model_types.h"
@@ -60,18 +62,36 @@ class FaultInjector {
   std::optional<HRESULT> Enter(ObjectKind kind, const char* method, ObjectId object);
 
  private:
-  using Key = std::tuple<ObjectKind, std::string, ObjectId>;
+  // Methods are counted by number: a call with nothing armed compares no
+  // text and allocates nothing once its method has been seen, so that the
+  // stand-in's own bookkeeping does not swamp what a benchmark measures.
+  using MethodId = unsigned;
+  static constexpr size_t kKinds = static_cast<size_t>(ObjectKind::MetaData) + 1;
+  struct Call {
+    ObjectKind kind;
+    MethodId method;
+    ObjectId object;
+  };
+  using Key = std::tuple<ObjectKind, MethodId, ObjectId>;
   struct Fault {
     HRESULT result;
     int remaining;
     int passing = 0;  // calls still let through first
   };
+  // The number of a method's name, given a new one when first seen; the
+  // `Known` form gives none and answers false for a name never seen.
+  MethodId Intern(const std::string& method);
+  MethodId InternPointer(const char* method);
+  bool Known(const std::string& method, MethodId* id) const;
   std::optional<HRESULT> Take(const Key& key);
 
   mutable std::mutex mutex_;
+  std::vector<std::string> names_;                              // by MethodId
+  std::unordered_map<std::string, MethodId> ids_;               // by name
+  std::unordered_map<const char*, MethodId> idsByPointer_;      // by the caller's literal
+  std::vector<std::array<int, kKinds>> totals_;                 // by MethodId, then kind
+  std::vector<Call> sequence_;                                  // every call since the last reset
   std::map<Key, Fault> faults_;
-  std::map<Key, int> calls_;
-  std::vector<std::pair<ObjectKind, std::string>> sequence_;
 };
 
 }  // namespace wmdm_standin

@@ -116,6 +116,7 @@ HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& 
   if (!state) return E_OUTOFMEMORY;
   state->location.Reset(SysAllocStringLen(location.data(), static_cast<UINT>(location.size())));
   if (!state->location) return E_OUTOFMEMORY;
+  state->locationText = location;
   state->device = node->device;
   state->index = deviceNumber;
   state->path = path;
@@ -167,7 +168,7 @@ HRESULT kcWMDM10Plugin::FindNextItem(IPPFINDHANDLE find, kiIPPItem* item) {
     FindState* state = FindState::FromHandle(find);
     if (!state || !item) return IPP_E_FAIL;
     WriteLog(W("WMDM10::FindNextItem called"));
-    const WString location = state->location.ToString();
+    const WString& location = state->locationText;
     if (state->items) {
       while (state->position < state->itemCount && ++state->position < state->itemCount) {
         IWMDMStorage* entry = state->items[state->position];

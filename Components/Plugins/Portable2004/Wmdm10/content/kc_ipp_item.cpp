@@ -1,7 +1,43 @@
 #include "content/kc_ipp_item.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
+
+namespace {
+
+// The property names the system writes itself (the host may write others).
+const std::basic_string_view<WCHAR> kKnownNames[] = {W("ItemDeletable"), W("ItemOrder"), W("ItemRenamable"),
+                                                     W("ItemTrackNumber"), W("ItemTrackRanking")};
+constexpr int kKnownCount = static_cast<int>(sizeof(kKnownNames) / sizeof(kKnownNames[0]));
+
+int KnownPlace(std::basic_string_view<WCHAR> name) {
+  for (int i = 0; i < kKnownCount; ++i)
+    if (name == kKnownNames[i]) return i;
+  return -1;
+}
+
+}  // namespace
+
+kcIPPItem::Property::Property(Property&& other) noexcept
+    : known(other.known), own(std::move(other.own)), value(other.value) {
+  VariantInit(&other.value);
+}
+
+kcIPPItem::Property& kcIPPItem::Property::operator=(Property&& other) noexcept {
+  if (this != &other) {
+    VariantClear(&value);
+    known = other.known;
+    own = std::move(other.own);
+    value = other.value;
+    VariantInit(&other.value);
+  }
+  return *this;
+}
+
+kcIPPItem::NameView kcIPPItem::Property::Name() const {
+  return known >= 0 && known < kKnownCount ? kKnownNames[known] : NameView(own);
+}
 
 BSTR kcIPPItem::CopyOut(const UniqueBstr& text) {
   return text ? SysAllocStringLen(text.Get(), text.Length()) : nullptr;
@@ -16,37 +52,49 @@ bool kcIPPItem::Store(UniqueBstr& field, const WCHAR* text) {
   return true;
 }
 
-void kcIPPItem::CopyValue(const VARIANT& source, UniqueVariant& copy) {
-  const HRESULT hr = copy.CopyFrom(source);
+void kcIPPItem::CopyValue(const VARIANT& source, VARIANT& copy) {
+  VariantClear(&copy);
+  // mingw's oleauto.h declares the source without const.
+  const HRESULT hr = VariantCopy(&copy, const_cast<VARIANT*>(&source));
   if (FAILED(hr)) {
-    VARIANT* failed = copy.Put();
-    failed->vt = VT_ERROR;
-    failed->scode = hr;
+    VariantClear(&copy);
+    copy.vt = VT_ERROR;
+    copy.scode = hr;
   }
 }
 
 const VARIANT* kcIPPItem::Find(const WCHAR* name) const {
   if (!name) return nullptr;
-  try {
-    const auto found = properties_.find(WString(name));
-    return found == properties_.end() ? nullptr : found->second.Get();
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  const NameView wanted(name);
+  for (const Property& property : properties_)
+    if (property.Name() == wanted) return &property.value;
+  return nullptr;
 }
 
 VARIANT* kcIPPItem::Entry(const WCHAR* name) {
   if (!name) return nullptr;
+  const NameView wanted(name);
+  PropertyList::iterator place;
   try {
-    // try_emplace builds the holder in place: a UniqueVariant cannot move.
-    VARIANT* entry = properties_.try_emplace(WString(name)).first->second.Put();
-    // Zeroed, so that reading another width of the value (a long of a bool)
-    // gives the same bits on every run.
-    std::memset(entry, 0, sizeof(*entry));
-    return entry;
+    // A built record gets two or three properties: one block for them.
+    if (properties_.capacity() == 0) properties_.reserve(4);
+    place = std::lower_bound(properties_.begin(), properties_.end(), wanted,
+                             [](const Property& property, NameView text) { return property.Name() < text; });
+    if (place == properties_.end() || place->Name() != wanted) {
+      Property made;
+      made.known = KnownPlace(wanted);
+      if (made.known < 0) made.own.assign(wanted);
+      place = properties_.insert(place, std::move(made));
+    }
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
+  VARIANT* entry = &place->value;
+  VariantClear(entry);
+  // Zeroed, so that reading another width of the value (a long of a bool)
+  // gives the same bits on every run.
+  std::memset(entry, 0, sizeof(*entry));
+  return entry;
 }
 
 bool kcIPPItem::GetPropertyBool(const WCHAR* name, bool* value) {
@@ -133,15 +181,37 @@ void kcIPPItem::CopyTo(kiIPPItem* target) {
   // ties it to this class.
   auto* other = dynamic_cast<kcIPPItem*>(target);
   if (!other || other == this) return;
-  try {
-    // The properties are copied aside first, so that running out of memory
-    // leaves the target as it was.
-    PropertyMap copies;
-    for (const auto& [name, value] : properties_) CopyValue(*value.Get(), copies.try_emplace(name).first->second);
+  // A listing copies the same few flags into the host's record item after
+  // item: when no copy can fail and the target has the room, they are
+  // written in place and the target keeps its block.
+  const bool plain = other->properties_.capacity() >= properties_.size() &&
+                     std::all_of(properties_.begin(), properties_.end(), [](const Property& property) {
+                       return property.known >= 0 && (property.value.vt == VT_BOOL || property.value.vt == VT_I4);
+                     });
+  if (plain) {
     other->Clear();
-    other->properties_.swap(copies);
-  } catch (const std::bad_alloc&) {
-    return;
+    for (const Property& property : properties_) {
+      Property& copy = other->properties_.emplace_back();
+      copy.known = property.known;
+      copy.value = property.value;
+    }
+  } else {
+    try {
+      // The properties are copied aside first, so that running out of
+      // memory leaves the target as it was.
+      PropertyList copies;
+      copies.reserve(properties_.size());
+      for (const Property& property : properties_) {
+        Property& copy = copies.emplace_back();
+        copy.known = property.known;
+        copy.own = property.own;
+        CopyValue(property.value, copy.value);
+      }
+      other->Clear();
+      other->properties_.swap(copies);
+    } catch (const std::bad_alloc&) {
+      return;
+    }
   }
   other->kind_ = kind_;
   other->bitrate_ = bitrate_;

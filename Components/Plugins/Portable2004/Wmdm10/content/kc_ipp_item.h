@@ -12,7 +12,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <map>
+#include <string_view>
+#include <vector>
 
 #include <wide_text.h>
 
@@ -60,18 +61,40 @@ class kcIPPItem final : public kiIPPItem {
   size_t PropertyCount() const { return properties_.size(); }
 
  private:
-  using PropertyMap = std::map<WString, UniqueVariant>;
+  using NameView = std::basic_string_view<WCHAR>;
+
+  // One named property. The names the system itself writes are kept as their
+  // place in the table of known names rather than as text, so that a listed
+  // item's record allocates nothing for its names. A place rather than a
+  // pointer: a record that another module's copy of this class wrote reads
+  // the same names from that module's own table, which outlives it.
+  struct Property {
+    Property() { VariantInit(&value); }
+    Property(const Property&) = delete;
+    Property& operator=(const Property&) = delete;
+    Property(Property&& other) noexcept;
+    Property& operator=(Property&& other) noexcept;
+    ~Property() { VariantClear(&value); }
+    NameView Name() const;
+
+    int known = -1;  // place among the known names, or -1 with the text in `own`
+    WString own;
+    VARIANT value;
+  };
+  // In name order, as an ordered map would keep them; a record holds a few.
+  using PropertyList = std::vector<Property>;
 
   static BSTR CopyOut(const UniqueBstr& text);
   static bool Store(UniqueBstr& field, const WCHAR* text);
   // The copy a getter reads: a failed copy reads as VT_ERROR with its code.
-  static void CopyValue(const VARIANT& source, UniqueVariant& copy);
+  static void CopyValue(const VARIANT& source, VARIANT& copy);
+  static void CopyValue(const VARIANT& source, UniqueVariant& copy) { CopyValue(source, *copy.Put()); }
   // The entry for a name, made empty when new; null when the name is null or
-  // the map cannot grow.
+  // the list cannot grow.
   VARIANT* Entry(const WCHAR* name);
   const VARIANT* Find(const WCHAR* name) const;
 
-  PropertyMap properties_;
+  PropertyList properties_;
   LONG kind_ = 0;
   UniqueBstr location_;
   UniqueBstr album_;

@@ -189,6 +189,42 @@ TEST(kcIPPItemTest, CopyToReplacesEverythingInTheTarget) {
   ExpectFilled(source, W("src "), __LINE__);
 }
 
+// Flags alone are copied into the target's own block, anything else aside
+// first: the target ends up with exactly the source's properties either way.
+TEST(kcIPPItemTest, CopyToGivesTheSourcesPropertiesWhateverTheirKind) {
+  struct Row {
+    const char* what;
+    bool withText;
+    bool withHostName;
+  };
+  const Row rows[] = {{"flags only", false, false}, {"a text too", true, false}, {"a name of the host's", false, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    kcIPPItem source;
+    source.SetPropertyBool(W("ItemDeletable"), 1);
+    source.SetPropertyLong(W("ItemOrder"), 5);
+    if (row.withText) source.SetPropertyString(W("ItemTrackNumber"), W("9"));
+    if (row.withHostName) source.SetPropertyLong(W("Rating"), 3);
+    kcIPPItem target;
+    target.SetPropertyString(W("Comment"), W("old"));
+    target.SetPropertyLong(W("ItemOrder"), 1);
+    target.SetPropertyBool(W("Zeta"), 1);
+    source.CopyTo(&target);
+    EXPECT_EQ(target.PropertyCount(), source.PropertyCount());
+    bool deletable = false;
+    LONG order = 0;
+    LONG rating = 0;
+    UniqueBstr text;
+    EXPECT_TRUE(target.GetPropertyBool(W("ItemDeletable"), &deletable) && deletable);
+    EXPECT_TRUE(target.GetPropertyLong(W("ItemOrder"), &order));
+    EXPECT_EQ(order, 5);
+    EXPECT_FALSE(target.GetPropertyString(W("Comment"), text.Put()));
+    EXPECT_EQ(target.GetPropertyString(W("ItemTrackNumber"), text.Put()), row.withText);
+    EXPECT_EQ(target.GetPropertyLong(W("Rating"), &rating), row.withHostName);
+    EXPECT_EQ(rating, row.withHostName ? 3 : 0);
+  }
+}
+
 // Records made by another module, as the host makes its own. The module is
 // built from the same source with the plug-in's flags.
 class ItemRecordModuleTest : public testing::Test {

@@ -49,8 +49,23 @@ LONG FindDeviceByLocation(const WString& location, const std::vector<std::unique
   return 0;
 }
 
+namespace {
+
+// Joins `first`, a "\\" when `separate`, and `second` into one string made at
+// its final size: keys and paths are built once per listed item.
+WString Joined(const WString& first, bool separate, const WString& second) {
+  WString joined;
+  joined.reserve(first.size() + (separate ? 1 : 0) + second.size());
+  joined.append(first);
+  if (separate) joined.append(1, kBackslash);
+  joined.append(second);
+  return joined;
+}
+
+}  // namespace
+
 WString StorageKey(const WString& location, const WString& devicePath) {
-  return StartsWithBackslash(devicePath) ? location + devicePath : location + kBackslash + devicePath;
+  return Joined(location, !StartsWithBackslash(devicePath), devicePath);
 }
 
 WString SplitPath(const WString& path, WString* name) {
@@ -64,8 +79,7 @@ WString SplitPath(const WString& path, WString* name) {
 }
 
 WString JoinPath(const WString& parentPath, const WString& name) {
-  if (!parentPath.empty() && parentPath.back() == kBackslash) return parentPath + name;
-  return parentPath + kBackslash + name;
+  return Joined(parentPath, parentPath.empty() || parentPath.back() != kBackslash, name);
 }
 
 std::vector<WString> PathComponents(const WString& path) {
@@ -78,6 +92,22 @@ std::vector<WString> PathComponents(const WString& path) {
     start = end + 1;
   }
   return names;
+}
+
+WString ParentPath(const WString& path) {
+  const size_t end = path.find_last_not_of(kBackslash);
+  const size_t cut = end == WString::npos ? WString::npos : path.rfind(kBackslash, end);
+  WString parent;
+  if (cut != WString::npos) {
+    parent.reserve(cut);
+    for (size_t start = 0; start < cut;) {
+      size_t next = path.find(kBackslash, start);
+      if (next == WString::npos || next > cut) next = cut;
+      if (next > start) parent.append(1, kBackslash).append(path, start, next - start);
+      start = next + 1;
+    }
+  }
+  return parent.empty() ? WString(1, kBackslash) : parent;
 }
 
 WString ToDevicePath(const WString& rootPrefix, const WString& hostPath) {

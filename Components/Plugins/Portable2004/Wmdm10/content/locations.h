@@ -72,6 +72,10 @@ WString JoinPath(const WString& parentPath, const WString& name);
 // The names along a device path, from the medium down; empty components
 // ("\\") are skipped.
 std::vector<WString> PathComponents(const WString& path);
+// The device path of the folder that holds the last component of `path`:
+// the components before it, each after one "\" ("\" when there are none),
+// so that '\Music\\a.mp3' and '\Music\a.mp3\' both give '\Music'.
+WString ParentPath(const WString& path);
 
 // A host path seen from the device: the root prefix in front. The empty
 // host path is the prefix itself.

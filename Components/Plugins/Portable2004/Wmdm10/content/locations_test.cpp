@@ -129,18 +129,25 @@ TEST(LocationsTest, JoinPathAndComponents) {
     EXPECT_EQ(JoinPath(parent, name), WString(path));
   }
 
+  // The parent is the components but the last, whatever the backslashes.
   struct Row {
     const WCHAR* path;
     std::vector<WString> names;
+    const WCHAR* parent;
   };
   const Row rows[] = {
-      {W("\\Music\\\\Pop"), {W("Music"), W("Pop")}},
-      {W("\\a\\b\\"), {W("a"), W("b")}},
-      {W("Music"), {W("Music")}},
-      {W("\\"), {}},
-      {W(""), {}},
+      {W("\\Music\\\\Pop"), {W("Music"), W("Pop")}, W("\\Music")},
+      {W("\\a\\b\\"), {W("a"), W("b")}, W("\\a")},
+      {W("\\\\a\\\\b\\c.mp3"), {W("a"), W("b"), W("c.mp3")}, W("\\a\\b")},
+      {W("Music\\a.mp3"), {W("Music"), W("a.mp3")}, W("\\Music")},
+      {W("Music"), {W("Music")}, W("\\")},
+      {W("\\"), {}, W("\\")},
+      {W(""), {}, W("\\")},
   };
-  for (const Row& row : rows) EXPECT_EQ(PathComponents(row.path), row.names) << U8(row.path);
+  for (const Row& row : rows) {
+    EXPECT_EQ(PathComponents(row.path), row.names) << U8(row.path);
+    EXPECT_EQ(ParentPath(row.path), WString(row.parent)) << U8(row.path);
+  }
 }
 
 TEST(LocationsTest, HostAndDevicePathsWithAndWithoutARoot) {

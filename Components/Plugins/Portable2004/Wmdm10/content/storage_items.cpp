@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 #include "content/locations.h"
 #include "host_sdk/ipp_result_codes.h"
@@ -102,7 +103,8 @@ HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMS
   if (!facts) facts = &local;
   RETURN_IF_FAILED(ReadStorageName(storage.Get(), facts));
   const WString& name = facts->name;
-  const WString hostPath = locations::ToHostPath(rootPrefix, locations::JoinPath(parentPath, name));
+  WString devicePath = locations::JoinPath(parentPath, name);
+  const WString hostPath = rootPrefix.empty() ? std::move(devicePath) : locations::ToHostPath(rootPrefix, devicePath);
   RETURN_HR_IF(E_OUTOFMEMORY, !built->SetLocation(hostPath.c_str()) || !built->SetTitle(name.c_str()));
 
   DWORD low = 0;

@@ -70,14 +70,16 @@ StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString pat
   if (!locations::HasMediaPrefix(location)) return nullptr;
 
   const WString key = locations::StorageKey(location, path);
-  std::vector<WString> names;  // split only when a cached key is not enough
   StorageNode* node = nullptr;
   bool created = false;
-  const auto cached = nodeCache_.find(key);
-  if (cached != nodeCache_.end()) {
-    node = cached->second.get();
+  // One hash of the long key whether it is found or added.
+  const auto [slot, added] = nodeCache_.try_emplace(key);
+  if (!added && slot->second) {
+    node = slot->second.get();
   } else {
-    names = locations::PathComponents(path);
+    // The slot is a reference into the cache that later insertions leave in
+    // place; it stays empty until the storage is found.
+    std::unique_ptr<StorageNode>& entry = slot->second;
     ComPtr<IWMDMStorage> found;
     if (knownDevice && knownDevice->device && knownStorage) {
       parents.device = knownDevice->device;
@@ -85,32 +87,34 @@ StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString pat
       parents.parent.Reset();
       found = std::move(knownStorage);
     } else {
+      const std::vector<WString> names = locations::PathComponents(path);
       // A sibling of the storage resolved last: one lookup in the folder
       // already at hand.
       if (!names.empty() && parents.parent && parents.location == location &&
           parents.parentPath == ParentOf(names))
         FindChildStorage(parents.parent, names.back(), &found);
       if (!found) found = WalkFromMedium(*this, parents, location, names);
-      if (!found) return nullptr;
+    }
+    if (!found) {
+      nodeCache_.erase(key);
+      return nullptr;
     }
     // In the cache before the item is built: building asks for the root
     // prefix, which may resolve this very key again.
-    auto made = std::make_unique<StorageNode>(parents.device, std::move(found), key, parents.deviceNumber);
-    node = made.get();
-    nodeCache_[key] = std::move(made);
+    entry = std::make_unique<StorageNode>(parents.device, std::move(found), key, parents.deviceNumber);
+    node = entry.get();
     created = true;
   }
 
   if ((flags & RESOLVE_ITEM) && !node->item) {
-    if (!created) names = locations::PathComponents(path);
     DeviceRecord* record = FindDeviceRecord(node->deviceNumber);
     LONG itemKind = kind;
     StorageFacts local;
     if (!facts) facts = &local;
     bool built = record && (kind != KindClassify || ClassifyStorage(*record, node->storage, &itemKind, facts));
     if (built) {
-      built = SUCCEEDED(BuildItem(RootPrefix(location, record), record, node->storage, ParentOf(names), itemKind,
-                                  &node->item, facts));
+      built = SUCCEEDED(BuildItem(RootPrefix(location, record), record, node->storage, locations::ParentPath(path),
+                                  itemKind, &node->item, facts));
     }
     if (!built) {
       if (created) nodeCache_.erase(key);

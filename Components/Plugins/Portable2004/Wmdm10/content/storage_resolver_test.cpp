@@ -314,6 +314,9 @@ TEST_F(StorageResolverTest, AFailedItemLeavesNoNewNodeBehind) {
   model_->Faults().Inject(ObjectKind::Storage, "GetName", E_FAIL, 1, a_);
   EXPECT_EQ(Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM), nullptr);
   EXPECT_EQ(plugin_.NodeCacheSize(), 1u);
+  EXPECT_EQ(Resolve(W("\\Music\\none.mp3")), nullptr);
+  EXPECT_EQ(plugin_.NodeCacheSize(), 1u) << "a storage not found leaves no place in the cache";
+  ASSERT_TRUE(Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM)) << "and a failed item none either";
 }
 
 TEST_F(StorageResolverTest, InvalidatingAPathMarksItAndTheFoldersAboveIt) {

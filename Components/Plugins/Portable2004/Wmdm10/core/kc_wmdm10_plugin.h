@@ -39,6 +39,13 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // The plug-in's one logging routine: appends a line feed and hands the text
   // to the host callback and the debugger output. Runs under the caller's lock.
   void WriteLog(WString message);
+  // A fixed line ("WMDM10::FindNextItem called"), written without building a
+  // string: the listing slots log once per item.
+  template <size_t N>
+  void WriteLog(const WCHAR (&line)[N]) {
+    WriteFixedLog(line, N - 1);
+  }
+  void WriteFixedLog(const WCHAR* line, size_t length);
 
   HRESULT Initialize(const WCHAR* folderPath, const WCHAR* secondPath) override;
   HRESULT Shutdown() override;

@@ -35,6 +35,9 @@ struct FindState {
   DWORD position = 0;
   DWORD itemCount = 0;
   UniqueBstr location;
+  // The same location as text, for item listings, which hand it on with
+  // every child: kept here rather than copied out of the BSTR per item.
+  WString locationText;
   WString path = WString(W("\\"));
   LONG flags = 0;
 };
