@@ -3,33 +3,14 @@
 #include "content/resolver_test_player.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "host_sdk/ki_item_id_list.h"
+#include "host_support/host_item_id_list.h"
 
 namespace resolver_testing {
 namespace {
 
 using wmdm_standin::ObjectKind;
 
-class IdList final : public kiItemIdList {
- public:
-  explicit IdList(std::vector<WString> ids) : ids_(std::move(ids)) {}
-  void Reserved0() override {}
-  void Reserved1() override {}
-  void Reserved2() override {}
-  ULONG GetCount() override { return static_cast<ULONG>(ids_.size()); }
-  void Reserved4() override {}
-  const WCHAR* GetItem(ULONG index) override { return ids_[index].c_str(); }
-
- private:
-  std::vector<WString> ids_;
-};
-
-class ContentEditingTest : public ResolverPlayerTest {
- protected:
-
-  std::vector<ObjectId> References(ObjectId playlist) { return model_->Inspect(playlist)->references; }
-  ObjectId Find(const WString& path) { return model_->Find(player_, WString(W("Internal Memory")) + path); }
-};
+using ContentEditingTest = ResolverPlayerTest;
 
 TEST_F(ContentEditingTest, CreatesFoldersAndPlaylistsOnceAndReportsThem) {
   struct Case {
@@ -124,7 +105,7 @@ TEST_F(ContentEditingTest, RenameRefusesAnEntryOrAMissingItem) {
 }
 
 TEST_F(ContentEditingTest, UpdatePlaylistKeepsOnlyTracksThatResolve) {
-  IdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3"), W("\\Music\\Mix.pla|\\Music\\gone.mp3"),
+  HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3"), W("\\Music\\Mix.pla|\\Music\\gone.mp3"),
                W("\\Music\\Mix.pla|\\Music\\a.mp3")});
   ASSERT_EQ(plugin_.UpdatePlaylist(Internal().c_str(), W("\\Music\\Mix.pla"), &list), S_OK);
   EXPECT_EQ(References(mix_), (std::vector<ObjectId>{b_, a_}));
@@ -138,7 +119,7 @@ TEST_F(ContentEditingTest, UpdatePlaylistKeepsOnlyTracksThatResolve) {
 }
 
 TEST_F(ContentEditingTest, UpdatePlaylistRefusesAnIdentifierThatIsNoEntry) {
-  IdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3"), W("\\Music\\b.mp3")});
+  HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3"), W("\\Music\\b.mp3")});
   EXPECT_EQ(plugin_.UpdatePlaylist(Internal().c_str(), W("\\Music\\Mix.pla"), &list), MapResult(E_FAIL));
   EXPECT_EQ(References(mix_), std::vector<ObjectId>{a_});
   EXPECT_EQ(Calls(ObjectKind::Storage, "SetReferences"), 0);
@@ -185,7 +166,7 @@ TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByName) {
 // Each operation, and the WMDM call that acts for it. The first dead answer
 // is met with one fresh resolution; a second one is handed back.
 TEST_F(ContentEditingTest, EveryOperationRetriesOnceOnADeadInterface) {
-  IdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3")});
+  HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3")});
   struct Case {
     const char* method;
     std::function<HRESULT(int)> run;

@@ -63,8 +63,6 @@ class ContentTransferTest : public ResolverPlayerTest {
                                 outcome ? outcome : &ignored);
   }
 
-  ObjectId Find(const WString& path) { return model_->Find(player_, WString(W("Internal Memory")) + path); }
-  std::vector<ObjectId> References(ObjectId playlist) { return model_->Inspect(playlist)->references; }
   std::vector<ModelTag> TagsOf(const WString& path) { return model_->Inspect(Find(path))->tags; }
   void UseSettings(LONG checkDisplayName, const WCHAR* alternateRoot = W("")) {
     settings_.CheckDisplayNameOnDownload = checkDisplayName;

@@ -85,6 +85,10 @@ class ResolverPlayerTest : public PluginHarness {
     return SUCCEEDED(node->storage->GetName(name, 260)) ? WString(name) : WString(W("<dead>"));
   }
 
+  // The model's object at a path of Internal Memory, and a playlist's entries.
+  ObjectId Find(const WString& path) { return model_->Find(player_, WString(W("Internal Memory")) + path); }
+  std::vector<ObjectId> References(ObjectId playlist) { return model_->Inspect(playlist)->references; }
+
   int Calls(ObjectKind kind, const char* method, ObjectId object = 0) {
     return model_->Faults().Calls(kind, method, object);
   }

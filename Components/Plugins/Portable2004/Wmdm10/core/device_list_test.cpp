@@ -76,7 +76,7 @@ TEST_F(DeviceListTest, AnEnumeratorFailureIsReturned) {
   EXPECT_EQ(find, nullptr);
 }
 
-TEST_F(DeviceListTest, MatchesPlayersWithTheInventoryAndHidesSkippedOnes) {
+TEST_F(DeviceListTest, MatchesPlayersWithTheInventoryByLetterIdentityOrNameAndHidesSkippedOnes) {
   UseMachine("machines/mass_storage_player.reg");
   UseMachine("machines/mtp_player.reg");
   UseManifest(
@@ -102,12 +102,17 @@ TEST_F(DeviceListTest, MatchesPlayersWithTheInventoryAndHidesSkippedOnes) {
       {__LINE__, W("Camera"), std::nullopt, false, 0, W("")},
       // Unknown to the inventory and not skipped.
       {__LINE__, W("Walkman"), WString(W("walkman-1")), true, 0, W("")},
+      // A volume's identity names no device the inventory knows; its volume, F:, does.
+      {__LINE__, W("Pocket"), WString(W("\\\\?\\STORAGE#RemovableMedia#7&2b8e5c1&0&RM#{53f5630d}")), true, W('F'),
+       W("Vid_a5c0&Pid_0101")},
+      // A made-up identity says nothing; the name is the player's serial.
+      {__LINE__, W("A5C0000012345678"), std::nullopt, true, W('F'), W("Vid_a5c0&Pid_0101")},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     DeviceDescription description = SamplePlayer(row.name, W(""));
     description.canonicalName = row.canonical;
-    if (!wide::EqualsIgnoreCaseAscii(row.name, W("Walkman")) && !row.canonical) description.manufacturer = WString(W("GADGETS"));
+    if (WString(row.name) == W("Camera")) description.manufacturer = WString(W("GADGETS"));
     const auto id = AddPlayer(description);
     const std::vector<DWORD> listed = ListDevices();
     ASSERT_EQ(listed.size(), row.listed ? 1u : 0u);
@@ -168,36 +173,6 @@ TEST_F(DeviceListTest, APlayerThatNamesNoManufacturerIsSkippedAsUnknown) {
   ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1}));
   ScopedLock lock(plugin_.Lock());
   EXPECT_EQ(plugin_.FindDeviceRecord(1)->identity, W("pocket"));
-}
-
-TEST_F(DeviceListTest, MatchesByTheIdentitysVolumeOrByTheNameOfAFallbackIdentity) {
-  UseMachine("machines/mass_storage_player.reg");
-  Start();
-  struct Row {
-    int line;
-    const WCHAR* name;
-    std::optional<WString> canonical;
-  };
-  const Row rows[] = {
-      // A volume's identity names no device the inventory knows; its volume, F:, does.
-      {__LINE__, W("Pocket"), WString(W("\\\\?\\STORAGE#RemovableMedia#7&2b8e5c1&0&RM#{53f5630d}"))},
-      // A made-up identity says nothing; the name is the player's serial.
-      {__LINE__, W("A5C0000012345678"), std::nullopt},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    DeviceDescription description = SamplePlayer(row.name, W(""));
-    description.canonicalName = row.canonical;
-    const auto id = AddPlayer(description);
-    ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1}));
-    {
-      ScopedLock lock(plugin_.Lock());
-      const DeviceRecord* record = plugin_.FindDeviceRecord(1);
-      EXPECT_EQ(record->inventory.driveLetter, W('F'));
-      EXPECT_EQ(record->inventory.vidPidText, W("Vid_a5c0&Pid_0101"));
-    }
-    model_->RemoveDevice(id);
-  }
 }
 
 // A player that comes after Initialize is matched with the registry as it is

@@ -2,37 +2,19 @@
 // under a watched root, while the host lists devices, media and items and
 // reads properties: nothing may crash, race or leak, and the device list
 // settles on the players present.
-#include "core/plugin_test_harness.h"
+#include "core/hotplug_test_harness.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <thread>
 
 #include "content/kc_ipp_item.h"
-#include "content/escape_name.h"
-#include "folder_player.h"
-#include "hotplug_watcher.h"
 
 namespace {
 
-class HotplugStormTest : public PluginHarness {
+class HotplugStormTest : public HotplugHarness {
  protected:
-  void SetUp() override {
-    PluginHarness::SetUp();
-    char pattern[] = "/tmp/md-storm-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override {
-    watcher_.reset();
-    PluginHarness::TearDown();
-    std::system(("rm -rf '" + root_ + "'").c_str());
-  }
-
   // A memory player with a track, connected in one arrival.
   wmdm_standin::ObjectId AddTrackPlayer(unsigned serial) {
     const WString number = wide::FromUnsigned(serial);
@@ -80,20 +62,10 @@ class HotplugStormTest : public PluginHarness {
     } while (plugin_.FindNextMedia(media, location.Put()) == S_OK);
     plugin_.FindMediaClose(media);
   }
-
-  std::string root_;
-  std::unique_ptr<wmdm_standin::HotplugWatcher> watcher_;
 };
 
 TEST_F(HotplugStormTest, AThousandArrivalsAndRemovalsWhileTheHostBrowses) {
-  wmdm_standin::HotplugWatcher::Settings settings;
-  settings.roots = {root_};
-  settings.makePlayer = [](wmdm_standin::PlayerModel& model, const std::string& directory) {
-    return wmdm_standin::AddFolderPlayer(model, directory);
-  };
-  watcher_ = std::make_unique<wmdm_standin::HotplugWatcher>(model_, settings);
-  std::string error;
-  ASSERT_TRUE(watcher_->Start(&error)) << error;
+  Watch();
   Start(true);
 
   // Two churns of 503 changes over five slots each: over a thousand, and
@@ -144,12 +116,7 @@ TEST_F(HotplugStormTest, AThousandArrivalsAndRemovalsWhileTheHostBrowses) {
   EXPECT_EQ(present, 6u);
   EXPECT_EQ(model_->PresentDevices().size(), present);
   EXPECT_EQ(watcher_->Players().size(), static_cast<size_t>(std::count(folders.begin(), folders.end(), true)));
-  std::vector<WString> listed, expected;
-  for (DWORD number : ListDevices()) listed.push_back(StringProperty(number, W("DevUniqueID")));
-  for (const auto& device : model_->PresentDevices()) expected.push_back(EscapeName(device->knownName));
-  std::sort(listed.begin(), listed.end());
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(listed, expected);
+  EXPECT_EQ(PluginDevices(), StandInDevices());
   EXPECT_TRUE(LockIsFree());
   EXPECT_GT(EventsOf(HostEvent::kDeviceArrived).size(), 10u) << "the host heard of too few arrivals";
 }

@@ -18,45 +18,50 @@ const DeviceInventoryRecord& OnlyRecord(const kcDeviceInventory& inventory) {
   return inventory.Records().empty() ? none : inventory.Records().front();
 }
 
-TEST(DriveLetters, AStorageRecordFindsTheVolumeNamedAfterItsParentIdPrefix) {
-  TestDrive drive(W('P'), W("ACME"));
-  TestMachine machine;
-  machine.Add(R"(
+// A player's storage function, started by the disk service.
+const std::string kPocketStorage = R"(
     [~\CurrentControlSet\Enum\USBSTOR\Disk&Ven_ACME&Prod_Pocket&Rev_1.00\A5C0000012345678&0]
     "Service"="disk"
     "ParentIdPrefix"="7&2b8e5c1&0"
     [~\CurrentControlSet\Services\disk\Enum]
     "0"="USBSTOR\\Disk&Ven_ACME&Prod_Pocket&Rev_1.00\\A5C0000012345678&0"
     "Count"=dword:00000001
-    [~\MountedDevices]
-  )" + Removable("P", "7&2b8e5c1&0"));
-  const DeviceInventoryRecord& record = OnlyRecord(machine.Rebuild());
-  EXPECT_EQ(W('P'), record.driveLetter);
-  if (drive.Mapped()) {
-    EXPECT_EQ(WString(W("ACME")), record.volumeLabel);
+)";
+
+TEST(DriveLetters, AStorageRecordFindsTheVolumeNamedAfterItsParentIdPrefix) {
+  // The system drive is never a record's letter.
+  const struct {
+    const char* mounted;
+    WCHAR letter;
+  } cases[] = {{"P", W('P')}, {"C", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mounted);
+    TestDrive drive(W('P'), W("ACME"));
+    TestMachine machine;
+    machine.Add(kPocketStorage + "[~\\MountedDevices]\n" + Removable(c.mounted, "7&2b8e5c1&0"));
+    const DeviceInventoryRecord& record = OnlyRecord(machine.Rebuild());
+    EXPECT_EQ(c.letter, record.driveLetter);
+    if (c.letter && drive.Mapped()) {
+      EXPECT_EQ(WString(W("ACME")), record.volumeLabel);
+    }
+    // Without a link to its USB device the record says so.
+    EXPECT_EQ(WString(W("Vid_UNK&Pid_UNK")), record.vidPidText);
+    EXPECT_EQ(WString(W("LocationInfo UNKNOWN")), record.location);
   }
-  // Without a link to its USB device the record says so.
-  EXPECT_EQ(WString(W("Vid_UNK&Pid_UNK")), record.vidPidText);
-  EXPECT_EQ(WString(W("LocationInfo UNKNOWN")), record.location);
 }
 
 TEST(DriveLetters, AUsbRecordFindsItThroughItsStorageFunction) {
   // The player's own service sorts before "disk", so the merge meets the USB
   // device first; its storage function then shares its instance prefix.
   TestMachine machine;
-  machine.Add(R"(
+  machine.Add(kPocketStorage + R"(
     [~\CurrentControlSet\Enum\USB\Vid_a5c0&Pid_0101\A5C0000012345678]
     "Service"="AcmePlayer"
     "LocationInformation"="ACME Pocket"
     [~\CurrentControlSet\Enum\USBSTOR\Disk&Ven_ACME&Prod_Pocket&Rev_1.00\A5C0000012345678&0]
-    "Service"="disk"
-    "ParentIdPrefix"="7&2b8e5c1&0"
     "FriendlyName"="ACME Pocket USB Device"
     [~\CurrentControlSet\Services\AcmePlayer\Enum]
     "0"="USB\\Vid_a5c0&Pid_0101\\A5C0000012345678"
-    "Count"=dword:00000001
-    [~\CurrentControlSet\Services\disk\Enum]
-    "0"="USBSTOR\\Disk&Ven_ACME&Prod_Pocket&Rev_1.00\\A5C0000012345678&0"
     "Count"=dword:00000001
     [~\MountedDevices]
   )" + Removable("Q", "7&2b8e5c1&0"));
@@ -90,20 +95,6 @@ TEST(DriveLetters, AUsbRecordFindsARemovableVolumeThroughItsOwnParentIdPrefix) {
     EXPECT_EQ(c.letter, record.driveLetter);
     EXPECT_EQ(c.letter ? WString(W("-")) : WString(), record.volumeLabel);
   }
-}
-
-TEST(DriveLetters, TheSystemDriveIsNeverARecordsLetter) {
-  TestMachine machine;
-  machine.Add(R"(
-    [~\CurrentControlSet\Enum\USBSTOR\Disk&Ven_ACME&Prod_Pocket&Rev_1.00\A5C0000012345678&0]
-    "Service"="disk"
-    "ParentIdPrefix"="7&2b8e5c1&0"
-    [~\CurrentControlSet\Services\disk\Enum]
-    "0"="USBSTOR\\Disk&Ven_ACME&Prod_Pocket&Rev_1.00\\A5C0000012345678&0"
-    "Count"=dword:00000001
-    [~\MountedDevices]
-  )" + Removable("C", "7&2b8e5c1&0"));
-  EXPECT_EQ(0, OnlyRecord(machine.Rebuild()).driveLetter);
 }
 
 TEST(DriveLetters, AFireWireDeviceTakesItsLastMatchingVolume) {

@@ -83,49 +83,37 @@ TEST(InventoryScans, DriverFactsComeFromTheClassKeyWhateverTheCaseOfItsId) {
 }
 
 TEST(InventoryScans, MountedVolumesNeedALetterOtherThanAOrCAndADevicePath) {
-  const std::string removable = "\\??\\STORAGE#RemovableMedia#7&1a2b3c4d&0&RM#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
-  const std::string fixedDisk = "=hex:8e,51,2c,9a,00,7e,00,00,00,00,00,00\n";
+  const char* removable = "\\??\\STORAGE#RemovableMedia#7&1a2b3c4d&0&RM#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
   const struct {
-    std::string value;  // one line of [MountedDevices]
-    WCHAR letter;       // of the entry it gives; 0 for none
+    const char* name;  // of the value in [MountedDevices]
+    const char* text;  // its data as UTF-16 text; null: an MBR disk's binary signature
+    const char* parts;  // of the entry it gives, "bus|class|instance|removable"; null for none
   } cases[] = {
-      {Utf16BinaryLine("\\DosDevices\\A:", removable), 0},
-      {Utf16BinaryLine("\\DosDevices\\B:", removable), W('B')},
-      {Utf16BinaryLine("\\DosDevices\\C:", removable), 0},
-      {Utf16BinaryLine("\\DosDevices\\c:", removable), W('c')},  // the letter test is exact
-      {QuotedName("\\DosDevices\\E:") + fixedDisk, 0},
-      {Utf16BinaryLine("\\DosDevices\\G:", "_??_USBSTOR#Disk&Ven_X&Prod_Y&Rev_1#0704&0#{53f56307}"), 0},
-      {Utf16BinaryLine("\\DosDevices\\H:", "\\??\\IDE#CdRomX"), 0},
-      {Utf16BinaryLine("\\??\\Volume{0d5c0e4e-0000-0000-0000-100000000000}", removable), 0},
-      {Utf16BinaryLine("\\DosDevices\\K:", "\\??\\SCSI#CdRom&Ven_VBOX&Prod_CD-ROM#4&2617aeae&0&010000#{53f5630d}"),
-       W('K')},
+      {"\\DosDevices\\A:", removable, nullptr},
+      {"\\DosDevices\\B:", removable, "STORAGE|RemovableMedia|7&1a2b3c4d&0&RM|1"},
+      {"\\DosDevices\\C:", removable, nullptr},
+      {"\\DosDevices\\c:", removable, "STORAGE|RemovableMedia|7&1a2b3c4d&0&RM|1"},  // the letter test is exact
+      {"\\DosDevices\\E:", nullptr, nullptr},
+      {"\\DosDevices\\G:", "_??_USBSTOR#Disk&Ven_X&Prod_Y&Rev_1#0704&0#{53f56307}", nullptr},
+      {"\\DosDevices\\H:", "\\??\\IDE#CdRomX", nullptr},
+      {"\\??\\Volume{0d5c0e4e-0000-0000-0000-100000000000}", removable, nullptr},
+      {"\\DosDevices\\K:", "\\??\\SCSI#CdRom&Ven_VBOX&Prod_CD-ROM#4&2617aeae&0&010000#{53f5630d}",
+       "SCSI|CdRom&Ven_VBOX&Prod_CD-ROM|4&2617aeae&0&010000|0"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.value);
+    SCOPED_TRACE(c.name);
     TestMachine machine;
-    machine.Add("[~\\MountedDevices]\n" + c.value);
+    machine.Add("[~\\MountedDevices]\n" + (c.text ? Utf16BinaryLine(c.name, c.text)
+                                                  : QuotedName(c.name) + "=hex:8e,51,2c,9a,00,7e,00,00,00,00,00,00\n"));
     const auto& volumes = machine.Rebuild().MountedVolumes();
-    ASSERT_EQ(c.letter ? 1u : 0u, volumes.size());
-    if (c.letter) {
-      EXPECT_EQ(c.letter, volumes[0].driveLetter);
-    }
+    ASSERT_EQ(c.parts ? 1u : 0u, volumes.size());
+    if (!c.parts) continue;
+    const MountedDeviceEntry& volume = volumes[0];
+    EXPECT_EQ(WCHAR(c.name[12]), volume.driveLetter);
+    EXPECT_EQ(wide::FromUtf8(c.text), volume.valueText);
+    EXPECT_EQ(c.parts, wide::ToUtf8(volume.busPart + W("|") + volume.classPart + W("|") + volume.instancePart +
+                                    (volume.removable ? W("|1") : W("|0"))));
   }
-}
-
-TEST(InventoryScans, AMountedVolumeIsSplitIntoItsParts) {
-  TestMachine machine;
-  const std::string text = "\\??\\STORAGE#RemovableMedia#7&1a2b3c4d&0&RM#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
-  machine.Add("[~\\MountedDevices]\n" + Utf16BinaryLine("\\DosDevices\\F:", text) +
-              Utf16BinaryLine("\\DosDevices\\K:", "\\??\\SCSI#CdRom&Ven_VBOX#4&2617aeae&0&010000#{53f5630d}"));
-  const auto& volumes = machine.Rebuild().MountedVolumes();
-  ASSERT_EQ(2u, volumes.size());
-  EXPECT_EQ(wide::FromUtf8(text), volumes[0].valueText);
-  EXPECT_EQ(WString(W("STORAGE")), volumes[0].busPart);
-  EXPECT_EQ(WString(W("RemovableMedia")), volumes[0].classPart);
-  EXPECT_EQ(WString(W("7&1a2b3c4d&0&RM")), volumes[0].instancePart);
-  EXPECT_TRUE(volumes[0].removable);
-  EXPECT_EQ(WString(W("SCSI")), volumes[1].busPart);
-  EXPECT_FALSE(volumes[1].removable);
 }
 
 TEST(InventoryScans, StorageTakesEveryDeviceKeyAndParsesIt) {
@@ -150,58 +138,65 @@ TEST(InventoryScans, StorageTakesEveryDeviceKeyAndParsesIt) {
   EXPECT_TRUE(storage[2].vendor.empty());
 }
 
-TEST(InventoryScans, ServicesListTheStartedInstancesOfTheirEnumKey) {
-  TestMachine machine;
-  machine.Add(R"(
-    [~\CurrentControlSet\Services\disk\Enum]
-    "0"="USBSTOR\\Disk&Ven_ACME&Prod_Pocket&Rev_1.00\\A5C0000012345678&0"
-    "1"="IDE\\DiskX\\5&1b3c2d4&0&0.0.0\\extra"
-    "2"="ROOT\\LEGACY_ONLY"
-    "Count"=dword:00000004
-    [~\CurrentControlSet\Services\Idle\Enum]
-    "Count"=dword:00000000
-    [~\CurrentControlSet\Services\NoEnum]
-    "Start"=dword:00000003
-    [~\CurrentControlSet\Services\lowercase\enum]
-    "0"="USB\\Vid_1\\2"
-    "Count"=dword:00000001
-    [~\CurrentControlSet\Services\Unreadable\Enum]
-    "0"=dword:00000001
-    "Count"=dword:00000001
-  )");
-  const auto& services = machine.Rebuild().Services();
-  ASSERT_EQ(2u, services.size());
-  EXPECT_EQ(WString(W("disk")), services[0].serviceName);
-  ASSERT_EQ(2u, services[0].instances.size());
-  EXPECT_EQ(WString(W("USBSTOR")), services[0].instances[0].enumerator);
-  EXPECT_EQ(WString(W("Disk&Ven_ACME&Prod_Pocket&Rev_1.00")), services[0].instances[0].deviceId);
-  EXPECT_EQ(WString(W("A5C0000012345678&0")), services[0].instances[0].instanceId);
-  EXPECT_EQ(WString(W("5&1b3c2d4&0&0.0.0")), services[0].instances[1].instanceId);
-  // Kept, though none of its values could be read as text.
-  EXPECT_EQ(WString(W("Unreadable")), services[1].serviceName);
-  EXPECT_TRUE(services[1].instances.empty());
+// Each service as "name: enumerator|device|instance, ...".
+std::vector<std::string> Described(const std::vector<ServiceEnumEntry>& services) {
+  std::vector<std::string> lines;
+  for (const ServiceEnumEntry& service : services) {
+    std::string line = wide::ToUtf8(service.serviceName) + ":";
+    for (const ServiceInstance& instance : service.instances)
+      line += " " + wide::ToUtf8(instance.enumerator + W("|") + instance.deviceId + W("|") + instance.instanceId);
+    lines.push_back(line);
+  }
+  return lines;
 }
 
-// A count of four billion lists the same records as reading every index, and
-// takes no longer than the values the key holds.
-TEST(InventoryScans, AHugeServicesCountReadsOnlyTheIndexesTheKeyHolds) {
-  TestMachine machine;
-  machine.Add(R"(
-    [~\CurrentControlSet\Services\USBSTOR\Enum]
-    "Count"=dword:ffffffff
-    "NextInstance"=dword:00000006
-    "5"="USB\\Vid_5\\five"
-    "0"="USB\\Vid_0\\zero"
-    "-2"="USB\\Vid_E\\index 4294967294, as %d writes it"
-    "007"="USB\\Vid_7\\not an index"
-    "2"="USB\\Vid_2\\two"
-    "3"=dword:00000003
-  )");
-  const auto& services = machine.Rebuild().Services();
-  ASSERT_EQ(1u, services.size());
-  std::vector<WString> devices;
-  for (const auto& instance : services[0].instances) devices.push_back(instance.deviceId);
-  EXPECT_EQ((std::vector<WString>{W("Vid_0"), W("Vid_2"), W("Vid_5"), W("Vid_E")}), devices);
+TEST(InventoryScans, ServicesListTheStartedInstancesOfTheirEnumKey) {
+  const struct {
+    const char* what;
+    const char* text;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {"instances up to the count, of services with an Enum key that holds some", R"(
+        [~\CurrentControlSet\Services\disk\Enum]
+        "0"="USBSTOR\\Disk&Ven_ACME&Prod_Pocket&Rev_1.00\\A5C0000012345678&0"
+        "1"="IDE\\DiskX\\5&1b3c2d4&0&0.0.0\\extra"
+        "2"="ROOT\\LEGACY_ONLY"
+        "Count"=dword:00000004
+        [~\CurrentControlSet\Services\Idle\Enum]
+        "Count"=dword:00000000
+        [~\CurrentControlSet\Services\NoEnum]
+        "Start"=dword:00000003
+        [~\CurrentControlSet\Services\lowercase\enum]
+        "0"="USB\\Vid_1\\2"
+        "Count"=dword:00000001
+        [~\CurrentControlSet\Services\Unreadable\Enum]
+        "0"=dword:00000001
+        "Count"=dword:00000001
+      )",
+       // Unreadable is kept, though none of its values could be read as text.
+       {"disk: USBSTOR|Disk&Ven_ACME&Prod_Pocket&Rev_1.00|A5C0000012345678&0 IDE|DiskX|5&1b3c2d4&0&0.0.0",
+        "Unreadable:"}},
+      // A count of four billion lists the same records as reading every index,
+      // and takes no longer than the values the key holds.
+      {"a huge count reads only the indexes the key holds", R"(
+        [~\CurrentControlSet\Services\USBSTOR\Enum]
+        "Count"=dword:ffffffff
+        "NextInstance"=dword:00000006
+        "5"="USB\\Vid_5\\five"
+        "0"="USB\\Vid_0\\zero"
+        "-2"="USB\\Vid_E\\index 4294967294, as %d writes it"
+        "007"="USB\\Vid_7\\not an index"
+        "2"="USB\\Vid_2\\two"
+        "3"=dword:00000003
+      )",
+       {"USBSTOR: USB|Vid_0|zero USB|Vid_2|two USB|Vid_5|five USB|Vid_E|index 4294967294, as %d writes it"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestMachine machine;
+    machine.Add(c.text);
+    EXPECT_EQ(c.expected, Described(machine.Rebuild().Services()));
+  }
 }
 
 }  // namespace

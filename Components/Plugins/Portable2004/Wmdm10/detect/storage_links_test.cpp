@@ -8,23 +8,26 @@ namespace {
 const char kUsb[] = "[~\\CurrentControlSet\\Enum\\USB\\";
 const char kStor[] = "[~\\CurrentControlSet\\Enum\\USBSTOR\\";
 
-TEST(StorageLinks, ASerialNumberOfOneFunctionLinksByItsPrefix) {
-  TestMachine machine;
-  machine.Add(std::string(kUsb) + "Vid_a5c0&Pid_0101\\A5C0000012345678]\n" + kStor +
-              "Disk&Ven_ACME&Prod_Pocket&Rev_1.00\\A5C0000012345678&0]\n");
-  const auto& inventory = machine.Rebuild();
-  EXPECT_EQ(0, inventory.UsbDevices()[0].storageLink);
-  EXPECT_EQ(0, inventory.StorageDevices()[0].usbLink);
-  EXPECT_EQ(1, inventory.StorageDevices()[0].sharedInstanceCount);
-}
-
-TEST(StorageLinks, AParentIdPrefixLinksAFunctionNamedAfterIt) {
-  TestMachine machine;
-  machine.Add(std::string(kUsb) + "Vid_0e0f&Pid_0003\\6&2ab01149&0&1]\n\"ParentIdPrefix\"=\"7&38bade0a&0\"\n" + kStor +
-              "Disk&Ven_X&Prod_Y&Rev_1\\7&38bade0a&0&0]\n");
-  const auto& inventory = machine.Rebuild();
-  EXPECT_EQ(0, inventory.UsbDevices()[0].storageLink);
-  EXPECT_EQ(0, inventory.StorageDevices()[0].usbLink);
+TEST(StorageLinks, AFunctionLinksByItsSerialNumberOrByTheParentIdPrefixItIsNamedAfter) {
+  const struct {
+    const char* what;
+    std::string registry;
+  } cases[] = {
+      {"serial number", std::string(kUsb) + "Vid_a5c0&Pid_0101\\A5C0000012345678]\n" + kStor +
+                            "Disk&Ven_ACME&Prod_Pocket&Rev_1.00\\A5C0000012345678&0]\n"},
+      {"parent id prefix", std::string(kUsb) + "Vid_0e0f&Pid_0003\\6&2ab01149&0&1]\n" +
+                               "\"ParentIdPrefix\"=\"7&38bade0a&0\"\n" + kStor +
+                               "Disk&Ven_X&Prod_Y&Rev_1\\7&38bade0a&0&0]\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestMachine machine;
+    machine.Add(c.registry);
+    const auto& inventory = machine.Rebuild();
+    EXPECT_EQ(0, inventory.UsbDevices()[0].storageLink);
+    EXPECT_EQ(0, inventory.StorageDevices()[0].usbLink);
+    EXPECT_EQ(1, inventory.StorageDevices()[0].sharedInstanceCount);
+  }
 }
 
 TEST(StorageLinks, ASharedSerialNumberLinksOnlyThroughWordsOrNames) {

@@ -104,34 +104,6 @@ TEST_F(MediaPropertiesTest, EveryNameItsValueAndWhetherItIsKept) {
   EXPECT_EQ(CachedIn(at, W("mediaisrenamable")), "");
 }
 
-TEST_F(MediaPropertiesTest, SpaceHalvesOfTheTwoWorkedExamples) {
-  struct Row {
-    int line;
-    ULONGLONG total;
-    ULONGLONG used;
-    DWORD usedHi, usedLo, freeHi, freeLo;
-  };
-  const Row rows[] = {
-      {__LINE__, k4G, 0x80000000ull, 0, 0x80000000u, 0, 0x80000000u},
-      {__LINE__, 3 * k4G, 2 * k4G, 2, 0, 1, 0},
-  };
-  Start();
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << "row at line " << row.line);
-    ListSampleMedium(row.total);
-    wmdm_standin::FileDescription file;
-    file.name = W("content.mp3");
-    file.size = row.used;
-    model_->AddFile(media_[0], file);
-    const WString at = LocationOf(W("Internal Memory"));
-    EXPECT_EQ(Number(at, W("MediaSpaceUsedHi")), static_cast<LONG>(row.usedHi));
-    EXPECT_EQ(Number(at, W("MediaSpaceUsedLo")), static_cast<LONG>(row.usedLo));
-    EXPECT_EQ(Number(at, W("MediaSpaceFreeHi")), static_cast<LONG>(row.freeHi));
-    EXPECT_EQ(Number(at, W("MediaSpaceFreeLo")), static_cast<LONG>(row.freeLo));
-    model_->RemoveDevice(device_);
-  }
-}
-
 TEST_F(MediaPropertiesTest, TotalIsReadOnceFreeAndUsedEveryTime) {
   Start();
   ListSampleMedium(k4G);

@@ -97,20 +97,6 @@ class NotificationObjTest : public ::testing::Test {
   RecordingTarget target_;
 };
 
-TEST_F(NotificationObjTest, AnswersForItsOwnInterfacesOnly) {
-  kcNotificationObj* sink = NewSink(kNeverMs, false);
-  void* out = reinterpret_cast<void*>(1);
-  EXPECT_EQ(sink->QueryInterface(IID_IWMDMNotification, &out), S_OK);
-  EXPECT_EQ(out, static_cast<IWMDMNotification*>(sink));
-  EXPECT_EQ(sink->QueryInterface(IID_IUnknown, &out), S_OK);
-  EXPECT_EQ(sink->QueryInterface(IID_IWMDeviceManager, &out), E_NOINTERFACE);
-  EXPECT_EQ(out, nullptr);
-  EXPECT_EQ(sink->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
-  EXPECT_EQ(sink->Release(), 2u);
-  EXPECT_EQ(sink->Release(), 1u);
-  EXPECT_EQ(sink->Release(), 0u);
-}
-
 TEST_F(NotificationObjTest, HandlesAPassNewestFirstAndDropsUnknownTypes) {
   kcNotificationObj* sink = NewSink();
   EXPECT_EQ(sink->WMDMMessage(WMDM_MSG_DEVICE_REMOVAL, W("first")), S_OK);

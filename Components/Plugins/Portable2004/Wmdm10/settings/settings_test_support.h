@@ -103,6 +103,9 @@ class SettingsStoreTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
   void TearDown() override {
     registration_.reset();
+    // The fixture's own reference is the only one left: the plug-in released
+    // every interface of the store it was handed.
+    EXPECT_EQ(store_->References(), 1u) << "a reference to the settings store was never released";
     CoUninitialize();
   }
 
