@@ -19,6 +19,7 @@
 
 #include <result_macros.h>
 
+#include "audio_format.h"
 #include "m3u8.h"
 #include "track_tags.h"
 
@@ -321,8 +322,12 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
         const bool playlist = LooksLikePlaylist(path, wideName);
         if (playlist)
           file.tags.push_back(ModelTag::Dword(g_wszWMDMFormatCode, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST));
-        else
-          file.detailsPending = true;
+        else if (const DWORD code = FormatCodeOfName(wideName); IsAudioCode(code)) {
+          // The kind is known from the name (as a mass-storage player's is);
+          // the format and the tags are read from the file when asked for.
+          file.tags.push_back(ModelTag::Dword(g_wszWMDMFormatCode, code));
+          file.detailsPending = file.formatPending = true;
+        }
         const ObjectId id = model.AddFile(parent, file);
         if (playlist && id) playlists.emplace_back(id, path);
       }
@@ -415,7 +420,7 @@ HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request,
     object->date = DateOf(info.st_mtime);
   }
   // The file's own tags and format, as TagLib reads them, are what it holds now.
-  object->detailsPending = IsAudioCode(FormatCodeOfName(request.name));
+  object->detailsPending = object->formatPending = IsAudioCode(FormatCodeOfName(request.name));
   return S_OK;
 }
 
@@ -571,9 +576,28 @@ HRESULT FolderStore::SaveTags(const ModelObject& object, const std::vector<Model
   return WriteTrackTags(PathOf(object), tags) ? S_OK : HRESULT_FROM_WIN32(kErrorWriteFault);
 }
 
+void FolderStore::LoadFormat(ModelObject& object) {
+  if (ReadAudioFormat(PathOf(object), FormatCodeOfName(object.name), &object.format)) return;
+  // A kind whose headers are not read here (WMA, MP4), or a file that does
+  // not start as its name says: the full reader answers, tags and all.
+  if (object.detailsPending) {
+    object.detailsPending = false;
+    LoadDetails(object);
+  }
+}
+
 void FolderStore::LoadDetails(ModelObject& object) {
+  const std::string path = PathOf(object);
+  if (object.formatPending) {
+    object.formatPending = false;
+    ReadAudioFormat(path, FormatCodeOfName(object.name), &object.format);
+  }
   std::vector<ModelTag> read;
-  ReadTrackDetails(PathOf(object), object.name, &read, &object.format);
+  _WAVEFORMATEX format = {};
+  ReadTrackDetails(path, object.name, &read, &format);
+  // The format once answered stays as it was: the headers' unless they were
+  // not understood.
+  if (object.format.nSamplesPerSec == 0) object.format = format;
   // What the file says wins; tags it cannot carry stay as the model had them.
   for (const ModelTag& kept : object.tags) {
     const bool inFile = std::any_of(read.begin(), read.end(), [&](const ModelTag& t) { return t.name == kept.name; });
