@@ -1,7 +1,6 @@
 #include "audio_format.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -246,37 +245,36 @@ bool AudioFormatFromHeaders(DWORD formatCode, unsigned long long size, const Rea
   return known;
 }
 
-bool ReadAudioFormat(const std::string& path, DWORD formatCode, _WAVEFORMATEX* format) {
+bool ReadAudioFormat(const std::string& path, DWORD formatCode, unsigned long long size, _WAVEFORMATEX* format) {
   *format = _WAVEFORMATEX{};
   if (formatCode != WMDM_FORMATCODE_MP3 && formatCode != WMDM_FORMATCODE_WAVE && formatCode != WMDM_FORMATCODE_FLAC &&
       formatCode != WMDM_FORMATCODE_OGG)
     return false;
   const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) return false;
-  struct stat info = {};
-  bool known = false;
-  if (fstat(descriptor, &info) == 0) {
-    // One read answers most files; the rest (a tag with a picture in it)
-    // costs one more read each.
-    unsigned char head[kFrameSearch + 512];
-    const ssize_t got = pread(descriptor, head, sizeof head, 0);
-    const size_t cached = got > 0 ? static_cast<size_t>(got) : 0;
-    const ReadAt read = [&](unsigned long long offset, unsigned char* buffer, size_t length) -> size_t {
-      if (offset + length <= cached) {
-        std::memcpy(buffer, head + offset, length);
-        return length;
-      }
-      size_t done = 0;
-      while (done < length) {
-        const ssize_t part = pread(descriptor, buffer + done, length - done, static_cast<off_t>(offset + done));
-        if (part < 0 && errno == EINTR) continue;
-        if (part <= 0) break;
-        done += static_cast<size_t>(part);
-      }
-      return done;
-    };
-    known = AudioFormatFromHeaders(formatCode, static_cast<unsigned long long>(info.st_size), read, format);
-  }
+  // One read answers most files (a short file is then read whole); the rest
+  // (a tag with a picture in it) cost a read or two more.
+  unsigned char head[kFrameSearch + 512];
+  const ssize_t got = pread(descriptor, head, sizeof head, 0);
+  const size_t cached = got > 0 ? static_cast<size_t>(got) : 0;
+  const bool whole = cached < sizeof head;
+  const ReadAt read = [&](unsigned long long offset, unsigned char* buffer, size_t length) -> size_t {
+    if (whole || offset + length <= cached) {
+      if (offset >= cached) return 0;
+      const size_t part = std::min<size_t>(length, cached - offset);
+      std::memcpy(buffer, head + offset, part);
+      return part;
+    }
+    size_t done = 0;
+    while (done < length) {
+      const ssize_t part = pread(descriptor, buffer + done, length - done, static_cast<off_t>(offset + done));
+      if (part < 0 && errno == EINTR) continue;
+      if (part <= 0) break;
+      done += static_cast<size_t>(part);
+    }
+    return done;
+  };
+  const bool known = AudioFormatFromHeaders(formatCode, size, read, format);
   close(descriptor);
   return known;
 }

@@ -19,7 +19,8 @@ using ReadAt = std::function<size_t(unsigned long long offset, unsigned char* bu
 // read here or the headers are not what that kind starts with.
 bool AudioFormatFromHeaders(DWORD formatCode, unsigned long long size, const ReadAt& read, _WAVEFORMATEX* format);
 
-// The same, of a file.
-bool ReadAudioFormat(const std::string& path, DWORD formatCode, _WAVEFORMATEX* format);
+// The same, of a file whose size the caller knows already (a listing has
+// just read it: one system call less for each file).
+bool ReadAudioFormat(const std::string& path, DWORD formatCode, unsigned long long size, _WAVEFORMATEX* format);
 
 }  // namespace wmdm_standin

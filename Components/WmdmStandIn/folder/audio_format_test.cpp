@@ -165,18 +165,20 @@ TEST(AudioFormatTest, ReadsFilesWithLargeTagsAndRefusesMissingOnes) {
   testing_support::TemporaryFolder folder;
   ASSERT_FALSE(folder.Path().empty());
   // A tag holding a picture lies past the first read.
-  const std::string big = folder.Write("big.mp3", Id3v2(20000) + test_tracks::Mp3(3));
+  const std::string bigBytes = Id3v2(20000) + test_tracks::Mp3(3);
+  const std::string big = folder.Write("big.mp3", bigBytes);
   _WAVEFORMATEX format = {};
-  ASSERT_TRUE(ReadAudioFormat(big, WMDM_FORMATCODE_MP3, &format));
+  ASSERT_TRUE(ReadAudioFormat(big, WMDM_FORMATCODE_MP3, bigBytes.size(), &format));
   EXPECT_EQ(format.wFormatTag, 0x55);
   EXPECT_EQ(format.nSamplesPerSec, 44100u);
   EXPECT_EQ(format.nAvgBytesPerSec, 16000u);
-  const std::string wav = folder.Write("a.wav", test_tracks::Wav(10));
-  ASSERT_TRUE(ReadAudioFormat(wav, WMDM_FORMATCODE_WAVE, &format));
+  const std::string wavBytes = test_tracks::Wav(10);
+  const std::string wav = folder.Write("a.wav", wavBytes);
+  ASSERT_TRUE(ReadAudioFormat(wav, WMDM_FORMATCODE_WAVE, wavBytes.size(), &format));
   EXPECT_EQ(format.wBitsPerSample, 16);
-  EXPECT_FALSE(ReadAudioFormat(folder.Path() + "/missing.mp3", WMDM_FORMATCODE_MP3, &format));
+  EXPECT_FALSE(ReadAudioFormat(folder.Path() + "/missing.mp3", WMDM_FORMATCODE_MP3, 1251, &format));
   EXPECT_EQ(format.nSamplesPerSec, 0u);
-  EXPECT_FALSE(ReadAudioFormat(wav, WMDM_FORMATCODE_WMA, &format));
+  EXPECT_FALSE(ReadAudioFormat(wav, WMDM_FORMATCODE_WMA, wavBytes.size(), &format));
 }
 
 }  // namespace
