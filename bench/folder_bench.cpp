@@ -3,8 +3,8 @@
 //   - listing 10,000 tracks through FindFirstItem/FindNextItem beside
 //     readdir and stat of the same folder (goal: within 2x): the first
 //     listing after the player came (each track's format read from its
-//     file), a listing again, and the stand-in's part alone (the WMDM calls
-//     the plug-in makes for each child, straight);
+//     file), a listing again, the stand-in's part alone (the WMDM calls
+//     the plug-in makes for each child, straight) and the format reads alone;
 //   - DeleteItem of one track on a player that keeps playlists, which walks
 //     the whole medium for playlist references;
 //   - GetItemInformation with tags of 1,000 MP3s beside TagLib reading the
@@ -32,6 +32,7 @@
 #include <taglib/tag.h>
 
 #include "content/kc_ipp_item.h"
+#include "audio_format.h"
 #include "content/storage_node.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "folder_player.h"
@@ -277,6 +278,24 @@ void BM_ListWithReaddirStat(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
 }
 
+// The floor of the stand-in's part: each track's format read from its
+// headers (an open, one read and a close), as the first listing does.
+void BM_FormatHeadersAlone(benchmark::State& state) {
+  if (!Prepare(state, nullptr)) return;
+  const std::string folder = Folder().Player() + "/Listing/track";
+  const unsigned long long size = sample_tracks::SilentMp3(1).size();
+  for (auto _ : state) {
+    size_t count = 0;
+    for (size_t i = 0; i < Listed(); ++i) {
+      _WAVEFORMATEX format = {};
+      if (wmdm_standin::ReadAudioFormat(folder + std::to_string(i) + ".mp3", WMDM_FORMATCODE_MP3, size, &format))
+        ++count;
+    }
+    if (count != Listed()) state.SkipWithError("a format was not read");
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
+}
+
 void BM_TagsThroughPlugin(benchmark::State& state) {
   Host host;
   if (!Prepare(state, &host)) return;
@@ -367,6 +386,7 @@ void BM_PlainCopy(benchmark::State& state) {
 BENCHMARK(BM_ListThroughPlugin)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListThroughPluginAgain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListStandInAlone)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatHeadersAlone)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListWithReaddirStat)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeleteThroughPlugin)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_TagsThroughPlugin)->Unit(benchmark::kMillisecond);
