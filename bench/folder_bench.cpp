@@ -1,7 +1,12 @@
 // A folder-backed player measured beside the plain file-system work it wraps,
 // side by side in one run on the same folder:
 //   - listing 10,000 tracks through FindFirstItem/FindNextItem beside
-//     readdir and stat of the same folder (goal: within 2x);
+//     readdir and stat of the same folder (goal: within 2x): the first
+//     listing after the player came (each track's format read from its
+//     file), a listing again, the stand-in's part alone (the WMDM calls
+//     the plug-in makes for each child, straight) and the format reads alone;
+//   - DeleteItem of one track on a player that keeps playlists, which walks
+//     the whole medium for playlist references;
 //   - GetItemInformation with tags of 1,000 MP3s beside TagLib reading the
 //     same files (goal: within 1.5x);
 //   - DownloadFile of a 100 MB file beside a plain read/write copy of it
@@ -27,6 +32,8 @@
 #include <taglib/tag.h>
 
 #include "content/kc_ipp_item.h"
+#include "audio_format.h"
+#include "content/storage_node.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "folder_player.h"
 #include "player_model.h"
@@ -35,7 +42,15 @@
 
 namespace {
 
-constexpr size_t kListed = 10000;
+// MD_BENCH_LISTED=1000 makes a smaller listing, for a profiler's run.
+size_t Listed() {
+  static const size_t listed = [] {
+    const char* given = getenv("MD_BENCH_LISTED");
+    const long value = given ? std::atol(given) : 0;
+    return value > 0 ? static_cast<size_t>(value) : size_t{10000};
+  }();
+  return listed;
+}
 constexpr size_t kTagged = 1000;
 constexpr size_t kBigBytes = 100u << 20;
 
@@ -54,7 +69,7 @@ class BenchFolder {
     mkdir((player_ + "/Tagged").c_str(), 0755);
     mkdir((player_ + "/Received").c_str(), 0755);
     const std::string frame = sample_tracks::SilentMp3(1);
-    for (size_t i = 0; i < kListed; ++i) {
+    for (size_t i = 0; i < Listed(); ++i) {
       std::ofstream out(player_ + "/Listing/track" + std::to_string(i) + ".mp3", std::ios::binary);
       out << frame;
     }
@@ -148,6 +163,36 @@ class Host {
   }
   HRESULT Delete(const WString& path) { return plugin_.DeleteItem(location_.c_str(), path.c_str()); }
 
+  // What the plug-in asks WMDM of each child of `folder` in a listing, asked
+  // straight: name, attributes with the audio format, size and format code.
+  size_t ListStandInAlone(const WCHAR* folder) {
+    StorageNode* node = plugin_.ResolveStorage(location_, folder, 0);
+    ComPtr<IWMDMEnumStorage> children;
+    if (!node || FAILED(node->storage->EnumStorage(&children)) || !children) return 0;
+    size_t count = 0;
+    for (;;) {
+      ComPtr<IWMDMStorage> child;
+      ULONG fetched = 0;
+      if (children->Next(1, &child, &fetched) != S_OK || fetched != 1) break;
+      WCHAR name[260] = {};
+      DWORD attributes = 0, low = 0, high = 0;
+      _WAVEFORMATEX format = {};
+      child->GetName(name, 259);
+      child->GetAttributes(&attributes, &format);
+      child->GetSize(&low, &high);
+      ComPtr<IWMDMStorage4> storage4;
+      ComPtr<IWMDMMetaData> metadata;
+      if (SUCCEEDED(child.As(&storage4)) && SUCCEEDED(storage4->GetMetadata(&metadata)) && metadata) {
+        WMDM_TAG_DATATYPE type = WMDM_TYPE_DWORD;
+        BYTE* value = nullptr;
+        UINT length = 0;
+        if (SUCCEEDED(metadata->QueryByName(g_wszWMDMFormatCode, &type, &value, &length))) ++count;
+        CoTaskMemFree(value);
+      }
+    }
+    return count;
+  }
+
  private:
   std::shared_ptr<wmdm_standin::PlayerModel> model_ = wmdm_standin::PlayerModel::Create();
   wmdm_standin::DeviceManagerRegistration registration_;
@@ -167,12 +212,53 @@ bool Prepare(benchmark::State& state, Host* host) {
   return true;
 }
 
+// Each iteration lists a player just added (its formats not read yet), as
+// the first listing after a player is plugged in; adding it is not timed.
 void BM_ListThroughPlugin(benchmark::State& state) {
+  if (!Prepare(state, nullptr)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto host = std::make_unique<Host>();
+    state.ResumeTiming();
+    if (!host->Ready()) {
+      state.SkipWithError("the folder player did not come up");
+      break;
+    }
+    if (host->List(W("\\Listing")) != Listed()) state.SkipWithError("the listing missed tracks");
+    state.PauseTiming();
+    host.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
+}
+
+// The same folder listed again: what was read the first time is kept.
+void BM_ListThroughPluginAgain(benchmark::State& state) {
   Host host;
   if (!Prepare(state, &host)) return;
+  host.List(W("\\Listing"));
   for (auto _ : state)
-    if (host.List(W("\\Listing")) != kListed) state.SkipWithError("the listing missed tracks");
-  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kListed));
+    if (host.List(W("\\Listing")) != Listed()) state.SkipWithError("the listing missed tracks");
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
+}
+
+// The stand-in's part of the first listing: the same WMDM calls, straight.
+void BM_ListStandInAlone(benchmark::State& state) {
+  if (!Prepare(state, nullptr)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto host = std::make_unique<Host>();
+    state.ResumeTiming();
+    if (!host->Ready()) {
+      state.SkipWithError("the folder player did not come up");
+      break;
+    }
+    if (host->ListStandInAlone(W("\\Listing")) != Listed()) state.SkipWithError("the listing missed tracks");
+    state.PauseTiming();
+    host.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
 }
 
 void BM_ListWithReaddirStat(benchmark::State& state) {
@@ -187,9 +273,27 @@ void BM_ListWithReaddirStat(benchmark::State& state) {
       if (stat((folder + "/" + entry->d_name).c_str(), &info) == 0) ++count;
     }
     if (dir) closedir(dir);
-    if (count != kListed) state.SkipWithError("readdir missed files");
+    if (count != Listed()) state.SkipWithError("readdir missed files");
   }
-  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kListed));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
+}
+
+// The floor of the stand-in's part: each track's format read from its
+// headers (an open, one read and a close), as the first listing does.
+void BM_FormatHeadersAlone(benchmark::State& state) {
+  if (!Prepare(state, nullptr)) return;
+  const std::string folder = Folder().Player() + "/Listing/track";
+  const unsigned long long size = sample_tracks::SilentMp3(1).size();
+  for (auto _ : state) {
+    size_t count = 0;
+    for (size_t i = 0; i < Listed(); ++i) {
+      _WAVEFORMATEX format = {};
+      if (wmdm_standin::ReadAudioFormat(folder + std::to_string(i) + ".mp3", WMDM_FORMATCODE_MP3, size, &format))
+        ++count;
+    }
+    if (count != Listed()) state.SkipWithError("a format was not read");
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
 }
 
 void BM_TagsThroughPlugin(benchmark::State& state) {
@@ -238,6 +342,26 @@ void BM_SendThroughPlugin(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kBigBytes));
 }
 
+// A delete on a player that keeps playlists walks the whole medium (11,000
+// tracks here) for playlists that name the deleted track.
+void BM_DeleteThroughPlugin(benchmark::State& state) {
+  Host host;
+  if (!Prepare(state, &host)) return;
+  const std::string small = Folder().Player() + "/../small.mp3";
+  std::ofstream(small, std::ios::binary) << sample_tracks::SilentMp3(1);
+  for (auto _ : state) {
+    state.PauseTiming();
+    const HRESULT sent = host.Send(small, W("\\Received"));
+    state.ResumeTiming();
+    const HRESULT deleted = host.Delete(W("\\Received\\small.mp3"));
+    if (sent != S_OK || deleted != S_OK) {
+      state.SkipWithError("the send or the delete failed");
+      break;
+    }
+  }
+  unlink(small.c_str());
+}
+
 void BM_PlainCopy(benchmark::State& state) {
   if (!Prepare(state, nullptr)) return;
   std::vector<char> buffer(1 << 20);
@@ -260,7 +384,11 @@ void BM_PlainCopy(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_ListThroughPlugin)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListThroughPluginAgain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListStandInAlone)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatHeadersAlone)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListWithReaddirStat)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteThroughPlugin)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_TagsThroughPlugin)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TagsWithTagLib)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SendThroughPlugin)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -19,6 +19,7 @@
 
 #include <result_macros.h>
 
+#include "audio_format.h"
 #include "m3u8.h"
 #include "track_tags.h"
 
@@ -264,17 +265,31 @@ void ForEachObject(const std::shared_ptr<ModelObject>& object, const std::functi
 
 void FolderStore::LimitWritesForTesting(long long bytes) { g_writeBudget = bytes; }
 
-std::string FolderStore::RelativePath(const ModelObject& object) const {
-  std::string path;
-  for (const ModelObject* at = &object; at && !at->isRoot; at = at->parent.lock().get())
-    path = path.empty() ? wide::ToUtf8(at->name) : wide::ToUtf8(at->name) + "/" + path;
+namespace {
+
+// `prefix`, then the names from the medium's root down to `object`, each
+// after a "/" (none before the first when `prefix` is empty).
+std::string JoinNames(const ModelObject& object, const std::string& prefix) {
+  std::vector<const ModelObject*> chain;
+  for (const ModelObject* at = &object; at && !at->isRoot;) {
+    chain.push_back(at);
+    const auto parent = at->parent.lock();
+    at = parent.get();
+  }
+  std::string path = prefix;
+  path.reserve(prefix.size() + chain.size() * 24);
+  for (auto at = chain.rbegin(); at != chain.rend(); ++at) {
+    if (!path.empty()) path += '/';
+    path += wide::ToUtf8((*at)->name);
+  }
   return path;
 }
 
-std::string FolderStore::PathOf(const ModelObject& object) const {
-  const std::string relative = RelativePath(object);
-  return relative.empty() ? root_ : root_ + "/" + relative;
-}
+}  // namespace
+
+std::string FolderStore::RelativePath(const ModelObject& object) const { return JoinNames(object, std::string()); }
+
+std::string FolderStore::PathOf(const ModelObject& object) const { return JoinNames(object, root_); }
 
 void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
   std::vector<std::pair<ObjectId, std::string>> playlists;
@@ -282,25 +297,21 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
                                                                       bool atRoot) {
     DIR* directory = opendir(folder.c_str());
     if (!directory) return;
-    std::vector<std::string> names;
+    // Each name with its lower-case form, made once for the sort.
+    std::vector<std::pair<std::string, std::string>> entries;
     while (const dirent* entry = readdir(directory)) {
-      const std::string name = entry->d_name;
+      std::string name = entry->d_name;
       if (name == "." || name == "..") continue;
       if (name.rfind(kTemporaryPrefix, 0) == 0) continue;  // a send cut short by a crash
       if (atRoot && name == kPlayerFactsFile) continue;
-      names.push_back(name);
+      std::string lower = name;
+      for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      entries.emplace_back(std::move(lower), std::move(name));
     }
     closedir(directory);
     // Directory order is the file system's whim: list by name, case aside.
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-      const auto lower = [](std::string text) {
-        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return text;
-      };
-      const std::string la = lower(a), lb = lower(b);
-      return la != lb ? la < lb : a < b;
-    });
-    for (const std::string& name : names) {
+    std::sort(entries.begin(), entries.end());
+    for (const auto& [lower, name] : entries) {
       const std::string path = folder + "/" + name;
       struct stat info = {};
       // A link to a folder could lead round in a circle: only linked files count.
@@ -321,8 +332,12 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
         const bool playlist = LooksLikePlaylist(path, wideName);
         if (playlist)
           file.tags.push_back(ModelTag::Dword(g_wszWMDMFormatCode, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST));
-        else
-          file.detailsPending = true;
+        else if (const DWORD code = FormatCodeOfName(wideName); IsAudioCode(code)) {
+          // The kind is known from the name (as a mass-storage player's is);
+          // the format and the tags are read from the file when asked for.
+          file.tags.push_back(ModelTag::Dword(g_wszWMDMFormatCode, code));
+          file.detailsPending = file.formatPending = true;
+        }
         const ObjectId id = model.AddFile(parent, file);
         if (playlist && id) playlists.emplace_back(id, path);
       }
@@ -415,7 +430,7 @@ HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request,
     object->date = DateOf(info.st_mtime);
   }
   // The file's own tags and format, as TagLib reads them, are what it holds now.
-  object->detailsPending = IsAudioCode(FormatCodeOfName(request.name));
+  object->detailsPending = object->formatPending = IsAudioCode(FormatCodeOfName(request.name));
   return S_OK;
 }
 
@@ -571,9 +586,28 @@ HRESULT FolderStore::SaveTags(const ModelObject& object, const std::vector<Model
   return WriteTrackTags(PathOf(object), tags) ? S_OK : HRESULT_FROM_WIN32(kErrorWriteFault);
 }
 
+void FolderStore::LoadFormat(ModelObject& object) {
+  if (ReadAudioFormat(PathOf(object), FormatCodeOfName(object.name), object.size, &object.format)) return;
+  // A kind whose headers are not read here (WMA, MP4), or a file that does
+  // not start as its name says: the full reader answers, tags and all.
+  if (object.detailsPending) {
+    object.detailsPending = false;
+    LoadDetails(object);
+  }
+}
+
 void FolderStore::LoadDetails(ModelObject& object) {
+  const std::string path = PathOf(object);
+  if (object.formatPending) {
+    object.formatPending = false;
+    ReadAudioFormat(path, FormatCodeOfName(object.name), object.size, &object.format);
+  }
   std::vector<ModelTag> read;
-  ReadTrackDetails(PathOf(object), object.name, &read, &object.format);
+  _WAVEFORMATEX format = {};
+  ReadTrackDetails(path, object.name, &read, &format);
+  // The format once answered stays as it was: the headers' unless they were
+  // not understood.
+  if (object.format.nSamplesPerSec == 0) object.format = format;
   // What the file says wins; tags it cannot carry stay as the model had them.
   for (const ModelTag& kept : object.tags) {
     const bool inFile = std::any_of(read.begin(), read.end(), [&](const ModelTag& t) { return t.name == kept.name; });

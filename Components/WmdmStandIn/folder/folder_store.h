@@ -31,6 +31,7 @@ class FolderStore final : public ContentStore {
   HRESULT SaveReferences(const ModelObject& playlist, const std::vector<const ModelObject*>& entries) override;
   HRESULT SaveTags(const ModelObject& object, const std::vector<ModelTag>& tags) override;
   void LoadDetails(ModelObject& object) override;
+  void LoadFormat(ModelObject& object) override;
 
   // The file of a stored object.
   std::string PathOf(const ModelObject& object) const;

@@ -44,10 +44,19 @@ DWORD LeadingNumber(const TagLib::String& text) {
   return number;
 }
 
+// Asked of every listed file: compared in place, ASCII case aside
+// (`extension` is given in lower case).
 bool HasExtension(const WString& name, const WCHAR* extension) {
-  const WString suffix = extension;
-  return name.size() > suffix.size() &&
-         wide::EqualsIgnoreCaseAscii(name.substr(name.size() - suffix.size()), suffix);
+  size_t length = 0;
+  while (extension[length]) ++length;
+  if (name.size() <= length) return false;
+  const WCHAR* tail = name.data() + name.size() - length;
+  for (size_t i = 0; i < length; ++i) {
+    WCHAR c = tail[i];
+    if (c >= W('A') && c <= W('Z')) c = static_cast<WCHAR>(c - W('A') + W('a'));
+    if (c != extension[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace

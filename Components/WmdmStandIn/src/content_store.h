@@ -47,8 +47,11 @@ class ContentStore {
   // `tags` is the object's whole set after the change.
   virtual HRESULT SaveTags(const ModelObject& object, const std::vector<ModelTag>& tags) = 0;
   // Fills in what a store reads only when it is first asked for (an
-  // object marked `contentPending`): tags and audio format.
+  // object marked `detailsPending`): tags and audio format.
   virtual void LoadDetails(ModelObject& object) = 0;
+  // Fills in the audio format alone of an object marked `formatPending`;
+  // every listed file is asked for it, so it must come without the tags.
+  virtual void LoadFormat(ModelObject& object) = 0;
 };
 
 // The content held in the model's own tree: today's players, described in

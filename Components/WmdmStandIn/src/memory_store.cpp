@@ -35,6 +35,7 @@ class MemoryStore final : public ContentStore {
   HRESULT SaveReferences(const ModelObject&, const std::vector<const ModelObject*>&) override { return S_OK; }
   HRESULT SaveTags(const ModelObject&, const std::vector<ModelTag>&) override { return S_OK; }
   void LoadDetails(ModelObject&) override {}
+  void LoadFormat(ModelObject&) override {}
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "metadata_bag.h"
 
 #include <cstring>
+#include <optional>
 
 #include "player_model.h"
 #include "standin_ids.h"
@@ -35,8 +36,22 @@ HRESULT CopyValueOut(const ModelTag& tag, WMDM_TAG_DATATYPE* type, BYTE** value,
 
 }  // namespace
 
-MetaDataBag::MetaDataBag(std::shared_ptr<PlayerModel> model, std::vector<ModelTag> tags, ObjectId source)
-    : model_(std::move(model)), tags_(std::move(tags)), source_(source) {}
+MetaDataBag::MetaDataBag(std::shared_ptr<PlayerModel> model, std::vector<ModelTag> tags, ObjectId source,
+                         bool deferred)
+    : model_(std::move(model)), tags_(std::move(tags)), source_(source), deferred_(deferred) {}
+
+void MetaDataBag::Complete() const {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!deferred_) return;
+  }
+  std::optional<std::vector<ModelTag>> loaded = model_->LoadedTags(source_);
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!deferred_) return;
+  deferred_ = false;
+  // An object gone meanwhile keeps what was known of it.
+  if (loaded) tags_ = std::move(*loaded);
+}
 
 HRESULT MetaDataBag::QueryOtherInterface(REFIID riid, void** object) {
   if (!IsEqualGUID(riid, IID_IStandInMetaData)) return E_NOINTERFACE;
@@ -51,6 +66,7 @@ HRESULT STDMETHODCALLTYPE MetaDataBag::AddItem(WMDM_TAG_DATATYPE type, LPCWSTR n
   const UINT fixed = FixedLength(type);
   if ((fixed && length != fixed) || (type == WMDM_TYPE_STRING && length % sizeof(WCHAR) != 0)) return E_INVALIDARG;
   ModelTag tag{name, type, std::vector<BYTE>(value, value + length)};
+  Complete();
   std::lock_guard<std::mutex> lock(mutex_);
   for (ModelTag& existing : tags_) {
     if (existing.name == tag.name) {
@@ -67,6 +83,13 @@ HRESULT STDMETHODCALLTYPE MetaDataBag::QueryByName(LPCWSTR name, WMDM_TAG_DATATY
   STANDIN_ENTER(model_->Faults(), ObjectKind::MetaData, "QueryByName", source_);
   if (!name || !type || !value || !length) return E_INVALIDARG;
   *value = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const ModelTag& tag : tags_)
+      if (tag.name == name) return CopyValueOut(tag, type, value, length);
+    if (!deferred_) return E_INVALIDARG;
+  }
+  Complete();
   std::lock_guard<std::mutex> lock(mutex_);
   for (const ModelTag& tag : tags_)
     if (tag.name == name) return CopyValueOut(tag, type, value, length);
@@ -79,6 +102,7 @@ HRESULT STDMETHODCALLTYPE MetaDataBag::QueryByIndex(UINT index, WCHAR** name, WM
   if (!name || !type || !value || !length) return E_INVALIDARG;
   *name = nullptr;
   *value = nullptr;
+  Complete();
   std::lock_guard<std::mutex> lock(mutex_);
   if (index >= tags_.size()) return E_INVALIDARG;
   WCHAR* nameCopy = TaskMemString(tags_[index].name);
@@ -95,12 +119,14 @@ HRESULT STDMETHODCALLTYPE MetaDataBag::QueryByIndex(UINT index, WCHAR** name, WM
 HRESULT STDMETHODCALLTYPE MetaDataBag::GetItemCount(UINT* count) {
   STANDIN_ENTER(model_->Faults(), ObjectKind::MetaData, "GetItemCount", source_);
   if (!count) return E_INVALIDARG;
+  Complete();
   std::lock_guard<std::mutex> lock(mutex_);
   *count = static_cast<UINT>(tags_.size());
   return S_OK;
 }
 
 std::vector<ModelTag> MetaDataBag::Tags() const {
+  Complete();
   std::lock_guard<std::mutex> lock(mutex_);
   return tags_;
 }

@@ -20,7 +20,12 @@ class PlayerModel;
 class MetaDataBag final : public StandInObject<MetaDataBag, IWMDMMetaData> {
  public:
   // `source` is the storage the tags were read from (0 for an empty bag).
-  MetaDataBag(std::shared_ptr<PlayerModel> model, std::vector<ModelTag> tags, ObjectId source);
+  // `deferred`: `tags` are only those known without reading the source's
+  // content (its format code); the rest are read from the model when the
+  // bag is first asked for anything else. A listing asks every file for its
+  // format code, and reading every file's tags for it would cost the most.
+  MetaDataBag(std::shared_ptr<PlayerModel> model, std::vector<ModelTag> tags, ObjectId source,
+              bool deferred = false);
 
   // IID_IStandInMetaData: the object itself.
   HRESULT QueryOtherInterface(REFIID riid, void** object);
@@ -35,10 +40,15 @@ class MetaDataBag final : public StandInObject<MetaDataBag, IWMDMMetaData> {
   std::vector<ModelTag> Tags() const;
 
  private:
+  // Reads the whole set in, once, if it was deferred (the model's lock is
+  // never taken under the bag's).
+  void Complete() const;
+
   std::shared_ptr<PlayerModel> model_;
   mutable std::mutex mutex_;
-  std::vector<ModelTag> tags_;
+  mutable std::vector<ModelTag> tags_;
   ObjectId source_;
+  mutable bool deferred_;
 };
 
 // The tags of any IWMDMMetaData, read without counting as the caller's calls

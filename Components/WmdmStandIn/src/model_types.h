@@ -67,8 +67,11 @@ struct ModelObject {
   // Raised when the object is renamed (or a folder above it is): interfaces
   // handed out before then are dead.
   unsigned generation = 0;
-  // Tags and format are read from the medium's store when first asked for.
+  // Tags, and the audio format, are read from the medium's store when first
+  // asked for. The format alone is far cheaper to read than the tags (a
+  // listing asks every file for it), so it has its own mark.
   bool detailsPending = false;
+  bool formatPending = false;
 
   bool IsFolder() const { return isRoot || (attributes & WMDM_FILE_ATTR_FOLDER) != 0; }
   const ModelTag* FindTag(const WString& tagName) const;
@@ -143,6 +146,7 @@ struct FileDescription {
   DWORD attributes = 0;
   // Tags and format left for the medium's store to read when first asked for.
   bool detailsPending = false;
+  bool formatPending = false;
 };
 
 // The attributes a player reports for a file it holds: a file that may be

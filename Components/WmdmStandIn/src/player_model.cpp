@@ -92,6 +92,7 @@ ObjectId PlayerModel::AddFile(ObjectId parentId, const FileDescription& file) {
   child->date = file.date;
   child->tags = file.tags;
   child->detailsPending = file.detailsPending;
+  child->formatPending = file.formatPending;
   return child->id;
 }
 
@@ -278,6 +279,22 @@ void PlayerModel::LoadDetails(ModelObject& object) const {
   if (!object.detailsPending || !object.medium) return;
   object.detailsPending = false;
   object.medium->store->LoadDetails(object);
+}
+
+std::optional<std::vector<ModelTag>> PlayerModel::LoadedTags(ObjectId id) const {
+  auto lock = Lock();
+  auto found = objects_.find(id);
+  auto object = found == objects_.end() ? nullptr : found->second.lock();
+  if (!object) return std::nullopt;
+  LoadDetails(*object);
+  return object->tags;
+}
+
+void PlayerModel::LoadFormat(ModelObject& object) const {
+  auto lock = Lock();
+  if (!object.formatPending || !object.medium) return;
+  object.formatPending = false;
+  object.medium->store->LoadFormat(object);
 }
 
 HRESULT PlayerModel::SetDeviceEnumPreference(DWORD preference) {

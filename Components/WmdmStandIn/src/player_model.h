@@ -118,6 +118,11 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   DWORD ReportedAttributes(const ModelObject& object) const;
   // Reads in the object's tags and format where its store reads them late.
   void LoadDetails(ModelObject& object) const;
+  // Reads in the object's audio format alone, where its store reads it late.
+  void LoadFormat(ModelObject& object) const;
+  // The object's whole set of tags, read in first where its store reads
+  // them late; none when the object is gone.
+  std::optional<std::vector<ModelTag>> LoadedTags(ObjectId id) const;
 
   // Content edits, each a whole platform operation on a live handle.
   HRESULT CreateObject(const StorageHandle& target, const NewObject& request, StorageHandle* created);

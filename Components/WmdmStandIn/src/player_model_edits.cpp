@@ -245,7 +245,10 @@ HRESULT PlayerModel::SetAttributes(const StorageHandle& handle, DWORD attributes
   // What an object is (file or folder) is not an attribute a caller can change.
   const DWORD kind = WMDM_FILE_ATTR_FILE | WMDM_FILE_ATTR_FOLDER;
   handle.object->attributes = (handle.object->attributes & kind) | (attributes & ~kind);
-  if (format) handle.object->format = *format;
+  if (format) {
+    handle.object->format = *format;
+    handle.object->formatPending = false;
+  }
   return S_OK;
 }
 

@@ -60,7 +60,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetAttributes(DWORD* attributes, _WAVEFORMATE
   if (!attributes) return E_INVALIDARG;
   auto lock = model_->Lock();
   // A store may read the format from the file: only when it is asked for.
-  if (format) model_->LoadDetails(*handle_.object);
+  if (format) model_->LoadFormat(*handle_.object);
   *attributes = model_->ReportedAttributes(*handle_.object);
   if (format) *format = handle_.object->format;
   return S_OK;
@@ -129,7 +129,7 @@ HRESULT STDMETHODCALLTYPE Storage::GetAttributes2(DWORD* attributes, DWORD* attr
   STORAGE_ENTER("GetAttributes2");
   if (!attributes || !attributesEx) return E_INVALIDARG;
   auto lock = model_->Lock();
-  if (audioFormat) model_->LoadDetails(*handle_.object);
+  if (audioFormat) model_->LoadFormat(*handle_.object);
   *attributes = model_->ReportedAttributes(*handle_.object);
   *attributesEx = 0;
   if (audioFormat) *audioFormat = handle_.object->format;
@@ -141,8 +141,10 @@ HRESULT STDMETHODCALLTYPE Storage::GetMetadata(IWMDMMetaData** metadata) {
   STORAGE_ENTER("GetMetadata");
   if (!metadata) return E_INVALIDARG;
   auto lock = model_->Lock();
-  model_->LoadDetails(*handle_.object);
-  return MakeComObjectInto<MetaDataBag>(metadata, model_, handle_.object->tags, handle_.object->id);
+  // Tags a store has still to read are read when the bag is asked for more
+  // than the format code.
+  return MakeComObjectInto<MetaDataBag>(metadata, model_, handle_.object->tags, handle_.object->id,
+                                        handle_.object->detailsPending);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::SetMetadata(IWMDMMetaData* metadata) {
