@@ -53,14 +53,4 @@ TEST(RegistrySandboxTest, ClearLeavesNothingAndKeepsTheRootRedirected) {
   }
 }
 
-TEST(RegistrySandboxTest, NothingWrittenInsideOutlivesIt) {
-  {
-    RegistrySandbox sandbox;
-    ASSERT_EQ(ERROR_SUCCESS, sandbox.Status());
-    Write(W("Software\\Outliving"), W("Value"));
-  }
-  HKEY key = nullptr;
-  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, W("Software\\Outliving"), 0, KEY_READ, &key));
-}
-
 }  // namespace
