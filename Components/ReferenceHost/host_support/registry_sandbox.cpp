@@ -3,6 +3,7 @@
 #include "host_support/registry_tree.h"
 
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -29,4 +30,31 @@ RegistrySandbox::~RegistrySandbox() {
   if (status_ == ERROR_SUCCESS) RegOverridePredefKey(root_, nullptr);
   if (key_) RegCloseKey(key_);
   if (!path_.empty()) DeleteRegistryTree(HKEY_CURRENT_USER, path_);
+}
+
+LSTATUS RegistrySandbox::Clear() {
+  if (status_ != ERROR_SUCCESS) return status_;
+  // Always the first child and the first value: each one found is deleted.
+  for (;;) {
+    WCHAR child[256];
+    DWORD length = 256;
+    const LSTATUS found = RegEnumKeyExW(key_, 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+    if (found == ERROR_NO_MORE_ITEMS) break;
+    if (found != ERROR_SUCCESS) return found;
+    const LSTATUS deleted = DeleteRegistryTree(key_, WString(child, length));
+    if (deleted != ERROR_SUCCESS) return deleted;
+  }
+  DWORD values = 0, longest = 0;
+  const LSTATUS counted = RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                                           &longest, nullptr, nullptr, nullptr);
+  if (counted != ERROR_SUCCESS) return counted;
+  std::vector<WCHAR> value(values ? longest + 1 : 0);
+  for (; values > 0; --values) {
+    DWORD length = static_cast<DWORD>(value.size());
+    const LSTATUS found = RegEnumValueW(key_, 0, value.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (found != ERROR_SUCCESS) return found;
+    const LSTATUS deleted = RegDeleteValueW(key_, value.data());
+    if (deleted != ERROR_SUCCESS) return deleted;
+  }
+  return ERROR_SUCCESS;
 }

@@ -22,6 +22,10 @@ class RegistrySandbox {
   LSTATUS Status() const { return status_; }
   // The options keys created inside must be given.
   DWORD CreateOptions() const { return lasting_ ? REG_OPTION_NON_VOLATILE : REG_OPTION_VOLATILE; }
+  // Empties the sandbox (every key below it and every value in it) and keeps
+  // the root redirected: cheaper than a new sandbox for a caller that loads
+  // one file after another into the same roots.
+  LSTATUS Clear();
 
  private:
   HKEY root_;

@@ -184,14 +184,13 @@ LSTATUS RegistryStore::Override(HKEY predefined, HKEY replacement) {
 std::vector<RegText> RegistryStore::SplitPath(const WCHAR* path) {
   std::vector<RegText> parts;
   if (!path) return parts;
-  RegText part;
+  // Each name is copied once, whole: every registry call splits its path.
+  const WCHAR* start = path;
   for (const WCHAR* p = path;; ++p) {
     if (*p == u'\\' || *p == 0) {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
+      if (p != start) parts.emplace_back(start, p);
+      start = p + 1;
       if (*p == 0) break;
-    } else {
-      part += *p;
     }
   }
   return parts;

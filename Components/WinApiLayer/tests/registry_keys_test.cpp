@@ -23,6 +23,20 @@ TEST(RegistryKeys, APathMustNotBeginWithASeparator) {
                                                 nullptr, created.Put(), nullptr));
 }
 
+TEST(RegistryKeys, ATrailingSeparatorNamesTheSameKey) {
+  ScratchKey scratch;
+  scratch.Create(W("Child\\Below"));
+  for (const WCHAR* path : {W("Child\\"), W("Child\\Below\\")}) {
+    KeyHolder opened;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(scratch.Get(), path, 0, KEY_READ, opened.Put())) << wide::ToUtf8(WString(path));
+  }
+  KeyHolder created;
+  DWORD disposition = 0;
+  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(scratch.Get(), W("Child\\"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                           created.Put(), &disposition));
+  EXPECT_EQ(static_cast<DWORD>(REG_OPENED_EXISTING_KEY), disposition);
+}
+
 TEST(RegistryKeys, NamesMatchWithoutRegardToCaseAndKeepTheirFirstSpelling) {
   ScratchKey scratch;
   scratch.Create(W("Enum\\USBSTOR"));

@@ -74,6 +74,14 @@ bool Flag(const Json& object, const char* key, bool absent, const std::string& w
   return found->get<bool>();
 }
 
+// The value of a hexadecimal digit; 16 for any other character.
+unsigned HexDigit(char c) {
+  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
+  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
+  if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
+  return 16;
+}
+
 // Digits only ("0x" for hexadecimal): a sign, spaces or a wrap past 64 bits are errors.
 bool ParseUnsigned(const std::string& text, ULONGLONG* number) {
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
@@ -82,11 +90,7 @@ bool ParseUnsigned(const std::string& text, ULONGLONG* number) {
   if (i >= text.size()) return false;
   ULONGLONG value = 0;
   for (; i < text.size(); ++i) {
-    const char c = text[i];
-    unsigned digit = 16;
-    if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
-    else if (hex && c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
-    else if (hex && c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
+    const unsigned digit = HexDigit(text[i]);
     if (digit >= base || value > (~0ULL - digit) / base) return false;
     value = value * base + digit;
   }
@@ -116,20 +120,24 @@ WString Text(const Json& value, const std::string& where) {
   return wide::FromUtf8(value.get<std::string>());
 }
 
-std::vector<BYTE> Hex(const Json& value, const std::string& where) {
-  const std::string text = value.is_string() ? value.get<std::string>() : std::string("?");
-  if (text.size() % 2 != 0) Fail(where, "expected hexadecimal bytes, got " + Shown(value));
-  std::vector<BYTE> bytes;
+// Two digits a byte and nothing else: no spaces, signs or "0x".
+bool ParseHexBytes(const std::string& text, std::vector<BYTE>* bytes) {
+  if (text.size() % 2 != 0) return false;
+  std::vector<BYTE> parsed;
+  parsed.reserve(text.size() / 2);
   for (size_t i = 0; i < text.size(); i += 2) {
-    try {
-      size_t used = 0;
-      const unsigned long byte = std::stoul(text.substr(i, 2), &used, 16);
-      if (used != 2) throw std::invalid_argument("digit");
-      bytes.push_back(static_cast<BYTE>(byte));
-    } catch (const std::exception&) {
-      Fail(where, "expected hexadecimal bytes, got " + Shown(value));
-    }
+    const unsigned high = HexDigit(text[i]), low = HexDigit(text[i + 1]);
+    if (high > 15 || low > 15) return false;
+    parsed.push_back(static_cast<BYTE>(high << 4 | low));
   }
+  *bytes = std::move(parsed);
+  return true;
+}
+
+std::vector<BYTE> Hex(const Json& value, const std::string& where) {
+  std::vector<BYTE> bytes;
+  if (!value.is_string() || !ParseHexBytes(value.get_ref<const std::string&>(), &bytes))
+    Fail(where, "expected hexadecimal bytes, got " + Shown(value));
   return bytes;
 }
 
@@ -520,7 +528,13 @@ WMDM_TAG_DATATYPE TagTypeOf(const WString& name) {
   return found == types.end() ? WMDM_TYPE_STRING : found->second;
 }
 
-bool LoadPlayers(PlayerModel& model, const std::string& text, std::string* error) {
+namespace {
+
+// Parses the text and hands its root to `use`; whatever goes wrong, in the
+// text or in what `use` makes of it, ends as false and a message, never as
+// an exception.
+template <class Use>
+bool WithDescription(const std::string& text, std::string* error, Use use) {
   try {
     Json root;
     DescriptionParser parser(root);
@@ -528,7 +542,7 @@ bool LoadPlayers(PlayerModel& model, const std::string& text, std::string* error
       if (error) *error = parser.Error();
       return false;
     }
-    Loader(model).Load(root);
+    use(root);
     return true;
   } catch (const DescriptionError& failure) {
     if (error) *error = failure.what();
@@ -538,24 +552,18 @@ bool LoadPlayers(PlayerModel& model, const std::string& text, std::string* error
   return false;
 }
 
+}  // namespace
+
+bool LoadPlayers(PlayerModel& model, const std::string& text, std::string* error) {
+  return WithDescription(text, error, [&](const Json& root) { Loader(model).Load(root); });
+}
+
 bool ParsePlayerFacts(const std::string& text, DeviceDescription* device, MediumDescription* medium,
                       std::string* error) {
-  try {
-    Json root;
-    DescriptionParser parser(root);
-    if (!Json::sax_parse(text, &parser)) {
-      if (error) *error = parser.Error();
-      return false;
-    }
+  return WithDescription(text, error, [&](const Json& root) {
     auto model = PlayerModel::Create();
     Loader(*model).Facts(root, device, medium);
-    return true;
-  } catch (const DescriptionError& failure) {
-    if (error) *error = failure.what();
-  } catch (const std::exception&) {
-    if (error) *error = "the description cannot be read";
-  }
-  return false;
+  });
 }
 
 bool LoadPlayersFile(PlayerModel& model, const WString& path, std::string* error) {

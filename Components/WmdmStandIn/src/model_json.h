@@ -1,6 +1,7 @@
 // Players described in a JSON text, for hosts and the demo. The format, by
 // example (numbers may also be written as "0x..." strings; flag sets as a
-// number or a list of names):
+// number or a list of names; bytes, as in "serial" and "content", as two
+// hexadecimal digits each with nothing between or around them):
 //
 //   { "formats": { "mp3-128": { "tag": "0x55", "channels": 2, "samplesPerSec": 44100,
 //                               "avgBytesPerSec": 16000, "blockAlign": 1, "bitsPerSample": 16 } },
