@@ -1,5 +1,7 @@
 #include "mdhost/item_report.h"
 
+#include <string>
+
 #include <unique_bstr.h>
 #include <wide_text.h>
 
@@ -48,6 +50,14 @@ HRESULT ListItems(kiMusicDevicePlugin2004* plugin, const WString& location, cons
   return FAILED(hr) ? hr : first;
 }
 
+// The play time in seconds, as few decimals as its unit needs.
+std::string Seconds(const ItemReport& item) {
+  const long long perSecond = item.durationFromTag ? 10000 : 1000;
+  std::string fraction = std::to_string(perSecond + item.duration % perSecond).substr(1);
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  return std::to_string(item.duration / perSecond) + (fraction.empty() ? "" : "." + fraction);
+}
+
 const char* KindName(LONG kind) {
   switch (kind) {
     case kFolder: return "folder";
@@ -71,7 +81,7 @@ void TableLine(const ItemReport& item, const std::string& indent, std::ostream& 
     if (item.trackNumber) out << " #" << item.trackNumber;
     if (!item.genre.empty()) out << "  " << item.genre;
     if (item.bitrate) out << "  " << item.bitrate << " bit/s";
-    if (item.duration) out << "  " << item.duration << " ms";
+    if (item.duration > 0) out << "  " << Seconds(item) << " s";
   }
   out << "\n";
   for (const ItemReport& entry : item.entries) TableLine(entry, indent + "  ", out);
@@ -88,7 +98,7 @@ void JsonItem(const ItemReport& item, std::ostream& out) {
       out << ", \"title\": " << JsonString(item.title) << ", \"artist\": " << JsonString(item.artist)
           << ", \"album\": " << JsonString(item.album) << ", \"genre\": " << JsonString(item.genre)
           << ", \"track\": " << item.trackNumber << ", \"bitrate\": " << item.bitrate
-          << ", \"duration\": " << item.duration;
+          << ", \"seconds\": " << (item.duration > 0 ? Seconds(item) : "0");
     }
   }
   if (item.kind == kPlaylist) {
@@ -107,7 +117,10 @@ void JsonItem(const ItemReport& item, std::ostream& out) {
 HRESULT ReadItem(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path, ItemReport* item) {
   kcIPPItem record;
   const HRESULT hr = plugin->GetItemInformation(location.c_str(), path.c_str(), &record);
-  if (hr == S_OK) *item = FromRecord(record);
+  if (hr == S_OK) {
+    *item = FromRecord(record);
+    item->durationFromTag = true;
+  }
   return hr;
 }
 
@@ -128,6 +141,8 @@ ListingReport ReadListing(kiMusicDevicePlugin2004* plugin, const WString& locati
       if (item.details == S_OK) {
         detailed.location = item.location;
         detailed.order = order;
+        // The same number as the listing's: no duration tag replaced it.
+        detailed.durationFromTag = detailed.duration != item.duration;
         item = detailed;
       }
     }

@@ -16,7 +16,12 @@ struct ItemReport {
   LONG kind = 0;  // 1 folder, 3 playlist, 4 file
   std::string location;
   std::string title, album, artist, genre;
-  LONG trackNumber = 0, bitrate = 0, duration = 0;
+  LONG trackNumber = 0, bitrate = 0;
+  // The plug-in gives a listed track's play time in milliseconds, worked out
+  // from its size and format, but takes the one GetItemInformation gives from
+  // the track's duration tag, in units of 1/10,000 s, when it has that tag.
+  LONG duration = 0;
+  bool durationFromTag = false;
   ULONGLONG size = 0;
   LONG order = -1;        // "ItemOrder" of a playlist entry, -1 elsewhere
   HRESULT details = S_OK;  // the answer of GetItemInformation, for tracks

@@ -1,8 +1,24 @@
 #include "counting_object.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 std::atomic<long> aliveObjects{0};
-}
+
+// Every test that made counting objects has let them all go by its end.
+class AliveCheck final : public testing::EmptyTestEventListener {
+  void OnTestStart(const testing::TestInfo&) override { before_ = aliveObjects.load(); }
+  void OnTestEnd(const testing::TestInfo&) override {
+    EXPECT_EQ(aliveObjects.load(), before_) << "a counting object was left alive";
+  }
+  long before_ = 0;
+};
+
+const bool aliveCheckInstalled = [] {
+  testing::UnitTest::GetInstance()->listeners().Append(new AliveCheck);
+  return true;
+}();
+}  // namespace
 
 CountingObject::CountingObject() { ++aliveObjects; }
 

@@ -3,22 +3,22 @@
 namespace {
 
 TEST_F(DomDocumentTest, AnswersTheDocumentAndNodeInterfacesOnly) {
-  DomRef<IXMLDOMNode> node;
-  EXPECT_EQ(S_OK, document_->QueryInterface(IID_IXMLDOMNode, node.PutVoid()));
-  DomRef<IDispatch> dispatch;
-  EXPECT_EQ(S_OK, document_->QueryInterface(IID_IDispatch, dispatch.PutVoid()));
-  DomRef<IXMLDOMElement> element;
-  EXPECT_EQ(E_NOINTERFACE, document_->QueryInterface(IID_IXMLDOMElement, element.PutVoid()));
+  ComPtr<IXMLDOMNode> node;
+  EXPECT_EQ(S_OK, document_->QueryInterface(IID_IXMLDOMNode, node.AsVoidOut()));
+  ComPtr<IDispatch> dispatch;
+  EXPECT_EQ(S_OK, document_->QueryInterface(IID_IDispatch, dispatch.AsVoidOut()));
+  ComPtr<IXMLDOMElement> element;
+  EXPECT_EQ(E_NOINTERFACE, document_->QueryInterface(IID_IXMLDOMElement, element.AsVoidOut()));
   EXPECT_FALSE(element);
 }
 
 TEST_F(DomDocumentTest, WrappedManifestLoadsWithItsRootElement) {
   ASSERT_EQ(S_OK, Load(W("<?xml version=\"1.0\"?>\r\n<Overall>\r\n<Devices/><SkipList/>\r\n</Overall>\r\n")));
-  DomRef<IXMLDOMElement> root;
-  ASSERT_EQ(S_OK, document_->get_documentElement(root.Put()));
+  ComPtr<IXMLDOMElement> root;
+  ASSERT_EQ(S_OK, document_->get_documentElement(&root));
   BSTR name = nullptr;
   EXPECT_EQ(S_OK, root->get_tagName(&name));
-  EXPECT_EQ(WString(W("Overall")), TakeBstr(name));
+  EXPECT_EQ(WString(W("Overall")), UniqueBstr::Adopt(name).ToString());
 }
 
 // loadXML takes a string that is already UTF-16: an encoding named in the
@@ -52,8 +52,8 @@ TEST_F(DomDocumentTest, FailedLoadLeavesAnEmptyDocument) {
   ASSERT_EQ(1, Count(Root(), W("//b")));
   ASSERT_EQ(S_FALSE, Load(W("<a><b/>")));
   EXPECT_EQ(0, Count(Root(), W("//b")));
-  DomRef<IXMLDOMElement> root;
-  EXPECT_EQ(S_FALSE, document_->get_documentElement(root.Put()));
+  ComPtr<IXMLDOMElement> root;
+  EXPECT_EQ(S_FALSE, document_->get_documentElement(&root));
   EXPECT_FALSE(root);
 }
 

@@ -32,22 +32,22 @@ class DomSelectTest : public DomDocumentTest {
 };
 
 TEST_F(DomSelectTest, DevicesPathFindsEveryDeviceInsideDevicesInDocumentOrder) {
-  DomRef<IXMLDOMNodeList> list;
-  ASSERT_EQ(S_OK, document_->selectNodes(TestBstr(W("//Devices/Device")), list.Put()));
+  ComPtr<IXMLDOMNodeList> list;
+  ASSERT_EQ(S_OK, document_->selectNodes(TestBstr(W("//Devices/Device")), &list));
   LONG length = 0;
   ASSERT_EQ(S_OK, list->get_length(&length));
   ASSERT_EQ(3, length);
   const WString expected[] = {W("first"), W("second"), W("deep")};
   for (LONG i = 0; i < length; ++i) {
-    DomRef<IXMLDOMNode> item;
-    ASSERT_EQ(S_OK, list->get_item(i, item.Put()));
+    ComPtr<IXMLDOMNode> item;
+    ASSERT_EQ(S_OK, list->get_item(i, &item));
     EXPECT_EQ(expected[i], VidPid(item.Get()));
   }
 }
 
 TEST_F(DomSelectTest, ItemOutsideTheListIsSFalseAndNull) {
-  DomRef<IXMLDOMNodeList> list;
-  ASSERT_EQ(S_OK, document_->selectNodes(TestBstr(W("//Devices/Device")), list.Put()));
+  ComPtr<IXMLDOMNodeList> list;
+  ASSERT_EQ(S_OK, document_->selectNodes(TestBstr(W("//Devices/Device")), &list));
   for (LONG index : {-1L, 3L, 1000L}) {
     SCOPED_TRACE(index);
     IXMLDOMNode* item = reinterpret_cast<IXMLDOMNode*>(1);
@@ -57,26 +57,26 @@ TEST_F(DomSelectTest, ItemOutsideTheListIsSFalseAndNull) {
 }
 
 TEST_F(DomSelectTest, BareNameSelectsDirectChildrenOfTheNode) {
-  DomRef<IXMLDOMNode> device = Single(Root(), W("//Devices/Device"));
+  ComPtr<IXMLDOMNode> device = Single(Root(), W("//Devices/Device"));
   ASSERT_TRUE(device);
-  DomRef<IXMLDOMNodeList> list;
-  ASSERT_EQ(S_OK, device->selectNodes(TestBstr(W("HiddenFolder")), list.Put()));
+  ComPtr<IXMLDOMNodeList> list;
+  ASSERT_EQ(S_OK, device->selectNodes(TestBstr(W("HiddenFolder")), &list));
   LONG length = 0;
   ASSERT_EQ(S_OK, list->get_length(&length));
   ASSERT_EQ(2, length);
   for (LONG i = 0; i < length; ++i) {
-    DomRef<IXMLDOMNode> item;
-    ASSERT_EQ(S_OK, list->get_item(i, item.Put()));
+    ComPtr<IXMLDOMNode> item;
+    ASSERT_EQ(S_OK, list->get_item(i, &item));
     EXPECT_EQ(WString(i == 0 ? W("A") : W("B")), Text(item.Get()));
   }
 }
 
 TEST_F(DomSelectTest, SingleNodeIsTheFirstMatchOrSFalseAndNull) {
-  DomRef<IXMLDOMNode> hidden = Single(Root(), W("//HiddenFolder"));
+  ComPtr<IXMLDOMNode> hidden = Single(Root(), W("//HiddenFolder"));
   ASSERT_TRUE(hidden);
   EXPECT_EQ(WString(W("A")), Text(hidden.Get()));
 
-  DomRef<IXMLDOMNode> device = Single(Root(), W("//Devices/Device"));
+  ComPtr<IXMLDOMNode> device = Single(Root(), W("//Devices/Device"));
   for (const WCHAR* missing : {W("SupportsFolders"), W("Nested/Missing"), W("@Missing")}) {
     SCOPED_TRACE(wide::ToUtf8(missing));
     IXMLDOMNode* found = reinterpret_cast<IXMLDOMNode*>(1);
@@ -86,9 +86,9 @@ TEST_F(DomSelectTest, SingleNodeIsTheFirstMatchOrSFalseAndNull) {
 }
 
 TEST_F(DomSelectTest, AttributeNodeFromAtNameCarriesItsValue) {
-  DomRef<IXMLDOMNode> vendor = Single(Root(), W("//SkipList/Vendor"));
+  ComPtr<IXMLDOMNode> vendor = Single(Root(), W("//SkipList/Vendor"));
   ASSERT_TRUE(vendor);
-  DomRef<IXMLDOMNode> id = Single(vendor.Get(), W("@Id"));
+  ComPtr<IXMLDOMNode> id = Single(vendor.Get(), W("@Id"));
   ASSERT_TRUE(id);
   DOMNodeType type = NODE_INVALID;
   EXPECT_EQ(S_OK, id->get_nodeType(&type));
@@ -100,12 +100,12 @@ TEST_F(DomSelectTest, AttributeNodeFromAtNameCarriesItsValue) {
   EXPECT_EQ(WString(W("0781")), WString(value.bstrVal));
   VariantClear(&value);
   // An attribute is a node but not an element.
-  DomRef<IXMLDOMElement> element;
-  EXPECT_EQ(E_NOINTERFACE, id->QueryInterface(IID_IXMLDOMElement, element.PutVoid()));
+  ComPtr<IXMLDOMElement> element;
+  EXPECT_EQ(E_NOINTERFACE, id->QueryInterface(IID_IXMLDOMElement, element.AsVoidOut()));
 }
 
 TEST_F(DomSelectTest, ElementHasNoNodeValue) {
-  DomRef<IXMLDOMNode> vendor = Single(Root(), W("//SkipList/Vendor"));
+  ComPtr<IXMLDOMNode> vendor = Single(Root(), W("//SkipList/Vendor"));
   VARIANT value;
   VariantInit(&value);
   value.vt = VT_I4;
@@ -114,11 +114,11 @@ TEST_F(DomSelectTest, ElementHasNoNodeValue) {
 }
 
 TEST_F(DomSelectTest, NodesAndListsOutliveTheDocumentObject) {
-  DomRef<IXMLDOMNodeList> list;
-  ASSERT_EQ(S_OK, document_->selectNodes(TestBstr(W("//HiddenFolder")), list.Put()));
+  ComPtr<IXMLDOMNodeList> list;
+  ASSERT_EQ(S_OK, document_->selectNodes(TestBstr(W("//HiddenFolder")), &list));
   document_.Reset();
-  DomRef<IXMLDOMNode> last;
-  ASSERT_EQ(S_OK, list->get_item(2, last.Put()));
+  ComPtr<IXMLDOMNode> last;
+  ASSERT_EQ(S_OK, list->get_item(2, &last));
   EXPECT_EQ(WString(W("B")), Text(last.Get()));
 }
 

@@ -5,69 +5,27 @@
 
 #include <gtest/gtest.h>
 
+#include <com_ptr.h>
 #include <msxml_ids.h>
 #include <oleauto.h>
+#include <unique_bstr.h>
 #include <wide_text.h>
 
-#include <utility>
-
-// One reference to an interface, released when the holder goes.
-template <typename T>
-class DomRef {
- public:
-  DomRef() = default;
-  DomRef(const DomRef&) = delete;
-  DomRef& operator=(const DomRef&) = delete;
-  DomRef(DomRef&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
-  ~DomRef() { Reset(); }
-
-  T* Get() const { return ptr_; }
-  T* operator->() const { return ptr_; }
-  explicit operator bool() const { return ptr_ != nullptr; }
-  T** Put() {
-    Reset();
-    return &ptr_;
-  }
-  void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-  void Reset() {
-    if (ptr_) ptr_->Release();
-    ptr_ = nullptr;
-  }
-
- private:
-  T* ptr_ = nullptr;
+// A BSTR argument, freed at the end of the full expression.
+struct TestBstr : UniqueBstr {
+  explicit TestBstr(const WString& text) : UniqueBstr(text) {}
+  operator BSTR() const { return Get(); }
 };
-
-// A BSTR for an argument, freed at the end of the full expression's owner.
-class TestBstr {
- public:
-  explicit TestBstr(const WString& text)
-      : bstr_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  TestBstr(const TestBstr&) = delete;
-  TestBstr& operator=(const TestBstr&) = delete;
-  ~TestBstr() { SysFreeString(bstr_); }
-  operator BSTR() const { return bstr_; }
-
- private:
-  BSTR bstr_;
-};
-
-// Takes a returned BSTR, frees it and gives its text.
-inline WString TakeBstr(BSTR text) {
-  WString result = text ? WString(text, SysStringLen(text)) : WString();
-  SysFreeString(text);
-  return result;
-}
 
 class DomDocumentTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_XmlDomDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
-                                     document_.PutVoid()));
+                                     document_.AsVoidOut()));
   }
   void TearDown() override {
-    document_.Reset();
+    if (document_) EXPECT_EQ(0u, document_.Detach()->Release()) << "the document outlived its test";
     CoUninitialize();
   }
 
@@ -80,32 +38,32 @@ class DomDocumentTest : public ::testing::Test {
   }
 
   LONG Count(IXMLDOMNode* from, const WString& query) {
-    DomRef<IXMLDOMNodeList> list;
-    if (from->selectNodes(TestBstr(query), list.Put()) != S_OK || !list) return -1;
+    ComPtr<IXMLDOMNodeList> list;
+    if (from->selectNodes(TestBstr(query), &list) != S_OK || !list) return -1;
     LONG length = -1;
     EXPECT_EQ(S_OK, list->get_length(&length));
     return length;
   }
 
-  DomRef<IXMLDOMNode> Single(IXMLDOMNode* from, const WString& query) {
-    DomRef<IXMLDOMNode> node;
-    EXPECT_EQ(S_OK, from->selectSingleNode(TestBstr(query), node.Put())) << wide::ToUtf8(query);
+  ComPtr<IXMLDOMNode> Single(IXMLDOMNode* from, const WString& query) {
+    ComPtr<IXMLDOMNode> node;
+    EXPECT_EQ(S_OK, from->selectSingleNode(TestBstr(query), &node)) << wide::ToUtf8(query);
     return node;
   }
 
   WString Text(IXMLDOMNode* node) {
     BSTR text = nullptr;
     EXPECT_EQ(S_OK, node->get_text(&text));
-    return TakeBstr(text);
+    return UniqueBstr::Adopt(text).ToString();
   }
 
-  DomRef<IXMLDOMElement> Element(IXMLDOMNode* node) {
-    DomRef<IXMLDOMElement> element;
-    EXPECT_EQ(S_OK, node->QueryInterface(IID_IXMLDOMElement, element.PutVoid()));
+  ComPtr<IXMLDOMElement> Element(IXMLDOMNode* node) {
+    ComPtr<IXMLDOMElement> element;
+    EXPECT_EQ(S_OK, node->QueryInterface(IID_IXMLDOMElement, element.AsVoidOut()));
     return element;
   }
 
   IXMLDOMNode* Root() { return document_.Get(); }
 
-  DomRef<IXMLDOMDocument> document_;
+  ComPtr<IXMLDOMDocument> document_;
 };

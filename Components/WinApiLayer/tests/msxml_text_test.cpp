@@ -14,7 +14,7 @@ class DomTextTest : public DomDocumentTest {
     for (const TextCase& item : cases) {
       SCOPED_TRACE(testing::Message() << "row at line " << item.line);
       ASSERT_EQ(S_OK, Load(item.xml));
-      DomRef<IXMLDOMNode> a = Single(Root(), W("/a"));
+      ComPtr<IXMLDOMNode> a = Single(Root(), W("/a"));
       ASSERT_TRUE(a);
       EXPECT_EQ(item.text, Text(a.Get()));
     }
@@ -22,7 +22,7 @@ class DomTextTest : public DomDocumentTest {
 
   // getAttribute's answer and the string it gave (empty unless VT_BSTR).
   HRESULT Attribute(const WString& name, VARTYPE* type, WString* value) {
-    DomRef<IXMLDOMNode> a = Single(Root(), W("/a"));
+    ComPtr<IXMLDOMNode> a = Single(Root(), W("/a"));
     VARIANT result;
     VariantInit(&result);
     result.vt = VT_I4;

@@ -55,23 +55,18 @@ TEST(PropVariant, ClearFreesWhatEachTypeOwns) {
   }
 }
 
-TEST(PropVariant, ClearReleasesAnInterface) {
+TEST(PropVariant, InitEmptiesAndClearReleasesAnInterface) {
+  PROPVARIANT value;
+  std::memset(&value, 0xAB, sizeof(value));
+  PropVariantInit(&value);
+  EXPECT_EQ(VT_EMPTY, value.vt);
   CountingObject* object = CountingObject::Create();
   object->AddRef();
-  PROPVARIANT value;
-  PropVariantInit(&value);
   value.vt = VT_UNKNOWN;
   value.punkVal = object;
   EXPECT_EQ(S_OK, PropVariantClear(&value));
   EXPECT_EQ(1u, object->References());
   object->Release();
-}
-
-TEST(PropVariant, InitEmpties) {
-  PROPVARIANT value;
-  std::memset(&value, 0xAB, sizeof(value));
-  PropVariantInit(&value);
-  EXPECT_EQ(VT_EMPTY, value.vt);
 }
 
 }  // namespace

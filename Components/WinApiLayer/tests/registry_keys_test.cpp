@@ -19,8 +19,7 @@ TEST(RegistryKeys, APathMustNotBeginWithASeparator) {
   scratch.Create(W("Child"));
   KeyHolder opened, created;
   EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyExW(scratch.Get(), W("\\Child"), 0, KEY_READ, opened.Put()));
-  EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExW(scratch.Get(), W("\\Other"), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                                nullptr, created.Put(), nullptr));
+  EXPECT_EQ(ERROR_BAD_PATHNAME, CreateKey(scratch.Get(), W("\\Other"), &created));
 }
 
 TEST(RegistryKeys, ATrailingSeparatorNamesTheSameKey) {
@@ -44,8 +43,8 @@ TEST(RegistryKeys, NamesMatchWithoutRegardToCaseAndKeepTheirFirstSpelling) {
   EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(scratch.Get(), W("enum\\usbstor"), 0, KEY_READ, opened.Put()));
   KeyHolder created;
   DWORD disposition = 0;
-  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(scratch.Get(), W("ENUM\\UsbStor"), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                           nullptr, created.Put(), &disposition));
+  EXPECT_EQ(ERROR_SUCCESS,
+            CreateKey(scratch.Get(), W("ENUM\\UsbStor"), &created, REG_OPTION_NON_VOLATILE, &disposition));
   EXPECT_EQ(static_cast<DWORD>(REG_OPENED_EXISTING_KEY), disposition);
   EXPECT_EQ(std::vector<WString>{W("Enum")}, scratch.SubkeyNames());
 }
@@ -54,11 +53,9 @@ TEST(RegistryKeys, CreatingReportsWhetherTheKeyIsNew) {
   ScratchKey scratch;
   DWORD disposition = 0;
   KeyHolder first, second;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(scratch.Get(), W("A\\B\\C\\"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                           first.Put(), &disposition));
+  ASSERT_EQ(ERROR_SUCCESS, CreateKey(scratch.Get(), W("A\\B\\C\\"), &first, REG_OPTION_NON_VOLATILE, &disposition));
   EXPECT_EQ(static_cast<DWORD>(REG_CREATED_NEW_KEY), disposition);
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(scratch.Get(), W("A\\B\\C"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                           second.Put(), &disposition));
+  ASSERT_EQ(ERROR_SUCCESS, CreateKey(scratch.Get(), W("A\\B\\C"), &second, REG_OPTION_NON_VOLATILE, &disposition));
   EXPECT_EQ(static_cast<DWORD>(REG_OPENED_EXISTING_KEY), disposition);
 }
 
@@ -143,11 +140,8 @@ TEST(RegistryKeys, DeletingAnswersForMissingNonEmptyAndAlreadyDeletedKeys) {
 TEST(RegistryKeys, AVolatileKeyTakesOnlyVolatileChildren) {
   ScratchKey scratch(REG_OPTION_VOLATILE);
   KeyHolder child;
-  EXPECT_EQ(ERROR_CHILD_MUST_BE_VOLATILE, RegCreateKeyExW(scratch.Get(), W("Lasting"), 0, nullptr,
-                                                          REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                                                          child.Put(), nullptr));
-  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(scratch.Get(), W("Passing"), 0, nullptr, REG_OPTION_VOLATILE,
-                                           KEY_ALL_ACCESS, nullptr, child.Put(), nullptr));
+  EXPECT_EQ(ERROR_CHILD_MUST_BE_VOLATILE, CreateKey(scratch.Get(), W("Lasting"), &child));
+  EXPECT_EQ(ERROR_SUCCESS, CreateKey(scratch.Get(), W("Passing"), &child, REG_OPTION_VOLATILE));
 }
 
 TEST(RegistryKeys, AHandleAllowsOnlyWhatItWasOpenedFor) {
@@ -174,9 +168,8 @@ TEST(RegistryKeys, OverridingARootRedirectsItUntilRestored) {
   ScratchKey scratch(REG_OPTION_VOLATILE);
   ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, scratch.Get()));
   KeyHolder created;
-  const LSTATUS createdStatus = RegCreateKeyExW(HKEY_LOCAL_MACHINE, W("System\\CurrentControlSet\\Enum\\USB"), 0,
-                                                nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                                                created.Put(), nullptr);
+  const LSTATUS createdStatus =
+      CreateKey(HKEY_LOCAL_MACHINE, W("System\\CurrentControlSet\\Enum\\USB"), &created, REG_OPTION_VOLATILE);
   KeyHolder seen;
   const LSTATUS seenStatus =
       RegOpenKeyExW(scratch.Get(), W("System\\CurrentControlSet\\Enum\\USB"), 0, KEY_READ, seen.Put());
@@ -195,20 +188,17 @@ TEST(RegistryKeys, AKeyNameHoldsAtMost255Characters) {
   ScratchKey scratch;
   const WString longest(255, W('k')), tooLong(257, W('k'));
   KeyHolder created, opened;
-  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(scratch.Get(), longest.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                           created.Put(), nullptr));
+  EXPECT_EQ(ERROR_SUCCESS, CreateKey(scratch.Get(), longest, &created));
   EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(scratch.Get(), longest.c_str(), 0, KEY_READ, opened.Put()));
   for (const WString& path : {tooLong, W("Parent\\") + tooLong}) {
     KeyHolder refused, notOpened;
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegCreateKeyExW(scratch.Get(), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                                       nullptr, refused.Put(), nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, CreateKey(scratch.Get(), path, &refused));
     EXPECT_EQ(nullptr, refused.Get());
     EXPECT_EQ(ERROR_INVALID_PARAMETER, RegOpenKeyExW(scratch.Get(), path.c_str(), 0, KEY_READ, notOpened.Put()));
   }
   const WString oneOver(256, W('k'));
   KeyHolder edge;
-  const LSTATUS edgeStatus = RegCreateKeyExW(scratch.Get(), oneOver.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                             edge.Put(), nullptr);
+  const LSTATUS edgeStatus = CreateKey(scratch.Get(), oneOver, &edge);
   if (RunningUnderWine()) {
     EXPECT_EQ(ERROR_SUCCESS, edgeStatus) << "Wine, like Windows itself, takes a 256th character and refuses a 257th";
     GTEST_SKIP() << "Wine admits 256 characters where the documentation says 255";
@@ -231,11 +221,9 @@ WString Levels(size_t count) {
 TEST(RegistryKeys, KeysNestAtMost512Levels) {
   ScratchKey scratch;
   KeyHolder deep;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(scratch.Get(), Levels(506).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                           nullptr, deep.Put(), nullptr));
+  ASSERT_EQ(ERROR_SUCCESS, CreateKey(scratch.Get(), Levels(506), &deep));
   KeyHolder tooDeep;
-  const LSTATUS tooDeepStatus = RegCreateKeyExW(scratch.Get(), (W("Other\\") + Levels(509)).c_str(), 0, nullptr, 0,
-                                                KEY_ALL_ACCESS, nullptr, tooDeep.Put(), nullptr);
+  const LSTATUS tooDeepStatus = CreateKey(scratch.Get(), (W("Other\\") + Levels(509)), &tooDeep);
   if (RunningUnderWine()) {
     EXPECT_EQ(ERROR_SUCCESS, tooDeepStatus);
     GTEST_SKIP() << "Wine sets no limit to the depth of keys; Windows documents 512 levels";
@@ -245,10 +233,9 @@ TEST(RegistryKeys, KeysNestAtMost512Levels) {
   EXPECT_EQ(std::vector<WString>{W("K")}, scratch.SubkeyNames()) << "a refused path creates nothing";
   // The layer counts from its roots: 512 levels below HKEY_CURRENT_USER, and not one more.
   KeyHolder last, pastLast;
-  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(deep.Get(), Levels(3).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                           last.Put(), nullptr));
+  EXPECT_EQ(ERROR_SUCCESS, CreateKey(deep.Get(), Levels(3), &last));
   EXPECT_EQ(ERROR_NO_SYSTEM_RESOURCES,
-            RegCreateKeyExW(last.Get(), W("K"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, pastLast.Put(), nullptr));
+            CreateKey(last.Get(), W("K"), &pastLast));
 }
 
 // Enumerations read indexes in order, deletions read index 0 again and again,

@@ -80,3 +80,9 @@ class KeyHolder {
  private:
   HKEY key_ = nullptr;
 };
+
+// Creates or opens `path` below `parent` for every access, into `key`.
+inline LSTATUS CreateKey(HKEY parent, const WString& path, KeyHolder* key, DWORD options = REG_OPTION_NON_VOLATILE,
+                         DWORD* disposition = nullptr) {
+  return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr, key->Put(), disposition);
+}

@@ -204,6 +204,24 @@ TEST_F(FolderPlayerTest, ListsTheFolderAsItIs) {
   EXPECT_GT((ULONGLONG{high} << 32) | low, 0u);
 }
 
+// What a caller marks is what the player reports and obeys; a file stays a file.
+TEST_F(FolderPlayerTest, SetAttributesMarksATrackButNeverMakesItAFolder) {
+  player_.Write("a.mp3", test_tracks::Mp3(1));
+  Open();
+  const DWORD kind = WMDM_FILE_ATTR_FILE | WMDM_FILE_ATTR_FOLDER | WMDM_FILE_ATTR_READONLY;
+  ASSERT_EQ(At("a.mp3")->SetAttributes(WMDM_FILE_ATTR_FOLDER | WMDM_FILE_ATTR_READONLY, nullptr), S_OK);
+  EXPECT_EQ(model_->Inspect(Find("a.mp3"))->attributes & kind, WMDM_FILE_ATTR_FILE | WMDM_FILE_ATTR_READONLY);
+  EXPECT_EQ(ControlAt("a.mp3")->Delete(WMDM_MODE_BLOCK, nullptr), E_ACCESSDENIED);
+
+  _WAVEFORMATEX format = {};
+  format.wFormatTag = 1;
+  format.nSamplesPerSec = 22050;
+  ASSERT_EQ(At("a.mp3")->SetAttributes(WMDM_FILE_ATTR_FILE, &format), S_OK);
+  EXPECT_EQ(model_->Inspect(Find("a.mp3"))->format.nSamplesPerSec, 22050u);
+  EXPECT_EQ(ControlAt("a.mp3")->Delete(WMDM_MODE_BLOCK, nullptr), S_OK);
+  EXPECT_FALSE(player_.Exists("a.mp3"));
+}
+
 // Sends, renames and deletes through the plug-in are checked on disk in
 // folder_plugin_test.cpp; here what the plug-in has no slot for.
 TEST_F(FolderPlayerTest, ErasingTheMediumKeepsOnlyThePlayersFacts) {

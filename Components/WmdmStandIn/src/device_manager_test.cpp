@@ -126,6 +126,15 @@ TEST_F(DeviceManagerTest, FindsDevicesByCanonicalName) {
     device->GetName(name, 64);
     EXPECT_EQ(WString(name), c.device);
   }
+  DeviceDescription later;
+  later.name = W("Later");
+  later.canonicalName = W("later$0");
+  Model().AddDevice(later, PlayerModel::Presence::Detached);
+  Model().RemoveDevice(players_.pocket);
+  for (const WCHAR* gone : {cases[0].name, W("later$0")}) {
+    ComPtr<IWMDMDevice> device;
+    EXPECT_EQ(manager2->GetDeviceFromCanonicalName(gone, &device), S_FALSE) << "only a device present is found";
+  }
 }
 
 TEST_F(DeviceManagerTest, EnumerationPreferenceIsFixedOnceDevicesWereEnumerated) {

@@ -133,16 +133,6 @@ TEST_F(DeviceTest, FormatsSupportedPropertyIsAnArrayOfFormatCodes) {
   EXPECT_EQ(pocket_->GetProperty(W("WMDM/NoSuchProperty"), value.Put()), WMDM_E_NOTSUPPORTED);
 }
 
-TEST_F(DeviceTest, MediaAreTheDevicesTopLevelStorages) {
-  ComPtr<IWMDMEnumStorage> media;
-  ASSERT_EQ(pocket_->EnumStorage(&media), S_OK);
-  std::vector<WString> names;
-  ComPtr<IWMDMStorage> medium;
-  ULONG fetched = 0;
-  while (media->Next(1, &medium, &fetched) == S_OK) names.push_back(NameOf(medium.Get()));
-  EXPECT_EQ(names, (std::vector<WString>{W("Internal Memory"), W("Storage Card")}));
-}
-
 // A direct lookup on the device looks among the children of its root storage
 // (the first medium); the media themselves, and what lies on other media or
 // deeper down, are reached only by enumerating.

@@ -8,8 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <cstdio>
 #include <fstream>
+#include <future>
 
 #include "com_support.h"
 
@@ -176,6 +179,47 @@ TEST_F(HotplugWatcherTest, ADirectoryThatCannotBeServedIsTriedAgainLater) {
   ExpectPlayers({}, __LINE__);
   ASSERT_EQ(mkdir((root_ + "/Other").c_str(), 0755), 0);
   ExpectPlayers(Paths({"Busy", "Other"}), __LINE__);
+}
+
+// Changes the kernel had no room to queue are found by reading every root
+// again: here the changes to a second root are lost while the watcher is
+// held in making a player and a burst of files fills its queue.
+TEST_F(HotplugWatcherTest, AnOverflowedQueueReadsEveryRootAgain) {
+  long limit = 0;
+  std::ifstream("/proc/sys/fs/inotify/max_queued_events") >> limit;
+  if (limit <= 0 || limit > 100000) GTEST_SKIP() << "inotify queue limit " << limit;
+  const std::string quiet = base_ + "/quiet";
+  ASSERT_EQ(mkdir(quiet.c_str(), 0755), 0);
+  ASSERT_EQ(mkdir((quiet + "/Gone").c_str(), 0755), 0);
+
+  std::promise<void> held, release;
+  std::shared_future<void> released = release.get_future().share();
+  HotplugWatcher::Settings settings = Settings();
+  settings.roots.push_back(quiet);
+  const auto make = settings.makePlayer;
+  settings.makePlayer = [&, released](PlayerModel& model, const std::string& directory) {
+    if (directory == root_ + "/Hold") {
+      held.set_value();
+      released.wait();
+    }
+    return make(model, directory);
+  };
+  Watch(settings);
+  ExpectPlayers({quiet + "/Gone"}, __LINE__);
+
+  ASSERT_EQ(mkdir((root_ + "/Hold").c_str(), 0755), 0);
+  held.get_future().wait();
+  const std::string file = root_ + "/burst";
+  for (long i = 0; i <= limit / 2; ++i) {
+    const int fd = open(file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    ASSERT_EQ(unlink(file.c_str()), 0);
+  }
+  ASSERT_EQ(rmdir((quiet + "/Gone").c_str()), 0);
+  ASSERT_EQ(mkdir((quiet + "/New").c_str(), 0755), 0);
+  release.set_value();
+  ExpectPlayers({root_ + "/Hold", quiet + "/New"}, __LINE__);
 }
 
 }  // namespace
