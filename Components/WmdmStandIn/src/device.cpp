@@ -79,9 +79,7 @@ HRESULT STDMETHODCALLTYPE Device::GetVersion(DWORD* version) {
 
 HRESULT STDMETHODCALLTYPE Device::GetType(DWORD* type) {
   DEVICE_ENTER("GetType");
-  if (!type) return E_INVALIDARG;
-  *type = Description().type;
-  return S_OK;
+  return CopyOut(type, Description().type);
 }
 
 HRESULT STDMETHODCALLTYPE Device::GetSerialNumber(PWMDMID serial, BYTE* mac) {
@@ -99,9 +97,7 @@ HRESULT STDMETHODCALLTYPE Device::GetPowerSource(DWORD* powerSource, DWORD* perc
 
 HRESULT STDMETHODCALLTYPE Device::GetStatus(DWORD* status) {
   DEVICE_ENTER("GetStatus");
-  if (!status) return E_INVALIDARG;
-  *status = Description().status;
-  return S_OK;
+  return CopyOut(status, Description().status);
 }
 
 HRESULT STDMETHODCALLTYPE Device::GetDeviceIcon(ULONG* icon) {

@@ -74,10 +74,8 @@ HRESULT STDMETHODCALLTYPE Storage::GetName(LPWSTR name, UINT maxChars) {
 
 HRESULT STDMETHODCALLTYPE Storage::GetDate(PWMDMDATETIME date) {
   STORAGE_ENTER("GetDate");
-  if (!date) return E_INVALIDARG;
   auto lock = model_->Lock();
-  *date = handle_.object->date;
-  return S_OK;
+  return CopyOut(date, handle_.object->date);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::GetSize(DWORD* sizeLow, DWORD* sizeHigh) {
