@@ -127,9 +127,8 @@ extern "C" LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nam
   if (keyClass && !classLength) return ERROR_INVALID_PARAMETER;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
+  const Resolved from = store.ResolveFor(key, KEY_ENUMERATE_SUB_KEYS);
   if (from.error != ERROR_SUCCESS) return from.error;
-  if (!winapi::Grants(from.handle, KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
   const RegKey* found = from.handle.key->subkeys.At(index);
   if (!found) return ERROR_NO_MORE_ITEMS;
   const RegKey& child = *found;
@@ -153,9 +152,8 @@ extern "C" LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classLeng
   if (reserved || (keyClass && !classLength)) return ERROR_INVALID_PARAMETER;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
+  const Resolved from = store.ResolveFor(key, KEY_QUERY_VALUE);
   if (from.error != ERROR_SUCCESS) return from.error;
-  if (!winapi::Grants(from.handle, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   const RegKey& k = *from.handle.key;
   DWORD longestName = 0, longestClass = 0, longestValueName = 0, longestData = 0;
   k.subkeys.ForEach([&](const RegKey& child) {
@@ -192,9 +190,8 @@ extern "C" LSTATUS RegNotifyChangeKeyValue(HKEY key, BOOL watchSubtree, DWORD no
                                            BOOL asynchronous) {
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
+  const Resolved from = store.ResolveFor(key, KEY_NOTIFY);
   if (from.error != ERROR_SUCCESS) return from.error;
-  if (!winapi::Grants(from.handle, KEY_NOTIFY)) return ERROR_ACCESS_DENIED;
   // An asynchronous watch signals an event, and this layer has no event
   // objects: whatever handle is given cannot be one.
   if (asynchronous) return ERROR_INVALID_HANDLE;

@@ -158,6 +158,12 @@ Resolved RegistryStore::Resolve(HKEY key) {
   return result;
 }
 
+Resolved RegistryStore::ResolveFor(HKEY key, REGSAM needed) {
+  Resolved result = Resolve(key);
+  if (result.error == ERROR_SUCCESS && !Grants(result.handle, needed)) result.error = ERROR_ACCESS_DENIED;
+  return result;
+}
+
 HKEY RegistryStore::Insert(const RegHandle& handle) {
   const uintptr_t value = nextHandle_;
   handles_.emplace(value, handle);
@@ -245,6 +251,11 @@ void RegistryStore::Touch(RegKey& key, bool names) {
   (names ? key.nameStamp : key.valueStamp)++;
   for (RegKey* k = &key; k; k = k->parent) (names ? k->treeNameStamp : k->treeValueStamp)++;
   changed_.notify_all();
+}
+
+void RegistryStore::ValuesChanged(RegKey& key) {
+  key.lastWrite = CurrentFileTime();
+  Touch(key, false);
 }
 
 }  // namespace winapi

@@ -163,6 +163,8 @@ class RegistryStore {
   // Under the lock. A predefined key resolves to its override or its root,
   // with every right; a deleted key answers ERROR_KEY_DELETED.
   Resolved Resolve(HKEY key);
+  // Resolve, and ERROR_ACCESS_DENIED unless the handle grants `needed`.
+  Resolved ResolveFor(HKEY key, REGSAM needed);
   static bool IsPredefined(HKEY key);
   HKEY Insert(const RegHandle& handle);
   bool Remove(HKEY key);
@@ -183,6 +185,8 @@ class RegistryStore {
 
   // Records a change to `key` and wakes the threads waiting for one.
   void Touch(RegKey& key, bool names);
+  // A value of `key` was written or deleted: its time and its waiters.
+  void ValuesChanged(RegKey& key);
   std::condition_variable& Changed() { return changed_; }
 
  private:
