@@ -32,6 +32,16 @@ LSTATUS CopyName(const RegText& text, WCHAR* buffer, DWORD* capacity) {
   return ERROR_SUCCESS;
 }
 
+// Where an open or a create starts, under the store's lock: the key `key`
+// designates, and the names along `subKey` below it, checked.
+LSTATUS ResolvePath(RegistryStore& store, HKEY key, LPCWSTR subKey, Resolved* from, std::vector<RegText>* parts) {
+  *from = store.Resolve(key);
+  if (from->error != ERROR_SUCCESS) return from->error;
+  if (StartsWithSeparator(subKey)) return ERROR_BAD_PATHNAME;
+  *parts = RegistryStore::SplitPath(subKey);
+  return RegistryStore::CheckPathNames(*parts);
+}
+
 }  // namespace
 
 extern "C" LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result) {
@@ -39,11 +49,10 @@ extern "C" LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM
   *result = nullptr;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
-  if (from.error != ERROR_SUCCESS) return from.error;
-  if (StartsWithSeparator(subKey)) return ERROR_BAD_PATHNAME;
-  const LSTATUS names = RegistryStore::CheckPathNames(RegistryStore::SplitPath(subKey));
-  if (names != ERROR_SUCCESS) return names;
+  Resolved from;
+  std::vector<RegText> parts;
+  const LSTATUS start = ResolvePath(store, key, subKey, &from, &parts);
+  if (start != ERROR_SUCCESS) return start;
   const std::shared_ptr<RegKey> target = RegistryStore::Find(from.handle.key, subKey);
   if (!target) return ERROR_FILE_NOT_FOUND;
   *result = store.Insert({target, GrantedAccess(desired)});
@@ -57,12 +66,10 @@ extern "C" LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPW
   *result = nullptr;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
-  if (from.error != ERROR_SUCCESS) return from.error;
-  if (StartsWithSeparator(subKey)) return ERROR_BAD_PATHNAME;
-  const std::vector<RegText> parts = RegistryStore::SplitPath(subKey);
-  const LSTATUS names = RegistryStore::CheckPathNames(parts);
-  if (names != ERROR_SUCCESS) return names;
+  Resolved from;
+  std::vector<RegText> parts;
+  const LSTATUS start = ResolvePath(store, key, subKey, &from, &parts);
+  if (start != ERROR_SUCCESS) return start;
   // No key lies deeper than the limit, so such a path names none, and nothing
   // of it is created. Windows' key control block refuses a level past the
   // limit, which the call reports as a lack of system resources.
