@@ -7,6 +7,7 @@ using winapi::RegistryStore;
 using winapi::RegKey;
 using winapi::RegText;
 using winapi::Resolved;
+using winapi::CopyName;
 
 namespace {
 
@@ -22,15 +23,6 @@ REGSAM GrantedAccess(REGSAM desired) {
 }
 
 bool StartsWithSeparator(const WCHAR* path) { return path && path[0] == u'\\'; }
-
-// Copies `text` and its terminator into a caller's buffer of `capacity` characters.
-LSTATUS CopyName(const RegText& text, WCHAR* buffer, DWORD* capacity) {
-  if (text.size() >= *capacity) return ERROR_MORE_DATA;
-  std::copy(text.begin(), text.end(), buffer);
-  buffer[text.size()] = 0;
-  *capacity = static_cast<DWORD>(text.size());
-  return ERROR_SUCCESS;
-}
 
 // Where an open or a create starts, under the store's lock: the key `key`
 // designates, and the names along `subKey` below it, checked.

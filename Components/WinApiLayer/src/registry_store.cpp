@@ -262,6 +262,14 @@ void RegistryStore::ValuesChanged(RegKey& key) {
 
 namespace winapi {
 
+LSTATUS CopyName(const RegText& text, WCHAR* buffer, DWORD* capacity) {
+  if (text.size() >= *capacity) return ERROR_MORE_DATA;
+  std::copy(text.begin(), text.end(), buffer);
+  buffer[text.size()] = 0;
+  *capacity = static_cast<DWORD>(text.size());
+  return ERROR_SUCCESS;
+}
+
 void WriteEmptyDescriptor(BYTE* descriptor) {
   std::fill(descriptor, descriptor + kEmptyDescriptorSize, BYTE(0));
   descriptor[0] = 1;     // revision

@@ -205,6 +205,11 @@ inline bool Grants(const RegHandle& handle, REGSAM needed) { return (handle.acce
 
 FILETIME CurrentFileTime();
 
+// Copies `text` and its terminator into a caller's buffer of `*capacity`
+// characters and leaves the length without the terminator there;
+// ERROR_MORE_DATA, and nothing copied, when it does not fit.
+LSTATUS CopyName(const RegText& text, WCHAR* buffer, DWORD* capacity);
+
 // Keys carry no security of their own: each answers with an empty
 // self-relative descriptor (header only, no owner, group or lists).
 constexpr DWORD kEmptyDescriptorSize = 20;

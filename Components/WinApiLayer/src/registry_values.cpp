@@ -71,10 +71,8 @@ extern "C" LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWOR
   const RegValue* found = from.handle.key->values.At(index);
   if (!found) return ERROR_NO_MORE_ITEMS;
   const RegValue& value = *found;
-  if (value.name.size() >= *valueNameLength) return ERROR_MORE_DATA;
-  std::copy(value.name.begin(), value.name.end(), valueName);
-  valueName[value.name.size()] = 0;
-  *valueNameLength = static_cast<DWORD>(value.name.size());
+  const LSTATUS copied = winapi::CopyName(value.name, valueName, valueNameLength);
+  if (copied != ERROR_SUCCESS) return copied;
   return HandOver(value, type, data, dataSize);
 }
 
