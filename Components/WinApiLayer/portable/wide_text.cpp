@@ -103,35 +103,54 @@ void AppendUtf16(WString& out, char32_t cp) {
   }
 }
 
+// One step through UTF-8 text: a well-formed sequence with its code point, or
+// the maximal part of an ill-formed one.
+struct Utf8Step {
+  size_t offset;
+  size_t size;
+  bool wellFormed;
+  char32_t cp;
+};
+
+// Calls `visit` with each step of `text` in order, until it answers false;
+// false when it stopped early.
+template <typename Visit>
+bool ForEachUtf8Step(const std::string& text, Visit visit) {
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    size_t illFormed = 0;
+    const size_t length = DecodeSequence(text, i, &cp, &illFormed);
+    const Utf8Step step{i, length ? length : illFormed, length != 0, cp};
+    if (!visit(step)) return false;
+    i += step.size;
+  }
+  return true;
+}
+
 }  // namespace
 
 WString FromUtf8(const std::string& text) {
   WString out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t cp = 0;
-    size_t illFormed = 0;
-    const size_t length = DecodeSequence(text, i, &cp, &illFormed);
-    AppendUtf16(out, length ? cp : 0xFFFD);
-    i += length ? length : illFormed;
-  }
+  ForEachUtf8Step(text, [&](const Utf8Step& step) {
+    AppendUtf16(out, step.wellFormed ? step.cp : 0xFFFD);
+    return true;
+  });
   return out;
 }
 
 bool DecodeUtf8(const std::string& text, WString* out, size_t* badOffset) {
   WString decoded;
   decoded.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t cp = 0;
-    size_t illFormed = 0;
-    const size_t length = DecodeSequence(text, i, &cp, &illFormed);
-    if (!length) {
-      if (badOffset) *badOffset = i;
+  const bool whole = ForEachUtf8Step(text, [&](const Utf8Step& step) {
+    if (!step.wellFormed) {
+      if (badOffset) *badOffset = step.offset;
       return false;
     }
-    AppendUtf16(decoded, cp);
-    i += length;
-  }
+    AppendUtf16(decoded, step.cp);
+    return true;
+  });
+  if (!whole) return false;
   *out = std::move(decoded);
   return true;
 }
@@ -140,22 +159,19 @@ std::string EscapeForDisplay(const std::string& text) {
   static const char digits[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t cp = 0;
-    size_t illFormed = 0;
-    const size_t length = DecodeSequence(text, i, &cp, &illFormed);
-    if (length && cp >= 0x20 && cp != 0x7F) {
-      out.append(text, i, length);
-      i += length;
-      continue;
+  ForEachUtf8Step(text, [&](const Utf8Step& step) {
+    if (step.wellFormed && step.cp >= 0x20 && step.cp != 0x7F) {
+      out.append(text, step.offset, step.size);
+      return true;
     }
-    for (const size_t end = i + (length ? length : illFormed); i < end; ++i) {
+    for (size_t i = step.offset; i < step.offset + step.size; ++i) {
       const auto byte = static_cast<unsigned char>(text[i]);
       out += "\\x";
       out += digits[byte >> 4];
       out += digits[byte & 0xF];
     }
-  }
+    return true;
+  });
   return out;
 }
 

@@ -5,34 +5,13 @@
 
 #include <cstring>
 
+#include "variant_type.h"
+
 namespace {
 
+// Types that own nothing: the plain values, empty, null and a FILETIME.
 bool IsSimpleType(VARTYPE vt) {
-  switch (vt) {
-    case VT_EMPTY:
-    case VT_NULL:
-    case VT_I1:
-    case VT_UI1:
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-    case VT_I4:
-    case VT_UI4:
-    case VT_R4:
-    case VT_ERROR:
-    case VT_INT:
-    case VT_UINT:
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_FILETIME:
-    case VT_DECIMAL:
-      return true;
-    default:
-      return false;
-  }
+  return vt == VT_EMPTY || vt == VT_NULL || vt == VT_FILETIME || winapi::PlainValueSize(vt) != 0;
 }
 
 bool IsVectorElementType(VARTYPE vt) {

@@ -7,6 +7,7 @@ using winapi::RegistryStore;
 using winapi::RegKey;
 using winapi::RegText;
 using winapi::Resolved;
+using winapi::CopyName;
 
 namespace {
 
@@ -23,13 +24,14 @@ REGSAM GrantedAccess(REGSAM desired) {
 
 bool StartsWithSeparator(const WCHAR* path) { return path && path[0] == u'\\'; }
 
-// Copies `text` and its terminator into a caller's buffer of `capacity` characters.
-LSTATUS CopyName(const RegText& text, WCHAR* buffer, DWORD* capacity) {
-  if (text.size() >= *capacity) return ERROR_MORE_DATA;
-  std::copy(text.begin(), text.end(), buffer);
-  buffer[text.size()] = 0;
-  *capacity = static_cast<DWORD>(text.size());
-  return ERROR_SUCCESS;
+// Where an open or a create starts, under the store's lock: the key `key`
+// designates, and the names along `subKey` below it, checked.
+LSTATUS ResolvePath(RegistryStore& store, HKEY key, LPCWSTR subKey, Resolved* from, std::vector<RegText>* parts) {
+  *from = store.Resolve(key);
+  if (from->error != ERROR_SUCCESS) return from->error;
+  if (StartsWithSeparator(subKey)) return ERROR_BAD_PATHNAME;
+  *parts = RegistryStore::SplitPath(subKey);
+  return RegistryStore::CheckPathNames(*parts);
 }
 
 }  // namespace
@@ -39,11 +41,10 @@ extern "C" LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM
   *result = nullptr;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
-  if (from.error != ERROR_SUCCESS) return from.error;
-  if (StartsWithSeparator(subKey)) return ERROR_BAD_PATHNAME;
-  const LSTATUS names = RegistryStore::CheckPathNames(RegistryStore::SplitPath(subKey));
-  if (names != ERROR_SUCCESS) return names;
+  Resolved from;
+  std::vector<RegText> parts;
+  const LSTATUS start = ResolvePath(store, key, subKey, &from, &parts);
+  if (start != ERROR_SUCCESS) return start;
   const std::shared_ptr<RegKey> target = RegistryStore::Find(from.handle.key, subKey);
   if (!target) return ERROR_FILE_NOT_FOUND;
   *result = store.Insert({target, GrantedAccess(desired)});
@@ -57,12 +58,10 @@ extern "C" LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPW
   *result = nullptr;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
-  if (from.error != ERROR_SUCCESS) return from.error;
-  if (StartsWithSeparator(subKey)) return ERROR_BAD_PATHNAME;
-  const std::vector<RegText> parts = RegistryStore::SplitPath(subKey);
-  const LSTATUS names = RegistryStore::CheckPathNames(parts);
-  if (names != ERROR_SUCCESS) return names;
+  Resolved from;
+  std::vector<RegText> parts;
+  const LSTATUS start = ResolvePath(store, key, subKey, &from, &parts);
+  if (start != ERROR_SUCCESS) return start;
   // No key lies deeper than the limit, so such a path names none, and nothing
   // of it is created. Windows' key control block refuses a level past the
   // limit, which the call reports as a lack of system resources.
@@ -127,9 +126,8 @@ extern "C" LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nam
   if (keyClass && !classLength) return ERROR_INVALID_PARAMETER;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
+  const Resolved from = store.ResolveFor(key, KEY_ENUMERATE_SUB_KEYS);
   if (from.error != ERROR_SUCCESS) return from.error;
-  if (!winapi::Grants(from.handle, KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
   const RegKey* found = from.handle.key->subkeys.At(index);
   if (!found) return ERROR_NO_MORE_ITEMS;
   const RegKey& child = *found;
@@ -153,9 +151,8 @@ extern "C" LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classLeng
   if (reserved || (keyClass && !classLength)) return ERROR_INVALID_PARAMETER;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
+  const Resolved from = store.ResolveFor(key, KEY_QUERY_VALUE);
   if (from.error != ERROR_SUCCESS) return from.error;
-  if (!winapi::Grants(from.handle, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   const RegKey& k = *from.handle.key;
   DWORD longestName = 0, longestClass = 0, longestValueName = 0, longestData = 0;
   k.subkeys.ForEach([&](const RegKey& child) {
@@ -192,9 +189,8 @@ extern "C" LSTATUS RegNotifyChangeKeyValue(HKEY key, BOOL watchSubtree, DWORD no
                                            BOOL asynchronous) {
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
+  const Resolved from = store.ResolveFor(key, KEY_NOTIFY);
   if (from.error != ERROR_SUCCESS) return from.error;
-  if (!winapi::Grants(from.handle, KEY_NOTIFY)) return ERROR_ACCESS_DENIED;
   // An asynchronous watch signals an event, and this layer has no event
   // objects: whatever handle is given cannot be one.
   if (asynchronous) return ERROR_INVALID_HANDLE;

@@ -158,6 +158,12 @@ Resolved RegistryStore::Resolve(HKEY key) {
   return result;
 }
 
+Resolved RegistryStore::ResolveFor(HKEY key, REGSAM needed) {
+  Resolved result = Resolve(key);
+  if (result.error == ERROR_SUCCESS && !Grants(result.handle, needed)) result.error = ERROR_ACCESS_DENIED;
+  return result;
+}
+
 HKEY RegistryStore::Insert(const RegHandle& handle) {
   const uintptr_t value = nextHandle_;
   handles_.emplace(value, handle);
@@ -246,9 +252,22 @@ void RegistryStore::Touch(RegKey& key, bool names) {
   changed_.notify_all();
 }
 
+void RegistryStore::ValuesChanged(RegKey& key) {
+  key.lastWrite = CurrentFileTime();
+  Touch(key, false);
+}
+
 }  // namespace winapi
 
 namespace winapi {
+
+LSTATUS CopyName(const RegText& text, WCHAR* buffer, DWORD* capacity) {
+  if (text.size() >= *capacity) return ERROR_MORE_DATA;
+  std::copy(text.begin(), text.end(), buffer);
+  buffer[text.size()] = 0;
+  *capacity = static_cast<DWORD>(text.size());
+  return ERROR_SUCCESS;
+}
 
 void WriteEmptyDescriptor(BYTE* descriptor) {
   std::fill(descriptor, descriptor + kEmptyDescriptorSize, BYTE(0));

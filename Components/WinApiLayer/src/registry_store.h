@@ -163,6 +163,8 @@ class RegistryStore {
   // Under the lock. A predefined key resolves to its override or its root,
   // with every right; a deleted key answers ERROR_KEY_DELETED.
   Resolved Resolve(HKEY key);
+  // Resolve, and ERROR_ACCESS_DENIED unless the handle grants `needed`.
+  Resolved ResolveFor(HKEY key, REGSAM needed);
   static bool IsPredefined(HKEY key);
   HKEY Insert(const RegHandle& handle);
   bool Remove(HKEY key);
@@ -183,6 +185,8 @@ class RegistryStore {
 
   // Records a change to `key` and wakes the threads waiting for one.
   void Touch(RegKey& key, bool names);
+  // A value of `key` was written or deleted: its time and its waiters.
+  void ValuesChanged(RegKey& key);
   std::condition_variable& Changed() { return changed_; }
 
  private:
@@ -200,6 +204,11 @@ class RegistryStore {
 inline bool Grants(const RegHandle& handle, REGSAM needed) { return (handle.access & needed) == needed; }
 
 FILETIME CurrentFileTime();
+
+// Copies `text` and its terminator into a caller's buffer of `*capacity`
+// characters and leaves the length without the terminator there;
+// ERROR_MORE_DATA, and nothing copied, when it does not fit.
+LSTATUS CopyName(const RegText& text, WCHAR* buffer, DWORD* capacity);
 
 // Keys carry no security of their own: each answers with an empty
 // self-relative descriptor (header only, no owner, group or lists).

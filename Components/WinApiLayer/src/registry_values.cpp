@@ -34,9 +34,8 @@ extern "C" LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserve
   if (reserved || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
+  const Resolved from = store.ResolveFor(key, KEY_QUERY_VALUE);
   if (from.error != ERROR_SUCCESS) return from.error;
-  if (!winapi::Grants(from.handle, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   const RegValue* value = RegistryStore::FindValue(*from.handle.key, valueName);
   if (!value) return ERROR_FILE_NOT_FOUND;
   return HandOver(*value, type, data, dataSize);
@@ -48,9 +47,8 @@ extern "C" LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, D
   if (wide::Length(valueName) > winapi::kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
+  const Resolved from = store.ResolveFor(key, KEY_SET_VALUE);
   if (from.error != ERROR_SUCCESS) return from.error;
-  if (!winapi::Grants(from.handle, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   RegKey& k = *from.handle.key;
   RegValue* value = RegistryStore::FindValue(k, valueName);
   if (!value) {
@@ -59,8 +57,7 @@ extern "C" LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, D
   }
   value->type = type;
   value->data.assign(data, data + dataSize);
-  k.lastWrite = winapi::CurrentFileTime();
-  store.Touch(k, false);
+  store.ValuesChanged(k);
   return ERROR_SUCCESS;
 }
 
@@ -69,30 +66,25 @@ extern "C" LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWOR
   if (!valueName || !valueNameLength || reserved || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
+  const Resolved from = store.ResolveFor(key, KEY_QUERY_VALUE);
   if (from.error != ERROR_SUCCESS) return from.error;
-  if (!winapi::Grants(from.handle, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   const RegValue* found = from.handle.key->values.At(index);
   if (!found) return ERROR_NO_MORE_ITEMS;
   const RegValue& value = *found;
-  if (value.name.size() >= *valueNameLength) return ERROR_MORE_DATA;
-  std::copy(value.name.begin(), value.name.end(), valueName);
-  valueName[value.name.size()] = 0;
-  *valueNameLength = static_cast<DWORD>(value.name.size());
+  const LSTATUS copied = winapi::CopyName(value.name, valueName, valueNameLength);
+  if (copied != ERROR_SUCCESS) return copied;
   return HandOver(value, type, data, dataSize);
 }
 
 extern "C" LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName) {
   RegistryStore& store = RegistryStore::Instance();
   auto lock = store.Lock();
-  const Resolved from = store.Resolve(key);
+  const Resolved from = store.ResolveFor(key, KEY_SET_VALUE);
   if (from.error != ERROR_SUCCESS) return from.error;
-  if (!winapi::Grants(from.handle, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   RegKey& k = *from.handle.key;
   const RegValue* value = RegistryStore::FindValue(k, valueName);
   if (!value) return ERROR_FILE_NOT_FOUND;
   k.values.Remove(*value);
-  k.lastWrite = winapi::CurrentFileTime();
-  store.Touch(k, false);
+  store.ValuesChanged(k);
   return ERROR_SUCCESS;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "allocation_fault.h"
+#include "variant_type.h"
 
 namespace {
 
@@ -22,28 +23,6 @@ GUID* HiddenIid(SAFEARRAY* array) { return reinterpret_cast<GUID*>(array) - 1; }
 
 ULONG ElementSize(VARTYPE vt) {
   switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_BOOL:
-    case VT_I2:
-    case VT_UI2:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_R4:
-    case VT_ERROR:
-    case VT_INT:
-    case VT_UINT:
-      return 4;
-    case VT_R8:
-    case VT_I8:
-    case VT_UI8:
-    case VT_CY:
-    case VT_DATE:
-      return 8;
-    case VT_DECIMAL:
-      return sizeof(DECIMAL);
     case VT_VARIANT:
       return sizeof(VARIANT);
     case VT_BSTR:
@@ -51,7 +30,7 @@ ULONG ElementSize(VARTYPE vt) {
     case VT_UNKNOWN:
       return sizeof(void*);
     default:
-      return 0;  // not an element type this runtime keeps
+      return winapi::PlainValueSize(vt);  // 0: not an element type this runtime keeps
   }
 }
 

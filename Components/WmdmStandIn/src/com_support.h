@@ -31,6 +31,15 @@ class StandInObject : public ComObject<Derived, Entries...> {
   LiveObjectCount live_;
 };
 
+// Hands one value to a caller's out parameter, as the platform's plain
+// getters do: no pointer, E_INVALIDARG.
+template <typename Out, typename Value>
+HRESULT CopyOut(Out* out, const Value& value) {
+  if (!out) return E_INVALIDARG;
+  *out = value;
+  return S_OK;
+}
+
 // Copies a name into a caller's buffer of `maxChars` characters, terminator
 // included. A name that does not fit is refused, never cut, and the buffer is
 // left as it was.

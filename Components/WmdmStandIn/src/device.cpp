@@ -79,9 +79,7 @@ HRESULT STDMETHODCALLTYPE Device::GetVersion(DWORD* version) {
 
 HRESULT STDMETHODCALLTYPE Device::GetType(DWORD* type) {
   DEVICE_ENTER("GetType");
-  if (!type) return E_INVALIDARG;
-  *type = Description().type;
-  return S_OK;
+  return CopyOut(type, Description().type);
 }
 
 HRESULT STDMETHODCALLTYPE Device::GetSerialNumber(PWMDMID serial, BYTE* mac) {
@@ -99,9 +97,7 @@ HRESULT STDMETHODCALLTYPE Device::GetPowerSource(DWORD* powerSource, DWORD* perc
 
 HRESULT STDMETHODCALLTYPE Device::GetStatus(DWORD* status) {
   DEVICE_ENTER("GetStatus");
-  if (!status) return E_INVALIDARG;
-  *status = Description().status;
-  return S_OK;
+  return CopyOut(status, Description().status);
 }
 
 HRESULT STDMETHODCALLTYPE Device::GetDeviceIcon(ULONG* icon) {
@@ -159,14 +155,9 @@ HRESULT STDMETHODCALLTYPE Device::SendOpaqueCommand(OPAQUECOMMAND*) {
 // enumerating the device's storages.
 HRESULT STDMETHODCALLTYPE Device::GetStorage(LPCWSTR name, IWMDMStorage** storage) {
   DEVICE_ENTER("GetStorage");
-  if (!name || !storage) return E_INVALIDARG;
-  *storage = nullptr;
   auto lock = model_->Lock();
   const auto media = model_->ListedMedia(*device_);
-  if (media.empty()) return S_FALSE;
-  auto child = model_->ChildNamed(*media.front()->root, name);
-  if (!child) return S_FALSE;
-  return MakeComObjectInto<Storage>(storage, model_, model_->HandleOf(child));
+  return Storage::ChildNamed(model_, media.empty() ? nullptr : media.front()->root.get(), name, storage);
 }
 
 HRESULT STDMETHODCALLTYPE Device::GetFormatSupport2(DWORD, _WAVEFORMATEX**, UINT*, _VIDEOINFOHEADER**, UINT*,

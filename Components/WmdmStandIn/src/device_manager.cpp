@@ -37,16 +37,12 @@ HRESULT DeviceManager::QueryOtherInterface(REFIID riid, void** object) {
 
 HRESULT STDMETHODCALLTYPE DeviceManager::GetRevision(DWORD* revision) {
   MANAGER_ENTER("GetRevision");
-  if (!revision) return E_INVALIDARG;
-  *revision = kRevision;
-  return S_OK;
+  return CopyOut(revision, kRevision);
 }
 
 HRESULT STDMETHODCALLTYPE DeviceManager::GetDeviceCount(DWORD* count) {
   MANAGER_ENTER("GetDeviceCount");
-  if (!count) return E_INVALIDARG;
-  *count = static_cast<DWORD>(model_->PresentDevices().size());
-  return S_OK;
+  return CopyOut(count, static_cast<DWORD>(model_->PresentDevices().size()));
 }
 
 HRESULT DeviceManager::NewDeviceEnumerator(IWMDMEnumDevice** enumerator) {

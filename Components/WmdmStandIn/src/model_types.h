@@ -42,8 +42,9 @@ struct ModelMedium;
 struct ModelDevice;
 class ContentStore;
 
-// A folder, file or playlist, or the root storage of a medium.
-struct ModelObject {
+// What a stored object is, apart from its place in the tree: kept by the
+// model, and copied out whole for tests to check.
+struct ObjectFields {
   ObjectId id = 0;
   WString name;
   DWORD attributes = 0;
@@ -52,8 +53,12 @@ struct ModelObject {
   // carry no bytes.
   std::vector<BYTE> bytes;
   _WAVEFORMATEX format = {};
-  WMDMDATETIME date = {};
   std::vector<ModelTag> tags;
+};
+
+// A folder, file or playlist, or the root storage of a medium.
+struct ModelObject : ObjectFields {
+  WMDMDATETIME date = {};
   std::vector<std::shared_ptr<ModelObject>> children;
   // Playlist entries, in order. A target that is deleted stays listed here
   // and is passed over when the references are read.

@@ -173,8 +173,9 @@ std::optional<ObjectInfo> PlayerModel::Inspect(ObjectId id) const {
   auto object = found == objects_.end() ? nullptr : found->second.lock();
   if (!object) return std::nullopt;
   LoadDetails(*object);
-  ObjectInfo info{object->id, object->name, ReportedAttributes(*object), object->size, object->bytes,
-                  object->format, object->tags};
+  ObjectInfo info;
+  static_cast<ObjectFields&>(info) = *object;
+  info.attributes = ReportedAttributes(*object);
   for (const auto& child : object->children) info.children.push_back(child->name);
   for (const auto& entry : object->references) {
     auto target = entry.lock();

@@ -43,15 +43,9 @@ struct NewObject {
   bool queryOnly = false;  // check that it could be done, change nothing
 };
 
-// A copy of one stored object, for tests to check.
-struct ObjectInfo {
-  ObjectId id = 0;
-  WString name;
-  DWORD attributes = 0;
-  ULONGLONG size = 0;
-  std::vector<BYTE> bytes;
-  _WAVEFORMATEX format = {};
-  std::vector<ModelTag> tags;
+// A copy of one stored object, for tests to check; its attributes as the
+// platform reports them.
+struct ObjectInfo : ObjectFields {
   std::vector<WString> children;
   std::vector<ObjectId> references;  // in order, deleted targets included
   bool deleted = false;

@@ -74,10 +74,8 @@ HRESULT STDMETHODCALLTYPE Storage::GetName(LPWSTR name, UINT maxChars) {
 
 HRESULT STDMETHODCALLTYPE Storage::GetDate(PWMDMDATETIME date) {
   STORAGE_ENTER("GetDate");
-  if (!date) return E_INVALIDARG;
   auto lock = model_->Lock();
-  *date = handle_.object->date;
-  return S_OK;
+  return CopyOut(date, handle_.object->date);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::GetSize(DWORD* sizeLow, DWORD* sizeHigh) {
@@ -109,14 +107,19 @@ HRESULT STDMETHODCALLTYPE Storage::SendOpaqueCommand(OPAQUECOMMAND*) {
   return NotImplemented("IWMDMStorage::SendOpaqueCommand");
 }
 
-HRESULT STDMETHODCALLTYPE Storage::GetStorage(LPCWSTR name, IWMDMStorage** storage) {
-  STORAGE_ENTER("GetStorage");
+HRESULT Storage::ChildNamed(const std::shared_ptr<PlayerModel>& model, const ModelObject* folder, LPCWSTR name,
+                            IWMDMStorage** storage) {
   if (!name || !storage) return E_INVALIDARG;
   *storage = nullptr;
-  auto lock = model_->Lock();
-  auto child = model_->ChildNamed(*handle_.object, name);
+  auto child = folder ? model->ChildNamed(*folder, name) : nullptr;
   if (!child) return S_FALSE;
-  return MakeComObjectInto<Storage>(storage, model_, model_->HandleOf(child));
+  return MakeComObjectInto<Storage>(storage, model, model->HandleOf(child));
+}
+
+HRESULT STDMETHODCALLTYPE Storage::GetStorage(LPCWSTR name, IWMDMStorage** storage) {
+  STORAGE_ENTER("GetStorage");
+  auto lock = model_->Lock();
+  return ChildNamed(model_, handle_.object.get(), name, storage);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::SetAttributes2(DWORD attributes, DWORD, _WAVEFORMATEX* format, _VIDEOINFOHEADER*) {

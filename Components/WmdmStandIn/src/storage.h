@@ -23,6 +23,10 @@ class Storage final
   Storage(std::shared_ptr<PlayerModel> model, StorageHandle handle);
   // The stand-in's own storage behind an interface a caller passed in, or null.
   static ComPtr<IWMDMStorage> OwnStorage(IWMDMStorage* storage, const Storage** own);
+  // GetStorage's answer for the child of `folder` named `name`: S_FALSE when
+  // there is no folder or no such child. Under the model's lock.
+  static HRESULT ChildNamed(const std::shared_ptr<PlayerModel>& model, const ModelObject* folder, LPCWSTR name,
+                            IWMDMStorage** storage);
 
   // IID_IStandInStorage: the object itself, through its first interface.
   HRESULT QueryOtherInterface(REFIID riid, void** object);

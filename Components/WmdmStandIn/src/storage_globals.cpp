@@ -47,10 +47,8 @@ std::optional<HRESULT> StorageGlobals::Enter(const char* method) const {
 
 HRESULT STDMETHODCALLTYPE StorageGlobals::GetCapabilities(DWORD* capabilities) {
   GLOBALS_ENTER("GetCapabilities");
-  if (!capabilities) return E_INVALIDARG;
   auto lock = model_->Lock();
-  *capabilities = medium_->description.capabilities;
-  return S_OK;
+  return CopyOut(capabilities, medium_->description.capabilities);
 }
 
 HRESULT STDMETHODCALLTYPE StorageGlobals::GetSerialNumber(PWMDMID serial, BYTE* mac) {
@@ -78,10 +76,8 @@ HRESULT STDMETHODCALLTYPE StorageGlobals::GetTotalBad(DWORD* low, DWORD* high) {
 
 HRESULT STDMETHODCALLTYPE StorageGlobals::GetStatus(DWORD* status) {
   GLOBALS_ENTER("GetStatus");
-  if (!status) return E_INVALIDARG;
   auto lock = model_->Lock();
-  *status = medium_->description.status;
-  return S_OK;
+  return CopyOut(status, medium_->description.status);
 }
 
 // Formatting empties the medium, reported to the progress object.

@@ -1,9 +1,8 @@
 // The device property getters (flags, numbers, texts, icon). Each answer is
 // worked out once per device and kept in the record's cache.
-#include <unique_bstr.h>
-
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
+#include "core/property_handout.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -39,67 +38,37 @@ HRESULT CachedProperty(kcWMDM10Plugin& plugin, DWORD deviceNumber, const WCHAR* 
 }  // namespace
 
 HRESULT kcWMDM10Plugin::GetDevicePropertyBool(DWORD deviceNumber, const WCHAR* name, BOOL* value) {
-  bool answer = false;
-  return RunLockedHostSlot(
-      lock_,
-      [&]() -> HRESULT {
-        if (value) *value = FALSE;
-        bool answered = false;
-        const HRESULT hr = CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyBool"),
-                                          &DeviceRecord::boolCache, &answer, &answered,
-                                          [this](DeviceRecord& record, const WString& property, bool* out, HRESULT*) {
-                                            return ComputeBoolProperty(record, property, out);
-                                          });
-        if (answered) *value = answer ? TRUE : FALSE;
-        return hr;
-      },
-      [&] { WriteLog(WString(W("WMDM10::GetDevicePropertyBool returned ")) + (answer ? W("true") : W("false"))); });
+  const WCHAR* const operation = W("GetDevicePropertyBool");
+  return HandOutProperty<bool>(*this, operation, value, [&](bool* answer, bool* answered) {
+    return CachedProperty(*this, deviceNumber, name, value != nullptr, operation, &DeviceRecord::boolCache, answer,
+                          answered, [this](DeviceRecord& record, const WString& property, bool* out, HRESULT*) {
+                            return ComputeBoolProperty(record, property, out);
+                          });
+  });
 }
 
+// A failed media count still hands out the 0 it cached.
 HRESULT kcWMDM10Plugin::GetDevicePropertyLong(DWORD deviceNumber, const WCHAR* name, LONG* value) {
-  LONG answer = 0;
-  return RunLockedHostSlot(
-      lock_,
-      [&]() -> HRESULT {
-        if (value) *value = 0;
-        bool answered = false;
-        const HRESULT hr =
-            CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyLong"),
-                           &DeviceRecord::longCache, &answer, &answered,
-                           [this](DeviceRecord& record, const WString& property, LONG* out, HRESULT* result) {
-                             return ComputeLongProperty(record, property, out, result);
-                           });
-        if (answered) *value = answer;  // a failed media count still hands out the 0 it cached
-        return hr;
-      },
-      [&] { WriteLog(W("WMDM10::GetDevicePropertyLong returned ") + wide::FromSigned(answer)); });
+  const WCHAR* const operation = W("GetDevicePropertyLong");
+  return HandOutProperty<LONG>(*this, operation, value, [&](LONG* answer, bool* answered) {
+    return CachedProperty(*this, deviceNumber, name, value != nullptr, operation, &DeviceRecord::longCache, answer,
+                          answered,
+                          [this](DeviceRecord& record, const WString& property, LONG* out, HRESULT* result) {
+                            return ComputeLongProperty(record, property, out, result);
+                          });
+  });
 }
 
 HRESULT kcWMDM10Plugin::GetDevicePropertyString(DWORD deviceNumber, const WCHAR* name, BSTR* value) {
-  WString answer;
-  bool handedOut = false;
-  return RunLockedHostSlot(
-      lock_,
-      [&]() -> HRESULT {
-        if (value) *value = nullptr;
-        bool answered = false;
-        HRESULT hr = CachedProperty(*this, deviceNumber, name, value != nullptr, W("GetDevicePropertyString"),
-                                    &DeviceRecord::stringCache, &answer, &answered,
-                                    [this, deviceNumber](DeviceRecord& record, const WString& property,
-                                                         WString* out, HRESULT*) {
-                                      return ComputeStringProperty(record, deviceNumber, property, out);
-                                    });
-        if (answered) {
-          UniqueBstr text(answer);
-          if (!text) return E_OUTOFMEMORY;
-          *value = text.Release();
-          handedOut = true;
-        }
-        return hr;
-      },
-      [&] {
-        WriteLog(W("WMDM10::GetDevicePropertyString returned ") + (handedOut ? answer : WString(W("NULL"))));
-      });
+  const WCHAR* const operation = W("GetDevicePropertyString");
+  return HandOutProperty<WString>(*this, operation, value, [&](WString* answer, bool* answered) {
+    return CachedProperty(*this, deviceNumber, name, value != nullptr, operation, &DeviceRecord::stringCache, answer,
+                          answered,
+                          [this, deviceNumber](DeviceRecord& record, const WString& property, WString* out,
+                                               HRESULT*) {
+                            return ComputeStringProperty(record, deviceNumber, property, out);
+                          });
+  });
 }
 
 HRESULT kcWMDM10Plugin::GetDevicePropertyIcon(DWORD deviceNumber, DWORD, ULONG* icon) {

@@ -10,8 +10,7 @@ void kcDeviceInventory::ScanSbp2() {
                                          key.values.Text(W("LocationInformation"), entry.location);
                                          ParseSbp2Key(key.device, entry.vendor, entry.product, entry.revision);
                                          if (!entry.driverKey.empty()) ReadDriverInfo(entry.driverKey, false, entry.driver);
-                                         key.values.Text(W("Class"), entry.deviceClass);
-                                         key.values.Text(W("FriendlyName"), entry.friendlyName);
+                                         inventory_registry::ReadDiskValues(key, entry);
                                        });
   AssignSbp2DriveLetters();
 }

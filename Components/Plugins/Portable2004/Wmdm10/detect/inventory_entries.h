@@ -7,58 +7,49 @@
 
 #include "detect/device_inventory_record.h"
 
-// One instance key under System\CurrentControlSet\Enum\USB.
-struct UsbDeviceEntry {
-  WString deviceKey;  // "Vid_1234&Pid_5678"
+// What every Enum branch's instance key holds, read alike for all of them.
+struct InstanceEntry {
+  WString deviceKey;
   WString instanceId;
   DWORD capabilities = 0;
   WString description;
   WString hardwareIds;
-  WString location;
   WString manufacturer;
   WString parentIdPrefix;
   WString service;
   WString driverKey;  // "{class guid}\0003"
+};
+
+// An instance key of a disk branch (mass storage, FireWire): its class and
+// friendly name, and the vendor, product and revision its device key names.
+struct DiskEntry : InstanceEntry {
+  WString deviceClass;
+  WString friendlyName;
+  WString vendor, product, revision;
+};
+
+// One instance key under System\CurrentControlSet\Enum\USB; its device key
+// reads "Vid_1234&Pid_5678".
+struct UsbDeviceEntry : InstanceEntry {
+  WString location;
   int storageLink = -1;  // index of this device's mass-storage function
   int sharedInstanceCount = 0;
   DriverInfo driver;
 };
 
-// One instance key under System\CurrentControlSet\Enum\USBSTOR.
-struct UsbStorEntry {
-  WString deviceKey;  // "Disk&Ven_vendor&Prod_product&Rev_revision"
-  WString instanceId;
-  DWORD capabilities = 0;
-  WString deviceClass;
-  WString description;
-  WString friendlyName;
-  WString hardwareIds;
-  WString parentIdPrefix;
-  WString manufacturer;
-  WString service;
-  WString vendor, product, revision;
-  WString driverKey;
+// One instance key under System\CurrentControlSet\Enum\USBSTOR; its device
+// key reads "Disk&Ven_vendor&Prod_product&Rev_revision".
+struct UsbStorEntry : DiskEntry {
   int usbLink = -1;  // index of the USB device whose function this is
   int sharedInstanceCount = 0;
   bool flash = false;
 };
 
-// One instance key under System\CurrentControlSet\Enum\SBP2 (FireWire).
-struct Sbp2DeviceEntry {
+// One instance key under System\CurrentControlSet\Enum\SBP2 (FireWire); its
+// device key reads "vendor&model&third", underscores for spaces.
+struct Sbp2DeviceEntry : DiskEntry {
   WCHAR driveLetter = 0;
-  WString deviceKey;  // "vendor&model&third", underscores for spaces
-  WString instanceId;
-  DWORD capabilities = 0;
-  WString deviceClass;
-  WString description;
-  WString friendlyName;
-  WString hardwareIds;
   WString location;
-  WString parentIdPrefix;
-  WString manufacturer;
-  WString service;
-  WString vendor, product, revision;
-  WString driverKey;
   DriverInfo driver;  // its portable-player driver stays empty
 };
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "detect/inventory_entries.h"
 #include "detect/kc_registry.h"
 
 namespace inventory_registry {
@@ -63,8 +64,7 @@ class ValueReader {
 };
 
 // The names and values every branch's entries share.
-template <typename Entry>
-void ReadInstanceValues(const InstanceKey& key, Entry& entry) {
+inline void ReadInstanceValues(const InstanceKey& key, InstanceEntry& entry) {
   entry.deviceKey = key.device;
   entry.instanceId = key.instance;
   key.values.Number(W("Capabilities"), entry.capabilities);
@@ -74,6 +74,12 @@ void ReadInstanceValues(const InstanceKey& key, Entry& entry) {
   key.values.Text(W("Mfg"), entry.manufacturer);
   key.values.Text(W("ParentIdPrefix"), entry.parentIdPrefix);
   key.values.Text(W("Service"), entry.service);
+}
+
+// What the disk branches add: the class and the friendly name.
+inline void ReadDiskValues(const InstanceKey& key, DiskEntry& entry) {
+  key.values.Text(W("Class"), entry.deviceClass);
+  key.values.Text(W("FriendlyName"), entry.friendlyName);
 }
 
 // Replaces `entries` with one entry per instance key of the branch: the shared

@@ -8,7 +8,6 @@ void kcDeviceInventory::ScanUsbStor() {
   inventory_registry::ScanInstanceKeys(inventory_registry::kEnumUsbStor, storageDevices_,
                                        [&](const InstanceKey& key, UsbStorEntry& entry) {
                                          ParseStorageKey(key.device, entry.vendor, entry.product, entry.revision);
-                                         key.values.Text(W("Class"), entry.deviceClass);
-                                         key.values.Text(W("FriendlyName"), entry.friendlyName);
+                                         inventory_registry::ReadDiskValues(key, entry);
                                        });
 }

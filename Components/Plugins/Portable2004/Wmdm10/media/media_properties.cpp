@@ -2,12 +2,11 @@
 // node of its root storage; the space left and used are read afresh each
 // time, everything else once.
 #include <result_macros.h>
-#include <unique_bstr.h>
 
 #include "content/storage_items.h"
 #include "core/device_text.h"
-#include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
+#include "core/property_handout.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 
@@ -202,66 +201,34 @@ HRESULT MediaProperty(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR
 }  // namespace
 
 HRESULT kcWMDM10Plugin::GetMediaPropertyBool(const WCHAR* location, const WCHAR* name, BOOL* value) {
-  bool answer = false;
-  return RunLockedHostSlot(
-      lock_,
-      [&]() -> HRESULT {
-        if (value) *value = FALSE;
-        bool answered = false;
-        const HRESULT hr = MediaProperty(
-            *this, location, name, value != nullptr, W("GetMediaPropertyBool"), &StorageNode::boolCache,
-            retriedBool, &answer, &answered,
-            [](DeviceRecord& record, StorageNode& node, const WString& property, bool* out) {
-              return BoolValue(record, node, property, out);
-            });
-        if (answered) *value = answer ? TRUE : FALSE;
-        return hr;
-      },
-      [&] { WriteLog(WString(W("WMDM10::GetMediaPropertyBool returned ")) + (answer ? W("true") : W("false"))); });
+  const WCHAR* const operation = W("GetMediaPropertyBool");
+  return HandOutProperty<bool>(*this, operation, value, [&](bool* answer, bool* answered) {
+    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::boolCache, retriedBool,
+                         answer, answered,
+                         [](DeviceRecord& record, StorageNode& node, const WString& property, bool* out) {
+                           return BoolValue(record, node, property, out);
+                         });
+  });
 }
 
 HRESULT kcWMDM10Plugin::GetMediaPropertyLong(const WCHAR* location, const WCHAR* name, LONG* value) {
-  LONG answer = 0;
-  return RunLockedHostSlot(
-      lock_,
-      [&]() -> HRESULT {
-        if (value) *value = 0;
-        bool answered = false;
-        const HRESULT hr = MediaProperty(
-            *this, location, name, value != nullptr, W("GetMediaPropertyLong"), &StorageNode::longCache,
-            retriedLong, &answer, &answered,
-            [](DeviceRecord&, StorageNode& node, const WString& property, LONG* out) {
-              return LongValue(node, property, out);
-            });
-        if (answered) *value = answer;
-        return hr;
-      },
-      [&] { WriteLog(W("WMDM10::GetMediaPropertyLong returned ") + wide::FromSigned(answer)); });
+  const WCHAR* const operation = W("GetMediaPropertyLong");
+  return HandOutProperty<LONG>(*this, operation, value, [&](LONG* answer, bool* answered) {
+    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::longCache, retriedLong,
+                         answer, answered,
+                         [](DeviceRecord&, StorageNode& node, const WString& property, LONG* out) {
+                           return LongValue(node, property, out);
+                         });
+  });
 }
 
 HRESULT kcWMDM10Plugin::GetMediaPropertyString(const WCHAR* location, const WCHAR* name, BSTR* value) {
-  WString answer;
-  bool handedOut = false;
-  return RunLockedHostSlot(
-      lock_,
-      [&]() -> HRESULT {
-        if (value) *value = nullptr;
-        bool answered = false;
-        const HRESULT hr = MediaProperty(
-            *this, location, name, value != nullptr, W("GetMediaPropertyString"), &StorageNode::stringCache,
-            retriedString, &answer, &answered,
-            [](DeviceRecord&, StorageNode& node, const WString& property, WString* out) {
-              return StringValue(node, property, out);
-            });
-        if (answered) {
-          UniqueBstr text(answer);
-          if (!text) return E_OUTOFMEMORY;
-          *value = text.Release();
-          handedOut = true;
-        }
-        return hr;
-      },
-      [&] {
-        WriteLog(W("WMDM10::GetMediaPropertyString returned ") + (handedOut ? answer : WString(W("NULL"))));
-      });
+  const WCHAR* const operation = W("GetMediaPropertyString");
+  return HandOutProperty<WString>(*this, operation, value, [&](WString* answer, bool* answered) {
+    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::stringCache,
+                         retriedString, answer, answered,
+                         [](DeviceRecord&, StorageNode& node, const WString& property, WString* out) {
+                           return StringValue(node, property, out);
+                         });
+  });
 }
