@@ -214,7 +214,7 @@ bool Prepare(benchmark::State& state, Host* host) {
 
 // Each iteration lists a player just added (its formats not read yet), as
 // the first listing after a player is plugged in; adding it is not timed.
-void BM_ListThroughPlugin(benchmark::State& state) {
+void ListFreshPlayers(benchmark::State& state, size_t (Host::*list)(const WCHAR*)) {
   if (!Prepare(state, nullptr)) return;
   for (auto _ : state) {
     state.PauseTiming();
@@ -224,13 +224,15 @@ void BM_ListThroughPlugin(benchmark::State& state) {
       state.SkipWithError("the folder player did not come up");
       break;
     }
-    if (host->List(W("\\Listing")) != Listed()) state.SkipWithError("the listing missed tracks");
+    if (((*host).*list)(W("\\Listing")) != Listed()) state.SkipWithError("the listing missed tracks");
     state.PauseTiming();
     host.reset();
     state.ResumeTiming();
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
 }
+
+void BM_ListThroughPlugin(benchmark::State& state) { ListFreshPlayers(state, &Host::List); }
 
 // The same folder listed again: what was read the first time is kept.
 void BM_ListThroughPluginAgain(benchmark::State& state) {
@@ -243,23 +245,7 @@ void BM_ListThroughPluginAgain(benchmark::State& state) {
 }
 
 // The stand-in's part of the first listing: the same WMDM calls, straight.
-void BM_ListStandInAlone(benchmark::State& state) {
-  if (!Prepare(state, nullptr)) return;
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto host = std::make_unique<Host>();
-    state.ResumeTiming();
-    if (!host->Ready()) {
-      state.SkipWithError("the folder player did not come up");
-      break;
-    }
-    if (host->ListStandInAlone(W("\\Listing")) != Listed()) state.SkipWithError("the listing missed tracks");
-    state.PauseTiming();
-    host.reset();
-    state.ResumeTiming();
-  }
-  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
-}
+void BM_ListStandInAlone(benchmark::State& state) { ListFreshPlayers(state, &Host::ListStandInAlone); }
 
 void BM_ListWithReaddirStat(benchmark::State& state) {
   if (!Prepare(state, nullptr)) return;
