@@ -38,6 +38,7 @@
 #include "folder_player.h"
 #include "player_model.h"
 #include "registration.h"
+#include "storage_children.h"
 #include "sample_tracks.h"
 
 namespace {
@@ -167,13 +168,8 @@ class Host {
   // straight: name, attributes with the audio format, size and format code.
   size_t ListStandInAlone(const WCHAR* folder) {
     StorageNode* node = plugin_.ResolveStorage(location_, folder, 0);
-    ComPtr<IWMDMEnumStorage> children;
-    if (!node || FAILED(node->storage->EnumStorage(&children)) || !children) return 0;
-    size_t count = 0;
-    for (;;) {
-      ComPtr<IWMDMStorage> child;
-      ULONG fetched = 0;
-      if (children->Next(1, &child, &fetched) != S_OK || fetched != 1) break;
+    if (!node) return 0;
+    return CountChildren(node->storage.Get(), [](ComPtr<IWMDMStorage>& child) {
       WCHAR name[260] = {};
       DWORD attributes = 0, low = 0, high = 0;
       _WAVEFORMATEX format = {};
@@ -182,15 +178,14 @@ class Host {
       child->GetSize(&low, &high);
       ComPtr<IWMDMStorage4> storage4;
       ComPtr<IWMDMMetaData> metadata;
-      if (SUCCEEDED(child.As(&storage4)) && SUCCEEDED(storage4->GetMetadata(&metadata)) && metadata) {
-        WMDM_TAG_DATATYPE type = WMDM_TYPE_DWORD;
-        BYTE* value = nullptr;
-        UINT length = 0;
-        if (SUCCEEDED(metadata->QueryByName(g_wszWMDMFormatCode, &type, &value, &length))) ++count;
-        CoTaskMemFree(value);
-      }
-    }
-    return count;
+      if (FAILED(child.As(&storage4)) || FAILED(storage4->GetMetadata(&metadata)) || !metadata) return false;
+      WMDM_TAG_DATATYPE type = WMDM_TYPE_DWORD;
+      BYTE* value = nullptr;
+      UINT length = 0;
+      const bool answered = SUCCEEDED(metadata->QueryByName(g_wszWMDMFormatCode, &type, &value, &length));
+      CoTaskMemFree(value);
+      return answered;
+    });
   }
 
  private:

@@ -16,6 +16,7 @@
 #include "core/kc_wmdm10_plugin.h"
 #include "player_model.h"
 #include "registration.h"
+#include "storage_children.h"
 
 namespace {
 
@@ -80,20 +81,13 @@ class Player {
   __attribute__((noinline)) size_t ListDirectly() {
     StorageNode* folder = plugin_.ResolveStorage(location_, W("\\Music"), 0);
     if (!folder) return 0;
-    ComPtr<IWMDMEnumStorage> children;
-    if (FAILED(folder->storage->EnumStorage(&children)) || !children) return 0;
-    size_t count = 0;
-    for (;;) {
-      ComPtr<IWMDMStorage> child;
-      ULONG fetched = 0;
-      if (children->Next(1, &child, &fetched) != S_OK || fetched != 1) break;
+    return CountChildren(folder->storage.Get(), [](ComPtr<IWMDMStorage>& child) {
       WCHAR name[260] = {};
       DWORD attributes = 0;
       child->GetName(name, 259);
       child->GetAttributes(&attributes, nullptr);
-      ++count;
-    }
-    return count;
+      return true;
+    });
   }
 
   void ClearNodeCache() { plugin_.ClearNodeCache(); }
