@@ -13,18 +13,18 @@ struct KnownPrivilege {
   DWORD number;
 };
 const KnownPrivilege kPrivileges[] = {
-    {u"SeCreateTokenPrivilege", 2},    {u"SeAssignPrimaryTokenPrivilege", 3},
-    {u"SeLockMemoryPrivilege", 4},     {u"SeIncreaseQuotaPrivilege", 5},
-    {u"SeMachineAccountPrivilege", 6}, {u"SeTcbPrivilege", 7},
-    {u"SeSecurityPrivilege", 8},       {u"SeTakeOwnershipPrivilege", 9},
-    {u"SeLoadDriverPrivilege", 10},    {u"SeSystemProfilePrivilege", 11},
-    {u"SeSystemtimePrivilege", 12},    {u"SeProfileSingleProcessPrivilege", 13},
-    {u"SeIncreaseBasePriorityPrivilege", 14}, {u"SeCreatePagefilePrivilege", 15},
-    {u"SeCreatePermanentPrivilege", 16}, {u"SeBackupPrivilege", 17},
-    {u"SeRestorePrivilege", 18},       {u"SeShutdownPrivilege", 19},
-    {u"SeDebugPrivilege", 20},         {u"SeAuditPrivilege", 21},
-    {u"SeSystemEnvironmentPrivilege", 22}, {u"SeChangeNotifyPrivilege", 23},
-    {u"SeRemoteShutdownPrivilege", 24}, {u"SeUndockPrivilege", 25},
+    {W("SeCreateTokenPrivilege"), 2},    {W("SeAssignPrimaryTokenPrivilege"), 3},
+    {W("SeLockMemoryPrivilege"), 4},     {W("SeIncreaseQuotaPrivilege"), 5},
+    {W("SeMachineAccountPrivilege"), 6}, {W("SeTcbPrivilege"), 7},
+    {W("SeSecurityPrivilege"), 8},       {W("SeTakeOwnershipPrivilege"), 9},
+    {W("SeLoadDriverPrivilege"), 10},    {W("SeSystemProfilePrivilege"), 11},
+    {W("SeSystemtimePrivilege"), 12},    {W("SeProfileSingleProcessPrivilege"), 13},
+    {W("SeIncreaseBasePriorityPrivilege"), 14}, {W("SeCreatePagefilePrivilege"), 15},
+    {W("SeCreatePermanentPrivilege"), 16}, {W("SeBackupPrivilege"), 17},
+    {W("SeRestorePrivilege"), 18},       {W("SeShutdownPrivilege"), 19},
+    {W("SeDebugPrivilege"), 20},         {W("SeAuditPrivilege"), 21},
+    {W("SeSystemEnvironmentPrivilege"), 22}, {W("SeChangeNotifyPrivilege"), 23},
+    {W("SeRemoteShutdownPrivilege"), 24}, {W("SeUndockPrivilege"), 25},
 };
 constexpr DWORD kChangeNotify = 23;
 

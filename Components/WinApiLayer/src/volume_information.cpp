@@ -2,6 +2,8 @@
 // exists is a ready volume with the label it was mapped with.
 #include <sys/stat.h>
 
+#include <wide_text.h>
+
 #include <algorithm>
 
 #include "drive_map.h"
@@ -46,7 +48,7 @@ extern "C" BOOL GetVolumeInformationW(LPCWSTR rootPathName, LPWSTR volumeName, D
   winapi::MappedDrive drive;
   if (!winapi::LookUpDrive(rootPathName[0], &drive)) return Fail(ERROR_PATH_NOT_FOUND);
   if (!IsDirectory(drive.directory)) return Fail(ERROR_NOT_READY);
-  static const std::basic_string<WCHAR> fileSystem = u"FAT32";
+  static const std::basic_string<WCHAR> fileSystem = W("FAT32");
   if (!CopyOut(drive.label, volumeName, volumeNameSize)) return Fail(ERROR_BAD_LENGTH);
   if (!CopyOut(fileSystem, fileSystemName, fileSystemNameSize)) return Fail(ERROR_BAD_LENGTH);
   if (serialNumber) *serialNumber = SerialOf(rootPathName[0] & ~0x20, drive.directory);
