@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <com_support.h>
 #include <ipp_result_codes.h>
 #include <unique_bstr.h>
 
@@ -13,8 +12,6 @@ namespace {
 
 class TrackTagsTest : public ::testing::Test {
  protected:
-  void TearDown() override { EXPECT_EQ(wmdm_standin::LiveComObjects(), 0); }
-
   static WString Take(BSTR text) { return UniqueBstr::Adopt(text).ToString(); }
 
   // Every tag in one line: "title|artist|album|genre|track|rating|bitrate|duration", "-" for an absent one.
