@@ -50,34 +50,32 @@ TEST(ManifestReportTest, JsonReportCarriesTheSameRecords) {
   EXPECT_EQ("Card Reader", report["skipList"][2]["friendlyName"]);
 }
 
-// A file that is not there, does not parse or is not UTF-8 is bad input,
-// told in one line; bytes that only resemble markup (an overlong "<") never
-// become a device. A declaration and a byte-order mark are read past.
-TEST(ManifestReportTest, WhatIsReadAndWhatIsBadInput) {
-  const struct {
-    const char* name;
-    const char* content;
-    int status;
-    const char* says;
-  } cases[] = {
-      {"manifest_report_test_malformed.xml", "<Devices><Device VidPid='a'></Devices>", 2, "does not parse"},
-      {"manifest_report_test_overlong.xml",
-       "\xC0\xBC" "Devices>\xC0\xBC" "Device VidPid='Vid_1%26Pid_2'/>\xC0\xBC/Devices>", 2, "not well-formed UTF-8"},
-      {"manifest_report_test_declared.xml",
-       "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Devices><Device VidPid='Vid_1%26Pid_2'/></Devices>", 0,
-       ": 1 device records, 0 skip entries"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string path = BesideProgram(c.name);
-    std::ofstream(path, std::ios::binary) << c.content;
-    const std::string answer = Report(path, false, c.status);
-    EXPECT_NE(std::string::npos, answer.find(c.says)) << answer;
-    EXPECT_TRUE(c.status == 0 || answer.find('\n') == std::string::npos) << "one line: " << answer;
-    std::remove(path.c_str());
-  }
-  const std::string missing = Report(BesideProgram("no_such_manifest.xml"), true, 2);
-  EXPECT_NE(std::string::npos, missing.find("no_such_manifest.xml")) << missing;
+TEST(ManifestReportTest, UnreadableOrUnparsableFileIsBadInput) {
+  const std::string malformed = BesideProgram("manifest_report_test_malformed.xml");
+  std::ofstream(malformed, std::ios::binary) << "<Devices><Device VidPid='a'></Devices>";
+  const std::string parseProblem = Report(malformed, false, 2);
+  EXPECT_NE(std::string::npos, parseProblem.find("does not parse")) << parseProblem;
+  EXPECT_EQ(std::string::npos, parseProblem.find('\n'));
+  const std::string readProblem = Report(BesideProgram("no_such_manifest.xml"), true, 2);
+  EXPECT_NE(std::string::npos, readProblem.find("no_such_manifest.xml")) << readProblem;
+  std::remove(malformed.c_str());
+}
+
+TEST(ManifestReportTest, AFileWithAnXmlDeclarationIsRead) {
+  const std::string declared = BesideProgram("manifest_report_test_declared.xml");
+  std::ofstream(declared, std::ios::binary)
+      << "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Devices><Device VidPid='Vid_1%26Pid_2'/></Devices>";
+  EXPECT_NE(std::string::npos, Report(declared, false, 0).find(": 1 device records, 0 skip entries"));
+  std::remove(declared.c_str());
+}
+
+// Bytes that only resemble markup (an overlong "<") never become a device.
+TEST(ManifestReportTest, AFileThatIsNotUtf8IsRefused) {
+  const std::string smuggled = BesideProgram("manifest_report_test_overlong.xml");
+  std::ofstream(smuggled, std::ios::binary) << "\xC0\xBC" "Devices>\xC0\xBC" "Device VidPid='Vid_1%26Pid_2'/>\xC0\xBC/Devices>";
+  const std::string problem = Report(smuggled, false, 2);
+  EXPECT_NE(std::string::npos, problem.find("not well-formed UTF-8")) << problem;
+  std::remove(smuggled.c_str());
 }
 
 }  // namespace
