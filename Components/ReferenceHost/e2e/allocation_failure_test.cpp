@@ -14,22 +14,20 @@
 #include "e2e/host_script.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <mutex>
 #include <new>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include <allocation_filter.h>
 #include <com_support.h>
@@ -113,12 +111,7 @@ constexpr std::size_t kSample = 25;
 constexpr std::size_t kSample = 150;
 #endif
 constexpr unsigned kDefaultSeed = 20261206;
-constexpr auto kRunLimit = std::chrono::seconds(30);  // a run taking longer has hung
-
-unsigned long EnvNumber(const char* name, unsigned long fallback) {
-  const char* text = std::getenv(name);
-  return text && *text ? std::strtoul(text, nullptr, 10) : fallback;
-}
+constexpr unsigned kRunLimitSeconds = 30;  // a run taking longer has hung
 
 std::vector<long> Chosen(long total) {
   std::vector<long> chosen;
@@ -130,45 +123,25 @@ std::vector<long> Chosen(long total) {
   if (static_cast<std::size_t>(total) <= kSample) {
     for (long n = 1; n <= total; ++n) chosen.push_back(n);
   } else {
-    const unsigned seed = static_cast<unsigned>(EnvNumber("MD_ALLOC_SEED", kDefaultSeed));
+    const char* given = std::getenv("MD_ALLOC_SEED");
+    const unsigned seed = given && *given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : kDefaultSeed;
     std::printf("allocation sample: seed %u, %zu of %ld\n", seed, kSample, total);
     std::mt19937 random(seed);
     std::uniform_int_distribution<long> pick(1, total);
     while (chosen.size() < kSample) chosen.push_back(pick(random));
   }
-  for (long n : kRegressions)
-    if (n > 0) chosen.push_back(n);
+  chosen.insert(chosen.end(), std::begin(kRegressions), std::end(kRegressions));
   std::sort(chosen.begin(), chosen.end());
   chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
   return chosen;
 }
 
 // Aborts the program, naming the allocation, when a run does not end in time.
-class Watchdog {
- public:
-  explicit Watchdog(long n)
-      : thread_([this, n] {
-          std::unique_lock<std::mutex> lock(mutex_);
-          if (!ended_.wait_for(lock, kRunLimit, [this] { return done_; })) {
-            std::fprintf(stderr, "the session hung with allocation %ld failing\n", n);
-            std::abort();
-          }
-        }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      done_ = true;
-    }
-    ended_.notify_one();
-    thread_.join();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable ended_;
-  bool done_ = false;
-  std::thread thread_;
-};
+std::atomic<long> runningWith{0};
+void OnHang(int) {
+  std::fprintf(stderr, "the session hung with allocation %ld failing\n", runningWith.load());
+  std::abort();
+}
 
 struct Outcome {
   long allocations = 0;  // the plug-in's, failed or not
@@ -223,11 +196,11 @@ void RunEach(const std::vector<long>& chosen, bool hotplug) {
   for (long n : chosen) {
     tried += std::to_string(n) + " ";
     const long aliveBefore = wmdm_standin::LiveComObjects();
-    Outcome outcome;
-    {
-      Watchdog watchdog(n);
-      outcome = RunSession(n, hotplug);
-    }
+    runningWith = n;
+    std::signal(SIGALRM, OnHang);
+    alarm(kRunLimitSeconds);
+    const Outcome outcome = RunSession(n, hotplug);
+    alarm(0);
     if (!outcome.passed) ++noticed;
     if (verbose)
       for (const std::string& problem : outcome.problems) std::printf("  %ld: %s\n", n, problem.c_str());

@@ -8,7 +8,13 @@
 
 namespace {
 
-std::string Tracks() { return std::string(MD_FIXTURES_DIR) + "/tracks"; }
+using wmdm_standin::ObjectKind;
+
+ScriptOptions Options() {
+  ScriptOptions options;
+  options.tracksFolder = std::string(MD_FIXTURES_DIR) + "/tracks";
+  return options;
+}
 
 std::string Joined(const std::vector<std::string>& lines) {
   std::string text;
@@ -28,9 +34,7 @@ class HostScriptTest : public ::testing::Test {
 };
 
 TEST_F(HostScriptTest, WholeSessionDrivesEverySlot) {
-  ScriptOptions options;
-  options.tracksFolder = Tracks();
-  HostScript script(options);
+  HostScript script(Options());
   EXPECT_TRUE(script.Run()) << Joined(script.Problems());
   for (const StepReport& step : script.Steps()) EXPECT_TRUE(step.ran) << step.name;
 
@@ -49,7 +53,7 @@ TEST_F(HostScriptTest, WholeSessionDrivesEverySlot) {
 // the host never hears of. Each must show as a problem of the step that met
 // it, and the session must still end with nothing left alive.
 TEST_F(HostScriptTest, SessionNoticesWrongAnswersAndMissingReports) {
-  struct Case {
+  const struct {
     const char* name;
     std::string step;  // where the fault is planted
     std::set<HostEvent::Kind> missed;
@@ -57,9 +61,7 @@ TEST_F(HostScriptTest, SessionNoticesWrongAnswersAndMissingReports) {
     const char* method;
     HRESULT fault;
     std::string expectStep, expectWords;
-  };
-  using wmdm_standin::ObjectKind;
-  const Case cases[] = {
+  } cases[] = {
       {"erase refused", "erase the card", {}, ObjectKind::Storage, "Delete", E_FAIL, "erase the card",
        "Erase answered 0x80040012"},
       {"folder refused", "make a folder", {}, ObjectKind::Storage, "Insert", HRESULT_FROM_WIN32(ERROR_DISK_FULL),
@@ -71,10 +73,9 @@ TEST_F(HostScriptTest, SessionNoticesWrongAnswersAndMissingReports) {
       {"reorder never reported", "", {HostEvent::kPlaylistChanged}, ObjectKind::Storage, nullptr, S_OK,
        "reorder the playlist", "did not carry the reversal"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ScriptOptions options;
-    options.tracksFolder = Tracks();
+    ScriptOptions options = Options();
     options.hotplug = false;
     options.missed = c.missed;
     if (c.method)
@@ -93,11 +94,10 @@ TEST_F(HostScriptTest, SessionNoticesWrongAnswersAndMissingReports) {
 // Each step runs in its turn, and a step that breaks the session leaves only
 // the stop step to run.
 TEST_F(HostScriptTest, BrokenStartSkipsToStop) {
-  ScriptOptions options;
-  options.tracksFolder = Tracks();
+  ScriptOptions options = Options();
   options.beforeStep = [](const std::string& step, wmdm_standin::PlayerModel& players) {
     if (step == "start")
-      players.Faults().Inject(wmdm_standin::ObjectKind::DeviceManager, "EnumDevices2", E_FAIL, wmdm_standin::kEveryCall);
+      players.Faults().Inject(ObjectKind::DeviceManager, "EnumDevices2", E_FAIL, wmdm_standin::kEveryCall);
   };
   HostScript script(options);
   script.Run();

@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <com_support.h>
 #include <unique_bstr.h>
 
 namespace {
 
 class HostItemTest : public ::testing::Test {
  protected:
-  void TearDown() override { EXPECT_EQ(wmdm_standin::LiveComObjects(), 0); }
-
   static WString Take(BSTR text) {
     return UniqueBstr::Adopt(text).ToString();
   }

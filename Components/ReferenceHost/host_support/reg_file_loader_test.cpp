@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "host_support/input_file.h"
@@ -14,6 +16,8 @@
 
 namespace {
 
+const char kHeader[] = "Windows Registry Editor Version 5.00\r\n\r\n";
+
 WString Decoded(const std::string& bytes) {
   WString text;
   std::string error;
@@ -21,8 +25,7 @@ WString Decoded(const std::string& bytes) {
   return text;
 }
 
-const char kHeader[] = "Windows Registry Editor Version 5.00\r\n\r\n";
-
+// The value's bytes, and its type in `type`; nothing when it is missing.
 std::vector<BYTE> Query(const WCHAR* path, const WCHAR* name, DWORD* type) {
   HKEY key = nullptr;
   std::vector<BYTE> data;
@@ -36,9 +39,9 @@ std::vector<BYTE> Query(const WCHAR* path, const WCHAR* name, DWORD* type) {
   return data;
 }
 
-std::vector<BYTE> Utf16(const WString& text) {
-  const BYTE* p = reinterpret_cast<const BYTE*>(text.data());
-  return std::vector<BYTE>(p, p + text.size() * sizeof(WCHAR));
+std::vector<BYTE> Utf16z(const WString& text) {
+  const BYTE* p = reinterpret_cast<const BYTE*>(text.c_str());
+  return std::vector<BYTE>(p, p + (text.size() + 1) * sizeof(WCHAR));
 }
 
 bool KeyExists(const WCHAR* path) {
@@ -46,6 +49,12 @@ bool KeyExists(const WCHAR* path) {
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
+}
+
+WString Levels(size_t count) {
+  WString path;
+  for (size_t i = 0; i < count; ++i) path += i ? W("\\K") : W("K");
+  return path;
 }
 
 const char kEveryForm[] = R"reg([HKEY_LOCAL_MACHINE\Software\Test]
@@ -62,53 +71,62 @@ const char kEveryForm[] = R"reg([HKEY_LOCAL_MACHINE\Software\Test]
 "Slash"="kept"
 )reg";
 
-void ExpectEveryForm() {
-  DWORD type = 0;
-  const WCHAR* test = W("Software\\Test");
-  EXPECT_EQ(Utf16(WString(W("default \"quoted\" C:\\path")) + WCHAR(0)), Query(test, nullptr, &type));
-  EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-  EXPECT_EQ((std::vector<BYTE>{0x1f, 0, 0, 0}), Query(test, W("Count"), &type));
-  EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
-  EXPECT_EQ((std::vector<BYTE>{0x5c, 0, 0x3f, 0}), Query(test, W("Binary"), &type));
-  EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
-  EXPECT_TRUE(Query(test, W("Empty"), &type).empty());
-  EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
-  EXPECT_EQ(8u, Query(test, W("Expand"), &type).size());
-  EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), type);
-  EXPECT_EQ(10u, Query(test, W("Multi"), &type).size());
-  EXPECT_EQ(static_cast<DWORD>(REG_MULTI_SZ), type);
-  EXPECT_EQ(1u, Query(test, W("Odd"), &type).size());
-  EXPECT_EQ(0x12345u, type);
-  EXPECT_EQ(Utf16(WString(W("kept")) + WCHAR(0)),
-            Query(W("Software\\Test\\Disk&Ven_LaCie&Prod_Rugged_FW/USB&Rev_"), W("Slash"), &type));
-}
+class RegFileLoaderTest : public testing::Test {
+ protected:
+  // Loads `text` after the header into an emptied sandbox.
+  bool Load(const WString& text, const char* name) {
+    sandbox_.Clear();
+    loader_ = std::make_unique<RegFileLoader>(sandbox_.CreateOptions());
+    return loader_->LoadText(text, name);
+  }
+  bool Load(const std::string& text, const char* name) {
+    return Load(wide::FromUtf8(std::string(kHeader) + text), name);
+  }
 
-TEST(RegFileLoader, ReadsEveryValueFormFromUtf8Text) {
-  RegistrySandbox sandbox;
-  RegFileLoader loader(sandbox.CreateOptions());
-  ASSERT_TRUE(loader.LoadText(Decoded(std::string(kHeader) + kEveryForm), "utf8")) << loader.Error();
+  void ExpectEveryForm() {
+    const WCHAR* test = W("Software\\Test");
+    const struct {
+      const WCHAR* path;
+      const WCHAR* name;
+      DWORD type;
+      std::vector<BYTE> data;
+    } values[] = {
+        {test, nullptr, REG_SZ, Utf16z(W("default \"quoted\" C:\\path"))},
+        {test, W("Count"), REG_DWORD, {0x1f, 0, 0, 0}},
+        {test, W("Binary"), REG_BINARY, {0x5c, 0, 0x3f, 0}},
+        {test, W("Empty"), REG_BINARY, {}},
+        {test, W("Expand"), REG_EXPAND_SZ, {0x25, 0, 0x41, 0, 0x25, 0, 0, 0}},
+        {test, W("Multi"), REG_MULTI_SZ, {0x61, 0, 0, 0, 0x62, 0, 0, 0, 0, 0}},
+        {test, W("Odd"), 0x12345, {0xff}},
+        {W("Software\\Test\\Disk&Ven_LaCie&Prod_Rugged_FW/USB&Rev_"), W("Slash"), REG_SZ, Utf16z(W("kept"))},
+    };
+    for (const auto& v : values) {
+      SCOPED_TRACE(v.name ? wide::ToUtf8(WString(v.name)) : "@");
+      DWORD type = 0;
+      EXPECT_EQ(v.data, Query(v.path, v.name, &type));
+      EXPECT_EQ(v.type, type);
+    }
+  }
+
+  RegistrySandbox sandbox_;
+  std::unique_ptr<RegFileLoader> loader_;
+};
+
+TEST_F(RegFileLoaderTest, ReadsEveryValueFormFromUtf8AndUtf16Text) {
+  ASSERT_TRUE(Load(std::string(kEveryForm), "utf8")) << loader_->Error();
   ExpectEveryForm();
-}
 
-TEST(RegFileLoader, ReadsUtf16TextWithItsByteOrderMark) {
   const WString text = wide::FromUtf8(std::string(kHeader) + kEveryForm);
   std::string bytes = "\xFF\xFE";
-  for (WCHAR c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
+  for (WCHAR c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   EXPECT_EQ(text, Decoded(bytes));
   EXPECT_EQ(text, Decoded("\xEF\xBB\xBF" + std::string(kHeader) + kEveryForm));
-  RegistrySandbox sandbox;
-  RegFileLoader loader(sandbox.CreateOptions());
-  ASSERT_TRUE(loader.LoadText(Decoded(bytes), "utf16")) << loader.Error();
+  ASSERT_TRUE(Load(Decoded(bytes), "utf16")) << loader_->Error();
   ExpectEveryForm();
 }
 
-TEST(RegFileLoader, DeletesKeysWithTheirSubtreesAndSingleValues) {
-  RegistrySandbox sandbox;
-  RegFileLoader loader(sandbox.CreateOptions());
-  ASSERT_TRUE(loader.LoadText(wide::FromUtf8(std::string(kHeader) + R"reg(
+TEST_F(RegFileLoaderTest, DeletesKeysWithTheirSubtreesAndSingleValues) {
+  ASSERT_TRUE(Load(std::string(R"reg(
 [HKEY_LOCAL_MACHINE\Software\Gone\Deep\Deeper]
 [HKEY_LOCAL_MACHINE\Software\Stays]
 "Keep"="1"
@@ -118,115 +136,77 @@ TEST(RegFileLoader, DeletesKeysWithTheirSubtreesAndSingleValues) {
 [HKEY_LOCAL_MACHINE\Software\Stays]
 "Drop"=-
 "NeverThere"=-
-)reg"), "deletions")) << loader.Error();
+)reg"), "deletions")) << loader_->Error();
   EXPECT_FALSE(KeyExists(W("Software\\Gone")));
   DWORD type = 0;
   EXPECT_FALSE(Query(W("Software\\Stays"), W("Keep"), &type).empty());
   EXPECT_TRUE(Query(W("Software\\Stays"), W("Drop"), &type).empty());
 }
 
-TEST(RegFileLoader, AMalformedFileIsReportedWithItsLineNumber) {
+// Every refusal names the file and the line; hostile names get a line of
+// their own each, and a long offending text is not echoed whole.
+TEST_F(RegFileLoaderTest, AMalformedFileIsReportedWithItsLine) {
+  const WString header = wide::FromUtf8(kHeader), hklm = W("[HKEY_LOCAL_MACHINE\\"), a = hklm + W("Software\\A]\n");
   const struct {
-    const char* text;  // after the header's two lines
+    WString text;  // after the header's two lines
     int line;
+    const char* says;
   } cases[] = {
-      {"[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"=dword:1234567890\n", 4},
-      {"[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"=hex:0g\n", 4},
-      {"[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"=hex:01,\\\n  02,zz\n", 5},
-      {"[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"=hex:01,\\\n", 4},
-      {"[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"=\"unterminated\n", 4},
-      {"[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"\"y\"\n", 4},
-      {"[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"=qword:1\n", 4},
-      {"[HKEY_LOCAL_MACHINE\\Software\\A\n", 3},
-      {"[HKEY_NOWHERE\\Software\\A]\n", 3},
-      {"\"x\"=\"no key yet\"\n", 3},
-      {"\n\nstray text\n", 5},
+      {a + W("\"x\"=dword:1234567890\n"), 4, ""},
+      {a + W("\"x\"=hex:0g\n"), 4, ""},
+      {a + W("\"x\"=hex:01,\\\n  02,zz\n"), 5, ""},
+      {a + W("\"x\"=hex:01,\\\n"), 4, ""},
+      {a + W("\"x\"=\"unterminated\n"), 4, ""},
+      {a + W("\"x\"\"y\"\n"), 4, ""},
+      {a + W("\"x\"=qword:1\n"), 4, ""},
+      {hklm + W("Software\\A\n"), 3, ""},
+      {W("[HKEY_NOWHERE\\Software\\A]\n"), 3, ""},
+      {W("\"x\"=\"no key yet\"\n"), 3, ""},
+      {W("\n\nstray text\n"), 5, ""},
+      {hklm + W("Software\\A") + WCHAR(0) + W("B]\n"), 3, "a key name cannot hold a NUL character"},
+      {a + W("\"na") + WCHAR(0) + W("me\"=\"x\"\n"), 4, "a value name cannot hold a NUL"},
+      {hklm + W("Software\\") + WString(256, W('n')) + W("]\n"), 3, "at most 255 characters, not 256"},
+      {hklm + Levels(513) + W("]\n"), 3, "at most 512 levels deep"},
+      {W("\n") + hklm + Levels(15000) + W("]\n"), 4, "at most 512 levels deep"},
+      {W("[-HKEY_LOCAL_MACHINE\\") + Levels(600) + W("]\n"), 3, "at most 512 levels deep"},
+      {WString(5000, W('x')), 3, "...' (5000 characters)"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    RegistrySandbox sandbox;
-    RegFileLoader loader(sandbox.CreateOptions());
-    EXPECT_FALSE(loader.LoadText(wide::FromUtf8(std::string(kHeader) + c.text), "bad.reg"));
-    EXPECT_EQ(c.line, loader.ErrorLine());
-    EXPECT_EQ(0u, loader.Error().find("bad.reg:" + std::to_string(c.line) + ": ")) << loader.Error();
+    SCOPED_TRACE(wide::ToUtf8(c.text.substr(0, 60)));
+    EXPECT_FALSE(Load(header + c.text, "bad.reg"));
+    EXPECT_EQ(c.line, loader_->ErrorLine());
+    EXPECT_EQ(0u, loader_->Error().find("bad.reg:" + std::to_string(c.line) + ": ")) << loader_->Error();
+    EXPECT_NE(std::string::npos, loader_->Error().find(c.says)) << loader_->Error();
+    EXPECT_LT(loader_->Error().size(), 200u) << loader_->Error();
   }
 }
 
-TEST(RegFileLoader, AFileMustStartWithTheHeader) {
-  RegistrySandbox sandbox;
-  RegFileLoader loader(sandbox.CreateOptions());
-  EXPECT_FALSE(loader.LoadText(W("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\A]\n"), "old.reg"));
-  EXPECT_EQ(1, loader.ErrorLine());
-  EXPECT_FALSE(loader.LoadFile(std::string(MD_FIXTURES_DIR) + "/registry/no-such-file.reg"));
-  EXPECT_EQ(0, loader.ErrorLine());
+TEST_F(RegFileLoaderTest, AFileMustStartWithTheHeader) {
+  EXPECT_FALSE(Load(WString(W("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\A]\n")), "old.reg"));
+  EXPECT_EQ(1, loader_->ErrorLine());
+  EXPECT_FALSE(loader_->LoadFile(std::string(MD_FIXTURES_DIR) + "/registry/no-such-file.reg"));
+  EXPECT_EQ(0, loader_->ErrorLine());
 }
 
-TEST(RegFileLoader, LoadsTheRealExports) {
+TEST_F(RegFileLoaderTest, LoadsTheRealExports) {
   for (const char* name : {"bitcurator-bcc-dfa-SYSTEM.reg", "regipy-SYSTEM.reg", "regipy-SYSTEM_2.reg"}) {
     SCOPED_TRACE(name);
-    RegistrySandbox sandbox;
-    RegFileLoader loader(sandbox.CreateOptions());
+    sandbox_.Clear();
+    RegFileLoader loader(sandbox_.CreateOptions());
     EXPECT_TRUE(loader.LoadFile(std::string(MD_FIXTURES_DIR) + "/registry/real/" + name)) << loader.Error();
     EXPECT_TRUE(KeyExists(W("System\\CurrentControlSet\\Enum\\USB")));
   }
 }
 
-WString Levels(size_t count) {
-  WString path;
-  for (size_t i = 0; i < count; ++i) path += i ? W("\\K") : W("K");
-  return path;
-}
-
-// Hostile names get a line of their own each, and a long one is not echoed whole.
-TEST(RegFileLoader, NamesTheRegistryCannotHoldAreRefusedWithTheirLine) {
-  const WString header = wide::FromUtf8(kHeader);
-  const WString hklm = W("[HKEY_LOCAL_MACHINE\\");
-  const struct {
-    WString text;
-    int line;
-    const char* says;
-  } cases[] = {
-      {hklm + W("Software\\A") + WCHAR(0) + W("B]\n"), 3, "a key name cannot hold a NUL character"},
-      {hklm + W("Software\\A]\n\"na") + WCHAR(0) + W("me\"=\"x\"\n"), 4, "a value name cannot hold a NUL"},
-      {hklm + W("Software\\") + WString(256, W('n')) + W("]\n"), 3, "at most 255 characters, not 256"},
-      {hklm + Levels(513) + W("]\n"), 3, "at most 512 levels deep"},
-      {W("\n") + hklm + Levels(15000) + W("]\n"), 4, "at most 512 levels deep"},
-      {W("[-HKEY_LOCAL_MACHINE\\") + Levels(600) + W("]\n"), 3, "at most 512 levels deep"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.says);
-    RegistrySandbox sandbox;
-    RegFileLoader loader(sandbox.CreateOptions());
-    EXPECT_FALSE(loader.LoadText(header + c.text, "hostile.reg"));
-    EXPECT_EQ(c.line, loader.ErrorLine());
-    EXPECT_NE(std::string::npos, loader.Error().find(c.says)) << loader.Error();
-    EXPECT_LT(loader.Error().size(), 200u) << loader.Error();
-  }
-}
-
-TEST(RegFileLoader, ALongOffendingTextIsShownCutShort) {
-  RegistrySandbox sandbox;
-  RegFileLoader loader(sandbox.CreateOptions());
-  EXPECT_FALSE(loader.LoadText(wide::FromUtf8(std::string(kHeader) + std::string(5000, 'x')), "long.reg"));
-  EXPECT_NE(std::string::npos, loader.Error().find("...' (5000 characters)")) << loader.Error();
-  EXPECT_LT(loader.Error().size(), 200u);
-}
-
-TEST(RegFileLoader, AFileThatIsNotTextOrNotAFileIsRefusedWhole) {
+TEST_F(RegFileLoaderTest, AFileThatIsNotTextOrNotAFileIsRefusedWhole) {
   const std::string bad = wide::ToUtf8(ProgramDirectory()) + "reg_file_loader_test_latin1.reg";
   std::ofstream(bad, std::ios::binary) << kHeader << "[HKEY_LOCAL_MACHINE\\Software\\Caf\xE9]\r\n";
-  const struct {
-    std::string path;
-    const char* says;
-  } cases[] = {
-      {bad, "line 3: byte 0xE9"},
-      {wide::ToUtf8(ProgramDirectory()) + ".", "is a directory"},
-  };
-  for (const auto& c : cases) {
-    RegistrySandbox sandbox;
-    RegFileLoader loader(sandbox.CreateOptions());
-    EXPECT_FALSE(loader.LoadFile(c.path));
-    EXPECT_NE(std::string::npos, loader.Error().find(c.says)) << loader.Error();
+  for (const auto& [path, says] : {std::pair<std::string, const char*>{bad, "line 3: byte 0xE9"},
+                                   {wide::ToUtf8(ProgramDirectory()) + ".", "is a directory"}}) {
+    sandbox_.Clear();
+    RegFileLoader loader(sandbox_.CreateOptions());
+    EXPECT_FALSE(loader.LoadFile(path));
+    EXPECT_NE(std::string::npos, loader.Error().find(says)) << loader.Error();
     EXPECT_FALSE(KeyExists(W("Software"))) << "nothing of a refused file is loaded";
   }
   std::remove(bad.c_str());

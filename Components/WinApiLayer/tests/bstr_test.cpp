@@ -7,6 +7,8 @@
 
 #include <climits>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <type_traits>
 
 namespace {
@@ -23,63 +25,47 @@ DWORD PrefixOf(BSTR text) {
   return prefix;
 }
 
+std::string Bytes(const WCHAR* text, size_t length) {
+  return std::string(reinterpret_cast<const char*>(text), length * sizeof(WCHAR));
+}
+
+// Every way to allocate: the prefix counts bytes, the text is the bytes
+// asked for (embedded nulls kept) and ends in a terminator.
 TEST(Bstr, LengthPrefixCountsBytesAndTextIsTerminated) {
-  struct Case {
-    const WCHAR* text;
-    UINT length;
+  const WCHAR embedded[] = W("ab\0cdef");
+  const struct {
+    const char* what;
+    BSTR text;
+    UINT bytes;
+    std::optional<std::string> content;  // its bytes; none for room not yet filled
+  } cases[] = {
+      {"empty", SysAllocString(W("")), 0, ""},
+      {"one character", SysAllocString(W("a")), 2, Bytes(W("a"), 1)},
+      {"a name", SysAllocString(W("WMDM10 Plugin")), 26, Bytes(W("WMDM10 Plugin"), 13)},
+      {"accented", SysAllocString(W("\x00e9t\x00e9")), 6, Bytes(W("\x00e9t\x00e9"), 3)},
+      {"an embedded null, cut at the length", SysAllocStringLen(embedded, 5), 10, Bytes(embedded, 5)},
+      {"room to fill", SysAllocStringLen(nullptr, 4), 8, std::nullopt},
+      {"an odd byte count", SysAllocStringByteLen("abc", 3), 3, "abc"},
   };
-  const Case cases[] = {{W(""), 0}, {W("a"), 1}, {W("WMDM10 Plugin"), 13}, {W("\x00e9t\x00e9"), 3}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(wide::ToUtf8(wide::FromPtr(c.text)));
-    BSTR text = SysAllocString(c.text);
-    ASSERT_NE(nullptr, text);
-    EXPECT_EQ(c.length, SysStringLen(text));
-    EXPECT_EQ(c.length * sizeof(WCHAR), SysStringByteLen(text));
-    EXPECT_EQ(c.length * sizeof(WCHAR), PrefixOf(text));
-    EXPECT_EQ(0, text[c.length]);
-    EXPECT_EQ(WString(c.text), WString(text));
-    SysFreeString(text);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_NE(nullptr, c.text);
+    EXPECT_EQ(c.bytes, SysStringByteLen(c.text));
+    EXPECT_EQ(c.bytes / sizeof(WCHAR), SysStringLen(c.text));
+    EXPECT_EQ(c.bytes, PrefixOf(c.text));
+    EXPECT_EQ(0, reinterpret_cast<const char*>(c.text)[c.bytes]);
+    if (c.content) {
+      EXPECT_EQ(*c.content, std::string(reinterpret_cast<const char*>(c.text), c.bytes));
+    }
+    SysFreeString(c.text);
   }
 }
 
-TEST(Bstr, NullInputs) {
+TEST(Bstr, NullInputsAndSizesThatOverflowThePrefix) {
   EXPECT_EQ(nullptr, SysAllocString(nullptr));
   EXPECT_EQ(0u, SysStringLen(nullptr));
   EXPECT_EQ(0u, SysStringByteLen(nullptr));
   SysFreeString(nullptr);
-}
-
-TEST(Bstr, AllocStringLenKeepsEmbeddedNullsAndStopsAtTheLength) {
-  const WCHAR text[] = W("ab\0cdef");
-  BSTR copy = SysAllocStringLen(text, 5);
-  ASSERT_NE(nullptr, copy);
-  EXPECT_EQ(5u, SysStringLen(copy));
-  EXPECT_EQ(WString(text, 5), WString(copy, 5));
-  EXPECT_EQ(0, copy[5]);
-  SysFreeString(copy);
-}
-
-TEST(Bstr, AllocStringLenWithoutTextGivesRoomToFill) {
-  BSTR room = SysAllocStringLen(nullptr, 4);
-  ASSERT_NE(nullptr, room);
-  EXPECT_EQ(4u, SysStringLen(room));
-  EXPECT_EQ(0, room[4]);
-  for (int i = 0; i < 4; ++i) room[i] = W('x');
-  EXPECT_EQ(WString(W("xxxx")), WString(room));
-  SysFreeString(room);
-}
-
-TEST(Bstr, ByteLenKeepsAnOddByteCount) {
-  BSTR bytes = SysAllocStringByteLen("abc", 3);
-  ASSERT_NE(nullptr, bytes);
-  EXPECT_EQ(3u, SysStringByteLen(bytes));
-  EXPECT_EQ(1u, SysStringLen(bytes));
-  EXPECT_EQ(0, std::memcmp(bytes, "abc", 3));
-  EXPECT_EQ(0, reinterpret_cast<const char*>(bytes)[3]);
-  SysFreeString(bytes);
-}
-
-TEST(Bstr, SizesThatOverflowThePrefixAreRefused) {
   EXPECT_EQ(nullptr, SysAllocStringLen(nullptr, UINT_MAX));
   EXPECT_EQ(nullptr, SysAllocStringLen(nullptr, UINT_MAX / 2));
   EXPECT_EQ(nullptr, SysAllocStringByteLen(nullptr, UINT_MAX));

@@ -12,6 +12,10 @@ namespace {
 const CLSID kTestClass = {0x5d1e4c7a, 0x2b9f, 0x4e61, {0x8a, 0x0c, 0x3f, 0x71, 0x2e, 0x95, 0xb4, 0x06}};
 const CLSID kUnknownClass = {0x5d1e4c7a, 0x2b9f, 0x4e61, {0x8a, 0x0c, 0x3f, 0x71, 0x2e, 0x95, 0xb4, 0x07}};
 
+HRESULT RegisterTestClass(IClassFactory* factory, DWORD* cookie) {
+  return CoRegisterClassObject(kTestClass, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, cookie);
+}
+
 class ClassRegistration : public testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(S_OK, CoInitialize(nullptr)); }
@@ -23,8 +27,7 @@ class ClassRegistration : public testing::Test {
     EXPECT_EQ(1u, factory_->References()) << "every reference to the class object given back";
   }
   void Register() {
-    ASSERT_EQ(S_OK,
-              CoRegisterClassObject(kTestClass, factory_.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_));
+    ASSERT_EQ(S_OK, RegisterTestClass(factory_.Get(), &cookie_));
     ASSERT_NE(0u, cookie_);
   }
 
@@ -87,8 +90,7 @@ TEST_F(ClassRegistration, EndingTheApartmentRevokesItsClasses) {
     const ComPtr<CountingFactory> factory = MakeComObject<CountingFactory>();
     ASSERT_EQ(S_OK, CoInitialize(nullptr));
     DWORD cookie = 0;
-    ASSERT_EQ(S_OK,
-              CoRegisterClassObject(kTestClass, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
+    ASSERT_EQ(S_OK, RegisterTestClass(factory.Get(), &cookie));
     EXPECT_LT(1u, factory->References());
     CoUninitialize();
     EXPECT_EQ(1u, factory->References());
@@ -104,8 +106,7 @@ TEST(ClassRegistrationWithoutCom, CallsFailUninitialised) {
     DWORD cookie = 0;
     EXPECT_EQ(CO_E_NOTINITIALIZED, CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
     EXPECT_EQ(nullptr, object);
-    EXPECT_EQ(CO_E_NOTINITIALIZED,
-              CoRegisterClassObject(kTestClass, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
+    EXPECT_EQ(CO_E_NOTINITIALIZED, RegisterTestClass(factory.Get(), &cookie));
     EXPECT_EQ(1u, factory->References());
   }).join();
 }
@@ -116,7 +117,7 @@ TEST(ClassRegistrationAcrossThreads, TheMultithreadedApartmentIsShared) {
   ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
   const ComPtr<CountingFactory> factory = MakeComObject<CountingFactory>();
   DWORD cookie = 0;
-  ASSERT_EQ(S_OK, CoRegisterClassObject(kTestClass, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
+  ASSERT_EQ(S_OK, RegisterTestClass(factory.Get(), &cookie));
   for (bool initialise : {true, false}) {
     SCOPED_TRACE(initialise ? "initialised" : "implicit");
     std::thread([&] {

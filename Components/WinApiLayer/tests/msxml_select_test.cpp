@@ -1,5 +1,7 @@
 #include "msxml_test_fixture.h"
 
+#include <vector>
+
 namespace {
 
 const WCHAR kManifest[] =
@@ -21,31 +23,45 @@ class DomSelectTest : public DomDocumentTest {
     ASSERT_EQ(S_OK, Load(kManifest));
   }
 
-  WString VidPid(IXMLDOMNode* node) {
+  // The node's value: its text for an attribute, null (S_FALSE) for an element.
+  WString Value(IXMLDOMNode* node, HRESULT expected = S_OK) {
     VARIANT value;
     VariantInit(&value);
-    EXPECT_EQ(S_OK, Element(node)->getAttribute(TestBstr(W("VidPid")), &value));
+    value.vt = VT_I4;
+    EXPECT_EQ(expected, node->get_nodeValue(&value));
+    EXPECT_EQ(expected == S_OK ? VT_BSTR : VT_NULL, value.vt);
     WString text = value.vt == VT_BSTR ? WString(value.bstrVal, SysStringLen(value.bstrVal)) : WString();
     VariantClear(&value);
     return text;
   }
+
+  // What `query` selects from `from`, each node as `attribute`'s value (its text when none), in order.
+  std::vector<WString> Selected(IXMLDOMNode* from, const WString& query, const WCHAR* attribute = nullptr) {
+    ComPtr<IXMLDOMNodeList> list;
+    std::vector<WString> found;
+    EXPECT_EQ(S_OK, from->selectNodes(TestBstr(query), &list));
+    LONG length = 0;
+    if (!list || list->get_length(&length) != S_OK) return found;
+    for (LONG i = 0; i < length; ++i) {
+      ComPtr<IXMLDOMNode> item;
+      EXPECT_EQ(S_OK, list->get_item(i, &item));
+      if (item) found.push_back(attribute ? Value(Single(item.Get(), attribute).Get()) : Text(item.Get()));
+    }
+    return found;
+  }
 };
 
-TEST_F(DomSelectTest, DevicesPathFindsEveryDeviceInsideDevicesInDocumentOrder) {
-  ComPtr<IXMLDOMNodeList> list;
-  ASSERT_EQ(S_OK, document_->selectNodes(TestBstr(W("//Devices/Device")), &list));
-  LONG length = 0;
-  ASSERT_EQ(S_OK, list->get_length(&length));
-  ASSERT_EQ(3, length);
-  const WString expected[] = {W("first"), W("second"), W("deep")};
-  for (LONG i = 0; i < length; ++i) {
-    ComPtr<IXMLDOMNode> item;
-    ASSERT_EQ(S_OK, list->get_item(i, &item));
-    EXPECT_EQ(expected[i], VidPid(item.Get()));
-  }
+TEST_F(DomSelectTest, PathsSelectInDocumentOrder) {
+  EXPECT_EQ((std::vector<WString>{W("first"), W("second"), W("deep")}),
+            Selected(Root(), W("//Devices/Device"), W("@VidPid")));
+  ComPtr<IXMLDOMNode> device = Single(Root(), W("//Devices/Device"));
+  ASSERT_TRUE(device);
+  EXPECT_EQ((std::vector<WString>{W("A"), W("B")}), Selected(device.Get(), W("HiddenFolder")))
+      << "a bare name selects the node's own children";
+  EXPECT_EQ(WString(W("A")), Text(Single(Root(), W("//HiddenFolder")).Get())) << "a single node is the first match";
 }
 
-TEST_F(DomSelectTest, ItemOutsideTheListIsSFalseAndNull) {
+TEST_F(DomSelectTest, NothingThereIsSFalseAndNull) {
   ComPtr<IXMLDOMNodeList> list;
   ASSERT_EQ(S_OK, document_->selectNodes(TestBstr(W("//Devices/Device")), &list));
   for (LONG index : {-1L, 3L, 1000L}) {
@@ -54,28 +70,6 @@ TEST_F(DomSelectTest, ItemOutsideTheListIsSFalseAndNull) {
     EXPECT_EQ(S_FALSE, list->get_item(index, &item));
     EXPECT_EQ(nullptr, item);
   }
-}
-
-TEST_F(DomSelectTest, BareNameSelectsDirectChildrenOfTheNode) {
-  ComPtr<IXMLDOMNode> device = Single(Root(), W("//Devices/Device"));
-  ASSERT_TRUE(device);
-  ComPtr<IXMLDOMNodeList> list;
-  ASSERT_EQ(S_OK, device->selectNodes(TestBstr(W("HiddenFolder")), &list));
-  LONG length = 0;
-  ASSERT_EQ(S_OK, list->get_length(&length));
-  ASSERT_EQ(2, length);
-  for (LONG i = 0; i < length; ++i) {
-    ComPtr<IXMLDOMNode> item;
-    ASSERT_EQ(S_OK, list->get_item(i, &item));
-    EXPECT_EQ(WString(i == 0 ? W("A") : W("B")), Text(item.Get()));
-  }
-}
-
-TEST_F(DomSelectTest, SingleNodeIsTheFirstMatchOrSFalseAndNull) {
-  ComPtr<IXMLDOMNode> hidden = Single(Root(), W("//HiddenFolder"));
-  ASSERT_TRUE(hidden);
-  EXPECT_EQ(WString(W("A")), Text(hidden.Get()));
-
   ComPtr<IXMLDOMNode> device = Single(Root(), W("//Devices/Device"));
   for (const WCHAR* missing : {W("SupportsFolders"), W("Nested/Missing"), W("@Missing")}) {
     SCOPED_TRACE(wide::ToUtf8(missing));
@@ -85,7 +79,7 @@ TEST_F(DomSelectTest, SingleNodeIsTheFirstMatchOrSFalseAndNull) {
   }
 }
 
-TEST_F(DomSelectTest, AttributeNodeFromAtNameCarriesItsValue) {
+TEST_F(DomSelectTest, AnAttributeNodeCarriesItsValueAnElementNone) {
   ComPtr<IXMLDOMNode> vendor = Single(Root(), W("//SkipList/Vendor"));
   ASSERT_TRUE(vendor);
   ComPtr<IXMLDOMNode> id = Single(vendor.Get(), W("@Id"));
@@ -93,24 +87,10 @@ TEST_F(DomSelectTest, AttributeNodeFromAtNameCarriesItsValue) {
   DOMNodeType type = NODE_INVALID;
   EXPECT_EQ(S_OK, id->get_nodeType(&type));
   EXPECT_EQ(NODE_ATTRIBUTE, type);
-  VARIANT value;
-  VariantInit(&value);
-  ASSERT_EQ(S_OK, id->get_nodeValue(&value));
-  ASSERT_EQ(VT_BSTR, value.vt);
-  EXPECT_EQ(WString(W("0781")), WString(value.bstrVal));
-  VariantClear(&value);
-  // An attribute is a node but not an element.
+  EXPECT_EQ(WString(W("0781")), Value(id.Get()));
   ComPtr<IXMLDOMElement> element;
-  EXPECT_EQ(E_NOINTERFACE, id->QueryInterface(IID_IXMLDOMElement, element.AsVoidOut()));
-}
-
-TEST_F(DomSelectTest, ElementHasNoNodeValue) {
-  ComPtr<IXMLDOMNode> vendor = Single(Root(), W("//SkipList/Vendor"));
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_I4;
-  EXPECT_EQ(S_FALSE, vendor->get_nodeValue(&value));
-  EXPECT_EQ(VT_NULL, value.vt);
+  EXPECT_EQ(E_NOINTERFACE, id->QueryInterface(IID_IXMLDOMElement, element.AsVoidOut())) << "not an element";
+  Value(vendor.Get(), S_FALSE);
 }
 
 TEST_F(DomSelectTest, NodesAndListsOutliveTheDocumentObject) {

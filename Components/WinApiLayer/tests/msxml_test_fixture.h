@@ -25,7 +25,9 @@ class DomDocumentTest : public ::testing::Test {
                                      document_.AsVoidOut()));
   }
   void TearDown() override {
-    if (document_) EXPECT_EQ(0u, document_.Detach()->Release()) << "the document outlived its test";
+    if (document_) {
+      EXPECT_EQ(0u, document_.Detach()->Release()) << "the document outlived its test";
+    }
     CoUninitialize();
   }
 

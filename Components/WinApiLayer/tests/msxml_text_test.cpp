@@ -66,35 +66,27 @@ TEST_F(DomTextTest, EntitiesAndCharacterReferencesAreResolved) {
   });
 }
 
-TEST_F(DomTextTest, AttributeValueHasReferencesResolved) {
-  ASSERT_EQ(S_OK, Load(W("<a VidPid='Vid_0781&amp;Pid_7420' Pct='%26' Num='&#x41;'/>")));
+// References in a value are resolved; names match by case; a missing
+// attribute is S_FALSE and null, an empty one an empty text.
+TEST_F(DomTextTest, AttributesAnswerTheirValueOrSFalseAndNull) {
+  ASSERT_EQ(S_OK, Load(W("<a VidPid='Vid_0781&amp;Pid_7420' Pct='%26' Num='&#x41;' Empty=''/>")));
   const struct {
-    WString name, value;
-  } cases[] = {{W("VidPid"), W("Vid_0781&Pid_7420")}, {W("Pct"), W("%26")}, {W("Num"), W("A")}};
+    WString name;
+    HRESULT hr;
+    VARTYPE type;
+    WString value;
+  } cases[] = {{W("VidPid"), S_OK, VT_BSTR, W("Vid_0781&Pid_7420")}, {W("Pct"), S_OK, VT_BSTR, W("%26")},
+               {W("Num"), S_OK, VT_BSTR, W("A")},  {W("Empty"), S_OK, VT_BSTR, W("")},
+               {W("Missing"), S_FALSE, VT_NULL, W("")}, {W("vidpid"), S_FALSE, VT_NULL, W("")},
+               {W("VIDPID"), S_FALSE, VT_NULL, W("")}};
   for (const auto& item : cases) {
     SCOPED_TRACE(wide::ToUtf8(item.name));
     VARTYPE type = VT_EMPTY;
-    WString value;
-    EXPECT_EQ(S_OK, Attribute(item.name, &type, &value));
-    EXPECT_EQ(VT_BSTR, type);
+    WString value = W("not empty");
+    EXPECT_EQ(item.hr, Attribute(item.name, &type, &value));
+    EXPECT_EQ(item.type, type);
     EXPECT_EQ(item.value, value);
   }
-}
-
-TEST_F(DomTextTest, MissingAttributeIsSFalseAndNull) {
-  ASSERT_EQ(S_OK, Load(W("<a VidPid='x' Empty=''/>")));
-  for (const WCHAR* name : {W("Missing"), W("vidpid"), W("VIDPID")}) {
-    SCOPED_TRACE(wide::ToUtf8(name));
-    VARTYPE type = VT_EMPTY;
-    WString value;
-    EXPECT_EQ(S_FALSE, Attribute(name, &type, &value));
-    EXPECT_EQ(VT_NULL, type);
-  }
-  VARTYPE type = VT_EMPTY;
-  WString value = W("not empty");
-  EXPECT_EQ(S_OK, Attribute(W("Empty"), &type, &value));
-  EXPECT_EQ(VT_BSTR, type);
-  EXPECT_EQ(WString(), value);
 }
 
 }  // namespace

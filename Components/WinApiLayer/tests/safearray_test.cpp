@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "counting_object.h"
 
 namespace {
@@ -11,21 +13,30 @@ namespace {
 // Owns the array for the test's length.
 struct ArrayHolder {
   explicit ArrayHolder(SAFEARRAY* created) : array(created) {}
-  ~ArrayHolder() {
-    if (array) {
-      EXPECT_EQ(S_OK, SafeArrayDestroy(array));
-    }
-  }
+  ~ArrayHolder() { EXPECT_EQ(S_OK, SafeArrayDestroy(array)); }
   SAFEARRAY* array;
 };
 
+// Lower and upper bound of a dimension, each answered S_OK.
+std::pair<LONG, LONG> Bounds(SAFEARRAY* array, UINT dimension) {
+  LONG lower = 99, upper = 99;
+  EXPECT_EQ(S_OK, SafeArrayGetLBound(array, dimension, &lower));
+  EXPECT_EQ(S_OK, SafeArrayGetUBound(array, dimension, &upper));
+  return {lower, upper};
+}
+
+VARTYPE TypeOf(SAFEARRAY* array) {
+  VARTYPE vt = VT_EMPTY;
+  EXPECT_EQ(S_OK, SafeArrayGetVartype(array, &vt));
+  return vt;
+}
+
 TEST(SafeArray, TypeSizeAndFeatures) {
-  struct Case {
+  const struct {
     VARTYPE vt;
     UINT elementSize;
     USHORT features;  // among FADF_BSTR, FADF_UNKNOWN, FADF_DISPATCH, FADF_VARIANT, FADF_HAVEIID, FADF_HAVEVARTYPE
-  };
-  const Case cases[] = {
+  } cases[] = {
       {VT_UI1, 1, FADF_HAVEVARTYPE},
       {VT_I2, 2, FADF_HAVEVARTYPE},
       {VT_BOOL, 2, FADF_HAVEVARTYPE},
@@ -38,35 +49,28 @@ TEST(SafeArray, TypeSizeAndFeatures) {
       {VT_DISPATCH, sizeof(IDispatch*), FADF_HAVEIID | FADF_DISPATCH},
   };
   const USHORT observed = FADF_BSTR | FADF_UNKNOWN | FADF_DISPATCH | FADF_VARIANT | FADF_HAVEIID | FADF_HAVEVARTYPE;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.vt);
     ArrayHolder holder(SafeArrayCreateVector(c.vt, 0, 2));
     ASSERT_NE(nullptr, holder.array);
     EXPECT_EQ(1u, SafeArrayGetDim(holder.array));
     EXPECT_EQ(c.elementSize, SafeArrayGetElemsize(holder.array));
     EXPECT_EQ(c.features, holder.array->fFeatures & observed);
-    VARTYPE vt = VT_EMPTY;
-    EXPECT_EQ(S_OK, SafeArrayGetVartype(holder.array, &vt));
-    EXPECT_EQ(c.vt, vt);
+    EXPECT_EQ(c.vt, TypeOf(holder.array));
   }
 }
 
 TEST(SafeArray, BoundsOfAVector) {
-  struct Case {
+  const struct {
     LONG lower;
     ULONG count;
     LONG upper;
-  };
-  const Case cases[] = {{0, 3, 2}, {1, 3, 3}, {-2, 5, 2}, {0, 0, -1}, {5, 1, 5}};
-  for (const Case& c : cases) {
+  } cases[] = {{0, 3, 2}, {1, 3, 3}, {-2, 5, 2}, {0, 0, -1}, {5, 1, 5}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.lower << " + " << c.count);
     ArrayHolder holder(SafeArrayCreateVector(VT_I4, c.lower, c.count));
     ASSERT_NE(nullptr, holder.array);
-    LONG lower = 99, upper = 99;
-    EXPECT_EQ(S_OK, SafeArrayGetLBound(holder.array, 1, &lower));
-    EXPECT_EQ(S_OK, SafeArrayGetUBound(holder.array, 1, &upper));
-    EXPECT_EQ(c.lower, lower);
-    EXPECT_EQ(c.upper, upper);
+    EXPECT_EQ(std::make_pair(c.lower, c.upper), Bounds(holder.array, 1));
   }
 }
 
@@ -74,11 +78,9 @@ TEST(SafeArray, DimensionsCountFromOneInTheOrderGiven) {
   SAFEARRAYBOUND bounds[2] = {{2, 1}, {3, 10}};
   ArrayHolder holder(SafeArrayCreate(VT_I4, 2, bounds));
   ASSERT_NE(nullptr, holder.array);
+  EXPECT_EQ((std::make_pair<LONG, LONG>(1, 2)), Bounds(holder.array, 1));
+  EXPECT_EQ((std::make_pair<LONG, LONG>(10, 12)), Bounds(holder.array, 2));
   LONG value = 0;
-  EXPECT_EQ(S_OK, SafeArrayGetLBound(holder.array, 1, &value));
-  EXPECT_EQ(1, value);
-  EXPECT_EQ(S_OK, SafeArrayGetUBound(holder.array, 2, &value));
-  EXPECT_EQ(12, value);
   EXPECT_EQ(DISP_E_BADINDEX, SafeArrayGetLBound(holder.array, 0, &value));
   EXPECT_EQ(DISP_E_BADINDEX, SafeArrayGetUBound(holder.array, 3, &value));
   // The first index varies fastest in the data.
@@ -207,12 +209,8 @@ TEST(SafeArray, CopyIsDeepAndKeepsTheType) {
   SAFEARRAY* copied = nullptr;
   ASSERT_EQ(S_OK, SafeArrayCopy(source.array, &copied));
   ArrayHolder copy(copied);
-  VARTYPE vt = VT_EMPTY;
-  EXPECT_EQ(S_OK, SafeArrayGetVartype(copy.array, &vt));
-  EXPECT_EQ(VT_BSTR, vt);
-  LONG lower = 0;
-  EXPECT_EQ(S_OK, SafeArrayGetLBound(copy.array, 1, &lower));
-  EXPECT_EQ(3, lower);
+  EXPECT_EQ(VT_BSTR, TypeOf(copy.array));
+  EXPECT_EQ((std::make_pair<LONG, LONG>(3, 3)), Bounds(copy.array, 1));
   EXPECT_NE(static_cast<BSTR*>(source.array->pvData)[0], static_cast<BSTR*>(copy.array->pvData)[0]);
   EXPECT_EQ(WString(W("kept")), WString(static_cast<BSTR*>(copy.array->pvData)[0]));
 }
