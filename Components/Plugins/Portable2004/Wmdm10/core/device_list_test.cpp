@@ -6,10 +6,42 @@ namespace {
 
 using wmdm_standin::DeviceDescription;
 using wmdm_standin::ObjectKind;
+using Numbers = std::vector<DWORD>;
 
-class DeviceListTest : public PluginHarness {};
+class DeviceListTest : public PluginHarness {
+ protected:
+  // The device numbers the host heard of in events of one kind.
+  Numbers Heard(HostEvent::Kind kind) const {
+    Numbers numbers;
+    for (const HostEvent& event : EventsOf(kind)) numbers.push_back(event.number);
+    return numbers;
+  }
+  // A record as "identity #number", marked pending or gone; "none" outside
+  // the list. Looking a pending record up is what completes it.
+  std::string Record(LONG number) {
+    ScopedLock lock(plugin_.Lock());
+    const DeviceRecord* record = plugin_.FindDeviceRecord(number);
+    if (!record) return "none";
+    return wide::ToUtf8(record->identity) + " #" + std::to_string(record->deviceNumber) +
+           (record->detailsPending ? " pending" : "") + (record->gone ? " gone" : "");
+  }
+  void ArriveAfterStart(bool byMessage) {
+    UseEmptyMachine();
+    Start();
+    UseMachine("machines/mass_storage_player.reg");
+    AddPlayer(SamplePlayer(W("Pocket"), W("ACME Pocket (F:)")));
+    if (byMessage)
+      plugin_.OnDeviceChange(W("ACME Pocket (F:)"), W("Pocket"), W("ACME"), true);
+    else
+      ASSERT_EQ(plugin_.ReScanDevices(), S_OK);
+    EXPECT_EQ(Heard(HostEvent::kDeviceArrived), (Numbers{1}));
+    EXPECT_EQ(Record(1), "ACME Pocket (F:) #1");
+    ScopedLock lock(plugin_.Lock());
+    EXPECT_EQ(plugin_.FindDeviceRecord(1)->inventory.vidPidText, W("Vid_a5c0&Pid_0101"));
+  }
+};
 
-TEST_F(DeviceListTest, NoPlayersListsNothing) {
+TEST_F(DeviceListTest, ListsEveryPlayerRenumbersOnANewListingAndFindsRecordsOnlyInsideIt) {
   Start();
   DWORD number = 9;
   IPPFINDHANDLE find = reinterpret_cast<IPPFINDHANDLE>(1);
@@ -23,57 +55,37 @@ TEST_F(DeviceListTest, NoPlayersListsNothing) {
                                                          W("WMDM10::FindFirstDevice called\n"),
                                                          W("WMDM10::FindNextDevice called\n"),
                                                          W("WMDM10::FindDeviceClose called\n")}));
-}
 
-TEST_F(DeviceListTest, ListsEveryPlayerAndRenumbersOnANewListing) {
-  Start();
   AddPlayer(SamplePlayer(W("One"), W("one")));
   AddPlayer(SamplePlayer(W("Two"), W("two")));
   AddPlayer(SamplePlayer(W("Three"), W("three")));
-  EXPECT_EQ(ListDevices(), (std::vector<DWORD>{1, 2, 3}));
-  EXPECT_EQ(ListDevices(), (std::vector<DWORD>{1, 2, 3}));
+  EXPECT_EQ(ListDevices(), (Numbers{1, 2, 3}));
+  EXPECT_EQ(ListDevices(), (Numbers{1, 2, 3}));
   EXPECT_EQ(plugin_.DeviceListSize(), 3u);
+  for (LONG outside : {0L, -1L, 4L, 1000L}) EXPECT_EQ(Record(outside), "none") << outside;
+  EXPECT_EQ(Record(2), "two #2");
   ScopedLock lock(plugin_.Lock());
   EXPECT_EQ(plugin_.FindDeviceNumberByIdentity(W("two")), 2u);
   EXPECT_EQ(plugin_.FindDeviceNumberByIdentity(W("TWO")), 0u);
-}
-
-TEST_F(DeviceListTest, FindDeviceRecordOnlyInsideTheList) {
-  Start();
-  AddPlayer(SamplePlayer(W("One"), W("one")));
-  ListDevices();
-  ScopedLock lock(plugin_.Lock());
-  for (LONG number : {0L, -1L, 2L, 1000L}) EXPECT_EQ(plugin_.FindDeviceRecord(number), nullptr) << number;
   DeviceRecord* record = plugin_.FindDeviceRecord(1);
-  ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->identity, W("one"));
-  EXPECT_EQ(record->deviceNumber, 1u);
-  EXPECT_FALSE(record->detailsPending);
   EXPECT_TRUE(record->playlistFormatSupported);
   const ComPtr<IWMDMDevice> device = plugin_.GetDeviceInterface(1);
   EXPECT_EQ(device.Get(), record->device.Get());
   EXPECT_EQ(plugin_.FindRecordByDevice(device.Get()), record);
-  EXPECT_FALSE(plugin_.GetDeviceInterface(2));
+  EXPECT_FALSE(plugin_.GetDeviceInterface(4));
 }
 
-TEST_F(DeviceListTest, APlayerWhoseNameCannotBeReadIsNeverListed) {
+TEST_F(DeviceListTest, APlayerWithoutANameOrSkippedAsUnknownIsNeverListed) {
+  UseManifest(W("<SkipList><Vendor Name='Unknown'><Product Name='Camera'/></Vendor></SkipList>"));
   Start();
   const auto hidden = AddPlayer(SamplePlayer(W("Hidden"), W("hidden")));
-  AddPlayer(SamplePlayer(W("Shown"), W("shown")));
   model_->Faults().Inject(ObjectKind::Device, "GetName", E_FAIL, wmdm_standin::kEveryCall, hidden);
-  EXPECT_EQ(ListDevices(), (std::vector<DWORD>{1}));
-  ScopedLock lock(plugin_.Lock());
-  EXPECT_EQ(plugin_.FindDeviceRecord(1)->identity, W("shown"));
-}
-
-TEST_F(DeviceListTest, AnEnumeratorFailureIsReturned) {
-  Start();
-  AddPlayer(SamplePlayer(W("One"), W("one")));
-  model_->Faults().Inject(ObjectKind::DeviceEnumerator, "Next", static_cast<HRESULT>(0x80045000));
-  DWORD number = 0;
-  IPPFINDHANDLE find = nullptr;
-  EXPECT_EQ(plugin_.FindFirstDevice(&number, &find), IPP_S_BUSY);
-  EXPECT_EQ(find, nullptr);
+  DeviceDescription camera = SamplePlayer(W("Camera"), W("camera"));
+  camera.manufacturer.reset();  // which reads as "Unknown"
+  AddPlayer(camera);
+  AddPlayer(SamplePlayer(W("Shown"), W("shown")));
+  EXPECT_EQ(ListDevices(), (Numbers{1}));
+  EXPECT_EQ(Record(1), "shown #1");
 }
 
 TEST_F(DeviceListTest, MatchesPlayersWithTheInventoryByLetterIdentityOrNameAndHidesSkippedOnes) {
@@ -114,8 +126,7 @@ TEST_F(DeviceListTest, MatchesPlayersWithTheInventoryByLetterIdentityOrNameAndHi
     description.canonicalName = row.canonical;
     if (WString(row.name) == W("Camera")) description.manufacturer = WString(W("GADGETS"));
     const auto id = AddPlayer(description);
-    const std::vector<DWORD> listed = ListDevices();
-    ASSERT_EQ(listed.size(), row.listed ? 1u : 0u);
+    ASSERT_EQ(ListDevices().size(), row.listed ? 1u : 0u);
     if (row.listed) {
       ScopedLock lock(plugin_.Lock());
       DeviceRecord* record = plugin_.FindDeviceRecord(1);
@@ -149,104 +160,57 @@ TEST_F(DeviceListTest, FindNextPassesOverPlayersListedAlready) {
 TEST_F(DeviceListTest, ARecordThatCannotBeCompletedStaysPendingUntilItCan) {
   Start();
   AddPlayer(SamplePlayer(W("One"), W("one")));
-  ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1}));
+  ASSERT_EQ(ListDevices(), (Numbers{1}));
   const auto two = AddPlayer(SamplePlayer(W("Two"), W("two")));
   ASSERT_EQ(plugin_.ReScanDevices(), S_OK);
   model_->Faults().Inject(ObjectKind::Device, "GetName", E_FAIL, 1, two);
-  ScopedLock lock(plugin_.Lock());
-  DeviceRecord* record = plugin_.FindDeviceRecord(2);
-  ASSERT_NE(record, nullptr);
-  EXPECT_TRUE(record->detailsPending);
-  EXPECT_EQ(record->deviceNumber, 0u);
-  record = plugin_.FindDeviceRecord(2);
-  EXPECT_FALSE(record->detailsPending);
-  EXPECT_EQ(record->deviceNumber, 2u);
-}
-
-TEST_F(DeviceListTest, APlayerThatNamesNoManufacturerIsSkippedAsUnknown) {
-  UseManifest(W("<SkipList><Vendor Name='Unknown'><Product Name='Camera'/></Vendor></SkipList>"));
-  Start();
-  DeviceDescription camera = SamplePlayer(W("Camera"), W("camera"));
-  camera.manufacturer.reset();
-  AddPlayer(camera);
-  AddPlayer(SamplePlayer(W("Pocket"), W("pocket")));
-  ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1}));
-  ScopedLock lock(plugin_.Lock());
-  EXPECT_EQ(plugin_.FindDeviceRecord(1)->identity, W("pocket"));
+  EXPECT_EQ(Record(2), "two #0 pending");
+  EXPECT_EQ(Record(2), "two #2");
 }
 
 // A player that comes after Initialize is matched with the registry as it is
 // when it comes, whether a rescan or an arrival message finds it.
-class DeviceArrivalTest : public DeviceListTest {
- protected:
-  void PlugInAfterStart() {
-    UseEmptyMachine();
-    Start();
-    UseMachine("machines/mass_storage_player.reg");
-    AddPlayer(SamplePlayer(W("Pocket"), W("ACME Pocket (F:)")));
-  }
-  void ExpectMatchedWithTheRegistry() {
-    ASSERT_EQ(EventsOf(HostEvent::kDeviceArrived).size(), 1u);
-    EXPECT_EQ(EventsOf(HostEvent::kDeviceArrived)[0].number, 1u);
-    ScopedLock lock(plugin_.Lock());
-    DeviceRecord* record = plugin_.FindDeviceRecord(1);
-    ASSERT_NE(record, nullptr);
-    EXPECT_FALSE(record->detailsPending);
-    EXPECT_EQ(record->inventory.vidPidText, W("Vid_a5c0&Pid_0101"));
-  }
-};
-
-TEST_F(DeviceArrivalTest, FoundByARescan) {
-  PlugInAfterStart();
-  ASSERT_EQ(plugin_.ReScanDevices(), S_OK);
-  ExpectMatchedWithTheRegistry();
-}
-
-TEST_F(DeviceArrivalTest, FoundByAnArrivalMessage) {
-  PlugInAfterStart();
-  plugin_.OnDeviceChange(W("ACME Pocket (F:)"), W("Pocket"), W("ACME"), true);
-  ExpectMatchedWithTheRegistry();
-}
+TEST_F(DeviceListTest, APlayerFoundByARescanAfterStartIsMatchedWithTheRegistryThen) { ArriveAfterStart(false); }
+TEST_F(DeviceListTest, APlayerFoundByAnArrivalMessageIsMatchedWithTheRegistryThen) { ArriveAfterStart(true); }
 
 TEST_F(DeviceListTest, RescanMarksGoneAddsPendingAndNeverShiftsNumbers) {
   Start();
   AddPlayer(SamplePlayer(W("One"), W("one")));
   const auto two = AddPlayer(SamplePlayer(W("Two"), W("two")));
-  ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1, 2}));
+  ASSERT_EQ(ListDevices(), (Numbers{1, 2}));
   model_->RemoveDevice(two);
   AddPlayer(SamplePlayer(W("Three"), W("three")));
   callback_.ClearEvents();
   EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
-  ASSERT_EQ(EventsOf(HostEvent::kDeviceArrived).size(), 1u);
-  EXPECT_EQ(EventsOf(HostEvent::kDeviceArrived)[0].number, 3u);
-  ASSERT_EQ(EventsOf(HostEvent::kDeviceRemoved).size(), 1u);
-  EXPECT_EQ(EventsOf(HostEvent::kDeviceRemoved)[0].number, 2u);
+  EXPECT_EQ(Heard(HostEvent::kDeviceArrived), (Numbers{3}));
+  EXPECT_EQ(Heard(HostEvent::kDeviceRemoved), (Numbers{2}));
+  EXPECT_EQ(Record(2), "two #2 gone");
+  EXPECT_EQ(Record(3), "three #3");  // completed on this first lookup
   {
     ScopedLock lock(plugin_.Lock());
-    EXPECT_TRUE(plugin_.FindDeviceRecord(2)->gone);
     EXPECT_EQ(plugin_.FindDeviceNumberByIdentity(W("two")), 0u);
-    DeviceRecord* added = plugin_.FindDeviceRecord(3);  // completed on this first lookup
-    ASSERT_NE(added, nullptr);
-    EXPECT_FALSE(added->detailsPending);
-    EXPECT_EQ(added->identity, W("three"));
-    EXPECT_EQ(added->deviceNumber, 3u);
   }
   // A rescan with nothing changed reports nothing.
   callback_.ClearEvents();
   EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
-  EXPECT_TRUE(EventsOf(HostEvent::kDeviceArrived).empty());
-  EXPECT_TRUE(EventsOf(HostEvent::kDeviceRemoved).empty());
+  EXPECT_EQ(Heard(HostEvent::kDeviceArrived), Numbers());
+  EXPECT_EQ(Heard(HostEvent::kDeviceRemoved), Numbers());
   EXPECT_EQ(plugin_.DeviceListSize(), 3u);
 }
 
-TEST_F(DeviceListTest, RescanThatFailsMidwayMarksNothingGone) {
+TEST_F(DeviceListTest, AnEnumeratorFailureMarksNothingGoneInARescanAndIsAListingsResult) {
   Start();
   AddPlayer(SamplePlayer(W("One"), W("one")));
   ASSERT_EQ(ListDevices().size(), 1u);
   callback_.ClearEvents();
   model_->Faults().Inject(ObjectKind::DeviceEnumerator, "Next", E_FAIL);
   EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
-  EXPECT_TRUE(EventsOf(HostEvent::kDeviceRemoved).empty());
+  EXPECT_EQ(Heard(HostEvent::kDeviceRemoved), Numbers());
+  model_->Faults().Inject(ObjectKind::DeviceEnumerator, "Next", static_cast<HRESULT>(0x80045000));
+  DWORD number = 0;
+  IPPFINDHANDLE find = nullptr;
+  EXPECT_EQ(plugin_.FindFirstDevice(&number, &find), IPP_S_BUSY);
+  EXPECT_EQ(find, nullptr);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 namespace {
 
 using wmdm_standin::DeviceDescription;
+using wmdm_standin::MediumDescription;
 using wmdm_standin::ObjectKind;
 
 class DevicePropertiesTest : public PluginHarness {
@@ -16,13 +17,18 @@ class DevicePropertiesTest : public PluginHarness {
     EXPECT_EQ(numbers.size(), 1u);
     return numbers.empty() ? 0 : numbers[0];
   }
+  void AddMedium(const WCHAR* name, DWORD status) {
+    MediumDescription medium;
+    medium.name = name;
+    medium.status = status;
+    model_->AddMedium(device_, medium);
+  }
   wmdm_standin::ObjectId device_ = 0;
 };
 
 TEST_F(DevicePropertiesTest, AnswersEveryNameFromTheDevice) {
   Start();
-  DeviceDescription description = SamplePlayer(W("Pocket"), W("\\\\?\\usb#Player (G:)"));
-  const DWORD number = ListOne(description);
+  const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("\\\\?\\usb#Player (G:)")));
   EXPECT_FALSE(BoolProperty(number, W("DevCanBeCopySource")));
   EXPECT_FALSE(BoolProperty(number, W("DevIsRenamable")));
   EXPECT_TRUE(BoolProperty(number, W("DevSupportsPlaylists")));
@@ -64,14 +70,14 @@ TEST_F(DevicePropertiesTest, UnknownNamesDevicesAndMissingArguments) {
   EXPECT_EQ(record->longCache.count(W("devmediacount")), 0u);
 }
 
-TEST_F(DevicePropertiesTest, AnswersComeFromTheCacheOnceWorkedOut) {
+TEST_F(DevicePropertiesTest, AnswersComeFromTheCacheOnceWorkedOutAndCountOnlyReadyOrBusyMedia) {
   Start();
   const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("pocket")));
-  EXPECT_EQ(LongProperty(number, W("DevMediaCount")), 1);
-  wmdm_standin::MediumDescription card;
-  card.name = W("Card");
-  model_->AddMedium(device_, card);
-  EXPECT_EQ(LongProperty(number, W("DevMediaCount")), 1);
+  AddMedium(W("Card"), WMDM_STATUS_STORAGE_NOTPRESENT);
+  AddMedium(W("Busy"), WMDM_STATUS_BUSY);
+  EXPECT_EQ(LongProperty(number, W("DevMediaCount")), 2);
+  AddMedium(W("Late"), WMDM_STATUS_READY);
+  EXPECT_EQ(LongProperty(number, W("DevMediaCount")), 2);
   const int calls = model_->Faults().Calls(ObjectKind::Device, "GetManufacturer");
   EXPECT_EQ(StringProperty(number, W("DevVendorName")), W("ACME"));
   EXPECT_EQ(StringProperty(number, W("DevVendorName")), W("ACME"));
@@ -92,43 +98,28 @@ TEST_F(DevicePropertiesTest, PlatformFailuresGiveCachedDefaults) {
   EXPECT_EQ(StringProperty(number, W("DevFirmwareRevision")), W(""));
 }
 
-TEST_F(DevicePropertiesTest, MediaThatAreNeitherReadyNorBusyAreNotCounted) {
-  Start();
-  const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("pocket")));
-  wmdm_standin::MediumDescription card;
-  card.name = W("Card");
-  card.status = WMDM_STATUS_STORAGE_NOTPRESENT;
-  model_->AddMedium(device_, card);
-  wmdm_standin::MediumDescription busy;
-  busy.name = W("Busy");
-  busy.status = WMDM_STATUS_BUSY;
-  model_->AddMedium(device_, busy);
-  EXPECT_EQ(LongProperty(number, W("DevMediaCount")), 2);
-}
-
-TEST_F(DevicePropertiesTest, SettingsOverrideNamesAndThePlaylistFlag) {
+TEST_F(DevicePropertiesTest, SettingsOverrideNamesAndThePlaylistFlagEitherWay) {
   UseMachine("machines/mass_storage_player.reg");
   UseManifest(
       W("<Devices><Device VidPid='Vid_a5c0&amp;Pid_0101'><FriendlyDisplayName>My Player</FriendlyDisplayName>"
-        "<DisplayMfgName>Acme</DisplayMfgName><SupportsPlaylists>0</SupportsPlaylists></Device></Devices>"));
+        "<DisplayMfgName>Acme</DisplayMfgName><SupportsPlaylists>0</SupportsPlaylists></Device>"
+        "<Device VidPid='Vid_c0a1&amp;Pid_0e01'><SupportsPlaylists>1</SupportsPlaylists></Device></Devices>"));
+  UseMachine("machines/mtp_player.reg");
   Start();
-  const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("ACME Pocket (F:)")));
+  DWORD number = ListOne(SamplePlayer(W("Pocket"), W("ACME Pocket (F:)")));
   EXPECT_EQ(StringProperty(number, W("DevDisplayName")), W("Acme My Player"));
   EXPECT_EQ(StringProperty(number, W("DevProductName")), W("My Player"));
   EXPECT_EQ(StringProperty(number, W("DevVendorName")), W("Acme"));
   EXPECT_FALSE(BoolProperty(number, W("DevSupportsPlaylists")));
-  ScopedLock lock(plugin_.Lock());
-  EXPECT_FALSE(plugin_.FindDeviceRecord(number)->playlistFormatSupported);
-}
-
-TEST_F(DevicePropertiesTest, APlaylistSettingOfOneSaysYesForADeviceWithoutTheFormat) {
-  UseMachine("machines/mass_storage_player.reg");
-  UseManifest(W("<Devices><Device VidPid='Vid_a5c0&amp;Pid_0101'><SupportsPlaylists>1</SupportsPlaylists></Device>"
-                "</Devices>"));
-  Start();
-  DeviceDescription description = SamplePlayer(W("Pocket"), W("ACME Pocket (F:)"));
-  description.formatsSupported = std::vector<DWORD>{0x3009};
-  const DWORD number = ListOne(description);
+  {
+    ScopedLock lock(plugin_.Lock());
+    EXPECT_FALSE(plugin_.FindDeviceRecord(number)->playlistFormatSupported);
+  }
+  model_->RemoveDevice(device_);
+  // A setting of one says yes for a device without the playlist format.
+  DeviceDescription withoutPlaylists = SamplePlayer(W("Contoso"), W("\\\\?\\usb#vid_c0a1&pid_0e01#ct0123456789#{x}"));
+  withoutPlaylists.formatsSupported = std::vector<DWORD>{0x3009};
+  number = ListOne(withoutPlaylists);
   EXPECT_TRUE(BoolProperty(number, W("DevSupportsPlaylists")));
 }
 
@@ -160,8 +151,7 @@ TEST_F(DevicePropertiesTest, GenericManufacturersAreReplacedFromTheInventory) {
     SCOPED_TRACE(row.line);
     DeviceDescription description = SamplePlayer(W("Player"), row.canonical);
     description.manufacturer = row.manufacturer;
-    const DWORD number = ListOne(description);
-    EXPECT_EQ(StringProperty(number, W("DevVendorName")), row.vendor);
+    EXPECT_EQ(StringProperty(ListOne(description), W("DevVendorName")), row.vendor);
     model_->RemoveDevice(device_);
   }
 }

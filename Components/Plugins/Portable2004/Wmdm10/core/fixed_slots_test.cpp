@@ -5,6 +5,7 @@
 #include <unique_bstr.h>
 
 #include "core/kc_wmdm10_plugin.h"
+#include "com_support.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -19,16 +20,10 @@ Result CallSlot(kiMusicDevicePlugin2004* plugin, int index, Args... args) {
 
 class FixedSlotsTest : public testing::Test {
  protected:
+  void TearDown() override { EXPECT_EQ(wmdm_standin::LiveComObjects(), 0) << "a stand-in object was left alive"; }
   kcWMDM10Plugin plugin_;
   kiMusicDevicePlugin2004* host_ = &plugin_;
 };
-
-TEST_F(FixedSlotsTest, PluginNameAtSlotFour) {
-  UniqueBstr name;
-  name.Reset(CallSlot<BSTR>(host_, 4));
-  EXPECT_EQ(name.ToString(), W("WMDM10 Plugin"));
-  EXPECT_EQ(name.Length(), 13u);
-}
 
 TEST_F(FixedSlotsTest, NotImplementedSlotsAnswerUntranslated) {
   struct Row {
@@ -48,16 +43,17 @@ TEST_F(FixedSlotsTest, NotImplementedSlotsAnswerUntranslated) {
   }
 }
 
-TEST_F(FixedSlotsTest, FixedAnswers) {
+TEST_F(FixedSlotsTest, FixedAnswersAndACallbackStoredWithoutOwningIt) {
+  UniqueBstr name;
+  name.Reset(CallSlot<BSTR>(host_, 4));
+  EXPECT_EQ(name.ToString(), W("WMDM10 Plugin"));
+  EXPECT_EQ(name.Length(), 13u);
   EXPECT_EQ(CallSlot<HRESULT>(host_, 7, DWORD(0), DWORD(0), DWORD(0)), S_FALSE);
   EXPECT_EQ(CallSlot<HRESULT>(host_, 7, DWORD(9), DWORD(8), DWORD(7)), S_FALSE);
   EXPECT_EQ(CallSlot<HRESULT>(host_, 21, DWORD(5)), S_OK);
   EXPECT_EQ(CallSlot<HRESULT>(host_, 22, DWORD(5)), S_OK);
   EXPECT_EQ(CallSlot<HRESULT>(host_, 6, DWORD(0x1234)), S_OK);
   EXPECT_EQ(plugin_.HostContext(), 0x1234u);
-}
-
-TEST_F(FixedSlotsTest, SetHostCallbackStoresWithoutOwning) {
   auto* fake = reinterpret_cast<kiPluginHostCallback*>(&plugin_);  // never called here
   EXPECT_EQ(CallSlot<HRESULT>(host_, 5, fake), S_OK);
   EXPECT_EQ(plugin_.HostCallback(), fake);

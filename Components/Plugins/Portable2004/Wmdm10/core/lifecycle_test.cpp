@@ -12,24 +12,36 @@ using wmdm_standin::ObjectKind;
 
 class LifecycleTest : public PluginHarness {};
 
-TEST_F(LifecycleTest, InitializeRegistersTheSinkAndShutdownUndoesIt) {
+TEST_F(LifecycleTest, InitializeRegistersTheSinkOnceAndShutdownOrUnregisteringUndoesIt) {
   Start(true);
-  EXPECT_TRUE(plugin_.IsRegisteredForNotifications());
-  EXPECT_EQ(model_->Events().SinkCount(), 1u);
-  EXPECT_EQ(plugin_.Shutdown(), S_OK);
-  started_ = false;
-  EXPECT_FALSE(plugin_.IsRegisteredForNotifications());
-  EXPECT_EQ(model_->Events().SinkCount(), 0u);
-  // Nothing is left to unregister.
-  EXPECT_EQ(plugin_.UnregisterNotifications(), S_FALSE);
-}
-
-TEST_F(LifecycleTest, InitializeClearsAnEarlierHostCallback) {
-  plugin_.SetHostCallback(&callback_);
-  ASSERT_EQ(standin_.Register(model_), S_OK);
-  ASSERT_EQ(plugin_.Initialize(W(""), W("")), S_OK);
-  started_ = true;
+  // Whether the plug-in is registered; the stand-in's sink count must agree.
+  const auto registered = [&] {
+    EXPECT_EQ(model_->Events().SinkCount(), plugin_.IsRegisteredForNotifications() ? 1u : 0u);
+    return plugin_.IsRegisteredForNotifications();
+  };
+  EXPECT_TRUE(registered());
+  // A second Initialize replaces the registration and forgets the host's callback.
+  ASSERT_EQ(plugin_.Initialize(W("again"), W("")), S_OK);
+  EXPECT_TRUE(registered());
   EXPECT_EQ(plugin_.HostCallback(), nullptr);
+  plugin_.SetHostCallback(&callback_);
+  AddPlayer(SamplePlayer(W("Pocket"), W("pocket-1")));
+  EXPECT_EQ(ListDevices(), (std::vector<DWORD>{1}));
+
+  EXPECT_EQ(plugin_.Shutdown(), S_OK);
+  EXPECT_FALSE(registered());
+  EXPECT_EQ(plugin_.DeviceListSize(), 0u);
+  EXPECT_EQ(plugin_.UnregisterNotifications(), S_FALSE);  // nothing is left to unregister
+  ASSERT_EQ(plugin_.Initialize(W(""), W("")), S_OK);
+  plugin_.SetHostCallback(&callback_);
+  EXPECT_EQ(ListDevices(), (std::vector<DWORD>{1}));
+
+  // A failed Unadvise keeps the cookie and the sink, so the next try can go.
+  model_->Faults().Inject(ObjectKind::ConnectionPoint, "Unadvise", E_FAIL);
+  EXPECT_EQ(plugin_.UnregisterNotifications(), E_FAIL);
+  EXPECT_TRUE(registered());
+  EXPECT_EQ(plugin_.UnregisterNotifications(), S_OK);
+  EXPECT_FALSE(registered());
 }
 
 TEST_F(LifecycleTest, WithoutADeviceManagerInitializeFailsAndShutdownStillSucceeds) {
@@ -70,39 +82,6 @@ TEST_F(LifecycleTest, FailedRegistrationIsReportedAndLeavesNothingBehind) {
     model_->Faults().ClearFaults();
     standin_.Revoke();
   }
-}
-
-TEST_F(LifecycleTest, ASecondInitializeReplacesTheRegistration) {
-  Start(true);
-  ASSERT_EQ(plugin_.Initialize(W("again"), W("")), S_OK);
-  EXPECT_TRUE(plugin_.IsRegisteredForNotifications());
-  EXPECT_EQ(model_->Events().SinkCount(), 1u);
-  plugin_.SetHostCallback(&callback_);
-  AddPlayer(SamplePlayer(W("Pocket"), W("pocket-1")));
-  EXPECT_EQ(ListDevices(), (std::vector<DWORD>{1}));
-}
-
-TEST_F(LifecycleTest, InitializeAgainAfterShutdownWorks) {
-  Start();
-  AddPlayer(SamplePlayer(W("Pocket"), W("pocket-1")));
-  EXPECT_EQ(ListDevices().size(), 1u);
-  ASSERT_EQ(plugin_.Shutdown(), S_OK);
-  EXPECT_EQ(plugin_.DeviceListSize(), 0u);
-  ASSERT_EQ(plugin_.Initialize(W(""), W("")), S_OK);
-  plugin_.SetHostCallback(&callback_);
-  EXPECT_EQ(ListDevices().size(), 1u);
-}
-
-TEST_F(LifecycleTest, AFailedUnadviseKeepsCookieAndSink) {
-  Start(true);
-  model_->Faults().Inject(ObjectKind::ConnectionPoint, "Unadvise", E_FAIL);
-  EXPECT_EQ(plugin_.UnregisterNotifications(), E_FAIL);
-  EXPECT_TRUE(plugin_.IsRegisteredForNotifications());
-  EXPECT_EQ(model_->Events().SinkCount(), 1u);
-  // Both were kept: the next try unregisters the sink.
-  EXPECT_EQ(plugin_.UnregisterNotifications(), S_OK);
-  EXPECT_FALSE(plugin_.IsRegisteredForNotifications());
-  EXPECT_EQ(model_->Events().SinkCount(), 0u);
 }
 
 TEST_F(LifecycleTest, ShutdownLeavesTheApartmentAsInitializeFoundIt) {

@@ -1,6 +1,7 @@
 // How the plug-in finds the inventory's facts about a WMDM device.
 #include <gtest/gtest.h>
 
+#include "com_support.h"
 #include "detect/inventory_test_machine.h"
 
 namespace {
@@ -14,6 +15,7 @@ class InventoryLookups : public ::testing::Test {
     inventory_ = &machine_.Rebuild();
     ASSERT_EQ(2u, inventory_->Records().size());
   }
+  void TearDown() override { EXPECT_EQ(wmdm_standin::LiveComObjects(), 0) << "a stand-in object was left alive"; }
 
   // The instance id of the record a name finds, or "none".
   WString Found(const WString& key, bool strict = true) const {

@@ -40,41 +40,36 @@ TEST(InventoryTextRules, CleanNamePartTrimsUnderscoresAndTurnsTheRestIntoSpaces)
   for (const auto& c : cases) EXPECT_EQ(WString(c.clean), kcDeviceInventory::CleanNamePart(c.text)) << wide::ToUtf8(WString(c.text));
 }
 
-TEST(InventoryTextRules, StorageKeysGiveVendorProductAndRevision) {
+TEST(InventoryTextRules, StorageAndFireWireKeysGiveVendorProductAndRevision) {
+  using Parse = bool (*)(const WString&, WString&, WString&, WString&);
+  const Parse storage = kcDeviceInventory::ParseStorageKey;
+  const Parse fireWire = kcDeviceInventory::ParseSbp2Key;
   const struct {
+    Parse parse;
     const WCHAR* key;
     bool complete;
-    const WCHAR *vendor, *product, *revision;
+    const WCHAR *vendor, *product, *revision;  // "-": not written
   } cases[] = {
-      {W("Disk&Ven_&Prod_USB_Flash_Drive&Rev_1.00"), true, W(""), W("USB Flash Drive"), W("1.00")},
-      {W("Disk&Ven_ACME&Prod_Pocket&Rev_1.00"), true, W("ACME"), W("Pocket"), W("1.00")},
-      {W("Disk&Ven_LaCie&Prod_Rugged_FW/USB&Rev_"), true, W("LaCie"), W("Rugged FW/USB"), W("")},
-      {W("Disk&Ven_&Prod_&Rev_"), true, W(""), W(""), W("")},
-      {W("Disk&Ven_X"), false, W("X"), W("-"), W("-")},
-      {W("Disk&Ven_X&Prod_Y"), false, W("X"), W("Y"), W("-")},
-      {W("Disk"), false, W("-"), W("-"), W("-")},
+      {storage, W("Disk&Ven_&Prod_USB_Flash_Drive&Rev_1.00"), true, W(""), W("USB Flash Drive"), W("1.00")},
+      {storage, W("Disk&Ven_ACME&Prod_Pocket&Rev_1.00"), true, W("ACME"), W("Pocket"), W("1.00")},
+      {storage, W("Disk&Ven_LaCie&Prod_Rugged_FW/USB&Rev_"), true, W("LaCie"), W("Rugged FW/USB"), W("")},
+      {storage, W("Disk&Ven_&Prod_&Rev_"), true, W(""), W(""), W("")},
+      {storage, W("Disk&Ven_X"), false, W("X"), W("-"), W("-")},
+      {storage, W("Disk&Ven_X&Prod_Y"), false, W("X"), W("Y"), W("-")},
+      {storage, W("Disk"), false, W("-"), W("-"), W("-")},
+      {fireWire, W("Apple_Computer__Inc.&Portable_HD&LUN0"), true, W("Apple Computer  Inc."), W("Portable HD"),
+       W("LUN0")},
+      // Cleaned only when every part is there.
+      {fireWire, W("Creative_Labs&Disk"), false, W("Creative_Labs"), W("Disk"), W("-")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(wide::ToUtf8(WString(c.key)));
     WString vendor = W("-"), product = W("-"), revision = W("-");
-    EXPECT_EQ(c.complete, kcDeviceInventory::ParseStorageKey(c.key, vendor, product, revision));
+    EXPECT_EQ(c.complete, c.parse(c.key, vendor, product, revision));
     EXPECT_EQ(WString(c.vendor), vendor);
     EXPECT_EQ(WString(c.product), product);
     EXPECT_EQ(WString(c.revision), revision);
   }
-}
-
-TEST(InventoryTextRules, FireWireKeysGiveVendorModelAndThirdPart) {
-  WString vendor, product, revision;
-  EXPECT_TRUE(kcDeviceInventory::ParseSbp2Key(W("Apple_Computer__Inc.&Portable_HD&LUN0"), vendor, product, revision));
-  EXPECT_EQ(WString(W("Apple Computer  Inc.")), vendor);
-  EXPECT_EQ(WString(W("Portable HD")), product);
-  EXPECT_EQ(WString(W("LUN0")), revision);
-  revision = WString(W("-"));  // a move: GCC 12 misjudges the copy of a literal here
-  EXPECT_FALSE(kcDeviceInventory::ParseSbp2Key(W("Creative_Labs&Disk"), vendor, product, revision));
-  EXPECT_EQ(WString(W("Creative_Labs")), vendor);  // cleaned only when every part is there
-  EXPECT_EQ(WString(W("Disk")), product);
-  EXPECT_EQ(WString(W("-")), revision);
 }
 
 TEST(InventoryTextRules, SignificantWordsIgnoreCommonOnesAndCase) {

@@ -11,7 +11,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-TEST(ReadVidPidTest, FindsTheNumbersAfterVidAndPidInAnyCase) {
+TEST(ReadVidPidTest, FindsTheNumbersAfterVidAndPidInAnyCaseInTheFirst999Characters) {
+  // The product's digit is the 1000th character: beyond the 999 searched.
+  const WString late = WString(986, W('x')) + W("vid_0001&pid_2");
   const struct {
     int line;
     const WCHAR* text;
@@ -28,6 +30,7 @@ TEST(ReadVidPidTest, FindsTheNumbersAfterVidAndPidInAnyCase) {
       {__LINE__, W("no numbers here"), 0, 0},
       {__LINE__, W(""), 0, 0},
       {__LINE__, nullptr, 0, 0},
+      {__LINE__, late.c_str(), 1, 0},
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(testing::Message() << "row at line " << row.line);
@@ -45,15 +48,6 @@ TEST(ReadVidPidTest, SkipsOutputsThatAreNotGiven) {
   DWORD vendor = 0;
   kcVidPidFilter::ReadVidPid(W("vid_1&pid_2"), &vendor, nullptr);
   EXPECT_EQ(1u, vendor);
-}
-
-// Only the first 999 characters are searched.
-TEST(ReadVidPidTest, LooksAtTheFirst999Characters) {
-  DWORD vendor = 0, product = 0;
-  const WString text = WString(991, W('x')) + W("vid_0001&pid_0002");
-  kcVidPidFilter::ReadVidPid(text.c_str(), &vendor, &product);
-  EXPECT_EQ(0x0001u, vendor);
-  EXPECT_EQ(0u, product);
 }
 
 class VidPidFilterTest : public SettingsStoreTest {

@@ -68,12 +68,20 @@ class ManifestRobustnessTest : public SettingsStoreTest {
   }
 };
 
-TEST_F(ManifestRobustnessTest, TruncatedManifestsNeverBreakTheReaders) {
+TEST_F(ManifestRobustnessTest, TruncatedManifestsNeverBreakTheReadersAndTheWholeOneReadsCompletely) {
   const WString full = kFullManifest;
   for (size_t length = 0; length <= full.size(); length += 5) {
     SCOPED_TRACE(length);
     ReadThroughBoth(full.substr(0, length));
   }
+  ReadThroughBoth(full);
+  const kcPortableManifest manifest;
+  const kcVidPidFilter filter;
+  EXPECT_EQ(2u, manifest.Settings().size());
+  EXPECT_EQ(4u, filter.Entries().size());
+  const kcDeviceSettings* settings = manifest.GetSettings(W("VID_C0DE&PID_0001"));
+  ASSERT_NE(nullptr, settings);
+  EXPECT_EQ(WString(W("Example <Audio>")), settings->DisplayMfgName);
 }
 
 TEST_F(ManifestRobustnessTest, GeneratedManifestsNeverBreakTheReaders) {
@@ -86,18 +94,6 @@ TEST_F(ManifestRobustnessTest, GeneratedManifestsNeverBreakTheReaders) {
     SCOPED_TRACE(wide::ToUtf8(text));
     ReadThroughBoth(text);
   }
-}
-
-TEST_F(ManifestRobustnessTest, TheFullManifestReadsCompletely) {
-  registration_.reset();
-  Offer(kFullManifest);
-  const kcPortableManifest manifest;
-  const kcVidPidFilter filter;
-  EXPECT_EQ(2u, manifest.Settings().size());
-  EXPECT_EQ(4u, filter.Entries().size());
-  const kcDeviceSettings* settings = manifest.GetSettings(W("VID_C0DE&PID_0001"));
-  ASSERT_NE(nullptr, settings);
-  EXPECT_EQ(WString(W("Example <Audio>")), settings->DisplayMfgName);
 }
 
 }  // namespace
