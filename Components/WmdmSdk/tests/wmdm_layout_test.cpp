@@ -125,10 +125,7 @@ TEST(WmdmLayout, WaveFormatArraysHaveTheTwentyByteStride) {
 }
 
 TEST(WmdmLayout, IdsReadAsThePlatformPublishesThem) {
-  struct IdCase {
-    const GUID& id;
-    const char* text;
-  };
+  struct IdCase { const GUID& id; const char* text; };
   const IdCase cases[] = {
       {CLSID_MediaDevMgr, "{25BAAD81-3560-11D3-8471-00C04F79DBC0}"},
       {IID_IWMDeviceManager, "{1DCB3A00-33ED-11D3-8470-00C04F79DBC0}"},

@@ -84,19 +84,9 @@ ReadAt Reader(const std::string& bytes) {
   };
 }
 
-struct Expected {
-  WORD tag, channels;
-  DWORD rate, bytesPerSecond;
-  WORD blockAlign, bits;
-};
+struct Expected { WORD tag, channels; DWORD rate, bytesPerSecond; WORD blockAlign, bits; };
 
-struct Case {
-  const char* what;
-  DWORD code;
-  std::string bytes;
-  bool known;
-  Expected format;
-};
+struct Case { const char* what; DWORD code; std::string bytes; bool known; Expected format; };
 
 std::vector<Case> Cases() {
   const Expected mp3 = {0x55, 2, 44100, 16000, 1, 0};

@@ -95,11 +95,7 @@ TEST_F(DeviceManagerTest, DeviceEnumeratorFollowsTheNextSkipResetCloneRules) {
 }
 
 TEST_F(DeviceManagerTest, FindsDevicesByCanonicalName) {
-  struct Case {
-    const WCHAR* name;
-    HRESULT expected;
-    const WCHAR* device;
-  };
+  struct Case { const WCHAR* name; HRESULT expected; const WCHAR* device; };
   const Case cases[] = {
       {W("\\\\?\\usb#vid_1e2a&pid_0101#a1b2c3#{6ac27878-a6fa-4155-ba85-f98f491d4f33}$0"), S_OK, W("Pocket 20")},
       {W("\\\\?\\USB#VID_1E2A&PID_0101#A1B2C3#{6AC27878-A6FA-4155-BA85-F98F491D4F33}$0"), S_OK, W("Pocket 20")},

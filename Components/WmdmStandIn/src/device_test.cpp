@@ -137,12 +137,7 @@ TEST_F(DeviceTest, GetStorageLooksDirectlyUnderTheRootStorage) {
   bare.name = W("Bare");
   Model().AddDevice(bare);
   ComPtr<IWMDMDevice3> withoutMedia = DeviceNamed(W("Bare"));
-  struct Case {
-    IWMDMDevice3* device;
-    const WCHAR* name;
-    HRESULT expected;
-    const WCHAR* found;
-  };
+  struct Case { IWMDMDevice3* device; const WCHAR* name; HRESULT expected; const WCHAR* found; };
   const Case cases[] = {
       {pocket_.Get(), W("Music"), S_OK, W("Music")},
       {pocket_.Get(), W("pLAYLISTS"), S_OK, W("Playlists")},

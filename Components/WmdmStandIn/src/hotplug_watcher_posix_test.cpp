@@ -85,11 +85,7 @@ TEST_F(HotplugWatcherTest, PlayersFollowTheSubdirectoriesOfARoot) {
 
   // Each step changes the root as a user or file manager would; the players
   // after it are listed.
-  struct Step {
-    const char* what;
-    std::string command;
-    std::vector<std::string> players;
-  } steps[] = {
+  struct Step { const char* what; std::string command; std::vector<std::string> players; } steps[] = {
       {"created", "mkdir '%R/Walkman' '%R/Card'", {"Already", "Card", "Walkman"}},
       {"removed", "rmdir '%R/Already'", {"Card", "Walkman"}},
       {"moved in from elsewhere", "mkdir '%O/Phone' && mv '%O/Phone' '%R/Phone'", {"Card", "Phone", "Walkman"}},

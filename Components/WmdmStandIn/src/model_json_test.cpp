@@ -60,10 +60,7 @@ TEST(ModelJson, BuildsPlayersMediaFoldersFilesAndPlaylists) {
 }
 
 TEST(ModelJson, ErrorsNameTheEntryAtFault) {
-  struct Case {
-    const char* text;
-    const char* mentions;
-  };
+  struct Case { const char* text; const char* mentions; };
   const Case cases[] = {
       {"[1, 2]", "players"},
       {R"({"players": [{"name": "P", "media": [{"name": "M"}]}]})", "totalSize"},

@@ -17,11 +17,7 @@ using testing_support::StandInTest;
 
 class RecordingSink final : public ComObject<RecordingSink, IWMDMNotification> {
  public:
-  struct Message {
-    DWORD type;
-    WString name;
-    DWORD thread;
-  };
+  struct Message { DWORD type; WString name; DWORD thread; };
 
   HRESULT STDMETHODCALLTYPE WMDMMessage(DWORD type, LPCWSTR name) override {
     std::lock_guard<std::mutex> lock(mutex_);

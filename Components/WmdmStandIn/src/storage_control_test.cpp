@@ -228,11 +228,7 @@ TEST_F(StorageControlTest, DeleteNeedsRecursionForAFolderWithContent) {
 // a refusal met after Begin still ends the run.
 TEST_F(StorageControlTest, WipingAMediumEndsEveryRunItBegan) {
   using Wipe = HRESULT (*)(IWMDMStorage4* root, IWMDMProgress* progress);
-  const struct {
-    const char* method;
-    ObjectKind kind;
-    Wipe run;
-  } wipes[] = {
+  const struct { const char* method; ObjectKind kind; Wipe run; } wipes[] = {
       {"Delete", ObjectKind::Storage,
        [](IWMDMStorage4* root, IWMDMProgress* progress) {
          ComPtr<IWMDMStorageControl> control;
