@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <taglib/fileref.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/mpegfile.h>
@@ -57,16 +58,25 @@ class FolderPlayerTest : public ::testing::Test {
     ASSERT_EQ(CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager3, manager_.AsVoidOut()),
               S_OK);
     ComPtr<IWMDMEnumDevice> devices;
-    ASSERT_EQ(manager_->EnumDevices2(&devices), S_OK);
-    ULONG fetched = 0;
-    ASSERT_EQ(devices->Next(1, &device3_, &fetched), S_OK);
+    ComPtr<IWMDMDevice> device;
     ComPtr<IWMDMEnumStorage> media;
-    ASSERT_EQ(device3_->EnumStorage(&media), S_OK);
+    ULONG fetched = 0;
+    ASSERT_EQ(manager_->EnumDevices2(&devices), S_OK);
+    ASSERT_EQ(devices->Next(1, &device, &fetched), S_OK);
+    ASSERT_EQ(device->EnumStorage(&media), S_OK);
     ASSERT_EQ(media->Next(1, &medium_, &fetched), S_OK);
-    device3_.Reset();
     WCHAR name[260] = {};
     ASSERT_EQ(medium_->GetName(name, 260), S_OK);
     mediumName_ = name;
+  }
+  // The folder made a player again in a new model: nothing of it read yet.
+  void Reopen() {
+    medium_.Reset();
+    manager_.Reset();
+    registration_.Revoke();
+    model_->Events().Flush();
+    model_ = PlayerModel::Create();
+    Open();
   }
 
   // A storage by its "/"-separated path below the medium's root ("" the root).
@@ -89,9 +99,7 @@ class FolderPlayerTest : public ::testing::Test {
   ComPtr<IWMDMStorageControl3> ControlAt(const std::string& relative) {
     ComPtr<IWMDMStorageControl3> control;
     auto storage = At(relative);
-    if (storage) {
-      EXPECT_EQ(storage.As(&control), S_OK);
-    }
+    EXPECT_TRUE(storage && storage.As(&control) == S_OK) << relative;
     return control;
   }
   ObjectId Find(const std::string& relative) {
@@ -136,6 +144,36 @@ class FolderPlayerTest : public ::testing::Test {
                    : E_FAIL;
   }
 
+  ComPtr<IWMDMMetaData> Bag(const std::string& relative) {
+    ComPtr<IWMDMMetaData> bag;
+    auto storage = At(relative);
+    EXPECT_TRUE(storage && storage->GetMetadata(&bag) == S_OK) << relative;
+    return bag;
+  }
+  // A tag's value as text (a DWORD in decimal), "(none)" when missing.
+  static WString TagText(IWMDMMetaData* bag, const WCHAR* name) {
+    WMDM_TAG_DATATYPE type = WMDM_TYPE_BINARY;
+    BYTE* value = nullptr;
+    UINT length = 0;
+    WString text = W("(none)");
+    if (bag && SUCCEEDED(bag->QueryByName(name, &type, &value, &length))) {
+      DWORD number = 0;
+      if (type == WMDM_TYPE_STRING) text.assign(reinterpret_cast<const WCHAR*>(value), length / sizeof(WCHAR) - 1);
+      else if (type == WMDM_TYPE_DWORD && length == 4) {
+        std::memcpy(&number, value, 4);
+        text = wide::FromUtf8(std::to_string(number));
+      }
+    }
+    CoTaskMemFree(value);
+    return text;
+  }
+  void Retitle(const std::string& relative, const char* title) {
+    TagLib::FileRef file((player_.Path() + "/" + relative).c_str());
+    ASSERT_FALSE(file.isNull());
+    file.tag()->setTitle(TagLib::String(title));
+    ASSERT_TRUE(file.save());
+  }
+
   std::vector<WString> ReferencesOf(const std::string& playlist) {
     std::vector<WString> names;
     const auto info = model_->Inspect(Find(playlist));
@@ -148,7 +186,6 @@ class FolderPlayerTest : public ::testing::Test {
   std::shared_ptr<PlayerModel> model_ = PlayerModel::Create();
   DeviceManagerRegistration registration_;
   ComPtr<IWMDeviceManager3> manager_;
-  ComPtr<IWMDMDevice> device3_;
   ComPtr<IWMDMStorage> medium_;
   ObjectId device_ = 0;
   WString mediumName_;
@@ -350,11 +387,7 @@ TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   for (auto& entry : entries) entry.Reset();
   playlist.Reset();
   playlist4.Reset();
-  medium_.Reset();
-  manager_.Reset();
-  registration_.Revoke();
-  model_->RemoveDevice(device_);
-  Open();
+  Reopen();
   EXPECT_EQ(ReferencesOf("Playlists/Run.pla"), (std::vector<WString>{W("b.wav"), W("a.mp3")}));
 }
 
@@ -446,6 +479,68 @@ TEST_F(FolderPlayerTest, DeviceFactsComeFromThePlayersFile) {
   const ObjectId other = AddFolderPlayer(*model_, plain.Path());
   EXPECT_NE(other, 0u);
   EXPECT_EQ(AddFolderPlayer(*model_, plain.Path() + "/no such folder"), 0u);
+}
+
+// What a listing asks of a track (attributes, the audio format, the format
+// code) comes without reading its tags; they are read once, when first asked
+// for, and kept. Retitling the file behind the player's back shows when.
+TEST_F(FolderPlayerTest, AListingsQuestionsLeaveTheTagsUnread) {
+  player_.Write("a.mp3", test_tracks::Mp3(20));
+  player_.Write("b.wav", test_tracks::Wav(100));
+  Retitle("a.mp3", "First");
+  Open();
+  using Format = std::tuple<DWORD, WORD, WORD, DWORD, DWORD, WORD>;  // audio bit, tag, channels, rate, bytes/s, bits
+  const auto format = [&](const char* name) {
+    DWORD attributes = 0, extra = 0;
+    _WAVEFORMATEX wave = {};
+    EXPECT_EQ(At(name)->GetAttributes2(&attributes, &extra, &wave, nullptr), S_OK);
+    return Format(attributes & WMDM_FILE_ATTR_AUDIO, wave.wFormatTag, wave.nChannels, wave.nSamplesPerSec,
+                  wave.nAvgBytesPerSec, wave.wBitsPerSample);
+  };
+  EXPECT_EQ(format("a.mp3"), Format(WMDM_FILE_ATTR_AUDIO, 0x55, 2, 44100, 16000, 0));
+  EXPECT_EQ(format("b.wav"), Format(WMDM_FILE_ATTR_AUDIO, 1, 2, 44100, 176400, 16)) << "a WAV's format is its own";
+  auto listed = Bag("a.mp3");
+  EXPECT_EQ(TagText(listed.Get(), g_wszWMDMFormatCode), W("12297"));  // MP3's code, 0x3009
+
+  Retitle("a.mp3", "Second");
+  EXPECT_EQ(TagText(listed.Get(), g_wszWMDMTitle), W("Second")) << "the listing's bag reads the tags when asked";
+  Retitle("a.mp3", "Third");
+  EXPECT_EQ(TagText(Bag("a.mp3").Get(), g_wszWMDMTitle), W("Second")) << "once read, the file is not read again";
+  EXPECT_EQ(TagText(listed.Get(), g_wszWMDMTitle), W("Second"));
+}
+
+TEST_F(FolderPlayerTest, EveryWayOfReadingABagReadsTheWholeSet) {
+  player_.Write("a.mp3", test_tracks::Mp3(20));
+  const std::pair<const char*, std::function<HRESULT(IWMDMMetaData*)>> ways[] = {
+      {"GetItemCount", [](IWMDMMetaData* bag) {
+         UINT count = 0;
+         return bag->GetItemCount(&count) == S_OK && count > 1 ? S_OK : E_FAIL;
+       }},
+      {"QueryByIndex", [](IWMDMMetaData* bag) {
+         WCHAR* name = nullptr;
+         BYTE* value = nullptr;
+         WMDM_TAG_DATATYPE type = WMDM_TYPE_DWORD;
+         UINT length = 0;
+         const HRESULT result = bag->QueryByIndex(1, &name, &type, &value, &length);
+         CoTaskMemFree(name);
+         CoTaskMemFree(value);
+         return result;
+       }},
+      {"AddItem", [](IWMDMMetaData* bag) {
+         DWORD rating = 3;
+         return bag->AddItem(WMDM_TYPE_DWORD, W("Rating"), reinterpret_cast<BYTE*>(&rating), sizeof rating);
+       }},
+  };
+  for (const auto& [what, ask] : ways) {
+    SCOPED_TRACE(what);
+    Retitle("a.mp3", "Before");
+    Reopen();
+    auto bag = Bag("a.mp3");
+    Retitle("a.mp3", "After");
+    EXPECT_EQ(ask(bag.Get()), S_OK);
+    EXPECT_EQ(TagText(bag.Get(), g_wszWMDMTitle), W("After"));
+    EXPECT_EQ(TagText(bag.Get(), g_wszWMDMFormatCode), W("12297"));
+  }
 }
 
 }  // namespace
