@@ -305,7 +305,8 @@ TEST_F(FolderPlayerTest, TagsSentWithATrackAreInTheFile) {
       values.push_back(found == properties.end() || found->second.isEmpty() ? "" : found->second.front().to8Bit(true));
     }
     values.back().resize(1);  // "7" or "7/0", as the format writes it
-    EXPECT_EQ(values, (std::vector<std::string>{"Caf\xC3\xA9 Song", "The Band", "First", "Various", "Jazz", "2004", "7"}));
+    EXPECT_EQ(values,
+              (std::vector<std::string>{"Caf\xC3\xA9 Song", "The Band", "First", "Various", "Jazz", "2004", "7"}));
     const auto info = model_->Inspect(Find(c.name));
     EXPECT_EQ(info->size, std::filesystem::file_size(player_.Path() + "/" + c.name));
     ULONGLONG hundreds = ~0ull;

@@ -71,9 +71,8 @@ TEST_F(DeviceTest, NumbersAndSerial) {
   EXPECT_EQ(generic_->GetVersion(&version), WMDM_E_NOTSUPPORTED);
   ASSERT_EQ(std::make_tuple(pocket_->GetVersion(&version), pocket_->GetType(&type), pocket_->GetDeviceIcon(&icon)),
             std::make_tuple(S_OK, S_OK, S_OK));
-  EXPECT_EQ(std::make_tuple(version, type, icon),
-            std::make_tuple(DWORD{260}, DWORD{WMDM_DEVICE_TYPE_PLAYBACK | WMDM_DEVICE_TYPE_STORAGE | WMDM_DEVICE_TYPE_NONSDMI},
-                            ULONG{101}));
+  const DWORD kind = WMDM_DEVICE_TYPE_PLAYBACK | WMDM_DEVICE_TYPE_STORAGE | WMDM_DEVICE_TYPE_NONSDMI;
+  EXPECT_EQ(std::make_tuple(version, type, icon), std::make_tuple(DWORD{260}, kind, ULONG{101}));
 
   WMDMID serial;
   std::memset(&serial, 0xCC, sizeof(serial));

@@ -156,30 +156,22 @@ TEST_F(StorageControlTest, InsertRefusesWhatThePlatformRefuses) {
   auto untyped = NewMetadata(card.Get(), {}, {{g_wszWMDMTitle, W("no format code")}});
   WString path = source.Path(), missing = W("/no/such/dir/missing.mp3"), existing = W("Podcast.MP3"),
           bad = W("a\\b.mp3");
-  struct Case {
-    const char* what;
-    IWMDMStorageControl3* target;
-    UINT mode;
-    WCHAR* source;
-    WCHAR* destination;
-    IWMDMMetaData* metadata;
-    HRESULT expected;
-  };
+  IWMDMStorageControl3* const onCard = card.Get();
+  struct Case { const char* what; IWMDMStorageControl3* target; UINT mode; WCHAR* source, *destination;
+                IWMDMMetaData* metadata; HRESULT expected; };
+  const HRESULT invalid = E_INVALIDARG, notFound = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+                exists = HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
   const Case cases[] = {
-      {"neither block nor thread", card.Get(), WMDM_CONTENT_FILE, &path[0], nullptr, nullptr, E_INVALIDARG},
-      {"file and folder at once", card.Get(), kBlockFile | WMDM_CONTENT_FOLDER, &path[0], nullptr, nullptr,
-       E_INVALIDARG},
-      {"two placements", card.Get(), kBlockFileInto | WMDM_STORAGECONTROL_INSERTAFTER, &path[0], nullptr, nullptr,
-       E_INVALIDARG},
-      {"into a file", file.Get(), kBlockFileInto, &path[0], nullptr, nullptr, E_INVALIDARG},
-      {"no such source", card.Get(), kBlockFileInto, &missing[0], nullptr, nullptr,
-       HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
-      {"no source, no metadata", card.Get(), kBlockFile, nullptr, &existing[0], nullptr, E_INVALIDARG},
-      {"metadata without a format code", card.Get(), kBlockFile, nullptr, &existing[0], untyped.Get(), E_INVALIDARG},
-      {"a name with a separator", card.Get(), kBlockFileInto, &path[0], &bad[0], nullptr, E_INVALIDARG},
-      {"an existing name", card.Get(), kBlockFileInto, &path[0], &existing[0], nullptr,
-       HRESULT_FROM_WIN32(ERROR_FILE_EXISTS)},
-      {"no room", card.Get(), kBlockFileInto, &path[0], nullptr, nullptr, HRESULT_FROM_WIN32(ERROR_DISK_FULL)},
+      {"neither block nor thread", onCard, WMDM_CONTENT_FILE, &path[0], nullptr, nullptr, invalid},
+      {"file and folder at once", onCard, kBlockFile | WMDM_CONTENT_FOLDER, &path[0], nullptr, nullptr, invalid},
+      {"two placements", onCard, kBlockFileInto | WMDM_STORAGECONTROL_INSERTAFTER, &path[0], nullptr, nullptr, invalid},
+      {"into a file", file.Get(), kBlockFileInto, &path[0], nullptr, nullptr, invalid},
+      {"no such source", onCard, kBlockFileInto, &missing[0], nullptr, nullptr, notFound},
+      {"no source, no metadata", onCard, kBlockFile, nullptr, &existing[0], nullptr, invalid},
+      {"metadata without a format code", onCard, kBlockFile, nullptr, &existing[0], untyped.Get(), invalid},
+      {"a name with a separator", onCard, kBlockFileInto, &path[0], &bad[0], nullptr, invalid},
+      {"an existing name", onCard, kBlockFileInto, &path[0], &existing[0], nullptr, exists},
+      {"no room", onCard, kBlockFileInto, &path[0], nullptr, nullptr, HRESULT_FROM_WIN32(ERROR_DISK_FULL)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -275,8 +267,9 @@ TEST_F(StorageControlTest, WipingAMediumEndsEveryRunItBegan) {
 
 TEST_F(StorageControlTest, RenameKeepsNamesUniqueAmongSiblings) {
   auto one = ControlAt({W("Internal Memory"), W("Music"), W("Album"), W("one.mp3")});
-  for (auto [name, expected] : {std::pair<const WCHAR*, HRESULT>{W("TWO.WMA"), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS)},
-                                {W("x/y.mp3"), E_INVALIDARG}, {nullptr, E_INVALIDARG}, {W("uno.mp3"), S_OK}}) {
+  const HRESULT clash = HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+  for (auto [name, expected] : {std::pair<const WCHAR*, HRESULT>{W("TWO.WMA"), clash}, {W("x/y.mp3"), E_INVALIDARG},
+                                {nullptr, E_INVALIDARG}, {W("uno.mp3"), S_OK}}) {
     WString text = name ? name : W("");
     EXPECT_EQ(one->Rename(WMDM_MODE_BLOCK, name ? &text[0] : nullptr, nullptr), expected) << wide::ToUtf8(text);
   }

@@ -98,7 +98,8 @@ TEST_F(StorageTest, FileFactsComeBackAsWritten) {
   WMDMDATETIME date = {};
   ASSERT_EQ(std::make_tuple(one->GetAttributes(&attributes, &format), one->GetSize(&low, &high), one->GetDate(&date)),
             std::make_tuple(S_OK, S_OK, S_OK));
-  EXPECT_EQ(std::tie(format.wFormatTag, format.nSamplesPerSec, format.wBitsPerSample, low, high, date.wYear, date.wSecond),
+  EXPECT_EQ(std::tie(format.wFormatTag, format.nSamplesPerSec, format.wBitsPerSample, low, high, date.wYear,
+                     date.wSecond),
             std::make_tuple(WORD{0x55}, DWORD{44100}, WORD{16}, DWORD{1000}, DWORD{0}, WORD{2004}, WORD{5}));
 }
 
