@@ -99,41 +99,27 @@ TEST(ModelJson, ErrorsNameTheEntryAtFault) {
 // Bytes are written two hexadecimal digits each, either case, and nothing
 // else: a space, a sign or a prefix is refused, not read as a number would be.
 TEST(ModelJson, SerialsTakeHexadecimalDigitPairsOnly) {
-  struct Case {
-    const char* serial;  // as the JSON text writes it
-    bool accepted;
-    std::vector<BYTE> bytes;
-  };
-  const Case cases[] = {
-      {R"("")", true, {}},
-      {R"("00")", true, {0x00}},
-      {R"("0aFf")", true, {0x0A, 0xFF}},
-      {R"("7F80c9")", true, {0x7F, 0x80, 0xC9}},
-      {R"("0")", false, {}},
-      {R"("ABC")", false, {}},
-      {R"(" 1")", false, {}},
-      {R"("\t1")", false, {}},
-      {R"("+1")", false, {}},
-      {R"("-1")", false, {}},
-      {R"("1 ")", false, {}},
-      {R"("0x")", false, {}},
-      {R"("0x01")", false, {}},
-      {R"("g0")", false, {}},
-      {R"("0g")", false, {}},
-      {R"("\u00e9")", false, {}},
-      {R"("\u0000A")", false, {}},
-      {"1", false, {}},
-      {"[1]", false, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.serial);
+  const auto parse = [](const std::string& serial, std::vector<BYTE>* bytes, std::string* error) {
     DeviceDescription device;
     MediumDescription medium;
-    std::string error;
-    const std::string text = std::string(R"({"name": "P", "serial": )") + c.serial + "}";
-    EXPECT_EQ(c.accepted, ParsePlayerFacts(text, &device, &medium, &error)) << error;
-    if (c.accepted) EXPECT_EQ(c.bytes, device.serial);
-    else EXPECT_NE(error.find("player.serial: expected hexadecimal bytes"), std::string::npos) << error;
+    const bool parsed = ParsePlayerFacts(R"({"name": "P", "serial": )" + serial + "}", &device, &medium, error);
+    *bytes = device.serial;
+    return parsed;
+  };
+  // Each serial as the JSON text writes it.
+  const std::pair<const char*, std::vector<BYTE>> accepted[] = {
+      {R"("")", {}}, {R"("00")", {0x00}}, {R"("0aFf")", {0x0A, 0xFF}}, {R"("7F80c9")", {0x7F, 0x80, 0xC9}}};
+  const char* const refused[] = {R"("0")", R"("ABC")", R"(" 1")", R"("\t1")", R"("+1")", R"("-1")", R"("1 ")", R"("0x")",
+                                 R"("0x01")", R"("g0")", R"("0g")", R"("\u00e9")", R"("\u0000A")", "1", "[1]"};
+  std::vector<BYTE> bytes;
+  std::string error;
+  for (const auto& [serial, expected] : accepted) {
+    EXPECT_TRUE(parse(serial, &bytes, &error)) << serial << ": " << error;
+    EXPECT_EQ(bytes, expected) << serial;
+  }
+  for (const char* serial : refused) {
+    EXPECT_FALSE(parse(serial, &bytes, &error)) << serial;
+    EXPECT_NE(error.find("player.serial: expected hexadecimal bytes"), std::string::npos) << serial << ": " << error;
   }
 }
 
