@@ -52,7 +52,8 @@ TEST_F(FaultInjectionTest, AFaultCanLetCallsThroughFirstAndCallsAreListedByMetho
   DWORD attributes = 0;
   album->GetAttributes(&attributes, nullptr);
   const auto calls = Faults().CallsByMethod();
-  EXPECT_EQ(calls, (decltype(calls){{{ObjectKind::Storage, "GetName"}, 4}, {{ObjectKind::Storage, "GetAttributes"}, 1}}));
+  const ObjectKind storage = ObjectKind::Storage;
+  EXPECT_EQ(calls, (decltype(calls){{{storage, "GetName"}, 4}, {{storage, "GetAttributes"}, 1}}));
   std::vector<std::string> sequence;
   for (const auto& call : Faults().CallSequence()) sequence.push_back(call.second);
   EXPECT_EQ(sequence, (std::vector<std::string>{"GetName", "GetName", "GetName", "GetName", "GetAttributes"}));

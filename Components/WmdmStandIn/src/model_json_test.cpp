@@ -109,8 +109,9 @@ TEST(ModelJson, SerialsTakeHexadecimalDigitPairsOnly) {
   // Each serial as the JSON text writes it.
   const std::pair<const char*, std::vector<BYTE>> accepted[] = {
       {R"("")", {}}, {R"("00")", {0x00}}, {R"("0aFf")", {0x0A, 0xFF}}, {R"("7F80c9")", {0x7F, 0x80, 0xC9}}};
-  const char* const refused[] = {R"("0")", R"("ABC")", R"(" 1")", R"("\t1")", R"("+1")", R"("-1")", R"("1 ")", R"("0x")",
-                                 R"("0x01")", R"("g0")", R"("0g")", R"("\u00e9")", R"("\u0000A")", "1", "[1]"};
+  const char* const refused[] = {R"("0")",  R"("ABC")", R"(" 1")",     R"("\t1")",      R"("+1")", R"("-1")",
+                                 R"("1 ")", R"("0x")",  R"("0x01")",   R"("g0")",       R"("0g")", R"("\u00e9")",
+                                 "1",       "[1]",      R"("\u0000A")"};
   std::vector<BYTE> bytes;
   std::string error;
   for (const auto& [serial, expected] : accepted) {
