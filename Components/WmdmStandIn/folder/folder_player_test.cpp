@@ -150,22 +150,26 @@ class FolderPlayerTest : public ::testing::Test {
     EXPECT_TRUE(storage && storage->GetMetadata(&bag) == S_OK) << relative;
     return bag;
   }
-  // A tag's value as text (a DWORD in decimal), "(none)" when missing.
-  static WString TagText(IWMDMMetaData* bag, const WCHAR* name) {
-    WMDM_TAG_DATATYPE type = WMDM_TYPE_BINARY;
+  // A text tag's value, "(none)" when the bag has no such text.
+  static WString StringTag(IWMDMMetaData* bag, const WCHAR* name) {
+    WMDM_TAG_DATATYPE type = WMDM_TYPE_DWORD;
     BYTE* value = nullptr;
     UINT length = 0;
     WString text = W("(none)");
-    if (bag && SUCCEEDED(bag->QueryByName(name, &type, &value, &length))) {
-      DWORD number = 0;
-      if (type == WMDM_TYPE_STRING) text.assign(reinterpret_cast<const WCHAR*>(value), length / sizeof(WCHAR) - 1);
-      else if (type == WMDM_TYPE_DWORD && length == 4) {
-        std::memcpy(&number, value, 4);
-        text = wide::FromUtf8(std::to_string(number));
-      }
-    }
+    if (SUCCEEDED(bag->QueryByName(name, &type, &value, &length)) && type == WMDM_TYPE_STRING)
+      text.assign(reinterpret_cast<const WCHAR*>(value), length / sizeof(WCHAR) - 1);
     CoTaskMemFree(value);
     return text;
+  }
+  static DWORD DwordTag(IWMDMMetaData* bag, const WCHAR* name) {
+    WMDM_TAG_DATATYPE type = WMDM_TYPE_STRING;
+    BYTE* value = nullptr;
+    UINT length = 0;
+    DWORD number = 0;
+    if (SUCCEEDED(bag->QueryByName(name, &type, &value, &length)) && type == WMDM_TYPE_DWORD && length == 4)
+      std::memcpy(&number, value, sizeof number);
+    CoTaskMemFree(value);
+    return number;
   }
   void Retitle(const std::string& relative, const char* title) {
     TagLib::FileRef file((player_.Path() + "/" + relative).c_str());
@@ -230,12 +234,13 @@ TEST_F(FolderPlayerTest, ListsTheFolderAsItIs) {
   // The medium's space is the file system's.
   ComPtr<IWMDMStorageGlobals> globals;
   ASSERT_EQ(medium_->GetStorageGlobals(&globals), S_OK);
-  DWORD low = 0, high = 0, freeLow = 0, freeHigh = 0;
+  DWORD low = 0, high = 0;
+  ASSERT_EQ(globals->GetTotalSize(&low, &high), S_OK);
   struct statvfs volume = {};
   ASSERT_EQ(statvfs(player_.Path().c_str(), &volume), 0);
-  ASSERT_EQ(globals->GetTotalSize(&low, &high) | globals->GetTotalFree(&freeLow, &freeHigh), S_OK);
   EXPECT_EQ((ULONGLONG{high} << 32) | low, ULONGLONG{volume.f_blocks} * volume.f_frsize);
-  EXPECT_GT((ULONGLONG{freeHigh} << 32) | freeLow, 0u);
+  ASSERT_EQ(globals->GetTotalFree(&low, &high), S_OK);
+  EXPECT_GT((ULONGLONG{high} << 32) | low, 0u);
 }
 
 // What a caller marks is what the player reports and obeys; a file stays a file.
@@ -403,7 +408,7 @@ TEST_F(FolderPlayerTest, PlaylistsWrittenByHandAreRead) {
     SCOPED_TRACE(c.file);
     EXPECT_EQ(ReferencesOf(c.file), c.entries);
   }
-  EXPECT_EQ(TagText(Bag("bom.m3u8").Get(), g_wszWMDMFormatCode), W("47621"));  // an abstract playlist, 0xBA05
+  EXPECT_EQ(DwordTag(Bag("bom.m3u8").Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST});
 }
 
 TEST_F(FolderPlayerTest, AFailedSendLeavesNoFile) {
@@ -484,13 +489,13 @@ TEST_F(FolderPlayerTest, AListingsQuestionsLeaveTheTagsUnread) {
   EXPECT_EQ(format("a.mp3"), Format(WMDM_FILE_ATTR_AUDIO, 0x55, 2, 44100, 16000, 0));
   EXPECT_EQ(format("b.wav"), Format(WMDM_FILE_ATTR_AUDIO, 1, 2, 44100, 176400, 16)) << "a WAV's format is its own";
   auto listed = Bag("a.mp3");
-  EXPECT_EQ(TagText(listed.Get(), g_wszWMDMFormatCode), W("12297"));  // MP3's code, 0x3009
+  EXPECT_EQ(DwordTag(listed.Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_MP3});
 
   Retitle("a.mp3", "Second");
-  EXPECT_EQ(TagText(listed.Get(), g_wszWMDMTitle), W("Second")) << "the listing's bag reads the tags when asked";
+  EXPECT_EQ(StringTag(listed.Get(), g_wszWMDMTitle), W("Second")) << "the listing's bag reads the tags when asked";
   Retitle("a.mp3", "Third");
-  EXPECT_EQ(TagText(Bag("a.mp3").Get(), g_wszWMDMTitle), W("Second")) << "once read, the file is not read again";
-  EXPECT_EQ(TagText(listed.Get(), g_wszWMDMTitle), W("Second"));
+  EXPECT_EQ(StringTag(Bag("a.mp3").Get(), g_wszWMDMTitle), W("Second")) << "once read, the file is not read again";
+  EXPECT_EQ(StringTag(listed.Get(), g_wszWMDMTitle), W("Second"));
 }
 
 TEST_F(FolderPlayerTest, EveryWayOfReadingABagReadsTheWholeSet) {
@@ -522,8 +527,8 @@ TEST_F(FolderPlayerTest, EveryWayOfReadingABagReadsTheWholeSet) {
     auto bag = Bag("a.mp3");
     Retitle("a.mp3", "After");
     EXPECT_EQ(ask(bag.Get()), S_OK);
-    EXPECT_EQ(TagText(bag.Get(), g_wszWMDMTitle), W("After"));
-    EXPECT_EQ(TagText(bag.Get(), g_wszWMDMFormatCode), W("12297"));
+    EXPECT_EQ(StringTag(bag.Get(), g_wszWMDMTitle), W("After"));
+    EXPECT_EQ(DwordTag(bag.Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_MP3});
   }
 }
 

@@ -96,13 +96,11 @@ TEST_F(FaultInjectionTest, CallsAreCountedPerMethodAndPerObject) {
   int listed = 0;
   while (children->Next(1, &child, &fetched) == S_OK) ++listed;
   EXPECT_EQ(listed, 2);
-  // One Next per item and one for the end, counted on the folder listed.
-  EXPECT_EQ(std::make_tuple(Faults().Calls(ObjectKind::StorageEnumerator, "Next"),
-                            Faults().Calls(ObjectKind::StorageEnumerator, "Next", players_.album),
-                            Faults().Calls(ObjectKind::StorageEnumerator, "Next", players_.music),
-                            Faults().Calls(ObjectKind::Storage, "EnumStorage", players_.album),
-                            Faults().Calls(ObjectKind::Storage, "GetStorage")),
-            std::make_tuple(3, 3, 0, 1, 0));
+  EXPECT_EQ(Faults().Calls(ObjectKind::StorageEnumerator, "Next"), 3) << "one per item and one for the end";
+  EXPECT_EQ(Faults().Calls(ObjectKind::StorageEnumerator, "Next", players_.album), 3);
+  EXPECT_EQ(Faults().Calls(ObjectKind::StorageEnumerator, "Next", players_.music), 0);
+  EXPECT_EQ(Faults().Calls(ObjectKind::Storage, "EnumStorage", players_.album), 1);
+  EXPECT_EQ(Faults().Calls(ObjectKind::Storage, "GetStorage"), 0);
   Faults().ResetCalls();
   EXPECT_EQ(Faults().Calls(ObjectKind::StorageEnumerator, "Next"), 0);
 }

@@ -98,8 +98,8 @@ TEST_F(HotplugWatcherTest, PlayersFollowTheSubdirectoriesOfARoot) {
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);
     std::string command = step.command;
-    for (size_t at; (at = command.find('%')) != std::string::npos;)
-      command.replace(at, 2, command[at + 1] == 'R' ? root_ : outside_);
+    for (size_t at; (at = command.find("%R")) != std::string::npos;) command.replace(at, 2, root_);
+    for (size_t at; (at = command.find("%O")) != std::string::npos;) command.replace(at, 2, outside_);
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     ExpectPlayers(Paths(step.players), __LINE__);
   }

@@ -31,9 +31,11 @@ TEST(ModelJson, BuildsPlayersMediaFoldersFilesAndPlaylists) {
   ASSERT_NE(pocket, 0u);
   EXPECT_EQ(model->PresentDevices().size(), 1u) << "\"Spare\" is described but not connected";
   const auto& device = model->PresentDevices()[0]->description;
-  EXPECT_EQ(std::tie(*device.manufacturer, device.type, device.serial, device.vendorId, device.canonicalName),
-            std::make_tuple(WString(W("Acme")), DWORD{WMDM_DEVICE_TYPE_PLAYBACK | WMDM_DEVICE_TYPE_STORAGE},
-                            std::vector<BYTE>{0x01, 0xAB}, DWORD{0x0B70}, std::optional<WString>()));
+  EXPECT_EQ(*device.manufacturer, W("Acme"));
+  EXPECT_EQ(device.type, WMDM_DEVICE_TYPE_PLAYBACK | WMDM_DEVICE_TYPE_STORAGE);
+  EXPECT_EQ(device.serial, (std::vector<BYTE>{0x01, 0xAB}));
+  EXPECT_EQ(device.vendorId, 0x0B70u);
+  EXPECT_FALSE(device.canonicalName);
   EXPECT_EQ(*device.formatsSupported, (std::vector<DWORD>{0x3009, 0xBA05}));
   ASSERT_EQ(device.waveFormats.size(), 1u);
   EXPECT_EQ(device.waveFormats[0].nAvgBytesPerSec, 16000u);
@@ -42,10 +44,10 @@ TEST(ModelJson, BuildsPlayersMediaFoldersFilesAndPlaylists) {
   ASSERT_TRUE(a);
   std::vector<WMDM_TAG_DATATYPE> types;
   for (const ModelTag& tag : a->tags) types.push_back(tag.type);
-  EXPECT_EQ(std::make_tuple(a->size, a->format.wFormatTag, types),
-            std::make_tuple(ULONGLONG{1000}, WORD{0x55},
-                            std::vector<WMDM_TAG_DATATYPE>{WMDM_TYPE_STRING, WMDM_TYPE_DWORD, WMDM_TYPE_QWORD,
-                                                           WMDM_TYPE_DATE, WMDM_TYPE_WORD}));
+  EXPECT_EQ(a->size, 1000u);
+  EXPECT_EQ(a->format.wFormatTag, 0x55);
+  EXPECT_EQ(types, (std::vector<WMDM_TAG_DATATYPE>{WMDM_TYPE_STRING, WMDM_TYPE_DWORD, WMDM_TYPE_QWORD, WMDM_TYPE_DATE,
+                                                   WMDM_TYPE_WORD}));
   EXPECT_EQ(model->Inspect(model->Find(pocket, W("Memory\\Music\\b.wma")))->bytes,
             (std::vector<BYTE>{0, 1, 2, 3}));
   EXPECT_EQ(model->Inspect(model->Find(pocket, W("Memory\\Hidden")))->attributes &

@@ -11,11 +11,7 @@ using testing_support::StandInTest;
 
 class StaleInterfaceTest : public StandInTest {
  protected:
-  // Every method of a dead object answers dead, each call's answer in order;
-  // IUnknown's still work and nothing is handed out.
-  static void ExpectAllDead(const std::vector<HRESULT>& answers) {
-    for (size_t i = 0; i < answers.size(); ++i) EXPECT_EQ(answers[i], WMDM_E_INTERFACEDEAD) << "call " << i;
-  }
+  // Every method of a dead storage answers dead; IUnknown's still work.
   void ExpectDead(IWMDMStorage4* storage) {
     DWORD number = 0, high = 0;
     UINT count = 0;
@@ -30,31 +26,43 @@ class StaleInterfaceTest : public StandInTest {
     PWMDMRIGHTS rights = nullptr;
     WMDM_STORAGE_ENUM_MODE mode = ENUM_MODE_RAW;
     LPCWSTR tags[] = {g_wszWMDMTitle};
+    const HRESULT dead = WMDM_E_INTERFACEDEAD;
+    EXPECT_EQ(storage->SetAttributes(WMDM_FILE_ATTR_FILE, nullptr), dead);
+    EXPECT_EQ(storage->GetStorageGlobals(&globals), dead);
+    EXPECT_EQ(storage->GetAttributes(&number, nullptr), dead);
+    EXPECT_EQ(storage->GetName(name, 64), dead);
+    EXPECT_EQ(storage->GetDate(&date), dead);
+    EXPECT_EQ(storage->GetSize(&number, &high), dead);
+    EXPECT_EQ(storage->GetRights(&rights, &count, nullptr), dead);
+    EXPECT_EQ(storage->EnumStorage(&children), dead);
+    EXPECT_EQ(storage->SendOpaqueCommand(nullptr), dead);
+    EXPECT_EQ(storage->GetStorage(W("x"), &child), dead);
+    EXPECT_EQ(storage->SetAttributes2(WMDM_FILE_ATTR_FILE, 0, nullptr, nullptr), dead);
+    EXPECT_EQ(storage->GetAttributes2(&number, &high, &format, nullptr), dead);
+    EXPECT_EQ(storage->GetMetadata(&metadata), dead);
+    EXPECT_EQ(storage->SetMetadata(nullptr), dead);
+    EXPECT_EQ(storage->CreateEmptyMetadataObject(&metadata), dead);
+    EXPECT_EQ(storage->SetEnumPreference(&mode, 0, nullptr), dead);
+    EXPECT_EQ(storage->SetReferences(0, nullptr), dead);
+    EXPECT_EQ(storage->GetReferences(&number, &entries), dead);
+    EXPECT_EQ(storage->GetRightsWithProgress(nullptr, &rights, &count), dead);
+    EXPECT_EQ(storage->GetSpecifiedMetadata(1, tags, &metadata), dead);
+    EXPECT_EQ(storage->FindStorage(WMDM_FIND_SCOPE_GLOBAL, W("x"), &child), dead);
+    EXPECT_EQ(storage->GetParent(&child), dead);
     ComPtr<IWMDMStorageControl3> control;
     ASSERT_EQ(ComPtr<IWMDMStorage4>(storage).As(&control), S_OK) << "IUnknown still answers";
     WString newName = W("renamed");
-    const UINT into = WMDM_MODE_BLOCK | WMDM_CONTENT_FOLDER | WMDM_STORAGECONTROL_INSERTINTO;
-    ExpectAllDead({storage->SetAttributes(WMDM_FILE_ATTR_FILE, nullptr), storage->GetStorageGlobals(&globals),
-                   storage->GetAttributes(&number, nullptr), storage->GetName(name, 64), storage->GetDate(&date),
-                   storage->GetSize(&number, &high), storage->GetRights(&rights, &count, nullptr),
-                   storage->EnumStorage(&children), storage->SendOpaqueCommand(nullptr),
-                   storage->GetStorage(W("x"), &child),
-                   storage->SetAttributes2(WMDM_FILE_ATTR_FILE, 0, nullptr, nullptr),
-                   storage->GetAttributes2(&number, &high, &format, nullptr), storage->GetMetadata(&metadata),
-                   storage->SetMetadata(nullptr), storage->CreateEmptyMetadataObject(&metadata),
-                   storage->SetEnumPreference(&mode, 0, nullptr), storage->SetReferences(0, nullptr),
-                   storage->GetReferences(&number, &entries), storage->GetRightsWithProgress(nullptr, &rights, &count),
-                   storage->GetSpecifiedMetadata(1, tags, &metadata),
-                   storage->FindStorage(WMDM_FIND_SCOPE_GLOBAL, W("x"), &child), storage->GetParent(&child),
-                   control->Insert(into, &newName[0], nullptr, nullptr, &child),
-                   control->Delete(WMDM_MODE_BLOCK | WMDM_MODE_RECURSIVE, nullptr),
-                   control->Rename(WMDM_MODE_BLOCK, &newName[0], nullptr),
-                   control->Read(WMDM_MODE_BLOCK, &newName[0], nullptr, nullptr),
-                   control->Move(WMDM_MODE_BLOCK, storage, nullptr),
-                   control->Insert2(into, &newName[0], nullptr, nullptr, nullptr, nullptr, &child),
-                   control->Insert3(into, WMDM_FILE_ATTR_FOLDER, &newName[0], nullptr, nullptr, nullptr, nullptr,
-                                    nullptr, &child)});
-    EXPECT_FALSE(child || globals || children || metadata);
+    const UINT folderInto = WMDM_MODE_BLOCK | WMDM_CONTENT_FOLDER | WMDM_STORAGECONTROL_INSERTINTO;
+    EXPECT_EQ(control->Insert(folderInto, &newName[0], nullptr, nullptr, &child), dead);
+    EXPECT_EQ(control->Delete(WMDM_MODE_BLOCK | WMDM_MODE_RECURSIVE, nullptr), dead);
+    EXPECT_EQ(control->Rename(WMDM_MODE_BLOCK, &newName[0], nullptr), dead);
+    EXPECT_EQ(control->Read(WMDM_MODE_BLOCK, &newName[0], nullptr, nullptr), dead);
+    EXPECT_EQ(control->Move(WMDM_MODE_BLOCK, storage, nullptr), dead);
+    EXPECT_EQ(control->Insert2(folderInto, &newName[0], nullptr, nullptr, nullptr, nullptr, &child), dead);
+    EXPECT_EQ(control->Insert3(folderInto, WMDM_FILE_ATTR_FOLDER, &newName[0], nullptr, nullptr, nullptr, nullptr,
+                               nullptr, &child),
+              dead);
+    EXPECT_FALSE(child) << "nothing is handed out";
   }
 
   static void ExpectDead(IWMDMDevice3* device) {
@@ -70,20 +78,30 @@ class StaleInterfaceTest : public StandInTest {
     LPWSTR* types = nullptr;
     PROPVARIANT value;
     PropVariantInit(&value);
-    ExpectAllDead({device->GetName(name, 64), device->GetManufacturer(name, 64), device->GetVersion(&number),
-                   device->GetType(&number), device->GetSerialNumber(&serial, mac),
-                   device->GetPowerSource(&number, &other), device->GetStatus(&number), device->GetDeviceIcon(&icon),
-                   device->EnumStorage(&media), device->GetFormatSupport(&formats, &count, &types, &otherCount),
-                   device->SendOpaqueCommand(nullptr), device->GetStorage(W("Music"), &storage),
-                   device->GetFormatSupport2(WMDM_GET_FORMAT_SUPPORT_AUDIO, &formats, &count, nullptr, nullptr,
-                                             nullptr, nullptr),
-                   device->GetSpecifyPropertyPages(nullptr, nullptr, &unknownCount), device->GetCanonicalName(name, 64),
-                   device->GetProperty(g_wszWMDMFormatsSupported, &value),
-                   device->SetProperty(g_wszWMDMDeviceFriendlyName, &value),
-                   device->GetFormatCapability(WMDM_FORMATCODE_MP3, nullptr),
-                   device->DeviceIoControl(0, nullptr, 0, nullptr, nullptr),
-                   device->FindStorage(WMDM_FIND_SCOPE_GLOBAL, W("x"), &storage)});
-    EXPECT_FALSE(storage || media);
+    const HRESULT dead = WMDM_E_INTERFACEDEAD;
+    EXPECT_EQ(device->GetName(name, 64), dead);
+    EXPECT_EQ(device->GetManufacturer(name, 64), dead);
+    EXPECT_EQ(device->GetVersion(&number), dead);
+    EXPECT_EQ(device->GetType(&number), dead);
+    EXPECT_EQ(device->GetSerialNumber(&serial, mac), dead);
+    EXPECT_EQ(device->GetPowerSource(&number, &other), dead);
+    EXPECT_EQ(device->GetStatus(&number), dead);
+    EXPECT_EQ(device->GetDeviceIcon(&icon), dead);
+    EXPECT_EQ(device->EnumStorage(&media), dead);
+    EXPECT_EQ(device->GetFormatSupport(&formats, &count, &types, &otherCount), dead);
+    EXPECT_EQ(device->SendOpaqueCommand(nullptr), dead);
+    EXPECT_EQ(device->GetStorage(W("Music"), &storage), dead);
+    EXPECT_EQ(device->GetFormatSupport2(WMDM_GET_FORMAT_SUPPORT_AUDIO, &formats, &count, nullptr, nullptr, nullptr,
+                                        nullptr),
+              dead);
+    EXPECT_EQ(device->GetSpecifyPropertyPages(nullptr, nullptr, &unknownCount), dead);
+    EXPECT_EQ(device->GetCanonicalName(name, 64), dead);
+    EXPECT_EQ(device->GetProperty(g_wszWMDMFormatsSupported, &value), dead);
+    EXPECT_EQ(device->SetProperty(g_wszWMDMDeviceFriendlyName, &value), dead);
+    EXPECT_EQ(device->GetFormatCapability(WMDM_FORMATCODE_MP3, nullptr), dead);
+    EXPECT_EQ(device->DeviceIoControl(0, nullptr, 0, nullptr, nullptr), dead);
+    EXPECT_EQ(device->FindStorage(WMDM_FIND_SCOPE_GLOBAL, W("x"), &storage), dead);
+    EXPECT_FALSE(storage);
     EXPECT_EQ(value.vt, VT_EMPTY);
     ComPtr<IWMDMDevice> same;
     EXPECT_EQ(ComPtr<IWMDMDevice3>(device).As(&same), S_OK) << "IUnknown still answers";
@@ -93,10 +111,14 @@ class StaleInterfaceTest : public StandInTest {
     DWORD number = 0, high = 0;
     WMDMID serial;
     BYTE mac[WMDM_MAC_LENGTH];
-    ExpectAllDead({globals->GetCapabilities(&number), globals->GetSerialNumber(&serial, mac),
-                   globals->GetTotalSize(&number, &high), globals->GetTotalFree(&number, &high),
-                   globals->GetTotalBad(&number, &high), globals->GetStatus(&number),
-                   globals->Initialize(WMDM_MODE_BLOCK, nullptr)});
+    const HRESULT dead = WMDM_E_INTERFACEDEAD;
+    EXPECT_EQ(globals->GetCapabilities(&number), dead);
+    EXPECT_EQ(globals->GetSerialNumber(&serial, mac), dead);
+    EXPECT_EQ(globals->GetTotalSize(&number, &high), dead);
+    EXPECT_EQ(globals->GetTotalFree(&number, &high), dead);
+    EXPECT_EQ(globals->GetTotalBad(&number, &high), dead);
+    EXPECT_EQ(globals->GetStatus(&number), dead);
+    EXPECT_EQ(globals->Initialize(WMDM_MODE_BLOCK, nullptr), dead);
   }
 
   void Rename(const std::vector<WString>& path, const WCHAR* name) {

@@ -93,14 +93,20 @@ TEST_F(StorageTest, AttributesCarryThePlatformsFlagValues) {
 TEST_F(StorageTest, FileFactsComeBackAsWritten) {
   auto one = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album"), W("one.mp3")});
   ASSERT_TRUE(one);
-  DWORD attributes = 0, low = 0, high = 99;
+  DWORD attributes = 0;
   _WAVEFORMATEX format = {};
+  ASSERT_EQ(one->GetAttributes(&attributes, &format), S_OK);
+  EXPECT_EQ(format.wFormatTag, 0x55);
+  EXPECT_EQ(format.nSamplesPerSec, 44100u);
+  EXPECT_EQ(format.wBitsPerSample, 16);
+  DWORD low = 0, high = 99;
+  ASSERT_EQ(one->GetSize(&low, &high), S_OK);
+  EXPECT_EQ(low, 1000u);
+  EXPECT_EQ(high, 0u);
   WMDMDATETIME date = {};
-  ASSERT_EQ(std::make_tuple(one->GetAttributes(&attributes, &format), one->GetSize(&low, &high), one->GetDate(&date)),
-            std::make_tuple(S_OK, S_OK, S_OK));
-  EXPECT_EQ(std::tie(format.wFormatTag, format.nSamplesPerSec, format.wBitsPerSample, low, high, date.wYear,
-                     date.wSecond),
-            std::make_tuple(WORD{0x55}, DWORD{44100}, WORD{16}, DWORD{1000}, DWORD{0}, WORD{2004}, WORD{5}));
+  ASSERT_EQ(one->GetDate(&date), S_OK);
+  EXPECT_EQ(date.wYear, 2004);
+  EXPECT_EQ(date.wSecond, 5);
 }
 
 TEST_F(StorageTest, ParentsLeadUpToTheMediumRoot) {
@@ -140,17 +146,21 @@ TEST_F(StorageTest, GlobalsReportTheMediumInHalves) {
   for (IWMDMStorage4* storage : {root.Get(), deep.Get()}) {
     ComPtr<IWMDMStorageGlobals> globals;
     ASSERT_EQ(storage->GetStorageGlobals(&globals), S_OK);
-    DWORD sizeLow = 0, sizeHigh = 0, freeLow = 0, freeHigh = 0, status = 0, capabilities = 0;
-    WMDMID serial = {};
-    ASSERT_EQ(std::make_tuple(globals->GetTotalSize(&sizeLow, &sizeHigh), globals->GetTotalFree(&freeLow, &freeHigh),
-                              globals->GetStatus(&status), globals->GetCapabilities(&capabilities),
-                              globals->GetSerialNumber(&serial, nullptr)),
-              std::make_tuple(S_OK, S_OK, S_OK, S_OK, S_OK));
+    DWORD low = 0, high = 0;
+    ASSERT_EQ(globals->GetTotalSize(&low, &high), S_OK);
+    EXPECT_EQ(high, 1u);
+    EXPECT_EQ(low, 4096u);
+    ASSERT_EQ(globals->GetTotalFree(&low, &high), S_OK);
     const ULONGLONG used = 1000 + 2000 + 3000 + 10;
-    EXPECT_EQ(std::make_tuple(sizeHigh, sizeLow, (ULONGLONG{freeHigh} << 32) | freeLow, status,
-                              capabilities & WMDM_STORAGECAP_FOLDERSINFOLDERS, serial.SerialNumberLength),
-              std::make_tuple(DWORD{1}, DWORD{4096}, SmallModel::kInternalSize - used, DWORD{WMDM_STATUS_READY},
-                              DWORD{WMDM_STORAGECAP_FOLDERSINFOLDERS}, UINT{2}));
+    EXPECT_EQ((static_cast<ULONGLONG>(high) << 32) | low, SmallModel::kInternalSize - used);
+    DWORD status = 0, capabilities = 0;
+    ASSERT_EQ(globals->GetStatus(&status), S_OK);
+    EXPECT_EQ(status, WMDM_STATUS_READY);
+    ASSERT_EQ(globals->GetCapabilities(&capabilities), S_OK);
+    EXPECT_EQ(capabilities & WMDM_STORAGECAP_FOLDERSINFOLDERS, WMDM_STORAGECAP_FOLDERSINFOLDERS);
+    WMDMID serial = {};
+    ASSERT_EQ(globals->GetSerialNumber(&serial, nullptr), S_OK);
+    EXPECT_EQ(serial.SerialNumberLength, 2u);
   }
   Model().SetMediumStatus(players_.internal, WMDM_STATUS_BUSY);
   ComPtr<IWMDMStorageGlobals> globals;
