@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <type_traits>
 
+#include "wmdm_checked_methods.h"
+
 namespace {
 
 #if defined(__i386__)
@@ -23,72 +25,9 @@ struct IsStdcall : std::false_type {};
 template <typename R, typename C, typename... A>
 struct IsStdcall<R (__stdcall C::*)(A...)> : std::true_type {};
 
-#define CHECK_STDCALL(Interface, Method) \
-  static_assert(IsStdcall<decltype(&Interface::Method)>::value, #Interface "::" #Method " is __stdcall")
-
-CHECK_STDCALL(IUnknown, AddRef);
-CHECK_STDCALL(IUnknown, Release);
-CHECK_STDCALL(IWMDeviceManager, GetRevision);
-CHECK_STDCALL(IWMDeviceManager, EnumDevices);
-CHECK_STDCALL(IWMDeviceManager2, GetDeviceFromCanonicalName);
-CHECK_STDCALL(IWMDeviceManager2, EnumDevices2);
-CHECK_STDCALL(IWMDeviceManager2, Reinitialize);
-CHECK_STDCALL(IWMDeviceManager3, SetDeviceEnumPreference);
-CHECK_STDCALL(IWMDMEnumDevice, Next);
-CHECK_STDCALL(IWMDMEnumDevice, Clone);
-CHECK_STDCALL(IWMDMEnumStorage, Next);
-CHECK_STDCALL(IWMDMEnumStorage, Skip);
-CHECK_STDCALL(IWMDMEnumStorage, Clone);
-CHECK_STDCALL(IWMDMNotification, WMDMMessage);
-CHECK_STDCALL(IComponentAuthenticate, SACGetProtocols);
-CHECK_STDCALL(IWMDMDevice, GetName);
-CHECK_STDCALL(IWMDMDevice, GetManufacturer);
-CHECK_STDCALL(IWMDMDevice, GetSerialNumber);
-CHECK_STDCALL(IWMDMDevice, GetDeviceIcon);
-CHECK_STDCALL(IWMDMDevice, EnumStorage);
-CHECK_STDCALL(IWMDMDevice, GetFormatSupport);
-CHECK_STDCALL(IWMDMDevice, SendOpaqueCommand);
-CHECK_STDCALL(IWMDMDevice2, GetStorage);
-CHECK_STDCALL(IWMDMDevice2, GetCanonicalName);
-CHECK_STDCALL(IWMDMDevice3, GetProperty);
-CHECK_STDCALL(IWMDMDevice3, FindStorage);
-CHECK_STDCALL(IWMDMStorage, SetAttributes);
-CHECK_STDCALL(IWMDMStorage, GetStorageGlobals);
-CHECK_STDCALL(IWMDMStorage, GetAttributes);
-CHECK_STDCALL(IWMDMStorage, GetName);
-CHECK_STDCALL(IWMDMStorage, GetSize);
-CHECK_STDCALL(IWMDMStorage, EnumStorage);
-CHECK_STDCALL(IWMDMStorage2, GetStorage);
-CHECK_STDCALL(IWMDMStorage2, GetAttributes2);
-CHECK_STDCALL(IWMDMStorage3, GetMetadata);
-CHECK_STDCALL(IWMDMStorage3, CreateEmptyMetadataObject);
-CHECK_STDCALL(IWMDMStorage3, SetEnumPreference);
-CHECK_STDCALL(IWMDMStorage4, SetReferences);
-CHECK_STDCALL(IWMDMStorage4, GetReferences);
-CHECK_STDCALL(IWMDMStorage4, GetParent);
-CHECK_STDCALL(IWMDMStorageGlobals, GetCapabilities);
-CHECK_STDCALL(IWMDMStorageGlobals, GetTotalSize);
-CHECK_STDCALL(IWMDMStorageGlobals, GetTotalFree);
-CHECK_STDCALL(IWMDMStorageGlobals, GetStatus);
-CHECK_STDCALL(IWMDMStorageGlobals, Initialize);
-CHECK_STDCALL(IWMDMMetaData, AddItem);
-CHECK_STDCALL(IWMDMMetaData, QueryByName);
-CHECK_STDCALL(IWMDMMetaData, QueryByIndex);
-CHECK_STDCALL(IWMDMMetaData, GetItemCount);
-CHECK_STDCALL(IWMDMStorageControl, Insert);
-CHECK_STDCALL(IWMDMStorageControl, Delete);
-CHECK_STDCALL(IWMDMStorageControl, Rename);
-CHECK_STDCALL(IWMDMStorageControl, Move);
-CHECK_STDCALL(IWMDMStorageControl2, Insert2);
-CHECK_STDCALL(IWMDMStorageControl3, Insert3);
-CHECK_STDCALL(IWMDMOperation, End);
-CHECK_STDCALL(IWMDMOperation2, GetObjectAttributes2);
-CHECK_STDCALL(IWMDMOperation3, TransferObjectDataOnClearChannel);
-CHECK_STDCALL(IWMDMProgress, Begin);
-CHECK_STDCALL(IWMDMProgress, End);
-CHECK_STDCALL(IWMDMProgress2, End2);
-CHECK_STDCALL(IWMDMProgress3, End3);
-
+#define CHECK_STDCALL(Interface, Method, slot) \
+  static_assert(IsStdcall<decltype(&Interface::Method)>::value, #Interface "::" #Method " is __stdcall");
+WMDM_CHECKED_METHODS(CHECK_STDCALL)
 #undef CHECK_STDCALL
 
 // The structures a 32-bit caller and the platform exchange, at their x86 sizes.

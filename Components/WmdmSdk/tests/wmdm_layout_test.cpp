@@ -9,6 +9,8 @@
 
 #include <wide_text.h>
 
+#include "wmdm_checked_methods.h"
+
 namespace {
 
 // Both lanes use GCC's member-pointer encoding: a virtual method's pointer
@@ -21,73 +23,10 @@ int SlotOf(Method method) {
   return static_cast<int>((raw[0] - 1) / static_cast<ptrdiff_t>(sizeof(void*)));
 }
 
-#define SLOT(Interface, Method, expected) \
-  EXPECT_EQ(SlotOf(&Interface::Method), expected) << #Interface "::" #Method
-
 TEST(WmdmLayout, MethodsSitInThePlatformsSlots) {
-  SLOT(IWMDeviceManager, GetRevision, 3);
-  SLOT(IWMDeviceManager, EnumDevices, 5);
-  SLOT(IWMDeviceManager2, GetDeviceFromCanonicalName, 6);
-  SLOT(IWMDeviceManager2, EnumDevices2, 7);
-  SLOT(IWMDeviceManager2, Reinitialize, 8);
-  SLOT(IWMDeviceManager3, SetDeviceEnumPreference, 9);
-  SLOT(IWMDMEnumDevice, Next, 3);
-  SLOT(IWMDMEnumDevice, Clone, 6);
-  SLOT(IWMDMEnumStorage, Next, 3);
-  SLOT(IWMDMEnumStorage, Skip, 4);
-  SLOT(IWMDMEnumStorage, Clone, 6);
-  SLOT(IWMDMNotification, WMDMMessage, 3);
-  SLOT(IComponentAuthenticate, SACGetProtocols, 4);
-
-  SLOT(IWMDMDevice, GetName, 3);
-  SLOT(IWMDMDevice, GetManufacturer, 4);
-  SLOT(IWMDMDevice, GetSerialNumber, 7);
-  SLOT(IWMDMDevice, GetDeviceIcon, 10);
-  SLOT(IWMDMDevice, EnumStorage, 11);
-  SLOT(IWMDMDevice, GetFormatSupport, 12);
-  SLOT(IWMDMDevice, SendOpaqueCommand, 13);
-  SLOT(IWMDMDevice2, GetStorage, 14);
-  SLOT(IWMDMDevice2, GetCanonicalName, 17);
-  SLOT(IWMDMDevice3, GetProperty, 18);
-  SLOT(IWMDMDevice3, FindStorage, 22);
-
-  SLOT(IWMDMStorage, SetAttributes, 3);
-  SLOT(IWMDMStorage, GetStorageGlobals, 4);
-  SLOT(IWMDMStorage, GetAttributes, 5);
-  SLOT(IWMDMStorage, GetName, 6);
-  SLOT(IWMDMStorage, GetSize, 8);
-  SLOT(IWMDMStorage, EnumStorage, 10);
-  SLOT(IWMDMStorage2, GetStorage, 12);
-  SLOT(IWMDMStorage2, GetAttributes2, 14);
-  SLOT(IWMDMStorage3, GetMetadata, 15);
-  SLOT(IWMDMStorage3, CreateEmptyMetadataObject, 17);
-  SLOT(IWMDMStorage3, SetEnumPreference, 18);
-  SLOT(IWMDMStorage4, SetReferences, 19);
-  SLOT(IWMDMStorage4, GetReferences, 20);
-  SLOT(IWMDMStorage4, GetParent, 24);
-  SLOT(IWMDMStorageGlobals, GetCapabilities, 3);
-  SLOT(IWMDMStorageGlobals, GetTotalSize, 5);
-  SLOT(IWMDMStorageGlobals, GetTotalFree, 6);
-  SLOT(IWMDMStorageGlobals, GetStatus, 8);
-  SLOT(IWMDMStorageGlobals, Initialize, 9);
-  SLOT(IWMDMMetaData, AddItem, 3);
-  SLOT(IWMDMMetaData, QueryByName, 4);
-  SLOT(IWMDMMetaData, QueryByIndex, 5);
-  SLOT(IWMDMMetaData, GetItemCount, 6);
-
-  SLOT(IWMDMStorageControl, Insert, 3);
-  SLOT(IWMDMStorageControl, Delete, 4);
-  SLOT(IWMDMStorageControl, Rename, 5);
-  SLOT(IWMDMStorageControl, Move, 7);
-  SLOT(IWMDMStorageControl2, Insert2, 8);
-  SLOT(IWMDMStorageControl3, Insert3, 9);
-  SLOT(IWMDMOperation, End, 12);
-  SLOT(IWMDMOperation2, GetObjectAttributes2, 14);
-  SLOT(IWMDMOperation3, TransferObjectDataOnClearChannel, 13);
-  SLOT(IWMDMProgress, Begin, 3);
-  SLOT(IWMDMProgress, End, 5);
-  SLOT(IWMDMProgress2, End2, 6);
-  SLOT(IWMDMProgress3, End3, 9);
+#define CHECK_SLOT(Interface, Method, slot) EXPECT_EQ(SlotOf(&Interface::Method), slot) << #Interface "::" #Method;
+  WMDM_CHECKED_METHODS(CHECK_SLOT)
+#undef CHECK_SLOT
 }
 
 // A call through the raw vtable lands where the platform's caller would land.
@@ -125,10 +64,7 @@ TEST(WmdmLayout, WaveFormatArraysHaveTheTwentyByteStride) {
 }
 
 TEST(WmdmLayout, IdsReadAsThePlatformPublishesThem) {
-  struct IdCase {
-    const GUID& id;
-    const char* text;
-  };
+  struct IdCase { const GUID& id; const char* text; };
   const IdCase cases[] = {
       {CLSID_MediaDevMgr, "{25BAAD81-3560-11D3-8471-00C04F79DBC0}"},
       {IID_IWMDeviceManager, "{1DCB3A00-33ED-11D3-8470-00C04F79DBC0}"},

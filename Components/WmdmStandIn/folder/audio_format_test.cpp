@@ -15,10 +15,7 @@ using test_tracks::PutBe;
 using test_tracks::PutLe;
 
 std::string Id3v2(size_t body, bool footer = false) {
-  std::string out = "ID3";
-  out += '\x03';
-  out += '\0';
-  out += footer ? '\x10' : '\0';
+  std::string out = std::string("ID3\x03\0", 5) + (footer ? '\x10' : '\0');
   for (int shift : {21, 14, 7, 0}) out += static_cast<char>((body >> shift) & 0x7F);
   out.append(body + (footer ? 10 : 0), '\0');
   return out;
@@ -84,19 +81,9 @@ ReadAt Reader(const std::string& bytes) {
   };
 }
 
-struct Expected {
-  WORD tag, channels;
-  DWORD rate, bytesPerSecond;
-  WORD blockAlign, bits;
-};
+struct Expected { WORD tag, channels; DWORD rate, bytesPerSecond; WORD blockAlign, bits; };
 
-struct Case {
-  const char* what;
-  DWORD code;
-  std::string bytes;
-  bool known;
-  Expected format;
-};
+struct Case { const char* what; DWORD code; std::string bytes; bool known; Expected format; };
 
 std::vector<Case> Cases() {
   const Expected mp3 = {0x55, 2, 44100, 16000, 1, 0};
@@ -137,13 +124,10 @@ TEST(AudioFormatTest, ReadsTheFormatFromTheFirstHeaders) {
     _WAVEFORMATEX format;
     std::memset(&format, 0x5A, sizeof format);
     EXPECT_EQ(AudioFormatFromHeaders(c.code, c.bytes.size(), Reader(c.bytes), &format), c.known);
-    EXPECT_EQ(format.wFormatTag, c.format.tag);
-    EXPECT_EQ(format.nChannels, c.format.channels);
-    EXPECT_EQ(format.nSamplesPerSec, c.format.rate);
-    EXPECT_EQ(format.nAvgBytesPerSec, c.format.bytesPerSecond);
-    EXPECT_EQ(format.nBlockAlign, c.format.blockAlign);
-    EXPECT_EQ(format.wBitsPerSample, c.format.bits);
-    EXPECT_EQ(format.cbSize, 0);
+    const Expected& e = c.format;
+    EXPECT_EQ(std::tie(format.wFormatTag, format.nChannels, format.nSamplesPerSec, format.nAvgBytesPerSec,
+                       format.nBlockAlign, format.wBitsPerSample, format.cbSize),
+              std::make_tuple(e.tag, e.channels, e.rate, e.bytesPerSecond, e.blockAlign, e.bits, WORD{0}));
   }
 }
 
@@ -169,9 +153,8 @@ TEST(AudioFormatTest, ReadsFilesWithLargeTagsAndRefusesMissingOnes) {
   const std::string big = folder.Write("big.mp3", bigBytes);
   _WAVEFORMATEX format = {};
   ASSERT_TRUE(ReadAudioFormat(big, WMDM_FORMATCODE_MP3, bigBytes.size(), &format));
-  EXPECT_EQ(format.wFormatTag, 0x55);
-  EXPECT_EQ(format.nSamplesPerSec, 44100u);
-  EXPECT_EQ(format.nAvgBytesPerSec, 16000u);
+  EXPECT_EQ(std::tie(format.wFormatTag, format.nSamplesPerSec, format.nAvgBytesPerSec),
+            std::make_tuple(WORD{0x55}, DWORD{44100}, DWORD{16000}));
   const std::string wavBytes = test_tracks::Wav(10);
   const std::string wav = folder.Write("a.wav", wavBytes);
   ASSERT_TRUE(ReadAudioFormat(wav, WMDM_FORMATCODE_WAVE, wavBytes.size(), &format));

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <taglib/fileref.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/mpegfile.h>
@@ -57,16 +58,25 @@ class FolderPlayerTest : public ::testing::Test {
     ASSERT_EQ(CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager3, manager_.AsVoidOut()),
               S_OK);
     ComPtr<IWMDMEnumDevice> devices;
-    ASSERT_EQ(manager_->EnumDevices2(&devices), S_OK);
-    ULONG fetched = 0;
-    ASSERT_EQ(devices->Next(1, &device3_, &fetched), S_OK);
+    ComPtr<IWMDMDevice> device;
     ComPtr<IWMDMEnumStorage> media;
-    ASSERT_EQ(device3_->EnumStorage(&media), S_OK);
+    ULONG fetched = 0;
+    ASSERT_EQ(manager_->EnumDevices2(&devices), S_OK);
+    ASSERT_EQ(devices->Next(1, &device, &fetched), S_OK);
+    ASSERT_EQ(device->EnumStorage(&media), S_OK);
     ASSERT_EQ(media->Next(1, &medium_, &fetched), S_OK);
-    device3_.Reset();
     WCHAR name[260] = {};
     ASSERT_EQ(medium_->GetName(name, 260), S_OK);
     mediumName_ = name;
+  }
+  // The folder made a player again in a new model: nothing of it read yet.
+  void Reopen() {
+    medium_.Reset();
+    manager_.Reset();
+    registration_.Revoke();
+    model_->Events().Flush();
+    model_ = PlayerModel::Create();
+    Open();
   }
 
   // A storage by its "/"-separated path below the medium's root ("" the root).
@@ -89,9 +99,7 @@ class FolderPlayerTest : public ::testing::Test {
   ComPtr<IWMDMStorageControl3> ControlAt(const std::string& relative) {
     ComPtr<IWMDMStorageControl3> control;
     auto storage = At(relative);
-    if (storage) {
-      EXPECT_EQ(storage.As(&control), S_OK);
-    }
+    EXPECT_TRUE(storage && storage.As(&control) == S_OK) << relative;
     return control;
   }
   ObjectId Find(const std::string& relative) {
@@ -136,6 +144,40 @@ class FolderPlayerTest : public ::testing::Test {
                    : E_FAIL;
   }
 
+  ComPtr<IWMDMMetaData> Bag(const std::string& relative) {
+    ComPtr<IWMDMMetaData> bag;
+    auto storage = At(relative);
+    EXPECT_TRUE(storage && storage->GetMetadata(&bag) == S_OK) << relative;
+    return bag;
+  }
+  // A text tag's value, "(none)" when the bag has no such text.
+  static WString StringTag(IWMDMMetaData* bag, const WCHAR* name) {
+    WMDM_TAG_DATATYPE type = WMDM_TYPE_DWORD;
+    BYTE* value = nullptr;
+    UINT length = 0;
+    WString text = W("(none)");
+    if (SUCCEEDED(bag->QueryByName(name, &type, &value, &length)) && type == WMDM_TYPE_STRING)
+      text.assign(reinterpret_cast<const WCHAR*>(value), length / sizeof(WCHAR) - 1);
+    CoTaskMemFree(value);
+    return text;
+  }
+  static DWORD DwordTag(IWMDMMetaData* bag, const WCHAR* name) {
+    WMDM_TAG_DATATYPE type = WMDM_TYPE_STRING;
+    BYTE* value = nullptr;
+    UINT length = 0;
+    DWORD number = 0;
+    if (SUCCEEDED(bag->QueryByName(name, &type, &value, &length)) && type == WMDM_TYPE_DWORD && length == 4)
+      std::memcpy(&number, value, sizeof number);
+    CoTaskMemFree(value);
+    return number;
+  }
+  void Retitle(const std::string& relative, const char* title) {
+    TagLib::FileRef file((player_.Path() + "/" + relative).c_str());
+    ASSERT_FALSE(file.isNull());
+    file.tag()->setTitle(TagLib::String(title));
+    ASSERT_TRUE(file.save());
+  }
+
   std::vector<WString> ReferencesOf(const std::string& playlist) {
     std::vector<WString> names;
     const auto info = model_->Inspect(Find(playlist));
@@ -148,7 +190,6 @@ class FolderPlayerTest : public ::testing::Test {
   std::shared_ptr<PlayerModel> model_ = PlayerModel::Create();
   DeviceManagerRegistration registration_;
   ComPtr<IWMDeviceManager3> manager_;
-  ComPtr<IWMDMDevice> device3_;
   ComPtr<IWMDMStorage> medium_;
   ObjectId device_ = 0;
   WString mediumName_;
@@ -167,14 +208,20 @@ TEST_F(FolderPlayerTest, ListsTheFolderAsItIs) {
 
   EXPECT_EQ(ChildrenOf(""), (std::vector<WString>{W(".hidden"), W("locked.mp3"), W("Music")}));
   EXPECT_EQ(ChildrenOf("Music"), (std::vector<WString>{W("Album"), W("b.wav"), Wide("F\xC3\xAAte")}));
-  const auto a = model_->Inspect(Find("Music/Album/a.mp3"));
-  ASSERT_TRUE(a);
-  EXPECT_EQ(a->size, 4170u);
-  EXPECT_TRUE(a->attributes & WMDM_FILE_ATTR_MUSIC);
-  EXPECT_TRUE(model_->Inspect(Find(".hidden"))->attributes & WMDM_FILE_ATTR_HIDDEN);
-  EXPECT_FALSE(a->attributes & WMDM_FILE_ATTR_HIDDEN);
-  EXPECT_TRUE(model_->Inspect(Find("Music"))->attributes & WMDM_FILE_ATTR_FOLDER);
+  EXPECT_EQ(model_->Inspect(Find("Music/Album/a.mp3"))->size, 4170u);
   EXPECT_NE(Find("Music/F\xC3\xAAte/\xC3\xA9t\xC3\xA9.mp3"), 0u);
+  // A read-only file is reported so, and stays when deleted.
+  const DWORD marks = WMDM_FILE_ATTR_MUSIC | WMDM_FILE_ATTR_HIDDEN | WMDM_FILE_ATTR_FOLDER | WMDM_FILE_ATTR_READONLY |
+                      WMDM_FILE_ATTR_CANDELETE;
+  std::vector<DWORD> marked;
+  for (const char* name : {"Music/Album/a.mp3", ".hidden", "Music", "locked.mp3"})
+    marked.push_back(model_->Inspect(Find(name))->attributes & marks);
+  EXPECT_EQ(marked, (std::vector<DWORD>{WMDM_FILE_ATTR_MUSIC | WMDM_FILE_ATTR_CANDELETE,
+                                        WMDM_FILE_ATTR_HIDDEN | WMDM_FILE_ATTR_CANDELETE,
+                                        WMDM_FILE_ATTR_FOLDER | WMDM_FILE_ATTR_CANDELETE,
+                                        WMDM_FILE_ATTR_MUSIC | WMDM_FILE_ATTR_READONLY}));
+  EXPECT_EQ(ControlAt("locked.mp3")->Delete(WMDM_MODE_BLOCK, nullptr), E_ACCESSDENIED);
+  EXPECT_TRUE(player_.Exists("locked.mp3"));
 
   // The file's date is its modification time, in UTC.
   WMDMDATETIME date = {};
@@ -183,14 +230,6 @@ TEST_F(FolderPlayerTest, ListsTheFolderAsItIs) {
   ASSERT_EQ(stat((player_.Path() + "/Music/b.wav").c_str(), &info), 0);
   EXPECT_EQ(date.wSecond, info.st_mtime % 60);
   EXPECT_EQ(date.wMinute, info.st_mtime / 60 % 60);
-
-  // A read-only file is reported so and stays when deleted.
-  const auto locked = model_->Inspect(Find("locked.mp3"));
-  EXPECT_TRUE(locked->attributes & WMDM_FILE_ATTR_READONLY);
-  EXPECT_FALSE(locked->attributes & WMDM_FILE_ATTR_CANDELETE);
-  ComPtr<IWMDMStorageControl3> control = ControlAt("locked.mp3");
-  EXPECT_EQ(control->Delete(WMDM_MODE_BLOCK, nullptr), E_ACCESSDENIED);
-  EXPECT_TRUE(player_.Exists("locked.mp3"));
 
   // The medium's space is the file system's.
   ComPtr<IWMDMStorageGlobals> globals;
@@ -255,12 +294,9 @@ TEST_F(FolderPlayerTest, TagsSentWithATrackAreInTheFile) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     auto metadata = Metadata(c.formatCode,
-                             {{g_wszWMDMTitle, W("Caf\u00e9 Song")},
-                              {g_wszWMDMAuthor, W("The Band")},
-                              {g_wszWMDMAlbumTitle, W("First")},
-                              {g_wszWMDMAlbumArtist, W("Various")},
-                              {g_wszWMDMGenre, W("Jazz")},
-                              {g_wszWMDMYear, W("2004")}},
+                             {{g_wszWMDMTitle, W("Caf\u00e9 Song")}, {g_wszWMDMAuthor, W("The Band")},
+                              {g_wszWMDMAlbumTitle, W("First")}, {g_wszWMDMAlbumArtist, W("Various")},
+                              {g_wszWMDMGenre, W("Jazz")}, {g_wszWMDMYear, W("2004")}},
                              7);
     ASSERT_EQ(Send("", c.name, c.bytes, metadata.Get()), S_OK);
     metadata.Reset();
@@ -268,17 +304,14 @@ TEST_F(FolderPlayerTest, TagsSentWithATrackAreInTheFile) {
     TagLib::FileRef file((player_.Path() + "/" + c.name).c_str());
     ASSERT_FALSE(file.isNull());
     const TagLib::PropertyMap properties = file.file()->properties();
-    const auto value = [&](const char* key) {
+    std::vector<std::string> values;
+    for (const char* key : {"TITLE", "ARTIST", "ALBUM", "ALBUMARTIST", "GENRE", "DATE", "TRACKNUMBER"}) {
       auto found = properties.find(key);
-      return found == properties.end() || found->second.isEmpty() ? std::string() : found->second.front().to8Bit(true);
-    };
-    EXPECT_EQ(value("TITLE"), "Caf\xC3\xA9 Song");
-    EXPECT_EQ(value("ARTIST"), "The Band");
-    EXPECT_EQ(value("ALBUM"), "First");
-    EXPECT_EQ(value("ALBUMARTIST"), "Various");
-    EXPECT_EQ(value("GENRE"), "Jazz");
-    EXPECT_EQ(value("DATE"), "2004");
-    EXPECT_EQ(value("TRACKNUMBER").substr(0, 1), "7");
+      values.push_back(found == properties.end() || found->second.isEmpty() ? "" : found->second.front().to8Bit(true));
+    }
+    values.back().resize(1);  // "7" or "7/0", as the format writes it
+    EXPECT_EQ(values,
+              (std::vector<std::string>{"Caf\xC3\xA9 Song", "The Band", "First", "Various", "Jazz", "2004", "7"}));
     const auto info = model_->Inspect(Find(c.name));
     EXPECT_EQ(info->size, std::filesystem::file_size(player_.Path() + "/" + c.name));
     ULONGLONG hundreds = ~0ull;
@@ -290,9 +323,8 @@ TEST_F(FolderPlayerTest, TagsSentWithATrackAreInTheFile) {
   EXPECT_EQ(player_.Everything(), (std::vector<std::string>{"a.mp3", "b.wav", "c.flac", "d.ogg", "e.m4a", "f.wma"}))
       << "no temporary file left";
 
-  const auto wav = model_->Inspect(Find("b.wav"));
-  EXPECT_EQ(wav->format.wFormatTag, 1);
-  EXPECT_EQ(wav->format.nSamplesPerSec, 44100u);
+  const auto& wav = model_->Inspect(Find("b.wav"))->format;
+  EXPECT_EQ(std::tie(wav.wFormatTag, wav.nSamplesPerSec), std::make_tuple(WORD{1}, DWORD{44100}));
 
   // Tags changed later are written into the file too.
   auto retitle = Metadata(WMDM_FORMATCODE_MP3, {{g_wszWMDMTitle, W("Second Take")}});
@@ -350,22 +382,14 @@ TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   for (auto& entry : entries) entry.Reset();
   playlist.Reset();
   playlist4.Reset();
-  medium_.Reset();
-  manager_.Reset();
-  registration_.Revoke();
-  model_->RemoveDevice(device_);
-  Open();
+  Reopen();
   EXPECT_EQ(ReferencesOf("Playlists/Run.pla"), (std::vector<WString>{W("b.wav"), W("a.mp3")}));
 }
 
 TEST_F(FolderPlayerTest, PlaylistsWrittenByHandAreRead) {
   player_.Write("Music/Album/a.mp3", test_tracks::Mp3(1));
   player_.Write("Music/b.wav", test_tracks::Wav(10));
-  struct Case {
-    const char* file;
-    std::string text;
-    std::vector<WString> entries;
-  };
+  struct Case { const char* file; std::string text; std::vector<WString> entries; };
   const std::string absolute = player_.Path() + "/Music/b.wav";
   const Case cases[] = {
       {"root.m3u8", "#EXTM3U\n#EXTINF:1,A\nMusic/Album/a.mp3\nMusic/b.wav\n", {W("a.mp3"), W("b.wav")}},
@@ -384,9 +408,7 @@ TEST_F(FolderPlayerTest, PlaylistsWrittenByHandAreRead) {
     SCOPED_TRACE(c.file);
     EXPECT_EQ(ReferencesOf(c.file), c.entries);
   }
-  DWORD code = 0;
-  EXPECT_TRUE(model_->Inspect(Find("bom.m3u8"))->tags.at(0).AsDword(&code));
-  EXPECT_EQ(code, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST);
+  EXPECT_EQ(DwordTag(Bag("bom.m3u8").Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST});
 }
 
 TEST_F(FolderPlayerTest, AFailedSendLeavesNoFile) {
@@ -446,6 +468,68 @@ TEST_F(FolderPlayerTest, DeviceFactsComeFromThePlayersFile) {
   const ObjectId other = AddFolderPlayer(*model_, plain.Path());
   EXPECT_NE(other, 0u);
   EXPECT_EQ(AddFolderPlayer(*model_, plain.Path() + "/no such folder"), 0u);
+}
+
+// What a listing asks of a track (attributes, the audio format, the format
+// code) comes without reading its tags; they are read once, when first asked
+// for, and kept. Retitling the file behind the player's back shows when.
+TEST_F(FolderPlayerTest, AListingsQuestionsLeaveTheTagsUnread) {
+  player_.Write("a.mp3", test_tracks::Mp3(20));
+  player_.Write("b.wav", test_tracks::Wav(100));
+  Retitle("a.mp3", "First");
+  Open();
+  using Format = std::tuple<DWORD, WORD, WORD, DWORD, DWORD, WORD>;  // audio bit, tag, channels, rate, bytes/s, bits
+  const auto format = [&](const char* name) {
+    DWORD attributes = 0, extra = 0;
+    _WAVEFORMATEX wave = {};
+    EXPECT_EQ(At(name)->GetAttributes2(&attributes, &extra, &wave, nullptr), S_OK);
+    return Format(attributes & WMDM_FILE_ATTR_AUDIO, wave.wFormatTag, wave.nChannels, wave.nSamplesPerSec,
+                  wave.nAvgBytesPerSec, wave.wBitsPerSample);
+  };
+  EXPECT_EQ(format("a.mp3"), Format(WMDM_FILE_ATTR_AUDIO, 0x55, 2, 44100, 16000, 0));
+  EXPECT_EQ(format("b.wav"), Format(WMDM_FILE_ATTR_AUDIO, 1, 2, 44100, 176400, 16)) << "a WAV's format is its own";
+  auto listed = Bag("a.mp3");
+  EXPECT_EQ(DwordTag(listed.Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_MP3});
+
+  Retitle("a.mp3", "Second");
+  EXPECT_EQ(StringTag(listed.Get(), g_wszWMDMTitle), W("Second")) << "the listing's bag reads the tags when asked";
+  Retitle("a.mp3", "Third");
+  EXPECT_EQ(StringTag(Bag("a.mp3").Get(), g_wszWMDMTitle), W("Second")) << "once read, the file is not read again";
+  EXPECT_EQ(StringTag(listed.Get(), g_wszWMDMTitle), W("Second"));
+}
+
+TEST_F(FolderPlayerTest, EveryWayOfReadingABagReadsTheWholeSet) {
+  player_.Write("a.mp3", test_tracks::Mp3(20));
+  const std::pair<const char*, std::function<HRESULT(IWMDMMetaData*)>> ways[] = {
+      {"GetItemCount", [](IWMDMMetaData* bag) {
+         UINT count = 0;
+         return bag->GetItemCount(&count) == S_OK && count > 1 ? S_OK : E_FAIL;
+       }},
+      {"QueryByIndex", [](IWMDMMetaData* bag) {
+         WCHAR* name = nullptr;
+         BYTE* value = nullptr;
+         WMDM_TAG_DATATYPE type = WMDM_TYPE_DWORD;
+         UINT length = 0;
+         const HRESULT result = bag->QueryByIndex(1, &name, &type, &value, &length);
+         CoTaskMemFree(name);
+         CoTaskMemFree(value);
+         return result;
+       }},
+      {"AddItem", [](IWMDMMetaData* bag) {
+         DWORD rating = 3;
+         return bag->AddItem(WMDM_TYPE_DWORD, W("Rating"), reinterpret_cast<BYTE*>(&rating), sizeof rating);
+       }},
+  };
+  for (const auto& [what, ask] : ways) {
+    SCOPED_TRACE(what);
+    Retitle("a.mp3", "Before");
+    Reopen();
+    auto bag = Bag("a.mp3");
+    Retitle("a.mp3", "After");
+    EXPECT_EQ(ask(bag.Get()), S_OK);
+    EXPECT_EQ(StringTag(bag.Get(), g_wszWMDMTitle), W("After"));
+    EXPECT_EQ(DwordTag(bag.Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_MP3});
+  }
 }
 
 }  // namespace

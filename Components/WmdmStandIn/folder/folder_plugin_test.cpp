@@ -134,11 +134,10 @@ TEST_F(FolderThroughPluginTest, SentTracksCarryTheirTagsInTheFile) {
 
     TagLib::FileRef file((folder_.Path() + "/Music/" + name).c_str());
     ASSERT_FALSE(file.isNull());
-    EXPECT_EQ(file.tag()->title().to8Bit(true), "Night Drive");
-    EXPECT_EQ(file.tag()->artist().to8Bit(true), "Coast");
-    EXPECT_EQ(file.tag()->album().to8Bit(true), "Roads");
-    EXPECT_EQ(file.tag()->genre().to8Bit(true), "Synth");
-    EXPECT_EQ(file.tag()->track(), 3u);
+    const TagLib::Tag& tag = *file.tag();
+    EXPECT_EQ(std::make_tuple(tag.title().to8Bit(true), tag.artist().to8Bit(true), tag.album().to8Bit(true),
+                              tag.genre().to8Bit(true), tag.track()),
+              std::make_tuple("Night Drive", "Coast", "Roads", "Synth", 3u));
   }
   for (const std::string& name : folder_.Everything()) EXPECT_EQ(name.find(".mdsend"), std::string::npos) << name;
   EXPECT_TRUE(LockIsFree());

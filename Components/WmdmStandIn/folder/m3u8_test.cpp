@@ -6,11 +6,7 @@ namespace wmdm_standin {
 namespace {
 
 TEST(M3u8Test, ReadsWhatPlayersAndProgramsWrite) {
-  struct Case {
-    const char* what;
-    std::string text;
-    std::vector<std::string> paths;
-  };
+  struct Case { const char* what; std::string text; std::vector<std::string> paths; };
   const Case cases[] = {
       {"plain, LF", "#EXTM3U\n#EXTINF:61,A - B\nMusic/a.mp3\nMusic/b.mp3\n", {"Music/a.mp3", "Music/b.mp3"}},
       {"CRLF and no final line end", "#EXTM3U\r\nMusic/a.mp3\r\nMusic/b.mp3", {"Music/a.mp3", "Music/b.mp3"}},

@@ -16,9 +16,7 @@ TEST_F(FaultInjectionTest, AFaultAnswersForTheNextCallsThenTheMethodWorksAgain) 
   auto album = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album")});
   Faults().Inject(ObjectKind::Storage, "GetName", WMDM_E_INTERFACEDEAD, 2);
   WCHAR name[64] = {};
-  EXPECT_EQ(album->GetName(name, 64), WMDM_E_INTERFACEDEAD);
-  EXPECT_EQ(album->GetName(name, 64), WMDM_E_INTERFACEDEAD);
-  EXPECT_EQ(album->GetName(name, 64), S_OK);
+  for (HRESULT answer : {WMDM_E_INTERFACEDEAD, WMDM_E_INTERFACEDEAD, S_OK}) EXPECT_EQ(album->GetName(name, 64), answer);
   EXPECT_EQ(WString(name), W("Album"));
 
   Faults().Inject(ObjectKind::StorageGlobals, "GetStatus", WMDM_E_BUSY, kEveryCall);
@@ -50,18 +48,15 @@ TEST_F(FaultInjectionTest, AFaultCanLetCallsThroughFirstAndCallsAreListedByMetho
   Faults().ResetCalls();
   Faults().Inject(ObjectKind::Storage, "GetName", E_OUTOFMEMORY, 1, 0, 2);
   WCHAR name[64] = {};
-  const HRESULT expected[] = {S_OK, S_OK, E_OUTOFMEMORY, S_OK};
-  for (HRESULT answer : expected) EXPECT_EQ(album->GetName(name, 64), answer);
+  for (HRESULT answer : {S_OK, S_OK, E_OUTOFMEMORY, S_OK}) EXPECT_EQ(album->GetName(name, 64), answer);
   DWORD attributes = 0;
   album->GetAttributes(&attributes, nullptr);
   const auto calls = Faults().CallsByMethod();
-  EXPECT_EQ(calls.at({ObjectKind::Storage, "GetName"}), 4);
-  EXPECT_EQ(calls.at({ObjectKind::Storage, "GetAttributes"}), 1);
-  EXPECT_EQ(calls.size(), 2u);
-  const auto sequence = Faults().CallSequence();
-  ASSERT_EQ(sequence.size(), 5u);
-  EXPECT_EQ(sequence[3].second, "GetName");
-  EXPECT_EQ(sequence[4].second, "GetAttributes");
+  const ObjectKind storage = ObjectKind::Storage;
+  EXPECT_EQ(calls, (decltype(calls){{{storage, "GetName"}, 4}, {{storage, "GetAttributes"}, 1}}));
+  std::vector<std::string> sequence;
+  for (const auto& call : Faults().CallSequence()) sequence.push_back(call.second);
+  EXPECT_EQ(sequence, (std::vector<std::string>{"GetName", "GetName", "GetName", "GetName", "GetAttributes"}));
   Faults().ResetCalls();
   EXPECT_TRUE(Faults().CallSequence().empty());
 }

@@ -42,12 +42,12 @@ TEST(ModelJson, BuildsPlayersMediaFoldersFilesAndPlaylists) {
 
   const auto a = model->Inspect(model->Find(pocket, W("Memory\\Music\\a.mp3")));
   ASSERT_TRUE(a);
+  std::vector<WMDM_TAG_DATATYPE> types;
+  for (const ModelTag& tag : a->tags) types.push_back(tag.type);
   EXPECT_EQ(a->size, 1000u);
   EXPECT_EQ(a->format.wFormatTag, 0x55);
-  ASSERT_EQ(a->tags.size(), 5u);
-  const WMDM_TAG_DATATYPE types[] = {WMDM_TYPE_STRING, WMDM_TYPE_DWORD, WMDM_TYPE_QWORD, WMDM_TYPE_DATE,
-                                     WMDM_TYPE_WORD};
-  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(a->tags[i].type, types[i]) << wide::ToUtf8(a->tags[i].name);
+  EXPECT_EQ(types, (std::vector<WMDM_TAG_DATATYPE>{WMDM_TYPE_STRING, WMDM_TYPE_DWORD, WMDM_TYPE_QWORD, WMDM_TYPE_DATE,
+                                                   WMDM_TYPE_WORD}));
   EXPECT_EQ(model->Inspect(model->Find(pocket, W("Memory\\Music\\b.wma")))->bytes,
             (std::vector<BYTE>{0, 1, 2, 3}));
   EXPECT_EQ(model->Inspect(model->Find(pocket, W("Memory\\Hidden")))->attributes &
@@ -60,10 +60,7 @@ TEST(ModelJson, BuildsPlayersMediaFoldersFilesAndPlaylists) {
 }
 
 TEST(ModelJson, ErrorsNameTheEntryAtFault) {
-  struct Case {
-    const char* text;
-    const char* mentions;
-  };
+  struct Case { const char* text; const char* mentions; };
   const Case cases[] = {
       {"[1, 2]", "players"},
       {R"({"players": [{"name": "P", "media": [{"name": "M"}]}]})", "totalSize"},
@@ -104,41 +101,28 @@ TEST(ModelJson, ErrorsNameTheEntryAtFault) {
 // Bytes are written two hexadecimal digits each, either case, and nothing
 // else: a space, a sign or a prefix is refused, not read as a number would be.
 TEST(ModelJson, SerialsTakeHexadecimalDigitPairsOnly) {
-  struct Case {
-    const char* serial;  // as the JSON text writes it
-    bool accepted;
-    std::vector<BYTE> bytes;
-  };
-  const Case cases[] = {
-      {R"("")", true, {}},
-      {R"("00")", true, {0x00}},
-      {R"("0aFf")", true, {0x0A, 0xFF}},
-      {R"("7F80c9")", true, {0x7F, 0x80, 0xC9}},
-      {R"("0")", false, {}},
-      {R"("ABC")", false, {}},
-      {R"(" 1")", false, {}},
-      {R"("\t1")", false, {}},
-      {R"("+1")", false, {}},
-      {R"("-1")", false, {}},
-      {R"("1 ")", false, {}},
-      {R"("0x")", false, {}},
-      {R"("0x01")", false, {}},
-      {R"("g0")", false, {}},
-      {R"("0g")", false, {}},
-      {R"("\u00e9")", false, {}},
-      {R"("\u0000A")", false, {}},
-      {"1", false, {}},
-      {"[1]", false, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.serial);
+  const auto parse = [](const std::string& serial, std::vector<BYTE>* bytes, std::string* error) {
     DeviceDescription device;
     MediumDescription medium;
-    std::string error;
-    const std::string text = std::string(R"({"name": "P", "serial": )") + c.serial + "}";
-    EXPECT_EQ(c.accepted, ParsePlayerFacts(text, &device, &medium, &error)) << error;
-    if (c.accepted) EXPECT_EQ(c.bytes, device.serial);
-    else EXPECT_NE(error.find("player.serial: expected hexadecimal bytes"), std::string::npos) << error;
+    const bool parsed = ParsePlayerFacts(R"({"name": "P", "serial": )" + serial + "}", &device, &medium, error);
+    *bytes = device.serial;
+    return parsed;
+  };
+  // Each serial as the JSON text writes it.
+  const std::pair<const char*, std::vector<BYTE>> accepted[] = {
+      {R"("")", {}}, {R"("00")", {0x00}}, {R"("0aFf")", {0x0A, 0xFF}}, {R"("7F80c9")", {0x7F, 0x80, 0xC9}}};
+  const char* const refused[] = {R"("0")",  R"("ABC")", R"(" 1")",     R"("\t1")",      R"("+1")", R"("-1")",
+                                 R"("1 ")", R"("0x")",  R"("0x01")",   R"("g0")",       R"("0g")", R"("\u00e9")",
+                                 "1",       "[1]",      R"("\u0000A")"};
+  std::vector<BYTE> bytes;
+  std::string error;
+  for (const auto& [serial, expected] : accepted) {
+    EXPECT_TRUE(parse(serial, &bytes, &error)) << serial << ": " << error;
+    EXPECT_EQ(bytes, expected) << serial;
+  }
+  for (const char* serial : refused) {
+    EXPECT_FALSE(parse(serial, &bytes, &error)) << serial;
+    EXPECT_NE(error.find("player.serial: expected hexadecimal bytes"), std::string::npos) << serial << ": " << error;
   }
 }
 
@@ -179,11 +163,10 @@ TEST(ModelJson, BuiltInSampleLooksLikeRealPlayers) {
   EXPECT_TRUE(devices[0]->description.canonicalName);
   EXPECT_EQ(devices[0]->media.size(), 2u) << "internal memory and a card";
   const auto system = model->Inspect(model->Find(aurora, W("Internal Memory\\System")));
-  ASSERT_TRUE(system);
-  EXPECT_TRUE(system->attributes & WMDM_FILE_ATTR_HIDDEN);
-  EXPECT_TRUE(system->attributes & WMDM_FILE_ATTR_SYSTEM);
   const auto trip = model->Inspect(model->Find(aurora, W("Internal Memory\\Playlists\\Road Trip.pla")));
-  ASSERT_TRUE(trip);
+  ASSERT_TRUE(system && trip);
+  const DWORD hiddenSystem = WMDM_FILE_ATTR_HIDDEN | WMDM_FILE_ATTR_SYSTEM;
+  EXPECT_EQ(system->attributes & hiddenSystem, hiddenSystem);
   EXPECT_EQ(trip->references.size(), 3u);
   for (const WCHAR* track : {W("Internal Memory\\Music\\Northern Lights\\Aurora Borealis\\01 Polar Night.mp3"),
                              W("Internal Memory\\Music\\Harbour Lights\\Quiet Water\\01 Low Tide.wma"),

@@ -22,11 +22,7 @@ TEST(MountTableTest, DesktopPlacesAreTheTwoUdisksFolders) {
 }
 
 TEST(MountTableTest, MountPointsBelowThePlaces) {
-  struct Case {
-    const char* what;
-    std::string text;
-    std::set<std::string> expected;
-  } cases[] = {
+  struct Case { const char* what; std::string text; std::set<std::string> expected; } cases[] = {
       {"nothing below", kBase, {}},
       {"a stick", kBase + Line("/media/ann/PLAYER"), {"/media/ann/PLAYER"}},
       {"escaped space", kBase + Line("/run/media/ann/SD\\040CARD"), {"/run/media/ann/SD CARD"}},
@@ -45,11 +41,7 @@ TEST(MountTableTest, MountPointsBelowThePlaces) {
 }
 
 TEST(MountTableTest, DiffNamesWhatCameAndWent) {
-  struct Case {
-    const char* what;
-    std::string before, after;
-    std::vector<std::string> appeared, vanished;
-  } cases[] = {
+  struct Case { const char* what; std::string before, after; std::vector<std::string> appeared, vanished; } cases[] = {
       {"first reading", "", kBase + Line("/media/ann/A"), {"/media/ann/A"}, {}},
       {"plugged in", kBase, kBase + Line("/media/ann/B") + Line("/media/ann/A"), {"/media/ann/A", "/media/ann/B"}, {}},
       {"pulled out", kBase + Line("/media/ann/A"), kBase, {}, {"/media/ann/A"}},

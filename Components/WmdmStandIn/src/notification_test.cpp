@@ -17,11 +17,7 @@ using testing_support::StandInTest;
 
 class RecordingSink final : public ComObject<RecordingSink, IWMDMNotification> {
  public:
-  struct Message {
-    DWORD type;
-    WString name;
-    DWORD thread;
-  };
+  struct Message { DWORD type; WString name; DWORD thread; };
 
   HRESULT STDMETHODCALLTYPE WMDMMessage(DWORD type, LPCWSTR name) override {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -112,21 +108,20 @@ TEST_F(NotificationTest, ArrivalsAndRemovalsReachTheSinkOnAnotherThread) {
 
   const auto messages = sink->WaitFor(5);
   ASSERT_EQ(messages.size(), 5u);
-  const WString lateName = *description.canonicalName;
-  const std::pair<DWORD, WString> expected[4] = {{WMDM_MSG_DEVICE_ARRIVAL, lateName},
-                                                {WMDM_MSG_MEDIA_ARRIVAL, lateName},
-                                                {WMDM_MSG_MEDIA_REMOVAL, lateName},
-                                                {WMDM_MSG_DEVICE_REMOVAL, lateName}};
-  for (size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(messages[i].type, expected[i].first) << i;
-    EXPECT_EQ(messages[i].name, expected[i].second) << i;
-  }
-  EXPECT_NE(messages[0].thread, GetCurrentThreadId()) << "delivered from the stand-in's own thread";
-
+  std::vector<std::pair<DWORD, WString>> got;
+  for (const auto& message : messages) got.emplace_back(message.type, message.name);
+  const WString name = *description.canonicalName;
+  got.resize(4);
+  EXPECT_EQ(got,
+            (std::vector<std::pair<DWORD, WString>>{{WMDM_MSG_DEVICE_ARRIVAL, name},
+                                                    {WMDM_MSG_MEDIA_ARRIVAL, name},
+                                                    {WMDM_MSG_MEDIA_REMOVAL, name},
+                                                    {WMDM_MSG_DEVICE_REMOVAL, name}}));
   // A device without a canonical name is announced under a name the
   // manager still resolves.
   EXPECT_EQ(messages[4].type, static_cast<DWORD>(WMDM_MSG_DEVICE_REMOVAL));
   EXPECT_FALSE(messages[4].name.empty());
+  EXPECT_NE(messages[0].thread, GetCurrentThreadId()) << "delivered from the stand-in's own thread";
   ASSERT_EQ(point_->Unadvise(cookie), S_OK);
 }
 

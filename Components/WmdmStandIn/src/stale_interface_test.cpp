@@ -150,16 +150,13 @@ TEST_F(StaleInterfaceTest, StoragesDieWithTheirObjectMediumOrDevice) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    testing_support::SmallModel fresh;
-    players_ = fresh;
-    registration_.Revoke();
+    // A fresh model each time, and a manager made over it.
     manager3_.Reset();
-    manager_.Reset();
+    registration_.Revoke();
+    players_ = testing_support::SmallModel();
     ASSERT_EQ(registration_.Register(players_.model), S_OK);
-    ASSERT_EQ(CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager, manager_.AsVoidOut()),
+    ASSERT_EQ(CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager3, manager3_.AsVoidOut()),
               S_OK);
-    ASSERT_EQ(manager_.As(&manager3_), S_OK);
-
     ComPtr<IWMDMStorage4> storage = StorageAt(W("Pocket 20"), one);
     ASSERT_TRUE(storage);
     c.change();

@@ -43,54 +43,54 @@ class StorageControlTest : public StandInTest {
   ComPtr<IWMDMStorageControl3> ControlAt(const std::vector<WString>& path) {
     ComPtr<IWMDMStorageControl3> control;
     auto storage = StorageAt(W("Pocket 20"), path);
-    if (storage) {
-      EXPECT_EQ(storage.As(&control), S_OK);
-    }
+    EXPECT_TRUE(storage && storage.As(&control) == S_OK);
     return control;
   }
-  ComPtr<IWMDMMetaData> NewMetadata(IWMDMStorageControl3* on) {
+  // A metadata bag made on `on`, holding the given DWORD and string tags.
+  static ComPtr<IWMDMMetaData> NewMetadata(IWMDMStorageControl3* on, std::vector<std::pair<const WCHAR*, DWORD>> dwords,
+                                           std::vector<std::pair<const WCHAR*, WString>> texts = {}) {
     ComPtr<IWMDMStorage3> storage;
     ComPtr<IWMDMMetaData> metadata;
     EXPECT_EQ(ComPtr<IWMDMStorageControl3>(on).As(&storage), S_OK);
     EXPECT_EQ(storage->CreateEmptyMetadataObject(&metadata), S_OK);
+    for (auto& [name, value] : dwords)
+      EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, name, reinterpret_cast<BYTE*>(&value), sizeof(value)), S_OK);
+    for (auto& [name, text] : texts)
+      EXPECT_EQ(metadata->AddItem(WMDM_TYPE_STRING, name, reinterpret_cast<BYTE*>(&text[0]),
+                                  static_cast<UINT>((text.size() + 1) * sizeof(WCHAR))),
+                S_OK);
     return metadata;
   }
-  static void AddString(IWMDMMetaData* metadata, const WCHAR* name, const WString& text) {
-    EXPECT_EQ(metadata->AddItem(WMDM_TYPE_STRING, name, reinterpret_cast<BYTE*>(const_cast<WCHAR*>(text.c_str())),
-                                static_cast<UINT>((text.size() + 1) * sizeof(WCHAR))),
-              S_OK);
-  }
-  static void AddDword(IWMDMMetaData* metadata, const WCHAR* name, DWORD value) {
-    EXPECT_EQ(metadata->AddItem(WMDM_TYPE_DWORD, name, reinterpret_cast<BYTE*>(&value), sizeof(value)), S_OK);
+  static ULONGLONG SizeOf(IWMDMStorage* storage) {
+    DWORD low = 0, high = 0;
+    const HRESULT result = storage->GetSize(&low, &high);
+    return result == S_OK ? (ULONGLONG{high} << 32) | low : ~0ull;
   }
   std::vector<WString> Children(ObjectId folder) { return Model().Inspect(folder)->children; }
 };
 
+using Calls = std::vector<std::string>;
+
 TEST_F(StorageControlTest, Insert3CopiesTheFileWithItsMetadata) {
   SourceFile source("track.mp3", 100);
   auto album = ControlAt({W("Internal Memory"), W("Music"), W("Album")});
-  ComPtr<IWMDMMetaData> metadata = NewMetadata(album.Get());
-  AddString(metadata.Get(), g_wszWMDMTitle, W("Blue Line"));
-  AddDword(metadata.Get(), g_wszWMDMTrack, 4);
-  AddDword(metadata.Get(), g_wszWMDMFormatCode, WMDM_FORMATCODE_MP3);
+  auto metadata = NewMetadata(album.Get(), {{g_wszWMDMTrack, 4}, {g_wszWMDMFormatCode, WMDM_FORMATCODE_MP3}},
+                              {{g_wszWMDMTitle, W("Blue Line")}});
   const ULONGLONG freeBefore = Model().FreeSpace(players_.internal);
   const ComPtr<RecordingProgress> progress = MakeComObject<RecordingProgress>();
 
   ComPtr<IWMDMStorage> created;
-  WString destination = W("Blue Line.mp3");
-  WString path = source.Path();
+  WString destination = W("Blue Line.mp3"), path = source.Path();
   ASSERT_EQ(album->Insert3(kBlockFileInto, 0, &path[0], &destination[0], nullptr, progress.Get(), metadata.Get(),
                            nullptr, &created),
             S_OK);
   ASSERT_TRUE(created);
   EXPECT_EQ(NameOf(created.Get()), W("Blue Line.mp3"));
-  DWORD low = 0, high = 0;
-  ASSERT_EQ(created->GetSize(&low, &high), S_OK);
-  EXPECT_EQ(low, 100u);
+  EXPECT_EQ(SizeOf(created.Get()), 100u);
   EXPECT_EQ(Model().FreeSpace(players_.internal), freeBefore - 100);
   const ObjectId id = Model().Find(players_.pocket, W("Internal Memory\\Music\\Album\\Blue Line.mp3"));
   EXPECT_EQ(Model().Inspect(id)->bytes, source.Bytes());
-  EXPECT_EQ(progress->calls, (std::vector<std::string>{"Begin", "Progress", "Progress", "End"}));
+  EXPECT_EQ(progress->calls, (Calls{"Begin", "Progress", "Progress", "End"}));
   EXPECT_EQ(progress->lastTicks, progress->estimated);
   EXPECT_EQ(progress->References(), 1u) << "the platform keeps no reference to the progress object";
 
@@ -125,18 +125,15 @@ TEST_F(StorageControlTest, InsertNamesTheFileAfterItsSource) {
 
 TEST_F(StorageControlTest, FoldersAndAbstractPlaylistsNeedNoSourceFile) {
   auto root = ControlAt({W("Internal Memory")});
-  ComPtr<IWMDMStorage> folder;
-  WString name = W("New");
+  ComPtr<IWMDMStorage> folder, playlist;
+  WString name = W("New"), playlistName = W("Morning.pla");
   ASSERT_EQ(root->Insert(kBlockFolder, &name[0], nullptr, nullptr, &folder), S_OK);
   DWORD attributes = 0;
   ASSERT_EQ(folder->GetAttributes(&attributes, nullptr), S_OK);
   EXPECT_TRUE(attributes & WMDM_FILE_ATTR_FOLDER);
   EXPECT_EQ(root->Insert(kBlockFolder, &name[0], nullptr, nullptr, &folder), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
 
-  ComPtr<IWMDMMetaData> metadata = NewMetadata(root.Get());
-  AddDword(metadata.Get(), g_wszWMDMFormatCode, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST);
-  WString playlistName = W("Morning.pla");
-  ComPtr<IWMDMStorage> playlist;
+  auto metadata = NewMetadata(root.Get(), {{g_wszWMDMFormatCode, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST}});
   ASSERT_EQ(root->Insert3(kBlockFile, 0, nullptr, &playlistName[0], nullptr, nullptr, metadata.Get(), nullptr,
                           &playlist),
             S_OK);
@@ -153,36 +150,25 @@ TEST_F(StorageControlTest, InsertRefusesWhatThePlatformRefuses) {
   SourceFile source("new.mp3", 70000);
   auto card = ControlAt({W("Storage Card")});
   auto file = ControlAt({W("Internal Memory"), W("Music"), W("three.wav")});
-  ComPtr<IWMDMMetaData> untyped = NewMetadata(card.Get());
-  AddString(untyped.Get(), g_wszWMDMTitle, W("no format code"));
-  WString path = source.Path();
-  WString missing = W("/no/such/dir/missing.mp3");
-  WString existing = W("Podcast.MP3");
-  WString bad = W("a\\b.mp3");
-  struct Case {
-    const char* what;
-    IWMDMStorageControl3* target;
-    UINT mode;
-    WCHAR* source;
-    WCHAR* destination;
-    IWMDMMetaData* metadata;
-    HRESULT expected;
-  };
+  auto untyped = NewMetadata(card.Get(), {}, {{g_wszWMDMTitle, W("no format code")}});
+  WString path = source.Path(), missing = W("/no/such/dir/missing.mp3"), existing = W("Podcast.MP3"),
+          bad = W("a\\b.mp3");
+  IWMDMStorageControl3* const onCard = card.Get();
+  struct Case { const char* what; IWMDMStorageControl3* target; UINT mode; WCHAR* source, *destination;
+                IWMDMMetaData* metadata; HRESULT expected; };
+  const HRESULT invalid = E_INVALIDARG, notFound = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+                exists = HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
   const Case cases[] = {
-      {"neither block nor thread", card.Get(), WMDM_CONTENT_FILE, &path[0], nullptr, nullptr, E_INVALIDARG},
-      {"file and folder at once", card.Get(), kBlockFile | WMDM_CONTENT_FOLDER, &path[0], nullptr, nullptr,
-       E_INVALIDARG},
-      {"two placements", card.Get(), kBlockFileInto | WMDM_STORAGECONTROL_INSERTAFTER, &path[0], nullptr, nullptr,
-       E_INVALIDARG},
-      {"into a file", file.Get(), kBlockFileInto, &path[0], nullptr, nullptr, E_INVALIDARG},
-      {"no such source", card.Get(), kBlockFileInto, &missing[0], nullptr, nullptr,
-       HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
-      {"no source, no metadata", card.Get(), kBlockFile, nullptr, &existing[0], nullptr, E_INVALIDARG},
-      {"metadata without a format code", card.Get(), kBlockFile, nullptr, &existing[0], untyped.Get(), E_INVALIDARG},
-      {"a name with a separator", card.Get(), kBlockFileInto, &path[0], &bad[0], nullptr, E_INVALIDARG},
-      {"an existing name", card.Get(), kBlockFileInto, &path[0], &existing[0], nullptr,
-       HRESULT_FROM_WIN32(ERROR_FILE_EXISTS)},
-      {"no room", card.Get(), kBlockFileInto, &path[0], nullptr, nullptr, HRESULT_FROM_WIN32(ERROR_DISK_FULL)},
+      {"neither block nor thread", onCard, WMDM_CONTENT_FILE, &path[0], nullptr, nullptr, invalid},
+      {"file and folder at once", onCard, kBlockFile | WMDM_CONTENT_FOLDER, &path[0], nullptr, nullptr, invalid},
+      {"two placements", onCard, kBlockFileInto | WMDM_STORAGECONTROL_INSERTAFTER, &path[0], nullptr, nullptr, invalid},
+      {"into a file", file.Get(), kBlockFileInto, &path[0], nullptr, nullptr, invalid},
+      {"no such source", onCard, kBlockFileInto, &missing[0], nullptr, nullptr, notFound},
+      {"no source, no metadata", onCard, kBlockFile, nullptr, &existing[0], nullptr, invalid},
+      {"metadata without a format code", onCard, kBlockFile, nullptr, &existing[0], untyped.Get(), invalid},
+      {"a name with a separator", onCard, kBlockFileInto, &path[0], &bad[0], nullptr, invalid},
+      {"an existing name", onCard, kBlockFileInto, &path[0], &existing[0], nullptr, exists},
+      {"no room", onCard, kBlockFileInto, &path[0], nullptr, nullptr, HRESULT_FROM_WIN32(ERROR_DISK_FULL)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -198,8 +184,7 @@ TEST_F(StorageControlTest, OverwriteReplacesTheFileInPlace) {
   SourceFile source("again.mp3", 20);
   auto album = ControlAt({W("Internal Memory"), W("Music"), W("Album")});
   auto oldOne = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album"), W("one.mp3")});
-  WString path = source.Path();
-  WString name = W("one.mp3");
+  WString path = source.Path(), name = W("one.mp3");
   ComPtr<IWMDMStorage> created;
   ASSERT_EQ(album->Insert3(kBlockFileInto | WMDM_FILE_CREATE_OVERWRITE, 0, &path[0], &name[0], nullptr, nullptr,
                            nullptr, nullptr, &created),
@@ -207,8 +192,7 @@ TEST_F(StorageControlTest, OverwriteReplacesTheFileInPlace) {
   EXPECT_EQ(Children(players_.album), (std::vector<WString>{W("one.mp3"), W("two.wma")}));
   DWORD low = 0, high = 0;
   EXPECT_EQ(oldOne->GetSize(&low, &high), WMDM_E_INTERFACEDEAD);
-  ASSERT_EQ(created->GetSize(&low, &high), S_OK);
-  EXPECT_EQ(low, 20u);
+  EXPECT_EQ(SizeOf(created.Get()), 20u);
 }
 
 TEST_F(StorageControlTest, DeleteNeedsRecursionForAFolderWithContent) {
@@ -216,7 +200,7 @@ TEST_F(StorageControlTest, DeleteNeedsRecursionForAFolderWithContent) {
   const ComPtr<RecordingProgress> progress = MakeComObject<RecordingProgress>();
   EXPECT_EQ(music->Delete(WMDM_MODE_BLOCK, progress.Get()), HRESULT_FROM_WIN32(145));  // ERROR_DIR_NOT_EMPTY
   EXPECT_FALSE(Model().Inspect(players_.music)->deleted);
-  EXPECT_EQ(progress->calls, (std::vector<std::string>{"Begin", "Progress", "End"}));
+  EXPECT_EQ(progress->calls, (Calls{"Begin", "Progress", "End"}));
 
   ASSERT_EQ(music->Delete(WMDM_MODE_BLOCK | WMDM_MODE_RECURSIVE, nullptr), S_OK);
   for (ObjectId id : {players_.music, players_.album, players_.one, players_.three})
@@ -233,11 +217,7 @@ TEST_F(StorageControlTest, DeleteNeedsRecursionForAFolderWithContent) {
 // a refusal met after Begin still ends the run.
 TEST_F(StorageControlTest, WipingAMediumEndsEveryRunItBegan) {
   using Wipe = HRESULT (*)(IWMDMStorage4* root, IWMDMProgress* progress);
-  const struct {
-    const char* method;
-    ObjectKind kind;
-    Wipe run;
-  } wipes[] = {
+  const struct { const char* method; ObjectKind kind; Wipe run; } wipes[] = {
       {"Delete", ObjectKind::Storage,
        [](IWMDMStorage4* root, IWMDMProgress* progress) {
          ComPtr<IWMDMStorageControl> control;
@@ -262,7 +242,7 @@ TEST_F(StorageControlTest, WipingAMediumEndsEveryRunItBegan) {
     ASSERT_TRUE(Model().SetMediumStatus(players_.card, WMDM_STATUS_READY | WMDM_STATUS_BUSY));
     const ComPtr<RecordingProgress> busy = MakeComObject<RecordingProgress>();
     EXPECT_EQ(wipe.run(root.Get(), busy.Get()), WMDM_E_BUSY);
-    EXPECT_EQ(busy->calls, (std::vector<std::string>{"Begin", "Progress", "End"}));
+    EXPECT_EQ(busy->calls, (Calls{"Begin", "Progress", "End"}));
     EXPECT_EQ(busy->References(), 1u) << "no reference kept after a blocking call";
     EXPECT_EQ(Children(players_.card), std::vector<WString>{W("Podcast.mp3")});
     ASSERT_TRUE(Model().SetMediumStatus(players_.card, WMDM_STATUS_READY));
@@ -277,7 +257,7 @@ TEST_F(StorageControlTest, WipingAMediumEndsEveryRunItBegan) {
     ASSERT_EQ(wipe.run(root.Get(), progress.Get()), S_OK);
     EXPECT_TRUE(Children(players_.card).empty());
     EXPECT_EQ(Model().FreeSpace(players_.card), 64u * 1024);
-    EXPECT_EQ(progress->calls, (std::vector<std::string>{"Begin", "Progress", "Progress", "End"}));
+    EXPECT_EQ(progress->calls, (Calls{"Begin", "Progress", "Progress", "End"}));
     EXPECT_EQ(NameOf(ComPtr<IWMDMStorage>(root).Get()), W("Storage Card")) << "the root itself stays usable";
   }
 }
