@@ -75,10 +75,7 @@ class ContentTransferTest : public ResolverPlayerTest {
     plugin_.FindDeviceRecord(1)->settings = &settings_;
     plugin_.ClearNodeCache();
   }
-  bool Gone(ObjectId object) {
-    const auto info = model_->Inspect(object);
-    return !info || info->deleted;
-  }
+  bool Gone(ObjectId object) { return !model_->Inspect(object) || model_->Inspect(object)->deleted; }
   int Sends() { return Calls(ObjectKind::Storage, "Insert3") + Calls(ObjectKind::Storage, "Insert"); }
   // Insert3 and Insert answer `fault` `times` times.
   void FailInserts(HRESULT fault, int times, ObjectId object = 0) {
@@ -208,10 +205,8 @@ TEST_F(ContentTransferTest, TheDisplayNameIsCheckedWhenTheDeviceAsksForIt) {
     SCOPED_TRACE(c.name);
     UseSettings(c.check);
     const ObjectId intro = AddFile(music_, W("Intro.wma"), 20);
-    Tags tags;
-    tags.title = c.title;
     DWORD outcome = 0;
-    EXPECT_EQ(Send(W("\\Music"), Source(std::string(c.name) + "/01.wma"), c.mode, tags, &outcome), c.result);
+    EXPECT_EQ(Send(W("\\Music"), Source(std::string(c.name) + "/01.wma"), c.mode, Tags{c.title}, &outcome), c.result);
     EXPECT_EQ(outcome, c.outcome);
     EXPECT_EQ(!Gone(intro), c.introKept);
     // The new file keeps its own name in every case.
@@ -297,9 +292,7 @@ TEST_F(ContentTransferTest, AFailedInsert3FallsBackToInsert) {
     model_->Faults().ResetCalls();
     model_->Faults().Inject(c.kind, c.method, c.fault, 1, c.kind == ObjectKind::Storage ? music_ : 0);
     callback_.ClearEvents();
-    Tags tags;
-    tags.title = W("Lost Title");
-    ASSERT_EQ(Send(W("\\Music"), Source(c.what + std::string(".mp3"), 12), kKeep, tags), S_OK);
+    ASSERT_EQ(Send(W("\\Music"), Source(c.what + std::string(".mp3"), 12), kKeep, Tags{W("Lost Title")}), S_OK);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), c.insert3);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), c.insert);
     const ObjectId sent = Find(W("\\Music\\") + wide::FromUtf8(c.what) + W(".mp3"));
