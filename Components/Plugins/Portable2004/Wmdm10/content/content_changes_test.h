@@ -35,4 +35,12 @@ inline std::vector<std::string> Lines(const std::vector<HostEvent>& events) {
   return lines;
 }
 
+// The first sign of each line only, for a test that cares about the order of
+// the kinds of change alone.
+inline std::string Signs(const std::vector<HostEvent>& events) {
+  std::string signs;
+  for (const std::string& line : Lines(events)) signs += line[0];
+  return signs;
+}
+
 }  // namespace resolver_testing

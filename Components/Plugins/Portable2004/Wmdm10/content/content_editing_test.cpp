@@ -10,7 +10,7 @@ namespace resolver_testing {
 namespace {
 
 using wmdm_standin::ObjectKind;
-using Lines_ = std::vector<std::string>;
+using EventLines = std::vector<std::string>;
 
 using ContentEditingTest = ResolverPlayerTest;
 
@@ -37,7 +37,7 @@ TEST_F(ContentEditingTest, CreatesFoldersAndPlaylistsOnceAndReportsThem) {
     ASSERT_NE(Find(c.created), 0u);
     EXPECT_FALSE(model_->Inspect(Find(c.created))->deleted);
     const std::vector<HostEvent> changes = Changes();
-    EXPECT_EQ(Lines(changes), Lines_{c.change});
+    EXPECT_EQ(Lines(changes), EventLines{c.change});
     EXPECT_EQ(changes.at(0).text, Internal());
     EXPECT_EQ(create(again.Put()), IPP_E_ALREADYEXISTS);
     EXPECT_EQ(again.Get(), nullptr);
@@ -90,12 +90,13 @@ TEST_F(ContentEditingTest, RefusalsWriteNothing) {
 TEST_F(ContentEditingTest, RenameReportsTheOldItemGoneThenTheNewOne) {
   ASSERT_EQ(plugin_.RenameItem(Internal().c_str(), W("\\Music\\a.mp3"), W("c.mp3")), S_OK);
   EXPECT_EQ(model_->Inspect(a_)->name, W("c.mp3"));
-  EXPECT_EQ(Lines(Changes()), (Lines_{"- \\Music:1 \\Music\\a.mp3:4", "+ \\Music:1 \\Music\\c.mp3:4 @\\Music\\c.mp3"}));
+  EXPECT_EQ(Lines(Changes()),
+            (EventLines{"- \\Music:1 \\Music\\a.mp3:4", "+ \\Music:1 \\Music\\c.mp3:4 @\\Music\\c.mp3"}));
   // A playlist also hands out its entries under its new name.
   ASSERT_EQ(plugin_.RenameItem(Internal().c_str(), W("\\Music\\Mix.pla"), W("Run.pla")), S_OK);
   EXPECT_EQ(Lines(Changes()),
-            (Lines_{"- \\Music:1 \\Music\\Mix.pla:3", "+ \\Music:1 \\Music\\Run.pla:3 @\\Music\\Run.pla",
-                    "= \\Music:1 \\Music\\Run.pla:3 @\\Music\\Run.pla [\\Music\\Run.pla|\\Music\\c.mp3]"}));
+            (EventLines{"- \\Music:1 \\Music\\Mix.pla:3", "+ \\Music:1 \\Music\\Run.pla:3 @\\Music\\Run.pla",
+                        "= \\Music:1 \\Music\\Run.pla:3 @\\Music\\Run.pla [\\Music\\Run.pla|\\Music\\c.mp3]"}));
   EXPECT_TRUE(LockIsFree());
 }
 
@@ -104,8 +105,8 @@ TEST_F(ContentEditingTest, UpdatePlaylistKeepsOnlyTracksThatResolve) {
                        W("\\Music\\Mix.pla|\\Music\\a.mp3")});
   ASSERT_EQ(plugin_.UpdatePlaylist(Internal().c_str(), W("\\Music\\Mix.pla"), &list), S_OK);
   EXPECT_EQ(References(mix_), (std::vector<ObjectId>{b_, a_}));
-  EXPECT_EQ(Lines(Changes()), Lines_{"= \\Music:1 \\Music\\Mix.pla:3 @\\Music\\Mix.pla "
-                                     "[\\Music\\Mix.pla|\\Music\\b.mp3 \\Music\\Mix.pla|\\Music\\a.mp3]"});
+  EXPECT_EQ(Lines(Changes()), EventLines{"= \\Music:1 \\Music\\Mix.pla:3 @\\Music\\Mix.pla "
+                                         "[\\Music\\Mix.pla|\\Music\\b.mp3 \\Music\\Mix.pla|\\Music\\a.mp3]"});
   EXPECT_TRUE(LockIsFree());
 }
 
@@ -113,7 +114,7 @@ TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByName) {
   ScopedLock held(plugin_.Lock());
   const WString mixPath = W("\\Music\\Mix.pla");
   ComPtr<IWMDMStorage> mix = Resolve(mixPath)->storage;
-  const ObjectId x_ = Find(W("\\Music\\Pop\\x.mp3"));
+  const ObjectId x = Find(W("\\Music\\Pop\\x.mp3"));
   auto storage = [&](const WCHAR* path) { return Resolve(path)->storage; };
   const struct {
     ComPtr<IWMDMStorage> track;
@@ -123,10 +124,10 @@ TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByName) {
     size_t notified;
   } steps[] = {
       {storage(W("\\Music\\b.mp3")), true, -1, 1, {a_, b_}, 1},
-      {storage(W("\\Music\\Pop\\x.mp3")), true, 0, 0, {x_, a_, b_}, 1},
-      {storage(W("\\Music\\b.mp3")), true, 9, 3, {x_, a_, b_, b_}, 1},
-      {storage(W("\\Music\\b.mp3")), false, -1, 2, {x_, a_, b_}, 1},
-      {storage(W("\\Music\\zero.mp3")), false, -1, -1, {x_, a_, b_}, 0},  // not in the list: nothing written
+      {storage(W("\\Music\\Pop\\x.mp3")), true, 0, 0, {x, a_, b_}, 1},
+      {storage(W("\\Music\\b.mp3")), true, 9, 3, {x, a_, b_, b_}, 1},
+      {storage(W("\\Music\\b.mp3")), false, -1, 2, {x, a_, b_}, 1},
+      {storage(W("\\Music\\zero.mp3")), false, -1, -1, {x, a_, b_}, 0},  // not in the list: nothing written
   };
   for (const auto& step : steps) {
     LONG index = 7;
@@ -145,30 +146,35 @@ TEST_F(ContentEditingTest, EveryOperationRetriesOnceOnADeadInterface) {
   HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3")});
   const WString at = Internal();
   UniqueBstr out;
+  // The run of each round names an item of its own.
   const struct {
     const char* method;
-    std::function<HRESULT(bool)> run;
+    std::function<HRESULT(int)> run;
   } cases[] = {
       {"Rename",
-       [&](bool again) {
-         return plugin_.RenameItem(at.c_str(), again ? W("\\Music\\r.mp3") : W("\\Music\\a.mp3"), W("r.mp3"));
+       [&](int round) {
+         return plugin_.RenameItem(at.c_str(), round ? W("\\Music\\r.mp3") : W("\\Music\\a.mp3"), W("r.mp3"));
        }},
       {"Insert",
-       [&](bool again) { return plugin_.CreateFolder(at.c_str(), W("\\"), again ? W("F2") : W("F1"), out.Put()); }},
+       [&](int round) { return plugin_.CreateFolder(at.c_str(), W("\\"), round ? W("F2") : W("F1"), out.Put()); }},
       {"Insert3",
-       [&](bool again) {
-         return plugin_.CreatePlaylist(at.c_str(), W("\\"), again ? W("P2.pla") : W("P1.pla"), out.Put());
+       [&](int round) {
+         return plugin_.CreatePlaylist(at.c_str(), W("\\"), round ? W("P2.pla") : W("P1.pla"), out.Put());
        }},
-      {"SetReferences", [&](bool) { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), &list); }},
+      {"SetReferences", [&](int) { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), &list); }},
   };
+  // The success of the first round clears the flag: dead twice in a row gets
+  // one retry and then goes back to the host.
+  const struct {
+    int deadAnswers;
+    HRESULT result;
+  } rounds[] = {{1, S_OK}, {2, MapResult(WMDM_E_INTERFACEDEAD)}};
   for (const auto& c : cases) {
-    // The flag is cleared by the success: dead twice in a row gets one retry
-    // and then goes back to the host.
-    for (const bool again : {false, true}) {
-      SCOPED_TRACE(std::string(c.method) + (again ? " dead twice" : " dead once"));
+    for (int round = 0; round < 2; ++round) {
+      SCOPED_TRACE(testing::Message() << c.method << " dead " << rounds[round].deadAnswers << " times");
       model_->Faults().ResetCalls();
-      model_->Faults().Inject(ObjectKind::Storage, c.method, WMDM_E_INTERFACEDEAD, again ? 2 : 1);
-      EXPECT_EQ(c.run(again), again ? MapResult(WMDM_E_INTERFACEDEAD) : S_OK);
+      model_->Faults().Inject(ObjectKind::Storage, c.method, WMDM_E_INTERFACEDEAD, rounds[round].deadAnswers);
+      EXPECT_EQ(c.run(round), rounds[round].result);
       EXPECT_EQ(Calls(ObjectKind::Storage, c.method), 2);
       model_->Faults().ClearFaults();
       EXPECT_TRUE(LockIsFree());

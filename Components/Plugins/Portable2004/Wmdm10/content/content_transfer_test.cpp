@@ -13,7 +13,7 @@ namespace {
 
 using wmdm_standin::ModelTag;
 using wmdm_standin::ObjectKind;
-using Lines_ = std::vector<std::string>;
+using EventLines = std::vector<std::string>;
 
 constexpr DWORD kCookie = 77;
 constexpr DWORD kKeep = 2, kRefuse = 3, kReplace = 0;
@@ -110,8 +110,8 @@ TEST_F(ContentTransferTest, TheFormatCodeComesFromTheSourcePath) {
 
 TEST_F(ContentTransferTest, TheTrackIsSentWithItsTagsInOrder) {
   // The tags in the order they are written.
-  auto expected = [](const WCHAR* album, const WCHAR* artist, const WCHAR* genre, const WCHAR* title, DWORD bitrate,
-                     const WCHAR* track, DWORD rating, DWORD format) {
+  auto tagsInOrder = [](const WCHAR* album, const WCHAR* artist, const WCHAR* genre, const WCHAR* title, DWORD bitrate,
+                        const WCHAR* track, DWORD rating, DWORD format) {
     return std::vector<ModelTag>{
         ModelTag::String(g_wszWMDMAlbumTitle, album), ModelTag::String(g_wszWMDMAlbumArtist, artist),
         ModelTag::String(g_wszWMDMAuthor, artist),    ModelTag::String(g_wszWMDMGenre, genre),
@@ -126,9 +126,9 @@ TEST_F(ContentTransferTest, TheTrackIsSentWithItsTagsInOrder) {
   } cases[] = {
       {"in/01.wma",
        {W("Intro"), W("Band"), W("First"), W("Rock"), 192000, 12, 75},
-       expected(W("First"), W("Band"), W("Rock"), W("Intro"), 192000, W("12"), 75, 0xB901)},
+       tagsInOrder(W("First"), W("Band"), W("Rock"), W("Intro"), 192000, W("12"), 75, 0xB901)},
       // An item without tags or properties gives empty texts and zeros.
-      {"in/bare.mp3", {}, expected(W(""), W(""), W(""), W(""), 0, W("0"), 0, 0x3009)},
+      {"in/bare.mp3", {}, tagsInOrder(W(""), W(""), W(""), W(""), 0, W("0"), 0, 0x3009)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.source);
@@ -141,8 +141,8 @@ TEST_F(ContentTransferTest, TheTrackIsSentWithItsTagsInOrder) {
     EXPECT_EQ(Compared(TagsOf(path)), Compared(c.expected));
     // The log line, the end of the operation, then the new track with its folder.
     EXPECT_EQ(Lines(callback_.Events()),
-              (Lines_{"WMDM10::DownloadFile called to create a file named \\Music\n", "ended 77",
-                      "+ \\Music:1 " + wide::ToUtf8(path) + ":4 @" + wide::ToUtf8(path)}));
+              (EventLines{"WMDM10::DownloadFile called to create a file named \\Music\n", "ended 77",
+                          "+ \\Music:1 " + wide::ToUtf8(path) + ":4 @" + wide::ToUtf8(path)}));
   }
   EXPECT_TRUE(LockIsFree());
 }
@@ -212,8 +212,9 @@ TEST_F(ContentTransferTest, TheDisplayNameIsCheckedWhenTheDeviceAsksForIt) {
     // The new file keeps its own name in every case.
     EXPECT_EQ(Find(W("\\Music\\01.wma")) != 0, c.sent);
     // Both go, so that the next case starts from the same folder.
-    for (const WCHAR* path : {W("\\Music\\01.wma"), W("\\Music\\Intro.wma")})
+    for (const WCHAR* path : {W("\\Music\\01.wma"), W("\\Music\\Intro.wma")}) {
       if (Find(path)) ASSERT_EQ(plugin_.DeleteItem(Internal().c_str(), path), S_OK);
+    }
     EXPECT_TRUE(LockIsFree());
   }
 }
@@ -232,9 +233,7 @@ TEST_F(ContentTransferTest, AReplacedTrackGetsBackItsPlaceInEveryPlaylist) {
   EXPECT_EQ(References(other), (std::vector<ObjectId>{b_, fresh, zero_}));
   EXPECT_EQ(References(top), (std::vector<ObjectId>{b_, zero_, fresh}));
   // Out of three playlists, the old file removed, the new one added, back into the three.
-  std::string signs;
-  for (const std::string& line : Lines(Changes())) signs += line[0];
-  EXPECT_EQ(signs, "===-+===");
+  EXPECT_EQ(Signs(Changes()), "===-+===");
   EXPECT_TRUE(LockIsFree());
 }
 
@@ -246,7 +245,7 @@ TEST_F(ContentTransferTest, APlaylistTargetGetsTheTrackAppended) {
   const ObjectId rooted = Find(W("\\new.mp3"));
   ASSERT_NE(rooted, 0u);
   EXPECT_EQ(References(mix_), (std::vector<ObjectId>{a_, rooted}));
-  const Lines_ changes = Lines(Changes());
+  const EventLines changes = Lines(Changes());
   ASSERT_EQ(changes.size(), 2u);
   EXPECT_EQ(changes[0], "+ \\new.mp3:4 @\\new.mp3");
   EXPECT_EQ(changes[1][0], '=');
@@ -277,25 +276,27 @@ TEST_F(ContentTransferTest, AFailedInsert3FallsBackToInsert) {
     const char* what;
     ObjectKind kind;
     const char* method;
+    ObjectId object;  // whose call fails; 0: any
     HRESULT fault;
+    const WCHAR* file;
     int insert3, insert;
   } cases[] = {
       // The older interface sends no tags.
-      {"Insert3 fails", ObjectKind::Storage, "Insert3", E_FAIL, 1, 1},
-      {"a folder without the newer interface", ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)",
-       E_NOINTERFACE, 0, 1},
+      {"Insert3 fails", ObjectKind::Storage, "Insert3", music_, E_FAIL, W("plain.mp3"), 1, 1},
+      {"a folder without the newer interface", ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)", music_,
+       E_NOINTERFACE, W("older.mp3"), 0, 1},
       // Tags that cannot be written leave the file to go without them.
-      {"tags that cannot be written", ObjectKind::MetaData, "AddItem", E_OUTOFMEMORY, 1, 0},
+      {"tags that cannot be written", ObjectKind::MetaData, "AddItem", 0, E_OUTOFMEMORY, W("untagged.mp3"), 1, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     model_->Faults().ResetCalls();
-    model_->Faults().Inject(c.kind, c.method, c.fault, 1, c.kind == ObjectKind::Storage ? music_ : 0);
+    model_->Faults().Inject(c.kind, c.method, c.fault, 1, c.object);
     callback_.ClearEvents();
-    ASSERT_EQ(Send(W("\\Music"), Source(c.what + std::string(".mp3"), 12), kKeep, Tags{W("Lost Title")}), S_OK);
+    ASSERT_EQ(Send(W("\\Music"), Source(wide::ToUtf8(c.file), 12), kKeep, Tags{W("Lost Title")}), S_OK);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), c.insert3);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), c.insert);
-    const ObjectId sent = Find(W("\\Music\\") + wide::FromUtf8(c.what) + W(".mp3"));
+    const ObjectId sent = Find(W("\\Music\\") + WString(c.file));
     ASSERT_NE(sent, 0u);
     EXPECT_TRUE(model_->Inspect(sent)->tags.empty());
     EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
@@ -372,22 +373,27 @@ TEST_F(ContentTransferTest, AReplacementThatCannotBeSentSaysTheOldFileIsGone) {
 }
 
 // Dead once: resolved afresh and sent. Dead twice: given up after the second
-// attempt, and the next call may retry again.
+// attempt, and each next call may retry again.
 TEST_F(ContentTransferTest, ADeadFolderIsResolvedAfreshOnce) {
   const struct {
-    int dead;
+    const char* file;
+    int deadAnswers;  // of Insert3 and of Insert
     HRESULT result;
     int insert3, insert;
-  } rounds[] = {{1, S_OK, 2, 1}, {2, IPP_E_CANCELLED, 2, 2}, {2, IPP_E_CANCELLED, 2, 2}, {1, S_OK, 2, 1}};
+  } rounds[] = {
+      {"one.mp3", 1, S_OK, 2, 1},
+      {"two.mp3", 2, IPP_E_CANCELLED, 2, 2},
+      {"three.mp3", 2, IPP_E_CANCELLED, 2, 2},
+      {"four.mp3", 1, S_OK, 2, 1},
+  };
   for (const auto& round : rounds) {
-    SCOPED_TRACE(&round - rounds);
+    SCOPED_TRACE(round.file);
     model_->Faults().ResetCalls();
-    FailInserts(WMDM_E_INTERFACEDEAD, round.dead);
-    EXPECT_EQ(Send(W("\\Music"), Source("two.mp3")), round.result);
+    FailInserts(WMDM_E_INTERFACEDEAD, round.deadAnswers);
+    EXPECT_EQ(Send(W("\\Music"), Source(round.file)), round.result);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), round.insert3);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), round.insert);
-    EXPECT_EQ(Find(W("\\Music\\two.mp3")) != 0, round.result == S_OK);
-    if (round.result == S_OK) ASSERT_EQ(plugin_.DeleteItem(Internal().c_str(), W("\\Music\\two.mp3")), S_OK);
+    EXPECT_EQ(Find(W("\\Music\\") + wide::FromUtf8(round.file)) != 0, round.result == S_OK);
   }
   EXPECT_TRUE(LockIsFree());
 }

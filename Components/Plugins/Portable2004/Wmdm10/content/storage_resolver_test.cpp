@@ -101,13 +101,16 @@ TEST_F(StorageResolverTest, CostsOfAResolutionInWmdmCalls) {
 
 TEST_F(StorageResolverTest, ADirectAnswerIsTrustedOnlyWithASize) {
   ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
-  // A file with content; an empty one; a size that cannot be read, nor that of a dead object.
   const struct {
     const WCHAR* name;
     HRESULT sizeFault;  // S_OK: none
     int enumerations;
   } rows[] = {
-      {W("b.mp3"), S_OK, 0}, {W("zero.mp3"), S_OK, 1}, {W("b.mp3"), E_FAIL, 1}, {W("b.mp3"), WMDM_E_INTERFACEDEAD, 1}};
+      {W("b.mp3"), S_OK, 0},                  // a file with content
+      {W("zero.mp3"), S_OK, 1},               // an empty one
+      {W("b.mp3"), E_FAIL, 1},                // a size that cannot be read
+      {W("b.mp3"), WMDM_E_INTERFACEDEAD, 1},  // nor that of a dead object
+  };
   for (const auto& row : rows) {
     const WString path = WString(W("\\Music\\")) + row.name;
     SCOPED_TRACE(wide::ToUtf8(path));

@@ -279,8 +279,10 @@ TEST_F(MediaPropertiesTest, OneRetryAfterADeadInterface) {
     model_->Faults().ResetCalls();
     model_->Faults().Inject(row.kind, row.method, dead, row.deadCalls);
     auto read = [&](HRESULT expected) {
-      WString(row.name).compare(0, 10, W("MediaSpace")) ? (void)Flag(at, row.name, expected)
-                                                        : (void)Number(at, row.name, expected);
+      if (WString(row.name).compare(0, 10, W("MediaSpace")) == 0)
+        Number(at, row.name, expected);
+      else
+        Flag(at, row.name, expected);
     };
     read(row.expected);
     EXPECT_EQ(model_->Faults().Calls(row.kind, row.method), row.attempts);

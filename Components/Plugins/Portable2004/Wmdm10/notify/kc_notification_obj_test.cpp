@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,15 +61,8 @@ class NotificationObjTest : public ::testing::Test {
     model_ = PlayerModel::Create();
     manager_ = wmdm_standin::DeviceManager::Create(model_);
     ASSERT_TRUE(manager_);
-    for (const auto& [canonical, name, manufacturer] :
-         {std::tuple<const WCHAR*, const WCHAR*, const WCHAR*>{W("player-a"), W("Pocket"), W("ACME")},
-          {W("player-b"), W("Stick"), nullptr}}) {
-      wmdm_standin::DeviceDescription description;
-      description.name = name;
-      if (manufacturer) description.manufacturer = WString(manufacturer);
-      description.canonicalName = WString(canonical);
-      model_->AddDevice(description);
-    }
+    AddPlayer(W("player-a"), W("Pocket"), WString(W("ACME")));
+    AddPlayer(W("player-b"), W("Stick"), std::nullopt);
   }
   void TearDown() override {
     manager_.Reset();
@@ -77,6 +71,15 @@ class NotificationObjTest : public ::testing::Test {
     // The sink let go of the stream and of the manager it carried.
     EXPECT_EQ(wmdm_standin::LiveComObjects(), 0);
     CoUninitialize();
+  }
+
+  // A connected player known under `canonical`, added without anybody advised.
+  void AddPlayer(const WString& canonical, const WString& name, std::optional<WString> manufacturer) {
+    wmdm_standin::DeviceDescription description;
+    description.name = name;
+    description.manufacturer = manufacturer;
+    description.canonicalName = canonical;
+    model_->AddDevice(description);
   }
 
   kcNotificationObj* NewSink(RecordingTarget* target, DWORD intervalMs = kNeverMs, bool withStream = true) {
@@ -102,37 +105,39 @@ TEST_F(NotificationObjTest, APassHandsTheQueueOverNewestFirst) {
     const char* what;
     std::vector<std::pair<DWORD, const WCHAR*>> messages;  // in the order WMDM sent them
     std::vector<std::string> heard;
-    const char* failing = nullptr;  // a device method that fails once, every time when "Manufacturer"
-    bool withStream = true, detached = false;
+    const char* failing;  // a device method that fails, or null
+    int failures;         // how many times in a row
+    bool withStream, detached;
   } cases[] = {
       {"removals; a type of no interest is dropped",
        {{kRemoved, W("first")}, {WMDM_MSG_MEDIA_REMOVAL, W("second")}, {4, W("unknown")}, {kRemoved, W("third")}},
-       {"-third /", "-second /", "-first /"}},
+       {"-third /", "-second /", "-first /"},
+       nullptr, 0, true, false},
       // A media arrival is no device arrival; an unreadable manufacturer is unknown.
       {"arrivals are named",
        {{kArrived, W("player-a")}, {kRemoved, W("player-a")}, {WMDM_MSG_MEDIA_ARRIVAL, W("player-b")}},
        {"-player-b Stick/unknown", "-player-a /", "+player-a Pocket/unknown"},
-       "GetManufacturer"},
-      {"an unknown device is dropped", {{kArrived, W("player-a")}, {kArrived, W("nobody")}}, {"+player-a Pocket/ACME"}},
+       "GetManufacturer", wmdm_standin::kEveryCall, true, false},
+      {"an unknown device is dropped",
+       {{kArrived, W("player-a")}, {kArrived, W("nobody")}},
+       {"+player-a Pocket/ACME"},
+       nullptr, 0, true, false},
       {"an unreadable name drops only that arrival",
        {{kArrived, W("player-a")}, {kArrived, W("player-b")}},
        {"+player-a Pocket/ACME"},
-       "GetName"},
+       "GetName", 1, true, false},
       {"without a stream only removals",
        {{kArrived, W("player-a")}, {kRemoved, W("player-a")}},
        {"-player-a /"},
-       nullptr,
-       false},
-      {"a detached target hears nothing", {{kRemoved, W("gone")}}, {}, nullptr, true, true},
+       nullptr, 0, false, false},
+      {"a detached target hears nothing", {{kRemoved, W("gone")}}, {}, nullptr, 0, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     RecordingTarget target;
     kcNotificationObj* sink = NewSink(&target, kNeverMs, c.withStream);
     for (const auto& [type, name] : c.messages) EXPECT_EQ(sink->WMDMMessage(type, name), S_OK);
-    if (c.failing)
-      model_->Faults().Inject(ObjectKind::Device, c.failing, E_FAIL,
-                              c.failing == std::string("GetManufacturer") ? wmdm_standin::kEveryCall : 1);
+    if (c.failing) model_->Faults().Inject(ObjectKind::Device, c.failing, E_FAIL, c.failures);
     if (c.detached) sink->DetachTarget();
     EXPECT_TRUE(sink->ProcessQueue());
     EXPECT_TRUE(sink->ProcessQueue()) << "the queue was emptied";
