@@ -1,5 +1,6 @@
 #include <functional>
 
+#include "content/content_changes_test.h"
 #include "content/resolver_test_player.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
@@ -9,46 +10,35 @@ namespace resolver_testing {
 namespace {
 
 using wmdm_standin::ObjectKind;
+using EventLines = std::vector<std::string>;
 
 using ContentEditingTest = ResolverPlayerTest;
 
 TEST_F(ContentEditingTest, CreatesFoldersAndPlaylistsOnceAndReportsThem) {
-  struct Case {
+  const struct {
     bool playlist;
-    const WCHAR* parent;
-    const WCHAR* name;
-    const WCHAR* created;
-    std::vector<WString> paths;
-    std::vector<LONG> kinds;
-  };
-  const Case cases[] = {
-      {false, W("\\"), W("New"), W("\\New"), {W("\\New")}, {KindFolder}},
+    const WCHAR *parent, *name, *created;
+    const char* change;
+  } cases[] = {
+      {false, W("\\"), W("New"), W("\\New"), "+ \\New:1 @\\New"},
       {false, W("\\Music\\Pop"), W("Old"), W("\\Music\\Pop\\Old"),
-       {W("\\Music"), W("\\Music\\Pop"), W("\\Music\\Pop\\Old")}, {KindFolder, KindFolder, KindFolder}},
-      {true, W("\\Music"), W("Run.pla"), W("\\Music\\Run.pla"), {W("\\Music"), W("\\Music\\Run.pla")},
-       {KindFolder, KindPlaylist}},
+       "+ \\Music:1 \\Music\\Pop:1 \\Music\\Pop\\Old:1 @\\Music\\Pop\\Old"},
+      {true, W("\\Music"), W("Run.pla"), W("\\Music\\Run.pla"), "+ \\Music:1 \\Music\\Run.pla:3 @\\Music\\Run.pla"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(wide::ToUtf8(c.created));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.change);
     auto create = [&](BSTR* out) {
       return c.playlist ? plugin_.CreatePlaylist(Internal().c_str(), c.parent, c.name, out)
                         : plugin_.CreateFolder(Internal().c_str(), c.parent, c.name, out);
     };
-    UniqueBstr path;
+    UniqueBstr path, again;
     ASSERT_EQ(create(path.Put()), S_OK);
-    EXPECT_EQ(wide::FromPtr(path.Get()), WString(c.created));
-    const ObjectId made = Find(c.created);
-    ASSERT_NE(made, 0u);
-    EXPECT_EQ(model_->Inspect(made)->deleted, false);
+    EXPECT_EQ(path.ToString(), WString(c.created));
+    ASSERT_NE(Find(c.created), 0u);
+    EXPECT_FALSE(model_->Inspect(Find(c.created))->deleted);
     const std::vector<HostEvent> changes = Changes();
-    ASSERT_EQ(changes.size(), 1u);
-    EXPECT_EQ(changes[0].kind, HostEvent::kContentAdded);
-    EXPECT_EQ(changes[0].text, Internal());
-    EXPECT_EQ(changes[0].paths, c.paths);
-    EXPECT_EQ(changes[0].kinds, c.kinds);
-    EXPECT_EQ(changes[0].item, WString(c.created));
-
-    UniqueBstr again;
+    EXPECT_EQ(Lines(changes), EventLines{c.change});
+    EXPECT_EQ(changes.at(0).text, Internal());
     EXPECT_EQ(create(again.Put()), IPP_E_ALREADYEXISTS);
     EXPECT_EQ(again.Get(), nullptr);
     EXPECT_TRUE(Changes().empty());
@@ -56,76 +46,67 @@ TEST_F(ContentEditingTest, CreatesFoldersAndPlaylistsOnceAndReportsThem) {
   }
 }
 
-TEST_F(ContentEditingTest, CreateRefusesWhatCannotHoldTheNewItem) {
+TEST_F(ContentEditingTest, RefusalsWriteNothing) {
+  const WString at = Internal();
+  HostItemIdList notAnEntry({W("\\Music\\Mix.pla|\\Music\\b.mp3"), W("\\Music\\b.mp3")});
   UniqueBstr out;
-  EXPECT_EQ(plugin_.CreateFolder(Internal().c_str(), W("\\Music\\Mix.pla|\\Music\\a.mp3"), W("N"), out.Put()),
-            IPP_E_UNKNOWNPROPERTY);
-  EXPECT_EQ(plugin_.CreateFolder(Internal().c_str(), W("\\Nowhere"), W("N"), out.Put()), IPP_E_NOTFOUND);
-  EXPECT_EQ(plugin_.CreatePlaylist(Internal().c_str(), W("\\Music"), W("P.pla"), nullptr), IPP_E_FAIL);
-  EXPECT_EQ(plugin_.CreateFolder(nullptr, W("\\"), W("N"), out.Put()), IPP_E_FAIL);
-  EXPECT_EQ(out.Get(), nullptr);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert") + Calls(ObjectKind::Storage, "Insert3"), 0);
+  const struct {
+    const char* what;
+    std::function<HRESULT()> call;
+    HRESULT expected;
+  } cases[] = {
+      {"a folder in an entry",
+       [&] { return plugin_.CreateFolder(at.c_str(), W("\\Music\\Mix.pla|\\Music\\a.mp3"), W("N"), out.Put()); },
+       IPP_E_UNKNOWNPROPERTY},
+      {"a folder in nowhere", [&] { return plugin_.CreateFolder(at.c_str(), W("\\Nowhere"), W("N"), out.Put()); },
+       IPP_E_NOTFOUND},
+      {"a playlist without an out",
+       [&] { return plugin_.CreatePlaylist(at.c_str(), W("\\Music"), W("P.pla"), nullptr); }, IPP_E_FAIL},
+      {"no location", [&] { return plugin_.CreateFolder(nullptr, W("\\"), W("N"), out.Put()); }, IPP_E_FAIL},
+      {"renaming an entry",
+       [&] { return plugin_.RenameItem(at.c_str(), W("\\Music\\Mix.pla|\\Music\\a.mp3"), W("x")); },
+       IPP_E_UNKNOWNPROPERTY},
+      {"renaming nothing", [&] { return plugin_.RenameItem(at.c_str(), W("\\Music\\gone.mp3"), W("x")); },
+       IPP_E_NOTFOUND},
+      {"no new name", [&] { return plugin_.RenameItem(at.c_str(), W("\\Music\\a.mp3"), nullptr); }, IPP_E_FAIL},
+      {"an identifier that is no entry",
+       [&] { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), &notAnEntry); }, MapResult(E_FAIL)},
+      {"no such playlist", [&] { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\None.pla"), &notAnEntry); },
+       IPP_E_NOTFOUND},
+      {"no list", [&] { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), nullptr); }, IPP_E_FAIL},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.call(), c.expected);
+    EXPECT_EQ(out.Get(), nullptr);
+    EXPECT_TRUE(LockIsFree());
+  }
+  for (const char* write : {"Insert", "Insert3", "Rename", "SetReferences"})
+    EXPECT_EQ(Calls(ObjectKind::Storage, write), 0) << write;
+  EXPECT_EQ(References(mix_), std::vector<ObjectId>{a_});
   EXPECT_TRUE(Changes().empty());
-  EXPECT_TRUE(LockIsFree());
 }
 
 TEST_F(ContentEditingTest, RenameReportsTheOldItemGoneThenTheNewOne) {
   ASSERT_EQ(plugin_.RenameItem(Internal().c_str(), W("\\Music\\a.mp3"), W("c.mp3")), S_OK);
   EXPECT_EQ(model_->Inspect(a_)->name, W("c.mp3"));
-  std::vector<HostEvent> changes = Changes();
-  ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0].kind, HostEvent::kContentRemoved);
-  EXPECT_EQ(changes[0].paths, (std::vector<WString>{W("\\Music"), W("\\Music\\a.mp3")}));
-  EXPECT_EQ(changes[0].kinds, (std::vector<LONG>{KindFolder, KindFile}));
-  EXPECT_EQ(changes[1].kind, HostEvent::kContentAdded);
-  EXPECT_EQ(changes[1].paths, (std::vector<WString>{W("\\Music"), W("\\Music\\c.mp3")}));
-  EXPECT_EQ(changes[1].item, W("\\Music\\c.mp3"));
-
+  EXPECT_EQ(Lines(Changes()),
+            (EventLines{"- \\Music:1 \\Music\\a.mp3:4", "+ \\Music:1 \\Music\\c.mp3:4 @\\Music\\c.mp3"}));
   // A playlist also hands out its entries under its new name.
   ASSERT_EQ(plugin_.RenameItem(Internal().c_str(), W("\\Music\\Mix.pla"), W("Run.pla")), S_OK);
-  changes = Changes();
-  ASSERT_EQ(changes.size(), 3u);
-  EXPECT_EQ(changes[0].kind, HostEvent::kContentRemoved);
-  EXPECT_EQ(changes[1].kind, HostEvent::kContentAdded);
-  EXPECT_EQ(changes[2].kind, HostEvent::kPlaylistChanged);
-  EXPECT_EQ(changes[2].kinds, (std::vector<LONG>{KindFolder, KindPlaylist}));
-  EXPECT_EQ(changes[2].entries, std::vector<WString>{W("\\Music\\Run.pla|\\Music\\c.mp3")});
-  EXPECT_TRUE(LockIsFree());
-}
-
-TEST_F(ContentEditingTest, RenameRefusesAnEntryOrAMissingItem) {
-  EXPECT_EQ(plugin_.RenameItem(Internal().c_str(), W("\\Music\\Mix.pla|\\Music\\a.mp3"), W("x")),
-            IPP_E_UNKNOWNPROPERTY);
-  EXPECT_TRUE(LockIsFree());
-  EXPECT_EQ(plugin_.RenameItem(Internal().c_str(), W("\\Music\\gone.mp3"), W("x")), IPP_E_NOTFOUND);
-  EXPECT_EQ(plugin_.RenameItem(Internal().c_str(), W("\\Music\\a.mp3"), nullptr), IPP_E_FAIL);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Rename"), 0);
-  EXPECT_TRUE(Changes().empty());
+  EXPECT_EQ(Lines(Changes()),
+            (EventLines{"- \\Music:1 \\Music\\Mix.pla:3", "+ \\Music:1 \\Music\\Run.pla:3 @\\Music\\Run.pla",
+                        "= \\Music:1 \\Music\\Run.pla:3 @\\Music\\Run.pla [\\Music\\Run.pla|\\Music\\c.mp3]"}));
   EXPECT_TRUE(LockIsFree());
 }
 
 TEST_F(ContentEditingTest, UpdatePlaylistKeepsOnlyTracksThatResolve) {
   HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3"), W("\\Music\\Mix.pla|\\Music\\gone.mp3"),
-               W("\\Music\\Mix.pla|\\Music\\a.mp3")});
+                       W("\\Music\\Mix.pla|\\Music\\a.mp3")});
   ASSERT_EQ(plugin_.UpdatePlaylist(Internal().c_str(), W("\\Music\\Mix.pla"), &list), S_OK);
   EXPECT_EQ(References(mix_), (std::vector<ObjectId>{b_, a_}));
-  const std::vector<HostEvent> changes = Changes();
-  ASSERT_EQ(changes.size(), 1u);
-  EXPECT_EQ(changes[0].kind, HostEvent::kPlaylistChanged);
-  EXPECT_EQ(changes[0].entries,
-            (std::vector<WString>{W("\\Music\\Mix.pla|\\Music\\b.mp3"), W("\\Music\\Mix.pla|\\Music\\a.mp3")}));
-  EXPECT_EQ(changes[0].item, W("\\Music\\Mix.pla"));
-  EXPECT_TRUE(LockIsFree());
-}
-
-TEST_F(ContentEditingTest, UpdatePlaylistRefusesAnIdentifierThatIsNoEntry) {
-  HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3"), W("\\Music\\b.mp3")});
-  EXPECT_EQ(plugin_.UpdatePlaylist(Internal().c_str(), W("\\Music\\Mix.pla"), &list), MapResult(E_FAIL));
-  EXPECT_EQ(References(mix_), std::vector<ObjectId>{a_});
-  EXPECT_EQ(Calls(ObjectKind::Storage, "SetReferences"), 0);
-  EXPECT_EQ(plugin_.UpdatePlaylist(Internal().c_str(), W("\\Music\\None.pla"), &list), IPP_E_NOTFOUND);
-  EXPECT_EQ(plugin_.UpdatePlaylist(Internal().c_str(), W("\\Music\\Mix.pla"), nullptr), IPP_E_FAIL);
-  EXPECT_TRUE(Changes().empty());
+  EXPECT_EQ(Lines(Changes()), EventLines{"= \\Music:1 \\Music\\Mix.pla:3 @\\Music\\Mix.pla "
+                                         "[\\Music\\Mix.pla|\\Music\\b.mp3 \\Music\\Mix.pla|\\Music\\a.mp3]"});
   EXPECT_TRUE(LockIsFree());
 }
 
@@ -133,28 +114,24 @@ TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByName) {
   ScopedLock held(plugin_.Lock());
   const WString mixPath = W("\\Music\\Mix.pla");
   ComPtr<IWMDMStorage> mix = Resolve(mixPath)->storage;
-  ComPtr<IWMDMStorage> a = Resolve(W("\\Music\\a.mp3"))->storage;
-  ComPtr<IWMDMStorage> b = Resolve(W("\\Music\\b.mp3"))->storage;
-  ComPtr<IWMDMStorage> x = Resolve(W("\\Music\\Pop\\x.mp3"))->storage;
-  ComPtr<IWMDMStorage> zero = Resolve(W("\\Music\\zero.mp3"))->storage;
-  struct Step {
+  const ObjectId x = Find(W("\\Music\\Pop\\x.mp3"));
+  auto storage = [&](const WCHAR* path) { return Resolve(path)->storage; };
+  const struct {
     ComPtr<IWMDMStorage> track;
     bool insert;
-    LONG position;
-    LONG index;
+    LONG position, index;
     std::vector<ObjectId> after;
     size_t notified;
+  } steps[] = {
+      {storage(W("\\Music\\b.mp3")), true, -1, 1, {a_, b_}, 1},
+      {storage(W("\\Music\\Pop\\x.mp3")), true, 0, 0, {x, a_, b_}, 1},
+      {storage(W("\\Music\\b.mp3")), true, 9, 3, {x, a_, b_, b_}, 1},
+      {storage(W("\\Music\\b.mp3")), false, -1, 2, {x, a_, b_}, 1},
+      {storage(W("\\Music\\zero.mp3")), false, -1, -1, {x, a_, b_}, 0},  // not in the list: nothing written
   };
-  const ObjectId xId = Find(W("\\Music\\Pop\\x.mp3"));
-  const Step steps[] = {
-      {b, true, -1, 1, {a_, b_}, 1},       {x, true, 0, 0, {xId, a_, b_}, 1},
-      {b, true, 9, 3, {xId, a_, b_, b_}, 1}, {b, false, -1, 2, {xId, a_, b_}, 1},
-      {zero, false, -1, -1, {xId, a_, b_}, 0},  // not in the list: nothing written
-  };
-  for (const Step& step : steps) {
+  for (const auto& step : steps) {
     LONG index = 7;
-    ASSERT_EQ(plugin_.EditPlaylistReferences(Internal(), mixPath, mix, step.track, step.insert, step.position,
-                                             &index),
+    ASSERT_EQ(plugin_.EditPlaylistReferences(Internal(), mixPath, mix, step.track, step.insert, step.position, &index),
               S_OK);
     EXPECT_EQ(index, step.index);
     EXPECT_EQ(References(mix_), step.after);
@@ -167,43 +144,41 @@ TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByName) {
 // is met with one fresh resolution; a second one is handed back.
 TEST_F(ContentEditingTest, EveryOperationRetriesOnceOnADeadInterface) {
   HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3")});
-  struct Case {
+  const WString at = Internal();
+  UniqueBstr out;
+  // The run of each round names an item of its own.
+  const struct {
     const char* method;
     std::function<HRESULT(int)> run;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"Rename",
        [&](int round) {
-         return plugin_.RenameItem(Internal().c_str(), round ? W("\\Music\\r.mp3") : W("\\Music\\a.mp3"),
-                                   W("r.mp3"));
+         return plugin_.RenameItem(at.c_str(), round ? W("\\Music\\r.mp3") : W("\\Music\\a.mp3"), W("r.mp3"));
        }},
       {"Insert",
-       [&](int round) {
-         UniqueBstr out;
-         return plugin_.CreateFolder(Internal().c_str(), W("\\"), round ? W("F2") : W("F1"), out.Put());
-       }},
+       [&](int round) { return plugin_.CreateFolder(at.c_str(), W("\\"), round ? W("F2") : W("F1"), out.Put()); }},
       {"Insert3",
        [&](int round) {
-         UniqueBstr out;
-         return plugin_.CreatePlaylist(Internal().c_str(), W("\\"), round ? W("P2.pla") : W("P1.pla"), out.Put());
+         return plugin_.CreatePlaylist(at.c_str(), W("\\"), round ? W("P2.pla") : W("P1.pla"), out.Put());
        }},
-      {"SetReferences", [&](int) { return plugin_.UpdatePlaylist(Internal().c_str(), W("\\Music\\Mix.pla"), &list); }},
+      {"SetReferences", [&](int) { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), &list); }},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.method);
-    model_->Faults().ResetCalls();
-    model_->Faults().Inject(ObjectKind::Storage, c.method, WMDM_E_INTERFACEDEAD, 1);
-    EXPECT_EQ(c.run(0), S_OK);
-    EXPECT_EQ(Calls(ObjectKind::Storage, c.method), 2);
-    EXPECT_TRUE(LockIsFree());
-    // The flag was cleared by the success: a dead answer twice in a row
-    // gets one retry and then goes back to the host.
-    model_->Faults().ResetCalls();
-    model_->Faults().Inject(ObjectKind::Storage, c.method, WMDM_E_INTERFACEDEAD, 2);
-    EXPECT_EQ(c.run(1), MapResult(WMDM_E_INTERFACEDEAD));
-    EXPECT_EQ(Calls(ObjectKind::Storage, c.method), 2);
-    model_->Faults().ClearFaults();
-    EXPECT_TRUE(LockIsFree());
+  // The success of the first round clears the flag: dead twice in a row gets
+  // one retry and then goes back to the host.
+  const struct {
+    int deadAnswers;
+    HRESULT result;
+  } rounds[] = {{1, S_OK}, {2, MapResult(WMDM_E_INTERFACEDEAD)}};
+  for (const auto& c : cases) {
+    for (int round = 0; round < 2; ++round) {
+      SCOPED_TRACE(testing::Message() << c.method << " dead " << rounds[round].deadAnswers << " times");
+      model_->Faults().ResetCalls();
+      model_->Faults().Inject(ObjectKind::Storage, c.method, WMDM_E_INTERFACEDEAD, rounds[round].deadAnswers);
+      EXPECT_EQ(c.run(round), rounds[round].result);
+      EXPECT_EQ(Calls(ObjectKind::Storage, c.method), 2);
+      model_->Faults().ClearFaults();
+      EXPECT_TRUE(LockIsFree());
+    }
   }
 }
 

@@ -1,7 +1,9 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <tuple>
 
+#include "content/content_changes_test.h"
 #include "content/resolver_test_player.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
@@ -11,6 +13,7 @@ namespace {
 
 using wmdm_standin::ModelTag;
 using wmdm_standin::ObjectKind;
+using EventLines = std::vector<std::string>;
 
 constexpr DWORD kCookie = 77;
 constexpr DWORD kKeep = 2, kRefuse = 3, kReplace = 0;
@@ -20,13 +23,19 @@ struct Tags {
   LONG bitrate = 0, track = -1, rating = -1;  // -1: the item has no such property
 };
 
+// Tags as compared: name, type and bytes (strings with their terminator).
+std::vector<std::tuple<WString, WMDM_TAG_DATATYPE, std::vector<BYTE>>> Compared(const std::vector<ModelTag>& tags) {
+  std::vector<std::tuple<WString, WMDM_TAG_DATATYPE, std::vector<BYTE>>> compared;
+  for (const ModelTag& tag : tags) compared.emplace_back(tag.name, tag.type, tag.value);
+  return compared;
+}
+
 class ContentTransferTest : public ResolverPlayerTest {
  protected:
   void SetUp() override {
     ResolverPlayerTest::SetUp();
     // Other lanes may run the same test at the same time.
-    sources_ = std::filesystem::temp_directory_path() /
-               ("mdplugin_transfer_" + std::to_string(std::random_device()()));
+    sources_ = std::filesystem::temp_directory_path() / ("mdplugin_transfer_" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(sources_);
   }
   void TearDown() override {
@@ -44,20 +53,16 @@ class ContentTransferTest : public ResolverPlayerTest {
     return wide::FromUtf8(path.u8string());
   }
 
-  static void Fill(kcIPPItem* item, const Tags& tags) {
-    item->SetTitle(tags.title);
-    item->SetArtist(tags.artist);
-    item->SetAlbum(tags.album);
-    item->SetGenre(tags.genre);
-    item->SetBitrate(tags.bitrate);
-    if (tags.track >= 0) item->SetPropertyLong(W("ItemTrackNumber"), tags.track);
-    if (tags.rating >= 0) item->SetPropertyLong(W("ItemTrackRanking"), tags.rating);
-  }
-
   HRESULT Send(const WCHAR* target, const WString& source, DWORD mode = kKeep, const Tags& tags = {},
                DWORD* outcome = nullptr) {
     kcIPPItem item;
-    Fill(&item, tags);
+    item.SetTitle(tags.title);
+    item.SetArtist(tags.artist);
+    item.SetAlbum(tags.album);
+    item.SetGenre(tags.genre);
+    item.SetBitrate(tags.bitrate);
+    if (tags.track >= 0) item.SetPropertyLong(W("ItemTrackNumber"), tags.track);
+    if (tags.rating >= 0) item.SetPropertyLong(W("ItemTrackRanking"), tags.rating);
     DWORD ignored = 0;
     return plugin_.DownloadFile(Internal().c_str(), target, source.c_str(), &item, mode, kCookie,
                                 outcome ? outcome : &ignored);
@@ -70,11 +75,13 @@ class ContentTransferTest : public ResolverPlayerTest {
     plugin_.FindDeviceRecord(1)->settings = &settings_;
     plugin_.ClearNodeCache();
   }
-  bool Gone(ObjectId object) {
-    const auto info = model_->Inspect(object);
-    return !info || info->deleted;
-  }
+  bool Gone(ObjectId object) { return !model_->Inspect(object) || model_->Inspect(object)->deleted; }
   int Sends() { return Calls(ObjectKind::Storage, "Insert3") + Calls(ObjectKind::Storage, "Insert"); }
+  // Insert3 and Insert answer `fault` `times` times.
+  void FailInserts(HRESULT fault, int times, ObjectId object = 0) {
+    for (const char* method : {"Insert3", "Insert"})
+      model_->Faults().Inject(ObjectKind::Storage, method, fault, times, object);
+  }
 
   std::filesystem::path sources_;
   kcDeviceSettings settings_;
@@ -86,13 +93,10 @@ TEST_F(ContentTransferTest, TheFormatCodeComesFromTheSourcePath) {
     const WCHAR* sent;
     DWORD code;
   } cases[] = {
-      {"song.mp3", W("song.mp3"), 0x3009},
-      {"loud.MP3", W("loud.MP3"), 0xB901},  // the search is case-sensitive
+      {"song.mp3", W("song.mp3"), 0x3009},         {"loud.MP3", W("loud.MP3"), 0xB901},  // the search is case-sensitive
       {"x.mp3/track.wav", W("track.wav"), 0x3009},  // ".mp3" first, anywhere in the path
-      {"voice.wav", W("voice.wav"), 0x3008},
-      {"a.wav.mp3", W("a.wav.mp3"), 0x3009},
-      {"mp3.wma", W("mp3.wma"), 0xB901},
-      {"Wav/talk.wma", W("talk.wma"), 0xB901},
+      {"voice.wav", W("voice.wav"), 0x3008},       {"a.wav.mp3", W("a.wav.mp3"), 0x3009},
+      {"mp3.wma", W("mp3.wma"), 0xB901},           {"Wav/talk.wma", W("talk.wma"), 0xB901},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.relative);
@@ -105,25 +109,26 @@ TEST_F(ContentTransferTest, TheFormatCodeComesFromTheSourcePath) {
 }
 
 TEST_F(ContentTransferTest, TheTrackIsSentWithItsTagsInOrder) {
-  const Tags full{W("Intro"), W("Band"), W("First"), W("Rock"), 192000, 12, 75};
+  // The tags in the order they are written.
+  auto tagsInOrder = [](const WCHAR* album, const WCHAR* artist, const WCHAR* genre, const WCHAR* title, DWORD bitrate,
+                        const WCHAR* track, DWORD rating, DWORD format) {
+    return std::vector<ModelTag>{
+        ModelTag::String(g_wszWMDMAlbumTitle, album), ModelTag::String(g_wszWMDMAlbumArtist, artist),
+        ModelTag::String(g_wszWMDMAuthor, artist),    ModelTag::String(g_wszWMDMGenre, genre),
+        ModelTag::String(g_wszWMDMTitle, title),      ModelTag::Dword(g_wszWMDMBitrate, bitrate),
+        ModelTag::String(g_wszWMDMTrack, track),      ModelTag::Dword(g_wszWMDMUserRating, rating),
+        ModelTag::Dword(g_wszWMDMFormatCode, format)};
+  };
   const struct {
     const char* source;
     Tags tags;
     std::vector<ModelTag> expected;
   } cases[] = {
-      {"in/01.wma", full,
-       {ModelTag::String(g_wszWMDMAlbumTitle, W("First")), ModelTag::String(g_wszWMDMAlbumArtist, W("Band")),
-        ModelTag::String(g_wszWMDMAuthor, W("Band")), ModelTag::String(g_wszWMDMGenre, W("Rock")),
-        ModelTag::String(g_wszWMDMTitle, W("Intro")), ModelTag::Dword(g_wszWMDMBitrate, 192000),
-        ModelTag::String(g_wszWMDMTrack, W("12")), ModelTag::Dword(g_wszWMDMUserRating, 75),
-        ModelTag::Dword(g_wszWMDMFormatCode, 0xB901)}},
+      {"in/01.wma",
+       {W("Intro"), W("Band"), W("First"), W("Rock"), 192000, 12, 75},
+       tagsInOrder(W("First"), W("Band"), W("Rock"), W("Intro"), 192000, W("12"), 75, 0xB901)},
       // An item without tags or properties gives empty texts and zeros.
-      {"in/bare.mp3", {},
-       {ModelTag::String(g_wszWMDMAlbumTitle, W("")), ModelTag::String(g_wszWMDMAlbumArtist, W("")),
-        ModelTag::String(g_wszWMDMAuthor, W("")), ModelTag::String(g_wszWMDMGenre, W("")),
-        ModelTag::String(g_wszWMDMTitle, W("")), ModelTag::Dword(g_wszWMDMBitrate, 0),
-        ModelTag::String(g_wszWMDMTrack, W("0")), ModelTag::Dword(g_wszWMDMUserRating, 0),
-        ModelTag::Dword(g_wszWMDMFormatCode, 0x3009)}},
+      {"in/bare.mp3", {}, tagsInOrder(W(""), W(""), W(""), W(""), 0, W("0"), 0, 0x3009)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.source);
@@ -131,27 +136,13 @@ TEST_F(ContentTransferTest, TheTrackIsSentWithItsTagsInOrder) {
     DWORD outcome = 0;
     ASSERT_EQ(Send(W("\\Music"), Source(c.source, 300), kKeep, c.tags, &outcome), S_OK);
     EXPECT_EQ(outcome, 4u);
-    const WString path = W("\\Music") + WString(W("\\")) + wide::FromUtf8(c.source + 3);
+    const WString path = W("\\Music\\") + wide::FromUtf8(c.source + 3);
     EXPECT_EQ(model_->Inspect(Find(path))->bytes.size(), 300u);
-    const std::vector<ModelTag> tags = TagsOf(path);
-    ASSERT_EQ(tags.size(), c.expected.size());
-    for (size_t i = 0; i < tags.size(); ++i) {
-      SCOPED_TRACE(wide::ToUtf8(c.expected[i].name));
-      EXPECT_EQ(tags[i].name, c.expected[i].name);
-      EXPECT_EQ(tags[i].type, c.expected[i].type);
-      EXPECT_EQ(tags[i].value, c.expected[i].value) << "strings with their terminator";
-    }
+    EXPECT_EQ(Compared(TagsOf(path)), Compared(c.expected));
     // The log line, the end of the operation, then the new track with its folder.
-    const std::vector<HostEvent> events = callback_.Events();
-    ASSERT_GE(events.size(), 2u);
-    EXPECT_EQ(events[0].text, WString(W("WMDM10::DownloadFile called to create a file named \\Music\n")));
-    EXPECT_EQ(events[1].kind, HostEvent::kOperationEnded);
-    EXPECT_EQ(events[1].number, kCookie);
-    const std::vector<HostEvent> changes = Changes();
-    ASSERT_EQ(changes.size(), 1u);
-    EXPECT_EQ(changes[0].kind, HostEvent::kContentAdded);
-    EXPECT_EQ(changes[0].paths, (std::vector<WString>{W("\\Music"), path}));
-    EXPECT_EQ(changes[0].kinds, (std::vector<LONG>{KindFolder, KindFile}));
+    EXPECT_EQ(Lines(callback_.Events()),
+              (EventLines{"WMDM10::DownloadFile called to create a file named \\Music\n", "ended 77",
+                          "+ \\Music:1 " + wide::ToUtf8(path) + ":4 @" + wide::ToUtf8(path)}));
   }
   EXPECT_TRUE(LockIsFree());
 }
@@ -176,21 +167,20 @@ TEST_F(ContentTransferTest, AnExistingFileIsKeptRefusedOrReplaced) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const WString source = Source(std::string(c.name) + "/" + c.relative, 10);
-    const ObjectId before = Find(WString(W("\\Music\\")) + c.existing);
+    const WString existing = WString(W("\\Music\\")) + c.existing;
+    const ObjectId before = Find(existing);
     ASSERT_NE(before, 0u);
     model_->Faults().ResetCalls();
     callback_.ClearEvents();
     DWORD outcome = 0;
     EXPECT_EQ(Send(W("\\Music"), source, c.mode, {}, &outcome), c.result);
     EXPECT_EQ(outcome, c.outcome);
-    const ObjectId after = Find(WString(W("\\Music\\")) + c.existing);
+    const ObjectId after = Find(existing);
     ASSERT_NE(after, 0u);
     EXPECT_EQ(after != before, c.sent);
     EXPECT_EQ(Sends(), c.sent ? 1 : 0);
     EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), c.sent ? 1u : 0u);
-    if (c.sent) {
-      EXPECT_EQ(model_->Inspect(after)->bytes.size(), 10u);
-    }
+    if (c.sent) EXPECT_EQ(model_->Inspect(after)->bytes.size(), 10u);
     EXPECT_TRUE(LockIsFree());
   }
 }
@@ -215,22 +205,15 @@ TEST_F(ContentTransferTest, TheDisplayNameIsCheckedWhenTheDeviceAsksForIt) {
     SCOPED_TRACE(c.name);
     UseSettings(c.check);
     const ObjectId intro = AddFile(music_, W("Intro.wma"), 20);
-    Tags tags;
-    tags.title = c.title;
     DWORD outcome = 0;
-    EXPECT_EQ(Send(W("\\Music"), Source(std::string(c.name) + "/01.wma"), c.mode, tags, &outcome), c.result);
+    EXPECT_EQ(Send(W("\\Music"), Source(std::string(c.name) + "/01.wma"), c.mode, Tags{c.title}, &outcome), c.result);
     EXPECT_EQ(outcome, c.outcome);
-    const bool introGone = Gone(intro);
-    EXPECT_EQ(!introGone, c.introKept);
+    EXPECT_EQ(!Gone(intro), c.introKept);
     // The new file keeps its own name in every case.
-    const ObjectId sent = Find(W("\\Music\\01.wma"));
-    EXPECT_EQ(sent != 0, c.sent);
+    EXPECT_EQ(Find(W("\\Music\\01.wma")) != 0, c.sent);
     // Both go, so that the next case starts from the same folder.
-    if (sent) {
-      ASSERT_EQ(plugin_.DeleteItem(Internal().c_str(), W("\\Music\\01.wma")), S_OK);
-    }
-    if (!introGone) {
-      ASSERT_EQ(plugin_.DeleteItem(Internal().c_str(), W("\\Music\\Intro.wma")), S_OK);
+    for (const WCHAR* path : {W("\\Music\\01.wma"), W("\\Music\\Intro.wma")}) {
+      if (Find(path)) ASSERT_EQ(plugin_.DeleteItem(Internal().c_str(), path), S_OK);
     }
     EXPECT_TRUE(LockIsFree());
   }
@@ -249,13 +232,8 @@ TEST_F(ContentTransferTest, AReplacedTrackGetsBackItsPlaceInEveryPlaylist) {
   EXPECT_EQ(References(mix_), (std::vector<ObjectId>{fresh, b_}));
   EXPECT_EQ(References(other), (std::vector<ObjectId>{b_, fresh, zero_}));
   EXPECT_EQ(References(top), (std::vector<ObjectId>{b_, zero_, fresh}));
-  // Out of three playlists, the old file removed, the new one added, back
-  // into the three playlists.
-  std::vector<HostEvent::Kind> kinds;
-  for (const HostEvent& change : Changes()) kinds.push_back(change.kind);
-  using K = HostEvent::Kind;
-  EXPECT_EQ(kinds, (std::vector<K>{K::kPlaylistChanged, K::kPlaylistChanged, K::kPlaylistChanged, K::kContentRemoved,
-                                   K::kContentAdded, K::kPlaylistChanged, K::kPlaylistChanged, K::kPlaylistChanged}));
+  // Out of three playlists, the old file removed, the new one added, back into the three.
+  EXPECT_EQ(Signs(Changes()), "===-+===");
   EXPECT_TRUE(LockIsFree());
 }
 
@@ -267,10 +245,10 @@ TEST_F(ContentTransferTest, APlaylistTargetGetsTheTrackAppended) {
   const ObjectId rooted = Find(W("\\new.mp3"));
   ASSERT_NE(rooted, 0u);
   EXPECT_EQ(References(mix_), (std::vector<ObjectId>{a_, rooted}));
-  const std::vector<HostEvent> changes = Changes();
+  const EventLines changes = Lines(Changes());
   ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0].paths, std::vector<WString>{W("\\new.mp3")});
-  EXPECT_EQ(changes[1].kind, HostEvent::kPlaylistChanged);
+  EXPECT_EQ(changes[0], "+ \\new.mp3:4 @\\new.mp3");
+  EXPECT_EQ(changes[1][0], '=');
 
   // A file of that name already there is appended instead, whatever the mode.
   model_->Faults().ResetCalls();
@@ -294,32 +272,36 @@ TEST_F(ContentTransferTest, APlaylistTargetGetsTheTrackAppended) {
 }
 
 TEST_F(ContentTransferTest, AFailedInsert3FallsBackToInsert) {
-  model_->Faults().Inject(ObjectKind::Storage, "Insert3", E_FAIL, 1, music_);
-  Tags tags;
-  tags.title = W("Lost Title");
-  ASSERT_EQ(Send(W("\\Music"), Source("plain.mp3", 12), kKeep, tags), S_OK);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), 1);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), 1);
-  const ObjectId sent = Find(W("\\Music\\plain.mp3"));
-  ASSERT_NE(sent, 0u);
-  EXPECT_TRUE(model_->Inspect(sent)->tags.empty()) << "the older interface sends no tags";
-  EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
-  EXPECT_EQ(Changes().size(), 1u);
-
-  // A folder without the newer interface takes the file through the older.
-  model_->Faults().ResetCalls();
-  model_->Faults().Inject(ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)", E_NOINTERFACE, 1, music_);
-  ASSERT_EQ(Send(W("\\Music"), Source("older.mp3")), S_OK);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), 0);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), 1);
-  EXPECT_NE(Find(W("\\Music\\older.mp3")), 0u);
-
-  // Tags that cannot be written leave the file to go without them.
-  model_->Faults().ResetCalls();
-  model_->Faults().Inject(ObjectKind::MetaData, "AddItem", E_OUTOFMEMORY, 1);
-  ASSERT_EQ(Send(W("\\Music"), Source("untagged.mp3")), S_OK);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), 1);
-  EXPECT_TRUE(model_->Inspect(Find(W("\\Music\\untagged.mp3")))->tags.empty());
+  const struct {
+    const char* what;
+    ObjectKind kind;
+    const char* method;
+    ObjectId object;  // whose call fails; 0: any
+    HRESULT fault;
+    const WCHAR* file;
+    int insert3, insert;
+  } cases[] = {
+      // The older interface sends no tags.
+      {"Insert3 fails", ObjectKind::Storage, "Insert3", music_, E_FAIL, W("plain.mp3"), 1, 1},
+      {"a folder without the newer interface", ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)", music_,
+       E_NOINTERFACE, W("older.mp3"), 0, 1},
+      // Tags that cannot be written leave the file to go without them.
+      {"tags that cannot be written", ObjectKind::MetaData, "AddItem", 0, E_OUTOFMEMORY, W("untagged.mp3"), 1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    model_->Faults().ResetCalls();
+    model_->Faults().Inject(c.kind, c.method, c.fault, 1, c.object);
+    callback_.ClearEvents();
+    ASSERT_EQ(Send(W("\\Music"), Source(wide::ToUtf8(c.file), 12), kKeep, Tags{W("Lost Title")}), S_OK);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), c.insert3);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), c.insert);
+    const ObjectId sent = Find(W("\\Music\\") + WString(c.file));
+    ASSERT_NE(sent, 0u);
+    EXPECT_TRUE(model_->Inspect(sent)->tags.empty());
+    EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
+    EXPECT_EQ(Changes().size(), 1u);
+  }
   EXPECT_TRUE(LockIsFree());
 }
 
@@ -340,8 +322,7 @@ TEST_F(ContentTransferTest, AFailedSendLeavesThePlayerAsItWas) {
       SCOPED_TRACE(std::string(c.name) + " " + wide::ToUtf8(target));
       const ULONGLONG free = model_->FreeSpace(internal_);
       const size_t children = model_->Inspect(root)->children.size();
-      for (const char* method : {"Insert3", "Insert"})
-        if (c.fault != S_OK) model_->Faults().Inject(ObjectKind::Storage, method, c.fault, wmdm_standin::kEveryCall);
+      if (c.fault != S_OK) FailInserts(c.fault, wmdm_standin::kEveryCall);
       callback_.ClearEvents();
       DWORD outcome = 0;
       EXPECT_EQ(Send(target, Source(std::string(c.name) + "/big.mp3", c.size), kReplace, {}, &outcome), c.result);
@@ -359,8 +340,7 @@ TEST_F(ContentTransferTest, AFailedSendLeavesThePlayerAsItWas) {
 }
 
 TEST_F(ContentTransferTest, AReplacementThatCannotBeSentSaysTheOldFileIsGone) {
-  model_->Faults().Inject(ObjectKind::Storage, "Insert3", E_ACCESSDENIED, 1);
-  model_->Faults().Inject(ObjectKind::Storage, "Insert", E_ACCESSDENIED, 1);
+  FailInserts(E_ACCESSDENIED, 1);
   DWORD outcome = 0;
   EXPECT_EQ(Send(W("\\Music"), Source("a.mp3"), kReplace, {}, &outcome), MapResult(E_ACCESSDENIED));
   EXPECT_EQ(outcome, 1u) << "the old file was deleted";
@@ -375,17 +355,12 @@ TEST_F(ContentTransferTest, AReplacementThatCannotBeSentSaysTheOldFileIsGone) {
   // in its playlists too.
   const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {zero_, b_});
   model_->SetPlaylistEntries(mix_, {b_});
-  const struct {
-    const char* name;
-    const char* method;
-    ObjectId object;
-  } cases[] = {{"walk fails", "EnumStorage", pop_}, {"delete refused", "Delete", b_}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [method, object] : {std::pair<const char*, ObjectId>{"EnumStorage", pop_}, {"Delete", b_}}) {
+    SCOPED_TRACE(method);
     model_->Faults().ResetCalls();
-    model_->Faults().Inject(ObjectKind::Storage, c.method, E_ACCESSDENIED, wmdm_standin::kEveryCall, c.object);
+    model_->Faults().Inject(ObjectKind::Storage, method, E_ACCESSDENIED, wmdm_standin::kEveryCall, object);
     Changes();
-    EXPECT_EQ(Send(W("\\Music"), Source(std::string(c.name) + "/b.mp3"), kReplace, {}, &outcome),
+    EXPECT_EQ(Send(W("\\Music"), Source(std::string(method) + "/b.mp3"), kReplace, {}, &outcome),
               MapResult(E_ACCESSDENIED));
     model_->Faults().ClearFaults();
     EXPECT_EQ(outcome, 4u);
@@ -397,30 +372,29 @@ TEST_F(ContentTransferTest, AReplacementThatCannotBeSentSaysTheOldFileIsGone) {
   EXPECT_TRUE(LockIsFree());
 }
 
+// Dead once: resolved afresh and sent. Dead twice: given up after the second
+// attempt, and each next call may retry again.
 TEST_F(ContentTransferTest, ADeadFolderIsResolvedAfreshOnce) {
-  model_->Faults().Inject(ObjectKind::Storage, "Insert3", WMDM_E_INTERFACEDEAD, 1);
-  model_->Faults().Inject(ObjectKind::Storage, "Insert", WMDM_E_INTERFACEDEAD, 1);
-  ASSERT_EQ(Send(W("\\Music"), Source("one.mp3")), S_OK);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), 2);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), 1);
-  EXPECT_NE(Find(W("\\Music\\one.mp3")), 0u);
-
-  // Dead twice: given up after the second attempt, and the next call may
-  // retry again.
-  for (int round = 0; round < 2; ++round) {
-    SCOPED_TRACE(round);
+  const struct {
+    const char* file;
+    int deadAnswers;  // of Insert3 and of Insert
+    HRESULT result;
+    int insert3, insert;
+  } rounds[] = {
+      {"one.mp3", 1, S_OK, 2, 1},
+      {"two.mp3", 2, IPP_E_CANCELLED, 2, 2},
+      {"three.mp3", 2, IPP_E_CANCELLED, 2, 2},
+      {"four.mp3", 1, S_OK, 2, 1},
+  };
+  for (const auto& round : rounds) {
+    SCOPED_TRACE(round.file);
     model_->Faults().ResetCalls();
-    model_->Faults().Inject(ObjectKind::Storage, "Insert3", WMDM_E_INTERFACEDEAD, 2);
-    model_->Faults().Inject(ObjectKind::Storage, "Insert", WMDM_E_INTERFACEDEAD, 2);
-    EXPECT_EQ(Send(W("\\Music"), Source("two.mp3")), IPP_E_CANCELLED);
-    EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), 2);
-    EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), 2);
+    FailInserts(WMDM_E_INTERFACEDEAD, round.deadAnswers);
+    EXPECT_EQ(Send(W("\\Music"), Source(round.file)), round.result);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), round.insert3);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), round.insert);
+    EXPECT_EQ(Find(W("\\Music\\") + wide::FromUtf8(round.file)) != 0, round.result == S_OK);
   }
-  model_->Faults().ResetCalls();
-  model_->Faults().Inject(ObjectKind::Storage, "Insert3", WMDM_E_INTERFACEDEAD, 1);
-  model_->Faults().Inject(ObjectKind::Storage, "Insert", WMDM_E_INTERFACEDEAD, 1);
-  EXPECT_EQ(Send(W("\\Music"), Source("two.mp3")), S_OK);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), 2);
   EXPECT_TRUE(LockIsFree());
 }
 
@@ -430,9 +404,7 @@ TEST_F(ContentTransferTest, MissingArgumentsAreRefusedWithoutALogLine) {
   kcIPPItem item;
   callback_.ClearEvents();
   const struct {
-    const WCHAR* location;
-    const WCHAR* target;
-    const WCHAR* source;
+    const WCHAR *location, *target, *source;
     kiIPPItem* item;
   } cases[] = {
       {nullptr, W("\\Music"), source.c_str(), &item},

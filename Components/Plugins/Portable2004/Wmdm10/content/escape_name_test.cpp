@@ -5,11 +5,10 @@
 namespace {
 
 TEST(EscapeNameTest, KeepsLettersAndDigitsAndEncodesTheRest) {
-  struct Row {
+  const struct Row {
     const WCHAR* text;
     const WCHAR* escaped;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {W(""), W("")},
       {W("My Player"), W("my|0020player")},
       {W("a_b\\c"), W("a|005fb|005cc")},

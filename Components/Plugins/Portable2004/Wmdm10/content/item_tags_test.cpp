@@ -16,35 +16,28 @@ class ResolvedItemTest : public resolver_testing::ResolverPlayerTest {
  protected:
   // What the host would see of an item, in one line.
   static std::string Describe(kcIPPItem& item) {
-    UniqueBstr location, title, album, artist, genre;
-    location.Reset(item.GetLocation());
-    title.Reset(item.GetTitle());
-    album.Reset(item.GetAlbum());
-    artist.Reset(item.GetArtist());
-    genre.Reset(item.GetGenre());
+    auto text = [](BSTR owned) { return wide::ToUtf8(UniqueBstr::Adopt(owned).ToString()); };
     LONG track = 0;
     const bool hasTrack = item.GetPropertyLong(W("ItemTrackNumber"), &track);
     bool deletable = false, renamable = false;
     item.GetPropertyBool(W("ItemDeletable"), &deletable);
     item.GetPropertyBool(W("ItemRenamable"), &renamable);
-    return "kind " + std::to_string(item.GetKind()) + " " + wide::ToUtf8(location.ToString()) + " '" +
-           wide::ToUtf8(title.ToString()) + "' album '" + wide::ToUtf8(album.ToString()) + "' artist '" +
-           wide::ToUtf8(artist.ToString()) + "' genre '" + wide::ToUtf8(genre.ToString()) + "' track " +
-           (hasTrack ? std::to_string(track) : std::string("-")) + " size " + std::to_string(item.GetSize()) +
-           " bitrate " + std::to_string(item.GetBitrate()) + " duration " + std::to_string(item.GetDuration()) +
-           (deletable ? " deletable" : "") + (renamable ? " renamable" : "");
+    return "kind " + std::to_string(item.GetKind()) + " " + text(item.GetLocation()) + " '" + text(item.GetTitle()) +
+           "' album '" + text(item.GetAlbum()) + "' artist '" + text(item.GetArtist()) + "' genre '" +
+           text(item.GetGenre()) + "' track " + (hasTrack ? std::to_string(track) : std::string("-")) + " size " +
+           std::to_string(item.GetSize()) + " bitrate " + std::to_string(item.GetBitrate()) + " duration " +
+           std::to_string(item.GetDuration()) + (deletable ? " deletable" : "") + (renamable ? " renamable" : "");
   }
 };
 
 TEST_F(ResolvedItemTest, ItemsAreClassifiedAndBuiltOnRequestOnce) {
-  struct Row {
+  // 4000 bytes at 16 bits x 44100 per second: 705600 bits/s, 45 ms. The
+  // player keeps playlists, so its plain files are not renamable.
+  const struct Row {
     const WCHAR* path;
     LONG kind;  // asked for; 0 classifies
     const char* expected;
-  };
-  // 4000 bytes at 16 bits x 44100 per second: 705600 bits/s, 45 ms. The
-  // player keeps playlists, so its plain files are not renamable.
-  const Row rows[] = {
+  } rows[] = {
       {W("\\Music"), KindClassify,
        "kind 1 \\Music 'Music' album '' artist '' genre '' track - size 0 bitrate 0 duration 0 deletable renamable"},
       {W("\\Music\\a.mp3"), KindClassify,
@@ -72,12 +65,11 @@ TEST_F(ResolvedItemTest, ItemsAreClassifiedAndBuiltOnRequestOnce) {
 }
 
 TEST_F(ResolvedItemTest, TagsFillTheItemOnceSkippingPlaceholders) {
-  struct Row {
+  const struct Row {
     const char* what;
     std::vector<ModelTag> tags;
     const char* expected;  // from the title on
-  };
-  const Row rows[] = {
+  } rows[] = {
       {"every tag read",
        {ModelTag::String(g_wszWMDMTitle, W("Song")), ModelTag::String(g_wszWMDMAlbumTitle, W("Album")),
         ModelTag::String(g_wszWMDMAlbumArtist, W("Artist")), ModelTag::String(g_wszWMDMGenre, W("Rock")),

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "com_support.h"
 #include "host_sdk/recording_item_test.h"
 #include "host_support/plugin_module.h"
 
@@ -239,6 +240,7 @@ class ItemRecordModuleTest : public testing::Test {
   }
   void TearDown() override {
     if (module_) FreeLibrary(module_);
+    EXPECT_EQ(wmdm_standin::LiveComObjects(), 0);
   }
   template <typename Fn>
   Fn Resolve(const char* name) {

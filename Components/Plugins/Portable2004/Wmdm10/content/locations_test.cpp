@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "content/escape_name.h"
 #include "content/kc_ipp_item.h"
 #include "host_sdk/ipp_result_codes.h"
@@ -12,12 +14,6 @@ using namespace locations;
 
 std::string U8(const WString& text) { return wide::ToUtf8(text); }
 
-WString Location(kiIPPItem& item) {
-  UniqueBstr location;
-  location.Reset(item.GetLocation());
-  return location.ToString();
-}
-
 TEST(LocationsTest, MediaLocationSplitsAtTheFirstSeparator) {
   struct Row {
     const WCHAR* location;
@@ -25,18 +21,17 @@ TEST(LocationsTest, MediaLocationSplitsAtTheFirstSeparator) {
     const WCHAR* devicePart;
     size_t separator;
     const WCHAR* mediumName;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {W("WMDM10my|0020player___storage|0020card"), true, W("my|0020player"), 19, W("storage card")},
       {W("WMDM10dev___"), true, W("dev"), 9, W("")},
       {W("WMDM10___x"), true, W(""), 6, W("x")},
       {W("WMDM10dev____x"), true, W("dev"), 9, W("_x")},  // the first "___" ends the device part
       {W("WMDM10dev___A|0020B"), true, W("dev"), 9, W("a b")},
-      {W("wmdm10dev___x"), false, W(""), 0, W("")},  // the prefix is case-sensitive
-      {W("WMDM1dev___x"), false, W(""), 0, W("")},
-      {W("WMDM10dev__x"), false, W(""), 0, W("")},
-      {W("WMDM10"), false, W(""), 0, W("")},
-      {W(""), false, W(""), 0, W("")},
+      {W("wmdm10dev___x"), false},  // the prefix is case-sensitive
+      {W("WMDM1dev___x"), false},
+      {W("WMDM10dev__x"), false},
+      {W("WMDM10"), false},
+      {W(""), false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(U8(row.location));
@@ -44,10 +39,9 @@ TEST(LocationsTest, MediaLocationSplitsAtTheFirstSeparator) {
     ASSERT_EQ(ParseMediaLocation(row.location, &parts), row.valid);
     EXPECT_EQ(ParseMediaLocation(row.location, nullptr), row.valid);
     EXPECT_EQ(HasMediaPrefix(row.location), WString(row.location).rfind(W("WMDM10"), 0) == 0);
-    if (!row.valid) continue;
-    EXPECT_EQ(parts.devicePart, WString(row.devicePart));
-    EXPECT_EQ(parts.separatorIndex, row.separator);
-    EXPECT_EQ(parts.mediumName, WString(row.mediumName));
+    if (row.valid)
+      EXPECT_EQ(std::make_tuple(parts.devicePart, parts.mediumName, parts.separatorIndex),
+                std::make_tuple(WString(row.devicePart), WString(row.mediumName), row.separator));
   }
   const WString identity = W("\\\\?\\USB#Vid_0781&Pid_5150#Player_1");
   MediaLocationParts parts;
@@ -70,14 +64,11 @@ TEST(LocationsTest, FindDeviceByLocationTakesTheFirstPresentMatch) {
   list.push_back(Record(W("Player B")));
   list.push_back(Record(W("PLAYER A")));  // escapes to the same text as "Player A"
   list.push_back(Record(W("Player A")));
-
   size_t separator = 99;
   EXPECT_EQ(FindDeviceByLocation(ComposeMediaLocation(W("Player A"), W("Card")), list, &separator), 4);
   EXPECT_EQ(separator, 6 + EscapeName(W("Player A")).size());
   EXPECT_EQ(FindDeviceByLocation(ComposeMediaLocation(W("Player B"), W("Card")), list), 3);
-
-  // No such device, no separator, and an unreadable identity that is not
-  // the empty device part.
+  // No such device, no separator, and an unreadable identity that is not the empty device part.
   for (const WCHAR* miss : {W("WMDM10player|0020c___card"), W("WMDM10player|0020b"), W("WMDM10___card")}) {
     separator = 99;
     EXPECT_EQ(FindDeviceByLocation(miss, list, &separator), 0) << U8(miss);
@@ -87,20 +78,15 @@ TEST(LocationsTest, FindDeviceByLocationTakesTheFirstPresentMatch) {
 
 TEST(LocationsTest, StorageKeyHasOneBackslashBeforeThePath) {
   const WString loc = W("WMDM10dev___card");
-  EXPECT_EQ(StorageKey(loc, W("")), loc + W("\\"));
-  EXPECT_EQ(StorageKey(loc, W("\\")), loc + W("\\"));
-  EXPECT_EQ(StorageKey(loc, W("\\Music")), loc + W("\\Music"));
-  EXPECT_EQ(StorageKey(loc, W("Music")), loc + W("\\Music"));
+  for (const WCHAR* path : {W(""), W("\\")}) EXPECT_EQ(StorageKey(loc, path), loc + W("\\"));
+  for (const WCHAR* path : {W("\\Music"), W("Music")}) EXPECT_EQ(StorageKey(loc, path), loc + W("\\Music"));
   EXPECT_NE(StorageKey(loc, W("\\music")), StorageKey(loc, W("\\Music"))) << "keys compare exactly";
 }
 
-TEST(LocationsTest, SplitPathGivesParentAndLastName) {
+TEST(LocationsTest, SplitJoinAndComponentsOfAPath) {
   struct Row {
-    const WCHAR* path;
-    const WCHAR* parent;
-    const WCHAR* name;
-  };
-  const Row rows[] = {
+    const WCHAR *path, *parent, *name;
+  } splits[] = {
       {W("\\Music\\Pop\\a.wma"), W("\\Music\\Pop"), W("a.wma")},
       {W("\\Music\\a.wma"), W("\\Music"), W("a.wma")},
       {W("\\a.wma"), W("\\"), W("a.wma")},
@@ -110,32 +96,27 @@ TEST(LocationsTest, SplitPathGivesParentAndLastName) {
       {W("\\Music\\"), W("\\Music"), W("")},
       {W("Music\\a"), W("Music"), W("a")},
   };
-  for (const Row& row : rows) {
+  for (const Row& row : splits) {
     SCOPED_TRACE(U8(row.path));
     WString name = W("unset");
     EXPECT_EQ(SplitPath(row.path, &name), WString(row.parent));
     EXPECT_EQ(name, WString(row.name));
     EXPECT_EQ(SplitPath(row.path), WString(row.parent));
   }
-}
-
-TEST(LocationsTest, JoinPathAndComponents) {
   EXPECT_EQ(JoinPath(W(""), W("a.wma")), W("\\a.wma"));
   EXPECT_EQ(JoinPath(W("\\Music\\"), W("a.wma")), W("\\Music\\a.wma"));
-  // Joining the parts of a split gives the path back.
   for (const WCHAR* path : {W("\\Music\\a.wma"), W("\\a.wma")}) {
     WString name;
     const WString parent = SplitPath(path, &name);
-    EXPECT_EQ(JoinPath(parent, name), WString(path));
+    EXPECT_EQ(JoinPath(parent, name), WString(path)) << "a split joins back";
   }
 
   // The parent is the components but the last, whatever the backslashes.
-  struct Row {
+  struct Components {
     const WCHAR* path;
     std::vector<WString> names;
     const WCHAR* parent;
-  };
-  const Row rows[] = {
+  } components[] = {
       {W("\\Music\\\\Pop"), {W("Music"), W("Pop")}, W("\\Music")},
       {W("\\a\\b\\"), {W("a"), W("b")}, W("\\a")},
       {W("\\\\a\\\\b\\c.mp3"), {W("a"), W("b"), W("c.mp3")}, W("\\a\\b")},
@@ -144,7 +125,7 @@ TEST(LocationsTest, JoinPathAndComponents) {
       {W("\\"), {}, W("\\")},
       {W(""), {}, W("\\")},
   };
-  for (const Row& row : rows) {
+  for (const Components& row : components) {
     EXPECT_EQ(PathComponents(row.path), row.names) << U8(row.path);
     EXPECT_EQ(ParentPath(row.path), WString(row.parent)) << U8(row.path);
   }
@@ -152,12 +133,8 @@ TEST(LocationsTest, JoinPathAndComponents) {
 
 TEST(LocationsTest, HostAndDevicePathsWithAndWithoutARoot) {
   struct Row {
-    const WCHAR* root;
-    const WCHAR* hostPath;
-    const WCHAR* devicePath;
-  };
-  // Both directions: the host path becomes the device path and back.
-  const Row roundTrips[] = {
+    const WCHAR *root, *hostPath, *devicePath;
+  } roundTrips[] = {
       {W("\\Music"), W("\\Pop\\a.wma"), W("\\Music\\Pop\\a.wma")},
       {W("\\Music"), W(""), W("\\Music")},
       {W("\\Music\\Lib"), W("\\x"), W("\\Music\\Lib\\x")},
@@ -170,30 +147,21 @@ TEST(LocationsTest, HostAndDevicePathsWithAndWithoutARoot) {
     EXPECT_EQ(ToDevicePath(row.root, row.hostPath), WString(row.devicePath));
     EXPECT_EQ(ToHostPath(row.root, row.devicePath), WString(row.hostPath));
   }
-
-  // One direction only.
   EXPECT_EQ(ToDevicePath(W("\\Music"), W("Pop")), W("\\Music\\Pop")) << "a missing backslash is supplied";
   EXPECT_EQ(ToDevicePath(W(""), W("Pop")), W("\\Pop"));
-  const Row unchanged[] = {
-      {W("\\Music"), W("\\Other\\x"), W("\\Other\\x")},
-      {W("\\Music"), W("\\music\\x"), W("\\music\\x")},  // the prefix matches case-sensitively
-      {W("\\Music"), W("\\Mus"), W("\\Mus")},            // shorter than the prefix
-      {W("\\Music"), W("\\MusicBox\\x"), W("\\MusicBox\\x")},  // not under the root
-      {W("\\Music"), W(""), W("")},
-  };
-  for (const Row& row : unchanged) {
-    EXPECT_EQ(ToHostPath(row.root, row.devicePath), WString(row.hostPath)) << U8(row.devicePath);
-  }
+  // Device paths not under the root come back unchanged.
+  for (const WCHAR* path : {W("\\Other\\x"),
+                            W("\\music\\x"),     // the prefix matches case-sensitively
+                            W("\\Mus"),           // shorter than the prefix
+                            W("\\MusicBox\\x"),  // a longer name, not under the root
+                            W("")})
+    EXPECT_EQ(ToHostPath(W("\\Music"), path), WString(path)) << U8(path);
 }
 
 TEST(LocationsTest, EntryIdentifiersSplitAtTheFirstBar) {
   struct Row {
-    const WCHAR* root;
-    const WCHAR* id;
-    const WCHAR* playlist;
-    const WCHAR* track;
-  };
-  const Row rows[] = {
+    const WCHAR *root, *id, *playlist, *track;
+  } rows[] = {
       {W(""), W("\\Lists\\Run.pla|\\a.wma"), W("\\Lists\\Run.pla"), W("\\a.wma")},
       {W("\\Music"), W("\\Lists\\Run.pla|\\a.wma"), W("\\Music\\Lists\\Run.pla"), W("\\Music\\a.wma")},
       {W(""), W("\\Run.pla|\\Pop\\b|c.wma"), W("\\Run.pla"), W("\\Pop\\b|c.wma")},
@@ -201,8 +169,7 @@ TEST(LocationsTest, EntryIdentifiersSplitAtTheFirstBar) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(U8(row.id));
-    WString playlist;
-    WString track;
+    WString playlist, track;
     ASSERT_TRUE(SplitEntryId(row.root, row.id, &playlist, &track));
     EXPECT_EQ(playlist, WString(row.playlist));
     EXPECT_EQ(track, WString(row.track));
@@ -219,12 +186,11 @@ TEST(LocationsTest, MakeEntryIdPutsThePlaylistInFrontOfTheTrack) {
     ASSERT_TRUE(item.SetLocation(W("\\Pop\\a.wma")));
     const WString playlistDevicePath = WString(root) + W("\\Lists\\Run.pla");
     ASSERT_EQ(MakeEntryId(root, playlistDevicePath, &item), S_OK);
-    EXPECT_EQ(Location(item), W("\\Lists\\Run.pla|\\Pop\\a.wma"));
-
-    // The identifier splits back into the two device paths.
-    WString playlist;
-    WString track;
-    ASSERT_TRUE(SplitEntryId(root, Location(item), &playlist, &track));
+    UniqueBstr id;
+    id.Reset(item.GetLocation());
+    EXPECT_EQ(id.ToString(), W("\\Lists\\Run.pla|\\Pop\\a.wma"));
+    WString playlist, track;
+    ASSERT_TRUE(SplitEntryId(root, id.ToString(), &playlist, &track)) << "it splits back into the device paths";
     EXPECT_EQ(playlist, playlistDevicePath);
     EXPECT_EQ(track, WString(root) + W("\\Pop\\a.wma"));
   }

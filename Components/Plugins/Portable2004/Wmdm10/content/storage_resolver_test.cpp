@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "content/storage_lookup.h"
 #include "content/resolver_test_player.h"
+#include "content/storage_lookup.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -49,15 +49,20 @@ class ChosenLookupDevice final : public ComObject<ChosenLookupDevice, Chain<IWMD
   ComPtr<IWMDMStorage> answer_;
 };
 
+// A medium answers no parent; a folder does.
+bool IsMedium(const ComPtr<IWMDMStorage>& storage) {
+  ComPtr<IWMDMStorage4> storage4;
+  ComPtr<IWMDMStorage> parent;
+  return storage && SUCCEEDED(storage.As(&storage4)) && storage4->GetParent(&parent) == S_FALSE;
+}
+
 TEST_F(StorageResolverTest, LocationsAndPathsResolveToTheStoragesTheyName) {
   const WString internal = Location(W("Internal Memory"));
   const WString card = Location(W("Storage Card"));
-  struct Row {
+  const struct {
     WString location;
-    const WCHAR* path;
-    const WCHAR* expected;  // the storage's name, or "<null>"
-  };
-  const Row rows[] = {
+    const WCHAR *path, *expected;  // the storage's name, or "<null>"
+  } rows[] = {
       {internal, W("\\"), W("Internal Memory")},
       {internal, W("\\Music\\Pop"), W("Pop")},
       {internal, W("\\Music\\\\Pop"), W("Pop")},  // an empty component is skipped
@@ -73,10 +78,9 @@ TEST_F(StorageResolverTest, LocationsAndPathsResolveToTheStoragesTheyName) {
       {W("wmdm10") + internal.substr(6), W("\\"), W("<null>")},  // the prefix is case-sensitive
       {W("WMDM10nothingtoseparate"), W("\\"), W("<null>")},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(wide::ToUtf8(row.location + W(" ") + row.path));
-    EXPECT_EQ(wide::ToUtf8(NameOf(plugin_.ResolveStorage(row.location, row.path, 0))), wide::ToUtf8(row.expected));
-  }
+  for (const auto& row : rows)
+    EXPECT_EQ(wide::ToUtf8(NameOf(plugin_.ResolveStorage(row.location, row.path, 0))), wide::ToUtf8(row.expected))
+        << wide::ToUtf8(row.location + W(" ") + row.path);
   EXPECT_EQ(Resolve(W("")), Resolve(W("\\"))) << "the empty path and \"\\\" are one key";
 }
 
@@ -93,23 +97,21 @@ TEST_F(StorageResolverTest, CostsOfAResolutionInWmdmCalls) {
   EXPECT_EQ(Calls(ObjectKind::Storage, "GetSize"), 1);
   EXPECT_EQ(WmdmCalls(), 2) << "and nothing else: no medium, no enumeration";
   EXPECT_EQ(NameOf(sibling), W("b.mp3"));
-
 }
 
 TEST_F(StorageResolverTest, ADirectAnswerIsTrustedOnlyWithASize) {
   ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
-  struct Row {
+  const struct {
     const WCHAR* name;
     HRESULT sizeFault;  // S_OK: none
     int enumerations;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {W("b.mp3"), S_OK, 0},                  // a file with content
       {W("zero.mp3"), S_OK, 1},               // an empty one
       {W("b.mp3"), E_FAIL, 1},                // a size that cannot be read
       {W("b.mp3"), WMDM_E_INTERFACEDEAD, 1},  // nor that of a dead object
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     const WString path = WString(W("\\Music\\")) + row.name;
     SCOPED_TRACE(wide::ToUtf8(path));
     plugin_.DropNode(Resolve(path));
@@ -124,18 +126,17 @@ TEST_F(StorageResolverTest, ADirectAnswerIsTrustedOnlyWithASize) {
 }
 
 TEST_F(StorageResolverTest, MediaAreFoundByTheDevicesLookupOrByEnumeration) {
-  struct Row {
+  const struct {
     const char* what;
     const WCHAR* medium;
     HRESULT lookupFault;  // S_OK: none
-  };
-  const Row rows[] = {
+  } rows[] = {
       {"the first medium", W("Internal Memory"), S_OK},
       {"a medium whose name a folder of the first one shares", W("Storage Card"), S_OK},
       {"the device's lookup fails", W("Storage Card"), E_FAIL},
       {"the device's lookup finds nothing", W("Storage Card"), S_FALSE},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     plugin_.ClearNodeCache();
     model_->Faults().ResetCalls();
@@ -143,10 +144,8 @@ TEST_F(StorageResolverTest, MediaAreFoundByTheDevicesLookupOrByEnumeration) {
     StorageNode* root = Resolve(W("\\"), 0, row.medium);
     EXPECT_EQ(NameOf(root), row.medium);
     EXPECT_EQ(Calls(ObjectKind::Device, "GetStorage"), 1) << "the device is asked by name first";
-    ComPtr<IWMDMStorage4> root4;
-    ComPtr<IWMDMStorage> parent;
-    ASSERT_TRUE(root && SUCCEEDED(root->storage.As(&root4)));
-    EXPECT_EQ(root4->GetParent(&parent), S_FALSE) << "a medium, not a folder";
+    ASSERT_TRUE(root);
+    EXPECT_TRUE(IsMedium(root->storage));
     model_->Faults().ClearFaults();
   }
   // Enumeration failing is the resolution failing.
@@ -160,31 +159,26 @@ TEST_F(StorageResolverTest, TheDevicesAnswerIsTakenOnlyWhenItIsAMedium) {
   StorageNode* card = Resolve(W("\\"), 0, W("Storage Card"));
   StorageNode* folder = Resolve(W("\\Storage Card"));
   ASSERT_TRUE(card && folder);
-  struct Row {
+  const struct {
     const char* what;
     ComPtr<IWMDMStorage> answer;
     int enumerations;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {"the medium itself", card->storage, 0},
       {"a folder of the first medium with the medium's name", folder->storage, 1},
       {"nothing", nullptr, 1},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     ComPtr<IWMDMDevice> device = MakeComObject<ChosenLookupDevice>(card->device, row.answer);
     model_->Faults().ResetCalls();
     ComPtr<IWMDMStorage> found;
     ASSERT_EQ(FindMedium(device, W("storage card"), &found), S_OK);
     EXPECT_EQ(Calls(ObjectKind::Device, "EnumStorage"), row.enumerations);
-    ComPtr<IWMDMStorage4> found4;
-    ComPtr<IWMDMStorage> parent;
-    ASSERT_EQ(found.As(&found4), S_OK);
-    EXPECT_EQ(found4->GetParent(&parent), S_FALSE) << "a medium, not a folder";
+    EXPECT_TRUE(IsMedium(found));
   }
   ComPtr<IWMDMStorage> found;
-  EXPECT_EQ(FindMedium(MakeComObject<ChosenLookupDevice>(card->device, nullptr), W("no such medium"), &found),
-            S_FALSE);
+  EXPECT_EQ(FindMedium(MakeComObject<ChosenLookupDevice>(card->device, nullptr), W("no such medium"), &found), S_FALSE);
   EXPECT_FALSE(found);
 }
 

@@ -26,12 +26,11 @@ class ProgressObjTest : public PluginHarness {
 
 TEST_F(ProgressObjTest, AnswersIUnknownAndIWMDMProgressOnly) {
   const ComPtr<kcProgressObj> progress = Make(kProgressErase, 1);
-  struct Case {
+  const struct Case {
     const char* name;
     const IID& iid;
     HRESULT expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"IUnknown", IID_IUnknown, S_OK},
       {"IWMDMProgress", IID_IWMDMProgress, S_OK},
       {"IWMDMProgress2", IID_IWMDMProgress2, E_NOINTERFACE},

@@ -15,12 +15,11 @@ constexpr DWORD kAbsent = WMDM_STATUS_STORAGE_NOTPRESENT;
 class MediaListingTest : public MediaHarness {};
 
 TEST_F(MediaListingTest, ReadyOrBusyFirstThenOnlyExactlyReady) {
-  struct Row {
+  const struct Row {
     int line;
     std::vector<DWORD> statuses;  // of media A, B, C, ... in the device's order
     const char* expected;         // the media handed out, in order
-  };
-  const Row rows[] = {
+  } rows[] = {
       {__LINE__, {kReady, kReady, kReady}, "ABC"},
       {__LINE__, {kBusy, kReady, kBusy, kReady}, "ABD"},
       {__LINE__, {kAbsent, kBusy, kReady}, "BC"},
@@ -79,7 +78,7 @@ TEST_F(MediaListingTest, LocationsLogLinesAndMissingArguments) {
 }
 
 TEST_F(MediaListingTest, PlatformFailures) {
-  struct Row {
+  const struct Row {
     int line;
     ObjectKind kind;
     const char* method;
@@ -87,8 +86,7 @@ TEST_F(MediaListingTest, PlatformFailures) {
     int medium;  // index into media_ the fault is aimed at; -1: every object of the kind
     HRESULT first;
     const char* expected;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {__LINE__, ObjectKind::Device, "EnumStorage", E_FAIL, -1, IPP_E_FAIL, ""},
       {__LINE__, ObjectKind::Device, "EnumStorage", static_cast<HRESULT>(0x80045000), -1, IPP_S_BUSY, ""},
       {__LINE__, ObjectKind::StorageEnumerator, "Next", static_cast<HRESULT>(0x80070490), -1, IPP_E_NOTFOUND, ""},

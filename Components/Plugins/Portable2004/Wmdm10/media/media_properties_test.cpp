@@ -58,36 +58,34 @@ TEST_F(MediaPropertiesTest, EveryNameItsValueAndWhetherItIsKept) {
   file.size = 2 * k4G + 5;
   model_->AddFile(media_[0], file);
   const WString at = LocationOf(W("Internal Memory"));
-  struct Row {
-    int line;
+  const struct {
     const WCHAR* name;
     const char* cache;  // where the answer is kept; "" when it is worked out each time
     LONG number;        // flags: 1 true, 0 false
     const WCHAR* text;
+  } rows[] = {
+      {W("MediaDownloadableForSDMI"), "bool", 1, nullptr},
+      {W("MediaCanBeCopySource"), "bool", 0, nullptr},
+      {W("MediaCanBeDirectlyPlayed"), "bool", 0, nullptr},
+      {W("MediaIsReadOnly"), "bool", 0, nullptr},
+      {W("MediaSupportsMediaRebuild"), "bool", 0, nullptr},
+      {W("DevSupportsMediaErase"), "bool", 0, nullptr},
+      {W("MediaIsRenamable"), "bool", 1, nullptr},
+      {W("MediaSupportsFolderInFolder"), "bool", 1, nullptr},
+      {W("MediaSupportsFoldersInRoot"), "bool", 1, nullptr},
+      {W("MediaSupportsFormat"), "bool", 1, nullptr},
+      {W("MediaSupportsPlaylistReordering"), "bool", 1, nullptr},
+      {W("MediaSupportsPlaylists"), "bool", 1, nullptr},
+      {W("MediaSpaceTotalHi"), "long", 3, nullptr},
+      {W("MediaSpaceTotalLo"), "long", 0, nullptr},
+      {W("MediaSpaceUsedHi"), "", 2, nullptr},
+      {W("MediaSpaceUsedLo"), "", 5, nullptr},
+      {W("MediaSpaceFreeHi"), "", 0, nullptr},
+      {W("MediaSpaceFreeLo"), "", static_cast<LONG>(0xFFFFFFFBu), nullptr},
+      {W("MediaDisplayName"), "string", 0, W("Internal Memory")},
   };
-  const Row rows[] = {
-      {__LINE__, W("MediaDownloadableForSDMI"), "bool", 1, nullptr},
-      {__LINE__, W("MediaCanBeCopySource"), "bool", 0, nullptr},
-      {__LINE__, W("MediaCanBeDirectlyPlayed"), "bool", 0, nullptr},
-      {__LINE__, W("MediaIsReadOnly"), "bool", 0, nullptr},
-      {__LINE__, W("MediaSupportsMediaRebuild"), "bool", 0, nullptr},
-      {__LINE__, W("DevSupportsMediaErase"), "bool", 0, nullptr},
-      {__LINE__, W("MediaIsRenamable"), "bool", 1, nullptr},
-      {__LINE__, W("MediaSupportsFolderInFolder"), "bool", 1, nullptr},
-      {__LINE__, W("MediaSupportsFoldersInRoot"), "bool", 1, nullptr},
-      {__LINE__, W("MediaSupportsFormat"), "bool", 1, nullptr},
-      {__LINE__, W("MediaSupportsPlaylistReordering"), "bool", 1, nullptr},
-      {__LINE__, W("MediaSupportsPlaylists"), "bool", 1, nullptr},
-      {__LINE__, W("MediaSpaceTotalHi"), "long", 3, nullptr},
-      {__LINE__, W("MediaSpaceTotalLo"), "long", 0, nullptr},
-      {__LINE__, W("MediaSpaceUsedHi"), "", 2, nullptr},
-      {__LINE__, W("MediaSpaceUsedLo"), "", 5, nullptr},
-      {__LINE__, W("MediaSpaceFreeHi"), "", 0, nullptr},
-      {__LINE__, W("MediaSpaceFreeLo"), "", static_cast<LONG>(0xFFFFFFFBu), nullptr},
-      {__LINE__, W("MediaDisplayName"), "string", 0, W("Internal Memory")},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << "row at line " << row.line);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(wide::ToUtf8(row.name));
     const WString name(row.name);
     if (row.text)
       EXPECT_EQ(Text(at, row.name), row.text);
@@ -137,21 +135,17 @@ TEST_F(MediaPropertiesTest, TotalIsReadOnceFreeAndUsedEveryTime) {
 }
 
 TEST_F(MediaPropertiesTest, DisplayNamesAndCapabilities) {
-  struct Row {
-    int line;
+  constexpr DWORD kInRoot = WMDM_STORAGECAP_FOLDERSINROOT, kInFolders = WMDM_STORAGECAP_FOLDERSINFOLDERS;
+  const struct Row {
     const WCHAR* name;
     DWORD capabilities;
     const WCHAR* shown;
     bool folderInFolder, foldersInRoot, format;
-  };
-  constexpr DWORD kInRoot = WMDM_STORAGECAP_FOLDERSINROOT;
-  constexpr DWORD kInFolders = WMDM_STORAGECAP_FOLDERSINFOLDERS;
-  constexpr DWORD kNoFormat = WMDM_STORAGECAP_NOT_INITIALIZABLE;
-  const Row rows[] = {
-      {__LINE__, W("\\"), kInRoot | kInFolders, W("Root"), true, true, true},
-      {__LINE__, W("internal.wma"), kInRoot, W("Internal Memory"), false, true, true},
-      {__LINE__, W("Card"), kInFolders | kNoFormat, W("Card"), true, false, false},
-      {__LINE__, W("Storage Card"), 0, W("Storage Card"), false, false, true},
+  } rows[] = {
+      {W("\\"), kInRoot | kInFolders, W("Root"), true, true, true},
+      {W("internal.wma"), kInRoot, W("Internal Memory"), false, true, true},
+      {W("Card"), kInFolders | WMDM_STORAGECAP_NOT_INITIALIZABLE, W("Card"), true, false, false},
+      {W("Storage Card"), 0, W("Storage Card"), false, false, true},
   };
   Start();
   std::vector<wmdm_standin::MediumDescription> media;
@@ -161,7 +155,7 @@ TEST_F(MediaPropertiesTest, DisplayNamesAndCapabilities) {
   }
   ListPlayerWith(media);
   for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << "row at line " << row.line);
+    SCOPED_TRACE(wide::ToUtf8(row.name));
     const WString at = LocationOf(row.name);
     EXPECT_EQ(Text(at, W("MediaDisplayName")), row.shown);
     EXPECT_EQ(Flag(at, W("MediaSupportsFolderInFolder")), row.folderInFolder);
@@ -172,9 +166,10 @@ TEST_F(MediaPropertiesTest, DisplayNamesAndCapabilities) {
 
 TEST_F(MediaPropertiesTest, SettingsOverrideTheCapabilitiesAndThePlaylistFlag) {
   UseMachine("machines/mass_storage_player.reg");
-  UseManifest(W("<Devices><Device VidPid='Vid_a5c0&amp;Pid_0101'><SupportsFolders>0</SupportsFolders>"
-                "<RootSupportsFolders>1</RootSupportsFolders><SupportsFormat>0</SupportsFormat>"
-                "<SupportsPlaylists>0</SupportsPlaylists></Device></Devices>"));
+  UseManifest(
+      W("<Devices><Device VidPid='Vid_a5c0&amp;Pid_0101'><SupportsFolders>0</SupportsFolders>"
+        "<RootSupportsFolders>1</RootSupportsFolders><SupportsFormat>0</SupportsFormat>"
+        "<SupportsPlaylists>0</SupportsPlaylists></Device></Devices>"));
   Start();
   wmdm_standin::MediumDescription medium = Medium(W("Internal Memory"));
   medium.capabilities = WMDM_STORAGECAP_FOLDERSINFOLDERS;
@@ -258,48 +253,44 @@ TEST_F(MediaPropertiesTest, ArgumentsLocationsAndLogLines) {
 // A dead interface behind the cached node: the node is dropped and the medium
 // resolved once more, never twice.
 TEST_F(MediaPropertiesTest, OneRetryAfterADeadInterface) {
-  struct Row {
-    int line;
+  const HRESULT dead = WMDM_E_INTERFACEDEAD;
+  const struct {
     ObjectKind kind;
     const char* method;
     const WCHAR* name;
     int deadCalls;
     HRESULT expected;
     int attempts;
-  };
-  const HRESULT dead = WMDM_E_INTERFACEDEAD;
-  const Row rows[] = {
-      {__LINE__, ObjectKind::StorageGlobals, "GetCapabilities", W("MediaSupportsFolderInFolder"), 1, S_OK, 2},
-      {__LINE__, ObjectKind::StorageGlobals, "GetCapabilities", W("MediaSupportsFolderInFolder"), 2, IPP_E_CANCELLED,
-       2},
-      {__LINE__, ObjectKind::StorageGlobals, "GetTotalFree", W("MediaSpaceFreeLo"), 1, S_OK, 2},
-      {__LINE__, ObjectKind::StorageGlobals, "GetTotalFree", W("MediaSpaceFreeLo"), 2, IPP_E_CANCELLED, 2},
-      {__LINE__, ObjectKind::Device, "GetType", W("MediaDownloadableForSDMI"), 2, IPP_E_CANCELLED, 2},
-      {__LINE__, ObjectKind::StorageGlobals, "GetTotalSize", W("MediaSpaceTotalHi"), 3, IPP_E_CANCELLED, 2},
+  } rows[] = {
+      {ObjectKind::StorageGlobals, "GetCapabilities", W("MediaSupportsFolderInFolder"), 1, S_OK, 2},
+      {ObjectKind::StorageGlobals, "GetCapabilities", W("MediaSupportsFolderInFolder"), 2, IPP_E_CANCELLED, 2},
+      {ObjectKind::StorageGlobals, "GetTotalFree", W("MediaSpaceFreeLo"), 1, S_OK, 2},
+      {ObjectKind::StorageGlobals, "GetTotalFree", W("MediaSpaceFreeLo"), 2, IPP_E_CANCELLED, 2},
+      {ObjectKind::Device, "GetType", W("MediaDownloadableForSDMI"), 2, IPP_E_CANCELLED, 2},
+      {ObjectKind::StorageGlobals, "GetTotalSize", W("MediaSpaceTotalHi"), 3, IPP_E_CANCELLED, 2},
   };
   Start();
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << "row at line " << row.line);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.method << " dead " << row.deadCalls << " times");
     ListSampleMedium(k4G);
     const WString at = LocationOf(W("Internal Memory"));
     EXPECT_TRUE(Flag(at, W("MediaIsRenamable")));
     const size_t nodes = plugin_.NodeCacheSize();
     model_->Faults().ResetCalls();
     model_->Faults().Inject(row.kind, row.method, dead, row.deadCalls);
-    const bool isFlag = WString(row.name).compare(0, 10, W("MediaSpace")) != 0;
-    if (isFlag)
-      Flag(at, row.name, row.expected);
-    else
-      Number(at, row.name, row.expected);
+    auto read = [&](HRESULT expected) {
+      if (WString(row.name).compare(0, 10, W("MediaSpace")) == 0)
+        Number(at, row.name, expected);
+      else
+        Flag(at, row.name, expected);
+    };
+    read(row.expected);
     EXPECT_EQ(model_->Faults().Calls(row.kind, row.method), row.attempts);
     EXPECT_EQ(plugin_.NodeCacheSize(), nodes) << "the node was dropped and one made anew";
     // The next call starts with its retry at hand again.
     model_->Faults().ClearFaults();
     model_->Faults().Inject(row.kind, row.method, dead, 1);
-    if (isFlag)
-      Flag(at, row.name);
-    else
-      Number(at, row.name);
+    read(S_OK);
     model_->Faults().ClearFaults();
     model_->RemoveDevice(device_);
     ListDevices();

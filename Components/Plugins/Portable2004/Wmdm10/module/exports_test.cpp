@@ -4,6 +4,7 @@
 
 #include <unique_bstr.h>
 
+#include "com_support.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_support/plugin_module.h"
 
@@ -16,6 +17,7 @@ namespace {
 class ExportsTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(module_.Load(DefaultPluginPath())) << module_.Error(); }
+  void TearDown() override { EXPECT_EQ(wmdm_standin::LiveComObjects(), 0) << "the exports left a WMDM object alive"; }
   PluginModule module_;
 };
 

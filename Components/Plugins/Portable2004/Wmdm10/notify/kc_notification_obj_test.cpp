@@ -1,15 +1,15 @@
 #include "notify/kc_notification_obj.h"
 
+#include <com_ptr.h>
 #include <gtest/gtest.h>
-
 #include <objbase.h>
 
 #include <atomic>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
-
-#include <com_ptr.h>
 
 #include "com_support.h"
 #include "device_manager.h"
@@ -17,38 +17,37 @@
 
 namespace {
 
-using wmdm_standin::DeviceDescription;
 using wmdm_standin::ObjectKind;
 using wmdm_standin::PlayerModel;
 
-struct Change {
-  WString identity, name, manufacturer;
-  bool arrived;
-  DWORD thread;
-};
-
+// Each change as "+identity name/manufacturer" (an arrival) or "-identity name/manufacturer".
 class RecordingTarget : public DeviceChangeTarget {
  public:
   void OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    changes_.push_back({identity, name, manufacturer, arrived, GetCurrentThreadId()});
+    heard_.push_back((arrived ? "+" : "-") + wide::ToUtf8(identity) + " " + wide::ToUtf8(name) + "/" +
+                     wide::ToUtf8(manufacturer));
+    threads_.push_back(GetCurrentThreadId());
   }
-  std::vector<Change> Changes() const {
+  std::vector<std::string> Heard() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return changes_;
+    return heard_;
+  }
+  DWORD FirstThread() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return threads_.empty() ? 0 : threads_[0];
   }
   bool WaitForCount(size_t count, DWORD milliseconds) const {
     const DWORD start = GetTickCount();
-    while (Changes().size() < count) {
+    for (; Heard().size() < count; Sleep(10))
       if (GetTickCount() - start > milliseconds) return false;
-      Sleep(10);
-    }
     return true;
   }
 
  private:
   mutable std::mutex mutex_;
-  std::vector<Change> changes_;
+  std::vector<std::string> heard_;
+  std::vector<DWORD> threads_;
 };
 
 // Long enough that the worker never runs during a test that drives the
@@ -62,6 +61,8 @@ class NotificationObjTest : public ::testing::Test {
     model_ = PlayerModel::Create();
     manager_ = wmdm_standin::DeviceManager::Create(model_);
     ASSERT_TRUE(manager_);
+    AddPlayer(W("player-a"), W("Pocket"), WString(W("ACME")));
+    AddPlayer(W("player-b"), W("Stick"), std::nullopt);
   }
   void TearDown() override {
     manager_.Reset();
@@ -74,15 +75,15 @@ class NotificationObjTest : public ::testing::Test {
 
   // A connected player known under `canonical`, added without anybody advised.
   void AddPlayer(const WString& canonical, const WString& name, std::optional<WString> manufacturer) {
-    DeviceDescription description;
+    wmdm_standin::DeviceDescription description;
     description.name = name;
     description.manufacturer = manufacturer;
     description.canonicalName = canonical;
     model_->AddDevice(description);
   }
 
-  kcNotificationObj* NewSink(DWORD intervalMs = kNeverMs, bool withStream = true) {
-    kcNotificationObj* sink = kcNotificationObj::Create(&target_, intervalMs).Detach();
+  kcNotificationObj* NewSink(RecordingTarget* target, DWORD intervalMs = kNeverMs, bool withStream = true) {
+    kcNotificationObj* sink = kcNotificationObj::Create(target, intervalMs).Detach();
     EXPECT_NE(sink, nullptr);
     if (sink && withStream) {
       ComPtr<IStream> stream;
@@ -97,115 +98,75 @@ class NotificationObjTest : public ::testing::Test {
   RecordingTarget target_;
 };
 
-TEST_F(NotificationObjTest, HandlesAPassNewestFirstAndDropsUnknownTypes) {
-  kcNotificationObj* sink = NewSink();
-  EXPECT_EQ(sink->WMDMMessage(WMDM_MSG_DEVICE_REMOVAL, W("first")), S_OK);
-  EXPECT_EQ(sink->WMDMMessage(WMDM_MSG_MEDIA_REMOVAL, W("second")), S_OK);
-  EXPECT_EQ(sink->WMDMMessage(4, W("unknown type")), S_OK);
-  EXPECT_EQ(sink->WMDMMessage(WMDM_MSG_DEVICE_REMOVAL, W("third")), S_OK);
-  EXPECT_TRUE(sink->ProcessQueue());
-  auto changes = target_.Changes();
-  ASSERT_EQ(changes.size(), 3u);
-  EXPECT_EQ(changes[0].identity, W("third"));
-  EXPECT_EQ(changes[1].identity, W("second"));
-  EXPECT_EQ(changes[2].identity, W("first"));
-  for (const auto& change : changes) {
-    EXPECT_FALSE(change.arrived);
-    EXPECT_TRUE(change.name.empty());
-    EXPECT_TRUE(change.manufacturer.empty());
+constexpr DWORD kArrived = WMDM_MSG_DEVICE_ARRIVAL, kRemoved = WMDM_MSG_DEVICE_REMOVAL;
+
+TEST_F(NotificationObjTest, APassHandsTheQueueOverNewestFirst) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<DWORD, const WCHAR*>> messages;  // in the order WMDM sent them
+    std::vector<std::string> heard;
+    const char* failing;  // a device method that fails, or null
+    int failures;         // how many times in a row
+    bool withStream, detached;
+  } cases[] = {
+      {"removals; a type of no interest is dropped",
+       {{kRemoved, W("first")}, {WMDM_MSG_MEDIA_REMOVAL, W("second")}, {4, W("unknown")}, {kRemoved, W("third")}},
+       {"-third /", "-second /", "-first /"},
+       nullptr, 0, true, false},
+      // A media arrival is no device arrival; an unreadable manufacturer is unknown.
+      {"arrivals are named",
+       {{kArrived, W("player-a")}, {kRemoved, W("player-a")}, {WMDM_MSG_MEDIA_ARRIVAL, W("player-b")}},
+       {"-player-b Stick/unknown", "-player-a /", "+player-a Pocket/unknown"},
+       "GetManufacturer", wmdm_standin::kEveryCall, true, false},
+      {"an unknown device is dropped",
+       {{kArrived, W("player-a")}, {kArrived, W("nobody")}},
+       {"+player-a Pocket/ACME"},
+       nullptr, 0, true, false},
+      {"an unreadable name drops only that arrival",
+       {{kArrived, W("player-a")}, {kArrived, W("player-b")}},
+       {"+player-a Pocket/ACME"},
+       "GetName", 1, true, false},
+      {"without a stream only removals",
+       {{kArrived, W("player-a")}, {kRemoved, W("player-a")}},
+       {"-player-a /"},
+       nullptr, 0, false, false},
+      {"a detached target hears nothing", {{kRemoved, W("gone")}}, {}, nullptr, 0, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RecordingTarget target;
+    kcNotificationObj* sink = NewSink(&target, kNeverMs, c.withStream);
+    for (const auto& [type, name] : c.messages) EXPECT_EQ(sink->WMDMMessage(type, name), S_OK);
+    if (c.failing) model_->Faults().Inject(ObjectKind::Device, c.failing, E_FAIL, c.failures);
+    if (c.detached) sink->DetachTarget();
+    EXPECT_TRUE(sink->ProcessQueue());
+    EXPECT_TRUE(sink->ProcessQueue()) << "the queue was emptied";
+    EXPECT_EQ(target.Heard(), c.heard);
+    model_->Faults().ClearFaults();
+    sink->Release();
   }
-  EXPECT_TRUE(sink->ProcessQueue());  // the queue was emptied
-  EXPECT_EQ(target_.Changes().size(), 3u);
-  sink->Release();
-}
-
-TEST_F(NotificationObjTest, ReadsNameAndManufacturerOfArrivals) {
-  AddPlayer(W("player-a"), W("Pocket"), WString(W("ACME")));
-  AddPlayer(W("player-b"), W("Stick"), std::nullopt);
-  kcNotificationObj* sink = NewSink();
-  sink->WMDMMessage(WMDM_MSG_DEVICE_ARRIVAL, W("player-a"));
-  sink->WMDMMessage(WMDM_MSG_DEVICE_REMOVAL, W("player-a"));
-  sink->WMDMMessage(WMDM_MSG_MEDIA_ARRIVAL, W("player-b"));
-  model_->Faults().Inject(ObjectKind::Device, "GetManufacturer", E_FAIL, wmdm_standin::kEveryCall);
-  EXPECT_TRUE(sink->ProcessQueue());
-  auto changes = target_.Changes();
-  ASSERT_EQ(changes.size(), 3u);
-  // A media arrival counts as no device arrival; a manufacturer that cannot
-  // be read is reported as unknown.
-  EXPECT_EQ(changes[0].identity, W("player-b"));
-  EXPECT_EQ(changes[0].name, W("Stick"));
-  EXPECT_EQ(changes[0].manufacturer, W("unknown"));
-  EXPECT_FALSE(changes[0].arrived);
-  EXPECT_EQ(changes[1].identity, W("player-a"));
-  EXPECT_FALSE(changes[1].arrived);
-  EXPECT_EQ(changes[2].name, W("Pocket"));
-  EXPECT_TRUE(changes[2].arrived);
-  model_->Faults().ClearFaults();
-  sink->Release();
-}
-
-TEST_F(NotificationObjTest, DropsArrivalsItCannotResolveAndGoesOn) {
-  AddPlayer(W("player-a"), W("Pocket"), WString(W("ACME")));
-  kcNotificationObj* sink = NewSink();
-  sink->WMDMMessage(WMDM_MSG_DEVICE_ARRIVAL, W("player-a"));
-  sink->WMDMMessage(WMDM_MSG_DEVICE_ARRIVAL, W("nobody"));  // handled first, dropped
-  EXPECT_TRUE(sink->ProcessQueue());
-  model_->Faults().Inject(ObjectKind::Device, "GetName", E_FAIL);
-  sink->WMDMMessage(WMDM_MSG_DEVICE_ARRIVAL, W("player-a"));  // name unreadable: dropped
-  EXPECT_TRUE(sink->ProcessQueue());
-  sink->WMDMMessage(WMDM_MSG_DEVICE_ARRIVAL, W("player-a"));
-  EXPECT_TRUE(sink->ProcessQueue());
-  auto changes = target_.Changes();
-  ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0].identity, W("player-a"));
-  EXPECT_EQ(changes[1].identity, W("player-a"));
-  sink->Release();
-}
-
-TEST_F(NotificationObjTest, WithoutAStreamOnlyRemovalsGetThrough) {
-  AddPlayer(W("player-a"), W("Pocket"), WString(W("ACME")));
-  kcNotificationObj* sink = NewSink(kNeverMs, false);
-  sink->WMDMMessage(WMDM_MSG_DEVICE_ARRIVAL, W("player-a"));
-  sink->WMDMMessage(WMDM_MSG_DEVICE_REMOVAL, W("player-a"));
-  EXPECT_TRUE(sink->ProcessQueue());
-  auto changes = target_.Changes();
-  ASSERT_EQ(changes.size(), 1u);
-  EXPECT_FALSE(changes[0].arrived);
-  sink->Release();
 }
 
 TEST_F(NotificationObjTest, WorkerDeliversOnItsOwnThread) {
-  AddPlayer(W("player-a"), W("Pocket"), WString(W("ACME")));
-  kcNotificationObj* sink = NewSink(30);
-  sink->WMDMMessage(WMDM_MSG_DEVICE_ARRIVAL, W("player-a"));
+  kcNotificationObj* sink = NewSink(&target_, 30);
+  sink->WMDMMessage(kArrived, W("player-a"));
   ASSERT_TRUE(target_.WaitForCount(1, 5000));
-  const Change change = target_.Changes()[0];
-  EXPECT_TRUE(change.arrived);
-  EXPECT_EQ(change.name, W("Pocket"));
-  EXPECT_NE(change.thread, GetCurrentThreadId());
+  EXPECT_EQ(target_.Heard(), std::vector<std::string>{"+player-a Pocket/ACME"});
+  EXPECT_NE(target_.FirstThread(), GetCurrentThreadId());
   sink->Release();
 }
 
 TEST_F(NotificationObjTest, LastReleaseStopsASleepingWorkerPromptlyAndDiscardsTheQueue) {
-  kcNotificationObj* sink = NewSink(kcNotificationObj::kWorkerIntervalMs);
-  sink->WMDMMessage(WMDM_MSG_DEVICE_REMOVAL, W("queued"));
+  kcNotificationObj* sink = NewSink(&target_, kcNotificationObj::kWorkerIntervalMs);
+  sink->WMDMMessage(kRemoved, W("queued"));
   const DWORD start = GetTickCount();
   EXPECT_EQ(sink->Release(), 0u);
   EXPECT_LT(GetTickCount() - start, 1500u);
-  EXPECT_TRUE(target_.Changes().empty());
-}
-
-TEST_F(NotificationObjTest, DetachedTargetHearsNothingMore) {
-  kcNotificationObj* sink = NewSink();
-  sink->WMDMMessage(WMDM_MSG_DEVICE_REMOVAL, W("gone"));
-  sink->DetachTarget();
-  EXPECT_TRUE(sink->ProcessQueue());
-  EXPECT_TRUE(target_.Changes().empty());
-  sink->Release();
+  EXPECT_TRUE(target_.Heard().empty());
 }
 
 TEST_F(NotificationObjTest, CountsReferencesAcrossThreads) {
-  kcNotificationObj* sink = NewSink(5);
+  kcNotificationObj* sink = NewSink(&target_, 5);
   std::vector<std::thread> threads;
   std::atomic<bool> go{false};
   for (int t = 0; t < 4; ++t)
@@ -213,7 +174,7 @@ TEST_F(NotificationObjTest, CountsReferencesAcrossThreads) {
       while (!go) std::this_thread::yield();
       for (int i = 0; i < 2000; ++i) {
         sink->AddRef();
-        sink->WMDMMessage(WMDM_MSG_DEVICE_REMOVAL, W("x"));
+        sink->WMDMMessage(kRemoved, W("x"));
         sink->Release();
       }
     });
