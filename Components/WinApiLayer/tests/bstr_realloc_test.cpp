@@ -1,4 +1,4 @@
-// Resizing a BSTR to a given length, from other text or from its own.
+// Resizing a BSTR to a given length of other text.
 #include <oleauto.h>
 #include <wide_text.h>
 
@@ -31,14 +31,6 @@ TEST(BstrReAllocLen, TakesExactlyTheGivenCharacters) {
     EXPECT_EQ(0, text[c.length]) << "terminated";
     SysFreeString(text);
   }
-}
-
-TEST(BstrReAllocLen, FromItsOwnCharacters) {
-  BSTR text = SysAllocString(W("a longer text"));
-  ASSERT_TRUE(SysReAllocStringLen(&text, text + 2, 6));
-  EXPECT_EQ(WString(W("longer")), WString(text, SysStringLen(text)));
-  SysFreeString(text);
-  EXPECT_FALSE(SysReAllocStringLen(nullptr, W("x"), 1));
 }
 
 }  // namespace
