@@ -10,6 +10,7 @@ WINOLEAUTAPI_(BSTR) SysAllocString(const OLECHAR* text);
 WINOLEAUTAPI_(BSTR) SysAllocStringLen(const OLECHAR* text, UINT length);
 WINOLEAUTAPI_(BSTR) SysAllocStringByteLen(LPCSTR bytes, UINT length);
 WINOLEAUTAPI_(INT) SysReAllocString(BSTR* target, const OLECHAR* text);
+WINOLEAUTAPI_(INT) SysReAllocStringLen(BSTR* target, const OLECHAR* text, UINT length);
 WINOLEAUTAPI_(UINT) SysStringLen(BSTR text);
 WINOLEAUTAPI_(UINT) SysStringByteLen(BSTR text);
 WINOLEAUTAPI_(void) SysFreeString(BSTR text);

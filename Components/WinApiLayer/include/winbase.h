@@ -53,5 +53,7 @@ WINBASEAPI BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID memory);
 
 // Linux lane only: where OutputDebugStringW's text goes besides stderr (which
 // it reaches when WINAPI_DEBUG_STDERR is set). Tests install a sink to read it.
+// The variable is read at the first text and again after each call here, so
+// a program that sets it later makes it count by setting a sink (or none).
 typedef void (*WinApiDebugSink)(const WCHAR* text, void* context);
 WINBASEAPI void WinApiSetDebugSink(WinApiDebugSink sink, void* context);

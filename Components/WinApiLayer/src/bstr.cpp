@@ -75,6 +75,35 @@ extern "C" INT SysReAllocString(BSTR* target, const OLECHAR* text) {
   return TRUE;
 }
 
+extern "C" INT SysReAllocStringLen(BSTR* target, const OLECHAR* text, UINT length) {
+  if (!target) return FALSE;
+  WINAPI_ALLOCATION_POINT(FALSE);
+  if (length > (UINT_MAX - kHeaderBytes - 2 * kTerminatorBytes) / sizeof(OLECHAR)) return FALSE;
+  BSTR old = *target;
+  const UINT oldBytes = SysStringByteLen(old);
+  // Text inside the old string is found again by its place once the block
+  // may have moved.
+  const bool ownText = text && old && text >= old && text <= old + oldBytes / sizeof(OLECHAR);
+  const size_t offset = ownText ? static_cast<size_t>(text - old) : 0;
+  const UINT bytes = length * sizeof(OLECHAR);
+  // Resized in place when the allocator can: a record rewritten item after
+  // item keeps its block.
+  auto* block = static_cast<BYTE*>(
+      std::realloc(old ? reinterpret_cast<BYTE*>(old) - kHeaderBytes : nullptr, kHeaderBytes + bytes + kTerminatorBytes));
+  if (!block) return FALSE;
+  auto result = reinterpret_cast<BSTR>(block + kHeaderBytes);
+  if (ownText)
+    std::memmove(result, result + offset, bytes);
+  else if (text)
+    std::memcpy(result, text, bytes);
+  else if (bytes > oldBytes)
+    std::memset(reinterpret_cast<BYTE*>(result) + oldBytes, 0, bytes - oldBytes);
+  *ByteLengthOf(result) = bytes;
+  result[length] = 0;
+  *target = result;
+  return TRUE;
+}
+
 extern "C" UINT SysStringByteLen(BSTR text) { return text ? *ByteLengthOf(text) : 0; }
 
 extern "C" UINT SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); }

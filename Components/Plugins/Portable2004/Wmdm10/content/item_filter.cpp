@@ -16,6 +16,7 @@
 namespace {
 
 constexpr UINT kNameChars = 259;
+constexpr size_t kExtensionChars = 16;
 
 }  // namespace
 
@@ -40,7 +41,8 @@ HRESULT StoragePath(IWMDMStorage* storage, WString* path) {
   return S_OK;
 }
 
-bool kcWMDM10Plugin::IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, const WString& path, LONG* kind,
+bool kcWMDM10Plugin::IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, std::basic_string_view<WCHAR> path,
+                             LONG* kind,
                              StorageFacts* facts) {
   DeviceRecord* record = FindDeviceRecord(deviceNumber);
   if (!record || !storage) return false;
@@ -48,12 +50,22 @@ bool kcWMDM10Plugin::IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, co
   if (!ClassifyStorage(*record, std::move(storage), &found, facts)) return false;
   if (kind) *kind = found;
   if (found == KindFolder)
-    return !(record->settings && !path.empty() && IsHiddenFolder(*record->settings, path.substr(1)));
+    return !(record->settings && !path.empty() && IsHiddenFolder(*record->settings, WString(path.substr(1))));
   if (found != KindFile) return true;
 
   const size_t dot = path.rfind(W('.'));
-  if (dot == WString::npos) return false;
-  const WString extension = wide::LowerAscii(path.substr(dot));
+  if (dot == path.npos) return false;
+  // Lower-cased in place on the stack: an extension is a few characters.
+  WCHAR lowered[kExtensionChars];
+  WString longer;
+  const size_t length = path.size() - dot;
+  const WCHAR* extension = lowered;
+  if (length <= kExtensionChars) {
+    for (size_t i = 0; i < length; ++i) lowered[i] = wide::LowerAscii(path[dot + i]);
+  } else {
+    longer = wide::LowerAscii(WString(path.substr(dot)));
+    extension = longer.data();
+  }
   if (record->supportedFormats.empty()) {
     UniqueBstr formats;
     if (SUCCEEDED(GetDevicePropertyString(static_cast<DWORD>(deviceNumber), W("DeviceSupportedFileFormats"),
@@ -62,5 +74,5 @@ bool kcWMDM10Plugin::IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, co
   }
   // A plain search on purpose: the text is a list the device model writes,
   // and a partial extension that occurs in it counts as supported.
-  return record->supportedFormats.find(extension) != WString::npos;
+  return record->supportedFormats.find(extension, 0, length) != WString::npos;
 }

@@ -47,15 +47,21 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   if (location.empty() || !storage || !item) return IPP_E_FAIL;
   // Name and attributes are read once here and reused to build the record.
   StorageFacts facts;
+  // A folder's child is named by its storage key, its device path at the
+  // end: one string serves the filter, the node cache and the record.
   WString childPath;
+  WString key;
+  size_t pathStart = 0;
   if (isEntry) {
     RETURN_IF_FAILED(StoragePath(storage.Get(), &childPath));
   } else {
     RETURN_IF_FAILED(ReadStorageName(storage.Get(), &facts));
-    childPath = locations::JoinPath(path, facts.name);
+    key = locations::ChildKey(location, path, facts.name, &pathStart);
   }
+  const std::basic_string_view<WCHAR> shownPath =
+      isEntry ? std::basic_string_view<WCHAR>(childPath) : std::basic_string_view<WCHAR>(key).substr(pathStart);
   LONG kind = KindClassify;
-  if (!IsShown(deviceNumber, storage, childPath, &kind, &facts)) {
+  if (!IsShown(deviceNumber, storage, shownPath, &kind, &facts)) {
     // The folder no longer shows all it holds: deleting it, or any folder
     // above it, would remove what the host never saw.
     if (!isEntry) InvalidateUpwards(location, path);
@@ -63,8 +69,10 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   }
   // The listing's device is at hand, so the child's node is made from the
   // storage itself rather than by a walk from the medium.
-  const StorageNode* node = ResolveStorage(location, childPath, RESOLVE_ITEM, FindDeviceRecord(deviceNumber),
-                                           std::move(storage), kind, &facts);
+  const DeviceRecord* device = FindDeviceRecord(deviceNumber);
+  const StorageNode* node =
+      isEntry ? ResolveStorage(location, childPath, RESOLVE_ITEM, device, std::move(storage), kind, &facts)
+              : ResolveKey(location, std::move(key), pathStart, RESOLVE_ITEM, device, std::move(storage), kind, &facts);
   if (!node || !node->item) return IPP_E_NOTFOUND;
   if (!isEntry) {
     node->item->CopyTo(item);

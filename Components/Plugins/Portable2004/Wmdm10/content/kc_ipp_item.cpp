@@ -7,7 +7,7 @@
 namespace {
 
 // The property names the system writes itself (the host may write others).
-const std::basic_string_view<WCHAR> kKnownNames[] = {W("ItemDeletable"), W("ItemOrder"), W("ItemRenamable"),
+constexpr std::basic_string_view<WCHAR> kKnownNames[] = {W("ItemDeletable"), W("ItemOrder"), W("ItemRenamable"),
                                                      W("ItemTrackNumber"), W("ItemTrackRanking")};
 constexpr int kKnownCount = static_cast<int>(sizeof(kKnownNames) / sizeof(kKnownNames[0]));
 
@@ -19,24 +19,23 @@ int KnownPlace(std::basic_string_view<WCHAR> name) {
 
 }  // namespace
 
-kcIPPItem::Property::Property(Property&& other) noexcept
-    : known(other.known), own(std::move(other.own)), value(other.value) {
+static_assert(kcIPPItem::kKnownCount == kKnownCount, "the header counts the known names");
+static_assert(kKnownNames[kcIPPItem::kItemDeletable] == W("ItemDeletable") &&
+                  kKnownNames[kcIPPItem::kItemRenamable] == W("ItemRenamable"),
+              "the header's places are the table's");
+
+kcIPPItem::Property::Property(Property&& other) noexcept : name(std::move(other.name)), value(other.value) {
   VariantInit(&other.value);
 }
 
 kcIPPItem::Property& kcIPPItem::Property::operator=(Property&& other) noexcept {
   if (this != &other) {
     VariantClear(&value);
-    known = other.known;
-    own = std::move(other.own);
+    name = std::move(other.name);
     value = other.value;
     VariantInit(&other.value);
   }
   return *this;
-}
-
-kcIPPItem::NameView kcIPPItem::Property::Name() const {
-  return known >= 0 && known < kKnownCount ? kKnownNames[known] : NameView(own);
 }
 
 BSTR kcIPPItem::CopyOut(const UniqueBstr& text) {
@@ -47,6 +46,35 @@ bool kcIPPItem::Store(UniqueBstr& field, const WCHAR* text) {
   if (!text) return false;
   BSTR copy = SysAllocString(text);
   // Out of memory: keep what the record had rather than lose it.
+  if (!copy) return false;
+  field.Reset(copy);
+  return true;
+}
+
+void kcIPPItem::CopyText(const UniqueBstr& source, UniqueBstr& target) {
+  if (!source) {
+    target.Reset();
+    return;
+  }
+  // A listing copies into the same host record item after item: a string
+  // of the same length is overwritten where it is, another one resized
+  // rather than freed and made again.
+  const UINT length = source.Length();
+  if (target && target.Length() == length) {
+    std::memcpy(target.Get(), source.Get(), length * sizeof(WCHAR));
+    return;
+  }
+  BSTR text = target.Release();
+  if (SysReAllocStringLen(&text, source.Get(), length)) {
+    target.Reset(text);
+  } else {
+    // Out of memory: the field reads as empty, as a failed copy always has.
+    SysFreeString(text);
+  }
+}
+
+bool kcIPPItem::Store(UniqueBstr& field, std::basic_string_view<WCHAR> text) {
+  BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
   if (!copy) return false;
   field.Reset(copy);
   return true;
@@ -66,35 +94,54 @@ void kcIPPItem::CopyValue(const VARIANT& source, VARIANT& copy) {
 const VARIANT* kcIPPItem::Find(const WCHAR* name) const {
   if (!name) return nullptr;
   const NameView wanted(name);
-  for (const Property& property : properties_)
-    if (property.Name() == wanted) return &property.value;
+  const int place = KnownPlace(wanted);
+  if (place >= 0) return known_[place].vt == VT_EMPTY ? nullptr : &known_[place];
+  for (const Property& property : others_)
+    if (property.name == wanted) return &property.value;
   return nullptr;
 }
 
 VARIANT* kcIPPItem::Entry(const WCHAR* name) {
   if (!name) return nullptr;
   const NameView wanted(name);
-  PropertyList::iterator place;
-  try {
-    // A built record gets two or three properties: one block for them.
-    if (properties_.capacity() == 0) properties_.reserve(4);
-    place = std::lower_bound(properties_.begin(), properties_.end(), wanted,
-                             [](const Property& property, NameView text) { return property.Name() < text; });
-    if (place == properties_.end() || place->Name() != wanted) {
-      Property made;
-      made.known = KnownPlace(wanted);
-      if (made.known < 0) made.own.assign(wanted);
-      place = properties_.insert(place, std::move(made));
+  const int place = KnownPlace(wanted);
+  VARIANT* entry = nullptr;
+  if (place >= 0) {
+    entry = &known_[place];
+  } else {
+    try {
+      auto found = std::lower_bound(others_.begin(), others_.end(), wanted,
+                                    [](const Property& property, NameView text) { return property.name < text; });
+      if (found == others_.end() || found->name != wanted) {
+        Property made;
+        made.name.assign(wanted);
+        found = others_.insert(found, std::move(made));
+      }
+      entry = &found->value;
+    } catch (const std::bad_alloc&) {
+      return nullptr;
     }
-  } catch (const std::bad_alloc&) {
-    return nullptr;
   }
-  VARIANT* entry = &place->value;
-  VariantClear(entry);
+  if (!HoldsNothing(*entry)) VariantClear(entry);
   // Zeroed, so that reading another width of the value (a long of a bool)
   // gives the same bits on every run.
   std::memset(entry, 0, sizeof(*entry));
   return entry;
+}
+
+size_t kcIPPItem::PropertyCount() const {
+  size_t count = others_.size();
+  for (const VARIANT& value : known_) count += value.vt == VT_EMPTY ? 0 : 1;
+  return count;
+}
+
+void kcIPPItem::ClearProperties() {
+  for (VARIANT& value : known_) {
+    // A flag holds nothing to free.
+    if (!HoldsNothing(value)) VariantClear(&value);
+    value.vt = VT_EMPTY;
+  }
+  others_.clear();
 }
 
 bool kcIPPItem::GetPropertyBool(const WCHAR* name, bool* value) {
@@ -131,6 +178,19 @@ bool kcIPPItem::GetPropertyString(const WCHAR* name, BSTR* value) {
   *value = copy->bstrVal;
   copy->vt = VT_EMPTY;  // the caller owns the string now
   return true;
+}
+
+VARIANT* kcIPPItem::KnownEntry(KnownName name) {
+  VARIANT* entry = &known_[name];
+  if (!HoldsNothing(*entry)) VariantClear(entry);
+  std::memset(entry, 0, sizeof(*entry));
+  return entry;
+}
+
+void kcIPPItem::SetKnownBool(KnownName name, LONG value) {
+  VARIANT* entry = KnownEntry(name);
+  entry->vt = VT_BOOL;
+  entry->boolVal = value == 1 ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
 bool kcIPPItem::SetPropertyBool(const WCHAR* name, LONG value) {
@@ -173,7 +233,7 @@ void kcIPPItem::Clear() {
   artist_.Reset();
   title_.Reset();
   genre_.Reset();
-  properties_.clear();
+  ClearProperties();
 }
 
 void kcIPPItem::CopyTo(kiIPPItem* target) {
@@ -181,45 +241,37 @@ void kcIPPItem::CopyTo(kiIPPItem* target) {
   // ties it to this class.
   auto* other = dynamic_cast<kcIPPItem*>(target);
   if (!other || other == this) return;
-  // A listing copies the same few flags into the host's record item after
-  // item: when no copy can fail and the target has the room, they are
-  // written in place and the target keeps its block.
-  const bool plain = other->properties_.capacity() >= properties_.size() &&
-                     std::all_of(properties_.begin(), properties_.end(), [](const Property& property) {
-                       return property.known >= 0 && (property.value.vt == VT_BOOL || property.value.vt == VT_I4);
-                     });
-  if (plain) {
-    other->Clear();
-    for (const Property& property : properties_) {
-      Property& copy = other->properties_.emplace_back();
-      copy.known = property.known;
-      copy.value = property.value;
-    }
-  } else {
+  // The properties under other names are copied aside first, so that
+  // running out of memory leaves the target as it was.
+  PropertyList copies;
+  if (!others_.empty()) {
     try {
-      // The properties are copied aside first, so that running out of
-      // memory leaves the target as it was.
-      PropertyList copies;
-      copies.reserve(properties_.size());
-      for (const Property& property : properties_) {
+      copies.reserve(others_.size());
+      for (const Property& property : others_) {
         Property& copy = copies.emplace_back();
-        copy.known = property.known;
-        copy.own = property.own;
+        copy.name = property.name;
         CopyValue(property.value, copy.value);
       }
-      other->Clear();
-      other->properties_.swap(copies);
     } catch (const std::bad_alloc&) {
       return;
     }
   }
+  other->ClearProperties();
+  for (int place = 0; place < kKnownCount; ++place) {
+    const VARIANT& value = known_[place];
+    if (HoldsNothing(value))
+      other->known_[place] = value;
+    else
+      CopyValue(value, other->known_[place]);
+  }
+  other->others_.swap(copies);
   other->kind_ = kind_;
   other->bitrate_ = bitrate_;
   other->duration_ = duration_;
   other->size_ = size_;
-  other->location_.Reset(CopyOut(location_));
-  other->album_.Reset(CopyOut(album_));
-  other->artist_.Reset(CopyOut(artist_));
-  other->title_.Reset(CopyOut(title_));
-  other->genre_.Reset(CopyOut(genre_));
+  CopyText(location_, other->location_);
+  CopyText(album_, other->album_);
+  CopyText(artist_, other->artist_);
+  CopyText(title_, other->title_);
+  CopyText(genre_, other->genre_);
 }

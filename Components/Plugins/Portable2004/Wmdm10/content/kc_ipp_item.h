@@ -28,7 +28,7 @@ class kcIPPItem final : public kiIPPItem {
   kcIPPItem& operator=(const kcIPPItem&) = delete;
   // Not virtual: the interface has no destructor slot, and the module that
   // made a record deletes it through this class.
-  ~kcIPPItem() = default;
+  ~kcIPPItem() { ClearProperties(); }
 
   LONG GetKind() override { return kind_; }
   void SetKind(LONG kind) override { kind_ = kind; }
@@ -57,17 +57,26 @@ class kcIPPItem final : public kiIPPItem {
   void Clear() override;
   void CopyTo(kiIPPItem* target) override;
 
+  // The setters of location and title for text that is not terminated; false
+  // (the field unchanged) when out of memory.
+  bool SetLocationText(std::basic_string_view<WCHAR> location) { return Store(location_, location); }
+  bool SetTitleText(std::basic_string_view<WCHAR> title) { return Store(title_, title); }
+
   // How many named properties the record holds.
-  size_t PropertyCount() const { return properties_.size(); }
+  size_t PropertyCount() const;
+
+  // The names the system writes itself, in name order; each has its own
+  // place in every record.
+  enum KnownName : int { kItemDeletable, kItemOrder, kItemRenamable, kItemTrackNumber, kItemTrackRanking };
+  static constexpr int kKnownCount = 5;
+  // SetPropertyBool for a known name, without looking the name up.
+  void SetKnownBool(KnownName name, LONG value);
 
  private:
   using NameView = std::basic_string_view<WCHAR>;
 
-  // One named property. The names the system itself writes are kept as their
-  // place in the table of known names rather than as text, so that a listed
-  // item's record allocates nothing for its names. A place rather than a
-  // pointer: a record that another module's copy of this class wrote reads
-  // the same names from that module's own table, which outlives it.
+  // A property under a name the system does not write itself (the host may
+  // set any).
   struct Property {
     Property() { VariantInit(&value); }
     Property(const Property&) = delete;
@@ -75,26 +84,37 @@ class kcIPPItem final : public kiIPPItem {
     Property(Property&& other) noexcept;
     Property& operator=(Property&& other) noexcept;
     ~Property() { VariantClear(&value); }
-    NameView Name() const;
 
-    int known = -1;  // place among the known names, or -1 with the text in `own`
-    WString own;
+    WString name;
     VARIANT value;
   };
-  // In name order, as an ordered map would keep them; a record holds a few.
+  // In name order; a record seldom holds any.
   using PropertyList = std::vector<Property>;
 
   static BSTR CopyOut(const UniqueBstr& text);
+  static void CopyText(const UniqueBstr& source, UniqueBstr& target);
   static bool Store(UniqueBstr& field, const WCHAR* text);
+  static bool Store(UniqueBstr& field, std::basic_string_view<WCHAR> text);
   // The copy a getter reads: a failed copy reads as VT_ERROR with its code.
   static void CopyValue(const VARIANT& source, VARIANT& copy);
   static void CopyValue(const VARIANT& source, UniqueVariant& copy) { CopyValue(source, *copy.Put()); }
-  // The entry for a name, made empty when new; null when the name is null or
-  // the list cannot grow.
+  // The entry for a name, made empty; null when the name is null or the list
+  // cannot grow.
   VARIANT* Entry(const WCHAR* name);
+  VARIANT* KnownEntry(KnownName name);
+  // True for a value with nothing to free (VariantClear would only reset it).
+  static bool HoldsNothing(const VARIANT& value) {
+    return value.vt == VT_EMPTY || value.vt == VT_BOOL || value.vt == VT_I4;
+  }
   const VARIANT* Find(const WCHAR* name) const;
+  void ClearProperties();
 
-  PropertyList properties_;
+  // The known names' values by their place in the table of names, VT_EMPTY
+  // while unset: a listed item's flags cost no allocation and no search,
+  // and a record another module's copy of this class wrote has them in the
+  // same places.
+  VARIANT known_[kKnownCount] = {};
+  PropertyList others_;
   LONG kind_ = 0;
   UniqueBstr location_;
   UniqueBstr album_;

@@ -1,5 +1,7 @@
 #include "content/locations.h"
 
+#include <algorithm>
+
 #include "content/escape_name.h"
 #include "host_sdk/ipp_result_codes.h"
 #include <unique_bstr.h>
@@ -53,7 +55,7 @@ namespace {
 
 // Joins `first`, a "\\" when `separate`, and `second` into one string made at
 // its final size: keys and paths are built once per listed item.
-WString Joined(const WString& first, bool separate, const WString& second) {
+WString Joined(const WString& first, bool separate, std::basic_string_view<WCHAR> second) {
   WString joined;
   joined.reserve(first.size() + (separate ? 1 : 0) + second.size());
   joined.append(first);
@@ -68,6 +70,22 @@ WString StorageKey(const WString& location, const WString& devicePath) {
   return Joined(location, !StartsWithBackslash(devicePath), devicePath);
 }
 
+WString ChildKey(const WString& location, const WString& parentPath, std::basic_string_view<WCHAR> name,
+                 size_t* pathStart) {
+  // The child's path starts with "\" unless its parent's path is a relative one.
+  const bool keySeparator = !parentPath.empty() && !StartsWithBackslash(parentPath);
+  const bool pathSeparator = parentPath.empty() || parentPath.back() != kBackslash;
+  WString key;
+  key.reserve(location.size() + keySeparator + parentPath.size() + pathSeparator + name.size());
+  key.append(location);
+  if (keySeparator) key.append(1, kBackslash);
+  *pathStart = key.size();
+  key.append(parentPath);
+  if (pathSeparator) key.append(1, kBackslash);
+  key.append(name);
+  return key;
+}
+
 WString SplitPath(const WString& path, WString* name) {
   const size_t last = path.rfind(kBackslash);
   if (last == WString::npos || last == 0) {
@@ -78,7 +96,7 @@ WString SplitPath(const WString& path, WString* name) {
   return path.substr(0, last);
 }
 
-WString JoinPath(const WString& parentPath, const WString& name) {
+WString JoinPath(const WString& parentPath, std::basic_string_view<WCHAR> name) {
   return Joined(parentPath, parentPath.empty() || parentPath.back() != kBackslash, name);
 }
 
@@ -115,11 +133,29 @@ WString ToDevicePath(const WString& rootPrefix, const WString& hostPath) {
   return StartsWithBackslash(hostPath) ? rootPrefix + hostPath : rootPrefix + kBackslash + hostPath;
 }
 
-WString ToHostPath(const WString& rootPrefix, const WString& devicePath) {
-  if (rootPrefix.empty() || devicePath.compare(0, rootPrefix.size(), rootPrefix) != 0) return devicePath;
+bool IsChildPath(std::basic_string_view<WCHAR> path, std::basic_string_view<WCHAR> name) {
+  if (name.empty() || path.size() <= name.size() || path.front() != kBackslash) return false;
+  const size_t start = path.size() - name.size();
+  // One pass: no "\" right after another, and the last one just before the
+  // name, which then holds none.
+  size_t lastSeparator = 0;
+  for (size_t i = 1; i < path.size(); ++i) {
+    if (path[i] != kBackslash) continue;
+    if (path[i - 1] == kBackslash) return false;
+    lastSeparator = i;
+  }
+  return lastSeparator + 1 == start && std::equal(name.begin(), name.end(), path.begin() + start);
+}
+
+size_t HostPathStart(const WString& rootPrefix, std::basic_string_view<WCHAR> devicePath) {
+  if (rootPrefix.empty() || devicePath.compare(0, rootPrefix.size(), rootPrefix) != 0) return 0;
   // '\MusicBox' is not under '\Music': the prefix must end at a component.
-  if (devicePath.size() > rootPrefix.size() && devicePath[rootPrefix.size()] != kBackslash) return devicePath;
-  return devicePath.substr(rootPrefix.size());
+  if (devicePath.size() > rootPrefix.size() && devicePath[rootPrefix.size()] != kBackslash) return 0;
+  return rootPrefix.size();
+}
+
+WString ToHostPath(const WString& rootPrefix, const WString& devicePath) {
+  return devicePath.substr(HostPathStart(rootPrefix, devicePath));
 }
 
 bool SplitEntryId(const WString& rootPrefix, const WString& id, WString* playlistPath, WString* trackPath) {

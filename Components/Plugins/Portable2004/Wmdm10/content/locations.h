@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include <wide_text.h>
@@ -60,6 +61,10 @@ LONG FindDeviceByLocation(const WString& location, const std::vector<std::unique
 // device path (one "\" between them; "" and "\" give the same key).
 WString StorageKey(const WString& location, const WString& devicePath);
 
+// StorageKey(location, JoinPath(parentPath, name)) built as one string;
+// `pathStart` receives where the child's device path starts in it.
+WString ChildKey(const WString& location, const WString& parentPath, std::basic_string_view<WCHAR> name,
+                 size_t* pathStart);
 // The parent of a device path; `name`, when given, receives its last
 // component. A path with no "\" past its first unit has the root "\" as
 // parent.
@@ -67,7 +72,7 @@ WString SplitPath(const WString& path, WString* name = nullptr);
 
 // A child's path: the parent, "\" unless the parent already ends in one, and
 // the name.
-WString JoinPath(const WString& parentPath, const WString& name);
+WString JoinPath(const WString& parentPath, std::basic_string_view<WCHAR> name);
 
 // The names along a device path, from the medium down; empty components
 // ("\\") are skipped.
@@ -77,6 +82,10 @@ std::vector<WString> PathComponents(const WString& path);
 // so that '\Music\\a.mp3' and '\Music\a.mp3\' both give '\Music'.
 WString ParentPath(const WString& path);
 
+// True when `path` is exactly what JoinPath(ParentPath(path), name) gives:
+// it starts with "\", has no empty component and no trailing "\", and its
+// last component is `name`, which holds no "\".
+bool IsChildPath(std::basic_string_view<WCHAR> path, std::basic_string_view<WCHAR> name);
 // A host path seen from the device: the root prefix in front. The empty
 // host path is the prefix itself.
 WString ToDevicePath(const WString& rootPrefix, const WString& hostPath);
@@ -84,6 +93,8 @@ WString ToDevicePath(const WString& rootPrefix, const WString& hostPath);
 // A device path seen from the host: the root prefix cut off its front when
 // the path lies under it; any other path is returned unchanged.
 WString ToHostPath(const WString& rootPrefix, const WString& devicePath);
+// Where in `devicePath` the host path ToHostPath gives starts.
+size_t HostPathStart(const WString& rootPrefix, std::basic_string_view<WCHAR> devicePath);
 
 // Splits a playlist entry identifier at its first "|" into the playlist's
 // and the track's device paths; false (outputs untouched) when there is no

@@ -12,8 +12,6 @@
 namespace {
 
 constexpr UINT kNameChars = 259;
-const WCHAR kDeletable[] = W("ItemDeletable");
-const WCHAR kRenamable[] = W("ItemRenamable");
 
 // A tag value WMDM allocated, freed on every path.
 struct TaskMemory {
@@ -53,10 +51,13 @@ bool DeviceKeepsPlaylists(DeviceRecord& record) {
 
 HRESULT ReadStorageName(IWMDMStorage* storage, StorageFacts* facts) {
   if (facts->named) return S_OK;
-  WCHAR name[kNameChars + 1] = {};
+  // Read in place: the name serves the path, the key and the title, each of
+  // which copies what it keeps.
+  static_assert(sizeof(facts->nameText) / sizeof(WCHAR) == kNameChars + 1, "room for the name");
+  WCHAR* name = facts->nameText;
+  std::memset(name, 0, sizeof(facts->nameText));
   RETURN_IF_FAILED(storage->GetName(name, kNameChars));
-  name[kNameChars] = 0;
-  facts->name = name;
+  facts->name = std::basic_string_view<WCHAR>(name);
   facts->named = true;
   return S_OK;
 }
@@ -95,17 +96,26 @@ HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMS
                   const WString& parentPath, LONG kind, std::unique_ptr<kcIPPItem>* item, StorageFacts* facts) {
   RETURN_HR_IF(IPP_E_FAIL, !device || !storage || !item);
   item->reset();
+  StorageFacts local;
+  if (!facts) facts = &local;
+  RETURN_IF_FAILED(ReadStorageName(storage.Get(), facts));
+  return BuildItemAt(rootPrefix, device, std::move(storage), locations::JoinPath(parentPath, facts->name), kind,
+                     item, facts);
+}
+
+HRESULT BuildItemAt(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
+                    std::basic_string_view<WCHAR> devicePath, LONG kind, std::unique_ptr<kcIPPItem>* item, StorageFacts* facts) {
+  RETURN_HR_IF(IPP_E_FAIL, !device || !storage || !item || !facts);
+  item->reset();
+  RETURN_IF_FAILED(ReadStorageName(storage.Get(), facts));
   auto built = std::unique_ptr<kcIPPItem>(new (std::nothrow) kcIPPItem());
   RETURN_HR_IF(E_OUTOFMEMORY, !built);
   built->SetKind(kind);
 
-  StorageFacts local;
-  if (!facts) facts = &local;
-  RETURN_IF_FAILED(ReadStorageName(storage.Get(), facts));
-  const WString& name = facts->name;
-  WString devicePath = locations::JoinPath(parentPath, name);
-  const WString hostPath = rootPrefix.empty() ? std::move(devicePath) : locations::ToHostPath(rootPrefix, devicePath);
-  RETURN_HR_IF(E_OUTOFMEMORY, !built->SetLocation(hostPath.c_str()) || !built->SetTitle(name.c_str()));
+  // The location is the host path, read in place from the device path.
+  const size_t hostStart = locations::HostPathStart(rootPrefix, devicePath);
+  const std::basic_string_view<WCHAR> hostPath = devicePath.substr(hostStart);
+  RETURN_HR_IF(E_OUTOFMEMORY, !built->SetLocationText(hostPath) || !built->SetTitleText(facts->name));
 
   DWORD low = 0;
   DWORD high = 0;
@@ -125,14 +135,14 @@ HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMS
       const ULONGLONG byteRate = bitrate / 8;
       if (byteRate > 0) built->SetDuration(CappedLong(built->GetSize() * 1000 / byteRate));
     }
-    built->SetPropertyBool(kDeletable, (attributes & WMDM_FILE_ATTR_CANDELETE) ? 1 : 0);
+    built->SetKnownBool(kcIPPItem::kItemDeletable, (attributes & WMDM_FILE_ATTR_CANDELETE) ? 1 : 0);
   }
   // Renaming a file on a device that keeps playlists would break the
   // playlists that refer to it by name.
   if (kind == KindFile && DeviceKeepsPlaylists(*device))
-    built->SetPropertyBool(kRenamable, 0);
+    built->SetKnownBool(kcIPPItem::kItemRenamable, 0);
   else if (facts->attributesRead)
-    built->SetPropertyBool(kRenamable, (facts->attributes & WMDM_FILE_ATTR_CANRENAME) ? 1 : 0);
+    built->SetKnownBool(kcIPPItem::kItemRenamable, (facts->attributes & WMDM_FILE_ATTR_CANRENAME) ? 1 : 0);
 
   *item = std::move(built);
   return S_OK;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
 
 #include <wide_text.h>
 
@@ -17,8 +18,13 @@
 // need it: a listing names each child to filter it, classifies it and then
 // builds its record, and each of those would otherwise ask again.
 struct StorageFacts {
+  StorageFacts() = default;
+  StorageFacts(const StorageFacts&) = delete;  // `name` points into the facts
+  StorageFacts& operator=(const StorageFacts&) = delete;
+
   bool named = false;  // `name` holds the storage's name
-  WString name;
+  std::basic_string_view<WCHAR> name;  // in `nameText`
+  WCHAR nameText[260];
   bool attributesAsked = false;  // GetAttributes was called; `attributesRead` when it answered
   bool attributesRead = false;
   DWORD attributes = 0;
@@ -52,3 +58,7 @@ bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* k
 HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
                   const WString& parentPath, LONG kind, std::unique_ptr<kcIPPItem>* item,
                   StorageFacts* facts = nullptr);
+// BuildItem for a storage whose device path is at hand: `devicePath` is its
+// folder's path joined with the name in `facts` (which must hold it).
+HRESULT BuildItemAt(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
+                    std::basic_string_view<WCHAR> devicePath, LONG kind, std::unique_ptr<kcIPPItem>* item, StorageFacts* facts);

@@ -20,9 +20,10 @@
 constexpr DWORD RESOLVE_ITEM = 0x1;  // an item record
 constexpr DWORD RESOLVE_TAGS = 0x2;  // the item's tags, read once
 
+// Made in its place in the node cache, empty, and filled in once its storage
+// is found.
 struct StorageNode {
-  StorageNode(ComPtr<IWMDMDevice> device, ComPtr<IWMDMStorage> storage, WString key, LONG deviceNumber)
-      : device(std::move(device)), storage(std::move(storage)), key(std::move(key)), deviceNumber(deviceNumber) {}
+  StorageNode() = default;
   StorageNode(const StorageNode&) = delete;
   StorageNode& operator=(const StorageNode&) = delete;
 
@@ -32,7 +33,7 @@ struct StorageNode {
   std::map<WString, WString> stringCache;
   ComPtr<IWMDMDevice> device;
   ComPtr<IWMDMStorage> storage;
-  WString key;  // the storage key it was resolved under
+  const WString* key = nullptr;  // the storage key it was resolved under: the node cache's own
   LONG deviceNumber = 0;
   std::unique_ptr<kcIPPItem> item;  // built on request; may stay empty
   // Cleared when a listing here or below left a child out; such a node
@@ -45,5 +46,7 @@ struct StorageNode {
 // Storage key to node, for every storage resolved since the cache was last
 // cleared. Hashed: a listing looks up one long key per child, and ordered
 // comparisons of keys sharing their long location prefix cost more than the
-// rest of the listing.
-using NodeCache = std::unordered_map<WString, std::unique_ptr<StorageNode>>;
+// rest of the listing. The nodes live in the map's own entries, which stay
+// in place as it grows: a listed child costs one allocation for its entry,
+// key and node together (and one for a key too long to be kept inline).
+using NodeCache = std::unordered_map<WString, StorageNode>;

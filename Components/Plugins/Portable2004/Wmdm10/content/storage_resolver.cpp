@@ -62,6 +62,14 @@ ComPtr<IWMDMStorage> WalkFromMedium(kcWMDM10Plugin& plugin, ParentCache& parents
 StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString path, DWORD flags,
                                             const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage,
                                             LONG kind, StorageFacts* facts) {
+  WString key = locations::StorageKey(location, path);
+  const size_t pathStart = key.size() - path.size();
+  return ResolveKey(location, std::move(key), pathStart, flags, knownDevice, std::move(knownStorage), kind, facts);
+}
+
+StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, WString key, size_t pathStart, DWORD flags,
+                                        const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage,
+                                        LONG kind, StorageFacts* facts) {
   ParentCache& parents = ModuleParentCache();
   if (resetParentCache_) {
     parents.Drop();
@@ -69,25 +77,24 @@ StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString pat
   }
   if (!locations::HasMediaPrefix(location)) return nullptr;
 
-  const WString key = locations::StorageKey(location, path);
-  StorageNode* node = nullptr;
-  bool created = false;
   // One hash of the long key whether it is found or added.
-  const auto [slot, added] = nodeCache_.try_emplace(key);
-  if (!added && slot->second) {
-    node = slot->second.get();
-  } else {
-    // The slot is a reference into the cache that later insertions leave in
-    // place; it stays empty until the storage is found.
-    std::unique_ptr<StorageNode>& entry = slot->second;
+  const auto [slot, added] = nodeCache_.try_emplace(std::move(key));
+  StorageNode* node = &slot->second;
+  // The device path, read from the cache's own key, which lives as long as
+  // the node.
+  const std::basic_string_view<WCHAR> path = std::basic_string_view<WCHAR>(slot->first).substr(pathStart);
+  bool created = false;
+  // A node without its storage is one being made further up this call chain.
+  if (added || !node->storage) {
     ComPtr<IWMDMStorage> found;
     if (knownDevice && knownDevice->device && knownStorage) {
-      parents.device = knownDevice->device;
+      // Each child of a listing comes with the same device.
+      if (parents.device.Get() != knownDevice->device.Get()) parents.device = knownDevice->device;
       parents.deviceNumber = static_cast<LONG>(knownDevice->deviceNumber);
       parents.parent.Reset();
       found = std::move(knownStorage);
     } else {
-      const std::vector<WString> names = locations::PathComponents(path);
+      const std::vector<WString> names = locations::PathComponents(WString(path));
       // A sibling of the storage resolved last: one lookup in the folder
       // already at hand.
       if (!names.empty() && parents.parent && parents.location == location &&
@@ -96,13 +103,16 @@ StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString pat
       if (!found) found = WalkFromMedium(*this, parents, location, names);
     }
     if (!found) {
-      nodeCache_.erase(key);
+      // Nothing was added to the cache since the entry was made.
+      nodeCache_.erase(slot);
       return nullptr;
     }
-    // In the cache before the item is built: building asks for the root
+    // Filled in before the item is built: building asks for the root
     // prefix, which may resolve this very key again.
-    entry = std::make_unique<StorageNode>(parents.device, std::move(found), key, parents.deviceNumber);
-    node = entry.get();
+    node->device = parents.device;
+    node->storage = std::move(found);
+    node->key = &slot->first;
+    node->deviceNumber = parents.deviceNumber;
     created = true;
   }
 
@@ -113,11 +123,17 @@ StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString pat
     if (!facts) facts = &local;
     bool built = record && (kind != KindClassify || ClassifyStorage(*record, node->storage, &itemKind, facts));
     if (built) {
-      built = SUCCEEDED(BuildItem(RootPrefix(location, record), record, node->storage, locations::ParentPath(path),
-                                  itemKind, &node->item, facts));
+      // A child named a moment ago under its folder's path is built on that
+      // path rather than on one taken apart and joined again.
+      const WString rootPrefix = RootPrefix(location, record);
+      built = facts->named && locations::IsChildPath(path, facts->name)
+                  ? SUCCEEDED(BuildItemAt(rootPrefix, record, node->storage, path, itemKind, &node->item, facts))
+                  : SUCCEEDED(BuildItem(rootPrefix, record, node->storage, locations::ParentPath(WString(path)),
+                                        itemKind, &node->item, facts));
     }
     if (!built) {
-      if (created) nodeCache_.erase(key);
+      // Building may have added other nodes, and moved the entries' order.
+      if (created) nodeCache_.erase(nodeCache_.find(*node->key));
       return nullptr;
     }
   }
@@ -135,8 +151,9 @@ void kcWMDM10Plugin::InvalidateUpwards(const WString& location, WString path) {
 
 void kcWMDM10Plugin::DropNode(StorageNode* node) {
   if (!node) return;
-  const auto found = nodeCache_.find(node->key);
-  if (found != nodeCache_.end() && found->second.get() == node) nodeCache_.erase(found);
+  if (!node->key) return;
+  const auto found = nodeCache_.find(*node->key);
+  if (found != nodeCache_.end() && &found->second == node) nodeCache_.erase(found);
 }
 
 void kcWMDM10Plugin::DropNodeAt(const WString& location, const WString& path) {

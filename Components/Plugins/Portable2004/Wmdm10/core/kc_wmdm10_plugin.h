@@ -132,6 +132,11 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   StorageNode* ResolveStorage(const WString& location, WString path, DWORD flags,
                               const DeviceRecord* knownDevice = nullptr, ComPtr<IWMDMStorage> knownStorage = nullptr,
                               LONG kind = 0, StorageFacts* facts = nullptr);
+  // ResolveStorage with the storage key already built: the device path is
+  // the key's text from `pathStart` on.
+  StorageNode* ResolveKey(const WString& location, WString key, size_t pathStart, DWORD flags,
+                          const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage, LONG kind,
+                          StorageFacts* facts);
   HRESULT ReadTags(StorageNode* node);
   // Marks the folder at `path` and every folder above it as not current.
   void InvalidateUpwards(const WString& location, WString path);
@@ -155,7 +160,7 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // Whether the host is to see the storage at `path`; its ItemKind in
   // `kind` when shown and one is asked for. The storage is consumed; what
   // was read of it is kept in `facts` when given.
-  bool IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, const WString& path, LONG* kind = nullptr,
+  bool IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, std::basic_string_view<WCHAR> path, LONG* kind = nullptr,
                StorageFacts* facts = nullptr);
   // The record of the track at `trackPath` as an entry of the playlist at
   // `playlistPath`: its location becomes the entry identifier.
