@@ -323,7 +323,7 @@ TEST_F(FolderPlayerTest, TagsSentWithATrackAreInTheFile) {
   EXPECT_EQ(player_.Everything(), (std::vector<std::string>{"a.mp3", "b.wav", "c.flac", "d.ogg", "e.m4a", "f.wma"}))
       << "no temporary file left";
 
-  const auto& wav = model_->Inspect(Find("b.wav"))->format;
+  const auto wav = model_->Inspect(Find("b.wav"))->format;
   EXPECT_EQ(std::tie(wav.wFormatTag, wav.nSamplesPerSec), std::make_tuple(WORD{1}, DWORD{44100}));
 
   // Tags changed later are written into the file too.

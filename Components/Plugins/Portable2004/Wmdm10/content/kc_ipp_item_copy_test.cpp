@@ -29,8 +29,9 @@ TEST(kcIPPItemCopyTest, EachCopyLeavesExactlyTheSourcesTextsWhateverTheTargetHel
     source.SetKnownBool(kcIPPItem::kItemDeletable, 1);
     source.CopyTo(&host);
     SCOPED_TRACE(wide::ToUtf8(row.location, wide::Length(row.location)));
-    EXPECT_EQ(row.title ? WString(row.title) : WString(), Text(host.GetTitle()));
-    EXPECT_EQ(row.title == nullptr, host.GetTitle() == nullptr);
+    UniqueBstr title = UniqueBstr::Adopt(host.GetTitle());
+    EXPECT_EQ(row.title == nullptr, title.Get() == nullptr);
+    EXPECT_EQ(row.title ? WString(row.title) : WString(), title.ToString());
     EXPECT_EQ(WString(row.location), Text(host.GetLocation()));
     EXPECT_EQ(nullptr, host.GetAlbum()) << "the source has none";
     bool deletable = false;
