@@ -16,7 +16,6 @@
 namespace {
 
 constexpr UINT kNameChars = 259;
-constexpr size_t kExtensionChars = 16;
 
 }  // namespace
 
@@ -42,8 +41,7 @@ HRESULT StoragePath(IWMDMStorage* storage, WString* path) {
 }
 
 bool kcWMDM10Plugin::IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, std::basic_string_view<WCHAR> path,
-                             LONG* kind,
-                             StorageFacts* facts) {
+                             LONG* kind, StorageFacts* facts) {
   DeviceRecord* record = FindDeviceRecord(deviceNumber);
   if (!record || !storage) return false;
   LONG found = KindClassify;
@@ -55,17 +53,10 @@ bool kcWMDM10Plugin::IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, st
 
   const size_t dot = path.rfind(W('.'));
   if (dot == path.npos) return false;
-  // Lower-cased in place on the stack: an extension is a few characters.
-  WCHAR lowered[kExtensionChars];
-  WString longer;
-  const size_t length = path.size() - dot;
-  const WCHAR* extension = lowered;
-  if (length <= kExtensionChars) {
-    for (size_t i = 0; i < length; ++i) lowered[i] = wide::LowerAscii(path[dot + i]);
-  } else {
-    longer = wide::LowerAscii(WString(path.substr(dot)));
-    extension = longer.data();
-  }
+  // Lower-cased in place: an extension is short enough for the string's own
+  // buffer, so a listed file costs no allocation here.
+  WString extension(path.substr(dot));
+  for (WCHAR& c : extension) c = wide::LowerAscii(c);
   if (record->supportedFormats.empty()) {
     UniqueBstr formats;
     if (SUCCEEDED(GetDevicePropertyString(static_cast<DWORD>(deviceNumber), W("DeviceSupportedFileFormats"),
@@ -74,5 +65,5 @@ bool kcWMDM10Plugin::IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, st
   }
   // A plain search on purpose: the text is a list the device model writes,
   // and a partial extension that occurs in it counts as supported.
-  return record->supportedFormats.find(extension, 0, length) != WString::npos;
+  return record->supportedFormats.find(extension) != WString::npos;
 }

@@ -105,23 +105,22 @@ VARIANT* kcIPPItem::Entry(const WCHAR* name) {
   if (!name) return nullptr;
   const NameView wanted(name);
   const int place = KnownPlace(wanted);
-  VARIANT* entry = nullptr;
-  if (place >= 0) {
-    entry = &known_[place];
-  } else {
-    try {
-      auto found = std::lower_bound(others_.begin(), others_.end(), wanted,
-                                    [](const Property& property, NameView text) { return property.name < text; });
-      if (found == others_.end() || found->name != wanted) {
-        Property made;
-        made.name.assign(wanted);
-        found = others_.insert(found, std::move(made));
-      }
-      entry = &found->value;
-    } catch (const std::bad_alloc&) {
-      return nullptr;
+  if (place >= 0) return KnownEntry(static_cast<KnownName>(place));
+  try {
+    auto found = std::lower_bound(others_.begin(), others_.end(), wanted,
+                                  [](const Property& property, NameView text) { return property.name < text; });
+    if (found == others_.end() || found->name != wanted) {
+      Property made;
+      made.name.assign(wanted);
+      found = others_.insert(found, std::move(made));
     }
+    return Emptied(&found->value);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
   }
+}
+
+VARIANT* kcIPPItem::Emptied(VARIANT* entry) {
   if (!HoldsNothing(*entry)) VariantClear(entry);
   // Zeroed, so that reading another width of the value (a long of a bool)
   // gives the same bits on every run.
@@ -180,12 +179,7 @@ bool kcIPPItem::GetPropertyString(const WCHAR* name, BSTR* value) {
   return true;
 }
 
-VARIANT* kcIPPItem::KnownEntry(KnownName name) {
-  VARIANT* entry = &known_[name];
-  if (!HoldsNothing(*entry)) VariantClear(entry);
-  std::memset(entry, 0, sizeof(*entry));
-  return entry;
-}
+VARIANT* kcIPPItem::KnownEntry(KnownName name) { return Emptied(&known_[name]); }
 
 void kcIPPItem::SetKnownBool(KnownName name, LONG value) {
   VARIANT* entry = KnownEntry(name);

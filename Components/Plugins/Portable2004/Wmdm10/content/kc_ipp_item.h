@@ -102,6 +102,8 @@ class kcIPPItem final : public kiIPPItem {
   // cannot grow.
   VARIANT* Entry(const WCHAR* name);
   VARIANT* KnownEntry(KnownName name);
+  // The entry with its value freed and zeroed.
+  static VARIANT* Emptied(VARIANT* entry);
   // True for a value with nothing to free (VariantClear would only reset it).
   static bool HoldsNothing(const VARIANT& value) {
     return value.vt == VT_EMPTY || value.vt == VT_BOOL || value.vt == VT_I4;
