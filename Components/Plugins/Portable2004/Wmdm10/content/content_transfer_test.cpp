@@ -180,7 +180,9 @@ TEST_F(ContentTransferTest, AnExistingFileIsKeptRefusedOrReplaced) {
     EXPECT_EQ(after != before, c.sent);
     EXPECT_EQ(Sends(), c.sent ? 1 : 0);
     EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), c.sent ? 1u : 0u);
-    if (c.sent) EXPECT_EQ(model_->Inspect(after)->bytes.size(), 10u);
+    if (c.sent) {
+      EXPECT_EQ(model_->Inspect(after)->bytes.size(), 10u);
+    }
     EXPECT_TRUE(LockIsFree());
   }
 }
@@ -213,7 +215,9 @@ TEST_F(ContentTransferTest, TheDisplayNameIsCheckedWhenTheDeviceAsksForIt) {
     EXPECT_EQ(Find(W("\\Music\\01.wma")) != 0, c.sent);
     // Both go, so that the next case starts from the same folder.
     for (const WCHAR* path : {W("\\Music\\01.wma"), W("\\Music\\Intro.wma")}) {
-      if (Find(path)) ASSERT_EQ(plugin_.DeleteItem(Internal().c_str(), path), S_OK);
+      if (Find(path)) {
+        ASSERT_EQ(plugin_.DeleteItem(Internal().c_str(), path), S_OK);
+      }
     }
     EXPECT_TRUE(LockIsFree());
   }

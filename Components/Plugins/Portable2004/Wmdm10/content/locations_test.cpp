@@ -39,9 +39,10 @@ TEST(LocationsTest, MediaLocationSplitsAtTheFirstSeparator) {
     ASSERT_EQ(ParseMediaLocation(row.location, &parts), row.valid);
     EXPECT_EQ(ParseMediaLocation(row.location, nullptr), row.valid);
     EXPECT_EQ(HasMediaPrefix(row.location), WString(row.location).rfind(W("WMDM10"), 0) == 0);
-    if (row.valid)
+    if (row.valid) {
       EXPECT_EQ(std::make_tuple(parts.devicePart, parts.mediumName, parts.separatorIndex),
                 std::make_tuple(WString(row.devicePart), WString(row.mediumName), row.separator));
+    }
   }
   const WString identity = W("\\\\?\\USB#Vid_0781&Pid_5150#Player_1");
   MediaLocationParts parts;

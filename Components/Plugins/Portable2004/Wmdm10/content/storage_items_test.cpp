@@ -74,7 +74,9 @@ class StorageItemsTest : public wmdm_standin::testing_support::StandInTest {
     ComPtr<IWMDMStorage4> storage = StorageAt(W("Pocket 20"), locations::PathComponents(path));
     EXPECT_TRUE(storage) << wide::ToUtf8(path);
     ComPtr<IWMDMStorage> plain;
-    if (storage) EXPECT_EQ(storage.As(&plain), S_OK);
+    if (storage) {
+      EXPECT_EQ(storage.As(&plain), S_OK);
+    }
     return plain;
   }
 
@@ -234,7 +236,9 @@ TEST_F(StorageItemsTest, FailuresOfWmdmCalls) {
     EXPECT_EQ(BuildItem(W(""), &record_, storage, W("\\Music"), KindFile, &item), row.result);
     Model().Faults().ClearFaults();
     ASSERT_EQ(item != nullptr, row.result == S_OK) << "a failed build hands out nothing";
-    if (item) EXPECT_EQ(Describe(*item), row.expected);
+    if (item) {
+      EXPECT_EQ(Describe(*item), row.expected);
+    }
   }
 }
 
