@@ -43,7 +43,9 @@ TEST(LocationsChildTest, IsChildPathOnlyWhereSplittingAndJoiningGiveThePathBack)
     SCOPED_TRACE(U8(row.path));
     EXPECT_EQ(row.expected, IsChildPath(row.path, row.name));
     // What it promises: splitting and joining again gives the same path.
-    if (row.expected) EXPECT_EQ(U8(row.path), U8(JoinPath(ParentPath(row.path), row.name)));
+    if (row.expected) {
+      EXPECT_EQ(U8(row.path), U8(JoinPath(ParentPath(row.path), row.name)));
+    }
   }
 }
 
