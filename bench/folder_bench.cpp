@@ -5,6 +5,8 @@
 //     listing after the player came (each track's format read from its
 //     file), a listing again, the stand-in's part alone (the WMDM calls
 //     the plug-in makes for each child, straight) and the format reads alone;
+//     and beside readdir, stat and each file's format read straight, which
+//     is what a first listing reports of a track;
 //   - DeleteItem of one track on a player that keeps playlists, which walks
 //     the whole medium for playlist references;
 //   - GetItemInformation with tags of 1,000 MP3s beside TagLib reading the
@@ -259,6 +261,31 @@ void BM_ListWithReaddirStat(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
 }
 
+// What a first listing reports of each track, read straight from the file
+// system: the name, the size and date, and the audio format from the
+// file's headers (a listing's play time needs it; readdir and stat alone
+// read no file).
+void BM_ListWithReaddirStatFormat(benchmark::State& state) {
+  if (!Prepare(state, nullptr)) return;
+  const std::string folder = Folder().Player() + "/Listing";
+  for (auto _ : state) {
+    size_t count = 0;
+    DIR* dir = opendir(folder.c_str());
+    while (const dirent* entry = dir ? readdir(dir) : nullptr) {
+      if (entry->d_name[0] == '.') continue;
+      const std::string path = folder + "/" + entry->d_name;
+      struct stat info {};
+      _WAVEFORMATEX format = {};
+      if (stat(path.c_str(), &info) == 0 &&
+          wmdm_standin::ReadAudioFormat(path, WMDM_FORMATCODE_MP3, static_cast<unsigned long long>(info.st_size), &format))
+        ++count;
+    }
+    if (dir) closedir(dir);
+    if (count != Listed()) state.SkipWithError("a format was not read");
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
+}
+
 // The floor of the stand-in's part: each track's format read from its
 // headers (an open, one read and a close), as the first listing does.
 void BM_FormatHeadersAlone(benchmark::State& state) {
@@ -369,6 +396,7 @@ BENCHMARK(BM_ListThroughPluginAgain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListStandInAlone)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatHeadersAlone)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListWithReaddirStat)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListWithReaddirStatFormat)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeleteThroughPlugin)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_TagsThroughPlugin)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TagsWithTagLib)->Unit(benchmark::kMillisecond);
