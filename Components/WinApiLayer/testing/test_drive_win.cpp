@@ -28,8 +28,9 @@ const DWORD kDefineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCE
 using DosNameOf = WCHAR*(CDECL*)(const char*);
 
 WString DosPathOf(const std::string& unixPath) {
-  const auto convert =
-      reinterpret_cast<DosNameOf>(GetProcAddress(GetModuleHandleW(W("kernel32.dll")), "wine_get_dos_file_name"));
+  // Through the generic function pointer type, as FARPROC's own is another.
+  const auto convert = reinterpret_cast<DosNameOf>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(W("kernel32.dll")), "wine_get_dos_file_name")));
   if (!convert) return WString();
   WCHAR* dos = convert(unixPath.c_str());
   if (!dos) return WString();

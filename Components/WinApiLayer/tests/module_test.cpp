@@ -40,7 +40,10 @@ class SampleModule : public testing::Test {
 
 TEST_F(SampleModule, IsFoundByFileNameBareNameAndItsExports) {
   using AnswerFn = int (*)();
-  auto answer = reinterpret_cast<AnswerFn>(GetProcAddress(module_, "WinApiSampleModuleAnswer"));
+  // Through the generic function pointer type: a cast straight from FARPROC
+  // is one between incompatible function types.
+  auto answer =
+      reinterpret_cast<AnswerFn>(reinterpret_cast<void (*)()>(GetProcAddress(module_, "WinApiSampleModuleAnswer")));
   ASSERT_NE(nullptr, answer);
   EXPECT_EQ(42, answer());
   EXPECT_EQ(module_, GetModuleHandleW(kSampleName));

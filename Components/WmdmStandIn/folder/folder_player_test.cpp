@@ -386,6 +386,33 @@ TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   EXPECT_EQ(ReferencesOf("Playlists/Run.pla"), (std::vector<WString>{W("b.wav"), W("a.mp3")}));
 }
 
+TEST_F(FolderPlayerTest, APlaylistNamedWithoutAnExtensionIsAPlaylistAgain) {
+  player_.Write("Music/b.wav", test_tracks::Wav(2000));
+  player_.Write("Music/notes", "Music/b.wav\n");
+  Open();
+
+  auto metadata = Metadata(WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST, {});
+  WString name = W("Mix");
+  ComPtr<IWMDMStorage> playlist;
+  ASSERT_EQ(ControlAt("")->Insert3(kFileInto, 0, nullptr, &name[0], nullptr, nullptr, metadata.Get(), nullptr,
+                                   &playlist),
+            S_OK);
+  ComPtr<IWMDMStorage4> playlist4;
+  ASSERT_EQ(playlist.As(&playlist4), S_OK);
+  ComPtr<IWMDMStorage> entry = At("Music/b.wav");
+  IWMDMStorage* raw[] = {entry.Get()};
+  ASSERT_EQ(playlist4->SetReferences(1, raw), S_OK);
+  entry.Reset();
+  playlist.Reset();
+  playlist4.Reset();
+  metadata.Reset();
+
+  Reopen();
+  EXPECT_EQ(ReferencesOf("Mix"), (std::vector<WString>{W("b.wav")}));
+  EXPECT_EQ(DwordTag(Bag("Mix").Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST});
+  EXPECT_EQ(DwordTag(Bag("Music/notes").Get(), g_wszWMDMFormatCode), 0u) << "no first line of a playlist: data";
+}
+
 TEST_F(FolderPlayerTest, PlaylistsWrittenByHandAreRead) {
   player_.Write("Music/Album/a.mp3", test_tracks::Mp3(1));
   player_.Write("Music/b.wav", test_tracks::Wav(10));

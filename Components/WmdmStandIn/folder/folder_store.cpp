@@ -84,11 +84,14 @@ DWORD FileAttributesFor(const WString& name, const struct stat& info) {
   return attributes;
 }
 
-// A name made by a client's playlist ("Run.pla") is kept as given; its text
-// is M3U8 all the same, and the first line tells it apart.
+// A name made by a client's playlist ("Run.pla", or "Mix" with no extension
+// at all) is kept as given; its text is M3U8 all the same, and the first line
+// tells it apart. Only those names are opened, so a listing reads no track.
 bool LooksLikePlaylist(const std::string& path, const WString& name) {
   if (IsPlaylistCode(FormatCodeOfName(name))) return true;
-  if (name.size() < 4 || !wide::EqualsIgnoreCaseAscii(name.substr(name.size() - 4), W(".pla"))) return false;
+  const bool plaName = name.size() >= 4 && wide::EqualsIgnoreCaseAscii(name.substr(name.size() - 4), W(".pla"));
+  const bool noExtension = name.find(W('.')) == WString::npos;
+  if (!plaName && !noExtension) return false;
   std::ifstream in(path, std::ios::binary);
   char head[10] = {};
   in.read(head, sizeof(head));

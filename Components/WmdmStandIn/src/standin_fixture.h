@@ -61,7 +61,7 @@ struct SmallModel {
     run = model->AddPlaylist(playlists, W("Run.pla"), {one, three});
     system = model->AddFolder(internal, W("System"),
                               DefaultFolderAttributes() | WMDM_FILE_ATTR_HIDDEN | WMDM_FILE_ATTR_SYSTEM);
-    config = model->AddFile(system, File(W("config.dat"), 10, W("")));
+    config = model->AddFile(system, File(W("config.dat"), 10, WString()));
     podcast = model->AddFile(card, File(W("Podcast.mp3"), 500, W("Podcast")));
 
     DeviceDescription plain;

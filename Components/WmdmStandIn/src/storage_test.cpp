@@ -8,6 +8,44 @@ namespace {
 using testing_support::SmallModel;
 using testing_support::StandInTest;
 
+// A store that reads tags and formats late, as a folder does from its files,
+// and counts each time it is asked to; the rest is kept in memory.
+class CountingStore final : public ContentStore {
+ public:
+  ULONGLONG TotalSize(const ModelMedium& medium) const override { return memory_->TotalSize(medium); }
+  ULONGLONG FreeSpace(const ModelMedium& medium) const override { return memory_->FreeSpace(medium); }
+  HRESULT CheckName(const WString& name) const override { return memory_->CheckName(name); }
+  HRESULT Create(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
+                 ModelObject* object) override {
+    return memory_->Create(parent, request, replaced, object);
+  }
+  HRESULT Remove(const ModelObject& object) override { return memory_->Remove(object); }
+  HRESULT Rename(const ModelObject& object, const WString& newName) override {
+    return memory_->Rename(object, newName);
+  }
+  HRESULT Erase(const ModelMedium& medium) override { return memory_->Erase(medium); }
+  HRESULT SaveReferences(const ModelObject& playlist, const std::vector<const ModelObject*>& entries) override {
+    return memory_->SaveReferences(playlist, entries);
+  }
+  HRESULT SaveTags(const ModelObject& object, const std::vector<ModelTag>& tags) override {
+    return memory_->SaveTags(object, tags);
+  }
+  void LoadDetails(ModelObject& object) override {
+    ++detailLoads;
+    object.tags.push_back(ModelTag::String(g_wszWMDMTitle, W("Read late")));
+  }
+  void LoadFormat(ModelObject& object) override {
+    ++formatLoads;
+    object.format.nSamplesPerSec = 22050;
+  }
+
+  int detailLoads = 0;
+  int formatLoads = 0;
+
+ private:
+  std::shared_ptr<ContentStore> memory_ = MakeMemoryStore();
+};
+
 class StorageTest : public StandInTest {
  protected:
   std::vector<WString> ChildNames(IWMDMStorage* folder) {
@@ -197,6 +235,40 @@ TEST_F(StorageTest, MetadataIsACopyOfTheTags) {
   EXPECT_EQ(Model().Inspect(players_.one)->tags.size(), 2u) << "the bag is a copy until written back";
   ASSERT_EQ(one->SetMetadata(metadata.Get()), S_OK);
   EXPECT_EQ(Model().Inspect(players_.one)->tags.size(), 3u);
+}
+
+// A store is asked once for what it reads late, however often a client
+// reads the tags and the format afterwards.
+TEST_F(StorageTest, TagsAndFormatReadLateAreReadOnce) {
+  auto store = std::make_shared<CountingStore>();
+  const ObjectId medium = Model().AddMedium(players_.generic, SmallModel::Medium(W("Late"), 1 << 20, true),
+                                            PlayerModel::Arrival::Announced, store);
+  FileDescription file = SmallModel::File(W("late.mp3"), 100, W(""));
+  file.detailsPending = true;
+  file.formatPending = true;
+  Model().AddFile(medium, file);
+  auto late = StorageAt(W("Generic Player"), {W("Late"), W("late.mp3")});
+  ASSERT_TRUE(late);
+  for (int read = 1; read <= 2; ++read) {
+    SCOPED_TRACE(testing::Message() << "read " << read);
+    ComPtr<IWMDMMetaData> metadata;
+    ASSERT_EQ(late->GetMetadata(&metadata), S_OK);
+    UINT count = 0;
+    ASSERT_EQ(metadata->GetItemCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    WMDM_TAG_DATATYPE type = WMDM_TYPE_DWORD;
+    BYTE* value = nullptr;
+    UINT length = 0;
+    ASSERT_EQ(metadata->QueryByName(g_wszWMDMTitle, &type, &value, &length), S_OK);
+    EXPECT_EQ(WString(reinterpret_cast<WCHAR*>(value)), W("Read late"));
+    CoTaskMemFree(value);
+    DWORD attributes = 0;
+    _WAVEFORMATEX format = {};
+    ASSERT_EQ(late->GetAttributes(&attributes, &format), S_OK);
+    EXPECT_EQ(format.nSamplesPerSec, 22050u);
+  }
+  EXPECT_EQ(store->detailLoads, 1);
+  EXPECT_EQ(store->formatLoads, 1);
 }
 
 }  // namespace

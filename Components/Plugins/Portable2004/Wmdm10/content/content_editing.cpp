@@ -3,6 +3,8 @@
 // current without a new listing.
 #include <objbase.h>
 
+#include <optional>
+
 #include <result_macros.h>
 #include <unique_bstr.h>
 #include <unique_safearray.h>
@@ -31,6 +33,12 @@ constexpr DWORD kPlaylistFormatCode = 0xBA05;
 
 HRESULT ReadName(IWMDMStorage* storage, WString* name) {
   return ReadDeviceText([storage](WCHAR* buffer, UINT chars) { return storage->GetName(buffer, chars); }, name);
+}
+
+// A storage's device path, or nothing when it cannot be read in full.
+WString PathOrNothing(IWMDMStorage* storage) {
+  WString path;
+  return SUCCEEDED(StoragePath(storage, &path)) ? path : WString();
 }
 
 // The references of a playlist, each owned by the vector.
@@ -181,10 +189,20 @@ HRESULT kcWMDM10Plugin::EditPlaylistReferences(const WString& location, const WS
   } else {
     WString trackName;
     RETURN_IF_FAILED(ReadName(track.Get(), &trackName));
-    for (LONG i = 0; i < count; ++i) {
+    // The name is the cheap test; a same-named track in another folder must
+    // stay in the list, so a matching name is confirmed by the device path.
+    // Where either path cannot be read, the name alone decides.
+    std::optional<WString> trackPath;
+    auto isTrack = [&](IWMDMStorage* reference) {
       WString name;
       // A reference whose name cannot be read is not the track; it stays.
-      if (at < 0 && SUCCEEDED(ReadName(references[i].Get(), &name)) && name == trackName) {
+      if (FAILED(ReadName(reference, &name)) || name != trackName) return false;
+      if (!trackPath) trackPath = PathOrNothing(track.Get());
+      const WString referencePath = PathOrNothing(reference);
+      return trackPath->empty() || referencePath.empty() || referencePath == *trackPath;
+    };
+    for (LONG i = 0; i < count; ++i) {
+      if (at < 0 && isTrack(references[i].Get())) {
         at = i;
         continue;
       }

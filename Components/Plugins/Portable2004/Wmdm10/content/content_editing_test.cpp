@@ -110,7 +110,10 @@ TEST_F(ContentEditingTest, UpdatePlaylistKeepsOnlyTracksThatResolve) {
   EXPECT_TRUE(LockIsFree());
 }
 
-TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByName) {
+// A reference is taken out by its name and, where its path can be read, its
+// place: a same-named track in another folder stays.
+TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByNameAndPlace) {
+  const ObjectId popA = AddFile(pop_, W("a.mp3"), 100);
   ScopedLock held(plugin_.Lock());
   const WString mixPath = W("\\Music\\Mix.pla");
   ComPtr<IWMDMStorage> mix = Resolve(mixPath)->storage;
@@ -128,6 +131,10 @@ TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByName) {
       {storage(W("\\Music\\b.mp3")), true, 9, 3, {x, a_, b_, b_}, 1},
       {storage(W("\\Music\\b.mp3")), false, -1, 2, {x, a_, b_}, 1},
       {storage(W("\\Music\\zero.mp3")), false, -1, -1, {x, a_, b_}, 0},  // not in the list: nothing written
+      {storage(W("\\Music\\Pop\\a.mp3")), true, 0, 0, {popA, x, a_, b_}, 1},
+      {storage(W("\\Music\\a.mp3")), false, -1, 2, {popA, x, b_}, 1},
+      {storage(W("\\Music\\a.mp3")), true, 1, 1, {popA, a_, x, b_}, 1},
+      {storage(W("\\Music\\Pop\\a.mp3")), false, -1, 0, {a_, x, b_}, 1},
   };
   for (const auto& step : steps) {
     LONG index = 7;
@@ -138,6 +145,17 @@ TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByName) {
     EXPECT_EQ(Changes().size(), step.notified);
   }
   EXPECT_EQ(plugin_.EditPlaylistReferences(Internal(), mixPath, mix, nullptr, true, -1, nullptr), IPP_E_FAIL);
+
+  // A path that cannot be read (here the track's own) leaves the name to
+  // decide: the first same-named reference goes.
+  ASSERT_EQ(plugin_.EditPlaylistReferences(Internal(), mixPath, mix, storage(W("\\Music\\Pop\\a.mp3")), true, 0,
+                                           nullptr),
+            S_OK);
+  ComPtr<IWMDMStorage> musicA = storage(W("\\Music\\a.mp3"));
+  model_->Faults().Inject(ObjectKind::Storage, "GetParent", E_FAIL, wmdm_standin::kEveryCall, a_);
+  ASSERT_EQ(plugin_.EditPlaylistReferences(Internal(), mixPath, mix, musicA, false, -1, nullptr), S_OK);
+  model_->Faults().ClearFaults();
+  EXPECT_EQ(References(mix_), (std::vector<ObjectId>{a_, x, b_}));
 }
 
 // Each operation, and the WMDM call that acts for it. The first dead answer

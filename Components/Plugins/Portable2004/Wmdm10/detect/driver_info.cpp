@@ -13,6 +13,8 @@ void kcDeviceInventory::ReadDriverInfo(const WString& driverKey, bool usb, Drive
   if (!inventory_registry::OpenMachineKey(key, path)) return;
   inventory_registry::ValueReader values(key);
   values.Text(W("DriverDesc"), driver.description);
+  // A FireWire disk shares its class entry with every other disk, so a
+  // portable-player driver named there is not its own.
   if (usb)
     values.Text(W("NTMPDriver"), driver.portablePlayerDriver);
   else

@@ -1,7 +1,8 @@
 // The wrapper's life, its keys and what it reports about them.
 #include "detect/kc_registry.h"
 
-#include <vector>
+#include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -116,26 +117,30 @@ bool kcRegistry::CreateKey(const WCHAR* path, const WCHAR* keyClass, DWORD optio
   }
 }
 
+WString kcRegistry::FilledText(const WCHAR* buffer, size_t chars) {
+  return WString(buffer, std::find(buffer, buffer + chars, WCHAR(0)));
+}
+
 bool kcRegistry::RefreshKeyInfo() {
-  std::vector<WCHAR> keyClass(kNameBufferChars, 0);
+  std::unique_ptr<WCHAR[]> keyClass(new WCHAR[kNameBufferChars]);
   DWORD classLength = kNameBufferChars - 1;
-  const LONG result = RegQueryInfoKeyW(key_, keyClass.data(), &classLength, nullptr, &subkeyCount_,
+  const LONG result = RegQueryInfoKeyW(key_, keyClass.get(), &classLength, nullptr, &subkeyCount_,
                                        &longestSubkeyName_, &longestClassName_, &valueCount_, &longestValueName_,
                                        &longestValueData_, &securityDescriptorSize_, &lastWriteTime_);
-  if (result == ERROR_SUCCESS) keyClass_ = keyClass.data();
+  if (result == ERROR_SUCCESS) keyClass_ = FilledText(keyClass.get(), std::min(classLength, kNameBufferChars));
   return Record(result);
 }
 
 bool kcRegistry::EnumerateSubkey(DWORD index, WString& name, WString& keyClass) {
-  std::vector<WCHAR> nameBuffer(kNameBufferChars, 0);
-  std::vector<WCHAR> classBuffer(kNameBufferChars, 0);
+  std::unique_ptr<WCHAR[]> nameBuffer(new WCHAR[kNameBufferChars]);
+  std::unique_ptr<WCHAR[]> classBuffer(new WCHAR[kNameBufferChars]);
   DWORD nameLength = kNameBufferChars - 1;
   DWORD classLength = kNameBufferChars - 1;
-  const LONG result = RegEnumKeyExW(key_, index, nameBuffer.data(), &nameLength, nullptr, classBuffer.data(),
+  const LONG result = RegEnumKeyExW(key_, index, nameBuffer.get(), &nameLength, nullptr, classBuffer.get(),
                                     &classLength, &lastWriteTime_);
   if (result == ERROR_SUCCESS) {
-    name = nameBuffer.data();
-    keyClass = classBuffer.data();
+    name = FilledText(nameBuffer.get(), std::min(nameLength, kNameBufferChars));
+    keyClass = FilledText(classBuffer.get(), std::min(classLength, kNameBufferChars));
   }
   return Record(result);
 }

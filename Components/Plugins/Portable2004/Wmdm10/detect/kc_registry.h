@@ -73,6 +73,10 @@ class kcRegistry {
   // Text characters offered to the key-information and enumeration calls.
   static constexpr DWORD kNameBufferChars = 2048;
 
+  // The text the registry wrote into `buffer`: up to its terminator or
+  // `chars`, whichever comes first. Buffers are not cleared beforehand, so
+  // nothing past what was written is read.
+  static WString FilledText(const WCHAR* buffer, size_t chars);
   // Stores a Win32 result; true when it is success.
   bool Record(LONG result);
   bool InvalidParameter();

@@ -124,6 +124,37 @@ TEST_F(KcRegistryTest, ValueReadsAnswerByTheirRules) {
   EXPECT_EQ(ERROR_MORE_DATA, Result(registry_.ReadDWord(W("Service"), capabilities)));
 }
 
+// A text value is stored as its writer gave it, terminator or not; what is
+// read is the text up to its terminator or its stored length. A long value is
+// read before each, so that a read past the stored bytes would meet its text.
+TEST_F(KcRegistryTest, TextIsReadUpToItsTerminatorOrItsStoredLength) {
+  const struct {
+    const char* what;
+    std::vector<BYTE> stored;
+    WString expected;
+  } cases[] = {
+      {"terminated", {'a', 0, 'b', 0, 0, 0}, W("ab")},
+      {"no terminator", {'a', 0, 'b', 0, 'c', 0}, W("abc")},
+      {"an odd last byte", {'a', 0, 'b', 0, 'c'}, W("abc")},
+      {"text after the terminator", {'a', 0, 0, 0, 'b', 0}, W("a")},
+      {"nothing", {}, W("")},
+  };
+  ASSERT_TRUE(registry_.CreateKey(W("System\\Scratch\\Texts"), nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                                  nullptr, nullptr));
+  const WString filler(1000, W('z'));
+  ASSERT_TRUE(registry_.WriteValue(W("Filler"), filler.c_str()));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const BYTE none = 0;
+    ASSERT_TRUE(registry_.WriteRawValue(W("Text"), REG_SZ, c.stored.empty() ? &none : c.stored.data(),
+                                        static_cast<DWORD>(c.stored.size())));
+    WString text;
+    ASSERT_TRUE(registry_.ReadString(W("Filler"), text));
+    ASSERT_TRUE(registry_.ReadString(W("Text"), text));
+    EXPECT_EQ(c.expected, text);
+  }
+}
+
 TEST_F(KcRegistryTest, CreatingReportsTheDispositionAndValuesWrittenReadBackAndGo) {
   DWORD disposition = 0;
   EXPECT_EQ(ERROR_INVALID_PARAMETER,

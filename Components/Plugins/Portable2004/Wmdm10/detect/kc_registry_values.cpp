@@ -1,6 +1,6 @@
 // Reading and writing the values of the open key.
 #include <algorithm>
-#include <vector>
+#include <memory>
 
 #include "detect/kc_registry.h"
 
@@ -28,15 +28,18 @@ bool kcRegistry::ReadDWord(const WCHAR* name, DWORD& out) {
 
 bool kcRegistry::ReadString(const WCHAR* name, WString& out) {
   if (!name) return InvalidParameter();
-  std::vector<WCHAR> buffer(kStringBufferBytes / sizeof(WCHAR), 0);
+  std::unique_ptr<WCHAR[]> buffer(new WCHAR[kStringBufferBytes / sizeof(WCHAR)]);
+  BYTE* bytes = reinterpret_cast<BYTE*>(buffer.get());
   DWORD type = REG_SZ;
   DWORD size = kStringBufferBytes;
-  if (!ReadRawValue(name, &type, reinterpret_cast<BYTE*>(buffer.data()), &size)) {
+  if (!ReadRawValue(name, &type, bytes, &size)) {
     out.clear();
     return false;
   }
-  const auto end = std::find(buffer.begin(), buffer.end(), WCHAR(0));
-  out.assign(buffer.begin(), end);
+  size = std::min(size, kStringBufferBytes);
+  // An odd last byte is the low half of a character whose high half is zero.
+  if (size % sizeof(WCHAR)) bytes[size] = 0;
+  out = FilledText(buffer.get(), (size + 1) / sizeof(WCHAR));
   return true;
 }
 
@@ -64,14 +67,14 @@ bool kcRegistry::ReadValue(const WCHAR* name, DWORD& out) {
 
 bool kcRegistry::EnumerateValue(DWORD index, WString& name, DWORD* type, BYTE* data, DWORD* size) {
   try {
-    std::vector<WCHAR> nameBuffer(kNameBufferChars, 0);
+    std::unique_ptr<WCHAR[]> nameBuffer(new WCHAR[kNameBufferChars]);
     DWORD nameLength = kNameBufferChars;
     DWORD valueType = type ? *type : 0;
     const LONG result =
-        RegEnumValueW(key_, index, nameBuffer.data(), &nameLength, nullptr, &valueType, data, size);
+        RegEnumValueW(key_, index, nameBuffer.get(), &nameLength, nullptr, &valueType, data, size);
     if (result == ERROR_SUCCESS) {
       if (type) *type = valueType;
-      name.assign(nameBuffer.data(), nameLength);
+      name = FilledText(nameBuffer.get(), std::min(nameLength, kNameBufferChars));
     }
     return Record(result);
   } catch (...) {

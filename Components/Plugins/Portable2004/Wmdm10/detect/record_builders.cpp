@@ -135,10 +135,9 @@ void kcDeviceInventory::AddFireWireDevice(int fireWireIndex) {
   record.revision = device.revision;
   record.driverKey = device.driverKey;
   record.vidPidText = kUnknownFireWireVidPid;
-  if (!device.driverKey.empty()) {
-    record.driver = device.driver;
-    record.driver.portablePlayerDriver.clear();
-  }
+  // The entry's driver facts never name a portable-player driver: reading
+  // them leaves it out for FireWire.
+  if (!device.driverKey.empty()) record.driver = device.driver;
   if (record.driveLetter) record.volumeLabel = ReadVolumeLabel(record.driveLetter);
   record.canonicalName = MakeCanonicalName(record);
   if (device.vendor == kAppleVendor) record.vidPidText = kAppleFireWireVidPid;
