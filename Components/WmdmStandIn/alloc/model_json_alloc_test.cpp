@@ -74,14 +74,14 @@ TEST_F(ModelJsonAllocationTest, AFailedAllocationIsAMessageNotAnException) {
       {"every large allocation", false, kLargeAllocation},
   };
   const std::string text = Description(2 * kLargeAllocation);
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& scenario : cases) {
+    SCOPED_TRACE(scenario.what);
     auto model = PlayerModel::Create();
     std::string error;
     error.reserve(100);  // the message fits without asking for more
     ASSERT_TRUE(LoadPlayers(*PlayerModel::Create(), text, &error)) << "with memory enough: " << error;
-    failFirst = c.first;
-    failFromBytes = c.fromBytes;
+    failFirst = scenario.first;
+    failFromBytes = scenario.fromBytes;
     const bool loaded = LoadPlayers(*model, text, &error);
     failFirst = false;
     failFromBytes = 0;
