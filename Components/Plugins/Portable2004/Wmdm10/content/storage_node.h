@@ -5,9 +5,12 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <map>
-#include <unordered_map>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include <wide_text.h>
@@ -43,10 +46,45 @@ struct StorageNode {
   bool metadataPending = true;  // the item's tags are still to be read
 };
 
+// The node cache's hash of a storage key, eight bytes at a step: the keys
+// are long (the location, then the device path), a listing hashes one per
+// child, and the standard library's hash cost more. The whole key is read,
+// since keys differ only in their last names, and the last step spreads
+// such a difference over every bit.
+//
+// The call is deliberately not noexcept. libstdc++ keeps each entry's hash
+// beside it only for a hasher that may throw or that it does not count as
+// fast; without that, every rehash would hash each long key again and every
+// lookup would compare whole keys it could have told apart by their hashes.
+struct StorageKeyHash {
+  size_t operator()(const WString& key) const {
+    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
+    size_t remaining = key.size() * sizeof(WCHAR);
+    uint64_t hash = remaining * kMultiplier;
+    for (; remaining >= sizeof(uint64_t); remaining -= sizeof(uint64_t), bytes += sizeof(uint64_t)) {
+      uint64_t word = 0;
+      std::memcpy(&word, bytes, sizeof(word));
+      hash = (hash ^ word) * kMultiplier;
+      hash ^= hash >> 29;
+    }
+    uint64_t last = 0;
+    std::memcpy(&last, bytes, remaining);
+    hash = (hash ^ last) * kMultiplier;
+    // The 64-bit finishing mix of MurmurHash3.
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 33;
+    hash *= 0xC4CEB9FE1A85EC53ull;
+    hash ^= hash >> 33;
+    return static_cast<size_t>(hash);
+  }
+};
+
 // Storage key to node, for every storage resolved since the cache was last
 // cleared. Hashed: a listing looks up one long key per child, and ordered
 // comparisons of keys sharing their long location prefix cost more than the
 // rest of the listing. The nodes live in the map's own entries, which stay
 // in place as it grows: a listed child costs one allocation for its entry,
 // key and node together (and one for a key too long to be kept inline).
-using NodeCache = std::unordered_map<WString, StorageNode>;
+using NodeCache = std::unordered_map<WString, StorageNode, StorageKeyHash>;
