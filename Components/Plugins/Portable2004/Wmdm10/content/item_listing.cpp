@@ -70,7 +70,7 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   // The listing's device is at hand, so the child's node is made from the
   // storage itself rather than by a walk from the medium.
   const DeviceRecord* device = FindDeviceRecord(deviceNumber);
-  const StorageNode* node =
+  StorageNode* node =
       isEntry ? ResolveStorage(location, childPath, RESOLVE_ITEM, device, std::move(storage), kind, &facts)
               : ResolveKey(location, std::move(key), pathStart, RESOLVE_ITEM, device, std::move(storage), kind, &facts);
   if (!node || !node->item) return IPP_E_NOTFOUND;
@@ -88,7 +88,7 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
 
 bool kcWMDM10Plugin::MakeEntryItem(const WString& location, const WString& playlistPath, const WString& trackPath,
                                    kiIPPItem* item) {
-  const StorageNode* node = ResolveStorage(location, trackPath, RESOLVE_ITEM);
+  StorageNode* node = ResolveStorage(location, trackPath, RESOLVE_ITEM);
   if (!node || !node->item || !item) return false;
   node->item->CopyTo(item);
   return SUCCEEDED(MakeEntryId(location, playlistPath, item));

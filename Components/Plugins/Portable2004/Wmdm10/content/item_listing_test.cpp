@@ -148,6 +148,35 @@ TEST_F(ItemListingTest, EachChildIsReadOnce) {
   }
 }
 
+// Every listed child keeps its node and record in the node cache, and the
+// cache may grow many times over while the host holds on to what it had.
+TEST_F(ItemListingTest, ListedNodesKeepTheirRecordsWhileTheCacheGrows) {
+  StorageNode* a = Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM);
+  ASSERT_TRUE(a && a->item);
+  kcIPPItem* record = a->item.get();
+  constexpr int kCrowd = 300;  // enough entries for several rehashes
+  const ObjectId crowd = model_->AddFolder(internal_, W("Crowd"));
+  for (int number = 0; number < kCrowd; ++number)
+    AddFile(crowd, W("t") + wide::FromUnsigned(number) + W(".mp3"), 1000 + number);
+  const size_t before = plugin_.NodeCacheSize();
+  ASSERT_EQ(Names(W("\\Crowd")).size(), static_cast<size_t>(kCrowd));
+  EXPECT_EQ(plugin_.NodeCacheSize(), before + 1 + kCrowd) << "the folder and each child have a node";
+
+  model_->Faults().ResetCalls();
+  EXPECT_EQ(Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM), a);
+  EXPECT_EQ(a->item.get(), record);
+  EXPECT_EQ(UniqueBstr::Adopt(record->GetLocation()).ToString(), W("\\Music\\a.mp3"));
+  for (int number = 0; number < kCrowd; ++number) {
+    const WString path = W("\\Crowd\\t") + wide::FromUnsigned(number) + W(".mp3");
+    StorageNode* node = Resolve(path, RESOLVE_ITEM);
+    ASSERT_TRUE(node && node->item) << wide::ToUtf8(path);
+    EXPECT_EQ(UniqueBstr::Adopt(node->item->GetLocation()).ToString(), path);
+    EXPECT_EQ(UniqueBstr::Adopt(node->item->GetTitle()).ToString(), path.substr(7));
+    EXPECT_EQ(node->item->GetSize(), 1000u + number);
+  }
+  EXPECT_EQ(WmdmCalls(), 0) << "every node and record came from the cache";
+}
+
 TEST_F(ItemListingTest, ListingsOfTheRootAndOfNothing) {
   EXPECT_EQ(Names(W("")), (std::vector<WString>{W("\\Music"), W("\\Storage Card")}));
   EXPECT_EQ(List(W("\\Music")).orders, std::vector<LONG>(5, -1)) << "only playlist entries are numbered";

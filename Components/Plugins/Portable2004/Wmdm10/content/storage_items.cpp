@@ -41,6 +41,45 @@ LONG CappedLong(ULONGLONG value) {
   return static_cast<LONG>(value > kMax ? kMax : value);
 }
 
+// Fills in a new record from what WMDM says of the storage.
+HRESULT FillItem(const WString& rootPrefix, DeviceRecord& device, IWMDMStorage* storage,
+                 std::basic_string_view<WCHAR> devicePath, LONG kind, StorageFacts& facts, kcIPPItem& built) {
+  built.SetKind(kind);
+
+  // The location is the host path, read in place from the device path.
+  const size_t hostStart = locations::HostPathStart(rootPrefix, devicePath);
+  const std::basic_string_view<WCHAR> hostPath = devicePath.substr(hostStart);
+  RETURN_HR_IF(E_OUTOFMEMORY, !built.SetLocationText(hostPath) || !built.SetTitleText(facts.name));
+
+  DWORD low = 0;
+  DWORD high = 0;
+  const HRESULT sized = storage->GetSize(&low, &high);
+  // A dead interface means the device went away under us.
+  RETURN_HR_IF(IPP_E_NOTFOUND, sized == WMDM_E_INTERFACEDEAD);
+  if (SUCCEEDED(sized)) built.SetSize((static_cast<ULONGLONG>(high) << 32) | low);
+
+  ReadStorageAttributes(storage, &facts);
+  if (facts.attributesRead) {
+    const DWORD attributes = facts.attributes;
+    const _WAVEFORMATEX& format = facts.format;
+    if (format.nSamplesPerSec > 0) {
+      const ULONGLONG bitrate = static_cast<ULONGLONG>(format.wBitsPerSample) * format.nSamplesPerSec;
+      built.SetBitrate(CappedLong(bitrate));
+      // No byte rate, no play time: the duration stays 0.
+      const ULONGLONG byteRate = bitrate / 8;
+      if (byteRate > 0) built.SetDuration(CappedLong(built.GetSize() * 1000 / byteRate));
+    }
+    built.SetKnownBool(kcIPPItem::kItemDeletable, (attributes & WMDM_FILE_ATTR_CANDELETE) ? 1 : 0);
+  }
+  // Renaming a file on a device that keeps playlists would break the
+  // playlists that refer to it by name.
+  if (kind == KindFile && DeviceKeepsPlaylists(device))
+    built.SetKnownBool(kcIPPItem::kItemRenamable, 0);
+  else if (facts.attributesRead)
+    built.SetKnownBool(kcIPPItem::kItemRenamable, (facts.attributes & WMDM_FILE_ATTR_CANRENAME) ? 1 : 0);
+  return S_OK;
+}
+
 }  // namespace
 
 bool DeviceKeepsPlaylists(DeviceRecord& record) {
@@ -93,7 +132,7 @@ bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* k
 }
 
 HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
-                  const WString& parentPath, LONG kind, std::unique_ptr<kcIPPItem>* item, StorageFacts* facts) {
+                  const WString& parentPath, LONG kind, HeldItem* item, StorageFacts* facts) {
   RETURN_HR_IF(IPP_E_FAIL, !device || !storage || !item);
   item->reset();
   StorageFacts local;
@@ -104,46 +143,11 @@ HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMS
 }
 
 HRESULT BuildItemAt(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
-                    std::basic_string_view<WCHAR> devicePath, LONG kind, std::unique_ptr<kcIPPItem>* item, StorageFacts* facts) {
+                    std::basic_string_view<WCHAR> devicePath, LONG kind, HeldItem* item, StorageFacts* facts) {
   RETURN_HR_IF(IPP_E_FAIL, !device || !storage || !item || !facts);
   item->reset();
   RETURN_IF_FAILED(ReadStorageName(storage.Get(), facts));
-  auto built = std::unique_ptr<kcIPPItem>(new (std::nothrow) kcIPPItem());
-  RETURN_HR_IF(E_OUTOFMEMORY, !built);
-  built->SetKind(kind);
-
-  // The location is the host path, read in place from the device path.
-  const size_t hostStart = locations::HostPathStart(rootPrefix, devicePath);
-  const std::basic_string_view<WCHAR> hostPath = devicePath.substr(hostStart);
-  RETURN_HR_IF(E_OUTOFMEMORY, !built->SetLocationText(hostPath) || !built->SetTitleText(facts->name));
-
-  DWORD low = 0;
-  DWORD high = 0;
-  const HRESULT sized = storage->GetSize(&low, &high);
-  // A dead interface means the device went away under us.
-  RETURN_HR_IF(IPP_E_NOTFOUND, sized == WMDM_E_INTERFACEDEAD);
-  if (SUCCEEDED(sized)) built->SetSize((static_cast<ULONGLONG>(high) << 32) | low);
-
-  ReadStorageAttributes(storage.Get(), facts);
-  if (facts->attributesRead) {
-    const DWORD attributes = facts->attributes;
-    const _WAVEFORMATEX& format = facts->format;
-    if (format.nSamplesPerSec > 0) {
-      const ULONGLONG bitrate = static_cast<ULONGLONG>(format.wBitsPerSample) * format.nSamplesPerSec;
-      built->SetBitrate(CappedLong(bitrate));
-      // No byte rate, no play time: the duration stays 0.
-      const ULONGLONG byteRate = bitrate / 8;
-      if (byteRate > 0) built->SetDuration(CappedLong(built->GetSize() * 1000 / byteRate));
-    }
-    built->SetKnownBool(kcIPPItem::kItemDeletable, (attributes & WMDM_FILE_ATTR_CANDELETE) ? 1 : 0);
-  }
-  // Renaming a file on a device that keeps playlists would break the
-  // playlists that refer to it by name.
-  if (kind == KindFile && DeviceKeepsPlaylists(*device))
-    built->SetKnownBool(kcIPPItem::kItemRenamable, 0);
-  else if (facts->attributesRead)
-    built->SetKnownBool(kcIPPItem::kItemRenamable, (facts->attributes & WMDM_FILE_ATTR_CANRENAME) ? 1 : 0);
-
-  *item = std::move(built);
-  return S_OK;
+  const HRESULT filled = FillItem(rootPrefix, *device, storage.Get(), devicePath, kind, *facts, item->Emplace());
+  if (FAILED(filled)) item->reset();
+  return filled;
 }

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
-#include <memory>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -22,6 +22,30 @@
 // What ResolveStorage is asked to add to a node.
 constexpr DWORD RESOLVE_ITEM = 0x1;  // an item record
 constexpr DWORD RESOLVE_TAGS = 0x2;  // the item's tags, read once
+
+// A node's item record, kept in the node itself rather than in a block of
+// its own: a listing makes a node and a record for every child, and the
+// allocation was a good part of a child's cost. Reads like the pointer it
+// stands for; a record handed to the host as a pointer lives as long as its
+// node.
+class HeldItem {
+ public:
+  HeldItem() = default;
+  HeldItem(const HeldItem&) = delete;
+  HeldItem& operator=(const HeldItem&) = delete;
+
+  explicit operator bool() const { return record_.has_value(); }
+  kcIPPItem* get() { return record_ ? &*record_ : nullptr; }
+  kcIPPItem* operator->() { return get(); }
+  kcIPPItem& operator*() { return *record_; }
+
+  // A new, empty record in place of any held before.
+  kcIPPItem& Emplace() { return record_.emplace(); }
+  void reset() { record_.reset(); }
+
+ private:
+  std::optional<kcIPPItem> record_;
+};
 
 // Made in its place in the node cache, empty, and filled in once its storage
 // is found.
@@ -38,7 +62,7 @@ struct StorageNode {
   ComPtr<IWMDMStorage> storage;
   const WString* key = nullptr;  // the storage key it was resolved under: the node cache's own
   LONG deviceNumber = 0;
-  std::unique_ptr<kcIPPItem> item;  // built on request; may stay empty
+  HeldItem item;  // built on request; may stay empty
   // Cleared when a listing here or below left a child out; such a node
   // refuses to be deleted.
   bool current = true;
@@ -86,5 +110,5 @@ struct StorageKeyHash {
 // comparisons of keys sharing their long location prefix cost more than the
 // rest of the listing. The nodes live in the map's own entries, which stay
 // in place as it grows: a listed child costs one allocation for its entry,
-// key and node together (and one for a key too long to be kept inline).
+// node and record together (and one for a key too long to be kept inline).
 using NodeCache = std::unordered_map<WString, StorageNode, StorageKeyHash>;
