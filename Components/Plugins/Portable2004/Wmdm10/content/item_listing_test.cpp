@@ -148,6 +148,17 @@ TEST_F(ItemListingTest, EachChildIsReadOnce) {
   }
 }
 
+// A storage whose GetName succeeds without writing a name is unnamed: as a
+// file without an extension it is passed over, never taken for the child
+// listed before it.
+TEST_F(ItemListingTest, AChildNamedNothingIsNotTakenForTheOneBefore) {
+  plugin_.FindDeviceRecord(1)->supportedFormats = W(".mp3;.pla");
+  model_->Faults().Inject(ObjectKind::Storage, "GetName", S_OK, 1, b_);
+  EXPECT_EQ(Names(W("\\Music")), (std::vector<WString>{W("\\Music\\a.mp3"), W("\\Music\\zero.mp3"),
+                                                        W("\\Music\\Mix.pla"), W("\\Music\\Pop")}));
+  EXPECT_FALSE(Resolve(W("\\Music"))->current) << "the folder showed less than it holds";
+}
+
 // Every listed child keeps its node and record in the node cache, and the
 // cache may grow many times over while the host holds on to what it had.
 TEST_F(ItemListingTest, ListedNodesKeepTheirRecordsWhileTheCacheGrows) {
