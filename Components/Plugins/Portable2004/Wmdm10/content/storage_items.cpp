@@ -112,7 +112,7 @@ void ReadStorageAttributes(IWMDMStorage* storage, StorageFacts* facts) {
   facts->attributesRead = SUCCEEDED(storage->GetAttributes(&facts->attributes, &facts->format));
 }
 
-bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* kind, StorageFacts* facts) {
+bool ClassifyStorage(DeviceRecord& device, const ComPtr<IWMDMStorage>& storage, LONG* kind, StorageFacts* facts) {
   if (!storage) return false;
   StorageFacts local;
   if (!facts) facts = &local;
@@ -136,18 +136,18 @@ bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* k
   return true;
 }
 
-HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
+HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, const ComPtr<IWMDMStorage>& storage,
                   const WString& parentPath, LONG kind, HeldItem* item, StorageFacts* facts) {
   RETURN_HR_IF(IPP_E_FAIL, !device || !storage || !item);
   item->reset();
   StorageFacts local;
   if (!facts) facts = &local;
   RETURN_IF_FAILED(ReadStorageName(storage.Get(), facts));
-  return BuildItemAt(rootPrefix, device, std::move(storage), locations::JoinPath(parentPath, facts->name), kind,
+  return BuildItemAt(rootPrefix, device, storage, locations::JoinPath(parentPath, facts->name), kind,
                      item, facts);
 }
 
-HRESULT BuildItemAt(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
+HRESULT BuildItemAt(const WString& rootPrefix, DeviceRecord* device, const ComPtr<IWMDMStorage>& storage,
                     std::basic_string_view<WCHAR> devicePath, LONG kind, HeldItem* item, StorageFacts* facts) {
   RETURN_HR_IF(IPP_E_FAIL, !device || !storage || !item || !facts);
   item->reset();

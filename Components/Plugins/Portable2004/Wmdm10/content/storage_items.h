@@ -46,7 +46,8 @@ bool DeviceKeepsPlaylists(DeviceRecord& record);
 // true, with the storage's ItemKind in `kind` when one is asked for: a file
 // is a playlist when the device keeps playlists and its format code says so.
 // `facts`, when given, supplies and keeps the attributes.
-bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* kind, StorageFacts* facts = nullptr);
+bool ClassifyStorage(DeviceRecord& device, const ComPtr<IWMDMStorage>& storage, LONG* kind,
+                     StorageFacts* facts = nullptr);
 
 // A new item record for `storage`, a child of the folder at `parentPath`
 // (a device path), of the given kind, made in `item` in place of any record
@@ -56,9 +57,9 @@ bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* k
 // device, storage or record holder; IPP_E_NOTFOUND when the storage's
 // interface is dead; the WMDM result when the name cannot be read. What
 // `facts` already holds is not asked for again.
-HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
+HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, const ComPtr<IWMDMStorage>& storage,
                   const WString& parentPath, LONG kind, HeldItem* item, StorageFacts* facts = nullptr);
 // BuildItem for a storage whose device path is at hand: `devicePath` is its
 // folder's path joined with the name in `facts` (which must hold it).
-HRESULT BuildItemAt(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
+HRESULT BuildItemAt(const WString& rootPrefix, DeviceRecord* device, const ComPtr<IWMDMStorage>& storage,
                     std::basic_string_view<WCHAR> devicePath, LONG kind, HeldItem* item, StorageFacts* facts);
