@@ -18,7 +18,11 @@ bool StartsWithBackslash(const WString& path) { return !path.empty() && path[0] 
 
 }  // namespace
 
-bool HasMediaPrefix(const WString& location) { return location.compare(0, kPrefix.size(), kPrefix) == 0; }
+bool HasMediaPrefix(const WString& location) {
+  // Compared in line: every resolution asks this, a listing once per child,
+  // and the library's comparison of 16-bit text is a loop of calls.
+  return location.size() >= kPrefix.size() && std::equal(kPrefix.begin(), kPrefix.end(), location.begin());
+}
 
 bool ParseMediaLocation(const WString& location, MediaLocationParts* parts) {
   if (!HasMediaPrefix(location)) return false;
