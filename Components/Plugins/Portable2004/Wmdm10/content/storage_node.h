@@ -82,19 +82,22 @@ struct StorageNode {
 // lookup would compare whole keys it could have told apart by their hashes.
 struct StorageKeyHash {
   size_t operator()(const WString& key) const {
-    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
     const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
     size_t remaining = key.size() * sizeof(WCHAR);
     uint64_t hash = remaining * kMultiplier;
-    for (; remaining >= sizeof(uint64_t); remaining -= sizeof(uint64_t), bytes += sizeof(uint64_t)) {
-      uint64_t word = 0;
-      std::memcpy(&word, bytes, sizeof(word));
-      hash = (hash ^ word) * kMultiplier;
+    // Two words a step: the loop's own bookkeeping was a third of its cost.
+    for (; remaining >= 2 * sizeof(uint64_t); remaining -= 2 * sizeof(uint64_t), bytes += 2 * sizeof(uint64_t)) {
+      hash = Step(Step(hash, Word(bytes)), Word(bytes + sizeof(uint64_t)));
       hash ^= hash >> 29;
+    }
+    if (remaining >= sizeof(uint64_t)) {
+      hash = Step(hash, Word(bytes));
+      remaining -= sizeof(uint64_t);
+      bytes += sizeof(uint64_t);
     }
     uint64_t last = 0;
     std::memcpy(&last, bytes, remaining);
-    hash = (hash ^ last) * kMultiplier;
+    hash = Step(hash, last);
     // The 64-bit finishing mix of MurmurHash3.
     hash ^= hash >> 33;
     hash *= 0xFF51AFD7ED558CCDull;
@@ -103,6 +106,15 @@ struct StorageKeyHash {
     hash ^= hash >> 33;
     return static_cast<size_t>(hash);
   }
+
+ private:
+  static constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+  static uint64_t Word(const unsigned char* bytes) {
+    uint64_t word = 0;
+    std::memcpy(&word, bytes, sizeof(word));
+    return word;
+  }
+  static uint64_t Step(uint64_t hash, uint64_t word) { return (hash ^ word) * kMultiplier; }
 };
 
 // Storage key to node, for every storage resolved since the cache was last
