@@ -63,7 +63,7 @@ WString Joined(const WString& first, bool separate, std::basic_string_view<WCHAR
   WString joined;
   joined.reserve(first.size() + (separate ? 1 : 0) + second.size());
   joined.append(first);
-  if (separate) joined.append(1, kBackslash);
+  if (separate) joined.push_back(kBackslash);
   joined.append(second);
   return joined;
 }
@@ -81,11 +81,13 @@ WString ChildKey(const WString& location, const WString& parentPath, std::basic_
   const bool pathSeparator = parentPath.empty() || parentPath.back() != kBackslash;
   WString key;
   key.reserve(location.size() + keySeparator + parentPath.size() + pathSeparator + name.size());
+  // push_back for the separators: append(1, unit) goes through the
+  // library's general replace, dearer than the rest of the joining.
   key.append(location);
-  if (keySeparator) key.append(1, kBackslash);
+  if (keySeparator) key.push_back(kBackslash);
   *pathStart = key.size();
   key.append(parentPath);
-  if (pathSeparator) key.append(1, kBackslash);
+  if (pathSeparator) key.push_back(kBackslash);
   key.append(name);
   return key;
 }
