@@ -72,7 +72,9 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   const DeviceRecord* device = FindDeviceRecord(deviceNumber);
   StorageNode* node =
       isEntry ? ResolveStorage(location, childPath, RESOLVE_ITEM, device, std::move(storage), kind, &facts)
-              : ResolveKey(location, std::move(key), pathStart, RESOLVE_ITEM, device, std::move(storage), kind, &facts);
+              : ResolveKey(location, std::move(key), pathStart,
+                   RESOLVE_ITEM | (state && state->childPathsJoin ? RESOLVE_IN_JOINABLE_FOLDER : 0), device,
+                   std::move(storage), kind, &facts);
   if (!node || !node->item) return IPP_E_NOTFOUND;
   if (!isEntry) {
     node->item->CopyTo(item);
@@ -128,6 +130,7 @@ HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& 
   state->device = node->device;
   state->index = deviceNumber;
   state->path = path;
+  state->childPathsJoin = locations::IsJoinableFolderPath(path);
 
   if (node->item && node->item->GetKind() == KindPlaylist) {
     ComPtr<IWMDMStorage4> playlist;
@@ -164,7 +167,7 @@ HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& 
     ULONG fetched = 0;
     RETURN_IF_FAILED(children->Next(1, &child, &fetched));
     if (fetched != 1 || !child) return S_FALSE;
-    if (ReportChild(location, std::move(child), false, path, deviceNumber, nullptr, item) != S_OK) continue;
+    if (ReportChild(location, std::move(child), false, path, deviceNumber, state.get(), item) != S_OK) continue;
     state->enumerator = std::move(children);
     *find = state.release()->ToHandle();
     return S_OK;

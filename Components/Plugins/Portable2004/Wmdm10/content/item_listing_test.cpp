@@ -159,6 +159,20 @@ TEST_F(ItemListingTest, AChildNamedNothingIsNotTakenForTheOneBefore) {
   EXPECT_FALSE(Resolve(W("\\Music"))->current) << "the folder showed less than it holds";
 }
 
+// A folder named with an empty component still lists its children on the
+// paths the host knows them by.
+TEST_F(ItemListingTest, ChildPathsAreJoinedAsTheResolverJoinsThem) {
+  for (const WCHAR* folder : {W("\\Music\\\\Pop"), W("\\Music\\Pop\\")}) {
+    SCOPED_TRACE(wide::ToUtf8(folder));
+    EXPECT_EQ(Names(folder), std::vector<WString>{W("\\Music\\Pop\\x.mp3")});
+  }
+  // A name holding "\\" is no single component: its record is built as for
+  // any such path, taken apart at its last "\\" and joined again.
+  AddFile(pop_, W("in\\side.mp3"), 10);
+  EXPECT_EQ(Names(W("\\Music\\Pop")),
+            (std::vector<WString>{W("\\Music\\Pop\\x.mp3"), W("\\Music\\Pop\\in\\in\\side.mp3")}));
+}
+
 // Every listed child keeps its node and record in the node cache, and the
 // cache may grow many times over while the host holds on to what it had.
 TEST_F(ItemListingTest, ListedNodesKeepTheirRecordsWhileTheCacheGrows) {

@@ -153,6 +153,14 @@ bool IsChildPath(std::basic_string_view<WCHAR> path, std::basic_string_view<WCHA
   return lastSeparator + 1 == start && std::equal(name.begin(), name.end(), path.begin() + start);
 }
 
+bool IsJoinableFolderPath(std::basic_string_view<WCHAR> folderPath) {
+  if (folderPath.empty()) return true;
+  if (folderPath.front() != kBackslash) return false;
+  for (size_t i = 1; i < folderPath.size(); ++i)
+    if (folderPath[i] == kBackslash && folderPath[i - 1] == kBackslash) return false;
+  return true;
+}
+
 size_t HostPathStart(const WString& rootPrefix, std::basic_string_view<WCHAR> devicePath) {
   if (rootPrefix.empty() || devicePath.compare(0, rootPrefix.size(), rootPrefix) != 0) return 0;
   // '\MusicBox' is not under '\Music': the prefix must end at a component.

@@ -101,7 +101,12 @@ HRESULT ReadStorageName(IWMDMStorage* storage, StorageFacts* facts) {
   name[0] = 0;
   name[kNameChars] = 0;
   RETURN_IF_FAILED(storage->GetName(name, kNameChars));
-  facts->name = std::basic_string_view<WCHAR>(name);
+  // Measured and searched for "\" in one pass.
+  size_t length = 0;
+  bool separator = false;
+  for (; name[length]; ++length) separator = separator || name[length] == W('\\');
+  facts->name = std::basic_string_view<WCHAR>(name, length);
+  facts->nameHoldsSeparator = separator;
   facts->named = true;
   return S_OK;
 }

@@ -24,6 +24,7 @@ struct StorageFacts {
 
   bool named = false;  // `name` holds the storage's name
   std::basic_string_view<WCHAR> name;  // in `nameText`
+  bool nameHoldsSeparator = false;     // a "\" in `name`: it is no single component
   WCHAR nameText[260];
   bool attributesAsked = false;  // GetAttributes was called; `attributesRead` when it answered
   bool attributesRead = false;

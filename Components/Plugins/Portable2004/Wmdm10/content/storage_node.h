@@ -22,6 +22,10 @@
 // What ResolveStorage is asked to add to a node.
 constexpr DWORD RESOLVE_ITEM = 0x1;  // an item record
 constexpr DWORD RESOLVE_TAGS = 0x2;  // the item's tags, read once
+// The caller vouches that the key's device path is a folder path for which
+// locations::IsJoinableFolderPath holds joined with the name in the facts it
+// passes, so the path need not be taken apart to be checked.
+constexpr DWORD RESOLVE_IN_JOINABLE_FOLDER = 0x4;
 
 // A node's item record, kept in the node itself rather than in a block of
 // its own: a listing makes a node and a record for every child, and the
