@@ -2,8 +2,6 @@
 
 #include <cstring>
 #include <limits>
-#include <new>
-#include <utility>
 
 #include "content/locations.h"
 #include "host_sdk/ipp_result_codes.h"
