@@ -40,12 +40,12 @@ HRESULT StoragePath(IWMDMStorage* storage, WString* path) {
   return S_OK;
 }
 
-bool kcWMDM10Plugin::IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, std::basic_string_view<WCHAR> path,
+bool kcWMDM10Plugin::IsShown(LONG deviceNumber, const ComPtr<IWMDMStorage>& storage, std::basic_string_view<WCHAR> path,
                              LONG* kind, StorageFacts* facts) {
   DeviceRecord* record = FindDeviceRecord(deviceNumber);
   if (!record || !storage) return false;
   LONG found = KindClassify;
-  if (!ClassifyStorage(*record, std::move(storage), &found, facts)) return false;
+  if (!ClassifyStorage(*record, storage, &found, facts)) return false;
   if (kind) *kind = found;
   if (found == KindFolder)
     return !(record->settings && !path.empty() && IsHiddenFolder(*record->settings, WString(path.substr(1))));

@@ -12,7 +12,7 @@ HRESULT kcWMDM10Plugin::GetItemInformation(const WCHAR* location, const WCHAR* i
     WString path;
     if (!SplitEntryId(where, WString(id), nullptr, &path)) path = ToDevicePath(where, WString(id));
     WriteLog(W("WMDM10::GetItemInformation called for item at ") + path);
-    const StorageNode* node = ResolveStorage(where, path, RESOLVE_ITEM | RESOLVE_TAGS);
+    StorageNode* node = ResolveStorage(where, path, RESOLVE_ITEM | RESOLVE_TAGS);
     if (!node) return IPP_E_NOTFOUND;
     if (!node->item) return E_FAIL;
     node->item->CopyTo(item);

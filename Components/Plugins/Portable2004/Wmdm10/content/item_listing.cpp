@@ -70,9 +70,11 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   // The listing's device is at hand, so the child's node is made from the
   // storage itself rather than by a walk from the medium.
   const DeviceRecord* device = FindDeviceRecord(deviceNumber);
-  const StorageNode* node =
+  StorageNode* node =
       isEntry ? ResolveStorage(location, childPath, RESOLVE_ITEM, device, std::move(storage), kind, &facts)
-              : ResolveKey(location, std::move(key), pathStart, RESOLVE_ITEM, device, std::move(storage), kind, &facts);
+              : ResolveKey(location, std::move(key), pathStart,
+                   RESOLVE_ITEM | (state && state->childPathsJoin ? RESOLVE_IN_JOINABLE_FOLDER : 0), device,
+                   std::move(storage), kind, &facts);
   if (!node || !node->item) return IPP_E_NOTFOUND;
   if (!isEntry) {
     node->item->CopyTo(item);
@@ -88,7 +90,7 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
 
 bool kcWMDM10Plugin::MakeEntryItem(const WString& location, const WString& playlistPath, const WString& trackPath,
                                    kiIPPItem* item) {
-  const StorageNode* node = ResolveStorage(location, trackPath, RESOLVE_ITEM);
+  StorageNode* node = ResolveStorage(location, trackPath, RESOLVE_ITEM);
   if (!node || !node->item || !item) return false;
   node->item->CopyTo(item);
   return SUCCEEDED(MakeEntryId(location, playlistPath, item));
@@ -128,6 +130,7 @@ HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& 
   state->device = node->device;
   state->index = deviceNumber;
   state->path = path;
+  state->childPathsJoin = locations::IsJoinableFolderPath(path);
 
   if (node->item && node->item->GetKind() == KindPlaylist) {
     ComPtr<IWMDMStorage4> playlist;
@@ -164,7 +167,7 @@ HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& 
     ULONG fetched = 0;
     RETURN_IF_FAILED(children->Next(1, &child, &fetched));
     if (fetched != 1 || !child) return S_FALSE;
-    if (ReportChild(location, std::move(child), false, path, deviceNumber, nullptr, item) != S_OK) continue;
+    if (ReportChild(location, std::move(child), false, path, deviceNumber, state.get(), item) != S_OK) continue;
     state->enumerator = std::move(children);
     *find = state.release()->ToHandle();
     return S_OK;

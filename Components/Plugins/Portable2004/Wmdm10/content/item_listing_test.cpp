@@ -148,6 +148,60 @@ TEST_F(ItemListingTest, EachChildIsReadOnce) {
   }
 }
 
+// A storage whose GetName succeeds without writing a name is unnamed: as a
+// file without an extension it is passed over, never taken for the child
+// listed before it.
+TEST_F(ItemListingTest, AChildNamedNothingIsNotTakenForTheOneBefore) {
+  plugin_.FindDeviceRecord(1)->supportedFormats = W(".mp3;.pla");
+  model_->Faults().Inject(ObjectKind::Storage, "GetName", S_OK, 1, b_);
+  EXPECT_EQ(Names(W("\\Music")), (std::vector<WString>{W("\\Music\\a.mp3"), W("\\Music\\zero.mp3"),
+                                                        W("\\Music\\Mix.pla"), W("\\Music\\Pop")}));
+  EXPECT_FALSE(Resolve(W("\\Music"))->current) << "the folder showed less than it holds";
+}
+
+// A folder named with an empty component still lists its children on the
+// paths the host knows them by.
+TEST_F(ItemListingTest, ChildPathsAreJoinedAsTheResolverJoinsThem) {
+  for (const WCHAR* folder : {W("\\Music\\\\Pop"), W("\\Music\\Pop\\")}) {
+    SCOPED_TRACE(wide::ToUtf8(folder));
+    EXPECT_EQ(Names(folder), std::vector<WString>{W("\\Music\\Pop\\x.mp3")});
+  }
+  // A name holding "\\" is no single component: its record is built as for
+  // any such path, taken apart at its last "\\" and joined again.
+  AddFile(pop_, W("in\\side.mp3"), 10);
+  EXPECT_EQ(Names(W("\\Music\\Pop")),
+            (std::vector<WString>{W("\\Music\\Pop\\x.mp3"), W("\\Music\\Pop\\in\\in\\side.mp3")}));
+}
+
+// Every listed child keeps its node and record in the node cache, and the
+// cache may grow many times over while the host holds on to what it had.
+TEST_F(ItemListingTest, ListedNodesKeepTheirRecordsWhileTheCacheGrows) {
+  StorageNode* a = Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM);
+  ASSERT_TRUE(a && a->item);
+  kcIPPItem* record = a->item.get();
+  constexpr int kCrowd = 300;  // enough entries for several rehashes
+  const ObjectId crowd = model_->AddFolder(internal_, W("Crowd"));
+  for (int number = 0; number < kCrowd; ++number)
+    AddFile(crowd, W("t") + wide::FromUnsigned(number) + W(".mp3"), 1000 + number);
+  const size_t before = plugin_.NodeCacheSize();
+  ASSERT_EQ(Names(W("\\Crowd")).size(), static_cast<size_t>(kCrowd));
+  EXPECT_EQ(plugin_.NodeCacheSize(), before + 1 + kCrowd) << "the folder and each child have a node";
+
+  model_->Faults().ResetCalls();
+  EXPECT_EQ(Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM), a);
+  EXPECT_EQ(a->item.get(), record);
+  EXPECT_EQ(UniqueBstr::Adopt(record->GetLocation()).ToString(), W("\\Music\\a.mp3"));
+  for (int number = 0; number < kCrowd; ++number) {
+    const WString path = W("\\Crowd\\t") + wide::FromUnsigned(number) + W(".mp3");
+    StorageNode* node = Resolve(path, RESOLVE_ITEM);
+    ASSERT_TRUE(node && node->item) << wide::ToUtf8(path);
+    EXPECT_EQ(UniqueBstr::Adopt(node->item->GetLocation()).ToString(), path);
+    EXPECT_EQ(UniqueBstr::Adopt(node->item->GetTitle()).ToString(), path.substr(7));
+    EXPECT_EQ(node->item->GetSize(), 1000u + number);
+  }
+  EXPECT_EQ(WmdmCalls(), 0) << "every node and record came from the cache";
+}
+
 TEST_F(ItemListingTest, ListingsOfTheRootAndOfNothing) {
   EXPECT_EQ(Names(W("")), (std::vector<WString>{W("\\Music"), W("\\Storage Card")}));
   EXPECT_EQ(List(W("\\Music")).orders, std::vector<LONG>(5, -1)) << "only playlist entries are numbered";

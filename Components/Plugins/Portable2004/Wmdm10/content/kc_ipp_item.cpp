@@ -250,14 +250,18 @@ void kcIPPItem::CopyTo(kiIPPItem* target) {
       return;
     }
   }
-  other->ClearProperties();
+  // Each known place is overwritten where it is: a listing copies into the
+  // same host record item after item, and clearing every place first cost
+  // as much again.
   for (int place = 0; place < kKnownCount; ++place) {
     const VARIANT& value = known_[place];
-    if (HoldsNothing(value))
-      other->known_[place] = value;
+    VARIANT& target = other->known_[place];
+    if (HoldsNothing(value) && HoldsNothing(target))
+      target = value;
     else
-      CopyValue(value, other->known_[place]);
+      CopyValue(value, target);  // frees what the target held
   }
+  // The target's own properties leave with `copies`.
   other->others_.swap(copies);
   other->kind_ = kind_;
   other->bitrate_ = bitrate_;

@@ -18,7 +18,11 @@ bool StartsWithBackslash(const WString& path) { return !path.empty() && path[0] 
 
 }  // namespace
 
-bool HasMediaPrefix(const WString& location) { return location.compare(0, kPrefix.size(), kPrefix) == 0; }
+bool HasMediaPrefix(const WString& location) {
+  // Compared in line: every resolution asks this, a listing once per child,
+  // and the library's comparison of 16-bit text is a loop of calls.
+  return location.size() >= kPrefix.size() && std::equal(kPrefix.begin(), kPrefix.end(), location.begin());
+}
 
 bool ParseMediaLocation(const WString& location, MediaLocationParts* parts) {
   if (!HasMediaPrefix(location)) return false;
@@ -59,7 +63,7 @@ WString Joined(const WString& first, bool separate, std::basic_string_view<WCHAR
   WString joined;
   joined.reserve(first.size() + (separate ? 1 : 0) + second.size());
   joined.append(first);
-  if (separate) joined.append(1, kBackslash);
+  if (separate) joined.push_back(kBackslash);
   joined.append(second);
   return joined;
 }
@@ -77,11 +81,13 @@ WString ChildKey(const WString& location, const WString& parentPath, std::basic_
   const bool pathSeparator = parentPath.empty() || parentPath.back() != kBackslash;
   WString key;
   key.reserve(location.size() + keySeparator + parentPath.size() + pathSeparator + name.size());
+  // push_back for the separators: append(1, unit) goes through the
+  // library's general replace, dearer than the rest of the joining.
   key.append(location);
-  if (keySeparator) key.append(1, kBackslash);
+  if (keySeparator) key.push_back(kBackslash);
   *pathStart = key.size();
   key.append(parentPath);
-  if (pathSeparator) key.append(1, kBackslash);
+  if (pathSeparator) key.push_back(kBackslash);
   key.append(name);
   return key;
 }
@@ -145,6 +151,14 @@ bool IsChildPath(std::basic_string_view<WCHAR> path, std::basic_string_view<WCHA
     lastSeparator = i;
   }
   return lastSeparator + 1 == start && std::equal(name.begin(), name.end(), path.begin() + start);
+}
+
+bool IsJoinableFolderPath(std::basic_string_view<WCHAR> folderPath) {
+  if (folderPath.empty()) return true;
+  if (folderPath.front() != kBackslash) return false;
+  for (size_t i = 1; i < folderPath.size(); ++i)
+    if (folderPath[i] == kBackslash && folderPath[i - 1] == kBackslash) return false;
+  return true;
 }
 
 size_t HostPathStart(const WString& rootPrefix, std::basic_string_view<WCHAR> devicePath) {

@@ -86,6 +86,11 @@ WString ParentPath(const WString& path);
 // it starts with "\", has no empty component and no trailing "\", and its
 // last component is `name`, which holds no "\".
 bool IsChildPath(std::basic_string_view<WCHAR> path, std::basic_string_view<WCHAR> name);
+// True when JoinPath(folderPath, name) is a child path (IsChildPath) for
+// every name that is not empty and holds no "\": the folder path is empty
+// or starts with "\", and has no empty component. A listing asks once for
+// its folder instead of once per child.
+bool IsJoinableFolderPath(std::basic_string_view<WCHAR> folderPath);
 // A host path seen from the device: the root prefix in front. The empty
 // host path is the prefix itself.
 WString ToDevicePath(const WString& rootPrefix, const WString& hostPath);

@@ -49,4 +49,20 @@ TEST(LocationsChildTest, IsChildPathOnlyWhereSplittingAndJoiningGiveThePathBack)
   }
 }
 
+// A listing decides once for its folder what IsChildPath would say of each
+// child: the two must agree for every folder path and name.
+TEST(LocationsChildTest, AJoinableFolderMakesChildPathsOfPlainNames) {
+  const WCHAR* const folders[] = {W(""),      W("\\"),     W("\\Music"),         W("\\Music\\"),
+                                  W("Music"), W("\\\\"), W("\\Music\\\\Live"), W("\\Music\\\\")};
+  const WCHAR* const names[] = {W("a.mp3"), W("x\\y"), W("")};
+  for (const WCHAR* folder : folders) {
+    for (const WCHAR* name : names) {
+      SCOPED_TRACE(U8(folder) + " + " + U8(name));
+      const std::basic_string_view<WCHAR> plainName(name);
+      const bool plain = !plainName.empty() && plainName.find(W('\\')) == plainName.npos;
+      EXPECT_EQ(IsJoinableFolderPath(folder) && plain, IsChildPath(JoinPath(folder, name), name));
+    }
+  }
+}
+
 }  // namespace

@@ -29,6 +29,7 @@ TEST(LocationsTest, MediaLocationSplitsAtTheFirstSeparator) {
       {W("WMDM10dev___A|0020B"), true, W("dev"), 9, W("a b")},
       {W("wmdm10dev___x"), false},  // the prefix is case-sensitive
       {W("WMDM1dev___x"), false},
+      {W("XMDM10dev___x"), false},  // every unit of the prefix counts
       {W("WMDM10dev__x"), false},
       {W("WMDM10"), false},
       {W(""), false},

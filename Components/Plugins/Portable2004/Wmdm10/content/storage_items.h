@@ -4,12 +4,12 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string_view>
 
 #include <wide_text.h>
 
 #include "content/kc_ipp_item.h"
+#include "content/storage_node.h"
 #include "core/device_record.h"
 #include <com_ptr.h>
 #include <mswmdm.h>
@@ -24,6 +24,7 @@ struct StorageFacts {
 
   bool named = false;  // `name` holds the storage's name
   std::basic_string_view<WCHAR> name;  // in `nameText`
+  bool nameHoldsSeparator = false;     // a "\" in `name`: it is no single component
   WCHAR nameText[260];
   bool attributesAsked = false;  // GetAttributes was called; `attributesRead` when it answered
   bool attributesRead = false;
@@ -46,19 +47,20 @@ bool DeviceKeepsPlaylists(DeviceRecord& record);
 // true, with the storage's ItemKind in `kind` when one is asked for: a file
 // is a playlist when the device keeps playlists and its format code says so.
 // `facts`, when given, supplies and keeps the attributes.
-bool ClassifyStorage(DeviceRecord& device, ComPtr<IWMDMStorage> storage, LONG* kind, StorageFacts* facts = nullptr);
+bool ClassifyStorage(DeviceRecord& device, const ComPtr<IWMDMStorage>& storage, LONG* kind,
+                     StorageFacts* facts = nullptr);
 
 // A new item record for `storage`, a child of the folder at `parentPath`
-// (a device path), of the given kind. Its location is the host path under
-// `rootPrefix`, its title the storage's name; size, bitrate, duration and
-// the deletable and renamable marks come from WMDM. IPP_E_FAIL without a
-// device, storage or out pointer; IPP_E_NOTFOUND when the storage's
+// (a device path), of the given kind, made in `item` in place of any record
+// it held; `item` is left empty on failure. Its location is the host path
+// under `rootPrefix`, its title the storage's name; size, bitrate, duration
+// and the deletable and renamable marks come from WMDM. IPP_E_FAIL without a
+// device, storage or record holder; IPP_E_NOTFOUND when the storage's
 // interface is dead; the WMDM result when the name cannot be read. What
 // `facts` already holds is not asked for again.
-HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
-                  const WString& parentPath, LONG kind, std::unique_ptr<kcIPPItem>* item,
-                  StorageFacts* facts = nullptr);
+HRESULT BuildItem(const WString& rootPrefix, DeviceRecord* device, const ComPtr<IWMDMStorage>& storage,
+                  const WString& parentPath, LONG kind, HeldItem* item, StorageFacts* facts = nullptr);
 // BuildItem for a storage whose device path is at hand: `devicePath` is its
 // folder's path joined with the name in `facts` (which must hold it).
-HRESULT BuildItemAt(const WString& rootPrefix, DeviceRecord* device, ComPtr<IWMDMStorage> storage,
-                    std::basic_string_view<WCHAR> devicePath, LONG kind, std::unique_ptr<kcIPPItem>* item, StorageFacts* facts);
+HRESULT BuildItemAt(const WString& rootPrefix, DeviceRecord* device, const ComPtr<IWMDMStorage>& storage,
+                    std::basic_string_view<WCHAR> devicePath, LONG kind, HeldItem* item, StorageFacts* facts);

@@ -206,7 +206,7 @@ TEST_F(StorageItemsTest, ItemsCarryNamePathSizePlayTimeAndFlags) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.expected);
     record_.playlistFormatSupported = row.keepsPlaylists;
-    std::unique_ptr<kcIPPItem> item;
+    HeldItem item;
     ASSERT_EQ(BuildItem(row.root, &record_, Storage(row.path), row.parent, row.kind, &item), S_OK);
     EXPECT_EQ(Describe(*item), row.expected);
   }
@@ -232,10 +232,15 @@ TEST_F(StorageItemsTest, FailuresOfWmdmCalls) {
     SCOPED_TRACE(std::string(row.method) + " failing");
     ComPtr<IWMDMStorage> storage = Storage(kThree);
     Model().Faults().Inject(ObjectKind::Storage, row.method, row.injected);
-    std::unique_ptr<kcIPPItem> item(new kcIPPItem());
+    // A record held already, as a node's may be: nothing of it may survive.
+    HeldItem item;
+    kcIPPItem& stale = item.Emplace();
+    stale.SetAlbum(W("stale"));
+    stale.SetBitrate(1);
+    stale.SetPropertyBool(W("ItemDeletable"), 1);
     EXPECT_EQ(BuildItem(W(""), &record_, storage, W("\\Music"), KindFile, &item), row.result);
     Model().Faults().ClearFaults();
-    ASSERT_EQ(item != nullptr, row.result == S_OK) << "a failed build hands out nothing";
+    ASSERT_EQ(static_cast<bool>(item), row.result == S_OK) << "a failed build holds nothing";
     if (item) {
       EXPECT_EQ(Describe(*item), row.expected);
     }
@@ -243,7 +248,7 @@ TEST_F(StorageItemsTest, FailuresOfWmdmCalls) {
 }
 
 TEST_F(StorageItemsTest, MissingArgumentsAreRefused) {
-  std::unique_ptr<kcIPPItem> item;
+  HeldItem item;
   ComPtr<IWMDMStorage> storage = Storage(kThree);
   EXPECT_EQ(BuildItem(W(""), nullptr, storage, W("\\Music"), KindFile, &item), IPP_E_FAIL);
   EXPECT_EQ(BuildItem(W(""), &record_, nullptr, W("\\Music"), KindFile, &item), IPP_E_FAIL);

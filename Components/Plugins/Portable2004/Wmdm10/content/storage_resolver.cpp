@@ -126,7 +126,10 @@ StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, WString key, si
       // A child named a moment ago under its folder's path is built on that
       // path rather than on one taken apart and joined again.
       const WString rootPrefix = RootPrefix(location, record);
-      built = facts->named && locations::IsChildPath(path, facts->name)
+      const bool joined = (flags & RESOLVE_IN_JOINABLE_FOLDER)
+                              ? facts->named && !facts->name.empty() && !facts->nameHoldsSeparator
+                              : facts->named && locations::IsChildPath(path, facts->name);
+      built = joined
                   ? SUCCEEDED(BuildItemAt(rootPrefix, record, node->storage, path, itemKind, &node->item, facts))
                   : SUCCEEDED(BuildItem(rootPrefix, record, node->storage, locations::ParentPath(WString(path)),
                                         itemKind, &node->item, facts));

@@ -158,10 +158,10 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   HRESULT ReportChild(const WString& location, ComPtr<IWMDMStorage> storage, bool isEntry, const WString& path,
                       LONG deviceNumber, FindState* state, kiIPPItem* item);
   // Whether the host is to see the storage at `path`; its ItemKind in
-  // `kind` when shown and one is asked for. The storage is consumed; what
-  // was read of it is kept in `facts` when given.
-  bool IsShown(LONG deviceNumber, ComPtr<IWMDMStorage> storage, std::basic_string_view<WCHAR> path, LONG* kind = nullptr,
-               StorageFacts* facts = nullptr);
+  // `kind` when shown and one is asked for. What was read of the storage is
+  // kept in `facts` when given.
+  bool IsShown(LONG deviceNumber, const ComPtr<IWMDMStorage>& storage, std::basic_string_view<WCHAR> path,
+               LONG* kind = nullptr, StorageFacts* facts = nullptr);
   // The record of the track at `trackPath` as an entry of the playlist at
   // `playlistPath`: its location becomes the entry identifier.
   bool MakeEntryItem(const WString& location, const WString& playlistPath, const WString& trackPath,

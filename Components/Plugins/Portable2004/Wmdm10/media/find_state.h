@@ -39,5 +39,8 @@ struct FindState {
   // every child: kept here rather than copied out of the BSTR per item.
   WString locationText;
   WString path = WString(W("\\"));
+  // An item listing's folder path joins its children's names into child
+  // paths (locations::IsJoinableFolderPath), decided once per listing.
+  bool childPathsJoin = false;
   LONG flags = 0;
 };
