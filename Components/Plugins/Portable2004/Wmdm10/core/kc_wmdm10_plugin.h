@@ -125,8 +125,9 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   bool SplitEntryId(const WString& location, const WString& id, WString* playlistPath, WString* trackPath);
   HRESULT MakeEntryId(const WString& location, const WString& playlistDevicePath, kiIPPItem* item);
   // The cached node of (location, device path), resolved on first use
-  // (content/storage_resolver.cpp). Flags: RESOLVE_ITEM, RESOLVE_TAGS. A
-  // caller that already holds the device and storage passes both; the
+  // (content/storage_resolver.cpp). Flags: RESOLVE_ITEM, RESOLVE_TAGS,
+  // RESOLVE_IN_JOINABLE_FOLDER (content/storage_node.h). A caller that
+  // already holds the device and storage passes both; the
   // storage is consumed, and what the caller already read of it comes in
   // `facts`. Null when nothing is found; the node stays owned by the cache.
   StorageNode* ResolveStorage(const WString& location, WString path, DWORD flags,
