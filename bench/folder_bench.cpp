@@ -244,20 +244,28 @@ void BM_ListThroughPluginAgain(benchmark::State& state) {
 // The stand-in's part of the first listing: the same WMDM calls, straight.
 void BM_ListStandInAlone(benchmark::State& state) { ListFreshPlayers(state, &Host::ListStandInAlone); }
 
+// Each visible file of the listing folder, read by `read` (given its path
+// and its stat); counts the files it answered true for.
+template <typename Read>
+size_t ReadEachFile(Read read) {
+  const std::string folder = Folder().Player() + "/Listing";
+  size_t count = 0;
+  DIR* dir = opendir(folder.c_str());
+  while (const dirent* entry = dir ? readdir(dir) : nullptr) {
+    if (entry->d_name[0] == '.') continue;
+    const std::string path = folder + "/" + entry->d_name;
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && read(path, info)) ++count;
+  }
+  if (dir) closedir(dir);
+  return count;
+}
+
 void BM_ListWithReaddirStat(benchmark::State& state) {
   if (!Prepare(state, nullptr)) return;
-  const std::string folder = Folder().Player() + "/Listing";
-  for (auto _ : state) {
-    size_t count = 0;
-    DIR* dir = opendir(folder.c_str());
-    while (const dirent* entry = dir ? readdir(dir) : nullptr) {
-      if (entry->d_name[0] == '.') continue;
-      struct stat info {};
-      if (stat((folder + "/" + entry->d_name).c_str(), &info) == 0) ++count;
-    }
-    if (dir) closedir(dir);
-    if (count != Listed()) state.SkipWithError("readdir missed files");
-  }
+  for (auto _ : state)
+    if (ReadEachFile([](const std::string&, const struct stat&) { return true; }) != Listed())
+      state.SkipWithError("readdir missed files");
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
 }
 
@@ -267,22 +275,13 @@ void BM_ListWithReaddirStat(benchmark::State& state) {
 // read no file).
 void BM_ListWithReaddirStatFormat(benchmark::State& state) {
   if (!Prepare(state, nullptr)) return;
-  const std::string folder = Folder().Player() + "/Listing";
-  for (auto _ : state) {
-    size_t count = 0;
-    DIR* dir = opendir(folder.c_str());
-    while (const dirent* entry = dir ? readdir(dir) : nullptr) {
-      if (entry->d_name[0] == '.') continue;
-      const std::string path = folder + "/" + entry->d_name;
-      struct stat info {};
-      _WAVEFORMATEX format = {};
-      if (stat(path.c_str(), &info) == 0 &&
-          wmdm_standin::ReadAudioFormat(path, WMDM_FORMATCODE_MP3, static_cast<unsigned long long>(info.st_size), &format))
-        ++count;
-    }
-    if (dir) closedir(dir);
-    if (count != Listed()) state.SkipWithError("a format was not read");
-  }
+  const auto readFormat = [](const std::string& path, const struct stat& info) {
+    _WAVEFORMATEX format = {};
+    return wmdm_standin::ReadAudioFormat(path, WMDM_FORMATCODE_MP3, static_cast<unsigned long long>(info.st_size),
+                                         &format);
+  };
+  for (auto _ : state)
+    if (ReadEachFile(readFormat) != Listed()) state.SkipWithError("a format was not read");
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Listed()));
 }
 
