@@ -124,6 +124,22 @@ class FolderPlayerTest : public ::testing::Test {
     return metadata;
   }
 
+  // An empty playlist made through Insert3 in `folder`, as a client makes one.
+  ComPtr<IWMDMStorage4> NewPlaylist(const std::string& folder, const std::string& name) {
+    auto metadata = Metadata(WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST, {});
+    WString text = Wide(name);
+    ComPtr<IWMDMStorage> created;
+    ComPtr<IWMDMStorage4> playlist;
+    auto control = ControlAt(folder);
+    EXPECT_TRUE(control && control->Insert3(kFileInto, 0, nullptr, &text[0], nullptr, nullptr, metadata.Get(),
+                                            nullptr, &created) == S_OK)
+        << name;
+    if (created) {
+      EXPECT_EQ(created.As(&playlist), S_OK);
+    }
+    return playlist;
+  }
+
   // Sends `bytes` (kept in a folder of their own) into `folder` as `name`.
   HRESULT Send(const std::string& folder, const std::string& name, const std::string& bytes,
                IWMDMMetaData* metadata = nullptr, UINT extraMode = 0) {
@@ -360,19 +376,13 @@ TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   player_.MakeFolder("Playlists");
   Open();
 
-  auto metadata = Metadata(WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST, {});
-  WString name = W("Run.pla");
-  ComPtr<IWMDMStorage> playlist;
-  ASSERT_EQ(ControlAt("Playlists")->Insert3(kFileInto, 0, nullptr, &name[0], nullptr, nullptr, metadata.Get(), nullptr,
-                                            &playlist),
-            S_OK);
+  ComPtr<IWMDMStorage4> playlist = NewPlaylist("Playlists", "Run.pla");
+  ASSERT_TRUE(playlist);
   EXPECT_EQ(player_.Read("Playlists/Run.pla"), "#EXTM3U\n");
 
   ComPtr<IWMDMStorage> entries[] = {At("Music/b.wav"), At("Music/Album/a.mp3")};
   IWMDMStorage* raw[] = {entries[0].Get(), entries[1].Get()};
-  ComPtr<IWMDMStorage4> playlist4;
-  ASSERT_EQ(playlist.As(&playlist4), S_OK);
-  ASSERT_EQ(playlist4->SetReferences(2, raw), S_OK);
+  ASSERT_EQ(playlist->SetReferences(2, raw), S_OK);
   std::vector<std::string> paths;
   for (const M3u8Entry& entry : ParseM3u8(player_.Read("Playlists/Run.pla"))) paths.push_back(entry.path);
   EXPECT_EQ(paths, (std::vector<std::string>{"Music/b.wav", "Music/Album/a.mp3"}));
@@ -381,7 +391,6 @@ TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   // The player added again from the folder finds the same entries.
   for (auto& entry : entries) entry.Reset();
   playlist.Reset();
-  playlist4.Reset();
   Reopen();
   EXPECT_EQ(ReferencesOf("Playlists/Run.pla"), (std::vector<WString>{W("b.wav"), W("a.mp3")}));
 }
@@ -391,21 +400,13 @@ TEST_F(FolderPlayerTest, APlaylistNamedWithoutAnExtensionIsAPlaylistAgain) {
   player_.Write("Music/notes", "Music/b.wav\n");
   Open();
 
-  auto metadata = Metadata(WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST, {});
-  WString name = W("Mix");
-  ComPtr<IWMDMStorage> playlist;
-  ASSERT_EQ(ControlAt("")->Insert3(kFileInto, 0, nullptr, &name[0], nullptr, nullptr, metadata.Get(), nullptr,
-                                   &playlist),
-            S_OK);
-  ComPtr<IWMDMStorage4> playlist4;
-  ASSERT_EQ(playlist.As(&playlist4), S_OK);
+  ComPtr<IWMDMStorage4> playlist = NewPlaylist("", "Mix");
+  ASSERT_TRUE(playlist);
   ComPtr<IWMDMStorage> entry = At("Music/b.wav");
   IWMDMStorage* raw[] = {entry.Get()};
-  ASSERT_EQ(playlist4->SetReferences(1, raw), S_OK);
+  ASSERT_EQ(playlist->SetReferences(1, raw), S_OK);
   entry.Reset();
   playlist.Reset();
-  playlist4.Reset();
-  metadata.Reset();
 
   Reopen();
   EXPECT_EQ(ReferencesOf("Mix"), (std::vector<WString>{W("b.wav")}));
