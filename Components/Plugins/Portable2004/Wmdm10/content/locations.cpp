@@ -74,22 +74,23 @@ WString StorageKey(const WString& location, const WString& devicePath) {
   return Joined(location, !StartsWithBackslash(devicePath), devicePath);
 }
 
-WString ChildKey(const WString& location, const WString& parentPath, std::basic_string_view<WCHAR> name,
-                 size_t* pathStart) {
+void ChildKey(const WString& location, const WString& parentPath, std::basic_string_view<WCHAR> name, WString* key,
+              size_t* pathStart) {
   // The child's path starts with "\" unless its parent's path is a relative one.
   const bool keySeparator = !parentPath.empty() && !StartsWithBackslash(parentPath);
   const bool pathSeparator = parentPath.empty() || parentPath.back() != kBackslash;
-  WString key;
-  key.reserve(location.size() + keySeparator + parentPath.size() + pathSeparator + name.size());
+  // Cleared, not made anew: a listing joins every child's key in the same
+  // string, which keeps its room.
+  key->clear();
+  key->reserve(location.size() + keySeparator + parentPath.size() + pathSeparator + name.size());
   // push_back for the separators: append(1, unit) goes through the
   // library's general replace, dearer than the rest of the joining.
-  key.append(location);
-  if (keySeparator) key.push_back(kBackslash);
-  *pathStart = key.size();
-  key.append(parentPath);
-  if (pathSeparator) key.push_back(kBackslash);
-  key.append(name);
-  return key;
+  key->append(location);
+  if (keySeparator) key->push_back(kBackslash);
+  *pathStart = key->size();
+  key->append(parentPath);
+  if (pathSeparator) key->push_back(kBackslash);
+  key->append(name);
 }
 
 WString SplitPath(const WString& path, WString* name) {
