@@ -50,13 +50,14 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   // A folder's child is named by its storage key, its device path at the
   // end: one string serves the filter, the node cache and the record.
   WString childPath;
-  WString key;
+  WString ownKey;
+  WString& key = state ? state->childKey : ownKey;
   size_t pathStart = 0;
   if (isEntry) {
     RETURN_IF_FAILED(StoragePath(storage.Get(), &childPath));
   } else {
     RETURN_IF_FAILED(ReadStorageName(storage.Get(), &facts));
-    key = locations::ChildKey(location, path, facts.name, &pathStart);
+    locations::ChildKey(location, path, facts.name, &key, &pathStart);
   }
   const std::basic_string_view<WCHAR> shownPath =
       isEntry ? std::basic_string_view<WCHAR>(childPath) : std::basic_string_view<WCHAR>(key).substr(pathStart);
@@ -72,7 +73,7 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   const DeviceRecord* device = FindDeviceRecord(deviceNumber);
   StorageNode* node =
       isEntry ? ResolveStorage(location, childPath, RESOLVE_ITEM, device, std::move(storage), kind, &facts)
-              : ResolveKey(location, std::move(key), pathStart,
+              : ResolveKey(location, key, pathStart,
                    RESOLVE_ITEM | (state && state->childPathsJoin ? RESOLVE_IN_JOINABLE_FOLDER : 0), device,
                    std::move(storage), kind, &facts);
   if (!node || !node->item) return IPP_E_NOTFOUND;

@@ -74,22 +74,21 @@ WString StorageKey(const WString& location, const WString& devicePath) {
   return Joined(location, !StartsWithBackslash(devicePath), devicePath);
 }
 
-WString ChildKey(const WString& location, const WString& parentPath, std::basic_string_view<WCHAR> name,
-                 size_t* pathStart) {
+void ChildKey(const WString& location, const WString& parentPath, std::basic_string_view<WCHAR> name, WString* key,
+              size_t* pathStart) {
   // The child's path starts with "\" unless its parent's path is a relative one.
   const bool keySeparator = !parentPath.empty() && !StartsWithBackslash(parentPath);
   const bool pathSeparator = parentPath.empty() || parentPath.back() != kBackslash;
-  WString key;
-  key.reserve(location.size() + keySeparator + parentPath.size() + pathSeparator + name.size());
-  // push_back for the separators: append(1, unit) goes through the
-  // library's general replace, dearer than the rest of the joining.
-  key.append(location);
-  if (keySeparator) key.push_back(kBackslash);
-  *pathStart = key.size();
-  key.append(parentPath);
-  if (pathSeparator) key.push_back(kBackslash);
-  key.append(name);
-  return key;
+  // Sized once and written in place: a listing joins every child's key in
+  // the same string, which keeps its room, and appending piece by piece
+  // checked the room at every piece.
+  key->resize(location.size() + keySeparator + parentPath.size() + pathSeparator + name.size());
+  WCHAR* out = std::copy(location.begin(), location.end(), key->data());
+  if (keySeparator) *out++ = kBackslash;
+  *pathStart = static_cast<size_t>(out - key->data());
+  out = std::copy(parentPath.begin(), parentPath.end(), out);
+  if (pathSeparator) *out++ = kBackslash;
+  std::copy(name.begin(), name.end(), out);
 }
 
 WString SplitPath(const WString& path, WString* name) {

@@ -61,10 +61,11 @@ LONG FindDeviceByLocation(const WString& location, const std::vector<std::unique
 // device path (one "\" between them; "" and "\" give the same key).
 WString StorageKey(const WString& location, const WString& devicePath);
 
-// StorageKey(location, JoinPath(parentPath, name)) built as one string;
-// `pathStart` receives where the child's device path starts in it.
-WString ChildKey(const WString& location, const WString& parentPath, std::basic_string_view<WCHAR> name,
-                 size_t* pathStart);
+// StorageKey(location, JoinPath(parentPath, name)) built in `key`, whatever
+// it held before; `pathStart` receives where the child's device path starts
+// in it.
+void ChildKey(const WString& location, const WString& parentPath, std::basic_string_view<WCHAR> name, WString* key,
+              size_t* pathStart);
 // The parent of a device path; `name`, when given, receives its last
 // component. A path with no "\" past its first unit has the root "\" as
 // parent.

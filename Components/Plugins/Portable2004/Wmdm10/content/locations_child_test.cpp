@@ -12,10 +12,13 @@ std::string U8(const WString& text) { return wide::ToUtf8(text); }
 
 TEST(LocationsChildTest, ChildKeyIsTheKeyOfTheJoinedPath) {
   const WString location = W("WMDM10usb___internal memory");
+  // One string for every key, as a listing keeps it, holding a longer key
+  // to begin with.
+  WString key = location + W("\\Music\\Live\\Longer name.mp3");
   for (const WCHAR* parent : {W(""), W("\\"), W("\\Music"), W("\\Music\\"), W("Music"), W("\\Music\\\\Live")}) {
     SCOPED_TRACE(U8(parent));
     size_t pathStart = 0;
-    const WString key = ChildKey(location, parent, W("a.mp3"), &pathStart);
+    ChildKey(location, parent, W("a.mp3"), &key, &pathStart);
     const WString path = JoinPath(parent, W("a.mp3"));
     EXPECT_EQ(U8(StorageKey(location, path)), U8(key));
     EXPECT_EQ(U8(path), U8(key.substr(pathStart)));

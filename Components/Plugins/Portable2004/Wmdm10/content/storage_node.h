@@ -5,13 +5,9 @@
 
 #include <windows.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <map>
 #include <optional>
-#include <unordered_map>
-#include <utility>
+#include <string_view>
 
 #include <wide_text.h>
 
@@ -51,7 +47,7 @@ class HeldItem {
   std::optional<kcIPPItem> record_;
 };
 
-// Made in its place in the node cache, empty, and filled in once its storage
+// Made by the node cache, empty, and filled in once its storage
 // is found.
 struct StorageNode {
   StorageNode() = default;
@@ -64,7 +60,9 @@ struct StorageNode {
   std::map<WString, WString> stringCache;
   ComPtr<IWMDMDevice> device;
   ComPtr<IWMDMStorage> storage;
-  const WString* key = nullptr;  // the storage key it was resolved under: the node cache's own
+  // The storage key it was resolved under, held in the node's own block by
+  // the node cache.
+  std::basic_string_view<WCHAR> key;
   LONG deviceNumber = 0;
   HeldItem item;  // built on request; may stay empty
   // Cleared when a listing here or below left a child out; such a node
@@ -73,58 +71,3 @@ struct StorageNode {
   bool walked = false;          // the tree walk need not come back here
   bool metadataPending = true;  // the item's tags are still to be read
 };
-
-// The node cache's hash of a storage key, eight bytes at a step: the keys
-// are long (the location, then the device path), a listing hashes one per
-// child, and the standard library's hash cost more. The whole key is read,
-// since keys differ only in their last names, and the last step spreads
-// such a difference over every bit.
-//
-// The call is deliberately not noexcept. libstdc++ keeps each entry's hash
-// beside it only for a hasher that may throw or that it does not count as
-// fast; without that, every rehash would hash each long key again and every
-// lookup would compare whole keys it could have told apart by their hashes.
-struct StorageKeyHash {
-  size_t operator()(const WString& key) const {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
-    size_t remaining = key.size() * sizeof(WCHAR);
-    uint64_t hash = remaining * kMultiplier;
-    // Two words a step: the loop's own bookkeeping was a third of its cost.
-    for (; remaining >= 2 * sizeof(uint64_t); remaining -= 2 * sizeof(uint64_t), bytes += 2 * sizeof(uint64_t)) {
-      hash = Step(Step(hash, Word(bytes)), Word(bytes + sizeof(uint64_t)));
-      hash ^= hash >> 29;
-    }
-    if (remaining >= sizeof(uint64_t)) {
-      hash = Step(hash, Word(bytes));
-      remaining -= sizeof(uint64_t);
-      bytes += sizeof(uint64_t);
-    }
-    uint64_t last = 0;
-    std::memcpy(&last, bytes, remaining);
-    hash = Step(hash, last);
-    // The 64-bit finishing mix of MurmurHash3.
-    hash ^= hash >> 33;
-    hash *= 0xFF51AFD7ED558CCDull;
-    hash ^= hash >> 33;
-    hash *= 0xC4CEB9FE1A85EC53ull;
-    hash ^= hash >> 33;
-    return static_cast<size_t>(hash);
-  }
-
- private:
-  static constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-  static uint64_t Word(const unsigned char* bytes) {
-    uint64_t word = 0;
-    std::memcpy(&word, bytes, sizeof(word));
-    return word;
-  }
-  static uint64_t Step(uint64_t hash, uint64_t word) { return (hash ^ word) * kMultiplier; }
-};
-
-// Storage key to node, for every storage resolved since the cache was last
-// cleared. Hashed: a listing looks up one long key per child, and ordered
-// comparisons of keys sharing their long location prefix cost more than the
-// rest of the listing. The nodes live in the map's own entries, which stay
-// in place as it grows: a listed child costs one allocation for its entry,
-// node and record together (and one for a key too long to be kept inline).
-using NodeCache = std::unordered_map<WString, StorageNode, StorageKeyHash>;

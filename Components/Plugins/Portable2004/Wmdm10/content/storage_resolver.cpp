@@ -62,12 +62,12 @@ ComPtr<IWMDMStorage> WalkFromMedium(kcWMDM10Plugin& plugin, ParentCache& parents
 StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString path, DWORD flags,
                                             const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage,
                                             LONG kind, StorageFacts* facts) {
-  WString key = locations::StorageKey(location, path);
+  const WString key = locations::StorageKey(location, path);
   const size_t pathStart = key.size() - path.size();
-  return ResolveKey(location, std::move(key), pathStart, flags, knownDevice, std::move(knownStorage), kind, facts);
+  return ResolveKey(location, key, pathStart, flags, knownDevice, std::move(knownStorage), kind, facts);
 }
 
-StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, WString key, size_t pathStart, DWORD flags,
+StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, std::basic_string_view<WCHAR> key, size_t pathStart, DWORD flags,
                                         const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage,
                                         LONG kind, StorageFacts* facts) {
   ParentCache& parents = ModuleParentCache();
@@ -78,11 +78,11 @@ StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, WString key, si
   if (!locations::HasMediaPrefix(location)) return nullptr;
 
   // One hash of the long key whether it is found or added.
-  const auto [slot, added] = nodeCache_.try_emplace(std::move(key));
-  StorageNode* node = &slot->second;
-  // The device path, read from the cache's own key, which lives as long as
+  const auto [node, added] = nodeCache_.TryEmplace(key);
+  if (!node) return nullptr;
+  // The device path, read from the node's own key, which lives as long as
   // the node.
-  const std::basic_string_view<WCHAR> path = std::basic_string_view<WCHAR>(slot->first).substr(pathStart);
+  const std::basic_string_view<WCHAR> path = node->key.substr(pathStart);
   bool created = false;
   // A node without its storage is one being made further up this call chain.
   if (added || !node->storage) {
@@ -103,15 +103,13 @@ StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, WString key, si
       if (!found) found = WalkFromMedium(*this, parents, location, names);
     }
     if (!found) {
-      // Nothing was added to the cache since the entry was made.
-      nodeCache_.erase(slot);
+      nodeCache_.Erase(node);
       return nullptr;
     }
     // Filled in before the item is built: building asks for the root
     // prefix, which may resolve this very key again.
     node->device = parents.device;
     node->storage = std::move(found);
-    node->key = &slot->first;
     node->deviceNumber = parents.deviceNumber;
     created = true;
   }
@@ -135,8 +133,7 @@ StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, WString key, si
                                         itemKind, &node->item, facts));
     }
     if (!built) {
-      // Building may have added other nodes, and moved the entries' order.
-      if (created) nodeCache_.erase(nodeCache_.find(*node->key));
+      if (created) nodeCache_.Erase(node);
       return nullptr;
     }
   }
@@ -153,17 +150,14 @@ void kcWMDM10Plugin::InvalidateUpwards(const WString& location, WString path) {
 }
 
 void kcWMDM10Plugin::DropNode(StorageNode* node) {
-  if (!node) return;
-  if (!node->key) return;
-  const auto found = nodeCache_.find(*node->key);
-  if (found != nodeCache_.end() && &found->second == node) nodeCache_.erase(found);
+  nodeCache_.Erase(node);
 }
 
 void kcWMDM10Plugin::DropNodeAt(const WString& location, const WString& path) {
-  nodeCache_.erase(locations::StorageKey(location, path));
+  nodeCache_.Erase(locations::StorageKey(location, path));
 }
 
 void kcWMDM10Plugin::ClearNodeCache() {
-  nodeCache_.clear();
+  nodeCache_.Clear();
   resetParentCache_ = true;
 }

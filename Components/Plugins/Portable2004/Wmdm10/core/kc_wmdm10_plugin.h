@@ -14,6 +14,7 @@
 #include <critical_section.h>
 #include <mswmdm.h>
 
+#include "content/node_cache.h"
 #include "content/storage_node.h"
 #include "content/tree_walk.h"
 #include "core/device_record.h"
@@ -134,8 +135,10 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
                               const DeviceRecord* knownDevice = nullptr, ComPtr<IWMDMStorage> knownStorage = nullptr,
                               LONG kind = 0, StorageFacts* facts = nullptr);
   // ResolveStorage with the storage key already built: the device path is
-  // the key's text from `pathStart` on.
-  StorageNode* ResolveKey(const WString& location, WString key, size_t pathStart, DWORD flags,
+  // the key's text from `pathStart` on. The key is copied into a new node
+  // before anything else is resolved, so it may live in a buffer that a
+  // nested resolve reuses.
+  StorageNode* ResolveKey(const WString& location, std::basic_string_view<WCHAR> key, size_t pathStart, DWORD flags,
                           const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage, LONG kind,
                           StorageFacts* facts);
   HRESULT ReadTags(StorageNode* node);

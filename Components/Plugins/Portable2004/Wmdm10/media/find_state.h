@@ -42,5 +42,8 @@ struct FindState {
   // An item listing's folder path joins its children's names into child
   // paths (locations::IsJoinableFolderPath), decided once per listing.
   bool childPathsJoin = false;
+  // Each child's storage key is joined here in turn, in a string that keeps
+  // its room from one child to the next.
+  WString childKey;
   LONG flags = 0;
 };
