@@ -200,16 +200,14 @@ void BM_ListingAgainstDirect(benchmark::State& state) {
   double direct = 0;
   bool pluginFirst = true;
   for (auto _ : state) {
-    double seconds[2] = {};
     for (const Way way : pluginFirst ? std::array{Way::Plugin, Way::Direct} : std::array{Way::Direct, Way::Plugin}) {
       player.ClearNodeCache();
       const auto start = std::chrono::steady_clock::now();
       const size_t listed = List(player, way);
-      seconds[way == Way::Plugin ? 0 : 1] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      const double taken = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      (way == Way::Plugin ? plugin : direct) += taken;
       if (listed != kItems) state.SkipWithError("the listing missed items");
     }
-    plugin += seconds[0];
-    direct += seconds[1];
     pluginFirst = !pluginFirst;
   }
   const double items = static_cast<double>(state.iterations()) * static_cast<double>(kItems);

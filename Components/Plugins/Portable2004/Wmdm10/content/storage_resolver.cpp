@@ -67,9 +67,9 @@ StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString pat
   return ResolveKey(location, key, pathStart, flags, knownDevice, std::move(knownStorage), kind, facts);
 }
 
-StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, std::basic_string_view<WCHAR> key, size_t pathStart, DWORD flags,
-                                        const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage,
-                                        LONG kind, StorageFacts* facts) {
+StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, std::basic_string_view<WCHAR> key, size_t pathStart,
+                                        DWORD flags, const DeviceRecord* knownDevice,
+                                        ComPtr<IWMDMStorage> knownStorage, LONG kind, StorageFacts* facts) {
   ParentCache& parents = ModuleParentCache();
   if (resetParentCache_) {
     parents.Drop();
