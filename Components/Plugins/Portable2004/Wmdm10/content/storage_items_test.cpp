@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "content/locations.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "standin_fixture.h"
@@ -245,6 +248,18 @@ TEST_F(StorageItemsTest, FailuresOfWmdmCalls) {
       EXPECT_EQ(Describe(*item), row.expected);
     }
   }
+}
+
+// GetName may succeed without writing anything: the name then reads as
+// empty, never as what the buffer held from the child read before.
+TEST_F(StorageItemsTest, ANameWrittenAsNothingIsEmpty) {
+  ComPtr<IWMDMStorage> storage = Storage(kThree);
+  StorageFacts facts;
+  std::fill(std::begin(facts.nameText), std::end(facts.nameText), W('x'));
+  Model().Faults().Inject(ObjectKind::Storage, "GetName", S_OK);
+  ASSERT_EQ(ReadStorageName(storage.Get(), &facts), S_OK);
+  EXPECT_TRUE(facts.named);
+  EXPECT_EQ(wide::ToUtf8(WString(facts.name)), "");
 }
 
 TEST_F(StorageItemsTest, MissingArgumentsAreRefused) {
