@@ -32,19 +32,6 @@ TEST_F(ContentDeleteTest, ATrackLeavesItsPlaylistsBeforeItGoes) {
   EXPECT_TRUE(LockIsFree());
 }
 
-TEST_F(ContentDeleteTest, ASameNamedTrackElsewhereStaysInEveryPlaylist) {
-  const ObjectId popA = AddFile(pop_, W("a.mp3"), 100);
-  const ObjectId both = model_->AddPlaylist(pop_, W("Both.pla"), {popA, a_});
-  const ObjectId onlyOther = model_->AddPlaylist(pop_, W("Only.pla"), {popA});
-  ASSERT_EQ(Delete(W("\\Music\\a.mp3")), S_OK);
-  EXPECT_TRUE(Gone(a_));
-  EXPECT_FALSE(Gone(popA));
-  EXPECT_TRUE(References(mix_).empty());
-  EXPECT_EQ(References(both), std::vector<ObjectId>{popA});
-  EXPECT_EQ(References(onlyOther), std::vector<ObjectId>{popA});
-  EXPECT_TRUE(LockIsFree());
-}
-
 TEST_F(ContentDeleteTest, AnEntryIdentifierEditsOnlyThePlaylist) {
   ASSERT_EQ(Delete(W("\\Music\\Mix.pla|\\Music\\a.mp3")), S_OK);
   EXPECT_FALSE(Gone(a_));
