@@ -305,12 +305,4 @@ TEST_F(StorageResolverTest, AFailedItemLeavesNoNewNodeBehind) {
   ASSERT_TRUE(Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM)) << "and a failed item none either";
 }
 
-TEST_F(StorageResolverTest, InvalidatingAPathMarksItAndTheFoldersAboveIt) {
-  plugin_.InvalidateUpwards(Location(W("Internal Memory")), W("\\Music\\Pop"));
-  EXPECT_FALSE(Resolve(W("\\Music\\Pop"))->current);
-  EXPECT_FALSE(Resolve(W("\\Music"))->current);
-  EXPECT_TRUE(Resolve(W("\\"))->current);
-  EXPECT_TRUE(Resolve(W("\\Music\\a.mp3"))->current);
-}
-
 }  // namespace
