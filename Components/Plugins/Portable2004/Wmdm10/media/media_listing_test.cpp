@@ -109,20 +109,6 @@ TEST_F(MediaListingTest, PlatformFailures) {
   }
 }
 
-// Whether the enumerator still hands out a medium taken out after it was
-// opened or not, that medium is never named to the host.
-TEST_F(MediaListingTest, AMediumTakenOutDuringAWalkIsPassedOver) {
-  Start();
-  const DWORD number = ListPlayerWith({Medium(W("A")), Medium(W("B")), Medium(W("C"))});
-  UniqueBstr location;
-  IPPFINDHANDLE find = nullptr;
-  ASSERT_EQ(plugin_.FindFirstMedia(number, location.Put(), &find), S_OK);
-  model_->RemoveMedium(media_[1]);
-  EXPECT_EQ(plugin_.FindNextMedia(find, location.Put()), S_OK);
-  EXPECT_EQ(location.ToString(), LocationOf(W("C")));
-  EXPECT_EQ(plugin_.FindMediaClose(find), S_OK);
-}
-
 // The handle owns what an item listing put in it: closing it, through either
 // slot, releases the device, the enumerator and every stored reference.
 TEST_F(MediaListingTest, ClosingAHandleReleasesEverythingItHolds) {
