@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "host_support/input_file.h"
 #include "host_support/plugin_module.h"
 #include "host_support/registry_sandbox.h"
 
