@@ -51,12 +51,14 @@ TEST(CriticalSection, ExcludesOtherThreads) {
 struct Gate {
   std::atomic<bool> open{false};
   std::atomic<DWORD> threadId{0};
+  std::atomic<bool> passed{false};  // the thread's last touch of the gate
 };
 
 unsigned STDMETHODCALLTYPE WaitAtGate(void* raw) {
   auto* gate = static_cast<Gate*>(raw);
   gate->threadId = GetCurrentThreadId();
   while (!gate->open) Sleep(1);
+  gate->passed = true;
   return 42;
 }
 
@@ -94,7 +96,7 @@ TEST(Threads, AClosedHandleIsInvalidWhileTheThreadRunsOn) {
   EXPECT_EQ(WAIT_FAILED, WaitForSingleObject(handle, 0));
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
   gate.open = true;
-  while (gate.threadId == 0) Sleep(1);
+  while (!gate.passed) Sleep(1);
 }
 
 // Read back with no other call in between: starting and joining threads may
