@@ -26,17 +26,6 @@ TEST(ManifestFileTest, DecodesUtf8AndUtf16ByTheirByteOrderMarks) {
   }
 }
 
-TEST(ManifestFileTest, FileThatCannotBeReadGivesAReason) {
-  for (const char* path : {"no/such/manifest.xml", "."}) {
-    SCOPED_TRACE(path);
-    WString text = W("kept");
-    std::string error;
-    EXPECT_FALSE(ReadManifestFile(path, &text, &error));
-    EXPECT_NE(std::string::npos, error.find(path)) << error;
-    EXPECT_EQ(WString(W("kept")), text);
-  }
-}
-
 // The store serves element content and the plug-in writes the declaration
 // itself, so a file's own declaration is left out; nothing else is.
 TEST(ManifestFileTest, ADeclarationAtTheStartIsLeftOut) {

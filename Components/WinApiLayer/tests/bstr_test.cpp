@@ -71,14 +71,37 @@ TEST(Bstr, NullInputsAndSizesThatOverflowThePrefix) {
   EXPECT_EQ(nullptr, SysAllocStringByteLen(nullptr, UINT_MAX));
 }
 
-TEST(Bstr, ReAllocReplacesTheText) {
+// Resizing to other text, the string's own characters among them, takes
+// exactly the characters given and terminates them.
+TEST(Bstr, ReAllocTakesExactlyTheGivenCharacters) {
+  struct Case {
+    const WCHAR* before;  // null: no string yet
+    const WCHAR* text;
+    UINT length;
+    const WCHAR* after;
+  };
+  const Case cases[] = {
+      {W("short"), W("a longer text"), 13, W("a longer text")},
+      {W("a longer text"), W("tiny"), 4, W("tiny")},
+      {W("same!"), W("equal"), 5, W("equal")},
+      {nullptr, W("fresh"), 5, W("fresh")},
+      {W("cut here"), W("cut there"), 3, W("cut")},
+      {W("gone"), W(""), 0, W("")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(wide::ToUtf8(c.after, wide::Length(c.after)));
+    BSTR text = c.before ? SysAllocString(c.before) : nullptr;
+    ASSERT_TRUE(SysReAllocStringLen(&text, c.text, c.length));
+    ASSERT_NE(nullptr, text);
+    EXPECT_EQ(c.length, SysStringLen(text));
+    EXPECT_EQ(WString(c.after), WString(text, SysStringLen(text)));
+    EXPECT_EQ(0, text[c.length]) << "terminated";
+    SysFreeString(text);
+  }
   BSTR text = SysAllocString(W("short"));
   ASSERT_TRUE(SysReAllocString(&text, W("a longer text")));
-  EXPECT_EQ(13u, SysStringLen(text));
-  EXPECT_EQ(WString(W("a longer text")), WString(text));
-  // From its own characters.
   ASSERT_TRUE(SysReAllocString(&text, text + 2));
-  EXPECT_EQ(WString(W("longer text")), WString(text));
+  EXPECT_EQ(WString(W("longer text")), WString(text, SysStringLen(text)));
   SysFreeString(text);
 }
 

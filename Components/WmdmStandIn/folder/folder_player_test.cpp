@@ -370,19 +370,23 @@ TEST_F(FolderPlayerTest, ASentMp3KeepsItsOwnTagsUnderTheNewOnes) {
   EXPECT_EQ(mpeg.ID3v1Tag()->title().to8Bit(true), "New") << "the source's old ID3v1 tag is brought up to date";
 }
 
+// A playlist is written as M3U8 whatever its name, and read again as one.
 TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   player_.Write("Music/Album/a.mp3", test_tracks::Mp3(3));
   player_.Write("Music/b.wav", test_tracks::Wav(2000));
+  player_.Write("Music/notes", "Music/b.wav\n");
   player_.MakeFolder("Playlists");
   Open();
 
   ComPtr<IWMDMStorage4> playlist = NewPlaylist("Playlists", "Run.pla");
-  ASSERT_TRUE(playlist);
+  ComPtr<IWMDMStorage4> unnamed = NewPlaylist("", "Mix");
+  ASSERT_TRUE(playlist && unnamed);
   EXPECT_EQ(player_.Read("Playlists/Run.pla"), "#EXTM3U\n");
 
   ComPtr<IWMDMStorage> entries[] = {At("Music/b.wav"), At("Music/Album/a.mp3")};
   IWMDMStorage* raw[] = {entries[0].Get(), entries[1].Get()};
   ASSERT_EQ(playlist->SetReferences(2, raw), S_OK);
+  ASSERT_EQ(unnamed->SetReferences(1, raw), S_OK);
   std::vector<std::string> paths;
   for (const M3u8Entry& entry : ParseM3u8(player_.Read("Playlists/Run.pla"))) paths.push_back(entry.path);
   EXPECT_EQ(paths, (std::vector<std::string>{"Music/b.wav", "Music/Album/a.mp3"}));
@@ -391,24 +395,9 @@ TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   // The player added again from the folder finds the same entries.
   for (auto& entry : entries) entry.Reset();
   playlist.Reset();
+  unnamed.Reset();
   Reopen();
   EXPECT_EQ(ReferencesOf("Playlists/Run.pla"), (std::vector<WString>{W("b.wav"), W("a.mp3")}));
-}
-
-TEST_F(FolderPlayerTest, APlaylistNamedWithoutAnExtensionIsAPlaylistAgain) {
-  player_.Write("Music/b.wav", test_tracks::Wav(2000));
-  player_.Write("Music/notes", "Music/b.wav\n");
-  Open();
-
-  ComPtr<IWMDMStorage4> playlist = NewPlaylist("", "Mix");
-  ASSERT_TRUE(playlist);
-  ComPtr<IWMDMStorage> entry = At("Music/b.wav");
-  IWMDMStorage* raw[] = {entry.Get()};
-  ASSERT_EQ(playlist->SetReferences(1, raw), S_OK);
-  entry.Reset();
-  playlist.Reset();
-
-  Reopen();
   EXPECT_EQ(ReferencesOf("Mix"), (std::vector<WString>{W("b.wav")}));
   EXPECT_EQ(DwordTag(Bag("Mix").Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST});
   EXPECT_EQ(DwordTag(Bag("Music/notes").Get(), g_wszWMDMFormatCode), 0u) << "no first line of a playlist: data";

@@ -164,13 +164,6 @@ TEST_F(StaleInterfaceTest, StoragesDieWithTheirObjectMediumOrDevice) {
   }
 }
 
-TEST_F(StaleInterfaceTest, ARenamedObjectIsFoundAgainUnderItsNewName) {
-  Rename({W("Internal Memory"), W("Music"), W("three.wav")}, W("drei.wav"));
-  auto renamed = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("drei.wav")});
-  ASSERT_TRUE(renamed);
-  EXPECT_EQ(NameOf(renamed.Get()), W("drei.wav"));
-}
-
 TEST_F(StaleInterfaceTest, DevicesAndGlobalsDieWithWhatTheyDescribe) {
   ComPtr<IWMDMDevice3> device = DeviceNamed(W("Pocket 20"));
   auto card = StorageAt(W("Pocket 20"), {W("Storage Card")});

@@ -272,6 +272,9 @@ TEST_F(StorageControlTest, RenameKeepsNamesUniqueAmongSiblings) {
   EXPECT_EQ(one->Rename(WMDM_MODE_BLOCK, nullptr, nullptr), E_INVALIDARG);
   ASSERT_EQ(one->Rename(WMDM_MODE_BLOCK, &fine[0], nullptr), S_OK);
   EXPECT_EQ(Children(players_.album), (std::vector<WString>{W("uno.mp3"), W("two.wma")}));
+  auto renamed = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album"), W("uno.mp3")});
+  ASSERT_TRUE(renamed) << "found again under its new name";
+  EXPECT_EQ(NameOf(renamed.Get()), W("uno.mp3"));
 }
 
 TEST_F(StorageControlTest, ACancelledTransferLeavesNothingBehind) {
