@@ -6,6 +6,10 @@ MD_JOBS=${MD_JOBS:-$(nproc)}
 # Where the lanes build; a developer may point it elsewhere to keep apart.
 MD_BUILD_ROOT=${MD_BUILD_ROOT:-$MD_ROOT/build}
 
+# ccache keys units by paths relative to the checkout, so a fresh clone in
+# another folder (CI's, a second work tree) reuses what this one compiled.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$MD_ROOT} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+
 md_say() { printf '\n== %s\n' "$*"; }
 md_fail() { printf '\nFAILED: %s\n' "$*" >&2; exit 1; }
 
@@ -25,7 +29,7 @@ md_ensure_packages() {
     || md_fail "could not install ${missing[*]}"
 }
 
-MD_LINUX_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
+MD_LINUX_PACKAGES=(cmake ninja-build ccache g++ pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
                    libxml2-dev nlohmann-json3-dev libtag1-dev libudev-dev)
 # clang's libFuzzer and its sanitizer runtimes, for tools/fuzz.sh.
 MD_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
