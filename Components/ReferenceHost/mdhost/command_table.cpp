@@ -15,6 +15,7 @@ int RunMv(const CommandLine& line);
 int RunRm(const CommandLine& line);
 int RunPlaylist(const CommandLine& line);
 int RunSend(const CommandLine& line);
+int RunSync(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -67,6 +68,11 @@ const std::vector<Command>& AllCommands() {
        "options, then the file's own where this build reads them); a file of the same name is kept (the default), "
        "refused or replaced",
        RunSend},
+      {"sync", "mdhost sync SOURCE MEDIUM TARGET [--dry-run] [--delete] [--playlists] [--players FILE] [--player DIR ...] [-v]",
+       "make the folder TARGET on the player hold the audio files of the computer's folder SOURCE, folders kept: "
+       "send what is new or changed, skip what the player does not play; --delete removes what SOURCE no longer "
+       "has, --playlists copies its M3U/M3U8 playlists as the player's own, --dry-run prints the plan only",
+       RunSync},
   };
   return commands;
 }
