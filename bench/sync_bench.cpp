@@ -1,7 +1,9 @@
 // mdhost sync of 1,000 small tracks into a folder player, beside rsync of the
 // same folder into an empty folder, each run as its program on the same
 // machine (goals: a first sync within 2x of rsync's copy; a second sync,
-// which sends nothing, within 2x of rsync's run that finds nothing to do).
+// which sends nothing, within 2x of rsync's run that finds nothing to do),
+// and beside rsync --fsync, which makes each file durable as the folder
+// player does.
 // Both programs start afresh each time: what is timed is the whole run, from
 // start to exit. The folders are made under $TMPDIR (or /tmp) and removed at
 // exit; the sync keeps its record in a state folder of its own there.
@@ -89,18 +91,23 @@ double Run(const std::vector<std::string>& argv) {
 std::vector<std::string> SyncCommand(const Folders& f) {
   return {f.mdhost, "sync", f.source.string(), f.player.string(), "/Music"};
 }
-std::vector<std::string> RsyncCommand(const Folders& f) {
-  return {"rsync", "-a", f.source.string() + "/", f.copy.string() + "/"};
+std::vector<std::string> RsyncCommand(const Folders& f, bool fsync) {
+  std::vector<std::string> command = {"rsync", "-a", f.source.string() + "/", f.copy.string() + "/"};
+  if (fsync) command.insert(command.begin() + 1, "--fsync");
+  return command;
 }
+
+enum class Program { kSync, kRsync, kRsyncFsync };
 
 // Each iteration starts from an empty destination (and, for the sync, no
 // record of an earlier one); with `again`, the timed run is the second.
-void Measure(benchmark::State& state, bool sync, bool again) {
+void Measure(benchmark::State& state, Program program, bool again) {
   Folders& f = Shared();
+  const bool sync = program == Program::kSync;
   for (auto _ : state) {
     f.Empty(sync ? f.player : f.copy);
     f.Empty(f.state);
-    const std::vector<std::string> command = sync ? SyncCommand(f) : RsyncCommand(f);
+    const std::vector<std::string> command = sync ? SyncCommand(f) : RsyncCommand(f, program == Program::kRsyncFsync);
     if (again && Run(command) < 0) state.SkipWithError("the first run failed");
     const double seconds = Run(command);
     if (seconds < 0) {
@@ -112,11 +119,15 @@ void Measure(benchmark::State& state, bool sync, bool again) {
   state.counters["tracks"] = kTracks;
 }
 
-void BM_MdhostSyncFirst(benchmark::State& state) { Measure(state, true, false); }
-void BM_RsyncFirst(benchmark::State& state) { Measure(state, false, false); }
-void BM_MdhostSyncAgain(benchmark::State& state) { Measure(state, true, true); }
-void BM_RsyncAgain(benchmark::State& state) { Measure(state, false, true); }
+void BM_MdhostSyncFirst(benchmark::State& state) { Measure(state, Program::kSync, false); }
+void BM_RsyncFirst(benchmark::State& state) { Measure(state, Program::kRsync, false); }
+// The folder player makes each file it receives durable before it is named
+// (fsync); rsync does the same only when asked.
+void BM_RsyncFsyncFirst(benchmark::State& state) { Measure(state, Program::kRsyncFsync, false); }
+void BM_MdhostSyncAgain(benchmark::State& state) { Measure(state, Program::kSync, true); }
+void BM_RsyncAgain(benchmark::State& state) { Measure(state, Program::kRsync, true); }
 
+BENCHMARK(BM_RsyncFsyncFirst)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RsyncFirst)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_MdhostSyncFirst)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RsyncAgain)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
