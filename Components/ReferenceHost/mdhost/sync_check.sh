@@ -58,12 +58,16 @@ expect "$out" '^sync: 0 sent, 0 replaced, 0 deleted, 1 skipped, 4 unchanged'
 cp "$samples/02 Low Tide.mp3" "$source/Harbour Songs/01 First Light.mp3"
 rm "$source/Bell.wav"
 cp "$fixtures/untagged.wav" "$player/Music/Stray.wav"
+mkdir -p "$player/Music/Old"
+cp "$fixtures/untagged.wav" "$player/Music/Old/"
 out=$(sync)
 expect "$out" '^replaced Harbour Songs/01 First Light\.mp3$' '^sync: 0 sent, 1 replaced, 0 deleted'
-[ -f "$player/Music/Bell.wav" ] && [ -f "$player/Music/Stray.wav" ] || fail "deleted without --delete"
+[ -f "$player/Music/Bell.wav" ] && [ -f "$player/Music/Stray.wav" ] && [ -d "$player/Music/Old" ] || fail "deleted without --delete"
 out=$(sync --delete --playlists)
-expect "$out" '^deleted Bell\.wav$' '^deleted Stray\.wav$' '^sync: 0 sent, 0 replaced, 2 deleted'
-[ ! -e "$player/Music/Bell.wav" ] && [ ! -e "$player/Music/Stray.wav" ] || fail "--delete left a file"
+expect "$out" '^deleted Bell\.wav$' '^deleted Stray\.wav$' '^deleted Old$' '^sync: 0 sent, 0 replaced, 3 deleted'
+refuse "$out" '^deleted Old/'
+[ ! -e "$player/Music/Bell.wav" ] && [ ! -e "$player/Music/Stray.wav" ] && [ ! -e "$player/Music/Old" ] ||
+  fail "--delete left a file"
 expect "$(cat "$player/Music/Mix.m3u8")" 'Music/Harbour Songs/01 First Light\.mp3'
 
 # Ctrl-C once the first file is through: the sync ends after the file in
