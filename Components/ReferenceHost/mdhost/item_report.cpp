@@ -35,21 +35,6 @@ ItemReport FromRecord(kcIPPItem& record) {
   return item;
 }
 
-// Every item a listing hands out, without tags; the failure that ended it.
-HRESULT ListItems(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath,
-                  std::vector<ItemReport>* items) {
-  kcIPPItem record;
-  IPPFINDHANDLE find = nullptr;
-  HRESULT hr = plugin->FindFirstItem(location.c_str(), hostPath.c_str(), &record, &find);
-  const HRESULT first = hr;
-  while (hr == S_OK) {
-    items->push_back(FromRecord(record));
-    record.Clear();
-    hr = plugin->FindNextItem(find, &record);
-  }
-  if (find) plugin->FindItemClose(find);
-  return FAILED(hr) ? hr : first;
-}
 
 // The play time in seconds, as few decimals as its unit needs.
 std::string Seconds(const ItemReport& item) {
@@ -129,6 +114,21 @@ void AddDetails(kiMusicDevicePlugin2004* plugin, const WString& location, PlayTi
 }
 
 }  // namespace
+
+HRESULT ListItems(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath,
+                  std::vector<ItemReport>* items) {
+  kcIPPItem record;
+  IPPFINDHANDLE find = nullptr;
+  HRESULT hr = plugin->FindFirstItem(location.c_str(), hostPath.c_str(), &record, &find);
+  const HRESULT first = hr;
+  while (hr == S_OK) {
+    items->push_back(FromRecord(record));
+    record.Clear();
+    hr = plugin->FindNextItem(find, &record);
+  }
+  if (find) plugin->FindItemClose(find);
+  return FAILED(hr) ? hr : first;
+}
 
 HRESULT ReadItem(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path, ItemReport* item) {
   kcIPPItem record;

@@ -35,6 +35,11 @@ struct ListingReport {
 
 class PlayTimes;
 
+// Every item a listing of the folder or playlist at `hostPath` hands out, as
+// listed (without tags); the failure that ended it, or FindFirstItem's answer.
+HRESULT ListItems(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath,
+                  std::vector<ItemReport>* items);
+
 // The items directly in the folder (or the entries of the playlist) at
 // `hostPath`; tracks and entries with their tags, playlists with their
 // entries, each play time in the unit `times` knows it by.

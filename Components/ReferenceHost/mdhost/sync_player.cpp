@@ -5,7 +5,7 @@
 #include <ipp_result_codes.h>
 #include <result_macros.h>
 
-#include "content/kc_ipp_item.h"
+#include "mdhost/item_report.h"
 #include "mdhost/play_times.h"
 
 namespace {
@@ -13,46 +13,24 @@ namespace {
 constexpr LONG kFolder = 1;
 constexpr LONG kPlaylist = 3;
 
-struct Listed {
-  WString path;
-  LONG kind;
-  ULONGLONG size;
-};
-
-HRESULT ListFolder(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path,
-                   std::vector<Listed>* items) {
-  kcIPPItem record;
-  IPPFINDHANDLE find = nullptr;
-  HRESULT hr = plugin->FindFirstItem(location.c_str(), path.c_str(), &record, &find);
-  const HRESULT first = hr;
-  while (hr == S_OK) {
-    BSTR at = record.GetLocation();
-    items->push_back({at ? WString(at) : WString(), record.GetKind(), record.GetSize()});
-    SysFreeString(at);
-    record.Clear();
-    hr = plugin->FindNextItem(find, &record);
-  }
-  if (find) plugin->FindItemClose(find);
-  return FAILED(hr) ? hr : first;
-}
-
 HRESULT Walk(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& folder, size_t prefix,
              PlayerTree* tree) {
-  std::vector<Listed> children;
-  const HRESULT hr = ListFolder(plugin, location, folder, &children);
+  std::vector<ItemReport> children;
+  const HRESULT hr = ListItems(plugin, location, folder, &children);
   if (FAILED(hr)) return hr;
-  for (const Listed& child : children) {
-    std::string relative = wide::ToUtf8(child.path.substr(std::min(prefix, child.path.size())));
+  for (const ItemReport& child : children) {
+    std::string relative = child.location.substr(std::min(prefix, child.location.size()));
     for (char& c : relative)
       if (c == '\\') c = '/';
     PlayerItem& item = tree->items[relative];
     item.kind = child.kind;
     item.size = child.size;
-    if (child.kind == kFolder) RETURN_IF_FAILED(Walk(plugin, location, child.path, prefix, tree));
+    const WString path = wide::FromUtf8(child.location);
+    if (child.kind == kFolder) RETURN_IF_FAILED(Walk(plugin, location, path, prefix, tree));
     if (child.kind != kPlaylist) continue;
-    std::vector<Listed> entries;
-    ListFolder(plugin, location, child.path, &entries);
-    for (const Listed& entry : entries) item.entries.push_back(TrackOf(entry.path));
+    std::vector<ItemReport> entries;
+    ListItems(plugin, location, path, &entries);
+    for (const ItemReport& entry : entries) item.entries.push_back(TrackOf(wide::FromUtf8(entry.location)));
   }
   return S_OK;
 }
@@ -70,7 +48,7 @@ HRESULT ReadPlayerTree(kiMusicDevicePlugin2004* plugin, const WString& location,
                        PlayerTree* tree) {
   *tree = PlayerTree();
   const WString listed = target == W("\\") ? WString() : target;
-  const HRESULT hr = Walk(plugin, location, listed, PlayerPath(target, "").size(), tree);
+  const HRESULT hr = Walk(plugin, location, listed, wide::ToUtf8(PlayerPath(target, "")).size(), tree);
   tree->exists = hr != IPP_E_NOTFOUND;
   return hr == IPP_E_NOTFOUND ? S_OK : hr;
 }
