@@ -35,7 +35,7 @@ int RunLs(const CommandLine& line) {
   return FAILED(report.result) ? kExitFailure : kExitOk;
 }
 
-// mdhost info LOCATION PATH: one item with its tags.
+// mdhost info MEDIUM PATH: one item with its tags.
 int RunItemInfo(const CommandLine& line) {
   const std::vector<std::string> positionals = line.Positionals(kValueOptions);
   if (positionals.size() != 2) {

@@ -84,7 +84,7 @@ ULONGLONG FileBytes(const std::string& native) {
 int RunSend(const CommandLine& line) {
   const std::vector<std::string> args = line.Positionals(kOptionsWithValues);
   if (args.size() < 3) {
-    std::cerr << "mdhost send: FILE... LOCATION TARGET (see mdhost help)\n";
+    std::cerr << "mdhost send: FILE... MEDIUM TARGET (see mdhost help)\n";
     return kExitBadInput;
   }
   DWORD mode = kModeKeep;

@@ -29,7 +29,7 @@ int RunWipe(const CommandLine& line, const char* command, const char* slot,
   const std::string prefix = std::string("mdhost ") + command + ": ";
   const std::vector<std::string> positionals = line.Positionals(kValueOptions);
   if (positionals.size() != 1) {
-    std::cerr << "usage: mdhost " << command << " LOCATION --yes [--players FILE] [--manifest FILE] [--reg FILE ...]\n";
+    std::cerr << "usage: mdhost " << command << " MEDIUM --yes [--players FILE] [--manifest FILE] [--reg FILE ...]\n";
     return kExitBadInput;
   }
   const std::string& location = positionals.front();
