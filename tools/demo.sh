@@ -59,46 +59,68 @@ md_say "Linux: the plug-in's name and version"
 show "$mdhost" info
 md_say "Linux: devices, with every property the host reads"
 show "$mdhost" devices "${players[@]}"
-md_say "Linux: the media of device 1, with their space"
+md_say "Linux: the media of device 1, with their space and the short forms of their names"
 show "$mdhost" media 1 "${players[@]}"
-location=$("$mdhost" media 1 "${players[@]}" | sed -n 's/^  Medium //p' | head -n 1)
-[ -n "$location" ] || md_fail "device 1 shows no medium"
+"$mdhost" media 1 "${players[@]}" | grep -q '^  Medium ' || md_fail "device 1 shows no medium"
+# The player's folder names its medium from here on (--player is implied).
+if "$mdhost" help | grep -q 'DEVICE/N'; then
+  medium=$player
+  players=()
+else
+  skip "this build names a medium by its location or DEVICE/N only: the tour says 1/1"
+  medium=1/1
+fi
 
 md_say "Linux: browsing, with the tags of every track"
-show "$mdhost" ls "$location" "${players[@]}"
-if ! "$mdhost" ls "$location" "${players[@]}" | grep -q 'Music'; then
+show "$mdhost" ls "$medium" "${players[@]}"
+if ! "$mdhost" ls "$medium" "${players[@]}" | grep -q 'Music'; then
   skip "the folder-backed player is not in this build yet (the folder shows as an empty player): browsing, sending, playlists, rename and delete"
   content=0
 else
   content=1
 fi
 if [ "$content" = 1 ]; then
-show "$mdhost" ls "$location" '\Music\The Lanterns\Harbour Songs' "${players[@]}"
+show "$mdhost" ls "$medium" '/Music/The Lanterns/Harbour Songs' "${players[@]}"
 
 md_say "Linux: sending tracks with their tags"
 if has_command send; then
-  show "$mdhost" send "$tracks/03 Breakwater.mp3" 1/1 '\Music\The Lanterns\Harbour Songs' "${players[@]}" -v
-  show "$mdhost" send "$tracks/Night Bus.mp3" "$tracks/Café à minuit.mp3" "$tracks/Rain on a Tin Roof.wav" 1/1 '\Music' \
+  show "$mdhost" send "$tracks/03 Breakwater.mp3" "$medium" '/Music/The Lanterns/Harbour Songs' "${players[@]}" -v
+  show "$mdhost" send "$tracks/Night Bus.mp3" "$tracks/Café à minuit.mp3" "$tracks/Rain on a Tin Roof.wav" "$medium" '\Music' \
     "${players[@]}" -v
-  show "$mdhost" ls "$location" '\Music\The Lanterns\Harbour Songs' "${players[@]}"
+  show "$mdhost" ls "$medium" '/Music/The Lanterns/Harbour Songs' "${players[@]}"
 else
   skip "mdhost send is not in this build yet: no track is sent"
 fi
 
 md_say "Linux: a folder, a playlist, its tracks in one order and then in another"
-show "$mdhost" mkdir 1/1 '\Music' 'Field Recordings' "${players[@]}" -v
-show "$mdhost" playlist new 1/1 '\Playlists' 'Harbour Songs.m3u8' "${players[@]}" -v
-playlist=$("$mdhost" ls "$location" '\Playlists' "${players[@]}" | sed -n 's/^  playlist  \(.*Harbour Songs[^|]*\)$/\1/p' | head -n 1)
+show "$mdhost" mkdir "$medium" '\Music' 'Field Recordings' "${players[@]}" -v
+show "$mdhost" playlist new "$medium" '\Playlists' 'Harbour Songs.m3u8' "${players[@]}" -v
+playlist=$("$mdhost" ls "$medium" '\Playlists' "${players[@]}" | sed -n 's/^  playlist  \(.*Harbour Songs[^|]*\)$/\1/p' | head -n 1)
 playlist=${playlist:-'\Playlists\Harbour Songs.m3u8'}
 first='\Music\The Lanterns\Harbour Songs\01 First Light.mp3'
 second='\Music\The Lanterns\Harbour Songs\02 Low Tide.mp3'
-show "$mdhost" playlist set 1/1 "$playlist" "$first" "$second" "${players[@]}" -v
-show "$mdhost" playlist set 1/1 "$playlist" "$second" "$first" "${players[@]}" -v
-show "$mdhost" playlist show 1/1 "$playlist" "${players[@]}"
+show "$mdhost" playlist set "$medium" "$playlist" "$first" "$second" "${players[@]}" -v
+show "$mdhost" playlist set "$medium" "$playlist" "$second" "$first" "${players[@]}" -v
+show "$mdhost" playlist show "$medium" "$playlist" "${players[@]}"
 
 md_say "Linux: a rename and a delete"
-show "$mdhost" mv 1/1 "$second" '02 Low Tide (live).mp3' "${players[@]}" -v
-show "$mdhost" rm 1/1 "$first" "${players[@]}" -v
+show "$mdhost" mv "$medium" "$second" '02 Low Tide (live).mp3' "${players[@]}" -v
+show "$mdhost" rm "$medium" "$first" "${players[@]}" -v
+
+md_say "Linux: a library folder synced onto the player, then again (nothing to send)"
+if has_command sync; then
+  library="$work/Library"
+  mkdir -p "$library/City Lights"
+  cp "$tracks/Night Bus.mp3" "$library/City Lights/"
+  cp "$tracks/01 First Light.mp3" "$tracks/03 Breakwater.mp3" "$library/"
+  printf '#EXTM3U\n01 First Light.mp3\nCity Lights/Night Bus.mp3\n' >"$library/Evening.m3u8"
+  export XDG_STATE_HOME="$work/state"
+  show "$mdhost" sync "$library" "$medium" /Library --playlists --dry-run
+  show "$mdhost" sync "$library" "$medium" /Library --playlists
+  show "$mdhost" sync "$library" "$medium" /Library --playlists
+else
+  skip "mdhost sync is not in this build yet"
+fi
 fi
 
 md_say "Linux: the player folder as the tour left it"
@@ -117,7 +139,6 @@ md_say "building the Windows lane (mingw-w64)"
 md_build_lane windows -DCMAKE_TOOLCHAIN_FILE="$MD_ROOT/cmake/mingw-w64-x86_64.cmake"
 md_prepare_wine
 exe="$MD_BUILD_ROOT/windows/bin/mdhost.exe"
-aurora='WMDM10|005c|005c|003f|005cusb|0023vid|005f1e2a|0026pid|005f0101|0023a1b2c3d4e5f60718|0023|007b6ac27878|002da6fa|002d4155|002dba85|002df98f491d4f33|007d|00240___internal|0020memory'
 cd "$MD_ROOT"
 md_say "Windows (under Wine): the plug-in's name and version"
 show wine "$exe" info
@@ -126,8 +147,8 @@ show wine "$exe" devices --manifest samples/manifest.xml
 md_say "Windows (under Wine): the media of device 1"
 show wine "$exe" media 1
 md_say "Windows (under Wine): browsing with tags"
-show wine "$exe" ls "$aurora" '\Music\Northern Lights\Aurora Borealis'
-show wine "$exe" ls "$aurora" '\Playlists'
+show wine "$exe" ls 1/1 '/Music/Northern Lights/Aurora Borealis'
+show wine "$exe" ls 1/1 /Playlists
 md_say "Windows (under Wine): edits, each change as the plug-in reports it (every run starts afresh)"
 show wine "$exe" mkdir 1/1 '\Music' 'New Folder' -v
 show wine "$exe" playlist new 1/1 '\Playlists' 'Run.pla' -v

@@ -9,5 +9,7 @@
 #include "player_model.h"
 
 // Adds one player per folder; false with a message naming the first folder
-// that is not one.
-bool AddFolderPlayers(wmdm_standin::PlayerModel& model, const std::vector<std::string>& folders, std::string* error);
+// that is not one. `devices`, when given, receives each folder's device id
+// in the model, in the folders' order.
+bool AddFolderPlayers(wmdm_standin::PlayerModel& model, const std::vector<std::string>& folders, std::string* error,
+                      std::vector<wmdm_standin::ObjectId>* devices = nullptr);

@@ -3,12 +3,15 @@
 #include "folder_player.h"
 #include "host_support/input_file.h"
 
-bool AddFolderPlayers(wmdm_standin::PlayerModel& model, const std::vector<std::string>& folders, std::string* error) {
+bool AddFolderPlayers(wmdm_standin::PlayerModel& model, const std::vector<std::string>& folders, std::string* error,
+                      std::vector<wmdm_standin::ObjectId>* devices) {
   for (const std::string& folder : folders) {
-    if (!wmdm_standin::AddFolderPlayer(model, folder)) {
+    const wmdm_standin::ObjectId device = wmdm_standin::AddFolderPlayer(model, folder);
+    if (!device) {
       *error = ShownName(folder) + ": not a folder that can be read";
       return false;
     }
+    if (devices) devices->push_back(device);
   }
   return true;
 }

@@ -30,9 +30,14 @@ bool StandInPlayers::Open(const std::string& descriptionFile, std::string* error
       return false;
     }
   }
-  if (!folders.empty() && !AddFolderPlayers(*model_, folders, error)) {
+  std::vector<wmdm_standin::ObjectId> devices;
+  if (!folders.empty() && !AddFolderPlayers(*model_, folders, error, &devices)) {
     model_.reset();
     return false;
+  }
+  for (size_t i = 0; i < devices.size(); ++i) {
+    for (const auto& device : model_->PresentDevices())
+      if (device->id == devices[i]) folders_.push_back({folders[i], device->knownName});
   }
   if (badInput) *badInput = false;
   const HRESULT registered = registration_.Register(model_);

@@ -35,8 +35,17 @@ class StandInPlayers {
   // The description file the players came from.
   const WString& Source() const { return source_; }
 
+  // A player made from a folder: the folder as given, and the name the
+  // platform knows its device by (its canonical name).
+  struct Folder {
+    std::string path;
+    WString deviceName;
+  };
+  const std::vector<Folder>& Folders() const { return folders_; }
+
  private:
   std::shared_ptr<wmdm_standin::PlayerModel> model_;
   wmdm_standin::DeviceManagerRegistration registration_;
   WString source_;
+  std::vector<Folder> folders_;
 };

@@ -31,4 +31,6 @@ const std::vector<std::string>& SessionValueOptions();
 const std::vector<Command>& AllCommands();
 
 // Exit statuses shared by the subcommands.
-enum ExitStatus { kExitOk = 0, kExitFailure = 1, kExitBadInput = 2 };
+// kExitInterrupted: stopped by Ctrl-C between files, as a shell reports an
+// interrupted program.
+enum ExitStatus { kExitOk = 0, kExitFailure = 1, kExitBadInput = 2, kExitInterrupted = 130 };

@@ -27,13 +27,10 @@ int Begin(const CommandLine& line, const char* command, size_t arguments, HostSe
     std::cerr << "mdhost " << command << ": missing arguments (see mdhost help)\n";
     return kExitBadInput;
   }
-  const int opened = session->Open(line, command, std::cerr);
-  if (opened != kExitOk) return opened;
-  if (!FindLocation(session->Plugin(), (*positionals)[0], location)) {
-    std::cerr << "mdhost " << command << ": no medium " << (*positionals)[0] << "\n";
-    return kExitBadInput;
-  }
-  return kExitOk;
+  MediumName medium;
+  const int opened = session->OpenOnMedium(line, command, (*positionals)[0], &medium, std::cerr);
+  *location = medium.location;
+  return opened;
 }
 
 int Report(const char* command, HRESULT hr, const std::string& done) {
@@ -54,7 +51,7 @@ int RunMkdir(const CommandLine& line) {
   const int begun = Begin(line, "mkdir", 3, &session, &args, &location);
   if (begun != kExitOk) return begun;
   UniqueBstr created;
-  const HRESULT hr = session.Plugin()->CreateFolder(location.c_str(), wide::FromUtf8(args[1]).c_str(),
+  const HRESULT hr = session.Plugin()->CreateFolder(location.c_str(), HostPath(args[1]).c_str(),
                                                     wide::FromUtf8(args[2]).c_str(), created.Put());
   return Report("mkdir", hr, "created " + wide::ToUtf8(created.ToString()));
 }
@@ -65,7 +62,7 @@ int RunMv(const CommandLine& line) {
   WString location;
   const int begun = Begin(line, "mv", 3, &session, &args, &location);
   if (begun != kExitOk) return begun;
-  const HRESULT hr = session.Plugin()->RenameItem(location.c_str(), wide::FromUtf8(args[1]).c_str(),
+  const HRESULT hr = session.Plugin()->RenameItem(location.c_str(), HostPath(args[1]).c_str(),
                                                   wide::FromUtf8(args[2]).c_str());
   return Report("mv", hr, "renamed " + args[1] + " to " + args[2]);
 }
@@ -76,7 +73,7 @@ int RunRm(const CommandLine& line) {
   WString location;
   const int begun = Begin(line, "rm", 2, &session, &args, &location);
   if (begun != kExitOk) return begun;
-  const HRESULT hr = session.Plugin()->DeleteItem(location.c_str(), wide::FromUtf8(args[1]).c_str());
+  const HRESULT hr = session.Plugin()->DeleteItem(location.c_str(), HostPath(args[1]).c_str());
   return Report("rm", hr, "deleted " + args[1]);
 }
 
@@ -95,7 +92,7 @@ int RunPlaylist(const CommandLine& line) {
   const int begun = Begin(rest, "playlist", action == "new" ? 3 : 2, &session, &args, &location);
   if (begun != kExitOk) return begun;
   if (action == "show") {
-    const ListingReport report = ReadListing(session.Plugin(), location, wide::FromUtf8(args[1]));
+    const ListingReport report = ReadListing(session.Plugin(), location, HostPath(args[1]), &session.Times());
     if (line.Has("--json"))
       PrintListingJson(report, std::cout);
     else
@@ -104,14 +101,14 @@ int RunPlaylist(const CommandLine& line) {
   }
   if (action == "new") {
     UniqueBstr created;
-    const HRESULT hr = session.Plugin()->CreatePlaylist(location.c_str(), wide::FromUtf8(args[1]).c_str(),
+    const HRESULT hr = session.Plugin()->CreatePlaylist(location.c_str(), HostPath(args[1]).c_str(),
                                                         wide::FromUtf8(args[2]).c_str(), created.Put());
     return Report("playlist", hr, "created " + wide::ToUtf8(created.ToString()));
   }
   std::vector<WString> ids;
-  for (size_t i = 2; i < args.size(); ++i) ids.push_back(wide::FromUtf8(args[1] + "|" + args[i]));
+  for (size_t i = 2; i < args.size(); ++i) ids.push_back(HostPath(args[1] + "|" + args[i]));
   HostItemIdList entries(std::move(ids));
   const HRESULT hr =
-      session.Plugin()->UpdatePlaylist(location.c_str(), wide::FromUtf8(args[1]).c_str(), &entries);
+      session.Plugin()->UpdatePlaylist(location.c_str(), HostPath(args[1]).c_str(), &entries);
   return Report("playlist", hr, "set " + std::to_string(args.size() - 2) + " entries of " + args[1]);
 }

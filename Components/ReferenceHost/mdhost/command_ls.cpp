@@ -7,41 +7,27 @@
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
 #include "mdhost/item_report.h"
-#include "mdhost/media_report.h"
+#include "mdhost/medium_location.h"
 #include "mdhost/report_text.h"
 
 namespace {
 
 const std::vector<std::string>& kValueOptions = SessionValueOptions();
 
-// Opens the session and lists the devices, as a host does before it names a
-// medium. kExitOk, or the exit status.
-int OpenWithDevices(HostSession& session, const CommandLine& line, const char* command) {
-  const int opened = session.Open(line, command, std::cerr);
-  if (opened != kExitOk) return opened;
-  std::vector<DWORD> numbers;
-  const HRESULT listed = ListDeviceNumbers(session.Plugin(), &numbers);
-  if (FAILED(listed)) {
-    std::cerr << "mdhost " << command << ": FindFirstDevice failed: " << Hex(listed) << "\n";
-    return kExitFailure;
-  }
-  return kExitOk;
-}
-
 }  // namespace
 
 int RunLs(const CommandLine& line) {
   const std::vector<std::string> positionals = line.Positionals(kValueOptions);
   if (positionals.empty() || positionals.size() > 2) {
-    std::cerr << "mdhost ls: give a LOCATION, as mdhost media prints it, and optionally a PATH\n";
+    std::cerr << "mdhost ls: give a MEDIUM (a location, DEVICE/N or a player's folder, as mdhost media prints them) and optionally a PATH\n";
     return kExitBadInput;
   }
   HostSession session;
-  const int opened = OpenWithDevices(session, line, "ls");
+  MediumName medium;
+  const int opened = session.OpenOnMedium(line, "ls", positionals[0], &medium, std::cerr);
   if (opened != kExitOk) return opened;
-  const WString location = wide::FromUtf8(positionals[0]);
-  const WString path = positionals.size() > 1 ? wide::FromUtf8(positionals[1]) : WString();
-  const ListingReport report = ReadListing(session.Plugin(), location, path);
+  const WString path = positionals.size() > 1 ? HostPath(positionals[1]) : WString();
+  const ListingReport report = ReadListing(session.Plugin(), medium.location, path, &session.Times());
   if (line.Has("--json"))
     PrintListingJson(report, std::cout);
   else
@@ -49,18 +35,19 @@ int RunLs(const CommandLine& line) {
   return FAILED(report.result) ? kExitFailure : kExitOk;
 }
 
-// mdhost info LOCATION PATH: one item with its tags.
+// mdhost info MEDIUM PATH: one item with its tags.
 int RunItemInfo(const CommandLine& line) {
   const std::vector<std::string> positionals = line.Positionals(kValueOptions);
   if (positionals.size() != 2) {
-    std::cerr << "mdhost info: give a LOCATION, as mdhost media prints it, and the PATH of one item\n";
+    std::cerr << "mdhost info: give a MEDIUM (a location, DEVICE/N or a player's folder, as mdhost media prints them) and the PATH of one item\n";
     return kExitBadInput;
   }
   HostSession session;
-  const int opened = OpenWithDevices(session, line, "info");
+  MediumName medium;
+  const int opened = session.OpenOnMedium(line, "info", positionals[0], &medium, std::cerr);
   if (opened != kExitOk) return opened;
   ItemReport item;
-  const HRESULT hr = ReadItem(session.Plugin(), wide::FromUtf8(positionals[0]), wide::FromUtf8(positionals[1]), &item);
+  const HRESULT hr = ReadShownItem(session.Plugin(), medium.location, HostPath(positionals[1]), &session.Times(), &item);
   if (hr != S_OK) {
     std::cerr << "mdhost info: GetItemInformation failed: " << Hex(hr) << "\n";
     return kExitFailure;

@@ -36,6 +36,8 @@ int RunMedia(const CommandLine& line) {
   }
   std::vector<MediaReport> reports;
   for (DWORD number : numbers) reports.push_back(ReadMediaReport(plugin, number));
+  for (MediaReport& report : reports)
+    for (MediaReport::Medium& medium : report.media) medium.folder = FolderOf(session.Folders(), wide::FromUtf8(medium.location));
   if (line.Has("--json"))
     PrintMediaJson(reports, std::cout);
   else

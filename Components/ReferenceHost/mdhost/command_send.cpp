@@ -4,17 +4,16 @@
 // the file's own tags), into a folder or onto the end of a playlist. One
 // line per file says what became of it.
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 
-#include "host_support/host_item.h"
-#include "host_support/send_outcome.h"
-#include "host_support/track_tags.h"
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
 #include "mdhost/item_report.h"
 #include "mdhost/medium_location.h"
-#include "mdhost/report_text.h"
-#include "host_support/source_file.h"
+#include "mdhost/stop_request.h"
+#include "mdhost/track_sender.h"
+#include "mdhost/transfer_progress.h"
 
 namespace {
 
@@ -24,11 +23,6 @@ const std::vector<std::string> kOptionsWithValues = [] {
   options.insert(options.end(), {"--title", "--artist", "--album", "--genre", "--track", "--rating"});
   return options;
 }();
-
-// Existing-file modes of DownloadFile.
-constexpr DWORD kModeReplace = 0;
-constexpr DWORD kModeKeep = 2;
-constexpr DWORD kModeFailIfExists = 3;
 
 bool ParseLong(const std::string& text, LONG* value) {
   if (text.empty() || text.size() > 9) return false;
@@ -79,12 +73,18 @@ std::string DescribeTrack(const ItemReport& item) {
   return text;
 }
 
+ULONGLONG FileBytes(const std::string& native) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(native, error);
+  return error ? 0 : static_cast<ULONGLONG>(size);
+}
+
 }  // namespace
 
 int RunSend(const CommandLine& line) {
   const std::vector<std::string> args = line.Positionals(kOptionsWithValues);
   if (args.size() < 3) {
-    std::cerr << "mdhost send: FILE... LOCATION TARGET (see mdhost help)\n";
+    std::cerr << "mdhost send: FILE... MEDIUM TARGET (see mdhost help)\n";
     return kExitBadInput;
   }
   DWORD mode = kModeKeep;
@@ -108,55 +108,43 @@ int RunSend(const CommandLine& line) {
   }
 
   HostSession session;
-  const int opened = session.Open(line, "send", std::cerr);
+  MediumName medium;
+  const int opened = session.OpenOnMedium(line, "send", args[args.size() - 2], &medium, std::cerr);
   if (opened != kExitOk) return opened;
-  WString location;
-  if (!FindLocation(session.Plugin(), args[args.size() - 2], &location)) {
-    std::cerr << "mdhost send: no medium " << args[args.size() - 2] << "\n";
-    return kExitBadInput;
-  }
-  const WString target = wide::FromUtf8(args.back());
+  const WString& location = medium.location;
+  const WString target = HostPath(args.back());
 
+  ULONGLONG total = 0;
+  for (const SourceFile& source : sources) total += FileBytes(source.native);
+  TransferProgress progress(std::cerr, ErrorStreamIsTerminal(), sources.size(), total);
+  const StopRequest stop;
   int status = kExitOk;
-  for (size_t i = 0; i < sources.size(); ++i) {
-    TrackTags own;
-    if (CanReadFileTags()) ReadFileTags(sources[i].native, &own);
-    HostItem item;
-    FillTrackItem(MergeTags(given, own), &item);
-
-    const DWORD cookie = static_cast<DWORD>(i + 1);
-    std::cerr << "[" << cookie << "/" << sources.size() << "] sending " << files[i] << " to " << args.back()
-              << " ...\n"
-              << std::flush;
-    session.Callback().ClearEvents();
-    DWORD outcome = 0;
-    const HRESULT hr = session.Plugin()->DownloadFile(location.c_str(), target.c_str(), sources[i].path.c_str(),
-                                                      &item, mode, cookie, &outcome);
-    const std::vector<HostEvent> events = session.Callback().Events();
-    const bool ended = std::any_of(events.begin(), events.end(), [cookie](const HostEvent& event) {
-      return event.kind == HostEvent::kOperationEnded && event.number == cookie;
-    });
-    WString added;  // the new track's host path, as the plug-in reported it
-    for (const HostEvent& event : events)
-      if (event.kind == HostEvent::kContentAdded && !event.paths.empty()) added = event.paths.back();
-
-    const SendOutcome result = ClassifySend(hr, outcome, ended);
-    std::string line = std::string(OutcomeWord(result)) + " " + files[i];
-    if (result == SendOutcome::kFailed) {
-      const std::string words = ResultText(hr);
-      line += ": " + Hex(hr) + (words.empty() ? "" : " (" + words + ")");
+  size_t done = 0;
+  for (; done < sources.size() && !stop.Asked(); ++done) {
+    progress.Starting(done + 1, FileBytes(sources[done].native), files[done] + " to " + args.back());
+    const SentTrack sent = SendTrack(session, location, target, sources[done], given, mode, static_cast<DWORD>(done + 1));
+    std::string line = std::string(OutcomeWord(sent.outcome)) + " " + files[done];
+    if (sent.outcome == SendOutcome::kFailed) {
+      line += ": " + FailureWords(sent.result);
       status = kExitFailure;
-    } else if (result == SendOutcome::kKept) {
+    } else if (sent.outcome == SendOutcome::kKept) {
       line += " (already on the player)";
-    } else if (!added.empty()) {
-      line += " as " + wide::ToUtf8(added);
+    } else if (!sent.added.empty()) {
+      line += " as " + wide::ToUtf8(sent.added);
       // What the player now holds, read back as the host would show it
       // (before the line is written: with -v the reading logs lines too).
       ItemReport stored;
-      if (SUCCEEDED(ReadItem(session.Plugin(), location, added, &stored))) line += "  " + DescribeTrack(stored);
+      if (SUCCEEDED(ReadItem(session.Plugin(), location, sent.added, &stored))) line += "  " + DescribeTrack(stored);
     }
-    std::cout << line;
-    std::cout << "\n" << std::flush;
+    progress.Finished();
+    progress.Clear();
+    std::cout << line << "\n" << std::flush;
+  }
+  if (done < sources.size()) {
+    progress.Clear();
+    std::cerr << "mdhost send: stopped: " << done << " of " << sources.size()
+              << " files handled, the rest not sent; no file is left half-written\n";
+    return kExitInterrupted;
   }
   return status;
 }

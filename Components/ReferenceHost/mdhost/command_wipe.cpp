@@ -29,7 +29,7 @@ int RunWipe(const CommandLine& line, const char* command, const char* slot,
   const std::string prefix = std::string("mdhost ") + command + ": ";
   const std::vector<std::string> positionals = line.Positionals(kValueOptions);
   if (positionals.size() != 1) {
-    std::cerr << "usage: mdhost " << command << " LOCATION --yes [--players FILE] [--manifest FILE] [--reg FILE ...]\n";
+    std::cerr << "usage: mdhost " << command << " MEDIUM --yes [--players FILE] [--manifest FILE] [--reg FILE ...]\n";
     return kExitBadInput;
   }
   const std::string& location = positionals.front();
@@ -40,21 +40,12 @@ int RunWipe(const CommandLine& line, const char* command, const char* slot,
   }
 
   HostSession session;
-  const int opened = session.Open(line, command, std::cerr);
+  MediumName medium;
+  const int opened = session.OpenOnMedium(line, command, location, &medium, std::cerr);
   if (opened != kExitOk) return opened;
   kiMusicDevicePlugin2004* plugin = session.Plugin();
-  // The plug-in knows a medium's device only once a listing has found it.
-  DWORD number = 0;
-  IPPFINDHANDLE find = nullptr;
-  if (plugin->FindFirstDevice(&number, &find) == S_OK) {
-    while (plugin->FindNextDevice(find, &number) == S_OK) {
-    }
-    plugin->FindDeviceClose(find);
-  }
-
   session.Callback().ClearEvents();
-  const WString target = wide::FromUtf8(location);
-  const HRESULT hr = (plugin->*wipe)(target.c_str(), kHostCookie);
+  const HRESULT hr = (plugin->*wipe)(medium.location.c_str(), kHostCookie);
   for (const HostEvent& event : session.Callback().Events())
     if (event.kind == HostEvent::kOperationEnded)
       std::cout << "OperationEnded(" << event.number << ", 0) before " << slot << " returned\n";

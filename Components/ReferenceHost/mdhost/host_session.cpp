@@ -134,3 +134,14 @@ int HostSession::Open(const CommandLine& line, const char* command, std::ostream
   plugin_->SetHostCallback(&callback_);
   return kExitOk;
 }
+
+int HostSession::OpenOnMedium(const CommandLine& line, const char* command, const std::string& medium,
+                              MediumName* found, std::ostream& errors) {
+  const int opened = Open(WithFolderPlayer(line, medium), command, errors);
+  if (opened != kExitOk) return opened;
+  if (!FindMedium(plugin_, Folders(), medium, found)) {
+    errors << "mdhost " << command << ": no medium " << medium << " (mdhost media lists them)\n";
+    return kExitBadInput;
+  }
+  return kExitOk;
+}

@@ -19,6 +19,8 @@
 #include "host_support/registry_sandbox.h"
 #include "host_support/standin_players.h"
 #include "mdhost/command.h"
+#include "mdhost/medium_location.h"
+#include "mdhost/play_times.h"
 
 class HostSession {
  public:
@@ -35,8 +37,17 @@ class HostSession {
   // fault.
   int Open(const CommandLine& line, const char* command, std::ostream& errors);
 
+  // Open, for a command that names a medium: a folder named so is a player
+  // for the run; then the devices and their media are listed and the medium
+  // found (kExitBadInput with a message when none is listed).
+  int OpenOnMedium(const CommandLine& line, const char* command, const std::string& medium, MediumName* found,
+                   std::ostream& errors);
+
   kiMusicDevicePlugin2004* Plugin() const { return plugin_; }
+  const std::vector<StandInPlayers::Folder>& Folders() const { return players_->Folders(); }
   HostCallback& Callback() { return callback_; }
+  // What the host has seen of its tracks' play times in this session.
+  PlayTimes& Times() { return times_; }
   wmdm_standin::PlayerModel& Players() { return players_->Model(); }
 
  private:
@@ -48,4 +59,5 @@ class HostSession {
   PluginModule module_;
   kiMusicDevicePlugin2004* plugin_ = nullptr;
   HostCallback callback_;
+  PlayTimes times_;
 };

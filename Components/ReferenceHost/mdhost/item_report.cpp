@@ -6,6 +6,7 @@
 #include <wide_text.h>
 
 #include "content/kc_ipp_item.h"
+#include "mdhost/play_times.h"
 #include "mdhost/report_text.h"
 
 namespace {
@@ -34,21 +35,6 @@ ItemReport FromRecord(kcIPPItem& record) {
   return item;
 }
 
-// Every item a listing hands out, without tags; the failure that ended it.
-HRESULT ListItems(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath,
-                  std::vector<ItemReport>* items) {
-  kcIPPItem record;
-  IPPFINDHANDLE find = nullptr;
-  HRESULT hr = plugin->FindFirstItem(location.c_str(), hostPath.c_str(), &record, &find);
-  const HRESULT first = hr;
-  while (hr == S_OK) {
-    items->push_back(FromRecord(record));
-    record.Clear();
-    hr = plugin->FindNextItem(find, &record);
-  }
-  if (find) plugin->FindItemClose(find);
-  return FAILED(hr) ? hr : first;
-}
 
 // The play time in seconds, as few decimals as its unit needs.
 std::string Seconds(const ItemReport& item) {
@@ -112,41 +98,80 @@ void JsonItem(const ItemReport& item, std::ostream& out) {
   out << "}";
 }
 
+// Listings carry no tags: the host asks for each track's information. The
+// record keeps its place (an entry its identifier and order).
+void AddDetails(kiMusicDevicePlugin2004* plugin, const WString& location, PlayTimes* times, ItemReport* item) {
+  const WString itemLocation = wide::FromUtf8(item->location);
+  ItemReport detailed;
+  item->details = ReadItem(plugin, location, itemLocation, &detailed);
+  if (item->details != S_OK) return;
+  const WString track = TrackOf(itemLocation);
+  times->TagsRead(track);
+  times->SetUnit(track, &detailed);
+  detailed.location = item->location;
+  detailed.order = item->order;
+  *item = detailed;
+}
+
 }  // namespace
+
+HRESULT ListItems(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath,
+                  std::vector<ItemReport>* items) {
+  kcIPPItem record;
+  IPPFINDHANDLE find = nullptr;
+  HRESULT hr = plugin->FindFirstItem(location.c_str(), hostPath.c_str(), &record, &find);
+  const HRESULT first = hr;
+  while (hr == S_OK) {
+    items->push_back(FromRecord(record));
+    record.Clear();
+    hr = plugin->FindNextItem(find, &record);
+  }
+  if (find) plugin->FindItemClose(find);
+  return FAILED(hr) ? hr : first;
+}
 
 HRESULT ReadItem(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path, ItemReport* item) {
   kcIPPItem record;
   const HRESULT hr = plugin->GetItemInformation(location.c_str(), path.c_str(), &record);
-  if (hr == S_OK) {
-    *item = FromRecord(record);
-    item->durationFromTag = true;
-  }
+  if (hr == S_OK) *item = FromRecord(record);
   return hr;
 }
 
-ListingReport ReadListing(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath) {
+HRESULT ReadShownItem(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path, PlayTimes* times,
+                      ItemReport* item) {
+  // The track's folder is listed first, as a browsing host does, so that its
+  // milliseconds are seen before the tags are read.
+  const WString track = TrackOf(path);
+  const size_t slash = track.rfind(W('\\'));
+  std::vector<ItemReport> siblings;
+  ListItems(plugin, location, slash == WString::npos ? WString() : track.substr(0, slash), &siblings);
+  for (const ItemReport& sibling : siblings) times->Listed(wide::FromUtf8(sibling.location), sibling.duration);
+  const HRESULT hr = ReadItem(plugin, location, path, item);
+  if (hr != S_OK) return hr;
+  const WString shown = wide::FromUtf8(item->location);
+  times->TagsRead(shown);
+  times->SetUnit(shown, item);
+  return hr;
+}
+
+ListingReport ReadListing(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath,
+                          PlayTimes* times) {
   ListingReport report;
   report.location = wide::ToUtf8(location);
   report.path = wide::ToUtf8(hostPath);
   report.result = ListItems(plugin, location, hostPath, &report.items);
+  // Every record is listed before any track's tags are read.
+  std::vector<ItemReport*> tracks;
   for (ItemReport& item : report.items) {
-    const WString itemLocation = wide::FromUtf8(item.location);
     if (item.kind == kPlaylist) {
-      ListItems(plugin, location, itemLocation, &item.entries);
+      ListItems(plugin, location, wide::FromUtf8(item.location), &item.entries);
+      for (ItemReport& entry : item.entries) tracks.push_back(&entry);
     } else if (item.kind != kFolder) {
-      // Listings carry no tags: the host asks for each track's information.
-      const LONG order = item.order;
-      ItemReport detailed;
-      item.details = ReadItem(plugin, location, itemLocation, &detailed);
-      if (item.details == S_OK) {
-        detailed.location = item.location;
-        detailed.order = order;
-        // The same number as the listing's: no duration tag replaced it.
-        detailed.durationFromTag = detailed.duration != item.duration;
-        item = detailed;
-      }
+      tracks.push_back(&item);
     }
   }
+  for (const ItemReport* track : tracks) times->Listed(TrackOf(wide::FromUtf8(track->location)), track->duration);
+  for (ItemReport* track : tracks) AddDetails(plugin, location, times, track);
   return report;
 }
 

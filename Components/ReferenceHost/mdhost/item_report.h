@@ -17,9 +17,7 @@ struct ItemReport {
   std::string location;
   std::string title, album, artist, genre;
   LONG trackNumber = 0, bitrate = 0;
-  // The plug-in gives a listed track's play time in milliseconds, worked out
-  // from its size and format, but takes the one GetItemInformation gives from
-  // the track's duration tag, in units of 1/10,000 s, when it has that tag.
+  // Milliseconds, or the duration tag's 1/10,000 s (play_times.h).
   LONG duration = 0;
   bool durationFromTag = false;
   ULONGLONG size = 0;
@@ -35,12 +33,26 @@ struct ListingReport {
   std::vector<ItemReport> items;
 };
 
-// The items directly in the folder (or the entries of the playlist) at
-// `hostPath`; tracks with their tags, playlists with their entries.
-ListingReport ReadListing(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath);
+class PlayTimes;
 
-// One item with its tags: S_OK, or GetItemInformation's failure.
+// Every item a listing of the folder or playlist at `hostPath` hands out, as
+// listed (without tags); the failure that ended it, or FindFirstItem's answer.
+HRESULT ListItems(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath,
+                  std::vector<ItemReport>* items);
+
+// The items directly in the folder (or the entries of the playlist) at
+// `hostPath`; tracks and entries with their tags, playlists with their
+// entries, each play time in the unit `times` knows it by.
+ListingReport ReadListing(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath,
+                          PlayTimes* times);
+
+// One item with its tags, as GetItemInformation gives it (its play time's
+// unit unknown): S_OK, or GetItemInformation's failure.
 HRESULT ReadItem(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path, ItemReport* item);
+
+// The same, with its play time's unit, for printing.
+HRESULT ReadShownItem(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path, PlayTimes* times,
+                      ItemReport* item);
 
 void PrintListingTable(const ListingReport& report, std::ostream& out);
 void PrintListingJson(const ListingReport& report, std::ostream& out);

@@ -5,6 +5,7 @@
 #include <unique_bstr.h>
 #include <wide_text.h>
 
+#include "mdhost/medium_location.h"
 #include "mdhost/report_text.h"
 
 namespace {
@@ -87,7 +88,10 @@ MediaReport ReadMediaReport(kiMusicDevicePlugin2004* plugin, DWORD number) {
   report.walk = hr == S_FALSE ? S_OK : hr;
   // The properties are read once the walk is closed, as a host fills its
   // view after listing.
-  for (const WString& each : locations) report.media.push_back(ReadMedium(plugin, each));
+  for (const WString& each : locations) {
+    report.media.push_back(ReadMedium(plugin, each));
+    report.media.back().shortForm = ShortForm(number, static_cast<DWORD>(report.media.size()));
+  }
   return report;
 }
 
@@ -100,7 +104,8 @@ void PrintMediaTable(const std::vector<MediaReport>& reports, std::ostream& out)
     out << "Device " << report.number << (report.displayName.empty() ? "" : ": " + report.displayName) << "\n";
     if (report.media.empty()) out << "  no media\n";
     for (const MediaReport::Medium& medium : report.media) {
-      out << "  Medium " << medium.location << "\n";
+      out << "  Medium " << medium.location << "  (" << medium.shortForm
+          << (medium.folder.empty() ? "" : ", " + medium.folder) << ")\n";
       for (const auto& property : medium.properties)
         out << "    " << std::left << std::setw(34) << property.name << TableValue(property) << "\n";
     }
@@ -119,7 +124,9 @@ void PrintMediaJson(const std::vector<MediaReport>& reports, std::ostream& out) 
     out << ", \"media\": [";
     for (size_t m = 0; m < report.media.size(); ++m) {
       const MediaReport::Medium& medium = report.media[m];
-      out << (m ? ",\n   " : "\n   ") << "{\"location\": " << JsonString(medium.location);
+      out << (m ? ",\n   " : "\n   ") << "{\"location\": " << JsonString(medium.location)
+          << ", \"short\": " << JsonString(medium.shortForm);
+      if (!medium.folder.empty()) out << ", \"folder\": " << JsonString(medium.folder);
       for (const auto& property : medium.properties)
         out << ", " << JsonString(property.name) << ": " << JsonValue(property);
       out << "}";

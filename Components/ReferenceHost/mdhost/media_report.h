@@ -19,6 +19,8 @@ struct MediaReport {
   };
   struct Medium {
     std::string location;
+    std::string shortForm;  // DEVICE/N
+    std::string folder;     // the folder of a folder player; empty for others
     std::vector<Property> properties;
   };
   DWORD number = 0;

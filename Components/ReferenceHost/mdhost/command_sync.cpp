@@ -1,0 +1,228 @@
+// mdhost sync SOURCE MEDIUM TARGET: makes the folder TARGET on the player
+// hold the audio files of the computer's folder SOURCE, as a library
+// application's sync does, entirely through the plug-in's slots: the
+// listings to see what is there, DownloadFile to send, DeleteItem to remove,
+// CreatePlaylist and UpdatePlaylist for the playlists.
+#include <iostream>
+#include <set>
+
+#include <ipp_result_codes.h>
+#include <unique_bstr.h>
+
+#include "host_support/host_item_id_list.h"
+#include "mdhost/command.h"
+#include "mdhost/host_session.h"
+#include "mdhost/medium_location.h"
+#include "mdhost/stop_request.h"
+#include "mdhost/sync_plan.h"
+#include "mdhost/track_sender.h"
+#include "mdhost/transfer_progress.h"
+
+namespace {
+
+struct SyncRun {
+  HostSession& session;
+  WString location;
+  WString target;
+  SyncOptions options;
+  int status = kExitOk;
+  size_t sent = 0, replaced = 0, deleted = 0, playlists = 0;
+};
+
+void Fail(SyncRun& run, const std::string& what, HRESULT hr) {
+  std::cout << "failed " << what << ": " << FailureWords(hr) << "\n";
+  run.status = kExitFailure;
+}
+
+// TARGET and every folder below it that the plan needs; an existing one is
+// left as it is.
+void MakeFolders(SyncRun& run, const PlayerTree& player, const std::vector<std::string>& folders) {
+  std::vector<std::pair<WString, WString>> made;  // parent, name
+  if (!player.exists) {
+    WString parent;
+    const WString& target = run.target;
+    for (size_t start = 1; start <= target.size();) {
+      const size_t end = std::min(target.find(W('\\'), start), target.size());
+      if (end > start) made.push_back({parent.empty() ? W("\\") : parent, target.substr(start, end - start)});
+      parent = target.substr(0, end);
+      start = end + 1;
+    }
+  }
+  for (const std::string& folder : folders) {
+    const size_t slash = folder.rfind('/');
+    made.push_back({slash == std::string::npos ? run.target : PlayerPath(run.target, folder.substr(0, slash)),
+                    wide::FromUtf8(folder.substr(slash + 1))});
+  }
+  for (const auto& [parent, name] : made) {
+    UniqueBstr created;
+    const HRESULT hr =
+        run.session.Plugin()->CreateFolder(run.location.c_str(), parent.c_str(), name.c_str(), created.Put());
+    if (hr == IPP_E_ALREADYEXISTS) continue;
+    if (FAILED(hr)) Fail(run, "folder " + wide::ToUtf8(name), hr);
+  }
+}
+
+// Sends and replaces, between which Ctrl-C may stop the run; false when it did.
+bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
+  std::vector<std::pair<const SourceTrack*, DWORD>> work;
+  ULONGLONG bytes = 0;
+  for (const SourceTrack* track : plan.sends) work.push_back({track, kModeFailIfExists});
+  for (const SourceTrack* track : plan.replaces) work.push_back({track, kModeReplace});
+  for (const auto& [track, mode] : work) bytes += track->size;
+  TransferProgress progress(std::cerr, ErrorStreamIsTerminal(), work.size(), bytes);
+  const StopRequest stop;
+  size_t done = 0;
+  for (; done < work.size() && !stop.Asked(); ++done) {
+    const SourceTrack& track = *work[done].first;
+    const std::string folder = track.relative.substr(0, track.relative.rfind('/') + 1);
+    progress.Starting(done + 1, track.size, track.relative);
+    const SentTrack sent = SendTrack(run.session, run.location, PlayerPath(run.target, folder), track.file,
+                                     TrackTags(), work[done].second, static_cast<DWORD>(done + 1));
+    progress.Finished();
+    progress.Clear();
+    if (sent.outcome == SendOutcome::kFailed) {
+      Fail(run, track.relative, sent.result);
+      continue;
+    }
+    (sent.outcome == SendOutcome::kReplaced ? run.replaced : run.sent) += 1;
+    std::cout << OutcomeWord(sent.outcome) << " " << track.relative << "\n" << std::flush;
+    record->entries[track.relative] = {track.size, track.modified, 0};
+  }
+  if (done == work.size()) return true;
+  progress.Clear();
+  std::cerr << "mdhost sync: stopped after " << done << " of " << work.size() << " files (" << run.sent << " sent, "
+            << run.replaced << " replaced); nothing was deleted and no file is left half-written\n";
+  return false;
+}
+
+void DeleteGone(SyncRun& run, const SyncPlan& plan) {
+  for (const std::string& relative : plan.deletes) {
+    const HRESULT hr = run.session.Plugin()->DeleteItem(run.location.c_str(), PlayerPath(run.target, relative).c_str());
+    if (FAILED(hr)) {
+      Fail(run, "to delete " + relative, hr);
+      continue;
+    }
+    ++run.deleted;
+    std::cout << "deleted " << relative << "\n";
+  }
+}
+
+// Each playlist of the folder as the player's own, its entries the tracks
+// now on the player; one whose entries are already so is left alone.
+void SyncPlaylists(SyncRun& run, const SourceTree& source, const PlayerTree& player) {
+  for (const SourcePlaylist& playlist : source.playlists) {
+    std::vector<WString> tracks;
+    for (const std::string& track : playlist.tracks)
+      if (player.items.count(track)) tracks.push_back(PlayerPath(run.target, track));
+    const WString path = PlayerPath(run.target, playlist.relative);
+    const auto there = player.items.find(playlist.relative);
+    if (there != player.items.end() && there->second.entries == tracks) continue;
+    if (there == player.items.end()) {
+      const size_t slash = playlist.relative.rfind('/');
+      const WString folder =
+          slash == std::string::npos ? run.target : PlayerPath(run.target, playlist.relative.substr(0, slash));
+      UniqueBstr created;
+      const HRESULT hr = run.session.Plugin()->CreatePlaylist(
+          run.location.c_str(), folder.c_str(), wide::FromUtf8(playlist.relative.substr(slash + 1)).c_str(),
+          created.Put());
+      if (FAILED(hr)) {
+        Fail(run, "playlist " + playlist.relative, hr);
+        continue;
+      }
+    }
+    std::vector<WString> ids;
+    for (const WString& track : tracks) ids.push_back(path + W("|") + track);
+    HostItemIdList entries(std::move(ids));
+    const HRESULT hr = run.session.Plugin()->UpdatePlaylist(run.location.c_str(), path.c_str(), &entries);
+    if (FAILED(hr)) {
+      Fail(run, "playlist " + playlist.relative, hr);
+      continue;
+    }
+    ++run.playlists;
+    std::cout << "playlist " << playlist.relative << ": " << tracks.size() << " entries";
+    if (playlist.leftOut + playlist.tracks.size() > tracks.size())
+      std::cout << " (" << playlist.leftOut + playlist.tracks.size() - tracks.size() << " left out: not on the player)";
+    std::cout << "\n";
+  }
+}
+
+void PrintDryRun(const SyncPlan& plan) {
+  for (const std::string& folder : plan.folders) std::cout << "would make folder " << folder << "\n";
+  for (const SourceTrack* track : plan.sends) std::cout << "would send " << track->relative << "\n";
+  for (const SourceTrack* track : plan.replaces) std::cout << "would replace " << track->relative << "\n";
+  for (const std::string& gone : plan.deletes) std::cout << "would delete " << gone << "\n";
+}
+
+// The record keeps what the player holds now, with the sizes of its copies.
+void UpdateRecord(const PlayerTree& player, SyncRecord* record) {
+  for (auto entry = record->entries.begin(); entry != record->entries.end();) {
+    const auto copy = player.items.find(entry->first);
+    if (copy == player.items.end()) {
+      entry = record->entries.erase(entry);
+      continue;
+    }
+    if (entry->second.playerSize == 0) entry->second.playerSize = copy->second.size;
+    ++entry;
+  }
+}
+
+}  // namespace
+
+int RunSync(const CommandLine& line) {
+  const std::vector<std::string> args = line.Positionals(SessionValueOptions());
+  if (args.size() != 3) {
+    std::cerr << "mdhost sync: SOURCE MEDIUM TARGET (see mdhost help)\n";
+    return kExitBadInput;
+  }
+  SourceTree source;
+  std::string error;
+  if (!ReadSourceTree(args[0], &source, &error)) {
+    std::cerr << "mdhost sync: " << error << "\n";
+    return kExitBadInput;
+  }
+  HostSession session;
+  MediumName medium;
+  const int opened = session.OpenOnMedium(line, "sync", args[1], &medium, std::cerr);
+  if (opened != kExitOk) return opened;
+  SyncRun run{session, medium.location, HostPath(args[2]), {line.Has("--delete"), line.Has("--playlists")}};
+  if (run.target.empty() || run.target[0] != W('\\')) run.target = W("\\") + run.target;
+
+  PlayerTree player;
+  HRESULT hr = ReadPlayerTree(session.Plugin(), run.location, run.target, &player);
+  if (FAILED(hr)) {
+    std::cerr << "mdhost sync: cannot list " << args[2] << ": " << FailureWords(hr) << "\n";
+    return kExitFailure;
+  }
+  SyncRecord record(run.location, run.target);
+  if (!record.Load()) {
+    std::cerr << "mdhost sync: cannot read " << record.File() << "\n";
+    return kExitFailure;
+  }
+  UniqueBstr formats;
+  if (session.Plugin()->GetDevicePropertyString(medium.device, W("DeviceSupportedFileFormats"), formats.Put()) != S_OK)
+    formats.Reset();
+  const SyncPlan plan = PlanSync(source, player, record, wide::ToUtf8(formats.ToString()), run.options);
+  for (const SourceTrack* track : plan.unplayable)
+    std::cout << "skipped " << track->relative << ": the player does not play " << LowerExtension(track->relative)
+              << " files\n";
+  if (line.Has("--dry-run")) {
+    PrintDryRun(plan);
+    std::cout << "dry run: " << plan.sends.size() << " to send, " << plan.replaces.size() << " to replace, "
+              << plan.deletes.size() << " to delete, " << plan.unplayable.size() << " skipped, " << plan.unchanged
+              << " unchanged; nothing changed\n";
+    return kExitOk;
+  }
+
+  MakeFolders(run, player, plan.folders);
+  const bool complete = SendTracks(run, plan, &record);
+  if (complete) DeleteGone(run, plan);
+  hr = ReadPlayerTree(session.Plugin(), run.location, run.target, &player);
+  if (SUCCEEDED(hr)) UpdateRecord(player, &record);
+  if (!record.Save()) std::cerr << "mdhost sync: cannot write " << record.File() << "\n";
+  if (complete && run.options.playlists && SUCCEEDED(hr)) SyncPlaylists(run, source, player);
+  std::cout << "sync: " << run.sent << " sent, " << run.replaced << " replaced, " << run.deleted << " deleted, "
+            << plan.unplayable.size() << " skipped, " << plan.unchanged << " unchanged";
+  if (run.options.playlists) std::cout << ", " << run.playlists << " playlists written";
+  std::cout << "\n";
+  return complete ? run.status : kExitInterrupted;
+}

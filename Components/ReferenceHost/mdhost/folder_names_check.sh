@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# A folder player named by its folder (--player implied), by DEVICE/N and by
+# the location mdhost media prints, with paths written with "/"; and every
+# record of a track showing its real play time: a one-second WAV as "1 s"
+# and a half-second one as "0.5 s" in the folder's listing, in a playlist's
+# entries listed after the tracks' tags were read, and in item information.
+#   folder_names_check.sh MDHOST SAMPLE_TRACKS FIXTURE_TRACKS
+set -euo pipefail
+mdhost=$1 samples=$2 fixtures=$3
+work=$(mktemp -d /tmp/md-folder-names-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+player="$work/Player"
+mkdir -p "$player/Music"
+fail() { echo "FAILED: $*"; exit 1; }
+expect() {  # expect OUTPUT REGEX...
+  local out=$1; shift
+  for pattern in "$@"; do grep -qE -- "$pattern" <<<"$out" || { echo "$out"; fail "no line matching '$pattern'"; }; done
+}
+
+# The folder as the medium: send, mkdir, playlist new and set.
+"$mdhost" send "$fixtures/untagged.wav" "$samples/Rain on a Tin Roof.wav" "$player" /Music >/dev/null
+"$mdhost" mkdir "$player" / Empty >/dev/null
+[ -d "$player/Empty" ] || fail "mkdir with the folder as medium made nothing"
+"$mdhost" playlist new "$player" /Music Mix.m3u8 >/dev/null
+"$mdhost" playlist set "$player" /Music/Mix.m3u8 /Music/untagged.wav "/Music/Rain on a Tin Roof.wav" >/dev/null
+
+# mdhost media shows the short forms beside the location.
+media=$("$mdhost" media --player "$player")
+expect "$media" "^  Medium WMDM10[^ ]*___player  \(1/1, $player\)\$"
+location=$(sed -n 's/^  Medium \(WMDM10[^ ]*\)  .*/\1/p' <<<"$media")
+
+# Every record of both tracks, in each form of naming the medium.
+listing=$("$mdhost" ls "$player" /Music)
+expect "$listing" '^  track  \\Music\\untagged\.wav .* 1 s$' '^  track  \\Music\\Rain on a Tin Roof\.wav .* 0\.5 s$' \
+  '^    track  \\Music\\Mix\.m3u8\|\\Music\\untagged\.wav  #0 .* 1 s$' \
+  '^    track  \\Music\\Mix\.m3u8\|\\Music\\Rain on a Tin Roof\.wav  #1 .* 0\.5 s$'
+expect "$("$mdhost" ls "$location" '\Music' --player "$player")" '^  track  \\Music\\untagged\.wav .* 1 s$'
+expect "$("$mdhost" info 1/1 /Music/untagged.wav --player "$player")" '^track  \\Music\\untagged\.wav .* 1 s$'
+expect "$("$mdhost" info "$player" '/Music/Mix.m3u8|/Music/Rain on a Tin Roof.wav')" ' 0\.5 s$'
+expect "$("$mdhost" playlist show "$location" /Music/Mix.m3u8 --player "$player")" \
+  '\|\\Music\\untagged\.wav  #0 .* 1 s$' '\|\\Music\\Rain on a Tin Roof\.wav  #1 .* 0\.5 s$'
+"$mdhost" mv 1/1 /Music/untagged.wav one.wav --player "$player" >/dev/null
+"$mdhost" rm "$location" /Empty --player "$player" >/dev/null
+[ -f "$player/Music/one.wav" ] && [ ! -e "$player/Empty" ] || fail "mv or rm did not reach the folder"
+echo "passed"

@@ -1,0 +1,5 @@
+#include <unistd.h>
+
+#include "mdhost/transfer_progress.h"
+
+bool ErrorStreamIsTerminal() { return isatty(STDERR_FILENO) == 1; }

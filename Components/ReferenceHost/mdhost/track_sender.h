@@ -1,0 +1,33 @@
+// Sends one file onto a medium through DownloadFile, as the library
+// application does for each track it copies: the item carries the given tags
+// and, for every tag not given, the file's own where this build reads them.
+// What became of it is told by the answer, the outcome and whether the
+// plug-in reported the end of the transfer with the send's cookie.
+#pragma once
+
+#include <windows.h>
+
+#include <wide_text.h>
+
+#include "host_support/send_outcome.h"
+#include "host_support/source_file.h"
+#include "host_support/track_tags.h"
+#include "mdhost/host_session.h"
+
+// Existing-file modes of DownloadFile.
+inline constexpr DWORD kModeReplace = 0;
+inline constexpr DWORD kModeKeep = 2;
+inline constexpr DWORD kModeFailIfExists = 3;
+
+struct SentTrack {
+  SendOutcome outcome = SendOutcome::kFailed;
+  HRESULT result = S_OK;
+  WString added;  // the new track's host path, as the plug-in reported it
+};
+
+SentTrack SendTrack(HostSession& session, const WString& location, const WString& target, const SourceFile& source,
+                    const TrackTags& given, DWORD mode, DWORD cookie);
+
+// "failed FILE: 0x80040015 (no such medium, folder or playlist)": the words
+// after the file's name for a failed send.
+std::string FailureWords(HRESULT result);
