@@ -211,13 +211,19 @@ bool FlacFormat(unsigned long long size, const ReadAt& read, _WAVEFORMATEX* form
   return true;
 }
 
-bool VorbisFormat(const ReadAt& read, _WAVEFORMATEX* format) {
+bool OggFormat(const ReadAt& read, _WAVEFORMATEX* format) {
   unsigned char page[27 + 255 + 30];
   const size_t got = read(0, page, sizeof page);
   if (got < 27 || std::memcmp(page, "OggS", 4) != 0 || page[4] != 0) return false;
   const size_t packet = 27 + page[26];
   if (packet + 30 > got) return false;
   const unsigned char* id = page + packet;
+  // Opus always plays at 48 kHz, whatever rate its source had.
+  if (std::memcmp(id, "OpusHead", 8) == 0 && id[9] != 0) {
+    format->nChannels = id[9];
+    format->nSamplesPerSec = 48000;
+    return true;
+  }
   if (id[0] != 1 || std::memcmp(id + 1, "vorbis", 6) != 0 || Le32(id + 7) != 0) return false;
   const WORD channels = id[11];
   const DWORD rate = Le32(id + 12);
@@ -238,7 +244,7 @@ bool AudioFormatFromHeaders(DWORD formatCode, unsigned long long size, const Rea
     case WMDM_FORMATCODE_MP3: known = Mp3Format(size, read, format); break;
     case WMDM_FORMATCODE_WAVE: known = WaveFormat(size, read, format); break;
     case WMDM_FORMATCODE_FLAC: known = FlacFormat(size, read, format); break;
-    case WMDM_FORMATCODE_OGG: known = VorbisFormat(read, format); break;
+    case WMDM_FORMATCODE_OGG: known = OggFormat(read, format); break;
     default: break;
   }
   if (!known) *format = _WAVEFORMATEX{};

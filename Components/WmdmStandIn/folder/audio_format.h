@@ -1,5 +1,5 @@
 // A track's audio format read from its first headers (an MP3's first frame,
-// a WAV's fmt chunk, a FLAC's stream info, an Ogg Vorbis identification
+// a WAV's fmt chunk, a FLAC's stream info, an Ogg Vorbis or Opus identification
 // packet): a few hundred bytes, where reading the tags means parsing the
 // whole file. A listing asks every file for its format.
 #pragma once

@@ -1,29 +1,29 @@
 #include "track_tags.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <taglib/audioproperties.h>
 #include <taglib/fileref.h>
-#include <taglib/id3v1tag.h>
-#include <taglib/id3v2header.h>
-#include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
 
-#include <cstring>
-#include <fstream>
 #include <utility>
+
+#include "tag_edits.h"
 
 namespace wmdm_standin {
 namespace {
 
-// The platform's text tags and the names TagLib gives them in every format.
+// The platform's text tags and the names TagLib gives them in every format,
+// in the order they are handed out. Clients take the album artist and the
+// author as the track's artist, the later one winning: the author comes
+// after, so a compilation's tracks show their own artists.
 const std::pair<const WCHAR*, const char*> kTextTags[] = {
-    {g_wszWMDMTitle, "TITLE"},        {g_wszWMDMAuthor, "ARTIST"}, {g_wszWMDMAlbumTitle, "ALBUM"},
-    {g_wszWMDMAlbumArtist, "ALBUMARTIST"}, {g_wszWMDMGenre, "GENRE"}, {g_wszWMDMYear, "DATE"},
+    {g_wszWMDMTitle, "TITLE"},  {g_wszWMDMAlbumArtist, "ALBUMARTIST"}, {g_wszWMDMAuthor, "ARTIST"},
+    {g_wszWMDMAlbumTitle, "ALBUM"}, {g_wszWMDMGenre, "GENRE"},        {g_wszWMDMYear, "DATE"},
 };
 
 WString ToWide(const TagLib::String& text) { return wide::FromUtf8(text.to8Bit(true)); }
-
-TagLib::String ToTagLib(const WString& text) { return TagLib::String(wide::ToUtf8(text), TagLib::String::UTF8); }
 
 WORD WaveTagOf(DWORD formatCode) {
   switch (formatCode) {
@@ -65,7 +65,8 @@ DWORD FormatCodeOfName(const WString& name) {
   static const std::pair<const WCHAR*, DWORD> kExtensions[] = {
       {W(".mp3"), WMDM_FORMATCODE_MP3},   {W(".wma"), WMDM_FORMATCODE_WMA},  {W(".asf"), WMDM_FORMATCODE_WMA},
       {W(".wav"), WMDM_FORMATCODE_WAVE},  {W(".flac"), WMDM_FORMATCODE_FLAC}, {W(".ogg"), WMDM_FORMATCODE_OGG},
-      {W(".oga"), WMDM_FORMATCODE_OGG},   {W(".m4a"), WMDM_FORMATCODE_MP4},  {W(".mp4"), WMDM_FORMATCODE_MP4},
+      {W(".oga"), WMDM_FORMATCODE_OGG},   {W(".opus"), WMDM_FORMATCODE_OGG}, {W(".m4a"), WMDM_FORMATCODE_M4A},
+      {W(".mp4"), WMDM_FORMATCODE_MP4},
       {W(".m3u8"), WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST}, {W(".m3u"), WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST},
   };
   for (const auto& [extension, code] : kExtensions)
@@ -107,78 +108,15 @@ void ReadTrackDetails(const std::string& path, const WString& name, std::vector<
   }
 }
 
-namespace {
-
-// Puts the tags it knows into `properties`; false when none of them is known.
-bool ApplyTags(const std::vector<ModelTag>& tags, TagLib::PropertyMap* properties) {
-  bool changed = false;
-  for (const ModelTag& tag : tags) {
-    for (const auto& [tagName, key] : kTextTags) {
-      WString text;
-      if (tag.name != tagName || !tag.AsString(&text)) continue;
-      if (text.empty())
-        properties->erase(key);
-      else
-        properties->replace(key, TagLib::StringList(ToTagLib(text)));
-      changed = true;
-    }
-    // Clients send the track as a number or, as some do, as text ("7/12").
-    DWORD track = 0;
-    WString trackText;
-    if (tag.name == g_wszWMDMTrack && (tag.AsDword(&track) || tag.AsString(&trackText))) {
-      const TagLib::String number =
-          trackText.empty() ? TagLib::String::number(static_cast<int>(track)) : ToTagLib(trackText);
-      properties->replace("TRACKNUMBER", TagLib::StringList(number));
-      changed = true;
-    }
-  }
-  return changed;
-}
-
-}  // namespace
-
 bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) {
-  TagLib::FileRef file(path.c_str(), false);
-  if (file.isNull()) return false;
-  TagLib::PropertyMap properties = file.file()->properties();
-  if (!ApplyTags(tags, &properties)) return true;
-  file.file()->setProperties(properties);
-  return file.save();
-}
-
-bool RenderMp3Tag(const std::string& source, const std::vector<ModelTag>& tags, Mp3Tags* rendered) {
-  *rendered = Mp3Tags();
-  std::ifstream in(source, std::ios::binary);
-  char head[10] = {};
-  if (!in.read(head, sizeof(head))) return false;
-  TagLib::ID3v2::Tag front;
-  TagLib::PropertyMap properties;
-  bool trailing = false;
-  if (std::memcmp(head, "ID3", 3) == 0 || in.seekg(-128, std::ios::end)) {
-    TagLib::MPEG::File file(source.c_str(), false);
-    if (!file.isValid()) return false;
-    // The source's own tags are kept, with the new values over them.
-    if (file.hasID3v2Tag()) {
-      rendered->audioStart = file.ID3v2Tag()->header()->completeTagSize();
-      properties = file.ID3v2Tag()->properties();
-    }
-    if (file.hasID3v1Tag()) {
-      trailing = true;
-      rendered->trailerSize = 128;
-      if (properties.isEmpty()) properties = file.ID3v1Tag()->properties();
-    }
-  }
-  ApplyTags(tags, &properties);
-  front.setProperties(properties);
-  const TagLib::ByteVector bytes = front.render();
-  rendered->tag.assign(bytes.data(), bytes.size());
-  if (trailing) {
-    TagLib::ID3v1::Tag back;
-    back.setProperties(properties);
-    const TagLib::ByteVector trailer = back.render();
-    rendered->trailer.assign(trailer.data(), trailer.size());
-  }
-  return true;
+  const std::vector<TagEdit> edits = TagEditsOf(tags);
+  if (edits.empty()) return true;
+  const int descriptor = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  const int error = EditTagsInPlace(descriptor, path, edits);
+  const bool synced = fsync(descriptor) == 0;
+  close(descriptor);
+  return error == 0 && synced;
 }
 
 }  // namespace wmdm_standin
