@@ -13,6 +13,7 @@
 #include "mdhost/host_session.h"
 #include "mdhost/item_report.h"
 #include "mdhost/medium_location.h"
+#include "mdhost/player_formats.h"
 #include "mdhost/report_text.h"
 #include "host_support/source_file.h"
 
@@ -119,6 +120,13 @@ int RunSend(const CommandLine& line) {
 
   int status = kExitOk;
   for (size_t i = 0; i < sources.size(); ++i) {
+    // A file the player would hide once sent is not sent.
+    std::string why;
+    if (PlayerRefusesFormat(session.Plugin(), location, files[i], &why)) {
+      std::cout << "refused " << files[i] << ": " << why << "\n" << std::flush;
+      status = kExitFailure;
+      continue;
+    }
     TrackTags own;
     if (CanReadFileTags()) ReadFileTags(sources[i].native, &own);
     HostItem item;
