@@ -513,13 +513,10 @@ void FolderStore::LoadFormat(ModelObject& object) {
 
 void FolderStore::LoadDetails(ModelObject& object) {
   const std::string path = PathOf(object);
-  if (object.formatPending) {
-    object.formatPending = false;
-    ReadAudioFormat(path, FormatCodeOfName(object.name), object.size, &object.format);
-  }
+  object.formatPending = false;
   std::vector<ModelTag> read;
   _WAVEFORMATEX format = {};
-  ReadTrackDetails(path, object.name, &read, &format);
+  ReadTrackDetails(path, object.name, object.size, &read, &format);
   // The format once answered stays as it was: the headers' unless they were
   // not understood.
   if (object.format.nSamplesPerSec == 0) object.format = format;

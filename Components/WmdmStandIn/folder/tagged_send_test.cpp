@@ -106,7 +106,8 @@ TEST_F(TaggedSendTest, RealTracksKeepEveryOtherTagAndTheirAudio) {
 TEST_F(TaggedSendTest, TheTracksArtistComesAfterTheAlbumArtist) {
   std::vector<ModelTag> tags;
   _WAVEFORMATEX format = {};
-  ReadTrackDetails(made_.Path() + "/rich.mp3", W("rich.mp3"), &tags, &format);
+  const std::string rich = made_.Path() + "/rich.mp3";
+  ReadTrackDetails(rich, W("rich.mp3"), std::filesystem::file_size(rich), &tags, &format);
   std::vector<WString> artists;
   for (const ModelTag& tag : tags) {
     WString text;

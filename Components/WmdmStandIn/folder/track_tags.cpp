@@ -5,10 +5,14 @@
 
 #include <taglib/audioproperties.h>
 #include <taglib/fileref.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
 
+#include <optional>
 #include <utility>
 
+#include "audio_format.h"
 #include "tag_edits.h"
 
 namespace wmdm_standin {
@@ -74,17 +78,32 @@ DWORD FormatCodeOfName(const WString& name) {
   return 0;
 }
 
-void ReadTrackDetails(const std::string& path, const WString& name, std::vector<ModelTag>* tags,
-                      _WAVEFORMATEX* format) {
-  tags->clear();
-  *format = _WAVEFORMATEX{};
-  const DWORD formatCode = FormatCodeOfName(name);
-  if (formatCode) tags->push_back(ModelTag::Dword(g_wszWMDMFormatCode, formatCode));
-  if (!formatCode || formatCode == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST) return;
+namespace {
 
-  TagLib::FileRef file(path.c_str(), true, TagLib::AudioProperties::Average);
-  if (file.isNull()) return;
-  const TagLib::PropertyMap properties = file.file()->properties();
+void AddAudioTags(ULONGLONG milliseconds, DWORD bitrate, DWORD sampleRate, DWORD channels, std::vector<ModelTag>* tags) {
+  tags->push_back(ModelTag::Qword(g_wszWMDMDuration, milliseconds * 10000));
+  if (bitrate) tags->push_back(ModelTag::Dword(g_wszWMDMBitrate, bitrate));
+  if (sampleRate) tags->push_back(ModelTag::Dword(g_wszWMDMSampleRate, sampleRate));
+  if (channels) tags->push_back(ModelTag::Dword(g_wszWMDMNumChannels, channels));
+}
+
+// The tags of `properties` or, for an MP3, of its tags straight: building an
+// MP3's whole property map costs as much as reading its tag.
+void AddTextTags(TagLib::File& file, std::vector<ModelTag>* tags) {
+  TagLib::PropertyMap properties;
+  if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(&file)) {
+    const TagLib::Tag& tag = *mpeg->tag();
+    const std::pair<const char*, TagLib::String> basics[] = {
+        {"TITLE", tag.title()}, {"ARTIST", tag.artist()}, {"ALBUM", tag.album()}, {"GENRE", tag.genre()}};
+    for (const auto& [key, value] : basics)
+      if (!value.isEmpty()) properties.insert(key, TagLib::StringList(value));
+    if (tag.year()) properties.insert("DATE", TagLib::StringList(TagLib::String::number(static_cast<int>(tag.year()))));
+    if (tag.track()) properties.insert("TRACKNUMBER", TagLib::StringList(TagLib::String::number(static_cast<int>(tag.track()))));
+    const TagLib::ID3v2::FrameList& albumArtist = mpeg->ID3v2Tag(true)->frameListMap()["TPE2"];
+    if (!albumArtist.isEmpty()) properties.insert("ALBUMARTIST", TagLib::StringList(albumArtist.front()->toString()));
+  } else {
+    properties = file.properties();
+  }
   for (const auto& [tagName, key] : kTextTags) {
     auto found = properties.find(key);
     if (found != properties.end() && !found->second.isEmpty() && !found->second.front().isEmpty())
@@ -93,19 +112,45 @@ void ReadTrackDetails(const std::string& path, const WString& name, std::vector<
   auto track = properties.find("TRACKNUMBER");
   if (track != properties.end() && !track->second.isEmpty() && LeadingNumber(track->second.front()))
     tags->push_back(ModelTag::Dword(g_wszWMDMTrack, LeadingNumber(track->second.front())));
+}
 
-  if (const TagLib::AudioProperties* audio = file.audioProperties()) {
-    tags->push_back(ModelTag::Qword(g_wszWMDMDuration, static_cast<ULONGLONG>(audio->lengthInMilliseconds()) * 10000));
-    const DWORD bitrate = static_cast<DWORD>(audio->bitrate()) * 1000;
-    if (bitrate) tags->push_back(ModelTag::Dword(g_wszWMDMBitrate, bitrate));
-    if (audio->sampleRate()) tags->push_back(ModelTag::Dword(g_wszWMDMSampleRate, audio->sampleRate()));
-    if (audio->channels()) tags->push_back(ModelTag::Dword(g_wszWMDMNumChannels, audio->channels()));
-    format->wFormatTag = WaveTagOf(formatCode);
-    format->nChannels = static_cast<WORD>(audio->channels());
-    format->nSamplesPerSec = static_cast<DWORD>(audio->sampleRate());
-    format->nAvgBytesPerSec = bitrate / 8;
-    if (formatCode == WMDM_FORMATCODE_WAVE) format->wBitsPerSample = 16;
-  }
+}  // namespace
+
+void ReadTrackDetails(const std::string& path, const WString& name, unsigned long long size,
+                      std::vector<ModelTag>* tags, _WAVEFORMATEX* format) {
+  tags->clear();
+  *format = _WAVEFORMATEX{};
+  const DWORD formatCode = FormatCodeOfName(name);
+  if (formatCode) tags->push_back(ModelTag::Dword(g_wszWMDMFormatCode, formatCode));
+  if (!formatCode || formatCode == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST) return;
+
+  // Where the headers tell the play time (an MP3's), TagLib reads the tags
+  // alone: its own reading of the audio walks the file back from its end.
+  unsigned long long milliseconds = 0;
+  if (ReadAudioFormat(path, formatCode, size, format, &milliseconds) && milliseconds)
+    AddAudioTags(milliseconds, format->nAvgBytesPerSec * 8, format->nSamplesPerSec, format->nChannels, tags);
+  // An MP3 whose frames were found is opened as one straight away.
+  std::optional<TagLib::MPEG::File> mp3;
+  TagLib::FileRef any;
+  if (formatCode == WMDM_FORMATCODE_MP3 && milliseconds)
+    mp3.emplace(path.c_str(), false);
+  else
+    any = TagLib::FileRef(path.c_str(), milliseconds == 0, TagLib::AudioProperties::Average);
+  TagLib::File* file = mp3 ? &*mp3 : any.file();
+  if (!file || !file->isValid()) return;
+  AddTextTags(*file, tags);
+  const TagLib::AudioProperties* audio = milliseconds ? nullptr : file->audioProperties();
+  if (!audio) return;
+  const DWORD bitrate = static_cast<DWORD>(audio->bitrate()) * 1000;
+  AddAudioTags(static_cast<ULONGLONG>(audio->lengthInMilliseconds()), bitrate, audio->sampleRate(), audio->channels(),
+               tags);
+  // The headers' format, where they were read, is the file's own.
+  if (format->nSamplesPerSec) return;
+  format->wFormatTag = WaveTagOf(formatCode);
+  format->nChannels = static_cast<WORD>(audio->channels());
+  format->nSamplesPerSec = static_cast<DWORD>(audio->sampleRate());
+  format->nAvgBytesPerSec = bitrate / 8;
+  if (formatCode == WMDM_FORMATCODE_WAVE) format->wBitsPerSample = 16;
 }
 
 bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) {

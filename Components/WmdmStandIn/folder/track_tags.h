@@ -15,9 +15,11 @@ DWORD FormatCodeOfName(const WString& name);
 
 // Title, author, album title, album artist, genre, track, year, duration (in
 // 100 ns), bit rate, sample rate, channels and the format code; what the file
-// does not carry is left out. `format` gets the audio format players report.
-void ReadTrackDetails(const std::string& path, const WString& name, std::vector<ModelTag>* tags,
-                      _WAVEFORMATEX* format);
+// does not carry is left out. `format` gets the audio format players report:
+// the one its first headers give where they are read (audio_format.h), else
+// TagLib's. `size` is the file's.
+void ReadTrackDetails(const std::string& path, const WString& name, unsigned long long size,
+                      std::vector<ModelTag>* tags, _WAVEFORMATEX* format);
 
 // Writes the text and number tags it knows into the file in place, keeping
 // every other tag (see tag_edits.h). False when the file cannot be tagged or
