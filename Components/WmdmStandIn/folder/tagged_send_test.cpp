@@ -2,11 +2,8 @@
 // by mutagen: the tags handed over are in the file, every other tag, frame
 // and byte of audio is as the source had it, and a send that cannot write
 // its tags leaves nothing.
-#include <sched.h>
 #include <stdio.h>
-#include <sys/mount.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -186,41 +183,27 @@ namespace wmdm_standin {
 namespace {
 
 // A medium really full when the tags are written: a tmpfs just big enough
-// for the source's bytes, mounted in a mount namespace of a child process
-// (and a user namespace where the test is not run as root).
+// for the source's bytes.
 TEST(TaggedSendDiskTest, AMediumFullForTheTagsKeepsNothing) {
   const std::string source = kCorpus + "/covr-with-name.m4a";
   ASSERT_TRUE(std::filesystem::exists(source)) << "the audio corpus is missing: " << kCorpus;
   TemporaryFolder medium;
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const uid_t uid = getuid();
-    if (uid != 0 && unshare(CLONE_NEWUSER) != 0) _exit(77);
-    if (uid != 0) std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
-    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(77);
-    const auto pages = (std::filesystem::file_size(source) + 4095) / 4096;
-    const std::string options = "size=" + std::to_string(pages * 4096);
-    if (mount("none", medium.Path().c_str(), "tmpfs", 0, options.c_str()) != 0) _exit(77);
+  const auto pages = (std::filesystem::file_size(source) + 4095) / 4096;
+  const int status = testing_support::OnSmallTmpfs(medium.Path(), std::to_string(pages * 4096), [&] {
     auto model = PlayerModel::Create();
-    if (!AddFolderPlayer(*model, medium.Path())) _exit(1);
+    if (!AddFolderPlayer(*model, medium.Path())) return false;
     NewObject request;
     request.name = W("a.m4a");
     request.sourcePath = wide::FromUtf8(source);
     request.size = std::filesystem::file_size(source);
     // A title far longer than the room the copy leaves.
     request.tags = SentTags(WString(16384, W('t')));
-    const HRESULT result = model->CreateObject(model->HandleOf(model->PresentDevices().at(0)->media.at(0)->root),
-                                               request, nullptr);
-    const bool empty = std::filesystem::is_empty(medium.Path());
-    umount(medium.Path().c_str());
-    _exit(result == HRESULT_FROM_WIN32(ERROR_DISK_FULL) && empty ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace here";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the tags did not fit: the send fails with ERROR_DISK_FULL and leaves no file";
+    const HRESULT result =
+        model->CreateObject(model->HandleOf(model->PresentDevices().at(0)->media.at(0)->root), request, nullptr);
+    return result == HRESULT_FROM_WIN32(ERROR_DISK_FULL) && std::filesystem::is_empty(medium.Path());
+  });
+  if (status == 77) GTEST_SKIP() << "no unprivileged user namespaces here";
+  EXPECT_EQ(status, 0) << "the tags did not fit: the send fails with ERROR_DISK_FULL and leaves no file";
 }
 
 }  // namespace
