@@ -279,6 +279,13 @@ bool ReadAudioFormat(const std::string& path, DWORD formatCode, unsigned long lo
     return false;
   const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) return false;
+  const bool known = ReadAudioFormatAt(descriptor, formatCode, size, format, milliseconds);
+  close(descriptor);
+  return known;
+}
+
+bool ReadAudioFormatAt(int descriptor, DWORD formatCode, unsigned long long size, _WAVEFORMATEX* format,
+                       unsigned long long* milliseconds) {
   // One read answers most files (a short file is then read whole); the rest
   // (a tag with a picture in it) cost a read or two more.
   unsigned char head[kFrameSearch + 512];
@@ -301,9 +308,7 @@ bool ReadAudioFormat(const std::string& path, DWORD formatCode, unsigned long lo
     }
     return done;
   };
-  const bool known = AudioFormatFromHeaders(formatCode, size, read, format, milliseconds);
-  close(descriptor);
-  return known;
+  return AudioFormatFromHeaders(formatCode, size, read, format, milliseconds);
 }
 
 }  // namespace wmdm_standin

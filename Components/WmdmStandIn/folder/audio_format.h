@@ -27,4 +27,8 @@ bool AudioFormatFromHeaders(DWORD formatCode, unsigned long long size, const Rea
 bool ReadAudioFormat(const std::string& path, DWORD formatCode, unsigned long long size, _WAVEFORMATEX* format,
                      unsigned long long* milliseconds = nullptr);
 
+// The same, of a file the caller has open (its offset is left alone).
+bool ReadAudioFormatAt(int descriptor, DWORD formatCode, unsigned long long size, _WAVEFORMATEX* format,
+                       unsigned long long* milliseconds = nullptr);
+
 }  // namespace wmdm_standin

@@ -9,10 +9,10 @@
 #include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
 
-#include <optional>
 #include <utility>
 
 #include "audio_format.h"
+#include "descriptor_stream.h"
 #include "tag_edits.h"
 
 namespace wmdm_standin {
@@ -116,6 +116,37 @@ void AddTextTags(TagLib::File& file, std::vector<ModelTag>* tags) {
 
 }  // namespace
 
+namespace {
+
+// An MP3 whose frames were found: its tags alone, read from the file
+// already open.
+void ReadMp3Tags(int descriptor, const std::string& path, std::vector<ModelTag>* tags) {
+  DescriptorStream stream(descriptor, path);
+  TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+  if (file.isValid()) AddTextTags(file, tags);
+}
+
+// Any other file: tags and audio as TagLib reads them; the format only where
+// the headers did not give it.
+void ReadWithTagLib(const std::string& path, DWORD formatCode, std::vector<ModelTag>* tags, _WAVEFORMATEX* format) {
+  TagLib::FileRef file(path.c_str(), true, TagLib::AudioProperties::Average);
+  if (file.isNull()) return;
+  AddTextTags(*file.file(), tags);
+  const TagLib::AudioProperties* audio = file.audioProperties();
+  if (!audio) return;
+  const DWORD bitrate = static_cast<DWORD>(audio->bitrate()) * 1000;
+  AddAudioTags(static_cast<ULONGLONG>(audio->lengthInMilliseconds()), bitrate, audio->sampleRate(), audio->channels(),
+               tags);
+  if (format->nSamplesPerSec) return;
+  format->wFormatTag = WaveTagOf(formatCode);
+  format->nChannels = static_cast<WORD>(audio->channels());
+  format->nSamplesPerSec = static_cast<DWORD>(audio->sampleRate());
+  format->nAvgBytesPerSec = bitrate / 8;
+  if (formatCode == WMDM_FORMATCODE_WAVE) format->wBitsPerSample = 16;
+}
+
+}  // namespace
+
 void ReadTrackDetails(const std::string& path, const WString& name, unsigned long long size,
                       std::vector<ModelTag>* tags, _WAVEFORMATEX* format) {
   tags->clear();
@@ -127,30 +158,16 @@ void ReadTrackDetails(const std::string& path, const WString& name, unsigned lon
   // Where the headers tell the play time (an MP3's), TagLib reads the tags
   // alone: its own reading of the audio walks the file back from its end.
   unsigned long long milliseconds = 0;
-  if (ReadAudioFormat(path, formatCode, size, format, &milliseconds) && milliseconds)
-    AddAudioTags(milliseconds, format->nAvgBytesPerSec * 8, format->nSamplesPerSec, format->nChannels, tags);
-  // An MP3 whose frames were found is opened as one straight away.
-  std::optional<TagLib::MPEG::File> mp3;
-  TagLib::FileRef any;
-  if (formatCode == WMDM_FORMATCODE_MP3 && milliseconds)
-    mp3.emplace(path.c_str(), false);
-  else
-    any = TagLib::FileRef(path.c_str(), milliseconds == 0, TagLib::AudioProperties::Average);
-  TagLib::File* file = mp3 ? &*mp3 : any.file();
-  if (!file || !file->isValid()) return;
-  AddTextTags(*file, tags);
-  const TagLib::AudioProperties* audio = milliseconds ? nullptr : file->audioProperties();
-  if (!audio) return;
-  const DWORD bitrate = static_cast<DWORD>(audio->bitrate()) * 1000;
-  AddAudioTags(static_cast<ULONGLONG>(audio->lengthInMilliseconds()), bitrate, audio->sampleRate(), audio->channels(),
-               tags);
-  // The headers' format, where they were read, is the file's own.
-  if (format->nSamplesPerSec) return;
-  format->wFormatTag = WaveTagOf(formatCode);
-  format->nChannels = static_cast<WORD>(audio->channels());
-  format->nSamplesPerSec = static_cast<DWORD>(audio->sampleRate());
-  format->nAvgBytesPerSec = bitrate / 8;
-  if (formatCode == WMDM_FORMATCODE_WAVE) format->wBitsPerSample = 16;
+  const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor >= 0) {
+    ReadAudioFormatAt(descriptor, formatCode, size, format, &milliseconds);
+    if (milliseconds) {
+      AddAudioTags(milliseconds, format->nAvgBytesPerSec * 8, format->nSamplesPerSec, format->nChannels, tags);
+      ReadMp3Tags(descriptor, path, tags);
+    }
+    close(descriptor);
+  }
+  if (!milliseconds) ReadWithTagLib(path, formatCode, tags, format);
 }
 
 bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) {
