@@ -11,6 +11,7 @@
 #include "mdhost/host_session.h"
 #include "mdhost/item_report.h"
 #include "mdhost/medium_location.h"
+#include "mdhost/player_formats.h"
 #include "mdhost/stop_request.h"
 #include "mdhost/track_sender.h"
 #include "mdhost/transfer_progress.h"
@@ -121,6 +122,13 @@ int RunSend(const CommandLine& line) {
   int status = kExitOk;
   size_t done = 0;
   for (; done < sources.size() && !stop.Asked(); ++done) {
+    // A file the player would hide once sent is not sent.
+    std::string why;
+    if (PlayerRefusesFormat(session.Plugin(), location, files[done], &why)) {
+      std::cout << "refused " << files[done] << ": " << why << "\n" << std::flush;
+      status = kExitFailure;
+      continue;
+    }
     progress.Starting(done + 1, FileBytes(sources[done].native), files[done] + " to " + args.back());
     const SentTrack sent = SendTrack(session, location, target, sources[done], given, mode, static_cast<DWORD>(done + 1));
     std::string line = std::string(OutcomeWord(sent.outcome)) + " " + files[done];

@@ -109,9 +109,10 @@ bool ConfirmedByNext(const ReadAt& read, unsigned long long size, unsigned long 
          following.sampleRate == frame.sampleRate;
 }
 
-// The average rate a VBR ("Xing", "Info" or "VBRI") header gives, or 0.
+// The average rate a VBR ("Xing", "Info" or "VBRI") header gives, or 0;
+// `counted` gets the frames it counts.
 DWORD AverageBytesPerSecond(const ReadAt& read, unsigned long long size, unsigned long long at,
-                            const FrameHeader& frame) {
+                            const FrameHeader& frame, unsigned long* counted) {
   const unsigned sideInfo = frame.version == 1 ? (frame.channels == 1 ? 17 : 32) : (frame.channels == 1 ? 9 : 17);
   unsigned char p[18];
   unsigned long frames = 0;
@@ -129,13 +130,27 @@ DWORD AverageBytesPerSecond(const ReadAt& read, unsigned long long size, unsigne
     bytes = Be32(p + 10);
     frames = Be32(p + 14);
   }
+  *counted = frames;
   if (frames == 0) return 0;
   if (bytes == 0 || bytes > size - at) bytes = size - at;
   const unsigned long long samples = static_cast<unsigned long long>(frames) * frame.samples;
   return static_cast<DWORD>(bytes * frame.sampleRate / samples);
 }
 
-bool Mp3Format(unsigned long long size, const ReadAt& read, _WAVEFORMATEX* format) {
+// The play time: the frames a VBR header counts, else the audio's bytes
+// (up to an ID3v1 tag) at the first frame's rate; 0 for free format.
+unsigned long long Mp3Milliseconds(const ReadAt& read, unsigned long long size, unsigned long long at,
+                                   const FrameHeader& frame, unsigned long frames) {
+  if (frames) return static_cast<unsigned long long>(frames) * frame.samples * 1000 / frame.sampleRate;
+  if (frame.kbps == 0) return 0;
+  unsigned char trailer[3] = {};
+  const unsigned long long end =
+      size >= at + 128 && ReadExactly(read, size - 128, trailer, 3) && std::memcmp(trailer, "TAG", 3) == 0 ? size - 128
+                                                                                                            : size;
+  return ((end - at) * 8 + frame.kbps / 2) / frame.kbps;
+}
+
+bool Mp3Format(unsigned long long size, const ReadAt& read, _WAVEFORMATEX* format, unsigned long long* milliseconds) {
   const unsigned long long start = SkipId3v2(read, size);
   unsigned char window[kFrameSearch + 3];
   const size_t got = read(start, window, sizeof window);
@@ -143,7 +158,9 @@ bool Mp3Format(unsigned long long size, const ReadAt& read, _WAVEFORMATEX* forma
     FrameHeader frame;
     if (window[i] != 0xFF || !ParseFrameHeader(window + i, &frame)) continue;
     if (!ConfirmedByNext(read, size, start + i, frame)) continue;
-    const DWORD average = AverageBytesPerSecond(read, size, start + i, frame);
+    unsigned long frames = 0;
+    const DWORD average = AverageBytesPerSecond(read, size, start + i, frame, &frames);
+    if (milliseconds) *milliseconds = Mp3Milliseconds(read, size, start + i, frame, frames);
     format->wFormatTag = kWaveTagMp3;
     format->nChannels = frame.channels;
     format->nSamplesPerSec = frame.sampleRate;
@@ -211,13 +228,19 @@ bool FlacFormat(unsigned long long size, const ReadAt& read, _WAVEFORMATEX* form
   return true;
 }
 
-bool VorbisFormat(const ReadAt& read, _WAVEFORMATEX* format) {
+bool OggFormat(const ReadAt& read, _WAVEFORMATEX* format) {
   unsigned char page[27 + 255 + 30];
   const size_t got = read(0, page, sizeof page);
   if (got < 27 || std::memcmp(page, "OggS", 4) != 0 || page[4] != 0) return false;
   const size_t packet = 27 + page[26];
   if (packet + 30 > got) return false;
   const unsigned char* id = page + packet;
+  // Opus always plays at 48 kHz, whatever rate its source had.
+  if (std::memcmp(id, "OpusHead", 8) == 0 && id[9] != 0) {
+    format->nChannels = id[9];
+    format->nSamplesPerSec = 48000;
+    return true;
+  }
   if (id[0] != 1 || std::memcmp(id + 1, "vorbis", 6) != 0 || Le32(id + 7) != 0) return false;
   const WORD channels = id[11];
   const DWORD rate = Le32(id + 12);
@@ -231,27 +254,38 @@ bool VorbisFormat(const ReadAt& read, _WAVEFORMATEX* format) {
 
 }  // namespace
 
-bool AudioFormatFromHeaders(DWORD formatCode, unsigned long long size, const ReadAt& read, _WAVEFORMATEX* format) {
+bool AudioFormatFromHeaders(DWORD formatCode, unsigned long long size, const ReadAt& read, _WAVEFORMATEX* format,
+                            unsigned long long* milliseconds) {
   *format = _WAVEFORMATEX{};
+  if (milliseconds) *milliseconds = 0;
   bool known = false;
   switch (formatCode) {
-    case WMDM_FORMATCODE_MP3: known = Mp3Format(size, read, format); break;
+    case WMDM_FORMATCODE_MP3: known = Mp3Format(size, read, format, milliseconds); break;
     case WMDM_FORMATCODE_WAVE: known = WaveFormat(size, read, format); break;
     case WMDM_FORMATCODE_FLAC: known = FlacFormat(size, read, format); break;
-    case WMDM_FORMATCODE_OGG: known = VorbisFormat(read, format); break;
+    case WMDM_FORMATCODE_OGG: known = OggFormat(read, format); break;
     default: break;
   }
   if (!known) *format = _WAVEFORMATEX{};
   return known;
 }
 
-bool ReadAudioFormat(const std::string& path, DWORD formatCode, unsigned long long size, _WAVEFORMATEX* format) {
+bool ReadAudioFormat(const std::string& path, DWORD formatCode, unsigned long long size, _WAVEFORMATEX* format,
+                     unsigned long long* milliseconds) {
   *format = _WAVEFORMATEX{};
+  if (milliseconds) *milliseconds = 0;
   if (formatCode != WMDM_FORMATCODE_MP3 && formatCode != WMDM_FORMATCODE_WAVE && formatCode != WMDM_FORMATCODE_FLAC &&
       formatCode != WMDM_FORMATCODE_OGG)
     return false;
   const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) return false;
+  const bool known = ReadAudioFormatAt(descriptor, formatCode, size, format, milliseconds);
+  close(descriptor);
+  return known;
+}
+
+bool ReadAudioFormatAt(int descriptor, DWORD formatCode, unsigned long long size, _WAVEFORMATEX* format,
+                       unsigned long long* milliseconds) {
   // One read answers most files (a short file is then read whole); the rest
   // (a tag with a picture in it) cost a read or two more.
   unsigned char head[kFrameSearch + 512];
@@ -274,9 +308,7 @@ bool ReadAudioFormat(const std::string& path, DWORD formatCode, unsigned long lo
     }
     return done;
   };
-  const bool known = AudioFormatFromHeaders(formatCode, size, read, format);
-  close(descriptor);
-  return known;
+  return AudioFormatFromHeaders(formatCode, size, read, format, milliseconds);
 }
 
 }  // namespace wmdm_standin

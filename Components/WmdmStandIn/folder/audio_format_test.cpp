@@ -108,6 +108,10 @@ std::vector<Case> Cases() {
       {"FLAC after an ID3v2 tag", WMDM_FORMATCODE_FLAC, Id3v2(64) + test_tracks::Flac(), true,
        {0, 2, 44100, 0, 0, 16}},
       {"Ogg Vorbis", WMDM_FORMATCODE_OGG, test_tracks::OggVorbis(), true, {0, 2, 44100, 16000, 0, 0}},
+      {"Opus, whatever its source's rate", WMDM_FORMATCODE_OGG,
+       test_tracks::OggPage(0x02, 0, 0, {std::string("OpusHead\x01\x02\x38\x01\x44\xAC\0\0\0\0\0", 19)}) +
+           test_tracks::OggPage(0, 0, 1, {std::string(64, '\0')}),
+       true, {0, 2, 48000, 0, 0, 0}},
       {"WMA: left to the tag reader", WMDM_FORMATCODE_WMA, test_tracks::Wma(), false, none},
       {"MP4: left to the tag reader", WMDM_FORMATCODE_MP4, test_tracks::Mp4(), false, none},
       {"a WAV named .mp3", WMDM_FORMATCODE_MP3, test_tracks::Wav(10), false, none},

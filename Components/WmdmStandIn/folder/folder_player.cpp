@@ -88,12 +88,15 @@ void VolumeDefaults(const std::string& directory, DeviceDescription* device, Med
   device->canonicalName = CanonicalNameFor(directory, volume);
   device->powerSource = WMDM_POWER_CAP_EXTERNAL | WMDM_POWER_IS_EXTERNAL;
   device->powerPercent = 100;
+  // What TagLib reads and writes is what a plain folder takes; a player's
+  // own file may name fewer.
   device->waveFormats = {Wave(0x55, 44100, 16000, 0), Wave(0x161, 44100, 16000, 0), Wave(0x1, 44100, 176400, 16)};
-  device->mimeTypes = {W("audio/mpeg"), W("audio/x-ms-wma"), W("audio/wav"), W("audio/flac"), W("audio/ogg"),
-                       W("audio/mp4")};
+  device->mimeTypes = {W("audio/mpeg"), W("audio/x-ms-wma"), W("audio/wav"), W("audio/flac"),
+                       W("audio/ogg"),  W("audio/opus"),     W("audio/mp4")};
   device->formatsSupported =
       std::vector<DWORD>{WMDM_FORMATCODE_MP3, WMDM_FORMATCODE_WMA, WMDM_FORMATCODE_WAVE, WMDM_FORMATCODE_FLAC,
-                         WMDM_FORMATCODE_OGG, WMDM_FORMATCODE_MP4, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST};
+                         WMDM_FORMATCODE_OGG, WMDM_FORMATCODE_M4A, WMDM_FORMATCODE_MP4,
+                         WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST};
   medium->name = wide::FromUtf8(label);
   medium->removable = volume.usb || volume.found;
 }
@@ -121,6 +124,13 @@ ObjectId AddFolderPlayer(PlayerModel& model, const std::string& directory, Playe
     // A file that does not describe a player leaves the volume's facts.
     if (ParsePlayerFacts(text.str(), &described, &medium, &error)) {
       if (!described.canonicalName) described.canonicalName = device.canonicalName;
+      // Formats it does not name are the folder's: the file narrows them or
+      // leaves them.
+      if (described.waveFormats.empty() && described.mimeTypes.empty()) {
+        described.waveFormats = device.waveFormats;
+        described.mimeTypes = device.mimeTypes;
+      }
+      if (!described.formatsSupported) described.formatsSupported = device.formatsSupported;
       device = described;
     }
   }

@@ -1,9 +1,6 @@
 #include "folder_player.h"
 
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/statvfs.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -561,18 +558,9 @@ namespace {
 TEST(FolderPlayerDiskTest, AFullFileSystemLeavesNoFile) {
   TemporaryFolder medium, computer;
   const std::string big = computer.Write("big.wav", test_tracks::Wav(500));  // 88 KB
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const uid_t uid = getuid();
-    const gid_t gid = getgid();
-    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) _exit(77);
-    std::ofstream("/proc/self/setgroups") << "deny";
-    std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
-    std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
-    if (mount("none", medium.Path().c_str(), "tmpfs", 0, "size=64k") != 0) _exit(77);
+  const int status = testing_support::OnSmallTmpfs(medium.Path(), "64k", [&] {
     auto model = PlayerModel::Create();
-    if (!AddFolderPlayer(*model, medium.Path())) _exit(1);
+    if (!AddFolderPlayer(*model, medium.Path())) return false;
     const auto root = model->HandleOf(model->PresentDevices().at(0)->media.at(0)->root);
     NewObject request;
     request.name = W("big.wav");
@@ -583,17 +571,11 @@ TEST(FolderPlayerDiskTest, AFullFileSystemLeavesNoFile) {
     // Size unknown beforehand: the copy itself runs out of room.
     request.size = 0;
     const HRESULT failed = model->CreateObject(root, request, nullptr);
-    const bool empty = std::filesystem::is_empty(medium.Path());
-    umount(medium.Path().c_str());
-    _exit(refused == HRESULT_FROM_WIN32(ERROR_DISK_FULL) && failed == HRESULT_FROM_WIN32(ERROR_DISK_FULL) && empty
-              ? 0
-              : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no unprivileged user namespaces here";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "a full medium answers ERROR_DISK_FULL and keeps no partial file";
+    return refused == HRESULT_FROM_WIN32(ERROR_DISK_FULL) && failed == HRESULT_FROM_WIN32(ERROR_DISK_FULL) &&
+           std::filesystem::is_empty(medium.Path());
+  });
+  if (status == 77) GTEST_SKIP() << "no unprivileged user namespaces here";
+  EXPECT_EQ(status, 0) << "a full medium answers ERROR_DISK_FULL and keeps no partial file";
 }
 
 }  // namespace

@@ -20,7 +20,9 @@
 #include <result_macros.h>
 
 #include "audio_format.h"
+#include "file_writes.h"
 #include "m3u8.h"
+#include "tagged_copy.h"
 #include "track_tags.h"
 
 namespace wmdm_standin {
@@ -30,9 +32,6 @@ constexpr DWORD kErrorInvalidName = 123;
 constexpr DWORD kErrorFilenameTooLong = 206;
 constexpr DWORD kErrorWriteFault = 29;
 constexpr char kTemporaryPrefix[] = ".mdsend-";
-constexpr size_t kCopyChunk = 1 << 20;
-
-std::atomic<long long> g_writeBudget{-1};
 
 HRESULT FromErrno(int error) {
   switch (error) {
@@ -132,61 +131,6 @@ HRESULT MoveInto(const std::string& from, const std::string& to, bool replace) {
   return S_OK;
 }
 
-// Writes all of `length` bytes, counting them against the test budget.
-bool WriteAll(int descriptor, const char* data, size_t length) {
-  while (length > 0) {
-    size_t chunk = length;
-    const long long budget = g_writeBudget.load();
-    if (budget >= 0) {
-      if (budget == 0) {
-        errno = ENOSPC;
-        return false;
-      }
-      chunk = std::min<size_t>(chunk, static_cast<size_t>(budget));
-      g_writeBudget.fetch_sub(static_cast<long long>(chunk));
-    }
-    const ssize_t written = write(descriptor, data, chunk);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    length -= static_cast<size_t>(written);
-  }
-  return true;
-}
-
-// Copies the whole of `from` into `to`: in the kernel where it can, in
-// pieces otherwise; never the whole file in memory.
-bool CopyContent(int from, int to, unsigned long long length = ~0ull) {
-  if (g_writeBudget.load() < 0) {
-    for (;;) {
-      if (length == 0) return true;
-      const ssize_t copied = copy_file_range(from, nullptr, to, nullptr, std::min<unsigned long long>(length, kCopyChunk * 64), 0);
-      if (copied == 0) return true;
-      if (copied > 0) {
-        length -= static_cast<unsigned long long>(copied);
-        continue;
-      }
-      if (errno == EINTR) continue;
-      if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
-      break;  // this pair of file systems wants the copy done by hand
-    }
-  }
-  std::vector<char> buffer(kCopyChunk);
-  while (length > 0) {
-    const ssize_t got = read(from, buffer.data(), std::min<unsigned long long>(length, buffer.size()));
-    if (got == 0) return true;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (!WriteAll(to, buffer.data(), static_cast<size_t>(got))) return false;
-    length -= static_cast<unsigned long long>(got);
-  }
-  return true;
-}
-
 HRESULT WriteNewFile(const std::string& path, const std::string& text) {
   const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (descriptor < 0) return FromErrno(errno);
@@ -266,7 +210,7 @@ void ForEachObject(const std::shared_ptr<ModelObject>& object, const std::functi
 
 }  // namespace
 
-void FolderStore::LimitWritesForTesting(long long bytes) { g_writeBudget = bytes; }
+void FolderStore::LimitWritesForTesting(long long bytes) { SetWriteBudget(bytes); }
 
 namespace {
 
@@ -441,63 +385,31 @@ HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& reques
   const std::string name = wide::ToUtf8(request.name);
   const std::string path = folder + "/" + name;
   const std::string temporary = TemporaryPathIn(folder, name);
-  const int target = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  // Tags go into the copy before it takes its name: a failed send leaves
+  // nothing behind, a finished one is whole, tags and all.
+  const int target = open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (target < 0) return FromErrno(errno);
   const auto fail = [&](HRESULT result) {
     unlink(temporary.c_str());
     return result;
   };
-  bool copied = false;
-  bool tagged = false;
   int error = 0;
   if (!request.bytes.empty()) {
-    copied = WriteAll(target, reinterpret_cast<const char*>(request.bytes.data()), request.bytes.size());
-    error = errno;
+    error = WriteTagged(request.bytes, target, request.name, request.tags);
   } else {
     const int source = open(wide::ToUtf8(request.sourcePath).c_str(), O_RDONLY | O_CLOEXEC);
     if (source < 0) {
       close(target);
       return fail(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     }
-    // An MP3's tag goes first and the audio after it in one pass; TagLib would
-    // otherwise shift the whole copy to make room for the tag.
-    Mp3Tags mp3;
-    struct stat info = {};
-    if (!request.tags.empty() && FormatCodeOfName(request.name) == WMDM_FORMATCODE_MP3 &&
-        RenderMp3Tag(wide::ToUtf8(request.sourcePath), request.tags, &mp3) && fstat(source, &info) == 0 &&
-        static_cast<unsigned long long>(info.st_size) >= mp3.audioStart + mp3.trailerSize &&
-        lseek(source, static_cast<off_t>(mp3.audioStart), SEEK_SET) == static_cast<off_t>(mp3.audioStart)) {
-      tagged = true;
-      const unsigned long long audio = info.st_size - mp3.audioStart - mp3.trailerSize;
-      copied = WriteAll(target, mp3.tag.data(), mp3.tag.size()) && CopyContent(source, target, audio) &&
-               WriteAll(target, mp3.trailer.data(), mp3.trailer.size());
-    } else {
-      copied = CopyContent(source, target);
-    }
-    error = errno;
+    error = CopyTagged(source, wide::ToUtf8(request.sourcePath), target, request.name, request.tags);
     close(source);
   }
-  if (!copied) {
+  if (error) {
     close(target);
-    return fail(FromErrno(error));
+    return fail(error == ENOTSUP ? WMDM_E_NOTSUPPORTED : FromErrno(error));
   }
-  close(target);
-  // Tags go into the copy before it takes its name: a failed send leaves
-  // nothing behind, a finished one is whole.
-  if (!tagged && !request.tags.empty() && IsAudioCode(FormatCodeOfName(request.name)) &&
-      !WriteTrackTags(temporary, request.tags)) {
-    // TagLib cannot say why: a full medium is the usual reason a save fails.
-    struct statvfs info = {};
-    const bool full = statvfs(folder.c_str(), &info) == 0 && info.f_bavail == 0;
-    std::ifstream probe(temporary, std::ios::binary);
-    char head = 0;
-    const bool readable = probe.read(&head, 1).gcount() == 1;
-    if (full || !readable) return fail(HRESULT_FROM_WIN32(ERROR_DISK_FULL));
-    // A file TagLib does not understand keeps its tags in the model only.
-  }
-  const int reopened = open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
-  if (reopened < 0) return fail(FromErrno(errno));
-  const HRESULT synced = SyncAndClose(reopened);
+  const HRESULT synced = SyncAndClose(target);
   if (FAILED(synced)) return fail(synced);
   const HRESULT moved = MoveInto(temporary, path, replaced != nullptr);
   if (FAILED(moved)) return fail(moved == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) : moved);
@@ -601,13 +513,10 @@ void FolderStore::LoadFormat(ModelObject& object) {
 
 void FolderStore::LoadDetails(ModelObject& object) {
   const std::string path = PathOf(object);
-  if (object.formatPending) {
-    object.formatPending = false;
-    ReadAudioFormat(path, FormatCodeOfName(object.name), object.size, &object.format);
-  }
+  object.formatPending = false;
   std::vector<ModelTag> read;
   _WAVEFORMATEX format = {};
-  ReadTrackDetails(path, object.name, &read, &format);
+  ReadTrackDetails(path, object.name, object.size, &read, &format);
   // The format once answered stays as it was: the headers' unless they were
   // not understood.
   if (object.format.nSamplesPerSec == 0) object.format = format;

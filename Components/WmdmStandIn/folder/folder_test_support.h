@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -64,6 +69,30 @@ class TemporaryFolder {
  private:
   std::string path_;
 };
+
+// Runs `body` in a child process with a tmpfs of `size` ("64k") mounted on
+// `folder`, in mount and user namespaces of its own, so no root is needed
+// and nothing outside sees the mount. Answers 0 when `body` held, 1 when it
+// did not, 77 when the kernel refuses the namespaces or the mount.
+inline int OnSmallTmpfs(const std::string& folder, const std::string& size, const std::function<bool()>& body) {
+  const pid_t child = fork();
+  if (child < 0) return 1;
+  if (child == 0) {
+    const uid_t uid = getuid();
+    const gid_t gid = getgid();
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) _exit(77);
+    std::ofstream("/proc/self/setgroups") << "deny";
+    std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+    std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+    if (mount("none", folder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) != 0) _exit(77);
+    const bool held = body();
+    umount(folder.c_str());
+    _exit(held ? 0 : 1);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return 1;
+  return WEXITSTATUS(status);
+}
 
 // Undoes a write limit whatever way a test ends.
 struct WriteLimitGuard {

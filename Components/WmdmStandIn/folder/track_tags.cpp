@@ -1,29 +1,33 @@
 #include "track_tags.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <taglib/audioproperties.h>
 #include <taglib/fileref.h>
-#include <taglib/id3v1tag.h>
-#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
 
-#include <cstring>
-#include <fstream>
 #include <utility>
+
+#include "audio_format.h"
+#include "descriptor_stream.h"
+#include "tag_edits.h"
 
 namespace wmdm_standin {
 namespace {
 
-// The platform's text tags and the names TagLib gives them in every format.
+// The platform's text tags and the names TagLib gives them in every format,
+// in the order they are handed out. Clients take the album artist and the
+// author as the track's artist, the later one winning: the author comes
+// after, so a compilation's tracks show their own artists.
 const std::pair<const WCHAR*, const char*> kTextTags[] = {
-    {g_wszWMDMTitle, "TITLE"},        {g_wszWMDMAuthor, "ARTIST"}, {g_wszWMDMAlbumTitle, "ALBUM"},
-    {g_wszWMDMAlbumArtist, "ALBUMARTIST"}, {g_wszWMDMGenre, "GENRE"}, {g_wszWMDMYear, "DATE"},
+    {g_wszWMDMTitle, "TITLE"},  {g_wszWMDMAlbumArtist, "ALBUMARTIST"}, {g_wszWMDMAuthor, "ARTIST"},
+    {g_wszWMDMAlbumTitle, "ALBUM"}, {g_wszWMDMGenre, "GENRE"},        {g_wszWMDMYear, "DATE"},
 };
 
 WString ToWide(const TagLib::String& text) { return wide::FromUtf8(text.to8Bit(true)); }
-
-TagLib::String ToTagLib(const WString& text) { return TagLib::String(wide::ToUtf8(text), TagLib::String::UTF8); }
 
 WORD WaveTagOf(DWORD formatCode) {
   switch (formatCode) {
@@ -65,7 +69,8 @@ DWORD FormatCodeOfName(const WString& name) {
   static const std::pair<const WCHAR*, DWORD> kExtensions[] = {
       {W(".mp3"), WMDM_FORMATCODE_MP3},   {W(".wma"), WMDM_FORMATCODE_WMA},  {W(".asf"), WMDM_FORMATCODE_WMA},
       {W(".wav"), WMDM_FORMATCODE_WAVE},  {W(".flac"), WMDM_FORMATCODE_FLAC}, {W(".ogg"), WMDM_FORMATCODE_OGG},
-      {W(".oga"), WMDM_FORMATCODE_OGG},   {W(".m4a"), WMDM_FORMATCODE_MP4},  {W(".mp4"), WMDM_FORMATCODE_MP4},
+      {W(".oga"), WMDM_FORMATCODE_OGG},   {W(".opus"), WMDM_FORMATCODE_OGG}, {W(".m4a"), WMDM_FORMATCODE_M4A},
+      {W(".mp4"), WMDM_FORMATCODE_MP4},
       {W(".m3u8"), WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST}, {W(".m3u"), WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST},
   };
   for (const auto& [extension, code] : kExtensions)
@@ -73,17 +78,32 @@ DWORD FormatCodeOfName(const WString& name) {
   return 0;
 }
 
-void ReadTrackDetails(const std::string& path, const WString& name, std::vector<ModelTag>* tags,
-                      _WAVEFORMATEX* format) {
-  tags->clear();
-  *format = _WAVEFORMATEX{};
-  const DWORD formatCode = FormatCodeOfName(name);
-  if (formatCode) tags->push_back(ModelTag::Dword(g_wszWMDMFormatCode, formatCode));
-  if (!formatCode || formatCode == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST) return;
+namespace {
 
-  TagLib::FileRef file(path.c_str(), true, TagLib::AudioProperties::Average);
-  if (file.isNull()) return;
-  const TagLib::PropertyMap properties = file.file()->properties();
+void AddAudioTags(ULONGLONG milliseconds, DWORD bitrate, DWORD sampleRate, DWORD channels, std::vector<ModelTag>* tags) {
+  tags->push_back(ModelTag::Qword(g_wszWMDMDuration, milliseconds * 10000));
+  if (bitrate) tags->push_back(ModelTag::Dword(g_wszWMDMBitrate, bitrate));
+  if (sampleRate) tags->push_back(ModelTag::Dword(g_wszWMDMSampleRate, sampleRate));
+  if (channels) tags->push_back(ModelTag::Dword(g_wszWMDMNumChannels, channels));
+}
+
+// The tags of `properties` or, for an MP3, of its tags straight: building an
+// MP3's whole property map costs as much as reading its tag.
+void AddTextTags(TagLib::File& file, std::vector<ModelTag>* tags) {
+  TagLib::PropertyMap properties;
+  if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(&file)) {
+    const TagLib::Tag& tag = *mpeg->tag();
+    const std::pair<const char*, TagLib::String> basics[] = {
+        {"TITLE", tag.title()}, {"ARTIST", tag.artist()}, {"ALBUM", tag.album()}, {"GENRE", tag.genre()}};
+    for (const auto& [key, value] : basics)
+      if (!value.isEmpty()) properties.insert(key, TagLib::StringList(value));
+    if (tag.year()) properties.insert("DATE", TagLib::StringList(TagLib::String::number(static_cast<int>(tag.year()))));
+    if (tag.track()) properties.insert("TRACKNUMBER", TagLib::StringList(TagLib::String::number(static_cast<int>(tag.track()))));
+    const TagLib::ID3v2::FrameList& albumArtist = mpeg->ID3v2Tag(true)->frameListMap()["TPE2"];
+    if (!albumArtist.isEmpty()) properties.insert("ALBUMARTIST", TagLib::StringList(albumArtist.front()->toString()));
+  } else {
+    properties = file.properties();
+  }
   for (const auto& [tagName, key] : kTextTags) {
     auto found = properties.find(key);
     if (found != properties.end() && !found->second.isEmpty() && !found->second.front().isEmpty())
@@ -92,93 +112,73 @@ void ReadTrackDetails(const std::string& path, const WString& name, std::vector<
   auto track = properties.find("TRACKNUMBER");
   if (track != properties.end() && !track->second.isEmpty() && LeadingNumber(track->second.front()))
     tags->push_back(ModelTag::Dword(g_wszWMDMTrack, LeadingNumber(track->second.front())));
-
-  if (const TagLib::AudioProperties* audio = file.audioProperties()) {
-    tags->push_back(ModelTag::Qword(g_wszWMDMDuration, static_cast<ULONGLONG>(audio->lengthInMilliseconds()) * 10000));
-    const DWORD bitrate = static_cast<DWORD>(audio->bitrate()) * 1000;
-    if (bitrate) tags->push_back(ModelTag::Dword(g_wszWMDMBitrate, bitrate));
-    if (audio->sampleRate()) tags->push_back(ModelTag::Dword(g_wszWMDMSampleRate, audio->sampleRate()));
-    if (audio->channels()) tags->push_back(ModelTag::Dword(g_wszWMDMNumChannels, audio->channels()));
-    format->wFormatTag = WaveTagOf(formatCode);
-    format->nChannels = static_cast<WORD>(audio->channels());
-    format->nSamplesPerSec = static_cast<DWORD>(audio->sampleRate());
-    format->nAvgBytesPerSec = bitrate / 8;
-    if (formatCode == WMDM_FORMATCODE_WAVE) format->wBitsPerSample = 16;
-  }
-}
-
-namespace {
-
-// Puts the tags it knows into `properties`; false when none of them is known.
-bool ApplyTags(const std::vector<ModelTag>& tags, TagLib::PropertyMap* properties) {
-  bool changed = false;
-  for (const ModelTag& tag : tags) {
-    for (const auto& [tagName, key] : kTextTags) {
-      WString text;
-      if (tag.name != tagName || !tag.AsString(&text)) continue;
-      if (text.empty())
-        properties->erase(key);
-      else
-        properties->replace(key, TagLib::StringList(ToTagLib(text)));
-      changed = true;
-    }
-    // Clients send the track as a number or, as some do, as text ("7/12").
-    DWORD track = 0;
-    WString trackText;
-    if (tag.name == g_wszWMDMTrack && (tag.AsDword(&track) || tag.AsString(&trackText))) {
-      const TagLib::String number =
-          trackText.empty() ? TagLib::String::number(static_cast<int>(track)) : ToTagLib(trackText);
-      properties->replace("TRACKNUMBER", TagLib::StringList(number));
-      changed = true;
-    }
-  }
-  return changed;
 }
 
 }  // namespace
 
-bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) {
-  TagLib::FileRef file(path.c_str(), false);
-  if (file.isNull()) return false;
-  TagLib::PropertyMap properties = file.file()->properties();
-  if (!ApplyTags(tags, &properties)) return true;
-  file.file()->setProperties(properties);
-  return file.save();
+namespace {
+
+// An MP3 whose frames were found: its tags alone, read from the file
+// already open.
+void ReadMp3Tags(int descriptor, const std::string& path, std::vector<ModelTag>* tags) {
+  DescriptorStream stream(descriptor, path);
+  TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+  if (file.isValid()) AddTextTags(file, tags);
 }
 
-bool RenderMp3Tag(const std::string& source, const std::vector<ModelTag>& tags, Mp3Tags* rendered) {
-  *rendered = Mp3Tags();
-  std::ifstream in(source, std::ios::binary);
-  char head[10] = {};
-  if (!in.read(head, sizeof(head))) return false;
-  TagLib::ID3v2::Tag front;
-  TagLib::PropertyMap properties;
-  bool trailing = false;
-  if (std::memcmp(head, "ID3", 3) == 0 || in.seekg(-128, std::ios::end)) {
-    TagLib::MPEG::File file(source.c_str(), false);
-    if (!file.isValid()) return false;
-    // The source's own tags are kept, with the new values over them.
-    if (file.hasID3v2Tag()) {
-      rendered->audioStart = file.ID3v2Tag()->header()->completeTagSize();
-      properties = file.ID3v2Tag()->properties();
+// Any other file: tags and audio as TagLib reads them; the format only where
+// the headers did not give it.
+void ReadWithTagLib(const std::string& path, DWORD formatCode, std::vector<ModelTag>* tags, _WAVEFORMATEX* format) {
+  TagLib::FileRef file(path.c_str(), true, TagLib::AudioProperties::Average);
+  if (file.isNull()) return;
+  AddTextTags(*file.file(), tags);
+  const TagLib::AudioProperties* audio = file.audioProperties();
+  if (!audio) return;
+  const DWORD bitrate = static_cast<DWORD>(audio->bitrate()) * 1000;
+  AddAudioTags(static_cast<ULONGLONG>(audio->lengthInMilliseconds()), bitrate, audio->sampleRate(), audio->channels(),
+               tags);
+  if (format->nSamplesPerSec) return;
+  format->wFormatTag = WaveTagOf(formatCode);
+  format->nChannels = static_cast<WORD>(audio->channels());
+  format->nSamplesPerSec = static_cast<DWORD>(audio->sampleRate());
+  format->nAvgBytesPerSec = bitrate / 8;
+  if (formatCode == WMDM_FORMATCODE_WAVE) format->wBitsPerSample = 16;
+}
+
+}  // namespace
+
+void ReadTrackDetails(const std::string& path, const WString& name, unsigned long long size,
+                      std::vector<ModelTag>* tags, _WAVEFORMATEX* format) {
+  tags->clear();
+  *format = _WAVEFORMATEX{};
+  const DWORD formatCode = FormatCodeOfName(name);
+  if (formatCode) tags->push_back(ModelTag::Dword(g_wszWMDMFormatCode, formatCode));
+  if (!formatCode || formatCode == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST) return;
+
+  // Where the headers tell the play time (an MP3's), TagLib reads the tags
+  // alone: its own reading of the audio walks the file back from its end.
+  unsigned long long milliseconds = 0;
+  const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor >= 0) {
+    ReadAudioFormatAt(descriptor, formatCode, size, format, &milliseconds);
+    if (milliseconds) {
+      AddAudioTags(milliseconds, format->nAvgBytesPerSec * 8, format->nSamplesPerSec, format->nChannels, tags);
+      ReadMp3Tags(descriptor, path, tags);
     }
-    if (file.hasID3v1Tag()) {
-      trailing = true;
-      rendered->trailerSize = 128;
-      if (properties.isEmpty()) properties = file.ID3v1Tag()->properties();
-    }
+    close(descriptor);
   }
-  ApplyTags(tags, &properties);
-  front.setProperties(properties);
-  const TagLib::ByteVector bytes = front.render();
-  rendered->tag.assign(bytes.data(), bytes.size());
-  if (trailing) {
-    TagLib::ID3v1::Tag back;
-    back.setProperties(properties);
-    const TagLib::ByteVector trailer = back.render();
-    rendered->trailer.assign(trailer.data(), trailer.size());
-  }
-  return true;
+  if (!milliseconds) ReadWithTagLib(path, formatCode, tags, format);
+}
+
+bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) {
+  const std::vector<TagEdit> edits = TagEditsOf(tags);
+  if (edits.empty()) return true;
+  const int descriptor = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  const int error = EditTagsInPlace(descriptor, path, edits);
+  const bool synced = fsync(descriptor) == 0;
+  close(descriptor);
+  return error == 0 && synced;
 }
 
 }  // namespace wmdm_standin
