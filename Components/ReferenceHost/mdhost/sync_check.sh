@@ -85,9 +85,11 @@ expect "$(cat "$work/err")" '^mdhost sync: stopped after [0-9]+ of 400 files'
 sent=$(grep -c '^sent ' "$work/out")
 onPlayer=$(find "$player/Music/Many" -type f | wc -l)
 [ "$sent" -eq "$onPlayer" ] && [ "$sent" -lt 400 ] || fail "$sent sent, $onPlayer on the player"
-for copy in "$player/Music/Many"/*; do
-  cmp -s "$copy" "$source/Many/$(basename "$copy")" || fail "$copy is not whole"
-done
 out=$(sync)
 expect "$out" "^sync: $((400 - sent)) sent, 0 replaced"
+# The player writes each copy's tags, so a copy is compared with one the
+# uninterrupted run sent of the same source, not with the source itself.
+for copy in "$player/Music/Many"/*; do
+  cmp -s "$copy" "$player/Music/Many/400.mp3" || fail "$copy is not whole"
+done
 echo "passed"
