@@ -29,7 +29,7 @@ int Begin(const CommandLine& line, const char* command, size_t arguments, HostSe
   }
   const int opened = session->Open(line, command, std::cerr);
   if (opened != kExitOk) return opened;
-  if (!FindLocation(session->Plugin(), (*positionals)[0], location)) {
+  if (!FindLocation(session->Plugin(), (*positionals)[0], location) || !KnownLocation(session->Plugin(), *location)) {
     std::cerr << "mdhost " << command << ": no medium " << (*positionals)[0] << "\n";
     return kExitBadInput;
   }
@@ -96,11 +96,7 @@ int RunPlaylist(const CommandLine& line) {
   if (begun != kExitOk) return begun;
   if (action == "show") {
     const ListingReport report = ReadListing(session.Plugin(), location, wide::FromUtf8(args[1]));
-    if (line.Has("--json"))
-      PrintListingJson(report, std::cout);
-    else
-      PrintListingTable(report, std::cout);
-    return FAILED(report.result) ? kExitFailure : kExitOk;
+    return PrintListing(report, line.Has("--json"), "playlist", std::cout, std::cerr) ? kExitOk : kExitFailure;
   }
   if (action == "new") {
     UniqueBstr created;

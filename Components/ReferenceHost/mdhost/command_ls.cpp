@@ -8,6 +8,7 @@
 #include "mdhost/host_session.h"
 #include "mdhost/item_report.h"
 #include "mdhost/media_report.h"
+#include "mdhost/medium_location.h"
 #include "mdhost/report_text.h"
 
 namespace {
@@ -15,8 +16,8 @@ namespace {
 const std::vector<std::string>& kValueOptions = SessionValueOptions();
 
 // Opens the session and lists the devices, as a host does before it names a
-// medium. kExitOk, or the exit status.
-int OpenWithDevices(HostSession& session, const CommandLine& line, const char* command) {
+// medium, and checks `location` is one it lists. kExitOk, or the exit status.
+int OpenWithDevices(HostSession& session, const CommandLine& line, const char* command, const std::string& location) {
   const int opened = session.Open(line, command, std::cerr);
   if (opened != kExitOk) return opened;
   std::vector<DWORD> numbers;
@@ -25,8 +26,13 @@ int OpenWithDevices(HostSession& session, const CommandLine& line, const char* c
     std::cerr << "mdhost " << command << ": FindFirstDevice failed: " << Hex(listed) << "\n";
     return kExitFailure;
   }
+  if (!KnownLocation(session.Plugin(), wide::FromUtf8(location))) {
+    std::cerr << "mdhost " << command << ": no medium " << location << "\n";
+    return kExitBadInput;
+  }
   return kExitOk;
 }
+
 
 }  // namespace
 
@@ -37,16 +43,12 @@ int RunLs(const CommandLine& line) {
     return kExitBadInput;
   }
   HostSession session;
-  const int opened = OpenWithDevices(session, line, "ls");
+  const int opened = OpenWithDevices(session, line, "ls", positionals[0]);
   if (opened != kExitOk) return opened;
   const WString location = wide::FromUtf8(positionals[0]);
   const WString path = positionals.size() > 1 ? wide::FromUtf8(positionals[1]) : WString();
   const ListingReport report = ReadListing(session.Plugin(), location, path);
-  if (line.Has("--json"))
-    PrintListingJson(report, std::cout);
-  else
-    PrintListingTable(report, std::cout);
-  return FAILED(report.result) ? kExitFailure : kExitOk;
+  return PrintListing(report, line.Has("--json"), "ls", std::cout, std::cerr) ? kExitOk : kExitFailure;
 }
 
 // mdhost info LOCATION PATH: one item with its tags.
@@ -57,7 +59,7 @@ int RunItemInfo(const CommandLine& line) {
     return kExitBadInput;
   }
   HostSession session;
-  const int opened = OpenWithDevices(session, line, "info");
+  const int opened = OpenWithDevices(session, line, "info", positionals[0]);
   if (opened != kExitOk) return opened;
   ItemReport item;
   const HRESULT hr = ReadItem(session.Plugin(), wide::FromUtf8(positionals[0]), wide::FromUtf8(positionals[1]), &item);

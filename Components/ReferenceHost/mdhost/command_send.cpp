@@ -111,7 +111,7 @@ int RunSend(const CommandLine& line) {
   const int opened = session.Open(line, "send", std::cerr);
   if (opened != kExitOk) return opened;
   WString location;
-  if (!FindLocation(session.Plugin(), args[args.size() - 2], &location)) {
+  if (!FindLocation(session.Plugin(), args[args.size() - 2], &location) || !KnownLocation(session.Plugin(), location)) {
     std::cerr << "mdhost send: no medium " << args[args.size() - 2] << "\n";
     return kExitBadInput;
   }

@@ -10,6 +10,7 @@
 
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
+#include "mdhost/medium_location.h"
 
 namespace {
 
@@ -43,17 +44,15 @@ int RunWipe(const CommandLine& line, const char* command, const char* slot,
   const int opened = session.Open(line, command, std::cerr);
   if (opened != kExitOk) return opened;
   kiMusicDevicePlugin2004* plugin = session.Plugin();
-  // The plug-in knows a medium's device only once a listing has found it.
-  DWORD number = 0;
-  IPPFINDHANDLE find = nullptr;
-  if (plugin->FindFirstDevice(&number, &find) == S_OK) {
-    while (plugin->FindNextDevice(find, &number) == S_OK) {
-    }
-    plugin->FindDeviceClose(find);
+  // The plug-in knows a medium's device only once a listing has found it;
+  // the check lists them.
+  const WString target = wide::FromUtf8(location);
+  if (!KnownLocation(plugin, target)) {
+    std::cerr << prefix << "no medium " << location << "\n";
+    return kExitBadInput;
   }
 
   session.Callback().ClearEvents();
-  const WString target = wide::FromUtf8(location);
   const HRESULT hr = (plugin->*wipe)(target.c_str(), kHostCookie);
   for (const HostEvent& event : session.Callback().Events())
     if (event.kind == HostEvent::kOperationEnded)

@@ -41,3 +41,19 @@ bool FindLocation(kiMusicDevicePlugin2004* plugin, const std::string& text, WStr
   if (find) plugin->FindMediaClose(find);
   return hr == S_OK;
 }
+
+bool KnownLocation(kiMusicDevicePlugin2004* plugin, const WString& location) {
+  std::vector<DWORD> numbers;
+  if (FAILED(ListDeviceNumbers(plugin, &numbers))) return false;
+  bool known = false;
+  for (DWORD device : numbers) {
+    UniqueBstr found;
+    IPPFINDHANDLE find = nullptr;
+    for (HRESULT hr = plugin->FindFirstMedia(device, found.Put(), &find); hr == S_OK && !known;
+         hr = plugin->FindNextMedia(find, found.Put()))
+      known = wide::EqualsIgnoreCaseAscii(found.ToString(), location);
+    if (find) plugin->FindMediaClose(find);
+    if (known) break;
+  }
+  return known;
+}
