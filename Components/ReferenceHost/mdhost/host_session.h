@@ -38,6 +38,9 @@ class HostSession {
   kiMusicDevicePlugin2004* Plugin() const { return plugin_; }
   HostCallback& Callback() { return callback_; }
   wmdm_standin::PlayerModel& Players() { return players_->Model(); }
+  // Lets the folder watch catch up with every change made so far and the
+  // stand-in deliver what it sent.
+  void Settle();
 
  private:
   bool comInitialized_ = false;
