@@ -112,6 +112,10 @@ std::string WithOwnMounts(const std::function<std::string()>& body) {
   return complaints;
 }
 
+void Fill(const TemporaryFolder& player, const std::vector<std::pair<std::string, std::string>>& files) {
+  for (const auto& [path, bytes] : files) player.Write(path, bytes);
+}
+
 #define COMPLAIN_UNLESS(condition) \
   if (!(condition)) complaints += std::string(#condition) + " (line " + std::to_string(__LINE__) + ")\n"
 
@@ -164,10 +168,7 @@ TEST(FolderEditsTest, DeletesNeverLeaveThePlayersMount) {
 // with no other of that name still works.
 TEST(FolderEditsTest, NamesDifferingInCaseAreNeverTakenForEachOther) {
   TemporaryFolder player;
-  player.Write("Music/A.mp3", "upper");
-  player.Write("Music/a.mp3", "lower");
-  player.Write("music/kept.mp3", "folder");
-  player.Write("Music/b.mp3", "b");
+  Fill(player, {{"Music/A.mp3", "upper"}, {"Music/a.mp3", "lower"}, {"music/kept.mp3", "folder"}, {"Music/b.mp3", "b"}});
   FolderEdits edits(player.Path());
   ASSERT_TRUE(edits.Open());
   EXPECT_EQ(edits.Children("music"), std::vector<WString>{W("kept.mp3")});
@@ -191,10 +192,8 @@ TEST(FolderEditsTest, NamesDifferingInCaseAreNeverTakenForEachOther) {
 // reaches the real file.
 TEST(FolderEditsTest, NamesThatAreNoWindowsNamesAreShownEscapedAndEditedForReal) {
   TemporaryFolder player;
-  player.Write("Music/bad\xFF.mp3", "not utf-8");
-  player.Write("Music/back\\slash.mp3", "backslash");
-  player.Write("Music/ok.mp3", "ok");
-  player.Write("Old\xE9/x.mp3", "x");
+  Fill(player, {{"Music/bad\xFF.mp3", "not utf-8"}, {"Music/back\\slash.mp3", "backslash"}, {"Music/ok.mp3", "ok"},
+                {"Old\xE9/x.mp3", "x"}});
   FolderEdits edits(player.Path());
   ASSERT_TRUE(edits.Open());
   const WString bad = W("bad") + WString(1, 0x29F5) + W("xFF.mp3");
