@@ -24,8 +24,8 @@ class PlayerWatch {
   bool Start(const std::shared_ptr<wmdm_standin::PlayerModel>& model, const std::vector<std::string>& roots,
              bool desktopMounts, std::string* error);
   void Stop();
-  // Waits until every change made so far is handled and the roots and mounts
-  // were read again, so the players are what is there now.
+  // Waits until every change the kernel reported so far is handled, so the
+  // players are what is there now.
   void Settle();
 
  private:

@@ -43,8 +43,8 @@ class HotplugWatcher {
   // The directories served now, sorted.
   std::vector<std::string> Players() const;
   // Waits until the thread has handled every change the kernel reported
-  // before this call, and has read every root and the mount table again.
-  // False when it is not running or did not catch up in time.
+  // before this call, and has read the mount table again. False when it is
+  // not running or did not catch up in time.
   bool Settle(unsigned milliseconds = 5000);
 
  private:

@@ -192,9 +192,7 @@ void HotplugWatcher::Run() {
       }
     }
     std::vector<size_t> roots;
-    // A settle request reads every root again too, so that what it leaves
-    // is what is there, whatever the queue held.
-    if (overflow || ticket) {
+    if (overflow) {
       for (size_t i = 0; i < settings_.roots.size(); ++i) roots.push_back(i);
     } else {
       roots.assign(touched.begin(), touched.end());
