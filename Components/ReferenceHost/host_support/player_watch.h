@@ -24,6 +24,9 @@ class PlayerWatch {
   bool Start(const std::shared_ptr<wmdm_standin::PlayerModel>& model, const std::vector<std::string>& roots,
              bool desktopMounts, std::string* error);
   void Stop();
+  // Waits until every change the kernel reported so far is handled, so the
+  // players are what is there now.
+  void Settle();
 
  private:
   struct State;

@@ -44,3 +44,9 @@ bool PlayerWatch::Start(const std::shared_ptr<wmdm_standin::PlayerModel>& model,
 void PlayerWatch::Stop() {
   if (state_) state_->watcher.reset();
 }
+
+void PlayerWatch::Settle() {
+  // Hundreds of folders arriving at once take a while to read under load.
+  constexpr unsigned kSettleMs = 60000;
+  if (state_ && state_->watcher) state_->watcher->Settle(kSettleMs);
+}

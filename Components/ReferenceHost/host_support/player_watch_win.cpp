@@ -14,3 +14,5 @@ bool PlayerWatch::Start(const std::shared_ptr<wmdm_standin::PlayerModel>&, const
 }
 
 void PlayerWatch::Stop() {}
+
+void PlayerWatch::Settle() {}

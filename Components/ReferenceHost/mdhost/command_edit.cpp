@@ -93,11 +93,7 @@ int RunPlaylist(const CommandLine& line) {
   if (begun != kExitOk) return begun;
   if (action == "show") {
     const ListingReport report = ReadListing(session.Plugin(), location, HostPath(args[1]), &session.Times());
-    if (line.Has("--json"))
-      PrintListingJson(report, std::cout);
-    else
-      PrintListingTable(report, std::cout);
-    return FAILED(report.result) ? kExitFailure : kExitOk;
+    return PrintListing(report, line.Has("--json"), "playlist", std::cout, std::cerr) ? kExitOk : kExitFailure;
   }
   if (action == "new") {
     UniqueBstr created;

@@ -28,11 +28,7 @@ int RunLs(const CommandLine& line) {
   if (opened != kExitOk) return opened;
   const WString path = positionals.size() > 1 ? HostPath(positionals[1]) : WString();
   const ListingReport report = ReadListing(session.Plugin(), medium.location, path, &session.Times());
-  if (line.Has("--json"))
-    PrintListingJson(report, std::cout);
-  else
-    PrintListingTable(report, std::cout);
-  return FAILED(report.result) ? kExitFailure : kExitOk;
+  return PrintListing(report, line.Has("--json"), "ls", std::cout, std::cerr) ? kExitOk : kExitFailure;
 }
 
 // mdhost info MEDIUM PATH: one item with its tags.

@@ -141,6 +141,12 @@ int RunWatch(const CommandLine& line) {
       print(session.Callback().Events(), before, seen);
     }
   }
+  // The count is what is there: the watch catches up with every change made
+  // so far, and the plug-in lists the players afresh.
+  session.Settle();
+  const size_t before = seen;
+  roster.Rescan(plugin, session.Callback(), &seen);
+  print(session.Callback().Events(), before, seen);
   std::cout << "attached: " << roster.Numbers().size() << " device(s)\n";
   return kExitOk;
 }

@@ -10,6 +10,7 @@
 
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
+#include "mdhost/medium_location.h"
 
 namespace {
 

@@ -28,6 +28,11 @@ std::string DescribeChange(const HostEvent& event) {
 
 }  // namespace
 
+void HostSession::Settle() {
+  watch_.Settle();
+  Players().Events().Flush();
+}
+
 HostSession::~HostSession() {
   if (plugin_) {
     plugin_->Shutdown();

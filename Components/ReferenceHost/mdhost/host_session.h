@@ -49,6 +49,9 @@ class HostSession {
   // What the host has seen of its tracks' play times in this session.
   PlayTimes& Times() { return times_; }
   wmdm_standin::PlayerModel& Players() { return players_->Model(); }
+  // Lets the folder watch catch up with every change made so far and the
+  // stand-in deliver what it sent.
+  void Settle();
 
  private:
   bool comInitialized_ = false;

@@ -202,3 +202,16 @@ void PrintItemJson(const ItemReport& item, std::ostream& out) {
   JsonItem(item, out);
   out << "\n";
 }
+
+bool PrintListing(const ListingReport& report, bool json, const char* command, std::ostream& out,
+                  std::ostream& errors) {
+  if (FAILED(report.result)) {
+    errors << "mdhost " << command << ": listing failed with " << Hex(report.result) << "\n";
+    return false;
+  }
+  if (json)
+    PrintListingJson(report, out);
+  else
+    PrintListingTable(report, out);
+  return true;
+}

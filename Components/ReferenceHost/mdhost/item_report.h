@@ -56,5 +56,9 @@ HRESULT ReadShownItem(kiMusicDevicePlugin2004* plugin, const WString& location, 
 
 void PrintListingTable(const ListingReport& report, std::ostream& out);
 void PrintListingJson(const ListingReport& report, std::ostream& out);
+// The listing (as a table, or JSON) on `out`; a failed one only on `errors`,
+// as one line naming `command`. False when it failed.
+bool PrintListing(const ListingReport& report, bool json, const char* command, std::ostream& out,
+                  std::ostream& errors);
 void PrintItemTable(const ItemReport& item, std::ostream& out);
 void PrintItemJson(const ItemReport& item, std::ostream& out);

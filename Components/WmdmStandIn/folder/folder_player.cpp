@@ -7,10 +7,9 @@
 
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
+#include "bounded_file.h"
 #include "folder_store.h"
 #include "model_json.h"
 
@@ -114,15 +113,12 @@ ObjectId AddFolderPlayer(PlayerModel& model, const std::string& directory, Playe
   DeviceDescription device;
   MediumDescription medium;
   VolumeDefaults(root, &device, &medium);
-  const std::string factsPath = root + "/" + kPlayerFactsFile;
-  std::ifstream facts(factsPath, std::ios::binary);
-  if (facts) {
-    std::ostringstream text;
-    text << facts.rdbuf();
+  std::string text;
+  if (ReadRegularFile(root + "/" + kPlayerFactsFile, &text)) {
     DeviceDescription described;
     std::string error;
     // A file that does not describe a player leaves the volume's facts.
-    if (ParsePlayerFacts(text.str(), &described, &medium, &error)) {
+    if (ParsePlayerFacts(text, &described, &medium, &error)) {
       if (!described.canonicalName) described.canonicalName = device.canonicalName;
       // Formats it does not name are the folder's: the file narrows them or
       // leaves them.

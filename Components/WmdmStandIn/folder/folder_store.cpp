@@ -20,33 +20,21 @@
 #include <result_macros.h>
 
 #include "audio_format.h"
+#include "errno_result.h"
 #include "file_writes.h"
 #include "m3u8.h"
+#include "name_rules.h"
+#include "safe_remove.h"
+#include "shown_names.h"
 #include "tagged_copy.h"
+#include "temporary_files.h"
 #include "track_tags.h"
 
 namespace wmdm_standin {
 namespace {
 
-constexpr DWORD kErrorInvalidName = 123;
 constexpr DWORD kErrorFilenameTooLong = 206;
 constexpr DWORD kErrorWriteFault = 29;
-constexpr char kTemporaryPrefix[] = ".mdsend-";
-
-HRESULT FromErrno(int error) {
-  switch (error) {
-    case ENOSPC:
-    case EDQUOT: return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
-    case EACCES:
-    case EPERM:
-    case EROFS: return E_ACCESSDENIED;
-    case EEXIST: return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
-    case ENOENT: return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    case ENOTEMPTY: return HRESULT_FROM_WIN32(145);  // ERROR_DIR_NOT_EMPTY
-    case ENAMETOOLONG: return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
-    default: return HRESULT_FROM_WIN32(kErrorWriteFault);
-  }
-}
 
 WMDMDATETIME DateOf(time_t seconds) {
   struct tm parts = {};
@@ -131,6 +119,19 @@ HRESULT MoveInto(const std::string& from, const std::string& to, bool replace) {
   return S_OK;
 }
 
+// Renames `from` to `to` unless `to` is another file. A change of case only
+// names the same file on a file system that ignores case (FAT): that one is
+// no "exists" to refuse.
+HRESULT RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  const HRESULT moved = MoveInto(from, to, false);
+  if (moved != HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS)) return moved;
+  struct stat source = {}, target = {};
+  const bool same = lstat(from.c_str(), &source) == 0 && lstat(to.c_str(), &target) == 0 &&
+                    source.st_dev == target.st_dev && source.st_ino == target.st_ino;
+  if (!same) return moved;
+  return rename(from.c_str(), to.c_str()) == 0 ? S_OK : FromErrno(errno);
+}
+
 HRESULT WriteNewFile(const std::string& path, const std::string& text) {
   const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (descriptor < 0) return FromErrno(errno);
@@ -143,11 +144,6 @@ HRESULT WriteNewFile(const std::string& path, const std::string& text) {
   const HRESULT synced = SyncAndClose(descriptor);
   if (FAILED(synced)) unlink(path.c_str());
   return synced;
-}
-
-std::string TemporaryPathIn(const std::string& folder, const std::string& name) {
-  static std::atomic<unsigned> counter{0};
-  return folder + "/" + kTemporaryPrefix + std::to_string(getpid()) + "-" + std::to_string(++counter) + "-" + name;
 }
 
 WString DisplayTitle(const ModelObject& track) {
@@ -192,7 +188,8 @@ std::shared_ptr<ModelObject> Lookup(const PlayerModel& model, const std::shared_
   std::shared_ptr<ModelObject> current = from;
   for (const std::string& part : parts) {
     if (!current) return nullptr;
-    current = model.ChildNamed(*current, wide::FromUtf8(part));
+    bool faithful = true;
+    current = model.ChildNamed(*current, ShownName(part, &faithful));
   }
   return current;
 }
@@ -216,7 +213,8 @@ namespace {
 
 // `prefix`, then the names from the medium's root down to `object`, each
 // after a "/" (none before the first when `prefix` is empty).
-std::string JoinNames(const ModelObject& object, const std::string& prefix) {
+std::string JoinNames(const ModelObject& object, const std::string& prefix,
+                      const std::unordered_map<ObjectId, std::string>& diskNames) {
   std::vector<const ModelObject*> chain;
   for (const ModelObject* at = &object; at && !at->isRoot;) {
     chain.push_back(at);
@@ -227,16 +225,17 @@ std::string JoinNames(const ModelObject& object, const std::string& prefix) {
   path.reserve(prefix.size() + chain.size() * 24);
   for (auto at = chain.rbegin(); at != chain.rend(); ++at) {
     if (!path.empty()) path += '/';
-    path += wide::ToUtf8((*at)->name);
+    const auto disk = diskNames.find((*at)->id);
+    path += disk != diskNames.end() ? disk->second : wide::ToUtf8((*at)->name);
   }
   return path;
 }
 
 }  // namespace
 
-std::string FolderStore::RelativePath(const ModelObject& object) const { return JoinNames(object, std::string()); }
+std::string FolderStore::RelativePath(const ModelObject& object) const { return JoinNames(object, std::string(), diskNames_); }
 
-std::string FolderStore::PathOf(const ModelObject& object) const { return JoinNames(object, root_); }
+std::string FolderStore::PathOf(const ModelObject& object) const { return JoinNames(object, root_, diskNames_); }
 
 void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
   std::vector<std::pair<ObjectId, std::string>> playlists;
@@ -249,7 +248,10 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
     while (const dirent* entry = readdir(directory)) {
       std::string name = entry->d_name;
       if (name == "." || name == "..") continue;
-      if (name.rfind(kTemporaryPrefix, 0) == 0) continue;  // a send cut short by a crash
+      if (IsTemporaryName(name)) {
+        RemoveIfLeftOver(folder, name);  // a send killed part way
+        continue;
+      }
       if (atRoot && name == kPlayerFactsFile) continue;
       std::string lower = name;
       for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -264,10 +266,12 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
       // A link to a folder could lead round in a circle: only linked files count.
       if (lstat(path.c_str(), &info) != 0) continue;
       if (S_ISLNK(info.st_mode) && (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))) continue;
-      const WString wideName = wide::FromUtf8(name);
+      bool faithful = true;
+      const WString wideName = ShownName(name, &faithful);
       const DWORD hidden = name[0] == '.' ? WMDM_FILE_ATTR_HIDDEN : 0;
       if (S_ISDIR(info.st_mode)) {
         const ObjectId child = model.AddFolder(parent, wideName, DefaultFolderAttributes() | hidden);
+        if (!faithful) diskNames_[child] = name;
         if (auto handle = model.HandleById(child); handle.object) handle.object->date = DateOf(info.st_mtime);
         list(child, path, false);
       } else if (S_ISREG(info.st_mode)) {
@@ -286,6 +290,7 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
           file.detailsPending = file.formatPending = true;
         }
         const ObjectId id = model.AddFile(parent, file);
+        if (!faithful) diskNames_[id] = name;
         if (playlist && id) playlists.emplace_back(id, path);
       }
     }
@@ -335,15 +340,13 @@ ULONGLONG FolderStore::FreeSpace(const ModelMedium&) const {
   return static_cast<ULONGLONG>(info.f_bavail) * info.f_frsize;
 }
 
-// What FAT and exFAT refuse, which is what a player's medium carries.
 HRESULT FolderStore::CheckName(const WString& name) const {
-  if (name.empty() || name.back() == W('.') || name.back() == W(' ')) return HRESULT_FROM_WIN32(kErrorInvalidName);
-  for (WCHAR c : name) {
-    if (c < 0x20 || c == 0x7F) return HRESULT_FROM_WIN32(kErrorInvalidName);
-    for (WCHAR refused : W(":?*\"<>|\\/"))
-      if (refused && c == refused) return HRESULT_FROM_WIN32(kErrorInvalidName);
-  }
-  if (name.size() > 255 || wide::ToUtf8(name).size() > 255) return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
+  RETURN_IF_FAILED(CheckPlayerName(name));
+  // The folder's own file system counts bytes (ext4: 255 of UTF-8), FAT
+  // counts UTF-16 units: the name must fit both.
+  struct statvfs info = {};
+  if (statvfs(root_.c_str(), &info) == 0 && info.f_namemax > 0 && wide::ToUtf8(name).size() > info.f_namemax)
+    return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
   return S_OK;
 }
 
@@ -358,7 +361,7 @@ HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request,
   }
   if (request.sourcePath.empty() && request.bytes.empty()) {
     // An abstract object made from its metadata: a playlist is an empty M3U8.
-    const std::string temporary = TemporaryPathIn(folder, wide::ToUtf8(request.name));
+    const std::string temporary = TemporaryPathIn(folder);
     const std::string text = IsPlaylistCode(FormatCodeTag(request.tags)) ? WriteM3u8({}) : std::string();
     RETURN_IF_FAILED(WriteNewFile(temporary, text));
     const HRESULT moved = MoveInto(temporary, path, replaced != nullptr);
@@ -384,7 +387,7 @@ HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request,
 HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& request, const ModelObject* replaced) {
   const std::string name = wide::ToUtf8(request.name);
   const std::string path = folder + "/" + name;
-  const std::string temporary = TemporaryPathIn(folder, name);
+  const std::string temporary = TemporaryPathIn(folder);
   // Tags go into the copy before it takes its name: a failed send leaves
   // nothing behind, a finished one is whole, tags and all.
   const int target = open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -418,14 +421,9 @@ HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& reques
 }
 
 HRESULT FolderStore::Remove(const ModelObject& object) {
-  const std::string path = PathOf(object);
-  std::error_code error;
-  if (object.IsFolder()) {
-    std::filesystem::remove_all(path, error);
-  } else if (unlink(path.c_str()) != 0 && errno != ENOENT) {
-    return FromErrno(errno);
-  }
-  if (error) return FromErrno(error.value());
+  MountMark player;
+  if (!MarkOf(root_, &player)) return FromErrno(errno);
+  RETURN_IF_FAILED(RemoveTree(PathOf(object), player));
   SyncFolder(PathOf(*object.parent.lock()));
   return S_OK;
 }
@@ -435,9 +433,8 @@ HRESULT FolderStore::Rename(const ModelObject& object, const WString& newName) {
   if (!parent) return S_OK;  // the medium's name is the model's alone
   const std::string from = PathOf(object);
   const std::string to = PathOf(*parent) + "/" + wide::ToUtf8(newName);
-  // A change of case only is one file on FAT: no "exists" to refuse.
-  const bool sameName = wide::EqualsIgnoreCaseAscii(object.name, newName);
-  RETURN_IF_FAILED(MoveInto(from, to, sameName));
+  RETURN_IF_FAILED(RenameWithoutReplacing(from, to));
+  diskNames_.erase(object.id);
   RewritePlaylistsAfterRename(object, newName);
   return S_OK;
 }
@@ -463,8 +460,13 @@ void FolderStore::RewritePlaylistsAfterRename(const ModelObject& renamed, const 
   changed.name = oldName;
 }
 
-HRESULT FolderStore::Erase(const ModelMedium& medium) {
-  for (const auto& child : medium.root->children) RETURN_IF_FAILED(Remove(*child));
+HRESULT FolderStore::Erase(const ModelMedium&) {
+  MountMark player;
+  if (!MarkOf(root_, &player)) return FromErrno(errno);
+  // Everything on the medium goes, listed or not (a dead send's temporary
+  // file too); the player's own facts stay.
+  RETURN_IF_FAILED(EmptyFolder(root_, player, [](const std::string& name) { return name == kPlayerFactsFile; }));
+  SyncFolder(root_);
   return S_OK;
 }
 
@@ -481,7 +483,7 @@ HRESULT FolderStore::WritePlaylistFile(const std::string& path, const std::vecto
   for (const ModelObject* entry : entries)
     lines.push_back(M3u8Entry{RelativePath(*entry), wide::ToUtf8(DisplayTitle(*entry)), SecondsOf(*entry)});
   const std::string folder = path.substr(0, path.find_last_of('/'));
-  const std::string temporary = TemporaryPathIn(folder, path.substr(path.find_last_of('/') + 1));
+  const std::string temporary = TemporaryPathIn(folder);
   RETURN_IF_FAILED(WriteNewFile(temporary, WriteM3u8(lines)));
   if (rename(temporary.c_str(), path.c_str()) != 0) {
     const int error = errno;

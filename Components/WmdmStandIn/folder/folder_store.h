@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "content_store.h"
 #include "player_model.h"
@@ -48,6 +49,9 @@ class FolderStore final : public ContentStore {
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
 
   std::string root_;
+  // The real bytes of the names that are shown escaped (not UTF-8, or
+  // holding a "\"), by object.
+  std::unordered_map<ObjectId, std::string> diskNames_;
 };
 
 // The name of the optional file of device facts at a player's root; it is

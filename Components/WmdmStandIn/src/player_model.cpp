@@ -262,9 +262,17 @@ std::optional<StorageHandle> PlayerModel::ParentHandle(const StorageHandle& hand
 }
 
 std::shared_ptr<ModelObject> PlayerModel::ChildNamed(const ModelObject& folder, const WString& name) const {
-  for (const auto& child : folder.children)
-    if (wide::EqualsIgnoreCaseAscii(child->name, name)) return child;
-  return nullptr;
+  // The exact name wins: a folder player on a file system that tells case
+  // apart may hold "a.mp3" beside "A.mp3". Case aside only when it names one.
+  std::shared_ptr<ModelObject> caseAside;
+  bool ambiguous = false;
+  for (const auto& child : folder.children) {
+    if (child->name == name) return child;
+    if (!wide::EqualsIgnoreCaseAscii(child->name, name)) continue;
+    ambiguous = ambiguous || caseAside != nullptr;
+    caseAside = child;
+  }
+  return ambiguous ? nullptr : caseAside;
 }
 
 DWORD PlayerModel::ReportedAttributes(const ModelObject& object) const {

@@ -258,6 +258,10 @@ HRESULT CreateChild(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* 
   if (plugin.SplitEntryId(where, parentPath, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
   const WString parent = plugin.ToDevicePath(where, parentPath);
   const WString childName(name);
+  // A name, not a path: a device makes a folder from the last part of a
+  // path, elsewhere than the path this slot hands back.
+  if (childName.find_first_of(W("\\/")) != WString::npos || childName == W(".") || childName == W(".."))
+    return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
   plugin.WriteLog(logStart + childName + W(" at location ") + parent);
   const HRESULT hr = WithOneRetry(plugin, retried, [&](StorageNode** node) -> HRESULT {
     *node = plugin.ResolveStorage(where, parent, 0);

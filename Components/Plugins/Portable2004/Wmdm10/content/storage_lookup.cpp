@@ -7,9 +7,13 @@ namespace {
 
 constexpr UINT kNameChars = 259;
 
-// Reads names off an enumerator until one equals `name`.
+// Reads names off an enumerator until one equals `name`. Failing that, the
+// one storage whose name differs in case only; two such are ambiguous and
+// none is found (a device whose file system tells case apart holds both).
 HRESULT FindByEnumeration(IWMDMEnumStorage* enumerator, const WString& name, IWMDMStorage** found) {
   HRESULT failure = S_OK;
+  ComPtr<IWMDMStorage> caseAside;
+  bool ambiguous = false;
   for (;;) {
     ComPtr<IWMDMStorage> candidate;
     ULONG fetched = 0;
@@ -25,10 +29,18 @@ HRESULT FindByEnumeration(IWMDMEnumStorage* enumerator, const WString& name, IWM
       continue;
     }
     text[kNameChars] = 0;
-    if (wide::EqualsIgnoreCaseAscii(text, name)) {
+    if (text == name) {
       *found = candidate.Detach();
       return S_OK;
     }
+    if (wide::EqualsIgnoreCaseAscii(text, name)) {
+      ambiguous = ambiguous || caseAside;
+      caseAside = candidate;
+    }
+  }
+  if (caseAside && !ambiguous) {
+    *found = caseAside.Detach();
+    return S_OK;
   }
   return FAILED(failure) ? failure : S_FALSE;
 }
