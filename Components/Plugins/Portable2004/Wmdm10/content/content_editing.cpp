@@ -11,6 +11,7 @@
 
 #include "content/item_filter.h"
 #include "content/locations.h"
+#include "content/playlist_references.h"
 #include "content/storage_lookup.h"
 #include "core/device_text.h"
 #include "core/host_boundary.h"
@@ -30,50 +31,6 @@ bool retriedCreatePlaylist = false;
 bool retriedUpdatePlaylist = false;
 
 constexpr DWORD kPlaylistFormatCode = 0xBA05;
-
-HRESULT ReadName(IWMDMStorage* storage, WString* name) {
-  return ReadDeviceText([storage](WCHAR* buffer, UINT chars) { return storage->GetName(buffer, chars); }, name);
-}
-
-// A storage's device path, or nothing when it cannot be read in full.
-WString PathOrNothing(IWMDMStorage* storage) {
-  WString path;
-  return SUCCEEDED(StoragePath(storage, &path)) ? path : WString();
-}
-
-// The references of a playlist, each owned by the vector.
-HRESULT ReadReferences(IWMDMStorage* playlist, std::vector<ComPtr<IWMDMStorage>>* references) {
-  ComPtr<IWMDMStorage4> playlist4;
-  RETURN_IF_FAILED(ComPtr<IWMDMStorage>(playlist).As(&playlist4));
-  // The block and every reference still in it are released however this
-  // ends, the vector's own allocation failing included.
-  struct Block {
-    IWMDMStorage** items = nullptr;
-    DWORD count = 0;
-    ~Block() {
-      for (DWORD i = 0; i < count && items; ++i)
-        if (items[i]) items[i]->Release();
-      CoTaskMemFree(items);
-    }
-  } block;
-  RETURN_IF_FAILED(playlist4->GetReferences(&block.count, &block.items));
-  std::vector<ComPtr<IWMDMStorage>> taken(block.items ? block.count : 0);
-  for (DWORD i = 0; i < taken.size(); ++i) {
-    taken[i].Attach(block.items[i]);
-    block.items[i] = nullptr;
-  }
-  *references = std::move(taken);
-  return S_OK;
-}
-
-HRESULT WriteReferences(IWMDMStorage* playlist, const std::vector<ComPtr<IWMDMStorage>>& references) {
-  ComPtr<IWMDMStorage4> playlist4;
-  RETURN_IF_FAILED(ComPtr<IWMDMStorage>(playlist).As(&playlist4));
-  std::vector<IWMDMStorage*> raw;
-  raw.reserve(references.size());
-  for (const auto& reference : references) raw.push_back(reference.Get());
-  return playlist4->SetReferences(static_cast<DWORD>(raw.size()), raw.empty() ? nullptr : raw.data());
-}
 
 // The arrays handed to a callback: made for the call and destroyed after it.
 UniqueSafeArray MakeTextArray(const std::vector<WString>& texts) {
