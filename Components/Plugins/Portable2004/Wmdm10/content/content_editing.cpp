@@ -25,7 +25,6 @@ namespace {
 
 // Whether an operation is on its second attempt after a dead interface; one
 // per operation for the whole module, touched only under the plug-in lock.
-bool retriedRename = false;
 bool retriedCreateFolder = false;
 bool retriedCreatePlaylist = false;
 bool retriedUpdatePlaylist = false;
@@ -173,33 +172,6 @@ HRESULT kcWMDM10Plugin::EditPlaylistReferences(const WString& location, const WS
   if (index) *index = at;
   NotifyChange(location, playlistPath, 7);
   return hr;
-}
-
-HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, const WCHAR* newName) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    if (!location || !path || !newName) return IPP_E_FAIL;
-    const WString where(location);
-    if (SplitEntryId(where, path, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
-    const WString devicePath = ToDevicePath(where, path);
-    const WString name(newName);
-    WriteLog(W("kcWMDM10Plugin::RenameItem called asking to rename ") + devicePath + W(" to ") + name);
-    LONG kind = KindClassify;
-    const HRESULT hr = WithOneRetry(*this, retriedRename, [&](StorageNode** node) -> HRESULT {
-      *node = ResolveStorage(where, devicePath, RESOLVE_ITEM);
-      if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
-      kind = (*node)->item ? (*node)->item->GetKind() : KindClassify;
-      ComPtr<IWMDMStorageControl> control;
-      RETURN_IF_FAILED((*node)->storage.As(&control));
-      WString argument = name;
-      return control->Rename(WMDM_MODE_BLOCK, &argument[0], nullptr);
-    });
-    if (FAILED(hr)) return hr;
-    const WString newPath = locations::JoinPath(locations::SplitPath(devicePath), name);
-    NotifyChange(where, devicePath, 2);
-    NotifyChange(where, newPath, 1);
-    if (kind == KindPlaylist) NotifyChange(where, newPath, 7);
-    return hr;
-  });
 }
 
 namespace {
