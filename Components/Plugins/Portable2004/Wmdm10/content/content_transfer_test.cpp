@@ -176,8 +176,10 @@ TEST_F(ContentTransferTest, AnExistingFileIsKeptRefusedOrReplaced) {
     const ObjectId after = Find(existing);
     ASSERT_NE(after, 0u);
     EXPECT_EQ(after != before, c.sent);
-    // A replacement asks the device about the name before it sends.
+    // A replacement asks the device about the name before it sends, and the
+    // old file goes with the send, not before it.
     EXPECT_EQ(Sends(), c.sent ? 2 : 0);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 0);
     EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), c.sent ? 1u : 0u);
     if (c.sent) {
       EXPECT_EQ(model_->Inspect(after)->bytes.size(), 10u);
@@ -346,13 +348,17 @@ TEST_F(ContentTransferTest, AReplacementTouchesNothingUntilTheNewFileCanLand) {
     HRESULT insert3;  // of the first Insert3 after `passing` and of the next Insert; S_OK: none
     int passing;
     HRESULT result;
+    bool checked;  // refused before any playlist was touched
   } cases[] = {
-      {"no source", "missing/a.mp3", 0, false, S_OK, 0, MapResult(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))},
-      {"a folder as source", "folder", 0, false, S_OK, 0, MapResult(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))},
-      {"no room beside the old file", "big/a.mp3", 2 << 20, true, S_OK, 0, IPP_E_DISKFULL},
+      {"no source", "missing/a.mp3", 0, false, S_OK, 0, MapResult(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)), true},
+      {"a folder as source", "folder", 0, false, S_OK, 0, MapResult(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)),
+       true},
+      {"no room beside the old file", "big/a.mp3", 2 << 20, true, S_OK, 0, IPP_E_DISKFULL, true},
       {"a name the device refuses", "name/a.mp3", 10, true, HRESULT_FROM_WIN32(ERROR_INVALID_NAME), 0,
-       MapResult(HRESULT_FROM_WIN32(ERROR_INVALID_NAME))},
-      {"a send refused after the checks", "late/a.mp3", 10, true, E_ACCESSDENIED, 1, MapResult(E_ACCESSDENIED)},
+       MapResult(HRESULT_FROM_WIN32(ERROR_INVALID_NAME)), true},
+      // Taken out of both playlists, then put back.
+      {"a send refused after the checks", "late/a.mp3", 10, true, E_ACCESSDENIED, 1, MapResult(E_ACCESSDENIED),
+       false},
   };
   std::filesystem::create_directories(sources_ / "folder");
   for (const auto& c : cases) {
@@ -363,10 +369,12 @@ TEST_F(ContentTransferTest, AReplacementTouchesNothingUntilTheNewFileCanLand) {
       model_->Faults().Inject(ObjectKind::Storage, "Insert3", c.insert3, 1, 0, c.passing);
       model_->Faults().Inject(ObjectKind::Storage, "Insert", c.insert3, 1);
     }
+    model_->Faults().ResetCalls();
     DWORD outcome = 0;
     EXPECT_EQ(Send(W("\\Music"), source, kReplace, {}, &outcome), c.result);
     model_->Faults().ClearFaults();
     EXPECT_EQ(outcome, 4u);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "SetReferences"), c.checked ? 0 : 4);
     EXPECT_FALSE(Gone(a_));
     EXPECT_EQ(Find(W("\\Music\\a.mp3")), a_);
     EXPECT_EQ(References(mix_), std::vector<ObjectId>{a_});

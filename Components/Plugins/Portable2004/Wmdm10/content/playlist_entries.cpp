@@ -183,7 +183,12 @@ HRESULT kcWMDM10Plugin::KeepRenamedEntries(const WString& location, const std::v
     const auto end = PlaylistEnd(first, entries.end());
     StorageNode* node = ResolveStorage(location, first->playlistPath, 0);
     std::vector<ComPtr<IWMDMStorage>> references;
-    if (!node || !node->storage || FAILED(ReadReferences(node->storage.Get(), &references))) references.clear();
+    // A playlist that cannot be read cannot be checked; nothing is added to
+    // it blindly, which could name a track twice.
+    if (!node || !node->storage || FAILED(ReadReferences(node->storage.Get(), &references))) {
+      first = end;
+      continue;
+    }
     std::vector<WString> present;
     for (const auto& reference : references) present.push_back(PathOrNothing(reference.Get()));
     for (auto entry = first; entry != end; ++entry) {

@@ -228,8 +228,9 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
                         bool oneByOne);
   // After a rename of what was at `oldPath` to `newPath`: every entry in
   // `entries` (found before the rename) that its playlist no longer names
-  // is put back under the new path. IPP_E_NOTFOUND when one does not
-  // resolve there; otherwise the first failure of a write.
+  // is put back under the new path (a playlist that cannot be read is left
+  // as it is). IPP_E_NOTFOUND when one does not resolve there; otherwise the
+  // first failure of a write.
   HRESULT KeepRenamedEntries(const WString& location, const std::vector<PlaylistEntry>& entries,
                              const WString& oldPath, const WString& newPath);
   // Tells the host that the item of `node`, at device path `path`, is gone.
