@@ -79,6 +79,30 @@ size_t PositionOf(const ModelObject& parent, const ModelObject& child) {
   return parent.children.size();
 }
 
+bool IsAtOrBelow(const ModelObject* object, const ModelObject& top) {
+  for (; object; object = object->parent.lock().get())
+    if (object == &top) return true;
+  return false;
+}
+
+// A player that names tracks in its playlists by path rewrites them when one
+// is renamed. A fault armed for a playlist ("RewritePlaylist", by its id)
+// stands for a rewrite that failed unseen: the playlist loses its entries at
+// or below the renamed object, and the rename still succeeds.
+void LoseEntriesOnFault(FaultInjector& faults, ModelObject& folder, const ModelObject& renamed) {
+  for (const auto& child : folder.children) {
+    if (child->IsFolder()) {
+      LoseEntriesOnFault(faults, *child, renamed);
+      continue;
+    }
+    auto& entries = child->references;
+    auto named = [&](const std::weak_ptr<ModelObject>& entry) { return IsAtOrBelow(entry.lock().get(), renamed); };
+    if (std::none_of(entries.begin(), entries.end(), named)) continue;
+    if (faults.Enter(ObjectKind::Storage, "RewritePlaylist", child->id))
+      entries.erase(std::remove_if(entries.begin(), entries.end(), named), entries.end());
+  }
+}
+
 HRESULT CheckMediumReady(const ModelMedium& medium) {
   return (medium.description.status & WMDM_STATUS_BUSY) ? WMDM_E_BUSY : S_OK;
 }
@@ -177,6 +201,7 @@ HRESULT PlayerModel::RenameObject(const StorageHandle& handle, const WString& ne
   }
   object.name = newName;
   RaiseGeneration(object);
+  LoseEntriesOnFault(faults_, *handle.medium->root, object);
   return S_OK;
 }
 

@@ -41,7 +41,13 @@ HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& pa
     if (oneByOne && kind == KindFolder) return WalkTree(location, path, DeleteEachVisit, this);
     return hr;
   }
+  ReportRemoval(location, path, node);
+  return S_OK;
+}
+
+void kcWMDM10Plugin::ReportRemoval(const WString& location, const WString& path, StorageNode* node) {
   kiPluginHostCallback* callback = hostCallback_;
+  const LONG kind = node && node->item ? node->item->GetKind() : KindClassify;
   if (callback && (kind == KindFolder || kind == KindPlaylist || kind == KindFile)) {
     std::vector<WString> paths;
     std::vector<LONG> kinds;
@@ -63,7 +69,6 @@ HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& pa
       callback->ContentRemoved(this, node->deviceNumber, location.c_str(), &pathsOut, &kindsOut);
     }
   }
-  return S_OK;
 }
 
 HRESULT kcWMDM10Plugin::DeleteEachVisit(const WString& location, StorageNode* node, void* context) {
@@ -73,24 +78,6 @@ HRESULT kcWMDM10Plugin::DeleteEachVisit(const WString& location, StorageNode* no
   itemLocation.Reset(node->item->GetLocation());  // adopted, not copied
   return plugin->DeleteStorage(location, plugin->ToDevicePath(location, itemLocation.ToString()), node, false,
                                false);
-}
-
-HRESULT kcWMDM10Plugin::RemoveReferencesVisit(const WString& location, StorageNode* node, void* context) {
-  auto* removal = static_cast<ReferenceRemoval*>(context);
-  if (!removal || !removal->plugin || !node || !node->item || node->item->GetKind() != KindPlaylist) return S_OK;
-  kcWMDM10Plugin& plugin = *removal->plugin;
-  UniqueBstr itemLocation;
-  itemLocation.Reset(node->item->GetLocation());  // adopted, not copied
-  const WString playlistPath = plugin.ToDevicePath(location, itemLocation.ToString());
-  const ComPtr<IWMDMStorage> playlist = node->storage;
-  StorageNode* track = plugin.ResolveStorage(location, removal->trackPath, 0);
-  if (!track || !track->storage) return S_OK;
-  LONG index = -1;
-  const HRESULT hr = plugin.EditPlaylistReferences(location, playlistPath, playlist, track->storage, false, -1,
-                                                   removal->removed ? &index : nullptr);
-  if (SUCCEEDED(hr) && removal->removed && index >= 0) removal->removed->emplace_back(playlistPath, index);
-  // A playlist that cannot be edited keeps the track; the others still lose it.
-  return S_OK;
 }
 
 HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR* location, const WCHAR* id) {
@@ -115,26 +102,35 @@ HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR* location, const WCHAR* id) {
     // Every storage below the item gets a node, and a folder whose listing
     // leaves something out is marked not current.
     RETURN_IF_FAILED(WalkTree(where, path, nullptr, nullptr));
+    std::vector<PlaylistEntry> removed;
+    HRESULT hr = S_OK;
     if (keepsPlaylists) {
-      ReferenceRemoval removal{this, path, nullptr};
-      RETURN_IF_FAILED(WalkMedium(where, RemoveReferencesVisit, &removal));
+      ReferenceRemoval removal{this, path, &removed};
+      hr = WalkMedium(where, RemoveReferencesVisit, &removal);
     }
-    for (;;) {
-      StorageNode* node = ResolveStorage(where, path, RESOLVE_ITEM);
-      if (!node) {
-        retriedDelete = false;
-        return IPP_E_NOTFOUND;
-      }
-      HRESULT hr = DeleteStorage(where, path, node, true, false);
-      if (hr == WMDM_E_INTERFACEDEAD && !retriedDelete) {
-        DropNode(node);
-        retriedDelete = true;
-        continue;
-      }
-      retriedDelete = false;
-      if (FAILED(hr) && node->item && node->item->GetKind() == KindFolder)
-        hr = DeleteStorage(where, path, node, true, true);
-      return hr;
-    }
+    if (SUCCEEDED(hr)) hr = DeleteWithOneRetry(where, path);
+    // What stays keeps its places in the playlists, and the host hears it.
+    if (FAILED(hr)) (void)PutBackEntries(where, removed);
+    return hr;
   });
+}
+
+HRESULT kcWMDM10Plugin::DeleteWithOneRetry(const WString& location, const WString& path) {
+  for (;;) {
+    StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM);
+    if (!node) {
+      retriedDelete = false;
+      return IPP_E_NOTFOUND;
+    }
+    HRESULT hr = DeleteStorage(location, path, node, true, false);
+    if (hr == WMDM_E_INTERFACEDEAD && !retriedDelete) {
+      DropNode(node);
+      retriedDelete = true;
+      continue;
+    }
+    retriedDelete = false;
+    if (FAILED(hr) && node->item && node->item->GetKind() == KindFolder)
+      hr = DeleteStorage(location, path, node, true, true);
+    return hr;
+  }
 }

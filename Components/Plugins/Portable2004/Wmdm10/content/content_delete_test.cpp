@@ -16,19 +16,57 @@ class ContentDeleteTest : public ResolverPlayerTest {
 };
 
 TEST_F(ContentDeleteTest, ATrackLeavesItsPlaylistsBeforeItGoes) {
-  const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {b_, a_, a_});
+  const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {a_, b_, a_, a_});
   ASSERT_EQ(Delete(W("\\Music\\a.mp3")), S_OK);
   EXPECT_TRUE(Gone(a_));
   EXPECT_FALSE(Gone(b_));
-  // Each playlist is rewritten and reported before the file goes; only the
-  // first reference to the track is taken out.
+  // Each playlist is rewritten once, with every entry naming the track taken
+  // out, and reported before the file goes.
   EXPECT_EQ(Lines(Changes()),
             (EventLines{"= \\Music:1 \\Music\\Mix.pla:3 @\\Music\\Mix.pla",
                         "= \\Music:1 \\Music\\Pop:1 \\Music\\Pop\\Other.pla:3 @\\Music\\Pop\\Other.pla "
-                        "[\\Music\\Pop\\Other.pla|\\Music\\b.mp3 \\Music\\Pop\\Other.pla|\\Music\\a.mp3]",
+                        "[\\Music\\Pop\\Other.pla|\\Music\\b.mp3]",
                         "- \\Music:1 \\Music\\a.mp3:4"}));
   EXPECT_TRUE(References(mix_).empty());
-  EXPECT_EQ(References(other), (std::vector<ObjectId>{b_, a_}));
+  EXPECT_EQ(References(other), (std::vector<ObjectId>{b_}));
+}
+
+TEST_F(ContentDeleteTest, AFolderTakesEveryTrackBelowItOutOfThePlaylists) {
+  const ObjectId x = Find(W("\\Music\\Pop\\x.mp3"));
+  const ObjectId deep = AddFile(model_->AddFolder(pop_, W("Deep")), W("d.mp3"), 10);
+  // Same names outside the folder stay.
+  const ObjectId outside = AddFile(music_, W("x.mp3"), 10);
+  const ObjectId popular = AddFile(music_, W("Pop.mp3"), 10);
+  model_->SetPlaylistEntries(mix_, {x, outside, deep, popular, x});
+  ASSERT_EQ(Delete(W("\\Music\\Pop")), S_OK);
+  EXPECT_TRUE(Gone(pop_));
+  EXPECT_EQ(References(mix_), (std::vector<ObjectId>{outside, popular}));
+}
+
+TEST_F(ContentDeleteTest, ARefusedDeletePutsEveryEntryBackAtItsPlace) {
+  const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {b_, a_, zero_, a_});
+  model_->SetPlaylistEntries(mix_, {a_, b_});
+  model_->Faults().Inject(ObjectKind::Storage, "Delete", E_ACCESSDENIED, wmdm_standin::kEveryCall, a_);
+  EXPECT_EQ(Delete(W("\\Music\\a.mp3")), MapResult(E_ACCESSDENIED));
+  model_->Faults().ClearFaults();
+  EXPECT_FALSE(Gone(a_));
+  EXPECT_EQ(References(mix_), (std::vector<ObjectId>{a_, b_}));
+  EXPECT_EQ(References(other), (std::vector<ObjectId>{b_, a_, zero_, a_}));
+  // Taken out of both, then the host hears both put back.
+  EXPECT_EQ(Signs(Changes()), "====");
+
+  // A folder emptied one by one until an item refuses: what went stays out,
+  // what stayed gets its place back.
+  const ObjectId x = Find(W("\\Music\\Pop\\x.mp3"));
+  const ObjectId y = AddFile(pop_, W("y.mp3"), 10);
+  model_->SetPlaylistEntries(mix_, {x, y, b_});
+  model_->Faults().Inject(ObjectKind::Storage, "Delete", E_ACCESSDENIED, wmdm_standin::kEveryCall, pop_);
+  model_->Faults().Inject(ObjectKind::Storage, "Delete", E_ACCESSDENIED, wmdm_standin::kEveryCall, y);
+  EXPECT_EQ(Delete(W("\\Music\\Pop")), MapResult(E_ACCESSDENIED));
+  model_->Faults().ClearFaults();
+  EXPECT_TRUE(Gone(x));
+  EXPECT_FALSE(Gone(y));
+  EXPECT_EQ(References(mix_), (std::vector<ObjectId>{y, b_}));
 }
 
 TEST_F(ContentDeleteTest, AnEntryIdentifierEditsOnlyThePlaylist) {

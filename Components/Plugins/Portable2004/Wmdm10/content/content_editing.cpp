@@ -11,6 +11,7 @@
 
 #include "content/item_filter.h"
 #include "content/locations.h"
+#include "content/playlist_references.h"
 #include "content/storage_lookup.h"
 #include "core/device_text.h"
 #include "core/host_boundary.h"
@@ -24,56 +25,11 @@ namespace {
 
 // Whether an operation is on its second attempt after a dead interface; one
 // per operation for the whole module, touched only under the plug-in lock.
-bool retriedRename = false;
 bool retriedCreateFolder = false;
 bool retriedCreatePlaylist = false;
 bool retriedUpdatePlaylist = false;
 
 constexpr DWORD kPlaylistFormatCode = 0xBA05;
-
-HRESULT ReadName(IWMDMStorage* storage, WString* name) {
-  return ReadDeviceText([storage](WCHAR* buffer, UINT chars) { return storage->GetName(buffer, chars); }, name);
-}
-
-// A storage's device path, or nothing when it cannot be read in full.
-WString PathOrNothing(IWMDMStorage* storage) {
-  WString path;
-  return SUCCEEDED(StoragePath(storage, &path)) ? path : WString();
-}
-
-// The references of a playlist, each owned by the vector.
-HRESULT ReadReferences(IWMDMStorage* playlist, std::vector<ComPtr<IWMDMStorage>>* references) {
-  ComPtr<IWMDMStorage4> playlist4;
-  RETURN_IF_FAILED(ComPtr<IWMDMStorage>(playlist).As(&playlist4));
-  // The block and every reference still in it are released however this
-  // ends, the vector's own allocation failing included.
-  struct Block {
-    IWMDMStorage** items = nullptr;
-    DWORD count = 0;
-    ~Block() {
-      for (DWORD i = 0; i < count && items; ++i)
-        if (items[i]) items[i]->Release();
-      CoTaskMemFree(items);
-    }
-  } block;
-  RETURN_IF_FAILED(playlist4->GetReferences(&block.count, &block.items));
-  std::vector<ComPtr<IWMDMStorage>> taken(block.items ? block.count : 0);
-  for (DWORD i = 0; i < taken.size(); ++i) {
-    taken[i].Attach(block.items[i]);
-    block.items[i] = nullptr;
-  }
-  *references = std::move(taken);
-  return S_OK;
-}
-
-HRESULT WriteReferences(IWMDMStorage* playlist, const std::vector<ComPtr<IWMDMStorage>>& references) {
-  ComPtr<IWMDMStorage4> playlist4;
-  RETURN_IF_FAILED(ComPtr<IWMDMStorage>(playlist).As(&playlist4));
-  std::vector<IWMDMStorage*> raw;
-  raw.reserve(references.size());
-  for (const auto& reference : references) raw.push_back(reference.Get());
-  return playlist4->SetReferences(static_cast<DWORD>(raw.size()), raw.empty() ? nullptr : raw.data());
-}
 
 // The arrays handed to a callback: made for the call and destroyed after it.
 UniqueSafeArray MakeTextArray(const std::vector<WString>& texts) {
@@ -216,33 +172,6 @@ HRESULT kcWMDM10Plugin::EditPlaylistReferences(const WString& location, const WS
   if (index) *index = at;
   NotifyChange(location, playlistPath, 7);
   return hr;
-}
-
-HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, const WCHAR* newName) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    if (!location || !path || !newName) return IPP_E_FAIL;
-    const WString where(location);
-    if (SplitEntryId(where, path, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
-    const WString devicePath = ToDevicePath(where, path);
-    const WString name(newName);
-    WriteLog(W("kcWMDM10Plugin::RenameItem called asking to rename ") + devicePath + W(" to ") + name);
-    LONG kind = KindClassify;
-    const HRESULT hr = WithOneRetry(*this, retriedRename, [&](StorageNode** node) -> HRESULT {
-      *node = ResolveStorage(where, devicePath, RESOLVE_ITEM);
-      if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
-      kind = (*node)->item ? (*node)->item->GetKind() : KindClassify;
-      ComPtr<IWMDMStorageControl> control;
-      RETURN_IF_FAILED((*node)->storage.As(&control));
-      WString argument = name;
-      return control->Rename(WMDM_MODE_BLOCK, &argument[0], nullptr);
-    });
-    if (FAILED(hr)) return hr;
-    const WString newPath = locations::JoinPath(locations::SplitPath(devicePath), name);
-    NotifyChange(where, devicePath, 2);
-    NotifyChange(where, newPath, 1);
-    if (kind == KindPlaylist) NotifyChange(where, newPath, 7);
-    return hr;
-  });
 }
 
 namespace {

@@ -97,6 +97,42 @@ TEST_F(ContentEditingTest, RenameReportsTheOldItemGoneThenTheNewOne) {
                         "= \\Music:1 \\Music\\Run.pla:3 @\\Music\\Run.pla [\\Music\\Run.pla|\\Music\\c.mp3]"}));
 }
 
+// A device whose playlists name tracks by path may lose an entry when a
+// track or folder is renamed; the rename gives it back, or is undone.
+TEST_F(ContentEditingTest, ARenameKeepsEveryPlaylistEntry) {
+  const WString at = Internal();
+  const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {b_, a_});
+  model_->SetPlaylistEntries(mix_, {a_, b_, a_});
+  auto loseEntriesOfMix = [&] { model_->Faults().Inject(ObjectKind::Storage, "RewritePlaylist", E_FAIL, 1, mix_); };
+  loseEntriesOfMix();
+  ASSERT_EQ(plugin_.RenameItem(at.c_str(), W("\\Music\\a.mp3"), W("c.mp3")), S_OK);
+  EXPECT_EQ(model_->Inspect(a_)->name, W("c.mp3"));
+  EXPECT_EQ(References(mix_), (std::vector<ObjectId>{a_, b_, a_}));
+  EXPECT_EQ(References(other), (std::vector<ObjectId>{b_, a_}));
+
+  // A folder's tracks, however deep.
+  const ObjectId x = Find(W("\\Music\\Pop\\x.mp3"));
+  model_->SetPlaylistEntries(mix_, {b_, x});
+  loseEntriesOfMix();
+  ASSERT_EQ(plugin_.RenameItem(at.c_str(), W("\\Music\\Pop"), W("Rock")), S_OK);
+  EXPECT_EQ(References(mix_), (std::vector<ObjectId>{b_, x}));
+
+  // An entry that cannot be written back: the old name returns, so that the
+  // playlist names the track again, and the rename fails.
+  model_->SetPlaylistEntries(mix_, {a_, b_});
+  loseEntriesOfMix();
+  model_->Faults().Inject(ObjectKind::Storage, "SetReferences", E_ACCESSDENIED, 1, mix_);
+  callback_.ClearEvents();
+  EXPECT_EQ(plugin_.RenameItem(at.c_str(), W("\\Music\\c.mp3"), W("d.mp3")), MapResult(E_ACCESSDENIED));
+  EXPECT_EQ(model_->Inspect(a_)->name, W("c.mp3"));
+  EXPECT_EQ(References(mix_), (std::vector<ObjectId>{a_, b_}));
+  const std::vector<HostEvent> lines = EventsOf(HostEvent::kLogLine);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(lines.back().text.find(W("the rename is undone")), WString::npos) << wide::ToUtf8(lines.back().text);
+  // The host saw the new name come and go.
+  EXPECT_EQ(Signs(Changes()), "-+-+=");
+}
+
 TEST_F(ContentEditingTest, UpdatePlaylistKeepsOnlyTracksThatResolve) {
   HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3"), W("\\Music\\Mix.pla|\\Music\\gone.mp3"),
                        W("\\Music\\Mix.pla|\\Music\\a.mp3")});

@@ -2,6 +2,7 @@
 // device's root folder and onto the end of a playlist, with the track's tags
 // written in the same call. A file of the same name already there is kept, or
 // replaced and the new file put back wherever a playlist held the old one.
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -11,6 +12,7 @@
 
 #include "content/kc_ipp_item.h"
 #include "content/locations.h"
+#include "content/replacement_checks.h"
 #include "content/storage_lookup.h"
 #include "core/device_text.h"
 #include "core/host_boundary.h"
@@ -90,9 +92,15 @@ HRESULT FillMetadata(IWMDMMetaData* metadata, kiIPPItem& item, const WString& so
   return AddNumber(metadata, g_wszWMDMFormatCode, FormatCodeOf(sourcePath));
 }
 
-// One DownloadFile call. What it learns about a replaced file outlives a
-// retry: the old file is gone by then, and the playlists that held it still
-// want the new one.
+bool IsExistsAnswer(HRESULT hr) {
+  return hr == HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) || hr == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+}
+
+// One DownloadFile call. A file of the same name is replaced in an order
+// that cannot lose it: what can be checked is checked first, its playlist
+// entries are taken out, and the new file is sent over it, so that the old
+// one goes only when the new one has landed. What it learns about a replaced
+// file outlives a retry.
 class Transfer {
  public:
   Transfer(kcWMDM10Plugin& plugin, WString location, WString sourcePath, kiIPPItem& item, DWORD existingFileMode,
@@ -108,18 +116,29 @@ class Transfer {
   HRESULT Attempt(const WString& devicePath);
   // Forgets the nodes the pass resolved, for a fresh resolution.
   void DropNodes();
+  // After a failed call: every file that was to be replaced and is still
+  // there gets its playlist entries back.
+  void PutBackOldEntries();
 
   DWORD outcome() const { return outcome_; }
-  const WString& replacedPath() const { return replacedPath_; }
+  // A file deleted before its replacement landed, or nothing.
+  const WString& deletedPath() const { return deletedPath_; }
 
  private:
   enum class Check { GoOn, Stop };
+  // A file the send is to replace, and its playlist entries, taken out.
+  struct Replaced {
+    WString path;
+    WString name;
+    std::vector<kcWMDM10Plugin::PlaylistEntry> entries;
+    bool gone = false;
+  };
   HRESULT CheckExisting(const WString& name, Check* check);
-  HRESULT ReplaceExisting(const WString& path, Check* check);
-  HRESULT Send(ComPtr<IWMDMStorage>* created);
+  HRESULT ReplaceExisting(const WString& path, const WString& name, Check* check);
+  HRESULT Send(bool overwrite, ComPtr<IWMDMStorage>* created);
+  HRESULT SendAfterDeleting(ComPtr<IWMDMStorage>* created);
+  void FinishReplacements(const WString& sentName);
   void Announce(ComPtr<IWMDMStorage> created, HRESULT sent);
-  // Puts `track` back where the replaced file was in every playlist recorded.
-  void RestorePositions(const ComPtr<IWMDMStorage>& track);
 
   kcWMDM10Plugin& plugin_;
   const WString location_;
@@ -137,8 +156,8 @@ class Transfer {
   WString fileName_;
 
   DWORD outcome_ = kCreatedOutcome;
-  WString replacedPath_;
-  std::vector<std::pair<WString, LONG>> replacedPositions_;
+  std::vector<Replaced> replaced_;
+  WString deletedPath_;
 };
 
 HRESULT Transfer::Attempt(const WString& devicePath) {
@@ -179,8 +198,16 @@ HRESULT Transfer::Attempt(const WString& devicePath) {
   }
 
   ComPtr<IWMDMStorage> created;
-  const HRESULT sent = Send(std::addressof(created));
-  if (SUCCEEDED(sent) && created) Announce(std::move(created), sent);
+  HRESULT sent = Send(!replaced_.empty(), std::addressof(created));
+  // A device that will not send over a file gets the old order: delete, then send.
+  if (IsExistsAnswer(sent) && !replaced_.empty()) sent = SendAfterDeleting(std::addressof(created));
+  if (FAILED(sent)) return sent;
+  if (created) {
+    Announce(std::move(created), sent);
+  } else {
+    FinishReplacements(fileName_);
+    PutBackOldEntries();
+  }
   return sent;
 }
 
@@ -199,58 +226,93 @@ HRESULT Transfer::CheckExisting(const WString& name, Check* check) {
   if (playlist_) return plugin_.EditPlaylistReferences(location_, targetPath_, playlist_, existing, true, -1, nullptr);
   if (existingFileMode_ == 2) return S_OK;
   if (existingFileMode_ == 3) return IPP_E_ALREADYEXISTS;
-  return ReplaceExisting(locations::JoinPath(folderPath_, name), check);
+  return ReplaceExisting(locations::JoinPath(folderPath_, name), name, check);
 }
 
-HRESULT Transfer::ReplaceExisting(const WString& path, Check* check) {
+HRESULT Transfer::ReplaceExisting(const WString& path, const WString& name, Check* check) {
   StorageNode* old = plugin_.ResolveStorage(location_, path, RESOLVE_ITEM);
   if (!old || !old->item || old->item->GetKind() != KindFile) return IPP_E_ALREADYEXISTS;
-  const ComPtr<IWMDMStorage> oldStorage = old->storage;
-  kcWMDM10Plugin::ReferenceRemoval removal{&plugin_, path, &replacedPositions_};
-  HRESULT hr = plugin_.WalkMedium(location_, kcWMDM10Plugin::RemoveReferencesVisit, &removal);
-  // The walk may have listed the folder afresh: take the node as it is now.
-  old = SUCCEEDED(hr) ? plugin_.ResolveStorage(location_, path, RESOLVE_ITEM) : nullptr;
-  if (SUCCEEDED(hr)) hr = old ? plugin_.DeleteStorage(location_, path, old, false, false) : IPP_E_ALREADYEXISTS;
-  if (FAILED(hr)) {
-    // The old file stays, and so do its places in the playlists.
-    RestorePositions(oldStorage);
-    return hr;
-  }
-  // Its node names a storage that is gone; the new file takes the key.
-  plugin_.DropNodeAt(location_, path);
-  replacedPath_ = path;
-  outcome_ = kReplacedOutcome;
+  // Nothing is touched before the send is known to have a chance.
+  RETURN_IF_FAILED(CheckReplacement(folder_, old->storage.Get(), sourcePath_, fileName_, kSendMode));
+  auto same = std::find_if(replaced_.begin(), replaced_.end(), [&](const Replaced& r) { return r.path == path; });
+  // A retry finds the same file again; its entries taken out stay recorded.
+  if (same == replaced_.end()) same = replaced_.insert(replaced_.end(), Replaced{path, name, {}, false});
+  kcWMDM10Plugin::ReferenceRemoval removal{&plugin_, path, &same->entries};
+  RETURN_IF_FAILED(plugin_.WalkMedium(location_, kcWMDM10Plugin::RemoveReferencesVisit, &removal));
   *check = Check::GoOn;
   return S_OK;
 }
 
-HRESULT Transfer::Send(ComPtr<IWMDMStorage>* created) {
+HRESULT Transfer::Send(bool overwrite, ComPtr<IWMDMStorage>* created) {
   ComPtr<IWMDMMetaData> metadata;
   ComPtr<IWMDMStorage3> folder3;
   if (SUCCEEDED(folder_.As(&folder3)) && SUCCEEDED(folder3->CreateEmptyMetadataObject(&metadata)) && metadata) {
     // Tags only partly written would tell the player something untrue.
     if (FAILED(FillMetadata(metadata.Get(), item_, sourcePath_))) metadata.Reset();
   }
+  const UINT mode = kSendMode | (overwrite ? WMDM_FILE_CREATE_OVERWRITE : 0);
   WString source = sourcePath_;
   WString name = fileName_;
   ComPtr<IWMDMStorageControl3> control3;
   HRESULT hr = folder_.As(&control3);
   if (SUCCEEDED(hr))
-    hr = control3->Insert3(kSendMode, 0, &source[0], &name[0], nullptr, nullptr, metadata.Get(), nullptr, &*created);
+    hr = control3->Insert3(mode, 0, &source[0], &name[0], nullptr, nullptr, metadata.Get(), nullptr, &*created);
   if (SUCCEEDED(hr)) return hr;
   // The older interface sends the file alone, under the device's own name.
   created->Reset();
   ComPtr<IWMDMStorageControl> control;
   RETURN_IF_FAILED(folder_.As(&control));
-  return control->Insert(kSendMode, &source[0], nullptr, nullptr, &*created);
+  return control->Insert(mode, &source[0], nullptr, nullptr, &*created);
+}
+
+HRESULT Transfer::SendAfterDeleting(ComPtr<IWMDMStorage>* created) {
+  for (Replaced& replaced : replaced_) {
+    if (replaced.gone || !wide::EqualsIgnoreCaseAscii(replaced.name, fileName_)) continue;
+    StorageNode* old = plugin_.ResolveStorage(location_, replaced.path, RESOLVE_ITEM);
+    RETURN_IF_FAILED(old ? plugin_.DeleteStorage(location_, replaced.path, old, false, false) : IPP_E_NOTFOUND);
+    // Its node names a storage that is gone; the new file takes the key.
+    plugin_.DropNodeAt(location_, replaced.path);
+    replaced.gone = true;
+    deletedPath_ = replaced.path;
+    outcome_ = kReplacedOutcome;
+  }
+  return Send(false, created);
+}
+
+// The send has landed: the file it was sent over is gone, and one of another
+// name (the display name's) is deleted now.
+void Transfer::FinishReplacements(const WString& sentName) {
+  for (Replaced& replaced : replaced_) {
+    if (replaced.gone) continue;
+    StorageNode* old = plugin_.ResolveStorage(location_, replaced.path, RESOLVE_ITEM);
+    if (wide::EqualsIgnoreCaseAscii(replaced.name, sentName)) {
+      if (old) plugin_.ReportRemoval(location_, replaced.path, old);
+      replaced.gone = true;
+    } else {
+      const HRESULT hr = old ? plugin_.DeleteStorage(location_, replaced.path, old, false, false) : IPP_E_NOTFOUND;
+      replaced.gone = SUCCEEDED(hr);
+      if (FAILED(hr))
+        plugin_.WriteLog(W("WMDM10::DownloadFile sent ") + sourcePath_ + W(" to ") + folderPath_ + W(", but ") +
+                         replaced.path + W(", which it was to replace, could not be deleted"));
+    }
+    if (!replaced.gone) continue;
+    // Its node names a storage that is gone; the new file may take the key.
+    plugin_.DropNodeAt(location_, replaced.path);
+    outcome_ = kReplacedOutcome;
+  }
 }
 
 void Transfer::Announce(ComPtr<IWMDMStorage> created, HRESULT sent) {
   if (kiPluginHostCallback* callback = plugin_.HostCallback())
     (void)CatchToResult([&] { return callback->OperationEnded(cookie_, static_cast<DWORD>(sent)); });
   WString name;
-  if (FAILED(ReadDeviceText([&](WCHAR* buffer, UINT chars) { return created->GetName(buffer, chars); }, &name)))
+  const bool named =
+      SUCCEEDED(ReadDeviceText([&](WCHAR* buffer, UINT chars) { return created->GetName(buffer, chars); }, &name));
+  FinishReplacements(named ? name : fileName_);
+  if (!named) {
+    PutBackOldEntries();
     return;
+  }
   const WString path = locations::JoinPath(folderPath_, name);
   // The node under the new path must hold the new storage, not one a
   // deleted file of the same name left behind.
@@ -262,17 +324,19 @@ void Transfer::Announce(ComPtr<IWMDMStorage> created, HRESULT sent) {
   }
   plugin_.NotifyChange(location_, path, 1);
   if (playlist_) plugin_.EditPlaylistReferences(location_, targetPath_, playlist_, created, true, -1, nullptr);
-  RestorePositions(created);
+  // The new file takes the places of every file it replaced; one that stays
+  // keeps its own.
+  for (Replaced& replaced : replaced_) {
+    (void)plugin_.PutBackEntries(location_, replaced.entries, replaced.gone ? created : ComPtr<IWMDMStorage>());
+    replaced.entries.clear();
+  }
 }
 
-void Transfer::RestorePositions(const ComPtr<IWMDMStorage>& track) {
-  for (const auto& [playlistPath, position] : replacedPositions_) {
-    if (playlistPath == folderPath_) continue;
-    StorageNode* playlist = plugin_.ResolveStorage(location_, playlistPath, 0);
-    if (playlist && playlist->storage)
-      plugin_.EditPlaylistReferences(location_, playlistPath, playlist->storage, track, true, position, nullptr);
+void Transfer::PutBackOldEntries() {
+  for (Replaced& replaced : replaced_) {
+    (void)plugin_.PutBackEntries(location_, replaced.entries);
+    replaced.entries.clear();
   }
-  replacedPositions_.clear();
 }
 
 // Hands the outcome to the host however the call ends.
@@ -310,9 +374,11 @@ HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR* location, const WCHAR* targetP
           return attempted;
         },
         [&] { transfer.DropNodes(); });
-    if (FAILED(hr) && !transfer.replacedPath().empty()) {
-      WriteLog(W("WMDM10::DownloadFile could not send ") + WString(sourcePath) + W(" to ") + devicePath +
-               W(", and the file it was to replace, ") + transfer.replacedPath() + W(", is already deleted"));
+    if (FAILED(hr)) {
+      transfer.PutBackOldEntries();
+      if (!transfer.deletedPath().empty())
+        WriteLog(W("WMDM10::DownloadFile could not send ") + WString(sourcePath) + W(" to ") + devicePath +
+                 W(", and the file it was to replace, ") + transfer.deletedPath() + W(", is already deleted"));
     }
     return hr;
   });

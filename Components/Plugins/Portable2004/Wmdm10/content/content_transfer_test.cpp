@@ -176,7 +176,10 @@ TEST_F(ContentTransferTest, AnExistingFileIsKeptRefusedOrReplaced) {
     const ObjectId after = Find(existing);
     ASSERT_NE(after, 0u);
     EXPECT_EQ(after != before, c.sent);
-    EXPECT_EQ(Sends(), c.sent ? 1 : 0);
+    // A replacement asks the device about the name before it sends, and the
+    // old file goes with the send, not before it.
+    EXPECT_EQ(Sends(), c.sent ? 2 : 0);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 0);
     EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), c.sent ? 1u : 0u);
     if (c.sent) {
       EXPECT_EQ(model_->Inspect(after)->bytes.size(), 10u);
@@ -335,36 +338,93 @@ TEST_F(ContentTransferTest, AFailedSendLeavesThePlayerAsItWas) {
   }
 }
 
-TEST_F(ContentTransferTest, AReplacementThatCannotBeSentSaysTheOldFileIsGone) {
-  FailInserts(E_ACCESSDENIED, 1);
+TEST_F(ContentTransferTest, AReplacementTouchesNothingUntilTheNewFileCanLand) {
+  const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {a_, b_, a_});
+  const struct {
+    const char* name;
+    std::string source;  // relative to the test's folder; a file made there unless `made` is false
+    size_t size;
+    bool made;
+    HRESULT insert3;  // of the first Insert3 after `passing` and of the next Insert; S_OK: none
+    int passing;
+    HRESULT result;
+    bool checked;  // refused before any playlist was touched
+  } cases[] = {
+      {"no source", "missing/a.mp3", 0, false, S_OK, 0, MapResult(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)), true},
+      {"a folder as source", "folder", 0, false, S_OK, 0, MapResult(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)),
+       true},
+      {"no room beside the old file", "big/a.mp3", 2 << 20, true, S_OK, 0, IPP_E_DISKFULL, true},
+      {"a name the device refuses", "name/a.mp3", 10, true, HRESULT_FROM_WIN32(ERROR_INVALID_NAME), 0,
+       MapResult(HRESULT_FROM_WIN32(ERROR_INVALID_NAME)), true},
+      // Taken out of both playlists, then put back.
+      {"a send refused after the checks", "late/a.mp3", 10, true, E_ACCESSDENIED, 1, MapResult(E_ACCESSDENIED),
+       false},
+  };
+  std::filesystem::create_directories(sources_ / "folder");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const WString source =
+        c.made ? Source(c.source, c.size) : wide::FromUtf8((sources_ / c.source).make_preferred().u8string());
+    if (c.insert3 != S_OK) {
+      model_->Faults().Inject(ObjectKind::Storage, "Insert3", c.insert3, 1, 0, c.passing);
+      model_->Faults().Inject(ObjectKind::Storage, "Insert", c.insert3, 1);
+    }
+    model_->Faults().ResetCalls();
+    DWORD outcome = 0;
+    EXPECT_EQ(Send(W("\\Music"), source, kReplace, {}, &outcome), c.result);
+    model_->Faults().ClearFaults();
+    EXPECT_EQ(outcome, 4u);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "SetReferences"), c.checked ? 0 : 4);
+    EXPECT_FALSE(Gone(a_));
+    EXPECT_EQ(Find(W("\\Music\\a.mp3")), a_);
+    EXPECT_EQ(References(mix_), std::vector<ObjectId>{a_});
+    EXPECT_EQ(References(other), (std::vector<ObjectId>{a_, b_, a_}));
+    EXPECT_TRUE(EventsOf(HostEvent::kOperationEnded).empty());
+    Changes();
+  }
+}
+
+TEST_F(ContentTransferTest, ADeviceThatWillNotSendOverAFileDeletesItFirst) {
+  const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {b_, a_});
+  // The name is asked about first; the send over the old file is refused.
+  auto refuseOverwrite = [&](int times) {
+    model_->Faults().Inject(ObjectKind::Storage, "Insert3", HRESULT_FROM_WIN32(ERROR_FILE_EXISTS), times, 0, 1);
+    model_->Faults().Inject(ObjectKind::Storage, "Insert", HRESULT_FROM_WIN32(ERROR_FILE_EXISTS), times);
+  };
+  refuseOverwrite(1);
   DWORD outcome = 0;
-  EXPECT_EQ(Send(W("\\Music"), Source("a.mp3"), kReplace, {}, &outcome), MapResult(E_ACCESSDENIED));
-  EXPECT_EQ(outcome, 1u) << "the old file was deleted";
+  ASSERT_EQ(Send(W("\\Music"), Source("a.mp3", 20), kReplace, {}, &outcome), S_OK);
+  EXPECT_EQ(outcome, 1u);
+  const ObjectId fresh = Find(W("\\Music\\a.mp3"));
   EXPECT_TRUE(Gone(a_));
-  EXPECT_TRUE(EventsOf(HostEvent::kOperationEnded).empty());
+  EXPECT_EQ(References(other), (std::vector<ObjectId>{b_, fresh}));
+
+  // When the send still fails once the old file is deleted, the call says so.
+  refuseOverwrite(2);
+  EXPECT_EQ(Send(W("\\Music"), Source("again/a.mp3"), kReplace, {}, &outcome),
+            MapResult(HRESULT_FROM_WIN32(ERROR_FILE_EXISTS)));
+  model_->Faults().ClearFaults();
+  EXPECT_EQ(outcome, 1u) << "the old file was deleted";
+  EXPECT_TRUE(Gone(fresh));
+  EXPECT_EQ(References(other), std::vector<ObjectId>{b_});
   const std::vector<HostEvent> lines = EventsOf(HostEvent::kLogLine);
   ASSERT_FALSE(lines.empty());
   EXPECT_NE(lines.back().text.find(W("\\Music\\a.mp3, is already deleted")), WString::npos)
       << wide::ToUtf8(lines.back().text);
+}
 
-  // An old file that cannot be taken out of the playlists or deleted stays,
-  // in its playlists too.
+TEST_F(ContentTransferTest, AnOldFileThatCannotLeaveItsPlaylistsStays) {
   const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {zero_, b_});
   model_->SetPlaylistEntries(mix_, {b_});
-  for (const auto& [method, object] : {std::pair<const char*, ObjectId>{"EnumStorage", pop_}, {"Delete", b_}}) {
-    SCOPED_TRACE(method);
-    model_->Faults().ResetCalls();
-    model_->Faults().Inject(ObjectKind::Storage, method, E_ACCESSDENIED, wmdm_standin::kEveryCall, object);
-    Changes();
-    EXPECT_EQ(Send(W("\\Music"), Source(std::string(method) + "/b.mp3"), kReplace, {}, &outcome),
-              MapResult(E_ACCESSDENIED));
-    model_->Faults().ClearFaults();
-    EXPECT_EQ(outcome, 4u);
-    EXPECT_FALSE(Gone(b_));
-    EXPECT_EQ(References(mix_), std::vector<ObjectId>{b_});
-    EXPECT_EQ(References(other), (std::vector<ObjectId>{zero_, b_}));
-    EXPECT_EQ(Sends(), 0);
-  }
+  model_->Faults().Inject(ObjectKind::Storage, "EnumStorage", E_ACCESSDENIED, wmdm_standin::kEveryCall, pop_);
+  DWORD outcome = 0;
+  EXPECT_EQ(Send(W("\\Music"), Source("b.mp3"), kReplace, {}, &outcome), MapResult(E_ACCESSDENIED));
+  model_->Faults().ClearFaults();
+  EXPECT_EQ(outcome, 4u);
+  EXPECT_FALSE(Gone(b_));
+  EXPECT_EQ(References(mix_), std::vector<ObjectId>{b_});
+  EXPECT_EQ(References(other), (std::vector<ObjectId>{zero_, b_}));
+  EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), 0);
 }
 
 // Dead once: resolved afresh and sent. Dead twice: given up after the second

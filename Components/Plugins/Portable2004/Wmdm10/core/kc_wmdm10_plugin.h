@@ -191,24 +191,60 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   HRESULT EditPlaylistReferences(const WString& location, const WString& playlistPath, ComPtr<IWMDMStorage> playlist,
                                  ComPtr<IWMDMStorage> track, bool insert, LONG position, LONG* index);
 
-  // What RemoveReferencesVisit is handed: the plug-in, the deleted track's
-  // device path and, when wanted, where it was taken out of each playlist
-  // (the playlist's device path and the entry's index).
+  // One playlist entry naming an item about to go or be renamed: the
+  // playlist's device path, the entry's index in the list as it was, the
+  // storage it named and that storage's device path (empty when unread).
+  struct PlaylistEntry {
+    WString playlistPath;
+    LONG index = -1;
+    ComPtr<IWMDMStorage> track;
+    WString trackPath;
+  };
+  // What RemoveReferencesVisit and FindReferencesVisit are handed: the
+  // plug-in, the device path of the track or folder and, when wanted, the
+  // entries found (for RemoveReferencesVisit, those taken out).
   struct ReferenceRemoval {
     kcWMDM10Plugin* plugin = nullptr;
     WString trackPath;
-    std::vector<std::pair<WString, LONG>>* removed = nullptr;
+    std::vector<PlaylistEntry>* removed = nullptr;
   };
+  // Takes every entry naming `item` (for a folder, anything below it) out of
+  // `playlist` in one write, appends what it took to `removed` when given,
+  // and reports the new order to the host.
+  HRESULT TakeOutOfPlaylist(const WString& location, const WString& playlistPath,
+                            const ComPtr<IWMDMStorage>& playlist, const ComPtr<IWMDMStorage>& item, bool folder,
+                            std::vector<PlaylistEntry>* removed);
+  // Puts entries taken out back at their places, one write and one report
+  // per playlist; `track`, when given, in place of what each entry named.
+  // An entry whose storage is gone stays out. Every playlist is tried; the
+  // first failure is the result.
+  HRESULT PutBackEntries(const WString& location, const std::vector<PlaylistEntry>& entries,
+                         const ComPtr<IWMDMStorage>& track = ComPtr<IWMDMStorage>());
   // Deletes the storage of `node` (at device path `path`): recursively when
   // asked and it is a folder; when WMDM refuses a folder and `oneByOne`, its
   // content item by item, children first. IPP_E_STALE for a folder that is
   // not current. Reports the removal to the host.
   HRESULT DeleteStorage(const WString& location, const WString& path, StorageNode* node, bool recursive,
                         bool oneByOne);
+  // After a rename of what was at `oldPath` to `newPath`: every entry in
+  // `entries` (found before the rename) that its playlist no longer names
+  // is put back under the new path (a playlist that cannot be read is left
+  // as it is). IPP_E_NOTFOUND when one does not resolve there; otherwise the
+  // first failure of a write.
+  HRESULT KeepRenamedEntries(const WString& location, const std::vector<PlaylistEntry>& entries,
+                             const WString& oldPath, const WString& newPath);
+  // Tells the host that the item of `node`, at device path `path`, is gone.
+  void ReportRemoval(const WString& location, const WString& path, StorageNode* node);
+  // DeleteItem's deletion proper, once more after a dead interface; a folder
+  // WMDM refuses is emptied one by one.
+  HRESULT DeleteWithOneRetry(const WString& location, const WString& path);
   // Tree-walk visits: deleting one item (context: the plug-in), and taking a
   // track out of a playlist (context: a ReferenceRemoval).
   static HRESULT DeleteEachVisit(const WString& location, StorageNode* node, void* context);
   static HRESULT RemoveReferencesVisit(const WString& location, StorageNode* node, void* context);
+  // Records every entry naming the item (or anything below a folder) without
+  // changing the playlist (context: a ReferenceRemoval with a list).
+  static HRESULT FindReferencesVisit(const WString& location, StorageNode* node, void* context);
 
   // Called by the notification worker; takes the plug-in lock itself.
   void OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived);

@@ -1,0 +1,90 @@
+// Renaming an item. On a device that keeps playlists, the entries naming a
+// track (or anything in a folder) are noted first and looked for afterwards:
+// a device that lost one on the way gets it back, and a rename whose
+// playlists cannot be kept is undone and reported.
+#include <result_macros.h>
+
+#include "content/item_filter.h"
+#include "content/locations.h"
+#include "content/playlist_references.h"
+#include "content/storage_items.h"
+#include "core/host_boundary.h"
+#include "core/kc_wmdm10_plugin.h"
+#include "core/retry_once.h"
+#include "host_sdk/ipp_result_codes.h"
+
+namespace {
+
+// Whether RenameItem is on its second attempt after a dead interface; module
+// wide, touched only under the plug-in lock.
+bool retriedRename = false;
+
+// The playlist entries naming the item at `path` (a track, or anything in a
+// folder) and the item's device path as the device spells it; nothing on a
+// device without playlists.
+HRESULT NoteEntries(kcWMDM10Plugin& plugin, const WString& location, const WString& path,
+                    std::vector<kcWMDM10Plugin::PlaylistEntry>* entries, WString* itemPath) {
+  DeviceRecord* device = plugin.FindDeviceByLocation(location);
+  if (!device || !DeviceKeepsPlaylists(*device)) return S_OK;
+  StorageNode* node = plugin.ResolveStorage(location, path, RESOLVE_ITEM);
+  if (!node || !node->storage || !node->item) return S_OK;  // the rename finds it missing
+  const LONG kind = node->item->GetKind();
+  if (kind != KindFile && kind != KindFolder) return S_OK;
+  *itemPath = PathOrNothing(node->storage.Get());
+  if (itemPath->empty()) return S_OK;
+  kcWMDM10Plugin::ReferenceRemoval search{&plugin, path, entries};
+  return plugin.WalkMedium(location, kcWMDM10Plugin::FindReferencesVisit, &search);
+}
+
+HRESULT RenameAt(kcWMDM10Plugin& plugin, const WString& location, const WString& path, const WString& name,
+                 LONG* kind) {
+  return WithOneRetry(plugin, retriedRename, [&](StorageNode** node) -> HRESULT {
+    *node = plugin.ResolveStorage(location, path, RESOLVE_ITEM);
+    if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
+    *kind = (*node)->item ? (*node)->item->GetKind() : KindClassify;
+    ComPtr<IWMDMStorageControl> control;
+    RETURN_IF_FAILED((*node)->storage.As(&control));
+    WString argument = name;
+    return control->Rename(WMDM_MODE_BLOCK, &argument[0], nullptr);
+  });
+}
+
+}  // namespace
+
+HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, const WCHAR* newName) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    if (!location || !path || !newName) return IPP_E_FAIL;
+    const WString where(location);
+    if (SplitEntryId(where, path, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
+    const WString devicePath = ToDevicePath(where, path);
+    const WString name(newName);
+    WriteLog(W("kcWMDM10Plugin::RenameItem called asking to rename ") + devicePath + W(" to ") + name);
+    std::vector<PlaylistEntry> entries;
+    WString itemPath;
+    RETURN_IF_FAILED(NoteEntries(*this, where, devicePath, &entries, &itemPath));
+    LONG kind = KindClassify;
+    const HRESULT hr = RenameAt(*this, where, devicePath, name, &kind);
+    if (FAILED(hr)) return hr;
+    WString oldName;
+    const WString newPath = locations::JoinPath(locations::SplitPath(devicePath, &oldName), name);
+    NotifyChange(where, devicePath, 2);
+    NotifyChange(where, newPath, 1);
+    if (kind == KindPlaylist) NotifyChange(where, newPath, 7);
+    if (entries.empty()) return hr;
+    const HRESULT kept =
+        KeepRenamedEntries(where, entries, itemPath, locations::JoinPath(locations::SplitPath(itemPath), name));
+    if (SUCCEEDED(kept)) return hr;
+    // The old name again, so that every playlist still names the item.
+    WriteLog(W("WMDM10::RenameItem renamed ") + devicePath + W(" to ") + name +
+             W(", but a playlist could not be given its entry for it; the rename is undone"));
+    if (FAILED(RenameAt(*this, where, newPath, oldName, &kind))) {
+      WriteLog(W("WMDM10::RenameItem could not undo the rename of ") + devicePath);
+      return kept;
+    }
+    NotifyChange(where, newPath, 2);
+    ClearNodeCache();  // the nodes at and below the old path name dead storages
+    NotifyChange(where, devicePath, 1);
+    (void)KeepRenamedEntries(where, entries, itemPath, itemPath);
+    return kept;
+  });
+}

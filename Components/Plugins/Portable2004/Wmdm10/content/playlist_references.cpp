@@ -1,0 +1,50 @@
+#include "content/playlist_references.h"
+
+#include <objbase.h>
+
+#include <result_macros.h>
+
+#include "content/item_filter.h"
+#include "core/device_text.h"
+
+HRESULT ReadName(IWMDMStorage* storage, WString* name) {
+  return ReadDeviceText([storage](WCHAR* buffer, UINT chars) { return storage->GetName(buffer, chars); }, name);
+}
+
+WString PathOrNothing(IWMDMStorage* storage) {
+  WString path;
+  return SUCCEEDED(StoragePath(storage, &path)) ? path : WString();
+}
+
+HRESULT ReadReferences(IWMDMStorage* playlist, std::vector<ComPtr<IWMDMStorage>>* references) {
+  ComPtr<IWMDMStorage4> playlist4;
+  RETURN_IF_FAILED(ComPtr<IWMDMStorage>(playlist).As(&playlist4));
+  // The block and every reference still in it are released however this
+  // ends, the vector's own allocation failing included.
+  struct Block {
+    IWMDMStorage** items = nullptr;
+    DWORD count = 0;
+    ~Block() {
+      for (DWORD i = 0; i < count && items; ++i)
+        if (items[i]) items[i]->Release();
+      CoTaskMemFree(items);
+    }
+  } block;
+  RETURN_IF_FAILED(playlist4->GetReferences(&block.count, &block.items));
+  std::vector<ComPtr<IWMDMStorage>> taken(block.items ? block.count : 0);
+  for (DWORD i = 0; i < taken.size(); ++i) {
+    taken[i].Attach(block.items[i]);
+    block.items[i] = nullptr;
+  }
+  *references = std::move(taken);
+  return S_OK;
+}
+
+HRESULT WriteReferences(IWMDMStorage* playlist, const std::vector<ComPtr<IWMDMStorage>>& references) {
+  ComPtr<IWMDMStorage4> playlist4;
+  RETURN_IF_FAILED(ComPtr<IWMDMStorage>(playlist).As(&playlist4));
+  std::vector<IWMDMStorage*> raw;
+  raw.reserve(references.size());
+  for (const auto& reference : references) raw.push_back(reference.Get());
+  return playlist4->SetReferences(static_cast<DWORD>(raw.size()), raw.empty() ? nullptr : raw.data());
+}
