@@ -21,6 +21,7 @@
 
 #include "audio_format.h"
 #include "m3u8.h"
+#include "playlist_file.h"
 #include "track_tags.h"
 
 namespace wmdm_standin {
@@ -206,64 +207,6 @@ std::string TemporaryPathIn(const std::string& folder, const std::string& name) 
   return folder + "/" + kTemporaryPrefix + std::to_string(getpid()) + "-" + std::to_string(++counter) + "-" + name;
 }
 
-WString DisplayTitle(const ModelObject& track) {
-  WString author, title;
-  for (const ModelTag& tag : track.tags) {
-    if (tag.name == g_wszWMDMAuthor) tag.AsString(&author);
-    if (tag.name == g_wszWMDMTitle) tag.AsString(&title);
-  }
-  if (title.empty()) return track.name;
-  return author.empty() ? title : author + W(" - ") + title;
-}
-
-long long SecondsOf(const ModelObject& track) {
-  for (const ModelTag& tag : track.tags) {
-    if (tag.name == g_wszWMDMDuration && tag.value.size() == sizeof(ULONGLONG)) {
-      ULONGLONG duration = 0;
-      std::memcpy(&duration, tag.value.data(), sizeof(duration));
-      return static_cast<long long>(duration / 10000000);
-    }
-  }
-  return -1;
-}
-
-// "a/./b/../c" as "a/c"; false when it climbs above its start.
-bool Normalise(const std::string& path, std::vector<std::string>* parts) {
-  std::string part;
-  std::stringstream in(path);
-  while (std::getline(in, part, '/')) {
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (parts->empty()) return false;
-      parts->pop_back();
-    } else {
-      parts->push_back(part);
-    }
-  }
-  return true;
-}
-
-std::shared_ptr<ModelObject> Lookup(const PlayerModel& model, const std::shared_ptr<ModelObject>& from,
-                                    const std::vector<std::string>& parts) {
-  std::shared_ptr<ModelObject> current = from;
-  for (const std::string& part : parts) {
-    if (!current) return nullptr;
-    current = model.ChildNamed(*current, wide::FromUtf8(part));
-  }
-  return current;
-}
-
-bool IsBelow(const ModelObject* object, const ModelObject& ancestor) {
-  for (const ModelObject* at = object; at; at = at->parent.lock().get())
-    if (at == &ancestor) return true;
-  return false;
-}
-
-void ForEachObject(const std::shared_ptr<ModelObject>& object, const std::function<void(ModelObject&)>& visit) {
-  visit(*object);
-  for (const auto& child : object->children) ForEachObject(child, visit);
-}
-
 }  // namespace
 
 void FolderStore::LimitWritesForTesting(long long bytes) { g_writeBudget = bytes; }
@@ -290,11 +233,10 @@ std::string JoinNames(const ModelObject& object, const std::string& prefix) {
 
 }  // namespace
 
-std::string FolderStore::RelativePath(const ModelObject& object) const { return JoinNames(object, std::string()); }
-
 std::string FolderStore::PathOf(const ModelObject& object) const { return JoinNames(object, root_); }
 
 void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
+  model_ = model.shared_from_this();
   std::vector<std::pair<ObjectId, std::string>> playlists;
   std::function<void(ObjectId, const std::string&, bool)> list = [&](ObjectId parent, const std::string& folder,
                                                                       bool atRoot) {
@@ -349,33 +291,9 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
   list(mediumRoot, root_, true);
 
   // Entries name tracks anywhere on the medium, so they are linked last.
-  const auto root = model.HandleById(mediumRoot).object;
   for (const auto& [id, path] : playlists) {
     const auto playlist = model.HandleById(id).object;
-    if (!playlist || !root) continue;
-    std::vector<ObjectId> entries;
-    for (const M3u8Entry& entry : ParseM3u8(ReadWhole(path))) {
-      std::string target = entry.path;
-      std::replace(target.begin(), target.end(), '\\', '/');
-      std::vector<std::string> parts;
-      std::shared_ptr<ModelObject> found;
-      if (target.rfind(root_ + "/", 0) == 0) {
-        // Absolute, on this medium.
-        if (Normalise(target.substr(root_.size() + 1), &parts)) found = Lookup(model, root, parts);
-      } else if (target[0] == '/') {
-        // Absolute as the player sees it: from the medium's root.
-        if (Normalise(target, &parts)) found = Lookup(model, root, parts);
-      } else {
-        // Relative: from the medium's root as players write them, else from
-        // the playlist's folder as desktop programs do.
-        if (Normalise(target, &parts)) found = Lookup(model, root, parts);
-        parts.clear();
-        if (!found && Normalise(RelativePath(*playlist->parent.lock()) + "/" + target, &parts))
-          found = Lookup(model, root, parts);
-      }
-      if (found && !found->IsFolder()) entries.push_back(found->id);
-    }
-    model.SetPlaylistEntries(id, entries);
+    if (playlist) model.SetPlaylistEntries(id, PlaylistFile(model, *playlist, root_).Targets());
   }
 }
 
@@ -506,6 +424,20 @@ HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& reques
 }
 
 HRESULT FolderStore::Remove(const ModelObject& object) {
+  RETURN_IF_FAILED(RemoveFiles(object));
+  // The playlists that name what went no longer do; the rest of each stays.
+  const auto model = model_.lock();
+  if (!model) return S_OK;
+  ForEachPlaylist(*object.medium->root, [&](const ModelObject& playlist) {
+    if (IsBelowOrSame(playlist, object)) return;
+    PlaylistFile file(*model, playlist, root_);
+    file.DropEntriesIn(object);
+    SavePlaylistText(file);
+  });
+  return S_OK;
+}
+
+HRESULT FolderStore::RemoveFiles(const ModelObject& object) {
   const std::string path = PathOf(object);
   std::error_code error;
   if (object.IsFolder()) {
@@ -531,46 +463,30 @@ HRESULT FolderStore::Rename(const ModelObject& object, const WString& newName) {
 }
 
 void FolderStore::RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName) {
-  // Playlists name their tracks by path: those naming something at or below
-  // the renamed object are written again with the new name.
-  ModelObject& changed = const_cast<ModelObject&>(renamed);
-  const WString oldName = changed.name;
-  changed.name = newName;
-  ForEachObject(renamed.medium->root, [&](ModelObject& playlist) {
-    if (playlist.IsFolder() || playlist.references.empty()) return;
-    std::vector<const ModelObject*> entries;
-    bool affected = false;
-    for (const auto& reference : playlist.references) {
-      auto target = reference.lock();
-      if (!target || target->deleted) continue;
-      affected = affected || IsBelow(target.get(), renamed);
-      entries.push_back(target.get());
-    }
-    if (affected) WritePlaylistFile(PathOf(playlist), entries);
+  // Playlists name their tracks by path: entries naming something at or
+  // below the renamed object follow it, each in the form it had.
+  const PendingRename rename{&renamed, newName};
+  const auto model = model_.lock();
+  if (!model) return;
+  ForEachPlaylist(*renamed.medium->root, [&](const ModelObject& playlist) {
+    PlaylistFile file(*model, playlist, root_, &rename);
+    file.FollowRename();
+    SavePlaylistText(file);
   });
-  changed.name = oldName;
 }
 
 HRESULT FolderStore::Erase(const ModelMedium& medium) {
-  for (const auto& child : medium.root->children) RETURN_IF_FAILED(Remove(*child));
+  for (const auto& child : medium.root->children) RETURN_IF_FAILED(RemoveFiles(*child));
   return S_OK;
 }
 
-HRESULT FolderStore::WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries) {
-  for (const ModelObject* entry : entries) {
-    // The line's title and length come from the track's tags.
-    auto* track = const_cast<ModelObject*>(entry);
-    if (track->detailsPending) {
-      track->detailsPending = false;
-      LoadDetails(*track);
-    }
-  }
-  std::vector<M3u8Entry> lines;
-  for (const ModelObject* entry : entries)
-    lines.push_back(M3u8Entry{RelativePath(*entry), wide::ToUtf8(DisplayTitle(*entry)), SecondsOf(*entry)});
+HRESULT FolderStore::SavePlaylistText(const PlaylistFile& file) {
+  const auto text = file.ChangedText();
+  if (!text) return S_OK;
+  const std::string& path = file.Path();
   const std::string folder = path.substr(0, path.find_last_of('/'));
   const std::string temporary = TemporaryPathIn(folder, path.substr(path.find_last_of('/') + 1));
-  RETURN_IF_FAILED(WriteNewFile(temporary, WriteM3u8(lines)));
+  RETURN_IF_FAILED(WriteNewFile(temporary, *text));
   if (rename(temporary.c_str(), path.c_str()) != 0) {
     const int error = errno;
     unlink(temporary.c_str());
@@ -580,7 +496,15 @@ HRESULT FolderStore::WritePlaylistFile(const std::string& path, const std::vecto
 }
 
 HRESULT FolderStore::SaveReferences(const ModelObject& playlist, const std::vector<const ModelObject*>& entries) {
-  return WritePlaylistFile(PathOf(playlist), entries);
+  const auto model = model_.lock();
+  if (!model) return E_UNEXPECTED;
+  PlaylistFile file(*model, playlist, root_);
+  file.SetEntries(entries, [this](ModelObject& track) {
+    if (!track.detailsPending) return;
+    track.detailsPending = false;
+    LoadDetails(track);
+  });
+  return SavePlaylistText(file);
 }
 
 HRESULT FolderStore::SaveTags(const ModelObject& object, const std::vector<ModelTag>& tags) {

@@ -11,6 +11,8 @@
 
 namespace wmdm_standin {
 
+class PlaylistFile;
+
 class FolderStore final : public ContentStore {
  public:
   explicit FolderStore(std::string root) : root_(std::move(root)) {}
@@ -42,12 +44,14 @@ class FolderStore final : public ContentStore {
   static void LimitWritesForTesting(long long bytes);
 
  private:
-  std::string RelativePath(const ModelObject& object) const;
-  HRESULT WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries);
+  HRESULT RemoveFiles(const ModelObject& object);
+  HRESULT SavePlaylistText(const PlaylistFile& file);
   HRESULT CopyInto(const std::string& folder, const NewObject& request, const ModelObject* replaced);
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
 
   std::string root_;
+  // The model whose medium this is; it owns the store.
+  std::weak_ptr<const PlayerModel> model_;
 };
 
 // The name of the optional file of device facts at a player's root; it is
