@@ -604,6 +604,52 @@ TEST_F(FolderPlayerTest, SettingReferencesKeepsEveryLineItDoesNotUnderstand) {
   EXPECT_EQ(ReadAsOthersDo("Playlists/Evening walk.m3u8").back().rfind("Music/Harbour Lights/03 Gulls.ogg\t", 0), 0u);
 }
 
+// What a file manager does to a mounted player shows in the next listing,
+// and a storage whose file went answers as a deleted one.
+TEST_F(FolderPlayerTest, FilesChangedByOtherProgramsShowInTheNextListing) {
+  testing_support::RecheckEveryCall recheck;
+  player_.Write("Music/a.mp3", test_tracks::Mp3(1));
+  player_.Write("Music/b.mp3", test_tracks::Mp3(1));
+  player_.Write("Music/keep.wav", test_tracks::Wav(10));
+  Open();
+  const auto listing = [&](const std::string& folder) {
+    std::vector<WString> names;
+    ComPtr<IWMDMEnumStorage> children;
+    EXPECT_EQ(At(folder)->EnumStorage(&children), S_OK);
+    ComPtr<IWMDMStorage> child;
+    ULONG fetched = 0;
+    while (children && children->Next(1, &child, &fetched) == S_OK) {
+      WCHAR name[260] = {};
+      EXPECT_EQ(child->GetName(name, 260), S_OK);
+      names.push_back(name);
+      child.Reset();
+    }
+    return names;
+  };
+  ASSERT_EQ(listing("Music"), (std::vector<WString>{W("a.mp3"), W("b.mp3"), W("keep.wav")}));
+  ComPtr<IWMDMStorage4> renamed = At("Music/a.mp3"), removed = At("Music/b.mp3"), kept = At("Music/keep.wav");
+  ASSERT_TRUE(renamed && removed && kept);
+
+  ASSERT_EQ(std::rename((player_.Path() + "/Music/a.mp3").c_str(), (player_.Path() + "/Music/c.mp3").c_str()), 0);
+  ASSERT_EQ(unlink((player_.Path() + "/Music/b.mp3").c_str()), 0);
+  WCHAR name[260] = {};
+  EXPECT_EQ(removed->GetName(name, 260), WMDM_E_INTERFACEDEAD) << "before any listing";
+  EXPECT_EQ(renamed->GetName(name, 260), WMDM_E_INTERFACEDEAD);
+  EXPECT_EQ(kept->GetName(name, 260), S_OK);
+
+  player_.Write("Music/Album/d.mp3", test_tracks::Mp3(1));
+  player_.Write("Music/0.wav", test_tracks::Wav(10));
+  EXPECT_EQ(listing("Music"), (std::vector<WString>{W("0.wav"), W("Album"), W("c.mp3"), W("keep.wav")}));
+  EXPECT_EQ(listing("Music/Album"), (std::vector<WString>{W("d.mp3")}));
+  EXPECT_TRUE(At("Music/c.mp3")) << "found by name";
+  EXPECT_EQ(kept->GetName(name, 260), S_OK) << "what stayed keeps its storage";
+
+  std::filesystem::remove_all(player_.Path() + "/Music/Album");
+  ComPtr<IWMDMStorage4> root = At("");
+  ComPtr<IWMDMStorage> gone;
+  EXPECT_EQ(At("Music")->GetStorage(W("Album"), &gone), S_FALSE);
+}
+
 TEST_F(FolderPlayerTest, AFailedSendLeavesNoFile) {
   player_.Write("Music/a.mp3", test_tracks::Mp3(1));
   Open();

@@ -100,13 +100,6 @@ bool LooksLikePlaylist(const std::string& path, const WString& name) {
   return text.rfind("#EXTM3U", 0) == 0 || text.rfind("\xEF\xBB\xBF#EXTM3U", 0) == 0;
 }
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 HRESULT SyncAndClose(int descriptor) {
   const int synced = fsync(descriptor);
   const int error = errno;
@@ -237,9 +230,15 @@ std::string FolderStore::PathOf(const ModelObject& object) const { return JoinNa
 
 void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
   model_ = model.shared_from_this();
+  ScanFolder(model, mediumRoot, root_, {});
+}
+
+void FolderStore::ScanFolder(PlayerModel& model, ObjectId top, const std::string& topPath,
+                             const std::set<WString>& known) {
   std::vector<std::pair<ObjectId, std::string>> playlists;
   std::function<void(ObjectId, const std::string&, bool)> list = [&](ObjectId parent, const std::string& folder,
                                                                       bool atRoot) {
+    NoteFolderSeen(parent, folder);
     DIR* directory = opendir(folder.c_str());
     if (!directory) return;
     // Each name with its lower-case form, made once for the sort.
@@ -263,6 +262,7 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
       if (lstat(path.c_str(), &info) != 0) continue;
       if (S_ISLNK(info.st_mode) && (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))) continue;
       const WString wideName = wide::FromUtf8(name);
+      if (parent == top && known.count(wideName)) continue;
       const DWORD hidden = name[0] == '.' ? WMDM_FILE_ATTR_HIDDEN : 0;
       if (S_ISDIR(info.st_mode)) {
         const ObjectId child = model.AddFolder(parent, wideName, DefaultFolderAttributes() | hidden);
@@ -288,7 +288,7 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
       }
     }
   };
-  list(mediumRoot, root_, true);
+  list(top, topPath, topPath == root_);
 
   // Entries name tracks anywhere on the medium, so they are linked last.
   for (const auto& [id, path] : playlists) {
