@@ -199,6 +199,60 @@ class FolderPlayerTest : public ::testing::Test {
     return names;
   }
 
+  // What a player other than this one makes of a playlist: each entry as
+  // the file it names below the medium ("-" and the location when none),
+  // a tab, its title.
+  std::vector<std::string> ReadAsOthersDo(const std::string& playlist) {
+    const std::string command = std::string("python3 '") + MD_M3U_READER + "' '" + player_.Path() + "' '" +
+                                player_.Path() + "/" + playlist + "'";
+    std::vector<std::string> lines;
+    FILE* output = popen(command.c_str(), "r");
+    if (!output) return {"<no reader>"};
+    char line[4096];
+    while (fgets(line, sizeof line, output)) lines.emplace_back(line, strcspn(line, "\n"));
+    EXPECT_EQ(pclose(output), 0) << command;
+    return lines;
+  }
+
+  // The medium the hand-made playlists in fixtures/playlists were made for,
+  // its tracks real files of the shared corpus; false when there is none.
+  bool LayOutHandMadeMedium() {
+    const std::string corpus = MD_AUDIO_CORPUS;
+    if (!std::filesystem::exists(corpus + "/SOURCES.md")) return false;
+    const std::pair<const char*, const char*> tracks[] = {
+        {"Music/Harbour Lights/01 Bell.mp3", "silence-44-s.mp3"},
+        {"Music/Harbour Lights/02 Fog Horn.flac", "silence-44-s.flac"},
+        {"Music/Harbour Lights/03 Gulls.ogg", "multipagecomment.ogg"},
+        {"Music/Caf\xC3\xA9 Tacuba/D\xC3\xA9j\xC3\xA0 vu.mp3", "lame.mp3"},
+        {"Music/Misc/Rain.wav", "silence-2s-PCM-44100-16-ID3v23.wav"},
+        {"Music/Misc/Night Train.m4a", "has-tags.m4a"},
+    };
+    for (const auto& [place, source] : tracks) {
+      player_.MakeFolder(std::filesystem::path(place).parent_path().string());
+      std::filesystem::copy_file(corpus + "/" + source, player_.Path() + "/" + place);
+      // The corpus is kept read-only; the copies are the player's to change.
+      std::filesystem::permissions(player_.Path() + "/" + place, std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::add);
+    }
+    for (const char* list : {"Evening walk.m3u8", "Viejos tiempos.m3u"}) {
+      player_.MakeFolder("Playlists");
+      std::filesystem::copy_file(std::string(MD_FIXTURES_DIR) + "/playlists/" + list,
+                                 player_.Path() + "/Playlists/" + list);
+    }
+    return true;
+  }
+  std::string Fixture(const char* list) {
+    std::ifstream in(std::string(MD_FIXTURES_DIR) + "/playlists/" + list, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  HRESULT RenameTo(const std::string& relative, const std::string& name) {
+    WString text = Wide(name);
+    auto control = ControlAt(relative);
+    return control ? control->Rename(WMDM_MODE_BLOCK, &text[0], nullptr) : E_FAIL;
+  }
+
   TemporaryFolder player_, computer_;
   std::shared_ptr<PlayerModel> model_ = PlayerModel::Create();
   DeviceManagerRegistration registration_;
@@ -367,12 +421,14 @@ TEST_F(FolderPlayerTest, ASentMp3KeepsItsOwnTagsUnderTheNewOnes) {
   EXPECT_EQ(mpeg.ID3v1Tag()->title().to8Bit(true), "New") << "the source's old ID3v1 tag is brought up to date";
 }
 
-// A playlist is written as M3U8 whatever its name, and read again as one.
+// A playlist is written as M3U8 whatever its name, its locations relative to
+// its own folder as other players read them, and read again as one.
 TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   player_.Write("Music/Album/a.mp3", test_tracks::Mp3(3));
   player_.Write("Music/b.wav", test_tracks::Wav(2000));
   player_.Write("Music/notes", "Music/b.wav\n");
   player_.MakeFolder("Playlists");
+  Retitle("Music/Album/a.mp3", "Two\r\nlines\x01");
   Open();
 
   ComPtr<IWMDMStorage4> playlist = NewPlaylist("Playlists", "Run.pla");
@@ -384,10 +440,11 @@ TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   IWMDMStorage* raw[] = {entries[0].Get(), entries[1].Get()};
   ASSERT_EQ(playlist->SetReferences(2, raw), S_OK);
   ASSERT_EQ(unnamed->SetReferences(1, raw), S_OK);
-  std::vector<std::string> paths;
-  for (const M3u8Entry& entry : ParseM3u8(player_.Read("Playlists/Run.pla"))) paths.push_back(entry.path);
-  EXPECT_EQ(paths, (std::vector<std::string>{"Music/b.wav", "Music/Album/a.mp3"}));
-  EXPECT_EQ(ParseM3u8(player_.Read("Playlists/Run.pla"))[0].seconds, 2);
+  EXPECT_EQ(player_.Read("Playlists/Run.pla"),
+            "#EXTM3U\n#EXTINF:2,b.wav\n../Music/b.wav\n#EXTINF:0,Two  lines\n../Music/Album/a.mp3\n");
+  EXPECT_EQ(ReadAsOthersDo("Playlists/Run.pla"),
+            (std::vector<std::string>{"Music/b.wav\tb.wav", "Music/Album/a.mp3\tTwo  lines"}));
+  EXPECT_EQ(ReadAsOthersDo("Mix"), (std::vector<std::string>{"Music/b.wav\tb.wav"}));
 
   // The player added again from the folder finds the same entries.
   for (auto& entry : entries) entry.Reset();
@@ -403,8 +460,11 @@ TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
 TEST_F(FolderPlayerTest, PlaylistsWrittenByHandAreRead) {
   player_.Write("Music/Album/a.mp3", test_tracks::Mp3(1));
   player_.Write("Music/b.wav", test_tracks::Wav(10));
+  player_.Write("Music/D\xC3\xA9j\xC3\xA0 vu.mp3", test_tracks::Mp3(1));
   struct Case { const char* file; std::string text; std::vector<WString> entries; };
   const std::string absolute = player_.Path() + "/Music/b.wav";
+  std::string encoded;
+  for (char c : player_.Path()) encoded += c == ' ' ? std::string("%20") : std::string(1, c);
   const Case cases[] = {
       {"root.m3u8", "#EXTM3U\n#EXTINF:1,A\nMusic/Album/a.mp3\nMusic/b.wav\n", {W("a.mp3"), W("b.wav")}},
       {"crlf.m3u8", "#EXTM3U\r\nMusic/b.wav\r\nMusic/Album/a.mp3\r\n", {W("b.wav"), W("a.mp3")}},
@@ -414,6 +474,10 @@ TEST_F(FolderPlayerTest, PlaylistsWrittenByHandAreRead) {
       {"backslash.m3u8", "\\Music\\Album\\a.mp3\n", {W("a.mp3")}},
       {"missing.m3u8", "Music/gone.mp3\nMusic/b.wav\nMusic\n", {W("b.wav")}},
       {"Music/beside.m3u8", "Album/a.mp3\n../Music/b.wav\n", {W("a.mp3"), W("b.wav")}},
+      {"Lists/windows.m3u", "..\\Music\\Album\\a.mp3\r\nMusic\\b.wav\r\n", {W("a.mp3"), W("b.wav")}},
+      {"Lists/url.m3u8", "file://" + encoded + "/Music/Album/a.mp3\nfile://localhost" + encoded + "/Music/b.wav\n",
+       {W("a.mp3"), W("b.wav")}},
+      {"Lists/latin.m3u", "#EXTM3U\r\n../Music/D\xE9j\xE0 vu.mp3\r\n", {W("D\u00e9j\u00e0 vu.mp3")}},
       {"not-a-list.pla", "Music/b.wav\n", {}},
   };
   for (const Case& c : cases) player_.Write(c.file, c.text);
@@ -423,6 +487,164 @@ TEST_F(FolderPlayerTest, PlaylistsWrittenByHandAreRead) {
     EXPECT_EQ(ReferencesOf(c.file), c.entries);
   }
   EXPECT_EQ(DwordTag(Bag("bom.m3u8").Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST});
+}
+
+// The hand-made playlists of fixtures/playlists, every form of entry in them.
+TEST_F(FolderPlayerTest, HandMadePlaylistsAreReadInEveryForm) {
+  if (!LayOutHandMadeMedium()) GTEST_SKIP() << "no audio corpus";
+  Open();
+  EXPECT_EQ(ReferencesOf("Playlists/Evening walk.m3u8"),
+            (std::vector<WString>{W("01 Bell.mp3"), W("02 Fog Horn.flac"), W("Rain.wav"), W("03 Gulls.ogg"),
+                                  W("Night Train.m4a"), W("D\u00e9j\u00e0 vu.mp3"), W("01 Bell.mp3"),
+                                  W("Night Train.m4a")}));
+  EXPECT_EQ(ReferencesOf("Playlists/Viejos tiempos.m3u"),
+            (std::vector<WString>{W("D\u00e9j\u00e0 vu.mp3"), W("01 Bell.mp3")}));
+}
+
+// A rename changes the lines naming what was renamed, in every playlist and
+// each in its own form (and encoding); no other byte.
+TEST_F(FolderPlayerTest, ARenameChangesOnlyTheLinesNamingIt) {
+  if (!LayOutHandMadeMedium()) GTEST_SKIP() << "no audio corpus";
+  const auto url = [](const std::string& path) {
+    std::string text = "file://";
+    for (char c : path) text += c == ' ' ? std::string("%20") : std::string(1, c);
+    return text;
+  };
+  const std::string host = player_.Path() + "/Music/Misc/Night Train.m4a";
+  const std::string renamed = player_.Path() + "/Music/Misc/Night Train (live).m4a";
+  player_.Write("Playlists/Laptop.m3u8", "#EXTM3U\n" + host + "\n" + url(host) + "\n");
+  Open();
+  ASSERT_EQ(RenameTo("Music/Misc/Night Train.m4a", "Night Train (live).m4a"), S_OK);
+  ASSERT_EQ(RenameTo("Music/Caf\xC3\xA9 Tacuba", "Caf\xC3\xA9 Tacvba"), S_OK);
+
+  std::string evening = Fixture("Evening walk.m3u8");
+  for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+           {"\nMusic/Misc/Night Train.m4a\n", "\nMusic/Misc/Night Train (live).m4a\n"},
+           {"\n\\Music\\Misc\\Night Train.m4a\n", "\n\\Music\\Misc\\Night Train (live).m4a\n"},
+           {"../Music/Caf\xC3\xA9 Tacuba/", "../Music/Caf\xC3\xA9 Tacvba/"}}) {
+    ASSERT_NE(evening.find(from), std::string::npos) << from;
+    evening.replace(evening.find(from), from.size(), to);
+  }
+  EXPECT_EQ(player_.Read("Playlists/Evening walk.m3u8"), evening);
+  std::string viejos = Fixture("Viejos tiempos.m3u");
+  viejos.replace(viejos.find("Caf\xE9 Tacuba\\"), 11, "Caf\xE9 Tacvba");
+  EXPECT_EQ(player_.Read("Playlists/Viejos tiempos.m3u"), viejos) << "still Windows-1252";
+  EXPECT_EQ(player_.Read("Playlists/Laptop.m3u8"), "#EXTM3U\n" + renamed + "\n" + url(renamed) + "\n");
+  EXPECT_EQ(ReadAsOthersDo("Playlists/Laptop.m3u8"),
+            (std::vector<std::string>{"Music/Misc/Night Train (live).m4a\t", "Music/Misc/Night Train (live).m4a\t"}));
+}
+
+// A delete takes out the entries naming the track from every playlist, with
+// the lines that describe them; every other line stays.
+TEST_F(FolderPlayerTest, ADeleteTakesOutOnlyTheEntriesNamingIt) {
+  if (!LayOutHandMadeMedium()) GTEST_SKIP() << "no audio corpus";
+  Open();
+  ASSERT_EQ(ControlAt("Music/Harbour Lights/01 Bell.mp3")->Delete(WMDM_MODE_BLOCK, nullptr), S_OK);
+  std::string evening = Fixture("Evening walk.m3u8");
+  for (const std::string gone : {"#EXTINF:5,Harbour Lights - Bell\n../Music/Harbour Lights/01 Bell.mp3\n",
+                                 "#EXTVLCOPT:stop-time=30\n../music/harbour lights/01 BELL.mp3\n"})
+    evening.erase(evening.find(gone), gone.size());
+  EXPECT_EQ(player_.Read("Playlists/Evening walk.m3u8"), evening);
+  std::string viejos = Fixture("Viejos tiempos.m3u");
+  viejos.erase(viejos.find("#EXTINF:5"));
+  EXPECT_EQ(player_.Read("Playlists/Viejos tiempos.m3u"), viejos);
+}
+
+// New references change the entries they are about: an entry kept keeps its
+// lines, one moved takes them along, the lines no reference stands for stay
+// where they were.
+TEST_F(FolderPlayerTest, SettingReferencesKeepsEveryLineItDoesNotUnderstand) {
+  if (!LayOutHandMadeMedium()) GTEST_SKIP() << "no audio corpus";
+  Open();
+  ComPtr<IWMDMStorage> tracks[] = {At("Music/Caf\xC3\xA9 Tacuba/D\xC3\xA9j\xC3\xA0 vu.mp3"),
+                                   At("Music/Harbour Lights/02 Fog Horn.flac"), At("Music/Misc/Rain.wav"),
+                                   At("Music/Misc/Night Train.m4a"), At("Music/Harbour Lights/01 Bell.mp3")};
+  // Deja vu to the front; Gulls, the second Night Train and the second Bell
+  // out; Bell once, moved to the end.
+  IWMDMStorage* order[] = {tracks[0].Get(), tracks[1].Get(), tracks[2].Get(), tracks[3].Get(), tracks[4].Get()};
+  ComPtr<IWMDMStorage4> playlist = At("Playlists/Evening walk.m3u8");
+  ASSERT_EQ(playlist->SetReferences(5, order), S_OK);
+  const std::string expected =
+      "#EXTM3U\n"
+      "# Evening walk - put together by hand on the laptop, summer 2019\n"
+      "#PLAYLIST:Evening walk\n"
+      "\n"
+      "#EXTINF:200,Caf\xC3\xA9 Tacuba - D\xC3\xA9j\xC3\xA0 vu\n"
+      "../Music/Caf\xC3\xA9 Tacuba/D\xC3\xA9j\xC3\xA0 vu.mp3\n"
+      "#EXTINF:4,Harbour Lights - Fog Horn\n"
+      "#EXTVLCOPT:start-time=1\n"
+      "..\\Music\\Harbour Lights\\02 Fog Horn.flac\n"
+      "#EXTINF:-1,Radio Paradise (needs wifi)\n"
+      "http://stream.radioparadise.com/mp3-192\n"
+      "/Music/Misc/Rain.wav\n"
+      "# the next two are on the laptop only\n"
+      "C:\\Users\\ana\\Music\\Unreleased\\demo.mp3\n"
+      "D:/Archive/old take.mp3\n"
+      "\\\\nas\\music\\Harbour Lights\\05 Lighthouse.mp3\n"
+      "Music/Misc/Night Train.m4a\n"
+      "../Music/Next Album/01 Soon.mp3\n"
+      "rtsp://radio.example.org/live\n"
+      "#EXTINF:5,Harbour Lights - Bell\n"
+      "../Music/Harbour Lights/01 Bell.mp3\n";
+  EXPECT_EQ(player_.Read("Playlists/Evening walk.m3u8"), expected);
+  EXPECT_EQ(ReferencesOf("Playlists/Evening walk.m3u8"),
+            (std::vector<WString>{W("D\u00e9j\u00e0 vu.mp3"), W("02 Fog Horn.flac"), W("Rain.wav"),
+                                  W("Night Train.m4a"), W("01 Bell.mp3")}));
+
+  // A track new to the list is written as other players read it.
+  ComPtr<IWMDMStorage> gulls = At("Music/Harbour Lights/03 Gulls.ogg");
+  IWMDMStorage* more[] = {tracks[0].Get(), tracks[1].Get(), tracks[2].Get(), tracks[3].Get(), tracks[4].Get(),
+                          gulls.Get()};
+  ASSERT_EQ(playlist->SetReferences(6, more), S_OK);
+  const std::string text = player_.Read("Playlists/Evening walk.m3u8");
+  EXPECT_EQ(text.substr(0, expected.size()), expected);
+  EXPECT_EQ(ReadAsOthersDo("Playlists/Evening walk.m3u8").back().rfind("Music/Harbour Lights/03 Gulls.ogg\t", 0), 0u);
+}
+
+// What a file manager does to a mounted player shows in the next listing,
+// and a storage whose file went answers as a deleted one.
+TEST_F(FolderPlayerTest, FilesChangedByOtherProgramsShowInTheNextListing) {
+  testing_support::RecheckEveryCall recheck;
+  player_.Write("Music/a.mp3", test_tracks::Mp3(1));
+  player_.Write("Music/b.mp3", test_tracks::Mp3(1));
+  player_.Write("Music/keep.wav", test_tracks::Wav(10));
+  Open();
+  const auto listing = [&](const std::string& folder) {
+    std::vector<WString> names;
+    ComPtr<IWMDMEnumStorage> children;
+    EXPECT_EQ(At(folder)->EnumStorage(&children), S_OK);
+    ComPtr<IWMDMStorage> child;
+    ULONG fetched = 0;
+    while (children && children->Next(1, &child, &fetched) == S_OK) {
+      WCHAR name[260] = {};
+      EXPECT_EQ(child->GetName(name, 260), S_OK);
+      names.push_back(name);
+      child.Reset();
+    }
+    return names;
+  };
+  ASSERT_EQ(listing("Music"), (std::vector<WString>{W("a.mp3"), W("b.mp3"), W("keep.wav")}));
+  ComPtr<IWMDMStorage4> renamed = At("Music/a.mp3"), removed = At("Music/b.mp3"), kept = At("Music/keep.wav");
+  ASSERT_TRUE(renamed && removed && kept);
+
+  ASSERT_EQ(std::rename((player_.Path() + "/Music/a.mp3").c_str(), (player_.Path() + "/Music/c.mp3").c_str()), 0);
+  ASSERT_EQ(unlink((player_.Path() + "/Music/b.mp3").c_str()), 0);
+  WCHAR name[260] = {};
+  EXPECT_EQ(removed->GetName(name, 260), WMDM_E_INTERFACEDEAD) << "before any listing";
+  EXPECT_EQ(renamed->GetName(name, 260), WMDM_E_INTERFACEDEAD);
+  EXPECT_EQ(kept->GetName(name, 260), S_OK);
+
+  player_.Write("Music/Album/d.mp3", test_tracks::Mp3(1));
+  player_.Write("Music/0.wav", test_tracks::Wav(10));
+  EXPECT_EQ(listing("Music"), (std::vector<WString>{W("0.wav"), W("Album"), W("c.mp3"), W("keep.wav")}));
+  EXPECT_EQ(listing("Music/Album"), (std::vector<WString>{W("d.mp3")}));
+  EXPECT_TRUE(At("Music/c.mp3")) << "found by name";
+  EXPECT_EQ(kept->GetName(name, 260), S_OK) << "what stayed keeps its storage";
+
+  std::filesystem::remove_all(player_.Path() + "/Music/Album");
+  ComPtr<IWMDMStorage4> root = At("");
+  ComPtr<IWMDMStorage> gone;
+  EXPECT_EQ(At("Music")->GetStorage(W("Album"), &gone), S_FALSE);
 }
 
 TEST_F(FolderPlayerTest, AFailedSendLeavesNoFile) {

@@ -8,6 +8,7 @@
 #include "core/plugin_test_harness.h"
 #include "folder_player.h"
 #include "folder_test_support.h"
+#include "host_sdk/ipp_result_codes.h"
 #include "host_support/host_item_id_list.h"
 #include "m3u8.h"
 #include "test_tracks.h"
@@ -114,6 +115,27 @@ TEST_F(FolderThroughPluginTest, TheHostsEditsReachTheFolder) {
   EXPECT_EQ(folder_.Everything(),
             (std::vector<std::string>{"Music", "Music/Low Tide.mp3", "Music/Mix.m3u8", "Podcasts", "Run.pla",
                                       kPlayerFactsFile}));
+  EXPECT_TRUE(LockIsFree());
+}
+
+// A file manager's changes reach the host without the player being added
+// again: a track renamed or removed beside the plug-in is looked up afresh.
+TEST_F(FolderThroughPluginTest, TheHostSeesWhatOtherProgramsChanged) {
+  testing_support::RecheckEveryCall recheck;
+  kcIPPItem before;
+  ASSERT_EQ(plugin_.GetItemInformation(Where().c_str(), W("\\Music\\a.mp3"), &before), S_OK);
+  ASSERT_EQ(std::rename((folder_.Path() + "/Music/a.mp3").c_str(), (folder_.Path() + "/Music/c.mp3").c_str()), 0);
+  std::filesystem::remove(folder_.Path() + "/Music/b.wav");
+  folder_.Write("Music/d.wav", test_tracks::Wav(500));
+
+  kcIPPItem gone, moved;
+  EXPECT_EQ(plugin_.GetItemInformation(Where().c_str(), W("\\Music\\b.wav"), &gone), IPP_E_NOTFOUND);
+  ASSERT_EQ(plugin_.GetItemInformation(Where().c_str(), W("\\Music\\c.mp3"), &moved), S_OK);
+  UniqueBstr title;
+  title.Reset(moved.GetTitle());
+  EXPECT_EQ(title.ToString(), W("Low Tide"));
+  EXPECT_EQ(List(W("\\Music")),
+            (std::vector<WString>{W("\\Music\\c.mp3"), W("\\Music\\d.wav"), W("\\Music\\Mix.m3u8")}));
   EXPECT_TRUE(LockIsFree());
 }
 

@@ -24,6 +24,7 @@
 #include "file_writes.h"
 #include "m3u8.h"
 #include "name_rules.h"
+#include "playlist_file.h"
 #include "safe_remove.h"
 #include "shown_names.h"
 #include "tagged_copy.h"
@@ -86,13 +87,6 @@ bool LooksLikePlaylist(const std::string& path, const WString& name) {
   return text.rfind("#EXTM3U", 0) == 0 || text.rfind("\xEF\xBB\xBF#EXTM3U", 0) == 0;
 }
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 HRESULT SyncAndClose(int descriptor) {
   const int synced = fsync(descriptor);
   const int error = errno;
@@ -146,63 +140,6 @@ HRESULT WriteNewFile(const std::string& path, const std::string& text) {
   return synced;
 }
 
-WString DisplayTitle(const ModelObject& track) {
-  WString author, title;
-  for (const ModelTag& tag : track.tags) {
-    if (tag.name == g_wszWMDMAuthor) tag.AsString(&author);
-    if (tag.name == g_wszWMDMTitle) tag.AsString(&title);
-  }
-  if (title.empty()) return track.name;
-  return author.empty() ? title : author + W(" - ") + title;
-}
-
-long long SecondsOf(const ModelObject& track) {
-  for (const ModelTag& tag : track.tags) {
-    if (tag.name == g_wszWMDMDuration && tag.value.size() == sizeof(ULONGLONG)) {
-      ULONGLONG duration = 0;
-      std::memcpy(&duration, tag.value.data(), sizeof(duration));
-      return static_cast<long long>(duration / 10000000);
-    }
-  }
-  return -1;
-}
-
-// "a/./b/../c" as "a/c"; false when it climbs above its start.
-bool Normalise(const std::string& path, std::vector<std::string>* parts) {
-  std::string part;
-  std::stringstream in(path);
-  while (std::getline(in, part, '/')) {
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (parts->empty()) return false;
-      parts->pop_back();
-    } else {
-      parts->push_back(part);
-    }
-  }
-  return true;
-}
-
-std::shared_ptr<ModelObject> Lookup(const PlayerModel& model, const std::shared_ptr<ModelObject>& from,
-                                    const std::vector<std::string>& parts) {
-  std::shared_ptr<ModelObject> current = from;
-  for (const std::string& part : parts) {
-    if (!current) return nullptr;
-    bool faithful = true;
-    current = model.ChildNamed(*current, ShownName(part, &faithful));
-  }
-  return current;
-}
-
-bool IsBelow(const ModelObject* object, const ModelObject& ancestor) {
-  for (const ModelObject* at = object; at; at = at->parent.lock().get())
-    if (at == &ancestor) return true;
-  return false;
-}
-
-void ForEachObject(const std::shared_ptr<ModelObject>& object, const std::function<void(ModelObject&)>& visit) {
-  visit(*object);
-  for (const auto& child : object->children) ForEachObject(child, visit);
 }
 
 }  // namespace
@@ -233,14 +170,19 @@ std::string JoinNames(const ModelObject& object, const std::string& prefix,
 
 }  // namespace
 
-std::string FolderStore::RelativePath(const ModelObject& object) const { return JoinNames(object, std::string(), diskNames_); }
-
 std::string FolderStore::PathOf(const ModelObject& object) const { return JoinNames(object, root_, diskNames_); }
 
 void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
+  model_ = model.shared_from_this();
+  ScanFolder(model, mediumRoot, root_, {});
+}
+
+void FolderStore::ScanFolder(PlayerModel& model, ObjectId top, const std::string& topPath,
+                             const std::set<WString>& known) {
   std::vector<std::pair<ObjectId, std::string>> playlists;
   std::function<void(ObjectId, const std::string&, bool)> list = [&](ObjectId parent, const std::string& folder,
                                                                       bool atRoot) {
+    NoteFolderSeen(parent, folder);
     DIR* directory = opendir(folder.c_str());
     if (!directory) return;
     // Each name with its lower-case form, made once for the sort.
@@ -268,6 +210,7 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
       if (S_ISLNK(info.st_mode) && (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))) continue;
       bool faithful = true;
       const WString wideName = ShownName(name, &faithful);
+      if (parent == top && known.count(wideName)) continue;
       const DWORD hidden = name[0] == '.' ? WMDM_FILE_ATTR_HIDDEN : 0;
       if (S_ISDIR(info.st_mode)) {
         const ObjectId child = model.AddFolder(parent, wideName, DefaultFolderAttributes() | hidden);
@@ -295,36 +238,12 @@ void FolderStore::Scan(PlayerModel& model, ObjectId mediumRoot) {
       }
     }
   };
-  list(mediumRoot, root_, true);
+  list(top, topPath, topPath == root_);
 
   // Entries name tracks anywhere on the medium, so they are linked last.
-  const auto root = model.HandleById(mediumRoot).object;
   for (const auto& [id, path] : playlists) {
     const auto playlist = model.HandleById(id).object;
-    if (!playlist || !root) continue;
-    std::vector<ObjectId> entries;
-    for (const M3u8Entry& entry : ParseM3u8(ReadWhole(path))) {
-      std::string target = entry.path;
-      std::replace(target.begin(), target.end(), '\\', '/');
-      std::vector<std::string> parts;
-      std::shared_ptr<ModelObject> found;
-      if (target.rfind(root_ + "/", 0) == 0) {
-        // Absolute, on this medium.
-        if (Normalise(target.substr(root_.size() + 1), &parts)) found = Lookup(model, root, parts);
-      } else if (target[0] == '/') {
-        // Absolute as the player sees it: from the medium's root.
-        if (Normalise(target, &parts)) found = Lookup(model, root, parts);
-      } else {
-        // Relative: from the medium's root as players write them, else from
-        // the playlist's folder as desktop programs do.
-        if (Normalise(target, &parts)) found = Lookup(model, root, parts);
-        parts.clear();
-        if (!found && Normalise(RelativePath(*playlist->parent.lock()) + "/" + target, &parts))
-          found = Lookup(model, root, parts);
-      }
-      if (found && !found->IsFolder()) entries.push_back(found->id);
-    }
-    model.SetPlaylistEntries(id, entries);
+    if (playlist) model.SetPlaylistEntries(id, PlaylistFile(model, *playlist, root_).Targets());
   }
 }
 
@@ -421,6 +340,20 @@ HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& reques
 }
 
 HRESULT FolderStore::Remove(const ModelObject& object) {
+  RETURN_IF_FAILED(RemoveFiles(object));
+  // The playlists that name what went no longer do; the rest of each stays.
+  const auto model = model_.lock();
+  if (!model) return S_OK;
+  ForEachPlaylist(*object.medium->root, [&](const ModelObject& playlist) {
+    if (IsBelowOrSame(playlist, object)) return;
+    PlaylistFile file(*model, playlist, root_);
+    file.DropEntriesIn(object);
+    SavePlaylistText(file);
+  });
+  return S_OK;
+}
+
+HRESULT FolderStore::RemoveFiles(const ModelObject& object) {
   MountMark player;
   if (!MarkOf(root_, &player)) return FromErrno(errno);
   RETURN_IF_FAILED(RemoveTree(PathOf(object), player));
@@ -440,24 +373,16 @@ HRESULT FolderStore::Rename(const ModelObject& object, const WString& newName) {
 }
 
 void FolderStore::RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName) {
-  // Playlists name their tracks by path: those naming something at or below
-  // the renamed object are written again with the new name.
-  ModelObject& changed = const_cast<ModelObject&>(renamed);
-  const WString oldName = changed.name;
-  changed.name = newName;
-  ForEachObject(renamed.medium->root, [&](ModelObject& playlist) {
-    if (playlist.IsFolder() || playlist.references.empty()) return;
-    std::vector<const ModelObject*> entries;
-    bool affected = false;
-    for (const auto& reference : playlist.references) {
-      auto target = reference.lock();
-      if (!target || target->deleted) continue;
-      affected = affected || IsBelow(target.get(), renamed);
-      entries.push_back(target.get());
-    }
-    if (affected) WritePlaylistFile(PathOf(playlist), entries);
+  // Playlists name their tracks by path: entries naming something at or
+  // below the renamed object follow it, each in the form it had.
+  const PendingRename rename{&renamed, newName};
+  const auto model = model_.lock();
+  if (!model) return;
+  ForEachPlaylist(*renamed.medium->root, [&](const ModelObject& playlist) {
+    PlaylistFile file(*model, playlist, root_, &rename);
+    file.FollowRename();
+    SavePlaylistText(file);
   });
-  changed.name = oldName;
 }
 
 HRESULT FolderStore::Erase(const ModelMedium&) {
@@ -470,21 +395,13 @@ HRESULT FolderStore::Erase(const ModelMedium&) {
   return S_OK;
 }
 
-HRESULT FolderStore::WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries) {
-  for (const ModelObject* entry : entries) {
-    // The line's title and length come from the track's tags.
-    auto* track = const_cast<ModelObject*>(entry);
-    if (track->detailsPending) {
-      track->detailsPending = false;
-      LoadDetails(*track);
-    }
-  }
-  std::vector<M3u8Entry> lines;
-  for (const ModelObject* entry : entries)
-    lines.push_back(M3u8Entry{RelativePath(*entry), wide::ToUtf8(DisplayTitle(*entry)), SecondsOf(*entry)});
+HRESULT FolderStore::SavePlaylistText(const PlaylistFile& file) {
+  const auto text = file.ChangedText();
+  if (!text) return S_OK;
+  const std::string& path = file.Path();
   const std::string folder = path.substr(0, path.find_last_of('/'));
   const std::string temporary = TemporaryPathIn(folder);
-  RETURN_IF_FAILED(WriteNewFile(temporary, WriteM3u8(lines)));
+  RETURN_IF_FAILED(WriteNewFile(temporary, *text));
   if (rename(temporary.c_str(), path.c_str()) != 0) {
     const int error = errno;
     unlink(temporary.c_str());
@@ -494,7 +411,15 @@ HRESULT FolderStore::WritePlaylistFile(const std::string& path, const std::vecto
 }
 
 HRESULT FolderStore::SaveReferences(const ModelObject& playlist, const std::vector<const ModelObject*>& entries) {
-  return WritePlaylistFile(PathOf(playlist), entries);
+  const auto model = model_.lock();
+  if (!model) return E_UNEXPECTED;
+  PlaylistFile file(*model, playlist, root_);
+  file.SetEntries(entries, [this](ModelObject& track) {
+    if (!track.detailsPending) return;
+    track.detailsPending = false;
+    LoadDetails(track);
+  });
+  return SavePlaylistText(file);
 }
 
 HRESULT FolderStore::SaveTags(const ModelObject& object, const std::vector<ModelTag>& tags) {

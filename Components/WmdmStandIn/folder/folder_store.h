@@ -3,7 +3,13 @@
 // before the tree follows.
 #pragma once
 
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -11,6 +17,8 @@
 #include "player_model.h"
 
 namespace wmdm_standin {
+
+class PlaylistFile;
 
 class FolderStore final : public ContentStore {
  public:
@@ -42,9 +50,21 @@ class FolderStore final : public ContentStore {
   // a full medium would.
   static void LimitWritesForTesting(long long bytes);
 
+  // Files changed by other programs: a folder is read again when it is
+  // listed or searched after its modification time changed; a call on an
+  // object checks the object's folder at most once in this interval
+  // (default 100 ms, 0: every call).
+  void CatchUp(PlayerModel& model, const ModelObject& object, bool listing) override;
+  static void SetRecheckIntervalForTesting(std::chrono::milliseconds interval);
+
  private:
-  std::string RelativePath(const ModelObject& object) const;
-  HRESULT WritePlaylistFile(const std::string& path, const std::vector<const ModelObject*>& entries);
+  // Lists the folder `top` (at `topPath`) and all below it into the model,
+  // passing over the names in `known` that the model holds already.
+  void ScanFolder(PlayerModel& model, ObjectId top, const std::string& topPath, const std::set<WString>& known);
+  void NoteFolderSeen(ObjectId folder, const std::string& path);
+  void CatchUpFolder(PlayerModel& model, const ModelObject& folder);
+  HRESULT RemoveFiles(const ModelObject& object);
+  HRESULT SavePlaylistText(const PlaylistFile& file);
   HRESULT CopyInto(const std::string& folder, const NewObject& request, const ModelObject* replaced);
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
 
@@ -52,6 +72,17 @@ class FolderStore final : public ContentStore {
   // The real bytes of the names that are shown escaped (not UTF-8, or
   // holding a "\"), by object.
   std::unordered_map<ObjectId, std::string> diskNames_;
+  // The model whose medium this is; it owns the store.
+  std::weak_ptr<const PlayerModel> model_;
+  // Each listed folder's modification time when it was read, and whether a
+  // change made in the same tick of the file system's clock could hide.
+  struct FolderSeen {
+    timespec modified = {};
+    bool unsure = false;
+  };
+  std::map<ObjectId, FolderSeen> seen_;
+  long long timestampStep_ = 0;  // nanoseconds; 0 until the file system was asked
+  std::atomic<long long> lastRecheck_{-1'000'000};  // milliseconds of the coarse monotonic clock
 };
 
 // The name of the optional file of device facts at a player's root; it is

@@ -99,5 +99,12 @@ struct WriteLimitGuard {
   ~WriteLimitGuard() { FolderStore::LimitWritesForTesting(-1); }
 };
 
+// Makes every call on a folder player's storage look at its folder, and
+// puts the usual interval back however a test ends.
+struct RecheckEveryCall {
+  RecheckEveryCall() { FolderStore::SetRecheckIntervalForTesting(std::chrono::milliseconds(0)); }
+  ~RecheckEveryCall() { FolderStore::SetRecheckIntervalForTesting(std::chrono::milliseconds(100)); }
+};
+
 }  // namespace testing_support
 }  // namespace wmdm_standin

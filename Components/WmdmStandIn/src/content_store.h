@@ -18,6 +18,7 @@
 namespace wmdm_standin {
 
 struct NewObject;
+class PlayerModel;
 
 class ContentStore {
  public:
@@ -52,6 +53,17 @@ class ContentStore {
   // Fills in the audio format alone of an object marked `formatPending`;
   // every listed file is asked for it, so it must come without the tags.
   virtual void LoadFormat(ModelObject& object) = 0;
+  // Brings the model's tree in step with changes others made to the content
+  // (a file manager's copy, delete or rename). `listing`: the folder `object`
+  // is about to be listed or searched by name; otherwise `object` is about
+  // to answer a call, and the store checks its folder as often as it can
+  // afford. Called without the model's lock; the store takes it for its
+  // work. Content only the model changes has nothing to catch up.
+  virtual void CatchUp(PlayerModel& model, const ModelObject& object, bool listing) {
+    (void)model;
+    (void)object;
+    (void)listing;
+  }
 };
 
 // The content held in the model's own tree: today's players, described in

@@ -116,6 +116,23 @@ bool PlayerModel::SetPlaylistEntries(ObjectId playlistId, const std::vector<Obje
   return true;
 }
 
+bool PlayerModel::ForgetObject(ObjectId id) {
+  auto lock = Lock();
+  auto object = ObjectById(id);
+  if (!object || object->isRoot) return false;
+  MarkDeleted(*object);
+  Detach(*object);
+  return true;
+}
+
+void PlayerModel::CatchUp(const ModelObject& object, bool listing) {
+  // An object's medium and store are fixed before it is handed out; the
+  // store takes the lock when it has work, so that a call it lets pass
+  // costs no lock.
+  ModelMedium* medium = object.medium;
+  if (medium && medium->store) medium->store->CatchUp(*this, object, listing);
+}
+
 bool PlayerModel::RemoveDevice(ObjectId id) {
   auto lock = Lock();
   auto found = std::find_if(devices_.begin(), devices_.end(), [id](const auto& d) { return d->id == id; });

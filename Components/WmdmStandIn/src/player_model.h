@@ -76,6 +76,10 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   // An abstract playlist: a file whose "WMDM/FormatCode" is 0xBA05.
   ObjectId AddPlaylist(ObjectId parent, const WString& name, const std::vector<ObjectId>& entries);
   bool SetPlaylistEntries(ObjectId playlist, const std::vector<ObjectId>& entries);
+  // An object whose content went without an edit through the model (another
+  // program removed its file): it and everything in it are deleted, and
+  // their interfaces die as a deleted object's do. Not a medium's root.
+  bool ForgetObject(ObjectId object);
   bool RemoveDevice(ObjectId device);
   bool RemoveMedium(ObjectId medium);
   bool SetMediumStatus(ObjectId medium, DWORD status);
@@ -114,6 +118,9 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   void LoadDetails(ModelObject& object) const;
   // Reads in the object's audio format alone, where its store reads it late.
   void LoadFormat(ModelObject& object) const;
+  // Asks the object's store to catch up with changes made beside the model
+  // (see ContentStore::CatchUp).
+  void CatchUp(const ModelObject& object, bool listing);
   // The object's whole set of tags, read in first where its store reads
   // them late; none when the object is gone.
   std::optional<std::vector<ModelTag>> LoadedTags(ObjectId id) const;

@@ -40,6 +40,8 @@ HRESULT STDMETHODCALLTYPE Storage::QueryInterface(REFIID riid, void** object) {
 
 std::optional<HRESULT> Storage::Enter(const char* method) const {
   if (auto injected = model_->Faults().Enter(ObjectKind::Storage, method, handle_.object->id)) return injected;
+  // A file another program removed meanwhile answers as a deleted one.
+  model_->CatchUp(*handle_.object, false);
   if (!model_->IsAlive(handle_)) return WMDM_E_INTERFACEDEAD;
   return std::nullopt;
 }
@@ -97,6 +99,8 @@ HRESULT STDMETHODCALLTYPE Storage::EnumStorage(IWMDMEnumStorage** enumerator) {
   STORAGE_ENTER("EnumStorage");
   if (!enumerator) return E_INVALIDARG;
   auto lock = model_->Lock();
+  model_->CatchUp(*handle_.object, true);
+  if (handle_.object->deleted) return WMDM_E_INTERFACEDEAD;  // the folder itself went
   std::vector<StorageHandle> children;
   for (const auto& child : handle_.object->children) children.push_back(model_->HandleOf(child));
   return MakeComObjectInto<StorageEnumerator>(enumerator, model_, std::move(children), handle_, handle_.object->id);
@@ -111,6 +115,8 @@ HRESULT Storage::ChildNamed(const std::shared_ptr<PlayerModel>& model, const Mod
                             IWMDMStorage** storage) {
   if (!name || !storage) return E_INVALIDARG;
   *storage = nullptr;
+  if (folder) model->CatchUp(*folder, true);
+  if (folder && folder->deleted) return WMDM_E_INTERFACEDEAD;  // the folder itself went
   auto child = folder ? model->ChildNamed(*folder, name) : nullptr;
   if (!child) return S_FALSE;
   return MakeComObjectInto<Storage>(storage, model, model->HandleOf(child));
