@@ -140,8 +140,6 @@ HRESULT WriteNewFile(const std::string& path, const std::string& text) {
   return synced;
 }
 
-}
-
 }  // namespace
 
 void FolderStore::LimitWritesForTesting(long long bytes) { SetWriteBudget(bytes); }
