@@ -115,6 +115,9 @@ HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR* location, const WCHAR* id) {
   });
 }
 
+// ERROR_NOT_SAME_DEVICE as the device answers it.
+const HRESULT kNotSameDevice = HRESULT_FROM_WIN32(17);
+
 HRESULT kcWMDM10Plugin::DeleteWithOneRetry(const WString& location, const WString& path) {
   for (;;) {
     StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM);
@@ -129,7 +132,11 @@ HRESULT kcWMDM10Plugin::DeleteWithOneRetry(const WString& location, const WStrin
       continue;
     }
     retriedDelete = false;
-    if (FAILED(hr) && node->item && node->item->GetKind() == KindFolder)
+    // A folder the device will not delete because it reaches onto another
+    // file system (a card or a mount inside it) is not taken apart item by
+    // item either: the refusal comes before anything is deleted, and stays so.
+    if (FAILED(hr) && hr != kNotSameDevice && node->item &&
+        node->item->GetKind() == KindFolder)
       hr = DeleteStorage(location, path, node, true, true);
     return hr;
   }

@@ -103,6 +103,16 @@ TEST_F(ContentDeleteTest, ARefusedFolderDeleteFallsBackToOneByOne) {
   model_->Faults().ClearFaults();
 }
 
+TEST_F(ContentDeleteTest, AFolderReachingOntoAnotherFileSystemIsNotTakenApart) {
+  // ERROR_NOT_SAME_DEVICE: the folder holds a mount point.
+  model_->Faults().Inject(ObjectKind::Storage, "Delete", HRESULT_FROM_WIN32(17), 1, pop_);
+  EXPECT_EQ(Delete(W("\\Music\\Pop")), MapResult(HRESULT_FROM_WIN32(17)));
+  EXPECT_FALSE(Gone(pop_));
+  EXPECT_EQ(model_->Inspect(pop_)->children.size(), 1u);
+  EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 1);
+  model_->Faults().ClearFaults();
+}
+
 TEST_F(ContentDeleteTest, ADeadInterfaceIsRetriedOnce) {
   const struct {
     const WCHAR* path;
