@@ -29,8 +29,6 @@ bool retriedCreateFolder = false;
 bool retriedCreatePlaylist = false;
 bool retriedUpdatePlaylist = false;
 
-constexpr DWORD kPlaylistFormatCode = 0xBA05;
-
 // The arrays handed to a callback: made for the call and destroyed after it.
 UniqueSafeArray MakeTextArray(const std::vector<WString>& texts) {
   UniqueSafeArray array(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size())));
@@ -71,7 +69,7 @@ HRESULT kcWMDM10Plugin::CollectChangedFolders(const WString& location, const WSt
   return S_OK;
 }
 
-void kcWMDM10Plugin::NotifyChange(const WString& location, const WString& path, int code) {
+void kcWMDM10Plugin::NotifyChange(const WString& location, const WString& path, ContentChange code) {
   kiPluginHostCallback* callback = hostCallback_;
   if (!callback) return;
   StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM | RESOLVE_TAGS);
@@ -86,17 +84,17 @@ void kcWMDM10Plugin::NotifyChange(const WString& location, const WString& path, 
   SAFEARRAY* kindsOut = kindArray.Get();
   const WCHAR* where = location.c_str();
   switch (code) {
-    case 1:
-    case 3:
-    case 5:
+    case ContentChange::Added:
+    case ContentChange::FolderCreated:
+    case ContentChange::PlaylistCreated:
       callback->ContentAdded(this, node->deviceNumber, where, &pathsOut, &kindsOut, node->item.get());
       return;
-    case 2:
-    case 4:
-    case 6:
+    case ContentChange::RenamedAway:
+    case ContentChange::Removed:
+    case ContentChange::RemovedOther:
       callback->ContentRemoved(this, node->deviceNumber, where, &pathsOut, &kindsOut);
       return;
-    case 7:
+    case ContentChange::PlaylistChanged:
       break;
     default:
       return;
@@ -170,7 +168,7 @@ HRESULT kcWMDM10Plugin::EditPlaylistReferences(const WString& location, const WS
   const HRESULT hr = WriteReferences(playlist.Get(), edited);
   if (FAILED(hr)) return hr;
   if (index) *index = at;
-  NotifyChange(location, playlistPath, 7);
+  NotifyChange(location, playlistPath, ContentChange::PlaylistChanged);
   return hr;
 }
 
@@ -180,7 +178,7 @@ namespace {
 // name in the parent, the host path handed out and the notification.
 template <typename Insert>
 HRESULT CreateChild(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
-                    BSTR* newPath, bool& retried, const WCHAR* logStart, int changeCode, Insert insert) {
+                    BSTR* newPath, bool& retried, const WCHAR* logStart, ContentChange changeCode, Insert insert) {
   if (newPath) *newPath = nullptr;
   if (!location || !parentPath || !name || !newPath) return IPP_E_FAIL;
   const WString where(location);
@@ -215,7 +213,7 @@ HRESULT kcWMDM10Plugin::CreateFolder(const WCHAR* location, const WCHAR* parentP
                                      BSTR* newPath) {
   return RunLockedHostSlot(lock_, [&]() -> HRESULT {
     return CreateChild(*this, location, parentPath, name, newPath, retriedCreateFolder,
-                       W("WMDM10::CreateFolder called to create a folder named "), 3,
+                       W("WMDM10::CreateFolder called to create a folder named "), ContentChange::FolderCreated,
                        [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
                          ComPtr<IWMDMStorageControl> control;
                          RETURN_IF_FAILED(parent.As(&control));
@@ -230,14 +228,14 @@ HRESULT kcWMDM10Plugin::CreatePlaylist(const WCHAR* location, const WCHAR* paren
                                        BSTR* newPath) {
   return RunLockedHostSlot(lock_, [&]() -> HRESULT {
     return CreateChild(*this, location, parentPath, name, newPath, retriedCreatePlaylist,
-                       W("WMDM10::CreatePlaylist called to create a playlist named "), 5,
+                       W("WMDM10::CreatePlaylist called to create a playlist named "), ContentChange::PlaylistCreated,
                        [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
                          ComPtr<IWMDMStorage3> parent3;
                          RETURN_IF_FAILED(parent.As(&parent3));
                          ComPtr<IWMDMMetaData> metadata;
                          RETURN_IF_FAILED(parent3->CreateEmptyMetadataObject(&metadata));
                          if (!metadata) return E_FAIL;
-                         DWORD format = kPlaylistFormatCode;
+                         DWORD format = WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST;
                          RETURN_IF_FAILED(metadata->AddItem(WMDM_TYPE_DWORD, W("WMDM/FormatCode"),
                                                             reinterpret_cast<BYTE*>(&format), sizeof(format)));
                          ComPtr<IWMDMStorageControl3> control;
@@ -273,7 +271,7 @@ HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR* location, const WCHAR* playl
       }
       return WriteReferences(playlist.Get(), tracks);
     });
-    if (SUCCEEDED(hr)) NotifyChange(where, path, 7);
+    if (SUCCEEDED(hr)) NotifyChange(where, path, ContentChange::PlaylistChanged);
     return hr;
   });
 }

@@ -67,9 +67,9 @@ HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, con
     if (FAILED(hr)) return hr;
     WString oldName;
     const WString newPath = locations::JoinPath(locations::SplitPath(devicePath, &oldName), name);
-    NotifyChange(where, devicePath, 2);
-    NotifyChange(where, newPath, 1);
-    if (kind == KindPlaylist) NotifyChange(where, newPath, 7);
+    NotifyChange(where, devicePath, ContentChange::RenamedAway);
+    NotifyChange(where, newPath, ContentChange::Added);
+    if (kind == KindPlaylist) NotifyChange(where, newPath, ContentChange::PlaylistChanged);
     if (entries.empty()) return hr;
     const HRESULT kept =
         KeepRenamedEntries(where, entries, itemPath, locations::JoinPath(locations::SplitPath(itemPath), name));
@@ -81,9 +81,9 @@ HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, con
       WriteLog(W("WMDM10::RenameItem could not undo the rename of ") + devicePath);
       return kept;
     }
-    NotifyChange(where, newPath, 2);
+    NotifyChange(where, newPath, ContentChange::RenamedAway);
     ClearNodeCache();  // the nodes at and below the old path name dead storages
-    NotifyChange(where, devicePath, 1);
+    NotifyChange(where, devicePath, ContentChange::Added);
     (void)KeepRenamedEntries(where, entries, itemPath, itemPath);
     return kept;
   });

@@ -27,16 +27,14 @@ namespace {
 // module wide, touched only under the plug-in lock.
 bool retriedDownload = false;
 
-constexpr DWORD kCreatedOutcome = 4;
-constexpr DWORD kReplacedOutcome = 1;
 constexpr UINT kSendMode = WMDM_MODE_BLOCK | WMDM_CONTENT_FILE | WMDM_STORAGECONTROL_INSERTINTO;
 
 // The format a player files the track under, told by the source path alone;
 // the search is case-sensitive and ".mp3" wins wherever it appears.
 DWORD FormatCodeOf(const WString& sourcePath) {
-  if (sourcePath.find(W(".mp3")) != WString::npos) return 0x3009;
-  if (sourcePath.find(W(".wav")) != WString::npos) return 0x3008;
-  return 0xB901;
+  if (sourcePath.find(W(".mp3")) != WString::npos) return WMDM_FORMATCODE_MP3;
+  if (sourcePath.find(W(".wav")) != WString::npos) return WMDM_FORMATCODE_WAVE;
+  return WMDM_FORMATCODE_WMA;
 }
 
 // The name the file gets on the player. Windows takes "/" as a separator as
@@ -155,7 +153,7 @@ class Transfer {
   LONG deviceNumber_ = 0;
   WString fileName_;
 
-  DWORD outcome_ = kCreatedOutcome;
+  DWORD outcome_ = IPP_DOWNLOAD_CREATED;
   std::vector<Replaced> replaced_;
   WString deletedPath_;
 };
@@ -274,7 +272,7 @@ HRESULT Transfer::SendAfterDeleting(ComPtr<IWMDMStorage>* created) {
     plugin_.DropNodeAt(location_, replaced.path);
     replaced.gone = true;
     deletedPath_ = replaced.path;
-    outcome_ = kReplacedOutcome;
+    outcome_ = IPP_DOWNLOAD_REPLACED;
   }
   return Send(false, created);
 }
@@ -298,7 +296,7 @@ void Transfer::FinishReplacements(const WString& sentName) {
     if (!replaced.gone) continue;
     // Its node names a storage that is gone; the new file may take the key.
     plugin_.DropNodeAt(location_, replaced.path);
-    outcome_ = kReplacedOutcome;
+    outcome_ = IPP_DOWNLOAD_REPLACED;
   }
 }
 
@@ -322,7 +320,7 @@ void Transfer::Announce(ComPtr<IWMDMStorage> created, HRESULT sent) {
     plugin_.DropNode(node);
     plugin_.ResolveStorage(location_, path, 0, record, created);
   }
-  plugin_.NotifyChange(location_, path, 1);
+  plugin_.NotifyChange(location_, path, ContentChange::Added);
   if (playlist_) plugin_.EditPlaylistReferences(location_, targetPath_, playlist_, created, true, -1, nullptr);
   // The new file takes the places of every file it replaced; one that stays
   // keeps its own.
@@ -359,7 +357,7 @@ class OutcomeWriter {
 HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR* location, const WCHAR* targetPath, const WCHAR* sourcePath,
                                      kiIPPItem* item, DWORD existingFileMode, DWORD cookie, DWORD* outcome) {
   return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    DWORD made = kCreatedOutcome;
+    DWORD made = IPP_DOWNLOAD_CREATED;
     const OutcomeWriter writer(outcome, made);
     if (!location || !targetPath || !sourcePath || !item) return IPP_E_FAIL;
     const WString where(location);

@@ -23,23 +23,6 @@ const WCHAR kItemOrder[] = W("ItemOrder");
 // every plug-in object of the module, as the node cache's staleness is.
 bool findFirstRetrying = false;
 
-// A block of references from GetReferences, freed with its references unless
-// handed on.
-struct ReferenceBlock {
-  ~ReferenceBlock() {
-    FindState holder;
-    holder.AdoptItems(items, count);
-  }
-  IWMDMStorage** Release() {
-    IWMDMStorage** block = items;
-    items = nullptr;
-    count = 0;
-    return block;
-  }
-  IWMDMStorage** items = nullptr;
-  DWORD count = 0;
-};
-
 }  // namespace
 
 HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage> storage, bool isEntry,
@@ -136,16 +119,15 @@ HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& 
   if (node->item && node->item->GetKind() == KindPlaylist) {
     ComPtr<IWMDMStorage4> playlist;
     RETURN_IF_FAILED(storage.As(&playlist));
-    ReferenceBlock references;
-    RETURN_IF_FAILED(playlist->GetReferences(&references.count, &references.items));
-    for (DWORD position = 0; references.items && position < references.count; ++position) {
-      IWMDMStorage* entry = references.items[position];
+    StorageBlock references;
+    RETURN_IF_FAILED(playlist->GetReferences(references.PutCount(), references.PutItems()));
+    for (DWORD position = 0; position < references.Count(); ++position) {
+      IWMDMStorage* entry = references.At(position);
       if (!entry ||
           ReportChild(location, ComPtr<IWMDMStorage>(entry), true, path, deviceNumber, nullptr, item) != S_OK)
         continue;
       item->SetPropertyLong(kItemOrder, 0);
-      const DWORD count = references.count;
-      state->AdoptItems(references.Release(), count);
+      state->items = std::move(references);
       state->position = position;
       *find = state.release()->ToHandle();
       return S_OK;
@@ -181,9 +163,10 @@ HRESULT kcWMDM10Plugin::FindNextItem(IPPFINDHANDLE find, kiIPPItem* item) {
     if (!state || !item) return IPP_E_FAIL;
     WriteLog(W("WMDM10::FindNextItem called"));
     const WString& location = state->locationText;
-    if (state->items) {
-      while (state->position < state->itemCount && ++state->position < state->itemCount) {
-        IWMDMStorage* entry = state->items[state->position];
+    if (state->items.Count()) {
+      const DWORD count = state->items.Count();
+      while (state->position < count && ++state->position < count) {
+        IWMDMStorage* entry = state->items.At(state->position);
         if (entry && ReportChild(location, ComPtr<IWMDMStorage>(entry), true, state->path, state->index, state,
                                  item) == S_OK)
           return S_OK;

@@ -7,6 +7,7 @@
 #include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 #include <result_macros.h>
+#include <unique_task_mem.h>
 
 namespace {
 
@@ -14,36 +15,29 @@ const WCHAR kTrackNumber[] = W("ItemTrackNumber");
 
 // One tag as QueryByIndex hands it out; both blocks belong to the caller.
 struct Tag {
-  WCHAR* name = nullptr;
+  UniqueTaskMem<WCHAR> name;
   WMDM_TAG_DATATYPE type = WMDM_TYPE_DWORD;
-  BYTE* value = nullptr;
+  UniqueTaskMem<BYTE> value;
   UINT length = 0;
-  Tag() = default;
-  Tag(const Tag&) = delete;
-  Tag& operator=(const Tag&) = delete;
-  ~Tag() {
-    CoTaskMemFree(name);
-    CoTaskMemFree(value);
-  }
 
-  bool Is(const WCHAR* tagName) const { return name && wide::FromPtr(name) == tagName; }
+  bool Is(const WCHAR* tagName) const { return name && wide::FromPtr(name.Get()) == tagName; }
   // The text of a string tag, without its terminator; empty for other types.
   WString Text() const {
     if (type != WMDM_TYPE_STRING || !value) return WString();
     WString text(length / sizeof(WCHAR), W('\0'));
-    if (!text.empty()) std::memcpy(&text[0], value, text.size() * sizeof(WCHAR));
+    if (!text.empty()) std::memcpy(&text[0], value.Get(), text.size() * sizeof(WCHAR));
     const size_t end = text.find(W('\0'));
     if (end != WString::npos) text.resize(end);
     return text;
   }
   bool Dword(DWORD* number) const {
     if (type != WMDM_TYPE_DWORD || length != sizeof(DWORD) || !value) return false;
-    std::memcpy(number, value, sizeof(DWORD));
+    std::memcpy(number, value.Get(), sizeof(DWORD));
     return true;
   }
   bool Qword(ULONGLONG* number) const {
     if (type != WMDM_TYPE_QWORD || length != sizeof(ULONGLONG) || !value) return false;
-    std::memcpy(number, value, sizeof(ULONGLONG));
+    std::memcpy(number, value.Get(), sizeof(ULONGLONG));
     return true;
   }
 };
@@ -117,7 +111,7 @@ HRESULT kcWMDM10Plugin::ReadTags(StorageNode* node) {
   RETURN_HR_IF(E_UNEXPECTED, !metadata);
   for (UINT index = 0;; ++index) {
     Tag tag;
-    if (FAILED(metadata->QueryByIndex(index, &tag.name, &tag.type, &tag.value, &tag.length))) break;
+    if (FAILED(metadata->QueryByIndex(index, tag.name.Put(), &tag.type, tag.value.Put(), &tag.length))) break;
     ApplyTag(tag, *node->item);
   }
   return S_OK;

@@ -122,7 +122,7 @@ HRESULT kcWMDM10Plugin::TakeOutOfPlaylist(const WString& location, const WString
   if (taken.empty()) return S_OK;
   RETURN_IF_FAILED(WriteReferences(playlist.Get(), kept));
   if (removed) removed->insert(removed->end(), taken.begin(), taken.end());
-  NotifyChange(location, playlistPath, 7);
+  NotifyChange(location, playlistPath, ContentChange::PlaylistChanged);
   return S_OK;
 }
 
@@ -169,7 +169,7 @@ HRESULT kcWMDM10Plugin::PutBackEntries(const WString& location, const std::vecto
     const bool changed = leftOut < end - first;
     if (SUCCEEDED(hr) && changed) hr = WriteReferences(playlist.Get(), references);
     if (FAILED(hr) && SUCCEEDED(result)) result = hr;
-    if (SUCCEEDED(hr) && changed) NotifyChange(location, playlistPath, 7);
+    if (SUCCEEDED(hr) && changed) NotifyChange(location, playlistPath, ContentChange::PlaylistChanged);
     first = end;
   }
   return result;

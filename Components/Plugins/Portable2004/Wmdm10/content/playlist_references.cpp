@@ -6,6 +6,7 @@
 
 #include "content/item_filter.h"
 #include "core/device_text.h"
+#include "core/storage_block.h"
 
 HRESULT ReadName(IWMDMStorage* storage, WString* name) {
   return ReadDeviceText([storage](WCHAR* buffer, UINT chars) { return storage->GetName(buffer, chars); }, name);
@@ -21,21 +22,10 @@ HRESULT ReadReferences(IWMDMStorage* playlist, std::vector<ComPtr<IWMDMStorage>>
   RETURN_IF_FAILED(ComPtr<IWMDMStorage>(playlist).As(&playlist4));
   // The block and every reference still in it are released however this
   // ends, the vector's own allocation failing included.
-  struct Block {
-    IWMDMStorage** items = nullptr;
-    DWORD count = 0;
-    ~Block() {
-      for (DWORD i = 0; i < count && items; ++i)
-        if (items[i]) items[i]->Release();
-      CoTaskMemFree(items);
-    }
-  } block;
-  RETURN_IF_FAILED(playlist4->GetReferences(&block.count, &block.items));
-  std::vector<ComPtr<IWMDMStorage>> taken(block.items ? block.count : 0);
-  for (DWORD i = 0; i < taken.size(); ++i) {
-    taken[i].Attach(block.items[i]);
-    block.items[i] = nullptr;
-  }
+  StorageBlock block;
+  RETURN_IF_FAILED(playlist4->GetReferences(block.PutCount(), block.PutItems()));
+  std::vector<ComPtr<IWMDMStorage>> taken(block.Count());
+  for (DWORD i = 0; i < taken.size(); ++i) taken[i] = block.Take(i);
   *references = std::move(taken);
   return S_OK;
 }

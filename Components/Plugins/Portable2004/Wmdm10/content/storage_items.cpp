@@ -6,16 +6,11 @@
 #include "content/locations.h"
 #include "host_sdk/ipp_result_codes.h"
 #include <result_macros.h>
+#include <unique_task_mem.h>
 
 namespace {
 
 constexpr UINT kNameChars = 259;
-
-// A tag value WMDM allocated, freed on every path.
-struct TaskMemory {
-  BYTE* bytes = nullptr;
-  ~TaskMemory() { CoTaskMemFree(bytes); }
-};
 
 bool IsPlaylistFile(const ComPtr<IWMDMStorage>& storage) {
   ComPtr<IWMDMStorage4> storage4;
@@ -23,12 +18,12 @@ bool IsPlaylistFile(const ComPtr<IWMDMStorage>& storage) {
   ComPtr<IWMDMMetaData> metadata;
   if (FAILED(storage4->GetMetadata(&metadata)) || !metadata) return false;
   WMDM_TAG_DATATYPE type = WMDM_TYPE_STRING;
-  TaskMemory value;
+  UniqueTaskMem<BYTE> value;
   UINT length = 0;
-  if (FAILED(metadata->QueryByName(g_wszWMDMFormatCode, &type, &value.bytes, &length))) return false;
-  if (type != WMDM_TYPE_DWORD || !value.bytes || length < sizeof(DWORD)) return false;
+  if (FAILED(metadata->QueryByName(g_wszWMDMFormatCode, &type, value.Put(), &length))) return false;
+  if (type != WMDM_TYPE_DWORD || !value || length < sizeof(DWORD)) return false;
   DWORD formatCode = 0;
-  std::memcpy(&formatCode, value.bytes, sizeof(formatCode));
+  std::memcpy(&formatCode, value.Get(), sizeof(formatCode));
   return formatCode == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST;
 }
 

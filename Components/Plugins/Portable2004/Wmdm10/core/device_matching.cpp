@@ -8,9 +8,6 @@
 
 namespace {
 
-// The abstract audio/video playlist format.
-constexpr DWORD kPlaylistFormatCode = 0xBA05;
-
 bool ListsPlaylistFormat(IWMDMDevice* device) {
   ComPtr<IWMDMDevice3> device3;
   if (FAILED(ComPtr<IWMDMDevice>(device).As(&device3))) return false;
@@ -23,7 +20,8 @@ bool ListsPlaylistFormat(IWMDMDevice* device) {
     SafeArrayGetUBound(value->parray, 1, &upper);
     for (LONG i = lower; i <= upper && !found; ++i) {
       ULONG code = 0;
-      if (SUCCEEDED(SafeArrayGetElement(value->parray, &i, &code))) found = code == kPlaylistFormatCode;
+      if (SUCCEEDED(SafeArrayGetElement(value->parray, &i, &code)))
+        found = code == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST;
     }
   }
   return found;

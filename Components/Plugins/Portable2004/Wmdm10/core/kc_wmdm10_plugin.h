@@ -14,6 +14,7 @@
 #include <critical_section.h>
 #include <mswmdm.h>
 
+#include "content/content_change.h"
 #include "content/node_cache.h"
 #include "content/storage_node.h"
 #include "content/tree_walk.h"
@@ -176,10 +177,8 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   HRESULT WalkMedium(const WString& location, WalkVisit visit, void* context);
 
   // Content edits and the host's change callbacks (content/content_editing.cpp);
-  // call under the plug-in lock. Change codes: 1 added on rename or transfer,
-  // 2 removed on rename, 3 folder created, 5 playlist created, 7 playlist's
-  // entries changed; 4 and 6 report a removal.
-  void NotifyChange(const WString& location, const WString& path, int code);
+  // call under the plug-in lock.
+  void NotifyChange(const WString& location, const WString& path, ContentChange code);
   // The host paths of every folder above the item at `path` (kind 1 each),
   // then, unless `skipSelf`, the item itself with its kind. IPP_E_NOTFOUND
   // when the item was asked for and does not resolve.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include <unique_safearray.h>
+#include <unique_task_mem.h>
 
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
@@ -10,16 +11,14 @@
 
 namespace {
 
-constexpr DWORD kFormatWav = 0x3008;
-constexpr DWORD kFormatMp3 = 0x3009;
-constexpr DWORD kFormatWma = 0xB901;
 constexpr WORD kTagEveryFormat = 0xFFFF;
 
 struct AudioType {
   const WCHAR* name;
   DWORD formatCode;
 };
-const AudioType kAudioTypes[] = {{W("mp3"), kFormatMp3}, {W("wma"), kFormatWma}, {W("wav"), kFormatWav}};
+const AudioType kAudioTypes[] = {
+    {W("mp3"), WMDM_FORMATCODE_MP3}, {W("wma"), WMDM_FORMATCODE_WMA}, {W("wav"), WMDM_FORMATCODE_WAVE}};
 
 DWORD FormatCodeOf(const WString& type) {
   const WString lower = wide::LowerAscii(type);
@@ -31,9 +30,9 @@ DWORD FormatCodeOf(const WString& type) {
 bool TagFits(WORD tag, DWORD formatCode) {
   if (tag >= kTagEveryFormat) return true;
   switch (formatCode) {
-    case kFormatWav: return tag == 0x0001;                    // PCM
-    case kFormatMp3: return tag == 0x0055;                    // MPEG layer 3
-    case kFormatWma: return tag == 0x0160 || tag == 0x0161;  // WMA 1 and 2
+    case WMDM_FORMATCODE_WAVE: return tag == 0x0001;                   // PCM
+    case WMDM_FORMATCODE_MP3: return tag == 0x0055;                    // MPEG layer 3
+    case WMDM_FORMATCODE_WMA: return tag == 0x0160 || tag == 0x0161;   // WMA 1 and 2
   }
   return false;
 }
@@ -41,9 +40,9 @@ bool TagFits(WORD tag, DWORD formatCode) {
 bool MimeFits(const WString& mime, DWORD formatCode) {
   if (mime == W("*/*")) return true;
   switch (formatCode) {
-    case kFormatMp3: return mime == W("audio/mp3") || mime == W("audio/mpeg");
-    case kFormatWma: return mime == W("audio/wma") || mime == W("audio/x-ms-wma");
-    case kFormatWav: return mime == W("audio/wav");
+    case WMDM_FORMATCODE_MP3: return mime == W("audio/mp3") || mime == W("audio/mpeg");
+    case WMDM_FORMATCODE_WMA: return mime == W("audio/wma") || mime == W("audio/x-ms-wma");
+    case WMDM_FORMATCODE_WAVE: return mime == W("audio/wav");
   }
   return false;
 }
@@ -64,17 +63,10 @@ void AddRate(std::vector<LONG>& rates, LONG rate) {
 // The lists GetFormatSupport hands over, freed on every path. Only the two
 // list blocks are freed: the MIME texts live inside theirs.
 struct FormatLists {
-  _WAVEFORMATEX* formats = nullptr;
+  UniqueTaskMem<_WAVEFORMATEX> formats;
   UINT formatCount = 0;
-  LPWSTR* mimes = nullptr;
+  UniqueTaskMem<LPWSTR> mimes;
   UINT mimeCount = 0;
-  FormatLists() = default;
-  FormatLists(const FormatLists&) = delete;
-  FormatLists& operator=(const FormatLists&) = delete;
-  ~FormatLists() {
-    CoTaskMemFree(formats);
-    CoTaskMemFree(mimes);
-  }
 };
 
 HRESULT MakeRateArray(const std::vector<LONG>& rates, SAFEARRAY** array) {
@@ -107,7 +99,7 @@ HRESULT kcWMDM10Plugin::FindSupportedBitrates(DWORD deviceNumber, const WCHAR* t
   if (!formatCode) return E_INVALIDARG;
 
   FormatLists lists;
-  HRESULT hr = device->GetFormatSupport(&lists.formats, &lists.formatCount, &lists.mimes, &lists.mimeCount);
+  HRESULT hr = device->GetFormatSupport(lists.formats.Put(), &lists.formatCount, lists.mimes.Put(), &lists.mimeCount);
   if (FAILED(hr)) return hr;
   if (!lists.formats || !lists.mimes) return S_OK;
 

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include <unique_task_mem.h>
+
 #include "detect/kc_registry.h"
 
 namespace {
@@ -17,12 +19,11 @@ constexpr DWORD kBracedClassIdChars = 39;
 
 void kcRegistry::ClsidToString(REFCLSID classId, WCHAR* buffer, DWORD size) {
   if (!buffer || size < kBracedClassIdChars) return;
-  LPOLESTR text = nullptr;
-  if (FAILED(StringFromCLSID(classId, &text)) || !text) return;
-  const size_t length = std::min<size_t>(wide::Length(text), size - 1);
-  std::copy(text, text + length, buffer);
+  UniqueTaskMem<OLECHAR> text;
+  if (FAILED(StringFromCLSID(classId, text.Put())) || !text) return;
+  const size_t length = std::min<size_t>(wide::Length(text.Get()), size - 1);
+  std::copy(text.Get(), text.Get() + length, buffer);
   buffer[length] = 0;
-  CoTaskMemFree(text);
 }
 
 bool kcRegistry::WriteClassesRootDefault(const WCHAR* keyName, const WCHAR* subkeyName, const WCHAR* value) {

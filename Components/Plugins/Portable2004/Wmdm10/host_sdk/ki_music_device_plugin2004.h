@@ -14,6 +14,10 @@
 // A find handle: opaque to the host, pointer-sized.
 typedef void* IPPFINDHANDLE;
 
+// What DownloadFile reports in its outcome.
+constexpr DWORD IPP_DOWNLOAD_CREATED = 4;
+constexpr DWORD IPP_DOWNLOAD_REPLACED = 1;
+
 struct kiMusicDevicePlugin2004 {
   virtual HRESULT Initialize(const WCHAR* folderPath, const WCHAR* secondPath) = 0;                   // 0
   virtual HRESULT Shutdown() = 0;                                                                     // 1
@@ -46,6 +50,8 @@ struct kiMusicDevicePlugin2004 {
                                  kiItemIdList* entries) = 0;
   virtual HRESULT CreateFolder(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,     // 26
                                BSTR* newPath) = 0;
+  // `outcome` receives IPP_DOWNLOAD_CREATED, or IPP_DOWNLOAD_REPLACED when a
+  // file of the same name was deleted and replaced.
   virtual HRESULT DownloadFile(const WCHAR* location, const WCHAR* targetPath, const WCHAR* sourcePath,  // 27
                                kiIPPItem* item, DWORD existingFileMode, DWORD cookie, DWORD* outcome) = 0;
   virtual HRESULT NotImplemented28(DWORD a, DWORD b, DWORD c) = 0;                                    // 28

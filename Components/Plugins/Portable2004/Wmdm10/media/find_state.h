@@ -11,29 +11,24 @@
 #include <mswmdm.h>
 #include <unique_bstr.h>
 
+#include "core/storage_block.h"
 #include "host_sdk/ki_music_device_plugin2004.h"
 
 struct FindState {
   FindState() = default;
   FindState(const FindState&) = delete;
   FindState& operator=(const FindState&) = delete;
-  // Releases every interface held, the item array included.
-  ~FindState();
+  ~FindState() = default;
 
   // The host's view of a handle, and back. A null handle gives null.
   static FindState* FromHandle(IPPFINDHANDLE handle) { return static_cast<FindState*>(handle); }
   IPPFINDHANDLE ToHandle() { return this; }
 
-  // Takes over a block of `count` interface pointers that WMDM allocated with
-  // CoTaskMemAlloc; the references and the block held before are released.
-  void AdoptItems(IWMDMStorage** block, DWORD count);
-
   ComPtr<IWMDMDevice> device;
   LONG index = 0;  // the device's number in the device list
   ComPtr<IWMDMEnumStorage> enumerator;
-  IWMDMStorage** items = nullptr;  // owned; see AdoptItems
+  StorageBlock items;  // a playlist's references, listed one by one
   DWORD position = 0;
-  DWORD itemCount = 0;
   UniqueBstr location;
   // The same location as text, for item listings, which hand it on with
   // every child: kept here rather than copied out of the BSTR per item.

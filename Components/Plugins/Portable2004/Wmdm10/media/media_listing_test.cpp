@@ -124,7 +124,8 @@ TEST_F(MediaListingTest, ClosingAHandleReleasesEverythingItHolds) {
     ULONG fetched = 0;
     ASSERT_EQ(state->enumerator->Next(3, block, &fetched), S_OK);
     ASSERT_EQ(fetched, 3u);
-    state->AdoptItems(block, 2);  // a block may be larger than its count
+    *state->items.PutItems() = block;  // a block may be larger than its count
+    *state->items.PutCount() = 2;
     block[2]->Release();
     state->location.Reset(SysAllocString(W("somewhere")));
     if (itemClose)
