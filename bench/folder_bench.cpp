@@ -194,7 +194,7 @@ class Host {
   // What the plug-in asks WMDM of each child of `folder` in a listing, asked
   // straight: name, attributes with the audio format, size and format code.
   size_t ListStandInAlone(const WCHAR* folder) {
-    StorageNode* node = plugin_.ResolveStorage(location_, folder, 0);
+    NodeRef node = plugin_.Resolver().ResolveStorage(location_, folder, 0);
     if (!node) return 0;
     return CountChildren(node->storage.Get(), [](ComPtr<IWMDMStorage>& child) {
       WCHAR name[260] = {};

@@ -87,7 +87,7 @@ class Player {
   // The same storages read straight from WMDM with the calls a listing
   // makes per child, each answer looked at and dropped.
   __attribute__((noinline)) size_t ListDirectly() {
-    StorageNode* folder = plugin_.ResolveStorage(location_, W("\\Music"), 0);
+    NodeRef folder = plugin_.Resolver().ResolveStorage(location_, W("\\Music"), 0);
     if (!folder) return 0;
     return CountChildren(folder->storage.Get(), [](ComPtr<IWMDMStorage>& child) {
       WCHAR name[260] = {};
@@ -113,7 +113,7 @@ class Player {
 
   // Only the name and the attributes, without the format.
   __attribute__((noinline)) size_t ListBare() {
-    StorageNode* folder = plugin_.ResolveStorage(location_, W("\\Music"), 0);
+    NodeRef folder = plugin_.Resolver().ResolveStorage(location_, W("\\Music"), 0);
     if (!folder) return 0;
     return CountChildren(folder->storage.Get(), [](ComPtr<IWMDMStorage>& child) {
       WCHAR name[260] = {};
@@ -124,7 +124,7 @@ class Player {
     });
   }
 
-  void ClearNodeCache() { plugin_.ClearNodeCache(); }
+  void ClearNodeCache() { plugin_.Resolver().ClearNodeCache(); }
 
   int WmdmCalls() {
     auto& faults = model_->Faults();

@@ -59,8 +59,8 @@ class Player {
   static WString FileName(size_t i) { return W("track") + wide::FromUnsigned(i) + W(".mp3"); }
   static WString PathOf(size_t i) { return W("\\Music\\") + FileName(i); }
 
-  StorageNode* Resolve(const WString& path) { return plugin_.ResolveStorage(location_, path, 0); }
-  void ClearNodeCache() { plugin_.ClearNodeCache(); }
+  NodeRef Resolve(const WString& path) { return plugin_.Resolver().ResolveStorage(location_, path, 0); }
+  void ClearNodeCache() { plugin_.Resolver().ClearNodeCache(); }
 
   // Every WMDM call a resolution can make.
   int WmdmCalls() {

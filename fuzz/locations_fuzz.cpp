@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "content/escape_name.h"
 #include "content/locations.h"
 #include "core/device_record.h"
+#include "core/escape_name.h"
 #include "fuzz_input.h"
 
 using namespace locations;

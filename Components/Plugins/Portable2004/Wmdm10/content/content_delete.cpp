@@ -15,17 +15,13 @@
 
 namespace {
 
-// Whether DeleteItem is on its second attempt after a dead interface; module
-// wide, touched only under the plug-in lock.
-bool retriedDelete = false;
-
 UniqueSafeArray MakeArray(VARTYPE type, size_t count) {
   return UniqueSafeArray(SafeArrayCreateVector(type, 0, static_cast<ULONG>(count)));
 }
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& path, StorageNode* node,
+HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& path, const NodeRef& node,
                                       bool recursive, bool oneByOne) {
   if (location.empty() || !node) return IPP_E_FAIL;
   // A listing here or below left a child out: deleting the folder as a whole
@@ -45,14 +41,14 @@ HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& pa
   return S_OK;
 }
 
-void kcWMDM10Plugin::ReportRemoval(const WString& location, const WString& path, StorageNode* node) {
+void kcWMDM10Plugin::ReportRemoval(const WString& location, const WString& path, const NodeRef& node) {
   kiPluginHostCallback* callback = hostCallback_;
   const LONG kind = node && node->item ? node->item->GetKind() : KindClassify;
   if (callback && (kind == KindFolder || kind == KindPlaylist || kind == KindFile)) {
     std::vector<WString> paths;
     std::vector<LONG> kinds;
     CollectChangedFolders(location, path, &paths, &kinds, true);
-    paths.push_back(ToHostPath(location, path));
+    paths.push_back(resolver_.ToHostPath(location, path));
     kinds.push_back(kind);
     UniqueSafeArray pathArray = MakeArray(VT_BSTR, paths.size());
     UniqueSafeArray kindArray = MakeArray(VT_I4, kinds.size());
@@ -71,12 +67,12 @@ void kcWMDM10Plugin::ReportRemoval(const WString& location, const WString& path,
   }
 }
 
-HRESULT kcWMDM10Plugin::DeleteEachVisit(const WString& location, StorageNode* node, void* context) {
+HRESULT kcWMDM10Plugin::DeleteEachVisit(const WString& location, const NodeRef& node, void* context) {
   auto* plugin = static_cast<kcWMDM10Plugin*>(context);
   if (!plugin || !node || !node->item) return IPP_E_FAIL;
   UniqueBstr itemLocation;
   itemLocation.Reset(node->item->GetLocation());  // adopted, not copied
-  return plugin->DeleteStorage(location, plugin->ToDevicePath(location, itemLocation.ToString()), node, false,
+  return plugin->DeleteStorage(location, plugin->Resolver().ToDevicePath(location, itemLocation.ToString()), node, false,
                                false);
 }
 
@@ -86,18 +82,18 @@ HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR* location, const WCHAR* id) {
     const WString where(location);
     WString playlistPath;
     WString trackPath;
-    if (SplitEntryId(where, id, &playlistPath, &trackPath)) {
-      StorageNode* playlistNode = ResolveStorage(where, playlistPath, 0);
+    if (resolver_.SplitEntryId(where, id, &playlistPath, &trackPath)) {
+      NodeRef playlistNode = resolver_.ResolveStorage(where, playlistPath, 0);
       const ComPtr<IWMDMStorage> playlist = playlistNode ? playlistNode->storage : nullptr;
-      StorageNode* trackNode = ResolveStorage(where, trackPath, 0);
+      NodeRef trackNode = resolver_.ResolveStorage(where, trackPath, 0);
       const ComPtr<IWMDMStorage> track = trackNode ? trackNode->storage : nullptr;
       WriteLog(W("WMDM10::DeleteItem called to delete ") + trackPath + W(" from playlist at ") + playlistPath);
       if (!playlist || !track) return IPP_E_NOTFOUND;
       return EditPlaylistReferences(where, playlistPath, playlist, track, false, -1, nullptr);
     }
-    const WString path = ToDevicePath(where, id);
+    const WString path = resolver_.ToDevicePath(where, id);
     WriteLog(W("WMDM10::DeleteItem called to delete ") + path);
-    DeviceRecord* device = FindDeviceByLocation(where);
+    DeviceRecord* device = resolver_.FindDeviceByLocation(where);
     const bool keepsPlaylists = device && DeviceKeepsPlaylists(*device);
     // Every storage below the item gets a node, and a folder whose listing
     // leaves something out is marked not current.
@@ -119,25 +115,15 @@ HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR* location, const WCHAR* id) {
 const HRESULT kNotSameDevice = HRESULT_FROM_WIN32(17);
 
 HRESULT kcWMDM10Plugin::DeleteWithOneRetry(const WString& location, const WString& path) {
-  for (;;) {
-    StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM);
-    if (!node) {
-      retriedDelete = false;
-      return IPP_E_NOTFOUND;
-    }
-    HRESULT hr = DeleteStorage(location, path, node, true, false);
-    if (hr == WMDM_E_INTERFACEDEAD && !retriedDelete) {
-      DropNode(node);
-      retriedDelete = true;
-      continue;
-    }
-    retriedDelete = false;
-    // A folder the device will not delete because it reaches onto another
-    // file system (a card or a mount inside it) is not taken apart item by
-    // item either: the refusal comes before anything is deleted, and stays so.
-    if (FAILED(hr) && hr != kNotSameDevice && node->item &&
-        node->item->GetKind() == KindFolder)
-      hr = DeleteStorage(location, path, node, true, true);
-    return hr;
-  }
+  NodeRef target;
+  HRESULT hr = WithOneRetry(resolver_, RetriedOperation::DeleteItem, [&](NodeRef* node) -> HRESULT {
+    *node = target = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
+    return target ? DeleteStorage(location, path, target, true, false) : IPP_E_NOTFOUND;
+  });
+  // A folder the device will not delete because it reaches onto another
+  // file system (a card or a mount inside it) is not taken apart item by
+  // item either: the refusal comes before anything is deleted, and stays so.
+  if (FAILED(hr) && hr != kNotSameDevice && target && target->item && target->item->GetKind() == KindFolder)
+    hr = DeleteStorage(location, path, target, true, true);
+  return hr;
 }

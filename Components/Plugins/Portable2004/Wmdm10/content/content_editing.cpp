@@ -9,11 +9,11 @@
 #include <unique_bstr.h>
 #include <unique_safearray.h>
 
+#include "base/device_text.h"
 #include "content/item_filter.h"
 #include "content/locations.h"
 #include "content/playlist_references.h"
 #include "content/storage_lookup.h"
-#include "core/device_text.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
@@ -22,12 +22,6 @@
 #include "host_sdk/ki_plugin_host_callback.h"
 
 namespace {
-
-// Whether an operation is on its second attempt after a dead interface; one
-// per operation for the whole module, touched only under the plug-in lock.
-bool retriedCreateFolder = false;
-bool retriedCreatePlaylist = false;
-bool retriedUpdatePlaylist = false;
 
 // The arrays handed to a callback: made for the call and destroyed after it.
 UniqueSafeArray MakeTextArray(const std::vector<WString>& texts) {
@@ -54,13 +48,13 @@ UniqueSafeArray MakeKindArray(const std::vector<LONG>& kinds) {
 
 HRESULT kcWMDM10Plugin::CollectChangedFolders(const WString& location, const WString& path,
                                               std::vector<WString>* paths, std::vector<LONG>* kinds, bool skipSelf) {
-  const WString hostPath = ToHostPath(location, path);
+  const WString hostPath = resolver_.ToHostPath(location, path);
   for (size_t at = hostPath.find(W('\\'), 1); at != WString::npos; at = hostPath.find(W('\\'), at + 1)) {
     paths->push_back(hostPath.substr(0, at));
     kinds->push_back(KindFolder);
   }
   if (skipSelf) return S_OK;
-  StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM);
+  NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
   if (!node || !node->storage) return IPP_E_NOTFOUND;
   if (node->item) {
     paths->push_back(hostPath);
@@ -72,7 +66,7 @@ HRESULT kcWMDM10Plugin::CollectChangedFolders(const WString& location, const WSt
 void kcWMDM10Plugin::NotifyChange(const WString& location, const WString& path, ContentChange code) {
   kiPluginHostCallback* callback = hostCallback_;
   if (!callback) return;
-  StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM | RESOLVE_TAGS);
+  NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM | RESOLVE_TAGS);
   if (!node || !node->item) return;
   std::vector<WString> paths;
   std::vector<LONG> kinds;
@@ -106,15 +100,15 @@ void kcWMDM10Plugin::NotifyChange(const WString& location, const WString& path, 
   kiIPPItem* item = node->item.get();
   std::vector<ComPtr<IWMDMStorage>> references;
   if (!playlist || FAILED(ReadReferences(playlist.Get(), &references))) return;
-  const WString playlistHostPath = ToHostPath(location, path);
+  const WString playlistHostPath = resolver_.ToHostPath(location, path);
   std::vector<WString> entries;
   for (const auto& reference : references) {
     WString name;
     WString trackPath;
     if (!reference || FAILED(ReadName(reference.Get(), &name))) continue;
     if (FAILED(StoragePath(reference.Get(), &trackPath))) continue;
-    if (!ResolveStorage(location, trackPath, RESOLVE_ITEM)) continue;
-    entries.push_back(playlistHostPath + W("|") + ToHostPath(location, trackPath));
+    if (!resolver_.ResolveStorage(location, trackPath, RESOLVE_ITEM)) continue;
+    entries.push_back(playlistHostPath + W("|") + resolver_.ToHostPath(location, trackPath));
   }
   UniqueSafeArray entryArray = MakeTextArray(entries);
   if (!entryArray) return;
@@ -178,20 +172,20 @@ namespace {
 // name in the parent, the host path handed out and the notification.
 template <typename Insert>
 HRESULT CreateChild(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
-                    BSTR* newPath, bool& retried, const WCHAR* logStart, ContentChange changeCode, Insert insert) {
+                    BSTR* newPath, RetriedOperation operation, const WCHAR* logStart, ContentChange changeCode, Insert insert) {
   if (newPath) *newPath = nullptr;
   if (!location || !parentPath || !name || !newPath) return IPP_E_FAIL;
   const WString where(location);
-  if (plugin.SplitEntryId(where, parentPath, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
-  const WString parent = plugin.ToDevicePath(where, parentPath);
+  if (plugin.Resolver().SplitEntryId(where, parentPath, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
+  const WString parent = plugin.Resolver().ToDevicePath(where, parentPath);
   const WString childName(name);
   // A name, not a path: a device makes a folder from the last part of a
   // path, elsewhere than the path this slot hands back.
   if (childName.find_first_of(W("\\/")) != WString::npos || childName == W(".") || childName == W(".."))
     return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
   plugin.WriteLog(logStart + childName + W(" at location ") + parent);
-  const HRESULT hr = WithOneRetry(plugin, retried, [&](StorageNode** node) -> HRESULT {
-    *node = plugin.ResolveStorage(where, parent, 0);
+  const HRESULT hr = WithOneRetry(plugin.Resolver(), operation, [&](NodeRef* node) -> HRESULT {
+    *node = plugin.Resolver().ResolveStorage(where, parent, 0);
     if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
     ComPtr<IWMDMStorage> existing;
     if (FindChildStorage((*node)->storage, childName, &existing) == S_OK) return IPP_E_ALREADYEXISTS;
@@ -199,7 +193,7 @@ HRESULT CreateChild(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* 
   });
   if (FAILED(hr)) return hr;
   const WString childPath = locations::JoinPath(parent, childName);
-  UniqueBstr text(plugin.ToHostPath(where, childPath));
+  UniqueBstr text(plugin.Resolver().ToHostPath(where, childPath));
   if (text) {
     *newPath = text.Release();
     plugin.NotifyChange(where, childPath, changeCode);
@@ -212,7 +206,7 @@ HRESULT CreateChild(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* 
 HRESULT kcWMDM10Plugin::CreateFolder(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
                                      BSTR* newPath) {
   return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    return CreateChild(*this, location, parentPath, name, newPath, retriedCreateFolder,
+    return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreateFolder,
                        W("WMDM10::CreateFolder called to create a folder named "), ContentChange::FolderCreated,
                        [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
                          ComPtr<IWMDMStorageControl> control;
@@ -227,7 +221,7 @@ HRESULT kcWMDM10Plugin::CreateFolder(const WCHAR* location, const WCHAR* parentP
 HRESULT kcWMDM10Plugin::CreatePlaylist(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
                                        BSTR* newPath) {
   return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    return CreateChild(*this, location, parentPath, name, newPath, retriedCreatePlaylist,
+    return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreatePlaylist,
                        W("WMDM10::CreatePlaylist called to create a playlist named "), ContentChange::PlaylistCreated,
                        [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
                          ComPtr<IWMDMStorage3> parent3;
@@ -251,10 +245,10 @@ HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR* location, const WCHAR* playl
   return RunLockedHostSlot(lock_, [&]() -> HRESULT {
     if (!location || !playlistPath || !entries) return IPP_E_FAIL;
     const WString where(location);
-    const WString path = ToDevicePath(where, playlistPath);
+    const WString path = resolver_.ToDevicePath(where, playlistPath);
     WriteLog(W("WMDM10::UpdatePlaylist called to reorder playlist located at ") + path);
-    const HRESULT hr = WithOneRetry(*this, retriedUpdatePlaylist, [&](StorageNode** node) -> HRESULT {
-      *node = ResolveStorage(where, path, 0);
+    const HRESULT hr = WithOneRetry(resolver_, RetriedOperation::UpdatePlaylist, [&](NodeRef* node) -> HRESULT {
+      *node = resolver_.ResolveStorage(where, path, 0);
       if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
       const ComPtr<IWMDMStorage> playlist = (*node)->storage;
       const ULONG count = entries->GetCount();
@@ -265,8 +259,8 @@ HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR* location, const WCHAR* playl
         WString trackPath;
         // One identifier that names no entry spoils the whole list: the
         // playlist keeps what it had.
-        if (!id || !SplitEntryId(where, id, nullptr, &trackPath)) return E_FAIL;
-        StorageNode* track = ResolveStorage(where, trackPath, 0);
+        if (!id || !resolver_.SplitEntryId(where, id, nullptr, &trackPath)) return E_FAIL;
+        NodeRef track = resolver_.ResolveStorage(where, trackPath, 0);
         if (track && track->storage) tracks.push_back(track->storage);
       }
       return WriteReferences(playlist.Get(), tracks);

@@ -15,18 +15,14 @@
 
 namespace {
 
-// Whether RenameItem is on its second attempt after a dead interface; module
-// wide, touched only under the plug-in lock.
-bool retriedRename = false;
-
 // The playlist entries naming the item at `path` (a track, or anything in a
 // folder) and the item's device path as the device spells it; nothing on a
 // device without playlists.
 HRESULT NoteEntries(kcWMDM10Plugin& plugin, const WString& location, const WString& path,
                     std::vector<kcWMDM10Plugin::PlaylistEntry>* entries, WString* itemPath) {
-  DeviceRecord* device = plugin.FindDeviceByLocation(location);
+  DeviceRecord* device = plugin.Resolver().FindDeviceByLocation(location);
   if (!device || !DeviceKeepsPlaylists(*device)) return S_OK;
-  StorageNode* node = plugin.ResolveStorage(location, path, RESOLVE_ITEM);
+  NodeRef node = plugin.Resolver().ResolveStorage(location, path, RESOLVE_ITEM);
   if (!node || !node->storage || !node->item) return S_OK;  // the rename finds it missing
   const LONG kind = node->item->GetKind();
   if (kind != KindFile && kind != KindFolder) return S_OK;
@@ -38,8 +34,8 @@ HRESULT NoteEntries(kcWMDM10Plugin& plugin, const WString& location, const WStri
 
 HRESULT RenameAt(kcWMDM10Plugin& plugin, const WString& location, const WString& path, const WString& name,
                  LONG* kind) {
-  return WithOneRetry(plugin, retriedRename, [&](StorageNode** node) -> HRESULT {
-    *node = plugin.ResolveStorage(location, path, RESOLVE_ITEM);
+  return WithOneRetry(plugin.Resolver(), RetriedOperation::RenameItem, [&](NodeRef* node) -> HRESULT {
+    *node = plugin.Resolver().ResolveStorage(location, path, RESOLVE_ITEM);
     if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
     *kind = (*node)->item ? (*node)->item->GetKind() : KindClassify;
     ComPtr<IWMDMStorageControl> control;
@@ -55,8 +51,8 @@ HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, con
   return RunLockedHostSlot(lock_, [&]() -> HRESULT {
     if (!location || !path || !newName) return IPP_E_FAIL;
     const WString where(location);
-    if (SplitEntryId(where, path, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
-    const WString devicePath = ToDevicePath(where, path);
+    if (resolver_.SplitEntryId(where, path, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
+    const WString devicePath = resolver_.ToDevicePath(where, path);
     const WString name(newName);
     WriteLog(W("kcWMDM10Plugin::RenameItem called asking to rename ") + devicePath + W(" to ") + name);
     std::vector<PlaylistEntry> entries;
@@ -82,7 +78,7 @@ HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, con
       return kept;
     }
     NotifyChange(where, newPath, ContentChange::RenamedAway);
-    ClearNodeCache();  // the nodes at and below the old path name dead storages
+    resolver_.ClearNodeCache();  // the nodes at and below the old path name dead storages
     NotifyChange(where, devicePath, ContentChange::Added);
     (void)KeepRenamedEntries(where, entries, itemPath, itemPath);
     return kept;

@@ -10,11 +10,11 @@
 #include <result_macros.h>
 #include <unique_bstr.h>
 
+#include "base/device_text.h"
 #include "content/kc_ipp_item.h"
 #include "content/locations.h"
 #include "content/replacement_checks.h"
 #include "content/storage_lookup.h"
-#include "core/device_text.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
@@ -22,10 +22,6 @@
 #include "host_sdk/ki_plugin_host_callback.h"
 
 namespace {
-
-// Whether DownloadFile is on its second attempt after a dead interface;
-// module wide, touched only under the plug-in lock.
-bool retriedDownload = false;
 
 constexpr UINT kSendMode = WMDM_MODE_BLOCK | WMDM_CONTENT_FILE | WMDM_STORAGECONTROL_INSERTINTO;
 
@@ -163,18 +159,18 @@ HRESULT Transfer::Attempt(const WString& devicePath) {
   playlist_.Reset();
   targetPath_ = devicePath;
   folderPath_ = devicePath;
-  StorageNode* target = plugin_.ResolveStorage(location_, devicePath, RESOLVE_ITEM);
+  NodeRef target = plugin_.Resolver().ResolveStorage(location_, devicePath, RESOLVE_ITEM);
   // A medium's root has no item record of its own, yet is a folder to send into.
   if (!target && locations::PathComponents(devicePath).empty())
-    target = plugin_.ResolveStorage(location_, devicePath, 0);
+    target = plugin_.Resolver().ResolveStorage(location_, devicePath, 0);
   if (!target) return IPP_E_NOTFOUND;
 
-  StorageNode* folder = target;
+  NodeRef folder = target;
   if (target->item && target->item->GetKind() == KindPlaylist) {
     playlist_ = target->storage;
-    folderPath_ = plugin_.RootPrefix(location_);
+    folderPath_ = plugin_.Resolver().RootPrefix(location_);
     if (folderPath_.empty()) folderPath_ = W("\\");
-    folder = plugin_.ResolveStorage(location_, folderPath_, 0);
+    folder = plugin_.Resolver().ResolveStorage(location_, folderPath_, 0);
     if (!folder) return E_FAIL;
   }
   folder_ = folder->storage;
@@ -210,8 +206,8 @@ HRESULT Transfer::Attempt(const WString& devicePath) {
 }
 
 void Transfer::DropNodes() {
-  plugin_.DropNodeAt(location_, targetPath_);
-  if (folderPath_ != targetPath_) plugin_.DropNodeAt(location_, folderPath_);
+  plugin_.Resolver().DropNodeAt(location_, targetPath_);
+  if (folderPath_ != targetPath_) plugin_.Resolver().DropNodeAt(location_, folderPath_);
 }
 
 HRESULT Transfer::CheckExisting(const WString& name, Check* check) {
@@ -228,7 +224,7 @@ HRESULT Transfer::CheckExisting(const WString& name, Check* check) {
 }
 
 HRESULT Transfer::ReplaceExisting(const WString& path, const WString& name, Check* check) {
-  StorageNode* old = plugin_.ResolveStorage(location_, path, RESOLVE_ITEM);
+  NodeRef old = plugin_.Resolver().ResolveStorage(location_, path, RESOLVE_ITEM);
   if (!old || !old->item || old->item->GetKind() != KindFile) return IPP_E_ALREADYEXISTS;
   // Nothing is touched before the send is known to have a chance.
   RETURN_IF_FAILED(CheckReplacement(folder_, old->storage.Get(), sourcePath_, fileName_, kSendMode));
@@ -266,10 +262,10 @@ HRESULT Transfer::Send(bool overwrite, ComPtr<IWMDMStorage>* created) {
 HRESULT Transfer::SendAfterDeleting(ComPtr<IWMDMStorage>* created) {
   for (Replaced& replaced : replaced_) {
     if (replaced.gone || !wide::EqualsIgnoreCaseAscii(replaced.name, fileName_)) continue;
-    StorageNode* old = plugin_.ResolveStorage(location_, replaced.path, RESOLVE_ITEM);
+    NodeRef old = plugin_.Resolver().ResolveStorage(location_, replaced.path, RESOLVE_ITEM);
     RETURN_IF_FAILED(old ? plugin_.DeleteStorage(location_, replaced.path, old, false, false) : IPP_E_NOTFOUND);
     // Its node names a storage that is gone; the new file takes the key.
-    plugin_.DropNodeAt(location_, replaced.path);
+    plugin_.Resolver().DropNodeAt(location_, replaced.path);
     replaced.gone = true;
     deletedPath_ = replaced.path;
     outcome_ = IPP_DOWNLOAD_REPLACED;
@@ -282,7 +278,7 @@ HRESULT Transfer::SendAfterDeleting(ComPtr<IWMDMStorage>* created) {
 void Transfer::FinishReplacements(const WString& sentName) {
   for (Replaced& replaced : replaced_) {
     if (replaced.gone) continue;
-    StorageNode* old = plugin_.ResolveStorage(location_, replaced.path, RESOLVE_ITEM);
+    NodeRef old = plugin_.Resolver().ResolveStorage(location_, replaced.path, RESOLVE_ITEM);
     if (wide::EqualsIgnoreCaseAscii(replaced.name, sentName)) {
       if (old) plugin_.ReportRemoval(location_, replaced.path, old);
       replaced.gone = true;
@@ -295,7 +291,7 @@ void Transfer::FinishReplacements(const WString& sentName) {
     }
     if (!replaced.gone) continue;
     // Its node names a storage that is gone; the new file may take the key.
-    plugin_.DropNodeAt(location_, replaced.path);
+    plugin_.Resolver().DropNodeAt(location_, replaced.path);
     outcome_ = IPP_DOWNLOAD_REPLACED;
   }
 }
@@ -315,10 +311,10 @@ void Transfer::Announce(ComPtr<IWMDMStorage> created, HRESULT sent) {
   // The node under the new path must hold the new storage, not one a
   // deleted file of the same name left behind.
   const DeviceRecord* record = plugin_.FindDeviceRecord(deviceNumber_);
-  StorageNode* node = plugin_.ResolveStorage(location_, path, 0, record, created);
+  NodeRef node = plugin_.Resolver().ResolveStorage(location_, path, 0, record, created);
   if (node && node->storage.Get() != created.Get()) {
-    plugin_.DropNode(node);
-    plugin_.ResolveStorage(location_, path, 0, record, created);
+    plugin_.Resolver().DropNode(node);
+    plugin_.Resolver().ResolveStorage(location_, path, 0, record, created);
   }
   plugin_.NotifyChange(location_, path, ContentChange::Added);
   if (playlist_) plugin_.EditPlaylistReferences(location_, targetPath_, playlist_, created, true, -1, nullptr);
@@ -361,11 +357,11 @@ HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR* location, const WCHAR* targetP
     const OutcomeWriter writer(outcome, made);
     if (!location || !targetPath || !sourcePath || !item) return IPP_E_FAIL;
     const WString where(location);
-    const WString devicePath = ToDevicePath(where, targetPath);
+    const WString devicePath = resolver_.ToDevicePath(where, targetPath);
     WriteLog(W("WMDM10::DownloadFile called to create a file named ") + devicePath);
     Transfer transfer(*this, where, sourcePath, *item, existingFileMode, cookie);
     const HRESULT hr = RetryOnceIfDead(
-        retriedDownload,
+        RetriedOperation::DownloadFile,
         [&] {
           const HRESULT attempted = transfer.Attempt(devicePath);
           made = transfer.outcome();

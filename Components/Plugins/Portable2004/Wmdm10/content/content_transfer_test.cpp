@@ -73,7 +73,7 @@ class ContentTransferTest : public ResolverPlayerTest {
     settings_.CheckDisplayNameOnDownload = checkDisplayName;
     settings_.AlternateRoot = alternateRoot;
     plugin_.FindDeviceRecord(1)->settings = &settings_;
-    plugin_.ClearNodeCache();
+    plugin_.Resolver().ClearNodeCache();
   }
   bool Gone(ObjectId object) { return !model_->Inspect(object) || model_->Inspect(object)->deleted; }
   int Sends() { return Calls(ObjectKind::Storage, "Insert3") + Calls(ObjectKind::Storage, "Insert"); }

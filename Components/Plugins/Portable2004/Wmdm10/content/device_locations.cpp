@@ -1,16 +1,18 @@
 // The location rules of locations.h, applied with the device's own root
 // prefix, which only the resolver can check.
 #include "content/locations.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "content/storage_resolver.h"
 
-DeviceRecord* kcWMDM10Plugin::FindDeviceByLocation(const WString& location, size_t* separatorIndex) {
-  const LONG number = locations::FindDeviceByLocation(location, deviceList_, separatorIndex);
-  return number > 0 ? FindDeviceRecord(number) : nullptr;
+DeviceRecord* StorageResolver::FindDeviceByLocation(const WString& location, size_t* separatorIndex) {
+  const LONG number = locations::FindDeviceByLocation(location, devices_.Records(), separatorIndex);
+  return number > 0 ? devices_.FindDeviceRecord(number) : nullptr;
 }
 
-WString kcWMDM10Plugin::RootPrefix(const WString& location) { return RootPrefix(location, FindDeviceByLocation(location)); }
+WString StorageResolver::RootPrefix(const WString& location) {
+  return RootPrefix(location, FindDeviceByLocation(location));
+}
 
-WString kcWMDM10Plugin::RootPrefix(const WString& location, DeviceRecord* record) {
+WString StorageResolver::RootPrefix(const WString& location, DeviceRecord* record) {
   if (!record || record->gone || !record->settings || record->alternateRootForgotten) return WString();
   const WString& root = record->settings->AlternateRoot;
   if (root.empty()) return WString();
@@ -21,19 +23,19 @@ WString kcWMDM10Plugin::RootPrefix(const WString& location, DeviceRecord* record
   return WString();
 }
 
-WString kcWMDM10Plugin::ToDevicePath(const WString& location, const WString& hostPath) {
+WString StorageResolver::ToDevicePath(const WString& location, const WString& hostPath) {
   return locations::ToDevicePath(RootPrefix(location), hostPath);
 }
 
-WString kcWMDM10Plugin::ToHostPath(const WString& location, const WString& devicePath) {
+WString StorageResolver::ToHostPath(const WString& location, const WString& devicePath) {
   return locations::ToHostPath(RootPrefix(location), devicePath);
 }
 
-bool kcWMDM10Plugin::SplitEntryId(const WString& location, const WString& id, WString* playlistPath,
+bool StorageResolver::SplitEntryId(const WString& location, const WString& id, WString* playlistPath,
                                   WString* trackPath) {
   return locations::SplitEntryId(RootPrefix(location), id, playlistPath, trackPath);
 }
 
-HRESULT kcWMDM10Plugin::MakeEntryId(const WString& location, const WString& playlistDevicePath, kiIPPItem* item) {
+HRESULT StorageResolver::MakeEntryId(const WString& location, const WString& playlistDevicePath, kiIPPItem* item) {
   return locations::MakeEntryId(RootPrefix(location), playlistDevicePath, item);
 }

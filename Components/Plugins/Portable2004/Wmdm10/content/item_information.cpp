@@ -10,9 +10,9 @@ HRESULT kcWMDM10Plugin::GetItemInformation(const WCHAR* location, const WCHAR* i
     const WString where(location);
     // A playlist entry is described by its track's own record.
     WString path;
-    if (!SplitEntryId(where, WString(id), nullptr, &path)) path = ToDevicePath(where, WString(id));
+    if (!resolver_.SplitEntryId(where, WString(id), nullptr, &path)) path = resolver_.ToDevicePath(where, WString(id));
     WriteLog(W("WMDM10::GetItemInformation called for item at ") + path);
-    StorageNode* node = ResolveStorage(where, path, RESOLVE_ITEM | RESOLVE_TAGS);
+    NodeRef node = resolver_.ResolveStorage(where, path, RESOLVE_ITEM | RESOLVE_TAGS);
     if (!node) return IPP_E_NOTFOUND;
     if (!node->item) return E_FAIL;
     node->item->CopyTo(item);

@@ -6,22 +6,18 @@
 
 #include <result_macros.h>
 
+#include "content/find_state.h"
 #include "content/item_filter.h"
-#include "content/storage_items.h"
 #include "content/locations.h"
+#include "content/storage_items.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "media/find_state.h"
 
 namespace {
 
 const WCHAR kItemOrder[] = W("ItemOrder");
-
-// Set while FindFirstItem tries once more after a dead interface; shared by
-// every plug-in object of the module, as the node cache's staleness is.
-bool findFirstRetrying = false;
 
 }  // namespace
 
@@ -48,15 +44,15 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   if (!IsShown(deviceNumber, storage, shownPath, &kind, &facts)) {
     // The folder no longer shows all it holds: deleting it, or any folder
     // above it, would remove what the host never saw.
-    if (!isEntry) InvalidateUpwards(location, path);
+    if (!isEntry) resolver_.InvalidateUpwards(location, path);
     return S_FALSE;
   }
   // The listing's device is at hand, so the child's node is made from the
   // storage itself rather than by a walk from the medium.
   const DeviceRecord* device = FindDeviceRecord(deviceNumber);
-  StorageNode* node =
-      isEntry ? ResolveStorage(location, childPath, RESOLVE_ITEM, device, std::move(storage), kind, &facts)
-              : ResolveKey(location, key, pathStart,
+  NodeRef node =
+      isEntry ? resolver_.ResolveStorage(location, childPath, RESOLVE_ITEM, device, std::move(storage), kind, &facts)
+              : resolver_.ResolveKey(location, key, pathStart,
                    RESOLVE_ITEM | (state && state->childPathsJoin ? RESOLVE_IN_JOINABLE_FOLDER : 0), device,
                    std::move(storage), kind, &facts);
   if (!node || !node->item) return IPP_E_NOTFOUND;
@@ -74,10 +70,10 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
 
 bool kcWMDM10Plugin::MakeEntryItem(const WString& location, const WString& playlistPath, const WString& trackPath,
                                    kiIPPItem* item) {
-  StorageNode* node = ResolveStorage(location, trackPath, RESOLVE_ITEM);
+  NodeRef node = resolver_.ResolveStorage(location, trackPath, RESOLVE_ITEM);
   if (!node || !node->item || !item) return false;
   node->item->CopyTo(item);
-  return SUCCEEDED(MakeEntryId(location, playlistPath, item));
+  return SUCCEEDED(resolver_.MakeEntryId(location, playlistPath, item));
 }
 
 HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR* location, const WCHAR* hostPath, kiIPPItem* item,
@@ -88,19 +84,19 @@ HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR* location, const WCHAR* hostPa
     *find = nullptr;
     const WString where(location);
     // A cached folder that outlived its interface is forgotten and found anew.
-    return WithOneRetry(*this, findFirstRetrying, [&](StorageNode** node) {
+    return WithOneRetry(resolver_, RetriedOperation::FindFirstItem, [&](NodeRef* node) {
       return OpenItemListing(where, WString(hostPath), item, find, node);
     });
   });
 }
 
 HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& hostPath, kiIPPItem* item,
-                                        IPPFINDHANDLE* find, StorageNode** listed) {
-  const WString path = ToDevicePath(location, hostPath);
-  StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM);
+                                        IPPFINDHANDLE* find, NodeRef* listed) {
+  const WString path = resolver_.ToDevicePath(location, hostPath);
+  NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
   // The medium's root is no folder the host could be shown, but it is
   // listed like one.
-  if (!node && locations::PathComponents(path).empty()) node = ResolveStorage(location, path, 0);
+  if (!node && locations::PathComponents(path).empty()) node = resolver_.ResolveStorage(location, path, 0);
   *listed = node;
   if (!node) return IPP_E_NOTFOUND;
   const LONG deviceNumber = node->deviceNumber;

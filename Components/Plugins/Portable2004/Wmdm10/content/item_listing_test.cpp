@@ -1,7 +1,7 @@
 #include "content/item_filter.h"
 #include "content/resolver_test_player.h"
-#include "host_sdk/ipp_result_codes.h"
 #include "core/map_result.h"
+#include "host_sdk/ipp_result_codes.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ TEST_F(ItemListingTest, EachChildIsReadOnce) {
   for (bool keepsPlaylists : {true, false}) {
     SCOPED_TRACE(keepsPlaylists ? "device keeps playlists" : "device keeps no playlists");
     plugin_.FindDeviceRecord(1)->playlistFormatSupported = keepsPlaylists;
-    plugin_.ClearNodeCache();
+    plugin_.Resolver().ClearNodeCache();
     ASSERT_TRUE(Resolve(W("\\Music"), RESOLVE_ITEM));
     model_->Faults().ResetCalls();
     // Without playlists, Mix.pla is a file of a format the device does not play.
@@ -177,16 +177,16 @@ TEST_F(ItemListingTest, ChildPathsAreJoinedAsTheResolverJoinsThem) {
 // Every listed child keeps its node and record in the node cache, and the
 // cache may grow many times over while the host holds on to what it had.
 TEST_F(ItemListingTest, ListedNodesKeepTheirRecordsWhileTheCacheGrows) {
-  StorageNode* a = Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM);
+  NodeRef a = Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM);
   ASSERT_TRUE(a && a->item);
   kcIPPItem* record = a->item.get();
   constexpr int kCrowd = 300;  // enough entries for several rehashes
   const ObjectId crowd = model_->AddFolder(internal_, W("Crowd"));
   for (int number = 0; number < kCrowd; ++number)
     AddFile(crowd, W("t") + wide::FromUnsigned(number) + W(".mp3"), 1000 + number);
-  const size_t before = plugin_.NodeCacheSize();
+  const size_t before = plugin_.Resolver().NodeCacheSize();
   ASSERT_EQ(Names(W("\\Crowd")).size(), static_cast<size_t>(kCrowd));
-  EXPECT_EQ(plugin_.NodeCacheSize(), before + 1 + kCrowd) << "the folder and each child have a node";
+  EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), before + 1 + kCrowd) << "the folder and each child have a node";
 
   model_->Faults().ResetCalls();
   EXPECT_EQ(Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM), a);
@@ -194,7 +194,7 @@ TEST_F(ItemListingTest, ListedNodesKeepTheirRecordsWhileTheCacheGrows) {
   EXPECT_EQ(UniqueBstr::Adopt(record->GetLocation()).ToString(), W("\\Music\\a.mp3"));
   for (int number = 0; number < kCrowd; ++number) {
     const WString path = W("\\Crowd\\t") + wide::FromUnsigned(number) + W(".mp3");
-    StorageNode* node = Resolve(path, RESOLVE_ITEM);
+    NodeRef node = Resolve(path, RESOLVE_ITEM);
     ASSERT_TRUE(node && node->item) << wide::ToUtf8(path);
     EXPECT_EQ(UniqueBstr::Adopt(node->item->GetLocation()).ToString(), path);
     EXPECT_EQ(UniqueBstr::Adopt(node->item->GetTitle()).ToString(), path.substr(7));
@@ -253,7 +253,7 @@ TEST_F(ItemListingTest, PlaylistEntriesNumberOnlyTheReportedOnes) {
   // Seen from an alternate root, both halves are host paths.
   deviceSettings_.AlternateRoot = W("\\Music");
   plugin_.FindDeviceRecord(1)->settings = &deviceSettings_;
-  plugin_.ClearNodeCache();
+  plugin_.Resolver().ClearNodeCache();
   EXPECT_EQ(Names(W("\\Mix.pla")), std::vector<WString>{W("\\Mix.pla|\\a.mp3")});
 
   model_->AddPlaylist(music_, W("Odd.pla"), {ogg});
@@ -335,14 +335,14 @@ TEST_F(ItemListingTest, ADeadInterfaceIsRetriedExactlyOnce) {
   EXPECT_EQ(List(W("\\Music")).first, MapResult(E_FAIL));
 }
 
-HRESULT NoteVisit(const WString&, StorageNode* node, void* context) {
+HRESULT NoteVisit(const WString&, const NodeRef& node, void* context) {
   auto* visits = static_cast<std::vector<WString>*>(context);
   WCHAR name[260] = {};
   visits->push_back(SUCCEEDED(node->storage->GetName(name, 259)) ? WString(name) : WString(kDead));
   return visits->size() == 100 ? E_ABORT : S_OK;
 }
 
-HRESULT FailOnTrackX(const WString&, StorageNode* node, void* context) {
+HRESULT FailOnTrackX(const WString&, const NodeRef& node, void* context) {
   WCHAR name[260] = {};
   node->storage->GetName(name, 259);
   static_cast<std::vector<WString>*>(context)->push_back(name);
@@ -365,7 +365,7 @@ TEST_F(ItemListingTest, TreeWalkVisitsChildrenFirstAndMarksWalkedFolders) {
         << "the folders above a failed item are not visited";
     EXPECT_TRUE(Resolve(W("\\Music\\Pop"))->walked) << "a failed walk is not repeated";
 
-    plugin_.ClearNodeCache();
+    plugin_.Resolver().ClearNodeCache();
 
     EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
     for (const WCHAR* path : {W("\\Music"), W("\\Music\\Pop"), W("\\Music\\a.mp3")})

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "content/locations.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "content/storage_resolver.h"
 #include "host_sdk/ipp_result_codes.h"
 #include <result_macros.h>
 #include <unique_task_mem.h>
@@ -97,7 +97,7 @@ void ApplyTag(const Tag& tag, kcIPPItem& item) {
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::ReadTags(StorageNode* node) {
+HRESULT ReadTags(StorageNode* node) {
   RETURN_HR_IF(IPP_E_FAIL, !node);
   if (!node->metadataPending) return S_OK;
   RETURN_HR_IF(IPP_E_FAIL, !node->storage || !node->item);

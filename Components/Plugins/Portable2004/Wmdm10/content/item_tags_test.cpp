@@ -52,13 +52,13 @@ TEST_F(ResolvedItemTest, ItemsAreClassifiedAndBuiltOnRequestOnce) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(wide::ToUtf8(row.path));
-    StorageNode* node =
-        plugin_.ResolveStorage(Location(W("Internal Memory")), row.path, RESOLVE_ITEM, nullptr, nullptr, row.kind);
+    NodeRef node =
+        plugin_.Resolver().ResolveStorage(Location(W("Internal Memory")), row.path, RESOLVE_ITEM, nullptr, nullptr, row.kind);
     ASSERT_TRUE(node && node->item);
     EXPECT_EQ(Describe(*node->item), row.expected);
     const kcIPPItem* built = node->item.get();
     model_->Faults().ResetCalls();
-    EXPECT_EQ(plugin_.ResolveStorage(Location(W("Internal Memory")), row.path, RESOLVE_ITEM)->item.get(), built);
+    EXPECT_EQ(plugin_.Resolver().ResolveStorage(Location(W("Internal Memory")), row.path, RESOLVE_ITEM)->item.get(), built);
     EXPECT_EQ(WmdmCalls(), 0) << "an item is built once";
   }
   EXPECT_FALSE(Resolve(W("\\Music\\b.mp3"))->item) << "nor without being asked";
@@ -95,7 +95,7 @@ TEST_F(ResolvedItemTest, TagsFillTheItemOnceSkippingPlaceholders) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     const ObjectId file = AddFile(music_, W("t.mp3"), 4000, row.tags);
-    StorageNode* node = Resolve(W("\\Music\\t.mp3"), RESOLVE_ITEM | RESOLVE_TAGS);
+    NodeRef node = Resolve(W("\\Music\\t.mp3"), RESOLVE_ITEM | RESOLVE_TAGS);
     ASSERT_TRUE(node && node->item);
     const std::string described = Describe(*node->item);
     EXPECT_EQ(described.substr(described.find('\'')), row.expected);
@@ -103,26 +103,26 @@ TEST_F(ResolvedItemTest, TagsFillTheItemOnceSkippingPlaceholders) {
     model_->Faults().ResetCalls();
     Resolve(W("\\Music\\t.mp3"), RESOLVE_ITEM | RESOLVE_TAGS);
     EXPECT_EQ(Calls(ObjectKind::Storage, "GetMetadata"), 0) << "tags are read once";
-    plugin_.DropNode(node);
+    plugin_.Resolver().DropNode(node);
     model_->DeleteObject(model_->HandleById(file), false);
   }
 }
 
 TEST_F(ResolvedItemTest, TagsAreReadOnlyForFiles) {
   model_->Faults().ResetCalls();
-  StorageNode* music = Resolve(W("\\Music"), RESOLVE_ITEM | RESOLVE_TAGS);
+  NodeRef music = Resolve(W("\\Music"), RESOLVE_ITEM | RESOLVE_TAGS);
   ASSERT_TRUE(music);
   EXPECT_FALSE(music->metadataPending);
   EXPECT_EQ(Calls(ObjectKind::Storage, "GetMetadata"), 0);
-  EXPECT_EQ(plugin_.ReadTags(nullptr), IPP_E_FAIL);
-  StorageNode* bare = Resolve(W("\\Music\\b.mp3"), RESOLVE_TAGS);
+  EXPECT_EQ(ReadTags(nullptr), IPP_E_FAIL);
+  NodeRef bare = Resolve(W("\\Music\\b.mp3"), RESOLVE_TAGS);
   ASSERT_TRUE(bare);
   EXPECT_TRUE(bare->metadataPending) << "no item, nothing to fill";
-  EXPECT_EQ(plugin_.ReadTags(bare), IPP_E_FAIL);
+  EXPECT_EQ(ReadTags(bare.get()), IPP_E_FAIL);
 
   // A metadata object that cannot be had leaves the item as built.
   model_->Faults().Inject(ObjectKind::Storage, "GetMetadata", E_FAIL, 1, b_);
-  StorageNode* b = Resolve(W("\\Music\\b.mp3"), RESOLVE_ITEM | RESOLVE_TAGS);
+  NodeRef b = Resolve(W("\\Music\\b.mp3"), RESOLVE_ITEM | RESOLVE_TAGS);
   ASSERT_TRUE(b && b->item);
   EXPECT_FALSE(b->metadataPending);
 }

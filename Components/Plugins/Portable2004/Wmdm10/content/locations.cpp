@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "content/escape_name.h"
+#include "core/escape_name.h"
 #include "host_sdk/ipp_result_codes.h"
 #include <unique_bstr.h>
 

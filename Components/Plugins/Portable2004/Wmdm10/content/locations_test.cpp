@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "content/escape_name.h"
+#include "core/escape_name.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {

@@ -25,16 +25,27 @@ StorageNode* NodeCache::Find(Key key) const {
   return slots_[PlaceOf(key, StorageKeyHash()(key))].node;
 }
 
-void NodeCache::Erase(StorageNode* node) {
-  if (!node || slots_.empty()) return;
-  const size_t place = PlaceOf(node->key, StorageKeyHash()(node->key));
-  if (slots_[place].node == node) EraseAt(place);
+bool NodeCache::Holds(const StorageNode* node) const {
+  if (!node) return false;
+  for (const Slot& slot : slots_)
+    if (slot.node == node) return true;
+  return false;
 }
 
-void NodeCache::Erase(Key key) {
-  if (slots_.empty()) return;
+bool NodeCache::Erase(StorageNode* node) {
+  if (!node || slots_.empty()) return false;
+  const size_t place = PlaceOf(node->key, StorageKeyHash()(node->key));
+  if (slots_[place].node != node) return false;
+  EraseAt(place);
+  return true;
+}
+
+bool NodeCache::Erase(Key key) {
+  if (slots_.empty()) return false;
   const size_t place = PlaceOf(key, StorageKeyHash()(key));
-  if (slots_[place].node) EraseAt(place);
+  if (!slots_[place].node) return false;
+  EraseAt(place);
+  return true;
 }
 
 void NodeCache::Clear() {

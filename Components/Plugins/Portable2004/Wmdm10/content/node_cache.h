@@ -75,9 +75,12 @@ class NodeCache {
   // was.
   std::pair<StorageNode*, bool> TryEmplace(Key key);
   StorageNode* Find(Key key) const;
-  // Destroys the node, which must be this cache's.
-  void Erase(StorageNode* node);
-  void Erase(Key key);
+  // Whether `node` is one of the cache's nodes now; a search of the whole
+  // table, for the rare retry after a dead interface.
+  bool Holds(const StorageNode* node) const;
+  // Destroys the node, or the node under the key; false when there was none.
+  bool Erase(StorageNode* node);
+  bool Erase(Key key);
   // Destroys every node; the table keeps its size for the next listing.
   void Clear();
   size_t size() const { return count_; }

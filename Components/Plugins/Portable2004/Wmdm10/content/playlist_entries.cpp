@@ -96,15 +96,15 @@ struct VisitTarget {
   bool folder = false;
 };
 
-bool TargetOf(const WString& location, StorageNode* node, const kcWMDM10Plugin::ReferenceRemoval* removal,
+bool TargetOf(const WString& location, const NodeRef& node, const kcWMDM10Plugin::ReferenceRemoval* removal,
               VisitTarget* target) {
   if (!removal || !removal->plugin || !node || !node->item || node->item->GetKind() != KindPlaylist) return false;
   kcWMDM10Plugin& plugin = *removal->plugin;
   UniqueBstr itemLocation;
   itemLocation.Reset(node->item->GetLocation());  // adopted, not copied
-  target->playlistPath = plugin.ToDevicePath(location, itemLocation.ToString());
+  target->playlistPath = plugin.Resolver().ToDevicePath(location, itemLocation.ToString());
   target->playlist = node->storage;
-  StorageNode* item = plugin.ResolveStorage(location, removal->trackPath, RESOLVE_ITEM);
+  NodeRef item = plugin.Resolver().ResolveStorage(location, removal->trackPath, RESOLVE_ITEM);
   if (!item || !item->storage) return false;
   target->item = item->storage;
   target->folder = item->item && item->item->GetKind() == KindFolder;
@@ -126,7 +126,7 @@ HRESULT kcWMDM10Plugin::TakeOutOfPlaylist(const WString& location, const WString
   return S_OK;
 }
 
-HRESULT kcWMDM10Plugin::RemoveReferencesVisit(const WString& location, StorageNode* node, void* context) {
+HRESULT kcWMDM10Plugin::RemoveReferencesVisit(const WString& location, const NodeRef& node, void* context) {
   auto* removal = static_cast<ReferenceRemoval*>(context);
   VisitTarget target;
   if (!TargetOf(location, node, removal, &target)) return S_OK;
@@ -136,7 +136,7 @@ HRESULT kcWMDM10Plugin::RemoveReferencesVisit(const WString& location, StorageNo
   return S_OK;
 }
 
-HRESULT kcWMDM10Plugin::FindReferencesVisit(const WString& location, StorageNode* node, void* context) {
+HRESULT kcWMDM10Plugin::FindReferencesVisit(const WString& location, const NodeRef& node, void* context) {
   auto* search = static_cast<ReferenceRemoval*>(context);
   VisitTarget target;
   if (!search || !search->removed || !TargetOf(location, node, search, &target)) return S_OK;
@@ -151,7 +151,7 @@ HRESULT kcWMDM10Plugin::PutBackEntries(const WString& location, const std::vecto
   for (auto first = entries.begin(); first != entries.end();) {
     const auto end = PlaylistEnd(first, entries.end());
     const WString& playlistPath = first->playlistPath;
-    StorageNode* node = ResolveStorage(location, playlistPath, 0);
+    NodeRef node = resolver_.ResolveStorage(location, playlistPath, 0);
     const ComPtr<IWMDMStorage> playlist = node ? node->storage : ComPtr<IWMDMStorage>();
     std::vector<ComPtr<IWMDMStorage>> references;
     HRESULT hr = playlist ? ReadReferences(playlist.Get(), &references) : IPP_E_NOTFOUND;
@@ -181,7 +181,7 @@ HRESULT kcWMDM10Plugin::KeepRenamedEntries(const WString& location, const std::v
   HRESULT result = S_OK;
   for (auto first = entries.begin(); first != entries.end();) {
     const auto end = PlaylistEnd(first, entries.end());
-    StorageNode* node = ResolveStorage(location, first->playlistPath, 0);
+    NodeRef node = resolver_.ResolveStorage(location, first->playlistPath, 0);
     std::vector<ComPtr<IWMDMStorage>> references;
     // A playlist that cannot be read cannot be checked; nothing is added to
     // it blindly, which could name a track twice.
@@ -199,7 +199,7 @@ HRESULT kcWMDM10Plugin::KeepRenamedEntries(const WString& location, const std::v
         named->clear();  // each entry found once
         continue;
       }
-      StorageNode* track = ResolveStorage(location, path, 0);
+      NodeRef track = resolver_.ResolveStorage(location, path, 0);
       if (!track || !track->storage) result = IPP_E_NOTFOUND;
       lost.push_back(PlaylistEntry{entry->playlistPath, entry->index, track ? track->storage : nullptr, path});
     }

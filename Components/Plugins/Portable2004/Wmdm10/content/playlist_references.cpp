@@ -4,8 +4,8 @@
 
 #include <result_macros.h>
 
+#include "base/device_text.h"
 #include "content/item_filter.h"
-#include "core/device_text.h"
 #include "core/storage_block.h"
 
 HRESULT ReadName(IWMDMStorage* storage, WString* name) {

@@ -76,9 +76,10 @@ class ResolverPlayerTest : public PluginHarness {
   }
 
   static WString Location(const WString& medium) { return locations::ComposeMediaLocation(kCanonical, medium); }
-  StorageNode* Resolve(const WString& path, DWORD flags = 0, const WString& medium = W("Internal Memory")) {
-    return plugin_.ResolveStorage(Location(medium), path, flags);
+  NodeRef Resolve(const WString& path, DWORD flags = 0, const WString& medium = W("Internal Memory")) {
+    return plugin_.Resolver().ResolveStorage(Location(medium), path, flags);
   }
+  static WString NameOf(const NodeRef& node) { return NameOf(node.get()); }
   static WString NameOf(const StorageNode* node) {
     if (!node) return W("<null>");
     WCHAR name[260] = {};

@@ -5,12 +5,12 @@
 #include <utility>
 #include <vector>
 
-#include "content/escape_name.h"
 #include "content/locations.h"
 #include "content/parent_cache.h"
 #include "content/storage_items.h"
 #include "content/storage_lookup.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "content/storage_resolver.h"
+#include "core/escape_name.h"
 
 namespace {
 
@@ -28,10 +28,10 @@ WString ParentOf(const std::vector<WString>& names) {
 // Every name below the medium, from the top, through FindChildStorage. On
 // success the parent cache holds the last folder passed; on failure it holds
 // no folder, so that it never pairs a folder with another folder's path.
-ComPtr<IWMDMStorage> WalkFromMedium(kcWMDM10Plugin& plugin, ParentCache& parents, const WString& location,
+ComPtr<IWMDMStorage> WalkFromMedium(StorageResolver& resolver, ParentCache& parents, const WString& location,
                                     const std::vector<WString>& names) {
   size_t separator = 0;
-  DeviceRecord* record = plugin.FindDeviceByLocation(location, &separator);
+  DeviceRecord* record = resolver.FindDeviceByLocation(location, &separator);
   parents.parent.Reset();
   if (!record || !record->device) {
     parents.device.Reset();
@@ -59,17 +59,17 @@ ComPtr<IWMDMStorage> WalkFromMedium(kcWMDM10Plugin& plugin, ParentCache& parents
 
 }  // namespace
 
-StorageNode* kcWMDM10Plugin::ResolveStorage(const WString& location, WString path, DWORD flags,
-                                            const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage,
-                                            LONG kind, StorageFacts* facts) {
+NodeRef StorageResolver::ResolveStorage(const WString& location, WString path, DWORD flags,
+                                       const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage, LONG kind,
+                                       StorageFacts* facts) {
   const WString key = locations::StorageKey(location, path);
   const size_t pathStart = key.size() - path.size();
   return ResolveKey(location, key, pathStart, flags, knownDevice, std::move(knownStorage), kind, facts);
 }
 
-StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, std::basic_string_view<WCHAR> key, size_t pathStart,
-                                        DWORD flags, const DeviceRecord* knownDevice,
-                                        ComPtr<IWMDMStorage> knownStorage, LONG kind, StorageFacts* facts) {
+NodeRef StorageResolver::ResolveKey(const WString& location, std::basic_string_view<WCHAR> key, size_t pathStart,
+                                    DWORD flags, const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage,
+                                    LONG kind, StorageFacts* facts) {
   ParentCache& parents = ModuleParentCache();
   if (resetParentCache_) {
     parents.Drop();
@@ -102,6 +102,8 @@ StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, std::basic_stri
         FindChildStorage(parents.parent, names.back(), &found);
       if (!found) found = WalkFromMedium(*this, parents, location, names);
     }
+    // A node made and dropped within this call was never handed out: no
+    // handle needs to learn of it.
     if (!found) {
       nodeCache_.Erase(node);
       return nullptr;
@@ -114,50 +116,58 @@ StorageNode* kcWMDM10Plugin::ResolveKey(const WString& location, std::basic_stri
     created = true;
   }
 
-  if ((flags & RESOLVE_ITEM) && !node->item) {
-    DeviceRecord* record = FindDeviceRecord(node->deviceNumber);
-    LONG itemKind = kind;
-    StorageFacts local;
-    if (!facts) facts = &local;
-    bool built = record && (kind != KindClassify || ClassifyStorage(*record, node->storage, &itemKind, facts));
-    if (built) {
-      // A child named a moment ago under its folder's path is built on that
-      // path rather than on one taken apart and joined again.
-      const WString rootPrefix = RootPrefix(location, record);
-      const bool joined = (flags & RESOLVE_IN_JOINABLE_FOLDER)
-                              ? facts->named && !facts->name.empty() && !facts->nameHoldsSeparator
-                              : facts->named && locations::IsChildPath(path, facts->name);
-      built = joined
-                  ? SUCCEEDED(BuildItemAt(rootPrefix, record, node->storage, path, itemKind, &node->item, facts))
-                  : SUCCEEDED(BuildItem(rootPrefix, record, node->storage, locations::ParentPath(WString(path)),
-                                        itemKind, &node->item, facts));
-    }
-    if (!built) {
-      if (created) nodeCache_.Erase(node);
-      return nullptr;
-    }
+  if ((flags & RESOLVE_ITEM) && !node->item && !BuildNodeItem(location, node, path, flags, kind, facts)) {
+    if (created) nodeCache_.Erase(node);
+    return nullptr;
   }
   if ((flags & RESOLVE_TAGS) && node->item) ReadTags(node);
-  return node;
+  return Handed(node);
 }
 
-void kcWMDM10Plugin::InvalidateUpwards(const WString& location, WString path) {
+bool StorageResolver::BuildNodeItem(const WString& location, StorageNode* node, std::basic_string_view<WCHAR> path,
+                                    DWORD flags, LONG kind, StorageFacts* facts) {
+  DeviceRecord* record = devices_.FindDeviceRecord(node->deviceNumber);
+  LONG itemKind = kind;
+  StorageFacts local;
+  if (!facts) facts = &local;
+  if (!record || (kind == KindClassify && !ClassifyStorage(*record, node->storage, &itemKind, facts))) return false;
+  // A child named a moment ago under its folder's path is built on that
+  // path rather than on one taken apart and joined again.
+  const WString rootPrefix = RootPrefix(location, record);
+  const bool joined = (flags & RESOLVE_IN_JOINABLE_FOLDER)
+                          ? facts->named && !facts->name.empty() && !facts->nameHoldsSeparator
+                          : facts->named && locations::IsChildPath(path, facts->name);
+  return joined ? SUCCEEDED(BuildItemAt(rootPrefix, record, node->storage, path, itemKind, &node->item, facts))
+                : SUCCEEDED(BuildItem(rootPrefix, record, node->storage, locations::ParentPath(WString(path)),
+                                      itemKind, &node->item, facts));
+}
+
+void StorageResolver::InvalidateUpwards(const WString& location, WString path) {
   while (!path.empty()) {
-    if (StorageNode* node = ResolveStorage(location, path, 0)) node->current = false;
+    if (NodeRef node = ResolveStorage(location, path, 0)) node->current = false;
     const size_t last = path.rfind(W('\\'));
     path.resize(last == WString::npos ? 0 : last);
   }
 }
 
-void kcWMDM10Plugin::DropNode(StorageNode* node) {
-  nodeCache_.Erase(node);
+void StorageResolver::DropNode(const NodeRef& node) {
+  // A handle another drop made stale may still name a node the cache holds.
+  StorageNode* held = node.get();
+  if (!held && nodeCache_.Holds(node.Unchecked())) held = const_cast<StorageNode*>(node.Unchecked());
+  if (nodeCache_.Erase(held)) ++generation_;
 }
 
-void kcWMDM10Plugin::DropNodeAt(const WString& location, const WString& path) {
-  nodeCache_.Erase(locations::StorageKey(location, path));
+void StorageResolver::DropNodeAt(const WString& location, const WString& path) {
+  if (nodeCache_.Erase(locations::StorageKey(location, path))) ++generation_;
 }
 
-void kcWMDM10Plugin::ClearNodeCache() {
+void StorageResolver::ClearNodeCache() {
   nodeCache_.Clear();
+  ++generation_;
   resetParentCache_ = true;
+}
+
+void StorageResolver::DropParentCache() {
+  ModuleParentCache().Drop();
+  resetParentCache_ = false;
 }

@@ -79,7 +79,7 @@ TEST_F(StorageResolverTest, LocationsAndPathsResolveToTheStoragesTheyName) {
       {W("WMDM10nothingtoseparate"), W("\\"), W("<null>")},
   };
   for (const auto& row : rows)
-    EXPECT_EQ(wide::ToUtf8(NameOf(plugin_.ResolveStorage(row.location, row.path, 0))), wide::ToUtf8(row.expected))
+    EXPECT_EQ(wide::ToUtf8(NameOf(plugin_.Resolver().ResolveStorage(row.location, row.path, 0))), wide::ToUtf8(row.expected))
         << wide::ToUtf8(row.location + W(" ") + row.path);
   EXPECT_EQ(Resolve(W("")), Resolve(W("\\"))) << "the empty path and \"\\\" are one key";
 }
@@ -102,10 +102,10 @@ TEST_F(StorageResolverTest, ADirectAnswerIsTrustedOnlyWithASize) {
   for (const auto& row : rows) {
     const WString path = WString(W("\\Music\\")) + row.name;
     SCOPED_TRACE(wide::ToUtf8(path));
-    plugin_.DropNode(Resolve(path));
+    plugin_.Resolver().DropNode(Resolve(path));
     model_->Faults().ResetCalls();
     if (row.sizeFault != S_OK) model_->Faults().Inject(ObjectKind::Storage, "GetSize", row.sizeFault, 1, b_);
-    StorageNode* node = Resolve(path);
+    NodeRef node = Resolve(path);
     EXPECT_EQ(Calls(ObjectKind::Storage, "GetStorage", music_), 1) << "the direct lookup comes first";
     EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage", music_), row.enumerations);
     EXPECT_EQ(WmdmCalls(), row.wmdmCalls);
@@ -130,10 +130,10 @@ TEST_F(StorageResolverTest, MediaAreFoundByTheDevicesLookupOrByEnumeration) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    plugin_.ClearNodeCache();
+    plugin_.Resolver().ClearNodeCache();
     model_->Faults().ResetCalls();
     if (row.lookupFault != S_OK) model_->Faults().Inject(ObjectKind::Device, "GetStorage", row.lookupFault);
-    StorageNode* root = Resolve(W("\\"), 0, row.medium);
+    NodeRef root = Resolve(W("\\"), 0, row.medium);
     EXPECT_EQ(NameOf(root), row.medium);
     EXPECT_EQ(Calls(ObjectKind::Device, "GetStorage"), 1) << "the device is asked by name first";
     ASSERT_TRUE(root);
@@ -141,15 +141,15 @@ TEST_F(StorageResolverTest, MediaAreFoundByTheDevicesLookupOrByEnumeration) {
     model_->Faults().ClearFaults();
   }
   // Enumeration failing is the resolution failing.
-  plugin_.ClearNodeCache();
+  plugin_.Resolver().ClearNodeCache();
   model_->Faults().Inject(ObjectKind::Device, "GetStorage", S_FALSE);
   model_->Faults().Inject(ObjectKind::Device, "EnumStorage", E_FAIL);
   EXPECT_EQ(Resolve(W("\\"), 0, W("Storage Card")), nullptr);
 }
 
 TEST_F(StorageResolverTest, TheDevicesAnswerIsTakenOnlyWhenItIsAMedium) {
-  StorageNode* card = Resolve(W("\\"), 0, W("Storage Card"));
-  StorageNode* folder = Resolve(W("\\Storage Card"));
+  NodeRef card = Resolve(W("\\"), 0, W("Storage Card"));
+  NodeRef folder = Resolve(W("\\Storage Card"));
   ASSERT_TRUE(card && folder);
   const struct {
     const char* what;
@@ -175,13 +175,13 @@ TEST_F(StorageResolverTest, TheDevicesAnswerIsTakenOnlyWhenItIsAMedium) {
 }
 
 TEST_F(StorageResolverTest, AStorageHandedInIsTakenWithoutALookup) {
-  StorageNode* music = Resolve(W("\\Music"));
+  NodeRef music = Resolve(W("\\Music"));
   ASSERT_TRUE(music && Resolve(W("\\Music\\a.mp3")));  // \Music is now the parent at hand
   ComPtr<IWMDMStorage> b;
   ASSERT_EQ(FindChildStorage(music->storage, W("b.mp3"), &b), S_OK);
   IWMDMStorage* const handedIn = b.Get();
   model_->Faults().ResetCalls();
-  StorageNode* node = plugin_.ResolveStorage(Location(W("Internal Memory")), W("\\Music\\b.mp3"), 0,
+  NodeRef node = plugin_.Resolver().ResolveStorage(Location(W("Internal Memory")), W("\\Music\\b.mp3"), 0,
                                              plugin_.FindDeviceRecord(1), std::move(b));
   ASSERT_TRUE(node);
   EXPECT_EQ(node->storage.Get(), handedIn);
@@ -198,11 +198,11 @@ TEST_F(StorageResolverTest, AnAlternateRootTheDeviceLacksIsForgottenForThatDevic
   DeviceRecord* record = plugin_.FindDeviceRecord(1);
   record->settings = &settings;
   const WString loc = Location(W("Internal Memory"));
-  EXPECT_EQ(plugin_.RootPrefix(loc), W(""));
+  EXPECT_EQ(plugin_.Resolver().RootPrefix(loc), W(""));
   EXPECT_TRUE(record->alternateRootForgotten);
   EXPECT_EQ(settings.AlternateRoot, W("\\Nowhere")) << "other devices of the model keep it";
   model_->Faults().ResetCalls();
-  EXPECT_EQ(plugin_.ToHostPath(loc, W("\\Nowhere\\a.mp3")), W("\\Nowhere\\a.mp3"));
+  EXPECT_EQ(plugin_.Resolver().ToHostPath(loc, W("\\Nowhere\\a.mp3")), W("\\Nowhere\\a.mp3"));
   EXPECT_EQ(WmdmCalls(), 0) << "not looked for again";
 
   // An existing root is looked up once and then comes from the cache.
@@ -210,17 +210,17 @@ TEST_F(StorageResolverTest, AnAlternateRootTheDeviceLacksIsForgottenForThatDevic
   music.AlternateRoot = W("\\Music");
   record->settings = &music;
   record->alternateRootForgotten = false;
-  EXPECT_EQ(plugin_.RootPrefix(loc), W("\\Music"));
+  EXPECT_EQ(plugin_.Resolver().RootPrefix(loc), W("\\Music"));
   model_->Faults().ResetCalls();
-  EXPECT_EQ(plugin_.ToDevicePath(loc, W("\\Pop\\x.mp3")), W("\\Music\\Pop\\x.mp3"));
-  EXPECT_EQ(plugin_.ToDevicePath(loc, W("")), W("\\Music"));
-  EXPECT_EQ(plugin_.ToHostPath(loc, W("\\Music\\Pop\\x.mp3")), W("\\Pop\\x.mp3"));
-  EXPECT_EQ(plugin_.ToHostPath(loc, W("\\Other\\x")), W("\\Other\\x"));
+  EXPECT_EQ(plugin_.Resolver().ToDevicePath(loc, W("\\Pop\\x.mp3")), W("\\Music\\Pop\\x.mp3"));
+  EXPECT_EQ(plugin_.Resolver().ToDevicePath(loc, W("")), W("\\Music"));
+  EXPECT_EQ(plugin_.Resolver().ToHostPath(loc, W("\\Music\\Pop\\x.mp3")), W("\\Pop\\x.mp3"));
+  EXPECT_EQ(plugin_.Resolver().ToHostPath(loc, W("\\Other\\x")), W("\\Other\\x"));
   WString playlist, track;
-  ASSERT_TRUE(plugin_.SplitEntryId(loc, W("\\Lists\\Run.pla|\\a.mp3"), &playlist, &track));
+  ASSERT_TRUE(plugin_.Resolver().SplitEntryId(loc, W("\\Lists\\Run.pla|\\a.mp3"), &playlist, &track));
   EXPECT_EQ(playlist + W(" ") + track, W("\\Music\\Lists\\Run.pla \\Music\\a.mp3"));
   EXPECT_EQ(WmdmCalls(), 0);
-  StorageNode* x = Resolve(W("\\Music\\Pop\\x.mp3"), RESOLVE_ITEM);
+  NodeRef x = Resolve(W("\\Music\\Pop\\x.mp3"), RESOLVE_ITEM);
   ASSERT_TRUE(x && x->item);
   UniqueBstr location;
   location.Reset(x->item->GetLocation());
@@ -232,7 +232,7 @@ TEST_F(StorageResolverTest, LookupsRefuseAMissingObjectAndReportAFailedEnumerati
   ComPtr<IWMDMStorage> found;
   EXPECT_EQ(FindMedium(nullptr, W("x"), &found), IPP_E_FAIL);
   EXPECT_EQ(FindChildStorage(nullptr, W("x"), &found), IPP_E_FAIL);
-  StorageNode* music = Resolve(W("\\Music"));
+  NodeRef music = Resolve(W("\\Music"));
   ASSERT_TRUE(music);
   EXPECT_EQ(FindChildStorage(music->storage, W("none.mp3"), &found), S_FALSE);
   model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", E_ACCESSDENIED, 1, music_);
@@ -246,8 +246,8 @@ TEST_F(StorageResolverTest, LookupsRefuseAMissingObjectAndReportAFailedEnumerati
 
 TEST_F(StorageResolverTest, ClearingTheNodeCacheDropsTheParentFolderAtTheNextResolution) {
   ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
-  plugin_.ClearNodeCache();
-  EXPECT_EQ(plugin_.NodeCacheSize(), 0u);
+  plugin_.Resolver().ClearNodeCache();
+  EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), 0u);
   model_->Faults().ResetCalls();
   EXPECT_EQ(NameOf(Resolve(W("\\Music\\b.mp3"))), W("b.mp3"));
   EXPECT_EQ(Calls(ObjectKind::Device, "GetStorage"), 1) << "a walk from the medium, not the cached folder";
@@ -270,7 +270,7 @@ TEST_F(StorageResolverTest, AWalkThatFailsPartWayLeavesNoFolderAtHand) {
 }
 
 TEST_F(StorageResolverTest, ADeadNodeStaysCachedUntilItsCallerDropsIt) {
-  StorageNode* a = Resolve(W("\\Music\\a.mp3"));
+  NodeRef a = Resolve(W("\\Music\\a.mp3"));
   ASSERT_TRUE(a);
   // Renaming a folder kills the interfaces of everything below it.
   ASSERT_EQ(model_->RenameObject(model_->HandleById(music_), W("Tunes")), S_OK);
@@ -279,29 +279,30 @@ TEST_F(StorageResolverTest, ADeadNodeStaysCachedUntilItsCallerDropsIt) {
   DWORD low = 0, high = 0;
   EXPECT_EQ(a->storage->GetSize(&low, &high), WMDM_E_INTERFACEDEAD);
 
-  const size_t before = plugin_.NodeCacheSize();
-  plugin_.DropNode(a);
-  EXPECT_EQ(plugin_.NodeCacheSize(), before - 1);
-  StorageNode* fresh = Resolve(W("\\Music\\a.mp3"));
+  const size_t before = plugin_.Resolver().NodeCacheSize();
+  plugin_.Resolver().DropNode(a);
+  EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), before - 1);
+  EXPECT_FALSE(a) << "a handle to a dropped node reads null rather than freed memory";
+  NodeRef fresh = Resolve(W("\\Music\\a.mp3"));
   ASSERT_TRUE(fresh);
   EXPECT_EQ(fresh->storage->GetSize(&low, &high), S_OK) << "the dead parent folder gave way to a walk";
   EXPECT_EQ(low, 4000u);
-  plugin_.DropNode(nullptr);
+  plugin_.Resolver().DropNode(nullptr);
 }
 
 TEST_F(StorageResolverTest, AFailedItemLeavesNoNewNodeBehind) {
   EXPECT_EQ(Resolve(W("\\Secret"), RESOLVE_ITEM), nullptr) << "a hidden folder is never given an item";
-  EXPECT_EQ(plugin_.NodeCacheSize(), 0u);
-  StorageNode* secret = Resolve(W("\\Secret"));
+  EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), 0u);
+  NodeRef secret = Resolve(W("\\Secret"));
   ASSERT_TRUE(secret) << "resolving without an item still finds it";
   EXPECT_EQ(Resolve(W("\\Secret"), RESOLVE_ITEM), nullptr);
   EXPECT_EQ(Resolve(W("\\Secret")), secret) << "a node that came from the cache stays there";
 
   model_->Faults().Inject(ObjectKind::Storage, "GetName", E_FAIL, 1, a_);
   EXPECT_EQ(Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM), nullptr);
-  EXPECT_EQ(plugin_.NodeCacheSize(), 1u);
+  EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), 1u);
   EXPECT_EQ(Resolve(W("\\Music\\none.mp3")), nullptr);
-  EXPECT_EQ(plugin_.NodeCacheSize(), 1u) << "a storage not found leaves no place in the cache";
+  EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), 1u) << "a storage not found leaves no place in the cache";
   ASSERT_TRUE(Resolve(W("\\Music\\a.mp3"), RESOLVE_ITEM)) << "and a failed item none either";
 }
 

@@ -30,7 +30,7 @@ class FindCloser {
 // child. S_OK once the listing ran to its end; the first failure otherwise.
 HRESULT WalkChildren(kcWMDM10Plugin& plugin, const WString& location, const WString& path, WalkVisit visit,
                      void* context) {
-  const WString hostPath = plugin.ToHostPath(location, path);
+  const WString hostPath = plugin.Resolver().ToHostPath(location, path);
   kcIPPItem child;
   FindCloser find(plugin);
   HRESULT listed = plugin.FindFirstItem(location.c_str(), hostPath.c_str(), &child, find.Out());
@@ -38,7 +38,8 @@ HRESULT WalkChildren(kcWMDM10Plugin& plugin, const WString& location, const WStr
   while (listed == S_OK) {
     UniqueBstr childLocation;
     childLocation.Reset(child.GetLocation());
-    result = plugin.WalkTree(location, plugin.ToDevicePath(location, childLocation.ToString()), visit, context);
+    const WString childPath = plugin.Resolver().ToDevicePath(location, childLocation.ToString());
+    result = plugin.WalkTree(location, childPath, visit, context);
     if (FAILED(result)) break;
     child.Clear();
     listed = plugin.FindNextItem(find.Get(), &child);
@@ -50,13 +51,14 @@ HRESULT WalkChildren(kcWMDM10Plugin& plugin, const WString& location, const WStr
 }  // namespace
 
 HRESULT kcWMDM10Plugin::WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context) {
-  StorageNode* node = ResolveStorage(location, path, RESOLVE_ITEM);
+  NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
   if (!node || !node->item) return IPP_E_NOTFOUND;
   HRESULT result = S_OK;
   if (node->item->GetKind() == KindFolder && (visit || !node->walked)) {
     result = WalkChildren(*this, location, path, visit, context);
-    // A listing that met a dead interface replaced the folder's node.
-    node = ResolveStorage(location, path, RESOLVE_ITEM);
+    // A listing that met a dead interface dropped the folder's node: the
+    // handle tells, and only then is the folder found again.
+    if (!node) node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
     if (!node || !node->item) return FAILED(result) ? result : IPP_E_NOTFOUND;
   }
   if (FAILED(result)) {

@@ -6,12 +6,12 @@
 
 #include <wide_text.h>
 
-struct StorageNode;
+#include "content/node_ref.h"
 
 // Called once per item of the walk, the folder at the walk's top last. A
 // failure ends the walk (the folder holding a failed item is not visited)
 // and becomes its result. Runs under the plug-in lock.
-using WalkVisit = HRESULT (*)(const WString& location, StorageNode* node, void* context);
+using WalkVisit = HRESULT (*)(const WString& location, const NodeRef& node, void* context);
 
 // kcWMDM10Plugin::WalkTree(location, path, visit, context):
 // - The folders of the subtree are listed through the plug-in's own item

@@ -2,7 +2,7 @@
 
 #include <com_ptr.h>
 
-#include "core/device_text.h"
+#include "base/device_text.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {

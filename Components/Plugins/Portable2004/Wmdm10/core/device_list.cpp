@@ -134,7 +134,7 @@ HRESULT kcWMDM10Plugin::ReScanDevices() {
 
 void kcWMDM10Plugin::MarkGone(DWORD deviceNumber) {
   deviceList_[deviceNumber - 1]->gone = true;
-  ClearNodeCache();
+  resolver_.ClearNodeCache();
   if (kiPluginHostCallback* callback = hostCallback_) callback->DeviceRemoved(this, deviceNumber);
 }
 

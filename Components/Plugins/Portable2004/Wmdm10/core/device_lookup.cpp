@@ -30,7 +30,7 @@ DeviceRecord* kcWMDM10Plugin::FindRecordByDevice(IWMDMDevice* device) {
 
 void kcWMDM10Plugin::ClearDeviceList() {
   deviceList_.clear();
-  ClearNodeCache();
+  resolver_.ClearNodeCache();
 }
 
 void kcWMDM10Plugin::CompleteDeviceRecord(LONG deviceNumber, DeviceRecord* record) {

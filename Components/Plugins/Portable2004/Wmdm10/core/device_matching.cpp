@@ -2,8 +2,8 @@
 // manifest's settings, and filling its record.
 #include <unique_propvariant.h>
 
+#include "base/device_text.h"
 #include "core/device_identity.h"
-#include "core/device_text.h"
 #include "core/kc_wmdm10_plugin.h"
 
 namespace {

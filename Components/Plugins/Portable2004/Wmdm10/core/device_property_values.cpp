@@ -1,7 +1,7 @@
 // What each device property name answers, worked out from WMDM, the device
 // settings and the registry inventory.
-#include "content/escape_name.h"
-#include "core/device_text.h"
+#include "base/device_text.h"
+#include "core/escape_name.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 

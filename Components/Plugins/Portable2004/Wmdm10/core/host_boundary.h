@@ -8,24 +8,10 @@
 
 #include <windows.h>
 
-#include <new>
-
 #include <critical_section.h>
 
+#include "base/catch_to_result.h"
 #include "core/map_result.h"
-
-// Runs `work`; an exception becomes a result: E_OUTOFMEMORY for an allocation
-// failure, E_FAIL for anything else.
-template <typename Work>
-HRESULT CatchToResult(Work&& work) noexcept {
-  try {
-    return work();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
 
 // A slot that takes no lock (Initialize, Shutdown).
 template <typename Body>

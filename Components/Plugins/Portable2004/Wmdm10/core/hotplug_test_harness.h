@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "content/escape_name.h"
+#include "core/escape_name.h"
 #include "core/plugin_test_harness.h"
 #include "folder_player.h"
 #include "hotplug_watcher.h"

@@ -15,9 +15,9 @@
 #include <mswmdm.h>
 
 #include "content/content_change.h"
-#include "content/node_cache.h"
-#include "content/storage_node.h"
+#include "content/storage_resolver.h"
 #include "content/tree_walk.h"
+#include "core/device_directory.h"
 #include "core/device_record.h"
 #include "detect/kc_device_inventory.h"
 #include "host_sdk/ki_music_device_plugin2004.h"
@@ -113,46 +113,9 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   DWORD FindDeviceNumberByIdentity(const WString& identity) const;
   DeviceRecord* FindRecordByDevice(IWMDMDevice* device);
   void ClearDeviceList();
-  // Storages by location and path (content/): call under the plug-in lock.
-  // The device a media location names, or null (content/device_locations.cpp).
-  DeviceRecord* FindDeviceByLocation(const WString& location, size_t* separatorIndex = nullptr);
-  // The device's alternate root when it exists on the device, else empty;
-  // a root that does not exist is forgotten for the device.
-  WString RootPrefix(const WString& location);
-  // The same for the device record already at hand (the one the location
-  // names), saving the search of the device list.
-  WString RootPrefix(const WString& location, DeviceRecord* record);
-  WString ToDevicePath(const WString& location, const WString& hostPath);
-  WString ToHostPath(const WString& location, const WString& devicePath);
-  bool SplitEntryId(const WString& location, const WString& id, WString* playlistPath, WString* trackPath);
-  HRESULT MakeEntryId(const WString& location, const WString& playlistDevicePath, kiIPPItem* item);
-  // The cached node of (location, device path), resolved on first use
-  // (content/storage_resolver.cpp). Flags: RESOLVE_ITEM, RESOLVE_TAGS,
-  // RESOLVE_IN_JOINABLE_FOLDER (content/storage_node.h). A caller that
-  // already holds the device and storage passes both; the
-  // storage is consumed, and what the caller already read of it comes in
-  // `facts`. Null when nothing is found; the node stays owned by the cache.
-  StorageNode* ResolveStorage(const WString& location, WString path, DWORD flags,
-                              const DeviceRecord* knownDevice = nullptr, ComPtr<IWMDMStorage> knownStorage = nullptr,
-                              LONG kind = 0, StorageFacts* facts = nullptr);
-  // ResolveStorage with the storage key already built: the device path is
-  // the key's text from `pathStart` on. The key is copied into a new node
-  // before anything else is resolved, so it may live in a buffer that a
-  // nested resolve reuses.
-  StorageNode* ResolveKey(const WString& location, std::basic_string_view<WCHAR> key, size_t pathStart, DWORD flags,
-                          const DeviceRecord* knownDevice, ComPtr<IWMDMStorage> knownStorage, LONG kind,
-                          StorageFacts* facts);
-  HRESULT ReadTags(StorageNode* node);
-  // Marks the folder at `path` and every folder above it as not current.
-  void InvalidateUpwards(const WString& location, WString path);
-  // Forgets one node (its interfaces went stale); the pointer dies with it.
-  void DropNode(StorageNode* node);
-  // The same for the node cached under (location, device path), if any.
-  void DropNodeAt(const WString& location, const WString& path);
-  // Forgets every node; the module-wide parent cache follows at the next
-  // resolution.
-  void ClearNodeCache();
-  size_t NodeCacheSize() const { return nodeCache_.size(); }  // tests only
+  // Storages by location and path, and the node cache
+  // (content/storage_resolver.h): call under the plug-in lock.
+  StorageResolver& Resolver() { return resolver_; }
 
   // Listings and item records (content/item_*.cpp, content/tree_walk.cpp);
   // call under the plug-in lock.
@@ -223,7 +186,7 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // asked and it is a folder; when WMDM refuses a folder and `oneByOne`, its
   // content item by item, children first. IPP_E_STALE for a folder that is
   // not current. Reports the removal to the host.
-  HRESULT DeleteStorage(const WString& location, const WString& path, StorageNode* node, bool recursive,
+  HRESULT DeleteStorage(const WString& location, const WString& path, const NodeRef& node, bool recursive,
                         bool oneByOne);
   // After a rename of what was at `oldPath` to `newPath`: every entry in
   // `entries` (found before the rename) that its playlist no longer names
@@ -233,17 +196,17 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   HRESULT KeepRenamedEntries(const WString& location, const std::vector<PlaylistEntry>& entries,
                              const WString& oldPath, const WString& newPath);
   // Tells the host that the item of `node`, at device path `path`, is gone.
-  void ReportRemoval(const WString& location, const WString& path, StorageNode* node);
+  void ReportRemoval(const WString& location, const WString& path, const NodeRef& node);
   // DeleteItem's deletion proper, once more after a dead interface; a folder
   // WMDM refuses is emptied one by one.
   HRESULT DeleteWithOneRetry(const WString& location, const WString& path);
   // Tree-walk visits: deleting one item (context: the plug-in), and taking a
   // track out of a playlist (context: a ReferenceRemoval).
-  static HRESULT DeleteEachVisit(const WString& location, StorageNode* node, void* context);
-  static HRESULT RemoveReferencesVisit(const WString& location, StorageNode* node, void* context);
+  static HRESULT DeleteEachVisit(const WString& location, const NodeRef& node, void* context);
+  static HRESULT RemoveReferencesVisit(const WString& location, const NodeRef& node, void* context);
   // Records every entry naming the item (or anything below a folder) without
   // changing the playlist (context: a ReferenceRemoval with a list).
-  static HRESULT FindReferencesVisit(const WString& location, StorageNode* node, void* context);
+  static HRESULT FindReferencesVisit(const WString& location, const NodeRef& node, void* context);
 
   // Called by the notification worker; takes the plug-in lock itself.
   void OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived);
@@ -264,6 +227,18 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
 
  private:
   static constexpr DWORD kNotRegistered = static_cast<DWORD>(-1);
+
+  // Answers the resolver's questions from the device list, without a second
+  // base class.
+  class DeviceDirectoryRelay final : public DeviceDirectory {
+   public:
+    explicit DeviceDirectoryRelay(kcWMDM10Plugin& plugin) : plugin_(plugin) {}
+    DeviceRecord* FindDeviceRecord(LONG deviceNumber) override { return plugin_.FindDeviceRecord(deviceNumber); }
+    const DeviceRecords& Records() const override { return plugin_.deviceList_; }
+
+   private:
+    kcWMDM10Plugin& plugin_;
+  };
 
   // Hands the worker's messages to OnDeviceChange without giving the plug-in
   // object a second base class (its only base is the host's interface).
@@ -306,15 +281,16 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // FindFirstItem's work for one attempt; `listed` receives the node of the
   // folder or playlist, or null.
   HRESULT OpenItemListing(const WString& location, const WString& hostPath, kiIPPItem* item, IPPFINDHANDLE* find,
-                          StorageNode** listed);
+                          NodeRef* listed);
   // Slot 19's work, under the plug-in lock.
   HRESULT FindSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates, BOOL* everyRate);
 
   // Members in the order the plug-in lays them out.
   WString folderPath_;  // Initialize's arguments, kept only
   WString secondPath_;
-  std::vector<std::unique_ptr<DeviceRecord>> deviceList_;  // number n is element n-1
-  NodeCache nodeCache_;
+  DeviceRecords deviceList_;  // number n is element n-1
+  DeviceDirectoryRelay deviceDirectory_{*this};
+  StorageResolver resolver_{deviceDirectory_};
   // Not owned; the host keeps it alive. Atomic because the host may set it
   // while the notification worker reports an arrival.
   std::atomic<kiPluginHostCallback*> hostCallback_{nullptr};
@@ -326,9 +302,6 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   std::unique_ptr<kcVidPidFilter> skipFilter_;
   std::unique_ptr<kcPortableManifest> manifest_;
   kcDeviceInventory inventory_;
-  // Set with every emptying of the node cache: the module-wide parent cache
-  // may hold interfaces of a list that is gone.
-  bool resetParentCache_ = false;
   DeviceChangeRelay deviceChangeRelay_{*this};
   int comInitializations_ = 0;  // CoInitialize calls Shutdown still has to balance
 };

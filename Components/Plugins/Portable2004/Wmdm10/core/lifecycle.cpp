@@ -3,7 +3,6 @@
 
 #include <result_macros.h>
 
-#include "content/parent_cache.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "notify/kc_notification_obj.h"
@@ -43,8 +42,7 @@ HRESULT kcWMDM10Plugin::Shutdown() {
       ClearDeviceList();
       // The parent cache outlives the node cache until the next resolution,
       // but not the device manager: no WMDM reference may survive Shutdown.
-      ModuleParentCache().Drop();
-      resetParentCache_ = false;
+      resolver_.DropParentCache();
     }
     UnregisterNotifications();
     deviceManager_.Reset();

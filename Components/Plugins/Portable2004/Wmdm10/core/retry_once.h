@@ -1,22 +1,41 @@
-// One more attempt when WMDM answers 0x80045001 (interface dead): the node
-// the attempt worked on was cached before the device's objects were
-// replaced, so it is forgotten and the attempt runs again on a fresh lookup.
+// One more attempt when WMDM answers 0x80045001 (interface dead): what the
+// attempt worked on was cached before the device's objects were replaced,
+// so it is forgotten and the attempt runs again on a fresh lookup.
+//
+// Each operation has one flag for the whole module, as the platform's
+// dead-interface answer is module-wide; they live here with the one routine
+// that sets and clears them, and are touched only under the plug-in lock.
 #pragma once
 
 #include <windows.h>
 
 #include <mswmdm.h>
 
-#include "content/storage_node.h"
-#include "core/kc_wmdm10_plugin.h"
+enum class RetriedOperation {
+  FindFirstItem,
+  DownloadFile,
+  DeleteItem,
+  RenameItem,
+  CreateFolder,
+  CreatePlaylist,
+  UpdatePlaylist,
+  Erase,
+  Format,
+  MediaPropertyBool,
+  MediaPropertyLong,
+  MediaPropertyString,
+};
+
+// The operation's flag: set while its second attempt runs, so that the
+// operation reached again from inside it does not retry in turn.
+bool& RetryFlag(RetriedOperation operation);
 
 // Runs `attempt` (HRESULT()), and once more after `forget` (void()) when it
-// answered interface dead. `retried` is the operation's flag, one for the
-// whole module and touched only under the plug-in lock: set while the second
-// attempt runs, so that the operation reached again from inside it does not
-// retry in turn, and cleared however the call ends.
+// answered interface dead and the operation is not on its retry already.
+// The flag is cleared however the call ends, so every call has its retry.
 template <typename Attempt, typename Forget>
-HRESULT RetryOnceIfDead(bool& retried, Attempt attempt, Forget forget) {
+HRESULT RetryOnceIfDead(RetriedOperation operation, Attempt attempt, Forget forget) {
+  bool& retried = RetryFlag(operation);
   struct ClearOnExit {
     bool& flag;
     ~ClearOnExit() { flag = false; }
@@ -27,18 +46,4 @@ HRESULT RetryOnceIfDead(bool& retried, Attempt attempt, Forget forget) {
     forget();
     retried = true;
   }
-}
-
-// The usual shape: `attempt` (HRESULT(StorageNode**)) resolves the node it
-// acts on and hands it out; that node is the one forgotten.
-template <typename Attempt>
-HRESULT WithOneRetry(kcWMDM10Plugin& plugin, bool& retried, Attempt attempt) {
-  StorageNode* node = nullptr;
-  return RetryOnceIfDead(
-      retried,
-      [&]() -> HRESULT {
-        node = nullptr;
-        return attempt(&node);
-      },
-      [&] { plugin.DropNode(node); });
 }

@@ -11,11 +11,6 @@
 
 namespace {
 
-// Whether the operation is on its one retry after a stale storage. Module
-// wide, like the media getters' flags, and touched only under the plug-in lock.
-bool g_eraseRetried = false;
-bool g_formatRetried = false;
-
 HRESULT DeleteRoot(kcWMDM10Plugin& plugin, const ComPtr<IWMDMStorage>& root, DWORD cookie) {
   ComPtr<IWMDMStorageControl> control;
   RETURN_IF_FAILED(root.As(&control));
@@ -36,12 +31,12 @@ using WipeStep = HRESULT (*)(kcWMDM10Plugin& plugin, const ComPtr<IWMDMStorage>&
 
 // The frame both slots share, under the plug-in lock.
 HRESULT WipeMedium(kcWMDM10Plugin& plugin, const WCHAR* location, DWORD cookie, const WCHAR* operation,
-                   WipeStep wipe, bool& retried) {
+                   WipeStep wipe, RetriedOperation retried) {
   if (!location) return IPP_E_FAIL;
   plugin.WriteLog(WString(W("WMDM10::")) + operation + W(" called on media ") + location);
   // A stale root is looked up afresh, once.
-  return WithOneRetry(plugin, retried, [&](StorageNode** node) -> HRESULT {
-    *node = plugin.ResolveStorage(location, W("\\"), 0);
+  return WithOneRetry(plugin.Resolver(), retried, [&](NodeRef* node) -> HRESULT {
+    *node = plugin.Resolver().ResolveStorage(location, W("\\"), 0);
     if (!*node) return IPP_E_NOTFOUND;
     ComPtr<IWMDMStorage> root = (*node)->storage;
     return root ? wipe(plugin, root, cookie) : E_FAIL;
@@ -52,10 +47,10 @@ HRESULT WipeMedium(kcWMDM10Plugin& plugin, const WCHAR* location, DWORD cookie, 
 
 HRESULT kcWMDM10Plugin::Erase(const WCHAR* location, DWORD cookie) {
   return RunLockedHostSlot(lock_,
-                           [&] { return WipeMedium(*this, location, cookie, W("Erase"), DeleteRoot, g_eraseRetried); });
+                           [&] { return WipeMedium(*this, location, cookie, W("Erase"), DeleteRoot, RetriedOperation::Erase); });
 }
 
 HRESULT kcWMDM10Plugin::Format(const WCHAR* location, DWORD cookie) {
   return RunLockedHostSlot(
-      lock_, [&] { return WipeMedium(*this, location, cookie, W("Format"), InitializeMedium, g_formatRetried); });
+      lock_, [&] { return WipeMedium(*this, location, cookie, W("Format"), InitializeMedium, RetriedOperation::Format); });
 }

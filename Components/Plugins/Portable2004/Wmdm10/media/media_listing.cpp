@@ -6,10 +6,10 @@
 #include <result_macros.h>
 #include <unique_bstr.h>
 
+#include "content/find_state.h"
 #include "core/host_boundary.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "media/find_state.h"
 #include "media/media_location.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <objbase.h>
 
+#include "content/find_state.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "media/find_state.h"
 #include "media/media_test_support.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <result_macros.h>
 #include <unique_bstr.h>
 
+#include "base/device_text.h"
 #include "content/locations.h"
 #include "core/device_identity.h"
-#include "core/device_text.h"
 #include "host_sdk/ipp_result_codes.h"
 
 HRESULT MakeMediaLocation(IWMDMDevice* device, IWMDMStorage* storage, BSTR* location) {

@@ -3,20 +3,14 @@
 // time, everything else once.
 #include <result_macros.h>
 
+#include "base/device_text.h"
 #include "content/storage_items.h"
-#include "core/device_text.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "core/property_handout.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
-
-// Whether a getter is on its second attempt after a dead interface; one per
-// getter for the whole module, touched only under the plug-in lock.
-bool retriedBool = false;
-bool retriedLong = false;
-bool retriedString = false;
 
 // What the table says about one name: not one of the getter's, an answer
 // kept in the cache (failures included, with their default), or one worked
@@ -160,21 +154,21 @@ Computed StringValue(StorageNode& node, const WString& name, WString* value) {
 // says whether `answer` is to be handed out.
 template <typename Value, typename Compute>
 HRESULT MediaProperty(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* name, bool outGiven,
-                      const WCHAR* operation, std::map<WString, Value> StorageNode::*cache, bool& retried,
+                      const WCHAR* operation, std::map<WString, Value> StorageNode::*cache, RetriedOperation retried,
                       Value* answer, bool* answered, Compute compute) {
   if (!location || !name || !outGiven) return IPP_E_FAIL;
   plugin.WriteLog(WString(W("WMDM10::")) + operation + W(" called for property ") + name);
   const WString property(name);
-  StorageNode* node = nullptr;
+  NodeRef node;
   Value value{};
   bool computedHere = false;  // the answer was worked out, not found in the cache
   Computed computed;
-  const HRESULT hr = WithOneRetry(plugin, retried, [&](StorageNode** resolved) -> HRESULT {
+  const HRESULT hr = WithOneRetry(plugin.Resolver(), retried, [&](NodeRef* resolved) -> HRESULT {
     computedHere = false;
-    node = plugin.ResolveStorage(location, WString(W("\\")), 0);
+    node = plugin.Resolver().ResolveStorage(location, WString(W("\\")), 0);
     *resolved = node;
     if (!node) return IPP_E_NOTFOUND;
-    auto& entries = node->*cache;
+    auto& entries = node.get()->*cache;
     const auto hit = entries.find(property);
     if (hit != entries.end()) {
       *answer = hit->second;
@@ -190,7 +184,7 @@ HRESULT MediaProperty(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR
   });
   if (!computedHere) return hr;
   if (computed.answer == Answer::Unknown) return IPP_E_UNKNOWNPROPERTY;
-  if (computed.answer == Answer::Cached) (node->*cache)[property] = value;
+  if (computed.answer == Answer::Cached) if (node) (node.get()->*cache)[property] = value;
   if (SUCCEEDED(computed.result) || computed.answer == Answer::Cached) {
     *answer = value;
     *answered = true;
@@ -203,7 +197,7 @@ HRESULT MediaProperty(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR
 HRESULT kcWMDM10Plugin::GetMediaPropertyBool(const WCHAR* location, const WCHAR* name, BOOL* value) {
   const WCHAR* const operation = W("GetMediaPropertyBool");
   return HandOutProperty<bool>(*this, operation, value, [&](bool* answer, bool* answered) {
-    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::boolCache, retriedBool,
+    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::boolCache, RetriedOperation::MediaPropertyBool,
                          answer, answered,
                          [](DeviceRecord& record, StorageNode& node, const WString& property, bool* out) {
                            return BoolValue(record, node, property, out);
@@ -214,7 +208,7 @@ HRESULT kcWMDM10Plugin::GetMediaPropertyBool(const WCHAR* location, const WCHAR*
 HRESULT kcWMDM10Plugin::GetMediaPropertyLong(const WCHAR* location, const WCHAR* name, LONG* value) {
   const WCHAR* const operation = W("GetMediaPropertyLong");
   return HandOutProperty<LONG>(*this, operation, value, [&](LONG* answer, bool* answered) {
-    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::longCache, retriedLong,
+    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::longCache, RetriedOperation::MediaPropertyLong,
                          answer, answered,
                          [](DeviceRecord&, StorageNode& node, const WString& property, LONG* out) {
                            return LongValue(node, property, out);
@@ -226,7 +220,7 @@ HRESULT kcWMDM10Plugin::GetMediaPropertyString(const WCHAR* location, const WCHA
   const WCHAR* const operation = W("GetMediaPropertyString");
   return HandOutProperty<WString>(*this, operation, value, [&](WString* answer, bool* answered) {
     return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::stringCache,
-                         retriedString, answer, answered,
+                         RetriedOperation::MediaPropertyString, answer, answered,
                          [](DeviceRecord&, StorageNode& node, const WString& property, WString* out) {
                            return StringValue(node, property, out);
                          });

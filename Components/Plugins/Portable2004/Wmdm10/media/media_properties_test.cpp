@@ -35,7 +35,7 @@ class MediaPropertiesTest : public MediaHarness {
   // or "" for none.
   std::string CachedIn(const WString& location, const WCHAR* name) {
     ScopedLock lock(plugin_.Lock());
-    StorageNode* node = plugin_.ResolveStorage(location, WString(W("\\")), 0);
+    NodeRef node = plugin_.Resolver().ResolveStorage(location, WString(W("\\")), 0);
     if (!node) return "no node";
     if (node->boolCache.count(name)) return "bool";
     if (node->longCache.count(name)) return "long";
@@ -271,7 +271,7 @@ TEST_F(MediaPropertiesTest, OneRetryAfterADeadInterface) {
     SCOPED_TRACE(testing::Message() << row.method << " dead " << row.deadCalls << " times");
     const WString at = ListSampleMedium(k4G);
     EXPECT_TRUE(Flag(at, W("MediaIsRenamable")));
-    const size_t nodes = plugin_.NodeCacheSize();
+    const size_t nodes = plugin_.Resolver().NodeCacheSize();
     model_->Faults().ResetCalls();
     model_->Faults().Inject(row.kind, row.method, dead, row.deadCalls);
     auto read = [&](HRESULT expected) {
@@ -282,7 +282,7 @@ TEST_F(MediaPropertiesTest, OneRetryAfterADeadInterface) {
     };
     read(row.expected);
     EXPECT_EQ(model_->Faults().Calls(row.kind, row.method), row.attempts);
-    EXPECT_EQ(plugin_.NodeCacheSize(), nodes) << "the node was dropped and one made anew";
+    EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), nodes) << "the node was dropped and one made anew";
     // The next call starts with its retry at hand again.
     model_->Faults().ClearFaults();
     model_->Faults().Inject(row.kind, row.method, dead, 1);

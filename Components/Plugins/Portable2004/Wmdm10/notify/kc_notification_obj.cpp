@@ -2,8 +2,8 @@
 
 #include <process.h>
 
-#include "core/device_text.h"
-#include "core/host_boundary.h"
+#include "base/catch_to_result.h"
+#include "base/device_text.h"
 
 namespace {
 

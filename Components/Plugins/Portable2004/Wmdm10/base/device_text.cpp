@@ -1,4 +1,4 @@
-#include "core/device_text.h"
+#include "base/device_text.h"
 
 HRESULT ReadDeviceName(IWMDMDevice* device, WString* name) {
   return ReadDeviceText([device](WCHAR* buffer, UINT chars) { return device->GetName(buffer, chars); }, name);

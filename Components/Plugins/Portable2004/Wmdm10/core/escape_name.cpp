@@ -1,4 +1,4 @@
-#include "content/escape_name.h"
+#include "core/escape_name.h"
 
 #include <winuser.h>
 
