@@ -20,6 +20,7 @@ set(floors host_sdk base settings detect notify core content media module)
 # includes it needs for that are the only ones allowed to point upward.
 set(allowed_upward
   "core/kc_wmdm10_plugin.h -> content/content_change.h"
+  "core/kc_wmdm10_plugin.h -> content/item_listings.h"
   "core/kc_wmdm10_plugin.h -> content/storage_resolver.h"
   "core/kc_wmdm10_plugin.h -> content/tree_walk.h")
 

@@ -42,7 +42,7 @@ HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& pa
 }
 
 void kcWMDM10Plugin::ReportRemoval(const WString& location, const WString& path, const NodeRef& node) {
-  kiPluginHostCallback* callback = hostCallback_;
+  kiPluginHostCallback* callback = link_.Callback();
   const LONG kind = node && node->item ? node->item->GetKind() : KindClassify;
   if (callback && (kind == KindFolder || kind == KindPlaylist || kind == KindFile)) {
     std::vector<WString> paths;

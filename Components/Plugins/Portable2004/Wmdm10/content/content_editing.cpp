@@ -64,7 +64,7 @@ HRESULT kcWMDM10Plugin::CollectChangedFolders(const WString& location, const WSt
 }
 
 void kcWMDM10Plugin::NotifyChange(const WString& location, const WString& path, ContentChange code) {
-  kiPluginHostCallback* callback = hostCallback_;
+  kiPluginHostCallback* callback = link_.Callback();
   if (!callback) return;
   NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM | RESOLVE_TAGS);
   if (!node || !node->item) return;

@@ -8,9 +8,9 @@
 #include <result_macros.h>
 #include <unique_bstr.h>
 
+#include "content/item_listings.h"
 #include "content/locations.h"
 #include "content/storage_items.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -40,9 +40,9 @@ HRESULT StoragePath(IWMDMStorage* storage, WString* path) {
   return S_OK;
 }
 
-bool kcWMDM10Plugin::IsShown(LONG deviceNumber, const ComPtr<IWMDMStorage>& storage, std::basic_string_view<WCHAR> path,
-                             LONG* kind, StorageFacts* facts) {
-  DeviceRecord* record = FindDeviceRecord(deviceNumber);
+bool ItemListings::IsShown(LONG deviceNumber, const ComPtr<IWMDMStorage>& storage, std::basic_string_view<WCHAR> path,
+                           LONG* kind, StorageFacts* facts) {
+  DeviceRecord* record = devices_.FindDeviceRecord(deviceNumber);
   if (!record || !storage) return false;
   LONG found = KindClassify;
   if (!ClassifyStorage(*record, storage, &found, facts)) return false;
@@ -59,8 +59,8 @@ bool kcWMDM10Plugin::IsShown(LONG deviceNumber, const ComPtr<IWMDMStorage>& stor
   for (WCHAR& c : extension) c = wide::LowerAscii(c);
   if (record->supportedFormats.empty()) {
     UniqueBstr formats;
-    if (SUCCEEDED(GetDevicePropertyString(static_cast<DWORD>(deviceNumber), W("DeviceSupportedFileFormats"),
-                                          formats.Put())))
+    if (SUCCEEDED(host_.Plugin().GetDevicePropertyString(static_cast<DWORD>(deviceNumber),
+                                                         W("DeviceSupportedFileFormats"), formats.Put())))
       record->supportedFormats = formats.ToString();
   }
   // A plain search on purpose: the text is a list the device model writes,

@@ -1,17 +1,16 @@
 // The host's item listings: the items directly inside a folder, or the
 // entries of a playlist, one per call.
+#include "content/item_listings.h"
+
 #include <memory>
 #include <new>
 #include <utility>
 
 #include <result_macros.h>
 
-#include "content/find_state.h"
 #include "content/item_filter.h"
 #include "content/locations.h"
 #include "content/storage_items.h"
-#include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 
@@ -21,8 +20,8 @@ const WCHAR kItemOrder[] = W("ItemOrder");
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage> storage, bool isEntry,
-                                    const WString& path, LONG deviceNumber, FindState* state, kiIPPItem* item) {
+HRESULT ItemListings::ReportChild(const WString& location, ComPtr<IWMDMStorage> storage, bool isEntry,
+                                  const WString& path, LONG deviceNumber, FindState* state, kiIPPItem* item) {
   if (location.empty() || !storage || !item) return IPP_E_FAIL;
   // Name and attributes are read once here and reused to build the record.
   StorageFacts facts;
@@ -49,12 +48,12 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   }
   // The listing's device is at hand, so the child's node is made from the
   // storage itself rather than by a walk from the medium.
-  const DeviceRecord* device = FindDeviceRecord(deviceNumber);
+  const DeviceRecord* device = devices_.FindDeviceRecord(deviceNumber);
   NodeRef node =
       isEntry ? resolver_.ResolveStorage(location, childPath, RESOLVE_ITEM, device, std::move(storage), kind, &facts)
               : resolver_.ResolveKey(location, key, pathStart,
-                   RESOLVE_ITEM | (state && state->childPathsJoin ? RESOLVE_IN_JOINABLE_FOLDER : 0), device,
-                   std::move(storage), kind, &facts);
+                                     RESOLVE_ITEM | (state && state->childPathsJoin ? RESOLVE_IN_JOINABLE_FOLDER : 0),
+                                     device, std::move(storage), kind, &facts);
   if (!node || !node->item) return IPP_E_NOTFOUND;
   if (!isEntry) {
     node->item->CopyTo(item);
@@ -68,30 +67,23 @@ HRESULT kcWMDM10Plugin::ReportChild(const WString& location, ComPtr<IWMDMStorage
   return S_OK;
 }
 
-bool kcWMDM10Plugin::MakeEntryItem(const WString& location, const WString& playlistPath, const WString& trackPath,
-                                   kiIPPItem* item) {
+bool ItemListings::MakeEntryItem(const WString& location, const WString& playlistPath, const WString& trackPath,
+                                 kiIPPItem* item) {
   NodeRef node = resolver_.ResolveStorage(location, trackPath, RESOLVE_ITEM);
   if (!node || !node->item || !item) return false;
   node->item->CopyTo(item);
   return SUCCEEDED(resolver_.MakeEntryId(location, playlistPath, item));
 }
 
-HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR* location, const WCHAR* hostPath, kiIPPItem* item,
-                                      IPPFINDHANDLE* find) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    if (!location || !hostPath || !item || !find) return IPP_E_FAIL;
-    WriteLog(W("WMDM10::FindFirstItem called"));
-    *find = nullptr;
-    const WString where(location);
-    // A cached folder that outlived its interface is forgotten and found anew.
-    return WithOneRetry(resolver_, RetriedOperation::FindFirstItem, [&](NodeRef* node) {
-      return OpenItemListing(where, WString(hostPath), item, find, node);
-    });
-  });
+HRESULT ItemListings::Open(const WString& location, const WString& hostPath, kiIPPItem* item,
+                           IPPFINDHANDLE* find) {
+  // A cached folder that outlived its interface is forgotten and found anew.
+  return WithOneRetry(resolver_, RetriedOperation::FindFirstItem,
+                      [&](NodeRef* node) { return OpenOnce(location, hostPath, item, find, node); });
 }
 
-HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& hostPath, kiIPPItem* item,
-                                        IPPFINDHANDLE* find, NodeRef* listed) {
+HRESULT ItemListings::OpenOnce(const WString& location, const WString& hostPath, kiIPPItem* item,
+                               IPPFINDHANDLE* find, NodeRef* listed) {
   const WString path = resolver_.ToDevicePath(location, hostPath);
   NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
   // The medium's root is no folder the host could be shown, but it is
@@ -99,8 +91,6 @@ HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& 
   if (!node && locations::PathComponents(path).empty()) node = resolver_.ResolveStorage(location, path, 0);
   *listed = node;
   if (!node) return IPP_E_NOTFOUND;
-  const LONG deviceNumber = node->deviceNumber;
-  const ComPtr<IWMDMStorage> storage = node->storage;
 
   std::unique_ptr<FindState> state(new (std::nothrow) FindState);
   if (!state) return E_OUTOFMEMORY;
@@ -108,29 +98,36 @@ HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& 
   if (!state->location) return E_OUTOFMEMORY;
   state->locationText = location;
   state->device = node->device;
-  state->index = deviceNumber;
+  state->index = node->deviceNumber;
   state->path = path;
   state->childPathsJoin = locations::IsJoinableFolderPath(path);
+  const ComPtr<IWMDMStorage> storage = node->storage;
+  if (node->item && node->item->GetKind() == KindPlaylist) return OpenPlaylist(std::move(state), storage, item, find);
+  return OpenFolder(std::move(state), storage, item, find);
+}
 
-  if (node->item && node->item->GetKind() == KindPlaylist) {
-    ComPtr<IWMDMStorage4> playlist;
-    RETURN_IF_FAILED(storage.As(&playlist));
-    StorageBlock references;
-    RETURN_IF_FAILED(playlist->GetReferences(references.PutCount(), references.PutItems()));
-    for (DWORD position = 0; position < references.Count(); ++position) {
-      IWMDMStorage* entry = references.At(position);
-      if (!entry ||
-          ReportChild(location, ComPtr<IWMDMStorage>(entry), true, path, deviceNumber, nullptr, item) != S_OK)
-        continue;
-      item->SetPropertyLong(kItemOrder, 0);
-      state->items = std::move(references);
-      state->position = position;
-      *find = state.release()->ToHandle();
-      return S_OK;
-    }
-    return S_FALSE;
+HRESULT ItemListings::OpenPlaylist(std::unique_ptr<FindState> state, const ComPtr<IWMDMStorage>& storage,
+                                   kiIPPItem* item, IPPFINDHANDLE* find) {
+  ComPtr<IWMDMStorage4> playlist;
+  RETURN_IF_FAILED(storage.As(&playlist));
+  StorageBlock references;
+  RETURN_IF_FAILED(playlist->GetReferences(references.PutCount(), references.PutItems()));
+  for (DWORD position = 0; position < references.Count(); ++position) {
+    IWMDMStorage* entry = references.At(position);
+    if (!entry || ReportChild(state->locationText, ComPtr<IWMDMStorage>(entry), true, state->path, state->index,
+                              nullptr, item) != S_OK)
+      continue;
+    item->SetPropertyLong(kItemOrder, 0);
+    state->items = std::move(references);
+    state->position = position;
+    *find = state.release()->ToHandle();
+    return S_OK;
   }
+  return S_FALSE;
+}
 
+HRESULT ItemListings::OpenFolder(std::unique_ptr<FindState> state, const ComPtr<IWMDMStorage>& storage,
+                                 kiIPPItem* item, IPPFINDHANDLE* find) {
   // Raw enumeration lists what the medium holds, not a view the device's
   // own metadata builds; a device without the preference lists as it can.
   ComPtr<IWMDMStorage3> withPreference;
@@ -146,37 +143,33 @@ HRESULT kcWMDM10Plugin::OpenItemListing(const WString& location, const WString& 
     ULONG fetched = 0;
     RETURN_IF_FAILED(children->Next(1, &child, &fetched));
     if (fetched != 1 || !child) return S_FALSE;
-    if (ReportChild(location, std::move(child), false, path, deviceNumber, state.get(), item) != S_OK) continue;
+    if (ReportChild(state->locationText, std::move(child), false, state->path, state->index, state.get(), item) !=
+        S_OK)
+      continue;
     state->enumerator = std::move(children);
     *find = state.release()->ToHandle();
     return S_OK;
   }
 }
 
-HRESULT kcWMDM10Plugin::FindNextItem(IPPFINDHANDLE find, kiIPPItem* item) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    FindState* state = FindState::FromHandle(find);
-    if (!state || !item) return IPP_E_FAIL;
-    WriteLog(W("WMDM10::FindNextItem called"));
-    const WString& location = state->locationText;
-    if (state->items.Count()) {
-      const DWORD count = state->items.Count();
-      while (state->position < count && ++state->position < count) {
-        IWMDMStorage* entry = state->items.At(state->position);
-        if (entry && ReportChild(location, ComPtr<IWMDMStorage>(entry), true, state->path, state->index, state,
-                                 item) == S_OK)
-          return S_OK;
-      }
-      return S_FALSE;
-    }
-    if (!state->enumerator) return S_FALSE;
-    for (;;) {
-      ComPtr<IWMDMStorage> child;
-      ULONG fetched = 0;
-      RETURN_IF_FAILED(state->enumerator->Next(1, &child, &fetched));
-      if (fetched != 1 || !child) return S_FALSE;
-      if (ReportChild(location, std::move(child), false, state->path, state->index, state, item) == S_OK)
+HRESULT ItemListings::Next(FindState& state, kiIPPItem* item) {
+  const WString& location = state.locationText;
+  if (state.items.Count()) {
+    const DWORD count = state.items.Count();
+    while (state.position < count && ++state.position < count) {
+      IWMDMStorage* entry = state.items.At(state.position);
+      if (entry &&
+          ReportChild(location, ComPtr<IWMDMStorage>(entry), true, state.path, state.index, &state, item) == S_OK)
         return S_OK;
     }
-  });
+    return S_FALSE;
+  }
+  if (!state.enumerator) return S_FALSE;
+  for (;;) {
+    ComPtr<IWMDMStorage> child;
+    ULONG fetched = 0;
+    RETURN_IF_FAILED(state.enumerator->Next(1, &child, &fetched));
+    if (fetched != 1 || !child) return S_FALSE;
+    if (ReportChild(location, std::move(child), false, state.path, state.index, &state, item) == S_OK) return S_OK;
+  }
 }

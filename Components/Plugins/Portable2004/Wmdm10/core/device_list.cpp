@@ -122,7 +122,7 @@ HRESULT kcWMDM10Plugin::ReScanDevices() {
       record->device = device;
       record->seen = true;  // present now: not to be taken for gone below
       deviceList_.push_back(std::move(record));
-      if (kiPluginHostCallback* callback = hostCallback_)
+      if (kiPluginHostCallback* callback = link_.Callback())
         callback->DeviceArrived(this, static_cast<DWORD>(deviceList_.size()));
     }
     if (FAILED(failure)) return S_OK;
@@ -135,7 +135,7 @@ HRESULT kcWMDM10Plugin::ReScanDevices() {
 void kcWMDM10Plugin::MarkGone(DWORD deviceNumber) {
   deviceList_[deviceNumber - 1]->gone = true;
   resolver_.ClearNodeCache();
-  if (kiPluginHostCallback* callback = hostCallback_) callback->DeviceRemoved(this, deviceNumber);
+  if (kiPluginHostCallback* callback = link_.Callback()) callback->DeviceRemoved(this, deviceNumber);
 }
 
 void kcWMDM10Plugin::OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived) {
@@ -155,6 +155,6 @@ void kcWMDM10Plugin::OnDeviceChange(WString identity, WString name, WString manu
   DeviceInventoryRecord inventory;
   if (!MatchAndFilter(identity, name, manufacturer, &inventory)) return;
   deviceList_.push_back(std::move(record));
-  if (kiPluginHostCallback* callback = hostCallback_)
+  if (kiPluginHostCallback* callback = link_.Callback())
     callback->DeviceArrived(this, static_cast<DWORD>(deviceList_.size()));
 }

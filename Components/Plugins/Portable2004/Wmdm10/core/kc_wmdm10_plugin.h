@@ -15,10 +15,12 @@
 #include <mswmdm.h>
 
 #include "content/content_change.h"
+#include "content/item_listings.h"
 #include "content/storage_resolver.h"
 #include "content/tree_walk.h"
 #include "core/device_directory.h"
 #include "core/device_record.h"
+#include "core/host_link.h"
 #include "detect/kc_device_inventory.h"
 #include "host_sdk/ki_music_device_plugin2004.h"
 #include "notify/device_change_target.h"
@@ -28,8 +30,6 @@
 
 struct StorageFacts;
 
-struct FindState;
-
 class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
  public:
   kcWMDM10Plugin();
@@ -38,16 +38,13 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // Not virtual: a destructor slot would shift the host's table.
   ~kcWMDM10Plugin();
 
-  // The plug-in's one logging routine: appends a line feed and hands the text
-  // to the host callback and the debugger output. Runs under the caller's lock.
-  void WriteLog(WString message);
-  // A fixed line ("WMDM10::FindNextItem called"), written without building a
-  // string: the listing slots log once per item.
+  // The plug-in's one logging routine (core/host_link.h). Runs under the
+  // caller's lock.
+  void WriteLog(WString message) { link_.WriteLog(std::move(message)); }
   template <size_t N>
   void WriteLog(const WCHAR (&line)[N]) {
-    WriteFixedLog(line, N - 1);
+    link_.WriteLog(line);
   }
-  void WriteFixedLog(const WCHAR* line, size_t length);
 
   HRESULT Initialize(const WCHAR* folderPath, const WCHAR* secondPath) override;
   HRESULT Shutdown() override;
@@ -102,8 +99,8 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   HRESULT NotImplemented47(DWORD a, DWORD b, DWORD c) override;
   HRESULT NotImplemented48(DWORD a, DWORD b) override;
 
-  kiPluginHostCallback* HostCallback() const { return hostCallback_; }
-  DWORD HostContext() const { return hostContext_; }
+  kiPluginHostCallback* HostCallback() const { return link_.Callback(); }
+  DWORD HostContext() const { return link_.Context(); }
 
   // The device list, for the other subsystems; call under the plug-in lock.
   // Null for a number outside the list; completes a pending record first.
@@ -117,23 +114,10 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // (content/storage_resolver.h): call under the plug-in lock.
   StorageResolver& Resolver() { return resolver_; }
 
-  // Listings and item records (content/item_*.cpp, content/tree_walk.cpp);
-  // call under the plug-in lock.
-  // Fills `item` with one child of the folder or playlist at `path` (a
-  // device path): S_OK when reported, S_FALSE when the child is not shown.
-  // The storage is consumed. `state` is the listing's handle once there is
-  // one.
-  HRESULT ReportChild(const WString& location, ComPtr<IWMDMStorage> storage, bool isEntry, const WString& path,
-                      LONG deviceNumber, FindState* state, kiIPPItem* item);
-  // Whether the host is to see the storage at `path`; its ItemKind in
-  // `kind` when shown and one is asked for. What was read of the storage is
-  // kept in `facts` when given.
-  bool IsShown(LONG deviceNumber, const ComPtr<IWMDMStorage>& storage, std::basic_string_view<WCHAR> path,
-               LONG* kind = nullptr, StorageFacts* facts = nullptr);
-  // The record of the track at `trackPath` as an entry of the playlist at
-  // `playlistPath`: its location becomes the entry identifier.
-  bool MakeEntryItem(const WString& location, const WString& playlistPath, const WString& trackPath,
-                     kiIPPItem* item);
+  // The item listings (content/item_listings.h); call under the plug-in lock.
+  ItemListings& Listings() { return listings_; }
+
+  // The tree walk (content/tree_walk.cpp); call under the plug-in lock.
   // Walks the subtree at `path` children first; see content/tree_walk.h.
   HRESULT WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context);
   // The same over every item of the medium, from its root.
@@ -278,10 +262,6 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   bool ComputeLongProperty(DeviceRecord& record, const WString& name, LONG* value, HRESULT* result);
   bool ComputeStringProperty(DeviceRecord& record, DWORD deviceNumber, const WString& name, WString* value);
   WString SupportedFileFormats(DWORD deviceNumber);
-  // FindFirstItem's work for one attempt; `listed` receives the node of the
-  // folder or playlist, or null.
-  HRESULT OpenItemListing(const WString& location, const WString& hostPath, kiIPPItem* item, IPPFINDHANDLE* find,
-                          NodeRef* listed);
   // Slot 19's work, under the plug-in lock.
   HRESULT FindSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates, BOOL* everyRate);
 
@@ -291,10 +271,8 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   DeviceRecords deviceList_;  // number n is element n-1
   DeviceDirectoryRelay deviceDirectory_{*this};
   StorageResolver resolver_{deviceDirectory_};
-  // Not owned; the host keeps it alive. Atomic because the host may set it
-  // while the notification worker reports an arrival.
-  std::atomic<kiPluginHostCallback*> hostCallback_{nullptr};
-  DWORD hostContext_ = 0;
+  HostLink link_{*this};  // the host's callback and context, and the log
+  ItemListings listings_{link_, resolver_, deviceDirectory_};
   ComPtr<IWMDeviceManager> deviceManager_;
   DWORD notificationCookie_ = kNotRegistered;
   ComPtr<kcNotificationObj> notificationSink_;

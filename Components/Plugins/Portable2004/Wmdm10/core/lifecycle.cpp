@@ -13,7 +13,7 @@ HRESULT kcWMDM10Plugin::Initialize(const WCHAR* folderPath, const WCHAR* secondP
   return RunHostSlot([&]() -> HRESULT {
     folderPath_ = wide::FromPtr(folderPath);
     secondPath_ = wide::FromPtr(secondPath);
-    hostCallback_ = nullptr;
+    link_.SetCallback(nullptr);
     // A second Initialize without Shutdown: let go of the earlier sink first, so
     // that its worker stops and WMDM no longer calls it.
     if (notificationSink_) {

@@ -1,5 +1,5 @@
 // The host's media slots: walking the media of a device and closing the
-// handles of media and item listings.
+// handle of a media listing.
 #include <memory>
 #include <new>
 
@@ -91,14 +91,4 @@ HRESULT kcWMDM10Plugin::FindMediaClose(IPPFINDHANDLE find) {
     WriteLog(W("WMDM10::FindMediaClose called"));
     return S_OK;
   });
-}
-
-HRESULT kcWMDM10Plugin::FindItemClose(IPPFINDHANDLE find) {
-  // Always 0, whatever the door would make of it.
-  RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    std::unique_ptr<FindState> state(FindState::FromHandle(find));
-    WriteLog(W("WMDM10::FindItemClose called"));
-    return S_OK;
-  });
-  return S_OK;
 }

@@ -1,14 +1,14 @@
-#include "core/kc_wmdm10_plugin.h"
+#include "core/host_link.h"
 
 #include <algorithm>
 
-void kcWMDM10Plugin::WriteLog(WString message) {
+void HostLink::WriteLog(WString message) const {
   message += W("\n");
-  if (kiPluginHostCallback* callback = hostCallback_) callback->LogLine(message.c_str());
+  if (kiPluginHostCallback* callback = callback_) callback->LogLine(message.c_str());
   OutputDebugStringW(message.c_str());
 }
 
-void kcWMDM10Plugin::WriteFixedLog(const WCHAR* line, size_t length) {
+void HostLink::WriteFixedLog(const WCHAR* line, size_t length) const {
   WCHAR text[128];
   if (length + 2 > sizeof(text) / sizeof(text[0])) {
     WriteLog(WString(line, length));
@@ -17,6 +17,6 @@ void kcWMDM10Plugin::WriteFixedLog(const WCHAR* line, size_t length) {
   std::copy(line, line + length, text);
   text[length] = W('\n');
   text[length + 1] = 0;
-  if (kiPluginHostCallback* callback = hostCallback_) callback->LogLine(text);
+  if (kiPluginHostCallback* callback = callback_) callback->LogLine(text);
   OutputDebugStringW(text);
 }
