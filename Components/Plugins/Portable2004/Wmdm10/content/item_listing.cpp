@@ -49,11 +49,13 @@ HRESULT ItemListings::ReportChild(const WString& location, ComPtr<IWMDMStorage> 
   // The listing's device is at hand, so the child's node is made from the
   // storage itself rather than by a walk from the medium.
   const DeviceRecord* device = devices_.FindDeviceRecord(deviceNumber);
-  NodeRef node =
+  const NodeRef handle =
       isEntry ? resolver_.ResolveStorage(location, childPath, RESOLVE_ITEM, device, std::move(storage), kind, &facts)
               : resolver_.ResolveKey(location, key, pathStart,
                                      RESOLVE_ITEM | (state && state->childPathsJoin ? RESOLVE_IN_JOINABLE_FOLDER : 0),
                                      device, std::move(storage), kind, &facts);
+  // Checked once: nothing below drops a node before the record is copied.
+  StorageNode* node = handle.get();
   if (!node || !node->item) return IPP_E_NOTFOUND;
   if (!isEntry) {
     node->item->CopyTo(item);

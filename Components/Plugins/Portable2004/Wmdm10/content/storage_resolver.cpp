@@ -57,6 +57,25 @@ ComPtr<IWMDMStorage> WalkFromMedium(StorageResolver& resolver, ParentCache& pare
   return current;
 }
 
+// The node's item record (RESOLVE_ITEM) for the device's `record`; false
+// when it cannot be built. Called once, so that it folds into ResolveKey.
+bool BuildNodeItem(StorageResolver& resolver, DeviceRecord* record, const WString& location, StorageNode* node,
+                   std::basic_string_view<WCHAR> path, DWORD flags, LONG kind, StorageFacts* facts) {
+  LONG itemKind = kind;
+  StorageFacts local;
+  if (!facts) facts = &local;
+  if (!record || (kind == KindClassify && !ClassifyStorage(*record, node->storage, &itemKind, facts))) return false;
+  // A child named a moment ago under its folder's path is built on that
+  // path rather than on one taken apart and joined again.
+  const WString rootPrefix = resolver.RootPrefix(location, record);
+  const bool joined = (flags & RESOLVE_IN_JOINABLE_FOLDER)
+                          ? facts->named && !facts->name.empty() && !facts->nameHoldsSeparator
+                          : facts->named && locations::IsChildPath(path, facts->name);
+  return joined ? SUCCEEDED(BuildItemAt(rootPrefix, record, node->storage, path, itemKind, &node->item, facts))
+                : SUCCEEDED(BuildItem(rootPrefix, record, node->storage, locations::ParentPath(WString(path)),
+                                      itemKind, &node->item, facts));
+}
+
 }  // namespace
 
 NodeRef StorageResolver::ResolveStorage(const WString& location, WString path, DWORD flags,
@@ -116,30 +135,13 @@ NodeRef StorageResolver::ResolveKey(const WString& location, std::basic_string_v
     created = true;
   }
 
-  if ((flags & RESOLVE_ITEM) && !node->item && !BuildNodeItem(location, node, path, flags, kind, facts)) {
+  if ((flags & RESOLVE_ITEM) && !node->item &&
+      !BuildNodeItem(*this, devices_.FindDeviceRecord(node->deviceNumber), location, node, path, flags, kind, facts)) {
     if (created) nodeCache_.Erase(node);
     return nullptr;
   }
   if ((flags & RESOLVE_TAGS) && node->item) ReadTags(node);
   return Handed(node);
-}
-
-bool StorageResolver::BuildNodeItem(const WString& location, StorageNode* node, std::basic_string_view<WCHAR> path,
-                                    DWORD flags, LONG kind, StorageFacts* facts) {
-  DeviceRecord* record = devices_.FindDeviceRecord(node->deviceNumber);
-  LONG itemKind = kind;
-  StorageFacts local;
-  if (!facts) facts = &local;
-  if (!record || (kind == KindClassify && !ClassifyStorage(*record, node->storage, &itemKind, facts))) return false;
-  // A child named a moment ago under its folder's path is built on that
-  // path rather than on one taken apart and joined again.
-  const WString rootPrefix = RootPrefix(location, record);
-  const bool joined = (flags & RESOLVE_IN_JOINABLE_FOLDER)
-                          ? facts->named && !facts->name.empty() && !facts->nameHoldsSeparator
-                          : facts->named && locations::IsChildPath(path, facts->name);
-  return joined ? SUCCEEDED(BuildItemAt(rootPrefix, record, node->storage, path, itemKind, &node->item, facts))
-                : SUCCEEDED(BuildItem(rootPrefix, record, node->storage, locations::ParentPath(WString(path)),
-                                      itemKind, &node->item, facts));
 }
 
 void StorageResolver::InvalidateUpwards(const WString& location, WString path) {

@@ -73,9 +73,6 @@ class StorageResolver {
 
  private:
   NodeRef Handed(StorageNode* node) const { return NodeRef(node, &generation_); }
-  // Builds the node's item record (RESOLVE_ITEM); false when it cannot be.
-  bool BuildNodeItem(const WString& location, StorageNode* node, std::basic_string_view<WCHAR> path, DWORD flags,
-                     LONG kind, StorageFacts* facts);
 
   DeviceDirectory& devices_;
   NodeCache nodeCache_;
