@@ -23,6 +23,8 @@ class PlaylistFile;
 class FolderStore final : public ContentStore {
  public:
   explicit FolderStore(std::string root) : root_(std::move(root)) {}
+  // New files not yet flushed are made durable when the player goes away.
+  ~FolderStore() override;
 
   // Lists the directory into the medium whose root storage is `mediumRoot`:
   // folders and files with their names, sizes, dates and attributes, and the
@@ -65,8 +67,11 @@ class FolderStore final : public ContentStore {
   void CatchUpFolder(PlayerModel& model, const ModelObject& folder);
   HRESULT RemoveFiles(const ModelObject& object);
   HRESULT SavePlaylistText(const PlaylistFile& file);
-  HRESULT CopyInto(const std::string& folder, const NewObject& request, const ModelObject* replaced);
+  // Copies the source into `folder` as `path`, replacing the file there when `replace`.
+  HRESULT CopyInto(const std::string& folder, const std::string& path, const NewObject& request, bool replace);
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
+  // Whether the object and its folders are named in the model as on disk.
+  bool ShownAsOnDisk(const ModelObject& object) const;
 
   std::string root_;
   // The real bytes of the names that are shown escaped (not UTF-8, or

@@ -13,7 +13,6 @@
 
 #include "audio_format.h"
 #include "descriptor_stream.h"
-#include "tag_edits.h"
 
 namespace wmdm_standin {
 namespace {
@@ -168,17 +167,6 @@ void ReadTrackDetails(const std::string& path, const WString& name, unsigned lon
     close(descriptor);
   }
   if (!milliseconds) ReadWithTagLib(path, formatCode, tags, format);
-}
-
-bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) {
-  const std::vector<TagEdit> edits = TagEditsOf(tags);
-  if (edits.empty()) return true;
-  const int descriptor = open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (descriptor < 0) return false;
-  const int error = EditTagsInPlace(descriptor, path, edits);
-  const bool synced = fsync(descriptor) == 0;
-  close(descriptor);
-  return error == 0 && synced;
 }
 
 }  // namespace wmdm_standin

@@ -21,9 +21,4 @@ DWORD FormatCodeOfName(const WString& name);
 void ReadTrackDetails(const std::string& path, const WString& name, unsigned long long size,
                       std::vector<ModelTag>* tags, _WAVEFORMATEX* format);
 
-// Writes the text and number tags it knows into the file in place, keeping
-// every other tag (see tag_edits.h). False when the file cannot be tagged or
-// a write failed.
-bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags);
-
 }  // namespace wmdm_standin
