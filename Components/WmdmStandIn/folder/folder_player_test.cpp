@@ -3,8 +3,10 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <thread>
 #include <taglib/fileref.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/mpegfile.h>
@@ -668,6 +670,20 @@ TEST_F(FolderPlayerTest, FilesChangedByOtherProgramsShowInTheNextListing) {
   ComPtr<IWMDMStorage4> root = At("");
   ComPtr<IWMDMStorage> gone;
   EXPECT_EQ(At("Music")->GetStorage(W("Album"), &gone), S_FALSE);
+}
+
+// A send of the player's own takes the folder's new time as read only when
+// the folder was as last read: a file copied in beside it before is still
+// found.
+TEST_F(FolderPlayerTest, AnOwnSendHidesNoChangeMadeBeforeIt) {
+  player_.Write("Music/a.mp3", test_tracks::Mp3(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // past the clock's step: the folder reads as sure
+  Open();
+  ASSERT_EQ(ChildrenOf("Music"), (std::vector<WString>{W("a.mp3")}));
+  player_.Write("Music/outside.mp3", test_tracks::Mp3(1));
+  ASSERT_EQ(Send("Music", "sent.mp3", test_tracks::Mp3(1)), S_OK);
+  EXPECT_TRUE(At("Music/outside.mp3"));
+  EXPECT_EQ(ChildrenOf("Music"), (std::vector<WString>{W("a.mp3"), W("outside.mp3"), W("sent.mp3")}));
 }
 
 // On a disk that tells case apart, replacing "a.mp3" where only "A.mp3" is

@@ -239,14 +239,14 @@ void FolderStore::ScanFolder(PlayerModel& model, ObjectId top, const std::string
     // Directory order is the file system's whim: list by name, case aside.
     std::sort(entries.begin(), entries.end());
     for (const auto& [lower, name] : entries) {
+      bool faithful = true;
+      const WString wideName = ShownName(name, &faithful);
+      if (parent == top && known.count(wideName)) continue;
       const std::string path = folder + "/" + name;
       struct stat info = {};
       // A link to a folder could lead round in a circle: only linked files count.
       if (lstat(path.c_str(), &info) != 0) continue;
       if (S_ISLNK(info.st_mode) && (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))) continue;
-      bool faithful = true;
-      const WString wideName = ShownName(name, &faithful);
-      if (parent == top && known.count(wideName)) continue;
       const DWORD hidden = name[0] == '.' ? WMDM_FILE_ATTR_HIDDEN : 0;
       if (S_ISDIR(info.st_mode)) {
         const ObjectId child = model.AddFolder(parent, wideName, DefaultFolderAttributes() | hidden);
@@ -313,7 +313,10 @@ HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request,
   // would leave the old file beside the new one, unseen.
   const std::string path = replaced ? PathOf(*replaced) : folder + "/" + wide::ToUtf8(request.name);
   if (request.folder) {
+    const bool asSeen = SeenAsIs(parent.id, folder);
     if (mkdir(path.c_str(), 0755) != 0) return FromErrno(errno);
+    if (asSeen) NoteOwnChange(parent.id, folder);
+    NoteOwnChange(object->id, path);  // empty, as made
     NotePendingWrite(root_);
     return S_OK;
   }
@@ -330,7 +333,7 @@ HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request,
     SyncFolder(folder);
     object->size = text.size();
   } else {
-    RETURN_IF_FAILED(CopyInto(folder, path, request, replaced != nullptr));
+    RETURN_IF_FAILED(CopyInto(parent, path, request, replaced != nullptr));
     struct stat info = {};
     if (stat(path.c_str(), &info) == 0) {
       object->size = static_cast<ULONGLONG>(info.st_size);
@@ -346,13 +349,16 @@ HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request,
   return S_OK;
 }
 
-HRESULT FolderStore::CopyInto(const std::string& folder, const std::string& path, const NewObject& request,
+HRESULT FolderStore::CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request,
                               bool replace) {
+  const std::string folder = path.substr(0, path.find_last_of('/'));
   const std::string temporary = TemporaryPathIn(folder);
   // Tags go into the copy before it takes its name: a failed send leaves
   // nothing behind, a finished one is whole, tags and all.
+  bool asSeen = SeenAsIs(parent.id, folder);
   const int target = open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (target < 0) return FromErrno(errno);
+  if (asSeen) NoteOwnChange(parent.id, folder);
   const auto fail = [&](HRESULT result) {
     unlink(temporary.c_str());
     return result;
@@ -377,8 +383,10 @@ HRESULT FolderStore::CopyInto(const std::string& folder, const std::string& path
   // new name replaces nothing, and waits for the one flush of the batch.
   const HRESULT closed = replace ? SyncAndClose(target) : CloseChecked(target);
   if (FAILED(closed)) return fail(closed);
+  asSeen = SeenAsIs(parent.id, folder);
   const HRESULT moved = MoveInto(temporary, path, replace);
   if (FAILED(moved)) return fail(moved == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) : moved);
+  if (asSeen) NoteOwnChange(parent.id, folder);
   if (replace)
     SyncFolder(folder);
   else

@@ -64,11 +64,18 @@ class FolderStore final : public ContentStore {
   // passing over the names in `known` that the model holds already.
   void ScanFolder(PlayerModel& model, ObjectId top, const std::string& topPath, const std::set<WString>& known);
   void NoteFolderSeen(ObjectId folder, const std::string& path);
+  // An edit of the store's own changes its folder's time. When the folder
+  // was as last read just before the edit (SeenAsIs), NoteOwnChange right
+  // after it takes the new time as read, so the edit alone does not make the
+  // folder be read again; a change by another program between the two
+  // would have to fall in those microseconds and the same tick of the clock.
+  bool SeenAsIs(ObjectId folder, const std::string& path) const;
+  void NoteOwnChange(ObjectId folder, const std::string& path);
   void CatchUpFolder(PlayerModel& model, const ModelObject& folder);
   HRESULT RemoveFiles(const ModelObject& object);
   HRESULT SavePlaylistText(const PlaylistFile& file);
   // Copies the source into `folder` as `path`, replacing the file there when `replace`.
-  HRESULT CopyInto(const std::string& folder, const std::string& path, const NewObject& request, bool replace);
+  HRESULT CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request, bool replace);
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
   // Whether the object and its folders are named in the model as on disk.
   bool ShownAsOnDisk(const ModelObject& object) const;
