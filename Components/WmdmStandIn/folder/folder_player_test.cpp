@@ -672,6 +672,23 @@ TEST_F(FolderPlayerTest, FilesChangedByOtherProgramsShowInTheNextListing) {
   EXPECT_EQ(At("Music")->GetStorage(W("Album"), &gone), S_FALSE);
 }
 
+// The play time a listing's format reading found is the one the tags'
+// reading hands out, read once.
+TEST_F(FolderPlayerTest, AListedTracksPlayTimeIsKeptForItsTags) {
+  player_.Write("Music/a.mp3", test_tracks::Mp3(20));  // 20 frames of 1152 samples: 522 ms
+  Open();
+  DWORD attributes = 0;
+  _WAVEFORMATEX format = {};
+  ASSERT_EQ(At("Music/a.mp3")->GetAttributes(&attributes, &format), S_OK);
+  EXPECT_EQ(format.nSamplesPerSec, 44100u);
+  ULONGLONG hundreds = 0;
+  const auto info = model_->Inspect(Find("Music/a.mp3"));
+  for (const ModelTag& tag : info->tags)
+    if (tag.name == g_wszWMDMDuration && tag.value.size() == sizeof(hundreds))
+      std::memcpy(&hundreds, tag.value.data(), sizeof(hundreds));
+  EXPECT_NEAR(static_cast<double>(hundreds), 522 * 10000.0, 20000.0) << "100 ns units";
+}
+
 // A send of the player's own takes the folder's new time as read only when
 // the folder was as last read: a file copied in beside it before is still
 // found.

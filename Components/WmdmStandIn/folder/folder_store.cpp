@@ -499,7 +499,12 @@ HRESULT FolderStore::SaveTags(const ModelObject& object, const std::vector<Model
 }
 
 void FolderStore::LoadFormat(ModelObject& object) {
-  if (ReadAudioFormat(PathOf(object), FormatCodeOfName(object.name), object.size, &object.format)) return;
+  unsigned long long milliseconds = 0;
+  if (ReadAudioFormat(PathOf(object), FormatCodeOfName(object.name), object.size, &object.format, &milliseconds)) {
+    // Kept for the tags' reading, which would read the same headers again.
+    if (milliseconds && object.detailsPending) headerPlayTimes_[object.id] = {object.size, milliseconds};
+    return;
+  }
   // A kind whose headers are not read here (WMA, MP4), or a file that does
   // not start as its name says: the full reader answers, tags and all.
   if (object.detailsPending) {
@@ -513,7 +518,16 @@ void FolderStore::LoadDetails(ModelObject& object) {
   object.formatPending = false;
   std::vector<ModelTag> read;
   _WAVEFORMATEX format = {};
-  ReadTrackDetails(path, object.name, object.size, &read, &format);
+  unsigned long long headerMilliseconds = 0;
+  if (const auto known = headerPlayTimes_.find(object.id); known != headerPlayTimes_.end()) {
+    // Only while the file is the one whose headers were read.
+    if (known->second.first == object.size && object.format.nSamplesPerSec) {
+      headerMilliseconds = known->second.second;
+      format = object.format;
+    }
+    headerPlayTimes_.erase(known);
+  }
+  ReadTrackDetails(path, object.name, object.size, &read, &format, headerMilliseconds);
   // The format once answered stays as it was: the headers' unless they were
   // not understood.
   if (object.format.nSamplesPerSec == 0) object.format = format;

@@ -93,6 +93,9 @@ class FolderStore final : public ContentStore {
     bool unsure = false;
   };
   std::map<ObjectId, FolderSeen> seen_;
+  // The play time a track's first headers gave when its format was read,
+  // with the file's size then, until its tags are read.
+  std::unordered_map<ObjectId, std::pair<ULONGLONG, unsigned long long>> headerPlayTimes_;
   long long timestampStep_ = 0;  // nanoseconds; 0 until the file system was asked
   std::atomic<long long> lastRecheck_{-1'000'000};  // milliseconds of the coarse monotonic clock
 };
