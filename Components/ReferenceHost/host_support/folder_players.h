@@ -13,3 +13,8 @@
 // in the model, in the folders' order.
 bool AddFolderPlayers(wmdm_standin::PlayerModel& model, const std::vector<std::string>& folders, std::string* error,
                       std::vector<wmdm_standin::ObjectId>* devices = nullptr);
+
+// Makes what the folder players wrote durable (new files are named without
+// waiting for the disk); a command calls it before it reports a send or a
+// sync done. False with a message when the file system reported a failure.
+bool FlushFolderPlayers(std::string* error);

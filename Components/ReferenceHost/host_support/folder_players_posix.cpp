@@ -1,5 +1,7 @@
 #include "host_support/folder_players.h"
 
+#include <cstdio>
+
 #include "folder_player.h"
 #include "host_support/input_file.h"
 
@@ -14,4 +16,13 @@ bool AddFolderPlayers(wmdm_standin::PlayerModel& model, const std::vector<std::s
     if (devices) devices->push_back(device);
   }
   return true;
+}
+
+bool FlushFolderPlayers(std::string* error) {
+  const HRESULT flushed = wmdm_standin::FlushFolderPlayers();
+  if (SUCCEEDED(flushed)) return true;
+  char code[16];
+  snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(flushed));
+  *error = std::string("the player's file system did not confirm the writes (") + code + ")";
+  return false;
 }

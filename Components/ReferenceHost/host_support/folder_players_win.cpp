@@ -5,3 +5,6 @@ bool AddFolderPlayers(wmdm_standin::PlayerModel&, const std::vector<std::string>
   *error = "--player: on Windows the platform itself offers the players in folders";
   return false;
 }
+
+// The platform's providers write through to their devices themselves.
+bool FlushFolderPlayers(std::string*) { return true; }

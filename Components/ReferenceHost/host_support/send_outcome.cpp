@@ -29,7 +29,7 @@ std::string ResultText(HRESULT result) {
       {IPP_E_FAIL, "the plug-in or the player failed"},
       {IPP_E_STALE, "the folder changed since it was listed"},
       {IPP_E_NOTFOUND, "no such medium, folder or playlist"},
-      {IPP_E_ALREADYEXISTS, "a file of that name is already there"},
+      {IPP_E_ALREADYEXISTS, "a file or folder of that name is already there"},
       {IPP_E_CANCELLED, "cancelled"},
       {IPP_E_CANNOTCREATE, "the file cannot be created there"},
       {E_NOTIMPL, "the plug-in cannot send files"},

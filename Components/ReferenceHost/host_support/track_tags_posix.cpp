@@ -1,6 +1,7 @@
 #include "host_support/track_tags.h"
 
 #include <taglib/fileref.h>
+#include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
 
 #include <exception>
@@ -20,7 +21,11 @@ bool CanReadFileTags() { return true; }
 bool ReadFileTags(const std::string& path, TrackTags* tags) {
   *tags = TrackTags();
   try {
-    TagLib::FileRef file(path.c_str(), true, TagLib::AudioProperties::Fast);
+    // Read-only: a file of the user's is only read (FileRef alone opens it
+    // for writing where it may).
+    TagLib::FileStream stream(path.c_str(), true);
+    if (!stream.isOpen()) return false;
+    TagLib::FileRef file(&stream, true, TagLib::AudioProperties::Fast);
     if (file.isNull()) return false;
     // The property map joins every tag the format holds (a WAV file's RIFF
     // INFO list as well as an ID3v2 chunk), where tag() gives only one.

@@ -104,7 +104,7 @@ TEST_F(TrackTagsTest, SendOutcomeFromAnswerOutcomeAndEnd) {
   }
   EXPECT_STREQ(OutcomeWord(SendOutcome::kReplaced), "replaced");
   EXPECT_EQ(ResultText(IPP_E_DISKFULL), "no room left on the medium");
-  EXPECT_EQ(ResultText(IPP_E_ALREADYEXISTS), "a file of that name is already there");
+  EXPECT_EQ(ResultText(IPP_E_ALREADYEXISTS), "a file or folder of that name is already there");
   EXPECT_EQ(ResultText(E_FAIL), "");
 }
 

@@ -13,6 +13,7 @@
 #include "mdhost/item_report.h"
 #include "mdhost/media_report.h"
 #include "mdhost/medium_location.h"
+#include "mdhost/refusal_words.h"
 #include "mdhost/report_text.h"
 
 namespace {
@@ -35,11 +36,21 @@ int Begin(const CommandLine& line, const char* command, size_t arguments, HostSe
 
 int Report(const char* command, HRESULT hr, const std::string& done) {
   if (FAILED(hr)) {
-    std::cerr << "mdhost " << command << ": failed: " << Hex(hr) << "\n";
+    std::cerr << "mdhost " << command << ": failed: " << FailureWords(hr) << "\n";
     return kExitFailure;
   }
   std::cout << done << "\n";
   return kExitOk;
+}
+
+// A new name the medium would not take is refused before the plug-in is
+// asked, whose answer would only say that it failed.
+bool NameRefused(const char* command, const std::string& name) {
+  const std::string problem = NameProblem(wide::FromUtf8(name));
+  if (problem.empty()) return false;
+  std::cerr << "mdhost " << command << ": cannot name it \"" << wide::EscapeForDisplay(name) << "\": " << problem
+            << "\n";
+  return true;
 }
 
 }  // namespace
@@ -50,6 +61,7 @@ int RunMkdir(const CommandLine& line) {
   WString location;
   const int begun = Begin(line, "mkdir", 3, &session, &args, &location);
   if (begun != kExitOk) return begun;
+  if (NameRefused("mkdir", args[2])) return kExitFailure;
   UniqueBstr created;
   const HRESULT hr = session.Plugin()->CreateFolder(location.c_str(), HostPath(args[1]).c_str(),
                                                     wide::FromUtf8(args[2]).c_str(), created.Put());
@@ -62,8 +74,13 @@ int RunMv(const CommandLine& line) {
   WString location;
   const int begun = Begin(line, "mv", 3, &session, &args, &location);
   if (begun != kExitOk) return begun;
+  if (NameRefused("mv", args[2])) return kExitFailure;
   const HRESULT hr = session.Plugin()->RenameItem(location.c_str(), HostPath(args[1]).c_str(),
                                                   wide::FromUtf8(args[2]).c_str());
+  if (FAILED(hr)) {
+    std::cerr << "mdhost mv: failed: " << EditFailureWords(session.Plugin(), location, HostPath(args[1]), hr) << "\n";
+    return kExitFailure;
+  }
   return Report("mv", hr, "renamed " + args[1] + " to " + args[2]);
 }
 
@@ -74,6 +91,10 @@ int RunRm(const CommandLine& line) {
   const int begun = Begin(line, "rm", 2, &session, &args, &location);
   if (begun != kExitOk) return begun;
   const HRESULT hr = session.Plugin()->DeleteItem(location.c_str(), HostPath(args[1]).c_str());
+  if (FAILED(hr)) {
+    std::cerr << "mdhost rm: failed: " << EditFailureWords(session.Plugin(), location, HostPath(args[1]), hr) << "\n";
+    return kExitFailure;
+  }
   return Report("rm", hr, "deleted " + args[1]);
 }
 
@@ -96,6 +117,7 @@ int RunPlaylist(const CommandLine& line) {
     return PrintListing(report, line.Has("--json"), "playlist", std::cout, std::cerr) ? kExitOk : kExitFailure;
   }
   if (action == "new") {
+    if (NameRefused("playlist", args[2])) return kExitFailure;
     UniqueBstr created;
     const HRESULT hr = session.Plugin()->CreatePlaylist(location.c_str(), HostPath(args[1]).c_str(),
                                                         wide::FromUtf8(args[2]).c_str(), created.Put());

@@ -8,10 +8,12 @@
 #include <iostream>
 
 #include "mdhost/command.h"
+#include "mdhost/durable_report.h"
 #include "mdhost/host_session.h"
 #include "mdhost/item_report.h"
 #include "mdhost/medium_location.h"
 #include "mdhost/player_formats.h"
+#include "mdhost/refusal_words.h"
 #include "mdhost/stop_request.h"
 #include "mdhost/track_sender.h"
 #include "mdhost/transfer_progress.h"
@@ -74,6 +76,20 @@ std::string DescribeTrack(const ItemReport& item) {
   return text;
 }
 
+// The file's own name, which it keeps on the player (a "\\" in it is part of
+// the name on this system's file systems, and no medium takes it).
+WString NameOf(const SourceFile& source) {
+  return wide::FromUtf8(std::filesystem::u8path(source.native).filename().u8string());
+}
+
+// Why the file is not to be sent, in words; empty when it is.
+std::string RefusalOf(HostSession& session, DWORD device, const std::string& file, const SourceFile& source) {
+  std::string why = SourceNameProblem(source.native);
+  if (why.empty()) why = NameProblem(NameOf(source));
+  if (why.empty()) PlayerRefusesFormat(session.Plugin(), device, file, &why);
+  return why;
+}
+
 ULONGLONG FileBytes(const std::string& native) {
   std::error_code error;
   const auto size = std::filesystem::file_size(native, error);
@@ -119,13 +135,15 @@ int RunSend(const CommandLine& line) {
   for (const SourceFile& source : sources) total += FileBytes(source.native);
   TransferProgress progress(std::cerr, ErrorStreamIsTerminal(), sources.size(), total);
   const StopRequest stop;
+  DurableReport lines(std::cout);
   int status = kExitOk;
   size_t done = 0;
   for (; done < sources.size() && !stop.Asked(); ++done) {
-    // A file the player would hide once sent is not sent.
-    std::string why;
-    if (PlayerRefusesFormat(session.Plugin(), location, files[done], &why)) {
-      std::cout << "refused " << files[done] << ": " << why << "\n" << std::flush;
+    // A file the player would hide once sent, or whose name the plug-in or
+    // the medium cannot take, is not sent.
+    const std::string why = RefusalOf(session, medium.device, files[done], sources[done]);
+    if (!why.empty()) {
+      lines.Add("refused " + wide::EscapeForDisplay(files[done]) + ": " + why);
       status = kExitFailure;
       continue;
     }
@@ -133,7 +151,7 @@ int RunSend(const CommandLine& line) {
     const SentTrack sent = SendTrack(session, location, target, sources[done], given, mode, static_cast<DWORD>(done + 1));
     std::string line = std::string(OutcomeWord(sent.outcome)) + " " + files[done];
     if (sent.outcome == SendOutcome::kFailed) {
-      line += ": " + FailureWords(sent.result);
+      line += ": " + EditFailureWords(session.Plugin(), location, target + W("\\") + NameOf(sources[done]), sent.result);
       status = kExitFailure;
     } else if (sent.outcome == SendOutcome::kKept) {
       line += " (already on the player)";
@@ -146,8 +164,10 @@ int RunSend(const CommandLine& line) {
     }
     progress.Finished();
     progress.Clear();
-    std::cout << line << "\n" << std::flush;
+    lines.Add(line);
+    if (!lines.FlushIfDue(std::cerr)) status = kExitFailure;
   }
+  if (!lines.Flush(std::cerr)) status = kExitFailure;
   if (done < sources.size()) {
     progress.Clear();
     std::cerr << "mdhost send: stopped: " << done << " of " << sources.size()

@@ -11,8 +11,11 @@
 
 #include "host_support/host_item_id_list.h"
 #include "mdhost/command.h"
+#include "mdhost/durable_report.h"
 #include "mdhost/host_session.h"
 #include "mdhost/medium_location.h"
+#include "mdhost/player_formats.h"
+#include "mdhost/refusal_words.h"
 #include "mdhost/stop_request.h"
 #include "mdhost/sync_plan.h"
 #include "mdhost/track_sender.h"
@@ -27,10 +30,11 @@ struct SyncRun {
   SyncOptions options;
   int status = kExitOk;
   size_t sent = 0, replaced = 0, deleted = 0, playlists = 0;
+  DurableReport lines{std::cout};
 };
 
 void Fail(SyncRun& run, const std::string& what, HRESULT hr) {
-  std::cout << "failed " << what << ": " << FailureWords(hr) << "\n";
+  run.lines.Add("failed " + what + ": " + FailureWords(hr));
   run.status = kExitFailure;
 }
 
@@ -54,6 +58,11 @@ void MakeFolders(SyncRun& run, const PlayerTree& player, const std::vector<std::
                     wide::FromUtf8(folder.substr(slash + 1))});
   }
   for (const auto& [parent, name] : made) {
+    if (const std::string problem = NameProblem(name); !problem.empty()) {
+      run.lines.Add("failed folder " + wide::ToUtf8(name) + ": " + problem);
+      run.status = kExitFailure;
+      continue;
+    }
     UniqueBstr created;
     const HRESULT hr =
         run.session.Plugin()->CreateFolder(run.location.c_str(), parent.c_str(), name.c_str(), created.Put());
@@ -75,6 +84,13 @@ bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
   for (; done < work.size() && !stop.Asked(); ++done) {
     const SourceTrack& track = *work[done].first;
     const std::string folder = track.relative.substr(0, track.relative.rfind('/') + 1);
+    std::string problem = SourceNameProblem(track.file.native);
+    if (problem.empty()) problem = NameProblem(wide::FromUtf8(track.relative.substr(track.relative.rfind('/') + 1)));
+    if (!problem.empty()) {
+      run.lines.Add("failed " + wide::EscapeForDisplay(track.relative) + ": " + problem);
+      run.status = kExitFailure;
+      continue;
+    }
     progress.Starting(done + 1, track.size, track.relative);
     const SentTrack sent = SendTrack(run.session, run.location, PlayerPath(run.target, folder), track.file,
                                      TrackTags(), work[done].second, static_cast<DWORD>(done + 1));
@@ -85,9 +101,11 @@ bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
       continue;
     }
     (sent.outcome == SendOutcome::kReplaced ? run.replaced : run.sent) += 1;
-    std::cout << OutcomeWord(sent.outcome) << " " << track.relative << "\n" << std::flush;
+    run.lines.Add(OutcomeWord(sent.outcome) + (" " + track.relative));
     record->entries[track.relative] = {track.size, track.modified, 0};
+    if (!run.lines.FlushIfDue(std::cerr)) run.status = kExitFailure;
   }
+  if (!run.lines.Flush(std::cerr)) run.status = kExitFailure;
   if (done == work.size()) return true;
   progress.Clear();
   std::cerr << "mdhost sync: stopped after " << done << " of " << work.size() << " files (" << run.sent << " sent, "
@@ -103,7 +121,7 @@ void DeleteGone(SyncRun& run, const SyncPlan& plan) {
       continue;
     }
     ++run.deleted;
-    std::cout << "deleted " << relative << "\n";
+    run.lines.Add("deleted " + relative);
   }
 }
 
@@ -139,10 +157,11 @@ void SyncPlaylists(SyncRun& run, const SourceTree& source, const PlayerTree& pla
       continue;
     }
     ++run.playlists;
-    std::cout << "playlist " << playlist.relative << ": " << tracks.size() << " entries";
+    std::string line = "playlist " + playlist.relative + ": " + std::to_string(tracks.size()) + " entries";
     if (playlist.leftOut + playlist.tracks.size() > tracks.size())
-      std::cout << " (" << playlist.leftOut + playlist.tracks.size() - tracks.size() << " left out: not on the player)";
-    std::cout << "\n";
+      line += " (" + std::to_string(playlist.leftOut + playlist.tracks.size() - tracks.size()) +
+              " left out: not on the player)";
+    run.lines.Add(line);
   }
 }
 
@@ -220,6 +239,7 @@ int RunSync(const CommandLine& line) {
   if (SUCCEEDED(hr)) UpdateRecord(player, &record);
   if (!record.Save()) std::cerr << "mdhost sync: cannot write " << record.File() << "\n";
   if (complete && run.options.playlists && SUCCEEDED(hr)) SyncPlaylists(run, source, player);
+  if (!run.lines.Flush(std::cerr)) run.status = kExitFailure;
   std::cout << "sync: " << run.sent << " sent, " << run.replaced << " replaced, " << run.deleted << " deleted, "
             << plan.unplayable.size() << " skipped, " << plan.unchanged << " unchanged";
   if (run.options.playlists) std::cout << ", " << run.playlists << " playlists written";

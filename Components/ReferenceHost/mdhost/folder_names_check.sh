@@ -3,7 +3,8 @@
 # the location mdhost media prints, with paths written with "/"; and every
 # record of a track showing its real play time: a one-second WAV as "1 s"
 # and a half-second one as "0.5 s" in the folder's listing, in a playlist's
-# entries listed after the tracks' tags were read, and in item information.
+# entries listed after the tracks' tags were read, and in item information,
+# also where the listed milliseconds and the tag hold the same number.
 #   folder_names_check.sh MDHOST SAMPLE_TRACKS FIXTURE_TRACKS
 set -euo pipefail
 mdhost=$1 samples=$2 fixtures=$3
@@ -42,4 +43,20 @@ expect "$("$mdhost" playlist show "$location" /Music/Mix.m3u8 --player "$player"
 "$mdhost" mv 1/1 /Music/untagged.wav one.wav --player "$player" >/dev/null
 "$mdhost" rm "$location" /Empty --player "$player" >/dev/null
 [ -f "$player/Music/one.wav" ] && [ ! -e "$player/Empty" ] || fail "mv or rm did not reach the folder"
+# A track whose worked-out milliseconds and duration tag are the same number
+# (10,000: 10 s listed, 1 s tagged) shows the tag's second in every record.
+cat >"$work/players.json" <<'JSON'
+{ "formats": { "pcm-8": { "tag": "0x0001", "channels": 1, "samplesPerSec": 1000, "avgBytesPerSec": 1000,
+                          "blockAlign": 1, "bitsPerSample": 8 } },
+  "players": [ { "name": "Even", "manufacturer": "Test", "type": ["playback", "storage"],
+                 "formatsSupported": ["0x3008", "0xBA05"],
+    "media": [ { "name": "Memory", "totalSize": 1048576, "capabilities": ["foldersInRoot", "filesInFolders", "filesInRoot"],
+      "items": [ { "folder": "Music", "items": [
+        { "file": "even.wav", "size": 10000, "format": "pcm-8",
+          "tags": { "WMDM/Title": "Even", "WMDM/Duration": 10000000, "WMDM/FormatCode": "0x3008" } },
+        { "playlist": "Even.pla", "entries": ["\\Music\\even.wav"] } ] } ] } ] } ] }
+JSON
+even=$("$mdhost" ls 1/1 /Music --players "$work/players.json")
+expect "$even" '^  track  \\Music\\even\.wav .* 1 s$' '^    track  \\Music\\Even\.pla\|\\Music\\even\.wav  #0 .* 1 s$'
+expect "$("$mdhost" info 1/1 /Music/even.wav --players "$work/players.json")" '^track  \\Music\\even\.wav .* 1 s$'
 echo "passed"

@@ -32,6 +32,8 @@ ItemReport FromRecord(kcIPPItem& record) {
   item.bitrate = record.GetBitrate();
   item.duration = record.GetDuration();
   item.size = record.GetSize();
+  bool deletable = true;
+  if (record.GetPropertyBool(W("ItemDeletable"), &deletable)) item.deletable = deletable;
   return item;
 }
 
@@ -105,9 +107,7 @@ void AddDetails(kiMusicDevicePlugin2004* plugin, const WString& location, PlayTi
   ItemReport detailed;
   item->details = ReadItem(plugin, location, itemLocation, &detailed);
   if (item->details != S_OK) return;
-  const WString track = TrackOf(itemLocation);
-  times->TagsRead(track);
-  times->SetUnit(track, &detailed);
+  times->FromInformation(TrackOf(itemLocation), &detailed);
   detailed.location = item->location;
   detailed.order = item->order;
   *item = detailed;
@@ -139,18 +139,13 @@ HRESULT ReadItem(kiMusicDevicePlugin2004* plugin, const WString& location, const
 
 HRESULT ReadShownItem(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path, PlayTimes* times,
                       ItemReport* item) {
-  // The track's folder is listed first, as a browsing host does, so that its
-  // milliseconds are seen before the tags are read.
+  // The track's folder is listed first, as a browsing host does.
   const WString track = TrackOf(path);
   const size_t slash = track.rfind(W('\\'));
   std::vector<ItemReport> siblings;
   ListItems(plugin, location, slash == WString::npos ? WString() : track.substr(0, slash), &siblings);
-  for (const ItemReport& sibling : siblings) times->Listed(wide::FromUtf8(sibling.location), sibling.duration);
   const HRESULT hr = ReadItem(plugin, location, path, item);
-  if (hr != S_OK) return hr;
-  const WString shown = wide::FromUtf8(item->location);
-  times->TagsRead(shown);
-  times->SetUnit(shown, item);
+  if (hr == S_OK) times->FromInformation(wide::FromUtf8(item->location), item);
   return hr;
 }
 
@@ -160,7 +155,8 @@ ListingReport ReadListing(kiMusicDevicePlugin2004* plugin, const WString& locati
   report.location = wide::ToUtf8(location);
   report.path = wide::ToUtf8(hostPath);
   report.result = ListItems(plugin, location, hostPath, &report.items);
-  // Every record is listed before any track's tags are read.
+  // Every record is listed before any track's tags are read; each is then
+  // replaced by the track's information.
   std::vector<ItemReport*> tracks;
   for (ItemReport& item : report.items) {
     if (item.kind == kPlaylist) {
@@ -170,8 +166,10 @@ ListingReport ReadListing(kiMusicDevicePlugin2004* plugin, const WString& locati
       tracks.push_back(&item);
     }
   }
-  for (const ItemReport* track : tracks) times->Listed(TrackOf(wide::FromUtf8(track->location)), track->duration);
-  for (ItemReport* track : tracks) AddDetails(plugin, location, times, track);
+  for (ItemReport* track : tracks) {
+    times->FromListing(TrackOf(wide::FromUtf8(track->location)), track);
+    AddDetails(plugin, location, times, track);
+  }
   return report;
 }
 

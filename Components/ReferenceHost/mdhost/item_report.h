@@ -21,6 +21,7 @@ struct ItemReport {
   LONG duration = 0;
   bool durationFromTag = false;
   ULONGLONG size = 0;
+  bool deletable = true;  // "ItemDeletable": a read-only file is not
   LONG order = -1;        // "ItemOrder" of a playlist entry, -1 elsewhere
   HRESULT details = S_OK;  // the answer of GetItemInformation, for tracks
   std::vector<ItemReport> entries;  // a playlist's, when listed

@@ -1,18 +1,12 @@
 #include "mdhost/play_times.h"
 
-void PlayTimes::Listed(const WString& track, LONG duration) {
-  if (!tagsRead_.count(track)) listed_.emplace(track, duration);
+void PlayTimes::FromListing(const WString& track, ItemReport* item) const {
+  item->durationFromTag = tagsRead_.count(track) != 0;
 }
 
-void PlayTimes::TagsRead(const WString& track) { tagsRead_.insert(track); }
-
-void PlayTimes::SetUnit(const WString& track, ItemReport* item) const {
-  if (!tagsRead_.count(track)) {
-    item->durationFromTag = false;
-    return;
-  }
-  const auto before = listed_.find(track);
-  item->durationFromTag = before == listed_.end() || before->second != item->duration;
+void PlayTimes::FromInformation(const WString& track, ItemReport* item) {
+  tagsRead_.insert(track);
+  item->durationFromTag = true;
 }
 
 WString TrackOf(const WString& location) {

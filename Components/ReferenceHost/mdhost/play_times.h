@@ -1,16 +1,16 @@
 // Which unit a track's play time is in, for every record the host prints.
-// The plug-in works a listed track's play time out in milliseconds; once it
-// has read the track's tags (the first time the host asks for the track's
-// information, or reports a change to it) every record of that track carries
-// the duration tag's value instead, in units of 1/10,000 s, for the rest of
-// the session. A record does not say which it holds, so the host keeps what
-// it has seen: each track's milliseconds from a listing before its tags were
-// read, and whether they have been read since.
+// The plug-in builds a track's record once per session, with the play time
+// worked out in milliseconds, and hands that record out from its listings;
+// the first time the host asks for the track's information it reads the
+// track's tags, and from then on the record (from the information slot and
+// from every listing alike) holds the duration tag's value, in units of
+// 1/10,000 s. So the unit follows from where a record came from and what
+// the host asked before: the information slot's records are in the tag's
+// unit, a listing's in milliseconds until the track's information was read.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
 #include <set>
 
 #include <wide_text.h>
@@ -19,17 +19,13 @@
 
 class PlayTimes {
  public:
-  // A listing handed out a record of the track at host path `track`.
-  void Listed(const WString& track, LONG duration);
-  // The plug-in has read the track's tags.
-  void TagsRead(const WString& track);
-  // Sets `item`'s unit: a record of `track` handed out now. Reading the tags
-  // changes the play time only through a duration tag, so a track whose
-  // listed milliseconds came back unchanged had none.
-  void SetUnit(const WString& track, ItemReport* item) const;
+  // `item` is a record of `track` that a listing handed out now.
+  void FromListing(const WString& track, ItemReport* item) const;
+  // `item` is the record GetItemInformation handed out for `track`: the
+  // plug-in has read the track's tags.
+  void FromInformation(const WString& track, ItemReport* item);
 
  private:
-  std::map<WString, LONG> listed_;  // before the tags were read
   std::set<WString> tagsRead_;
 };
 

@@ -1,37 +1,32 @@
-// The unit of a track's play time follows from what the host has seen of
-// the track in its session, whichever record it comes in.
+// The unit of a track's play time follows from the slot its record came
+// from and what the host asked before, never from the value.
 #include "mdhost/play_times.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(PlayTimesTest, UnitFollowsWhetherTheTagsWereReadAndChangedThePlayTime) {
-  struct Case {
-    const char* what;
-    bool listed;         // a listing showed the track before its tags were read
-    bool tagsRead;
-    LONG recordDuration;  // in the record being printed
-    bool fromTag;
-  } cases[] = {
-      {"listed, tags not read", true, false, 2000, false},
-      {"tags read, play time replaced by the duration tag", true, true, 10000, true},
-      {"tags read, no duration tag", true, true, 2000, false},
-      {"tags read before any listing", false, true, 10000, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    PlayTimes times;
-    if (c.listed) times.Listed(W("\\Music\\a.wav"), 2000);
-    if (c.tagsRead) times.TagsRead(W("\\Music\\a.wav"));
-    // A listing after the tags were read hands out the changed play time;
-    // it must not pass for the milliseconds.
-    times.Listed(W("\\Music\\a.wav"), c.recordDuration);
-    ItemReport item;
-    item.duration = c.recordDuration;
-    times.SetUnit(W("\\Music\\a.wav"), &item);
-    EXPECT_EQ(item.durationFromTag, c.fromTag);
-  }
+TEST(PlayTimesTest, UnitFollowsTheSlotTheRecordCameFrom) {
+  const WString track = W("\\Music\\a.wav");
+  PlayTimes times;
+  ItemReport listed;
+  listed.durationFromTag = true;
+  times.FromListing(track, &listed);
+  EXPECT_FALSE(listed.durationFromTag) << "a listing before the tags were read holds milliseconds";
+
+  // The duration tag's 10,000 (one second) equals the listed milliseconds;
+  // the value must not decide.
+  ItemReport information;
+  information.duration = 10000;
+  times.FromInformation(track, &information);
+  EXPECT_TRUE(information.durationFromTag);
+  ItemReport again;
+  again.duration = 10000;
+  times.FromListing(W("\\Music\\a.wav"), &again);
+  EXPECT_TRUE(again.durationFromTag) << "a listing after the tags were read holds the tag's value";
+  ItemReport other;
+  times.FromListing(W("\\Music\\b.wav"), &other);
+  EXPECT_FALSE(other.durationFromTag);
 }
 
 TEST(PlayTimesTest, EntryIdentifierStandsForItsTrack) {

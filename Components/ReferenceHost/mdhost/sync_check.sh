@@ -76,7 +76,7 @@ mkdir -p "$source/Many"
 for i in $(seq -w 1 400); do cp "$samples/02 Low Tide.mp3" "$source/Many/$i.mp3"; done
 "$mdhost" sync "$source" "$player" /Music >"$work/out" 2>"$work/err" &
 syncing=$!
-until grep -q '^sent ' "$work/out" 2>/dev/null; do kill -0 "$syncing" 2>/dev/null || break; sleep 0.01; done
+until grep -q '^\[2/400\]' "$work/err" 2>/dev/null; do kill -0 "$syncing" 2>/dev/null || break; sleep 0.01; done
 kill -INT "$syncing"
 status=0
 wait "$syncing" || status=$?

@@ -2,17 +2,13 @@
 
 #include <set>
 
+#include "mdhost/player_formats.h"
+
 namespace {
 
 constexpr LONG kFolder = 1;
 constexpr LONG kPlaylist = 3;
 constexpr LONG kFile = 4;
-
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
 
 void AddParents(const std::string& relative, std::set<std::string>* folders) {
   for (size_t slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', slash + 1))
@@ -58,10 +54,6 @@ void PlanDeletes(const SourceTree& source, const PlayerTree& player, const SyncO
 }
 
 }  // namespace
-
-bool Plays(const std::string& formats, const std::string& extension) {
-  return formats.empty() || (!extension.empty() && Lower(formats).find(extension) != std::string::npos);
-}
 
 SyncPlan PlanSync(const SourceTree& source, const PlayerTree& player, const SyncRecord& record,
                   const std::string& playedFormats, const SyncOptions& options) {

@@ -26,8 +26,3 @@ struct SyncPlan {
 
 SyncPlan PlanSync(const SourceTree& source, const PlayerTree& player, const SyncRecord& record,
                   const std::string& playedFormats, const SyncOptions& options);
-
-// Whether a player whose formats text is `formats` (".mp3;.wma", as the
-// plug-in gives it) plays files with `extension`; an empty text tells
-// nothing, and every format passes.
-bool Plays(const std::string& formats, const std::string& extension);

@@ -6,6 +6,8 @@
 #include <set>
 #include <sstream>
 
+#include "mdhost/player_formats.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -45,16 +47,6 @@ SourcePlaylist ReadPlaylist(const fs::path& file, const fs::path& root, const st
 }
 
 }  // namespace
-
-std::string LowerExtension(const std::string& relative) {
-  const size_t slash = relative.rfind('/');
-  const size_t dot = relative.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
-  std::string extension = relative.substr(dot);
-  for (char& c : extension)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return extension;
-}
 
 std::vector<std::string> PlaylistLines(const std::string& text) {
   std::vector<std::string> lines;

@@ -36,6 +36,3 @@ bool ReadSourceTree(const std::string& root, SourceTree* tree, std::string* erro
 // The entries of a playlist's text that name files, as written (lines that
 // are not comments or directives).
 std::vector<std::string> PlaylistLines(const std::string& text);
-
-// ".flac" for "a/b.FLAC"; empty without an extension.
-std::string LowerExtension(const std::string& relative);

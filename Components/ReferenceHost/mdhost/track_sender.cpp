@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "host_support/host_item.h"
-#include "mdhost/report_text.h"
 
 SentTrack SendTrack(HostSession& session, const WString& location, const WString& target, const SourceFile& source,
                     const TrackTags& given, DWORD mode, DWORD cookie) {
@@ -25,9 +24,4 @@ SentTrack SendTrack(HostSession& session, const WString& location, const WString
     if (event.kind == HostEvent::kContentAdded && !event.paths.empty()) sent.added = event.paths.back();
   sent.outcome = ClassifySend(sent.result, outcome, ended);
   return sent;
-}
-
-std::string FailureWords(HRESULT result) {
-  const std::string words = ResultText(result);
-  return Hex(result) + (words.empty() ? "" : " (" + words + ")");
 }

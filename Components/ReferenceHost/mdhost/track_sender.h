@@ -13,6 +13,7 @@
 #include "host_support/source_file.h"
 #include "host_support/track_tags.h"
 #include "mdhost/host_session.h"
+#include "mdhost/refusal_words.h"
 
 // Existing-file modes of DownloadFile.
 inline constexpr DWORD kModeReplace = 0;
@@ -27,7 +28,3 @@ struct SentTrack {
 
 SentTrack SendTrack(HostSession& session, const WString& location, const WString& target, const SourceFile& source,
                     const TrackTags& given, DWORD mode, DWORD cookie);
-
-// "failed FILE: 0x80040015 (no such medium, folder or playlist)": the words
-// after the file's name for a failed send.
-std::string FailureWords(HRESULT result);

@@ -60,6 +60,18 @@ void FolderStore::NoteFolderSeen(ObjectId folder, const std::string& path) {
   seen_[folder] = FolderSeen{info.st_mtim, Nanoseconds(now) - Nanoseconds(info.st_mtim) <= timestampStep_};
 }
 
+bool FolderStore::SeenAsIs(ObjectId folder, const std::string& path) const {
+  const auto seen = seen_.find(folder);
+  struct stat info = {};
+  return seen != seen_.end() && !seen->second.unsure && stat(path.c_str(), &info) == 0 &&
+         Nanoseconds(seen->second.modified) == Nanoseconds(info.st_mtim);
+}
+
+void FolderStore::NoteOwnChange(ObjectId folder, const std::string& path) {
+  struct stat info = {};
+  if (stat(path.c_str(), &info) == 0) seen_[folder] = FolderSeen{info.st_mtim, false};
+}
+
 void FolderStore::CatchUp(PlayerModel& model, const ModelObject& object, bool listing) {
   if (!listing) {
     // A listing's calls come microseconds apart: one look at the folder serves them all.

@@ -12,6 +12,7 @@
 #include "bounded_file.h"
 #include "folder_store.h"
 #include "model_json.h"
+#include "pending_writes.h"
 
 namespace wmdm_standin {
 namespace {
@@ -139,5 +140,7 @@ ObjectId AddFolderPlayer(PlayerModel& model, const std::string& directory, Playe
   if (presence == PlayerModel::Presence::Connected) model.ConnectDevice(id);
   return id;
 }
+
+HRESULT FlushFolderPlayers() { return FlushAllPendingWrites(); }
 
 }  // namespace wmdm_standin

@@ -3,8 +3,10 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <thread>
 #include <taglib/fileref.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/mpegfile.h>
@@ -421,6 +423,29 @@ TEST_F(FolderPlayerTest, ASentMp3KeepsItsOwnTagsUnderTheNewOnes) {
   EXPECT_EQ(mpeg.ID3v1Tag()->title().to8Bit(true), "New") << "the source's old ID3v1 tag is brought up to date";
 }
 
+// A track whose name on disk no playlist line can hold (a line feed would
+// end the line, a "\\" split the path) is not written into a playlist.
+TEST_F(FolderPlayerTest, ANameNoPlaylistLineCanHoldIsNotWritten) {
+  player_.Write("Music/line\nfeed.mp3", test_tracks::Mp3(1));
+  player_.Write("Music/back\\slash.mp3", test_tracks::Mp3(1));
+  player_.Write("Music/ok.mp3", test_tracks::Mp3(1));
+  Open();
+  ComPtr<IWMDMStorage4> playlist = NewPlaylist("", "Mix.m3u8");
+  ComPtr<IWMDMStorage> ok = At("Music/ok.mp3");
+  IWMDMStorage* first[] = {ok.Get()};
+  ASSERT_EQ(playlist->SetReferences(1, first), S_OK);
+  const std::string before = player_.Read("Mix.m3u8");
+  const WString escape(1, 0x29F5);
+  for (const WString& name : {W("line") + escape + W("x0Afeed.mp3"), W("back") + escape + W("slash.mp3")}) {
+    SCOPED_TRACE(wide::ToUtf8(name));
+    ComPtr<IWMDMStorage> odd = At("Music/" + wide::ToUtf8(name));
+    ASSERT_TRUE(odd);
+    IWMDMStorage* both[] = {ok.Get(), odd.Get()};
+    EXPECT_EQ(playlist->SetReferences(2, both), HRESULT_FROM_WIN32(ERROR_INVALID_NAME));
+    EXPECT_EQ(player_.Read("Mix.m3u8"), before);
+  }
+}
+
 // A playlist is written as M3U8 whatever its name, its locations relative to
 // its own folder as other players read them, and read again as one.
 TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
@@ -647,6 +672,48 @@ TEST_F(FolderPlayerTest, FilesChangedByOtherProgramsShowInTheNextListing) {
   EXPECT_EQ(At("Music")->GetStorage(W("Album"), &gone), S_FALSE);
 }
 
+// The play time a listing's format reading found is the one the tags'
+// reading hands out, read once.
+TEST_F(FolderPlayerTest, AListedTracksPlayTimeIsKeptForItsTags) {
+  player_.Write("Music/a.mp3", test_tracks::Mp3(20));  // 20 frames of 1152 samples: 522 ms
+  Open();
+  DWORD attributes = 0;
+  _WAVEFORMATEX format = {};
+  ASSERT_EQ(At("Music/a.mp3")->GetAttributes(&attributes, &format), S_OK);
+  EXPECT_EQ(format.nSamplesPerSec, 44100u);
+  ULONGLONG hundreds = 0;
+  const auto info = model_->Inspect(Find("Music/a.mp3"));
+  for (const ModelTag& tag : info->tags)
+    if (tag.name == g_wszWMDMDuration && tag.value.size() == sizeof(hundreds))
+      std::memcpy(&hundreds, tag.value.data(), sizeof(hundreds));
+  EXPECT_NEAR(static_cast<double>(hundreds), 522 * 10000.0, 20000.0) << "100 ns units";
+}
+
+// A send of the player's own takes the folder's new time as read only when
+// the folder was as last read: a file copied in beside it before is still
+// found.
+TEST_F(FolderPlayerTest, AnOwnSendHidesNoChangeMadeBeforeIt) {
+  player_.Write("Music/a.mp3", test_tracks::Mp3(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // past the clock's step: the folder reads as sure
+  Open();
+  ASSERT_EQ(ChildrenOf("Music"), (std::vector<WString>{W("a.mp3")}));
+  player_.Write("Music/outside.mp3", test_tracks::Mp3(1));
+  ASSERT_EQ(Send("Music", "sent.mp3", test_tracks::Mp3(1)), S_OK);
+  EXPECT_TRUE(At("Music/outside.mp3"));
+  EXPECT_EQ(ChildrenOf("Music"), (std::vector<WString>{W("a.mp3"), W("outside.mp3"), W("sent.mp3")}));
+}
+
+// On a disk that tells case apart, replacing "a.mp3" where only "A.mp3" is
+// replaces that file, under its name: no second file is left unseen.
+TEST_F(FolderPlayerTest, AReplacementTakesTheNameItReplaces) {
+  player_.Write("Music/A.mp3", test_tracks::Mp3(1));
+  Open();
+  ASSERT_EQ(Send("Music", "a.mp3", test_tracks::Mp3(2), nullptr, WMDM_FILE_CREATE_OVERWRITE), S_OK);
+  EXPECT_EQ(player_.Everything(), (std::vector<std::string>{"Music", "Music/A.mp3"}));
+  EXPECT_EQ(player_.Read("Music/A.mp3"), test_tracks::Mp3(2));
+  EXPECT_EQ(ChildrenOf("Music"), (std::vector<WString>{W("A.mp3")}));
+}
+
 TEST_F(FolderPlayerTest, AFailedSendLeavesNoFile) {
   player_.Write("Music/a.mp3", test_tracks::Mp3(1));
   Open();
@@ -661,6 +728,13 @@ TEST_F(FolderPlayerTest, AFailedSendLeavesNoFile) {
   FolderStore::LimitWritesForTesting(100);
   EXPECT_EQ(Send("Music", "a.mp3", test_tracks::Mp3(2), nullptr, WMDM_FILE_CREATE_OVERWRITE),
             HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+  EXPECT_EQ(player_.Read("Music/a.mp3"), test_tracks::Mp3(1));
+  EXPECT_EQ(player_.Everything(), before);
+
+  // So does a tag edit that runs out of room part way: it is made on a copy.
+  FolderStore::LimitWritesForTesting(64);
+  auto retitle = Metadata(WMDM_FORMATCODE_MP3, {{g_wszWMDMTitle, W("A much longer title than the file had")}});
+  EXPECT_TRUE(FAILED(At("Music/a.mp3")->SetMetadata(retitle.Get())));
   EXPECT_EQ(player_.Read("Music/a.mp3"), test_tracks::Mp3(1));
   EXPECT_EQ(player_.Everything(), before);
 }

@@ -24,8 +24,10 @@
 #include "file_writes.h"
 #include "m3u8.h"
 #include "name_rules.h"
+#include "pending_writes.h"
 #include "playlist_file.h"
 #include "safe_remove.h"
+#include "tag_edits.h"
 #include "shown_names.h"
 #include "tagged_copy.h"
 #include "temporary_files.h"
@@ -35,7 +37,7 @@ namespace wmdm_standin {
 namespace {
 
 constexpr DWORD kErrorFilenameTooLong = 206;
-constexpr DWORD kErrorWriteFault = 29;
+constexpr DWORD kErrorInvalidName = 123;
 
 WMDMDATETIME DateOf(time_t seconds) {
   struct tm parts = {};
@@ -94,6 +96,8 @@ HRESULT SyncAndClose(int descriptor) {
   return synced == 0 ? S_OK : FromErrno(error);
 }
 
+HRESULT CloseChecked(int descriptor) { return close(descriptor) == 0 ? S_OK : FromErrno(errno); }
+
 void SyncFolder(const std::string& folder) {
   const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
   if (descriptor < 0) return;
@@ -126,6 +130,38 @@ HRESULT RenameWithoutReplacing(const std::string& from, const std::string& to) {
   return rename(from.c_str(), to.c_str()) == 0 ? S_OK : FromErrno(errno);
 }
 
+// The file's tags edited on a copy that takes the file's place only once it
+// is whole and durable: an edit that fails part way (no room, a tag TagLib
+// cannot write) leaves the file as it was.
+HRESULT RewriteWithTags(const std::string& path, const WString& name, const std::vector<ModelTag>& tags) {
+  const int source = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) return FromErrno(errno);
+  struct stat info = {};
+  const std::string folder = path.substr(0, path.find_last_of('/'));
+  const std::string temporary = TemporaryPathIn(folder);
+  const int target = fstat(source, &info) == 0 ? open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
+  if (target < 0) {
+    const int error = errno;
+    close(source);
+    return FromErrno(error);
+  }
+  const int error = CopyTagged(source, path, target, name, tags);
+  close(source);
+  HRESULT result = error == ENOTSUP ? WMDM_E_NOTSUPPORTED : error ? FromErrno(error) : S_OK;
+  if (SUCCEEDED(result) && fchmod(target, info.st_mode & 07777) != 0) result = FromErrno(errno);
+  if (SUCCEEDED(result))
+    result = SyncAndClose(target);
+  else
+    close(target);
+  if (SUCCEEDED(result) && rename(temporary.c_str(), path.c_str()) != 0) result = FromErrno(errno);
+  if (FAILED(result)) {
+    unlink(temporary.c_str());
+    return result;
+  }
+  SyncFolder(folder);
+  return S_OK;
+}
+
 HRESULT WriteNewFile(const std::string& path, const std::string& text) {
   const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (descriptor < 0) return FromErrno(errno);
@@ -143,6 +179,8 @@ HRESULT WriteNewFile(const std::string& path, const std::string& text) {
 }  // namespace
 
 void FolderStore::LimitWritesForTesting(long long bytes) { SetWriteBudget(bytes); }
+
+FolderStore::~FolderStore() { FlushPendingWrites(root_); }
 
 namespace {
 
@@ -201,14 +239,14 @@ void FolderStore::ScanFolder(PlayerModel& model, ObjectId top, const std::string
     // Directory order is the file system's whim: list by name, case aside.
     std::sort(entries.begin(), entries.end());
     for (const auto& [lower, name] : entries) {
+      bool faithful = true;
+      const WString wideName = ShownName(name, &faithful);
+      if (parent == top && known.count(wideName)) continue;
       const std::string path = folder + "/" + name;
       struct stat info = {};
       // A link to a folder could lead round in a circle: only linked files count.
       if (lstat(path.c_str(), &info) != 0) continue;
       if (S_ISLNK(info.st_mode) && (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))) continue;
-      bool faithful = true;
-      const WString wideName = ShownName(name, &faithful);
-      if (parent == top && known.count(wideName)) continue;
       const DWORD hidden = name[0] == '.' ? WMDM_FILE_ATTR_HIDDEN : 0;
       if (S_ISDIR(info.st_mode)) {
         const ObjectId child = model.AddFolder(parent, wideName, DefaultFolderAttributes() | hidden);
@@ -270,10 +308,16 @@ HRESULT FolderStore::CheckName(const WString& name) const {
 HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
                             ModelObject* object) {
   const std::string folder = PathOf(parent);
-  const std::string path = folder + "/" + wide::ToUtf8(request.name);
+  // What replaces a file takes its place under its name, as a file system
+  // that ignores case keeps it; on one that does not, the name asked for
+  // would leave the old file beside the new one, unseen.
+  const std::string path = replaced ? PathOf(*replaced) : folder + "/" + wide::ToUtf8(request.name);
   if (request.folder) {
+    const bool asSeen = SeenAsIs(parent.id, folder);
     if (mkdir(path.c_str(), 0755) != 0) return FromErrno(errno);
-    SyncFolder(folder);
+    if (asSeen) NoteOwnChange(parent.id, folder);
+    NoteOwnChange(object->id, path);  // empty, as made
+    NotePendingWrite(root_);
     return S_OK;
   }
   if (request.sourcePath.empty() && request.bytes.empty()) {
@@ -288,27 +332,33 @@ HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request,
     }
     SyncFolder(folder);
     object->size = text.size();
-    return S_OK;
+  } else {
+    RETURN_IF_FAILED(CopyInto(parent, path, request, replaced != nullptr));
+    struct stat info = {};
+    if (stat(path.c_str(), &info) == 0) {
+      object->size = static_cast<ULONGLONG>(info.st_size);
+      object->date = DateOf(info.st_mtime);
+    }
+    // The file's own tags and format, as TagLib reads them, are what it holds now.
+    object->detailsPending = object->formatPending = IsAudioCode(FormatCodeOfName(request.name));
   }
-  RETURN_IF_FAILED(CopyInto(folder, request, replaced));
-  struct stat info = {};
-  if (stat(path.c_str(), &info) == 0) {
-    object->size = static_cast<ULONGLONG>(info.st_size);
-    object->date = DateOf(info.st_mtime);
+  if (replaced) {
+    object->name = replaced->name;
+    if (const auto disk = diskNames_.find(replaced->id); disk != diskNames_.end()) diskNames_[object->id] = disk->second;
   }
-  // The file's own tags and format, as TagLib reads them, are what it holds now.
-  object->detailsPending = object->formatPending = IsAudioCode(FormatCodeOfName(request.name));
   return S_OK;
 }
 
-HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& request, const ModelObject* replaced) {
-  const std::string name = wide::ToUtf8(request.name);
-  const std::string path = folder + "/" + name;
+HRESULT FolderStore::CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request,
+                              bool replace) {
+  const std::string folder = path.substr(0, path.find_last_of('/'));
   const std::string temporary = TemporaryPathIn(folder);
   // Tags go into the copy before it takes its name: a failed send leaves
   // nothing behind, a finished one is whole, tags and all.
+  bool asSeen = SeenAsIs(parent.id, folder);
   const int target = open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (target < 0) return FromErrno(errno);
+  if (asSeen) NoteOwnChange(parent.id, folder);
   const auto fail = [&](HRESULT result) {
     unlink(temporary.c_str());
     return result;
@@ -329,11 +379,18 @@ HRESULT FolderStore::CopyInto(const std::string& folder, const NewObject& reques
     close(target);
     return fail(error == ENOTSUP ? WMDM_E_NOTSUPPORTED : FromErrno(error));
   }
-  const HRESULT synced = SyncAndClose(target);
-  if (FAILED(synced)) return fail(synced);
-  const HRESULT moved = MoveInto(temporary, path, replaced != nullptr);
+  // A copy taking an old file's place is durable before the old one goes; a
+  // new name replaces nothing, and waits for the one flush of the batch.
+  const HRESULT closed = replace ? SyncAndClose(target) : CloseChecked(target);
+  if (FAILED(closed)) return fail(closed);
+  asSeen = SeenAsIs(parent.id, folder);
+  const HRESULT moved = MoveInto(temporary, path, replace);
   if (FAILED(moved)) return fail(moved == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) : moved);
-  SyncFolder(folder);
+  if (asSeen) NoteOwnChange(parent.id, folder);
+  if (replace)
+    SyncFolder(folder);
+  else
+    NotePendingWrite(root_);
   return S_OK;
 }
 
@@ -408,10 +465,24 @@ HRESULT FolderStore::SavePlaylistText(const PlaylistFile& file) {
   return S_OK;
 }
 
+bool FolderStore::ShownAsOnDisk(const ModelObject& object) const {
+  for (const ModelObject* at = &object; at && !at->isRoot; at = at->parent.lock().get())
+    if (diskNames_.count(at->id)) return false;
+  return true;
+}
+
 HRESULT FolderStore::SaveReferences(const ModelObject& playlist, const std::vector<const ModelObject*>& entries) {
   const auto model = model_.lock();
   if (!model) return E_UNEXPECTED;
   PlaylistFile file(*model, playlist, root_);
+  // A playlist line holds a path as text: a name on disk that is not (a CR
+  // or LF in it would end the line, a "\" split it, bytes that are not UTF-8
+  // name nothing) cannot be written as a new entry. Entries already there
+  // keep their own lines.
+  const std::vector<ObjectId> kept = file.Targets();
+  for (const ModelObject* entry : entries)
+    if (!ShownAsOnDisk(*entry) && std::find(kept.begin(), kept.end(), entry->id) == kept.end())
+      return HRESULT_FROM_WIN32(kErrorInvalidName);
   file.SetEntries(entries, [this](ModelObject& track) {
     if (!track.detailsPending) return;
     track.detailsPending = false;
@@ -423,11 +494,17 @@ HRESULT FolderStore::SaveReferences(const ModelObject& playlist, const std::vect
 HRESULT FolderStore::SaveTags(const ModelObject& object, const std::vector<ModelTag>& tags) {
   if (object.IsFolder() || !IsAudioCode(FormatCodeOfName(object.name))) return S_OK;
   if (object.attributes & WMDM_FILE_ATTR_READONLY) return E_ACCESSDENIED;
-  return WriteTrackTags(PathOf(object), tags) ? S_OK : HRESULT_FROM_WIN32(kErrorWriteFault);
+  if (TagEditsOf(tags).empty()) return S_OK;
+  return RewriteWithTags(PathOf(object), object.name, tags);
 }
 
 void FolderStore::LoadFormat(ModelObject& object) {
-  if (ReadAudioFormat(PathOf(object), FormatCodeOfName(object.name), object.size, &object.format)) return;
+  unsigned long long milliseconds = 0;
+  if (ReadAudioFormat(PathOf(object), FormatCodeOfName(object.name), object.size, &object.format, &milliseconds)) {
+    // Kept for the tags' reading, which would read the same headers again.
+    if (milliseconds && object.detailsPending) headerPlayTimes_[object.id] = {object.size, milliseconds};
+    return;
+  }
   // A kind whose headers are not read here (WMA, MP4), or a file that does
   // not start as its name says: the full reader answers, tags and all.
   if (object.detailsPending) {
@@ -441,7 +518,16 @@ void FolderStore::LoadDetails(ModelObject& object) {
   object.formatPending = false;
   std::vector<ModelTag> read;
   _WAVEFORMATEX format = {};
-  ReadTrackDetails(path, object.name, object.size, &read, &format);
+  unsigned long long headerMilliseconds = 0;
+  if (const auto known = headerPlayTimes_.find(object.id); known != headerPlayTimes_.end()) {
+    // Only while the file is the one whose headers were read.
+    if (known->second.first == object.size && object.format.nSamplesPerSec) {
+      headerMilliseconds = known->second.second;
+      format = object.format;
+    }
+    headerPlayTimes_.erase(known);
+  }
+  ReadTrackDetails(path, object.name, object.size, &read, &format, headerMilliseconds);
   // The format once answered stays as it was: the headers' unless they were
   // not understood.
   if (object.format.nSamplesPerSec == 0) object.format = format;

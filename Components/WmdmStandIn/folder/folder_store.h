@@ -23,6 +23,8 @@ class PlaylistFile;
 class FolderStore final : public ContentStore {
  public:
   explicit FolderStore(std::string root) : root_(std::move(root)) {}
+  // New files not yet flushed are made durable when the player goes away.
+  ~FolderStore() override;
 
   // Lists the directory into the medium whose root storage is `mediumRoot`:
   // folders and files with their names, sizes, dates and attributes, and the
@@ -62,11 +64,21 @@ class FolderStore final : public ContentStore {
   // passing over the names in `known` that the model holds already.
   void ScanFolder(PlayerModel& model, ObjectId top, const std::string& topPath, const std::set<WString>& known);
   void NoteFolderSeen(ObjectId folder, const std::string& path);
+  // An edit of the store's own changes its folder's time. When the folder
+  // was as last read just before the edit (SeenAsIs), NoteOwnChange right
+  // after it takes the new time as read, so the edit alone does not make the
+  // folder be read again; a change by another program between the two
+  // would have to fall in those microseconds and the same tick of the clock.
+  bool SeenAsIs(ObjectId folder, const std::string& path) const;
+  void NoteOwnChange(ObjectId folder, const std::string& path);
   void CatchUpFolder(PlayerModel& model, const ModelObject& folder);
   HRESULT RemoveFiles(const ModelObject& object);
   HRESULT SavePlaylistText(const PlaylistFile& file);
-  HRESULT CopyInto(const std::string& folder, const NewObject& request, const ModelObject* replaced);
+  // Copies the source into `folder` as `path`, replacing the file there when `replace`.
+  HRESULT CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request, bool replace);
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
+  // Whether the object and its folders are named in the model as on disk.
+  bool ShownAsOnDisk(const ModelObject& object) const;
 
   std::string root_;
   // The real bytes of the names that are shown escaped (not UTF-8, or
@@ -81,6 +93,9 @@ class FolderStore final : public ContentStore {
     bool unsure = false;
   };
   std::map<ObjectId, FolderSeen> seen_;
+  // The play time a track's first headers gave when its format was read,
+  // with the file's size then, until its tags are read.
+  std::unordered_map<ObjectId, std::pair<ULONGLONG, unsigned long long>> headerPlayTimes_;
   long long timestampStep_ = 0;  // nanoseconds; 0 until the file system was asked
   std::atomic<long long> lastRecheck_{-1'000'000};  // milliseconds of the coarse monotonic clock
 };

@@ -1,5 +1,6 @@
 #include "tagged_copy.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <taglib/id3v1tag.h>
@@ -54,6 +55,48 @@ long FindTag(TagLib::FileStream& stream, long size) {
   return -1;
 }
 
+// An ID3v1 tag read from its 128 bytes, as TagLib reads one from a file.
+class Id3v1Bytes : public TagLib::ID3v1::Tag {
+ public:
+  explicit Id3v1Bytes(const TagLib::ByteVector& bytes) { parse(bytes); }
+};
+
+bool ReadAt(int descriptor, unsigned long long offset, size_t length, std::string* bytes) {
+  bytes->resize(length);
+  size_t done = 0;
+  while (done < length) {
+    const ssize_t got = pread(descriptor, bytes->data() + done, length - done, static_cast<off_t>(offset + done));
+    if (got <= 0) return false;
+    done += static_cast<size_t>(got);
+  }
+  return true;
+}
+
+// The common MP3 read straight from its bytes, where TagLib would find the
+// same: an ID3v2 tag at the start, the audio, an ID3v1 tag in the last 128
+// bytes (as TagLib looks for one: "TAG" there, not an APE tag's footer).
+// Anything else is left to TagLib.
+bool PlanMp3FromBytes(int source, unsigned long long size, const std::vector<TagEdit>& edits, Mp3Plan* plan) {
+  std::string head;
+  if (size < 10 || !ReadAt(source, 0, 10, &head)) return false;
+  const long tagSize = TagSizeAt(TagLib::ByteVector(head.data(), 10), 0);
+  if (tagSize <= 10 || static_cast<unsigned long long>(tagSize) > size) return false;
+  std::string own, tail;
+  if (!ReadAt(source, 0, static_cast<size_t>(tagSize), &own)) return false;
+  plan->tagStart = 0;
+  plan->audioStart = static_cast<unsigned long long>(tagSize);
+  plan->trailerStart = size;
+  if (size >= 131 && ReadAt(source, size - 131, 131, &tail) && tail.compare(3, 3, "TAG") == 0 &&
+      tail.compare(3, 8, "APETAGEX") != 0) {
+    plan->trailerStart = size - 128;
+    Id3v1Bytes v1(TagLib::ByteVector(tail.data() + 3, 128));
+    EditFixedFields(v1, edits);
+    const TagLib::ByteVector trailer = v1.render();
+    plan->trailer.assign(trailer.data(), trailer.size());
+  }
+  return plan->trailerStart >= plan->audioStart && SpliceId3v2(own, edits, &plan->tag);
+}
+
 bool PlanMp3(const std::string& path, const std::vector<TagEdit>& edits, Mp3Plan* plan) {
   TagLib::FileStream stream(path.c_str(), true);
   if (!stream.isOpen()) return false;
@@ -105,8 +148,16 @@ int CopyTagged(int source, const std::string& sourcePath, int target, const WStr
                const std::vector<ModelTag>& tags) {
   const std::vector<TagEdit> edits = Taggable(name) ? TagEditsOf(tags) : std::vector<TagEdit>();
   Mp3Plan plan;
-  if (!edits.empty() && FormatCodeOfName(name) == WMDM_FORMATCODE_MP3 && PlanMp3(sourcePath, edits, &plan))
-    return WritePlanned(source, target, plan);
+  if (!edits.empty() && FormatCodeOfName(name) == WMDM_FORMATCODE_MP3) {
+    struct stat info = {};
+    bool planned = fstat(source, &info) == 0 &&
+                   PlanMp3FromBytes(source, static_cast<unsigned long long>(info.st_size), edits, &plan);
+    if (!planned) {
+      plan = Mp3Plan();
+      planned = PlanMp3(sourcePath, edits, &plan);
+    }
+    if (planned) return WritePlanned(source, target, plan);
+  }
   if (!CopyContent(source, target)) return errno ? errno : EIO;
   return edits.empty() ? 0 : EditTagsInPlace(target, wide::ToUtf8(name), edits);
 }

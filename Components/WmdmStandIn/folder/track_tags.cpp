@@ -13,7 +13,6 @@
 
 #include "audio_format.h"
 #include "descriptor_stream.h"
-#include "tag_edits.h"
 
 namespace wmdm_standin {
 namespace {
@@ -87,23 +86,31 @@ void AddAudioTags(ULONGLONG milliseconds, DWORD bitrate, DWORD sampleRate, DWORD
   if (channels) tags->push_back(ModelTag::Dword(g_wszWMDMNumChannels, channels));
 }
 
-// The tags of `properties` or, for an MP3, of its tags straight: building an
-// MP3's whole property map costs as much as reading its tag.
+// An MP3's tags read straight from its tags, in kTextTags' order: building
+// its whole property map costs as much as reading its tag.
+void AddMp3TextTags(TagLib::MPEG::File& mpeg, std::vector<ModelTag>* tags) {
+  const TagLib::Tag& tag = *mpeg.tag();
+  const TagLib::ID3v2::FrameList& albumArtist = mpeg.ID3v2Tag(true)->frameListMap()["TPE2"];
+  const TagLib::String year = tag.year() ? TagLib::String::number(static_cast<int>(tag.year())) : TagLib::String();
+  const std::pair<const WCHAR*, TagLib::String> texts[] = {
+      {g_wszWMDMTitle, tag.title()},
+      {g_wszWMDMAlbumArtist, albumArtist.isEmpty() ? TagLib::String() : albumArtist.front()->toString()},
+      {g_wszWMDMAuthor, tag.artist()},
+      {g_wszWMDMAlbumTitle, tag.album()},
+      {g_wszWMDMGenre, tag.genre()},
+      {g_wszWMDMYear, year}};
+  for (const auto& [tagName, value] : texts)
+    if (!value.isEmpty()) tags->push_back(ModelTag::String(tagName, ToWide(value)));
+  if (tag.track()) tags->push_back(ModelTag::Dword(g_wszWMDMTrack, static_cast<DWORD>(tag.track())));
+}
+
+// The tags of any file, by the names TagLib gives them in every format.
 void AddTextTags(TagLib::File& file, std::vector<ModelTag>* tags) {
-  TagLib::PropertyMap properties;
   if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(&file)) {
-    const TagLib::Tag& tag = *mpeg->tag();
-    const std::pair<const char*, TagLib::String> basics[] = {
-        {"TITLE", tag.title()}, {"ARTIST", tag.artist()}, {"ALBUM", tag.album()}, {"GENRE", tag.genre()}};
-    for (const auto& [key, value] : basics)
-      if (!value.isEmpty()) properties.insert(key, TagLib::StringList(value));
-    if (tag.year()) properties.insert("DATE", TagLib::StringList(TagLib::String::number(static_cast<int>(tag.year()))));
-    if (tag.track()) properties.insert("TRACKNUMBER", TagLib::StringList(TagLib::String::number(static_cast<int>(tag.track()))));
-    const TagLib::ID3v2::FrameList& albumArtist = mpeg->ID3v2Tag(true)->frameListMap()["TPE2"];
-    if (!albumArtist.isEmpty()) properties.insert("ALBUMARTIST", TagLib::StringList(albumArtist.front()->toString()));
-  } else {
-    properties = file.properties();
+    AddMp3TextTags(*mpeg, tags);
+    return;
   }
+  const TagLib::PropertyMap properties = file.properties();
   for (const auto& [tagName, key] : kTextTags) {
     auto found = properties.find(key);
     if (found != properties.end() && !found->second.isEmpty() && !found->second.front().isEmpty())
@@ -148,19 +155,19 @@ void ReadWithTagLib(const std::string& path, DWORD formatCode, std::vector<Model
 }  // namespace
 
 void ReadTrackDetails(const std::string& path, const WString& name, unsigned long long size,
-                      std::vector<ModelTag>* tags, _WAVEFORMATEX* format) {
+                      std::vector<ModelTag>* tags, _WAVEFORMATEX* format, unsigned long long headerMilliseconds) {
   tags->clear();
-  *format = _WAVEFORMATEX{};
+  if (!headerMilliseconds) *format = _WAVEFORMATEX{};
   const DWORD formatCode = FormatCodeOfName(name);
   if (formatCode) tags->push_back(ModelTag::Dword(g_wszWMDMFormatCode, formatCode));
   if (!formatCode || formatCode == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST) return;
 
   // Where the headers tell the play time (an MP3's), TagLib reads the tags
   // alone: its own reading of the audio walks the file back from its end.
-  unsigned long long milliseconds = 0;
+  unsigned long long milliseconds = headerMilliseconds;
   const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor >= 0) {
-    ReadAudioFormatAt(descriptor, formatCode, size, format, &milliseconds);
+    if (!milliseconds) ReadAudioFormatAt(descriptor, formatCode, size, format, &milliseconds);
     if (milliseconds) {
       AddAudioTags(milliseconds, format->nAvgBytesPerSec * 8, format->nSamplesPerSec, format->nChannels, tags);
       ReadMp3Tags(descriptor, path, tags);
@@ -168,17 +175,6 @@ void ReadTrackDetails(const std::string& path, const WString& name, unsigned lon
     close(descriptor);
   }
   if (!milliseconds) ReadWithTagLib(path, formatCode, tags, format);
-}
-
-bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags) {
-  const std::vector<TagEdit> edits = TagEditsOf(tags);
-  if (edits.empty()) return true;
-  const int descriptor = open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (descriptor < 0) return false;
-  const int error = EditTagsInPlace(descriptor, path, edits);
-  const bool synced = fsync(descriptor) == 0;
-  close(descriptor);
-  return error == 0 && synced;
 }
 
 }  // namespace wmdm_standin

@@ -17,13 +17,10 @@ DWORD FormatCodeOfName(const WString& name);
 // 100 ns), bit rate, sample rate, channels and the format code; what the file
 // does not carry is left out. `format` gets the audio format players report:
 // the one its first headers give where they are read (audio_format.h), else
-// TagLib's. `size` is the file's.
+// TagLib's. `size` is the file's. `headerMilliseconds`, when not 0, is the
+// play time its first headers gave with `format` (read just before): they are
+// not read again.
 void ReadTrackDetails(const std::string& path, const WString& name, unsigned long long size,
-                      std::vector<ModelTag>* tags, _WAVEFORMATEX* format);
-
-// Writes the text and number tags it knows into the file in place, keeping
-// every other tag (see tag_edits.h). False when the file cannot be tagged or
-// a write failed.
-bool WriteTrackTags(const std::string& path, const std::vector<ModelTag>& tags);
+                      std::vector<ModelTag>* tags, _WAVEFORMATEX* format, unsigned long long headerMilliseconds = 0);
 
 }  // namespace wmdm_standin

@@ -17,4 +17,11 @@ namespace wmdm_standin {
 ObjectId AddFolderPlayer(PlayerModel& model, const std::string& directory,
                          PlayerModel::Presence presence = PlayerModel::Presence::Connected);
 
+// Makes durable what the folder players wrote as new: a new file or folder
+// is given its name without waiting for the disk, and this one flush (of
+// each player's file system) covers them all. A client calls it before it
+// reports its work done; a player going away does it too. S_OK, or the
+// failure the file system reported for the writes.
+HRESULT FlushFolderPlayers();
+
 }  // namespace wmdm_standin
