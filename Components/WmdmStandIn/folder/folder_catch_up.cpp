@@ -90,7 +90,7 @@ void FolderStore::CatchUpFolder(PlayerModel& model, const ModelObject& folder) {
     return;
   const std::set<WString> present = NamesIn(path);
   std::set<WString> known;
-  for (const auto& child : std::vector<std::shared_ptr<ModelObject>>(folder.children)) {
+  for (const auto& child : std::vector<std::shared_ptr<ModelObject>>(folder.children.Items())) {
     if (!present.count(child->name)) {
       model.ForgetObject(child->id);
       continue;
@@ -108,8 +108,7 @@ void FolderStore::CatchUpFolder(PlayerModel& model, const ModelObject& folder) {
   ScanFolder(model, folder.id, path, known);
   if (folder.children.size() == before) return;
   // Listed in the order of their names, case aside, as a fresh scan lists them.
-  auto& children = const_cast<ModelObject&>(folder).children;
-  std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
+  const_cast<ModelObject&>(folder).children.Sort([](const auto& a, const auto& b) {
     return wide::LowerAscii(a->name) < wide::LowerAscii(b->name);
   });
 }

@@ -1,6 +1,10 @@
 #include "player_model.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "personality.h"
 
 namespace wmdm_standin {
 namespace {
@@ -26,9 +30,23 @@ WString OwnKnownName(ObjectId id) {
   return W("\\\\?\\standin#player") + wide::FromUnsigned(id) + W("#{6ac27878-a6fa-4155-ba85-f98f491d4f33}$0");
 }
 
+// MD_STANDIN_PERSONALITY=mtp (or mass-storage) gives every player that
+// personality, so that a whole session can be run against the other kind.
+std::optional<Personality> PersonalityFromEnvironment() {
+  const char* text = std::getenv("MD_STANDIN_PERSONALITY");
+  if (!text) return std::nullopt;
+  if (std::strcmp(text, "mtp") == 0) return Personality::Mtp;
+  if (std::strcmp(text, "mass-storage") == 0) return Personality::MassStorage;
+  return std::nullopt;
+}
+
 }  // namespace
 
-std::shared_ptr<PlayerModel> PlayerModel::Create() { return std::shared_ptr<PlayerModel>(new PlayerModel()); }
+std::shared_ptr<PlayerModel> PlayerModel::Create() {
+  std::shared_ptr<PlayerModel> model(new PlayerModel());
+  if (auto chaos = ChaosFromEnvironment()) model->chaos_.Start(*chaos);
+  return model;
+}
 
 PlayerModel::~PlayerModel() = default;
 
@@ -37,6 +55,7 @@ ObjectId PlayerModel::AddDevice(const DeviceDescription& description, Presence p
   auto device = std::make_shared<ModelDevice>();
   device->id = NextId();
   device->description = description;
+  if (auto personality = PersonalityFromEnvironment()) device->description.personality = *personality;
   device->knownName = description.canonicalName ? *description.canonicalName : OwnKnownName(device->id);
   devices_.push_back(device);
   if (presence == Presence::Connected) ConnectDevice(device->id);
@@ -165,6 +184,14 @@ bool PlayerModel::SetMediumStatus(ObjectId id, DWORD status) {
   return true;
 }
 
+bool PlayerModel::SetPersonality(ObjectId id, Personality personality) {
+  auto lock = Lock();
+  auto device = DeviceById(id);
+  if (!device) return false;
+  device->description.personality = personality;
+  return true;
+}
+
 ObjectId PlayerModel::FindDevice(const WString& name) const {
   auto lock = Lock();
   for (const auto& device : devices_)
@@ -256,6 +283,15 @@ bool PlayerModel::IsAlive(const StorageHandle& handle) const {
          !handle.object->deleted && handle.object->generation == handle.generation;
 }
 
+void PlayerModel::MaybeRemoveStore(const std::shared_ptr<ModelMedium>& medium) {
+  if (!medium || !chaos_.Roll(ChaosKind::RemoveStore)) return;
+  RemoveMedium(medium->id);
+}
+
+HRESULT PlayerModel::CheckAlive(const StorageHandle& handle) const {
+  return IsAlive(handle) ? S_OK : StaleAnswer(handle);
+}
+
 bool PlayerModel::IsAlive(const ModelDevice& device) const {
   auto lock = Lock();
   return device.present;
@@ -279,17 +315,7 @@ std::optional<StorageHandle> PlayerModel::ParentHandle(const StorageHandle& hand
 }
 
 std::shared_ptr<ModelObject> PlayerModel::ChildNamed(const ModelObject& folder, const WString& name) const {
-  // The exact name wins: a folder player on a file system that tells case
-  // apart may hold "a.mp3" beside "A.mp3". Case aside only when it names one.
-  std::shared_ptr<ModelObject> caseAside;
-  bool ambiguous = false;
-  for (const auto& child : folder.children) {
-    if (child->name == name) return child;
-    if (!wide::EqualsIgnoreCaseAscii(child->name, name)) continue;
-    ambiguous = ambiguous || caseAside != nullptr;
-    caseAside = child;
-  }
-  return ambiguous ? nullptr : caseAside;
+  return folder.children.Named(name);
 }
 
 DWORD PlayerModel::ReportedAttributes(const ModelObject& object) const {
@@ -371,7 +397,7 @@ void PlayerModel::Insert(const std::shared_ptr<ModelObject>& parent, const std::
                          size_t position) {
   child->parent = parent;
   child->medium = parent->medium;
-  parent->children.insert(parent->children.begin() + static_cast<ptrdiff_t>(position), child);
+  parent->children.Insert(position, child);
   objects_[child->id] = child;
 }
 

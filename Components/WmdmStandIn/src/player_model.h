@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "chaos.h"
 #include "content_store.h"
 #include "event_dispatcher.h"
 #include "fault_injector.h"
@@ -83,6 +84,8 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   bool RemoveDevice(ObjectId device);
   bool RemoveMedium(ObjectId medium);
   bool SetMediumStatus(ObjectId medium, DWORD status);
+  // Which provider answers for the device from now on (see personality.h).
+  bool SetPersonality(ObjectId device, Personality personality);
 
   // Lookups for tests and hosts; 0 when nothing matches.
   ObjectId FindDevice(const WString& name) const;
@@ -95,6 +98,10 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   std::vector<ObjectId> Devices() const;
 
   FaultInjector& Faults() { return faults_; }
+  Chaos& ChaosMode() { return chaos_; }
+  // Under chaos, now and then takes the medium out (as a card pulled between
+  // two calls of one operation).
+  void MaybeRemoveStore(const std::shared_ptr<ModelMedium>& medium);
   EventDispatcher& Events() { return events_; }
 
   // For the COM objects, under Lock().
@@ -106,6 +113,8 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   // The manager's Reinitialize: media added silently are listed from now on.
   void Reinitialize();
   bool IsAlive(const StorageHandle& handle) const;
+  // S_OK for a live handle, else what the handle's player answers for a stale object.
+  HRESULT CheckAlive(const StorageHandle& handle) const;
   bool IsAlive(const ModelDevice& device) const;
   bool IsAlive(const std::shared_ptr<ModelDevice>& device) const { return IsAlive(*device); }
   // A handle on the object as it is now (its current generation).
@@ -165,6 +174,7 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   bool devicesEnumerated_ = false;
   FaultInjector faults_;
   EventDispatcher events_;
+  Chaos chaos_;
 };
 
 }  // namespace wmdm_standin
