@@ -3,6 +3,7 @@
 // before the tree follows.
 #pragma once
 
+#include <sys/stat.h>
 #include <time.h>
 
 #include <atomic>
@@ -55,6 +56,10 @@ class FolderStore final : public ContentStore {
   // object checks the object's folder at most once in this interval
   // (default 100 ms, 0: every call).
   void CatchUp(PlayerModel& model, const ModelObject& object, bool listing) override;
+  // A lookup by name in a folder that changed looks at that name alone: the
+  // model's child still there with its size, or no such file, is answered
+  // without reading the folder (the next listing catches up with the rest).
+  void CatchUpName(PlayerModel& model, const ModelObject& folder, const WString& name) override;
   static void SetRecheckIntervalForTesting(std::chrono::milliseconds interval);
 
  private:
@@ -63,6 +68,9 @@ class FolderStore final : public ContentStore {
   void ScanFolder(PlayerModel& model, ObjectId top, const std::string& topPath, const std::set<WString>& known);
   void NoteFolderSeen(ObjectId folder, const std::string& path);
   void CatchUpFolder(PlayerModel& model, const ModelObject& folder);
+  // True when the folder's time is the one it had when it was read, and no
+  // change could hide in the same tick; `info` is what stat said.
+  bool Unchanged(const ModelObject& folder, const struct stat& info) const;
   HRESULT RemoveFiles(const ModelObject& object);
   HRESULT SavePlaylistText(const PlaylistFile& file);
   HRESULT CopyInto(const std::string& folder, const NewObject& request, const ModelObject* replaced);

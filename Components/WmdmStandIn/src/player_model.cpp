@@ -152,6 +152,11 @@ void PlayerModel::CatchUp(const ModelObject& object, bool listing) {
   if (medium && medium->store) medium->store->CatchUp(*this, object, listing);
 }
 
+void PlayerModel::CatchUpName(const ModelObject& folder, const WString& name) {
+  ModelMedium* medium = folder.medium;
+  if (medium && medium->store) medium->store->CatchUpName(*this, folder, name);
+}
+
 bool PlayerModel::RemoveDevice(ObjectId id) {
   auto lock = Lock();
   auto found = std::find_if(devices_.begin(), devices_.end(), [id](const auto& d) { return d->id == id; });

@@ -130,6 +130,8 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   // Asks the object's store to catch up with changes made beside the model
   // (see ContentStore::CatchUp).
   void CatchUp(const ModelObject& object, bool listing);
+  // The same before `folder` is searched for `name` (see ContentStore::CatchUpName).
+  void CatchUpName(const ModelObject& folder, const WString& name);
   // The object's whole set of tags, read in first where its store reads
   // them late; none when the object is gone.
   std::optional<std::vector<ModelTag>> LoadedTags(ObjectId id) const;

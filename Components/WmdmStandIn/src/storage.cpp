@@ -118,7 +118,7 @@ HRESULT Storage::ChildNamed(const std::shared_ptr<PlayerModel>& model, const Mod
                             IWMDMStorage** storage) {
   if (!name || !storage) return E_INVALIDARG;
   *storage = nullptr;
-  if (folder) model->CatchUp(*folder, true);
+  if (folder) model->CatchUpName(*folder, name);
   if (folder && folder->deleted) return StaleAnswer(*folder);  // the folder itself went
   auto child = folder ? model->ChildNamed(*folder, name) : nullptr;
   if (!child) return S_FALSE;
