@@ -402,6 +402,7 @@ class Loader {
     DeviceDescription device;
     device.name = Text(Field(player, "name", where), where + ".name");
     if (player.contains("personality")) device.personality = PersonalityOf(player["personality"], where + ".personality");
+    device.storagesAsDevices = Flag(player, "storagesAsDevices", false, where);
     if (player.contains("manufacturer")) device.manufacturer = Text(player["manufacturer"], where + ".manufacturer");
     if (player.contains("version"))
       device.version = static_cast<DWORD>(Number(player["version"], where + ".version", 0xFFFFFFFFu));

@@ -8,6 +8,7 @@
 //                               "avgBytesPerSec": 16000, "blockAlign": 1, "bitsPerSample": 16 } },
 //     "players": [ {
 //       "name": "...", "personality": "mtp",          (left out: "mass-storage")
+//       "storagesAsDevices": true,                    (left out: false; each medium a device of its own)
 //       "manufacturer": "...", "version": 260, "vendorId": "0x0BDA",
 //       "type": ["playback", "storage", "nonsdmi"], "serial": "0A1B2C", "icon": 101,
 //       "canonicalName": "\\\\?\\usb#...$0",        (left out: the player has none)

@@ -135,6 +135,9 @@ struct DeviceDescription {
   std::vector<WString> mimeTypes;
   // None: the device has no "WMDM/FormatsSupported" property.
   std::optional<std::vector<DWORD>> formatsSupported;
+  // A provider may ignore SetDeviceEnumPreference and show each medium of a
+  // device with several as a device of its own (MTP's may).
+  bool storagesAsDevices = false;
 };
 
 struct ModelDevice : std::enable_shared_from_this<ModelDevice> {

@@ -183,5 +183,42 @@ TEST_F(PersonalityTest, AnMtpPlaylistIsAnAbstractObjectOfSizeZeroWithReferences)
   CoTaskMemFree(held);
 }
 
+// A provider that ignores SetDeviceEnumPreference shows each medium as a
+// device: the same canonical name but for the digits after the last "$".
+TEST_F(PersonalityTest, StoragesShownAsDevicesAreOneMediumEach) {
+  ASSERT_TRUE(Model().SetPersonality(players_.pocket, Personality::Mtp, true));
+  EXPECT_EQ(manager3_->SetDeviceEnumPreference(DO_NOT_VIRTUALIZE_STORAGES_AS_DEVICES), S_OK) << "and ignored";
+  ComPtr<IWMDMEnumDevice> devices;
+  ASSERT_EQ(manager3_->EnumDevices2(&devices), S_OK);
+  std::vector<std::pair<WString, WString>> shown;  // canonical name, its one medium
+  ComPtr<IWMDMDevice> device;
+  ULONG fetched = 0;
+  while (devices->Next(1, &device, &fetched) == S_OK) {
+    ComPtr<IWMDMDevice2> device2;
+    ASSERT_EQ(device.As(&device2), S_OK);
+    WCHAR name[200] = {};
+    if (device2->GetCanonicalName(name, 200) != S_OK) continue;  // the generic player has none
+    ComPtr<IWMDMEnumStorage> media;
+    ASSERT_EQ(device->EnumStorage(&media), S_OK);
+    ComPtr<IWMDMStorage> medium;
+    ASSERT_EQ(media->Next(1, &medium, &fetched), S_OK);
+    shown.emplace_back(name, NameOf(medium.Get()));
+    EXPECT_EQ(media->Next(1, &medium, &fetched), S_FALSE) << "one medium each";
+  }
+  ASSERT_EQ(shown.size(), 2u);
+  const WString base = shown[0].first.substr(0, shown[0].first.rfind(W('$')));
+  EXPECT_EQ(shown[0], std::make_pair(base + W("$0"), WString(W("Internal Memory"))));
+  EXPECT_EQ(shown[1], std::make_pair(base + W("$1"), WString(W("Storage Card"))));
+  DWORD count = 0;
+  EXPECT_EQ(manager_->GetDeviceCount(&count), S_OK);
+  EXPECT_EQ(count, 3u);
+
+  ComPtr<IWMDMDevice> card;
+  ASSERT_EQ(manager3_->GetDeviceFromCanonicalName((base + W("$1")).c_str(), &card), S_OK);
+  Model().RemoveMedium(players_.card);
+  DWORD status = 0;
+  EXPECT_EQ(card->GetStatus(&status), WMDM_E_INTERFACEDEAD) << "the card's device went with it";
+}
+
 }  // namespace
 }  // namespace wmdm_standin

@@ -30,14 +30,16 @@ WString OwnKnownName(ObjectId id) {
   return W("\\\\?\\standin#player") + wide::FromUnsigned(id) + W("#{6ac27878-a6fa-4155-ba85-f98f491d4f33}$0");
 }
 
-// MD_STANDIN_PERSONALITY=mtp (or mass-storage) gives every player that
-// personality, so that a whole session can be run against the other kind.
-std::optional<Personality> PersonalityFromEnvironment() {
+// MD_STANDIN_PERSONALITY=mtp (or mass-storage, or mtp-storages-as-devices)
+// gives every player that personality, so that a whole session can be run
+// against the other kind.
+void ApplyPersonalityFromEnvironment(DeviceDescription* description) {
   const char* text = std::getenv("MD_STANDIN_PERSONALITY");
-  if (!text) return std::nullopt;
-  if (std::strcmp(text, "mtp") == 0) return Personality::Mtp;
-  if (std::strcmp(text, "mass-storage") == 0) return Personality::MassStorage;
-  return std::nullopt;
+  if (!text) return;
+  const bool asDevices = std::strcmp(text, "mtp-storages-as-devices") == 0;
+  if (std::strcmp(text, "mtp") == 0 || asDevices) description->personality = Personality::Mtp;
+  if (std::strcmp(text, "mass-storage") == 0) description->personality = Personality::MassStorage;
+  description->storagesAsDevices = description->storagesAsDevices || asDevices;
 }
 
 }  // namespace
@@ -55,7 +57,7 @@ ObjectId PlayerModel::AddDevice(const DeviceDescription& description, Presence p
   auto device = std::make_shared<ModelDevice>();
   device->id = NextId();
   device->description = description;
-  if (auto personality = PersonalityFromEnvironment()) device->description.personality = *personality;
+  ApplyPersonalityFromEnvironment(&device->description);
   device->knownName = description.canonicalName ? *description.canonicalName : OwnKnownName(device->id);
   devices_.push_back(device);
   if (presence == Presence::Connected) ConnectDevice(device->id);
@@ -189,11 +191,12 @@ bool PlayerModel::SetMediumStatus(ObjectId id, DWORD status) {
   return true;
 }
 
-bool PlayerModel::SetPersonality(ObjectId id, Personality personality) {
+bool PlayerModel::SetPersonality(ObjectId id, Personality personality, bool storagesAsDevices) {
   auto lock = Lock();
   auto device = DeviceById(id);
   if (!device) return false;
   device->description.personality = personality;
+  device->description.storagesAsDevices = storagesAsDevices;
   return true;
 }
 
@@ -261,11 +264,35 @@ std::vector<std::shared_ptr<ModelDevice>> PlayerModel::PresentDevices() const {
   return present;
 }
 
-std::shared_ptr<ModelDevice> PlayerModel::DeviceByKnownName(const WString& name) const {
+std::vector<DeviceView> PlayerModel::PresentDeviceViews() const {
   auto lock = Lock();
-  for (const auto& device : devices_)
-    if (device->present && wide::EqualsIgnoreCaseAscii(device->knownName, name)) return device;
-  return nullptr;
+  std::vector<DeviceView> views;
+  for (const auto& device : PresentDevices()) {
+    const auto media = ListedMedia(*device);
+    if (!device->description.storagesAsDevices || media.size() < 2) {
+      views.push_back({device, nullptr});
+      continue;
+    }
+    for (const auto& medium : media) views.push_back({device, medium});
+  }
+  return views;
+}
+
+WString PlayerModel::KnownNameOf(const DeviceView& view) const {
+  auto lock = Lock();
+  const WString& name = view.device->knownName;
+  if (!view.medium) return name;
+  const auto& media = view.device->media;
+  const size_t place = std::find(media.begin(), media.end(), view.medium) - media.begin();
+  const size_t dollar = name.rfind(W('$'));
+  return (dollar == WString::npos ? name : name.substr(0, dollar)) + W("$") + wide::FromUnsigned(place);
+}
+
+std::optional<DeviceView> PlayerModel::ViewByKnownName(const WString& name) const {
+  auto lock = Lock();
+  for (const DeviceView& view : PresentDeviceViews())
+    if (wide::EqualsIgnoreCaseAscii(KnownNameOf(view), name)) return view;
+  return std::nullopt;
 }
 
 std::vector<std::shared_ptr<ModelMedium>> PlayerModel::ListedMedia(const ModelDevice& device) const {

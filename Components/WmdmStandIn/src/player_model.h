@@ -27,6 +27,13 @@ struct StorageHandle {
   unsigned generation = 0;
 };
 
+// What one device object shows: a player, or, where its provider shows
+// storages as devices, one medium of it.
+struct DeviceView {
+  std::shared_ptr<ModelDevice> device;
+  std::shared_ptr<ModelMedium> medium;  // none: every medium of the player
+};
+
 // A new folder or file asked for through Insert.
 struct NewObject {
   enum class Placement { Into, Before, After };
@@ -84,8 +91,9 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   bool RemoveDevice(ObjectId device);
   bool RemoveMedium(ObjectId medium);
   bool SetMediumStatus(ObjectId medium, DWORD status);
-  // Which provider answers for the device from now on (see personality.h).
-  bool SetPersonality(ObjectId device, Personality personality);
+  // Which provider answers for the device from now on (see personality.h),
+  // and whether it shows each of several media as a device of its own.
+  bool SetPersonality(ObjectId device, Personality personality, bool storagesAsDevices = false);
 
   // Lookups for tests and hosts; 0 when nothing matches.
   ObjectId FindDevice(const WString& name) const;
@@ -107,7 +115,13 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   // For the COM objects, under Lock().
   std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock<std::recursive_mutex>(mutex_); }
   std::vector<std::shared_ptr<ModelDevice>> PresentDevices() const;
-  std::shared_ptr<ModelDevice> DeviceByKnownName(const WString& name) const;
+  // What the device enumerator hands out: a device per present player, or a
+  // device per listed medium of a player that shows storages as devices.
+  std::vector<DeviceView> PresentDeviceViews() const;
+  // The name a view goes by: its player's, or for one medium of it the same
+  // with the digits after the last "$" giving the medium's place.
+  WString KnownNameOf(const DeviceView& view) const;
+  std::optional<DeviceView> ViewByKnownName(const WString& name) const;
   // The media a client sees on the device, in order; the first is its root storage.
   std::vector<std::shared_ptr<ModelMedium>> ListedMedia(const ModelDevice& device) const;
   // The manager's Reinitialize: media added silently are listed from now on.
