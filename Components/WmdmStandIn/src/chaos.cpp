@@ -71,10 +71,7 @@ void Chaos::Stop() {
   on_ = false;
 }
 
-bool Chaos::On() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return on_;
-}
+bool Chaos::On() const { return on_; }
 
 unsigned long long Chaos::Seed() const {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -82,6 +79,7 @@ unsigned long long Chaos::Seed() const {
 }
 
 bool Chaos::Roll(ChaosKind kind) {
+  if (!on_) return false;
   std::lock_guard<std::mutex> lock(mutex_);
   if (!on_ || (settings_.kinds & static_cast<unsigned>(kind)) == 0) return false;
   return random_() % 1000 < OddsOf(kind);

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -60,7 +61,8 @@ class Chaos {
 
  private:
   mutable std::mutex mutex_;
-  bool on_ = false;
+  // Read without the lock first, so that a model without chaos pays no lock.
+  std::atomic<bool> on_{false};
   ChaosSettings settings_;
   std::mt19937_64 random_;
 };
