@@ -90,6 +90,26 @@ void FolderStore::CatchUp(PlayerModel& model, const ModelObject& object, bool li
   if (folder) CatchUpFolder(model, *folder);
 }
 
+bool FolderStore::Unchanged(const ModelObject& folder, const struct stat& info) const {
+  const auto seen = seen_.find(folder.id);
+  return seen != seen_.end() && !seen->second.unsure &&
+         Nanoseconds(seen->second.modified) == Nanoseconds(info.st_mtim);
+}
+
+void FolderStore::CatchUpName(PlayerModel& model, const ModelObject& folder, const WString& name) {
+  auto lock = model.Lock();
+  if (!folder.medium->present || folder.deleted || !folder.IsFolder()) return;
+  struct stat info = {};
+  if (stat(PathOf(folder).c_str(), &info) == 0 && Unchanged(folder, info)) return;
+  const auto child = model.ChildNamed(folder, name);
+  const std::string path = child ? PathOf(*child) : PathOf(folder) + "/" + wide::ToUtf8(name);
+  struct stat file = {};
+  const bool onDisk = lstat(path.c_str(), &file) == 0;
+  if (!child && !onDisk) return;
+  if (child && onDisk && (child->IsFolder() || static_cast<ULONGLONG>(file.st_size) == child->size)) return;
+  CatchUpFolder(model, folder);
+}
+
 void FolderStore::CatchUpFolder(PlayerModel& model, const ModelObject& folder) {
   const std::string path = PathOf(folder);
   struct stat info = {};
@@ -97,12 +117,10 @@ void FolderStore::CatchUpFolder(PlayerModel& model, const ModelObject& folder) {
     if (errno == ENOENT && !folder.isRoot) model.ForgetObject(folder.id);
     return;
   }
-  const auto seen = seen_.find(folder.id);
-  if (seen != seen_.end() && !seen->second.unsure && Nanoseconds(seen->second.modified) == Nanoseconds(info.st_mtim))
-    return;
+  if (Unchanged(folder, info)) return;
   const std::set<WString> present = NamesIn(path);
   std::set<WString> known;
-  for (const auto& child : std::vector<std::shared_ptr<ModelObject>>(folder.children)) {
+  for (const auto& child : std::vector<std::shared_ptr<ModelObject>>(folder.children.Items())) {
     if (!present.count(child->name)) {
       model.ForgetObject(child->id);
       continue;
@@ -120,8 +138,7 @@ void FolderStore::CatchUpFolder(PlayerModel& model, const ModelObject& folder) {
   ScanFolder(model, folder.id, path, known);
   if (folder.children.size() == before) return;
   // Listed in the order of their names, case aside, as a fresh scan lists them.
-  auto& children = const_cast<ModelObject&>(folder).children;
-  std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
+  const_cast<ModelObject&>(folder).children.Sort([](const auto& a, const auto& b) {
     return wide::LowerAscii(a->name) < wide::LowerAscii(b->name);
   });
 }

@@ -670,6 +670,12 @@ TEST_F(FolderPlayerTest, FilesChangedByOtherProgramsShowInTheNextListing) {
   ComPtr<IWMDMStorage4> root = At("");
   ComPtr<IWMDMStorage> gone;
   EXPECT_EQ(At("Music")->GetStorage(W("Album"), &gone), S_FALSE);
+
+  // A track put in another's place, looked up by name before anything asks it.
+  player_.Write("Music/keep.wav", test_tracks::Wav(20));
+  ComPtr<IWMDMStorage> replaced;
+  ASSERT_EQ(At("Music")->GetStorage(W("keep.wav"), &replaced), S_OK);
+  EXPECT_EQ(model_->Inspect(Find("Music/keep.wav"))->size, test_tracks::Wav(20).size());
 }
 
 // The play time a listing's format reading found is the one the tags'

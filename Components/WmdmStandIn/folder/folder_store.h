@@ -3,6 +3,7 @@
 // before the tree follows.
 #pragma once
 
+#include <sys/stat.h>
 #include <time.h>
 
 #include <atomic>
@@ -57,6 +58,10 @@ class FolderStore final : public ContentStore {
   // object checks the object's folder at most once in this interval
   // (default 100 ms, 0: every call).
   void CatchUp(PlayerModel& model, const ModelObject& object, bool listing) override;
+  // A lookup by name in a folder that changed looks at that name alone: the
+  // model's child still there with its size, or no such file, is answered
+  // without reading the folder (the next listing catches up with the rest).
+  void CatchUpName(PlayerModel& model, const ModelObject& folder, const WString& name) override;
   static void SetRecheckIntervalForTesting(std::chrono::milliseconds interval);
 
  private:
@@ -72,6 +77,9 @@ class FolderStore final : public ContentStore {
   bool SeenAsIs(ObjectId folder, const std::string& path) const;
   void NoteOwnChange(ObjectId folder, const std::string& path);
   void CatchUpFolder(PlayerModel& model, const ModelObject& folder);
+  // True when the folder's time is the one it had when it was read, and no
+  // change could hide in the same tick; `info` is what stat said.
+  bool Unchanged(const ModelObject& folder, const struct stat& info) const;
   HRESULT RemoveFiles(const ModelObject& object);
   HRESULT SavePlaylistText(const PlaylistFile& file);
   // Copies the source into `folder` as `path`, replacing the file there when `replace`.

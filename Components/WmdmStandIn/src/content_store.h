@@ -64,6 +64,12 @@ class ContentStore {
     (void)object;
     (void)listing;
   }
+  // The same before the folder is searched for one name: a store may look at
+  // that name alone, so that a lookup costs the same in a folder of any size.
+  virtual void CatchUpName(PlayerModel& model, const ModelObject& folder, const WString& name) {
+    (void)name;
+    CatchUp(model, folder, true);
+  }
 };
 
 // The content held in the model's own tree: today's players, described in

@@ -44,13 +44,19 @@ HRESULT FormatsSupportedValue(const std::vector<DWORD>& codes, PROPVARIANT* valu
 
 }  // namespace
 
-Device::Device(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device)
-    : model_(std::move(model)), device_(std::move(device)) {}
+Device::Device(std::shared_ptr<PlayerModel> model, DeviceView view)
+    : model_(std::move(model)), device_(std::move(view.device)), medium_(std::move(view.medium)) {}
 
 std::optional<HRESULT> Device::Enter(const char* method) const {
   if (auto injected = model_->Faults().Enter(ObjectKind::Device, method, device_->id)) return injected;
   if (!model_->IsAlive(*device_)) return WMDM_E_INTERFACEDEAD;
+  if (medium_ && !medium_->present) return WMDM_E_INTERFACEDEAD;
   return std::nullopt;
+}
+
+std::vector<std::shared_ptr<ModelMedium>> Device::Media() const {
+  if (!medium_) return model_->ListedMedia(*device_);
+  return {medium_};
 }
 
 #define DEVICE_ENTER(method)                         \
@@ -113,7 +119,7 @@ HRESULT STDMETHODCALLTYPE Device::EnumStorage(IWMDMEnumStorage** enumerator) {
   if (!enumerator) return E_INVALIDARG;
   auto lock = model_->Lock();
   std::vector<StorageHandle> media;
-  for (const auto& medium : model_->ListedMedia(*device_)) media.push_back(model_->HandleOf(medium->root));
+  for (const auto& medium : Media()) media.push_back(model_->HandleOf(medium->root));
   return MakeComObjectInto<StorageEnumerator>(enumerator, model_, std::move(media), std::nullopt, device_->id,
                                               device_);
 }
@@ -156,7 +162,7 @@ HRESULT STDMETHODCALLTYPE Device::SendOpaqueCommand(OPAQUECOMMAND*) {
 HRESULT STDMETHODCALLTYPE Device::GetStorage(LPCWSTR name, IWMDMStorage** storage) {
   DEVICE_ENTER("GetStorage");
   auto lock = model_->Lock();
-  const auto media = model_->ListedMedia(*device_);
+  const auto media = Media();
   return Storage::ChildNamed(model_, media.empty() ? nullptr : media.front()->root.get(), name, storage);
 }
 
@@ -174,7 +180,7 @@ HRESULT STDMETHODCALLTYPE Device::GetSpecifyPropertyPages(ISpecifyPropertyPages*
 HRESULT STDMETHODCALLTYPE Device::GetCanonicalName(LPWSTR name, UINT maxChars) {
   DEVICE_ENTER("GetCanonicalName");
   if (!Description().canonicalName) return WMDM_E_NOTSUPPORTED;
-  return CopyNameOut(*Description().canonicalName, name, maxChars);
+  return CopyNameOut(model_->KnownNameOf({device_, medium_}), name, maxChars);
 }
 
 HRESULT STDMETHODCALLTYPE Device::GetProperty(LPCWSTR name, PROPVARIANT* value) {

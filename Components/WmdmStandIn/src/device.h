@@ -1,5 +1,6 @@
-// One player as the platform hands it out: IWMDMDevice to IWMDMDevice3. Once
-// the player is removed every call but IUnknown's answers
+// One player as the platform hands it out: IWMDMDevice to IWMDMDevice3, or
+// one medium of it where the provider shows storages as devices. Once the
+// player (or that medium) is removed every call but IUnknown's answers
 // WMDM_E_INTERFACEDEAD.
 #pragma once
 
@@ -15,7 +16,7 @@ namespace wmdm_standin {
 
 class Device final : public StandInObject<Device, Chain<IWMDMDevice3, IWMDMDevice2, IWMDMDevice>> {
  public:
-  Device(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device);
+  Device(std::shared_ptr<PlayerModel> model, DeviceView view);
 
   // IWMDMDevice
   HRESULT STDMETHODCALLTYPE GetName(LPWSTR name, UINT maxChars) override;
@@ -50,7 +51,11 @@ class Device final : public StandInObject<Device, Chain<IWMDMDevice3, IWMDMDevic
   const DeviceDescription& Description() const { return device_->description; }
 
   std::shared_ptr<PlayerModel> model_;
+  // The media this device object shows, first the root storage.
+  std::vector<std::shared_ptr<ModelMedium>> Media() const;
+
   std::shared_ptr<ModelDevice> device_;
+  std::shared_ptr<ModelMedium> medium_;  // a medium shown as a device of its own
 };
 
 }  // namespace wmdm_standin

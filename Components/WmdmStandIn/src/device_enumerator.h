@@ -13,10 +13,10 @@
 
 namespace wmdm_standin {
 
-class DeviceEnumerator final : public SnapshotEnumerator<DeviceEnumerator, IWMDMEnumDevice, IWMDMDevice, Device,
-                                                         std::shared_ptr<ModelDevice>> {
+class DeviceEnumerator final
+    : public SnapshotEnumerator<DeviceEnumerator, IWMDMEnumDevice, IWMDMDevice, Device, DeviceView> {
  public:
-  DeviceEnumerator(std::shared_ptr<PlayerModel> model, std::vector<std::shared_ptr<ModelDevice>> devices)
+  DeviceEnumerator(std::shared_ptr<PlayerModel> model, std::vector<DeviceView> devices)
       : SnapshotEnumerator(std::move(model), std::move(devices)) {}
 
   std::optional<HRESULT> Enter(const char* method) const {

@@ -42,13 +42,13 @@ HRESULT STDMETHODCALLTYPE DeviceManager::GetRevision(DWORD* revision) {
 
 HRESULT STDMETHODCALLTYPE DeviceManager::GetDeviceCount(DWORD* count) {
   MANAGER_ENTER("GetDeviceCount");
-  return CopyOut(count, static_cast<DWORD>(model_->PresentDevices().size()));
+  return CopyOut(count, static_cast<DWORD>(model_->PresentDeviceViews().size()));
 }
 
 HRESULT DeviceManager::NewDeviceEnumerator(IWMDMEnumDevice** enumerator) {
   if (!enumerator) return E_INVALIDARG;
   model_->NoteDevicesEnumerated();
-  return MakeComObjectInto<DeviceEnumerator>(enumerator, model_, model_->PresentDevices());
+  return MakeComObjectInto<DeviceEnumerator>(enumerator, model_, model_->PresentDeviceViews());
 }
 
 HRESULT STDMETHODCALLTYPE DeviceManager::EnumDevices(IWMDMEnumDevice** enumerator) {
@@ -60,9 +60,9 @@ HRESULT STDMETHODCALLTYPE DeviceManager::GetDeviceFromCanonicalName(LPCWSTR name
   MANAGER_ENTER("GetDeviceFromCanonicalName");
   if (!name || !device) return E_INVALIDARG;
   *device = nullptr;
-  auto found = model_->DeviceByKnownName(name);
+  auto found = model_->ViewByKnownName(name);
   if (!found) return S_FALSE;
-  return MakeComObjectInto<Device>(device, model_, found);
+  return MakeComObjectInto<Device>(device, model_, *found);
 }
 
 HRESULT STDMETHODCALLTYPE DeviceManager::EnumDevices2(IWMDMEnumDevice** enumerator) {

@@ -336,6 +336,7 @@ class Loader {
   void Load(const Json& root) {
     if (!root.is_object()) Fail("description", "expected an object with \"players\"");
     Formats(root);
+    ChaosOf(root);
     const Json& players = List(root, "players", "description");
     for (size_t i = 0; i < players.size(); ++i) Player(players[i], "players[" + std::to_string(i) + "]");
   }
@@ -361,6 +362,23 @@ class Loader {
     return format;
   }
 
+  // A seed given in the environment wins over the description's.
+  void ChaosOf(const Json& root) {
+    const Json* chaos = Find(root, "chaos");
+    if (!chaos) return;
+    if (!chaos->is_object()) Fail("chaos", "expected an object, got " + Shown(*chaos));
+    ChaosSettings settings;
+    settings.seed = Number(Field(*chaos, "seed", "chaos"), "chaos.seed");
+    unsigned kinds = 0;
+    for (const Json& kind : List(*chaos, "kinds", "chaos")) {
+      const unsigned bit = kind.is_string() ? ChaosKindNamed(kind.get<std::string>()) : 0;
+      if (bit == 0) Fail("chaos.kinds", "unknown kind " + Shown(kind));
+      kinds |= bit;
+    }
+    if (kinds != 0) settings.kinds = kinds;
+    if (!model_.ChaosMode().On()) model_.ChaosMode().Start(settings);
+  }
+
   void Formats(const Json& root) {
     if (const Json* formats = Find(root, "formats")) {
       if (!formats->is_object()) Fail("formats", "expected an object, got " + Shown(*formats));
@@ -383,6 +401,8 @@ class Loader {
   DeviceDescription Device(const Json& player, const std::string& where) {
     DeviceDescription device;
     device.name = Text(Field(player, "name", where), where + ".name");
+    if (player.contains("personality")) device.personality = PersonalityOf(player["personality"], where + ".personality");
+    device.storagesAsDevices = Flag(player, "storagesAsDevices", false, where);
     if (player.contains("manufacturer")) device.manufacturer = Text(player["manufacturer"], where + ".manufacturer");
     if (player.contains("version"))
       device.version = static_cast<DWORD>(Number(player["version"], where + ".version", 0xFFFFFFFFu));
@@ -402,6 +422,13 @@ class Loader {
         device.formatsSupported->push_back(static_cast<DWORD>(Number(code, where + ".formatsSupported", 0xFFFFFFFFu)));
     }
     return device;
+  }
+
+  static Personality PersonalityOf(const Json& value, const std::string& where) {
+    const WString name = Text(value, where);
+    if (name == W("mass-storage")) return Personality::MassStorage;
+    if (name == W("mtp")) return Personality::Mtp;
+    Fail(where, "expected \"mass-storage\" or \"mtp\", got " + Shown(value));
   }
 
   void Player(const Json& player, const std::string& where) {

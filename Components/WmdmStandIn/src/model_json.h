@@ -3,10 +3,13 @@
 // number or a list of names; bytes, as in "serial" and "content", as two
 // hexadecimal digits each with nothing between or around them):
 //
-//   { "formats": { "mp3-128": { "tag": "0x55", "channels": 2, "samplesPerSec": 44100,
+//   { "chaos": { "seed": 7, "kinds": ["busy", "early-end"] },   (left out: none; see chaos.h)
+//     "formats": { "mp3-128": { "tag": "0x55", "channels": 2, "samplesPerSec": 44100,
 //                               "avgBytesPerSec": 16000, "blockAlign": 1, "bitsPerSample": 16 } },
 //     "players": [ {
-//       "name": "...", "manufacturer": "...", "version": 260, "vendorId": "0x0BDA",
+//       "name": "...", "personality": "mtp",          (left out: "mass-storage")
+//       "storagesAsDevices": true,                    (left out: false; each medium a device of its own)
+//       "manufacturer": "...", "version": 260, "vendorId": "0x0BDA",
 //       "type": ["playback", "storage", "nonsdmi"], "serial": "0A1B2C", "icon": 101,
 //       "canonicalName": "\\\\?\\usb#...$0",        (left out: the player has none)
 //       "waveFormats": ["mp3-128", {...}], "mimeTypes": ["audio/mpeg"],

@@ -11,6 +11,8 @@
 
 #include <wide_text.h>
 
+#include "child_list.h"
+
 namespace wmdm_standin {
 
 // Every device, medium and stored object of a model has an id of its own;
@@ -59,7 +61,7 @@ struct ObjectFields {
 // A folder, file or playlist, or the root storage of a medium.
 struct ModelObject : ObjectFields {
   WMDMDATETIME date = {};
-  std::vector<std::shared_ptr<ModelObject>> children;
+  ChildList children;
   // Playlist entries, in order. A target that is deleted stays listed here
   // and is passed over when the references are read.
   std::vector<std::weak_ptr<ModelObject>> references;
@@ -111,8 +113,12 @@ struct ModelMedium : std::enable_shared_from_this<ModelMedium> {
   ULONGLONG FreeSpace() const;
 };
 
+// Which provider answers for a player (see personality.h).
+enum class Personality { MassStorage, Mtp };
+
 struct DeviceDescription {
   WString name;
+  Personality personality = Personality::MassStorage;
   std::optional<WString> manufacturer;
   std::optional<DWORD> version;
   DWORD type = WMDM_DEVICE_TYPE_PLAYBACK | WMDM_DEVICE_TYPE_STORAGE | WMDM_DEVICE_TYPE_NONSDMI;
@@ -129,6 +135,9 @@ struct DeviceDescription {
   std::vector<WString> mimeTypes;
   // None: the device has no "WMDM/FormatsSupported" property.
   std::optional<std::vector<DWORD>> formatsSupported;
+  // A provider may ignore SetDeviceEnumPreference and show each medium of a
+  // device with several as a device of its own (MTP's may).
+  bool storagesAsDevices = false;
 };
 
 struct ModelDevice : std::enable_shared_from_this<ModelDevice> {

@@ -1,6 +1,10 @@
 #include "player_model.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "personality.h"
 
 namespace wmdm_standin {
 namespace {
@@ -26,9 +30,25 @@ WString OwnKnownName(ObjectId id) {
   return W("\\\\?\\standin#player") + wide::FromUnsigned(id) + W("#{6ac27878-a6fa-4155-ba85-f98f491d4f33}$0");
 }
 
+// MD_STANDIN_PERSONALITY=mtp (or mass-storage, or mtp-storages-as-devices)
+// gives every player that personality, so that a whole session can be run
+// against the other kind.
+void ApplyPersonalityFromEnvironment(DeviceDescription* description) {
+  const char* text = std::getenv("MD_STANDIN_PERSONALITY");
+  if (!text) return;
+  const bool asDevices = std::strcmp(text, "mtp-storages-as-devices") == 0;
+  if (std::strcmp(text, "mtp") == 0 || asDevices) description->personality = Personality::Mtp;
+  if (std::strcmp(text, "mass-storage") == 0) description->personality = Personality::MassStorage;
+  description->storagesAsDevices = description->storagesAsDevices || asDevices;
+}
+
 }  // namespace
 
-std::shared_ptr<PlayerModel> PlayerModel::Create() { return std::shared_ptr<PlayerModel>(new PlayerModel()); }
+std::shared_ptr<PlayerModel> PlayerModel::Create() {
+  std::shared_ptr<PlayerModel> model(new PlayerModel());
+  if (auto chaos = ChaosFromEnvironment()) model->chaos_.Start(*chaos);
+  return model;
+}
 
 PlayerModel::~PlayerModel() = default;
 
@@ -37,6 +57,7 @@ ObjectId PlayerModel::AddDevice(const DeviceDescription& description, Presence p
   auto device = std::make_shared<ModelDevice>();
   device->id = NextId();
   device->description = description;
+  ApplyPersonalityFromEnvironment(&device->description);
   device->knownName = description.canonicalName ? *description.canonicalName : OwnKnownName(device->id);
   devices_.push_back(device);
   if (presence == Presence::Connected) ConnectDevice(device->id);
@@ -133,6 +154,11 @@ void PlayerModel::CatchUp(const ModelObject& object, bool listing) {
   if (medium && medium->store) medium->store->CatchUp(*this, object, listing);
 }
 
+void PlayerModel::CatchUpName(const ModelObject& folder, const WString& name) {
+  ModelMedium* medium = folder.medium;
+  if (medium && medium->store) medium->store->CatchUpName(*this, folder, name);
+}
+
 bool PlayerModel::RemoveDevice(ObjectId id) {
   auto lock = Lock();
   auto found = std::find_if(devices_.begin(), devices_.end(), [id](const auto& d) { return d->id == id; });
@@ -162,6 +188,15 @@ bool PlayerModel::SetMediumStatus(ObjectId id, DWORD status) {
   auto medium = MediumById(id);
   if (!medium) return false;
   medium->description.status = status;
+  return true;
+}
+
+bool PlayerModel::SetPersonality(ObjectId id, Personality personality, bool storagesAsDevices) {
+  auto lock = Lock();
+  auto device = DeviceById(id);
+  if (!device) return false;
+  device->description.personality = personality;
+  device->description.storagesAsDevices = storagesAsDevices;
   return true;
 }
 
@@ -229,11 +264,35 @@ std::vector<std::shared_ptr<ModelDevice>> PlayerModel::PresentDevices() const {
   return present;
 }
 
-std::shared_ptr<ModelDevice> PlayerModel::DeviceByKnownName(const WString& name) const {
+std::vector<DeviceView> PlayerModel::PresentDeviceViews() const {
   auto lock = Lock();
-  for (const auto& device : devices_)
-    if (device->present && wide::EqualsIgnoreCaseAscii(device->knownName, name)) return device;
-  return nullptr;
+  std::vector<DeviceView> views;
+  for (const auto& device : PresentDevices()) {
+    const auto media = ListedMedia(*device);
+    if (!device->description.storagesAsDevices || media.size() < 2) {
+      views.push_back({device, nullptr});
+      continue;
+    }
+    for (const auto& medium : media) views.push_back({device, medium});
+  }
+  return views;
+}
+
+WString PlayerModel::KnownNameOf(const DeviceView& view) const {
+  auto lock = Lock();
+  const WString& name = view.device->knownName;
+  if (!view.medium) return name;
+  const auto& media = view.device->media;
+  const size_t place = std::find(media.begin(), media.end(), view.medium) - media.begin();
+  const size_t dollar = name.rfind(W('$'));
+  return (dollar == WString::npos ? name : name.substr(0, dollar)) + W("$") + wide::FromUnsigned(place);
+}
+
+std::optional<DeviceView> PlayerModel::ViewByKnownName(const WString& name) const {
+  auto lock = Lock();
+  for (const DeviceView& view : PresentDeviceViews())
+    if (wide::EqualsIgnoreCaseAscii(KnownNameOf(view), name)) return view;
+  return std::nullopt;
 }
 
 std::vector<std::shared_ptr<ModelMedium>> PlayerModel::ListedMedia(const ModelDevice& device) const {
@@ -254,6 +313,15 @@ bool PlayerModel::IsAlive(const StorageHandle& handle) const {
   auto lock = Lock();
   return handle.device && handle.device->present && handle.medium && handle.medium->present && handle.object &&
          !handle.object->deleted && handle.object->generation == handle.generation;
+}
+
+void PlayerModel::MaybeRemoveStore(const std::shared_ptr<ModelMedium>& medium) {
+  if (!medium || !chaos_.Roll(ChaosKind::RemoveStore)) return;
+  RemoveMedium(medium->id);
+}
+
+HRESULT PlayerModel::CheckAlive(const StorageHandle& handle) const {
+  return IsAlive(handle) ? S_OK : StaleAnswer(handle);
 }
 
 bool PlayerModel::IsAlive(const ModelDevice& device) const {
@@ -279,17 +347,7 @@ std::optional<StorageHandle> PlayerModel::ParentHandle(const StorageHandle& hand
 }
 
 std::shared_ptr<ModelObject> PlayerModel::ChildNamed(const ModelObject& folder, const WString& name) const {
-  // The exact name wins: a folder player on a file system that tells case
-  // apart may hold "a.mp3" beside "A.mp3". Case aside only when it names one.
-  std::shared_ptr<ModelObject> caseAside;
-  bool ambiguous = false;
-  for (const auto& child : folder.children) {
-    if (child->name == name) return child;
-    if (!wide::EqualsIgnoreCaseAscii(child->name, name)) continue;
-    ambiguous = ambiguous || caseAside != nullptr;
-    caseAside = child;
-  }
-  return ambiguous ? nullptr : caseAside;
+  return folder.children.Named(name);
 }
 
 DWORD PlayerModel::ReportedAttributes(const ModelObject& object) const {
@@ -371,7 +429,7 @@ void PlayerModel::Insert(const std::shared_ptr<ModelObject>& parent, const std::
                          size_t position) {
   child->parent = parent;
   child->medium = parent->medium;
-  parent->children.insert(parent->children.begin() + static_cast<ptrdiff_t>(position), child);
+  parent->children.Insert(position, child);
   objects_[child->id] = child;
 }
 

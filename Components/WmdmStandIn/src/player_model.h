@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "chaos.h"
 #include "content_store.h"
 #include "event_dispatcher.h"
 #include "fault_injector.h"
@@ -24,6 +25,13 @@ struct StorageHandle {
   std::shared_ptr<ModelMedium> medium;
   std::shared_ptr<ModelObject> object;
   unsigned generation = 0;
+};
+
+// What one device object shows: a player, or, where its provider shows
+// storages as devices, one medium of it.
+struct DeviceView {
+  std::shared_ptr<ModelDevice> device;
+  std::shared_ptr<ModelMedium> medium;  // none: every medium of the player
 };
 
 // A new folder or file asked for through Insert.
@@ -83,6 +91,9 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   bool RemoveDevice(ObjectId device);
   bool RemoveMedium(ObjectId medium);
   bool SetMediumStatus(ObjectId medium, DWORD status);
+  // Which provider answers for the device from now on (see personality.h),
+  // and whether it shows each of several media as a device of its own.
+  bool SetPersonality(ObjectId device, Personality personality, bool storagesAsDevices = false);
 
   // Lookups for tests and hosts; 0 when nothing matches.
   ObjectId FindDevice(const WString& name) const;
@@ -95,17 +106,29 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   std::vector<ObjectId> Devices() const;
 
   FaultInjector& Faults() { return faults_; }
+  Chaos& ChaosMode() { return chaos_; }
+  // Under chaos, now and then takes the medium out (as a card pulled between
+  // two calls of one operation).
+  void MaybeRemoveStore(const std::shared_ptr<ModelMedium>& medium);
   EventDispatcher& Events() { return events_; }
 
   // For the COM objects, under Lock().
   std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock<std::recursive_mutex>(mutex_); }
   std::vector<std::shared_ptr<ModelDevice>> PresentDevices() const;
-  std::shared_ptr<ModelDevice> DeviceByKnownName(const WString& name) const;
+  // What the device enumerator hands out: a device per present player, or a
+  // device per listed medium of a player that shows storages as devices.
+  std::vector<DeviceView> PresentDeviceViews() const;
+  // The name a view goes by: its player's, or for one medium of it the same
+  // with the digits after the last "$" giving the medium's place.
+  WString KnownNameOf(const DeviceView& view) const;
+  std::optional<DeviceView> ViewByKnownName(const WString& name) const;
   // The media a client sees on the device, in order; the first is its root storage.
   std::vector<std::shared_ptr<ModelMedium>> ListedMedia(const ModelDevice& device) const;
   // The manager's Reinitialize: media added silently are listed from now on.
   void Reinitialize();
   bool IsAlive(const StorageHandle& handle) const;
+  // S_OK for a live handle, else what the handle's player answers for a stale object.
+  HRESULT CheckAlive(const StorageHandle& handle) const;
   bool IsAlive(const ModelDevice& device) const;
   bool IsAlive(const std::shared_ptr<ModelDevice>& device) const { return IsAlive(*device); }
   // A handle on the object as it is now (its current generation).
@@ -121,6 +144,8 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   // Asks the object's store to catch up with changes made beside the model
   // (see ContentStore::CatchUp).
   void CatchUp(const ModelObject& object, bool listing);
+  // The same before `folder` is searched for `name` (see ContentStore::CatchUpName).
+  void CatchUpName(const ModelObject& folder, const WString& name);
   // The object's whole set of tags, read in first where its store reads
   // them late; none when the object is gone.
   std::optional<std::vector<ModelTag>> LoadedTags(ObjectId id) const;
@@ -165,6 +190,7 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   bool devicesEnumerated_ = false;
   FaultInjector faults_;
   EventDispatcher events_;
+  Chaos chaos_;
 };
 
 }  // namespace wmdm_standin

@@ -6,6 +6,7 @@
 #include <result_macros.h>
 
 #include "player_model.h"
+#include "personality.h"
 
 namespace wmdm_standin {
 namespace {
@@ -73,11 +74,7 @@ _WAVEFORMATEX FormatFromTags(const std::vector<ModelTag>& tags) {
   return format;
 }
 
-size_t PositionOf(const ModelObject& parent, const ModelObject& child) {
-  for (size_t i = 0; i < parent.children.size(); ++i)
-    if (parent.children[i].get() == &child) return i;
-  return parent.children.size();
-}
+size_t PositionOf(const ModelObject& parent, const ModelObject& child) { return parent.children.PositionOf(child); }
 
 bool IsAtOrBelow(const ModelObject* object, const ModelObject& top) {
   for (; object; object = object->parent.lock().get())
@@ -129,9 +126,10 @@ HRESULT PlayerModel::CheckPlacement(const StorageHandle& target, const NewObject
 
 HRESULT PlayerModel::CreateObject(const StorageHandle& target, const NewObject& request, StorageHandle* created) {
   auto lock = Lock();
-  if (!IsAlive(target)) return WMDM_E_INTERFACEDEAD;
+  RETURN_IF_FAILED(CheckAlive(target));
   if (!IsValidName(request.name)) return E_INVALIDARG;
   RETURN_IF_FAILED(CheckMediumReady(*target.medium));
+  RETURN_IF_FAILED(CheckNewObjectTags(*target.device, request.tags));
   std::shared_ptr<ModelObject> parent;
   size_t position = 0;
   RETURN_IF_FAILED(CheckPlacement(target, request, &parent, &position));
@@ -171,7 +169,7 @@ HRESULT PlayerModel::CreateObject(const StorageHandle& target, const NewObject& 
 
 HRESULT PlayerModel::DeleteObject(const StorageHandle& handle, bool recursive) {
   auto lock = Lock();
-  if (!IsAlive(handle)) return WMDM_E_INTERFACEDEAD;
+  RETURN_IF_FAILED(CheckAlive(handle));
   RETURN_IF_FAILED(CheckMediumReady(*handle.medium));
   ModelObject& object = *handle.object;
   // Deleting a medium's root empties the medium; the medium itself stays.
@@ -186,7 +184,7 @@ HRESULT PlayerModel::DeleteObject(const StorageHandle& handle, bool recursive) {
 
 HRESULT PlayerModel::RenameObject(const StorageHandle& handle, const WString& newName) {
   auto lock = Lock();
-  if (!IsAlive(handle)) return WMDM_E_INTERFACEDEAD;
+  RETURN_IF_FAILED(CheckAlive(handle));
   if (!IsValidName(newName)) return E_INVALIDARG;
   RETURN_IF_FAILED(CheckMediumReady(*handle.medium));
   ModelObject& object = *handle.object;
@@ -199,26 +197,30 @@ HRESULT PlayerModel::RenameObject(const StorageHandle& handle, const WString& ne
   } else {
     handle.medium->description.name = newName;
   }
+  const WString oldName = object.name;
   object.name = newName;
-  RaiseGeneration(object);
+  if (auto parent = object.parent.lock()) parent->children.Renamed(object, oldName);
+  // A file system names objects by path, so a rename ends the interfaces on
+  // the old one; an MTP player keeps them by handle.
+  if (!IsMtp(*handle.device)) RaiseGeneration(object);
   LoseEntriesOnFault(faults_, *handle.medium->root, object);
   return S_OK;
 }
 
 HRESULT PlayerModel::EraseMedium(const StorageHandle& anyStorageOnIt) {
   auto lock = Lock();
-  if (!IsAlive(anyStorageOnIt)) return WMDM_E_INTERFACEDEAD;
+  RETURN_IF_FAILED(CheckAlive(anyStorageOnIt));
   RETURN_IF_FAILED(CheckMediumReady(*anyStorageOnIt.medium));
   ModelObject& root = *anyStorageOnIt.medium->root;
   RETURN_IF_FAILED(anyStorageOnIt.medium->store->Erase(*anyStorageOnIt.medium));
   for (const auto& child : root.children) MarkDeleted(*child);
-  root.children.clear();
+  root.children.Clear();
   return S_OK;
 }
 
 HRESULT PlayerModel::SetReferences(const StorageHandle& playlist, const std::vector<StorageHandle>& entries) {
   auto lock = Lock();
-  if (!IsAlive(playlist)) return WMDM_E_INTERFACEDEAD;
+  RETURN_IF_FAILED(CheckAlive(playlist));
   if (playlist.object->IsFolder()) return WMDM_E_NOTSUPPORTED;
   std::vector<std::weak_ptr<ModelObject>> references;
   std::vector<const ModelObject*> targets;
@@ -233,7 +235,7 @@ HRESULT PlayerModel::SetReferences(const StorageHandle& playlist, const std::vec
 
 HRESULT PlayerModel::GetReferences(const StorageHandle& playlist, std::vector<StorageHandle>* entries) const {
   auto lock = Lock();
-  if (!IsAlive(playlist)) return WMDM_E_INTERFACEDEAD;
+  RETURN_IF_FAILED(CheckAlive(playlist));
   entries->clear();
   HRESULT result = S_OK;
   for (const auto& reference : playlist.object->references) {
@@ -249,7 +251,8 @@ HRESULT PlayerModel::GetReferences(const StorageHandle& playlist, std::vector<St
 
 HRESULT PlayerModel::SetTags(const StorageHandle& handle, const std::vector<ModelTag>& tags) {
   auto lock = Lock();
-  if (!IsAlive(handle)) return WMDM_E_INTERFACEDEAD;
+  RETURN_IF_FAILED(CheckAlive(handle));
+  RETURN_IF_FAILED(CheckTagTypes(*handle.device, tags));
   LoadDetails(*handle.object);
   std::vector<ModelTag> merged = handle.object->tags;
   for (const ModelTag& tag : tags) {
@@ -266,7 +269,7 @@ HRESULT PlayerModel::SetTags(const StorageHandle& handle, const std::vector<Mode
 
 HRESULT PlayerModel::SetAttributes(const StorageHandle& handle, DWORD attributes, const _WAVEFORMATEX* format) {
   auto lock = Lock();
-  if (!IsAlive(handle)) return WMDM_E_INTERFACEDEAD;
+  RETURN_IF_FAILED(CheckAlive(handle));
   // What an object is (file or folder) is not an attribute a caller can change.
   const DWORD kind = WMDM_FILE_ATTR_FILE | WMDM_FILE_ATTR_FOLDER;
   handle.object->attributes = (handle.object->attributes & kind) | (attributes & ~kind);
@@ -285,9 +288,7 @@ void PlayerModel::MarkDeleted(ModelObject& object) {
 void PlayerModel::Detach(ModelObject& object) {
   auto parent = object.parent.lock();
   if (!parent) return;
-  auto& siblings = parent->children;
-  siblings.erase(std::remove_if(siblings.begin(), siblings.end(), [&object](const auto& c) { return c.get() == &object; }),
-                 siblings.end());
+  parent->children.Remove(object);
 }
 
 void PlayerModel::RaiseGeneration(ModelObject& object) {

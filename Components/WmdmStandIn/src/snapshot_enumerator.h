@@ -28,8 +28,13 @@ class SnapshotEnumerator : public StandInObject<Derived, Enum> {
   HRESULT STDMETHODCALLTYPE Next(ULONG count, Element** elements, ULONG* fetched) override {
     if (auto early = Self().Enter("Next")) return *early;
     if (!elements || (!fetched && count != 1)) return E_INVALIDARG;
+    ULONG limit = count;
+    if (auto bad = ChaosAnswer(count, &limit)) {
+      if (fetched) *fetched = 0;
+      return *bad;
+    }
     ULONG got = 0;
-    while (got < count) {
+    while (got < limit) {
       const Item* item = Take();
       if (!item) break;
       ComPtr<Element> element = MakeComObject<ElementClass>(model_, *item);
@@ -79,6 +84,17 @@ class SnapshotEnumerator : public StandInObject<Derived, Enum> {
 
  private:
   const Derived& Self() const { return static_cast<const Derived&>(*this); }
+
+  // Under chaos: busy, or the end of the listing claimed early; otherwise
+  // perhaps a smaller batch than asked for in `limit` (S_FALSE, more to come).
+  std::optional<HRESULT> ChaosAnswer(ULONG count, ULONG* limit) {
+    Chaos& chaos = model_->ChaosMode();
+    chaos.MaybeSlow();
+    if (chaos.Roll(ChaosKind::Busy)) return WMDM_E_BUSY;
+    if (position_ < items_.size() && chaos.Roll(ChaosKind::EarlyEnd)) return S_FALSE;
+    if (count > 1 && chaos.Roll(ChaosKind::ShortBatch)) *limit = chaos.Between(1, count - 1);
+    return std::nullopt;
+  }
 
   // The next item of the snapshot, alive or not, or null at the end.
   const Item* Take() { return position_ < items_.size() ? &items_[position_++] : nullptr; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "metadata_bag.h"
+#include "personality.h"
 #include "standin_ids.h"
 #include "storage_enumerator.h"
 #include "storage_globals.h"
@@ -40,9 +41,11 @@ HRESULT STDMETHODCALLTYPE Storage::QueryInterface(REFIID riid, void** object) {
 
 std::optional<HRESULT> Storage::Enter(const char* method) const {
   if (auto injected = model_->Faults().Enter(ObjectKind::Storage, method, handle_.object->id)) return injected;
+  model_->ChaosMode().MaybeSlow();
+  model_->MaybeRemoveStore(handle_.medium);
   // A file another program removed meanwhile answers as a deleted one.
   model_->CatchUp(*handle_.object, false);
-  if (!model_->IsAlive(handle_)) return WMDM_E_INTERFACEDEAD;
+  if (!model_->IsAlive(handle_)) return StaleAnswer(handle_);
   return std::nullopt;
 }
 
@@ -100,7 +103,7 @@ HRESULT STDMETHODCALLTYPE Storage::EnumStorage(IWMDMEnumStorage** enumerator) {
   if (!enumerator) return E_INVALIDARG;
   auto lock = model_->Lock();
   model_->CatchUp(*handle_.object, true);
-  if (handle_.object->deleted) return WMDM_E_INTERFACEDEAD;  // the folder itself went
+  if (handle_.object->deleted) return StaleAnswer(handle_);  // the folder itself went
   std::vector<StorageHandle> children;
   for (const auto& child : handle_.object->children) children.push_back(model_->HandleOf(child));
   return MakeComObjectInto<StorageEnumerator>(enumerator, model_, std::move(children), handle_, handle_.object->id);
@@ -115,8 +118,8 @@ HRESULT Storage::ChildNamed(const std::shared_ptr<PlayerModel>& model, const Mod
                             IWMDMStorage** storage) {
   if (!name || !storage) return E_INVALIDARG;
   *storage = nullptr;
-  if (folder) model->CatchUp(*folder, true);
-  if (folder && folder->deleted) return WMDM_E_INTERFACEDEAD;  // the folder itself went
+  if (folder) model->CatchUpName(*folder, name);
+  if (folder && folder->deleted) return StaleAnswer(*folder);  // the folder itself went
   auto child = folder ? model->ChildNamed(*folder, name) : nullptr;
   if (!child) return S_FALSE;
   return MakeComObjectInto<Storage>(storage, model, model->HandleOf(child));
@@ -152,8 +155,10 @@ HRESULT STDMETHODCALLTYPE Storage::GetMetadata(IWMDMMetaData** metadata) {
   auto lock = model_->Lock();
   // Tags a store has still to read are read when the bag is asked for more
   // than the format code.
-  return MakeComObjectInto<MetaDataBag>(metadata, model_, handle_.object->tags, handle_.object->id,
-                                        handle_.object->detailsPending);
+  return model_->ChaosMode().MaybeOddSuccess(
+      MakeComObjectInto<MetaDataBag>(metadata, model_, handle_.object->tags, handle_.object->id,
+                                     handle_.object->detailsPending),
+      WMDM_S_NOT_ALL_PROPERTIES_RETRIEVED);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::SetMetadata(IWMDMMetaData* metadata) {
@@ -161,7 +166,7 @@ HRESULT STDMETHODCALLTYPE Storage::SetMetadata(IWMDMMetaData* metadata) {
   if (!metadata) return E_INVALIDARG;
   std::vector<ModelTag> tags;
   RETURN_IF_FAILED(ReadAllTags(metadata, &tags));
-  return model_->SetTags(handle_, tags);
+  return model_->ChaosMode().MaybeOddSuccess(model_->SetTags(handle_, tags), WMDM_S_NOT_ALL_PROPERTIES_APPLIED);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::CreateEmptyMetadataObject(IWMDMMetaData** metadata) {
@@ -196,7 +201,7 @@ HRESULT STDMETHODCALLTYPE Storage::SetReferences(DWORD count, IWMDMStorage** sto
     const Storage* entry = nullptr;
     ComPtr<IWMDMStorage> hold = OwnStorage(storages[i], &entry);
     if (!entry) return E_INVALIDARG;
-    if (!model_->IsAlive(entry->handle_)) return WMDM_E_INTERFACEDEAD;
+    if (!model_->IsAlive(entry->handle_)) return StaleReferenceAnswer(*handle_.device);
     entries.push_back(entry->handle_);
   }
   return model_->SetReferences(handle_, entries);
@@ -239,7 +244,9 @@ HRESULT STDMETHODCALLTYPE Storage::GetSpecifiedMetadata(DWORD count, LPCWSTR* na
     if (std::any_of(names, names + count, [&tag](LPCWSTR name) { return name && tag.name == name; }))
       chosen.push_back(tag);
   }
-  return MakeComObjectInto<MetaDataBag>(metadata, model_, std::move(chosen), handle_.object->id);
+  return model_->ChaosMode().MaybeOddSuccess(
+      MakeComObjectInto<MetaDataBag>(metadata, model_, std::move(chosen), handle_.object->id),
+      WMDM_S_NOT_ALL_PROPERTIES_RETRIEVED);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::FindStorage(WMDM_FIND_SCOPE, LPCWSTR, IWMDMStorage**) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "personality.h"
 #include "snapshot_enumerator.h"
 #include "storage.h"
 
@@ -28,7 +29,9 @@ class StorageEnumerator final
 
   std::optional<HRESULT> Enter(const char* method) const {
     if (auto injected = model_->Faults().Enter(ObjectKind::StorageEnumerator, method, ownerId_)) return injected;
-    if (owner_ && !model_->IsAlive(*owner_)) return WMDM_E_INTERFACEDEAD;
+    // Between two calls of one listing the medium may go (under chaos).
+    if (owner_) model_->MaybeRemoveStore(owner_->medium);
+    if (owner_ && !model_->IsAlive(*owner_)) return StaleAnswer(*owner_);
     if (device_ && !model_->IsAlive(*device_)) return WMDM_E_INTERFACEDEAD;
     return std::nullopt;
   }

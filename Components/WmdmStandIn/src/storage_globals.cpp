@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "personality.h"
 #include "progress_calls.h"
 
 namespace wmdm_standin {
@@ -36,7 +37,8 @@ StorageGlobals::StorageGlobals(std::shared_ptr<PlayerModel> model, std::shared_p
 std::optional<HRESULT> StorageGlobals::Enter(const char* method) const {
   if (auto injected = model_->Faults().Enter(ObjectKind::StorageGlobals, method, medium_->id)) return injected;
   auto lock = model_->Lock();
-  if (!device_->present || !medium_->present) return WMDM_E_INTERFACEDEAD;
+  if (!device_->present || !medium_->present)
+    return IsMtp(*device_) && device_->present ? kMtpStoreNotAvailable : WMDM_E_INTERFACEDEAD;
   return std::nullopt;
 }
 
