@@ -17,7 +17,7 @@
 
 #include <wide_text.h>
 
-#include "host_sdk/ki_ipp_item.h"
+#include "ki_ipp_item.h"
 #include <unique_bstr.h>
 #include <unique_variant.h>
 
