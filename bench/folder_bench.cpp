@@ -40,7 +40,7 @@
 #include <taglib/tag.h>
 #include <taglib/uniquefileidentifierframe.h>
 
-#include "content/kc_ipp_item.h"
+#include "host_sdk/kc_ipp_item.h"
 #include "audio_format.h"
 #include "content/storage_node.h"
 #include "core/kc_wmdm10_plugin.h"

@@ -17,7 +17,7 @@
 #include <chrono>
 #include <memory>
 
-#include "content/kc_ipp_item.h"
+#include "host_sdk/kc_ipp_item.h"
 #include "content/locations.h"
 #include "core/kc_wmdm10_plugin.h"
 #include "player_model.h"

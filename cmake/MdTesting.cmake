@@ -29,6 +29,7 @@ function(md_add_test_executable name)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} ${MD_GTEST_LIBS} ${MD_GTEST_MAIN})
+  target_compile_options(${name} PRIVATE ${MD_TEST_CODE_OPTIONS})
   # Every test unit starts with GoogleTest and the Windows headers: parsed
   # once per program instead of once per unit.
   target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <gmock/gmock.h> <windows.h> <objbase.h> <oleauto.h>

@@ -52,12 +52,12 @@ for lane in "${lanes[@]}"; do
       ;;
     asan)
       md_say "building the Linux lane with AddressSanitizer and UndefinedBehaviorSanitizer"
-      md_build_lane linux-asan -DMD_SANITIZE=address,undefined
+      md_build_lane linux-asan -DMD_SANITIZE=address,undefined -DMD_BENCH_AND_FUZZ=OFF
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest linux-asan
       ;;
     tsan)
       md_say "building the threaded tests with ThreadSanitizer"
-      md_build_lane linux-tsan -DMD_SANITIZE=thread -- mdplugin_tests standin_tests
+      md_build_lane linux-tsan -DMD_SANITIZE=thread -DMD_BENCH_AND_FUZZ=OFF -- mdplugin_tests standin_tests
       TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest linux-tsan -R "$MD_TSAN_TESTS"
       ;;
     windows)

@@ -11,11 +11,11 @@
 #include <com_ptr.h>
 #include <com_support.h>
 #include <ipp_result_codes.h>
+#include <kc_ipp_item.h>
 #include <ki_settings_store.h>
 #include <unique_bstr.h>
 #include <unique_safearray.h>
 
-#include "content/kc_ipp_item.h"
 #include "host_support/class_object_registration.h"
 #include "host_support/host_item.h"
 #include "host_support/host_item_id_list.h"

@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include <kc_ipp_item.h>
 #include <unique_bstr.h>
 #include <wide_text.h>
 
-#include "content/kc_ipp_item.h"
 #include "mdhost/play_times.h"
 #include "mdhost/report_text.h"
 

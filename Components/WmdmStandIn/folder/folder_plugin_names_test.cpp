@@ -1,9 +1,9 @@
 // Names on a folder player that a Windows player could not hold (two names
 // differing in case only, a "\" inside a name), and names a host hands over
 // that are paths, driven through the plug-in as a host drives it.
-#include "content/kc_ipp_item.h"
+#include "host_sdk/kc_ipp_item.h"
 #include "content/locations.h"
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "folder_player.h"
 #include "folder_test_support.h"

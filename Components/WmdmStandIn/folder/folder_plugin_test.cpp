@@ -3,9 +3,9 @@
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
 
-#include "content/kc_ipp_item.h"
+#include "host_sdk/kc_ipp_item.h"
 #include "content/locations.h"
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 #include "folder_player.h"
 #include "folder_test_support.h"
 #include "host_sdk/ipp_result_codes.h"

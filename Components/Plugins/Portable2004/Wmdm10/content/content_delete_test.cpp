@@ -1,5 +1,5 @@
-#include "content/content_changes_test.h"
-#include "content/resolver_test_player.h"
+#include "testing/content_changes_test.h"
+#include "testing/resolver_test_player.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
 

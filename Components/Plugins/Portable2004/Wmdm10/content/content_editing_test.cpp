@@ -1,7 +1,7 @@
 #include <functional>
 
-#include "content/content_changes_test.h"
-#include "content/resolver_test_player.h"
+#include "testing/content_changes_test.h"
+#include "testing/resolver_test_player.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_support/host_item_id_list.h"

@@ -1,5 +1,6 @@
 #include "content/item_filter.h"
-#include "content/resolver_test_player.h"
+#include "testing/resolver_test_player.h"
+#include "host_sdk/ipp_result_codes.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "content/resolver_test_player.h"
+#include "testing/resolver_test_player.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "content/kc_ipp_item.h"
+#include "host_sdk/kc_ipp_item.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "content/resolver_test_player.h"
+#include "testing/resolver_test_player.h"
 #include "content/storage_lookup.h"
 #include "host_sdk/ipp_result_codes.h"
 

@@ -1,6 +1,6 @@
 // Arrivals and removals through the whole path: the stand-in's messages, the
 // sink's queue, the worker and the device list.
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 
 namespace {
 

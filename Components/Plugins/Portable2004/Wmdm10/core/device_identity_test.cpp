@@ -1,6 +1,6 @@
 #include "core/device_identity.h"
 
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 #include "device_manager.h"
 
 namespace {

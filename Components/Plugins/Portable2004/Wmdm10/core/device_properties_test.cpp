@@ -1,4 +1,4 @@
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 
 #include "host_sdk/ipp_result_codes.h"
 

@@ -1,7 +1,7 @@
 // Players come and go by the hundred while the host lists them and reads their
 // properties: nothing may crash, race or leak, and the list settles on what
 // is attached.
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 
 #include <atomic>
 #include <thread>

@@ -6,7 +6,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {

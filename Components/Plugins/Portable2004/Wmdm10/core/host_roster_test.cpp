@@ -1,7 +1,7 @@
 // A storm of arrivals and removals: the host's list, kept from the callbacks
 // and reconciled by a rescan once the notifications go quiet, ends up naming
 // exactly the players attached, with and without canonical names.
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 
 #include <random>
 #include <set>

@@ -1,6 +1,6 @@
 // Folder players that appear and disappear under a watched root reach the
 // plug-in as arrivals and removals, and its device list follows them.
-#include "core/hotplug_test_harness.h"
+#include "testing/hotplug_test_harness.h"
 
 #include <cstdio>
 

@@ -2,14 +2,14 @@
 // under a watched root, while the host lists devices, media and items and
 // reads properties: nothing may crash, race or leak, and the device list
 // settles on the players present.
-#include "core/hotplug_test_harness.h"
+#include "testing/hotplug_test_harness.h"
 
 #include <unistd.h>
 
 #include <atomic>
 #include <thread>
 
-#include "content/kc_ipp_item.h"
+#include "host_sdk/kc_ipp_item.h"
 
 namespace {
 

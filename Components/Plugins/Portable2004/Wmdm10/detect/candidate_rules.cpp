@@ -24,14 +24,6 @@ const ServiceEnumEntry* kcDeviceInventory::FindService(const WString& name) cons
   return nullptr;
 }
 
-bool kcDeviceInventory::IsStartedInstance(const WString& serviceName, const WString& instanceId) const {
-  const ServiceEnumEntry* service = FindService(serviceName);
-  if (!service) return false;
-  for (const ServiceInstance& instance : service->instances)
-    if (SameInstancePrefix(instance.instanceId, instanceId)) return true;
-  return false;
-}
-
 bool kcDeviceInventory::IsCandidateUsbDevice(int usbIndex) const {
   const UsbDeviceEntry& usb = usbDevices_[usbIndex];
   if (usb.service.empty() || IsOneOf(usb.service, kExcludedUsbServices)) return false;
@@ -53,7 +45,5 @@ bool kcDeviceInventory::IsCandidateStorageDevice(int storageIndex) const {
 bool kcDeviceInventory::IsInstanceListed(const WString& instanceId) const {
   // A USB device's serial and its storage function's "<serial>&0" share the
   // prefix, so whichever the merge meets first gets the only record.
-  for (const DeviceInventoryRecord& record : records_)
-    if (SameInstancePrefix(record.instanceId, instanceId)) return true;
-  return false;
+  return recordsByPrefix_.Contains(InstancePrefix(instanceId));
 }

@@ -3,7 +3,7 @@
 
 #include <test_drive.h>
 
-#include "detect/inventory_test_machine.h"
+#include "testing/inventory_test_machine.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "com_support.h"
-#include "detect/inventory_test_machine.h"
+#include "testing/inventory_test_machine.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // What each scan takes from the registry and how it reads values.
 #include <gtest/gtest.h>
 
-#include "detect/inventory_test_machine.h"
+#include "testing/inventory_test_machine.h"
 
 namespace {
 

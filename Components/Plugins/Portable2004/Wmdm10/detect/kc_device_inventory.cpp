@@ -9,7 +9,51 @@ void kcDeviceInventory::Clear() {
   storageDevices_.clear();
   fireWireDevices_.clear();
   mountedVolumes_.clear();
+  storageByPrefix_.Clear();
+  startedByServiceAndPrefix_.Clear();
+  ClearRecords();
+}
+
+namespace {
+
+// A key for a started instance of the service at `position`: key names hold
+// no backslash, so the two parts cannot run into each other.
+WString ServiceInstanceKey(size_t position, const WString& instanceId) {
+  return wide::FromUnsigned(static_cast<unsigned>(position)) + W("\\") + kcDeviceInventory::InstancePrefix(instanceId);
+}
+
+}  // namespace
+
+void kcDeviceInventory::IndexEntries() {
+  storageByPrefix_.Clear();
+  for (size_t i = 0; i < storageDevices_.size(); ++i)
+    storageByPrefix_.Add(InstancePrefix(storageDevices_[i].instanceId), static_cast<int>(i));
+  startedByServiceAndPrefix_.Clear();
+  for (size_t s = 0; s < services_.size(); ++s)
+    for (const ServiceInstance& instance : services_[s].instances)
+      startedByServiceAndPrefix_.Add(ServiceInstanceKey(s, instance.instanceId), 0);
+}
+
+void kcDeviceInventory::ClearRecords() {
   records_.clear();
+  recordsByIds_.Clear();
+  recordsByVidPid_.Clear();
+  recordsByPrefix_.Clear();
+  recordsByHardwareIds_.Clear();
+}
+
+void kcDeviceInventory::AddRecord(DeviceInventoryRecord record) {
+  const int position = static_cast<int>(records_.size());
+  recordsByIds_.Add(record.instanceId + W("\\") + record.deviceKey, position);
+  recordsByVidPid_.Add(record.vidPidText, position);
+  recordsByPrefix_.Add(InstancePrefix(record.instanceId), position);
+  recordsByHardwareIds_.Add(record.hardwareIds, position);
+  records_.push_back(std::move(record));
+}
+
+bool kcDeviceInventory::IsStartedInstance(const WString& serviceName, const WString& instanceId) const {
+  const ServiceEnumEntry* service = FindService(serviceName);
+  return service && startedByServiceAndPrefix_.Contains(ServiceInstanceKey(service - services_.data(), instanceId));
 }
 
 void kcDeviceInventory::Rebuild() {

@@ -11,6 +11,7 @@
 
 #include "detect/device_inventory_record.h"
 #include "detect/inventory_entries.h"
+#include "detect/inventory_key_index.h"
 
 class kcDeviceInventory {
  public:
@@ -75,6 +76,12 @@ class kcDeviceInventory {
   bool IsDeviceListed(const WString& deviceId, const WString& instanceId) const;
   bool IsInstanceListed(const WString& instanceId) const;
 
+  // Indexes the entry lists for the link and merge steps; AddRecord appends
+  // a record and indexes it.
+  void IndexEntries();
+  void AddRecord(DeviceInventoryRecord record);
+  void ClearRecords();
+
   // Record builders.
   void AddUsbDevice(int usbIndex);
   void AddStorageDevice(int storageIndex);
@@ -95,4 +102,12 @@ class kcDeviceInventory {
   std::vector<Sbp2DeviceEntry> fireWireDevices_;
   std::vector<MountedDeviceEntry> mountedVolumes_;
   std::vector<DeviceInventoryRecord> records_;
+
+  // Rebuild's indexes of the lists above, by the keys its steps match on.
+  InventoryKeyIndex storageByPrefix_;            // storageDevices_ by instance prefix
+  InventoryKeyIndex startedByServiceAndPrefix_;  // "<service position>\<instance prefix>"
+  InventoryKeyIndex recordsByIds_;               // "<instance id>\<device key>"
+  InventoryKeyIndex recordsByVidPid_;
+  InventoryKeyIndex recordsByPrefix_;
+  InventoryKeyIndex recordsByHardwareIds_;
 };

@@ -6,7 +6,7 @@
 
 #include <wine_probe.h>
 
-#include "detect/inventory_test_machine.h"
+#include "testing/inventory_test_machine.h"
 #include "host_support/registry_sandbox.h"
 #include "com_support.h"
 

@@ -3,7 +3,7 @@
 // as "bus|device key|instance id|VID/PID text|drive letter|label|instance count".
 #include <gtest/gtest.h>
 
-#include "detect/inventory_test_machine.h"
+#include "testing/inventory_test_machine.h"
 
 namespace {
 

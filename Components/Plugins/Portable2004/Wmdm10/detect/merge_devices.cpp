@@ -5,7 +5,8 @@
 #include "detect/kc_device_inventory.h"
 
 void kcDeviceInventory::MergeDevices() {
-  records_.clear();
+  ClearRecords();
+  IndexEntries();
   for (const ServiceEnumEntry& service : services_) {
     for (const ServiceInstance& instance : service.instances) {
       if (IsDeviceListed(instance.deviceId, instance.instanceId)) continue;
@@ -26,9 +27,8 @@ void kcDeviceInventory::MergeDevices() {
 }
 
 bool kcDeviceInventory::IsDeviceListed(const WString& deviceId, const WString& instanceId) const {
-  for (const DeviceInventoryRecord& record : records_)
-    if ((record.instanceId == instanceId && record.deviceKey == deviceId) || record.vidPidText == deviceId) return true;
-  return false;
+  // Ids are key names, which hold no backslash.
+  return recordsByIds_.Contains(instanceId + W("\\") + deviceId) || recordsByVidPid_.Contains(deviceId);
 }
 
 int kcDeviceInventory::FindUsbEntry(const WString& deviceId, const WString& instanceId) const {
@@ -38,13 +38,12 @@ int kcDeviceInventory::FindUsbEntry(const WString& deviceId, const WString& inst
 }
 
 int kcDeviceInventory::FindUsbStorEntry(const WString& deviceId, const WString& instanceId) const {
-  for (size_t i = 0; i < storageDevices_.size(); ++i) {
-    const UsbStorEntry& storage = storageDevices_[i];
-    // With no device id the instance alone decides: a USB device's serial
-    // finds its storage function "<serial>&0".
-    if (SameInstancePrefix(storage.instanceId, instanceId) && (deviceId.empty() || storage.deviceKey == deviceId))
-      return static_cast<int>(i);
-  }
+  const std::vector<int>* samePrefix = storageByPrefix_.Find(InstancePrefix(instanceId));
+  if (!samePrefix) return -1;
+  // With no device id the instance alone decides: a USB device's serial
+  // finds its storage function "<serial>&0".
+  for (const int i : *samePrefix)
+    if (deviceId.empty() || storageDevices_[i].deviceKey == deviceId) return i;
   return -1;
 }
 
@@ -56,7 +55,6 @@ int kcDeviceInventory::FindSbp2Entry(const WString& deviceId, const WString& ins
 }
 
 int kcDeviceInventory::FindByHardwareId(const WString& hardwareIds) const {
-  for (size_t i = 0; i < records_.size(); ++i)
-    if (records_[i].hardwareIds == hardwareIds) return static_cast<int>(i);
-  return -1;
+  const std::vector<int>* same = recordsByHardwareIds_.Find(hardwareIds);
+  return same ? same->front() : -1;
 }

@@ -2,7 +2,7 @@
 // of one product are counted.
 #include <gtest/gtest.h>
 
-#include "detect/inventory_test_machine.h"
+#include "testing/inventory_test_machine.h"
 
 namespace {
 

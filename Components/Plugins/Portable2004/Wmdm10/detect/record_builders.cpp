@@ -67,7 +67,7 @@ void kcDeviceInventory::AddUsbDevice(int usbIndex) {
     record.revision = W("0000");
   }
   record.canonicalName = MakeCanonicalName(record);
-  records_.push_back(std::move(record));
+  AddRecord(std::move(record));
 }
 
 void kcDeviceInventory::AddStorageDevice(int storageIndex) {
@@ -108,7 +108,7 @@ void kcDeviceInventory::AddStorageDevice(int storageIndex) {
     record.location = kUnknownLocation;
   }
   record.canonicalName = MakeCanonicalName(record);
-  records_.push_back(std::move(record));
+  AddRecord(std::move(record));
 }
 
 void kcDeviceInventory::AddFireWireDevice(int fireWireIndex) {
@@ -142,5 +142,5 @@ void kcDeviceInventory::AddFireWireDevice(int fireWireIndex) {
   record.canonicalName = MakeCanonicalName(record);
   if (device.vendor == kAppleVendor) record.vidPidText = kAppleFireWireVidPid;
   // Not merged by hardware ids: each started unit gets its own record.
-  records_.push_back(std::move(record));
+  AddRecord(std::move(record));
 }

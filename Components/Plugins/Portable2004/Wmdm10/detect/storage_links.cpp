@@ -1,6 +1,7 @@
 // Ties each mass-storage function to its USB device: shared instance counts,
 // storage links (the first pair found wins on each side) and flash flags.
 #include <algorithm>
+#include <unordered_map>
 
 #include "detect/inventory_text.h"
 #include "detect/kc_device_inventory.h"
@@ -10,16 +11,14 @@ using inventory_text::Lowered;
 
 namespace {
 
+// Each entry counts the entries with its instance id, itself included; an
+// empty id shares nothing.
 template <typename Entry>
 void CountSharedInstances(std::vector<Entry>& entries) {
-  for (Entry& entry : entries) entry.sharedInstanceCount = 1;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    for (size_t j = i + 1; j < entries.size(); ++j) {
-      if (entries[i].instanceId.empty() || entries[i].instanceId != entries[j].instanceId) continue;
-      ++entries[i].sharedInstanceCount;
-      ++entries[j].sharedInstanceCount;
-    }
-  }
+  std::unordered_map<WString, int> counts;
+  for (const Entry& entry : entries)
+    if (!entry.instanceId.empty()) ++counts[entry.instanceId];
+  for (Entry& entry : entries) entry.sharedInstanceCount = entry.instanceId.empty() ? 1 : counts[entry.instanceId];
 }
 
 WString WithoutSpaces(WString text) {
@@ -45,11 +44,20 @@ bool BelongTogether(const UsbDeviceEntry& usb, const UsbStorEntry& storage) {
 void kcDeviceInventory::LinkStorage() {
   CountSharedInstances(usbDevices_);
   CountSharedInstances(storageDevices_);
+  IndexEntries();
+  const auto link = [&](size_t u, size_t s) {
+    if (!BelongTogether(usbDevices_[u], storageDevices_[s])) return;
+    if (usbDevices_[u].storageLink == -1) usbDevices_[u].storageLink = static_cast<int>(s);
+    if (storageDevices_[s].usbLink == -1) storageDevices_[s].usbLink = static_cast<int>(u);
+  };
   for (size_t u = 0; u < usbDevices_.size(); ++u) {
-    for (size_t s = 0; s < storageDevices_.size(); ++s) {
-      if (!BelongTogether(usbDevices_[u], storageDevices_[s])) continue;
-      if (usbDevices_[u].storageLink == -1) usbDevices_[u].storageLink = static_cast<int>(s);
-      if (storageDevices_[s].usbLink == -1) storageDevices_[s].usbLink = static_cast<int>(u);
+    // Without a parent id prefix only a storage function of the same instance
+    // prefix can belong to the device; with one, any storage may.
+    if (usbDevices_[u].parentIdPrefix.empty()) {
+      if (const std::vector<int>* samePrefix = storageByPrefix_.Find(InstancePrefix(usbDevices_[u].instanceId)))
+        for (const int s : *samePrefix) link(u, static_cast<size_t>(s));
+    } else {
+      for (size_t s = 0; s < storageDevices_.size(); ++s) link(u, s);
     }
   }
   for (UsbStorEntry& storage : storageDevices_)

@@ -1,7 +1,7 @@
 // How mass-storage functions are tied to their USB devices.
 #include <gtest/gtest.h>
 
-#include "detect/inventory_test_machine.h"
+#include "testing/inventory_test_machine.h"
 
 namespace {
 

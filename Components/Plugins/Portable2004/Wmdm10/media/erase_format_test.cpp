@@ -4,7 +4,7 @@
 
 #include "content/locations.h"
 #include "core/module_lock.h"
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 #include "fault_injector.h"
 #include "host_sdk/ipp_result_codes.h"
 

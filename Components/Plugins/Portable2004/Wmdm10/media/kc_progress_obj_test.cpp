@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {

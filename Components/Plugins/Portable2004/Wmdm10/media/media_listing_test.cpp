@@ -2,7 +2,7 @@
 
 #include "content/find_state.h"
 #include "host_sdk/ipp_result_codes.h"
-#include "media/media_test_support.h"
+#include "testing/media_test_support.h"
 
 namespace {
 

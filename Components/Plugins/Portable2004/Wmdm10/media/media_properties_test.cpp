@@ -1,5 +1,5 @@
 #include "host_sdk/ipp_result_codes.h"
-#include "media/media_test_support.h"
+#include "testing/media_test_support.h"
 
 namespace {
 

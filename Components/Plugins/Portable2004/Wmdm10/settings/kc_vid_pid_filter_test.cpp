@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "settings/settings_test_support.h"
+#include "testing/settings_test_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "settings/kc_portable_manifest.h"
 #include "settings/kc_vid_pid_filter.h"
-#include "settings/settings_test_support.h"
+#include "testing/settings_test_support.h"
 
 namespace {
 

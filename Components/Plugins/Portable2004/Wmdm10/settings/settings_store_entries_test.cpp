@@ -2,7 +2,7 @@
 
 #include <gmock/gmock.h>
 
-#include "settings/settings_test_support.h"
+#include "testing/settings_test_support.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the host's module in the tests of CopyTo across a module boundary. Built
 // like the plug-in (hidden symbols on Linux, static runtime on Windows) from
 // the same item record source.
-#include "content/kc_ipp_item.h"
+#include "host_sdk/kc_ipp_item.h"
 
 #include <new>
 

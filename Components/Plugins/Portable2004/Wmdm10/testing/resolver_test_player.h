@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "content/locations.h"
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 
 namespace resolver_testing {
 

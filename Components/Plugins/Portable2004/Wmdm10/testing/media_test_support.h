@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "content/locations.h"
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 
 class MediaHarness : public PluginHarness {
  protected:

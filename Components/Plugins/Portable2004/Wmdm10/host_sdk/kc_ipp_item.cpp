@@ -1,4 +1,4 @@
-#include "content/kc_ipp_item.h"
+#include "kc_ipp_item.h"
 
 #include <algorithm>
 #include <cstring>

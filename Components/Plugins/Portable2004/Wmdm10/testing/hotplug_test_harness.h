@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/escape_name.h"
-#include "core/plugin_test_harness.h"
+#include "testing/plugin_test_harness.h"
 #include "folder_player.h"
 #include "hotplug_watcher.h"
 

@@ -1,0 +1,31 @@
+# Fails when a source of the host (mdhost, its support library, the
+# end-to-end session) includes a header of the plug-in's own folders, however
+# the path is spelled. The reports module reads through the plug-in's classes
+# by design and is not checked.
+#   cmake -DHOST_DIR=... -DPLUGIN_DIR=... -P check_host_includes.cmake
+file(GLOB plugin_folders LIST_DIRECTORIES true RELATIVE ${PLUGIN_DIR} ${PLUGIN_DIR}/*)
+set(private_folders "")
+foreach(folder IN LISTS plugin_folders)
+  if(IS_DIRECTORY ${PLUGIN_DIR}/${folder} AND NOT folder STREQUAL "host_sdk")
+    list(APPEND private_folders ${folder})
+  endif()
+endforeach()
+list(JOIN private_folders "|" folders_pattern)
+set(found "")
+foreach(part mdhost host_support e2e)
+  file(GLOB_RECURSE sources ${HOST_DIR}/${part}/*.h ${HOST_DIR}/${part}/*.cpp)
+  foreach(source IN LISTS sources)
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS includes)
+      if(line MATCHES "[<\"/](${folders_pattern})/[^\">]*[\">]" OR line MATCHES "Wmdm10/")
+        list(APPEND found "${source}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(found)
+  list(JOIN found "\n" found)
+  message(FATAL_ERROR "host sources include plug-in headers:\n${found}")
+endif()
+list(LENGTH private_folders count)
+message(STATUS "no host source includes a header of the plug-in's ${count} own folders")
