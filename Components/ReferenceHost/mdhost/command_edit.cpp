@@ -46,10 +46,9 @@ int Report(const char* command, HRESULT hr, const std::string& done) {
 // A new name the medium would not take is refused before the plug-in is
 // asked, whose answer would only say that it failed.
 bool NameRefused(const char* command, const std::string& name) {
-  const std::string problem = NameProblem(wide::FromUtf8(name));
-  if (problem.empty()) return false;
-  std::cerr << "mdhost " << command << ": cannot name it \"" << wide::EscapeForDisplay(name) << "\": " << problem
-            << "\n";
+  const std::string refusal = NameRefusal(name);
+  if (refusal.empty()) return false;
+  std::cerr << "mdhost " << command << ": " << refusal << "\n";
   return true;
 }
 

@@ -66,30 +66,6 @@ bool ExistingFileMode(const CommandLine& line, DWORD* mode) {
   return true;
 }
 
-// "Harbour Bell" by Northern Lights on Quiet Water #4, Ambient
-std::string DescribeTrack(const ItemReport& item) {
-  std::string text = "\"" + item.title + "\"";
-  if (!item.artist.empty()) text += " by " + item.artist;
-  if (!item.album.empty()) text += " on " + item.album;
-  if (item.trackNumber > 0) text += " #" + std::to_string(item.trackNumber);
-  if (!item.genre.empty()) text += ", " + item.genre;
-  return text;
-}
-
-// The file's own name, which it keeps on the player (a "\\" in it is part of
-// the name on this system's file systems, and no medium takes it).
-WString NameOf(const SourceFile& source) {
-  return wide::FromUtf8(std::filesystem::u8path(source.native).filename().u8string());
-}
-
-// Why the file is not to be sent, in words; empty when it is.
-std::string RefusalOf(HostSession& session, DWORD device, const std::string& file, const SourceFile& source) {
-  std::string why = SourceNameProblem(source.native);
-  if (why.empty()) why = NameProblem(NameOf(source));
-  if (why.empty()) PlayerRefusesFormat(session.Plugin(), device, file, &why);
-  return why;
-}
-
 ULONGLONG FileBytes(const std::string& native) {
   std::error_code error;
   const auto size = std::filesystem::file_size(native, error);
@@ -141,7 +117,7 @@ int RunSend(const CommandLine& line) {
   for (; done < sources.size() && !stop.Asked(); ++done) {
     // A file the player would hide once sent, or whose name the plug-in or
     // the medium cannot take, is not sent.
-    const std::string why = RefusalOf(session, medium.device, files[done], sources[done]);
+    const std::string why = SendRefusal(session.Plugin(), medium.device, files[done], sources[done]);
     if (!why.empty()) {
       lines.Add("refused " + wide::EscapeForDisplay(files[done]) + ": " + why);
       status = kExitFailure;
@@ -149,19 +125,9 @@ int RunSend(const CommandLine& line) {
     }
     progress.Starting(done + 1, FileBytes(sources[done].native), files[done] + " to " + args.back());
     const SentTrack sent = SendTrack(session, location, target, sources[done], given, mode, static_cast<DWORD>(done + 1));
-    std::string line = std::string(OutcomeWord(sent.outcome)) + " " + files[done];
-    if (sent.outcome == SendOutcome::kFailed) {
-      line += ": " + EditFailureWords(session.Plugin(), location, target + W("\\") + NameOf(sources[done]), sent.result);
-      status = kExitFailure;
-    } else if (sent.outcome == SendOutcome::kKept) {
-      line += " (already on the player)";
-    } else if (!sent.added.empty()) {
-      line += " as " + wide::ToUtf8(sent.added);
-      // What the player now holds, read back as the host would show it
-      // (before the line is written: with -v the reading logs lines too).
-      ItemReport stored;
-      if (SUCCEEDED(ReadItem(session.Plugin(), location, sent.added, &stored))) line += "  " + DescribeTrack(stored);
-    }
+    if (sent.outcome == SendOutcome::kFailed) status = kExitFailure;
+    const std::string line = std::string(OutcomeWord(sent.outcome)) + " " + files[done] +
+                             SentDetail(session.Plugin(), location, target, sources[done], sent);
     progress.Finished();
     progress.Clear();
     lines.Add(line);

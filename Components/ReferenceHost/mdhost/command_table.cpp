@@ -16,6 +16,7 @@ int RunRm(const CommandLine& line);
 int RunPlaylist(const CommandLine& line);
 int RunSend(const CommandLine& line);
 int RunSync(const CommandLine& line);
+int RunServe(const CommandLine& line);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -73,6 +74,12 @@ const std::vector<Command>& AllCommands() {
        "send what is new or changed, skip what the player does not play; --delete removes what SOURCE no longer "
        "has, --playlists copies its M3U/M3U8 playlists as the player's own, --dry-run prints the plan only",
        RunSync},
+      {"serve",
+       "mdhost serve [--port N] [--open] [--upload-limit MIB] [--players FILE] [--player DIR ...] [--watch-root DIR ...] "
+       "[--watch-mounts] [--manifest FILE] [--reg FILE ...] [-v]",
+       "serve a page on 127.0.0.1 that shows the players and lets a browser browse, send, rename, delete, reorder "
+       "playlists, erase and format; prints the address to open, with its access token (Linux)",
+       RunServe},
   };
   return commands;
 }

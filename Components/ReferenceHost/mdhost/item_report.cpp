@@ -38,7 +38,8 @@ ItemReport FromRecord(kcIPPItem& record) {
 }
 
 
-// The play time in seconds, as few decimals as its unit needs.
+}  // namespace
+
 std::string Seconds(const ItemReport& item) {
   const long long perSecond = item.durationFromTag ? 10000 : 1000;
   std::string fraction = std::to_string(perSecond + item.duration % perSecond).substr(1);
@@ -53,6 +54,8 @@ const char* KindName(LONG kind) {
     default: return "track";
   }
 }
+
+namespace {
 
 void TableLine(const ItemReport& item, const std::string& indent, std::ostream& out) {
   out << indent << KindName(item.kind) << "  " << item.location;
@@ -100,8 +103,8 @@ void JsonItem(const ItemReport& item, std::ostream& out) {
   out << "}";
 }
 
-// Listings carry no tags: the host asks for each track's information. The
-// record keeps its place (an entry its identifier and order).
+}  // namespace
+
 void AddDetails(kiMusicDevicePlugin2004* plugin, const WString& location, PlayTimes* times, ItemReport* item) {
   const WString itemLocation = wide::FromUtf8(item->location);
   ItemReport detailed;
@@ -112,8 +115,6 @@ void AddDetails(kiMusicDevicePlugin2004* plugin, const WString& location, PlayTi
   detailed.order = item->order;
   *item = detailed;
 }
-
-}  // namespace
 
 HRESULT ListItems(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& hostPath,
                   std::vector<ItemReport>* items) {

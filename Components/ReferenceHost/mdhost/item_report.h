@@ -55,6 +55,16 @@ HRESULT ReadItem(kiMusicDevicePlugin2004* plugin, const WString& location, const
 HRESULT ReadShownItem(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path, PlayTimes* times,
                       ItemReport* item);
 
+// Listings carry no tags: the host asks for each track's information. The
+// record keeps its place (an entry its identifier and order); `details`
+// says what the information slot answered.
+void AddDetails(kiMusicDevicePlugin2004* plugin, const WString& location, PlayTimes* times, ItemReport* item);
+
+// The play time in seconds, as few decimals as its unit needs ("240.3").
+std::string Seconds(const ItemReport& item);
+// "folder", "playlist" or "track".
+const char* KindName(LONG kind);
+
 void PrintListingTable(const ListingReport& report, std::ostream& out);
 void PrintListingJson(const ListingReport& report, std::ostream& out);
 // The listing (as a table, or JSON) on `out`; a failed one only on `errors`,

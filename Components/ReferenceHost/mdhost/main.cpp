@@ -19,7 +19,7 @@ int PrintUsage(std::ostream& out) {
 
 // The options that take a value, whichever command they belong to.
 const char* const kOptionsWithValues[] = {"--players", "--player", "--manifest", "--reg", "--script", "--seconds",
-                                          "--plugin", "--watch-root"};
+                                          "--plugin", "--watch-root", "--port", "--upload-limit"};
 
 }  // namespace
 

@@ -53,6 +53,12 @@ std::string NameProblem(const WString& name) {
   return std::string();
 }
 
+std::string NameRefusal(const std::string& name) {
+  const std::string problem = NameProblem(wide::FromUtf8(name));
+  if (problem.empty()) return problem;
+  return "cannot name it \"" + wide::EscapeForDisplay(name) + "\": " + problem;
+}
+
 std::string SourceNameProblem(const std::string& native) {
   WString decoded;
   size_t bad = 0;

@@ -18,6 +18,10 @@ std::string FailureWords(HRESULT result);
 // FAT and exFAT (what players' media use) rule it; empty when it takes it.
 std::string NameProblem(const WString& name);
 
+// "cannot name it "NAME": why", for a new name NameProblem refuses; empty
+// when the medium takes it.
+std::string NameRefusal(const std::string& name);
+
 // Why a file on this computer cannot be handed to the plug-in by its name
 // (`native`, the path's own bytes); empty when it can.
 std::string SourceNameProblem(const std::string& native);

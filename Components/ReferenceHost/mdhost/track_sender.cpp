@@ -1,8 +1,52 @@
 #include "mdhost/track_sender.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "host_support/host_item.h"
+#include "mdhost/item_report.h"
+#include "mdhost/player_formats.h"
+
+namespace {
+
+// "Harbour Bell" by Northern Lights on Quiet Water #4, Ambient
+std::string DescribeTrack(const ItemReport& item) {
+  std::string text = "\"" + item.title + "\"";
+  if (!item.artist.empty()) text += " by " + item.artist;
+  if (!item.album.empty()) text += " on " + item.album;
+  if (item.trackNumber > 0) text += " #" + std::to_string(item.trackNumber);
+  if (!item.genre.empty()) text += ", " + item.genre;
+  return text;
+}
+
+}  // namespace
+
+// A "\\" in the name is part of it on this system's file systems, and no
+// medium takes it.
+WString SentName(const SourceFile& source) {
+  return wide::FromUtf8(std::filesystem::u8path(source.native).filename().u8string());
+}
+
+std::string SendRefusal(kiMusicDevicePlugin2004* plugin, DWORD device, const std::string& file,
+                        const SourceFile& source) {
+  std::string why = SourceNameProblem(source.native);
+  if (why.empty()) why = NameProblem(SentName(source));
+  if (why.empty()) PlayerRefusesFormat(plugin, device, file, &why);
+  return why;
+}
+
+std::string SentDetail(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& target,
+                       const SourceFile& source, const SentTrack& sent) {
+  if (sent.outcome == SendOutcome::kFailed)
+    return ": " + EditFailureWords(plugin, location, target + W("\\") + SentName(source), sent.result);
+  if (sent.outcome == SendOutcome::kKept) return " (already on the player)";
+  if (sent.added.empty()) return std::string();
+  // What the player now holds, read back as the host would show it.
+  std::string detail = " as " + wide::ToUtf8(sent.added);
+  ItemReport stored;
+  if (SUCCEEDED(ReadItem(plugin, location, sent.added, &stored))) detail += "  " + DescribeTrack(stored);
+  return detail;
+}
 
 SentTrack SendTrack(HostSession& session, const WString& location, const WString& target, const SourceFile& source,
                     const TrackTags& given, DWORD mode, DWORD cookie) {

@@ -26,5 +26,20 @@ struct SentTrack {
   WString added;  // the new track's host path, as the plug-in reported it
 };
 
+// Why the file is not to be sent, in words; empty when it is: a name the
+// plug-in or the medium cannot take, or a format the player would hide once
+// sent.
+std::string SendRefusal(kiMusicDevicePlugin2004* plugin, DWORD device, const std::string& file,
+                        const SourceFile& source);
+
+// The file's own name, which it keeps on the player.
+WString SentName(const SourceFile& source);
+
 SentTrack SendTrack(HostSession& session, const WString& location, const WString& target, const SourceFile& source,
                     const TrackTags& given, DWORD mode, DWORD cookie);
+
+// What follows the outcome word in the line a host shows for the file:
+// ": CODE (meaning)" for a failure, " (already on the player)", or " as PATH"
+// with the tags the player now holds.
+std::string SentDetail(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& target,
+                       const SourceFile& source, const SentTrack& sent);

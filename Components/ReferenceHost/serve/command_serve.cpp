@@ -1,0 +1,94 @@
+// mdhost serve: a page in the browser over the attached players. The main
+// thread owns the plug-in, as a host's UI thread does: it brings the session
+// up, then runs the work the web server's threads queue for it and watches
+// the plug-in's reports, until Ctrl-C.
+#include <spawn.h>
+
+#include <iostream>
+#include <thread>
+
+#include "mdhost/command.h"
+#include "mdhost/host_session.h"
+#include "mdhost/medium_location.h"
+#include "mdhost/stop_request.h"
+#include "serve/serve_access.h"
+#include "serve/serve_routes.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr DWORD kDefaultUploadMiB = 1024;
+constexpr unsigned kPollMs = 100;
+
+// --port N (0, the default, takes any free port) and --upload-limit MiB.
+bool ReadSettings(const CommandLine& line, ServeSettings* settings) {
+  DWORD value = 0;
+  const std::string port = line.Value("--port", "0");
+  if (port != "0" && (!ParseCount(port, &value) || value > 65535)) {
+    std::cerr << "mdhost serve: --port takes a port number (1 to 65535), not \"" << port << "\"\n";
+    return false;
+  }
+  settings->port = static_cast<int>(value);
+  DWORD mib = kDefaultUploadMiB;
+  if (line.Has("--upload-limit") && !ParseCount(line.Value("--upload-limit"), &mib)) {
+    std::cerr << "mdhost serve: --upload-limit takes a whole number of MiB\n";
+    return false;
+  }
+  settings->uploadCap = static_cast<std::uint64_t>(mib) << 20;
+  return true;
+}
+
+void OpenBrowser(const std::string& address) {
+  pid_t child = 0;
+  const char* argv[] = {"xdg-open", address.c_str(), nullptr};
+  if (posix_spawnp(&child, "xdg-open", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+    std::cerr << "mdhost serve: could not start xdg-open; open the address yourself\n";
+}
+
+}  // namespace
+
+int RunServe(const CommandLine& line) {
+  ServeSettings settings;
+  if (!ReadSettings(line, &settings)) return kExitBadInput;
+  settings.token = NewAccessToken();
+  std::string error;
+  UploadSpool spool;
+  if (settings.token.empty() || !spool.Create(&error)) {
+    std::cerr << "mdhost serve: " << (settings.token.empty() ? "cannot read the system's random source" : error) << "\n";
+    return kExitFailure;
+  }
+  HostSession session;
+  const int opened = session.Open(line, "serve", std::cerr);
+  if (opened != kExitOk) return opened;
+
+  httplib::Server server;
+  const int bound = settings.port ? (server.bind_to_port("127.0.0.1", settings.port) ? settings.port : -1)
+                                  : server.bind_to_any_port("127.0.0.1");
+  if (bound <= 0) {
+    std::cerr << "mdhost serve: cannot listen on 127.0.0.1:" << settings.port << "\n";
+    return kExitFailure;
+  }
+  settings.port = bound;
+  EventHub events;
+  HostThreadQueue queue;
+  PlayerView view(session, events);
+  InstallRoutes(server, settings, queue, view, events, spool);
+  std::thread listener([&server] { server.listen_after_bind(); });
+  const std::string address = "http://127.0.0.1:" + std::to_string(bound) + "/?token=" + settings.token;
+  std::cout << "mdhost serve: open " << address << "\n(Ctrl-C stops it)\n" << std::flush;
+  if (line.Has("--open")) OpenBrowser(address);
+
+  const StopRequest stop;
+  while (!stop.Asked()) {
+    queue.RunPending(kPollMs);
+    view.Poll();
+  }
+  // Waiting requests are answered before the server's threads are joined.
+  events.Close();
+  queue.Close();
+  server.stop();
+  listener.join();
+  std::cout << "mdhost serve: stopped\n";
+  return kExitOk;
+}

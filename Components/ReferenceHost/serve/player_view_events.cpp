@@ -1,0 +1,38 @@
+// PlayerView's watch over the plug-in's reports: arrivals and removals keep
+// the host's list of players and reach the page as "players" events; content
+// changes drop the cached listings and reach it as "changed".
+#include <set>
+
+#include "serve/player_view.h"
+
+namespace {
+
+// The callback's record is copied on every look; it is emptied once it has
+// grown this long and everything in it was seen.
+constexpr size_t kEventsKept = 2000;
+
+}  // namespace
+
+void PlayerView::Poll() {
+  std::vector<HostEvent> events = session_.Callback().Events();
+  if (events.size() < seen_) seen_ = 0;  // a send emptied the record
+  const std::set<DWORD> before = roster_.Numbers();
+  std::set<std::string> changed;
+  for (size_t i = seen_; i < events.size(); ++i)
+    if (events[i].kind == HostEvent::kContentAdded || events[i].kind == HostEvent::kContentRemoved ||
+        events[i].kind == HostEvent::kPlaylistChanged)
+      changed.insert(wide::ToUtf8(events[i].text));
+  roster_.Apply(events, &seen_, GetTickCount());
+  if (roster_.RescanDue(GetTickCount())) roster_.Rescan(session_.Plugin(), session_.Callback(), &seen_);
+  if (!changed.empty()) listings_.clear();
+  for (const std::string& location : changed)
+    events_.Publish("changed", nlohmann::json({{"location", location}}).dump());
+  if (roster_.Numbers() != before) {
+    listings_.clear();
+    events_.Publish("players", nlohmann::json({{"count", roster_.Numbers().size()}}).dump());
+  }
+  if (seen_ == session_.Callback().Events().size() && seen_ > kEventsKept) {
+    session_.Callback().ClearEvents();
+    seen_ = 0;
+  }
+}
