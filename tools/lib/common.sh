@@ -33,6 +33,8 @@ MD_LINUX_PACKAGES=(cmake ninja-build ccache g++ pkg-config libgtest-dev libgmock
                    libxml2-dev nlohmann-json3-dev libtag1-dev libudev-dev rsync python3-mutagen)
 # The folder player's tests read its playlists back with a reader of their own in Python.
 MD_LINUX_PACKAGES+=(python3)
+# mdhost serve: its HTTP library, and the browser its page is tested in.
+MD_LINUX_PACKAGES+=(libcpp-httplib-dev chromium chromium-driver python3-selenium)
 # clang's libFuzzer and its sanitizer runtimes, for tools/fuzz.sh.
 MD_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 MD_WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine64

@@ -1,5 +1,7 @@
 #include "serve/serve_routes.h"
 
+#include <cstdlib>
+
 #include "mdhost/refusal_words.h"
 #include "mdhost/track_sender.h"
 #include "serve/request_input.h"
@@ -102,6 +104,11 @@ void InstallSend(httplib::Server& server, const ServeSettings& settings, HostThr
     const std::string problem = SendFields(request, &target, &mode);
     if (!problem.empty()) return Refuse(response, 400, problem);
     const std::string id = request.get_param_value("id");
+    auto tooLarge = [&] {
+      Refuse(response, 413, "The file is larger than this view takes (" + std::to_string(cap >> 20) +
+                                " MiB); send it with mdhost send.");
+    };
+    if (std::strtoull(request.get_header_value("Content-Length").c_str(), nullptr, 10) > cap) return tooLarge();
     SpooledFile file(spool, request.get_param_value("name"), cap);
     if (!file.Opened()) return Refuse(response, 500, "The server could not make a temporary file for the upload.");
     std::uint64_t reported = 0;
@@ -113,9 +120,7 @@ void InstallSend(httplib::Server& server, const ServeSettings& settings, HostThr
       }
       return true;
     });
-    if (file.OverCap())
-      return Refuse(response, 413, "The file is larger than this view takes (" + std::to_string(cap >> 20) +
-                                       " MiB); send it with mdhost send.");
+    if (file.OverCap()) return tooLarge();
     if (!read || !file.Finish()) return Refuse(response, 400, "The file did not arrive whole.");
     const std::string location = request.get_param_value("location");
     Answer(response, queue.Call([&] { return view.Send(location, target, file.Path(), mode, id); }));

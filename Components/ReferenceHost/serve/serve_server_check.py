@@ -1,0 +1,125 @@
+"""mdhost serve refuses what a local server must refuse, with the right
+status and a sentence, and goes on serving: requests without the token or
+with a foreign Host or Origin, paths that climb out, oversize uploads,
+malformed bodies.
+    serve_server_check.py MDHOST AUDIO_FIXTURES"""
+import os
+import shutil
+import sys
+import tempfile
+import urllib.parse
+
+from serve_session import Serve
+
+mdhost, audio = sys.argv[1], sys.argv[2]
+work = tempfile.mkdtemp(prefix="md-serve-check-")
+player = os.path.join(work, "Pocket")
+spool = os.path.join(work, "spool")
+os.makedirs(os.path.join(player, "Music"))
+os.makedirs(spool)
+shutil.copy(os.path.join(audio, "silence-44-s-v1.mp3"), os.path.join(player, "Music", "Silence.mp3"))
+failures = []
+
+
+def expect(what, status, wanted, payload=b""):
+    if status != wanted:
+        failures.append(f"{what}: status {status}, expected {wanted}: {payload[:200]!r}")
+
+
+serve = Serve(mdhost, "--player", player, "--upload-limit", "1", env=dict(os.environ, TMPDIR=spool))
+try:
+    location = serve.media()["Pocket"]
+    port = serve.port
+    # Who may ask: the token, the loopback Host, no other origin. A refusal
+    # carries a sentence and none of the content.
+    for what, kwargs, wanted in [
+        ("no token", dict(token=False), 403),
+        ("wrong token", dict(params={"token": "0" * 32}, token=False), 403),
+        ("foreign Host", dict(host=f"attacker.example:{port}"), 403),
+        ("loopback Host on another port", dict(host="127.0.0.1:1"), 403),
+        ("localhost Host", dict(host=f"localhost:{port}"), 200),
+        ("foreign Origin", dict(headers={"Origin": "http://attacker.example"}), 403),
+        ("own Origin", dict(headers={"Origin": f"http://127.0.0.1:{port}"}), 200),
+    ]:
+        status, headers, payload = serve.request("GET", "/api/players", **kwargs)
+        expect(what, status, wanted, payload)
+        if status == 403 and (b"Pocket" in payload or not payload.strip()):
+            failures.append(f"{what}: the refusal must be a sentence without content: {payload!r}")
+        if any(name.lower().startswith("access-control-") for name in headers):
+            failures.append(f"{what}: a cross-origin header was sent: {headers}")
+    status, _, payload = serve.request("GET", "/", token=False)
+    expect("page without token", status, 403, payload)
+
+    # Paths and names from a request are input: climbing out, control
+    # characters, text that is no UTF-8.
+    for path in ["/../etc", "\\Music\\..\\..\\x", "Music", "/Music//x", "/Mu\x01sic"]:
+        status, _, payload = serve.request("GET", "/api/list", {"location": location, "path": path})
+        expect(f"listing {path!r}", status, 400, payload)
+    status, _, payload = serve.request("GET", "/api/list?" + urllib.parse.urlencode({"location": location}) +
+                                       "&path=%FF%FE&token=" + serve.token, token=False)
+    expect("listing a path that is no UTF-8", status, 400, payload)
+    for name in ["../escape.mp3", "a/b.mp3", "..", ""]:
+        status, _, payload = serve.request("POST", "/api/send", {"location": location, "target": "\\Music",
+                                                                 "name": name}, body=b"x")
+        expect(f"sending as {name!r}", status, 400, payload)
+    if os.path.exists(os.path.join(work, "escape.mp3")) or os.path.exists(os.path.join(spool, "escape.mp3")):
+        failures.append("a send named ../escape.mp3 wrote outside its folder")
+
+    # Uploads over the cap (1 MiB here), announced or chunked, are refused
+    # and leave nothing in the spool.
+    big = b"\0" * (2 << 20)
+    params = {"location": location, "target": "\\Music", "name": "Big.mp3"}
+    status, _, payload = serve.request("POST", "/api/send", params, body=big)
+    expect("oversize upload", status, 413, payload)
+    chunked = b"".join(b"%x\r\n%s\r\n" % (len(part), part) for part in [big[:1 << 20], big[1 << 20:]]) + b"0\r\n\r\n"
+    status, _, payload = serve.request("POST", "/api/send", params, body=chunked,
+                                       headers={"Transfer-Encoding": "chunked"})
+    expect("oversize chunked upload", status, 413, payload)
+    left = [os.path.join(d, f) for d, _, files in os.walk(spool) for f in files]
+    if left:
+        failures.append(f"refused uploads left files behind: {left}")
+
+    # Malformed bodies and fields.
+    for what, path, body in [
+        ("body not JSON", "/api/rename", "{bad"),
+        ("body a list", "/api/rename", "[]"),
+        ("location a number", "/api/delete", '{"location": 5, "path": "\\\\Music"}'),
+        ("path missing", "/api/delete", '{"location": "%s"}' % location.replace("\\", "\\\\")),
+        ("items no list", "/api/tags", '{"location": "%s", "path": "", "items": 3}' % location),
+        ("entries of another playlist", "/api/reorder",
+         '{"location": "%s", "playlist": "\\\\A.m3u8", "entries": ["\\\\B.m3u8|\\\\x.mp3"]}' % location),
+        ("a name the medium refuses", "/api/folder", '{"location": "%s", "parent": "", "name": "a:b"}' % location),
+        ("erase with the wrong name", "/api/wipe",
+         '{"location": "%s", "action": "erase", "confirm": "pocket"}' % location),
+    ]:
+        status, _, payload = serve.request("POST", path, body=body)
+        expect(what, status, 400, payload)
+        if b'"error"' not in payload:
+            failures.append(f"{what}: no sentence in {payload!r}")
+    status, _ = serve.json("POST", "/api/delete", body={"location": "WMDM10nowhere___x", "path": "\\Music"})
+    expect("unknown medium", status, 404)
+    if not os.path.exists(os.path.join(player, "Music", "Silence.mp3")):
+        failures.append("a refused request changed the player")
+
+    # A real send goes through; the same again with fail is refused in words.
+    with open(os.path.join(audio, "id3v22-test.mp3"), "rb") as track:
+        data = track.read()
+    params = {"location": location, "target": "\\Music", "name": "Cosmic.mp3"}
+    status, _, payload = serve.request("POST", "/api/send", params, body=data)
+    expect("a send", status, 200, payload)
+    status, _, payload = serve.request("POST", "/api/send", dict(params, mode="fail"), body=data)
+    expect("a send refused as already there", status, 409, payload)
+    if b"already there" not in payload:
+        failures.append(f"the refusal is no sentence: {payload!r}")
+
+    # And the server still answers.
+    status, _, payload = serve.request("GET", "/api/players")
+    expect("still serving", status, 200, payload)
+finally:
+    serve.stop()
+    shutil.rmtree(work)
+
+if failures:
+    print("FAILED:\n  " + "\n  ".join(failures))
+    sys.exit(1)
+print("passed")

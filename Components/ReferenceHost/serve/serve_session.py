@@ -1,0 +1,73 @@
+"""Starts mdhost serve for a test and stops it: the address it prints, the
+token in it, and raw requests with any Host header."""
+import http.client
+import json
+import re
+import signal
+import subprocess
+import time
+import urllib.parse
+
+
+class Serve:
+    def __init__(self, mdhost, *args, env=None):
+        self.process = subprocess.Popen([mdhost, "serve", *args], stdout=subprocess.PIPE,
+                                        stderr=subprocess.STDOUT, text=True, env=env)
+        line = self.process.stdout.readline()
+        found = re.search(r"http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]+)", line)
+        if not found:
+            self.process.kill()
+            raise SystemExit("FAILED: mdhost serve printed no address: " + line + self.process.stdout.read())
+        self.address = found.group(0)
+        self.port = int(found.group(1))
+        self.token = found.group(2)
+
+    def request(self, method, path, params=None, body=None, headers=None, host=None, token=True):
+        query = dict(params or {})
+        if token:
+            query["token"] = self.token
+        url = path + ("?" + urllib.parse.urlencode(query) if query else "")
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
+        connection.putrequest(method, url, skip_host=True, skip_accept_encoding=True)
+        connection.putheader("Host", host or f"127.0.0.1:{self.port}")
+        for name, value in (headers or {}).items():
+            connection.putheader(name, value)
+        data = body.encode() if isinstance(body, str) else body
+        if data is not None and "Transfer-Encoding" not in (headers or {}):
+            connection.putheader("Content-Length", str(len(data)))
+        connection.endheaders()
+        if data is not None:
+            connection.send(data)
+        response = connection.getresponse()
+        payload = response.read()
+        connection.close()
+        return response.status, dict(response.getheaders()), payload
+
+    def json(self, method, path, params=None, body=None):
+        status, _, payload = self.request(method, path, params, None if body is None else json.dumps(body))
+        return status, json.loads(payload)
+
+    def media(self):
+        status, answer = self.json("GET", "/api/players")
+        assert status == 200, answer
+        return {medium["name"]: medium["location"] for player in answer["players"] for medium in player["media"]}
+
+    def stop(self):
+        self.process.send_signal(signal.SIGINT)
+        try:
+            out, _ = self.process.communicate(timeout=20)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            raise SystemExit("FAILED: mdhost serve did not stop on Ctrl-C")
+        if self.process.returncode != 0:
+            raise SystemExit(f"FAILED: mdhost serve ended with status {self.process.returncode}: {out}")
+        return out
+
+
+def wait_until(predicate, seconds, what):
+    end = time.time() + seconds
+    while time.time() < end:
+        if predicate():
+            return
+        time.sleep(0.1)
+    raise SystemExit("FAILED: " + what)
