@@ -5,6 +5,7 @@ import json
 import re
 import signal
 import subprocess
+import threading
 import time
 import urllib.parse
 
@@ -13,11 +14,19 @@ class Serve:
     def __init__(self, mdhost, *args, env=None):
         self.process = subprocess.Popen([mdhost, "serve", *args], stdout=subprocess.PIPE,
                                         stderr=subprocess.STDOUT, text=True, env=env)
-        line = self.process.stdout.readline()
-        found = re.search(r"http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]+)", line)
-        if not found:
+        before = []
+        for line in self.process.stdout:
+            before.append(line)
+            found = re.search(r"http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]+)", line)
+            if found:
+                break
+        else:
             self.process.kill()
-            raise SystemExit("FAILED: mdhost serve printed no address: " + line + self.process.stdout.read())
+            raise SystemExit("FAILED: mdhost serve printed no address: " + "".join(before))
+        # The rest of its output is drained, so that it never waits on a full pipe.
+        self.output = before
+        self.drain = threading.Thread(target=lambda: self.output.extend(self.process.stdout), daemon=True)
+        self.drain.start()
         self.address = found.group(0)
         self.port = int(found.group(1))
         self.token = found.group(2)
@@ -55,10 +64,12 @@ class Serve:
     def stop(self):
         self.process.send_signal(signal.SIGINT)
         try:
-            out, _ = self.process.communicate(timeout=20)
+            self.process.wait(timeout=20)
         except subprocess.TimeoutExpired:
             self.process.kill()
             raise SystemExit("FAILED: mdhost serve did not stop on Ctrl-C")
+        self.drain.join(5)
+        out = "".join(self.output)
         if self.process.returncode != 0:
             raise SystemExit(f"FAILED: mdhost serve ended with status {self.process.returncode}: {out}")
         return out
