@@ -4,8 +4,17 @@
 # properties, media and space, browsing with tags, sending tracks, a playlist
 # made and reordered, a rename and a delete, and then the folder as it is left
 # on disk with its playlist text. Then the same tour of the built-in sample
-# players through the Windows DLL under Wine.
+# players through the Windows DLL under Wine. It ends with the address of a
+# page in the browser over the demo's player, served for a moment; with
+# --serve the page stays up until Ctrl-C.
+#   tools/demo.sh [--serve]
 set -euo pipefail
+keep_serving=0
+case "${1:-}" in
+  --serve) keep_serving=1 ;;
+  "") ;;
+  *) echo "usage: tools/demo.sh [--serve]" >&2; exit 2 ;;
+esac
 source "$(dirname "$0")/lib/common.sh"
 
 md_ensure_packages "${MD_LINUX_PACKAGES[@]}" "${MD_WINDOWS_PACKAGES[@]}"
@@ -157,8 +166,37 @@ show wine "$exe" mv 1/1 '\Playlists\Evening.pla' 'Late.pla' -v
 show wine "$exe" rm 1/1 '\Music\Field Recordings\Rain on a Tin Roof.wav' -v
 wineserver -k >/dev/null 2>&1 || true
 
+if has_command serve; then
+  # The view is started and asked for its players once, so that the demo
+  # ends on its own; --serve keeps it up.
+  md_say "Linux: the same player in the browser (mdhost serve)"
+  serve_out="$work/serve.out"
+  "$mdhost" serve --player "$player" >"$serve_out" 2>&1 &
+  serve_pid=$!
+  for _ in $(seq 100); do grep -q '^mdhost serve: open ' "$serve_out" && break; sleep 0.1; done
+  address=$(sed -n 's/^mdhost serve: open //p' "$serve_out")
+  [ -n "$address" ] || md_fail "mdhost serve printed no address: $(cat "$serve_out")"
+  /usr/bin/python3 - "$address" <<'PY' || md_fail "the served view did not answer"
+import json, sys, urllib.parse, urllib.request
+address = urllib.parse.urlparse(sys.argv[1])
+with urllib.request.urlopen(f"http://{address.netloc}/api/players?{address.query}", timeout=10) as answer:
+    players = json.load(answer)["players"]
+print("the page answers:", ", ".join(m["name"] + " (" + str(m["used"]) + " bytes used)" for p in players for m in p["media"]))
+PY
+  kill -INT "$serve_pid"
+  wait "$serve_pid" || true
+fi
+
 md_say "the tour is done"
 if [ ${#skipped[@]} -gt 0 ]; then
   printf 'skipped, because this build does not have it yet:\n'
   printf '  - %s\n' "${skipped[@]}"
+fi
+if has_command serve; then
+  if [ "$keep_serving" = 1 ]; then
+    md_say "the demo's player in the browser: open the address below (Ctrl-C stops it and ends the demo)"
+    "$mdhost" serve --player "$player"
+  else
+    printf '\nThe demo player was served at %s\n(stopped now; tools/demo.sh --serve keeps it open, or run: mdhost serve --player DIR)\n' "$address"
+  fi
 fi
