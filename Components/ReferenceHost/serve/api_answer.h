@@ -6,6 +6,12 @@
 
 #include <nlohmann/json.hpp>
 
+// JSON as text; a string that is not UTF-8 (a tag as a player holds it)
+// is written with replacement characters rather than failing the answer.
+inline std::string JsonText(const nlohmann::json& value) {
+  return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 struct ApiAnswer {
   int status = 200;
   nlohmann::json body = nlohmann::json::object();

@@ -62,6 +62,9 @@ class PlayerView {
   // new name the medium takes; false with the refusal otherwise.
   bool ReadEdit(const nlohmann::json& body, const char* pathName, bool entryAllowed, const char* nameName,
                 EditInput* input, ApiAnswer* refusal);
+  // A new folder or playlist through `slot`, in the body's parent.
+  ApiAnswer Make(const nlohmann::json& body,
+                 HRESULT (kiMusicDevicePlugin2004::*slot)(const WCHAR*, const WCHAR*, const WCHAR*, BSTR*));
   // The listed medium `text` names exactly; false with a 404 sentence.
   bool FindListed(const std::string& text, MediumName* medium, ApiAnswer* refusal);
   // The location field of `body`, found among the listed media.

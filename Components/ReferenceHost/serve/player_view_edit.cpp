@@ -13,7 +13,7 @@
 
 ApiAnswer PlayerView::Edited(HRESULT hr, const WString& location, const WString& path, const std::string& done) {
   listings_.clear();
-  events_.Publish("changed", nlohmann::json({{"location", wide::ToUtf8(location)}}).dump());
+  events_.Publish("changed", JsonText({{"location", wide::ToUtf8(location)}}));
   if (FAILED(hr))
     return ApiAnswer::Refused(409, "The player refused: " + EditFailureWords(session_.Plugin(), location, path, hr) + ".");
   return ApiAnswer::Ok({{"done", done}});
@@ -52,24 +52,23 @@ ApiAnswer PlayerView::Delete(const nlohmann::json& body) {
   return Edited(hr, in.medium.location, in.path, "Deleted " + wide::ToUtf8(in.path) + ".");
 }
 
-ApiAnswer PlayerView::MakeFolder(const nlohmann::json& body) {
+ApiAnswer PlayerView::Make(const nlohmann::json& body,
+                           HRESULT (kiMusicDevicePlugin2004::*slot)(const WCHAR*, const WCHAR*, const WCHAR*, BSTR*)) {
   EditInput in;
   ApiAnswer refusal;
   if (!ReadEdit(body, "parent", false, "name", &in, &refusal)) return refusal;
   UniqueBstr created;
-  const HRESULT hr = session_.Plugin()->CreateFolder(in.medium.location.c_str(), in.path.c_str(),
-                                                     wide::FromUtf8(in.name).c_str(), created.Put());
+  const HRESULT hr = (session_.Plugin()->*slot)(in.medium.location.c_str(), in.path.c_str(),
+                                                wide::FromUtf8(in.name).c_str(), created.Put());
   return Edited(hr, in.medium.location, in.path, "Created " + wide::ToUtf8(created.ToString()) + ".");
 }
 
+ApiAnswer PlayerView::MakeFolder(const nlohmann::json& body) {
+  return Make(body, &kiMusicDevicePlugin2004::CreateFolder);
+}
+
 ApiAnswer PlayerView::MakePlaylist(const nlohmann::json& body) {
-  EditInput in;
-  ApiAnswer refusal;
-  if (!ReadEdit(body, "parent", false, "name", &in, &refusal)) return refusal;
-  UniqueBstr created;
-  const HRESULT hr = session_.Plugin()->CreatePlaylist(in.medium.location.c_str(), in.path.c_str(),
-                                                       wide::FromUtf8(in.name).c_str(), created.Put());
-  return Edited(hr, in.medium.location, in.path, "Created " + wide::ToUtf8(created.ToString()) + ".");
+  return Make(body, &kiMusicDevicePlugin2004::CreatePlaylist);
 }
 
 ApiAnswer PlayerView::Reorder(const nlohmann::json& body) {
@@ -122,12 +121,12 @@ ApiAnswer PlayerView::Send(const std::string& location, const WString& target, c
   const std::string name = wide::ToUtf8(SentName(source));
   const std::string why = SendRefusal(session_.Plugin(), medium.device, name, source);
   auto done = [&](int status, const std::string& outcome, const std::string& sentence) {
-    events_.Publish("send", nlohmann::json({{"id", id}, {"stage", "done"}, {"outcome", outcome},
-                                            {"sentence", sentence}}).dump());
+    events_.Publish("send", JsonText({{"id", id}, {"stage", "done"}, {"outcome", outcome},
+                                            {"sentence", sentence}}));
     return ApiAnswer{status, {{"outcome", outcome}, {status == 200 ? "done" : "error", sentence}}};
   };
   if (!why.empty()) return done(422, "refused", "refused " + name + ": " + why);
-  events_.Publish("send", nlohmann::json({{"id", id}, {"stage", "sending"}}).dump());
+  events_.Publish("send", JsonText({{"id", id}, {"stage", "sending"}}));
   // The send empties the callback's record: what came before is taken in
   // first, and what the send brought is read from the start.
   Poll();

@@ -26,10 +26,10 @@ void PlayerView::Poll() {
   if (roster_.RescanDue(GetTickCount())) roster_.Rescan(session_.Plugin(), session_.Callback(), &seen_);
   if (!changed.empty()) listings_.clear();
   for (const std::string& location : changed)
-    events_.Publish("changed", nlohmann::json({{"location", location}}).dump());
+    events_.Publish("changed", JsonText({{"location", location}}));
   if (roster_.Numbers() != before) {
     listings_.clear();
-    events_.Publish("players", nlohmann::json({{"count", roster_.Numbers().size()}}).dump());
+    events_.Publish("players", JsonText({{"count", roster_.Numbers().size()}}));
   }
   if (seen_ == session_.Callback().Events().size() && seen_ > kEventsKept) {
     session_.Callback().ClearEvents();

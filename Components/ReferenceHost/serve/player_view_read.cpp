@@ -73,6 +73,11 @@ bool Before(const ItemReport& a, const ItemReport& b, const std::string& key) {
   return Lower(NameOf(a.location)) < Lower(NameOf(b.location));
 }
 
+// A playlist's entries keep the playlist's order, which the page reorders.
+bool HoldsEntries(const std::vector<ItemReport>& items) {
+  return !items.empty() && items.front().order >= 0;
+}
+
 bool IsTagKey(const std::string& key) {
   return key == "title" || key == "artist" || key == "album" || key == "track" || key == "seconds" ||
          key == "bitrate";
@@ -154,7 +159,7 @@ PlayerView::Listing* PlayerView::ListingOf(const WString& location, const WStrin
   for (ItemReport& item : listing.items) session_.Times().FromListing(TrackOf(wide::FromUtf8(item.location)), &item);
   if (listings_.size() == kListingsKept) listings_.erase(listings_.begin());
   listings_.push_back(std::move(listing));
-  Sort(listings_.back(), "name");
+  if (!HoldsEntries(listings_.back().items)) Sort(listings_.back(), "name");
   return &listings_.back();
 }
 
@@ -206,7 +211,7 @@ ApiAnswer PlayerView::List(const std::map<std::string, std::string>& query) {
     return ApiAnswer::Refused(400, "A listing sorts by name, size, kind, title, artist, album, track, seconds or bitrate.");
   Listing* listing = ListingOf(medium.location, path, &refusal);
   if (!listing) return refusal;
-  if (listing->sort != sort) Sort(*listing, sort);
+  if (listing->sort != sort && !HoldsEntries(listing->items)) Sort(*listing, sort);
   nlohmann::json items = nlohmann::json::array();
   for (size_t i = offset; i < listing->items.size() && i < offset + count; ++i)
     items.push_back(ItemJson(listing->items[i], listing->detailed[i]));

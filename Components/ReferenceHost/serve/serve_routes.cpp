@@ -15,7 +15,7 @@ constexpr std::uint64_t kProgressStep = 1 << 20;  // a send's progress event eve
 void Answer(httplib::Response& response, const ApiAnswer& answer) {
   response.status = answer.status;
   response.set_header("Cache-Control", "no-store");
-  response.set_content(answer.body.dump(), "application/json");
+  response.set_content(JsonText(answer.body), "application/json");
 }
 
 void Refuse(httplib::Response& response, int status, const std::string& sentence) {
@@ -116,7 +116,7 @@ void InstallSend(httplib::Server& server, const ServeSettings& settings, HostThr
       if (!file.Write(data, length)) return false;
       if (file.Received() - reported >= kProgressStep) {
         reported = file.Received();
-        events.Publish("send", nlohmann::json({{"id", id}, {"stage", "receiving"}, {"received", reported}}).dump());
+        events.Publish("send", JsonText({{"id", id}, {"stage", "receiving"}, {"received", reported}}));
       }
       return true;
     });
