@@ -161,6 +161,24 @@ try:
     wait_until(lambda: not os.path.exists(os.path.join(music, "03 Water.mp3")), 10, "the delete did not happen")
     wait_for(f"return !{row('03 Water.mp3')}", 10, "the deleted track is still listed")
 
+    step("a new folder by its name; erasing a medium only once its name is typed")
+    browser.find_element(By.ID, "newFolder").click()
+    wait_for("return document.getElementById('dialog').open", 5, "no question for the folder's name")
+    browser.find_element(By.ID, "dialogInput").send_keys("Live")
+    browser.find_element(By.CSS_SELECTOR, '#dialogButtons [data-value="create"]').click()
+    wait_until(lambda: os.path.isdir(os.path.join(music, "Live")), 10, "the new folder was not made")
+    open_medium("Storage Card")
+    wait_for(f"return {row('Podcasts')}", 10, "the sample medium's folders were not shown")
+    browser.find_element(By.ID, "erase").click()
+    wait_for("return document.getElementById('dialog').open", 5, "no question before erasing")
+    erase = browser.find_element(By.CSS_SELECTOR, '#dialogButtons [data-value="erase"]')
+    browser.find_element(By.ID, "dialogInput").send_keys("Storage Car")
+    assert not erase.is_enabled(), "erase offered before the medium's name was typed"
+    browser.find_element(By.ID, "dialogInput").send_keys("d")
+    erase.click()
+    wait_for(f"return !{row('Podcasts')} && /Erased/.test(document.getElementById('status').textContent)", 10,
+             "the medium was not erased")
+
     step(f"the first screen of a {BIG}-track folder")
     open_medium("Crate")
     open_item("Tracks")
