@@ -62,6 +62,15 @@ class PlayerView {
   // new name the medium takes; false with the refusal otherwise.
   bool ReadEdit(const nlohmann::json& body, const char* pathName, bool entryAllowed, const char* nameName,
                 EditInput* input, ApiAnswer* refusal);
+  struct NamesInput {
+    MediumName medium;
+    WString path;
+    std::vector<std::string> names;
+  };
+  // The location, the path field `pathName` and the list of texts
+  // `listName`; false with the refusal otherwise.
+  bool ReadNames(const nlohmann::json& body, const char* pathName, const char* listName, NamesInput* input,
+                 ApiAnswer* refusal);
   // A new folder or playlist through `slot`, in the body's parent.
   ApiAnswer Make(const nlohmann::json& body,
                  HRESULT (kiMusicDevicePlugin2004::*slot)(const WCHAR*, const WCHAR*, const WCHAR*, BSTR*));

@@ -38,15 +38,23 @@ std::string LowerAscii(const WString& text) {
 
 }  // namespace
 
-ApiAnswer PlayerView::Tags(const nlohmann::json& body) {
-  MediumName medium;
-  ApiAnswer refusal;
-  WString path;
-  std::vector<std::string> wanted;
+bool PlayerView::ReadNames(const nlohmann::json& body, const char* pathName, const char* listName, NamesInput* input,
+                           ApiAnswer* refusal) {
   std::string error;
-  if (!MediumField(body, &medium, &refusal)) return refusal;
-  if (!PathField(body, "path", false, &path, &error) || !TextList(body, "items", &wanted, &error))
-    return ApiAnswer::Refused(400, error);
+  if (!MediumField(body, &input->medium, refusal)) return false;
+  if (PathField(body, pathName, false, &input->path, &error) && TextList(body, listName, &input->names, &error))
+    return true;
+  *refusal = ApiAnswer::Refused(400, error);
+  return false;
+}
+
+ApiAnswer PlayerView::Tags(const nlohmann::json& body) {
+  NamesInput in;
+  ApiAnswer refusal;
+  if (!ReadNames(body, "path", "items", &in, &refusal)) return refusal;
+  const MediumName& medium = in.medium;
+  const WString& path = in.path;
+  const std::vector<std::string>& wanted = in.names;
   Listing* listing = ListingOf(medium.location, path, &refusal);
   if (!listing) return refusal;
   const std::set<std::string> asked(wanted.begin(), wanted.end());
@@ -60,14 +68,12 @@ ApiAnswer PlayerView::Tags(const nlohmann::json& body) {
 }
 
 ApiAnswer PlayerView::Existing(const nlohmann::json& body) {
-  MediumName medium;
+  NamesInput in;
   ApiAnswer refusal;
-  WString target;
-  std::vector<std::string> names;
-  std::string error;
-  if (!MediumField(body, &medium, &refusal)) return refusal;
-  if (!PathField(body, "target", false, &target, &error) || !TextList(body, "names", &names, &error))
-    return ApiAnswer::Refused(400, error);
+  if (!ReadNames(body, "target", "names", &in, &refusal)) return refusal;
+  const MediumName& medium = in.medium;
+  WString target = in.path;
+  const std::vector<std::string>& names = in.names;
   // A track sent to a playlist goes into the medium's root.
   ItemReport item;
   if (!target.empty() && ReadItem(session_.Plugin(), medium.location, target, &item) == S_OK &&
