@@ -72,7 +72,7 @@ md_say "Linux: the media of device 1, with their space and the short forms of th
 show "$mdhost" media 1 "${players[@]}"
 "$mdhost" media 1 "${players[@]}" | grep -q '^  Medium ' || md_fail "device 1 shows no medium"
 # The player's folder names its medium from here on (--player is implied).
-if "$mdhost" help | grep -q 'DEVICE/N'; then
+if has_option 'DEVICE/N'; then
   medium=$player
   players=()
 else
