@@ -70,7 +70,7 @@ md_say "Linux: devices, with every property the host reads"
 show "$mdhost" devices "${players[@]}"
 md_say "Linux: the media of device 1, with their space and the short forms of their names"
 show "$mdhost" media 1 "${players[@]}"
-"$mdhost" media 1 "${players[@]}" | grep -q '^  Medium ' || md_fail "device 1 shows no medium"
+grep -q '^  Medium ' <<<"$("$mdhost" media 1 "${players[@]}")" || md_fail "device 1 shows no medium"
 # The player's folder names its medium from here on (--player is implied).
 if has_option 'DEVICE/N'; then
   medium=$player
@@ -82,7 +82,7 @@ fi
 
 md_say "Linux: browsing, with the tags of every track"
 show "$mdhost" ls "$medium" "${players[@]}"
-if ! "$mdhost" ls "$medium" "${players[@]}" | grep -q 'Music'; then
+if ! grep -q 'Music' <<<"$("$mdhost" ls "$medium" "${players[@]}")"; then
   skip "the folder-backed player is not in this build yet (the folder shows as an empty player): browsing, sending, playlists, rename and delete"
   content=0
 else
