@@ -59,6 +59,25 @@ void FaultInjector::ClearFaults() {
   faults_.clear();
 }
 
+void FaultInjector::HandToNewChild(ObjectKind kind, ObjectId folder, ObjectId child) {
+  static const std::string kSuffix = "(new child)";
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::pair<std::string, Fault>> handed;
+  for (auto fault = faults_.begin(); fault != faults_.end();) {
+    const std::string& name = names_[std::get<1>(fault->first)];
+    const bool armed = std::get<0>(fault->first) == kind && std::get<2>(fault->first) == folder &&
+                       name.size() > kSuffix.size() &&
+                       name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0;
+    if (!armed) {
+      ++fault;
+      continue;
+    }
+    handed.emplace_back(name.substr(0, name.size() - kSuffix.size()), fault->second);
+    fault = faults_.erase(fault);
+  }
+  for (const auto& [method, fault] : handed) faults_[Key{kind, Intern(method), child}] = fault;
+}
+
 int FaultInjector::Calls(ObjectKind kind, const std::string& method, ObjectId object) const {
   std::lock_guard<std::mutex> lock(mutex_);
   MethodId id = 0;

@@ -48,6 +48,11 @@ class FaultInjector {
   void Inject(ObjectKind kind, const std::string& method, HRESULT result, int times = 1, ObjectId object = 0,
               int after = 0);
   void ClearFaults();
+  // A fault armed as "<method>(new child)" for a folder passes, when an
+  // object is made in that folder, to that object's `method` (a new track's
+  // "GetName"): a test cannot name an object before it exists. Handing it on
+  // counts as no call.
+  void HandToNewChild(ObjectKind kind, ObjectId folder, ObjectId child);
 
   // Calls made so far, of one object or (object 0) of every object of the kind.
   int Calls(ObjectKind kind, const std::string& method, ObjectId object = 0) const;

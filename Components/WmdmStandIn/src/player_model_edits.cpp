@@ -157,6 +157,7 @@ HRESULT PlayerModel::CreateObject(const StorageHandle& target, const NewObject& 
   object->format = FormatFromTags(request.tags);
   object->date = NowUtc();
   RETURN_IF_FAILED(store.Create(*parent, request, existing.get(), object.get()));
+  faults_.HandToNewChild(ObjectKind::Storage, parent->id, object->id);
   if (existing) {
     position = PositionOf(*parent, *existing);
     MarkDeleted(*existing);

@@ -130,5 +130,52 @@ TEST_F(ContentDeleteTest, ADeadInterfaceIsRetriedOnce) {
   EXPECT_FALSE(Gone(zero_));
 }
 
+// One recursive call takes a folder with everything in it; the host hears
+// of the folder, or of a playlist, once and with its kind.
+TEST_F(ContentDeleteTest, AFolderOrPlaylistGoesInOneCallAndIsReportedWithItsKind) {
+  const struct {
+    const WCHAR* path;
+    ObjectId object;
+    const char* removed;
+  } cases[] = {
+      {W("\\Music\\Pop"), pop_, "- \\Music:1 \\Music\\Pop:1"},
+      {W("\\Music\\Mix.pla"), mix_, "- \\Music:1 \\Music\\Mix.pla:3"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.removed);
+    model_->Faults().ResetCalls();
+    ASSERT_EQ(Delete(c.path), S_OK);
+    EXPECT_TRUE(Gone(c.object));
+    EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 1);
+    EXPECT_EQ(Lines(Changes()), EventLines{c.removed});
+  }
+}
+
+// The dead answer came from the delete: only the delete is tried again, so
+// each playlist is written once and the host hears of it once.
+TEST_F(ContentDeleteTest, ARetriedDeleteEditsEachPlaylistOnce) {
+  const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {b_, a_});
+  model_->Faults().Inject(ObjectKind::Storage, "Delete", WMDM_E_INTERFACEDEAD, 1, a_);
+  ASSERT_EQ(Delete(W("\\Music\\a.mp3")), S_OK);
+  EXPECT_TRUE(Gone(a_));
+  EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 2);
+  EXPECT_EQ(Calls(ObjectKind::Storage, "SetReferences"), 2);
+  EXPECT_EQ(References(other), std::vector<ObjectId>{b_});
+  EXPECT_EQ(Signs(Changes()), "==-");
+}
+
+// A playlist the device will not rewrite keeps its entry; the playlists
+// after it still lose theirs, and the track goes.
+TEST_F(ContentDeleteTest, APlaylistThatCannotBeEditedDoesNotStopTheDelete) {
+  const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {b_, a_});
+  model_->Faults().Inject(ObjectKind::Storage, "SetReferences", E_ACCESSDENIED, wmdm_standin::kEveryCall, mix_);
+  ASSERT_EQ(Delete(W("\\Music\\a.mp3")), S_OK);
+  model_->Faults().ClearFaults();
+  EXPECT_TRUE(Gone(a_));
+  EXPECT_EQ(References(mix_), std::vector<ObjectId>{a_});
+  EXPECT_EQ(References(other), std::vector<ObjectId>{b_});
+  EXPECT_EQ(Signs(Changes()), "=-");
+}
+
 }  // namespace
 }  // namespace resolver_testing

@@ -9,10 +9,33 @@
 namespace resolver_testing {
 namespace {
 
+using wmdm_standin::ModelTag;
 using wmdm_standin::ObjectKind;
 using EventLines = std::vector<std::string>;
 
 using ContentEditingTest = ResolverPlayerTest;
+
+// The host's callback, noting also the tags in each added item's record.
+class TagsHeard : public HostCallback {
+ public:
+  HRESULT ContentAdded(kiMusicDevicePlugin2004* plugin, DWORD deviceNumber, const WCHAR* location, SAFEARRAY** paths,
+                       SAFEARRAY** kinds, kiIPPItem* item) override {
+    if (item) {
+      LONG track = 0;
+      item->GetPropertyLong(W("ItemTrackNumber"), &track);
+      auto text = [](BSTR owned) { return wide::ToUtf8(UniqueBstr::Adopt(owned).ToString()); };
+      heard.push_back(text(item->GetTitle()) + " by " + text(item->GetArtist()) + " on " + text(item->GetAlbum()) +
+                      " (" + text(item->GetGenre()) + "), track " + std::to_string(track));
+    }
+    return HostCallback::ContentAdded(plugin, deviceNumber, location, paths, kinds, item);
+  }
+  std::vector<std::string> heard;
+};
+
+class ContentAddedTest : public ResolverPlayerTest {
+ protected:
+  TagsHeard tagsHeard_;
+};
 
 TEST_F(ContentEditingTest, CreatesFoldersAndPlaylistsOnceAndReportsThem) {
   const struct {
@@ -72,6 +95,12 @@ TEST_F(ContentEditingTest, RefusalsWriteNothing) {
        [&] { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), &notAnEntry); }, MapResult(E_FAIL)},
       {"no such playlist", [&] { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\None.pla"), &notAnEntry); },
        IPP_E_NOTFOUND},
+      {"a playlist the folder cannot describe",
+       [&] {
+         model_->Faults().Inject(ObjectKind::Storage, "CreateEmptyMetadataObject", WMDM_E_NOTSUPPORTED, 1, music_);
+         return plugin_.CreatePlaylist(at.c_str(), W("\\Music"), W("P.pla"), out.Put());
+       },
+       IPP_E_NOTSUPPORTED},
       {"no list", [&] { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), nullptr); }, IPP_E_FAIL},
   };
   for (const auto& c : cases) {
@@ -229,6 +258,19 @@ TEST_F(ContentEditingTest, EveryOperationRetriesOnceOnADeadInterface) {
       model_->Faults().ClearFaults();
     }
   }
+}
+
+// The record of an item the host is told of carries the tags the device
+// holds, not only the file name a listing gives.
+TEST_F(ContentAddedTest, AnAddedItemComesWithItsTags) {
+  AddFile(music_, W("t.mp3"), 100,
+          {ModelTag::String(g_wszWMDMTitle, W("Song")), ModelTag::String(g_wszWMDMAuthor, W("Band")),
+           ModelTag::String(g_wszWMDMAlbumTitle, W("Album")), ModelTag::String(g_wszWMDMGenre, W("Folk")),
+           ModelTag::Dword(g_wszWMDMTrack, 3)});
+  plugin_.SetHostCallback(&tagsHeard_);
+  EXPECT_EQ(plugin_.RenameItem(Internal().c_str(), W("\\Music\\t.mp3"), W("u.mp3")), S_OK);
+  plugin_.SetHostCallback(&callback_);
+  EXPECT_EQ(tagsHeard_.heard, std::vector<std::string>{"Song by Band on Album (Folk), track 3"});
 }
 
 }  // namespace

@@ -288,6 +288,8 @@ TEST_F(ContentTransferTest, AFailedInsert3FallsBackToInsert) {
        E_NOINTERFACE, W("older.mp3"), 0, 1},
       // Tags that cannot be written leave the file to go without them.
       {"tags that cannot be written", ObjectKind::MetaData, "AddItem", 0, E_OUTOFMEMORY, W("untagged.mp3"), 1, 0},
+      {"no metadata object", ObjectKind::Storage, "CreateEmptyMetadataObject", music_, E_OUTOFMEMORY, W("bare.mp3"), 1,
+       0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -302,6 +304,33 @@ TEST_F(ContentTransferTest, AFailedInsert3FallsBackToInsert) {
     EXPECT_TRUE(model_->Inspect(sent)->tags.empty());
     EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
     EXPECT_EQ(Changes().size(), 1u);
+  }
+}
+
+// A track that landed but whose name cannot be read: the host hears that
+// the operation ended, of no item it could not name, and no playlist gains it.
+TEST_F(ContentTransferTest, ASentTrackWhoseNameCannotBeReadIsNotAnnounced) {
+  const struct {
+    const WCHAR* target;
+    ObjectId folder;
+    const char* file;
+    const WCHAR* sent;
+  } cases[] = {
+      {W("\\Music"), music_, "n1.mp3", W("\\Music\\n1.mp3")},
+      {W("\\Music\\Mix.pla"), internal_, "n2.mp3", W("\\n2.mp3")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    model_->Faults().Inject(ObjectKind::Storage, "GetName(new child)", E_FAIL, wmdm_standin::kEveryCall, c.folder);
+    callback_.ClearEvents();
+    DWORD outcome = 0;
+    EXPECT_EQ(Send(c.target, Source(c.file), kRefuse, {}, &outcome), S_OK);
+    model_->Faults().ClearFaults();
+    EXPECT_EQ(outcome, 4u);
+    EXPECT_NE(Find(c.sent), 0u);
+    EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
+    EXPECT_TRUE(Changes().empty());
+    EXPECT_EQ(References(mix_), std::vector<ObjectId>{a_});
   }
 }
 

@@ -210,6 +210,10 @@ TEST_F(ItemListingTest, ListingsOfTheRootAndOfNothing) {
   EXPECT_EQ(Names(W("\\Music")), (std::vector<WString>{W("\\Music\\a.mp3"), W("\\Music\\b.mp3"),
                                                         W("\\Music\\zero.mp3"), W("\\Music\\Mix.pla"),
                                                         W("\\Music\\Pop")}));
+  // A device that will not take the raw enumeration lists as it lists.
+  model_->Faults().Inject(ObjectKind::Storage, "SetEnumPreference", WMDM_E_NOTSUPPORTED, 1, pop_);
+  EXPECT_EQ(Names(W("\\Music\\Pop")), std::vector<WString>{W("\\Music\\Pop\\x.mp3")});
+  EXPECT_EQ(Calls(ObjectKind::Storage, "SetEnumPreference", pop_), 1);
   model_->AddFolder(internal_, W("Empty"));
   EXPECT_EQ(List(W("\\Empty")).first, S_FALSE);
   EXPECT_EQ(List(W("\\Missing")).first, IPP_E_NOTFOUND);
