@@ -22,6 +22,8 @@ HRESULT DeleteRoot(kcWMDM10Plugin& plugin, const ComPtr<IWMDMStorage>& root, DWO
 HRESULT InitializeMedium(kcWMDM10Plugin& plugin, const ComPtr<IWMDMStorage>& root, DWORD cookie) {
   ComPtr<IWMDMStorageGlobals> globals;
   RETURN_IF_FAILED(root->GetStorageGlobals(&globals));
+  // A provider may succeed and hand out nothing.
+  if (!globals) return E_FAIL;
   ComPtr<kcProgressObj> progress;
   RETURN_IF_FAILED(CreateProgress(&plugin, kProgressFormat, cookie, &progress));
   return globals->Initialize(WMDM_MODE_BLOCK, progress.Get());
