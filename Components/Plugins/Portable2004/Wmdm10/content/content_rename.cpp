@@ -64,6 +64,13 @@ HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, con
     WString oldName;
     const WString newPath = locations::JoinPath(locations::SplitPath(devicePath, &oldName), name);
     NotifyChange(where, devicePath, ContentChange::RenamedAway);
+    // The nodes at and below the old path still hold the item's interfaces,
+    // which a device that keeps objects by handle leaves alive under the new
+    // name: the old path must find nothing.
+    if (kind == KindFolder)
+      resolver_.ClearNodeCache();
+    else
+      resolver_.DropNodeAt(where, devicePath);
     NotifyChange(where, newPath, ContentChange::Added);
     if (kind == KindPlaylist) NotifyChange(where, newPath, ContentChange::PlaylistChanged);
     if (entries.empty()) return hr;
