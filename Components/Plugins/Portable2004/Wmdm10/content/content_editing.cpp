@@ -1,6 +1,4 @@
-// Renaming, creating folders and playlists, rewriting a playlist's entries,
-// and telling the host what changed so that its view of the device stays
-// current without a new listing.
+// Creating folders and playlists, and rewriting a playlist's entries.
 #include <objbase.h>
 
 #include <optional>
@@ -15,106 +13,11 @@
 #include "content/playlist_references.h"
 #include "content/storage_lookup.h"
 #include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_sdk/ki_item_id_list.h"
 #include "host_sdk/ki_plugin_host_callback.h"
-
-namespace {
-
-// The arrays handed to a callback: made for the call and destroyed after it.
-UniqueSafeArray MakeTextArray(const std::vector<WString>& texts) {
-  UniqueSafeArray array(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size())));
-  if (!array) return array;
-  for (LONG i = 0; i < static_cast<LONG>(texts.size()); ++i) {
-    UniqueBstr text(texts[i]);
-    if (!text || FAILED(SafeArrayPutElement(array.Get(), &i, text.Get()))) return UniqueSafeArray();
-  }
-  return array;
-}
-
-UniqueSafeArray MakeKindArray(const std::vector<LONG>& kinds) {
-  UniqueSafeArray array(SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(kinds.size())));
-  if (!array) return array;
-  for (LONG i = 0; i < static_cast<LONG>(kinds.size()); ++i) {
-    LONG kind = kinds[i];
-    if (FAILED(SafeArrayPutElement(array.Get(), &i, &kind))) return UniqueSafeArray();
-  }
-  return array;
-}
-
-}  // namespace
-
-HRESULT kcWMDM10Plugin::CollectChangedFolders(const WString& location, const WString& path,
-                                              std::vector<WString>* paths, std::vector<LONG>* kinds, bool skipSelf) {
-  const WString hostPath = resolver_.ToHostPath(location, path);
-  for (size_t at = hostPath.find(W('\\'), 1); at != WString::npos; at = hostPath.find(W('\\'), at + 1)) {
-    paths->push_back(hostPath.substr(0, at));
-    kinds->push_back(KindFolder);
-  }
-  if (skipSelf) return S_OK;
-  NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
-  if (!node || !node->storage) return IPP_E_NOTFOUND;
-  if (node->item) {
-    paths->push_back(hostPath);
-    kinds->push_back(node->item->GetKind());
-  }
-  return S_OK;
-}
-
-void kcWMDM10Plugin::NotifyChange(const WString& location, const WString& path, ContentChange code) {
-  kiPluginHostCallback* callback = link_.Callback();
-  if (!callback) return;
-  NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM | RESOLVE_TAGS);
-  if (!node || !node->item) return;
-  std::vector<WString> paths;
-  std::vector<LONG> kinds;
-  if (FAILED(CollectChangedFolders(location, path, &paths, &kinds, false))) return;
-  UniqueSafeArray pathArray = MakeTextArray(paths);
-  UniqueSafeArray kindArray = MakeKindArray(kinds);
-  if (!pathArray || !kindArray) return;
-  SAFEARRAY* pathsOut = pathArray.Get();
-  SAFEARRAY* kindsOut = kindArray.Get();
-  const WCHAR* where = location.c_str();
-  switch (code) {
-    case ContentChange::Added:
-    case ContentChange::FolderCreated:
-    case ContentChange::PlaylistCreated:
-      callback->ContentAdded(this, node->deviceNumber, where, &pathsOut, &kindsOut, node->item.get());
-      return;
-    case ContentChange::RenamedAway:
-    case ContentChange::Removed:
-    case ContentChange::RemovedOther:
-      callback->ContentRemoved(this, node->deviceNumber, where, &pathsOut, &kindsOut);
-      return;
-    case ContentChange::PlaylistChanged:
-      break;
-    default:
-      return;
-  }
-  // Resolving the tracks below may add nodes; the playlist's own stays put,
-  // but its storage and item are taken first all the same.
-  const ComPtr<IWMDMStorage> playlist = node->storage;
-  const LONG deviceNumber = node->deviceNumber;
-  kiIPPItem* item = node->item.get();
-  std::vector<ComPtr<IWMDMStorage>> references;
-  if (!playlist || FAILED(ReadReferences(playlist.Get(), &references))) return;
-  const WString playlistHostPath = resolver_.ToHostPath(location, path);
-  std::vector<WString> entries;
-  for (const auto& reference : references) {
-    WString name;
-    WString trackPath;
-    if (!reference || FAILED(ReadName(reference.Get(), &name))) continue;
-    if (FAILED(StoragePath(reference.Get(), &trackPath))) continue;
-    if (!resolver_.ResolveStorage(location, trackPath, RESOLVE_ITEM)) continue;
-    entries.push_back(playlistHostPath + W("|") + resolver_.ToHostPath(location, trackPath));
-  }
-  UniqueSafeArray entryArray = MakeTextArray(entries);
-  if (!entryArray) return;
-  SAFEARRAY* entriesOut = entryArray.Get();
-  callback->PlaylistChanged(this, deviceNumber, where, &pathsOut, &kindsOut, &entriesOut, item);
-}
 
 HRESULT kcWMDM10Plugin::EditPlaylistReferences(const WString& location, const WString& playlistPath,
                                                ComPtr<IWMDMStorage> playlist, ComPtr<IWMDMStorage> track,

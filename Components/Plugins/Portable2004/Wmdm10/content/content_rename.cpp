@@ -9,7 +9,7 @@
 #include "content/playlist_references.h"
 #include "content/storage_items.h"
 #include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 

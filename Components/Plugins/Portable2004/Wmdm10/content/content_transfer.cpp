@@ -16,7 +16,7 @@
 #include "content/replacement_checks.h"
 #include "content/storage_lookup.h"
 #include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_sdk/ki_plugin_host_callback.h"

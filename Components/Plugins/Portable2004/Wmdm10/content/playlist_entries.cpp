@@ -9,7 +9,7 @@
 
 #include "content/locations.h"
 #include "content/playlist_references.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {

@@ -5,10 +5,9 @@
 
 #include "base/device_text.h"
 #include "content/storage_items.h"
-#include "core/kc_wmdm10_plugin.h"
-#include "core/property_handout.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
+#include "media/media_control.h"
 
 namespace {
 
@@ -153,7 +152,7 @@ Computed StringValue(StorageNode& node, const WString& name, WString* value) {
 // attempt on a fresh node when the cached one's interfaces died. `answered`
 // says whether `answer` is to be handed out.
 template <typename Value, typename Compute>
-HRESULT MediaProperty(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* name, bool outGiven,
+HRESULT MediaProperty(MediaControl& plugin, const WCHAR* location, const WCHAR* name, bool outGiven,
                       const WCHAR* operation, std::map<WString, Value> StorageNode::*cache, RetriedOperation retried,
                       Value* answer, bool* answered, Compute compute) {
   if (!location || !name || !outGiven) return IPP_E_FAIL;
@@ -194,35 +193,29 @@ HRESULT MediaProperty(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::GetMediaPropertyBool(const WCHAR* location, const WCHAR* name, BOOL* value) {
-  const WCHAR* const operation = W("GetMediaPropertyBool");
-  return HandOutProperty<bool>(*this, operation, value, [&](bool* answer, bool* answered) {
-    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::boolCache, RetriedOperation::MediaPropertyBool,
-                         answer, answered,
-                         [](DeviceRecord& record, StorageNode& node, const WString& property, bool* out) {
-                           return BoolValue(record, node, property, out);
-                         });
-  });
+HRESULT MediaControl::PropertyBool(const WCHAR* location, const WCHAR* name, bool outGiven, bool* answer,
+                                   bool* answered) {
+  return MediaProperty(*this, location, name, outGiven, W("GetMediaPropertyBool"), &StorageNode::boolCache,
+                       RetriedOperation::MediaPropertyBool, answer, answered,
+                       [](DeviceRecord& record, StorageNode& node, const WString& property, bool* out) {
+                         return BoolValue(record, node, property, out);
+                       });
 }
 
-HRESULT kcWMDM10Plugin::GetMediaPropertyLong(const WCHAR* location, const WCHAR* name, LONG* value) {
-  const WCHAR* const operation = W("GetMediaPropertyLong");
-  return HandOutProperty<LONG>(*this, operation, value, [&](LONG* answer, bool* answered) {
-    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::longCache, RetriedOperation::MediaPropertyLong,
-                         answer, answered,
-                         [](DeviceRecord&, StorageNode& node, const WString& property, LONG* out) {
-                           return LongValue(node, property, out);
-                         });
-  });
+HRESULT MediaControl::PropertyLong(const WCHAR* location, const WCHAR* name, bool outGiven, LONG* answer,
+                                   bool* answered) {
+  return MediaProperty(*this, location, name, outGiven, W("GetMediaPropertyLong"), &StorageNode::longCache,
+                       RetriedOperation::MediaPropertyLong, answer, answered,
+                       [](DeviceRecord&, StorageNode& node, const WString& property, LONG* out) {
+                         return LongValue(node, property, out);
+                       });
 }
 
-HRESULT kcWMDM10Plugin::GetMediaPropertyString(const WCHAR* location, const WCHAR* name, BSTR* value) {
-  const WCHAR* const operation = W("GetMediaPropertyString");
-  return HandOutProperty<WString>(*this, operation, value, [&](WString* answer, bool* answered) {
-    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::stringCache,
-                         RetriedOperation::MediaPropertyString, answer, answered,
-                         [](DeviceRecord&, StorageNode& node, const WString& property, WString* out) {
-                           return StringValue(node, property, out);
-                         });
-  });
+HRESULT MediaControl::PropertyString(const WCHAR* location, const WCHAR* name, bool outGiven, WString* answer,
+                                     bool* answered) {
+  return MediaProperty(*this, location, name, outGiven, W("GetMediaPropertyString"), &StorageNode::stringCache,
+                       RetriedOperation::MediaPropertyString, answer, answered,
+                       [](DeviceRecord&, StorageNode& node, const WString& property, WString* out) {
+                         return StringValue(node, property, out);
+                       });
 }

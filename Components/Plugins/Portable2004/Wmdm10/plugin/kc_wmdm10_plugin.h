@@ -1,4 +1,6 @@
-// The plug-in object the host drives through kiMusicDevicePlugin2004.
+// The plug-in object the host drives through kiMusicDevicePlugin2004: a
+// facade whose slots are each a door (the plug-in lock, the log line, the
+// argument checks, the mapping of the result) and one call into a noun.
 #pragma once
 
 #include <windows.h>
@@ -15,18 +17,17 @@
 #include <mswmdm.h>
 
 #include "content/content_change.h"
+#include "content/host_notifier.h"
 #include "content/item_listings.h"
 #include "content/storage_resolver.h"
 #include "content/tree_walk.h"
-#include "core/device_directory.h"
+#include "core/device_list.h"
 #include "core/device_record.h"
 #include "core/host_link.h"
-#include "detect/kc_device_inventory.h"
 #include "host_sdk/ki_music_device_plugin2004.h"
+#include "media/media_control.h"
 #include "notify/device_change_target.h"
 #include "notify/kc_notification_obj.h"
-#include "settings/kc_portable_manifest.h"
-#include "settings/kc_vid_pid_filter.h"
 
 struct StorageFacts;
 
@@ -102,14 +103,15 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   kiPluginHostCallback* HostCallback() const { return link_.Callback(); }
   DWORD HostContext() const { return link_.Context(); }
 
-  // The device list, for the other subsystems; call under the plug-in lock.
-  // Null for a number outside the list; completes a pending record first.
-  DeviceRecord* FindDeviceRecord(LONG deviceNumber);
-  // The record's device, or null.
-  ComPtr<IWMDMDevice> GetDeviceInterface(LONG deviceNumber);
-  DWORD FindDeviceNumberByIdentity(const WString& identity) const;
-  DeviceRecord* FindRecordByDevice(IWMDMDevice* device);
-  void ClearDeviceList();
+  // The nouns, for tests; call under the plug-in lock.
+  DeviceList& Devices() { return devices_; }
+  // The device list's lookups (core/device_list.h).
+  DeviceRecord* FindDeviceRecord(LONG deviceNumber) { return devices_.FindDeviceRecord(deviceNumber); }
+  ComPtr<IWMDMDevice> GetDeviceInterface(LONG deviceNumber) { return devices_.GetDeviceInterface(deviceNumber); }
+  DWORD FindDeviceNumberByIdentity(const WString& identity) const {
+    return devices_.FindDeviceNumberByIdentity(identity);
+  }
+  DeviceRecord* FindRecordByDevice(IWMDMDevice* device) { return devices_.FindRecordByDevice(device); }
   // Storages by location and path, and the node cache
   // (content/storage_resolver.h): call under the plug-in lock.
   StorageResolver& Resolver() { return resolver_; }
@@ -123,14 +125,14 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // The same over every item of the medium, from its root.
   HRESULT WalkMedium(const WString& location, WalkVisit visit, void* context);
 
-  // Content edits and the host's change callbacks (content/content_editing.cpp);
-  // call under the plug-in lock.
-  void NotifyChange(const WString& location, const WString& path, ContentChange code);
-  // The host paths of every folder above the item at `path` (kind 1 each),
-  // then, unless `skipSelf`, the item itself with its kind. IPP_E_NOTFOUND
-  // when the item was asked for and does not resolve.
+  // The host's change callbacks (content/host_notifier.h).
+  void NotifyChange(const WString& location, const WString& path, ContentChange code) {
+    notifier_.NotifyChange(location, path, code);
+  }
   HRESULT CollectChangedFolders(const WString& location, const WString& path, std::vector<WString>* paths,
-                                std::vector<LONG>* kinds, bool skipSelf);
+                                std::vector<LONG>* kinds, bool skipSelf) {
+    return notifier_.CollectChangedFolders(location, path, paths, kinds, skipSelf);
+  }
   // Inserts `track` into, or removes its first same-named entry from, the
   // references of `playlist` (device path `playlistPath`). `position` -1 is
   // the end; `index`, when given, receives where the entry went or was.
@@ -201,7 +203,7 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // Tests only: how many records the list holds, gone ones included.
   size_t DeviceListSize() {
     ScopedLock lock(lock_);
-    return deviceList_.size();
+    return devices_.Size();
   }
   bool IsRegisteredForNotifications() const { return notificationCookie_ != kNotRegistered; }
 
@@ -211,18 +213,6 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
 
  private:
   static constexpr DWORD kNotRegistered = static_cast<DWORD>(-1);
-
-  // Answers the resolver's questions from the device list, without a second
-  // base class.
-  class DeviceDirectoryRelay final : public DeviceDirectory {
-   public:
-    explicit DeviceDirectoryRelay(kcWMDM10Plugin& plugin) : plugin_(plugin) {}
-    DeviceRecord* FindDeviceRecord(LONG deviceNumber) override { return plugin_.FindDeviceRecord(deviceNumber); }
-    const DeviceRecords& Records() const override { return plugin_.deviceList_; }
-
-   private:
-    kcWMDM10Plugin& plugin_;
-  };
 
   // Hands the worker's messages to OnDeviceChange without giving the plug-in
   // object a second base class (its only base is the host's interface).
@@ -237,49 +227,19 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
     kcWMDM10Plugin& plugin_;
   };
 
-  // Device list (device_list.cpp, device_lookup.cpp, device_matching.cpp).
-  bool MatchAndFilter(const WString& identity, const WString& name, const WString& manufacturer,
-                      DeviceInventoryRecord* inventory);
-  bool AcceptDevice(IWMDMDevice* device, DeviceInventoryRecord* inventory);
-  void FillDeviceRecord(DeviceRecord* record, IWMDMDevice* device, DWORD number,
-                        const DeviceInventoryRecord& inventory, const kcDeviceSettings* settings);
-  const kcDeviceSettings* SettingsFor(const DeviceInventoryRecord& inventory) const;
-  void CompleteDeviceRecord(LONG deviceNumber, DeviceRecord* record);
-  HRESULT OpenDeviceEnumerator(IWMDMEnumDevice** enumerator);  // emptied first by the caller's holder
-  // Appends a complete record for an accepted device; its number, or 0.
-  DWORD AppendDevice(IWMDMDevice* device, const DeviceInventoryRecord& inventory);
-  // Lists the next device the enumerator yields that is accepted (and, with
-  // `skipListed`, not listed yet); its number, or 0 with the enumeration's
-  // end or failure in `end`.
-  DWORD ListNextDevice(IWMDMEnumDevice* enumerator, bool skipListed, HRESULT* end);
-  void MarkGone(DWORD deviceNumber);
-  void RebuildInventory();
   void ReleaseNotificationSink();
 
-  // Device properties (device_properties.cpp, device_property_values.cpp).
-  HRESULT GetVendorName(DeviceRecord* record, WString* vendor);
-  bool ComputeBoolProperty(DeviceRecord& record, const WString& name, bool* value);
-  bool ComputeLongProperty(DeviceRecord& record, const WString& name, LONG* value, HRESULT* result);
-  bool ComputeStringProperty(DeviceRecord& record, DWORD deviceNumber, const WString& name, WString* value);
-  WString SupportedFileFormats(DWORD deviceNumber);
-  // Slot 19's work, under the plug-in lock.
-  HRESULT FindSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates, BOOL* everyRate);
-
-  // Members in the order the plug-in lays them out.
   WString folderPath_;  // Initialize's arguments, kept only
   WString secondPath_;
-  DeviceRecords deviceList_;  // number n is element n-1
-  DeviceDirectoryRelay deviceDirectory_{*this};
-  StorageResolver resolver_{deviceDirectory_};
   HostLink link_{*this};  // the host's callback and context, and the log
-  ItemListings listings_{link_, resolver_, deviceDirectory_};
-  ComPtr<IWMDeviceManager> deviceManager_;
+  DeviceList devices_{link_};
+  StorageResolver resolver_{devices_};
+  HostNotifier notifier_{link_, resolver_};
+  ItemListings listings_{link_, resolver_, devices_};
+  MediaControl media_{link_, resolver_, devices_};
   DWORD notificationCookie_ = kNotRegistered;
   ComPtr<kcNotificationObj> notificationSink_;
   CriticalSection lock_;  // re-entrant: the plug-in calls its own slots while holding it
-  std::unique_ptr<kcVidPidFilter> skipFilter_;
-  std::unique_ptr<kcPortableManifest> manifest_;
-  kcDeviceInventory inventory_;
   DeviceChangeRelay deviceChangeRelay_{*this};
   int comInitializations_ = 0;  // CoInitialize calls Shutdown still has to balance
 };
