@@ -8,20 +8,19 @@
 #include <unique_safearray.h>
 
 #include "base/device_text.h"
+#include "content/content_editor.h"
 #include "content/item_filter.h"
 #include "content/locations.h"
 #include "content/playlist_references.h"
 #include "content/storage_lookup.h"
-#include "core/host_boundary.h"
-#include "plugin/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_sdk/ki_item_id_list.h"
 #include "host_sdk/ki_plugin_host_callback.h"
 
-HRESULT kcWMDM10Plugin::EditPlaylistReferences(const WString& location, const WString& playlistPath,
-                                               ComPtr<IWMDMStorage> playlist, ComPtr<IWMDMStorage> track,
-                                               bool insert, LONG position, LONG* index) {
+HRESULT ContentEditor::EditPlaylistReferences(const WString& location, const WString& playlistPath,
+                                              ComPtr<IWMDMStorage> playlist, ComPtr<IWMDMStorage> track,
+                                              bool insert, LONG position, LONG* index) {
   if (!playlist || !track) return IPP_E_FAIL;
   if (index) *index = -1;
   std::vector<ComPtr<IWMDMStorage>> references;
@@ -74,7 +73,7 @@ namespace {
 // What CreateFolder and CreatePlaylist share: the checks, the lookup of the
 // name in the parent, the host path handed out and the notification.
 template <typename Insert>
-HRESULT CreateChild(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
+HRESULT CreateChild(ContentEditor& plugin, const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
                     BSTR* newPath, RetriedOperation operation, const WCHAR* logStart, ContentChange changeCode, Insert insert) {
   if (newPath) *newPath = nullptr;
   if (!location || !parentPath || !name || !newPath) return IPP_E_FAIL;
@@ -106,69 +105,62 @@ HRESULT CreateChild(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* 
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::CreateFolder(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
-                                     BSTR* newPath) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreateFolder,
-                       W("WMDM10::CreateFolder called to create a folder named "), ContentChange::FolderCreated,
-                       [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
-                         ComPtr<IWMDMStorageControl> control;
-                         RETURN_IF_FAILED(parent.As(&control));
-                         ComPtr<IWMDMStorage> created;
-                         return control->Insert(WMDM_MODE_BLOCK | WMDM_CONTENT_FOLDER, &childName[0], nullptr,
-                                                nullptr, &created);
-                       });
-  });
+HRESULT ContentEditor::CreateFolder(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
+                                    BSTR* newPath) {
+  return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreateFolder,
+                     W("WMDM10::CreateFolder called to create a folder named "), ContentChange::FolderCreated,
+                     [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
+                       ComPtr<IWMDMStorageControl> control;
+                       RETURN_IF_FAILED(parent.As(&control));
+                       ComPtr<IWMDMStorage> created;
+                       return control->Insert(WMDM_MODE_BLOCK | WMDM_CONTENT_FOLDER, &childName[0], nullptr,
+                                              nullptr, &created);
+                     });
 }
 
-HRESULT kcWMDM10Plugin::CreatePlaylist(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
-                                       BSTR* newPath) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreatePlaylist,
-                       W("WMDM10::CreatePlaylist called to create a playlist named "), ContentChange::PlaylistCreated,
-                       [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
-                         ComPtr<IWMDMStorage3> parent3;
-                         RETURN_IF_FAILED(parent.As(&parent3));
-                         ComPtr<IWMDMMetaData> metadata;
-                         RETURN_IF_FAILED(parent3->CreateEmptyMetadataObject(&metadata));
-                         if (!metadata) return E_FAIL;
-                         DWORD format = WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST;
-                         RETURN_IF_FAILED(metadata->AddItem(WMDM_TYPE_DWORD, W("WMDM/FormatCode"),
-                                                            reinterpret_cast<BYTE*>(&format), sizeof(format)));
-                         ComPtr<IWMDMStorageControl3> control;
-                         RETURN_IF_FAILED(parent.As(&control));
-                         ComPtr<IWMDMStorage> created;
-                         return control->Insert3(WMDM_MODE_BLOCK | WMDM_CONTENT_FILE, 0, nullptr, &childName[0],
-                                                 nullptr, nullptr, metadata.Get(), nullptr, &created);
-                       });
-  });
+HRESULT ContentEditor::CreatePlaylist(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
+                                      BSTR* newPath) {
+  return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreatePlaylist,
+                     W("WMDM10::CreatePlaylist called to create a playlist named "), ContentChange::PlaylistCreated,
+                     [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
+                       ComPtr<IWMDMStorage3> parent3;
+                       RETURN_IF_FAILED(parent.As(&parent3));
+                       ComPtr<IWMDMMetaData> metadata;
+                       RETURN_IF_FAILED(parent3->CreateEmptyMetadataObject(&metadata));
+                       if (!metadata) return E_FAIL;
+                       DWORD format = WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST;
+                       RETURN_IF_FAILED(metadata->AddItem(WMDM_TYPE_DWORD, W("WMDM/FormatCode"),
+                                                          reinterpret_cast<BYTE*>(&format), sizeof(format)));
+                       ComPtr<IWMDMStorageControl3> control;
+                       RETURN_IF_FAILED(parent.As(&control));
+                       ComPtr<IWMDMStorage> created;
+                       return control->Insert3(WMDM_MODE_BLOCK | WMDM_CONTENT_FILE, 0, nullptr, &childName[0],
+                                               nullptr, nullptr, metadata.Get(), nullptr, &created);
+                     });
 }
 
-HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR* location, const WCHAR* playlistPath, kiItemIdList* entries) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    if (!location || !playlistPath || !entries) return IPP_E_FAIL;
-    const WString where(location);
-    const WString path = resolver_.ToDevicePath(where, playlistPath);
-    WriteLog(W("WMDM10::UpdatePlaylist called to reorder playlist located at ") + path);
-    const HRESULT hr = WithOneRetry(resolver_, RetriedOperation::UpdatePlaylist, [&](NodeRef* node) -> HRESULT {
-      *node = resolver_.ResolveStorage(where, path, 0);
-      if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
-      const ComPtr<IWMDMStorage> playlist = (*node)->storage;
-      const ULONG count = entries->GetCount();
-      std::vector<ComPtr<IWMDMStorage>> tracks;
-      tracks.reserve(count);  // a failure comes out as E_OUTOFMEMORY
-      for (ULONG i = 0; i < count; ++i) {
-        const WCHAR* id = entries->GetItem(i);
-        WString trackPath;
-        // One identifier that names no entry spoils the whole list: the
-        // playlist keeps what it had.
-        if (!id || !resolver_.SplitEntryId(where, id, nullptr, &trackPath)) return E_FAIL;
-        NodeRef track = resolver_.ResolveStorage(where, trackPath, 0);
-        if (track && track->storage) tracks.push_back(track->storage);
-      }
-      return WriteReferences(playlist.Get(), tracks);
-    });
-    if (SUCCEEDED(hr)) NotifyChange(where, path, ContentChange::PlaylistChanged);
-    return hr;
+HRESULT ContentEditor::UpdatePlaylist(const WCHAR* location, const WCHAR* playlistPath, kiItemIdList* entries) {
+  const WString where(location);
+  const WString path = resolver_.ToDevicePath(where, playlistPath);
+  WriteLog(W("WMDM10::UpdatePlaylist called to reorder playlist located at ") + path);
+  const HRESULT hr = WithOneRetry(resolver_, RetriedOperation::UpdatePlaylist, [&](NodeRef* node) -> HRESULT {
+    *node = resolver_.ResolveStorage(where, path, 0);
+    if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
+    const ComPtr<IWMDMStorage> playlist = (*node)->storage;
+    const ULONG count = entries->GetCount();
+    std::vector<ComPtr<IWMDMStorage>> tracks;
+    tracks.reserve(count);  // a failure comes out as E_OUTOFMEMORY
+    for (ULONG i = 0; i < count; ++i) {
+      const WCHAR* id = entries->GetItem(i);
+      WString trackPath;
+      // One identifier that names no entry spoils the whole list: the
+      // playlist keeps what it had.
+      if (!id || !resolver_.SplitEntryId(where, id, nullptr, &trackPath)) return E_FAIL;
+      NodeRef track = resolver_.ResolveStorage(where, trackPath, 0);
+      if (track && track->storage) tracks.push_back(track->storage);
+    }
+    return WriteReferences(playlist.Get(), tracks);
   });
+  if (SUCCEEDED(hr)) NotifyChange(where, path, ContentChange::PlaylistChanged);
+  return hr;
 }

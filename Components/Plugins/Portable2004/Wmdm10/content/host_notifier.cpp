@@ -37,6 +37,10 @@ UniqueSafeArray MakeKindArray(const std::vector<LONG>& kinds) {
   return array;
 }
 
+UniqueSafeArray MakeArray(VARTYPE type, size_t count) {
+  return UniqueSafeArray(SafeArrayCreateVector(type, 0, static_cast<ULONG>(count)));
+}
+
 }  // namespace
 
 HRESULT HostNotifier::CollectChangedFolders(const WString& location, const WString& path,
@@ -109,3 +113,28 @@ void HostNotifier::NotifyChange(const WString& location, const WString& path, Co
   callback->PlaylistChanged(&link_.Plugin(), deviceNumber, where, &pathsOut, &kindsOut, &entriesOut, item);
 }
 
+void HostNotifier::ReportRemoval(const WString& location, const WString& path, const NodeRef& node) {
+  kiPluginHostCallback* callback = link_.Callback();
+  const LONG kind = node && node->item ? node->item->GetKind() : KindClassify;
+  if (callback && (kind == KindFolder || kind == KindPlaylist || kind == KindFile)) {
+    std::vector<WString> paths;
+    std::vector<LONG> kinds;
+    CollectChangedFolders(location, path, &paths, &kinds, true);
+    paths.push_back(resolver_.ToHostPath(location, path));
+    kinds.push_back(kind);
+    UniqueSafeArray pathArray = MakeArray(VT_BSTR, paths.size());
+    UniqueSafeArray kindArray = MakeArray(VT_I4, kinds.size());
+    bool filled = pathArray && kindArray;
+    for (LONG i = 0; filled && i < static_cast<LONG>(paths.size()); ++i) {
+      UniqueBstr text(paths[i]);
+      LONG value = kinds[i];
+      filled = text && SUCCEEDED(SafeArrayPutElement(pathArray.Get(), &i, text.Get())) &&
+               SUCCEEDED(SafeArrayPutElement(kindArray.Get(), &i, &value));
+    }
+    if (filled) {
+      SAFEARRAY* pathsOut = pathArray.Get();
+      SAFEARRAY* kindsOut = kindArray.Get();
+      callback->ContentRemoved(&link_.Plugin(), node->deviceNumber, location.c_str(), &pathsOut, &kindsOut);
+    }
+  }
+}

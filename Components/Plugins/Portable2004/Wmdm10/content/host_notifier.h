@@ -29,6 +29,8 @@ class HostNotifier {
   // when the item was asked for and does not resolve.
   HRESULT CollectChangedFolders(const WString& location, const WString& path, std::vector<WString>* paths,
                                 std::vector<LONG>* kinds, bool skipSelf);
+  // Tells the host that the item of `node`, at device path `path`, is gone.
+  void ReportRemoval(const WString& location, const WString& path, const NodeRef& node);
 
  private:
   const HostLink& link_;

@@ -355,30 +355,30 @@ TEST_F(ItemListingTest, TreeWalkVisitsChildrenFirstAndMarksWalkedFolders) {
   {
     ScopedLock held(plugin_.Lock());
     std::vector<WString> visits;
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), NoteVisit, &visits), S_OK);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), NoteVisit, &visits), S_OK);
     EXPECT_EQ(visits, (std::vector<WString>{W("a.mp3"), W("b.mp3"), W("zero.mp3"), W("Mix.pla"), W("x.mp3"),
                                             W("Pop"), W("Music")}));
     EXPECT_FALSE(Resolve(W("\\Music"))->walked) << "a visiting walk leaves the marks alone";
 
     visits.clear();
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), FailOnTrackX, &visits), E_ACCESSDENIED);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), FailOnTrackX, &visits), E_ACCESSDENIED);
     EXPECT_EQ(visits, (std::vector<WString>{W("a.mp3"), W("b.mp3"), W("zero.mp3"), W("Mix.pla"), W("x.mp3")}))
         << "the folders above a failed item are not visited";
     EXPECT_TRUE(Resolve(W("\\Music\\Pop"))->walked) << "a failed walk is not repeated";
 
     plugin_.Resolver().ClearNodeCache();
 
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
     for (const WCHAR* path : {W("\\Music"), W("\\Music\\Pop"), W("\\Music\\a.mp3")})
       EXPECT_TRUE(Resolve(path)->walked) << wide::ToUtf8(path);
     model_->Faults().ResetCalls();
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
     EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage"), 0) << "a walked folder is not listed again";
 
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Nowhere"), nullptr, nullptr), IPP_E_NOTFOUND);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Nowhere"), nullptr, nullptr), IPP_E_NOTFOUND);
     Resolve(W("\\Storage Card"), RESOLVE_ITEM);
     model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", E_FAIL);
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Storage Card"), nullptr, nullptr), MapResult(E_FAIL));
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Storage Card"), nullptr, nullptr), MapResult(E_FAIL));
     EXPECT_TRUE(Resolve(W("\\Storage Card"))->walked);
   }
 }

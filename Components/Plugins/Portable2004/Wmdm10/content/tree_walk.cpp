@@ -2,9 +2,9 @@
 
 #include <unique_bstr.h>
 
+#include "content/content_editor.h"
 #include "content/kc_ipp_item.h"
 #include "content/locations.h"
-#include "plugin/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -12,7 +12,7 @@ namespace {
 // Closes a listing however the walk leaves it, a failed allocation included.
 class FindCloser {
  public:
-  explicit FindCloser(kcWMDM10Plugin& plugin) : plugin_(plugin) {}
+  explicit FindCloser(ContentEditor& plugin) : plugin_(plugin) {}
   ~FindCloser() {
     if (handle_) plugin_.FindItemClose(handle_);
   }
@@ -22,13 +22,13 @@ class FindCloser {
   IPPFINDHANDLE Get() const { return handle_; }
 
  private:
-  kcWMDM10Plugin& plugin_;
+  ContentEditor& plugin_;
   IPPFINDHANDLE handle_ = nullptr;
 };
 
 // Lists the folder at `path` through the plug-in's own slots and walks every
 // child. S_OK once the listing ran to its end; the first failure otherwise.
-HRESULT WalkChildren(kcWMDM10Plugin& plugin, const WString& location, const WString& path, WalkVisit visit,
+HRESULT WalkChildren(ContentEditor& plugin, const WString& location, const WString& path, WalkVisit visit,
                      void* context) {
   const WString hostPath = plugin.Resolver().ToHostPath(location, path);
   kcIPPItem child;
@@ -50,7 +50,7 @@ HRESULT WalkChildren(kcWMDM10Plugin& plugin, const WString& location, const WStr
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context) {
+HRESULT ContentEditor::WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context) {
   NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
   if (!node || !node->item) return IPP_E_NOTFOUND;
   HRESULT result = S_OK;
@@ -75,6 +75,6 @@ HRESULT kcWMDM10Plugin::WalkTree(const WString& location, const WString& path, W
 
 // The medium's root is no item (the walk above refuses it), so its children
 // are listed here and walked one by one.
-HRESULT kcWMDM10Plugin::WalkMedium(const WString& location, WalkVisit visit, void* context) {
+HRESULT ContentEditor::WalkMedium(const WString& location, WalkVisit visit, void* context) {
   return WalkChildren(*this, location, WString(W("\\")), visit, context);
 }

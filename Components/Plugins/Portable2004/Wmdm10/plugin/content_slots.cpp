@@ -42,3 +42,41 @@ HRESULT kcWMDM10Plugin::GetItemInformation(const WCHAR* location, const WCHAR* i
     return listings_.Describe(location, id, item);
   });
 }
+
+HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, const WCHAR* newName) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    if (!location || !path || !newName) return IPP_E_FAIL;
+    return content_.RenameItem(location, path, newName);
+  });
+}
+
+HRESULT kcWMDM10Plugin::CreatePlaylist(const WCHAR* location, const WCHAR* folderPath, const WCHAR* name,
+                                       BSTR* newPath) {
+  return RunLockedHostSlot(lock_, [&] { return content_.CreatePlaylist(location, folderPath, name, newPath); });
+}
+
+HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR* location, const WCHAR* playlistPath, kiItemIdList* entries) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    if (!location || !playlistPath || !entries) return IPP_E_FAIL;
+    return content_.UpdatePlaylist(location, playlistPath, entries);
+  });
+}
+
+HRESULT kcWMDM10Plugin::CreateFolder(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
+                                     BSTR* newPath) {
+  return RunLockedHostSlot(lock_, [&] { return content_.CreateFolder(location, parentPath, name, newPath); });
+}
+
+HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR* location, const WCHAR* targetPath, const WCHAR* sourcePath,
+                                     kiIPPItem* item, DWORD existingFileMode, DWORD cookie, DWORD* outcome) {
+  return RunLockedHostSlot(lock_, [&] {
+    return content_.DownloadFile(location, targetPath, sourcePath, item, existingFileMode, cookie, outcome);
+  });
+}
+
+HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR* location, const WCHAR* id) {
+  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+    if (!location || !id) return IPP_E_FAIL;
+    return content_.DeleteItem(location, id);
+  });
+}

@@ -5,10 +5,8 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <utility>
-#include <vector>
 
 #include <wide_text.h>
 
@@ -16,11 +14,10 @@
 #include <critical_section.h>
 #include <mswmdm.h>
 
-#include "content/content_change.h"
+#include "content/content_editor.h"
 #include "content/host_notifier.h"
 #include "content/item_listings.h"
 #include "content/storage_resolver.h"
-#include "content/tree_walk.h"
 #include "core/device_list.h"
 #include "core/device_record.h"
 #include "core/host_link.h"
@@ -28,8 +25,6 @@
 #include "media/media_control.h"
 #include "notify/device_change_target.h"
 #include "notify/kc_notification_obj.h"
-
-struct StorageFacts;
 
 class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
  public:
@@ -103,9 +98,9 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   kiPluginHostCallback* HostCallback() const { return link_.Callback(); }
   DWORD HostContext() const { return link_.Context(); }
 
-  // The nouns, for tests; call under the plug-in lock.
+  // The nouns, for tests; call under the plug-in lock. The device list
+  // (core/device_list.h) and its lookups.
   DeviceList& Devices() { return devices_; }
-  // The device list's lookups (core/device_list.h).
   DeviceRecord* FindDeviceRecord(LONG deviceNumber) { return devices_.FindDeviceRecord(deviceNumber); }
   ComPtr<IWMDMDevice> GetDeviceInterface(LONG deviceNumber) { return devices_.GetDeviceInterface(deviceNumber); }
   DWORD FindDeviceNumberByIdentity(const WString& identity) const {
@@ -119,80 +114,8 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   // The item listings (content/item_listings.h); call under the plug-in lock.
   ItemListings& Listings() { return listings_; }
 
-  // The tree walk (content/tree_walk.cpp); call under the plug-in lock.
-  // Walks the subtree at `path` children first; see content/tree_walk.h.
-  HRESULT WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context);
-  // The same over every item of the medium, from its root.
-  HRESULT WalkMedium(const WString& location, WalkVisit visit, void* context);
-
-  // The host's change callbacks (content/host_notifier.h).
-  void NotifyChange(const WString& location, const WString& path, ContentChange code) {
-    notifier_.NotifyChange(location, path, code);
-  }
-  HRESULT CollectChangedFolders(const WString& location, const WString& path, std::vector<WString>* paths,
-                                std::vector<LONG>* kinds, bool skipSelf) {
-    return notifier_.CollectChangedFolders(location, path, paths, kinds, skipSelf);
-  }
-  // Inserts `track` into, or removes its first same-named entry from, the
-  // references of `playlist` (device path `playlistPath`). `position` -1 is
-  // the end; `index`, when given, receives where the entry went or was.
-  HRESULT EditPlaylistReferences(const WString& location, const WString& playlistPath, ComPtr<IWMDMStorage> playlist,
-                                 ComPtr<IWMDMStorage> track, bool insert, LONG position, LONG* index);
-
-  // One playlist entry naming an item about to go or be renamed: the
-  // playlist's device path, the entry's index in the list as it was, the
-  // storage it named and that storage's device path (empty when unread).
-  struct PlaylistEntry {
-    WString playlistPath;
-    LONG index = -1;
-    ComPtr<IWMDMStorage> track;
-    WString trackPath;
-  };
-  // What RemoveReferencesVisit and FindReferencesVisit are handed: the
-  // plug-in, the device path of the track or folder and, when wanted, the
-  // entries found (for RemoveReferencesVisit, those taken out).
-  struct ReferenceRemoval {
-    kcWMDM10Plugin* plugin = nullptr;
-    WString trackPath;
-    std::vector<PlaylistEntry>* removed = nullptr;
-  };
-  // Takes every entry naming `item` (for a folder, anything below it) out of
-  // `playlist` in one write, appends what it took to `removed` when given,
-  // and reports the new order to the host.
-  HRESULT TakeOutOfPlaylist(const WString& location, const WString& playlistPath,
-                            const ComPtr<IWMDMStorage>& playlist, const ComPtr<IWMDMStorage>& item, bool folder,
-                            std::vector<PlaylistEntry>* removed);
-  // Puts entries taken out back at their places, one write and one report
-  // per playlist; `track`, when given, in place of what each entry named.
-  // An entry whose storage is gone stays out. Every playlist is tried; the
-  // first failure is the result.
-  HRESULT PutBackEntries(const WString& location, const std::vector<PlaylistEntry>& entries,
-                         const ComPtr<IWMDMStorage>& track = ComPtr<IWMDMStorage>());
-  // Deletes the storage of `node` (at device path `path`): recursively when
-  // asked and it is a folder; when WMDM refuses a folder and `oneByOne`, its
-  // content item by item, children first. IPP_E_STALE for a folder that is
-  // not current. Reports the removal to the host.
-  HRESULT DeleteStorage(const WString& location, const WString& path, const NodeRef& node, bool recursive,
-                        bool oneByOne);
-  // After a rename of what was at `oldPath` to `newPath`: every entry in
-  // `entries` (found before the rename) that its playlist no longer names
-  // is put back under the new path (a playlist that cannot be read is left
-  // as it is). IPP_E_NOTFOUND when one does not resolve there; otherwise the
-  // first failure of a write.
-  HRESULT KeepRenamedEntries(const WString& location, const std::vector<PlaylistEntry>& entries,
-                             const WString& oldPath, const WString& newPath);
-  // Tells the host that the item of `node`, at device path `path`, is gone.
-  void ReportRemoval(const WString& location, const WString& path, const NodeRef& node);
-  // DeleteItem's deletion proper, once more after a dead interface; a folder
-  // WMDM refuses is emptied one by one.
-  HRESULT DeleteWithOneRetry(const WString& location, const WString& path);
-  // Tree-walk visits: deleting one item (context: the plug-in), and taking a
-  // track out of a playlist (context: a ReferenceRemoval).
-  static HRESULT DeleteEachVisit(const WString& location, const NodeRef& node, void* context);
-  static HRESULT RemoveReferencesVisit(const WString& location, const NodeRef& node, void* context);
-  // Records every entry naming the item (or anything below a folder) without
-  // changing the playlist (context: a ReferenceRemoval with a list).
-  static HRESULT FindReferencesVisit(const WString& location, const NodeRef& node, void* context);
+  // The content edits and the tree walk (content/content_editor.h).
+  ContentEditor& Content() { return content_; }
 
   // Called by the notification worker; takes the plug-in lock itself.
   void OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived);
@@ -237,6 +160,7 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   HostNotifier notifier_{link_, resolver_};
   ItemListings listings_{link_, resolver_, devices_};
   MediaControl media_{link_, resolver_, devices_};
+  ContentEditor content_{link_, resolver_, devices_, notifier_};
   DWORD notificationCookie_ = kNotRegistered;
   ComPtr<kcNotificationObj> notificationSink_;
   CriticalSection lock_;  // re-entrant: the plug-in calls its own slots while holding it
