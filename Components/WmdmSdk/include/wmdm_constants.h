@@ -150,6 +150,13 @@ enum WMDMMessage : DWORD {
   WMDM_MSG_MEDIA_REMOVAL = 3,
 };
 
+// MTP response codes as WMDM passes them on from an MTP device (0x8004 and
+// the response code); mswmdm.h names none of them.
+inline constexpr HRESULT MTP_E_INVALID_OBJECT_HANDLE = static_cast<HRESULT>(0x80042009);
+inline constexpr HRESULT MTP_E_INVALID_OBJECT_FORMAT_CODE = static_cast<HRESULT>(0x8004200B);
+inline constexpr HRESULT MTP_E_STORE_NOT_AVAILABLE = static_cast<HRESULT>(0x80042013);
+inline constexpr HRESULT MTP_E_STALE_OBJECT_REFERENCE = static_cast<HRESULT>(0x8004A804);
+
 // Result codes.
 inline constexpr HRESULT WMDM_S_NOT_ALL_PROPERTIES_APPLIED = static_cast<HRESULT>(0x00045001);
 inline constexpr HRESULT WMDM_S_NOT_ALL_PROPERTIES_RETRIEVED = static_cast<HRESULT>(0x00045002);

@@ -12,15 +12,17 @@
 
 #include <vector>
 
+#include <mswmdm.h>
+
 #include "model_types.h"
 
 namespace wmdm_standin {
 
 // MTP response codes as WMDM hands them on (0x8004 and the response code).
-inline constexpr HRESULT kMtpInvalidObjectHandle = static_cast<HRESULT>(0x80042009);
-inline constexpr HRESULT kMtpInvalidObjectFormatCode = static_cast<HRESULT>(0x8004200B);
-inline constexpr HRESULT kMtpStoreNotAvailable = static_cast<HRESULT>(0x80042013);
-inline constexpr HRESULT kMtpStaleObjectReference = static_cast<HRESULT>(0x8004A804);
+inline constexpr HRESULT kMtpInvalidObjectHandle = MTP_E_INVALID_OBJECT_HANDLE;
+inline constexpr HRESULT kMtpInvalidObjectFormatCode = MTP_E_INVALID_OBJECT_FORMAT_CODE;
+inline constexpr HRESULT kMtpStoreNotAvailable = MTP_E_STORE_NOT_AVAILABLE;
+inline constexpr HRESULT kMtpStaleObjectReference = MTP_E_STALE_OBJECT_REFERENCE;
 
 struct StorageHandle;
 

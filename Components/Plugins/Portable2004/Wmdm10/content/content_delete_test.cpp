@@ -88,6 +88,40 @@ TEST_F(ContentDeleteTest, AFolderHoldingWhatTheHostNeverSawIsNotDeleted) {
   EXPECT_TRUE(Changes().empty());
 }
 
+// A listing that did not end with "no more items" (said twice) stops the
+// walk: the folder's hidden file is never seen, so the folder would go whole
+// with it. A failed walk leaves the folder to be listed again.
+TEST_F(ContentDeleteTest, AWalkGoesOnOnlyPastACompleteListing) {
+  FileDescription hidden;
+  hidden.name = W("cover.jpg");
+  hidden.attributes = wmdm_standin::DefaultFileAttributes(hidden.name) | WMDM_FILE_ATTR_HIDDEN;
+  model_->AddFile(pop_, hidden);
+  const struct {
+    const char* name;
+    HRESULT answer;  // of the folder's enumerator's Next, without handing anything out
+    int times;
+    HRESULT result;
+  } rows[] = {
+      {"an early end", S_FALSE, 1, IPP_E_STALE},
+      {"another success", WMDM_S_NOT_ALL_PROPERTIES_RETRIEVED, 1, IPP_E_STALE},
+      {"busy for a moment", WMDM_E_BUSY, 1, IPP_E_STALE},
+      {"busy for good", WMDM_E_BUSY, wmdm_standin::kEveryCall, IPP_S_BUSY},
+      {"the user's cancel", WMDM_E_USER_CANCELLED, 1, IPP_E_FAIL},
+      // Mapped once on its way to the host.
+      {"a dead enumerator, found again and dead", WMDM_E_INTERFACEDEAD, 2, IPP_E_CANCELLED},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", row.answer, row.times, pop_);
+    EXPECT_EQ(Delete(W("\\Music\\Pop")), row.result);
+    model_->Faults().ClearFaults();
+    EXPECT_EQ(Delete(W("\\Music\\Pop")), IPP_E_STALE);
+    EXPECT_FALSE(Gone(pop_));
+    EXPECT_EQ(model_->Inspect(pop_)->children.size(), 2u);
+  }
+  EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 0);
+}
+
 TEST_F(ContentDeleteTest, ARefusedFolderDeleteFallsBackToOneByOne) {
   // Both recursive attempts are refused; the folder is emptied item by item, then deleted.
   model_->Faults().Inject(ObjectKind::Storage, "Delete", E_ACCESSDENIED, 2);

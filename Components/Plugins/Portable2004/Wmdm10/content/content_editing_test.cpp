@@ -97,6 +97,31 @@ TEST_F(ContentEditingTest, RenameReportsTheOldItemGoneThenTheNewOne) {
                         "= \\Music:1 \\Music\\Run.pla:3 @\\Music\\Run.pla [\\Music\\Run.pla|\\Music\\c.mp3]"}));
 }
 
+// A device that keeps objects by handle leaves a renamed item's interface
+// alive, and answers its own codes for an object it no longer has: under
+// either kind of device, what was renamed or deleted is not found again.
+TEST_F(ContentEditingTest, WhatWasRenamedOrDeletedIsNotFoundUnderEitherPersonality) {
+  const struct {
+    wmdm_standin::Personality personality;
+    const WCHAR *renamed, *newName, *renamedAgain, *deleted;
+  } rounds[] = {
+      {wmdm_standin::Personality::MassStorage, W("\\Music\\Mix.pla"), W("Run.pla"), W("\\Music\\Run.pla"),
+       W("\\Music\\b.mp3")},
+      {wmdm_standin::Personality::Mtp, W("\\Music\\Pop"), W("Rock"), W("\\Music\\Rock\\x.mp3"),
+       W("\\Music\\zero.mp3")},
+  };
+  for (const auto& round : rounds) {
+    SCOPED_TRACE(wide::ToUtf8(round.renamed));
+    ASSERT_TRUE(model_->SetPersonality(player_, round.personality));
+    ASSERT_EQ(plugin_.RenameItem(Internal().c_str(), round.renamed, round.newName), S_OK);
+    EXPECT_EQ(plugin_.RenameItem(Internal().c_str(), round.renamed, W("Again")), IPP_E_NOTFOUND);
+    kcIPPItem item;
+    EXPECT_EQ(plugin_.GetItemInformation(Internal().c_str(), round.renamedAgain, &item), S_OK);
+    ASSERT_EQ(plugin_.DeleteItem(Internal().c_str(), round.deleted), S_OK);
+    EXPECT_EQ(plugin_.DeleteItem(Internal().c_str(), round.deleted), IPP_E_NOTFOUND);
+  }
+}
+
 // A device whose playlists name tracks by path may lose an entry when a
 // track or folder is renamed; the rename gives it back, or is undone.
 TEST_F(ContentEditingTest, ARenameKeepsEveryPlaylistEntry) {

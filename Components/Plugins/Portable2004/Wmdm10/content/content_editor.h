@@ -2,8 +2,8 @@
 // (content_delete.cpp), renaming (content_rename.cpp), creating folders and
 // playlists and rewriting a playlist (content_editing.cpp), the playlist
 // entries an edit takes out and puts back (playlist_entries.cpp), and the
-// tree walk they share (tree_walk.cpp), which lists through the plug-in's own
-// item listing slots so that it sees exactly what the host sees. The host
+// tree walk they share (tree_walk.cpp), which lists through the item
+// listings the listing slots use, so that it sees exactly what the host sees. The host
 // hears of each change through the HostNotifier. Call under the plug-in lock.
 #pragma once
 
@@ -19,18 +19,19 @@
 
 #include "content/content_change.h"
 #include "content/host_notifier.h"
+#include "content/item_listings.h"
 #include "content/node_ref.h"
 #include "content/storage_resolver.h"
 #include "content/tree_walk.h"
 #include "core/device_directory.h"
 #include "core/host_link.h"
 #include "host_sdk/ki_item_id_list.h"
-#include "host_sdk/ki_music_device_plugin2004.h"
 
 class ContentEditor {
  public:
-  ContentEditor(HostLink& link, StorageResolver& resolver, DeviceDirectory& devices, HostNotifier& notifier)
-      : link_(link), resolver_(resolver), devices_(devices), notifier_(notifier) {}
+  ContentEditor(HostLink& link, StorageResolver& resolver, DeviceDirectory& devices, ItemListings& listings,
+                HostNotifier& notifier)
+      : link_(link), resolver_(resolver), devices_(devices), listings_(listings), notifier_(notifier) {}
   ContentEditor(const ContentEditor&) = delete;
   ContentEditor& operator=(const ContentEditor&) = delete;
 
@@ -49,12 +50,8 @@ class ContentEditor {
   DeviceRecord* FindDeviceRecord(LONG deviceNumber) { return devices_.FindDeviceRecord(deviceNumber); }
   kiPluginHostCallback* HostCallback() const { return link_.Callback(); }
   void WriteLog(WString message) const { link_.WriteLog(std::move(message)); }
-  // The plug-in's own item listing slots, as the host would call them.
-  HRESULT FindFirstItem(const WCHAR* location, const WCHAR* path, kiIPPItem* item, IPPFINDHANDLE* find) {
-    return link_.Plugin().FindFirstItem(location, path, item, find);
-  }
-  HRESULT FindNextItem(IPPFINDHANDLE find, kiIPPItem* item) { return link_.Plugin().FindNextItem(find, item); }
-  HRESULT FindItemClose(IPPFINDHANDLE find) { return link_.Plugin().FindItemClose(find); }
+  // The item listings the walk lists through, as the listing slots do.
+  ItemListings& Listings() { return listings_; }
 
   // The tree walk (tree_walk.cpp).
   // Walks the subtree at `path` children first; see content/tree_walk.h.
@@ -137,5 +134,6 @@ class ContentEditor {
   HostLink& link_;
   StorageResolver& resolver_;
   DeviceDirectory& devices_;
+  ItemListings& listings_;
   HostNotifier& notifier_;
 };

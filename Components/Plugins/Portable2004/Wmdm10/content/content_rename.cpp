@@ -51,7 +51,7 @@ HRESULT ContentEditor::RenameItem(const WCHAR* location, const WCHAR* path, cons
   if (resolver_.SplitEntryId(where, path, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
   const WString devicePath = resolver_.ToDevicePath(where, path);
   const WString name(newName);
-  WriteLog(W("ContentEditor::RenameItem called asking to rename ") + devicePath + W(" to ") + name);
+  WriteLog(W("kcWMDM10Plugin::RenameItem called asking to rename ") + devicePath + W(" to ") + name);
   std::vector<PlaylistEntry> entries;
   WString itemPath;
   RETURN_IF_FAILED(NoteEntries(*this, where, devicePath, &entries, &itemPath));
@@ -61,6 +61,13 @@ HRESULT ContentEditor::RenameItem(const WCHAR* location, const WCHAR* path, cons
   WString oldName;
   const WString newPath = locations::JoinPath(locations::SplitPath(devicePath, &oldName), name);
   NotifyChange(where, devicePath, ContentChange::RenamedAway);
+  // The nodes at and below the old path still hold the item's interfaces,
+  // which a device that keeps objects by handle leaves alive under the new
+  // name: the old path must find nothing.
+  if (kind == KindFolder)
+    resolver_.ClearNodeCache();
+  else
+    resolver_.DropNodeAt(where, devicePath);
   NotifyChange(where, newPath, ContentChange::Added);
   if (kind == KindPlaylist) NotifyChange(where, newPath, ContentChange::PlaylistChanged);
   if (entries.empty()) return hr;

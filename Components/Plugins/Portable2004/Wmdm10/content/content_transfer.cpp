@@ -80,7 +80,7 @@ HRESULT FillMetadata(IWMDMMetaData* metadata, kiIPPItem& item, const WString& so
   RETURN_IF_FAILED(AddText(metadata, g_wszWMDMTitle, TextOf(item.GetTitle())));
   RETURN_IF_FAILED(AddNumber(metadata, g_wszWMDMBitrate, static_cast<DWORD>(item.GetBitrate())));
   RETURN_IF_FAILED(
-      AddText(metadata, g_wszWMDMTrack, wide::FromSigned(LongProperty(item, W("ItemTrackNumber")))));
+      AddNumber(metadata, g_wszWMDMTrack, static_cast<DWORD>(LongProperty(item, W("ItemTrackNumber")))));
   RETURN_IF_FAILED(
       AddNumber(metadata, g_wszWMDMUserRating, static_cast<DWORD>(LongProperty(item, W("ItemTrackRanking")))));
   return AddNumber(metadata, g_wszWMDMFormatCode, FormatCodeOf(sourcePath));

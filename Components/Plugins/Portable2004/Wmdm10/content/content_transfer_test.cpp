@@ -110,12 +110,12 @@ TEST_F(ContentTransferTest, TheFormatCodeComesFromTheSourcePath) {
 TEST_F(ContentTransferTest, TheTrackIsSentWithItsTagsInOrder) {
   // The tags in the order they are written.
   auto tagsInOrder = [](const WCHAR* album, const WCHAR* artist, const WCHAR* genre, const WCHAR* title, DWORD bitrate,
-                        const WCHAR* track, DWORD rating, DWORD format) {
+                        DWORD track, DWORD rating, DWORD format) {
     return std::vector<ModelTag>{
         ModelTag::String(g_wszWMDMAlbumTitle, album), ModelTag::String(g_wszWMDMAlbumArtist, artist),
         ModelTag::String(g_wszWMDMAuthor, artist),    ModelTag::String(g_wszWMDMGenre, genre),
         ModelTag::String(g_wszWMDMTitle, title),      ModelTag::Dword(g_wszWMDMBitrate, bitrate),
-        ModelTag::String(g_wszWMDMTrack, track),      ModelTag::Dword(g_wszWMDMUserRating, rating),
+        ModelTag::Dword(g_wszWMDMTrack, track),      ModelTag::Dword(g_wszWMDMUserRating, rating),
         ModelTag::Dword(g_wszWMDMFormatCode, format)};
   };
   const struct {
@@ -125,9 +125,9 @@ TEST_F(ContentTransferTest, TheTrackIsSentWithItsTagsInOrder) {
   } cases[] = {
       {"in/01.wma",
        {W("Intro"), W("Band"), W("First"), W("Rock"), 192000, 12, 75},
-       tagsInOrder(W("First"), W("Band"), W("Rock"), W("Intro"), 192000, W("12"), 75, 0xB901)},
+       tagsInOrder(W("First"), W("Band"), W("Rock"), W("Intro"), 192000, 12, 75, 0xB901)},
       // An item without tags or properties gives empty texts and zeros.
-      {"in/bare.mp3", {}, tagsInOrder(W(""), W(""), W(""), W(""), 0, W("0"), 0, 0x3009)},
+      {"in/bare.mp3", {}, tagsInOrder(W(""), W(""), W(""), W(""), 0, 0, 0, 0x3009)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.source);

@@ -364,7 +364,7 @@ TEST_F(ItemListingTest, TreeWalkVisitsChildrenFirstAndMarksWalkedFolders) {
     EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), FailOnTrackX, &visits), E_ACCESSDENIED);
     EXPECT_EQ(visits, (std::vector<WString>{W("a.mp3"), W("b.mp3"), W("zero.mp3"), W("Mix.pla"), W("x.mp3")}))
         << "the folders above a failed item are not visited";
-    EXPECT_TRUE(Resolve(W("\\Music\\Pop"))->walked) << "a failed walk is not repeated";
+    EXPECT_FALSE(Resolve(W("\\Music\\Pop"))->walked) << "a failed walk is repeated";
 
     plugin_.Resolver().ClearNodeCache();
 
@@ -378,8 +378,43 @@ TEST_F(ItemListingTest, TreeWalkVisitsChildrenFirstAndMarksWalkedFolders) {
     EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Nowhere"), nullptr, nullptr), IPP_E_NOTFOUND);
     Resolve(W("\\Storage Card"), RESOLVE_ITEM);
     model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", E_FAIL);
-    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Storage Card"), nullptr, nullptr), MapResult(E_FAIL));
-    EXPECT_TRUE(Resolve(W("\\Storage Card"))->walked);
+    // The platform's answer, for the calling slot to map once.
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Storage Card"), nullptr, nullptr), E_FAIL);
+    EXPECT_FALSE(Resolve(W("\\Storage Card"))->walked);
+  }
+}
+
+// A listing is believed complete only when its end is said twice in a row,
+// and a busy answer is asked again: the walk then sees every child. Busy for
+// good stops it before anything is visited.
+TEST_F(ItemListingTest, TreeWalkSeesEveryChildDespiteEarlyEndsAndBusyAnswers) {
+  const WString loc = Location(W("Internal Memory"));
+  const std::vector<WString> every = {W("a.mp3"), W("b.mp3"), W("zero.mp3"), W("Mix.pla"), W("x.mp3"), W("Pop"),
+                                      W("Music")};
+  const struct {
+    const char* name;
+    HRESULT answer;
+    int times;
+    HRESULT result;
+  } rows[] = {
+      {"an early end", S_FALSE, 1, S_OK},
+      {"busy three times", WMDM_E_BUSY, 3, S_OK},
+      {"busy for good", WMDM_E_BUSY, wmdm_standin::kEveryCall, WMDM_E_BUSY},
+  };
+  ScopedLock held(plugin_.Lock());
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<WString> visits;
+    model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", row.answer, row.times, pop_);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music\\Pop"), nullptr, nullptr), row.result);
+    EXPECT_EQ(Resolve(W("\\Music\\Pop"))->walked, row.result == S_OK);
+    model_->Faults().ClearFaults();
+    model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", row.answer, row.times, pop_);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), NoteVisit, &visits), row.result);
+    model_->Faults().ClearFaults();
+    const std::vector<WString> beforePop(every.begin(), every.begin() + 4);
+    EXPECT_EQ(visits, row.result == S_OK ? every : beforePop);
+    plugin_.Resolver().ClearNodeCache();
   }
 }
 

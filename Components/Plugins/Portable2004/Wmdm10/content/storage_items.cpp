@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "content/locations.h"
+#include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include <result_macros.h>
 #include <unique_task_mem.h>
@@ -48,7 +49,7 @@ HRESULT FillItem(const WString& rootPrefix, DeviceRecord& device, IWMDMStorage* 
   DWORD high = 0;
   const HRESULT sized = storage->GetSize(&low, &high);
   // A dead interface means the device went away under us.
-  RETURN_HR_IF(IPP_E_NOTFOUND, sized == WMDM_E_INTERFACEDEAD);
+  RETURN_HR_IF(IPP_E_NOTFOUND, IsStaleObject(sized));
   if (SUCCEEDED(sized)) built.SetSize((static_cast<ULONGLONG>(high) << 32) | low);
 
   ReadStorageAttributes(storage, &facts);

@@ -1,6 +1,9 @@
 #include "content/tree_walk.h"
 
+#include <result_macros.h>
 #include <unique_bstr.h>
+
+#include <vector>
 
 #include "content/content_editor.h"
 #include "content/kc_ipp_item.h"
@@ -9,43 +12,102 @@
 
 namespace {
 
-// Closes a listing however the walk leaves it, a failed allocation included.
-class FindCloser {
+// A busy answer moved the listing nowhere: it is asked again this often in
+// all before the walk gives up.
+constexpr int kBusyTries = 4;
+// An end of a listing is believed only when it is answered this often in a
+// row: a provider may claim the end of a folder that still holds children,
+// and a folder believed empty would be deleted whole.
+constexpr int kEndsToBelieve = 2;
+
+// The walk lists through the item listings themselves, not through the
+// host's slots, so that what they answer is a platform result the caller's
+// door maps once. Closes the listing however the walk leaves it.
+class WalkListing {
  public:
-  explicit FindCloser(ContentEditor& plugin) : plugin_(plugin) {}
-  ~FindCloser() {
-    if (handle_) plugin_.FindItemClose(handle_);
-  }
-  FindCloser(const FindCloser&) = delete;
-  FindCloser& operator=(const FindCloser&) = delete;
-  IPPFINDHANDLE* Out() { return &handle_; }
-  IPPFINDHANDLE Get() const { return handle_; }
+  WalkListing(ContentEditor& plugin, const WString& location, const WString& path)
+      : plugin_(plugin), location_(location), hostPath_(plugin.Resolver().ToHostPath(location, path)) {}
+  WalkListing(const WalkListing&) = delete;
+  WalkListing& operator=(const WalkListing&) = delete;
+
+  // The first child (S_OK), or the end (S_FALSE), believed as said above;
+  // any other answer stops the walk.
+  HRESULT First(kcIPPItem* child) { return Believed(child, true); }
+  HRESULT Next(kcIPPItem* child) { return Believed(child, false); }
 
  private:
+  HRESULT Believed(kcIPPItem* child, bool first) {
+    HRESULT hr = S_FALSE;
+    for (int ends = 0; ends < kEndsToBelieve && hr == S_FALSE; ++ends) {
+      hr = AskWhileBusy(child, first && !find_);
+    }
+    return hr;
+  }
+
+  HRESULT AskWhileBusy(kcIPPItem* child, bool open) {
+    HRESULT hr = WMDM_E_BUSY;
+    for (int tries = 0; tries < kBusyTries && hr == WMDM_E_BUSY; ++tries) {
+      child->Clear();
+      hr = open ? plugin_.Listings().Open(location_, hostPath_, child, find_.Put())
+                : plugin_.Listings().Next(*find_, child);
+    }
+    // The platform's "cancelled by the user" ended a listing the host never
+    // saw, and would reach the host as a success: the walk failed.
+    if (hr == WMDM_E_USER_CANCELLED) return IPP_E_FAIL;
+    if (SUCCEEDED(hr) && hr != S_OK && hr != S_FALSE) return IPP_E_FAIL;
+    return hr;
+  }
+
+  // Owns the listing's state, as the host's close would take it back.
+  class Handle {
+   public:
+    ~Handle() { ItemListings::Take(handle_); }
+    IPPFINDHANDLE* Put() {
+      ItemListings::Take(handle_);
+      handle_ = nullptr;
+      return &handle_;
+    }
+    explicit operator bool() const { return handle_ != nullptr; }
+    FindState& operator*() const { return *FindState::FromHandle(handle_); }
+
+   private:
+    IPPFINDHANDLE handle_ = nullptr;
+  };
+
   ContentEditor& plugin_;
-  IPPFINDHANDLE handle_ = nullptr;
+  const WString& location_;
+  const WString hostPath_;
+  Handle find_;
 };
 
-// Lists the folder at `path` through the plug-in's own slots and walks every
-// child. S_OK once the listing ran to its end; the first failure otherwise.
+// The device path of a listed child, empty unless it lies directly in the
+// folder at `path`: a child without a location, or one elsewhere, would send
+// the walk where the host never looked.
+WString ChildPathIn(ContentEditor& plugin, const WString& location, const WString& path, kcIPPItem& child) {
+  UniqueBstr childLocation;
+  childLocation.Reset(child.GetLocation());
+  if (childLocation.ToString().empty()) return WString();
+  WString childPath = plugin.Resolver().ToDevicePath(location, childLocation.ToString());
+  const std::vector<WString> names = locations::PathComponents(childPath);
+  if (names.empty() || locations::PathComponents(locations::ParentPath(childPath)) != locations::PathComponents(path))
+    return WString();
+  return childPath;
+}
+
+// Lists the folder at `path` and walks every child. S_OK only once the
+// listing ran to its end; the first failure otherwise, and then nothing
+// further is visited.
 HRESULT WalkChildren(ContentEditor& plugin, const WString& location, const WString& path, WalkVisit visit,
                      void* context) {
-  const WString hostPath = plugin.Resolver().ToHostPath(location, path);
+  WalkListing listing(plugin, location, path);
   kcIPPItem child;
-  FindCloser find(plugin);
-  HRESULT listed = plugin.FindFirstItem(location.c_str(), hostPath.c_str(), &child, find.Out());
-  HRESULT result = S_OK;
-  while (listed == S_OK) {
-    UniqueBstr childLocation;
-    childLocation.Reset(child.GetLocation());
-    const WString childPath = plugin.Resolver().ToDevicePath(location, childLocation.ToString());
-    result = plugin.WalkTree(location, childPath, visit, context);
-    if (FAILED(result)) break;
-    child.Clear();
-    listed = plugin.FindNextItem(find.Get(), &child);
+  for (HRESULT listed = listing.First(&child); listed != S_FALSE; listed = listing.Next(&child)) {
+    if (listed != S_OK) return FAILED(listed) ? listed : IPP_E_FAIL;
+    const WString childPath = ChildPathIn(plugin, location, path, child);
+    if (childPath.empty()) return IPP_E_FAIL;
+    RETURN_IF_FAILED(plugin.WalkTree(location, childPath, visit, context));
   }
-  if (FAILED(result)) return result;
-  return FAILED(listed) ? listed : S_OK;
+  return S_OK;
 }
 
 }  // namespace
@@ -61,10 +123,9 @@ HRESULT ContentEditor::WalkTree(const WString& location, const WString& path, Wa
     if (!node) node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
     if (!node || !node->item) return FAILED(result) ? result : IPP_E_NOTFOUND;
   }
-  if (FAILED(result)) {
-    node->walked = true;
-    return result;
-  }
+  // A folder whose walk failed was not seen whole: it is listed again next
+  // time rather than taken as walked.
+  if (FAILED(result)) return result;
   if (visit) {
     const HRESULT visited = visit(location, node, context);
     return FAILED(visited) ? visited : S_OK;

@@ -1,6 +1,8 @@
-// One more attempt when WMDM answers 0x80045001 (interface dead): what the
-// attempt worked on was cached before the device's objects were replaced,
-// so it is forgotten and the attempt runs again on a fresh lookup.
+// One more attempt when WMDM answers 0x80045001 (interface dead), or an MTP
+// device its two words for the same (an invalid object handle, a stale
+// object reference): what the attempt worked on was cached before the
+// device's objects were replaced, so it is forgotten and the attempt runs
+// again on a fresh lookup.
 //
 // Each operation has one flag for the whole module, as the platform's
 // dead-interface answer is module-wide; they live here with the one routine
@@ -10,6 +12,11 @@
 #include <windows.h>
 
 #include <mswmdm.h>
+
+// An object the plug-in holds that the device no longer knows by it.
+inline bool IsStaleObject(HRESULT hr) {
+  return hr == WMDM_E_INTERFACEDEAD || hr == MTP_E_INVALID_OBJECT_HANDLE || hr == MTP_E_STALE_OBJECT_REFERENCE;
+}
 
 enum class RetriedOperation {
   FindFirstItem,
@@ -31,7 +38,7 @@ enum class RetriedOperation {
 bool& RetryFlag(RetriedOperation operation);
 
 // Runs `attempt` (HRESULT()), and once more after `forget` (void()) when it
-// answered interface dead and the operation is not on its retry already.
+// answered a stale object (IsStaleObject) and the operation is not on its retry already.
 // The flag is cleared however the call ends, so every call has its retry.
 template <typename Attempt, typename Forget>
 HRESULT RetryOnceIfDead(RetriedOperation operation, Attempt attempt, Forget forget) {
@@ -42,7 +49,7 @@ HRESULT RetryOnceIfDead(RetriedOperation operation, Attempt attempt, Forget forg
   } clear{retried};
   for (;;) {
     const HRESULT hr = attempt();
-    if (hr != WMDM_E_INTERFACEDEAD || retried) return hr;
+    if (!IsStaleObject(hr) || retried) return hr;
     forget();
     retried = true;
   }

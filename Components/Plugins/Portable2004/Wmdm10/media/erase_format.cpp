@@ -21,6 +21,8 @@ HRESULT DeleteRoot(MediaControl& plugin, const ComPtr<IWMDMStorage>& root, DWORD
 HRESULT InitializeMedium(MediaControl& plugin, const ComPtr<IWMDMStorage>& root, DWORD cookie) {
   ComPtr<IWMDMStorageGlobals> globals;
   RETURN_IF_FAILED(root->GetStorageGlobals(&globals));
+  // A provider may succeed and hand out nothing.
+  if (!globals) return E_FAIL;
   ComPtr<kcProgressObj> progress;
   RETURN_IF_FAILED(CreateProgress(plugin.HostCallback(), kProgressFormat, cookie, &progress));
   return globals->Initialize(WMDM_MODE_BLOCK, progress.Get());

@@ -144,6 +144,8 @@ TEST_F(EraseFormatTest, PlatformRefusalsAreMapped) {
       {format, ObjectKind::StorageGlobals, "Initialize", E_NOTIMPL, IPP_E_NOTSUPPORTED},
       {format, ObjectKind::StorageGlobals, "Initialize", E_ACCESSDENIED, IPP_E_FAIL},
       {format, ObjectKind::Storage, "GetStorageGlobals", WMDM_E_NOTSUPPORTED, IPP_E_NOTSUPPORTED},
+      // Success with no object.
+      {format, ObjectKind::Storage, "GetStorageGlobals", S_OK, IPP_E_FAIL},
   };
   for (const Refusal& refusal : refusals) {
     SCOPED_TRACE(::testing::Message() << refusal.method << " 0x" << std::hex << refusal.platform);

@@ -160,7 +160,7 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   HostNotifier notifier_{link_, resolver_};
   ItemListings listings_{link_, resolver_, devices_};
   MediaControl media_{link_, resolver_, devices_};
-  ContentEditor content_{link_, resolver_, devices_, notifier_};
+  ContentEditor content_{link_, resolver_, devices_, listings_, notifier_};
   DWORD notificationCookie_ = kNotRegistered;
   ComPtr<kcNotificationObj> notificationSink_;
   CriticalSection lock_;  // re-entrant: the plug-in calls its own slots while holding it
