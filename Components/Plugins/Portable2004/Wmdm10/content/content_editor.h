@@ -63,10 +63,6 @@ class ContentEditor {
   void NotifyChange(const WString& location, const WString& path, ContentChange code) {
     notifier_.NotifyChange(location, path, code);
   }
-  HRESULT CollectChangedFolders(const WString& location, const WString& path, std::vector<WString>* paths,
-                                std::vector<LONG>* kinds, bool skipSelf) {
-    return notifier_.CollectChangedFolders(location, path, paths, kinds, skipSelf);
-  }
   // Inserts `track` into, or removes its first same-named entry from, the
   // references of `playlist` (device path `playlistPath`). `position` -1 is
   // the end; `index`, when given, receives where the entry went or was.
