@@ -193,6 +193,7 @@ TEST_P(FaultSweep, EveryPlatformCallOfTheStepFails) {
       EXPECT_EQ(problem.find("alive after shutdown"), std::string::npos) << problem;
       EXPECT_EQ(problem.find("lock is held"), std::string::npos) << problem;
       EXPECT_EQ(problem.find("ReleaseIMDP2004"), std::string::npos) << problem;
+      EXPECT_EQ(problem.find("invariant:"), std::string::npos) << problem;
     }
     const HRESULT answer = script.Answers()[unit.call].answer;
     if (FAILED(answer) && unit.beforeAnyChange) {

@@ -67,6 +67,27 @@ constexpr DWORD kOutcomeSent = 4;
 constexpr DWORD kOutcomeReplaced = 1;
 
 const WCHAR* const kAurora = W("Aurora Audio Aurora MX-20");
+// A folder of twenty tracks and, last, a file the host is never shown; all
+// empty, so that the medium's free space stays as described.
+const WCHAR* const kNotes = W("\\Notes");
+constexpr int kNotesTracks = 20;
+
+void AddNotes(wmdm_standin::PlayerModel& players) {
+  const wmdm_standin::ObjectId aurora = players.FindDevice(W("Aurora MX-20"));
+  const wmdm_standin::ObjectId memory = aurora ? players.Find(aurora, W("Internal Memory")) : 0;
+  if (!memory) return;
+  const wmdm_standin::ObjectId notes = players.AddFolder(memory, W("Notes"));
+  for (int i = 0; i < kNotesTracks; ++i) {
+    wmdm_standin::FileDescription track;
+    track.name = W("Note ") + wide::FromUtf8(std::to_string(10 + i)) + W(".mp3");
+    track.attributes = wmdm_standin::DefaultFileAttributes(track.name);
+    players.AddFile(notes, track);
+  }
+  wmdm_standin::FileDescription hidden;
+  hidden.name = W("zz cover.jpg");
+  hidden.attributes = wmdm_standin::DefaultFileAttributes(hidden.name) | WMDM_FILE_ATTR_HIDDEN;
+  players.AddFile(notes, hidden);
+}
 const WCHAR* const kSentFolder = W("\\Music\\Sent");
 const WCHAR* const kSolarWind = W("\\Music\\Northern Lights\\Aurora Borealis\\02 Solar Wind.mp3");
 const WCHAR* const kPolarNight = W("\\Music\\Northern Lights\\Aurora Borealis\\01 Polar Night.mp3");
@@ -197,12 +218,27 @@ bool HostScript::Run() {
     const bool last = &step == &Table().back();
     if (stopped_ && !last) continue;
     if (options_.beforeStep && host_ && host_->players) options_.beforeStep(step.name, host_->players->Model());
+    if (host_ && host_->players) invariants_.Before(host_->players->Model());
+    const size_t firstAnswer = answers_.size();
     current_->ran = true;
     (this->*step.run)();
     if (options_.afterStep && host_ && host_->players) options_.afterStep(step.name, host_->players->Model());
+    CheckInvariants(firstAnswer);
   }
   current_ = nullptr;
   return Problems().empty();
+}
+
+void HostScript::CheckInvariants(size_t firstAnswer) {
+  const std::vector<SlotAnswer> answers(answers_.begin() + static_cast<std::ptrdiff_t>(firstAnswer), answers_.end());
+  if (host_ && host_->players) {
+    for (std::string& problem : invariants_.After(host_->players->Model(), answers)) Check(false, problem);
+  } else {
+    for (const SlotAnswer& answer : answers)
+      Check(SessionInvariants::IsDocumentedAnswer(answer.answer, answer.slot),
+            "invariant: slot " + std::to_string(answer.slot) + " answered " + HexOf(answer.answer));
+  }
+  if (plugin_ && started_) Check(LockIsFree(), "invariant: the plug-in lock is held after the step");
 }
 
 std::vector<std::string> HostScript::Problems() const {
@@ -265,6 +301,7 @@ void HostScript::LoadModule() {
     stopped_ = true;
     return;
   }
+  AddNotes(host_->players->Model());
   Check(host_->module.GetIPPSDKVersion(0, 0) == kSdkVersion, "GetIPPSDKVersion is not 0x07D40004");
   plugin_ = host_->module.GetIMDP2004();
   if (!Check(plugin_ != nullptr, "GetIMDP2004 gave no plug-in")) stopped_ = true;
@@ -608,6 +645,7 @@ void HostScript::SendAgain() {
     const std::string mode = "mode " + std::to_string(c.mode);
     const size_t ended = Events(HostEvent::kOperationEnded).size();
     DWORD outcome = 0;
+    if (c.mode == 0) invariants_.NameForRemoval(W("Internal Memory"), sentPath_);
     Expect(27, [&] { return plugin_->DownloadFile(memory_.c_str(), kSentFolder, source.path.c_str(), &item, c.mode, 28, &outcome); },
            c.answer, "sending an existing file, " + mode + ",");
     Check(outcome == c.outcome, mode + ": outcome " + std::to_string(outcome));
@@ -705,6 +743,12 @@ void HostScript::Rename() {
 }
 
 void HostScript::Delete() {
+  // A folder holding a file the host is never shown stays, however its
+  // listings went; nothing in it may go either.
+  invariants_.NameForRemoval(W("Internal Memory"), kNotes);
+  Expect(29, [&] { return plugin_->DeleteItem(memory_.c_str(), kNotes); }, IPP_E_STALE,
+         "deleting a folder that holds a hidden file");
+
   const WString entry = WString(W("\\Playlists\\Drive.pla|")) + kPolarNight;
   std::vector<Listed> before;
   List(W("\\Playlists\\Drive.pla"), &before);
@@ -717,6 +761,7 @@ void HostScript::Delete() {
 
   const WString track = sentPath_.empty() ? WString(kSolarWind) : sentPath_;
   const size_t removed = Events(HostEvent::kContentRemoved).size();
+  invariants_.NameForRemoval(W("Internal Memory"), track);
   Expect(29, [&] { return plugin_->DeleteItem(memory_.c_str(), track.c_str()); }, S_OK, "deleting a track");
   const std::vector<HostEvent> removals = Events(HostEvent::kContentRemoved);
   Check(removals.size() > removed && !removals.back().paths.empty() && removals.back().paths.back() == track,
@@ -765,6 +810,7 @@ void HostScript::Hotplug() {
 }
 
 void HostScript::EraseCard() {
+  invariants_.NameForRemoval(W("Storage Card"), W("\\"));
   const size_t ended = Events(HostEvent::kOperationEnded).size();
   Expect(33, [&] { return plugin_->Erase(card_.c_str(), 33); }, S_OK, "Erase");
   const std::vector<HostEvent> ends = Events(HostEvent::kOperationEnded);
@@ -778,6 +824,7 @@ void HostScript::EraseCard() {
 }
 
 void HostScript::FormatMemory() {
+  invariants_.NameForRemoval(W("Internal Memory"), W("\\"));
   const size_t ended = Events(HostEvent::kOperationEnded).size();
   Expect(34, [&] { return plugin_->Format(memory_.c_str(), 34); }, S_OK, "Format");
   const std::vector<HostEvent> ends = Events(HostEvent::kOperationEnded);

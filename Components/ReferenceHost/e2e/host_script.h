@@ -22,6 +22,7 @@
 #include <ki_music_device_plugin2004.h>
 #include <wide_text.h>
 
+#include "e2e/session_invariants.h"
 #include "host_support/host_callback.h"
 #include "player_model.h"
 
@@ -126,12 +127,16 @@ class HostScript {
   HRESULT List(const WString& path, std::vector<Listed>* items);
   bool ItemNamed(const std::vector<Listed>& items, const WString& path) const;
   bool LockIsFree();
+  // The session's invariants (e2e/session_invariants.h) after the step that
+  // made the answers from `firstAnswer` on.
+  void CheckInvariants(size_t firstAnswer);
 
   ScriptOptions options_;
   std::vector<StepReport> steps_;
   std::vector<SlotAnswer> answers_;
   StepReport* current_ = nullptr;
   bool stopped_ = false;  // a step could not leave the session usable
+  SessionInvariants invariants_;
 
   struct Host;  // COM, the settings store, the stand-in, the module
   std::unique_ptr<Host> host_;

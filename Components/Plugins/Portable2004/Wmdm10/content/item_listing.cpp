@@ -8,6 +8,7 @@
 
 #include <result_macros.h>
 
+#include "base/enumerator_next.h"
 #include "content/item_filter.h"
 #include "content/locations.h"
 #include "content/storage_items.h"
@@ -142,9 +143,9 @@ HRESULT ItemListings::OpenFolder(std::unique_ptr<FindState> state, const ComPtr<
   if (!children) return E_FAIL;
   for (;;) {
     ComPtr<IWMDMStorage> child;
-    ULONG fetched = 0;
-    RETURN_IF_FAILED(children->Next(1, &child, &fetched));
-    if (fetched != 1 || !child) return S_FALSE;
+    const HRESULT next = NextOfEnumerator(children.Get(), child);
+    RETURN_IF_FAILED(next);
+    if (next != S_OK) return S_FALSE;
     if (ReportChild(state->locationText, std::move(child), false, state->path, state->index, state.get(), item) !=
         S_OK)
       continue;
@@ -169,9 +170,9 @@ HRESULT ItemListings::Next(FindState& state, kiIPPItem* item) {
   if (!state.enumerator) return S_FALSE;
   for (;;) {
     ComPtr<IWMDMStorage> child;
-    ULONG fetched = 0;
-    RETURN_IF_FAILED(state.enumerator->Next(1, &child, &fetched));
-    if (fetched != 1 || !child) return S_FALSE;
+    const HRESULT next = NextOfEnumerator(state.enumerator.Get(), child);
+    RETURN_IF_FAILED(next);
+    if (next != S_OK) return S_FALSE;
     if (ReportChild(location, std::move(child), false, state.path, state.index, &state, item) == S_OK) return S_OK;
   }
 }

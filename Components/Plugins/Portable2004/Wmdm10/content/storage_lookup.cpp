@@ -1,5 +1,6 @@
 #include "content/storage_lookup.h"
 
+#include "base/enumerator_next.h"
 #include "host_sdk/ipp_result_codes.h"
 #include <result_macros.h>
 
@@ -16,10 +17,9 @@ HRESULT FindByEnumeration(IWMDMEnumStorage* enumerator, const WString& name, IWM
   bool ambiguous = false;
   for (;;) {
     ComPtr<IWMDMStorage> candidate;
-    ULONG fetched = 0;
-    const HRESULT next = enumerator->Next(1, &candidate, &fetched);
+    const HRESULT next = NextOfEnumerator(enumerator, candidate);
     RETURN_IF_FAILED(next);
-    if (next != S_OK || fetched == 0 || !candidate) break;
+    if (next != S_OK) break;
     WCHAR text[kNameChars + 1] = {};
     const HRESULT named = candidate->GetName(text, kNameChars);
     if (FAILED(named)) {

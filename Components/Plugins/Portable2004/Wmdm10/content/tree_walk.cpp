@@ -12,17 +12,11 @@
 
 namespace {
 
-// A busy answer moved the listing nowhere: it is asked again this often in
-// all before the walk gives up.
-constexpr int kBusyTries = 4;
-// An end of a listing is believed only when it is answered this often in a
-// row: a provider may claim the end of a folder that still holds children,
-// and a folder believed empty would be deleted whole.
-constexpr int kEndsToBelieve = 2;
-
 // The walk lists through the item listings themselves, not through the
 // host's slots, so that what they answer is a platform result the caller's
-// door maps once. Closes the listing however the walk leaves it.
+// door maps once. Their enumerators ask a busy answer again and believe an
+// end only when it is said twice (base/enumerator_next.h). Closes the
+// listing however the walk leaves it.
 class WalkListing {
  public:
   WalkListing(ContentEditor& plugin, const WString& location, const WString& path)
@@ -30,27 +24,16 @@ class WalkListing {
   WalkListing(const WalkListing&) = delete;
   WalkListing& operator=(const WalkListing&) = delete;
 
-  // The first child (S_OK), or the end (S_FALSE), believed as said above;
-  // any other answer stops the walk.
-  HRESULT First(kcIPPItem* child) { return Believed(child, true); }
-  HRESULT Next(kcIPPItem* child) { return Believed(child, false); }
-
- private:
-  HRESULT Believed(kcIPPItem* child, bool first) {
-    HRESULT hr = S_FALSE;
-    for (int ends = 0; ends < kEndsToBelieve && hr == S_FALSE; ++ends) {
-      hr = AskWhileBusy(child, first && !find_);
-    }
-    return hr;
+  // The first or next child (S_OK), or the end (S_FALSE); any other answer
+  // stops the walk.
+  HRESULT First(kcIPPItem* child) { return Checked(plugin_.Listings().Open(location_, hostPath_, child, find_.Put())); }
+  HRESULT Next(kcIPPItem* child) {
+    child->Clear();
+    return Checked(plugin_.Listings().Next(*find_, child));
   }
 
-  HRESULT AskWhileBusy(kcIPPItem* child, bool open) {
-    HRESULT hr = WMDM_E_BUSY;
-    for (int tries = 0; tries < kBusyTries && hr == WMDM_E_BUSY; ++tries) {
-      child->Clear();
-      hr = open ? plugin_.Listings().Open(location_, hostPath_, child, find_.Put())
-                : plugin_.Listings().Next(*find_, child);
-    }
+ private:
+  static HRESULT Checked(HRESULT hr) {
     // The platform's "cancelled by the user" ended a listing the host never
     // saw, and would reach the host as a success: the walk failed.
     if (hr == WMDM_E_USER_CANCELLED) return IPP_E_FAIL;
@@ -67,7 +50,6 @@ class WalkListing {
       handle_ = nullptr;
       return &handle_;
     }
-    explicit operator bool() const { return handle_ != nullptr; }
     FindState& operator*() const { return *FindState::FromHandle(handle_); }
 
    private:

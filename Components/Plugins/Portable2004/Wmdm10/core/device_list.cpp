@@ -4,6 +4,7 @@
 
 #include <result_macros.h>
 
+#include "base/enumerator_next.h"
 #include "core/device_identity.h"
 #include "core/device_list.h"
 #include "host_sdk/ipp_result_codes.h"
@@ -17,13 +18,8 @@ constexpr DWORD kDoNotVirtualizeStoragesAsDevices = 1;
 // end; `failure` receives a failing result.
 ComPtr<IWMDMDevice> NextDevice(IWMDMEnumDevice* enumerator, HRESULT* failure) {
   ComPtr<IWMDMDevice> device;
-  ULONG fetched = 0;
-  const HRESULT hr = enumerator->Next(1, &device, &fetched);
-  if (FAILED(hr)) {
-    *failure = hr;
-    return nullptr;
-  }
-  if (fetched != 1) device.Reset();
+  const HRESULT hr = NextOfEnumerator(enumerator, device);
+  if (FAILED(hr)) *failure = hr;
   return device;
 }
 

@@ -1,3 +1,4 @@
+#include "base/enumerator_next.h"
 #include "testing/plugin_test_harness.h"
 
 #include "host_sdk/ipp_result_codes.h"
@@ -206,11 +207,15 @@ TEST_F(DeviceListTest, AnEnumeratorFailureMarksNothingGoneInARescanAndIsAListing
   model_->Faults().Inject(ObjectKind::DeviceEnumerator, "Next", E_FAIL);
   EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
   EXPECT_EQ(Heard(HostEvent::kDeviceRemoved), Numbers());
-  model_->Faults().Inject(ObjectKind::DeviceEnumerator, "Next", static_cast<HRESULT>(0x80045000));
+  // Busy is asked again a few times before it stands.
+  model_->Faults().Inject(ObjectKind::DeviceEnumerator, "Next", WMDM_E_BUSY, kEnumeratorBusyTries);
   DWORD number = 0;
   IPPFINDHANDLE find = nullptr;
   EXPECT_EQ(plugin_.FindFirstDevice(&number, &find), IPP_S_BUSY);
   EXPECT_EQ(find, nullptr);
+  model_->Faults().Inject(ObjectKind::DeviceEnumerator, "Next", WMDM_E_BUSY, kEnumeratorBusyTries - 1);
+  ASSERT_EQ(plugin_.FindFirstDevice(&number, &find), S_OK);
+  EXPECT_EQ(plugin_.FindDeviceClose(find), S_OK);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // What each device property name answers, worked out from WMDM, the device
 // settings and the registry inventory.
 #include "base/device_text.h"
+#include "base/enumerator_next.h"
 #include "core/device_list.h"
 #include "core/escape_name.h"
 #include "host_sdk/ipp_result_codes.h"
@@ -21,8 +22,7 @@ bool FirstStorageOffersMetadata(IWMDMDevice* device) {
   ComPtr<IWMDMEnumStorage> storages;
   if (FAILED(device->EnumStorage(&storages)) || !storages) return false;
   ComPtr<IWMDMStorage> storage;
-  ULONG fetched = 0;
-  if (FAILED(storages->Next(1, &storage, &fetched)) || fetched != 1 || !storage) return false;
+  if (NextOfEnumerator(storages.Get(), storage) != S_OK) return false;
   ComPtr<IWMDMStorage3> storage3;
   if (FAILED(storage.As(&storage3))) return false;
   ComPtr<IWMDMMetaData> metadata;
@@ -39,8 +39,7 @@ HRESULT CountMedia(IWMDMDevice* device, LONG* count) {
   if (!storages) return S_OK;
   for (;;) {
     ComPtr<IWMDMStorage> storage;
-    ULONG fetched = 0;
-    if (storages->Next(1, &storage, &fetched) != S_OK || fetched != 1 || !storage) break;
+    if (NextOfEnumerator(storages.Get(), storage) != S_OK) break;
     ComPtr<IWMDMStorageGlobals> globals;
     DWORD status = 0;
     if (SUCCEEDED(storage->GetStorageGlobals(&globals)) && globals && SUCCEEDED(globals->GetStatus(&status)) &&

@@ -5,6 +5,7 @@
 #include <result_macros.h>
 #include <unique_bstr.h>
 
+#include "base/enumerator_next.h"
 #include "content/find_state.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "media/media_control.h"
@@ -32,9 +33,9 @@ bool IsMedium(IWMDMStorage* storage, MediumRule rule) {
 HRESULT NextMedium(IWMDMDevice* device, IWMDMEnumStorage* storages, MediumRule rule, UniqueBstr* location) {
   for (;;) {
     ComPtr<IWMDMStorage> storage;
-    ULONG fetched = 0;
-    RETURN_IF_FAILED(storages->Next(1, &storage, &fetched));
-    if (fetched != 1 || !storage) return S_FALSE;
+    const HRESULT next = NextOfEnumerator(storages, storage);
+    RETURN_IF_FAILED(next);
+    if (next != S_OK) return S_FALSE;
     if (!IsMedium(storage.Get(), rule)) continue;
     return MakeMediaLocation(device, storage.Get(), location->Put());
   }
