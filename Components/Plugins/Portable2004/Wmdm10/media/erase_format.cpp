@@ -10,37 +10,37 @@
 
 namespace {
 
-HRESULT DeleteRoot(MediaControl& plugin, const ComPtr<IWMDMStorage>& root, DWORD cookie) {
+HRESULT DeleteRoot(MediaControl& media, const ComPtr<IWMDMStorage>& root, DWORD cookie) {
   ComPtr<IWMDMStorageControl> control;
   RETURN_IF_FAILED(root.As(&control));
   ComPtr<kcProgressObj> progress;
-  RETURN_IF_FAILED(CreateProgress(plugin.HostCallback(), kProgressErase, cookie, &progress));
+  RETURN_IF_FAILED(CreateProgress(media.HostCallback(), kProgressErase, cookie, &progress));
   return control->Delete(WMDM_MODE_BLOCK, progress.Get());
 }
 
-HRESULT InitializeMedium(MediaControl& plugin, const ComPtr<IWMDMStorage>& root, DWORD cookie) {
+HRESULT InitializeMedium(MediaControl& media, const ComPtr<IWMDMStorage>& root, DWORD cookie) {
   ComPtr<IWMDMStorageGlobals> globals;
   RETURN_IF_FAILED(root->GetStorageGlobals(&globals));
   // A provider may succeed and hand out nothing.
   if (!globals) return E_FAIL;
   ComPtr<kcProgressObj> progress;
-  RETURN_IF_FAILED(CreateProgress(plugin.HostCallback(), kProgressFormat, cookie, &progress));
+  RETURN_IF_FAILED(CreateProgress(media.HostCallback(), kProgressFormat, cookie, &progress));
   return globals->Initialize(WMDM_MODE_BLOCK, progress.Get());
 }
 
-using WipeStep = HRESULT (*)(MediaControl& plugin, const ComPtr<IWMDMStorage>& root, DWORD cookie);
+using WipeStep = HRESULT (*)(MediaControl& media, const ComPtr<IWMDMStorage>& root, DWORD cookie);
 
 // The frame both wipes share, under the plug-in lock.
-HRESULT WipeMedium(MediaControl& plugin, const WCHAR* location, DWORD cookie, const WCHAR* operation,
+HRESULT WipeMedium(MediaControl& media, const WCHAR* location, DWORD cookie, const WCHAR* operation,
                    WipeStep wipe, RetriedOperation retried) {
   if (!location) return IPP_E_FAIL;
-  plugin.WriteLog(WString(W("WMDM10::")) + operation + W(" called on media ") + location);
+  media.WriteLog(WString(W("WMDM10::")) + operation + W(" called on media ") + location);
   // A stale root is looked up afresh, once.
-  return WithOneRetry(plugin.Resolver(), retried, [&](NodeRef* node) -> HRESULT {
-    *node = plugin.Resolver().ResolveStorage(location, W("\\"), 0);
+  return WithOneRetry(media.Resolver(), retried, [&](NodeRef* node) -> HRESULT {
+    *node = media.Resolver().ResolveStorage(location, W("\\"), 0);
     if (!*node) return IPP_E_NOTFOUND;
     ComPtr<IWMDMStorage> root = (*node)->storage;
-    return root ? wipe(plugin, root, cookie) : E_FAIL;
+    return root ? wipe(media, root, cookie) : E_FAIL;
   });
 }
 

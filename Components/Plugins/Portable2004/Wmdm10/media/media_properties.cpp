@@ -152,19 +152,19 @@ Computed StringValue(StorageNode& node, const WString& name, WString* value) {
 // attempt on a fresh node when the cached one's interfaces died. `answered`
 // says whether `answer` is to be handed out.
 template <typename Value, typename Compute>
-HRESULT MediaProperty(MediaControl& plugin, const WCHAR* location, const WCHAR* name, bool outGiven,
+HRESULT MediaProperty(MediaControl& media, const WCHAR* location, const WCHAR* name, bool outGiven,
                       const WCHAR* operation, std::map<WString, Value> StorageNode::*cache, RetriedOperation retried,
                       Value* answer, bool* answered, Compute compute) {
   if (!location || !name || !outGiven) return IPP_E_FAIL;
-  plugin.WriteLog(WString(W("WMDM10::")) + operation + W(" called for property ") + name);
+  media.WriteLog(WString(W("WMDM10::")) + operation + W(" called for property ") + name);
   const WString property(name);
   NodeRef node;
   Value value{};
   bool computedHere = false;  // the answer was worked out, not found in the cache
   Computed computed;
-  const HRESULT hr = WithOneRetry(plugin.Resolver(), retried, [&](NodeRef* resolved) -> HRESULT {
+  const HRESULT hr = WithOneRetry(media.Resolver(), retried, [&](NodeRef* resolved) -> HRESULT {
     computedHere = false;
-    node = plugin.Resolver().ResolveStorage(location, WString(W("\\")), 0);
+    node = media.Resolver().ResolveStorage(location, WString(W("\\")), 0);
     *resolved = node;
     if (!node) return IPP_E_NOTFOUND;
     auto& entries = node.get()->*cache;
@@ -174,7 +174,7 @@ HRESULT MediaProperty(MediaControl& plugin, const WCHAR* location, const WCHAR* 
       *answered = true;
       return S_OK;
     }
-    DeviceRecord* record = plugin.FindDeviceRecord(node->deviceNumber);
+    DeviceRecord* record = media.FindDeviceRecord(node->deviceNumber);
     if (!record || !node->device || !node->storage) return IPP_E_NOTFOUND;
     value = Value{};
     computed = compute(*record, *node, property, &value);
