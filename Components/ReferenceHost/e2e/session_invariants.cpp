@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <sstream>
 
 #include <ipp_result_codes.h>
 
@@ -19,6 +20,12 @@ const HRESULT kDocumentedCodes[] = {
 };
 
 bool Unseen(DWORD attributes) { return (attributes & (WMDM_FILE_ATTR_HIDDEN | WMDM_FILE_ATTR_SYSTEM)) != 0; }
+
+std::string Hex(HRESULT hr) {
+  std::ostringstream text;
+  text << "0x" << std::hex << std::uppercase << static_cast<ULONG>(hr);
+  return text.str();
+}
 
 bool IsAtOrBelow(const WString& path, const WString& top) {
   if (top == W("\\")) return true;
@@ -74,7 +81,8 @@ std::vector<std::string> SessionInvariants::After(wmdm_standin::PlayerModel& pla
   int sent = 0;
   for (const SlotAnswer& answer : answers) {
     if (!IsDocumentedAnswer(answer.answer, answer.slot))
-      broken.push_back("invariant: slot " + std::to_string(answer.slot) + " answered an undocumented code");
+      broken.push_back("invariant: slot " + std::to_string(answer.slot) + " answered " + Hex(answer.answer) +
+                       ", no documented code");
     if (answer.slot == kDownloadFileSlot && answer.answer == S_OK) ++sent;
   }
   // The step that made the players has nothing to compare with.
