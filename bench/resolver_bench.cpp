@@ -24,11 +24,11 @@ using wmdm_standin::ObjectKind;
 constexpr size_t kSiblings = 10000;  // the largest folder resolved
 const WString kCanonical = W("\\\\?\\usb#vid_0b70#pid_0101#bench");
 
-// A player whose \Music holds `files` files, with the plug-in initialised
-// over it and its device list read, as a host leaves it.
+// A player whose \Music holds `files` files (or as many folders), with the
+// plug-in initialised over it and its device list read, as a host leaves it.
 class Player {
  public:
-  explicit Player(size_t files = kSiblings) {
+  explicit Player(size_t files = kSiblings, bool folders = false) {
     CoInitialize(nullptr);
     wmdm_standin::DeviceDescription device;
     device.name = W("Bench");
@@ -39,6 +39,10 @@ class Player {
     medium.totalSize = 1ull << 40;
     const auto music = model_->AddFolder(model_->AddMedium(id, medium), W("Music"));
     for (size_t i = 0; i < files; ++i) {
+      if (folders) {
+        model_->AddFolder(music, FileName(i));
+        continue;
+      }
       wmdm_standin::FileDescription file;
       file.name = FileName(i);
       file.size = 4000000;
@@ -83,7 +87,7 @@ class Player {
     auto& faults = model_->Faults();
     int total = faults.Calls(ObjectKind::Device, "GetStorage") + faults.Calls(ObjectKind::Device, "EnumStorage") +
                 faults.Calls(ObjectKind::StorageEnumerator, "Next");
-    for (const char* method : {"GetStorage", "EnumStorage", "GetSize", "GetName", "GetParent"})
+    for (const char* method : {"GetStorage", "EnumStorage", "GetSize", "GetAttributes", "GetName", "GetParent"})
       total += faults.Calls(ObjectKind::Storage, method);
     return total;
   }
@@ -113,9 +117,9 @@ BENCHMARK(BM_ResolveCachedKey);
 // number of files; the stand-in finds a name through its folder's index, so
 // what still grows with the folder is the plug-in's share (compare
 // BM_StandInChildByName, the stand-in alone).
-void BM_ResolveSiblings(benchmark::State& state) {
+void ResolveSiblings(benchmark::State& state, bool folders) {
   const auto files = static_cast<size_t>(state.range(0));
-  Player player(files);
+  Player player(files, folders);
   std::vector<WString> paths;
   for (size_t i = 0; i < files; ++i) paths.push_back(Player::PathOf(i));
   double seconds = 0;
@@ -135,7 +139,12 @@ void BM_ResolveSiblings(benchmark::State& state) {
   state.counters["wmdm_calls_per_resolution"] = static_cast<double>(calls) / resolutions;
   state.counters["child_lookups_per_resolution"] = static_cast<double>(lookups) / resolutions;
 }
+void BM_ResolveSiblings(benchmark::State& state) { ResolveSiblings(state, false); }
 BENCHMARK(BM_ResolveSiblings)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(1000)->Arg(kSiblings)->Arg(100000);
+
+// The same with folders, which have no size of their own to vouch for them.
+void BM_ResolveSiblingFolders(benchmark::State& state) { ResolveSiblings(state, true); }
+BENCHMARK(BM_ResolveSiblingFolders)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(1000)->Arg(kSiblings)->Arg(100000);
 
 // The stand-in's share of a resolution: \Music's GetStorage for each of its
 // files, straight through WMDM, with no plug-in in between.

@@ -57,11 +57,15 @@ bool IsMedium(const ComPtr<IWMDMStorage>& storage) {
 }
 
 // Some devices answer a lookup by name with an object that is not really
-// there; its size gives it away.
+// there; its size gives it away. A folder has no size of its own, so one
+// that says it is a folder is taken at its word: otherwise every folder on
+// a path would cost an enumeration of the folder above it.
 bool HasContent(const ComPtr<IWMDMStorage>& storage) {
   DWORD low = 0;
   DWORD high = 0;
-  return SUCCEEDED(storage->GetSize(&low, &high)) && (low != 0 || high != 0);
+  if (SUCCEEDED(storage->GetSize(&low, &high)) && (low != 0 || high != 0)) return true;
+  DWORD attributes = 0;
+  return SUCCEEDED(storage->GetAttributes(&attributes, nullptr)) && (attributes & WMDM_FILE_ATTR_FOLDER) != 0;
 }
 
 }  // namespace

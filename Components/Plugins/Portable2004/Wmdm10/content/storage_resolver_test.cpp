@@ -86,7 +86,7 @@ TEST_F(StorageResolverTest, LocationsAndPathsResolveToTheStoragesTheyName) {
 
 // A sibling of the folder at hand is looked up in that folder; a cached key
 // costs no WMDM call at all.
-TEST_F(StorageResolverTest, ADirectAnswerIsTrustedOnlyWithASize) {
+TEST_F(StorageResolverTest, ADirectAnswerIsTrustedOnlyWithASizeOrAsAFolder) {
   ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
   const struct {
     const WCHAR* name;
@@ -95,9 +95,10 @@ TEST_F(StorageResolverTest, ADirectAnswerIsTrustedOnlyWithASize) {
     int wmdmCalls;
   } rows[] = {
       {W("b.mp3"), S_OK, 0, 2},                  // a file with content: no medium, no enumeration
-      {W("zero.mp3"), S_OK, 1, 9},               // an empty one
-      {W("b.mp3"), E_FAIL, 1, 7},                // a size that cannot be read
-      {W("b.mp3"), WMDM_E_INTERFACEDEAD, 1, 7},  // nor that of a dead object
+      {W("Pop"), S_OK, 0, 3},                    // a folder, which has no size: its attributes say
+      {W("zero.mp3"), S_OK, 1, 10},              // an empty file
+      {W("b.mp3"), E_FAIL, 1, 8},                // a size that cannot be read
+      {W("b.mp3"), WMDM_E_INTERFACEDEAD, 1, 8},  // nor that of a dead object
   };
   for (const auto& row : rows) {
     const WString path = WString(W("\\Music\\")) + row.name;
