@@ -43,7 +43,7 @@
 #include "host_sdk/kc_ipp_item.h"
 #include "audio_format.h"
 #include "content/storage_node.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "folder_player.h"
 #include "player_model.h"
 #include "registration.h"

@@ -19,7 +19,7 @@
 
 #include "host_sdk/kc_ipp_item.h"
 #include "content/locations.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "player_model.h"
 #include "registration.h"
 #include "storage_children.h"

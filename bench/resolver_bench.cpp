@@ -13,7 +13,7 @@
 #include <result_macros.h>
 
 #include "content/locations.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "player_model.h"
 #include "registration.h"
 

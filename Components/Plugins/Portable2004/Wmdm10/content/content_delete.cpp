@@ -5,24 +5,15 @@
 #include <unique_bstr.h>
 #include <unique_safearray.h>
 
+#include "content/content_editor.h"
 #include "content/kc_ipp_item.h"
 #include "content/locations.h"
 #include "content/storage_items.h"
-#include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_sdk/ki_plugin_host_callback.h"
 
-namespace {
-
-UniqueSafeArray MakeArray(VARTYPE type, size_t count) {
-  return UniqueSafeArray(SafeArrayCreateVector(type, 0, static_cast<ULONG>(count)));
-}
-
-}  // namespace
-
-HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& path, const NodeRef& node,
-                                      bool recursive, bool oneByOne) {
+HRESULT ContentEditor::DeleteStorage(const WString& location, const WString& path, const NodeRef& node,
+                                     bool recursive, bool oneByOne) {
   if (location.empty() || !node) return IPP_E_FAIL;
   // A listing here or below left a child out: deleting the folder as a whole
   // would take along what the host never saw.
@@ -41,34 +32,8 @@ HRESULT kcWMDM10Plugin::DeleteStorage(const WString& location, const WString& pa
   return S_OK;
 }
 
-void kcWMDM10Plugin::ReportRemoval(const WString& location, const WString& path, const NodeRef& node) {
-  kiPluginHostCallback* callback = link_.Callback();
-  const LONG kind = node && node->item ? node->item->GetKind() : KindClassify;
-  if (callback && (kind == KindFolder || kind == KindPlaylist || kind == KindFile)) {
-    std::vector<WString> paths;
-    std::vector<LONG> kinds;
-    CollectChangedFolders(location, path, &paths, &kinds, true);
-    paths.push_back(resolver_.ToHostPath(location, path));
-    kinds.push_back(kind);
-    UniqueSafeArray pathArray = MakeArray(VT_BSTR, paths.size());
-    UniqueSafeArray kindArray = MakeArray(VT_I4, kinds.size());
-    bool filled = pathArray && kindArray;
-    for (LONG i = 0; filled && i < static_cast<LONG>(paths.size()); ++i) {
-      UniqueBstr text(paths[i]);
-      LONG value = kinds[i];
-      filled = text && SUCCEEDED(SafeArrayPutElement(pathArray.Get(), &i, text.Get())) &&
-               SUCCEEDED(SafeArrayPutElement(kindArray.Get(), &i, &value));
-    }
-    if (filled) {
-      SAFEARRAY* pathsOut = pathArray.Get();
-      SAFEARRAY* kindsOut = kindArray.Get();
-      callback->ContentRemoved(this, node->deviceNumber, location.c_str(), &pathsOut, &kindsOut);
-    }
-  }
-}
-
-HRESULT kcWMDM10Plugin::DeleteEachVisit(const WString& location, const NodeRef& node, void* context) {
-  auto* plugin = static_cast<kcWMDM10Plugin*>(context);
+HRESULT ContentEditor::DeleteEachVisit(const WString& location, const NodeRef& node, void* context) {
+  auto* plugin = static_cast<ContentEditor*>(context);
   if (!plugin || !node || !node->item) return IPP_E_FAIL;
   UniqueBstr itemLocation;
   itemLocation.Reset(node->item->GetLocation());  // adopted, not copied
@@ -76,45 +41,42 @@ HRESULT kcWMDM10Plugin::DeleteEachVisit(const WString& location, const NodeRef& 
                                false);
 }
 
-HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR* location, const WCHAR* id) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    if (!location || !id) return IPP_E_FAIL;
-    const WString where(location);
-    WString playlistPath;
-    WString trackPath;
-    if (resolver_.SplitEntryId(where, id, &playlistPath, &trackPath)) {
-      NodeRef playlistNode = resolver_.ResolveStorage(where, playlistPath, 0);
-      const ComPtr<IWMDMStorage> playlist = playlistNode ? playlistNode->storage : nullptr;
-      NodeRef trackNode = resolver_.ResolveStorage(where, trackPath, 0);
-      const ComPtr<IWMDMStorage> track = trackNode ? trackNode->storage : nullptr;
-      WriteLog(W("WMDM10::DeleteItem called to delete ") + trackPath + W(" from playlist at ") + playlistPath);
-      if (!playlist || !track) return IPP_E_NOTFOUND;
-      return EditPlaylistReferences(where, playlistPath, playlist, track, false, -1, nullptr);
-    }
-    const WString path = resolver_.ToDevicePath(where, id);
-    WriteLog(W("WMDM10::DeleteItem called to delete ") + path);
-    DeviceRecord* device = resolver_.FindDeviceByLocation(where);
-    const bool keepsPlaylists = device && DeviceKeepsPlaylists(*device);
-    // Every storage below the item gets a node, and a folder whose listing
-    // leaves something out is marked not current.
-    RETURN_IF_FAILED(WalkTree(where, path, nullptr, nullptr));
-    std::vector<PlaylistEntry> removed;
-    HRESULT hr = S_OK;
-    if (keepsPlaylists) {
-      ReferenceRemoval removal{this, path, &removed};
-      hr = WalkMedium(where, RemoveReferencesVisit, &removal);
-    }
-    if (SUCCEEDED(hr)) hr = DeleteWithOneRetry(where, path);
-    // What stays keeps its places in the playlists, and the host hears it.
-    if (FAILED(hr)) (void)PutBackEntries(where, removed);
-    return hr;
-  });
+HRESULT ContentEditor::DeleteItem(const WCHAR* location, const WCHAR* id) {
+  const WString where(location);
+  WString playlistPath;
+  WString trackPath;
+  if (resolver_.SplitEntryId(where, id, &playlistPath, &trackPath)) {
+    NodeRef playlistNode = resolver_.ResolveStorage(where, playlistPath, 0);
+    const ComPtr<IWMDMStorage> playlist = playlistNode ? playlistNode->storage : nullptr;
+    NodeRef trackNode = resolver_.ResolveStorage(where, trackPath, 0);
+    const ComPtr<IWMDMStorage> track = trackNode ? trackNode->storage : nullptr;
+    WriteLog(W("WMDM10::DeleteItem called to delete ") + trackPath + W(" from playlist at ") + playlistPath);
+    if (!playlist || !track) return IPP_E_NOTFOUND;
+    return EditPlaylistReferences(where, playlistPath, playlist, track, false, -1, nullptr);
+  }
+  const WString path = resolver_.ToDevicePath(where, id);
+  WriteLog(W("WMDM10::DeleteItem called to delete ") + path);
+  DeviceRecord* device = resolver_.FindDeviceByLocation(where);
+  const bool keepsPlaylists = device && DeviceKeepsPlaylists(*device);
+  // Every storage below the item gets a node, and a folder whose listing
+  // leaves something out is marked not current.
+  RETURN_IF_FAILED(WalkTree(where, path, nullptr, nullptr));
+  std::vector<PlaylistEntry> removed;
+  HRESULT hr = S_OK;
+  if (keepsPlaylists) {
+    ReferenceRemoval removal{this, path, &removed};
+    hr = WalkMedium(where, RemoveReferencesVisit, &removal);
+  }
+  if (SUCCEEDED(hr)) hr = DeleteWithOneRetry(where, path);
+  // What stays keeps its places in the playlists, and the host hears it.
+  if (FAILED(hr)) (void)PutBackEntries(where, removed);
+  return hr;
 }
 
 // ERROR_NOT_SAME_DEVICE as the device answers it.
 const HRESULT kNotSameDevice = HRESULT_FROM_WIN32(17);
 
-HRESULT kcWMDM10Plugin::DeleteWithOneRetry(const WString& location, const WString& path) {
+HRESULT ContentEditor::DeleteWithOneRetry(const WString& location, const WString& path) {
   NodeRef target;
   HRESULT hr = WithOneRetry(resolver_, RetriedOperation::DeleteItem, [&](NodeRef* node) -> HRESULT {
     *node = target = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);

@@ -1,6 +1,4 @@
-// Renaming, creating folders and playlists, rewriting a playlist's entries,
-// and telling the host what changed so that its view of the device stays
-// current without a new listing.
+// Creating folders and playlists, and rewriting a playlist's entries.
 #include <objbase.h>
 
 #include <optional>
@@ -10,115 +8,19 @@
 #include <unique_safearray.h>
 
 #include "base/device_text.h"
+#include "content/content_editor.h"
 #include "content/item_filter.h"
 #include "content/locations.h"
 #include "content/playlist_references.h"
 #include "content/storage_lookup.h"
-#include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_sdk/ki_item_id_list.h"
 #include "host_sdk/ki_plugin_host_callback.h"
 
-namespace {
-
-// The arrays handed to a callback: made for the call and destroyed after it.
-UniqueSafeArray MakeTextArray(const std::vector<WString>& texts) {
-  UniqueSafeArray array(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size())));
-  if (!array) return array;
-  for (LONG i = 0; i < static_cast<LONG>(texts.size()); ++i) {
-    UniqueBstr text(texts[i]);
-    if (!text || FAILED(SafeArrayPutElement(array.Get(), &i, text.Get()))) return UniqueSafeArray();
-  }
-  return array;
-}
-
-UniqueSafeArray MakeKindArray(const std::vector<LONG>& kinds) {
-  UniqueSafeArray array(SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(kinds.size())));
-  if (!array) return array;
-  for (LONG i = 0; i < static_cast<LONG>(kinds.size()); ++i) {
-    LONG kind = kinds[i];
-    if (FAILED(SafeArrayPutElement(array.Get(), &i, &kind))) return UniqueSafeArray();
-  }
-  return array;
-}
-
-}  // namespace
-
-HRESULT kcWMDM10Plugin::CollectChangedFolders(const WString& location, const WString& path,
-                                              std::vector<WString>* paths, std::vector<LONG>* kinds, bool skipSelf) {
-  const WString hostPath = resolver_.ToHostPath(location, path);
-  for (size_t at = hostPath.find(W('\\'), 1); at != WString::npos; at = hostPath.find(W('\\'), at + 1)) {
-    paths->push_back(hostPath.substr(0, at));
-    kinds->push_back(KindFolder);
-  }
-  if (skipSelf) return S_OK;
-  NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
-  if (!node || !node->storage) return IPP_E_NOTFOUND;
-  if (node->item) {
-    paths->push_back(hostPath);
-    kinds->push_back(node->item->GetKind());
-  }
-  return S_OK;
-}
-
-void kcWMDM10Plugin::NotifyChange(const WString& location, const WString& path, ContentChange code) {
-  kiPluginHostCallback* callback = link_.Callback();
-  if (!callback) return;
-  NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM | RESOLVE_TAGS);
-  if (!node || !node->item) return;
-  std::vector<WString> paths;
-  std::vector<LONG> kinds;
-  if (FAILED(CollectChangedFolders(location, path, &paths, &kinds, false))) return;
-  UniqueSafeArray pathArray = MakeTextArray(paths);
-  UniqueSafeArray kindArray = MakeKindArray(kinds);
-  if (!pathArray || !kindArray) return;
-  SAFEARRAY* pathsOut = pathArray.Get();
-  SAFEARRAY* kindsOut = kindArray.Get();
-  const WCHAR* where = location.c_str();
-  switch (code) {
-    case ContentChange::Added:
-    case ContentChange::FolderCreated:
-    case ContentChange::PlaylistCreated:
-      callback->ContentAdded(this, node->deviceNumber, where, &pathsOut, &kindsOut, node->item.get());
-      return;
-    case ContentChange::RenamedAway:
-    case ContentChange::Removed:
-    case ContentChange::RemovedOther:
-      callback->ContentRemoved(this, node->deviceNumber, where, &pathsOut, &kindsOut);
-      return;
-    case ContentChange::PlaylistChanged:
-      break;
-    default:
-      return;
-  }
-  // Resolving the tracks below may add nodes; the playlist's own stays put,
-  // but its storage and item are taken first all the same.
-  const ComPtr<IWMDMStorage> playlist = node->storage;
-  const LONG deviceNumber = node->deviceNumber;
-  kiIPPItem* item = node->item.get();
-  std::vector<ComPtr<IWMDMStorage>> references;
-  if (!playlist || FAILED(ReadReferences(playlist.Get(), &references))) return;
-  const WString playlistHostPath = resolver_.ToHostPath(location, path);
-  std::vector<WString> entries;
-  for (const auto& reference : references) {
-    WString name;
-    WString trackPath;
-    if (!reference || FAILED(ReadName(reference.Get(), &name))) continue;
-    if (FAILED(StoragePath(reference.Get(), &trackPath))) continue;
-    if (!resolver_.ResolveStorage(location, trackPath, RESOLVE_ITEM)) continue;
-    entries.push_back(playlistHostPath + W("|") + resolver_.ToHostPath(location, trackPath));
-  }
-  UniqueSafeArray entryArray = MakeTextArray(entries);
-  if (!entryArray) return;
-  SAFEARRAY* entriesOut = entryArray.Get();
-  callback->PlaylistChanged(this, deviceNumber, where, &pathsOut, &kindsOut, &entriesOut, item);
-}
-
-HRESULT kcWMDM10Plugin::EditPlaylistReferences(const WString& location, const WString& playlistPath,
-                                               ComPtr<IWMDMStorage> playlist, ComPtr<IWMDMStorage> track,
-                                               bool insert, LONG position, LONG* index) {
+HRESULT ContentEditor::EditPlaylistReferences(const WString& location, const WString& playlistPath,
+                                              ComPtr<IWMDMStorage> playlist, ComPtr<IWMDMStorage> track,
+                                              bool insert, LONG position, LONG* index) {
   if (!playlist || !track) return IPP_E_FAIL;
   if (index) *index = -1;
   std::vector<ComPtr<IWMDMStorage>> references;
@@ -171,7 +73,7 @@ namespace {
 // What CreateFolder and CreatePlaylist share: the checks, the lookup of the
 // name in the parent, the host path handed out and the notification.
 template <typename Insert>
-HRESULT CreateChild(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
+HRESULT CreateChild(ContentEditor& plugin, const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
                     BSTR* newPath, RetriedOperation operation, const WCHAR* logStart, ContentChange changeCode, Insert insert) {
   if (newPath) *newPath = nullptr;
   if (!location || !parentPath || !name || !newPath) return IPP_E_FAIL;
@@ -203,69 +105,62 @@ HRESULT CreateChild(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* 
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::CreateFolder(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
-                                     BSTR* newPath) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreateFolder,
-                       W("WMDM10::CreateFolder called to create a folder named "), ContentChange::FolderCreated,
-                       [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
-                         ComPtr<IWMDMStorageControl> control;
-                         RETURN_IF_FAILED(parent.As(&control));
-                         ComPtr<IWMDMStorage> created;
-                         return control->Insert(WMDM_MODE_BLOCK | WMDM_CONTENT_FOLDER, &childName[0], nullptr,
-                                                nullptr, &created);
-                       });
-  });
+HRESULT ContentEditor::CreateFolder(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
+                                    BSTR* newPath) {
+  return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreateFolder,
+                     W("WMDM10::CreateFolder called to create a folder named "), ContentChange::FolderCreated,
+                     [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
+                       ComPtr<IWMDMStorageControl> control;
+                       RETURN_IF_FAILED(parent.As(&control));
+                       ComPtr<IWMDMStorage> created;
+                       return control->Insert(WMDM_MODE_BLOCK | WMDM_CONTENT_FOLDER, &childName[0], nullptr,
+                                              nullptr, &created);
+                     });
 }
 
-HRESULT kcWMDM10Plugin::CreatePlaylist(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
-                                       BSTR* newPath) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreatePlaylist,
-                       W("WMDM10::CreatePlaylist called to create a playlist named "), ContentChange::PlaylistCreated,
-                       [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
-                         ComPtr<IWMDMStorage3> parent3;
-                         RETURN_IF_FAILED(parent.As(&parent3));
-                         ComPtr<IWMDMMetaData> metadata;
-                         RETURN_IF_FAILED(parent3->CreateEmptyMetadataObject(&metadata));
-                         if (!metadata) return E_FAIL;
-                         DWORD format = WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST;
-                         RETURN_IF_FAILED(metadata->AddItem(WMDM_TYPE_DWORD, W("WMDM/FormatCode"),
-                                                            reinterpret_cast<BYTE*>(&format), sizeof(format)));
-                         ComPtr<IWMDMStorageControl3> control;
-                         RETURN_IF_FAILED(parent.As(&control));
-                         ComPtr<IWMDMStorage> created;
-                         return control->Insert3(WMDM_MODE_BLOCK | WMDM_CONTENT_FILE, 0, nullptr, &childName[0],
-                                                 nullptr, nullptr, metadata.Get(), nullptr, &created);
-                       });
-  });
+HRESULT ContentEditor::CreatePlaylist(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
+                                      BSTR* newPath) {
+  return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreatePlaylist,
+                     W("WMDM10::CreatePlaylist called to create a playlist named "), ContentChange::PlaylistCreated,
+                     [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
+                       ComPtr<IWMDMStorage3> parent3;
+                       RETURN_IF_FAILED(parent.As(&parent3));
+                       ComPtr<IWMDMMetaData> metadata;
+                       RETURN_IF_FAILED(parent3->CreateEmptyMetadataObject(&metadata));
+                       if (!metadata) return E_FAIL;
+                       DWORD format = WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST;
+                       RETURN_IF_FAILED(metadata->AddItem(WMDM_TYPE_DWORD, W("WMDM/FormatCode"),
+                                                          reinterpret_cast<BYTE*>(&format), sizeof(format)));
+                       ComPtr<IWMDMStorageControl3> control;
+                       RETURN_IF_FAILED(parent.As(&control));
+                       ComPtr<IWMDMStorage> created;
+                       return control->Insert3(WMDM_MODE_BLOCK | WMDM_CONTENT_FILE, 0, nullptr, &childName[0],
+                                               nullptr, nullptr, metadata.Get(), nullptr, &created);
+                     });
 }
 
-HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR* location, const WCHAR* playlistPath, kiItemIdList* entries) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    if (!location || !playlistPath || !entries) return IPP_E_FAIL;
-    const WString where(location);
-    const WString path = resolver_.ToDevicePath(where, playlistPath);
-    WriteLog(W("WMDM10::UpdatePlaylist called to reorder playlist located at ") + path);
-    const HRESULT hr = WithOneRetry(resolver_, RetriedOperation::UpdatePlaylist, [&](NodeRef* node) -> HRESULT {
-      *node = resolver_.ResolveStorage(where, path, 0);
-      if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
-      const ComPtr<IWMDMStorage> playlist = (*node)->storage;
-      const ULONG count = entries->GetCount();
-      std::vector<ComPtr<IWMDMStorage>> tracks;
-      tracks.reserve(count);  // a failure comes out as E_OUTOFMEMORY
-      for (ULONG i = 0; i < count; ++i) {
-        const WCHAR* id = entries->GetItem(i);
-        WString trackPath;
-        // One identifier that names no entry spoils the whole list: the
-        // playlist keeps what it had.
-        if (!id || !resolver_.SplitEntryId(where, id, nullptr, &trackPath)) return E_FAIL;
-        NodeRef track = resolver_.ResolveStorage(where, trackPath, 0);
-        if (track && track->storage) tracks.push_back(track->storage);
-      }
-      return WriteReferences(playlist.Get(), tracks);
-    });
-    if (SUCCEEDED(hr)) NotifyChange(where, path, ContentChange::PlaylistChanged);
-    return hr;
+HRESULT ContentEditor::UpdatePlaylist(const WCHAR* location, const WCHAR* playlistPath, kiItemIdList* entries) {
+  const WString where(location);
+  const WString path = resolver_.ToDevicePath(where, playlistPath);
+  WriteLog(W("WMDM10::UpdatePlaylist called to reorder playlist located at ") + path);
+  const HRESULT hr = WithOneRetry(resolver_, RetriedOperation::UpdatePlaylist, [&](NodeRef* node) -> HRESULT {
+    *node = resolver_.ResolveStorage(where, path, 0);
+    if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
+    const ComPtr<IWMDMStorage> playlist = (*node)->storage;
+    const ULONG count = entries->GetCount();
+    std::vector<ComPtr<IWMDMStorage>> tracks;
+    tracks.reserve(count);  // a failure comes out as E_OUTOFMEMORY
+    for (ULONG i = 0; i < count; ++i) {
+      const WCHAR* id = entries->GetItem(i);
+      WString trackPath;
+      // One identifier that names no entry spoils the whole list: the
+      // playlist keeps what it had.
+      if (!id || !resolver_.SplitEntryId(where, id, nullptr, &trackPath)) return E_FAIL;
+      NodeRef track = resolver_.ResolveStorage(where, trackPath, 0);
+      if (track && track->storage) tracks.push_back(track->storage);
+    }
+    return WriteReferences(playlist.Get(), tracks);
   });
+  if (SUCCEEDED(hr)) NotifyChange(where, path, ContentChange::PlaylistChanged);
+  return hr;
 }

@@ -224,22 +224,22 @@ TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByNameAndPlace
   };
   for (const auto& step : steps) {
     LONG index = 7;
-    ASSERT_EQ(plugin_.EditPlaylistReferences(Internal(), mixPath, mix, step.track, step.insert, step.position, &index),
+    ASSERT_EQ(plugin_.Content().EditPlaylistReferences(Internal(), mixPath, mix, step.track, step.insert, step.position, &index),
               S_OK);
     EXPECT_EQ(index, step.index);
     EXPECT_EQ(References(mix_), step.after);
     EXPECT_EQ(Changes().size(), step.notified);
   }
-  EXPECT_EQ(plugin_.EditPlaylistReferences(Internal(), mixPath, mix, nullptr, true, -1, nullptr), IPP_E_FAIL);
+  EXPECT_EQ(plugin_.Content().EditPlaylistReferences(Internal(), mixPath, mix, nullptr, true, -1, nullptr), IPP_E_FAIL);
 
   // A path that cannot be read (here the track's own) leaves the name to
   // decide: the first same-named reference goes.
-  ASSERT_EQ(plugin_.EditPlaylistReferences(Internal(), mixPath, mix, storage(W("\\Music\\Pop\\a.mp3")), true, 0,
+  ASSERT_EQ(plugin_.Content().EditPlaylistReferences(Internal(), mixPath, mix, storage(W("\\Music\\Pop\\a.mp3")), true, 0,
                                            nullptr),
             S_OK);
   ComPtr<IWMDMStorage> musicA = storage(W("\\Music\\a.mp3"));
   model_->Faults().Inject(ObjectKind::Storage, "GetParent", E_FAIL, wmdm_standin::kEveryCall, a_);
-  ASSERT_EQ(plugin_.EditPlaylistReferences(Internal(), mixPath, mix, musicA, false, -1, nullptr), S_OK);
+  ASSERT_EQ(plugin_.Content().EditPlaylistReferences(Internal(), mixPath, mix, musicA, false, -1, nullptr), S_OK);
   model_->Faults().ClearFaults();
   EXPECT_EQ(References(mix_), (std::vector<ObjectId>{a_, x, b_}));
 }

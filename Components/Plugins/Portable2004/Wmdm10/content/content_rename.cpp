@@ -4,12 +4,11 @@
 // playlists cannot be kept is undone and reported.
 #include <result_macros.h>
 
+#include "content/content_editor.h"
 #include "content/item_filter.h"
 #include "content/locations.h"
 #include "content/playlist_references.h"
 #include "content/storage_items.h"
-#include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 
@@ -18,8 +17,8 @@ namespace {
 // The playlist entries naming the item at `path` (a track, or anything in a
 // folder) and the item's device path as the device spells it; nothing on a
 // device without playlists.
-HRESULT NoteEntries(kcWMDM10Plugin& plugin, const WString& location, const WString& path,
-                    std::vector<kcWMDM10Plugin::PlaylistEntry>* entries, WString* itemPath) {
+HRESULT NoteEntries(ContentEditor& plugin, const WString& location, const WString& path,
+                    std::vector<ContentEditor::PlaylistEntry>* entries, WString* itemPath) {
   DeviceRecord* device = plugin.Resolver().FindDeviceByLocation(location);
   if (!device || !DeviceKeepsPlaylists(*device)) return S_OK;
   NodeRef node = plugin.Resolver().ResolveStorage(location, path, RESOLVE_ITEM);
@@ -28,11 +27,11 @@ HRESULT NoteEntries(kcWMDM10Plugin& plugin, const WString& location, const WStri
   if (kind != KindFile && kind != KindFolder) return S_OK;
   *itemPath = PathOrNothing(node->storage.Get());
   if (itemPath->empty()) return S_OK;
-  kcWMDM10Plugin::ReferenceRemoval search{&plugin, path, entries};
-  return plugin.WalkMedium(location, kcWMDM10Plugin::FindReferencesVisit, &search);
+  ContentEditor::ReferenceRemoval search{&plugin, path, entries};
+  return plugin.WalkMedium(location, ContentEditor::FindReferencesVisit, &search);
 }
 
-HRESULT RenameAt(kcWMDM10Plugin& plugin, const WString& location, const WString& path, const WString& name,
+HRESULT RenameAt(ContentEditor& plugin, const WString& location, const WString& path, const WString& name,
                  LONG* kind) {
   return WithOneRetry(plugin.Resolver(), RetriedOperation::RenameItem, [&](NodeRef* node) -> HRESULT {
     *node = plugin.Resolver().ResolveStorage(location, path, RESOLVE_ITEM);
@@ -47,47 +46,44 @@ HRESULT RenameAt(kcWMDM10Plugin& plugin, const WString& location, const WString&
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, const WCHAR* newName) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    if (!location || !path || !newName) return IPP_E_FAIL;
-    const WString where(location);
-    if (resolver_.SplitEntryId(where, path, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
-    const WString devicePath = resolver_.ToDevicePath(where, path);
-    const WString name(newName);
-    WriteLog(W("kcWMDM10Plugin::RenameItem called asking to rename ") + devicePath + W(" to ") + name);
-    std::vector<PlaylistEntry> entries;
-    WString itemPath;
-    RETURN_IF_FAILED(NoteEntries(*this, where, devicePath, &entries, &itemPath));
-    LONG kind = KindClassify;
-    const HRESULT hr = RenameAt(*this, where, devicePath, name, &kind);
-    if (FAILED(hr)) return hr;
-    WString oldName;
-    const WString newPath = locations::JoinPath(locations::SplitPath(devicePath, &oldName), name);
-    NotifyChange(where, devicePath, ContentChange::RenamedAway);
-    // The nodes at and below the old path still hold the item's interfaces,
-    // which a device that keeps objects by handle leaves alive under the new
-    // name: the old path must find nothing.
-    if (kind == KindFolder)
-      resolver_.ClearNodeCache();
-    else
-      resolver_.DropNodeAt(where, devicePath);
-    NotifyChange(where, newPath, ContentChange::Added);
-    if (kind == KindPlaylist) NotifyChange(where, newPath, ContentChange::PlaylistChanged);
-    if (entries.empty()) return hr;
-    const HRESULT kept =
-        KeepRenamedEntries(where, entries, itemPath, locations::JoinPath(locations::SplitPath(itemPath), name));
-    if (SUCCEEDED(kept)) return hr;
-    // The old name again, so that every playlist still names the item.
-    WriteLog(W("WMDM10::RenameItem renamed ") + devicePath + W(" to ") + name +
-             W(", but a playlist could not be given its entry for it; the rename is undone"));
-    if (FAILED(RenameAt(*this, where, newPath, oldName, &kind))) {
-      WriteLog(W("WMDM10::RenameItem could not undo the rename of ") + devicePath);
-      return kept;
-    }
-    NotifyChange(where, newPath, ContentChange::RenamedAway);
-    resolver_.ClearNodeCache();  // the nodes at and below the old path name dead storages
-    NotifyChange(where, devicePath, ContentChange::Added);
-    (void)KeepRenamedEntries(where, entries, itemPath, itemPath);
+HRESULT ContentEditor::RenameItem(const WCHAR* location, const WCHAR* path, const WCHAR* newName) {
+  const WString where(location);
+  if (resolver_.SplitEntryId(where, path, nullptr, nullptr)) return IPP_E_UNKNOWNPROPERTY;
+  const WString devicePath = resolver_.ToDevicePath(where, path);
+  const WString name(newName);
+  WriteLog(W("kcWMDM10Plugin::RenameItem called asking to rename ") + devicePath + W(" to ") + name);
+  std::vector<PlaylistEntry> entries;
+  WString itemPath;
+  RETURN_IF_FAILED(NoteEntries(*this, where, devicePath, &entries, &itemPath));
+  LONG kind = KindClassify;
+  const HRESULT hr = RenameAt(*this, where, devicePath, name, &kind);
+  if (FAILED(hr)) return hr;
+  WString oldName;
+  const WString newPath = locations::JoinPath(locations::SplitPath(devicePath, &oldName), name);
+  NotifyChange(where, devicePath, ContentChange::RenamedAway);
+  // The nodes at and below the old path still hold the item's interfaces,
+  // which a device that keeps objects by handle leaves alive under the new
+  // name: the old path must find nothing.
+  if (kind == KindFolder)
+    resolver_.ClearNodeCache();
+  else
+    resolver_.DropNodeAt(where, devicePath);
+  NotifyChange(where, newPath, ContentChange::Added);
+  if (kind == KindPlaylist) NotifyChange(where, newPath, ContentChange::PlaylistChanged);
+  if (entries.empty()) return hr;
+  const HRESULT kept =
+      KeepRenamedEntries(where, entries, itemPath, locations::JoinPath(locations::SplitPath(itemPath), name));
+  if (SUCCEEDED(kept)) return hr;
+  // The old name again, so that every playlist still names the item.
+  WriteLog(W("WMDM10::RenameItem renamed ") + devicePath + W(" to ") + name +
+           W(", but a playlist could not be given its entry for it; the rename is undone"));
+  if (FAILED(RenameAt(*this, where, newPath, oldName, &kind))) {
+    WriteLog(W("WMDM10::RenameItem could not undo the rename of ") + devicePath);
     return kept;
-  });
+  }
+  NotifyChange(where, newPath, ContentChange::RenamedAway);
+  resolver_.ClearNodeCache();  // the nodes at and below the old path name dead storages
+  NotifyChange(where, devicePath, ContentChange::Added);
+  (void)KeepRenamedEntries(where, entries, itemPath, itemPath);
+  return kept;
 }

@@ -10,13 +10,13 @@
 #include <result_macros.h>
 #include <unique_bstr.h>
 
+#include "base/catch_to_result.h"
 #include "base/device_text.h"
+#include "content/content_editor.h"
 #include "content/kc_ipp_item.h"
 #include "content/locations.h"
 #include "content/replacement_checks.h"
 #include "content/storage_lookup.h"
-#include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_sdk/ki_plugin_host_callback.h"
@@ -97,7 +97,7 @@ bool IsExistsAnswer(HRESULT hr) {
 // file outlives a retry.
 class Transfer {
  public:
-  Transfer(kcWMDM10Plugin& plugin, WString location, WString sourcePath, kiIPPItem& item, DWORD existingFileMode,
+  Transfer(ContentEditor& plugin, WString location, WString sourcePath, kiIPPItem& item, DWORD existingFileMode,
            DWORD cookie)
       : plugin_(plugin),
         location_(std::move(location)),
@@ -124,7 +124,7 @@ class Transfer {
   struct Replaced {
     WString path;
     WString name;
-    std::vector<kcWMDM10Plugin::PlaylistEntry> entries;
+    std::vector<ContentEditor::PlaylistEntry> entries;
     bool gone = false;
   };
   HRESULT CheckExisting(const WString& name, Check* check);
@@ -134,7 +134,7 @@ class Transfer {
   void FinishReplacements(const WString& sentName);
   void Announce(ComPtr<IWMDMStorage> created, HRESULT sent);
 
-  kcWMDM10Plugin& plugin_;
+  ContentEditor& plugin_;
   const WString location_;
   const WString sourcePath_;
   kiIPPItem& item_;
@@ -231,8 +231,8 @@ HRESULT Transfer::ReplaceExisting(const WString& path, const WString& name, Chec
   auto same = std::find_if(replaced_.begin(), replaced_.end(), [&](const Replaced& r) { return r.path == path; });
   // A retry finds the same file again; its entries taken out stay recorded.
   if (same == replaced_.end()) same = replaced_.insert(replaced_.end(), Replaced{path, name, {}, false});
-  kcWMDM10Plugin::ReferenceRemoval removal{&plugin_, path, &same->entries};
-  RETURN_IF_FAILED(plugin_.WalkMedium(location_, kcWMDM10Plugin::RemoveReferencesVisit, &removal));
+  ContentEditor::ReferenceRemoval removal{&plugin_, path, &same->entries};
+  RETURN_IF_FAILED(plugin_.WalkMedium(location_, ContentEditor::RemoveReferencesVisit, &removal));
   *check = Check::GoOn;
   return S_OK;
 }
@@ -350,30 +350,28 @@ class OutcomeWriter {
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR* location, const WCHAR* targetPath, const WCHAR* sourcePath,
-                                     kiIPPItem* item, DWORD existingFileMode, DWORD cookie, DWORD* outcome) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    DWORD made = IPP_DOWNLOAD_CREATED;
-    const OutcomeWriter writer(outcome, made);
-    if (!location || !targetPath || !sourcePath || !item) return IPP_E_FAIL;
-    const WString where(location);
-    const WString devicePath = resolver_.ToDevicePath(where, targetPath);
-    WriteLog(W("WMDM10::DownloadFile called to create a file named ") + devicePath);
-    Transfer transfer(*this, where, sourcePath, *item, existingFileMode, cookie);
-    const HRESULT hr = RetryOnceIfDead(
-        RetriedOperation::DownloadFile,
-        [&] {
-          const HRESULT attempted = transfer.Attempt(devicePath);
-          made = transfer.outcome();
-          return attempted;
-        },
-        [&] { transfer.DropNodes(); });
-    if (FAILED(hr)) {
-      transfer.PutBackOldEntries();
-      if (!transfer.deletedPath().empty())
-        WriteLog(W("WMDM10::DownloadFile could not send ") + WString(sourcePath) + W(" to ") + devicePath +
-                 W(", and the file it was to replace, ") + transfer.deletedPath() + W(", is already deleted"));
-    }
-    return hr;
-  });
+HRESULT ContentEditor::DownloadFile(const WCHAR* location, const WCHAR* targetPath, const WCHAR* sourcePath,
+                                    kiIPPItem* item, DWORD existingFileMode, DWORD cookie, DWORD* outcome) {
+  DWORD made = IPP_DOWNLOAD_CREATED;
+  const OutcomeWriter writer(outcome, made);
+  if (!location || !targetPath || !sourcePath || !item) return IPP_E_FAIL;
+  const WString where(location);
+  const WString devicePath = resolver_.ToDevicePath(where, targetPath);
+  WriteLog(W("WMDM10::DownloadFile called to create a file named ") + devicePath);
+  Transfer transfer(*this, where, sourcePath, *item, existingFileMode, cookie);
+  const HRESULT hr = RetryOnceIfDead(
+      RetriedOperation::DownloadFile,
+      [&] {
+        const HRESULT attempted = transfer.Attempt(devicePath);
+        made = transfer.outcome();
+        return attempted;
+      },
+      [&] { transfer.DropNodes(); });
+  if (FAILED(hr)) {
+    transfer.PutBackOldEntries();
+    if (!transfer.deletedPath().empty())
+      WriteLog(W("WMDM10::DownloadFile could not send ") + WString(sourcePath) + W(" to ") + devicePath +
+               W(", and the file it was to replace, ") + transfer.deletedPath() + W(", is already deleted"));
+  }
+  return hr;
 }

@@ -360,31 +360,31 @@ TEST_F(ItemListingTest, TreeWalkVisitsChildrenFirstAndMarksWalkedFolders) {
   {
     ScopedLock held(plugin_.Lock());
     std::vector<WString> visits;
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), NoteVisit, &visits), S_OK);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), NoteVisit, &visits), S_OK);
     EXPECT_EQ(visits, (std::vector<WString>{W("a.mp3"), W("b.mp3"), W("zero.mp3"), W("Mix.pla"), W("x.mp3"),
                                             W("Pop"), W("Music")}));
     EXPECT_FALSE(Resolve(W("\\Music"))->walked) << "a visiting walk leaves the marks alone";
 
     visits.clear();
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), FailOnTrackX, &visits), E_ACCESSDENIED);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), FailOnTrackX, &visits), E_ACCESSDENIED);
     EXPECT_EQ(visits, (std::vector<WString>{W("a.mp3"), W("b.mp3"), W("zero.mp3"), W("Mix.pla"), W("x.mp3")}))
         << "the folders above a failed item are not visited";
     EXPECT_FALSE(Resolve(W("\\Music\\Pop"))->walked) << "a failed walk is repeated";
 
     plugin_.Resolver().ClearNodeCache();
 
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
     for (const WCHAR* path : {W("\\Music"), W("\\Music\\Pop"), W("\\Music\\a.mp3")})
       EXPECT_TRUE(Resolve(path)->walked) << wide::ToUtf8(path);
     model_->Faults().ResetCalls();
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), nullptr, nullptr), S_OK);
     EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage"), 0) << "a walked folder is not listed again";
 
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Nowhere"), nullptr, nullptr), IPP_E_NOTFOUND);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Nowhere"), nullptr, nullptr), IPP_E_NOTFOUND);
     Resolve(W("\\Storage Card"), RESOLVE_ITEM);
     model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", E_FAIL);
     // The platform's answer, for the calling slot to map once.
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Storage Card"), nullptr, nullptr), E_FAIL);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Storage Card"), nullptr, nullptr), E_FAIL);
     EXPECT_FALSE(Resolve(W("\\Storage Card"))->walked);
   }
 }
@@ -411,11 +411,11 @@ TEST_F(ItemListingTest, TreeWalkSeesEveryChildDespiteEarlyEndsAndBusyAnswers) {
     SCOPED_TRACE(row.name);
     std::vector<WString> visits;
     model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", row.answer, row.times, pop_);
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music\\Pop"), nullptr, nullptr), row.result);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music\\Pop"), nullptr, nullptr), row.result);
     EXPECT_EQ(Resolve(W("\\Music\\Pop"))->walked, row.result == S_OK);
     model_->Faults().ClearFaults();
     model_->Faults().Inject(ObjectKind::StorageEnumerator, "Next", row.answer, row.times, pop_);
-    EXPECT_EQ(plugin_.WalkTree(loc, W("\\Music"), NoteVisit, &visits), row.result);
+    EXPECT_EQ(plugin_.Content().WalkTree(loc, W("\\Music"), NoteVisit, &visits), row.result);
     model_->Faults().ClearFaults();
     const std::vector<WString> beforePop(every.begin(), every.begin() + 4);
     EXPECT_EQ(visits, row.result == S_OK ? every : beforePop);

@@ -7,14 +7,14 @@
 #include <result_macros.h>
 #include <unique_bstr.h>
 
+#include "content/content_editor.h"
 #include "content/locations.h"
 #include "content/playlist_references.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
 
-using PlaylistEntry = kcWMDM10Plugin::PlaylistEntry;
+using PlaylistEntry = ContentEditor::PlaylistEntry;
 
 // Whether a reference names the item or, for a folder, anything below it.
 class ItemMatcher {
@@ -96,10 +96,10 @@ struct VisitTarget {
   bool folder = false;
 };
 
-bool TargetOf(const WString& location, const NodeRef& node, const kcWMDM10Plugin::ReferenceRemoval* removal,
+bool TargetOf(const WString& location, const NodeRef& node, const ContentEditor::ReferenceRemoval* removal,
               VisitTarget* target) {
-  if (!removal || !removal->plugin || !node || !node->item || node->item->GetKind() != KindPlaylist) return false;
-  kcWMDM10Plugin& plugin = *removal->plugin;
+  if (!removal || !removal->editor || !node || !node->item || node->item->GetKind() != KindPlaylist) return false;
+  ContentEditor& plugin = *removal->editor;
   UniqueBstr itemLocation;
   itemLocation.Reset(node->item->GetLocation());  // adopted, not copied
   target->playlistPath = plugin.Resolver().ToDevicePath(location, itemLocation.ToString());
@@ -113,9 +113,9 @@ bool TargetOf(const WString& location, const NodeRef& node, const kcWMDM10Plugin
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::TakeOutOfPlaylist(const WString& location, const WString& playlistPath,
-                                          const ComPtr<IWMDMStorage>& playlist, const ComPtr<IWMDMStorage>& item,
-                                          bool folder, std::vector<PlaylistEntry>* removed) {
+HRESULT ContentEditor::TakeOutOfPlaylist(const WString& location, const WString& playlistPath,
+                                         const ComPtr<IWMDMStorage>& playlist, const ComPtr<IWMDMStorage>& item,
+                                         bool folder, std::vector<PlaylistEntry>* removed) {
   std::vector<PlaylistEntry> taken;
   std::vector<ComPtr<IWMDMStorage>> kept;
   RETURN_IF_FAILED(FindEntries(playlistPath, playlist.Get(), item.Get(), folder, &taken, &kept));
@@ -126,17 +126,17 @@ HRESULT kcWMDM10Plugin::TakeOutOfPlaylist(const WString& location, const WString
   return S_OK;
 }
 
-HRESULT kcWMDM10Plugin::RemoveReferencesVisit(const WString& location, const NodeRef& node, void* context) {
+HRESULT ContentEditor::RemoveReferencesVisit(const WString& location, const NodeRef& node, void* context) {
   auto* removal = static_cast<ReferenceRemoval*>(context);
   VisitTarget target;
   if (!TargetOf(location, node, removal, &target)) return S_OK;
   // A playlist that cannot be edited keeps the entry; the others still lose it.
-  (void)removal->plugin->TakeOutOfPlaylist(location, target.playlistPath, target.playlist, target.item,
+  (void)removal->editor->TakeOutOfPlaylist(location, target.playlistPath, target.playlist, target.item,
                                            target.folder, removal->removed);
   return S_OK;
 }
 
-HRESULT kcWMDM10Plugin::FindReferencesVisit(const WString& location, const NodeRef& node, void* context) {
+HRESULT ContentEditor::FindReferencesVisit(const WString& location, const NodeRef& node, void* context) {
   auto* search = static_cast<ReferenceRemoval*>(context);
   VisitTarget target;
   if (!search || !search->removed || !TargetOf(location, node, search, &target)) return S_OK;
@@ -144,8 +144,8 @@ HRESULT kcWMDM10Plugin::FindReferencesVisit(const WString& location, const NodeR
                      nullptr);
 }
 
-HRESULT kcWMDM10Plugin::PutBackEntries(const WString& location, const std::vector<PlaylistEntry>& entries,
-                                       const ComPtr<IWMDMStorage>& track) {
+HRESULT ContentEditor::PutBackEntries(const WString& location, const std::vector<PlaylistEntry>& entries,
+                                      const ComPtr<IWMDMStorage>& track) {
   HRESULT result = S_OK;
   // The entries of one playlist are together and in the order they had.
   for (auto first = entries.begin(); first != entries.end();) {
@@ -175,8 +175,8 @@ HRESULT kcWMDM10Plugin::PutBackEntries(const WString& location, const std::vecto
   return result;
 }
 
-HRESULT kcWMDM10Plugin::KeepRenamedEntries(const WString& location, const std::vector<PlaylistEntry>& entries,
-                                           const WString& oldPath, const WString& newPath) {
+HRESULT ContentEditor::KeepRenamedEntries(const WString& location, const std::vector<PlaylistEntry>& entries,
+                                          const WString& oldPath, const WString& newPath) {
   std::vector<PlaylistEntry> lost;
   HRESULT result = S_OK;
   for (auto first = entries.begin(); first != entries.end();) {

@@ -5,9 +5,9 @@
 
 #include <vector>
 
+#include "content/content_editor.h"
 #include "content/kc_ipp_item.h"
 #include "content/locations.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -19,7 +19,7 @@ namespace {
 // listing however the walk leaves it.
 class WalkListing {
  public:
-  WalkListing(kcWMDM10Plugin& plugin, const WString& location, const WString& path)
+  WalkListing(ContentEditor& plugin, const WString& location, const WString& path)
       : plugin_(plugin), location_(location), hostPath_(plugin.Resolver().ToHostPath(location, path)) {}
   WalkListing(const WalkListing&) = delete;
   WalkListing& operator=(const WalkListing&) = delete;
@@ -56,7 +56,7 @@ class WalkListing {
     IPPFINDHANDLE handle_ = nullptr;
   };
 
-  kcWMDM10Plugin& plugin_;
+  ContentEditor& plugin_;
   const WString& location_;
   const WString hostPath_;
   Handle find_;
@@ -65,7 +65,7 @@ class WalkListing {
 // The device path of a listed child, empty unless it lies directly in the
 // folder at `path`: a child without a location, or one elsewhere, would send
 // the walk where the host never looked.
-WString ChildPathIn(kcWMDM10Plugin& plugin, const WString& location, const WString& path, kcIPPItem& child) {
+WString ChildPathIn(ContentEditor& plugin, const WString& location, const WString& path, kcIPPItem& child) {
   UniqueBstr childLocation;
   childLocation.Reset(child.GetLocation());
   if (childLocation.ToString().empty()) return WString();
@@ -79,7 +79,7 @@ WString ChildPathIn(kcWMDM10Plugin& plugin, const WString& location, const WStri
 // Lists the folder at `path` and walks every child. S_OK only once the
 // listing ran to its end; the first failure otherwise, and then nothing
 // further is visited.
-HRESULT WalkChildren(kcWMDM10Plugin& plugin, const WString& location, const WString& path, WalkVisit visit,
+HRESULT WalkChildren(ContentEditor& plugin, const WString& location, const WString& path, WalkVisit visit,
                      void* context) {
   WalkListing listing(plugin, location, path);
   kcIPPItem child;
@@ -94,7 +94,7 @@ HRESULT WalkChildren(kcWMDM10Plugin& plugin, const WString& location, const WStr
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context) {
+HRESULT ContentEditor::WalkTree(const WString& location, const WString& path, WalkVisit visit, void* context) {
   NodeRef node = resolver_.ResolveStorage(location, path, RESOLVE_ITEM);
   if (!node || !node->item) return IPP_E_NOTFOUND;
   HRESULT result = S_OK;
@@ -118,6 +118,6 @@ HRESULT kcWMDM10Plugin::WalkTree(const WString& location, const WString& path, W
 
 // The medium's root is no item (the walk above refuses it), so its children
 // are listed here and walked one by one.
-HRESULT kcWMDM10Plugin::WalkMedium(const WString& location, WalkVisit visit, void* context) {
+HRESULT ContentEditor::WalkMedium(const WString& location, WalkVisit visit, void* context) {
   return WalkChildren(*this, location, WString(W("\\")), visit, context);
 }

@@ -13,7 +13,7 @@
 // and becomes its result. Runs under the plug-in lock.
 using WalkVisit = HRESULT (*)(const WString& location, const NodeRef& node, void* context);
 
-// kcWMDM10Plugin::WalkTree(location, path, visit, context):
+// ContentEditor::WalkTree(location, path, visit, context):
 // - The folders of the subtree are listed through the plug-in's own item
 //   listings, so they see exactly what the host sees: what a listing hides
 //   is neither visited nor walked. Their answers are platform results, left

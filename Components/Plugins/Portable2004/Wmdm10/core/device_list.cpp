@@ -1,12 +1,12 @@
-// The host's device slots: listing, closing and rescanning.
+// Listing the devices, rescanning, and the arrivals and removals the
+// notification worker reports.
 #include <new>
 
 #include <result_macros.h>
 
 #include "base/enumerator_next.h"
 #include "core/device_identity.h"
-#include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "core/device_list.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -25,7 +25,7 @@ ComPtr<IWMDMDevice> NextDevice(IWMDMEnumDevice* enumerator, HRESULT* failure) {
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::OpenDeviceEnumerator(IWMDMEnumDevice** enumerator) {
+HRESULT DeviceList::OpenDeviceEnumerator(IWMDMEnumDevice** enumerator) {
   ComPtr<IWMDeviceManager3> manager3;
   if (SUCCEEDED(deviceManager_.As(&manager3))) manager3->SetDeviceEnumPreference(kDoNotVirtualizeStoragesAsDevices);
   ComPtr<IWMDeviceManager2> manager2;
@@ -34,7 +34,7 @@ HRESULT kcWMDM10Plugin::OpenDeviceEnumerator(IWMDMEnumDevice** enumerator) {
   return *enumerator ? S_OK : E_FAIL;
 }
 
-DWORD kcWMDM10Plugin::AppendDevice(IWMDMDevice* device, const DeviceInventoryRecord& inventory) {
+DWORD DeviceList::AppendDevice(IWMDMDevice* device, const DeviceInventoryRecord& inventory) {
   std::unique_ptr<DeviceRecord> record(new (std::nothrow) DeviceRecord);
   if (!record) return 0;
   const DWORD number = static_cast<DWORD>(deviceList_.size() + 1);
@@ -43,7 +43,7 @@ DWORD kcWMDM10Plugin::AppendDevice(IWMDMDevice* device, const DeviceInventoryRec
   return number;
 }
 
-DWORD kcWMDM10Plugin::ListNextDevice(IWMDMEnumDevice* enumerator, bool skipListed, HRESULT* end) {
+DWORD DeviceList::ListNextDevice(IWMDMEnumDevice* enumerator, bool skipListed, HRESULT* end) {
   *end = S_FALSE;
   while (ComPtr<IWMDMDevice> device = NextDevice(enumerator, end)) {
     if (skipListed && FindRecordByDevice(device.Get())) continue;
@@ -54,88 +54,68 @@ DWORD kcWMDM10Plugin::ListNextDevice(IWMDMEnumDevice* enumerator, bool skipListe
   return 0;
 }
 
-HRESULT kcWMDM10Plugin::FindFirstDevice(DWORD* deviceNumber, IPPFINDHANDLE* find) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    WriteLog(W("WMDM10::FindFirstDevice called"));
-    if (!deviceNumber || !find) return IPP_E_FAIL;
-    *deviceNumber = 0;
-    *find = nullptr;
-    ClearDeviceList();
-    ComPtr<IWMDMEnumDevice> enumerator;
-    RETURN_IF_FAILED(OpenDeviceEnumerator(&enumerator));
-    HRESULT end = S_FALSE;
-    const DWORD number = ListNextDevice(enumerator.Get(), /*skipListed=*/false, &end);
-    if (!number) return end;
-    *deviceNumber = number;
-    *find = enumerator.Detach();  // the host owns the enumerator until it closes the handle
-    return S_OK;
-  });
+HRESULT DeviceList::ListFirst(DWORD* deviceNumber, IPPFINDHANDLE* find) {
+  ClearDeviceList();
+  ComPtr<IWMDMEnumDevice> enumerator;
+  RETURN_IF_FAILED(OpenDeviceEnumerator(&enumerator));
+  HRESULT end = S_FALSE;
+  const DWORD number = ListNextDevice(enumerator.Get(), /*skipListed=*/false, &end);
+  if (!number) return end;
+  *deviceNumber = number;
+  *find = enumerator.Detach();  // the host owns the enumerator until it closes the handle
+  return S_OK;
 }
 
-HRESULT kcWMDM10Plugin::FindNextDevice(IPPFINDHANDLE find, DWORD* deviceNumber) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    WriteLog(W("WMDM10::FindNextDevice called"));
-    if (!find || !deviceNumber) return IPP_E_FAIL;
-    *deviceNumber = 0;
-    HRESULT end = S_FALSE;
-    const DWORD number = ListNextDevice(static_cast<IWMDMEnumDevice*>(find), /*skipListed=*/true, &end);
-    if (!number) return end;
-    *deviceNumber = number;
-    return S_OK;
-  });
+HRESULT DeviceList::ListNext(IWMDMEnumDevice* enumerator, DWORD* deviceNumber) {
+  HRESULT end = S_FALSE;
+  const DWORD number = ListNextDevice(enumerator, /*skipListed=*/true, &end);
+  if (!number) return end;
+  *deviceNumber = number;
+  return S_OK;
 }
 
-HRESULT kcWMDM10Plugin::FindDeviceClose(IPPFINDHANDLE find) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    // Owned before anything can fail, so that the handle goes even when its log line cannot be had.
-    ComPtr<IWMDMEnumDevice> enumerator;
-    enumerator.Attach(static_cast<IWMDMEnumDevice*>(find));
-    WriteLog(W("WMDM10::FindDeviceClose called"));
-    return S_OK;
-  });
-}
-
-HRESULT kcWMDM10Plugin::ReScanDevices() {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    WriteLog(W("WMDM10::ReScanDevices called"));
-    // Whatever the rescan meets, the host hears success.
-    ComPtr<IWMDMEnumDevice> enumerator;
-    if (FAILED(OpenDeviceEnumerator(&enumerator))) return S_OK;
-    for (auto& record : deviceList_) record->seen = false;
-    HRESULT failure = S_OK;
-    while (ComPtr<IWMDMDevice> device = NextDevice(enumerator.Get(), &failure)) {
-      DeviceInventoryRecord inventory;
-      if (!AcceptDevice(device.Get(), &inventory)) continue;
-      if (DeviceRecord* known = FindRecordByDevice(device.Get())) {
-        known->seen = true;
-        continue;
-      }
-      RebuildInventory();
-      std::unique_ptr<DeviceRecord> record(new (std::nothrow) DeviceRecord);
-      if (!record) continue;
-      GetDeviceIdentity(device.Get(), &record->identity);
-      record->detailsPending = true;
-      record->device = device;
-      record->seen = true;  // present now: not to be taken for gone below
-      deviceList_.push_back(std::move(record));
-      if (kiPluginHostCallback* callback = link_.Callback())
-        callback->DeviceArrived(this, static_cast<DWORD>(deviceList_.size()));
+HRESULT DeviceList::Rescan() {
+  // Whatever the rescan meets, the host hears success.
+  ComPtr<IWMDMEnumDevice> enumerator;
+  if (FAILED(OpenDeviceEnumerator(&enumerator))) return S_OK;
+  for (auto& record : deviceList_) record->seen = false;
+  HRESULT failure = S_OK;
+  while (ComPtr<IWMDMDevice> device = NextDevice(enumerator.Get(), &failure)) {
+    DeviceInventoryRecord inventory;
+    if (!AcceptDevice(device.Get(), &inventory)) continue;
+    if (DeviceRecord* known = FindRecordByDevice(device.Get())) {
+      known->seen = true;
+      continue;
     }
-    if (FAILED(failure)) return S_OK;
-    for (size_t i = 0; i < deviceList_.size(); ++i)
-      if (!deviceList_[i]->gone && !deviceList_[i]->seen) MarkGone(static_cast<DWORD>(i + 1));
-    return S_OK;
-  });
+    AppendArrival(device);
+  }
+  if (FAILED(failure)) return S_OK;
+  for (size_t i = 0; i < deviceList_.size(); ++i)
+    if (!deviceList_[i]->gone && !deviceList_[i]->seen) MarkGone(static_cast<DWORD>(i + 1));
+  return S_OK;
 }
 
-void kcWMDM10Plugin::MarkGone(DWORD deviceNumber) {
+void DeviceList::AppendArrival(const ComPtr<IWMDMDevice>& device) {
+  RebuildInventory();
+  std::unique_ptr<DeviceRecord> record(new (std::nothrow) DeviceRecord);
+  if (!record) return;
+  GetDeviceIdentity(device.Get(), &record->identity);
+  record->detailsPending = true;
+  record->device = device;
+  record->seen = true;  // present now: not to be taken for gone below
+  deviceList_.push_back(std::move(record));
+  if (kiPluginHostCallback* callback = link_.Callback())
+    callback->DeviceArrived(&link_.Plugin(), static_cast<DWORD>(deviceList_.size()));
+}
+
+void DeviceList::MarkGone(DWORD deviceNumber) {
   deviceList_[deviceNumber - 1]->gone = true;
-  resolver_.ClearNodeCache();
-  if (kiPluginHostCallback* callback = link_.Callback()) callback->DeviceRemoved(this, deviceNumber);
+  DropResolved();
+  if (kiPluginHostCallback* callback = link_.Callback()) callback->DeviceRemoved(&link_.Plugin(), deviceNumber);
 }
 
-void kcWMDM10Plugin::OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived) {
-  ScopedLock lock(lock_);
+void DeviceList::OnDeviceChange(const WString& identity, const WString& name, const WString& manufacturer,
+                                bool arrived) {
   if (arrived) RebuildInventory();
   const DWORD number = FindDeviceNumberByIdentity(identity);
   if (number) {
@@ -152,5 +132,22 @@ void kcWMDM10Plugin::OnDeviceChange(WString identity, WString name, WString manu
   if (!MatchAndFilter(identity, name, manufacturer, &inventory)) return;
   deviceList_.push_back(std::move(record));
   if (kiPluginHostCallback* callback = link_.Callback())
-    callback->DeviceArrived(this, static_cast<DWORD>(deviceList_.size()));
+    callback->DeviceArrived(&link_.Plugin(), static_cast<DWORD>(deviceList_.size()));
+}
+
+void DeviceList::Restart() {
+  deviceManager_.Reset();
+  RebuildInventory();
+  skipFilter_.reset(new (std::nothrow) kcVidPidFilter());
+  manifest_.reset(new (std::nothrow) kcPortableManifest());
+}
+
+void DeviceList::DropSettings() {
+  skipFilter_.reset();
+  manifest_.reset();
+}
+
+void DeviceList::RebuildInventory() {
+  inventory_.Clear();
+  inventory_.Rebuild();
 }

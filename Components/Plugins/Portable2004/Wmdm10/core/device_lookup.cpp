@@ -1,26 +1,26 @@
 // Reaching a listed device by number, identity or interface.
 #include "core/device_identity.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "core/device_list.h"
 
-DeviceRecord* kcWMDM10Plugin::FindDeviceRecord(LONG deviceNumber) {
+DeviceRecord* DeviceList::FindDeviceRecord(LONG deviceNumber) {
   if (deviceNumber < 1 || static_cast<size_t>(deviceNumber) > deviceList_.size()) return nullptr;
   DeviceRecord* record = deviceList_[deviceNumber - 1].get();
   if (record->detailsPending) CompleteDeviceRecord(deviceNumber, record);
   return record;
 }
 
-ComPtr<IWMDMDevice> kcWMDM10Plugin::GetDeviceInterface(LONG deviceNumber) {
+ComPtr<IWMDMDevice> DeviceList::GetDeviceInterface(LONG deviceNumber) {
   DeviceRecord* record = FindDeviceRecord(deviceNumber);
   return record ? record->device : nullptr;
 }
 
-DWORD kcWMDM10Plugin::FindDeviceNumberByIdentity(const WString& identity) const {
+DWORD DeviceList::FindDeviceNumberByIdentity(const WString& identity) const {
   for (size_t i = 0; i < deviceList_.size(); ++i)
     if (!deviceList_[i]->gone && deviceList_[i]->identity == identity) return static_cast<DWORD>(i + 1);
   return 0;
 }
 
-DeviceRecord* kcWMDM10Plugin::FindRecordByDevice(IWMDMDevice* device) {
+DeviceRecord* DeviceList::FindRecordByDevice(IWMDMDevice* device) {
   WString identity;
   if (FAILED(GetDeviceIdentity(device, &identity))) return nullptr;
   for (auto& record : deviceList_)
@@ -28,12 +28,12 @@ DeviceRecord* kcWMDM10Plugin::FindRecordByDevice(IWMDMDevice* device) {
   return nullptr;
 }
 
-void kcWMDM10Plugin::ClearDeviceList() {
+void DeviceList::ClearDeviceList() {
   deviceList_.clear();
-  resolver_.ClearNodeCache();
+  DropResolved();
 }
 
-void kcWMDM10Plugin::CompleteDeviceRecord(LONG deviceNumber, DeviceRecord* record) {
+void DeviceList::CompleteDeviceRecord(LONG deviceNumber, DeviceRecord* record) {
   ComPtr<IWMDMDevice> device = record->device;
   if (!device) {
     ComPtr<IWMDeviceManager2> manager2;

@@ -4,7 +4,7 @@
 
 #include "base/device_text.h"
 #include "core/device_identity.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "core/device_list.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ bool ListsPlaylistFormat(IWMDMDevice* device) {
 
 }  // namespace
 
-bool kcWMDM10Plugin::MatchAndFilter(const WString& identity, const WString& name, const WString& manufacturer,
+bool DeviceList::MatchAndFilter(const WString& identity, const WString& name, const WString& manufacturer,
                                     DeviceInventoryRecord* inventory) {
   WCHAR letter = DriveLetterFromName(identity);
   inventory->driveLetter = letter;
@@ -58,7 +58,7 @@ bool kcWMDM10Plugin::MatchAndFilter(const WString& identity, const WString& name
   return !skip;
 }
 
-bool kcWMDM10Plugin::AcceptDevice(IWMDMDevice* device, DeviceInventoryRecord* inventory) {
+bool DeviceList::AcceptDevice(IWMDMDevice* device, DeviceInventoryRecord* inventory) {
   if (!device) return false;
   WString manufacturer;
   ReadDeviceManufacturer(device, &manufacturer);
@@ -69,7 +69,7 @@ bool kcWMDM10Plugin::AcceptDevice(IWMDMDevice* device, DeviceInventoryRecord* in
   return MatchAndFilter(identity, name, manufacturer, inventory);
 }
 
-void kcWMDM10Plugin::FillDeviceRecord(DeviceRecord* record, IWMDMDevice* device, DWORD number,
+void DeviceList::FillDeviceRecord(DeviceRecord* record, IWMDMDevice* device, DWORD number,
                                       const DeviceInventoryRecord& inventory, const kcDeviceSettings* settings) {
   record->detailsPending = false;
   record->device = ComPtr<IWMDMDevice>(device);
@@ -80,6 +80,6 @@ void kcWMDM10Plugin::FillDeviceRecord(DeviceRecord* record, IWMDMDevice* device,
   record->playlistFormatSupported = ListsPlaylistFormat(device);
 }
 
-const kcDeviceSettings* kcWMDM10Plugin::SettingsFor(const DeviceInventoryRecord& inventory) const {
+const kcDeviceSettings* DeviceList::SettingsFor(const DeviceInventoryRecord& inventory) const {
   return manifest_ ? manifest_->GetSettings(inventory.vidPidText) : nullptr;
 }

@@ -2,8 +2,8 @@
 // settings and the registry inventory.
 #include "base/device_text.h"
 #include "base/enumerator_next.h"
+#include "core/device_list.h"
 #include "core/escape_name.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -58,7 +58,7 @@ WString ProductName(const DeviceRecord& record, IWMDMDevice* device) {
 
 }  // namespace
 
-bool kcWMDM10Plugin::ComputeBoolProperty(DeviceRecord& record, const WString& name, bool* value) {
+bool DeviceList::ComputeBoolProperty(DeviceRecord& record, const WString& name, bool* value) {
   ComPtr<IWMDMDevice> device = record.device;
   if (name == W("DevCanBeCopySource") || name == W("DevIsRenamable")) {
     *value = false;
@@ -79,14 +79,14 @@ bool kcWMDM10Plugin::ComputeBoolProperty(DeviceRecord& record, const WString& na
   return false;
 }
 
-bool kcWMDM10Plugin::ComputeLongProperty(DeviceRecord& record, const WString& name, LONG* value, HRESULT* result) {
+bool DeviceList::ComputeLongProperty(DeviceRecord& record, const WString& name, LONG* value, HRESULT* result) {
   if (name != W("DevMediaCount")) return false;
   ComPtr<IWMDMDevice> device = record.device;
   *result = CountMedia(device.Get(), value);
   return true;
 }
 
-bool kcWMDM10Plugin::ComputeStringProperty(DeviceRecord& record, DWORD deviceNumber, const WString& name,
+bool DeviceList::ComputeStringProperty(DeviceRecord& record, DWORD deviceNumber, const WString& name,
                                            WString* value) {
   ComPtr<IWMDMDevice> device = record.device;
   value->clear();
@@ -112,7 +112,7 @@ bool kcWMDM10Plugin::ComputeStringProperty(DeviceRecord& record, DWORD deviceNum
   return true;
 }
 
-HRESULT kcWMDM10Plugin::GetVendorName(DeviceRecord* record, WString* vendor) {
+HRESULT DeviceList::GetVendorName(DeviceRecord* record, WString* vendor) {
   if (!record || !record->device) return IPP_E_FAIL;
   if (record->settings && !record->settings->DisplayMfgName.empty()) {
     *vendor = record->settings->DisplayMfgName;

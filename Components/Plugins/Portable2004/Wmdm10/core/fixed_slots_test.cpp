@@ -4,7 +4,7 @@
 
 #include <unique_bstr.h>
 
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "com_support.h"
 #include "host_sdk/ipp_result_codes.h"
 

@@ -8,8 +8,10 @@
 #include <unique_bstr.h>
 #include <wide_text.h>
 
+#include <critical_section.h>
+
 #include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "core/host_link.h"
 
 namespace property_handout {
 
@@ -43,11 +45,11 @@ inline WString Returned(const WString& answer, bool handedOut) { return handedOu
 // the value (its own checks and "called" line included) and says whether there
 // is one to hand out, which may be so even with a failing result.
 template <typename Value, typename Out, typename LookUp>
-HRESULT HandOutProperty(kcWMDM10Plugin& plugin, const WCHAR* operation, Out* out, LookUp lookUp) {
+HRESULT HandOutProperty(CriticalSection& lock, const HostLink& link, const WCHAR* operation, Out* out, LookUp lookUp) {
   Value answer{};
   bool handedOut = false;
   return RunLockedHostSlot(
-      plugin.Lock(),
+      lock,
       [&]() -> HRESULT {
         if (out) *out = Out{};
         bool answered = false;
@@ -59,7 +61,7 @@ HRESULT HandOutProperty(kcWMDM10Plugin& plugin, const WCHAR* operation, Out* out
         return hr;
       },
       [&] {
-        plugin.WriteLog(WString(W("WMDM10::")) + operation + W(" returned ") +
+        link.WriteLog(WString(W("WMDM10::")) + operation + W(" returned ") +
                         property_handout::Returned(answer, handedOut));
       });
 }

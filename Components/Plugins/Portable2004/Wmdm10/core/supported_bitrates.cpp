@@ -5,8 +5,7 @@
 #include <unique_safearray.h>
 #include <unique_task_mem.h>
 
-#include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "core/device_list.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -83,18 +82,13 @@ HRESULT MakeRateArray(const std::vector<LONG>& rates, SAFEARRAY** array) {
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::GetSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates,
-                                             BOOL* everyRate) {
-  return RunLockedHostSlot(lock_, [&] { return FindSupportedBitrates(deviceNumber, type, bitrates, everyRate); });
-}
-
-HRESULT kcWMDM10Plugin::FindSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates,
+HRESULT DeviceList::FindSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates,
                                               BOOL* everyRate) {
   const ComPtr<IWMDMDevice> device = GetDeviceInterface(static_cast<LONG>(deviceNumber));
   if (!device || !type || !bitrates || !everyRate) return IPP_E_FAIL;
   *bitrates = nullptr;
   *everyRate = FALSE;
-  WriteLog(WString(W("WMDM10::GetSupportedBitrates called requesting ")) + type);
+  link_.WriteLog(WString(W("WMDM10::GetSupportedBitrates called requesting ")) + type);
   const DWORD formatCode = FormatCodeOf(type);
   if (!formatCode) return E_INVALIDARG;
 
@@ -135,10 +129,10 @@ HRESULT kcWMDM10Plugin::FindSupportedBitrates(DWORD deviceNumber, const WCHAR* t
   return hr;
 }
 
-WString kcWMDM10Plugin::SupportedFileFormats(DWORD deviceNumber) {
+WString DeviceList::SupportedFileFormats(DWORD deviceNumber) {
   // Through the host's interface, as the host would ask: slot 19 takes the
   // lock again on this thread.
-  kiMusicDevicePlugin2004* self = this;
+  kiMusicDevicePlugin2004* self = &link_.Plugin();
   WString formats;
   for (size_t i = 0; i < sizeof(kAudioTypes) / sizeof(kAudioTypes[0]); ++i) {
     UniqueSafeArray rates;

@@ -2,7 +2,7 @@
 
 #include <debug_output_capture.h>
 
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "host_support/host_callback.h"
 
 namespace {

@@ -1,11 +1,10 @@
 #include "media/kc_progress_obj.h"
 
 #include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 
-kcProgressObj::kcProgressObj(kcWMDM10Plugin* plugin, DWORD kind, DWORD cookie)
-    : plugin_(plugin), kind_(kind), callback_(plugin ? plugin->HostCallback() : nullptr), cookie_(cookie) {}
+kcProgressObj::kcProgressObj(kiPluginHostCallback* callback, DWORD kind, DWORD cookie)
+    : kind_(kind), callback_(callback), cookie_(cookie) {}
 
 HRESULT STDMETHODCALLTYPE kcProgressObj::Begin(DWORD) { return S_OK; }
 
@@ -19,7 +18,7 @@ HRESULT STDMETHODCALLTYPE kcProgressObj::End() {
   return S_OK;
 }
 
-HRESULT CreateProgress(kcWMDM10Plugin* plugin, DWORD kind, DWORD cookie, kcProgressObj** progress) {
+HRESULT CreateProgress(kiPluginHostCallback* callback, DWORD kind, DWORD cookie, kcProgressObj** progress) {
   if (!progress) return IPP_E_FAIL;
-  return MakeComObjectInto<kcProgressObj>(progress, plugin, kind, cookie);
+  return MakeComObjectInto<kcProgressObj>(progress, callback, kind, cookie);
 }

@@ -14,8 +14,6 @@
 #include "core/module_lock.h"
 #include "host_sdk/ki_plugin_host_callback.h"
 
-class kcWMDM10Plugin;
-
 // What the host asked for; handed back to nobody, kept for the record.
 enum ProgressKind : DWORD {
   kProgressErase = 3,
@@ -24,9 +22,9 @@ enum ProgressKind : DWORD {
 
 class kcProgressObj final : public ComObject<kcProgressObj, IWMDMProgress> {
  public:
-  // The host callback is copied from the plug-in now: a host that changes
-  // its callback during the call still hears the end on the one it had.
-  kcProgressObj(kcWMDM10Plugin* plugin, DWORD kind, DWORD cookie);
+  // The host callback as it is now: a host that changes its callback
+  // during the call still hears the end on the one it had.
+  kcProgressObj(kiPluginHostCallback* callback, DWORD kind, DWORD cookie);
 
   HRESULT STDMETHODCALLTYPE Begin(DWORD estimatedTicks) override;
   HRESULT STDMETHODCALLTYPE Progress(DWORD transpiredTicks) override;
@@ -40,14 +38,13 @@ class kcProgressObj final : public ComObject<kcProgressObj, IWMDMProgress> {
 
   ModuleLockHolder moduleLock_;  // held from creation to the last Release
   CriticalSection lock_;         // one End at a time, whichever thread WMDM uses
-  kcWMDM10Plugin* plugin_;       // not owned
   DWORD kind_;
   kiPluginHostCallback* callback_;  // not owned; may be null
   DWORD cookie_;
 };
 
-// A new progress object for the plug-in's host callback and the host's
-// cookie, handed out with the one reference the caller holds through the
+// A new progress object for the host callback the plug-in has now (or
+// none) and the host's cookie, handed out with the one reference the caller holds through the
 // call; the object dies with the last of WMDM's references after it.
 // IPP_E_FAIL for a null out, E_OUTOFMEMORY when it cannot be made.
-HRESULT CreateProgress(kcWMDM10Plugin* plugin, DWORD kind, DWORD cookie, kcProgressObj** progress);
+HRESULT CreateProgress(kiPluginHostCallback* callback, DWORD kind, DWORD cookie, kcProgressObj** progress);

@@ -14,7 +14,7 @@ class ProgressObjTest : public PluginHarness {
  protected:
   ComPtr<kcProgressObj> Make(DWORD kind, DWORD cookie) {
     ComPtr<kcProgressObj> progress;
-    EXPECT_EQ(CreateProgress(&plugin_, kind, cookie, &progress), S_OK);
+    EXPECT_EQ(CreateProgress(plugin_.HostCallback(), kind, cookie, &progress), S_OK);
     return progress;
   }
   std::vector<DWORD> EndedCookies() const {

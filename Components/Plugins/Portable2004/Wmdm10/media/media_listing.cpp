@@ -1,5 +1,4 @@
-// The host's media slots: walking the media of a device and closing the
-// handle of a media listing.
+// Walking the media of a device, one medium a call.
 #include <memory>
 #include <new>
 
@@ -8,9 +7,8 @@
 
 #include "base/enumerator_next.h"
 #include "content/find_state.h"
-#include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
+#include "media/media_control.h"
 #include "media/media_location.h"
 
 namespace {
@@ -45,51 +43,35 @@ HRESULT NextMedium(IWMDMDevice* device, IWMDMEnumStorage* storages, MediumRule r
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::FindFirstMedia(DWORD deviceNumber, BSTR* location, IPPFINDHANDLE* find) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    ComPtr<IWMDMDevice> device = GetDeviceInterface(static_cast<LONG>(deviceNumber));
-    if (!device || !location || !find) return IPP_E_FAIL;
-    WriteLog(W("WMDM10::FindFirstMedia called"));
-    *location = nullptr;
-    *find = nullptr;
-    ComPtr<IWMDMEnumStorage> storages;
-    RETURN_IF_FAILED(device->EnumStorage(&storages));
-    if (!storages) return E_FAIL;
-    UniqueBstr first;
-    const HRESULT hr = NextMedium(device.Get(), storages.Get(), MediumRule::ReadyOrBusy, &first);
-    if (hr != S_OK) return hr;
-    std::unique_ptr<FindState> state(new (std::nothrow) FindState);
-    if (!state) return E_OUTOFMEMORY;
-    state->location.Reset(SysAllocStringLen(first.Get(), first.Length()));
-    if (!state->location) return E_OUTOFMEMORY;
-    state->device = std::move(device);
-    state->index = static_cast<LONG>(deviceNumber);
-    state->enumerator = std::move(storages);
-    *location = first.Release();
-    *find = state.release()->ToHandle();
-    return S_OK;
-  });
+HRESULT MediaControl::ListFirst(DWORD deviceNumber, BSTR* location, IPPFINDHANDLE* find) {
+  DeviceRecord* record = devices_.FindDeviceRecord(static_cast<LONG>(deviceNumber));
+  ComPtr<IWMDMDevice> device = record ? record->device : nullptr;
+  if (!device || !location || !find) return IPP_E_FAIL;
+  WriteLog(W("WMDM10::FindFirstMedia called"));
+  *location = nullptr;
+  *find = nullptr;
+  ComPtr<IWMDMEnumStorage> storages;
+  RETURN_IF_FAILED(device->EnumStorage(&storages));
+  if (!storages) return E_FAIL;
+  UniqueBstr first;
+  const HRESULT hr = NextMedium(device.Get(), storages.Get(), MediumRule::ReadyOrBusy, &first);
+  if (hr != S_OK) return hr;
+  std::unique_ptr<FindState> state(new (std::nothrow) FindState);
+  if (!state) return E_OUTOFMEMORY;
+  state->location.Reset(SysAllocStringLen(first.Get(), first.Length()));
+  if (!state->location) return E_OUTOFMEMORY;
+  state->device = std::move(device);
+  state->index = static_cast<LONG>(deviceNumber);
+  state->enumerator = std::move(storages);
+  *location = first.Release();
+  *find = state.release()->ToHandle();
+  return S_OK;
 }
 
-HRESULT kcWMDM10Plugin::FindNextMedia(IPPFINDHANDLE find, BSTR* location) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    FindState* state = FindState::FromHandle(find);
-    if (!state || !location) return IPP_E_FAIL;
-    WriteLog(W("WMDM10::FindNextMedia called"));
-    *location = nullptr;
-    if (!state->device || !state->enumerator) return E_FAIL;
-    UniqueBstr next;
-    const HRESULT hr = NextMedium(state->device.Get(), state->enumerator.Get(), MediumRule::ExactlyReady, &next);
-    if (hr == S_OK) *location = next.Release();
-    return hr;
-  });
-}
-
-HRESULT kcWMDM10Plugin::FindMediaClose(IPPFINDHANDLE find) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
-    // Owned before anything can fail, so that the handle goes even when its log line cannot be had.
-    std::unique_ptr<FindState> state(FindState::FromHandle(find));
-    WriteLog(W("WMDM10::FindMediaClose called"));
-    return S_OK;
-  });
+HRESULT MediaControl::ListNext(FindState& state, BSTR* location) {
+  if (!state.device || !state.enumerator) return E_FAIL;
+  UniqueBstr next;
+  const HRESULT hr = NextMedium(state.device.Get(), state.enumerator.Get(), MediumRule::ExactlyReady, &next);
+  if (hr == S_OK) *location = next.Release();
+  return hr;
 }

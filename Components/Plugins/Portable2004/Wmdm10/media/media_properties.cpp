@@ -5,10 +5,9 @@
 
 #include "base/device_text.h"
 #include "content/storage_items.h"
-#include "core/kc_wmdm10_plugin.h"
-#include "core/property_handout.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
+#include "media/media_control.h"
 
 namespace {
 
@@ -153,19 +152,19 @@ Computed StringValue(StorageNode& node, const WString& name, WString* value) {
 // attempt on a fresh node when the cached one's interfaces died. `answered`
 // says whether `answer` is to be handed out.
 template <typename Value, typename Compute>
-HRESULT MediaProperty(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR* name, bool outGiven,
+HRESULT MediaProperty(MediaControl& media, const WCHAR* location, const WCHAR* name, bool outGiven,
                       const WCHAR* operation, std::map<WString, Value> StorageNode::*cache, RetriedOperation retried,
                       Value* answer, bool* answered, Compute compute) {
   if (!location || !name || !outGiven) return IPP_E_FAIL;
-  plugin.WriteLog(WString(W("WMDM10::")) + operation + W(" called for property ") + name);
+  media.WriteLog(WString(W("WMDM10::")) + operation + W(" called for property ") + name);
   const WString property(name);
   NodeRef node;
   Value value{};
   bool computedHere = false;  // the answer was worked out, not found in the cache
   Computed computed;
-  const HRESULT hr = WithOneRetry(plugin.Resolver(), retried, [&](NodeRef* resolved) -> HRESULT {
+  const HRESULT hr = WithOneRetry(media.Resolver(), retried, [&](NodeRef* resolved) -> HRESULT {
     computedHere = false;
-    node = plugin.Resolver().ResolveStorage(location, WString(W("\\")), 0);
+    node = media.Resolver().ResolveStorage(location, WString(W("\\")), 0);
     *resolved = node;
     if (!node) return IPP_E_NOTFOUND;
     auto& entries = node.get()->*cache;
@@ -175,7 +174,7 @@ HRESULT MediaProperty(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR
       *answered = true;
       return S_OK;
     }
-    DeviceRecord* record = plugin.FindDeviceRecord(node->deviceNumber);
+    DeviceRecord* record = media.FindDeviceRecord(node->deviceNumber);
     if (!record || !node->device || !node->storage) return IPP_E_NOTFOUND;
     value = Value{};
     computed = compute(*record, *node, property, &value);
@@ -194,35 +193,29 @@ HRESULT MediaProperty(kcWMDM10Plugin& plugin, const WCHAR* location, const WCHAR
 
 }  // namespace
 
-HRESULT kcWMDM10Plugin::GetMediaPropertyBool(const WCHAR* location, const WCHAR* name, BOOL* value) {
-  const WCHAR* const operation = W("GetMediaPropertyBool");
-  return HandOutProperty<bool>(*this, operation, value, [&](bool* answer, bool* answered) {
-    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::boolCache, RetriedOperation::MediaPropertyBool,
-                         answer, answered,
-                         [](DeviceRecord& record, StorageNode& node, const WString& property, bool* out) {
-                           return BoolValue(record, node, property, out);
-                         });
-  });
+HRESULT MediaControl::PropertyBool(const WCHAR* location, const WCHAR* name, bool outGiven, bool* answer,
+                                   bool* answered) {
+  return MediaProperty(*this, location, name, outGiven, W("GetMediaPropertyBool"), &StorageNode::boolCache,
+                       RetriedOperation::MediaPropertyBool, answer, answered,
+                       [](DeviceRecord& record, StorageNode& node, const WString& property, bool* out) {
+                         return BoolValue(record, node, property, out);
+                       });
 }
 
-HRESULT kcWMDM10Plugin::GetMediaPropertyLong(const WCHAR* location, const WCHAR* name, LONG* value) {
-  const WCHAR* const operation = W("GetMediaPropertyLong");
-  return HandOutProperty<LONG>(*this, operation, value, [&](LONG* answer, bool* answered) {
-    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::longCache, RetriedOperation::MediaPropertyLong,
-                         answer, answered,
-                         [](DeviceRecord&, StorageNode& node, const WString& property, LONG* out) {
-                           return LongValue(node, property, out);
-                         });
-  });
+HRESULT MediaControl::PropertyLong(const WCHAR* location, const WCHAR* name, bool outGiven, LONG* answer,
+                                   bool* answered) {
+  return MediaProperty(*this, location, name, outGiven, W("GetMediaPropertyLong"), &StorageNode::longCache,
+                       RetriedOperation::MediaPropertyLong, answer, answered,
+                       [](DeviceRecord&, StorageNode& node, const WString& property, LONG* out) {
+                         return LongValue(node, property, out);
+                       });
 }
 
-HRESULT kcWMDM10Plugin::GetMediaPropertyString(const WCHAR* location, const WCHAR* name, BSTR* value) {
-  const WCHAR* const operation = W("GetMediaPropertyString");
-  return HandOutProperty<WString>(*this, operation, value, [&](WString* answer, bool* answered) {
-    return MediaProperty(*this, location, name, value != nullptr, operation, &StorageNode::stringCache,
-                         RetriedOperation::MediaPropertyString, answer, answered,
-                         [](DeviceRecord&, StorageNode& node, const WString& property, WString* out) {
-                           return StringValue(node, property, out);
-                         });
-  });
+HRESULT MediaControl::PropertyString(const WCHAR* location, const WCHAR* name, bool outGiven, WString* answer,
+                                     bool* answered) {
+  return MediaProperty(*this, location, name, outGiven, W("GetMediaPropertyString"), &StorageNode::stringCache,
+                       RetriedOperation::MediaPropertyString, answer, answered,
+                       [](DeviceRecord&, StorageNode& node, const WString& property, WString* out) {
+                         return StringValue(node, property, out);
+                       });
 }

@@ -4,7 +4,7 @@
 
 #include <leak_annotations.h>
 
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {

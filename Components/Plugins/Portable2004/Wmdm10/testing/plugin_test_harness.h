@@ -16,7 +16,7 @@
 #include <unique_bstr.h>
 #include <unique_safearray.h>
 
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "host_sdk/ki_settings_store.h"
 #include "host_support/class_object_registration.h"
 #include "host_support/host_callback.h"

@@ -3,13 +3,10 @@
 
 #include <vector>
 
-#include "core/kc_wmdm10_plugin.h"
-#include "host_sdk/ipp_result_codes.h"
+#include <wide_text.h>
 
-namespace {
+#include "core/module_version.h"
 
-// Reads the fixed file information of the loaded module's version resource.
-// Any failing step leaves the outs untouched.
 void ReadModuleVersion(DWORD* versionMS, DWORD* versionLS) {
   HMODULE module = GetModuleHandleW(W("MDPlugin.dll"));
   if (!module) return;
@@ -26,16 +23,4 @@ void ReadModuleVersion(DWORD* versionMS, DWORD* versionLS) {
   if (length != sizeof(VS_FIXEDFILEINFO) || !info) return;
   *versionMS = info->dwFileVersionMS;
   *versionLS = info->dwFileVersionLS;
-}
-
-}  // namespace
-
-HRESULT kcWMDM10Plugin::GetPluginVersion(DWORD* versionMS, DWORD* versionLS) {
-  if (!versionMS || !versionLS) return IPP_E_FAIL;
-  try {
-    ReadModuleVersion(versionMS, versionLS);
-  } catch (...) {
-    // An allocation failure reads as a failed step: the outs stay as they were.
-  }
-  return IPP_S_OK;
 }

@@ -1,10 +1,11 @@
-// Initialize and Shutdown, and the registration of the notification sink.
+// Initialize and Shutdown, the registration of the notification sink, and
+// the worker's reports of arrivals and removals.
 #include <new>
 
 #include <result_macros.h>
 
 #include "core/host_boundary.h"
-#include "core/kc_wmdm10_plugin.h"
+#include "plugin/kc_wmdm10_plugin.h"
 #include "notify/kc_notification_obj.h"
 
 kcWMDM10Plugin::~kcWMDM10Plugin() { ReleaseNotificationSink(); }
@@ -20,16 +21,13 @@ HRESULT kcWMDM10Plugin::Initialize(const WCHAR* folderPath, const WCHAR* secondP
       UnregisterNotifications();
       ReleaseNotificationSink();
     }
-    deviceManager_.Reset();
     notificationCookie_ = kNotRegistered;
-    RebuildInventory();
-    skipFilter_.reset(new (std::nothrow) kcVidPidFilter());
-    manifest_.reset(new (std::nothrow) kcPortableManifest());
+    devices_.Restart();
 
     RETURN_IF_FAILED(CoInitialize(nullptr));
     ++comInitializations_;
     RETURN_IF_FAILED(CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager,
-                                      deviceManager_.AsVoidOut()));
+                                      devices_.Manager().AsVoidOut()));
     return RegisterNotifications();
   });
 }
@@ -39,29 +37,28 @@ HRESULT kcWMDM10Plugin::Shutdown() {
     {
       // The worker may still be changing the list until the sink is gone.
       ScopedLock lock(lock_);
-      ClearDeviceList();
+      devices_.ClearDeviceList();
       // The parent cache outlives the node cache until the next resolution,
       // but not the device manager: no WMDM reference may survive Shutdown.
       resolver_.DropParentCache();
     }
     UnregisterNotifications();
-    deviceManager_.Reset();
+    devices_.Manager().Reset();
     CoFreeUnusedLibraries();
     // Only as often as Initialize joined the apartment: an unmatched
     // CoUninitialize would tear down the host's own.
     for (; comInitializations_ > 0; --comInitializations_) CoUninitialize();
     {
       ScopedLock lock(lock_);
-      inventory_.Clear();
+      devices_.ClearInventory();
     }
     ReleaseNotificationSink();
     {
       // Records a worker pass added while the sink was being unregistered.
       ScopedLock lock(lock_);
-      if (!deviceList_.empty()) ClearDeviceList();
+      if (devices_.Size() > 0) devices_.ClearDeviceList();
     }
-    skipFilter_.reset();
-    manifest_.reset();
+    devices_.DropSettings();
     return S_OK;
   });
 }
@@ -71,14 +68,14 @@ HRESULT kcWMDM10Plugin::RegisterNotifications() {
   if (!notificationSink_) return E_OUTOFMEMORY;
   const ComPtr<IWMDMNotification> notification = notificationSink_;
   ComPtr<IConnectionPointContainer> container;
-  RETURN_IF_FAILED(deviceManager_.As(&container));
+  RETURN_IF_FAILED(devices_.Manager().As(&container));
   ComPtr<IConnectionPoint> point;
   RETURN_IF_FAILED(container->FindConnectionPoint(IID_IWMDMNotification, &point));
   DWORD cookie = 0;
   RETURN_IF_FAILED(point->Advise(notification.Get(), &cookie));
   notificationCookie_ = cookie;
   ComPtr<IStream> stream;
-  RETURN_IF_FAILED(CoMarshalInterThreadInterfaceInStream(IID_IWMDeviceManager, deviceManager_.Get(), &stream));
+  RETURN_IF_FAILED(CoMarshalInterThreadInterfaceInStream(IID_IWMDeviceManager, devices_.Manager().Get(), &stream));
   notificationSink_->SetMarshalledStream(std::move(stream));
   return S_OK;
 }
@@ -86,7 +83,7 @@ HRESULT kcWMDM10Plugin::RegisterNotifications() {
 HRESULT kcWMDM10Plugin::UnregisterNotifications() {
   if (!notificationSink_ || notificationCookie_ == kNotRegistered) return S_FALSE;
   ComPtr<IConnectionPointContainer> container;
-  RETURN_IF_FAILED(deviceManager_.As(&container));
+  RETURN_IF_FAILED(devices_.Manager().As(&container));
   ComPtr<IConnectionPoint> point;
   RETURN_IF_FAILED(container->FindConnectionPoint(IID_IWMDMNotification, &point));
   RETURN_IF_FAILED(point->Unadvise(notificationCookie_));
@@ -103,7 +100,7 @@ void kcWMDM10Plugin::ReleaseNotificationSink() {
   notificationSink_.Reset();
 }
 
-void kcWMDM10Plugin::RebuildInventory() {
-  inventory_.Clear();
-  inventory_.Rebuild();
+void kcWMDM10Plugin::OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived) {
+  ScopedLock lock(lock_);
+  devices_.OnDeviceChange(identity, name, manufacturer, arrived);
 }
