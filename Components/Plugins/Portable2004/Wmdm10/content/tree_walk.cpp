@@ -69,9 +69,13 @@ WString ChildPathIn(ContentEditor& plugin, const WString& location, const WStrin
   UniqueBstr childLocation;
   childLocation.Reset(child.GetLocation());
   if (childLocation.ToString().empty()) return WString();
-  WString childPath = plugin.Resolver().ToDevicePath(location, childLocation.ToString());
+  StorageResolver& resolver = plugin.Resolver();
+  WString childPath = resolver.ToDevicePath(location, childLocation.ToString());
+  // Under an alternate root the medium's "\" is listed as the root folder,
+  // so children are compared with the folder the listing really read.
+  const WString listed = resolver.ToDevicePath(location, resolver.ToHostPath(location, path));
   const std::vector<WString> names = locations::PathComponents(childPath);
-  if (names.empty() || locations::PathComponents(locations::ParentPath(childPath)) != locations::PathComponents(path))
+  if (names.empty() || locations::PathComponents(locations::ParentPath(childPath)) != locations::PathComponents(listed))
     return WString();
   return childPath;
 }
