@@ -133,6 +133,8 @@ class Transfer {
   HRESULT SendAfterDeleting(ComPtr<IWMDMStorage>* created);
   void FinishReplacements(const WString& sentName);
   void Announce(ComPtr<IWMDMStorage> created, HRESULT sent);
+  // The host learns of the new file, and a playlist target gets it.
+  void AnnounceNamed(const ComPtr<IWMDMStorage>& created, const WString& name);
 
   ContentEditor& plugin_;
   const WString location_;
@@ -303,10 +305,17 @@ void Transfer::Announce(ComPtr<IWMDMStorage> created, HRESULT sent) {
   const bool named =
       SUCCEEDED(ReadDeviceText([&](WCHAR* buffer, UINT chars) { return created->GetName(buffer, chars); }, &name));
   FinishReplacements(named ? name : fileName_);
-  if (!named) {
-    PutBackOldEntries();
-    return;
+  if (named) AnnounceNamed(created, name);
+  // The new file takes the places of every file it replaced, even when its
+  // name cannot be read: those entries are the user's and the old file is
+  // gone. One that stays keeps its own.
+  for (Replaced& replaced : replaced_) {
+    (void)plugin_.PutBackEntries(location_, replaced.entries, replaced.gone ? created : ComPtr<IWMDMStorage>());
+    replaced.entries.clear();
   }
+}
+
+void Transfer::AnnounceNamed(const ComPtr<IWMDMStorage>& created, const WString& name) {
   const WString path = locations::JoinPath(folderPath_, name);
   // The node under the new path must hold the new storage, not one a
   // deleted file of the same name left behind.
@@ -318,12 +327,6 @@ void Transfer::Announce(ComPtr<IWMDMStorage> created, HRESULT sent) {
   }
   plugin_.NotifyChange(location_, path, ContentChange::Added);
   if (playlist_) plugin_.EditPlaylistReferences(location_, targetPath_, playlist_, created, true, -1, nullptr);
-  // The new file takes the places of every file it replaced; one that stays
-  // keeps its own.
-  for (Replaced& replaced : replaced_) {
-    (void)plugin_.PutBackEntries(location_, replaced.entries, replaced.gone ? created : ComPtr<IWMDMStorage>());
-    replaced.entries.clear();
-  }
 }
 
 void Transfer::PutBackOldEntries() {

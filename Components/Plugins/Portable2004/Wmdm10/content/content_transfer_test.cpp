@@ -239,6 +239,22 @@ TEST_F(ContentTransferTest, AReplacedTrackGetsBackItsPlaceInEveryPlaylist) {
   EXPECT_EQ(Signs(Changes()), "===-+===");
 }
 
+// A new file whose name cannot be read is not announced, but the entries
+// the file it replaced had are the user's: they must not go with it.
+TEST_F(ContentTransferTest, AReplacedTrackWhoseNewNameCannotBeReadKeepsItsPlaces) {
+  const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {b_, a_});
+  // Once: the name cannot be read when the send asks, and can afterwards.
+  model_->Faults().Inject(ObjectKind::Storage, "GetName(new child)", E_FAIL, 1, music_);
+  DWORD outcome = 0;
+  ASSERT_EQ(Send(W("\\Music"), Source("a.mp3", 33), kReplace, {}, &outcome), S_OK);
+  model_->Faults().ClearFaults();
+  const ObjectId fresh = Find(W("\\Music\\a.mp3"));
+  ASSERT_NE(fresh, a_);
+  EXPECT_TRUE(Gone(a_));
+  EXPECT_EQ(References(mix_), std::vector<ObjectId>{fresh});
+  EXPECT_EQ(References(other), (std::vector<ObjectId>{b_, fresh}));
+}
+
 TEST_F(ContentTransferTest, APlaylistTargetGetsTheTrackAppended) {
   // The file lands in the medium's root.
   DWORD outcome = 0;
