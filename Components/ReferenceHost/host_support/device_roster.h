@@ -5,7 +5,10 @@
 // without a canonical name never matches its removal. So once a burst of
 // notifications has been quiet for longer than a worker pass, the host asks
 // the plug-in to rescan; the rescan's own arrivals and removals bring the list
-// back in line with the players attached.
+// back in line with the players attached. Its numbers hold as long as its
+// owner does not list the devices again (FindFirstDevice numbers them anew,
+// and takes in a player whose arrival has not been handed over yet, which is
+// then never reported): the owner finds its players among these numbers.
 #pragma once
 
 #include <windows.h>

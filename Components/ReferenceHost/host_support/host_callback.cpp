@@ -1,5 +1,6 @@
 #include "host_support/host_callback.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include <ki_ipp_item.h>
@@ -69,6 +70,11 @@ std::vector<WString> HostCallback::LogLines() const {
 void HostCallback::ClearEvents() {
   std::lock_guard<std::mutex> guard(mutex_);
   events_.clear();
+}
+
+void HostCallback::DropEvents(size_t count) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  events_.erase(events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(std::min(count, events_.size())));
 }
 
 bool HostCallback::WaitFor(const std::function<bool(const std::vector<HostEvent>&)>& predicate,

@@ -41,6 +41,9 @@ class HostCallback : public kiPluginHostCallback {
   std::vector<HostEvent> Events() const;
   std::vector<WString> LogLines() const;
   void ClearEvents();
+  // Drops the first `count` events (those a reader has taken in), keeping any
+  // recorded since it looked.
+  void DropEvents(size_t count);
   // Waits until `predicate` holds over the events or the timeout passes.
   bool WaitFor(const std::function<bool(const std::vector<HostEvent>&)>& predicate, DWORD milliseconds);
 

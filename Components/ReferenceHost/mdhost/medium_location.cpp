@@ -46,12 +46,10 @@ WString LocationDevice(const WString& location) {
   return name;
 }
 
-// Calls `visit(device, index, location)` for every medium of every listed
-// device until it answers true; false when none did.
+// Calls `visit(device, index, location)` for every medium of the devices
+// `numbers` until it answers true; false when none did.
 template <class Visit>
-bool WalkMedia(kiMusicDevicePlugin2004* plugin, Visit visit) {
-  std::vector<DWORD> numbers;
-  if (FAILED(ListDeviceNumbers(plugin, &numbers))) return false;
+bool WalkMedia(kiMusicDevicePlugin2004* plugin, const std::vector<DWORD>& numbers, Visit visit) {
   for (DWORD device : numbers) {
     UniqueBstr location;
     IPPFINDHANDLE find = nullptr;
@@ -95,10 +93,16 @@ CommandLine WithFolderPlayer(const CommandLine& line, const std::string& medium)
 
 bool FindMedium(kiMusicDevicePlugin2004* plugin, const std::vector<StandInPlayers::Folder>& folders,
                 const std::string& text, MediumName* found) {
+  std::vector<DWORD> numbers;
+  return SUCCEEDED(ListDeviceNumbers(plugin, &numbers)) && FindListedMedium(plugin, numbers, folders, text, found);
+}
+
+bool FindListedMedium(kiMusicDevicePlugin2004* plugin, const std::vector<DWORD>& numbers,
+                      const std::vector<StandInPlayers::Folder>& folders, const std::string& text, MediumName* found) {
   DWORD device = 0, index = 0;
   const bool numbered = IsDeviceSlashMedium(text, &device, &index);
   const WString asLocation = wide::FromUtf8(text);
-  return WalkMedia(plugin, [&](DWORD atDevice, DWORD atIndex, const WString& location) {
+  return WalkMedia(plugin, numbers, [&](DWORD atDevice, DWORD atIndex, const WString& location) {
     const std::string folder = numbered ? std::string() : FolderOf(folders, location);
     const bool match = numbered ? atDevice == device && atIndex == index
                                 : location == asLocation || (!folder.empty() && SameFolder(folder, text));

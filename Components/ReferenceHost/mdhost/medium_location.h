@@ -33,6 +33,13 @@ CommandLine WithFolderPlayer(const CommandLine& line, const std::string& medium)
 // none is listed.
 bool FindMedium(kiMusicDevicePlugin2004* plugin, const std::vector<StandInPlayers::Folder>& folders,
                 const std::string& text, MediumName* found);
+// The same among the devices `numbers` alone, without listing the devices
+// again: a host that keeps its own list of players from the plug-in's
+// arrivals must not, since a new listing renumbers the plug-in's devices and
+// takes in a player whose arrival is still on its way, which then never
+// comes (nor comes from a rescan: the player is listed already).
+bool FindListedMedium(kiMusicDevicePlugin2004* plugin, const std::vector<DWORD>& numbers,
+                      const std::vector<StandInPlayers::Folder>& folders, const std::string& text, MediumName* found);
 
 // "1/2": the short form of a device's second medium.
 std::string ShortForm(DWORD device, DWORD index);

@@ -49,13 +49,13 @@ std::string SentDetail(kiMusicDevicePlugin2004* plugin, const WString& location,
 }
 
 SentTrack SendTrack(HostSession& session, const WString& location, const WString& target, const SourceFile& source,
-                    const TrackTags& given, DWORD mode, DWORD cookie) {
+                    const TrackTags& given, DWORD mode, DWORD cookie, size_t taken) {
   TrackTags own;
   if (CanReadFileTags()) ReadFileTags(source.native, &own);
   HostItem item;
   FillTrackItem(MergeTags(given, own), &item);
 
-  session.Callback().ClearEvents();
+  session.Callback().DropEvents(taken);
   DWORD outcome = 0;
   SentTrack sent;
   sent.result = session.Plugin()->DownloadFile(location.c_str(), target.c_str(), source.path.c_str(), &item, mode,

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include <wide_text.h>
 
 #include "host_support/send_outcome.h"
@@ -35,8 +37,11 @@ std::string SendRefusal(kiMusicDevicePlugin2004* plugin, DWORD device, const std
 // The file's own name, which it keeps on the player.
 WString SentName(const SourceFile& source);
 
+// Sends one file. The callback's record is emptied first of the `taken`
+// events its caller has read (all of them by default), so that what the send
+// reports is read alone; later ones the caller has not seen stay.
 SentTrack SendTrack(HostSession& session, const WString& location, const WString& target, const SourceFile& source,
-                    const TrackTags& given, DWORD mode, DWORD cookie);
+                    const TrackTags& given, DWORD mode, DWORD cookie, size_t taken = SIZE_MAX);
 
 // What follows the outcome word in the line a host shows for the file:
 // ": CODE (meaning)" for a failure, " (already on the player)", or " as PATH"

@@ -127,10 +127,12 @@ ApiAnswer PlayerView::Send(const std::string& location, const WString& target, c
   };
   if (!why.empty()) return done(422, "refused", "refused " + name + ": " + why);
   events_.Publish("send", JsonText({{"id", id}, {"stage", "sending"}}));
-  // The send empties the callback's record: what came before is taken in
-  // first, and what the send brought is read from the start.
+  // The send empties the callback's record of what was taken in here, so
+  // that is taken in first; what is left (an arrival since, then what the
+  // send brought) is read from the start.
   Poll();
-  const SentTrack sent = SendTrack(session_, medium.location, target, source, TrackTags{}, mode, nextCookie_++);
+  const SentTrack sent =
+      SendTrack(session_, medium.location, target, source, TrackTags{}, mode, nextCookie_++, seen_);
   seen_ = 0;
   std::string sentence = std::string(OutcomeWord(sent.outcome)) + " " + name +
                          SentDetail(session_.Plugin(), medium.location, target, source, sent);

@@ -7,8 +7,8 @@
 
 namespace {
 
-// The callback's record is copied on every look; it is emptied once it has
-// grown this long and everything in it was seen.
+// The callback's record is copied on every look; what was seen of it is
+// dropped once it has grown this long.
 constexpr size_t kEventsKept = 2000;
 
 }  // namespace
@@ -31,8 +31,9 @@ void PlayerView::Poll() {
     listings_.clear();
     events_.Publish("players", JsonText({{"count", roster_.Numbers().size()}}));
   }
-  if (seen_ == session_.Callback().Events().size() && seen_ > kEventsKept) {
-    session_.Callback().ClearEvents();
+  if (seen_ > kEventsKept) {
+    // Only what was taken in: an arrival recorded since stays to be read.
+    session_.Callback().DropEvents(seen_);
     seen_ = 0;
   }
 }

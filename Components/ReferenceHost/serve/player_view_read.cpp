@@ -111,8 +111,9 @@ PlayerView::PlayerView(HostSession& session, EventHub& events)
 bool PlayerView::FindListed(const std::string& text, MediumName* medium, ApiAnswer* refusal) {
   WString decoded;
   size_t bad = 0;
-  if (wide::DecodeUtf8(text, &decoded, &bad) && FindMedium(session_.Plugin(), session_.Folders(), text, medium) &&
-      medium->location == decoded)
+  const std::vector<DWORD> numbers(roster_.Numbers().begin(), roster_.Numbers().end());
+  if (wide::DecodeUtf8(text, &decoded, &bad) &&
+      FindListedMedium(session_.Plugin(), numbers, session_.Folders(), text, medium) && medium->location == decoded)
     return true;
   *refusal = ApiAnswer::Refused(404, "No player lists the medium \"" + wide::EscapeForDisplay(text) +
                                          "\" now; it may have been unplugged.");

@@ -1,12 +1,14 @@
 """mdhost serve refuses what a local server must refuse, with the right
 status and a sentence, and goes on serving: requests without the token or
 with a foreign Host or Origin, paths that climb out, oversize uploads,
-malformed bodies.
+malformed bodies; and a player arriving under --watch-root while the page
+lists a medium is shown.
     serve_server_check.py MDHOST AUDIO_FIXTURES"""
 import os
 import shutil
 import sys
 import tempfile
+import time
 import urllib.parse
 
 from serve_session import Serve
@@ -14,9 +16,10 @@ from serve_session import Serve
 mdhost, audio = sys.argv[1], sys.argv[2]
 work = tempfile.mkdtemp(prefix="md-serve-check-")
 player = os.path.join(work, "Pocket")
-spool = os.path.join(work, "spool")
+spool, root = os.path.join(work, "spool"), os.path.join(work, "root")
 os.makedirs(os.path.join(player, "Music"))
 os.makedirs(spool)
+os.makedirs(root)
 shutil.copy(os.path.join(audio, "silence-44-s-v1.mp3"), os.path.join(player, "Music", "Silence.mp3"))
 failures = []
 
@@ -26,7 +29,8 @@ def expect(what, status, wanted, payload=b""):
         failures.append(f"{what}: status {status}, expected {wanted}: {payload[:200]!r}")
 
 
-serve = Serve(mdhost, "--player", player, "--upload-limit", "1", env=dict(os.environ, TMPDIR=spool))
+serve = Serve(mdhost, "--player", player, "--watch-root", root, "--upload-limit", "1",
+              env=dict(os.environ, TMPDIR=spool))
 try:
     location = serve.media()["Pocket"]
     port = serve.port
@@ -111,6 +115,20 @@ try:
     expect("a send refused as already there", status, 409, payload)
     if b"already there" not in payload:
         failures.append(f"the refusal is no sentence: {payload!r}")
+
+    # A player made while the page keeps asking for a listing (each request
+    # finds its medium) arrives all the same, however the requests fall
+    # against the plug-in's worker pass.
+    os.makedirs(os.path.join(root, "Visitor"))
+    end = time.time() + 1.5
+    while time.time() < end:
+        status, _, payload = serve.request("GET", "/api/list", {"location": location, "path": "\\Music"})
+        expect("a listing while a player arrives", status, 200, payload)
+    end = time.time() + 10
+    while "Visitor" not in serve.media() and time.time() < end:
+        time.sleep(0.1)
+    if "Visitor" not in serve.media():
+        failures.append(f"the player made under --watch-root never arrived: {sorted(serve.media())}")
 
     # And the server still answers.
     status, _, payload = serve.request("GET", "/api/players")
