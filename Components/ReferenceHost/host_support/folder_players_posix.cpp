@@ -1,6 +1,7 @@
 #include "host_support/folder_players.h"
 
 #include <cstdio>
+#include <cstdint>
 
 #include "folder_player.h"
 #include "host_support/input_file.h"
@@ -22,7 +23,7 @@ bool FlushFolderPlayers(std::string* error) {
   const HRESULT flushed = wmdm_standin::FlushFolderPlayers();
   if (SUCCEEDED(flushed)) return true;
   char code[16];
-  snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(flushed));
+  snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(static_cast<uint32_t>(flushed)));
   *error = std::string("the player's file system did not confirm the writes (") + code + ")";
   return false;
 }
