@@ -1,5 +1,5 @@
 // mdhost's subcommands: each lives in its own file and is listed once in
-// command_table.cpp.
+// command_table.cpp, with the options it takes.
 #pragma once
 
 #include <string>
@@ -7,28 +7,55 @@
 
 struct CommandLine {
   std::string program;
-  std::vector<std::string> args;  // after the subcommand's name
+  std::vector<std::string> args;      // after the subcommand's name, up to a "--"
+  std::vector<std::string> operands;  // after "--": names, whatever they start with
+  // The options that take a value, as the command declares them.
+  std::vector<std::string> valueOptions;
 
   bool Has(const std::string& flag) const;
   // The values following every occurrence of `option` (e.g. --reg A --reg B).
   std::vector<std::string> Values(const std::string& option) const;
   std::string Value(const std::string& option, const std::string& fallback = "") const;
-  // Arguments that are neither options nor option values.
-  std::vector<std::string> Positionals(const std::vector<std::string>& optionsWithValues) const;
+  // Arguments that are neither options nor option values, the operands last.
+  std::vector<std::string> Positionals() const;
+
+ private:
+  // How many arguments the one at `i` spans: an option with its value two.
+  size_t Span(size_t i) const;
 };
 
 struct Command {
   const char* name;
-  const char* usage;
+  const char* usage;  // holds kSessionOptionsWord where the session's options go
   const char* summary;
   int (*run)(const CommandLine& line);
+  bool takesSessionOptions;
+  std::vector<std::string> flags;         // its own, besides the session's
+  std::vector<std::string> valueOptions;  // its own, besides the session's
 };
 
-// The options of a plug-in session (HostSession) that take a value.
+// An option of a plug-in session (HostSession), which every command that
+// loads the plug-in takes; `value` names what follows it, empty for a flag.
+struct SessionOption {
+  const char* name;
+  const char* value;
+  const char* help;
+};
+const std::vector<SessionOption>& SessionOptions();
+extern const char kSessionOptionsWord[];
+
+// The session's options that take a value.
 const std::vector<std::string>& SessionValueOptions();
 
 // Every subcommand, in the order `mdhost help` lists them.
 const std::vector<Command>& AllCommands();
+const Command* FindCommand(const std::string& name);
+
+// Splits the arguments after the command's name into `line`; false with a
+// one-line reason for an option the command does not take or one left
+// without its value. Anything starting with "-" is an option, up to "--".
+bool ReadCommandLine(const Command& command, const std::vector<std::string>& args, CommandLine* line,
+                     std::string* problem);
 
 // Exit statuses shared by the subcommands.
 // kExitInterrupted: stopped by Ctrl-C between files, as a shell reports an

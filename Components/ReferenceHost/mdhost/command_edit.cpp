@@ -18,12 +18,12 @@
 
 namespace {
 
-const std::vector<std::string>& kOptionsWithValues = SessionValueOptions();
-
-// Opens the session and finds the medium; kExitOk or the status to end with.
-int Begin(const CommandLine& line, const char* command, size_t arguments, HostSession* session,
+// Opens the session and finds the medium, the first of the names after the
+// `skipped` ones (playlist's action); kExitOk or the status to end with.
+int Begin(const CommandLine& line, const char* command, size_t skipped, size_t arguments, HostSession* session,
           std::vector<std::string>* positionals, WString* location) {
-  *positionals = line.Positionals(kOptionsWithValues);
+  const std::vector<std::string> names = line.Positionals();
+  positionals->assign(names.begin() + static_cast<std::ptrdiff_t>(std::min(skipped, names.size())), names.end());
   if (positionals->size() < arguments) {
     std::cerr << "mdhost " << command << ": missing arguments (see mdhost help)\n";
     return kExitBadInput;
@@ -58,7 +58,7 @@ int RunMkdir(const CommandLine& line) {
   HostSession session;
   std::vector<std::string> args;
   WString location;
-  const int begun = Begin(line, "mkdir", 3, &session, &args, &location);
+  const int begun = Begin(line, "mkdir", 0, 3, &session, &args, &location);
   if (begun != kExitOk) return begun;
   if (NameRefused("mkdir", args[2])) return kExitFailure;
   UniqueBstr created;
@@ -71,7 +71,7 @@ int RunMv(const CommandLine& line) {
   HostSession session;
   std::vector<std::string> args;
   WString location;
-  const int begun = Begin(line, "mv", 3, &session, &args, &location);
+  const int begun = Begin(line, "mv", 0, 3, &session, &args, &location);
   if (begun != kExitOk) return begun;
   if (NameRefused("mv", args[2])) return kExitFailure;
   const HRESULT hr = session.Plugin()->RenameItem(location.c_str(), HostPath(args[1]).c_str(),
@@ -87,7 +87,7 @@ int RunRm(const CommandLine& line) {
   HostSession session;
   std::vector<std::string> args;
   WString location;
-  const int begun = Begin(line, "rm", 2, &session, &args, &location);
+  const int begun = Begin(line, "rm", 0, 2, &session, &args, &location);
   if (begun != kExitOk) return begun;
   const HRESULT hr = session.Plugin()->DeleteItem(location.c_str(), HostPath(args[1]).c_str());
   if (FAILED(hr)) {
@@ -98,18 +98,16 @@ int RunRm(const CommandLine& line) {
 }
 
 int RunPlaylist(const CommandLine& line) {
-  const std::vector<std::string> all = line.Positionals(kOptionsWithValues);
+  const std::vector<std::string> all = line.Positionals();
   const std::string action = all.empty() ? std::string() : all[0];
   if (action != "new" && action != "set" && action != "show") {
     std::cerr << "mdhost playlist: new MEDIUM FOLDER NAME, set MEDIUM PLAYLIST [TRACK ...], or show MEDIUM PLAYLIST\n";
     return kExitBadInput;
   }
-  CommandLine rest = line;
-  rest.args.erase(std::find(rest.args.begin(), rest.args.end(), action));
   HostSession session;
   std::vector<std::string> args;
   WString location;
-  const int begun = Begin(rest, "playlist", action == "new" ? 3 : 2, &session, &args, &location);
+  const int begun = Begin(line, "playlist", 1, action == "new" ? 3 : 2, &session, &args, &location);
   if (begun != kExitOk) return begun;
   if (action == "show") {
     const ListingReport report = ReadListing(session.Plugin(), location, HostPath(args[1]), &session.Times());

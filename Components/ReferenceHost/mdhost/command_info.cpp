@@ -11,7 +11,7 @@ int RunItemInfo(const CommandLine& line);
 
 int RunInfo(const CommandLine& line) {
   // With a location and a path, the item's information instead.
-  if (!line.Positionals(SessionValueOptions()).empty()) return RunItemInfo(line);
+  if (!line.Positionals().empty()) return RunItemInfo(line);
   const std::string pluginPath = line.Value("--plugin");
   const WString path = pluginPath.empty() ? DefaultPluginPath() : wide::FromUtf8(pluginPath);
   PluginModule module;

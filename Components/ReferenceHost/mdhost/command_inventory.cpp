@@ -6,8 +6,8 @@
 #include "mdhost/reports_module.h"
 
 int RunInventory(const CommandLine& line) {
-  if (!line.Positionals({"--reg"}).empty()) {
-    std::cerr << "usage: mdhost inventory [--reg FILE ...] [--json]\n";
+  if (!line.Positionals().empty()) {
+    std::cerr << "usage: " << FindCommand("inventory")->usage << "\n";
     return kExitBadInput;
   }
   std::string problem;

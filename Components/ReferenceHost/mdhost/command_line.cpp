@@ -2,14 +2,22 @@
 
 #include "mdhost/command.h"
 
+// A value is never read as an option, so `--title --json` names a title.
+size_t CommandLine::Span(size_t i) const {
+  const bool takesValue = std::find(valueOptions.begin(), valueOptions.end(), args[i]) != valueOptions.end();
+  return takesValue && i + 1 < args.size() ? 2 : 1;
+}
+
 bool CommandLine::Has(const std::string& flag) const {
-  return std::find(args.begin(), args.end(), flag) != args.end();
+  for (size_t i = 0; i < args.size(); i += Span(i))
+    if (args[i] == flag) return true;
+  return false;
 }
 
 std::vector<std::string> CommandLine::Values(const std::string& option) const {
   std::vector<std::string> values;
-  for (size_t i = 0; i + 1 < args.size(); ++i)
-    if (args[i] == option) values.push_back(args[i + 1]);
+  for (size_t i = 0; i < args.size(); i += Span(i))
+    if (args[i] == option && i + 1 < args.size()) values.push_back(args[i + 1]);
   return values;
 }
 
@@ -18,21 +26,10 @@ std::string CommandLine::Value(const std::string& option, const std::string& fal
   return values.empty() ? fallback : values.back();
 }
 
-std::vector<std::string> CommandLine::Positionals(const std::vector<std::string>& optionsWithValues) const {
+std::vector<std::string> CommandLine::Positionals() const {
   std::vector<std::string> result;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (std::find(optionsWithValues.begin(), optionsWithValues.end(), args[i]) != optionsWithValues.end()) {
-      ++i;
-      continue;
-    }
-    if (args[i].rfind("--", 0) == 0 || (args[i].size() == 2 && args[i][0] == '-')) continue;
-    result.push_back(args[i]);
-  }
+  for (size_t i = 0; i < args.size(); i += Span(i))
+    if (args[i].empty() || args[i][0] != '-') result.push_back(args[i]);
+  result.insert(result.end(), operands.begin(), operands.end());
   return result;
-}
-
-const std::vector<std::string>& SessionValueOptions() {
-  static const std::vector<std::string> options = {"--players", "--player",  "--manifest",
-                                                   "--reg",     "--plugin",  "--watch-root"};
-  return options;
 }

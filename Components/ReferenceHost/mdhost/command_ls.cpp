@@ -10,14 +10,8 @@
 #include "mdhost/medium_location.h"
 #include "mdhost/report_text.h"
 
-namespace {
-
-const std::vector<std::string>& kValueOptions = SessionValueOptions();
-
-}  // namespace
-
 int RunLs(const CommandLine& line) {
-  const std::vector<std::string> positionals = line.Positionals(kValueOptions);
+  const std::vector<std::string> positionals = line.Positionals();
   if (positionals.empty() || positionals.size() > 2) {
     std::cerr << "mdhost ls: give a MEDIUM (a location, DEVICE/N or a player's folder, as mdhost media prints them) and optionally a PATH\n";
     return kExitBadInput;
@@ -33,7 +27,7 @@ int RunLs(const CommandLine& line) {
 
 // mdhost info MEDIUM PATH: one item with its tags.
 int RunItemInfo(const CommandLine& line) {
-  const std::vector<std::string> positionals = line.Positionals(kValueOptions);
+  const std::vector<std::string> positionals = line.Positionals();
   if (positionals.size() != 2) {
     std::cerr << "mdhost info: give a MEDIUM (a location, DEVICE/N or a player's folder, as mdhost media prints them) and the PATH of one item\n";
     return kExitBadInput;

@@ -5,9 +5,9 @@
 #include "mdhost/reports_module.h"
 
 int RunManifest(const CommandLine& line) {
-  const std::vector<std::string> files = line.Positionals({});
+  const std::vector<std::string> files = line.Positionals();
   if (files.size() != 1) {
-    std::cerr << "usage: mdhost manifest FILE [--json]\n";
+    std::cerr << "usage: " << FindCommand("manifest")->usage << "\n";
     return kExitBadInput;
   }
   std::string problem;

@@ -10,7 +10,7 @@
 #include "mdhost/medium_location.h"
 
 int RunMedia(const CommandLine& line) {
-  const std::vector<std::string> positionals = line.Positionals(SessionValueOptions());
+  const std::vector<std::string> positionals = line.Positionals();
   DWORD wanted = 0;
   if (positionals.size() > 1 || (positionals.size() == 1 && !ParseCount(positionals[0], &wanted))) {
     std::cerr << "mdhost media: DEVICE is one device number, as mdhost devices prints it\n";

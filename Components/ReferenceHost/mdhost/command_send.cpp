@@ -20,13 +20,6 @@
 
 namespace {
 
-// The session's options (--player DIR among them) and the tags.
-const std::vector<std::string> kOptionsWithValues = [] {
-  std::vector<std::string> options = SessionValueOptions();
-  options.insert(options.end(), {"--title", "--artist", "--album", "--genre", "--track", "--rating"});
-  return options;
-}();
-
 bool ParseLong(const std::string& text, LONG* value) {
   if (text.empty() || text.size() > 9) return false;
   LONG number = 0;
@@ -75,7 +68,7 @@ ULONGLONG FileBytes(const std::string& native) {
 }  // namespace
 
 int RunSend(const CommandLine& line) {
-  const std::vector<std::string> args = line.Positionals(kOptionsWithValues);
+  const std::vector<std::string> args = line.Positionals();
   if (args.size() < 3) {
     std::cerr << "mdhost send: FILE... MEDIUM TARGET (see mdhost help)\n";
     return kExitBadInput;

@@ -188,7 +188,7 @@ void UpdateRecord(const PlayerTree& player, SyncRecord* record) {
 }  // namespace
 
 int RunSync(const CommandLine& line) {
-  const std::vector<std::string> args = line.Positionals(SessionValueOptions());
+  const std::vector<std::string> args = line.Positionals();
   if (args.size() != 3) {
     std::cerr << "mdhost sync: SOURCE MEDIUM TARGET (see mdhost help)\n";
     return kExitBadInput;

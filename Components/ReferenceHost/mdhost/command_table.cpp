@@ -18,68 +18,80 @@ int RunSend(const CommandLine& line);
 int RunSync(const CommandLine& line);
 int RunServe(const CommandLine& line);
 
+namespace {
+
+// Whether a command takes the session's options besides its own.
+constexpr bool kSession = true;
+constexpr bool kOwnOnly = false;
+
+}  // namespace
+
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
-      {"info", "mdhost info [MEDIUM PATH] [--plugin PATH] [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [--json]",
+      {"info", "mdhost info [--plugin PATH] | info MEDIUM PATH [SESSION OPTIONS] [--json]",
        "load the plug-in and print its name and version; with a MEDIUM and an item's PATH, that item with its "
        "tags",
-       RunInfo},
+       RunInfo, kSession, {"--json"}, {}},
       {"inventory", "mdhost inventory [--reg FILE ...] [--json]",
        "print every device record the plug-in reads from the registry (the live one, or .reg exports)",
-       RunInventory},
+       RunInventory, kOwnOnly, {"--json"}, {"--reg"}},
       {"manifest", "mdhost manifest FILE [--json]",
-       "print the device settings and skip entries the plug-in reads from a manifest file", RunManifest},
-      {"players", "mdhost players [--players FILE] [--player DIR ...]", "print the stand-in's players and storages as WMDM shows them", RunPlayers},
-      {"devices", "mdhost devices [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
+       "print the device settings and skip entries the plug-in reads from a manifest file", RunManifest, kOwnOnly,
+       {"--json"}, {}},
+      {"players", "mdhost players [--players FILE] [--player DIR ...]",
+       "print the stand-in's players and storages as WMDM shows them", RunPlayers, kOwnOnly, {},
+       {"--players", "--player"}},
+      {"devices", "mdhost devices [SESSION OPTIONS] [--json]",
        "list every player the plug-in finds (built-in sample players by default) with all its properties",
-       RunDevices},
-      {"media", "mdhost media [DEVICE] [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
+       RunDevices, kSession, {"--json"}, {}},
+      {"media", "mdhost media [DEVICE] [SESSION OPTIONS] [--json]",
        "list every medium of one device (its number, as devices prints it) or of all, with all its properties; "
        "each medium's location is followed by its short forms, DEVICE/N and a folder player's folder",
-       RunMedia},
-      {"ls", "mdhost ls MEDIUM [PATH] [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [--json] [-v]",
+       RunMedia, kSession, {"--json"}, {}},
+      {"ls", "mdhost ls MEDIUM [PATH] [SESSION OPTIONS] [--json]",
        "list a folder of a medium (the medium's root without PATH): folders, tracks with their tags, playlists "
        "with their entries. MEDIUM, in every command: the media location mdhost media prints, DEVICE/N (the "
        "device's N-th medium), or on Linux a folder player's folder (--player FOLDER implied); paths take \"/\" "
        "as well as \"\\\"",
-       RunLs},
-      {"watch",
-       "mdhost watch [--players FILE] [--player DIR ...] [--watch-root DIR ...] [--watch-mounts] [--manifest FILE] "
-       "[--reg FILE ...] [--script FILE] [--seconds N] [-v]",
+       RunLs, kSession, {"--json"}, {}},
+      {"watch", "mdhost watch [--script FILE] [--seconds N] [SESSION OPTIONS]",
        "stay attached and print arrivals and removals (of watched folders too); a script connects and removes "
        "players meanwhile",
-       RunWatch},
-      {"erase", "mdhost erase MEDIUM --yes [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [-v]",
-       "delete everything on one medium and print the end the host is told of", RunErase},
-      {"format", "mdhost format MEDIUM --yes [--players FILE] [--player DIR ...] [--manifest FILE] [--reg FILE ...] [-v]",
-       "format one medium and print the end the host is told of", RunFormat},
-      {"mkdir", "mdhost mkdir MEDIUM PARENT NAME [--players FILE] [--player DIR ...] [-v]",
-       "create a folder", RunMkdir},
-      {"mv", "mdhost mv MEDIUM PATH NEWNAME [--players FILE] [--player DIR ...] [-v]", "rename a file, folder or playlist", RunMv},
-      {"rm", "mdhost rm MEDIUM PATH [--players FILE] [--player DIR ...] [-v]",
-       "delete a file, playlist or folder with its content, or one playlist entry (PLAYLIST|TRACK)", RunRm},
+       RunWatch, kSession, {}, {"--script", "--seconds"}},
+      {"erase", "mdhost erase MEDIUM --yes [SESSION OPTIONS]",
+       "delete everything on one medium and print the end the host is told of", RunErase, kSession, {"--yes"}, {}},
+      {"format", "mdhost format MEDIUM --yes [SESSION OPTIONS]",
+       "format one medium and print the end the host is told of", RunFormat, kSession, {"--yes"}, {}},
+      {"mkdir", "mdhost mkdir MEDIUM PARENT NAME [SESSION OPTIONS]", "create a folder", RunMkdir, kSession, {}, {}},
+      {"mv", "mdhost mv MEDIUM PATH NEWNAME [SESSION OPTIONS]", "rename a file, folder or playlist", RunMv,
+       kSession, {}, {}},
+      {"rm", "mdhost rm MEDIUM PATH [SESSION OPTIONS]",
+       "delete a file, playlist or folder with its content, or one playlist entry (PLAYLIST|TRACK)", RunRm,
+       kSession, {}, {}},
       {"playlist",
-       "mdhost playlist new MEDIUM FOLDER NAME | set MEDIUM PLAYLIST [TRACK ...] | show MEDIUM PLAYLIST "
-       "[--players FILE] [--player DIR ...] [--json] [-v]",
-       "create a playlist, give it these tracks in this order, or list its entries", RunPlaylist},
+       "mdhost playlist new MEDIUM FOLDER NAME | set MEDIUM PLAYLIST [TRACK ...] | show MEDIUM PLAYLIST [--json] "
+       "[SESSION OPTIONS]",
+       "create a playlist, give it these tracks in this order, or list its entries", RunPlaylist, kSession,
+       {"--json"}, {}},
       {"send",
        "mdhost send FILE... MEDIUM TARGET [--keep|--fail-if-exists|--replace] [--title T] [--artist A] [--album B] "
-       "[--genre G] [--track N] [--rating R] [--players FILE] [-v]",
+       "[--genre G] [--track N] [--rating R] [SESSION OPTIONS]",
        "copy tracks onto a medium, into the folder or onto the end of the playlist TARGET, with their tags (the "
        "options, then the file's own where this build reads them); a file of the same name is kept (the default), "
        "refused or replaced",
-       RunSend},
-      {"sync", "mdhost sync SOURCE MEDIUM TARGET [--dry-run] [--delete] [--playlists] [--players FILE] [--player DIR ...] [-v]",
+       RunSend, kSession, {"--keep", "--fail-if-exists", "--replace"},
+       {"--title", "--artist", "--album", "--genre", "--track", "--rating"}},
+      {"sync", "mdhost sync SOURCE MEDIUM TARGET [--dry-run] [--delete] [--playlists] [SESSION OPTIONS]",
        "make the folder TARGET on the player hold the audio files of the computer's folder SOURCE, folders kept: "
        "send what is new or changed, skip what the player does not play; --delete removes what SOURCE no longer "
        "has, --playlists copies its M3U/M3U8 playlists as the player's own, --dry-run prints the plan only",
-       RunSync},
-      {"serve",
-       "mdhost serve [--port N] [--open] [--upload-limit MIB] [--players FILE] [--player DIR ...] [--watch-root DIR ...] "
-       "[--watch-mounts] [--manifest FILE] [--reg FILE ...] [-v]",
+       RunSync, kSession, {"--dry-run", "--delete", "--playlists"}, {}},
+      // serve reads its own options in serve/command_serve.cpp; they are
+      // declared here so that a stray one is refused before serving starts.
+      {"serve", "mdhost serve [--port N] [--open] [--upload-limit MIB] [SESSION OPTIONS]",
        "serve a page on 127.0.0.1 that shows the players and lets a browser browse, send, rename, delete, reorder "
        "playlists, erase and format; prints the address to open, with its access token (Linux)",
-       RunServe},
+       RunServe, kSession, {"--open"}, {"--port", "--upload-limit"}},
   };
   return commands;
 }

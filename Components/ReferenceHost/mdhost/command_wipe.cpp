@@ -17,8 +17,6 @@ namespace {
 // Any number will do: the plug-in hands it back untouched.
 constexpr DWORD kHostCookie = 1;
 
-const std::vector<std::string>& kValueOptions = SessionValueOptions();
-
 std::string Hex(HRESULT hr) {
   std::ostringstream text;
   text << "0x" << std::hex << std::setw(8) << std::setfill('0') << static_cast<unsigned long>(static_cast<DWORD>(hr));
@@ -28,9 +26,9 @@ std::string Hex(HRESULT hr) {
 int RunWipe(const CommandLine& line, const char* command, const char* slot,
             HRESULT (kiMusicDevicePlugin2004::*wipe)(const WCHAR*, DWORD)) {
   const std::string prefix = std::string("mdhost ") + command + ": ";
-  const std::vector<std::string> positionals = line.Positionals(kValueOptions);
+  const std::vector<std::string> positionals = line.Positionals();
   if (positionals.size() != 1) {
-    std::cerr << "usage: mdhost " << command << " MEDIUM --yes [--players FILE] [--manifest FILE] [--reg FILE ...]\n";
+    std::cerr << "usage: " << FindCommand(command)->usage << "\n";
     return kExitBadInput;
   }
   const std::string& location = positionals.front();

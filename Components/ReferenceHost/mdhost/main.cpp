@@ -1,53 +1,79 @@
 // mdhost: a command-line host that drives the plug-in as the music-library
 // application would.
+#include <algorithm>
 #include <iostream>
 
 #include "mdhost/command.h"
 
 namespace {
 
+void PrintCommand(const Command& command, std::ostream& out) {
+  out << "  " << command.usage << "\n      " << command.summary << "\n";
+}
+
+// The session's options, printed from the list the commands accept.
+void PrintSessionOptions(std::ostream& out) {
+  out << "\n" << kSessionOptionsWord << ", taken by every command that loads the plug-in:\n";
+  for (const SessionOption& option : SessionOptions()) {
+    std::string shown = std::string(option.name) + (*option.value ? " " : "") + option.value;
+    shown.resize(std::max<size_t>(shown.size() + 1, 18), ' ');
+    out << "  " << shown << option.help << "\n";
+  }
+  out << "  without --players or --player, watching starts with no players instead of the built-in sample\n"
+         "\n\"--\" ends the options: what follows is a name even when it starts with \"-\"\n";
+}
+
 int PrintUsage(std::ostream& out) {
   out << "usage: mdhost COMMAND [options]\n\ncommands:\n";
-  for (const Command& command : AllCommands()) out << "  " << command.usage << "\n      " << command.summary << "\n";
-  out << "\nplayers from folders (Linux), with every command that loads the plug-in:\n"
-         "  --watch-root DIR   every folder in DIR is a player while it is there (repeatable)\n"
-         "  --watch-mounts     every removable medium the desktop mounts (/media/$USER, /run/media/$USER) is a "
-         "player\n"
-         "  without --players, watching starts with no players instead of the built-in sample\n";
+  for (const Command& command : AllCommands()) PrintCommand(command, out);
+  PrintSessionOptions(out);
   return kExitBadInput;
 }
 
-// The options that take a value, whichever command they belong to.
-const char* const kOptionsWithValues[] = {"--players", "--player", "--manifest", "--reg", "--script", "--seconds",
-                                          "--plugin", "--watch-root", "--port", "--upload-limit"};
+// mdhost help [COMMAND]
+int RunHelp(int argc, char** argv) {
+  if (argc < 3) {
+    PrintUsage(std::cout);
+    return kExitOk;
+  }
+  const Command* command = FindCommand(argv[2]);
+  if (!command) {
+    std::cerr << "mdhost help: no command " << argv[2] << " (mdhost help lists them)\n";
+    return kExitBadInput;
+  }
+  if (argc > 3) {
+    std::cerr << "mdhost help: one command at a time\n";
+    return kExitBadInput;
+  }
+  std::cout << "usage:\n";
+  PrintCommand(*command, std::cout);
+  if (command->takesSessionOptions) PrintSessionOptions(std::cout);
+  return kExitOk;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return PrintUsage(std::cerr);
   const std::string name = argv[1];
-  if (name == "help" || name == "--help" || name == "-h") {
-    PrintUsage(std::cout);
-    return kExitOk;
+  if (name == "help" || name == "--help" || name == "-h") return RunHelp(argc, argv);
+  const Command* command = FindCommand(name);
+  if (!command) {
+    std::cerr << "mdhost: unknown command '" << name << "'\n";
+    return PrintUsage(std::cerr);
   }
-  for (const Command& command : AllCommands()) {
-    if (name != command.name) continue;
-    CommandLine line;
-    line.program = argv[0];
-    for (int i = 2; i < argc; ++i) line.args.push_back(argv[i]);
-    if (!line.args.empty())
-      for (const char* option : kOptionsWithValues)
-        if (line.args.back() == option) {
-          std::cerr << "mdhost " << name << ": " << option << " needs a value\n";
-          return kExitBadInput;
-        }
-    try {
-      return command.run(line);
-    } catch (const std::exception& error) {
-      std::cerr << "mdhost " << name << ": " << error.what() << "\n";
-      return kExitFailure;
-    }
+  CommandLine line;
+  line.program = argv[0];
+  std::string problem;
+  // Before anything is loaded or touched: a misspelt option must not run.
+  if (!ReadCommandLine(*command, std::vector<std::string>(argv + 2, argv + argc), &line, &problem)) {
+    std::cerr << problem << "\n";
+    return kExitBadInput;
   }
-  std::cerr << "mdhost: unknown command '" << name << "'\n";
-  return PrintUsage(std::cerr);
+  try {
+    return command->run(line);
+  } catch (const std::exception& error) {
+    std::cerr << "mdhost " << name << ": " << error.what() << "\n";
+    return kExitFailure;
+  }
 }
