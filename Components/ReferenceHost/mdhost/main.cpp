@@ -19,14 +19,18 @@ void PrintSessionOptions(std::ostream& out) {
     shown.resize(std::max<size_t>(shown.size() + 1, 18), ' ');
     out << "  " << shown << option.help << "\n";
   }
-  out << "  without --players or --player, watching starts with no players instead of the built-in sample\n"
-         "\n\"--\" ends the options: what follows is a name even when it starts with \"-\"\n";
+  out << "  without --players or --player, watching starts with no players instead of the built-in sample\n";
+}
+
+void PrintEndOfOptions(std::ostream& out) {
+  out << "\n\"--\" ends the options: what follows is a name even when it starts with \"-\"\n";
 }
 
 int PrintUsage(std::ostream& out) {
   out << "usage: mdhost COMMAND [options]\n\ncommands:\n";
   for (const Command& command : AllCommands()) PrintCommand(command, out);
   PrintSessionOptions(out);
+  PrintEndOfOptions(out);
   return kExitBadInput;
 }
 
@@ -48,6 +52,7 @@ int RunHelp(int argc, char** argv) {
   std::cout << "usage:\n";
   PrintCommand(*command, std::cout);
   if (command->takesSessionOptions) PrintSessionOptions(std::cout);
+  PrintEndOfOptions(std::cout);
   return kExitOk;
 }
 
