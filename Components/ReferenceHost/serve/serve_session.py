@@ -11,8 +11,9 @@ import urllib.parse
 
 
 class Serve:
-    def __init__(self, mdhost, *args, env=None):
-        self.process = subprocess.Popen([mdhost, "serve", *args], stdout=subprocess.PIPE,
+    # `launcher` runs the program (["wine"] for the Windows build).
+    def __init__(self, mdhost, *args, env=None, launcher=()):
+        self.process = subprocess.Popen([*launcher, mdhost, "serve", *args], stdout=subprocess.PIPE,
                                         stderr=subprocess.STDOUT, text=True, env=env)
         before = []
         for line in self.process.stdout:
