@@ -1,7 +1,8 @@
 """mdhost serve refuses what a local server must refuse, with the right
 status and a sentence, and goes on serving: requests without the token or
 with a foreign Host or Origin, paths that climb out, oversize uploads,
-malformed bodies; a real track sent goes through and is listed.
+malformed bodies; a real track sent goes through and is listed; Ctrl-C
+ends it at once while connections are still open.
 
 On Linux it serves a folder player, and a player arriving under
 --watch-root while the page lists a medium is shown. The Windows build
@@ -11,6 +12,7 @@ Linux's, so that part is left out there.
 import glob
 import os
 import shutil
+import socket
 import sys
 import tempfile
 import time
@@ -100,11 +102,13 @@ def check_paths(serve, location):
 
 def check_uploads(serve, location, spooled):
     """Uploads over the cap (1 MiB here), announced or chunked, are refused
-    and leave nothing in the spool."""
-    big = b"\0" * (2 << 20)
+    and leave nothing in the spool. The announced one is refused unread, and
+    is larger than the system's socket buffers take: the refusal must still
+    reach the client, which is still sending."""
     params = {"location": location, "target": "\\Music", "name": "Big.mp3"}
-    status, _, payload = serve.request("POST", "/api/send", params, body=big)
+    status, _, payload = serve.request("POST", "/api/send", params, body=b"\0" * (16 << 20))
     expect("oversize upload", status, 413, payload)
+    big = b"\0" * (2 << 20)
     chunked = b"".join(b"%x\r\n%s\r\n" % (len(part), part) for part in [big[:1 << 20], big[1 << 20:]]) + b"0\r\n\r\n"
     status, _, payload = serve.request("POST", "/api/send", params, body=chunked,
                                        headers={"Transfer-Encoding": "chunked"})
@@ -168,7 +172,33 @@ def check_arrival(serve, location):
         failures.append(f"the player made under --watch-root never arrived: {sorted(serve.media())}")
 
 
+def check_stop(serve):
+    """Ctrl-C ends the server at once, though a browser keeps connections
+    open: one idle, one reading the event stream, which ends properly."""
+    idle = socket.create_connection(("127.0.0.1", serve.port))
+    events = socket.create_connection(("127.0.0.1", serve.port))
+    events.sendall(f"GET /api/events?token={serve.token} HTTP/1.1\r\nHost: 127.0.0.1:{serve.port}\r\n\r\n".encode())
+    events.settimeout(10)
+    if b"text/event-stream" not in events.recv(4096):
+        failures.append("the event stream did not start")
+    started = time.time()
+    serve.stop()
+    if time.time() - started > 10:
+        failures.append(f"stopping took {time.time() - started:.1f} s with connections open")
+    rest = b""
+    while not rest.endswith(b"0\r\n\r\n"):
+        piece = events.recv(4096)
+        if not piece:
+            break
+        rest += piece
+    if not rest.endswith(b"0\r\n\r\n"):
+        failures.append(f"the event stream was cut off rather than ended: {rest[-40:]!r}")
+    idle.close()
+    events.close()
+
+
 serve, medium, location, spooled = start()
+stopped = False
 try:
     check_access(serve, medium)
     before = names(serve, location, "\\Music")
@@ -182,8 +212,11 @@ try:
         check_arrival(serve, location)
     status, _, payload = serve.request("GET", "/api/players")
     expect("still serving", status, 200, payload)
+    stopped = True
+    check_stop(serve)
 finally:
-    serve.stop()
+    if not stopped:
+        serve.stop()
     shutil.rmtree(work)
 
 if failures:
