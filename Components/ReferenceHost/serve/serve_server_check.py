@@ -5,7 +5,8 @@ malformed bodies; a real track sent goes through and is listed; Ctrl-C
 ends it at once while connections are still open.
 
 On Linux it serves a folder player, and a player arriving under
---watch-root while the page lists a medium is shown. The Windows build
+--watch-root while the page lists a medium is shown; --open's xdg-open is
+run and reaped. The Windows build
 (--windows, run under Wine) serves the sample players: folder players are
 Linux's, so that part is left out there.
     serve_server_check.py MDHOST AUDIO_FIXTURES [--windows PLAYERS_JSON]"""
@@ -18,7 +19,7 @@ import tempfile
 import time
 import urllib.parse
 
-from serve_session import Serve
+from serve_session import Serve, wait_until
 
 mdhost, audio = sys.argv[1], sys.argv[2]
 windows = sys.argv[3:4] == ["--windows"]
@@ -46,8 +47,13 @@ def start():
     os.makedirs(spool)
     os.makedirs(root)
     shutil.copy(os.path.join(audio, "silence-44-s-v1.mp3"), os.path.join(player, "Music", "Silence.mp3"))
-    serve = Serve(mdhost, "--player", player, "--watch-root", root, "--upload-limit", "1",
-                  env=dict(os.environ, TMPDIR=spool))
+    # --open's xdg-open: one that notes the address it was given and ends.
+    os.makedirs(os.path.join(work, "bin"))
+    with open(os.path.join(work, "bin", "xdg-open"), "w") as opener:
+        opener.write(f'#!/bin/sh\necho "$1" > {work}/opened\n')
+    os.chmod(os.path.join(work, "bin", "xdg-open"), 0o755)
+    serve = Serve(mdhost, "--player", player, "--watch-root", root, "--upload-limit", "1", "--open",
+                  env=dict(os.environ, TMPDIR=spool, PATH=os.path.join(work, "bin") + ":" + os.environ["PATH"]))
     return serve, "Pocket", serve.media()["Pocket"], lambda: [os.path.join(d, f) for d, _, files in os.walk(spool)
                                                               for f in files]
 
@@ -161,6 +167,28 @@ def check_send(serve, location):
         failures.append(f"the refusal is no sentence: {payload!r}")
 
 
+def check_open(serve):
+    """--open hands the address to xdg-open, which is reaped when it ends
+    rather than left a zombie until mdhost ends."""
+    opened = os.path.join(work, "opened")
+    wait_until(lambda: os.path.exists(opened) and open(opened).read().strip(), 10, "xdg-open was not run")
+    if open(opened).read().strip() != serve.address:
+        failures.append(f"xdg-open was given {open(opened).read()!r}, not {serve.address}")
+
+    def zombies():
+        found = []
+        for children in glob.glob(f"/proc/{serve.process.pid}/task/*/children"):
+            for child in open(children).read().split():
+                with open(f"/proc/{child}/stat") as stat:
+                    found += [child] if stat.read().rsplit(")", 1)[1].split()[0] == "Z" else []
+        return found
+    end = time.time() + 5
+    while zombies() and time.time() < end:
+        time.sleep(0.1)
+    if zombies():
+        failures.append(f"xdg-open's process was left a zombie: {zombies()}")
+
+
 def check_arrival(serve, location):
     """A player made while the page keeps asking for a listing (each request
     finds its medium) arrives all the same, however the requests fall
@@ -214,6 +242,7 @@ try:
         failures.append(f"refused requests changed the player: {before} became {names(serve, location, chr(92) + 'Music')}")
     check_send(serve, location)
     if not windows:
+        check_open(serve)
         check_arrival(serve, location)
     status, _, payload = serve.request("GET", "/api/players")
     expect("still serving", status, 200, payload)
