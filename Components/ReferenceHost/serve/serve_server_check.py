@@ -89,6 +89,23 @@ def check_access(serve, medium):
     expect("no such page", status, 404, payload)
 
 
+def check_unreadable(serve):
+    """What is not HTTP, or whose header has no end in sight, is refused with
+    a sentence before any route sees it."""
+    for what, data, wanted in [
+        ("no HTTP", b"HELLO THERE\r\n\r\n", b" 400 "),
+        ("a header of 100 KiB", b"GET / HTTP/1.1\r\nX-Long: " + b"a" * (100 << 10) + b"\r\n\r\n", b" 431 "),
+        ("an absolute address", b"GET http://attacker.example/ HTTP/1.1\r\nHost: attacker.example\r\n\r\n", b" 400 "),
+    ]:
+        with socket.create_connection(("127.0.0.1", serve.port), timeout=10) as raw:
+            raw.sendall(data)
+            answer = b""
+            while piece := raw.recv(4096):
+                answer += piece
+        if wanted not in answer.split(b"\r\n")[0] + b" " or b"view" not in answer:
+            failures.append(f"{what}: {answer[:120]!r}")
+
+
 def check_paths(serve, location):
     """Paths and names from a request are input: climbing out, control
     characters, text that is no UTF-8."""
@@ -234,6 +251,7 @@ serve, medium, location, spooled = start()
 stopped = False
 try:
     check_access(serve, medium)
+    check_unreadable(serve)
     before = names(serve, location, "\\Music")
     check_paths(serve, location)
     check_uploads(serve, location, spooled)
