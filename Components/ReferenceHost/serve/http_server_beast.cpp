@@ -116,8 +116,7 @@ bool Exchange::Run(const HttpHandler& handler) {
     http::async_read_header(connection_.stream, buffer_, parser_, std::move(done));
   });
   if (read == http::error::header_limit) return Refuse(431, "The request's header is larger than this view reads.");
-  if (IsUnreadable(read))
-    return Refuse(400, "The request is not HTTP this view reads.");
+  if (IsUnreadable(read)) return Refuse(400, "The request is not HTTP this view reads.");
   if (read) return false;
   HttpRequest request;
   if (!ReadHead(parser_, &request)) return Refuse(400, "The request's address is not one this view reads.");
@@ -126,7 +125,8 @@ bool Exchange::Run(const HttpHandler& handler) {
   handler(request, response);
   const bool whole = parser_.is_done();
   const bool keepAlive = whole && parser_.get().keep_alive();
-  const beast::error_code written = response.stream ? WriteStream(response, keepAlive) : WriteWhole(response, keepAlive);
+  const beast::error_code written =
+      response.stream ? WriteStream(response, keepAlive) : WriteWhole(response, keepAlive);
   if (!written && !whole) Linger();
   return !written && keepAlive;
 }

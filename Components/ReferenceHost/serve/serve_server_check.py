@@ -85,6 +85,15 @@ def check_access(serve, medium):
             failures.append(f"{what}: a cross-origin header was sent: {headers}")
     status, _, payload = serve.request("GET", "/", token=False)
     expect("page without token", status, 403, payload)
+    # The page allows no other source, no framing and no referrer (its
+    # address holds the token).
+    status, headers, payload = serve.request("GET", "/")
+    expect("the page", status, 200, payload)
+    for name, part in [("Content-Security-Policy", "default-src 'self'"),
+                       ("Content-Security-Policy", "frame-ancestors 'none'"),
+                       ("X-Frame-Options", "DENY"), ("Referrer-Policy", "no-referrer")]:
+        if part not in headers.get(name, ""):
+            failures.append(f"the page's {name} lacks {part}: {headers}")
     status, _, payload = serve.request("GET", "/api/nothing")
     expect("no such page", status, 404, payload)
 
@@ -257,7 +266,8 @@ try:
     check_uploads(serve, location, spooled)
     check_bodies(serve, location)
     if names(serve, location, "\\Music") != before:
-        failures.append(f"refused requests changed the player: {before} became {names(serve, location, chr(92) + 'Music')}")
+        failures.append(f"refused requests changed the player: {before} became "
+                        f"{names(serve, location, chr(92) + 'Music')}")
     check_send(serve, location)
     if not windows:
         check_open(serve)
