@@ -33,12 +33,13 @@ MD_LINUX_PACKAGES=(cmake ninja-build ccache g++ pkg-config libgtest-dev libgmock
                    libxml2-dev nlohmann-json3-dev libtag1-dev libudev-dev rsync python3-mutagen)
 # The folder player's tests read its playlists back with a reader of their own in Python.
 MD_LINUX_PACKAGES+=(python3)
-# mdhost serve: its HTTP library, and the browser its page is tested in.
-MD_LINUX_PACKAGES+=(libcpp-httplib-dev chromium chromium-driver python3-selenium)
+# mdhost serve: its HTTP server's headers (Boost.Beast and Boost.Asio), and
+# the browser its page is tested in.
+MD_LINUX_PACKAGES+=(libboost-dev chromium chromium-driver python3-selenium)
 # clang's libFuzzer and its sanitizer runtimes, for tools/fuzz.sh.
 MD_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 MD_WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine64
-                     googletest nlohmann-json3-dev libxml2-dev)
+                     googletest nlohmann-json3-dev libxml2-dev libboost-dev)
 
 md_require_tool() {
   command -v "$1" >/dev/null 2>&1 || md_fail "$1 is missing: the $2 lane cannot run"

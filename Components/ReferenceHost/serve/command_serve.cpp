@@ -2,19 +2,16 @@
 // thread owns the plug-in, as a host's UI thread does: it brings the session
 // up, then runs the work the web server's threads queue for it and watches
 // the plug-in's reports, until Ctrl-C.
-#include <spawn.h>
-
 #include <iostream>
-#include <thread>
 
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
 #include "mdhost/medium_location.h"
 #include "mdhost/stop_request.h"
+#include "serve/http_server.h"
 #include "serve/serve_access.h"
+#include "serve/serve_platform.h"
 #include "serve/serve_routes.h"
-
-extern char** environ;
 
 namespace {
 
@@ -39,13 +36,6 @@ bool ReadSettings(const CommandLine& line, ServeSettings* settings) {
   return true;
 }
 
-void OpenBrowser(const std::string& address) {
-  pid_t child = 0;
-  const char* argv[] = {"xdg-open", address.c_str(), nullptr};
-  if (posix_spawnp(&child, "xdg-open", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
-    std::cerr << "mdhost serve: could not start xdg-open; open the address yourself\n";
-}
-
 }  // namespace
 
 int RunServe(const CommandLine& line) {
@@ -62,22 +52,22 @@ int RunServe(const CommandLine& line) {
   const int opened = session.Open(line, "serve", std::cerr);
   if (opened != kExitOk) return opened;
 
-  httplib::Server server;
-  const int bound = settings.port ? (server.bind_to_port("127.0.0.1", settings.port) ? settings.port : -1)
-                                  : server.bind_to_any_port("127.0.0.1");
+  EventHub events;
+  HostThreadQueue queue;
+  PlayerView view(session, events);
+  const ServeRoutes routes(settings, queue, view, events, spool);
+  HttpServer server([&routes](HttpRequest& request, HttpResponse& response) { routes.Answer(request, response); });
+  const int bound = server.Listen(settings.port);
   if (bound <= 0) {
     std::cerr << "mdhost serve: cannot listen on 127.0.0.1:" << settings.port << "\n";
     return kExitFailure;
   }
   settings.port = bound;
-  EventHub events;
-  HostThreadQueue queue;
-  PlayerView view(session, events);
-  InstallRoutes(server, settings, queue, view, events, spool);
-  std::thread listener([&server] { server.listen_after_bind(); });
+  server.Start();
   const std::string address = "http://127.0.0.1:" + std::to_string(bound) + "/?token=" + settings.token;
   std::cout << "mdhost serve: open " << address << "\n(Ctrl-C stops it)\n" << std::flush;
-  if (line.Has("--open")) OpenBrowser(address);
+  if (line.Has("--open") && !OpenInBrowser(address))
+    std::cerr << "mdhost serve: could not ask the desktop to open a browser; open the address yourself\n";
 
   const StopRequest stop;
   while (!stop.Asked()) {
@@ -87,8 +77,7 @@ int RunServe(const CommandLine& line) {
   // Waiting requests are answered before the server's threads are joined.
   events.Close();
   queue.Close();
-  server.stop();
-  listener.join();
+  server.Stop();
   std::cout << "mdhost serve: stopped\n";
   return kExitOk;
 }

@@ -1,9 +1,9 @@
 #include "serve/serve_access.h"
 
-#include <sys/random.h>
-
 #include <algorithm>
 #include <cctype>
+
+#include "serve/serve_platform.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ bool SameToken(const std::string& given, const std::string& expected) {
 
 std::string NewAccessToken() {
   unsigned char bytes[16];
-  if (getrandom(bytes, sizeof(bytes), 0) != static_cast<ssize_t>(sizeof(bytes))) return std::string();
+  if (!ReadSystemRandom(bytes, sizeof(bytes))) return std::string();
   static const char digits[] = "0123456789abcdef";
   std::string token;
   for (unsigned char byte : bytes) {

@@ -13,17 +13,9 @@ import sys
 import tempfile
 import time
 
-from serve_session import Serve, wait_until
-
-try:
-    from selenium import webdriver
-    from selenium.webdriver.common.by import By
-    from selenium.webdriver.common.keys import Keys
-except ImportError:
-    raise SystemExit("FAILED: python3-selenium is missing; tools/test.sh linux installs it")
-for program in ("/usr/bin/chromium", "/usr/bin/chromedriver"):
-    if not os.path.exists(program):
-        raise SystemExit(f"FAILED: {program} is missing; tools/test.sh linux installs chromium and chromium-driver")
+from serve_session import Serve, start_browser, wait_until
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 
 mdhost, audio, players_json, screenshot = sys.argv[1:5]
 audio = os.path.realpath(audio)  # the browser takes canonical paths only
@@ -42,11 +34,6 @@ with open(playlist, "w") as text:
 for i in range(BIG):
     os.link(os.path.join(audio, "silence-44-s-v1.mp3"), os.path.join(crate, "Tracks", f"Track {i:05d}.mp3"))
 
-options = webdriver.ChromeOptions()
-for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
-                 "--window-size=1280,800", "--no-proxy-server"):
-    options.add_argument(argument)
-options.binary_location = "/usr/bin/chromium"
 serve = Serve(mdhost, "--players", players_json, "--player", pocket, "--player", crate, "--watch-root", root)
 browser = None
 steps = []
@@ -88,9 +75,7 @@ def drag_files(paths, target_script):
 
 
 try:
-    browser = webdriver.Chrome(service=webdriver.ChromeService("/usr/bin/chromedriver")
-                               if hasattr(webdriver, "ChromeService") else
-                               webdriver.chrome.service.Service("/usr/bin/chromedriver"), options=options)
+    browser = start_browser()
     step("the page with the token: sample players and a folder player")
     browser.get(serve.address)
     wait_for("return document.querySelectorAll('.player').length >= 4", 10, "the players were not shown")

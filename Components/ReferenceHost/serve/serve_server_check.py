@@ -1,26 +1,29 @@
 """mdhost serve refuses what a local server must refuse, with the right
 status and a sentence, and goes on serving: requests without the token or
 with a foreign Host or Origin, paths that climb out, oversize uploads,
-malformed bodies; and a player arriving under --watch-root while the page
-lists a medium is shown.
-    serve_server_check.py MDHOST AUDIO_FIXTURES"""
+malformed bodies; a real track sent goes through and is listed; Ctrl-C
+ends it at once while connections are still open.
+
+On Linux it serves a folder player, and a player arriving under
+--watch-root while the page lists a medium is shown; --open's xdg-open is
+run and reaped. The Windows build
+(--windows, run under Wine) serves the sample players: folder players are
+Linux's, so that part is left out there.
+    serve_server_check.py MDHOST AUDIO_FIXTURES [--windows PLAYERS_JSON]"""
+import glob
 import os
 import shutil
+import socket
 import sys
 import tempfile
 import time
 import urllib.parse
 
-from serve_session import Serve
+from serve_session import Serve, wait_until
 
 mdhost, audio = sys.argv[1], sys.argv[2]
+windows = sys.argv[3:4] == ["--windows"]
 work = tempfile.mkdtemp(prefix="md-serve-check-")
-player = os.path.join(work, "Pocket")
-spool, root = os.path.join(work, "spool"), os.path.join(work, "root")
-os.makedirs(os.path.join(player, "Music"))
-os.makedirs(spool)
-os.makedirs(root)
-shutil.copy(os.path.join(audio, "silence-44-s-v1.mp3"), os.path.join(player, "Music", "Silence.mp3"))
 failures = []
 
 
@@ -29,13 +32,42 @@ def expect(what, status, wanted, payload=b""):
         failures.append(f"{what}: status {status}, expected {wanted}: {payload[:200]!r}")
 
 
-serve = Serve(mdhost, "--player", player, "--watch-root", root, "--upload-limit", "1",
-              env=dict(os.environ, TMPDIR=spool))
-try:
-    location = serve.media()["Pocket"]
+def start():
+    """The server, the medium it is checked on, and a function listing the
+    spool's files."""
+    if windows:
+        serve = Serve(mdhost, "--players", "Z:" + sys.argv[4], "--upload-limit", "1", launcher=["wine"])
+        status, answer = serve.json("GET", "/api/players")
+        medium = answer["players"][0]["media"][0]
+        spools = os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*", "**", "mdhost-serve-*")
+        return serve, medium["name"], medium["location"], lambda: glob.glob(os.path.join(spools, "**", "*.mp3"),
+                                                                          recursive=True)
+    player, spool, root = (os.path.join(work, name) for name in ("Pocket", "spool", "root"))
+    os.makedirs(os.path.join(player, "Music"))
+    os.makedirs(spool)
+    os.makedirs(root)
+    shutil.copy(os.path.join(audio, "silence-44-s-v1.mp3"), os.path.join(player, "Music", "Silence.mp3"))
+    # --open's xdg-open: one that notes the address it was given and ends.
+    os.makedirs(os.path.join(work, "bin"))
+    with open(os.path.join(work, "bin", "xdg-open"), "w") as opener:
+        opener.write(f'#!/bin/sh\necho "$1" > {work}/opened\n')
+    os.chmod(os.path.join(work, "bin", "xdg-open"), 0o755)
+    serve = Serve(mdhost, "--player", player, "--watch-root", root, "--upload-limit", "1", "--open",
+                  env=dict(os.environ, TMPDIR=spool, PATH=os.path.join(work, "bin") + ":" + os.environ["PATH"]))
+    return serve, "Pocket", serve.media()["Pocket"], lambda: [os.path.join(d, f) for d, _, files in os.walk(spool)
+                                                              for f in files]
+
+
+def names(serve, location, path):
+    status, answer = serve.json("GET", "/api/list", {"location": location, "path": path})
+    expect(f"listing {path}", status, 200, repr(answer).encode())
+    return [item["name"] for item in answer.get("items", [])]
+
+
+def check_access(serve, medium):
+    """Who may ask: the token, the loopback Host, no other origin. A refusal
+    carries a sentence and none of the content."""
     port = serve.port
-    # Who may ask: the token, the loopback Host, no other origin. A refusal
-    # carries a sentence and none of the content.
     for what, kwargs, wanted in [
         ("no token", dict(token=False), 403),
         ("wrong token", dict(params={"token": "0" * 32}, token=False), 403),
@@ -47,15 +79,45 @@ try:
     ]:
         status, headers, payload = serve.request("GET", "/api/players", **kwargs)
         expect(what, status, wanted, payload)
-        if status == 403 and (b"Pocket" in payload or not payload.strip()):
+        if status == 403 and (medium.encode() in payload or not payload.strip()):
             failures.append(f"{what}: the refusal must be a sentence without content: {payload!r}")
         if any(name.lower().startswith("access-control-") for name in headers):
             failures.append(f"{what}: a cross-origin header was sent: {headers}")
     status, _, payload = serve.request("GET", "/", token=False)
     expect("page without token", status, 403, payload)
+    # The page allows no other source, no framing and no referrer (its
+    # address holds the token).
+    status, headers, payload = serve.request("GET", "/")
+    expect("the page", status, 200, payload)
+    for name, part in [("Content-Security-Policy", "default-src 'self'"),
+                       ("Content-Security-Policy", "frame-ancestors 'none'"),
+                       ("X-Frame-Options", "DENY"), ("Referrer-Policy", "no-referrer")]:
+        if part not in headers.get(name, ""):
+            failures.append(f"the page's {name} lacks {part}: {headers}")
+    status, _, payload = serve.request("GET", "/api/nothing")
+    expect("no such page", status, 404, payload)
 
-    # Paths and names from a request are input: climbing out, control
-    # characters, text that is no UTF-8.
+
+def check_unreadable(serve):
+    """What is not HTTP, or whose header has no end in sight, is refused with
+    a sentence before any route sees it."""
+    for what, data, wanted in [
+        ("no HTTP", b"HELLO THERE\r\n\r\n", b" 400 "),
+        ("a header of 100 KiB", b"GET / HTTP/1.1\r\nX-Long: " + b"a" * (100 << 10) + b"\r\n\r\n", b" 431 "),
+        ("an absolute address", b"GET http://attacker.example/ HTTP/1.1\r\nHost: attacker.example\r\n\r\n", b" 400 "),
+    ]:
+        with socket.create_connection(("127.0.0.1", serve.port), timeout=10) as raw:
+            raw.sendall(data)
+            answer = b""
+            while piece := raw.recv(4096):
+                answer += piece
+        if wanted not in answer.split(b"\r\n")[0] + b" " or b"view" not in answer:
+            failures.append(f"{what}: {answer[:120]!r}")
+
+
+def check_paths(serve, location):
+    """Paths and names from a request are input: climbing out, control
+    characters, text that is no UTF-8."""
     for path in ["/../etc", "\\Music\\..\\..\\x", "Music", "/Music//x", "/Mu\x01sic"]:
         status, _, payload = serve.request("GET", "/api/list", {"location": location, "path": path})
         expect(f"listing {path!r}", status, 400, payload)
@@ -66,35 +128,41 @@ try:
         status, _, payload = serve.request("POST", "/api/send", {"location": location, "target": "\\Music",
                                                                  "name": name}, body=b"x")
         expect(f"sending as {name!r}", status, 400, payload)
-    if os.path.exists(os.path.join(work, "escape.mp3")) or os.path.exists(os.path.join(spool, "escape.mp3")):
+    if os.path.exists(os.path.join(work, "escape.mp3")):
         failures.append("a send named ../escape.mp3 wrote outside its folder")
 
-    # Uploads over the cap (1 MiB here), announced or chunked, are refused
-    # and leave nothing in the spool.
-    big = b"\0" * (2 << 20)
+
+def check_uploads(serve, location, spooled):
+    """Uploads over the cap (1 MiB here), announced or chunked, are refused
+    and leave nothing in the spool. The announced one is refused unread, and
+    is larger than the system's socket buffers take: the refusal must still
+    reach the client, which is still sending."""
     params = {"location": location, "target": "\\Music", "name": "Big.mp3"}
-    status, _, payload = serve.request("POST", "/api/send", params, body=big)
+    status, _, payload = serve.request("POST", "/api/send", params, body=b"\0" * (16 << 20))
     expect("oversize upload", status, 413, payload)
+    big = b"\0" * (2 << 20)
     chunked = b"".join(b"%x\r\n%s\r\n" % (len(part), part) for part in [big[:1 << 20], big[1 << 20:]]) + b"0\r\n\r\n"
     status, _, payload = serve.request("POST", "/api/send", params, body=chunked,
                                        headers={"Transfer-Encoding": "chunked"})
     expect("oversize chunked upload", status, 413, payload)
-    left = [os.path.join(d, f) for d, _, files in os.walk(spool) for f in files]
-    if left:
-        failures.append(f"refused uploads left files behind: {left}")
+    if spooled():
+        failures.append(f"refused uploads left files behind: {spooled()}")
 
-    # Malformed bodies and fields.
+
+def check_bodies(serve, location):
+    """Malformed bodies and fields."""
+    quoted = location.replace("\\", "\\\\")
     for what, path, body in [
         ("body not JSON", "/api/rename", "{bad"),
         ("body a list", "/api/rename", "[]"),
         ("location a number", "/api/delete", '{"location": 5, "path": "\\\\Music"}'),
-        ("path missing", "/api/delete", '{"location": "%s"}' % location.replace("\\", "\\\\")),
-        ("items no list", "/api/tags", '{"location": "%s", "path": "", "items": 3}' % location),
+        ("path missing", "/api/delete", '{"location": "%s"}' % quoted),
+        ("items no list", "/api/tags", '{"location": "%s", "path": "", "items": 3}' % quoted),
         ("entries of another playlist", "/api/reorder",
-         '{"location": "%s", "playlist": "\\\\A.m3u8", "entries": ["\\\\B.m3u8|\\\\x.mp3"]}' % location),
-        ("a name the medium refuses", "/api/folder", '{"location": "%s", "parent": "", "name": "a:b"}' % location),
+         '{"location": "%s", "playlist": "\\\\A.m3u8", "entries": ["\\\\B.m3u8|\\\\x.mp3"]}' % quoted),
+        ("a name the medium refuses", "/api/folder", '{"location": "%s", "parent": "", "name": "a:b"}' % quoted),
         ("erase with the wrong name", "/api/wipe",
-         '{"location": "%s", "action": "erase", "confirm": "pocket"}' % location),
+         '{"location": "%s", "action": "erase", "confirm": "pocket"}' % quoted),
     ]:
         status, _, payload = serve.request("POST", path, body=body)
         expect(what, status, 400, payload)
@@ -102,24 +170,56 @@ try:
             failures.append(f"{what}: no sentence in {payload!r}")
     status, _ = serve.json("POST", "/api/delete", body={"location": "WMDM10nowhere___x", "path": "\\Music"})
     expect("unknown medium", status, 404)
-    if not os.path.exists(os.path.join(player, "Music", "Silence.mp3")):
-        failures.append("a refused request changed the player")
 
-    # A real send goes through; the same again with fail is refused in words.
+
+def check_send(serve, location):
+    """A real send goes through and is listed; the same again with fail is
+    refused in words."""
     with open(os.path.join(audio, "id3v22-test.mp3"), "rb") as track:
         data = track.read()
     params = {"location": location, "target": "\\Music", "name": "Cosmic.mp3"}
     status, _, payload = serve.request("POST", "/api/send", params, body=data)
     expect("a send", status, 200, payload)
+    # A name beyond ASCII goes through the spool's file (a UTF-16 path on
+    # Windows) unchanged.
+    status, _, payload = serve.request("POST", "/api/send", dict(params, name="Café 日本.mp3"), body=data)
+    expect("a send under a name beyond ASCII", status, 200, payload)
+    for name in ("Cosmic.mp3", "Café 日本.mp3"):
+        if name not in names(serve, location, "\\Music"):
+            failures.append(f"the sent track {name} is not listed: {names(serve, location, chr(92) + 'Music')}")
     status, _, payload = serve.request("POST", "/api/send", dict(params, mode="fail"), body=data)
     expect("a send refused as already there", status, 409, payload)
     if b"already there" not in payload:
         failures.append(f"the refusal is no sentence: {payload!r}")
 
-    # A player made while the page keeps asking for a listing (each request
-    # finds its medium) arrives all the same, however the requests fall
-    # against the plug-in's worker pass.
-    os.makedirs(os.path.join(root, "Visitor"))
+
+def check_open(serve):
+    """--open hands the address to xdg-open, which is reaped when it ends
+    rather than left a zombie until mdhost ends."""
+    opened = os.path.join(work, "opened")
+    wait_until(lambda: os.path.exists(opened) and open(opened).read().strip(), 10, "xdg-open was not run")
+    if open(opened).read().strip() != serve.address:
+        failures.append(f"xdg-open was given {open(opened).read()!r}, not {serve.address}")
+
+    def zombies():
+        found = []
+        for children in glob.glob(f"/proc/{serve.process.pid}/task/*/children"):
+            for child in open(children).read().split():
+                with open(f"/proc/{child}/stat") as stat:
+                    found += [child] if stat.read().rsplit(")", 1)[1].split()[0] == "Z" else []
+        return found
+    end = time.time() + 5
+    while zombies() and time.time() < end:
+        time.sleep(0.1)
+    if zombies():
+        failures.append(f"xdg-open's process was left a zombie: {zombies()}")
+
+
+def check_arrival(serve, location):
+    """A player made while the page keeps asking for a listing (each request
+    finds its medium) arrives all the same, however the requests fall
+    against the plug-in's worker pass."""
+    os.makedirs(os.path.join(work, "root", "Visitor"))
     end = time.time() + 1.5
     while time.time() < end:
         status, _, payload = serve.request("GET", "/api/list", {"location": location, "path": "\\Music"})
@@ -130,11 +230,55 @@ try:
     if "Visitor" not in serve.media():
         failures.append(f"the player made under --watch-root never arrived: {sorted(serve.media())}")
 
-    # And the server still answers.
+
+def check_stop(serve):
+    """Ctrl-C ends the server at once, though a browser keeps connections
+    open: one idle, one reading the event stream, which ends properly."""
+    idle = socket.create_connection(("127.0.0.1", serve.port))
+    events = socket.create_connection(("127.0.0.1", serve.port))
+    events.sendall(f"GET /api/events?token={serve.token} HTTP/1.1\r\nHost: 127.0.0.1:{serve.port}\r\n\r\n".encode())
+    events.settimeout(10)
+    if b"text/event-stream" not in events.recv(4096):
+        failures.append("the event stream did not start")
+    started = time.time()
+    serve.stop()
+    if time.time() - started > 10:
+        failures.append(f"stopping took {time.time() - started:.1f} s with connections open")
+    rest = b""
+    while not rest.endswith(b"0\r\n\r\n"):
+        piece = events.recv(4096)
+        if not piece:
+            break
+        rest += piece
+    if not rest.endswith(b"0\r\n\r\n"):
+        failures.append(f"the event stream was cut off rather than ended: {rest[-40:]!r}")
+    idle.close()
+    events.close()
+
+
+serve, medium, location, spooled = start()
+stopped = False
+try:
+    check_access(serve, medium)
+    check_unreadable(serve)
+    before = names(serve, location, "\\Music")
+    check_paths(serve, location)
+    check_uploads(serve, location, spooled)
+    check_bodies(serve, location)
+    if names(serve, location, "\\Music") != before:
+        failures.append(f"refused requests changed the player: {before} became "
+                        f"{names(serve, location, chr(92) + 'Music')}")
+    check_send(serve, location)
+    if not windows:
+        check_open(serve)
+        check_arrival(serve, location)
     status, _, payload = serve.request("GET", "/api/players")
     expect("still serving", status, 200, payload)
+    stopped = True
+    check_stop(serve)
 finally:
-    serve.stop()
+    if not stopped:
+        serve.stop()
     shutil.rmtree(work)
 
 if failures:

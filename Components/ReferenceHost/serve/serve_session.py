@@ -1,7 +1,9 @@
 """Starts mdhost serve for a test and stops it: the address it prints, the
-token in it, and raw requests with any Host header."""
+token in it, and raw requests with any Host header; and the browser the
+page is tested in."""
 import http.client
 import json
+import os
 import re
 import signal
 import subprocess
@@ -11,8 +13,9 @@ import urllib.parse
 
 
 class Serve:
-    def __init__(self, mdhost, *args, env=None):
-        self.process = subprocess.Popen([mdhost, "serve", *args], stdout=subprocess.PIPE,
+    # `launcher` runs the program (["wine"] for the Windows build).
+    def __init__(self, mdhost, *args, env=None, launcher=()):
+        self.process = subprocess.Popen([*launcher, mdhost, "serve", *args], stdout=subprocess.PIPE,
                                         stderr=subprocess.STDOUT, text=True, env=env)
         before = []
         for line in self.process.stdout:
@@ -82,3 +85,22 @@ def wait_until(predicate, seconds, what):
             return
         time.sleep(0.1)
     raise SystemExit("FAILED: " + what)
+
+
+def start_browser():
+    """Headless Chromium through Selenium; fails, not skips, where either is
+    missing."""
+    try:
+        from selenium import webdriver
+    except ImportError:
+        raise SystemExit("FAILED: python3-selenium is missing; tools/test.sh linux installs it")
+    for program in ("/usr/bin/chromium", "/usr/bin/chromedriver"):
+        if not os.path.exists(program):
+            raise SystemExit(f"FAILED: {program} is missing; tools/test.sh linux installs chromium and chromium-driver")
+    options = webdriver.ChromeOptions()
+    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                     "--window-size=1280,800", "--no-proxy-server"):
+        options.add_argument(argument)
+    options.binary_location = "/usr/bin/chromium"
+    service = (webdriver.ChromeService if hasattr(webdriver, "ChromeService") else webdriver.chrome.service.Service)
+    return webdriver.Chrome(service=service("/usr/bin/chromedriver"), options=options)

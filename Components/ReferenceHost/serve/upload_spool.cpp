@@ -1,38 +1,39 @@
 #include "serve/upload_spool.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <system_error>
 
+#include "serve/serve_platform.h"
+
 bool UploadSpool::Create(std::string* error) {
-  const char* base = getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/mdhost-serve-XXXXXX";
-  if (!mkdtemp(pattern.data())) {
-    *error = "cannot make a temporary folder for the files the page sends in " + pattern;
+  std::string made;
+  if (!MakeTemporaryFolder(std::string(), "mdhost-serve-", &made)) {
+    *error = "cannot make a temporary folder for the files the page sends in " + made;
     return false;
   }
-  folder_ = pattern;
+  folder_ = made;
   return true;
 }
 
 UploadSpool::~UploadSpool() {
   std::error_code ignored;
-  if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+  if (!folder_.empty()) std::filesystem::remove_all(std::filesystem::u8path(folder_), ignored);
 }
 
 SpooledFile::SpooledFile(const UploadSpool& spool, const std::string& name, std::uint64_t cap) : cap_(cap) {
-  std::string pattern = spool.Folder() + "/XXXXXX";
-  if (!mkdtemp(pattern.data())) return;
-  folder_ = pattern;
-  path_ = folder_ + "/" + name;
-  out_.open(std::filesystem::u8path(path_), std::ios::binary | std::ios::trunc);
+  if (!MakeTemporaryFolder(spool.Folder(), "", &folder_)) {
+    folder_.clear();
+    return;
+  }
+  const std::filesystem::path path = std::filesystem::u8path(folder_) / std::filesystem::u8path(name);
+  path_ = path.u8string();
+  out_.open(path, std::ios::binary | std::ios::trunc);
 }
 
 SpooledFile::~SpooledFile() {
   out_.close();
   std::error_code ignored;
-  if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+  if (!folder_.empty()) std::filesystem::remove_all(std::filesystem::u8path(folder_), ignored);
 }
 
 bool SpooledFile::Write(const char* data, std::size_t length) {

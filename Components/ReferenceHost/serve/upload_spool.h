@@ -10,7 +10,8 @@
 
 class UploadSpool {
  public:
-  // Makes the spool folder below $TMPDIR (or /tmp); false when it cannot.
+  // Makes the spool folder below the system's temporary folder ($TMPDIR or
+  // /tmp on Linux); false when it cannot.
   bool Create(std::string* error);
   // Removes the spool folder with whatever is left in it.
   ~UploadSpool();
