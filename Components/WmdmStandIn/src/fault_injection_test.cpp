@@ -96,5 +96,23 @@ TEST_F(FaultInjectionTest, AFaultForOneObjectSparesTheOthers) {
       << "both faults are used up; the real checks answer again";
 }
 
+// A death armed for a storage stays with the object that answered it, as a
+// reference the device has forgotten; the same storage looked up again lives.
+TEST_F(FaultInjectionTest, ADeathStaysWithTheObjectThatAnsweredIt) {
+  for (HRESULT dead : {WMDM_E_INTERFACEDEAD, MTP_E_INVALID_OBJECT_HANDLE, MTP_E_STALE_OBJECT_REFERENCE}) {
+    SCOPED_TRACE(testing::Message() << std::hex << dead);
+    auto album = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album")});
+    Faults().InjectDeath(ObjectKind::Storage, "GetName", dead, 1, players_.album);
+    WCHAR name[64] = {};
+    EXPECT_EQ(album->GetName(name, 64), dead);
+    DWORD attributes = 0;
+    EXPECT_EQ(album->GetAttributes(&attributes, nullptr), dead) << "every later call of that object";
+    EXPECT_EQ(album->GetName(name, 64), dead);
+    auto again = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album")});
+    EXPECT_EQ(again->GetName(name, 64), S_OK);
+    EXPECT_EQ(WString(name), W("Album"));
+  }
+}
+
 }  // namespace
 }  // namespace wmdm_standin

@@ -8,6 +8,7 @@
 #include <com_ptr.h>
 #include <mswmdm.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -91,6 +92,9 @@ class Storage final
 
   std::shared_ptr<PlayerModel> model_;
   StorageHandle handle_;
+  // S_OK, or the stale-object answer a fault armed by InjectDeath gave: this
+  // object gives it for ever after.
+  mutable std::atomic<HRESULT> deadAnswer_{S_OK};
 };
 
 }  // namespace wmdm_standin
