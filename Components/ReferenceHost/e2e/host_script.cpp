@@ -599,6 +599,7 @@ void HostScript::SendTrack() {
   const size_t ended = Events(HostEvent::kOperationEnded).size();
   const size_t added = Events(HostEvent::kContentAdded).size();
   DWORD outcome = 0;
+  invariants_.NoteSent(source.native);
   const HRESULT hr =
       Call(27, [&] { return plugin_->DownloadFile(memory_.c_str(), kSentFolder, source.path.c_str(), &item, 2, 27, &outcome); });
   if (!Check(hr == S_OK, "DownloadFile answered " + HexOf(hr))) return;
@@ -646,6 +647,7 @@ void HostScript::SendAgain() {
     const size_t ended = Events(HostEvent::kOperationEnded).size();
     DWORD outcome = 0;
     if (c.mode == 0) invariants_.NameForRemoval(W("Internal Memory"), sentPath_);
+    invariants_.NoteSent(source.native);
     Expect(27, [&] { return plugin_->DownloadFile(memory_.c_str(), kSentFolder, source.path.c_str(), &item, c.mode, 28, &outcome); },
            c.answer, "sending an existing file, " + mode + ",");
     Check(outcome == c.outcome, mode + ": outcome " + std::to_string(outcome));
@@ -671,6 +673,7 @@ void HostScript::SendOntoPlaylist() {
   List(evening, &before);
   const size_t changed = Events(HostEvent::kPlaylistChanged).size();
   DWORD outcome = 0;
+  invariants_.NoteSent(source.native);
   if (!Expect(27, [&] { return plugin_->DownloadFile(memory_.c_str(), evening.c_str(), source.path.c_str(), &item, 2, 29, &outcome); },
               S_OK, "DownloadFile onto a playlist"))
     return;

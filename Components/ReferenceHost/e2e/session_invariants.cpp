@@ -1,7 +1,9 @@
 #include "e2e/session_invariants.h"
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 
 #include <ipp_result_codes.h>
@@ -48,8 +50,7 @@ SessionInvariants::Snapshot SessionInvariants::Take(wmdm_standin::PlayerModel& p
           if (!child || child->deleted) continue;
           const WString childPath = (path == W("\\") ? path : path + W("\\")) + child->name;
           const bool childUnseen = unseen || Unseen(child->attributes);
-          const bool complete = child->bytes.empty() || child->bytes.size() == child->size;
-          held[child->id] = Held{medium, childPath, childUnseen, !child->IsFolder(), complete};
+          held[child->id] = Held{medium, childPath, childUnseen, !child->IsFolder()};
           walk(*child, medium, childPath, childUnseen);
         }
       };
@@ -62,7 +63,22 @@ SessionInvariants::Snapshot SessionInvariants::Take(wmdm_standin::PlayerModel& p
 void SessionInvariants::Before(wmdm_standin::PlayerModel& players) {
   before_ = Take(players);
   named_.clear();
+  sent_.clear();
   taken_ = true;
+}
+
+void SessionInvariants::NoteSent(const std::string& nativePath) {
+  std::ifstream in(nativePath, std::ios::binary);
+  sent_.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool SessionInvariants::Whole(wmdm_standin::PlayerModel& players, wmdm_standin::ObjectId id) const {
+  const auto object = players.Inspect(id);
+  if (!object) return true;  // gone again within the step
+  // A store that keeps no bytes of its own is judged by the size it reports.
+  return std::any_of(sent_.begin(), sent_.end(), [&](const std::vector<BYTE>& source) {
+    return object->bytes.empty() ? object->size == source.size() : object->bytes == source;
+  });
 }
 
 void SessionInvariants::NameForRemoval(const WString& medium, const WString& hostPath) {
@@ -103,7 +119,8 @@ std::vector<std::string> SessionInvariants::After(wmdm_standin::PlayerModel& pla
   for (const auto& [id, held] : after) {
     if (before_.count(id) || !held.file) continue;
     ++newFiles;
-    if (!held.complete) broken.push_back("invariant: " + wide::ToUtf8(held.medium + held.path) + " is partial");
+    // Playlists are made as files too, in steps that send nothing.
+    if (!sent_.empty() && !Whole(players, id)) broken.push_back("invariant: " + wide::ToUtf8(held.medium + held.path) + " is partial");
   }
   // Playlists are made as files too; a step that made any sends none.
   const bool madePlaylist = std::any_of(answers.begin(), answers.end(), [](const SlotAnswer& answer) {
