@@ -44,19 +44,23 @@ bool SessionInvariants::IsDocumentedAnswer(HRESULT hr, int slot) {
 SessionInvariants::Snapshot SessionInvariants::Take(wmdm_standin::PlayerModel& players) {
   Snapshot held;
   auto lock = players.Lock();
+  wmdm_standin::ObjectId mediumId = 0;
   std::function<void(const wmdm_standin::ModelObject&, const WString&, const WString&, bool)> walk =
       [&](const wmdm_standin::ModelObject& object, const WString& medium, const WString& path, bool unseen) {
         for (const auto& child : object.children) {
           if (!child || child->deleted) continue;
           const WString childPath = (path == W("\\") ? path : path + W("\\")) + child->name;
           const bool childUnseen = unseen || Unseen(child->attributes);
-          held[child->id] = Held{medium, childPath, childUnseen, !child->IsFolder()};
+          held[child->id] = Held{mediumId, medium, childPath, childUnseen, !child->IsFolder()};
           walk(*child, medium, childPath, childUnseen);
         }
       };
   for (const auto& device : players.PresentDevices())
     for (const auto& medium : device->media)
-      if (medium->present && medium->root) walk(*medium->root, medium->description.name, W("\\"), false);
+      if (medium->present && medium->root) {
+        mediumId = medium->id;
+        walk(*medium->root, medium->description.name, W("\\"), false);
+      }
   return held;
 }
 
@@ -105,12 +109,17 @@ std::vector<std::string> SessionInvariants::After(wmdm_standin::PlayerModel& pla
   if (!taken_) return broken;
   taken_ = false;
   const Snapshot after = Take(players);
-  std::vector<WString> present;
-  for (const auto& device : players.PresentDevices())
-    for (const auto& medium : device->media) present.push_back(medium->description.name);
+  std::vector<wmdm_standin::ObjectId> present;
+  {
+    auto lock = players.Lock();
+    for (const auto& device : players.PresentDevices())
+      for (const auto& medium : device->media)
+        if (medium->present) present.push_back(medium->id);
+  }
   for (const auto& [id, held] : before_) {
-    // A player that went away took its content along; nothing was removed.
-    if (after.count(id) || std::find(present.begin(), present.end(), held.medium) == present.end()) continue;
+    // A player unplugged or a medium taken out took its content along;
+    // nothing was removed.
+    if (after.count(id) || std::find(present.begin(), present.end(), held.mediumId) == present.end()) continue;
     if (!Named(held))
       broken.push_back("invariant: " + wide::ToUtf8(held.medium + held.path) + " went, which the host " +
                        (held.unseen ? "never saw" : "did not name"));

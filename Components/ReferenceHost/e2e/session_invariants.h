@@ -4,7 +4,8 @@
 //   (E_NOTIMPL only from the slots it leaves unimplemented);
 // - nothing left the players that the host did not name for removal in the
 //   step (a delete's item and what lies below it, a replaced file, a wiped
-//   medium), and nothing the host's listings never show (hidden or system
+//   medium; a medium taken out or a player unplugged takes its content
+//   along), and nothing the host's listings never show (hidden or system
 //   objects) unless a whole medium was wiped;
 // - a send never leaves a partial file: a file appears only where a send
 //   answered success, and holds every byte of a file the step sent.
@@ -41,6 +42,7 @@ class SessionInvariants {
 
  private:
   struct Held {
+    wmdm_standin::ObjectId mediumId;  // media of two players may share a name
     WString medium;
     WString path;   // "\Music\a.mp3"
     bool unseen;    // hidden or system, itself or a folder above it
