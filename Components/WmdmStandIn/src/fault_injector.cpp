@@ -55,9 +55,9 @@ void FaultInjector::Inject(ObjectKind kind, const std::string& method, HRESULT r
 }
 
 void FaultInjector::InjectDeath(ObjectKind kind, const std::string& method, HRESULT result, int times,
-                                ObjectId object) {
+                                ObjectId object, int after) {
   std::lock_guard<std::mutex> lock(mutex_);
-  faults_[Key{kind, Intern(method), object}] = Fault{result, times, 0, true};
+  faults_[Key{kind, Intern(method), object}] = Fault{result, times, after, true};
 }
 
 void FaultInjector::ClearFaults() {

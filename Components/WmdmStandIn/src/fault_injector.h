@@ -52,7 +52,8 @@ class FaultInjector {
   // forgotten does, while the same object looked up afresh is a new, live one.
   // Storages honour it (they are what a client keeps); other kinds take it
   // as a plain fault.
-  void InjectDeath(ObjectKind kind, const std::string& method, HRESULT result, int times = 1, ObjectId object = 0);
+  void InjectDeath(ObjectKind kind, const std::string& method, HRESULT result, int times = 1, ObjectId object = 0,
+                   int after = 0);
   void ClearFaults();
   // A fault armed as "<method>(new child)" for a folder passes, when an
   // object is made in that folder, to that object's `method` (a new track's
