@@ -9,6 +9,7 @@
 #include <ipp_result_codes.h>
 
 #include "e2e/host_script.h"
+#include "e2e/media_taken_out.h"
 
 namespace {
 
@@ -109,17 +110,11 @@ std::vector<std::string> SessionInvariants::After(wmdm_standin::PlayerModel& pla
   if (!taken_) return broken;
   taken_ = false;
   const Snapshot after = Take(players);
-  std::vector<wmdm_standin::ObjectId> present;
-  {
-    auto lock = players.Lock();
-    for (const auto& device : players.PresentDevices())
-      for (const auto& medium : device->media)
-        if (medium->present) present.push_back(medium->id);
-  }
+  const PresentMedia present = MediaPresent(players);
   for (const auto& [id, held] : before_) {
     // A player unplugged or a medium taken out took its content along;
     // nothing was removed.
-    if (after.count(id) || std::find(present.begin(), present.end(), held.mediumId) == present.end()) continue;
+    if (after.count(id) || !present.count(held.mediumId)) continue;
     if (!Named(held))
       broken.push_back("invariant: " + wide::ToUtf8(held.medium + held.path) + " went, which the host " +
                        (held.unseen ? "never saw" : "did not name"));
@@ -128,8 +123,9 @@ std::vector<std::string> SessionInvariants::After(wmdm_standin::PlayerModel& pla
   for (const auto& [id, held] : after) {
     if (before_.count(id) || !held.file) continue;
     ++newFiles;
-    // Playlists are made as files too, in steps that send nothing.
-    if (!sent_.empty() && !Whole(players, id)) broken.push_back("invariant: " + wide::ToUtf8(held.medium + held.path) + " is partial");
+    // A step that sent nothing (one that made a playlist) has no bytes to compare with.
+    if (!sent_.empty() && !Whole(players, id))
+      broken.push_back("invariant: " + wide::ToUtf8(held.medium + held.path) + " is partial");
   }
   // Playlists are made as files too; a step that made any sends none.
   const bool madePlaylist = std::any_of(answers.begin(), answers.end(), [](const SlotAnswer& answer) {
