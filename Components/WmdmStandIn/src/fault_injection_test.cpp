@@ -112,6 +112,19 @@ TEST_F(FaultInjectionTest, ADeathStaysWithTheObjectThatAnsweredIt) {
     EXPECT_EQ(again->GetName(name, 64), S_OK);
     EXPECT_EQ(WString(name), W("Album"));
   }
+  // The globals die with the storage they were asked of, and it with them.
+  auto memory = StorageAt(W("Pocket 20"), {W("Internal Memory")});
+  ComPtr<IWMDMStorageGlobals> globals;
+  ASSERT_EQ(memory->GetStorageGlobals(&globals), S_OK);
+  Faults().InjectDeath(ObjectKind::StorageGlobals, "GetStatus", WMDM_E_INTERFACEDEAD, 1, players_.internal);
+  DWORD status = 0;
+  EXPECT_EQ(globals->GetStatus(&status), WMDM_E_INTERFACEDEAD);
+  WCHAR name[64] = {};
+  EXPECT_EQ(memory->GetName(name, 64), WMDM_E_INTERFACEDEAD);
+  EXPECT_EQ(globals->GetStatus(&status), WMDM_E_INTERFACEDEAD);
+  ComPtr<IWMDMStorageGlobals> fresh;
+  ASSERT_EQ(StorageAt(W("Pocket 20"), {W("Internal Memory")})->GetStorageGlobals(&fresh), S_OK);
+  EXPECT_EQ(fresh->GetStatus(&status), S_OK);
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ HRESULT STDMETHODCALLTYPE Storage::SetAttributes(DWORD attributes, _WAVEFORMATEX
 HRESULT STDMETHODCALLTYPE Storage::GetStorageGlobals(IWMDMStorageGlobals** globals) {
   STORAGE_ENTER("GetStorageGlobals");
   if (!globals) return E_INVALIDARG;
-  return MakeComObjectInto<StorageGlobals>(globals, model_, handle_.device, handle_.medium);
+  return MakeComObjectInto<StorageGlobals>(globals, model_, handle_.device, handle_.medium, this);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::GetAttributes(DWORD* attributes, _WAVEFORMATEX* format) {

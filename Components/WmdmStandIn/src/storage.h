@@ -83,6 +83,11 @@ class Storage final
                                     IUnknown* unknown, IWMDMStorage** newObject) override;
 
   const StorageHandle& Handle() const { return handle_; }
+  // S_OK, or the stale-object answer this object gives for ever after
+  // (InjectDeath); KeepDead makes it so from now on.
+  HRESULT DeadAnswer() const { return deadAnswer_; }
+  void KeepDead(HRESULT answer) const { deadAnswer_ = answer; }
+  IUnknown* Unknown() const { return const_cast<IWMDMStorage4*>(static_cast<const IWMDMStorage4*>(this)); }
 
  private:
   // Counts the call, applies an injected fault, refuses a dead storage.
