@@ -46,9 +46,14 @@ TEST(CatchToResultTest, TurnsExceptionsIntoResults) {
   EXPECT_EQ(CatchToResult([]() -> HRESULT { throw 1; }), E_FAIL);
 }
 
+class HostBoundaryTest : public PluginHarness {
+ protected:
+  ThrowingCallback throwing_;
+};
+
 // An exception the door stops is told to the host's log, once, with its
 // text; an allocation failure is not (the line could not be had either).
-TEST_F(PluginHarness, ADoorLogsTheExceptionItStopped) {
+TEST_F(HostBoundaryTest, ADoorLogsTheExceptionItStopped) {
   HostLink link(plugin_);
   link.SetCallback(&callback_);
   CriticalSection lock;
@@ -72,11 +77,6 @@ TEST_F(PluginHarness, ADoorLogsTheExceptionItStopped) {
     EXPECT_EQ(lines, c.lines);
   }
 }
-
-class HostBoundaryTest : public PluginHarness {
- protected:
-  ThrowingCallback throwing_;
-};
 
 TEST_F(HostBoundaryTest, EverySlotAnswersAFailureInsteadOfThrowing) {
   Start();
