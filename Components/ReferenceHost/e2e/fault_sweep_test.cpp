@@ -171,7 +171,13 @@ TEST_P(FaultSweep, EveryPlatformCallOfTheStepFails) {
       if (call != unit.call) return;
       before = Content(players);
       players.Faults().ResetCalls();
-      players.Faults().Inject(unit.method.first, unit.method.second, unit.fault, 1, 0, unit.nth - 1);
+      // A dead storage (or its globals) stays dead, as on a device: only a
+      // fresh lookup gets a live one.
+      if (unit.fault == WMDM_E_INTERFACEDEAD &&
+          (unit.method.first == ObjectKind::Storage || unit.method.first == ObjectKind::StorageGlobals))
+        players.Faults().InjectDeath(unit.method.first, unit.method.second, unit.fault, 1, 0, unit.nth - 1);
+      else
+        players.Faults().Inject(unit.method.first, unit.method.second, unit.fault, 1, 0, unit.nth - 1);
     };
     options.afterCall = [&](size_t call, int, HRESULT, PlayerModel& players) {
       if (call != unit.call) return;

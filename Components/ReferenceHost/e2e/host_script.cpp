@@ -16,6 +16,7 @@
 #include <unique_bstr.h>
 #include <unique_safearray.h>
 
+#include "e2e/media_taken_out.h"
 #include "host_support/class_object_registration.h"
 #include "host_support/host_item.h"
 #include "host_support/host_item_id_list.h"
@@ -175,27 +176,28 @@ HostScript::~HostScript() {
 }
 
 const std::vector<HostScript::Step>& HostScript::Table() {
+  using N = Needs;
   static const std::vector<Step> steps = {
-      {"load the module", &HostScript::LoadModule},
-      {"ask before starting", &HostScript::AskBeforeStart},
-      {"start", &HostScript::Start},
-      {"list devices", &HostScript::ListDevices},
-      {"read device properties", &HostScript::ReadDeviceProperties},
-      {"list media and read their properties", &HostScript::ReadMediaProperties},
-      {"fixed and unimplemented slots", &HostScript::AnswerFixedSlots},
-      {"browse", &HostScript::Browse},
-      {"make a folder", &HostScript::MakeFolder},
-      {"send a track", &HostScript::SendTrack},
-      {"send it again", &HostScript::SendAgain},
-      {"send onto a playlist", &HostScript::SendOntoPlaylist},
-      {"make a playlist", &HostScript::MakePlaylist},
-      {"reorder the playlist", &HostScript::ReorderPlaylist},
-      {"rename", &HostScript::Rename},
-      {"delete", &HostScript::Delete},
-      {"a player comes and goes", &HostScript::Hotplug},
-      {"erase the card", &HostScript::EraseCard},
-      {"format the memory", &HostScript::FormatMemory},
-      {"stop", &HostScript::Stop},
+      {"load the module", &HostScript::LoadModule, N::Nothing},
+      {"ask before starting", &HostScript::AskBeforeStart, N::Nothing},
+      {"start", &HostScript::Start, N::Nothing},
+      {"list devices", &HostScript::ListDevices, N::Nothing},
+      {"read device properties", &HostScript::ReadDeviceProperties, N::BothMedia},
+      {"list media and read their properties", &HostScript::ReadMediaProperties, N::Nothing},
+      {"fixed and unimplemented slots", &HostScript::AnswerFixedSlots, N::Nothing},
+      {"browse", &HostScript::Browse, N::Memory},
+      {"make a folder", &HostScript::MakeFolder, N::Memory},
+      {"send a track", &HostScript::SendTrack, N::Memory},
+      {"send it again", &HostScript::SendAgain, N::Memory},
+      {"send onto a playlist", &HostScript::SendOntoPlaylist, N::Memory},
+      {"make a playlist", &HostScript::MakePlaylist, N::Memory},
+      {"reorder the playlist", &HostScript::ReorderPlaylist, N::Memory},
+      {"rename", &HostScript::Rename, N::Memory},
+      {"delete", &HostScript::Delete, N::Memory},
+      {"a player comes and goes", &HostScript::Hotplug, N::Nothing},
+      {"erase the card", &HostScript::EraseCard, N::Card},
+      {"format the memory", &HostScript::FormatMemory, N::Memory},
+      {"stop", &HostScript::Stop, N::Nothing},
   };
   return steps;
 }
@@ -217,16 +219,43 @@ bool HostScript::Run() {
     // leave nothing behind.
     const bool last = &step == &Table().back();
     if (stopped_ && !last) continue;
-    if (options_.beforeStep && host_ && host_->players) options_.beforeStep(step.name, host_->players->Model());
-    if (host_ && host_->players) invariants_.Before(host_->players->Model());
-    const size_t firstAnswer = answers_.size();
-    current_->ran = true;
-    (this->*step.run)();
-    if (options_.afterStep && host_ && host_->players) options_.afterStep(step.name, host_->players->Model());
-    CheckInvariants(firstAnswer);
+    if (TakenOut(step.needs)) {
+      current_->mediumOut = true;
+      continue;
+    }
+    RunStep(step);
   }
   current_ = nullptr;
   return Problems().empty();
+}
+
+void HostScript::RunStep(const Step& step) {
+  wmdm_standin::PlayerModel* players = host_ && host_->players ? &host_->players->Model() : nullptr;
+  if (options_.beforeStep && players) options_.beforeStep(step.name, *players);
+  if (players) invariants_.Before(*players);
+  const PresentMedia media = players ? MediaPresent(*players) : PresentMedia();
+  const size_t firstAnswer = answers_.size();
+  current_->ran = true;
+  (this->*step.run)();
+  players = host_ && host_->players ? &host_->players->Model() : nullptr;
+  if (options_.afterStep && players) options_.afterStep(step.name, *players);
+  // A medium taken out half way is a legitimate end of what the step
+  // expected; what must hold whatever the platform did is checked below.
+  if (players && step.run != &HostScript::Stop && !TakenOutSince(media, *players).empty()) {
+    current_->problems.clear();
+    current_->mediumOut = true;
+  }
+  CheckInvariants(firstAnswer);
+}
+
+bool HostScript::TakenOut(const WCHAR* name) {
+  return host_ && host_->players && IsTakenOut(host_->players->Model(), W("Aurora MX-20"), name);
+}
+
+bool HostScript::TakenOut(Needs needs) {
+  const bool memory = (needs == Needs::Memory || needs == Needs::BothMedia) && TakenOut(W("Internal Memory"));
+  const bool card = (needs == Needs::Card || needs == Needs::BothMedia) && TakenOut(W("Storage Card"));
+  return memory || card;
 }
 
 void HostScript::CheckInvariants(size_t firstAnswer) {
@@ -473,10 +502,13 @@ void HostScript::ReadMediaProperties() {
       }
     }
   }
-  if (!Check(!memory_.empty() && !card_.empty(), "the Aurora's two media were not listed")) {
+  // A medium taken out is not listed; the steps that need it will not run.
+  const bool memoryListed = !memory_.empty() || TakenOut(W("Internal Memory"));
+  if (!Check(memoryListed && (!card_.empty() || TakenOut(W("Storage Card"))), "the Aurora's two media were not listed")) {
     stopped_ = true;
     return;
   }
+  if (memory_.empty()) return;
   // 2 GiB: the low half alone is past what a LONG holds.
   const std::pair<const WCHAR*, LONG> sizes[] = {{W("MediaSpaceTotalHi"), 0},
                                                  {W("MediaSpaceTotalLo"), static_cast<LONG>(0x80000000u)},
@@ -599,6 +631,7 @@ void HostScript::SendTrack() {
   const size_t ended = Events(HostEvent::kOperationEnded).size();
   const size_t added = Events(HostEvent::kContentAdded).size();
   DWORD outcome = 0;
+  invariants_.NoteSent(source.native);
   const HRESULT hr =
       Call(27, [&] { return plugin_->DownloadFile(memory_.c_str(), kSentFolder, source.path.c_str(), &item, 2, 27, &outcome); });
   if (!Check(hr == S_OK, "DownloadFile answered " + HexOf(hr))) return;
@@ -646,6 +679,7 @@ void HostScript::SendAgain() {
     const size_t ended = Events(HostEvent::kOperationEnded).size();
     DWORD outcome = 0;
     if (c.mode == 0) invariants_.NameForRemoval(W("Internal Memory"), sentPath_);
+    invariants_.NoteSent(source.native);
     Expect(27, [&] { return plugin_->DownloadFile(memory_.c_str(), kSentFolder, source.path.c_str(), &item, c.mode, 28, &outcome); },
            c.answer, "sending an existing file, " + mode + ",");
     Check(outcome == c.outcome, mode + ": outcome " + std::to_string(outcome));
@@ -671,6 +705,7 @@ void HostScript::SendOntoPlaylist() {
   List(evening, &before);
   const size_t changed = Events(HostEvent::kPlaylistChanged).size();
   DWORD outcome = 0;
+  invariants_.NoteSent(source.native);
   if (!Expect(27, [&] { return plugin_->DownloadFile(memory_.c_str(), evening.c_str(), source.path.c_str(), &item, 2, 29, &outcome); },
               S_OK, "DownloadFile onto a playlist"))
     return;

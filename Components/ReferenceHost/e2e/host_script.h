@@ -57,6 +57,10 @@ struct SlotAnswer {
 struct StepReport {
   std::string name;
   bool ran = false;
+  // A medium the step needs was taken out (chaos): before the step, which
+  // then did not run, or during it, whose own checks were then set aside
+  // (the invariants still hold it).
+  bool mediumOut = false;
   std::vector<std::string> problems;
 };
 
@@ -81,9 +85,12 @@ class HostScript {
 
  private:
   class Callback;
+  // What of the Aurora a step works on; it does not run once that is taken out.
+  enum class Needs { Nothing, Memory, Card, BothMedia };
   struct Step {
     const char* name;
     void (HostScript::*run)();
+    Needs needs;
   };
   static const std::vector<Step>& Table();
 
@@ -127,6 +134,11 @@ class HostScript {
   HRESULT List(const WString& path, std::vector<Listed>* items);
   bool ItemNamed(const std::vector<Listed>& items, const WString& path) const;
   bool LockIsFree();
+  // The Aurora's medium called `name` was taken out (chaos), or what `needs` is.
+  bool TakenOut(const WCHAR* name);
+  bool TakenOut(Needs needs);
+  // Runs one step that may run, between the hooks, and checks the invariants after it.
+  void RunStep(const Step& step);
   // The session's invariants (e2e/session_invariants.h) after the step that
   // made the answers from `firstAnswer` on.
   void CheckInvariants(size_t firstAnswer);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include <com_support.h>
 
 namespace {
@@ -33,10 +35,19 @@ class HostScriptTest : public ::testing::Test {
   }
 };
 
+// Under chaos that takes media out (MD_STANDIN_CHAOS=seed,remove-store) a
+// step whose medium went does not run, or is judged by the invariants alone;
+// every slot is then not driven.
 TEST_F(HostScriptTest, WholeSessionDrivesEverySlot) {
   HostScript script(Options());
   EXPECT_TRUE(script.Run()) << Joined(script.Problems());
-  for (const StepReport& step : script.Steps()) EXPECT_TRUE(step.ran) << step.name;
+  bool mediumOut = false;
+  for (const StepReport& step : script.Steps()) {
+    EXPECT_TRUE(step.ran || step.mediumOut) << step.name;
+    if (step.mediumOut && !mediumOut) std::cout << "[ CHAOS    ] a medium was taken out by: " << step.name << "\n";
+    mediumOut = mediumOut || step.mediumOut;
+  }
+  if (mediumOut) return;
 
   std::set<int> every;
   for (int slot = 0; slot < kMusicDevicePlugin2004SlotCount; ++slot) every.insert(slot);

@@ -1,12 +1,15 @@
 #include "e2e/session_invariants.h"
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 
 #include <ipp_result_codes.h>
 
 #include "e2e/host_script.h"
+#include "e2e/media_taken_out.h"
 
 namespace {
 
@@ -42,27 +45,45 @@ bool SessionInvariants::IsDocumentedAnswer(HRESULT hr, int slot) {
 SessionInvariants::Snapshot SessionInvariants::Take(wmdm_standin::PlayerModel& players) {
   Snapshot held;
   auto lock = players.Lock();
+  wmdm_standin::ObjectId mediumId = 0;
   std::function<void(const wmdm_standin::ModelObject&, const WString&, const WString&, bool)> walk =
       [&](const wmdm_standin::ModelObject& object, const WString& medium, const WString& path, bool unseen) {
         for (const auto& child : object.children) {
           if (!child || child->deleted) continue;
           const WString childPath = (path == W("\\") ? path : path + W("\\")) + child->name;
           const bool childUnseen = unseen || Unseen(child->attributes);
-          const bool complete = child->bytes.empty() || child->bytes.size() == child->size;
-          held[child->id] = Held{medium, childPath, childUnseen, !child->IsFolder(), complete};
+          held[child->id] = Held{mediumId, medium, childPath, childUnseen, !child->IsFolder()};
           walk(*child, medium, childPath, childUnseen);
         }
       };
   for (const auto& device : players.PresentDevices())
     for (const auto& medium : device->media)
-      if (medium->present && medium->root) walk(*medium->root, medium->description.name, W("\\"), false);
+      if (medium->present && medium->root) {
+        mediumId = medium->id;
+        walk(*medium->root, medium->description.name, W("\\"), false);
+      }
   return held;
 }
 
 void SessionInvariants::Before(wmdm_standin::PlayerModel& players) {
   before_ = Take(players);
   named_.clear();
+  sent_.clear();
   taken_ = true;
+}
+
+void SessionInvariants::NoteSent(const std::string& nativePath) {
+  std::ifstream in(nativePath, std::ios::binary);
+  sent_.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool SessionInvariants::Whole(wmdm_standin::PlayerModel& players, wmdm_standin::ObjectId id) const {
+  const auto object = players.Inspect(id);
+  if (!object) return true;  // gone again within the step
+  // A store that keeps no bytes of its own is judged by the size it reports.
+  return std::any_of(sent_.begin(), sent_.end(), [&](const std::vector<BYTE>& source) {
+    return object->bytes.empty() ? object->size == source.size() : object->bytes == source;
+  });
 }
 
 void SessionInvariants::NameForRemoval(const WString& medium, const WString& hostPath) {
@@ -89,12 +110,11 @@ std::vector<std::string> SessionInvariants::After(wmdm_standin::PlayerModel& pla
   if (!taken_) return broken;
   taken_ = false;
   const Snapshot after = Take(players);
-  std::vector<WString> present;
-  for (const auto& device : players.PresentDevices())
-    for (const auto& medium : device->media) present.push_back(medium->description.name);
+  const PresentMedia present = MediaPresent(players);
   for (const auto& [id, held] : before_) {
-    // A player that went away took its content along; nothing was removed.
-    if (after.count(id) || std::find(present.begin(), present.end(), held.medium) == present.end()) continue;
+    // A player unplugged or a medium taken out took its content along;
+    // nothing was removed.
+    if (after.count(id) || !present.count(held.mediumId)) continue;
     if (!Named(held))
       broken.push_back("invariant: " + wide::ToUtf8(held.medium + held.path) + " went, which the host " +
                        (held.unseen ? "never saw" : "did not name"));
@@ -103,7 +123,9 @@ std::vector<std::string> SessionInvariants::After(wmdm_standin::PlayerModel& pla
   for (const auto& [id, held] : after) {
     if (before_.count(id) || !held.file) continue;
     ++newFiles;
-    if (!held.complete) broken.push_back("invariant: " + wide::ToUtf8(held.medium + held.path) + " is partial");
+    // A step that sent nothing (one that made a playlist) has no bytes to compare with.
+    if (!sent_.empty() && !Whole(players, id))
+      broken.push_back("invariant: " + wide::ToUtf8(held.medium + held.path) + " is partial");
   }
   // Playlists are made as files too; a step that made any sends none.
   const bool madePlaylist = std::any_of(answers.begin(), answers.end(), [](const SlotAnswer& answer) {

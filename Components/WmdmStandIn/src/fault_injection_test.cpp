@@ -96,5 +96,36 @@ TEST_F(FaultInjectionTest, AFaultForOneObjectSparesTheOthers) {
       << "both faults are used up; the real checks answer again";
 }
 
+// A death armed for a storage stays with the object that answered it, as a
+// reference the device has forgotten; the same storage looked up again lives.
+TEST_F(FaultInjectionTest, ADeathStaysWithTheObjectThatAnsweredIt) {
+  for (HRESULT dead : {WMDM_E_INTERFACEDEAD, MTP_E_INVALID_OBJECT_HANDLE, MTP_E_STALE_OBJECT_REFERENCE}) {
+    SCOPED_TRACE(testing::Message() << std::hex << dead);
+    auto album = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album")});
+    Faults().InjectDeath(ObjectKind::Storage, "GetName", dead, 1, players_.album);
+    WCHAR name[64] = {};
+    EXPECT_EQ(album->GetName(name, 64), dead);
+    DWORD attributes = 0;
+    EXPECT_EQ(album->GetAttributes(&attributes, nullptr), dead) << "every later call of that object";
+    EXPECT_EQ(album->GetName(name, 64), dead);
+    auto again = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album")});
+    EXPECT_EQ(again->GetName(name, 64), S_OK);
+    EXPECT_EQ(WString(name), W("Album"));
+  }
+  // The globals die with the storage they were asked of, and it with them.
+  auto memory = StorageAt(W("Pocket 20"), {W("Internal Memory")});
+  ComPtr<IWMDMStorageGlobals> globals;
+  ASSERT_EQ(memory->GetStorageGlobals(&globals), S_OK);
+  Faults().InjectDeath(ObjectKind::StorageGlobals, "GetStatus", WMDM_E_INTERFACEDEAD, 1, players_.internal);
+  DWORD status = 0;
+  EXPECT_EQ(globals->GetStatus(&status), WMDM_E_INTERFACEDEAD);
+  WCHAR name[64] = {};
+  EXPECT_EQ(memory->GetName(name, 64), WMDM_E_INTERFACEDEAD);
+  EXPECT_EQ(globals->GetStatus(&status), WMDM_E_INTERFACEDEAD);
+  ComPtr<IWMDMStorageGlobals> fresh;
+  ASSERT_EQ(StorageAt(W("Pocket 20"), {W("Internal Memory")})->GetStorageGlobals(&fresh), S_OK);
+  EXPECT_EQ(fresh->GetStatus(&status), S_OK);
+}
+
 }  // namespace
 }  // namespace wmdm_standin

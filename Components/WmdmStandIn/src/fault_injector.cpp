@@ -54,6 +54,12 @@ void FaultInjector::Inject(ObjectKind kind, const std::string& method, HRESULT r
   faults_[Key{kind, id, object}] = Fault{result, times, after};
 }
 
+void FaultInjector::InjectDeath(ObjectKind kind, const std::string& method, HRESULT result, int times,
+                                ObjectId object, int after) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_[Key{kind, Intern(method), object}] = Fault{result, times, after, true};
+}
+
 void FaultInjector::ClearFaults() {
   std::lock_guard<std::mutex> lock(mutex_);
   faults_.clear();
@@ -115,18 +121,24 @@ void FaultInjector::ResetCalls() {
 }
 
 std::optional<HRESULT> FaultInjector::Enter(ObjectKind kind, const char* method, ObjectId object) {
+  bool lasting = false;
+  return Enter(kind, method, object, &lasting);
+}
+
+std::optional<HRESULT> FaultInjector::Enter(ObjectKind kind, const char* method, ObjectId object, bool* lasting) {
+  *lasting = false;
   std::lock_guard<std::mutex> lock(mutex_);
   const MethodId id = InternPointer(method);
   ++totals_[id][static_cast<size_t>(kind)];
   sequence_.push_back(Call{kind, id, object});
   if (faults_.empty()) return std::nullopt;
   if (object != 0) {
-    if (auto result = Take(Key{kind, id, object})) return result;
+    if (auto result = Take(Key{kind, id, object}, lasting)) return result;
   }
-  return Take(Key{kind, id, 0});
+  return Take(Key{kind, id, 0}, lasting);
 }
 
-std::optional<HRESULT> FaultInjector::Take(const Key& key) {
+std::optional<HRESULT> FaultInjector::Take(const Key& key, bool* lasting) {
   auto found = faults_.find(key);
   if (found == faults_.end()) return std::nullopt;
   if (found->second.passing > 0) {
@@ -134,6 +146,7 @@ std::optional<HRESULT> FaultInjector::Take(const Key& key) {
     return std::nullopt;
   }
   const HRESULT result = found->second.result;
+  *lasting = found->second.lasting;
   if (found->second.remaining > 0 && --found->second.remaining == 0) faults_.erase(found);
   return result;
 }

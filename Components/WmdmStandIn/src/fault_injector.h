@@ -47,6 +47,13 @@ class FaultInjector {
   // that a sweep can fail exactly the nth call.
   void Inject(ObjectKind kind, const std::string& method, HRESULT result, int times = 1, ObjectId object = 0,
               int after = 0);
+  // As Inject, for a stale-object answer that outlives the call: the object
+  // that gave it gives it to every later call, as a reference the device has
+  // forgotten does, while the same object looked up afresh is a new, live one.
+  // Storages honour it (they are what a client keeps); other kinds take it
+  // as a plain fault.
+  void InjectDeath(ObjectKind kind, const std::string& method, HRESULT result, int times = 1, ObjectId object = 0,
+                   int after = 0);
   void ClearFaults();
   // A fault armed as "<method>(new child)" for a folder passes, when an
   // object is made in that folder, to that object's `method` (a new track's
@@ -65,6 +72,8 @@ class FaultInjector {
   // Every stand-in method starts here: the call is counted, and an injected
   // result, if one is due, is handed back for the method to return.
   std::optional<HRESULT> Enter(ObjectKind kind, const char* method, ObjectId object);
+  // The same, saying in `lasting` whether the answer was armed by InjectDeath.
+  std::optional<HRESULT> Enter(ObjectKind kind, const char* method, ObjectId object, bool* lasting);
 
  private:
   // Methods are counted by number: a call with nothing armed compares no
@@ -82,13 +91,14 @@ class FaultInjector {
     HRESULT result;
     int remaining;
     int passing = 0;  // calls still let through first
+    bool lasting = false;  // armed by InjectDeath
   };
   // The number of a method's name, given a new one when first seen; the
   // `Known` form gives none and answers false for a name never seen.
   MethodId Intern(const std::string& method);
   MethodId InternPointer(const char* method);
   bool Known(const std::string& method, MethodId* id) const;
-  std::optional<HRESULT> Take(const Key& key);
+  std::optional<HRESULT> Take(const Key& key, bool* lasting);
 
   mutable std::mutex mutex_;
   std::vector<std::string> names_;                              // by MethodId

@@ -40,7 +40,12 @@ HRESULT STDMETHODCALLTYPE Storage::QueryInterface(REFIID riid, void** object) {
 }
 
 std::optional<HRESULT> Storage::Enter(const char* method) const {
-  if (auto injected = model_->Faults().Enter(ObjectKind::Storage, method, handle_.object->id)) return injected;
+  bool lasting = false;
+  if (auto injected = model_->Faults().Enter(ObjectKind::Storage, method, handle_.object->id, &lasting)) {
+    if (lasting) deadAnswer_ = *injected;
+    return injected;
+  }
+  if (const HRESULT dead = deadAnswer_; dead != S_OK) return dead;
   model_->ChaosMode().MaybeSlow();
   model_->MaybeRemoveStore(handle_.medium);
   // A file another program removed meanwhile answers as a deleted one.
@@ -57,7 +62,7 @@ HRESULT STDMETHODCALLTYPE Storage::SetAttributes(DWORD attributes, _WAVEFORMATEX
 HRESULT STDMETHODCALLTYPE Storage::GetStorageGlobals(IWMDMStorageGlobals** globals) {
   STORAGE_ENTER("GetStorageGlobals");
   if (!globals) return E_INVALIDARG;
-  return MakeComObjectInto<StorageGlobals>(globals, model_, handle_.device, handle_.medium);
+  return MakeComObjectInto<StorageGlobals>(globals, model_, handle_.device, handle_.medium, this);
 }
 
 HRESULT STDMETHODCALLTYPE Storage::GetAttributes(DWORD* attributes, _WAVEFORMATEX* format) {
@@ -201,7 +206,8 @@ HRESULT STDMETHODCALLTYPE Storage::SetReferences(DWORD count, IWMDMStorage** sto
     const Storage* entry = nullptr;
     ComPtr<IWMDMStorage> hold = OwnStorage(storages[i], &entry);
     if (!entry) return E_INVALIDARG;
-    if (!model_->IsAlive(entry->handle_)) return StaleReferenceAnswer(*handle_.device);
+    // An entry whose object the device forgot, or one killed by InjectDeath.
+    if (!model_->IsAlive(entry->handle_) || entry->deadAnswer_ != S_OK) return StaleReferenceAnswer(*handle_.device);
     entries.push_back(entry->handle_);
   }
   return model_->SetReferences(handle_, entries);

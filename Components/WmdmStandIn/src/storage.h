@@ -8,6 +8,7 @@
 #include <com_ptr.h>
 #include <mswmdm.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -82,6 +83,11 @@ class Storage final
                                     IUnknown* unknown, IWMDMStorage** newObject) override;
 
   const StorageHandle& Handle() const { return handle_; }
+  // S_OK, or the stale-object answer this object gives for ever after
+  // (InjectDeath); KeepDead makes it so from now on.
+  HRESULT DeadAnswer() const { return deadAnswer_; }
+  void KeepDead(HRESULT answer) const { deadAnswer_ = answer; }
+  IUnknown* Unknown() const { return const_cast<IWMDMStorage4*>(static_cast<const IWMDMStorage4*>(this)); }
 
  private:
   // Counts the call, applies an injected fault, refuses a dead storage.
@@ -91,6 +97,9 @@ class Storage final
 
   std::shared_ptr<PlayerModel> model_;
   StorageHandle handle_;
+  // S_OK, or the stale-object answer a fault armed by InjectDeath gave: this
+  // object gives it for ever after.
+  mutable std::atomic<HRESULT> deadAnswer_{S_OK};
 };
 
 }  // namespace wmdm_standin

@@ -5,6 +5,7 @@
 
 #include "personality.h"
 #include "progress_calls.h"
+#include "storage.h"
 
 namespace wmdm_standin {
 
@@ -31,11 +32,17 @@ HRESULT SplitCount(ULONGLONG count, DWORD* low, DWORD* high) {
 }
 
 StorageGlobals::StorageGlobals(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device,
-                               std::shared_ptr<ModelMedium> medium)
-    : model_(std::move(model)), device_(std::move(device)), medium_(std::move(medium)) {}
+                               std::shared_ptr<ModelMedium> medium, const Storage* origin)
+    : model_(std::move(model)), device_(std::move(device)), medium_(std::move(medium)), origin_(origin),
+      keepOrigin_(origin ? origin->Unknown() : nullptr) {}
 
 std::optional<HRESULT> StorageGlobals::Enter(const char* method) const {
-  if (auto injected = model_->Faults().Enter(ObjectKind::StorageGlobals, method, medium_->id)) return injected;
+  bool lasting = false;
+  if (auto injected = model_->Faults().Enter(ObjectKind::StorageGlobals, method, medium_->id, &lasting)) {
+    if (lasting && origin_) origin_->KeepDead(*injected);
+    return injected;
+  }
+  if (origin_ && origin_->DeadAnswer() != S_OK) return origin_->DeadAnswer();
   auto lock = model_->Lock();
   if (!device_->present || !medium_->present)
     return IsMtp(*device_) && device_->present ? kMtpStoreNotAvailable : WMDM_E_INTERFACEDEAD;

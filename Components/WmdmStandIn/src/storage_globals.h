@@ -3,6 +3,7 @@
 // device goes away.
 #pragma once
 
+#include <com_ptr.h>
 #include <mswmdm.h>
 
 #include <memory>
@@ -13,10 +14,15 @@
 
 namespace wmdm_standin {
 
+class Storage;
+
 class StorageGlobals final : public StandInObject<StorageGlobals, IWMDMStorageGlobals> {
  public:
+  // `origin`, the storage the globals were asked of, is kept alive: the
+  // globals of a storage that is dead for good (InjectDeath) are dead too,
+  // and a death armed for the globals kills that storage with them.
   StorageGlobals(std::shared_ptr<PlayerModel> model, std::shared_ptr<ModelDevice> device,
-                 std::shared_ptr<ModelMedium> medium);
+                 std::shared_ptr<ModelMedium> medium, const Storage* origin = nullptr);
 
   HRESULT STDMETHODCALLTYPE GetCapabilities(DWORD* capabilities) override;
   HRESULT STDMETHODCALLTYPE GetSerialNumber(PWMDMID serial, BYTE mac[WMDM_MAC_LENGTH]) override;
@@ -32,6 +38,8 @@ class StorageGlobals final : public StandInObject<StorageGlobals, IWMDMStorageGl
   std::shared_ptr<PlayerModel> model_;
   std::shared_ptr<ModelDevice> device_;
   std::shared_ptr<ModelMedium> medium_;
+  const Storage* origin_;
+  ComPtr<IUnknown> keepOrigin_;
 };
 
 // Fills a caller's WMDMID with a serial number; WMDM_E_NOTSUPPORTED when the

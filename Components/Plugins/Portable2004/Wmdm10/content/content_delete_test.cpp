@@ -156,7 +156,7 @@ TEST_F(ContentDeleteTest, ADeadInterfaceIsRetriedOnce) {
   for (const auto& round : rounds) {
     SCOPED_TRACE(wide::ToUtf8(round.path));
     model_->Faults().ResetCalls();
-    model_->Faults().Inject(ObjectKind::Storage, "Delete", WMDM_E_INTERFACEDEAD, round.deadAnswers);
+    model_->Faults().InjectDeath(ObjectKind::Storage, "Delete", WMDM_E_INTERFACEDEAD, round.deadAnswers);
     EXPECT_EQ(Delete(round.path), round.result);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 2);
   }
@@ -189,7 +189,7 @@ TEST_F(ContentDeleteTest, AFolderOrPlaylistGoesInOneCallAndIsReportedWithItsKind
 // each playlist is written once and the host hears of it once.
 TEST_F(ContentDeleteTest, ARetriedDeleteEditsEachPlaylistOnce) {
   const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {b_, a_});
-  model_->Faults().Inject(ObjectKind::Storage, "Delete", WMDM_E_INTERFACEDEAD, 1, a_);
+  model_->Faults().InjectDeath(ObjectKind::Storage, "Delete", WMDM_E_INTERFACEDEAD, 1, a_);
   ASSERT_EQ(Delete(W("\\Music\\a.mp3")), S_OK);
   EXPECT_TRUE(Gone(a_));
   EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 2);

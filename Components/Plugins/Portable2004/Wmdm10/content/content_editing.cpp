@@ -143,24 +143,36 @@ HRESULT ContentEditor::UpdatePlaylist(const WCHAR* location, const WCHAR* playli
   const WString where(location);
   const WString path = resolver_.ToDevicePath(where, playlistPath);
   WriteLog(W("WMDM10::UpdatePlaylist called to reorder playlist located at ") + path);
-  const HRESULT hr = WithOneRetry(resolver_, RetriedOperation::UpdatePlaylist, [&](NodeRef* node) -> HRESULT {
-    *node = resolver_.ResolveStorage(where, path, 0);
-    if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
-    const ComPtr<IWMDMStorage> playlist = (*node)->storage;
-    const ULONG count = entries->GetCount();
-    std::vector<ComPtr<IWMDMStorage>> tracks;
-    tracks.reserve(count);  // a failure comes out as E_OUTOFMEMORY
-    for (ULONG i = 0; i < count; ++i) {
-      const WCHAR* id = entries->GetItem(i);
-      WString trackPath;
-      // One identifier that names no entry spoils the whole list: the
-      // playlist keeps what it had.
-      if (!id || !resolver_.SplitEntryId(where, id, nullptr, &trackPath)) return E_FAIL;
-      NodeRef track = resolver_.ResolveStorage(where, trackPath, 0);
-      if (track && track->storage) tracks.push_back(track->storage);
-    }
-    return WriteReferences(playlist.Get(), tracks);
-  });
+  NodeRef playlistNode;
+  std::vector<NodeRef> trackNodes;
+  const HRESULT hr = RetryOnceIfDead(
+      RetriedOperation::UpdatePlaylist,
+      [&]() -> HRESULT {
+        trackNodes.clear();
+        playlistNode = resolver_.ResolveStorage(where, path, 0);
+        if (!playlistNode || !playlistNode->storage) return IPP_E_NOTFOUND;
+        const ComPtr<IWMDMStorage> playlist = playlistNode->storage;
+        const ULONG count = entries->GetCount();
+        std::vector<ComPtr<IWMDMStorage>> tracks;
+        tracks.reserve(count);  // a failure comes out as E_OUTOFMEMORY
+        for (ULONG i = 0; i < count; ++i) {
+          const WCHAR* id = entries->GetItem(i);
+          WString trackPath;
+          // One identifier that names no entry spoils the whole list: the
+          // playlist keeps what it had.
+          if (!id || !resolver_.SplitEntryId(where, id, nullptr, &trackPath)) return E_FAIL;
+          NodeRef track = resolver_.ResolveStorage(where, trackPath, 0);
+          if (track && track->storage) tracks.push_back(track->storage);
+          trackNodes.push_back(std::move(track));
+        }
+        return WriteReferences(playlist.Get(), tracks);
+      },
+      // The stale object may be a track handed in (an MTP player says so
+      // with its own code) as well as the playlist: all are looked up afresh.
+      [&] {
+        resolver_.DropNode(playlistNode);
+        for (const NodeRef& track : trackNodes) resolver_.DropNode(track);
+      });
   if (SUCCEEDED(hr)) NotifyChange(where, path, ContentChange::PlaylistChanged);
   return hr;
 }

@@ -244,8 +244,9 @@ TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByNameAndPlace
   EXPECT_EQ(References(mix_), (std::vector<ObjectId>{a_, x, b_}));
 }
 
-// Each operation, and the WMDM call that acts for it. The first dead answer
-// is met with one fresh resolution; a second one is handed back.
+// Each operation, and the WMDM call that acts for it. The storage that gives
+// the dead answer stays dead: the first is met with one fresh resolution
+// (the cached storage would die again); a second one is handed back.
 TEST_F(ContentEditingTest, EveryOperationRetriesOnceOnADeadInterface) {
   HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3")});
   const WString at = Internal();
@@ -277,11 +278,41 @@ TEST_F(ContentEditingTest, EveryOperationRetriesOnceOnADeadInterface) {
     for (int round = 0; round < 2; ++round) {
       SCOPED_TRACE(testing::Message() << c.method << " dead " << rounds[round].deadAnswers << " times");
       model_->Faults().ResetCalls();
-      model_->Faults().Inject(ObjectKind::Storage, c.method, WMDM_E_INTERFACEDEAD, rounds[round].deadAnswers);
+      model_->Faults().InjectDeath(ObjectKind::Storage, c.method, WMDM_E_INTERFACEDEAD, rounds[round].deadAnswers);
       EXPECT_EQ(c.run(round), rounds[round].result);
       EXPECT_EQ(Calls(ObjectKind::Storage, c.method), 2);
       model_->Faults().ClearFaults();
     }
+  }
+}
+
+// A track the plug-in cached may be what is dead: the playlist answers
+// that it was handed a stale reference (an MTP player's own code), and the
+// retry must look the tracks up afresh as well as the playlist.
+TEST_F(ContentEditingTest, AStaleTrackReferenceIsLookedUpAfresh) {
+  const struct {
+    wmdm_standin::Personality personality;
+    HRESULT dead;
+  } rounds[] = {{wmdm_standin::Personality::MassStorage, WMDM_E_INTERFACEDEAD},
+                {wmdm_standin::Personality::Mtp, MTP_E_INVALID_OBJECT_HANDLE}};
+  const WString at = Internal();
+  HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3")});
+  for (const auto& round : rounds) {
+    SCOPED_TRACE(static_cast<int>(round.personality));
+    ASSERT_TRUE(model_->SetPersonality(player_, round.personality));
+    model_->SetPlaylistEntries(mix_, {a_});
+    ASSERT_EQ(plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), &list), S_OK);
+    // The cached track's storage dies, as a reference the device forgot.
+    NodeRef track = plugin_.Resolver().ResolveStorage(at, W("\\Music\\b.mp3"), 0);
+    ASSERT_TRUE(track && track->storage);
+    model_->Faults().InjectDeath(ObjectKind::Storage, "GetName", round.dead, 1, b_);
+    WCHAR name[16];
+    ASSERT_EQ(track->storage->GetName(name, 16), round.dead);
+    model_->SetPlaylistEntries(mix_, {a_});
+    model_->Faults().ResetCalls();
+    EXPECT_EQ(plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), &list), S_OK);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "SetReferences"), 2);
+    EXPECT_EQ(References(mix_), std::vector<ObjectId>{b_});
   }
 }
 

@@ -472,24 +472,27 @@ TEST_F(ContentTransferTest, AnOldFileThatCannotLeaveItsPlaylistsStays) {
   EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), 0);
 }
 
-// Dead once: resolved afresh and sent. Dead twice: given up after the second
-// attempt, and each next call may retry again.
+// The folder's storage answers a stale object and stays dead, as a real one
+// does. Once: only a fresh lookup of the folder sends the file. Twice (the
+// fresh one dies too): given up after the second attempt, and each next call
+// may retry again.
 TEST_F(ContentTransferTest, ADeadFolderIsResolvedAfreshOnce) {
   const struct {
     const char* file;
-    int deadAnswers;  // of Insert3 and of Insert
+    HRESULT dead;
+    int deaths;  // storages of the folder that die in turn
     HRESULT result;
     int insert3, insert;
   } rounds[] = {
-      {"one.mp3", 1, S_OK, 2, 1},
-      {"two.mp3", 2, IPP_E_CANCELLED, 2, 2},
-      {"three.mp3", 2, IPP_E_CANCELLED, 2, 2},
-      {"four.mp3", 1, S_OK, 2, 1},
+      {"one.mp3", WMDM_E_INTERFACEDEAD, 1, S_OK, 2, 1},
+      {"two.mp3", MTP_E_INVALID_OBJECT_HANDLE, 2, IPP_E_CANCELLED, 2, 2},
+      {"three.mp3", MTP_E_STALE_OBJECT_REFERENCE, 2, IPP_E_CANCELLED, 2, 2},
+      {"four.mp3", MTP_E_INVALID_OBJECT_HANDLE, 1, S_OK, 2, 1},
   };
   for (const auto& round : rounds) {
     SCOPED_TRACE(round.file);
     model_->Faults().ResetCalls();
-    FailInserts(WMDM_E_INTERFACEDEAD, round.deadAnswers);
+    model_->Faults().InjectDeath(ObjectKind::Storage, "Insert3", round.dead, round.deaths, music_);
     EXPECT_EQ(Send(W("\\Music"), Source(round.file)), round.result);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), round.insert3);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), round.insert);

@@ -318,7 +318,7 @@ TEST_F(ItemListingTest, ADeadInterfaceIsRetriedExactlyOnce) {
   for (const Row& row : {Row{1, S_OK, 2}, Row{2, WMDM_E_INTERFACEDEAD, 2}, Row{1, S_OK, 2}}) {
     SCOPED_TRACE(testing::Message() << row.times << " dead answers");
     model_->Faults().ResetCalls();
-    model_->Faults().Inject(ObjectKind::Storage, "EnumStorage", WMDM_E_INTERFACEDEAD, row.times, music_);
+    model_->Faults().InjectDeath(ObjectKind::Storage, "EnumStorage", WMDM_E_INTERFACEDEAD, row.times, music_);
     const Listing listing = List(W("\\Music"));
     EXPECT_EQ(listing.first, MapResult(row.first));
     EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage", music_), row.enumerations);

@@ -3,6 +3,7 @@
 #include "core/host_boundary.h"
 
 #include <atomic>
+#include <functional>
 #include <new>
 #include <stdexcept>
 
@@ -49,6 +50,33 @@ class HostBoundaryTest : public PluginHarness {
  protected:
   ThrowingCallback throwing_;
 };
+
+// An exception the door stops is told to the host's log, once, with its
+// text; an allocation failure is not (the line could not be had either).
+TEST_F(HostBoundaryTest, ADoorLogsTheExceptionItStopped) {
+  HostLink link(plugin_);
+  link.SetCallback(&callback_);
+  CriticalSection lock;
+  const struct {
+    std::function<HRESULT()> body;
+    HRESULT answer;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {[]() -> HRESULT { throw std::runtime_error("no such thing"); }, IPP_E_FAIL,
+       {"WMDM10: an unexpected error stopped the call: no such thing\n"}},
+      {[]() -> HRESULT { throw 42; }, IPP_E_FAIL,
+       {"WMDM10: an unexpected error stopped the call: an exception of no standard kind\n"}},
+      {[]() -> HRESULT { throw std::bad_alloc(); }, MapResult(E_OUTOFMEMORY), {}},
+      {[] { return S_OK; }, S_OK, {}},
+  };
+  for (const auto& c : cases) {
+    callback_.ClearEvents();
+    EXPECT_EQ(RunLockedHostSlot(lock, link, c.body), c.answer);
+    std::vector<std::string> lines;
+    for (const HostEvent& event : callback_.Events()) lines.push_back(wide::ToUtf8(event.text));
+    EXPECT_EQ(lines, c.lines);
+  }
+}
 
 TEST_F(HostBoundaryTest, EverySlotAnswersAFailureInsteadOfThrowing) {
   Start();

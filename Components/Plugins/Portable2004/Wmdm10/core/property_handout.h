@@ -49,7 +49,7 @@ HRESULT HandOutProperty(CriticalSection& lock, const HostLink& link, const WCHAR
   Value answer{};
   bool handedOut = false;
   return RunLockedHostSlot(
-      lock,
+      lock, link,
       [&]() -> HRESULT {
         if (out) *out = Out{};
         bool answered = false;

@@ -39,6 +39,8 @@ bool& RetryFlag(RetriedOperation operation);
 
 // Runs `attempt` (HRESULT()), and once more after `forget` (void()) when it
 // answered a stale object (IsStaleObject) and the operation is not on its retry already.
+// A stale answer is forgotten even when it is the last: the next call then
+// starts from a fresh lookup instead of spending its retry on what is known dead.
 // The flag is cleared however the call ends, so every call has its retry.
 template <typename Attempt, typename Forget>
 HRESULT RetryOnceIfDead(RetriedOperation operation, Attempt attempt, Forget forget) {
@@ -49,8 +51,9 @@ HRESULT RetryOnceIfDead(RetriedOperation operation, Attempt attempt, Forget forg
   } clear{retried};
   for (;;) {
     const HRESULT hr = attempt();
-    if (!IsStaleObject(hr) || retried) return hr;
+    if (!IsStaleObject(hr)) return hr;
     forget();
+    if (retried) return hr;
     retried = true;
   }
 }

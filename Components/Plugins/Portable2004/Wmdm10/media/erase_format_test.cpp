@@ -160,14 +160,14 @@ TEST_F(EraseFormatTest, AStaleStorageIsRetriedExactlyOnce) {
   for (const Operation& operation : kOperations) {
     SCOPED_TRACE(operation.name);
     model_->Faults().ResetCalls();
-    model_->Faults().Inject(operation.kind, operation.method, WMDM_E_INTERFACEDEAD, 2, medium_);
+    model_->Faults().InjectDeath(operation.kind, operation.method, WMDM_E_INTERFACEDEAD, 2, medium_);
     EXPECT_EQ(Run(operation), IPP_E_CANCELLED);
     EXPECT_EQ(Attempts(operation), 2);
     EXPECT_FALSE(MediumEmpty());
 
     // The next call has its own retry.
     model_->Faults().ResetCalls();
-    model_->Faults().Inject(operation.kind, operation.method, WMDM_E_INTERFACEDEAD, 1, medium_);
+    model_->Faults().InjectDeath(operation.kind, operation.method, WMDM_E_INTERFACEDEAD, 1, medium_);
     callback_.ClearEvents();
     EXPECT_EQ(Run(operation), S_OK);
     EXPECT_EQ(Attempts(operation), 2);

@@ -273,7 +273,7 @@ TEST_F(MediaPropertiesTest, OneRetryAfterADeadInterface) {
     EXPECT_TRUE(Flag(at, W("MediaIsRenamable")));
     const size_t nodes = plugin_.Resolver().NodeCacheSize();
     model_->Faults().ResetCalls();
-    model_->Faults().Inject(row.kind, row.method, dead, row.deadCalls);
+    model_->Faults().InjectDeath(row.kind, row.method, dead, row.deadCalls);
     auto read = [&](HRESULT expected) {
       if (WString(row.name).compare(0, 10, W("MediaSpace")) == 0)
         Number(at, row.name, expected);
@@ -282,10 +282,12 @@ TEST_F(MediaPropertiesTest, OneRetryAfterADeadInterface) {
     };
     read(row.expected);
     EXPECT_EQ(model_->Faults().Calls(row.kind, row.method), row.attempts);
-    EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), nodes) << "the node was dropped and one made anew";
+    // The dead node is dropped and one made anew; one still dead when the
+    // call gives up is not kept for the next call.
+    EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), row.expected == S_OK ? nodes : nodes - 1);
     // The next call starts with its retry at hand again.
     model_->Faults().ClearFaults();
-    model_->Faults().Inject(row.kind, row.method, dead, 1);
+    model_->Faults().InjectDeath(row.kind, row.method, dead, 1);
     read(S_OK);
     model_->Faults().ClearFaults();
     model_->RemoveDevice(device_);

@@ -8,7 +8,7 @@
 
 HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR* location, const WCHAR* hostPath, kiIPPItem* item,
                                       IPPFINDHANDLE* find) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     if (!location || !hostPath || !item || !find) return IPP_E_FAIL;
     WriteLog(W("WMDM10::FindFirstItem called"));
     *find = nullptr;
@@ -17,7 +17,7 @@ HRESULT kcWMDM10Plugin::FindFirstItem(const WCHAR* location, const WCHAR* hostPa
 }
 
 HRESULT kcWMDM10Plugin::FindNextItem(IPPFINDHANDLE find, kiIPPItem* item) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     FindState* state = FindState::FromHandle(find);
     if (!state || !item) return IPP_E_FAIL;
     WriteLog(W("WMDM10::FindNextItem called"));
@@ -27,7 +27,7 @@ HRESULT kcWMDM10Plugin::FindNextItem(IPPFINDHANDLE find, kiIPPItem* item) {
 
 HRESULT kcWMDM10Plugin::FindItemClose(IPPFINDHANDLE find) {
   // Always 0, whatever the door would make of it.
-  RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     // Owned before anything can fail, so that the handle goes even when its log line cannot be had.
     const std::unique_ptr<FindState> closing = ItemListings::Take(find);
     WriteLog(W("WMDM10::FindItemClose called"));
@@ -37,14 +37,14 @@ HRESULT kcWMDM10Plugin::FindItemClose(IPPFINDHANDLE find) {
 }
 
 HRESULT kcWMDM10Plugin::GetItemInformation(const WCHAR* location, const WCHAR* id, kiIPPItem* item) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     if (!location || !id || !item) return IPP_E_FAIL;
     return listings_.Describe(location, id, item);
   });
 }
 
 HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, const WCHAR* newName) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     if (!location || !path || !newName) return IPP_E_FAIL;
     return content_.RenameItem(location, path, newName);
   });
@@ -52,11 +52,11 @@ HRESULT kcWMDM10Plugin::RenameItem(const WCHAR* location, const WCHAR* path, con
 
 HRESULT kcWMDM10Plugin::CreatePlaylist(const WCHAR* location, const WCHAR* folderPath, const WCHAR* name,
                                        BSTR* newPath) {
-  return RunLockedHostSlot(lock_, [&] { return content_.CreatePlaylist(location, folderPath, name, newPath); });
+  return RunLockedHostSlot(lock_, link_, [&] { return content_.CreatePlaylist(location, folderPath, name, newPath); });
 }
 
 HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR* location, const WCHAR* playlistPath, kiItemIdList* entries) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     if (!location || !playlistPath || !entries) return IPP_E_FAIL;
     return content_.UpdatePlaylist(location, playlistPath, entries);
   });
@@ -64,18 +64,18 @@ HRESULT kcWMDM10Plugin::UpdatePlaylist(const WCHAR* location, const WCHAR* playl
 
 HRESULT kcWMDM10Plugin::CreateFolder(const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
                                      BSTR* newPath) {
-  return RunLockedHostSlot(lock_, [&] { return content_.CreateFolder(location, parentPath, name, newPath); });
+  return RunLockedHostSlot(lock_, link_, [&] { return content_.CreateFolder(location, parentPath, name, newPath); });
 }
 
 HRESULT kcWMDM10Plugin::DownloadFile(const WCHAR* location, const WCHAR* targetPath, const WCHAR* sourcePath,
                                      kiIPPItem* item, DWORD existingFileMode, DWORD cookie, DWORD* outcome) {
-  return RunLockedHostSlot(lock_, [&] {
+  return RunLockedHostSlot(lock_, link_, [&] {
     return content_.DownloadFile(location, targetPath, sourcePath, item, existingFileMode, cookie, outcome);
   });
 }
 
 HRESULT kcWMDM10Plugin::DeleteItem(const WCHAR* location, const WCHAR* id) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     if (!location || !id) return IPP_E_FAIL;
     return content_.DeleteItem(location, id);
   });

@@ -64,7 +64,7 @@ HRESULT kcWMDM10Plugin::NotImplemented47(DWORD, DWORD, DWORD) { return E_NOTIMPL
 HRESULT kcWMDM10Plugin::NotImplemented48(DWORD, DWORD) { return E_NOTIMPL; }
 
 HRESULT kcWMDM10Plugin::FindFirstDevice(DWORD* deviceNumber, IPPFINDHANDLE* find) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     WriteLog(W("WMDM10::FindFirstDevice called"));
     if (!deviceNumber || !find) return IPP_E_FAIL;
     *deviceNumber = 0;
@@ -74,7 +74,7 @@ HRESULT kcWMDM10Plugin::FindFirstDevice(DWORD* deviceNumber, IPPFINDHANDLE* find
 }
 
 HRESULT kcWMDM10Plugin::FindNextDevice(IPPFINDHANDLE find, DWORD* deviceNumber) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     WriteLog(W("WMDM10::FindNextDevice called"));
     if (!find || !deviceNumber) return IPP_E_FAIL;
     *deviceNumber = 0;
@@ -83,7 +83,7 @@ HRESULT kcWMDM10Plugin::FindNextDevice(IPPFINDHANDLE find, DWORD* deviceNumber) 
 }
 
 HRESULT kcWMDM10Plugin::FindDeviceClose(IPPFINDHANDLE find) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     // Owned before anything can fail, so that the handle goes even when its log line cannot be had.
     ComPtr<IWMDMEnumDevice> enumerator;
     enumerator.Attach(static_cast<IWMDMEnumDevice*>(find));
@@ -93,7 +93,7 @@ HRESULT kcWMDM10Plugin::FindDeviceClose(IPPFINDHANDLE find) {
 }
 
 HRESULT kcWMDM10Plugin::ReScanDevices() {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     WriteLog(W("WMDM10::ReScanDevices called"));
     return devices_.Rescan();
   });
@@ -120,7 +120,7 @@ HRESULT kcWMDM10Plugin::GetDevicePropertyString(DWORD deviceNumber, const WCHAR*
 }
 
 HRESULT kcWMDM10Plugin::GetDevicePropertyIcon(DWORD deviceNumber, DWORD, ULONG* icon) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     WriteLog(W("WMDM10::GetDevicePropertyIcon called"));
     if (!icon) return IPP_E_FAIL;
     *icon = 0;
@@ -130,15 +130,15 @@ HRESULT kcWMDM10Plugin::GetDevicePropertyIcon(DWORD deviceNumber, DWORD, ULONG* 
 
 HRESULT kcWMDM10Plugin::GetSupportedBitrates(DWORD deviceNumber, const WCHAR* type, SAFEARRAY** bitrates,
                                              BOOL* everyRate) {
-  return RunLockedHostSlot(lock_, [&] { return devices_.FindSupportedBitrates(deviceNumber, type, bitrates, everyRate); });
+  return RunLockedHostSlot(lock_, link_, [&] { return devices_.FindSupportedBitrates(deviceNumber, type, bitrates, everyRate); });
 }
 
 HRESULT kcWMDM10Plugin::FindFirstMedia(DWORD deviceNumber, BSTR* location, IPPFINDHANDLE* find) {
-  return RunLockedHostSlot(lock_, [&] { return media_.ListFirst(deviceNumber, location, find); });
+  return RunLockedHostSlot(lock_, link_, [&] { return media_.ListFirst(deviceNumber, location, find); });
 }
 
 HRESULT kcWMDM10Plugin::FindNextMedia(IPPFINDHANDLE find, BSTR* location) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     FindState* state = FindState::FromHandle(find);
     if (!state || !location) return IPP_E_FAIL;
     WriteLog(W("WMDM10::FindNextMedia called"));
@@ -148,7 +148,7 @@ HRESULT kcWMDM10Plugin::FindNextMedia(IPPFINDHANDLE find, BSTR* location) {
 }
 
 HRESULT kcWMDM10Plugin::FindMediaClose(IPPFINDHANDLE find) {
-  return RunLockedHostSlot(lock_, [&]() -> HRESULT {
+  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     // Owned before anything can fail, so that the handle goes even when its log line cannot be had.
     std::unique_ptr<FindState> state(FindState::FromHandle(find));
     WriteLog(W("WMDM10::FindMediaClose called"));
@@ -157,11 +157,11 @@ HRESULT kcWMDM10Plugin::FindMediaClose(IPPFINDHANDLE find) {
 }
 
 HRESULT kcWMDM10Plugin::Erase(const WCHAR* location, DWORD cookie) {
-  return RunLockedHostSlot(lock_, [&] { return media_.Erase(location, cookie); });
+  return RunLockedHostSlot(lock_, link_, [&] { return media_.Erase(location, cookie); });
 }
 
 HRESULT kcWMDM10Plugin::Format(const WCHAR* location, DWORD cookie) {
-  return RunLockedHostSlot(lock_, [&] { return media_.Format(location, cookie); });
+  return RunLockedHostSlot(lock_, link_, [&] { return media_.Format(location, cookie); });
 }
 
 HRESULT kcWMDM10Plugin::GetMediaPropertyBool(const WCHAR* location, const WCHAR* name, BOOL* value) {
