@@ -33,6 +33,9 @@ MD_LINUX_PACKAGES=(cmake ninja-build ccache g++ pkg-config libgtest-dev libgmock
                    libxml2-dev nlohmann-json3-dev libtag1-dev libudev-dev rsync python3-mutagen)
 # The folder player's tests read its playlists back with a reader of their own in Python.
 MD_LINUX_PACKAGES+=(python3)
+# The file systems players carry: an exFAT volume on a loop device through
+# FUSE (tools/lib/exfat_volume.sh), and FAT for cards formatted that way.
+MD_LINUX_PACKAGES+=(exfatprogs exfat-fuse dosfstools)
 # mdhost serve: its HTTP server's headers (Boost.Beast and Boost.Asio), and
 # the browser its page is tested in.
 MD_LINUX_PACKAGES+=(libboost-dev chromium chromium-driver python3-selenium)
