@@ -129,13 +129,18 @@ void DeleteGone(SyncRun& run, const SyncPlan& plan) {
 // now on the player; one whose entries are already so is left alone.
 void SyncPlaylists(SyncRun& run, const SourceTree& source, const PlayerTree& player) {
   for (const SourcePlaylist& playlist : source.playlists) {
+    // Entries and the playlist itself are found as the player finds them, so
+    // a card's other spelling of a name is that item, not one missing.
     std::vector<WString> tracks;
-    for (const std::string& track : playlist.tracks)
-      if (player.items.count(track)) tracks.push_back(PlayerPath(run.target, track));
-    const WString path = PlayerPath(run.target, playlist.relative);
-    const auto there = player.items.find(playlist.relative);
-    if (there != player.items.end() && there->second.entries == tracks) continue;
-    if (there == player.items.end()) {
+    for (const std::string& track : playlist.tracks) {
+      std::string spelt;
+      if (FindPlayerItem(player, track, &spelt)) tracks.push_back(PlayerPath(run.target, spelt));
+    }
+    std::string playlistSpelt = playlist.relative;
+    const PlayerItem* there = FindPlayerItem(player, playlist.relative, &playlistSpelt);
+    WString path = PlayerPath(run.target, playlistSpelt);
+    if (there && there->entries == tracks) continue;
+    if (!there) {
       const size_t slash = playlist.relative.rfind('/');
       const WString folder =
           slash == std::string::npos ? run.target : PlayerPath(run.target, playlist.relative.substr(0, slash));
@@ -147,6 +152,7 @@ void SyncPlaylists(SyncRun& run, const SourceTree& source, const PlayerTree& pla
         Fail(run, "playlist " + playlist.relative, hr);
         continue;
       }
+      if (created) path = created.ToString();  // the name the player gave it
     }
     std::vector<WString> ids;
     for (const WString& track : tracks) ids.push_back(path + W("|") + track);
