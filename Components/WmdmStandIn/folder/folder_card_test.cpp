@@ -192,6 +192,7 @@ TEST(FolderCardTest, ACaseOnlyRenameIsTheItemsOwn) {
     ASSERT_TRUE(edits.Open());
     player.Write("Music/c.mp3", "written by another program");
 
+    EXPECT_EQ(edits.Rename("Music/b.mp3", "b.mp3"), S_OK) << "its own name";
     EXPECT_EQ(edits.Rename("Music/song.mp3", "Song.mp3"), S_OK);
     EXPECT_EQ(edits.Rename("band", "BAND"), S_OK);
     EXPECT_EQ(edits.Rename("Music/a.mp3", "B.mp3"), kExists);

@@ -115,6 +115,7 @@ void SetRenameStepHookForTesting(void (*hook)(const char* step)) { g_stepHook = 
 void UseCheckedRenameForTesting(bool checked) { g_checkedOnly = checked; }
 
 HRESULT RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  if (from == to) return S_OK;  // its own name: nothing to take
   if (g_checkedOnly) return RenameCheckedUnderLock(from, to);
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return S_OK;
   const int error = errno;
