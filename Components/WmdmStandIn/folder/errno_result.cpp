@@ -9,8 +9,14 @@ HRESULT FromErrno(int error) {
     case ENOSPC:
     case EDQUOT: return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
     case EACCES:
-    case EPERM:
-    case EROFS: return E_ACCESSDENIED;
+    case EPERM: return E_ACCESSDENIED;
+    case EROFS: return kMediumReadOnly;
+    // A card pulled out: FUSE's process is gone (ENOTCONN), the device went
+    // away under the kernel's driver (ENODEV, ENXIO) or reads fail (EIO).
+    case ENOTCONN:
+    case ENODEV:
+    case ENXIO:
+    case EIO: return kMediumGone;
     case EEXIST: return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
     case ENOENT: return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     case ENOTEMPTY: return HRESULT_FROM_WIN32(145);  // ERROR_DIR_NOT_EMPTY

@@ -5,6 +5,12 @@
 
 namespace wmdm_standin {
 
+// The medium is no longer there (a card pulled out, its FUSE process gone).
+// HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED).
+inline const HRESULT kMediumGone = HRESULT_FROM_WIN32(1167);
+// The medium is mounted read-only: HRESULT_FROM_WIN32(ERROR_WRITE_PROTECT).
+inline const HRESULT kMediumReadOnly = HRESULT_FROM_WIN32(19);
+
 // The HRESULT a device would answer for the C library's `error`.
 HRESULT FromErrno(int error);
 

@@ -23,6 +23,7 @@
 namespace wmdm_standin {
 namespace {
 
+using testing_support::FolderEdits;
 using testing_support::TemporaryFolder;
 
 const HRESULT kExists = HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
@@ -30,50 +31,6 @@ const HRESULT kInvalidName = HRESULT_FROM_WIN32(123);
 const HRESULT kTooLong = HRESULT_FROM_WIN32(206);
 
 WString Wide(const std::string& text) { return wide::FromUtf8(text); }
-
-// A folder player over a fresh folder, edited through the model as the COM
-// objects edit it.
-class FolderEdits {
- public:
-  explicit FolderEdits(const std::string& folder) : folder_(folder) {}
-
-  bool Open() {
-    model_ = PlayerModel::Create();
-    device_ = AddFolderPlayer(*model_, folder_);
-    return device_ != 0;
-  }
-  StorageHandle At(const std::string& relative) {
-    std::string path = relative;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    const auto devices = model_->PresentDevices();
-    const WString medium = devices.at(0)->media.at(0)->description.name;
-    return model_->HandleById(model_->Find(device_, medium + (path.empty() ? WString() : W("\\") + Wide(path))));
-  }
-  HRESULT Delete(const std::string& relative) {
-    const StorageHandle handle = At(relative);
-    return handle.object ? model_->DeleteObject(handle, true) : E_INVALIDARG;
-  }
-  HRESULT Rename(const std::string& relative, const std::string& name) {
-    const StorageHandle handle = At(relative);
-    return handle.object ? model_->RenameObject(handle, Wide(name)) : E_INVALIDARG;
-  }
-  HRESULT Send(const std::string& folder, const WString& name, const std::string& bytes) {
-    NewObject request;
-    request.name = name;
-    request.bytes.assign(bytes.begin(), bytes.end());
-    return model_->CreateObject(At(folder), request, nullptr);
-  }
-  std::vector<WString> Children(const std::string& relative) {
-    const StorageHandle handle = At(relative);
-    return handle.object ? model_->Inspect(handle.object->id)->children : std::vector<WString>{W("<none>")};
-  }
-  PlayerModel& Model() { return *model_; }
-
- private:
-  std::string folder_;
-  std::shared_ptr<PlayerModel> model_;
-  ObjectId device_ = 0;
-};
 
 // Runs `body` in a child process with mounts of its own (as root, or in a
 // user namespace where the kernel allows it), so that what it mounts never

@@ -4,6 +4,7 @@
 
 #include <libudev.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 #include <climits>
 #include <cstdlib>
@@ -137,6 +138,10 @@ ObjectId AddFolderPlayer(PlayerModel& model, const std::string& directory, Playe
   const ObjectId id = model.AddDevice(device, PlayerModel::Presence::Detached);
   const ObjectId mediumRoot = model.AddMedium(id, medium, PlayerModel::Arrival::Announced, store);
   store->Scan(model, mediumRoot);
+  // A card mounted read-only (its lock switch, or `mount -o ro`) says so as a whole.
+  struct statvfs volume = {};
+  if (statvfs(root.c_str(), &volume) == 0 && (volume.f_flag & ST_RDONLY))
+    if (auto handle = model.HandleById(mediumRoot); handle.object) handle.object->attributes |= WMDM_FILE_ATTR_READONLY;
   if (presence == PlayerModel::Presence::Connected) model.ConnectDevice(id);
   return id;
 }

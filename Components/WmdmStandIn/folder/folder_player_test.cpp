@@ -446,8 +446,9 @@ TEST_F(FolderPlayerTest, ANameNoPlaylistLineCanHoldIsNotWritten) {
   }
 }
 
-// A playlist is written as M3U8 whatever its name, its locations relative to
-// its own folder as other players read them, and read again as one.
+// A playlist is written as M3U8 under a name players find ("Run.pla" and
+// "Mix" take ".m3u8"), its locations relative to its own folder as other
+// players read them, and read again as one.
 TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   player_.Write("Music/Album/a.mp3", test_tracks::Mp3(3));
   player_.Write("Music/b.wav", test_tracks::Wav(2000));
@@ -459,26 +460,26 @@ TEST_F(FolderPlayerTest, PlaylistsAreWrittenAsM3u8) {
   ComPtr<IWMDMStorage4> playlist = NewPlaylist("Playlists", "Run.pla");
   ComPtr<IWMDMStorage4> unnamed = NewPlaylist("", "Mix");
   ASSERT_TRUE(playlist && unnamed);
-  EXPECT_EQ(player_.Read("Playlists/Run.pla"), "#EXTM3U\n");
+  EXPECT_EQ(player_.Read("Playlists/Run.m3u8"), "#EXTM3U\n");
 
   ComPtr<IWMDMStorage> entries[] = {At("Music/b.wav"), At("Music/Album/a.mp3")};
   IWMDMStorage* raw[] = {entries[0].Get(), entries[1].Get()};
   ASSERT_EQ(playlist->SetReferences(2, raw), S_OK);
   ASSERT_EQ(unnamed->SetReferences(1, raw), S_OK);
-  EXPECT_EQ(player_.Read("Playlists/Run.pla"),
+  EXPECT_EQ(player_.Read("Playlists/Run.m3u8"),
             "#EXTM3U\n#EXTINF:2,b.wav\n../Music/b.wav\n#EXTINF:0,Two  lines\n../Music/Album/a.mp3\n");
-  EXPECT_EQ(ReadAsOthersDo("Playlists/Run.pla"),
+  EXPECT_EQ(ReadAsOthersDo("Playlists/Run.m3u8"),
             (std::vector<std::string>{"Music/b.wav\tb.wav", "Music/Album/a.mp3\tTwo  lines"}));
-  EXPECT_EQ(ReadAsOthersDo("Mix"), (std::vector<std::string>{"Music/b.wav\tb.wav"}));
+  EXPECT_EQ(ReadAsOthersDo("Mix.m3u8"), (std::vector<std::string>{"Music/b.wav\tb.wav"}));
 
   // The player added again from the folder finds the same entries.
   for (auto& entry : entries) entry.Reset();
   playlist.Reset();
   unnamed.Reset();
   Reopen();
-  EXPECT_EQ(ReferencesOf("Playlists/Run.pla"), (std::vector<WString>{W("b.wav"), W("a.mp3")}));
-  EXPECT_EQ(ReferencesOf("Mix"), (std::vector<WString>{W("b.wav")}));
-  EXPECT_EQ(DwordTag(Bag("Mix").Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST});
+  EXPECT_EQ(ReferencesOf("Playlists/Run.m3u8"), (std::vector<WString>{W("b.wav"), W("a.mp3")}));
+  EXPECT_EQ(ReferencesOf("Mix.m3u8"), (std::vector<WString>{W("b.wav")}));
+  EXPECT_EQ(DwordTag(Bag("Mix.m3u8").Get(), g_wszWMDMFormatCode), DWORD{WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST});
   EXPECT_EQ(DwordTag(Bag("Music/notes").Get(), g_wszWMDMFormatCode), 0u) << "no first line of a playlist: data";
 }
 

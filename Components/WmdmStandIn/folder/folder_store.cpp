@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -24,6 +25,7 @@
 #include "file_writes.h"
 #include "m3u8.h"
 #include "name_rules.h"
+#include "no_replace_rename.h"
 #include "pending_writes.h"
 #include "playlist_file.h"
 #include "safe_remove.h"
@@ -89,6 +91,24 @@ bool LooksLikePlaylist(const std::string& path, const WString& name) {
   return text.rfind("#EXTM3U", 0) == 0 || text.rfind("\xEF\xBB\xBF#EXTM3U", 0) == 0;
 }
 
+// Players find playlists by their extension: a name without one of theirs
+// gets ".m3u8", and a ".pla" (another program's kind, which this text is
+// not) becomes one.
+WString PlaylistFileName(const WString& given) {
+  if (IsPlaylistCode(FormatCodeOfName(given))) return given;
+  const bool plaName = given.size() > 4 && wide::EqualsIgnoreCaseAscii(given.substr(given.size() - 4), W(".pla"));
+  return (plaName ? given.substr(0, given.size() - 4) : given) + W(".m3u8");
+}
+
+// A FUSE mount (exfat-fuse, ntfs-3g, a desktop's MTP mount) reports a name
+// limit in the units of the file system behind it, UTF-16 units for FAT,
+// exFAT and NTFS, not in bytes; the file system itself refuses what it cannot hold.
+bool CountsNamesInBytes(const std::string& root) {
+  constexpr long kFuseMagic = 0x65735546;
+  struct statfs info = {};
+  return statfs(root.c_str(), &info) != 0 || static_cast<long>(info.f_type) != kFuseMagic;
+}
+
 HRESULT SyncAndClose(int descriptor) {
   const int synced = fsync(descriptor);
   const int error = errno;
@@ -108,26 +128,7 @@ void SyncFolder(const std::string& folder) {
 // Takes `from`'s place as `to`; fails when `to` exists unless `replace`.
 HRESULT MoveInto(const std::string& from, const std::string& to, bool replace) {
   if (replace) return rename(from.c_str(), to.c_str()) == 0 ? S_OK : FromErrno(errno);
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return S_OK;
-  if (errno != EINVAL && errno != ENOSYS) return FromErrno(errno);
-  // A file system without the no-replace flag: a hard link fails on an
-  // existing name just the same.
-  if (link(from.c_str(), to.c_str()) != 0) return FromErrno(errno);
-  unlink(from.c_str());
-  return S_OK;
-}
-
-// Renames `from` to `to` unless `to` is another file. A change of case only
-// names the same file on a file system that ignores case (FAT): that one is
-// no "exists" to refuse.
-HRESULT RenameWithoutReplacing(const std::string& from, const std::string& to) {
-  const HRESULT moved = MoveInto(from, to, false);
-  if (moved != HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS)) return moved;
-  struct stat source = {}, target = {};
-  const bool same = lstat(from.c_str(), &source) == 0 && lstat(to.c_str(), &target) == 0 &&
-                    source.st_dev == target.st_dev && source.st_ino == target.st_ino;
-  if (!same) return moved;
-  return rename(from.c_str(), to.c_str()) == 0 ? S_OK : FromErrno(errno);
+  return RenameWithoutReplacing(from, to);
 }
 
 // The file's tags edited on a copy that takes the file's place only once it
@@ -300,13 +301,37 @@ HRESULT FolderStore::CheckName(const WString& name) const {
   // The folder's own file system counts bytes (ext4: 255 of UTF-8), FAT
   // counts UTF-16 units: the name must fit both.
   struct statvfs info = {};
-  if (statvfs(root_.c_str(), &info) == 0 && info.f_namemax > 0 && wide::ToUtf8(name).size() > info.f_namemax)
+  if (CountsNamesInBytes(root_) && statvfs(root_.c_str(), &info) == 0 && info.f_namemax > 0 &&
+      wide::ToUtf8(name).size() > info.f_namemax)
     return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
   return S_OK;
 }
 
+HRESULT FolderStore::CheckReachable() const {
+  struct stat info = {};
+  if (stat(root_.c_str(), &info) == 0) return S_OK;
+  switch (errno) {
+    case ENOENT:
+    case ENOTDIR:
+      return kMediumGone;  // the mount point itself went with the card
+    default: {
+      const HRESULT result = FromErrno(errno);
+      return result == kMediumGone ? result : S_OK;  // not a sign of a medium gone: the edit will tell
+    }
+  }
+}
+
+HRESULT FolderStore::Answer(HRESULT result) const {
+  return FAILED(result) && FAILED(CheckReachable()) ? kMediumGone : result;
+}
+
 HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
                             ModelObject* object) {
+  return Answer(CreateFiles(parent, request, replaced, object));
+}
+
+HRESULT FolderStore::CreateFiles(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
+                                 ModelObject* object) {
   const std::string folder = PathOf(parent);
   // What replaces a file takes its place under its name, as a file system
   // that ignores case keeps it; on one that does not, the name asked for
@@ -322,16 +347,21 @@ HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request,
   }
   if (request.sourcePath.empty() && request.bytes.empty()) {
     // An abstract object made from its metadata: a playlist is an empty M3U8.
+    const bool playlist = IsPlaylistCode(FormatCodeTag(request.tags));
+    const WString name = playlist && !replaced ? PlaylistFileName(request.name) : request.name;
+    if (name != request.name) RETURN_IF_FAILED(CheckName(name));
+    const std::string target = name != request.name ? folder + "/" + wide::ToUtf8(name) : path;
     const std::string temporary = TemporaryPathIn(folder);
-    const std::string text = IsPlaylistCode(FormatCodeTag(request.tags)) ? WriteM3u8({}) : std::string();
+    const std::string text = playlist ? WriteM3u8({}) : std::string();
     RETURN_IF_FAILED(WriteNewFile(temporary, text));
-    const HRESULT moved = MoveInto(temporary, path, replaced != nullptr);
+    const HRESULT moved = MoveInto(temporary, target, replaced != nullptr);
     if (FAILED(moved)) {
       unlink(temporary.c_str());
-      return moved;
+      return moved == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) : moved;
     }
     SyncFolder(folder);
     object->size = text.size();
+    object->name = name;
   } else {
     RETURN_IF_FAILED(CopyInto(parent, path, request, replaced != nullptr));
     struct stat info = {};
@@ -395,7 +425,7 @@ HRESULT FolderStore::CopyInto(const ModelObject& parent, const std::string& path
 }
 
 HRESULT FolderStore::Remove(const ModelObject& object) {
-  RETURN_IF_FAILED(RemoveFiles(object));
+  RETURN_IF_FAILED(Answer(RemoveFiles(object)));
   // The playlists that name what went no longer do; the rest of each stays.
   const auto model = model_.lock();
   if (!model) return S_OK;
@@ -421,7 +451,7 @@ HRESULT FolderStore::Rename(const ModelObject& object, const WString& newName) {
   if (!parent) return S_OK;  // the medium's name is the model's alone
   const std::string from = PathOf(object);
   const std::string to = PathOf(*parent) + "/" + wide::ToUtf8(newName);
-  RETURN_IF_FAILED(RenameWithoutReplacing(from, to));
+  RETURN_IF_FAILED(Answer(RenameWithoutReplacing(from, to)));
   diskNames_.erase(object.id);
   RewritePlaylistsAfterRename(object, newName);
   return S_OK;
@@ -488,14 +518,14 @@ HRESULT FolderStore::SaveReferences(const ModelObject& playlist, const std::vect
     track.detailsPending = false;
     LoadDetails(track);
   });
-  return SavePlaylistText(file);
+  return Answer(SavePlaylistText(file));
 }
 
 HRESULT FolderStore::SaveTags(const ModelObject& object, const std::vector<ModelTag>& tags) {
   if (object.IsFolder() || !IsAudioCode(FormatCodeOfName(object.name))) return S_OK;
   if (object.attributes & WMDM_FILE_ATTR_READONLY) return E_ACCESSDENIED;
   if (TagEditsOf(tags).empty()) return S_OK;
-  return RewriteWithTags(PathOf(object), object.name, tags);
+  return Answer(RewriteWithTags(PathOf(object), object.name, tags));
 }
 
 void FolderStore::LoadFormat(ModelObject& object) {

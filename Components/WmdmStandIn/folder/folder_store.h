@@ -35,6 +35,7 @@ class FolderStore final : public ContentStore {
   ULONGLONG TotalSize(const ModelMedium& medium) const override;
   ULONGLONG FreeSpace(const ModelMedium& medium) const override;
   HRESULT CheckName(const WString& name) const override;
+  HRESULT CheckReachable() const override;
   HRESULT Create(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
                  ModelObject* object) override;
   HRESULT Remove(const ModelObject& object) override;
@@ -81,6 +82,10 @@ class FolderStore final : public ContentStore {
   // change could hide in the same tick; `info` is what stat said.
   bool Unchanged(const ModelObject& folder, const struct stat& info) const;
   HRESULT RemoveFiles(const ModelObject& object);
+  HRESULT CreateFiles(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
+                      ModelObject* object);
+  // `result`, unless it failed because the medium is gone: then that.
+  HRESULT Answer(HRESULT result) const;
   HRESULT SavePlaylistText(const PlaylistFile& file);
   // Copies the source into `folder` as `path`, replacing the file there when `replace`.
   HRESULT CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request, bool replace);

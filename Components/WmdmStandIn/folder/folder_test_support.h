@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "com_support.h"
+#include "folder_player.h"
 #include "folder_store.h"
 
 namespace wmdm_standin {
@@ -93,6 +94,67 @@ inline int OnSmallTmpfs(const std::string& folder, const std::string& size, cons
   if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return 1;
   return WEXITSTATUS(status);
 }
+
+// A folder player over a fresh folder, edited through the model as the COM
+// objects edit it.
+class FolderEdits {
+ public:
+  explicit FolderEdits(const std::string& folder) : folder_(folder) {}
+
+  bool Open() {
+    model_ = PlayerModel::Create();
+    device_ = AddFolderPlayer(*model_, folder_);
+    return device_ != 0;
+  }
+  StorageHandle At(const std::string& relative) {
+    std::string path = relative;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    const auto devices = model_->PresentDevices();
+    const WString medium = devices.at(0)->media.at(0)->description.name;
+    return model_->HandleById(model_->Find(device_, medium + (path.empty() ? WString() : W("\\") + wide::FromUtf8(path))));
+  }
+  HRESULT Delete(const std::string& relative) {
+    const StorageHandle handle = At(relative);
+    return handle.object ? model_->DeleteObject(handle, true) : E_INVALIDARG;
+  }
+  HRESULT Rename(const std::string& relative, const std::string& name) {
+    const StorageHandle handle = At(relative);
+    return handle.object ? model_->RenameObject(handle, wide::FromUtf8(name)) : E_INVALIDARG;
+  }
+  HRESULT Send(const std::string& folder, const WString& name, const std::string& bytes, bool overwrite = false) {
+    NewObject request;
+    request.name = name;
+    request.bytes.assign(bytes.begin(), bytes.end());
+    request.overwrite = overwrite;
+    return model_->CreateObject(At(folder), request, nullptr);
+  }
+  HRESULT MakeFolder(const std::string& parent, const std::string& name) {
+    NewObject request;
+    request.folder = true;
+    request.name = wide::FromUtf8(name);
+    return model_->CreateObject(At(parent), request, nullptr);
+  }
+  // A new, empty playlist; `made` gets the name the player gave it.
+  HRESULT NewPlaylist(const std::string& folder, const std::string& name, WString* made = nullptr) {
+    NewObject request;
+    request.name = wide::FromUtf8(name);
+    request.tags.push_back(ModelTag::Dword(g_wszWMDMFormatCode, WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST));
+    StorageHandle created;
+    const HRESULT result = model_->CreateObject(At(folder), request, &created);
+    if (made && created.object) *made = created.object->name;
+    return result;
+  }
+  std::vector<WString> Children(const std::string& relative) {
+    const StorageHandle handle = At(relative);
+    return handle.object ? model_->Inspect(handle.object->id)->children : std::vector<WString>{W("<none>")};
+  }
+  PlayerModel& Model() { return *model_; }
+
+ private:
+  std::string folder_;
+  std::shared_ptr<PlayerModel> model_;
+  ObjectId device_ = 0;
+};
 
 // Undoes a write limit whatever way a test ends.
 struct WriteLimitGuard {

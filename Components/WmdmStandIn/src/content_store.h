@@ -26,6 +26,10 @@ class ContentStore {
 
   virtual ULONGLONG TotalSize(const ModelMedium& medium) const = 0;
   virtual ULONGLONG FreeSpace(const ModelMedium& medium) const = 0;
+  // S_OK while the content can be reached; otherwise why not (a card
+  // pulled out), answered by every edit before anything else is checked, so
+  // that a medium gone is never taken for a full one.
+  virtual HRESULT CheckReachable() const { return S_OK; }
   // S_OK when the medium's file system takes `name` for a new or renamed object.
   virtual HRESULT CheckName(const WString& name) const = 0;
 

@@ -132,8 +132,9 @@ HRESULT PlayerModel::CreateObject(const StorageHandle& target, const NewObject& 
   RETURN_IF_FAILED(CheckNewObjectTags(*target.device, request.tags));
   std::shared_ptr<ModelObject> parent;
   size_t position = 0;
-  RETURN_IF_FAILED(CheckPlacement(target, request, &parent, &position));
   ContentStore& store = *target.medium->store;
+  RETURN_IF_FAILED(store.CheckReachable());
+  RETURN_IF_FAILED(CheckPlacement(target, request, &parent, &position));
   RETURN_IF_FAILED(store.CheckName(request.name));
 
   const ULONGLONG size = request.bytes.empty() ? request.size : request.bytes.size();
@@ -174,6 +175,7 @@ HRESULT PlayerModel::DeleteObject(const StorageHandle& handle, bool recursive) {
   RETURN_IF_FAILED(CheckMediumReady(*handle.medium));
   ModelObject& object = *handle.object;
   // Deleting a medium's root empties the medium; the medium itself stays.
+  RETURN_IF_FAILED(handle.medium->store->CheckReachable());
   if (handle.object == handle.medium->root) return EraseMedium(handle);
   if (object.attributes & WMDM_FILE_ATTR_READONLY) return E_ACCESSDENIED;
   if (object.IsFolder() && !object.children.empty() && !recursive) return HRESULT_FROM_WIN32(kErrorDirNotEmpty);
@@ -190,6 +192,7 @@ HRESULT PlayerModel::RenameObject(const StorageHandle& handle, const WString& ne
   RETURN_IF_FAILED(CheckMediumReady(*handle.medium));
   ModelObject& object = *handle.object;
   ContentStore& store = *handle.medium->store;
+  RETURN_IF_FAILED(store.CheckReachable());
   RETURN_IF_FAILED(store.CheckName(newName));
   if (auto parent = object.parent.lock()) {
     auto existing = ChildNamed(*parent, newName);

@@ -1,0 +1,30 @@
+// Giving a file or folder its name without ever taking another's place, on
+// every file system a player's medium carries: where the kernel's no-replace
+// rename is refused (FUSE mounts such as exfat-fuse and ntfs-3g answer
+// EINVAL) and hard links are too (FAT, exFAT), the name is checked and given
+// by a plain rename while the folder is locked against the other players of
+// this machine.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace wmdm_standin {
+
+// Renames `from` to `to` (both on one file system) unless `to` names another
+// file or folder: then HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) and nothing
+// changes. A change of case only, in the same folder, is the item's own
+// rename where the file system ignores case.
+HRESULT RenameWithoutReplacing(const std::string& from, const std::string& to);
+
+// Takes the checked path even where the no-replace rename works, so that a
+// test on any file system walks the path FUSE mounts take.
+void UseCheckedRenameForTesting(bool checked);
+
+// Calls `hook` with the step reached ("checked": the name was found free
+// under the lock, "named": the rename is done) on the path without the
+// no-replace rename; tests end a process there to play a crash.
+void SetRenameStepHookForTesting(void (*hook)(const char* step));
+
+}  // namespace wmdm_standin
