@@ -12,6 +12,7 @@
 #include "host_support/host_item_id_list.h"
 #include "mdhost/command.h"
 #include "mdhost/durable_report.h"
+#include "mdhost/folder_reach.h"
 #include "mdhost/host_session.h"
 #include "mdhost/item_report.h"
 #include "mdhost/medium_location.h"
@@ -43,17 +44,27 @@ void Fail(SyncRun& run, const std::string& what, const std::string& why) {
   ++run.failed;
 }
 
+// Why the medium no longer answers, in words; empty while it does. A folder
+// player's folder is asked directly; another player is gone when it no
+// longer lists its root.
+std::string WhyGone(SyncRun& run) {
+  const std::string folder = FolderOf(run.session.Folders(), run.location);
+  if (!folder.empty()) return FolderGone(folder);
+  std::vector<ItemReport> top;
+  const HRESULT listed = ListItems(run.session.Plugin(), run.location, WString(), &top);
+  return FAILED(listed) ? "listing it: " + FailureWords(listed) : std::string();
+}
+
 // After a failure: whether the medium is still there to try the next file
 // on. A card pulled out answers every call with some failure (a full
 // medium's, a write fault's), and trying the hundreds of files left would
-// report each as that; one that no longer lists its root is gone.
+// report each as that.
 bool Gone(SyncRun& run, HRESULT hr) {
   if (run.gone) return true;
-  std::vector<ItemReport> top;
-  const HRESULT listed = ListItems(run.session.Plugin(), run.location, WString(), &top);
-  if (SUCCEEDED(listed)) return false;
+  const std::string why = WhyGone(run);
+  if (why.empty()) return false;
   run.gone = true;
-  std::cerr << "mdhost sync: the medium is gone (" << FailureWords(hr) << "; listing it: " << FailureWords(listed)
+  std::cerr << "mdhost sync: the medium is gone (" << FailureWords(hr) << "; " << why
             << "): taken out or unmounted; the sync stops here\n";
   return true;
 }
@@ -123,7 +134,7 @@ bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
       continue;
     }
     (sent.outcome == SendOutcome::kReplaced ? run.replaced : run.sent) += 1;
-    run.lines.Add(OutcomeWord(sent.outcome) + (" " + track.relative));
+    run.lines.Add(OutcomeWord(sent.outcome) + (" " + track.relative), true);
     record->entries[track.relative] = {track.size, track.modified, 0};
     if (!run.lines.FlushIfDue(std::cerr)) run.status = kExitFailure;
   }
@@ -131,8 +142,10 @@ bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
   if (done == work.size() && !run.gone) return true;
   progress.Clear();
   if (run.gone) {
-    std::cerr << "mdhost sync: stopped after " << done << " of " << work.size() << " files: " << run.sent + run.replaced
-              << " written (the lines \"sent\" and \"replaced\"), " << work.size() - done
+    std::cerr << "mdhost sync: stopped after " << done << " of " << work.size() << " files: "
+              << run.lines.Confirmed() << " known written (the lines \"sent\" and \"replaced\"), "
+              << run.sent + run.replaced - run.lines.Confirmed()
+              << " not confirmed written (they may be missing or cut short on the medium), " << work.size() - done
               << " not tried; nothing was deleted\n";
     return false;
   }

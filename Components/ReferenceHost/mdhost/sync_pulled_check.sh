@@ -15,7 +15,7 @@ fail() { echo "FAILED: $*"; exit 1; }
 source="$work/Source"
 player=$("$volumes" up "$work/card" 64M)
 mkdir -p "$source/Many"
-for i in $(seq -w 1 300); do cp "$samples/02 Low Tide.mp3" "$source/Many/$i.mp3"; done
+for i in $(seq -w 1 800); do cp "$samples/02 Low Tide.mp3" "$source/Many/$i.mp3"; done
 
 "$mdhost" sync "$source" "$player" /Music >"$work/out" 2>"$work/err" &
 syncing=$!
@@ -29,10 +29,10 @@ status=0
 wait "$syncing" || status=$?
 [ "$status" -eq 1 ] || { cat "$work/err"; fail "a sync whose card was pulled ended with status $status"; }
 [ "$(grep -c 'the medium is gone' "$work/err")" -eq 1 ] || { cat "$work/err"; fail "the sync did not say once that the medium is gone"; }
-grep -qE '^mdhost sync: stopped after [0-9]+ of 300 files: [0-9]+ written' "$work/err" || { cat "$work/err"; fail "no count of what was written"; }
+confirmed=$(grep -c '^sent ' "$work/out" || true)
+grep -qE "^mdhost sync: stopped after [0-9]+ of 800 files: $confirmed known written" "$work/err" || { cat "$work/err"; fail "no count of what was written"; }
 failed=$(grep -c '^failed ' "$work/out" || true)
 [ "$failed" -le 1 ] || { cat "$work/out"; fail "$failed files failed after the card was gone: the sync went on"; }
-! grep -q 'no room' "$work/out" || fail "a pulled card was reported full"
 grep -qE '^sync: [0-9]+ sent, .* [01] failed$' "$work/out" || { cat "$work/out"; fail "no summary"; }
 
 # What the sync reported written ("sent" lines; "not confirmed written"
