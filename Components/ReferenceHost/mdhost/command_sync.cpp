@@ -305,7 +305,13 @@ int RunSync(const CommandLine& line) {
   MakeFolders(run, player, plan);
   const bool complete = SendTracks(run, plan, &record);
   if (complete) DeleteGone(run, plan);
-  hr = run.gone ? E_FAIL : ReadPlayerTree(session.Plugin(), run.location, run.target, &player);
+  // A run that changed nothing reads the same tree again: on a card through
+  // FUSE that second listing is most of a sync with nothing to do.
+  const bool touched = run.sent || run.replaced || run.deleted || run.failed || !plan.folders.empty() || !player.exists;
+  if (run.gone)
+    hr = E_FAIL;
+  else if (touched)
+    hr = ReadPlayerTree(session.Plugin(), run.location, run.target, &player);
   if (SUCCEEDED(hr)) UpdateRecord(player, &record);
   if (!record.Save()) std::cerr << "mdhost sync: cannot write " << record.File() << "\n";
   if (complete && run.options.playlists && SUCCEEDED(hr)) SyncPlaylists(run, source, player);
