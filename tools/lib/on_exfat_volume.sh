@@ -15,7 +15,7 @@ size=64M
 if [ "${1:-}" = --size ]; then size=$2; shift 2; fi
 
 dir=$(mktemp -d /tmp/md-exfat-XXXXXX) || exit 1
-trap '"$here/exfat_volume.sh" down "$dir"' EXIT
+trap '"$here/exfat_volume.sh" down "$dir/volume"; rmdir "$dir"' EXIT
 mount=$("$here/exfat_volume.sh" up "$dir/volume" "$size" CARD)
 status=$?
 [ $status -eq 0 ] || exit $status

@@ -28,7 +28,7 @@ std::string ResultText(HRESULT result) {
       {IPP_E_DISKFULL, "no room left on the medium"},
       {IPP_E_FAIL, "the plug-in or the player failed"},
       {IPP_E_STALE, "the folder changed since it was listed"},
-      {IPP_E_NOTFOUND, "no such medium, folder or playlist"},
+      {IPP_E_NOTFOUND, "the medium is gone (taken out?), or no such folder or playlist"},
       {IPP_E_ALREADYEXISTS, "a file or folder of that name is already there"},
       {IPP_E_CANCELLED, "cancelled"},
       {IPP_E_CANNOTCREATE, "the file cannot be created there"},

@@ -172,11 +172,13 @@ void DeleteGone(SyncRun& run, const SyncPlan& plan) {
 void SyncPlaylists(SyncRun& run, const SourceTree& source, const PlayerTree& player) {
   const PlayerNames names(player);
   for (const SourcePlaylist& playlist : source.playlists) {
+    // Entries and the playlist itself are found as the player finds them, so
+    // a card's other spelling of a name is that item, not one missing.
     std::vector<WString> tracks;
     for (const std::string& track : playlist.tracks)
       if (const PlayerNames::Item* copy = names.Find(track)) tracks.push_back(PlayerPath(run.target, copy->first));
     const PlayerNames::Item* there = names.Find(playlist.relative);
-    const WString path = PlayerPath(run.target, there ? there->first : playlist.relative);
+    WString path = PlayerPath(run.target, there ? there->first : playlist.relative);
     if (there && there->second.entries == tracks) continue;
     if (!there) {
       const size_t slash = playlist.relative.rfind('/');
@@ -191,6 +193,7 @@ void SyncPlaylists(SyncRun& run, const SourceTree& source, const PlayerTree& pla
         if (Gone(run, hr)) return;
         continue;
       }
+      if (created) path = created.ToString();  // the name the player gave it
     }
     std::vector<WString> ids;
     for (const WString& track : tracks) ids.push_back(path + W("|") + track);

@@ -70,6 +70,10 @@ std::string SourceNameProblem(const std::string& native) {
 std::string EditFailureWords(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path,
                              HRESULT result) {
   if (result == IPP_E_FAIL) {
+    // A card mounted read-only (its lock switch) refuses every write alike.
+    BOOL readOnly = FALSE;
+    if (SUCCEEDED(plugin->GetMediaPropertyBool(location.c_str(), W("MediaIsReadOnly"), &readOnly)) && readOnly)
+      return Hex(result) + " (the medium is read-only)";
     const size_t slash = path.rfind(W('\\'));
     std::vector<ItemReport> siblings;
     ListItems(plugin, location, slash == WString::npos ? WString() : path.substr(0, slash), &siblings);

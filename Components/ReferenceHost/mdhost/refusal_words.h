@@ -27,7 +27,7 @@ std::string NameRefusal(const std::string& name);
 std::string SourceNameProblem(const std::string& native);
 
 // `result` of an edit of the item at `path`, in words; where it is the
-// plug-in's general failure, what the host can see of the item says more
-// (a read-only file).
+// plug-in's general failure, what the host can see of the medium and the
+// item says more (a read-only medium, a read-only file).
 std::string EditFailureWords(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& path,
                              HRESULT result);

@@ -102,19 +102,24 @@ TEST_F(FolderThroughPluginTest, TheHostsEditsReachTheFolder) {
   EXPECT_TRUE(folder_.Exists("Music/Low Tide.mp3"));
   EXPECT_EQ(PlaylistPaths("Music/Mix.m3u8"), (std::vector<std::string>{"Music/b.wav", "Music/Low Tide.mp3"}));
 
+  // A playlist is named as players find playlists, and the host is told that name.
   UniqueBstr playlist;
   ASSERT_EQ(plugin_.CreatePlaylist(Where().c_str(), W("\\"), W("Run.pla"), playlist.Put()), S_OK);
-  HostItemIdList entries({W("\\Run.pla|\\Music\\Low Tide.mp3"), W("\\Run.pla|\\Music\\b.wav")});
-  ASSERT_EQ(plugin_.UpdatePlaylist(Where().c_str(), W("\\Run.pla"), &entries), S_OK);
-  EXPECT_EQ(PlaylistPaths("Run.pla"), (std::vector<std::string>{"Music/Low Tide.mp3", "Music/b.wav"}));
+  EXPECT_EQ(playlist.ToString(), W("\\Run.m3u8"));
+  UniqueBstr road;
+  ASSERT_EQ(plugin_.CreatePlaylist(Where().c_str(), W("\\Music"), W("Road"), road.Put()), S_OK);
+  EXPECT_EQ(road.ToString(), W("\\Music\\Road.m3u8"));
+  HostItemIdList entries({W("\\Run.m3u8|\\Music\\Low Tide.mp3"), W("\\Run.m3u8|\\Music\\b.wav")});
+  ASSERT_EQ(plugin_.UpdatePlaylist(Where().c_str(), W("\\Run.m3u8"), &entries), S_OK);
+  EXPECT_EQ(PlaylistPaths("Run.m3u8"), (std::vector<std::string>{"Music/Low Tide.mp3", "Music/b.wav"}));
 
   ASSERT_EQ(plugin_.DeleteItem(Where().c_str(), W("\\Music\\b.wav")), S_OK);
   EXPECT_FALSE(folder_.Exists("Music/b.wav"));
-  EXPECT_EQ(PlaylistPaths("Run.pla"), (std::vector<std::string>{"Music/Low Tide.mp3"}))
+  EXPECT_EQ(PlaylistPaths("Run.m3u8"), (std::vector<std::string>{"Music/Low Tide.mp3"}))
       << "the plug-in takes a deleted track out of the playlists first";
   EXPECT_EQ(folder_.Everything(),
-            (std::vector<std::string>{"Music", "Music/Low Tide.mp3", "Music/Mix.m3u8", "Podcasts", "Run.pla",
-                                      kPlayerFactsFile}));
+            (std::vector<std::string>{"Music", "Music/Low Tide.mp3", "Music/Mix.m3u8", "Music/Road.m3u8", "Podcasts",
+                                      "Run.m3u8", kPlayerFactsFile}));
   EXPECT_TRUE(LockIsFree());
 }
 

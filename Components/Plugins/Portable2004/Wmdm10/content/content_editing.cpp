@@ -71,7 +71,10 @@ HRESULT ContentEditor::EditPlaylistReferences(const WString& location, const WSt
 namespace {
 
 // What CreateFolder and CreatePlaylist share: the checks, the lookup of the
-// name in the parent, the host path handed out and the notification.
+// name in the parent, the host path handed out and the notification. The
+// path is the one of the name the device gave, which `insert` reports when
+// it differs from the one asked for (a playlist given the extension players
+// look for).
 template <typename Insert>
 HRESULT CreateChild(ContentEditor& plugin, const WCHAR* location, const WCHAR* parentPath, const WCHAR* name,
                     BSTR* newPath, RetriedOperation operation, const WCHAR* logStart, ContentChange changeCode, Insert insert) {
@@ -86,15 +89,17 @@ HRESULT CreateChild(ContentEditor& plugin, const WCHAR* location, const WCHAR* p
   if (childName.find_first_of(W("\\/")) != WString::npos || childName == W(".") || childName == W(".."))
     return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
   plugin.WriteLog(logStart + childName + W(" at location ") + parent);
+  WString made;
   const HRESULT hr = WithOneRetry(plugin.Resolver(), operation, [&](NodeRef* node) -> HRESULT {
     *node = plugin.Resolver().ResolveStorage(where, parent, 0);
     if (!*node || !(*node)->storage) return IPP_E_NOTFOUND;
     ComPtr<IWMDMStorage> existing;
     if (FindChildStorage((*node)->storage, childName, &existing) == S_OK) return IPP_E_ALREADYEXISTS;
-    return insert((*node)->storage, childName);
+    made = childName;
+    return insert((*node)->storage, childName, &made);
   });
   if (FAILED(hr)) return hr;
-  const WString childPath = locations::JoinPath(parent, childName);
+  const WString childPath = locations::JoinPath(parent, made);
   UniqueBstr text(plugin.Resolver().ToHostPath(where, childPath));
   if (text) {
     *newPath = text.Release();
@@ -109,7 +114,7 @@ HRESULT ContentEditor::CreateFolder(const WCHAR* location, const WCHAR* parentPa
                                     BSTR* newPath) {
   return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreateFolder,
                      W("WMDM10::CreateFolder called to create a folder named "), ContentChange::FolderCreated,
-                     [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
+                     [](const ComPtr<IWMDMStorage>& parent, WString childName, WString*) -> HRESULT {
                        ComPtr<IWMDMStorageControl> control;
                        RETURN_IF_FAILED(parent.As(&control));
                        ComPtr<IWMDMStorage> created;
@@ -122,7 +127,7 @@ HRESULT ContentEditor::CreatePlaylist(const WCHAR* location, const WCHAR* parent
                                       BSTR* newPath) {
   return CreateChild(*this, location, parentPath, name, newPath, RetriedOperation::CreatePlaylist,
                      W("WMDM10::CreatePlaylist called to create a playlist named "), ContentChange::PlaylistCreated,
-                     [](const ComPtr<IWMDMStorage>& parent, WString childName) -> HRESULT {
+                     [](const ComPtr<IWMDMStorage>& parent, WString childName, WString* made) -> HRESULT {
                        ComPtr<IWMDMStorage3> parent3;
                        RETURN_IF_FAILED(parent.As(&parent3));
                        ComPtr<IWMDMMetaData> metadata;
@@ -134,8 +139,15 @@ HRESULT ContentEditor::CreatePlaylist(const WCHAR* location, const WCHAR* parent
                        ComPtr<IWMDMStorageControl3> control;
                        RETURN_IF_FAILED(parent.As(&control));
                        ComPtr<IWMDMStorage> created;
-                       return control->Insert3(WMDM_MODE_BLOCK | WMDM_CONTENT_FILE, 0, nullptr, &childName[0],
-                                               nullptr, nullptr, metadata.Get(), nullptr, &created);
+                       const HRESULT inserted = control->Insert3(WMDM_MODE_BLOCK | WMDM_CONTENT_FILE, 0, nullptr,
+                                                                 &childName[0], nullptr, nullptr, metadata.Get(),
+                                                                 nullptr, &created);
+                       if (FAILED(inserted)) return inserted;
+                       // Made under another name: the host is told that one. A name that
+                       // cannot be read leaves the one asked for.
+                       WString name;
+                       if (created && SUCCEEDED(ReadName(created.Get(), &name)) && !name.empty()) *made = name;
+                       return inserted;
                      });
 }
 

@@ -239,6 +239,8 @@ HRESULT Transfer::ReplaceExisting(const WString& path, const WString& name, Chec
   return S_OK;
 }
 
+bool IsNotSupported(HRESULT hr) { return hr == E_NOTIMPL || hr == WMDM_E_NOTSUPPORTED || hr == E_NOINTERFACE; }
+
 HRESULT Transfer::Send(bool overwrite, ComPtr<IWMDMStorage>* created) {
   ComPtr<IWMDMMetaData> metadata;
   ComPtr<IWMDMStorage3> folder3;
@@ -253,8 +255,10 @@ HRESULT Transfer::Send(bool overwrite, ComPtr<IWMDMStorage>* created) {
   HRESULT hr = folder_.As(&control3);
   if (SUCCEEDED(hr))
     hr = control3->Insert3(mode, 0, &source[0], &name[0], nullptr, nullptr, metadata.Get(), nullptr, &*created);
-  if (SUCCEEDED(hr)) return hr;
-  // The older interface sends the file alone, under the device's own name.
+  // Only a device that lacks the richer call is sent the file by the older
+  // one, alone, under the device's own name: any other refusal (no room for
+  // the tags, a name it will not take) would lose the tags unseen.
+  if (SUCCEEDED(hr) || !IsNotSupported(hr)) return hr;
   created->Reset();
   ComPtr<IWMDMStorageControl> control;
   RETURN_IF_FAILED(folder_.As(&control));

@@ -288,7 +288,10 @@ TEST_F(ContentTransferTest, APlaylistTargetGetsTheTrackAppended) {
   EXPECT_EQ(Send(W("\\Nowhere"), Source("lost.mp3")), IPP_E_NOTFOUND);
 }
 
-TEST_F(ContentTransferTest, AFailedInsert3FallsBackToInsert) {
+// The older Insert sends no tags: it is taken only when the device lacks the
+// richer call. Any other refusal of Insert3 (no room for the tags, a name it
+// will not take) fails the send, and nothing lands without the tags asked for.
+TEST_F(ContentTransferTest, Insert3FallsBackToInsertOnlyWhenItIsNotSupported) {
   const struct {
     const char* what;
     ObjectKind kind;
@@ -297,29 +300,41 @@ TEST_F(ContentTransferTest, AFailedInsert3FallsBackToInsert) {
     HRESULT fault;
     const WCHAR* file;
     int insert3, insert;
+    HRESULT result;
   } cases[] = {
-      // The older interface sends no tags.
-      {"Insert3 fails", ObjectKind::Storage, "Insert3", music_, E_FAIL, W("plain.mp3"), 1, 1},
+      {"Insert3 not implemented", ObjectKind::Storage, "Insert3", music_, E_NOTIMPL, W("plain.mp3"), 1, 1, S_OK},
+      {"Insert3 not supported", ObjectKind::Storage, "Insert3", music_, WMDM_E_NOTSUPPORTED, W("older.mp3"), 1, 1,
+       S_OK},
       {"a folder without the newer interface", ObjectKind::Storage, "QueryInterface(IWMDMStorageControl3)", music_,
-       E_NOINTERFACE, W("older.mp3"), 0, 1},
-      // Tags that cannot be written leave the file to go without them.
-      {"tags that cannot be written", ObjectKind::MetaData, "AddItem", 0, E_OUTOFMEMORY, W("untagged.mp3"), 1, 0},
+       E_NOINTERFACE, W("oldest.mp3"), 0, 1, S_OK},
+      {"no room for the tags", ObjectKind::Storage, "Insert3", music_, HRESULT_FROM_WIN32(ERROR_DISK_FULL),
+       W("full.mp3"), 1, 0, IPP_E_DISKFULL},
+      {"Insert3 fails", ObjectKind::Storage, "Insert3", music_, E_FAIL, W("failed.mp3"), 1, 0, IPP_E_FAIL},
+      {"a name the device refuses", ObjectKind::Storage, "Insert3", music_, HRESULT_FROM_WIN32(ERROR_INVALID_NAME),
+       W("refused.mp3"), 1, 0, IPP_E_FAIL},
+      // Tags that cannot be handed over leave the file to go without them.
+      {"tags that cannot be written", ObjectKind::MetaData, "AddItem", 0, E_OUTOFMEMORY, W("untagged.mp3"), 1, 0,
+       S_OK},
       {"no metadata object", ObjectKind::Storage, "CreateEmptyMetadataObject", music_, E_OUTOFMEMORY, W("bare.mp3"), 1,
-       0},
+       0, S_OK},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     model_->Faults().ResetCalls();
     model_->Faults().Inject(c.kind, c.method, c.fault, 1, c.object);
     callback_.ClearEvents();
-    ASSERT_EQ(Send(W("\\Music"), Source(wide::ToUtf8(c.file), 12), kKeep, Tags{W("Lost Title")}), S_OK);
+    ASSERT_EQ(Send(W("\\Music"), Source(wide::ToUtf8(c.file), 12), kKeep, Tags{W("Lost Title")}), c.result);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), c.insert3);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), c.insert);
     const ObjectId sent = Find(W("\\Music\\") + WString(c.file));
+    if (SUCCEEDED(c.result)) EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
+    EXPECT_EQ(Changes().size(), SUCCEEDED(c.result) ? 1u : 0u);
+    if (FAILED(c.result)) {
+      EXPECT_EQ(sent, 0u) << "a file landed although the send failed";
+      continue;
+    }
     ASSERT_NE(sent, 0u);
     EXPECT_TRUE(model_->Inspect(sent)->tags.empty());
-    EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
-    EXPECT_EQ(Changes().size(), 1u);
   }
 }
 
@@ -484,10 +499,11 @@ TEST_F(ContentTransferTest, ADeadFolderIsResolvedAfreshOnce) {
     HRESULT result;
     int insert3, insert;
   } rounds[] = {
-      {"one.mp3", WMDM_E_INTERFACEDEAD, 1, S_OK, 2, 1},
-      {"two.mp3", MTP_E_INVALID_OBJECT_HANDLE, 2, IPP_E_CANCELLED, 2, 2},
-      {"three.mp3", MTP_E_STALE_OBJECT_REFERENCE, 2, IPP_E_CANCELLED, 2, 2},
-      {"four.mp3", MTP_E_INVALID_OBJECT_HANDLE, 1, S_OK, 2, 1},
+      // A dead storage is no missing Insert3: the older call is never tried.
+      {"one.mp3", WMDM_E_INTERFACEDEAD, 1, S_OK, 2, 0},
+      {"two.mp3", MTP_E_INVALID_OBJECT_HANDLE, 2, IPP_E_CANCELLED, 2, 0},
+      {"three.mp3", MTP_E_STALE_OBJECT_REFERENCE, 2, IPP_E_CANCELLED, 2, 0},
+      {"four.mp3", MTP_E_INVALID_OBJECT_HANDLE, 1, S_OK, 2, 0},
   };
   for (const auto& round : rounds) {
     SCOPED_TRACE(round.file);

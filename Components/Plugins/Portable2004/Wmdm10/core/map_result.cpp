@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr DWORD kErrorDeviceNotConnected = 1167;
+
 constexpr HRESULT FromWin32(DWORD error) { return static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu)); }
 
 struct Mapping {
@@ -34,6 +36,10 @@ const Mapping kMappings[] = {
     {WMDM_E_LICENSE_EXPIRED, IPP_E_UNKNOWNPROPERTY},
     // The user's own cancel is no failure to report.
     {WMDM_E_USER_CANCELLED, IPP_S_OK},
+    // A medium taken out (a card pulled, its FUSE process gone) answers as
+    // an MTP store that is not available: the medium is not there.
+    {FromWin32(kErrorDeviceNotConnected), IPP_E_NOTFOUND},
+    {FromWin32(ERROR_NOT_READY), IPP_E_NOTFOUND},
     {FromWin32(ERROR_FILE_NOT_FOUND), IPP_E_NOTFOUND},
     {FromWin32(ERROR_PATH_NOT_FOUND), IPP_E_NOTFOUND},
     {FromWin32(ERROR_NOT_FOUND), IPP_E_NOTFOUND},

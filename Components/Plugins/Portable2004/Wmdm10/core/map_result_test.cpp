@@ -24,7 +24,8 @@ TEST(MapResult, TranslatesEveryRowOfTheTable) {
       {0x80040012u, {0x80040012u}},
       {0x80040013u, {0x80040013u}},
       {0x80040014u, {0x80040014u, 0x80045005u, 0x80045006u, 0x8004500Fu, 0x80045012u}},
-      {0x80040015u, {0x80040015u, 0x80070002u, 0x80070003u, 0x80070490u, 0x80042013u}},
+      // Not found, or the medium not there (not connected, not ready): never "no room".
+      {0x80040015u, {0x80040015u, 0x80070002u, 0x80070003u, 0x80070490u, 0x80042013u, 0x8007048Fu, 0x80070015u}},
       {0x80040016u, {0x80040016u, 0x80070050u, 0x800700B7u}},
       {0x80040017u, {0x80040017u}},
       {0x80040018u, {0x80040018u}},
@@ -33,7 +34,7 @@ TEST(MapResult, TranslatesEveryRowOfTheTable) {
       // Everything else is a general failure, neighbours of the listed codes included.
       {0x80040012u, {0x80004005u, 0x80045002u, 0x80045003u, 0x80045007u, 0x80045008u, 0x80045009u, 0x8004500Au,
                      0x8004500Cu, 0x8004500Du, 0x8004500Eu, 0x80045010u, 0x80045011u, 0x80045013u, 0x8004000Fu,
-                     0x80040019u, 0x8004001Cu, 0x80070057u, 0x8007000Eu, 0x00000002u, 0x00045001u, 0x00040002u}},
+                     0x80040019u, 0x8004001Cu, 0x80070057u, 0x80070013u, 0x8007000Eu, 0x00000002u, 0x00045001u, 0x00040002u}},
   };
   for (const auto& row : rows) {
     for (DWORD platform : row.platform) {

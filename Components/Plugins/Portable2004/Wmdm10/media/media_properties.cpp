@@ -70,9 +70,14 @@ Computed BoolValue(DeviceRecord& record, StorageNode& node, const WString& name,
   if (name == W("MediaDownloadableForSDMI")) {
     computed.result = DownloadableForSdmi(node.device.Get(), value);
   } else if (name == W("MediaCanBeCopySource") || name == W("MediaCanBeDirectlyPlayed") ||
-             name == W("MediaIsReadOnly") || name == W("MediaSupportsMediaRebuild") ||
-             name == W("DevSupportsMediaErase")) {
+             name == W("MediaSupportsMediaRebuild") || name == W("DevSupportsMediaErase")) {
     *value = false;
+  } else if (name == W("MediaIsReadOnly")) {
+    // A card mounted read-only (its lock switch) marks its root so; a
+    // medium whose attributes cannot be read is taken as writable, as before.
+    DWORD attributes = 0;
+    *value = storage && SUCCEEDED(storage->GetAttributes(&attributes, nullptr)) &&
+             (attributes & WMDM_FILE_ATTR_READONLY) != 0;
   } else if (name == W("MediaIsRenamable")) {
     *value = true;
   } else if (name == W("MediaSupportsFolderInFolder")) {

@@ -103,6 +103,15 @@ TEST_F(MediaPropertiesTest, EveryNameItsValueAndWhetherItIsKept) {
   EXPECT_EQ(CachedIn(at, W("mediaisrenamable")), "");
 }
 
+// A medium whose root is marked read-only (a card mounted so) says it is;
+// every other medium says it is not (the table above).
+TEST_F(MediaPropertiesTest, AMediumMarkedReadOnlySaysSo) {
+  Start();
+  const WString at = ListSampleMedium(k4G);
+  model_->HandleById(media_[0]).object->attributes |= WMDM_FILE_ATTR_READONLY;
+  EXPECT_TRUE(Flag(at, W("MediaIsReadOnly")));
+}
+
 TEST_F(MediaPropertiesTest, TotalIsReadOnceFreeAndUsedEveryTime) {
   Start();
   const WString at = ListSampleMedium(k4G);
