@@ -36,6 +36,8 @@ MD_LINUX_PACKAGES+=(python3)
 # The file systems players carry: an exFAT volume on a loop device through
 # FUSE (tools/lib/exfat_volume.sh), and FAT for cards formatted that way.
 MD_LINUX_PACKAGES+=(exfatprogs exfat-fuse dosfstools)
+# mdhost sync keeps its record of a card under the card's UUID or label.
+MD_LINUX_PACKAGES+=(libblkid-dev)
 # mdhost serve: its HTTP server's headers (Boost.Beast and Boost.Asio), and
 # the browser its page is tested in.
 MD_LINUX_PACKAGES+=(libboost-dev chromium chromium-driver python3-selenium)

@@ -12,14 +12,18 @@
 #include "host_support/host_item_id_list.h"
 #include "mdhost/command.h"
 #include "mdhost/durable_report.h"
+#include "mdhost/folder_reach.h"
 #include "mdhost/host_session.h"
+#include "mdhost/item_report.h"
 #include "mdhost/medium_location.h"
 #include "mdhost/player_formats.h"
 #include "mdhost/refusal_words.h"
 #include "mdhost/stop_request.h"
+#include "mdhost/sync_names.h"
 #include "mdhost/sync_plan.h"
 #include "mdhost/track_sender.h"
 #include "mdhost/transfer_progress.h"
+#include "mdhost/volume_identity.h"
 
 namespace {
 
@@ -29,18 +33,45 @@ struct SyncRun {
   WString target;
   SyncOptions options;
   int status = kExitOk;
-  size_t sent = 0, replaced = 0, deleted = 0, playlists = 0;
+  size_t sent = 0, replaced = 0, deleted = 0, playlists = 0, failed = 0;
+  bool gone = false;  // the medium no longer answers
   DurableReport lines{std::cout};
 };
 
-void Fail(SyncRun& run, const std::string& what, HRESULT hr) {
-  run.lines.Add("failed " + what + ": " + FailureWords(hr));
+void Fail(SyncRun& run, const std::string& what, const std::string& why) {
+  run.lines.Add("failed " + what + ": " + why);
   run.status = kExitFailure;
+  ++run.failed;
+}
+
+// Why the medium no longer answers, in words; empty while it does. A folder
+// player's folder is asked directly; another player is gone when it no
+// longer lists its root.
+std::string WhyGone(SyncRun& run) {
+  const std::string folder = FolderOf(run.session.Folders(), run.location);
+  if (!folder.empty()) return FolderGone(folder);
+  std::vector<ItemReport> top;
+  const HRESULT listed = ListItems(run.session.Plugin(), run.location, WString(), &top);
+  return FAILED(listed) ? "listing it: " + FailureWords(listed) : std::string();
+}
+
+// After a failure: whether the medium is still there to try the next file
+// on. A card pulled out answers every call with some failure (a full
+// medium's, a write fault's), and trying the hundreds of files left would
+// report each as that.
+bool Gone(SyncRun& run, HRESULT hr) {
+  if (run.gone) return true;
+  const std::string why = WhyGone(run);
+  if (why.empty()) return false;
+  run.gone = true;
+  std::cerr << "mdhost sync: the medium is gone (" << FailureWords(hr) << "; " << why
+            << "): taken out or unmounted; the sync stops here\n";
+  return true;
 }
 
 // TARGET and every folder below it that the plan needs; an existing one is
 // left as it is.
-void MakeFolders(SyncRun& run, const PlayerTree& player, const std::vector<std::string>& folders) {
+void MakeFolders(SyncRun& run, const PlayerTree& player, const SyncPlan& plan) {
   std::vector<std::pair<WString, WString>> made;  // parent, name
   if (!player.exists) {
     WString parent;
@@ -52,22 +83,23 @@ void MakeFolders(SyncRun& run, const PlayerTree& player, const std::vector<std::
       start = end + 1;
     }
   }
-  for (const std::string& folder : folders) {
+  for (const std::string& folder : plan.folders) {
     const size_t slash = folder.rfind('/');
-    made.push_back({slash == std::string::npos ? run.target : PlayerPath(run.target, folder.substr(0, slash)),
+    made.push_back({slash == std::string::npos ? run.target
+                                               : PlayerPath(run.target, PlayerSpelling(plan, folder.substr(0, slash))),
                     wide::FromUtf8(folder.substr(slash + 1))});
   }
   for (const auto& [parent, name] : made) {
     if (const std::string problem = NameProblem(name); !problem.empty()) {
-      run.lines.Add("failed folder " + wide::ToUtf8(name) + ": " + problem);
-      run.status = kExitFailure;
+      Fail(run, "folder " + wide::ToUtf8(name), problem);
       continue;
     }
     UniqueBstr created;
     const HRESULT hr =
         run.session.Plugin()->CreateFolder(run.location.c_str(), parent.c_str(), name.c_str(), created.Put());
     if (hr == IPP_E_ALREADYEXISTS) continue;
-    if (FAILED(hr)) Fail(run, "folder " + wide::ToUtf8(name), hr);
+    if (FAILED(hr)) Fail(run, "folder " + wide::ToUtf8(name), FailureWords(hr));
+    if (FAILED(hr) && Gone(run, hr)) return;
   }
 }
 
@@ -81,14 +113,14 @@ bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
   TransferProgress progress(std::cerr, ErrorStreamIsTerminal(), work.size(), bytes);
   const StopRequest stop;
   size_t done = 0;
-  for (; done < work.size() && !stop.Asked(); ++done) {
+  for (; done < work.size() && !stop.Asked() && !run.gone; ++done) {
     const SourceTrack& track = *work[done].first;
-    const std::string folder = track.relative.substr(0, track.relative.rfind('/') + 1);
+    const size_t slash = track.relative.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : PlayerSpelling(plan, track.relative.substr(0, slash));
     std::string problem = SourceNameProblem(track.file.native);
-    if (problem.empty()) problem = NameProblem(wide::FromUtf8(track.relative.substr(track.relative.rfind('/') + 1)));
+    if (problem.empty()) problem = NameProblem(wide::FromUtf8(track.relative.substr(slash + 1)));
     if (!problem.empty()) {
-      run.lines.Add("failed " + wide::EscapeForDisplay(track.relative) + ": " + problem);
-      run.status = kExitFailure;
+      Fail(run, wide::EscapeForDisplay(track.relative), problem);
       continue;
     }
     progress.Starting(done + 1, track.size, track.relative);
@@ -97,17 +129,26 @@ bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
     progress.Finished();
     progress.Clear();
     if (sent.outcome == SendOutcome::kFailed) {
-      Fail(run, track.relative, sent.result);
+      Fail(run, track.relative, FailureWords(sent.result));
+      Gone(run, sent.result);
       continue;
     }
     (sent.outcome == SendOutcome::kReplaced ? run.replaced : run.sent) += 1;
-    run.lines.Add(OutcomeWord(sent.outcome) + (" " + track.relative));
+    run.lines.Add(OutcomeWord(sent.outcome) + (" " + track.relative), true);
     record->entries[track.relative] = {track.size, track.modified, 0};
     if (!run.lines.FlushIfDue(std::cerr)) run.status = kExitFailure;
   }
   if (!run.lines.Flush(std::cerr)) run.status = kExitFailure;
-  if (done == work.size()) return true;
+  if (done == work.size() && !run.gone) return true;
   progress.Clear();
+  if (run.gone) {
+    std::cerr << "mdhost sync: stopped after " << done << " of " << work.size() << " files: "
+              << run.lines.Confirmed() << " known written (the lines \"sent\" and \"replaced\"), "
+              << run.sent + run.replaced - run.lines.Confirmed()
+              << " not confirmed written (they may be missing or cut short on the medium), " << work.size() - done
+              << " not tried; nothing was deleted\n";
+    return false;
+  }
   std::cerr << "mdhost sync: stopped after " << done << " of " << work.size() << " files (" << run.sent << " sent, "
             << run.replaced << " replaced); nothing was deleted and no file is left half-written\n";
   return false;
@@ -117,7 +158,8 @@ void DeleteGone(SyncRun& run, const SyncPlan& plan) {
   for (const std::string& relative : plan.deletes) {
     const HRESULT hr = run.session.Plugin()->DeleteItem(run.location.c_str(), PlayerPath(run.target, relative).c_str());
     if (FAILED(hr)) {
-      Fail(run, "to delete " + relative, hr);
+      Fail(run, "to delete " + relative, FailureWords(hr));
+      if (Gone(run, hr)) return;
       continue;
     }
     ++run.deleted;
@@ -128,18 +170,16 @@ void DeleteGone(SyncRun& run, const SyncPlan& plan) {
 // Each playlist of the folder as the player's own, its entries the tracks
 // now on the player; one whose entries are already so is left alone.
 void SyncPlaylists(SyncRun& run, const SourceTree& source, const PlayerTree& player) {
+  const PlayerNames names(player);
   for (const SourcePlaylist& playlist : source.playlists) {
     // Entries and the playlist itself are found as the player finds them, so
     // a card's other spelling of a name is that item, not one missing.
     std::vector<WString> tracks;
-    for (const std::string& track : playlist.tracks) {
-      std::string spelt;
-      if (FindPlayerItem(player, track, &spelt)) tracks.push_back(PlayerPath(run.target, spelt));
-    }
-    std::string playlistSpelt = playlist.relative;
-    const PlayerItem* there = FindPlayerItem(player, playlist.relative, &playlistSpelt);
-    WString path = PlayerPath(run.target, playlistSpelt);
-    if (there && there->entries == tracks) continue;
+    for (const std::string& track : playlist.tracks)
+      if (const PlayerNames::Item* copy = names.Find(track)) tracks.push_back(PlayerPath(run.target, copy->first));
+    const PlayerNames::Item* there = names.Find(playlist.relative);
+    WString path = PlayerPath(run.target, there ? there->first : playlist.relative);
+    if (there && there->second.entries == tracks) continue;
     if (!there) {
       const size_t slash = playlist.relative.rfind('/');
       const WString folder =
@@ -149,7 +189,8 @@ void SyncPlaylists(SyncRun& run, const SourceTree& source, const PlayerTree& pla
           run.location.c_str(), folder.c_str(), wide::FromUtf8(playlist.relative.substr(slash + 1)).c_str(),
           created.Put());
       if (FAILED(hr)) {
-        Fail(run, "playlist " + playlist.relative, hr);
+        Fail(run, "playlist " + playlist.relative, FailureWords(hr));
+        if (Gone(run, hr)) return;
         continue;
       }
       if (created) path = created.ToString();  // the name the player gave it
@@ -159,7 +200,8 @@ void SyncPlaylists(SyncRun& run, const SourceTree& source, const PlayerTree& pla
     HostItemIdList entries(std::move(ids));
     const HRESULT hr = run.session.Plugin()->UpdatePlaylist(run.location.c_str(), path.c_str(), &entries);
     if (FAILED(hr)) {
-      Fail(run, "playlist " + playlist.relative, hr);
+      Fail(run, "playlist " + playlist.relative, FailureWords(hr));
+      if (Gone(run, hr)) return;
       continue;
     }
     ++run.playlists;
@@ -171,6 +213,28 @@ void SyncPlaylists(SyncRun& run, const SourceTree& source, const PlayerTree& pla
   }
 }
 
+// A name the player would take for another already sent in this run is
+// held back, saying which; the same one is kept at every sync.
+void PrintTwins(const SyncPlan& plan) {
+  for (const CaseTwin& twin : plan.twins) {
+    if (twin.folder)
+      std::cout << "skipped " << twin.relative << " (" << twin.files << (twin.files == 1 ? " file" : " files")
+                << "): the player would take it for the folder " << twin.kept
+                << ", synced in its place (the names differ only in case)\n";
+    else
+      std::cout << "skipped " << twin.relative << ": the player would take it for " << twin.kept
+                << ", sent in its place (the names differ only in case)\n";
+  }
+}
+
+// The name the record of this medium is kept under: its volume's, where a
+// folder player's folder lies on one that can be told.
+WString RecordKey(const HostSession& session, const WString& location) {
+  const std::string folder = FolderOf(session.Folders(), location);
+  const std::string volume = folder.empty() ? std::string() : VolumeIdentity(folder);
+  return volume.empty() ? location : wide::FromUtf8(volume);
+}
+
 void PrintDryRun(const SyncPlan& plan) {
   for (const std::string& folder : plan.folders) std::cout << "would make folder " << folder << "\n";
   for (const SourceTrack* track : plan.sends) std::cout << "would send " << track->relative << "\n";
@@ -180,9 +244,10 @@ void PrintDryRun(const SyncPlan& plan) {
 
 // The record keeps what the player holds now, with the sizes of its copies.
 void UpdateRecord(const PlayerTree& player, SyncRecord* record) {
+  const PlayerNames names(player);
   for (auto entry = record->entries.begin(); entry != record->entries.end();) {
-    const auto copy = player.items.find(entry->first);
-    if (copy == player.items.end()) {
+    const PlayerNames::Item* copy = names.Find(entry->first);
+    if (!copy) {
       entry = record->entries.erase(entry);
       continue;
     }
@@ -218,7 +283,7 @@ int RunSync(const CommandLine& line) {
     std::cerr << "mdhost sync: cannot list " << args[2] << ": " << FailureWords(hr) << "\n";
     return kExitFailure;
   }
-  SyncRecord record(run.location, run.target);
+  SyncRecord record(RecordKey(session, run.location), run.target, run.location);
   if (!record.Load()) {
     std::cerr << "mdhost sync: cannot read " << record.File() << "\n";
     return kExitFailure;
@@ -230,25 +295,34 @@ int RunSync(const CommandLine& line) {
   for (const SourceTrack* track : plan.unplayable)
     std::cout << "skipped " << track->relative << ": the player does not play " << LowerExtension(track->relative)
               << " files\n";
+  PrintTwins(plan);
+  const size_t skipped = plan.unplayable.size() + plan.twins.size();
   if (line.Has("--dry-run")) {
     PrintDryRun(plan);
     std::cout << "dry run: " << plan.sends.size() << " to send, " << plan.replaces.size() << " to replace, "
-              << plan.deletes.size() << " to delete, " << plan.unplayable.size() << " skipped, " << plan.unchanged
+              << plan.deletes.size() << " to delete, " << skipped << " skipped, " << plan.unchanged
               << " unchanged; nothing changed\n";
     return kExitOk;
   }
 
-  MakeFolders(run, player, plan.folders);
+  MakeFolders(run, player, plan);
   const bool complete = SendTracks(run, plan, &record);
   if (complete) DeleteGone(run, plan);
-  hr = ReadPlayerTree(session.Plugin(), run.location, run.target, &player);
+  // A run that changed nothing reads the same tree again: on a card through
+  // FUSE that second listing is most of a sync with nothing to do.
+  const bool touched = run.sent || run.replaced || run.deleted || run.failed || !plan.folders.empty() || !player.exists;
+  if (run.gone)
+    hr = E_FAIL;
+  else if (touched)
+    hr = ReadPlayerTree(session.Plugin(), run.location, run.target, &player);
   if (SUCCEEDED(hr)) UpdateRecord(player, &record);
   if (!record.Save()) std::cerr << "mdhost sync: cannot write " << record.File() << "\n";
   if (complete && run.options.playlists && SUCCEEDED(hr)) SyncPlaylists(run, source, player);
   if (!run.lines.Flush(std::cerr)) run.status = kExitFailure;
   std::cout << "sync: " << run.sent << " sent, " << run.replaced << " replaced, " << run.deleted << " deleted, "
-            << plan.unplayable.size() << " skipped, " << plan.unchanged << " unchanged";
+            << skipped << " skipped, " << plan.unchanged << " unchanged";
   if (run.options.playlists) std::cout << ", " << run.playlists << " playlists written";
-  std::cout << "\n";
-  return complete ? run.status : kExitInterrupted;
+  std::cout << ", " << run.failed << " failed\n";
+  if (complete || run.gone) return run.status;
+  return kExitInterrupted;
 }

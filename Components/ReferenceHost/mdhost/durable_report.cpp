@@ -13,7 +13,10 @@ bool DurableReport::Flush(std::ostream& errors) {
   std::string error;
   const bool durable = FlushFolderPlayers(&error);
   if (!durable) errors << "mdhost: " << error << "\n";
-  for (const std::string& line : held_) out_ << (durable ? "" : "not confirmed written: ") << line << "\n";
+  for (const auto& [line, written] : held_) {
+    out_ << (durable ? "" : "not confirmed written: ") << line << "\n";
+    if (durable && written) ++confirmed_;
+  }
   out_.flush();
   held_.clear();
   return durable;

@@ -4,14 +4,17 @@
 # and writes the playlists; a second sends nothing; a changed track is
 # replaced and one gone from the source deleted (--delete); Ctrl-C stops a
 # sync between files with every file on the player whole, and the next sync
-# sends the rest.
-#   sync_check.sh MDHOST SAMPLE_TRACKS FIXTURE_TRACKS
+# sends the rest. With "exfat" the player is an exFAT volume mounted through
+# FUSE, as a card is; otherwise a folder of the machine's own file system.
+#   sync_check.sh MDHOST SAMPLE_TRACKS FIXTURE_TRACKS [exfat]
 set -euo pipefail
-mdhost=$1 samples=$2 fixtures=$3
+mdhost=$1 samples=$2 fixtures=$3 volume=${4:-}
+volumes=$(cd "$(dirname "$0")/../../../tools/lib" && pwd)/exfat_volume.sh
 work=$(mktemp -d /tmp/md-sync-XXXXXX)
-trap 'rm -rf "$work"' EXIT
+trap '[ "$volume" = exfat ] && "$volumes" down "$work/card"; rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"
 source="$work/Source" player="$work/Player"
+if [ "$volume" = exfat ]; then player=$("$volumes" up "$work/card" 64M); fi
 mkdir -p "$source/Harbour Songs" "$source/Field" "$player"
 cp "$samples/01 First Light.mp3" "$samples/02 Low Tide.mp3" "$source/Harbour Songs/"
 cp "$fixtures/untagged.wav" "$source/Field/"

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "mdhost/player_formats.h"
+#include "mdhost/sync_names.h"
 
 namespace {
 
@@ -10,46 +11,117 @@ constexpr LONG kFolder = 1;
 constexpr LONG kPlaylist = 3;
 constexpr LONG kFile = 4;
 
-void AddParents(const std::string& relative, std::set<std::string>* folders) {
+std::vector<std::string> Parents(const std::string& relative) {
+  std::vector<std::string> parents;
   for (size_t slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', slash + 1))
-    folders->insert(relative.substr(0, slash));
+    parents.push_back(relative.substr(0, slash));
+  return parents;
 }
 
-bool Changed(const SourceTrack& track, const PlayerItem& copy, const SyncRecord& record) {
-  const auto sent = record.entries.find(track.relative);
+void AddParents(const std::string& relative, std::set<std::string>* folders) {
+  for (const std::string& parent : Parents(relative)) folders->insert(parent);
+}
+
+// The record's entries by their names as the player compares them, so that
+// a name whose case changed in the folder keeps what was recorded of it.
+class RecordNames {
+ public:
+  explicit RecordNames(const SyncRecord& record) : record_(record) {
+    for (const auto& entry : record.entries) folded_.emplace(FoldCase(entry.first), &entry.second);
+  }
+  const SyncRecordEntry* Find(const std::string& relative) const {
+    const auto exact = record_.entries.find(relative);
+    if (exact != record_.entries.end()) return &exact->second;
+    const auto folded = folded_.find(FoldCase(relative));
+    return folded == folded_.end() ? nullptr : folded->second;
+  }
+
+ private:
+  const SyncRecord& record_;
+  std::map<std::string, const SyncRecordEntry*> folded_;
+};
+
+bool Changed(const SourceTrack& track, const PlayerItem& copy, const RecordNames& record) {
+  const SyncRecordEntry* sent = record.Find(track.relative);
   // Never sent by a sync: the copy is taken for the same file when the sizes agree.
-  if (sent == record.entries.end()) return copy.size != track.size;
-  return sent->second.sourceSize != track.size || sent->second.sourceModified != track.modified ||
-         sent->second.playerSize != copy.size;
+  if (!sent) return copy.size != track.size;
+  return sent->sourceSize != track.size || sent->sourceModified != track.modified || sent->playerSize != copy.size;
 }
 
-bool Below(const std::string& path, const std::vector<std::string>& folders) {
-  for (const std::string& folder : folders)
-    if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/')
-      return true;
-  return false;
+// Of names that fold alike, the one to keep: the one the player holds as
+// it is spelt, else the first in path order, so that the next sync keeps
+// the same one. Keyed by folded name.
+std::map<std::string, std::string> ChooseSpellings(const std::set<std::string>& names, const PlayerTree& player,
+                                                   LONG kind) {
+  std::map<std::string, std::string> chosen;
+  for (const std::string& name : names) {
+    const auto there = player.items.find(name);
+    const bool held = there != player.items.end() && there->second.kind == kind;
+    auto [slot, added] = chosen.emplace(FoldCase(name), name);
+    if (!added && held) slot->second = name;
+  }
+  return chosen;
+}
+
+// Holds back every track the player would take for another: first those in
+// a folder spelt as another of the same name, then files of the same name.
+std::vector<const SourceTrack*> HoldBackTwins(const std::vector<const SourceTrack*>& tracks, const PlayerTree& player,
+                                              SyncPlan* plan) {
+  std::set<std::string> folders;
+  for (const SourceTrack* track : tracks) AddParents(track->relative, &folders);
+  const std::map<std::string, std::string> folderChosen = ChooseSpellings(folders, player, kFolder);
+  std::map<std::string, size_t> heldFolders;  // the twin folder's place in plan->twins
+  std::vector<const SourceTrack*> inKeptFolders;
+  for (const SourceTrack* track : tracks) {
+    bool held = false;
+    for (const std::string& parent : Parents(track->relative)) {
+      const std::string& kept = folderChosen.at(FoldCase(parent));
+      if (kept == parent) continue;
+      auto [slot, added] = heldFolders.emplace(parent, plan->twins.size());
+      if (added) plan->twins.push_back({parent, kept, 0, true});
+      ++plan->twins[slot->second].files;
+      held = true;
+      break;
+    }
+    if (!held) inKeptFolders.push_back(track);
+  }
+  std::set<std::string> names;
+  for (const SourceTrack* track : inKeptFolders) names.insert(track->relative);
+  const std::map<std::string, std::string> fileChosen = ChooseSpellings(names, player, kFile);
+  std::vector<const SourceTrack*> kept;
+  for (const SourceTrack* track : inKeptFolders) {
+    const std::string& chosen = fileChosen.at(FoldCase(track->relative));
+    if (chosen == track->relative)
+      kept.push_back(track);
+    else
+      plan->twins.push_back({track->relative, chosen, 1, false});
+  }
+  return kept;
 }
 
 void PlanDeletes(const SourceTree& source, const PlayerTree& player, const SyncOptions& options, SyncPlan* plan) {
   std::set<std::string> files, folders, playlists;
   for (const SourceTrack& track : source.tracks) {
-    files.insert(track.relative);
-    AddParents(track.relative, &folders);
+    files.insert(FoldCase(track.relative));
+    for (const std::string& parent : Parents(track.relative)) folders.insert(FoldCase(parent));
   }
   for (const SourcePlaylist& playlist : source.playlists) {
-    playlists.insert(playlist.relative);
-    AddParents(playlist.relative, &folders);
+    playlists.insert(FoldCase(playlist.relative));
+    for (const std::string& parent : Parents(playlist.relative)) folders.insert(FoldCase(parent));
   }
-  std::vector<std::string> goneFolders;
+  std::set<std::string> goneFolders;
   for (const auto& [relative, item] : player.items) {
-    if (Below(relative, goneFolders)) continue;
-    const bool gone = item.kind == kFolder     ? !folders.count(relative)
-                      : item.kind == kFile     ? !files.count(relative)
-                      : item.kind == kPlaylist ? options.playlists && !playlists.count(relative)
+    bool below = false;
+    for (const std::string& parent : Parents(relative)) below = below || goneFolders.count(parent);
+    if (below) continue;
+    const std::string folded = FoldCase(relative);
+    const bool gone = item.kind == kFolder     ? !folders.count(folded)
+                      : item.kind == kFile     ? !files.count(folded)
+                      : item.kind == kPlaylist ? options.playlists && !playlists.count(folded)
                                                : false;
     if (!gone) continue;
     plan->deletes.push_back(relative);
-    if (item.kind == kFolder) goneFolders.push_back(relative);
+    if (item.kind == kFolder) goneFolders.insert(relative);
   }
 }
 
@@ -58,27 +130,39 @@ void PlanDeletes(const SourceTree& source, const PlayerTree& player, const SyncO
 SyncPlan PlanSync(const SourceTree& source, const PlayerTree& player, const SyncRecord& record,
                   const std::string& playedFormats, const SyncOptions& options) {
   SyncPlan plan;
+  std::vector<const SourceTrack*> playable;
+  for (const SourceTrack& track : source.tracks)
+    (Plays(playedFormats, LowerExtension(track.relative)) ? playable : plan.unplayable).push_back(&track);
+  const PlayerNames names(player);
+  const RecordNames recorded(record);
   std::set<std::string> needed;
-  for (const SourceTrack& track : source.tracks) {
-    if (!Plays(playedFormats, LowerExtension(track.relative))) {
-      plan.unplayable.push_back(&track);
+  for (const SourceTrack* track : HoldBackTwins(playable, player, &plan)) {
+    AddParents(track->relative, &needed);
+    const PlayerNames::Item* copy = names.Find(track->relative);
+    if (!copy || copy->second.kind != kFile) {
+      plan.sends.push_back(track);
       continue;
     }
-    AddParents(track.relative, &needed);
-    const auto copy = player.items.find(track.relative);
-    if (copy == player.items.end() || copy->second.kind != kFile)
-      plan.sends.push_back(&track);
-    else if (Changed(track, copy->second, record))
-      plan.replaces.push_back(&track);
+    if (copy->first != track->relative) plan.playerSpellings[track->relative] = copy->first;
+    if (Changed(*track, copy->second, recorded))
+      plan.replaces.push_back(track);
     else
       ++plan.unchanged;
   }
   if (options.playlists)
     for (const SourcePlaylist& playlist : source.playlists) AddParents(playlist.relative, &needed);
   for (const std::string& folder : needed) {
-    const auto there = player.items.find(folder);
-    if (there == player.items.end() || there->second.kind != kFolder) plan.folders.push_back(folder);
+    const PlayerNames::Item* there = names.Find(folder);
+    if (!there || there->second.kind != kFolder)
+      plan.folders.push_back(folder);
+    else if (there->first != folder)
+      plan.playerSpellings[folder] = there->first;
   }
   if (options.remove) PlanDeletes(source, player, options, &plan);
   return plan;
+}
+
+std::string PlayerSpelling(const SyncPlan& plan, const std::string& relative) {
+  const auto spelt = plan.playerSpellings.find(relative);
+  return spelt == plan.playerSpellings.end() ? relative : spelt->second;
 }

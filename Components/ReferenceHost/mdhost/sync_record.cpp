@@ -32,14 +32,19 @@ std::string NameFor(const WString& location, const WString& target) {
 
 }  // namespace
 
-SyncRecord::SyncRecord(const WString& location, const WString& target)
-    : file_((StateFolder() / "mdhost" / "sync" / NameFor(location, target)).u8string()) {}
+SyncRecord::SyncRecord(const WString& medium, const WString& target, const WString& formerMedium)
+    : file_((StateFolder() / "mdhost" / "sync" / NameFor(medium, target)).u8string()),
+      former_(formerMedium.empty() || formerMedium == medium
+                  ? std::string()
+                  : (StateFolder() / "mdhost" / "sync" / NameFor(formerMedium, target)).u8string()) {}
 
 bool SyncRecord::Load() {
   entries.clear();
   std::error_code error;
-  if (!fs::exists(fs::u8path(file_), error)) return true;
-  std::ifstream in(fs::u8path(file_), std::ios::binary);
+  std::string read = file_;
+  if (!fs::exists(fs::u8path(read), error)) read = former_;
+  if (read.empty() || !fs::exists(fs::u8path(read), error)) return true;
+  std::ifstream in(fs::u8path(read), std::ios::binary);
   if (!in) return false;
   std::string line;
   while (std::getline(in, line)) {

@@ -5,7 +5,9 @@
 // as changed when either side no longer matches. The record is the host's
 // own, kept outside the player like a library's database:
 // $XDG_STATE_HOME/mdhost/sync (~/.local/state/mdhost/sync; on Windows
-// %LOCALAPPDATA%\mdhost\sync), one file per medium and folder.
+// %LOCALAPPDATA%\mdhost\sync), one file per medium and folder. A medium is
+// named by its volume where that is known, so that a card mounted at another
+// folder (a folder player's location is its path) is still the same card.
 #pragma once
 
 #include <windows.h>
@@ -23,8 +25,10 @@ struct SyncRecordEntry {
 
 class SyncRecord {
  public:
-  // The record of folder `target` on the medium at `location`.
-  SyncRecord(const WString& location, const WString& target);
+  // The record of folder `target` on `medium` (its volume, else its media
+  // location). `formerMedium`, when given, names the medium as records
+  // were keyed before, read while the medium has none of its own.
+  SyncRecord(const WString& medium, const WString& target, const WString& formerMedium = WString());
 
   // An absent record is an empty one; false only for one that cannot be read.
   bool Load();
@@ -35,4 +39,5 @@ class SyncRecord {
 
  private:
   std::string file_;
+  std::string former_;
 };
