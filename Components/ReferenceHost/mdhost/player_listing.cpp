@@ -236,6 +236,10 @@ HRESULT PrintPlayers(IWMDeviceManager* manager, std::ostream& out) {
   ComPtr<IWMDeviceManager> held(manager);
   ComPtr<IWMDeviceManager2> manager2;
   RETURN_IF_FAILED(held.As(&manager2));
+  // The players as the plug-in lists them: one device each, whatever its
+  // storages (too late once devices were enumerated, which changes nothing).
+  ComPtr<IWMDeviceManager3> manager3;
+  if (SUCCEEDED(held.As(&manager3))) manager3->SetDeviceEnumPreference(DO_NOT_VIRTUALIZE_STORAGES_AS_DEVICES);
   ComPtr<IWMDMEnumDevice> devices;
   RETURN_IF_FAILED(manager2->EnumDevices2(&devices));
   ComPtr<IWMDMDevice> device;

@@ -156,6 +156,10 @@ inline constexpr HRESULT MTP_E_INVALID_OBJECT_HANDLE = static_cast<HRESULT>(0x80
 inline constexpr HRESULT MTP_E_INVALID_OBJECT_FORMAT_CODE = static_cast<HRESULT>(0x8004200B);
 inline constexpr HRESULT MTP_E_STORE_NOT_AVAILABLE = static_cast<HRESULT>(0x80042013);
 inline constexpr HRESULT MTP_E_STALE_OBJECT_REFERENCE = static_cast<HRESULT>(0x8004A804);
+// A tag the device does not keep for the object's format, and a value
+// outside what it takes (a track number outside 1 to 99).
+inline constexpr HRESULT MTP_E_PROPERTY_NOT_SUPPORTED = static_cast<HRESULT>(0x8004A801);
+inline constexpr HRESULT MTP_E_PROPERTY_VALUE_NOT_SUPPORTED = static_cast<HRESULT>(0x8004A803);
 
 // Result codes.
 inline constexpr HRESULT WMDM_S_NOT_ALL_PROPERTIES_APPLIED = static_cast<HRESULT>(0x00045001);

@@ -1,5 +1,6 @@
 #include "event_dispatcher.h"
 
+#include <chrono>
 #include <vector>
 
 namespace wmdm_standin {
@@ -64,6 +65,12 @@ void EventDispatcher::Post(DWORD message, const WString& canonicalName) {
 void EventDispatcher::Flush() {
   std::unique_lock<std::mutex> lock(mutex_);
   idle_.wait(lock, [this] { return queue_.empty() && !delivering_; });
+}
+
+bool EventDispatcher::FlushWithin(unsigned milliseconds) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return idle_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                        [this] { return queue_.empty() && !delivering_; });
 }
 
 void EventDispatcher::Run() {

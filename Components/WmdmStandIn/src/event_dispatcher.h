@@ -37,6 +37,9 @@ class EventDispatcher {
   void Post(DWORD message, const WString& canonicalName);
   // Waits until every message posted so far has reached its sinks.
   void Flush();
+  // The same, giving up after `milliseconds`; false when something is still
+  // undelivered then (a sink that blocks in WMDMMessage).
+  bool FlushWithin(unsigned milliseconds);
 
  private:
   struct Message {

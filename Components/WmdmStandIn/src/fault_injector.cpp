@@ -63,6 +63,12 @@ void FaultInjector::InjectDeath(ObjectKind kind, const std::string& method, HRES
 void FaultInjector::ClearFaults() {
   std::lock_guard<std::mutex> lock(mutex_);
   faults_.clear();
+  actions_.clear();
+}
+
+void FaultInjector::RunDuringNextCall(ObjectKind kind, const std::string& method, std::function<void()> action) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  actions_[{kind, Intern(method)}] = std::move(action);
 }
 
 void FaultInjector::HandToNewChild(ObjectKind kind, ObjectId folder, ObjectId child) {
@@ -127,10 +133,22 @@ std::optional<HRESULT> FaultInjector::Enter(ObjectKind kind, const char* method,
 
 std::optional<HRESULT> FaultInjector::Enter(ObjectKind kind, const char* method, ObjectId object, bool* lasting) {
   *lasting = false;
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::function<void()> action;
+  std::unique_lock<std::mutex> lock(mutex_);
   const MethodId id = InternPointer(method);
   ++totals_[id][static_cast<size_t>(kind)];
   sequence_.push_back(Call{kind, id, object});
+  if (!actions_.empty()) {
+    const auto found = actions_.find({kind, id});
+    if (found != actions_.end()) {
+      action = std::move(found->second);
+      actions_.erase(found);
+      // Outside the lock: the action may call the stand-in in turn.
+      lock.unlock();
+      action();
+      lock.lock();
+    }
+  }
   if (faults_.empty()) return std::nullopt;
   if (object != 0) {
     if (auto result = Take(Key{kind, id, object}, lasting)) return result;

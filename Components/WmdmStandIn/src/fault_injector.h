@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -55,6 +56,11 @@ class FaultInjector {
   void InjectDeath(ObjectKind kind, const std::string& method, HRESULT result, int times = 1, ObjectId object = 0,
                    int after = 0);
   void ClearFaults();
+  // The next call of `method` on an object of `kind` first runs `action` on
+  // the caller's thread, then goes on as usual: what the platform does while
+  // a client's call is under way (a message delivered during a send, while
+  // the client holds its own lock).
+  void RunDuringNextCall(ObjectKind kind, const std::string& method, std::function<void()> action);
   // A fault armed as "<method>(new child)" for a folder passes, when an
   // object is made in that folder, to that object's `method` (a new track's
   // "GetName"): a test cannot name an object before it exists. Handing it on
@@ -107,6 +113,7 @@ class FaultInjector {
   std::vector<std::array<int, kKinds>> totals_;                 // by MethodId, then kind
   std::vector<Call> sequence_;                                  // every call since the last reset
   std::map<Key, Fault> faults_;
+  std::map<std::pair<ObjectKind, MethodId>, std::function<void()>> actions_;
 };
 
 }  // namespace wmdm_standin

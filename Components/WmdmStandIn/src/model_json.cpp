@@ -403,6 +403,7 @@ class Loader {
     device.name = Text(Field(player, "name", where), where + ".name");
     if (player.contains("personality")) device.personality = PersonalityOf(player["personality"], where + ".personality");
     device.storagesAsDevices = Flag(player, "storagesAsDevices", false, where);
+    device.staleAsFileErrors = Flag(player, "staleAsFileErrors", false, where);
     if (player.contains("manufacturer")) device.manufacturer = Text(player["manufacturer"], where + ".manufacturer");
     if (player.contains("version"))
       device.version = static_cast<DWORD>(Number(player["version"], where + ".version", 0xFFFFFFFFu));
@@ -420,6 +421,11 @@ class Loader {
       device.formatsSupported.emplace();
       for (const Json& code : List(player, "formatsSupported", where))
         device.formatsSupported->push_back(static_cast<DWORD>(Number(code, where + ".formatsSupported", 0xFFFFFFFFu)));
+    }
+    if (player.contains("tagsSupported")) {
+      device.tagsSupported.emplace();
+      for (const Json& tag : List(player, "tagsSupported", where))
+        device.tagsSupported->push_back(Text(tag, where + ".tagsSupported"));
     }
     return device;
   }

@@ -9,11 +9,14 @@
 //     "players": [ {
 //       "name": "...", "personality": "mtp",          (left out: "mass-storage")
 //       "storagesAsDevices": true,                    (left out: false; each medium a device of its own)
+//       "staleAsFileErrors": true,                    (left out: false; a mass-storage player's stale
+//                                                      objects answer "file/path not found")
 //       "manufacturer": "...", "version": 260, "vendorId": "0x0BDA",
 //       "type": ["playback", "storage", "nonsdmi"], "serial": "0A1B2C", "icon": 101,
 //       "canonicalName": "\\\\?\\usb#...$0",        (left out: the player has none)
 //       "waveFormats": ["mp3-128", {...}], "mimeTypes": ["audio/mpeg"],
 //       "formatsSupported": ["0x3009", "0xB901"],    (left out: no such property)
+//       "tagsSupported": ["WMDM/Title", "WMDM/Track"], (left out: every tag; an MTP player refuses others)
 //       "connected": true,
 //       "media": [ { "name": "Internal Memory", "totalSize": 1073741824, "removable": false,
 //                    "status": ["ready"], "capabilities": ["foldersInRoot", ...], "serial": "01",

@@ -135,6 +135,13 @@ struct DeviceDescription {
   std::vector<WString> mimeTypes;
   // None: the device has no "WMDM/FormatsSupported" property.
   std::optional<std::vector<DWORD>> formatsSupported;
+  // None: every tag is kept. Otherwise the tags an MTP player keeps besides
+  // "WMDM/FormatCode"; it refuses any other on a new object or an edit.
+  std::optional<std::vector<WString>> tagsSupported;
+  // A mass-storage provider that answers for an object deleted or renamed
+  // away with the Win32 codes providers are told to give for storage errors
+  // (file or path not found) rather than WMDM_E_INTERFACEDEAD.
+  bool staleAsFileErrors = false;
   // A provider may ignore SetDeviceEnumPreference and show each medium of a
   // device with several as a device of its own (MTP's may).
   bool storagesAsDevices = false;

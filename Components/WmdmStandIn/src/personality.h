@@ -23,6 +23,8 @@ inline constexpr HRESULT kMtpInvalidObjectHandle = MTP_E_INVALID_OBJECT_HANDLE;
 inline constexpr HRESULT kMtpInvalidObjectFormatCode = MTP_E_INVALID_OBJECT_FORMAT_CODE;
 inline constexpr HRESULT kMtpStoreNotAvailable = MTP_E_STORE_NOT_AVAILABLE;
 inline constexpr HRESULT kMtpStaleObjectReference = MTP_E_STALE_OBJECT_REFERENCE;
+inline constexpr HRESULT kMtpPropertyNotSupported = MTP_E_PROPERTY_NOT_SUPPORTED;
+inline constexpr HRESULT kMtpPropertyValueNotSupported = MTP_E_PROPERTY_VALUE_NOT_SUPPORTED;
 
 struct StorageHandle;
 
@@ -38,7 +40,8 @@ bool IsAbstractFormat(DWORD formatCode);
 // format code must be one the device lists (when it lists any), and every
 // tag whose type the platform fixes must come with that type.
 HRESULT CheckNewObjectTags(const ModelDevice& device, const std::vector<ModelTag>& tags);
-// S_OK when every tag whose type the platform fixes comes with that type (MTP).
+// S_OK when an MTP player takes every tag: each comes with the type the
+// platform fixes for it, is one the player keeps, and holds a value it takes.
 HRESULT CheckTagTypes(const ModelDevice& device, const std::vector<ModelTag>& tags);
 
 inline bool IsMtp(const ModelDevice& device) { return device.description.personality == Personality::Mtp; }

@@ -16,6 +16,7 @@ const std::vector<WString> kPodcast = {W("Storage Card"), W("Podcast.mp3")};
 class PersonalityTest : public StandInTest {
  public:
   using StandInTest::Model;
+  using StandInTest::oneDevicePerPlayer_;
   using StandInTest::players_;
   using StandInTest::SetUp;
   using StandInTest::TearDown;
@@ -118,6 +119,23 @@ HRESULT NumberTagGivenAsWord(PersonalityTest& test) {
   return one->SetMetadata(test.Bag(one.Get(), WMDM_TYPE_WORD, g_wszWMDMTrack, 5).Get());
 }
 
+HRESULT TrackNumberOutOfRange(PersonalityTest& test) {
+  auto one = test.At(kOne);
+  return one->SetMetadata(test.Bag(one.Get(), WMDM_TYPE_DWORD, g_wszWMDMTrack, 100).Get());
+}
+
+HRESULT TagTheDeviceDoesNotKeep(PersonalityTest& test) {
+  test.Model().SetTagsSupported(test.players_.pocket, std::vector<WString>{g_wszWMDMTitle});
+  auto one = test.At(kOne);
+  return one->SetMetadata(test.Bag(one.Get(), WMDM_TYPE_DWORD, g_wszWMDMUserRating, 50).Get());
+}
+
+HRESULT TagTheDeviceKeeps(PersonalityTest& test) {
+  test.Model().SetTagsSupported(test.players_.pocket, std::vector<WString>{g_wszWMDMTrack});
+  auto one = test.At(kOne);
+  return one->SetMetadata(test.Bag(one.Get(), WMDM_TYPE_DWORD, g_wszWMDMTrack, 99).Get());
+}
+
 HRESULT TagsOfTheirOwnType(PersonalityTest& test) {
   auto one = test.At(kOne);
   return one->SetMetadata(test.Bag(one.Get(), WMDM_TYPE_DWORD, g_wszWMDMTrack, 5).Get());
@@ -144,6 +162,9 @@ TEST_F(PersonalityTest, EachPersonalityAnswersAsItsProviderDoes) {
       {"a text tag given as a number", S_OK, WMDM_E_INVALIDTYPE, TextTagGivenAsNumber},
       {"a number tag given as a word", S_OK, WMDM_E_INVALIDTYPE, NumberTagGivenAsWord},
       {"tags of their own types", S_OK, S_OK, TagsOfTheirOwnType},
+      {"a track number outside 1 to 99", S_OK, kMtpPropertyValueNotSupported, TrackNumberOutOfRange},
+      {"a tag the device does not keep", S_OK, kMtpPropertyNotSupported, TagTheDeviceDoesNotKeep},
+      {"a tag the device keeps, at the end of its range", S_OK, S_OK, TagTheDeviceKeeps},
       {"a playlist given a deleted track", WMDM_E_INTERFACEDEAD, kMtpStaleObjectReference, ReferenceToADeletedTrack},
   };
   for (const Case& c : cases) {
@@ -218,6 +239,64 @@ TEST_F(PersonalityTest, StoragesShownAsDevicesAreOneMediumEach) {
   Model().RemoveMedium(players_.card);
   DWORD status = 0;
   EXPECT_EQ(card->GetStatus(&status), WMDM_E_INTERFACEDEAD) << "the card's device went with it";
+}
+
+// A mass-storage provider may answer storage errors with Win32 codes: an
+// object deleted or renamed away is then "not found", a file's and a
+// folder's each in its own word, while a device unplugged is still dead.
+TEST_F(PersonalityTest, StaleObjectsMayAnswerWithFileErrors) {
+  const struct {
+    const char* what;
+    HRESULT (*run)(PersonalityTest& test);
+    HRESULT answer;
+  } cases[] = {
+      {"a deleted file", DeletedObject, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+      {"a file whose folder was renamed", ChildOfRenamedFolder, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+      {"a deleted folder",
+       [](PersonalityTest& test) {
+         auto album = test.At(kAlbum);
+         test.Model().ForgetObject(test.Model().Find(test.players_.pocket, W("Internal Memory\\Music\\Album")));
+         WString shown;
+         return test.ShownName(album.Get(), &shown);
+       },
+       HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
+      {"a removed store", RemovedStore, WMDM_E_INTERFACEDEAD},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    players_ = testing_support::SmallModel();
+    SetUp();
+    ASSERT_TRUE(Model().SetStaleAsFileErrors(players_.pocket, true));
+    EXPECT_EQ(c.run(*this), c.answer);
+  }
+}
+
+// By default the platform shows each storage of an MTP player as a device of
+// its own; a client that asks first (SetDeviceEnumPreference) sees one
+// device per player.
+TEST_F(PersonalityTest, AnMtpPlayerShowsItsStoragesAsDevicesUnlessAskedNotTo) {
+  const struct {
+    Personality personality;
+    bool asked;
+    size_t devices;  // the two-medium player and the generic one
+  } cases[] = {{Personality::Mtp, false, 3}, {Personality::Mtp, true, 2}, {Personality::MassStorage, false, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.personality == Personality::Mtp ? "mtp" : "mass storage")
+                                    << (c.asked ? ", asked" : ""));
+    TearDown();
+    players_ = testing_support::SmallModel();
+    oneDevicePerPlayer_ = c.asked;
+    SetUp();
+    ASSERT_TRUE(Model().SetPersonality(players_.pocket, c.personality));
+    ComPtr<IWMDMEnumDevice> devices;
+    ASSERT_EQ(manager3_->EnumDevices2(&devices), S_OK);
+    size_t count = 0;
+    ComPtr<IWMDMDevice> device;
+    ULONG fetched = 0;
+    while (devices->Next(1, &device, &fetched) == S_OK) ++count;
+    EXPECT_EQ(count, c.devices);
+  }
 }
 
 }  // namespace

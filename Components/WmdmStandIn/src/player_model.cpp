@@ -30,15 +30,17 @@ WString OwnKnownName(ObjectId id) {
   return W("\\\\?\\standin#player") + wide::FromUnsigned(id) + W("#{6ac27878-a6fa-4155-ba85-f98f491d4f33}$0");
 }
 
-// MD_STANDIN_PERSONALITY=mtp (or mass-storage, or mtp-storages-as-devices)
-// gives every player that personality, so that a whole session can be run
-// against the other kind.
+// MD_STANDIN_PERSONALITY=mtp (or mass-storage, mtp-storages-as-devices, or
+// mass-storage-file-errors) gives every player that personality, so that a
+// whole session can be run against the other kind.
 void ApplyPersonalityFromEnvironment(DeviceDescription* description) {
   const char* text = std::getenv("MD_STANDIN_PERSONALITY");
   if (!text) return;
   const bool asDevices = std::strcmp(text, "mtp-storages-as-devices") == 0;
   if (std::strcmp(text, "mtp") == 0 || asDevices) description->personality = Personality::Mtp;
-  if (std::strcmp(text, "mass-storage") == 0) description->personality = Personality::MassStorage;
+  const bool fileErrors = std::strcmp(text, "mass-storage-file-errors") == 0;
+  if (std::strcmp(text, "mass-storage") == 0 || fileErrors) description->personality = Personality::MassStorage;
+  description->staleAsFileErrors = description->staleAsFileErrors || fileErrors;
   description->storagesAsDevices = description->storagesAsDevices || asDevices;
 }
 
@@ -200,6 +202,22 @@ bool PlayerModel::SetPersonality(ObjectId id, Personality personality, bool stor
   return true;
 }
 
+bool PlayerModel::SetStaleAsFileErrors(ObjectId id, bool fileErrors) {
+  auto lock = Lock();
+  auto device = DeviceById(id);
+  if (!device) return false;
+  device->description.staleAsFileErrors = fileErrors;
+  return true;
+}
+
+bool PlayerModel::SetTagsSupported(ObjectId id, std::optional<std::vector<WString>> tags) {
+  auto lock = Lock();
+  auto device = DeviceById(id);
+  if (!device) return false;
+  device->description.tagsSupported = std::move(tags);
+  return true;
+}
+
 ObjectId PlayerModel::FindDevice(const WString& name) const {
   auto lock = Lock();
   for (const auto& device : devices_)
@@ -267,9 +285,14 @@ std::vector<std::shared_ptr<ModelDevice>> PlayerModel::PresentDevices() const {
 std::vector<DeviceView> PlayerModel::PresentDeviceViews() const {
   auto lock = Lock();
   std::vector<DeviceView> views;
+  // The platform shows each storage of an MTP player as a device of its own
+  // unless the client asked it not to before enumerating; a provider may
+  // show them so whatever the client asked.
+  const bool asked = enumPreferenceSet_ && (enumPreference_ & DO_NOT_VIRTUALIZE_STORAGES_AS_DEVICES);
   for (const auto& device : PresentDevices()) {
     const auto media = ListedMedia(*device);
-    if (!device->description.storagesAsDevices || media.size() < 2) {
+    const bool asDevices = device->description.storagesAsDevices || (IsMtp(*device) && !asked);
+    if (!asDevices || media.size() < 2) {
       views.push_back({device, nullptr});
       continue;
     }

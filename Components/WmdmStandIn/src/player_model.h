@@ -94,6 +94,11 @@ class PlayerModel : public std::enable_shared_from_this<PlayerModel> {
   // Which provider answers for the device from now on (see personality.h),
   // and whether it shows each of several media as a device of its own.
   bool SetPersonality(ObjectId device, Personality personality, bool storagesAsDevices = false);
+  // Whether a mass-storage player answers for an object deleted or renamed
+  // away with "file not found" / "path not found" (see DeviceDescription).
+  bool SetStaleAsFileErrors(ObjectId device, bool fileErrors);
+  // The tags the device keeps (none: every tag); an MTP player refuses others.
+  bool SetTagsSupported(ObjectId device, std::optional<std::vector<WString>> tags);
 
   // Lookups for tests and hosts; 0 when nothing matches.
   ObjectId FindDevice(const WString& name) const;

@@ -130,6 +130,10 @@ class StandInTest : public ::testing::Test {
     ASSERT_EQ(CoCreateInstance(CLSID_MediaDevMgr, nullptr, CLSCTX_ALL, IID_IWMDeviceManager, manager_.AsVoidOut()),
               S_OK);
     ASSERT_EQ(manager_.As(&manager3_), S_OK);
+    // As the plug-in does: a player is one device however many storages it has.
+    if (oneDevicePerPlayer_) {
+      ASSERT_EQ(manager3_->SetDeviceEnumPreference(DO_NOT_VIRTUALIZE_STORAGES_AS_DEVICES), S_OK);
+    }
   }
 
   void TearDown() override {
@@ -198,6 +202,7 @@ class StandInTest : public ::testing::Test {
   DeviceManagerRegistration registration_;
   ComPtr<IWMDeviceManager> manager_;
   ComPtr<IWMDeviceManager3> manager3_;
+  bool oneDevicePerPlayer_ = true;  // set before SetUp to see the platform's default
 };
 
 }  // namespace testing_support

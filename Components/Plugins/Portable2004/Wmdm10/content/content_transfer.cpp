@@ -16,6 +16,7 @@
 #include "content/kc_ipp_item.h"
 #include "content/locations.h"
 #include "content/replacement_checks.h"
+#include "content/sent_tags.h"
 #include "content/storage_lookup.h"
 #include "core/retry_once.h"
 #include "host_sdk/ipp_result_codes.h"
@@ -24,14 +25,6 @@
 namespace {
 
 constexpr UINT kSendMode = WMDM_MODE_BLOCK | WMDM_CONTENT_FILE | WMDM_STORAGECONTROL_INSERTINTO;
-
-// The format a player files the track under, told by the source path alone;
-// the search is case-sensitive and ".mp3" wins wherever it appears.
-DWORD FormatCodeOf(const WString& sourcePath) {
-  if (sourcePath.find(W(".mp3")) != WString::npos) return WMDM_FORMATCODE_MP3;
-  if (sourcePath.find(W(".wav")) != WString::npos) return WMDM_FORMATCODE_WAVE;
-  return WMDM_FORMATCODE_WMA;
-}
 
 // The name the file gets on the player. Windows takes "/" as a separator as
 // well as "\", so both end the folder part.
@@ -52,38 +45,6 @@ WString TextOf(BSTR owned) {
   UniqueBstr text;
   text.Reset(owned);  // adopted: the item hands out a copy
   return text.ToString();
-}
-
-LONG LongProperty(kiIPPItem& item, const WCHAR* name) {
-  LONG value = 0;
-  return item.GetPropertyLong(name, &value) ? value : 0;
-}
-
-HRESULT AddText(IWMDMMetaData* metadata, const WCHAR* name, const WString& text) {
-  // The terminator is part of the value.
-  const UINT bytes = static_cast<UINT>((text.size() + 1) * sizeof(WCHAR));
-  return metadata->AddItem(WMDM_TYPE_STRING, name, reinterpret_cast<BYTE*>(const_cast<WCHAR*>(text.c_str())),
-                           bytes);
-}
-
-HRESULT AddNumber(IWMDMMetaData* metadata, const WCHAR* name, DWORD number) {
-  return metadata->AddItem(WMDM_TYPE_DWORD, name, reinterpret_cast<BYTE*>(&number), sizeof(number));
-}
-
-// The track's tags, in the order players expect them.
-HRESULT FillMetadata(IWMDMMetaData* metadata, kiIPPItem& item, const WString& sourcePath) {
-  const WString artist = TextOf(item.GetArtist());
-  RETURN_IF_FAILED(AddText(metadata, g_wszWMDMAlbumTitle, TextOf(item.GetAlbum())));
-  RETURN_IF_FAILED(AddText(metadata, g_wszWMDMAlbumArtist, artist));
-  RETURN_IF_FAILED(AddText(metadata, g_wszWMDMAuthor, artist));
-  RETURN_IF_FAILED(AddText(metadata, g_wszWMDMGenre, TextOf(item.GetGenre())));
-  RETURN_IF_FAILED(AddText(metadata, g_wszWMDMTitle, TextOf(item.GetTitle())));
-  RETURN_IF_FAILED(AddNumber(metadata, g_wszWMDMBitrate, static_cast<DWORD>(item.GetBitrate())));
-  RETURN_IF_FAILED(
-      AddNumber(metadata, g_wszWMDMTrack, static_cast<DWORD>(LongProperty(item, W("ItemTrackNumber")))));
-  RETURN_IF_FAILED(
-      AddNumber(metadata, g_wszWMDMUserRating, static_cast<DWORD>(LongProperty(item, W("ItemTrackRanking")))));
-  return AddNumber(metadata, g_wszWMDMFormatCode, FormatCodeOf(sourcePath));
 }
 
 bool IsExistsAnswer(HRESULT hr) {
@@ -130,6 +91,7 @@ class Transfer {
   HRESULT CheckExisting(const WString& name, Check* check);
   HRESULT ReplaceExisting(const WString& path, const WString& name, Check* check);
   HRESULT Send(bool overwrite, ComPtr<IWMDMStorage>* created);
+  HRESULT SendWithTags(IWMDMStorageControl3* control, UINT mode, ComPtr<IWMDMStorage>* created);
   HRESULT SendAfterDeleting(ComPtr<IWMDMStorage>* created);
   void FinishReplacements(const WString& sentName);
   void Announce(ComPtr<IWMDMStorage> created, HRESULT sent);
@@ -242,19 +204,12 @@ HRESULT Transfer::ReplaceExisting(const WString& path, const WString& name, Chec
 bool IsNotSupported(HRESULT hr) { return hr == E_NOTIMPL || hr == WMDM_E_NOTSUPPORTED || hr == E_NOINTERFACE; }
 
 HRESULT Transfer::Send(bool overwrite, ComPtr<IWMDMStorage>* created) {
-  ComPtr<IWMDMMetaData> metadata;
-  ComPtr<IWMDMStorage3> folder3;
-  if (SUCCEEDED(folder_.As(&folder3)) && SUCCEEDED(folder3->CreateEmptyMetadataObject(&metadata)) && metadata) {
-    // Tags only partly written would tell the player something untrue.
-    if (FAILED(FillMetadata(metadata.Get(), item_, sourcePath_))) metadata.Reset();
-  }
   const UINT mode = kSendMode | (overwrite ? WMDM_FILE_CREATE_OVERWRITE : 0);
   WString source = sourcePath_;
   WString name = fileName_;
   ComPtr<IWMDMStorageControl3> control3;
   HRESULT hr = folder_.As(&control3);
-  if (SUCCEEDED(hr))
-    hr = control3->Insert3(mode, 0, &source[0], &name[0], nullptr, nullptr, metadata.Get(), nullptr, &*created);
+  if (SUCCEEDED(hr)) hr = SendWithTags(control3.Get(), mode, created);
   // Only a device that lacks the richer call is sent the file by the older
   // one, alone, under the device's own name: any other refusal (no room for
   // the tags, a name it will not take) would lose the tags unseen.
@@ -263,6 +218,19 @@ HRESULT Transfer::Send(bool overwrite, ComPtr<IWMDMStorage>* created) {
   ComPtr<IWMDMStorageControl> control;
   RETURN_IF_FAILED(folder_.As(&control));
   return control->Insert(mode, &source[0], nullptr, nullptr, &*created);
+}
+
+HRESULT Transfer::SendWithTags(IWMDMStorageControl3* control, UINT mode, ComPtr<IWMDMStorage>* created) {
+  std::vector<WString> leftOut;
+  const HRESULT hr = InsertWithTags(folder_.Get(), control, mode, sourcePath_, fileName_,
+                                    TagsOfItem(item_, sourcePath_), created, &leftOut);
+  if (SUCCEEDED(hr) && !leftOut.empty()) {
+    WString names;
+    for (const WString& tag : leftOut) names += (names.empty() ? W("") : W(", ")) + tag;
+    plugin_.WriteLog(W("WMDM10::DownloadFile sent ") + sourcePath_ + W(" without the tags the device refused: ") +
+                     names);
+  }
+  return hr;
 }
 
 HRESULT Transfer::SendAfterDeleting(ComPtr<IWMDMStorage>* created) {

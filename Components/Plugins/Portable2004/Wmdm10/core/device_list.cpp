@@ -139,12 +139,16 @@ void DeviceList::Restart() {
   deviceManager_.Reset();
   RebuildInventory();
   skipFilter_.reset(new (std::nothrow) kcVidPidFilter());
+  // The numbers handed out stay valid until the next listing, and their
+  // records answer from the settings they were filled with.
+  if (manifest_ && !deviceList_.empty()) earlierManifests_.push_back(std::move(manifest_));
   manifest_.reset(new (std::nothrow) kcPortableManifest());
 }
 
 void DeviceList::DropSettings() {
   skipFilter_.reset();
   manifest_.reset();
+  earlierManifests_.clear();
 }
 
 void DeviceList::RebuildInventory() {

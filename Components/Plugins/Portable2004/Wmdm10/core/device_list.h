@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <wide_text.h>
 
@@ -110,5 +111,8 @@ class DeviceList final : public DeviceDirectory {
   ComPtr<IWMDeviceManager> deviceManager_;
   std::unique_ptr<kcVidPidFilter> skipFilter_;
   std::unique_ptr<kcPortableManifest> manifest_;
+  // Manifests a second Initialize replaced while records still pointed into
+  // them: kept until those records go, so their numbers stay usable.
+  std::vector<std::unique_ptr<kcPortableManifest>> earlierManifests_;
   kcDeviceInventory inventory_;
 };

@@ -139,6 +139,58 @@ TEST_F(DeviceListTest, MatchesPlayersWithTheInventoryByLetterIdentityOrNameAndHi
   }
 }
 
+// With one device in the inventory, a player the inventory does not know
+// must not borrow it: it would take that device's settings and skip entry,
+// and a skip entry would hide the player.
+TEST_F(DeviceListTest, APlayerTheLoneInventoryRecordDoesNotNameStaysUnmatched) {
+  UseMachine("machines/mtp_player.reg");
+  const struct {
+    const char* manifest;
+    const WCHAR* text;
+  } manifests[] = {
+      {"settings", W("<Devices><Device VidPid='Vid_c0a1&amp;Pid_0e01'><FriendlyDisplayName>Contoso</FriendlyDisplayName>"
+                     "</Device></Devices>")},
+      {"a skip entry", W("<SkipList><Vendor Id='C0A1'><Product Id='0E01'/></Vendor></SkipList>")},
+  };
+  for (const auto& m : manifests) {
+    SCOPED_TRACE(m.manifest);
+    settings_.reset();
+    UseManifest(m.text);
+    if (!started_) {
+      Start();
+    } else {
+      ASSERT_EQ(plugin_.Initialize(W(""), W("")), S_OK);
+      ASSERT_EQ(plugin_.UnregisterNotifications(), S_OK);
+    }
+    const auto id = AddPlayer(SamplePlayer(W("Walkman"), W("walkman-1")));
+    ASSERT_EQ(ListDevices(), (Numbers{1}));
+    EXPECT_EQ(StringProperty(1, W("DevProductName")), W("Walkman"));
+    ScopedLock lock(plugin_.Lock());
+    EXPECT_EQ(plugin_.FindDeviceRecord(1)->inventory.vidPidText, W(""));
+    EXPECT_EQ(plugin_.FindDeviceRecord(1)->settings, nullptr);
+    model_->RemoveDevice(id);
+  }
+}
+
+// A player with several storages is one device: the plug-in asks the
+// platform, which would otherwise show each storage of an MTP player as a
+// device of its own.
+TEST_F(DeviceListTest, APlayerWithSeveralStoragesIsOneDevice) {
+  Start();
+  DeviceDescription phone = SamplePlayer(W("Phone"), W("\\\\?\\usb#vid_0e8d&pid_2008#phone#{6ac27878}$0"));
+  phone.personality = wmdm_standin::Personality::Mtp;
+  const auto id = model_->AddDevice(phone, wmdm_standin::PlayerModel::Presence::Detached);
+  for (const WCHAR* name : {W("Internal Storage"), W("SD Card")}) {
+    wmdm_standin::MediumDescription medium;
+    medium.name = name;
+    medium.totalSize = 1 << 20;
+    model_->AddMedium(id, medium);
+  }
+  model_->ConnectDevice(id);
+  EXPECT_EQ(ListDevices(), (Numbers{1}));
+  EXPECT_EQ(LongProperty(1, W("DevMediaCount")), 2);
+}
+
 TEST_F(DeviceListTest, FindNextPassesOverPlayersListedAlready) {
   Start();
   AddPlayer(SamplePlayer(W("One"), W("one")));

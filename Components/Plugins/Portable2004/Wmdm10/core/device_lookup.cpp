@@ -30,6 +30,7 @@ DeviceRecord* DeviceList::FindRecordByDevice(IWMDMDevice* device) {
 
 void DeviceList::ClearDeviceList() {
   deviceList_.clear();
+  earlierManifests_.clear();
   DropResolved();
 }
 

@@ -1,5 +1,7 @@
 #include "testing/plugin_test_harness.h"
 
+#include <iterator>
+
 #include "host_sdk/ipp_result_codes.h"
 
 namespace {
@@ -96,6 +98,32 @@ TEST_F(DevicePropertiesTest, PlatformFailuresGiveCachedDefaults) {
   model_->Faults().Inject(ObjectKind::Device, "EnumStorage", E_FAIL);
   EXPECT_FALSE(BoolProperty(number, W("DeviceSupportsMetadataFieldAlbum")));
   EXPECT_EQ(StringProperty(number, W("DevFirmwareRevision")), W(""));
+}
+
+// Every metadata field asks one thing: whether the first storage hands out
+// its metadata. Each name's answer is kept for the record's life, so a
+// device that answers otherwise later is not asked again until a new listing.
+TEST_F(DevicePropertiesTest, MetadataFieldsFollowTheFirstStoragesMetadataAndAreKept) {
+  Start();
+  const DWORD number = ListOne(SamplePlayer(W("Pocket"), W("pocket")));
+  const WCHAR* const fields[] = {W("DeviceSupportsMetadataFieldAlbum"),    W("DeviceSupportsMetadataFieldArtist"),
+                                 W("DeviceSupportsMetadataFieldBitrate"),  W("DeviceSupportsMetadataFieldFileSize"),
+                                 W("DeviceSupportsMetadataFieldGenre"),    W("DeviceSupportsMetadataFieldTrackName"),
+                                 W("DeviceSupportsMetadataFieldRanking")};
+  const auto answers = [&] {
+    std::vector<bool> seen;
+    for (const WCHAR* field : fields) seen.push_back(BoolProperty(number, field));
+    return seen;
+  };
+  const std::vector<bool> none(std::size(fields), false), every(std::size(fields), true);
+  model_->Faults().Inject(ObjectKind::Storage, "GetMetadata", E_FAIL, wmdm_standin::kEveryCall);
+  EXPECT_EQ(answers(), none);
+  model_->Faults().ClearFaults();
+  const int asked = model_->Faults().Calls(ObjectKind::Storage, "GetMetadata");
+  EXPECT_EQ(answers(), none) << "the answers were kept";
+  EXPECT_EQ(model_->Faults().Calls(ObjectKind::Storage, "GetMetadata"), asked);
+  ASSERT_EQ(ListDevices(), std::vector<DWORD>{number});
+  EXPECT_EQ(answers(), every);
 }
 
 TEST_F(DevicePropertiesTest, SettingsOverrideNamesAndThePlaylistFlagEitherWay) {

@@ -62,12 +62,12 @@ HRESULT kcNotificationObj::WMDMMessage(DWORD messageType, LPCWSTR canonicalName)
 }
 
 void kcNotificationObj::SetMarshalledStream(ComPtr<IStream> stream) {
-  ScopedLock lock(queueLock_);
+  ScopedLock lock(handlingLock_);
   stream_ = std::move(stream);
 }
 
 void kcNotificationObj::DetachTarget() {
-  ScopedLock lock(queueLock_);
+  ScopedLock lock(handlingLock_);
   target_ = nullptr;
   ReleaseDeviceManager();
 }
@@ -102,14 +102,20 @@ void kcNotificationObj::WaitOneInterval() const {
 }
 
 bool kcNotificationObj::ProcessQueue() {
-  ScopedLock lock(queueLock_);
-  if (stopRequested_) return false;
-  while (!queue_.empty()) {
-    // The newest message first.
-    std::unique_ptr<kcNotificationEvent> event = std::move(queue_.back());
-    queue_.pop_back();
-    HandleEvent(*event);
+  std::vector<std::unique_ptr<kcNotificationEvent>> pending;
+  {
+    ScopedLock lock(queueLock_);
+    if (stopRequested_) return false;
+    pending.swap(queue_);
   }
+  ScopedLock handling(handlingLock_);
+  // The newest message first; one that throws loses itself, not the others
+  // taken out with it.
+  for (auto event = pending.rbegin(); event != pending.rend(); ++event)
+    CatchToResult([&] {
+      HandleEvent(**event);
+      return S_OK;
+    });
   return true;
 }
 

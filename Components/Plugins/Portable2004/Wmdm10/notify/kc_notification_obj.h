@@ -1,7 +1,10 @@
 // The sink WMDM calls when players and media come and go. WMDMMessage only
-// queues; a worker thread owned by the sink wakes about once a second and
-// hands the queued messages, newest first, to the device-change target, using
-// a device manager unmarshalled from the stream the plug-in prepared.
+// queues; a worker thread owned by the sink wakes about once a second, takes
+// the queued messages out and hands them, newest first, to the device-change
+// target, using a device manager unmarshalled from the stream the plug-in
+// prepared. The queue's lock is never held while a message is handled: the
+// target waits for the plug-in's lock, which a send may hold for minutes, and
+// WMDM must be able to queue the next message meanwhile.
 #pragma once
 
 #include <windows.h>
@@ -38,7 +41,8 @@ class kcNotificationObj final : public ComObject<kcNotificationObj, IWMDMNotific
   // Stops every later call of the target and lets go of the device manager
   // (and of the stream, if still unread) on the calling thread. The plug-in
   // calls it before it lets go of the sink: WMDM may hold the last reference
-  // for a while and release it from a thread of its own.
+  // for a while and release it from a thread of its own. Waits for a pass
+  // under way, so the caller must not hold the lock the target takes.
   void DetachTarget();
 
   // One pass over the queue; false once a stop was requested.
@@ -51,15 +55,18 @@ class kcNotificationObj final : public ComObject<kcNotificationObj, IWMDMNotific
   void HandleEvent(const kcNotificationEvent& event);
   void HandleArrival(const kcNotificationEvent& event);
   bool EnsureDeviceManager();
-  void ReleaseDeviceManager();  // under the queue lock, or once the worker has ended
+  void ReleaseDeviceManager();  // under the handling lock, or once the worker has ended
 
+  // Guarded by the handling lock, which a pass holds while it hands messages on.
   ComPtr<IStream> stream_;  // consumed once, by the first arrival
   DeviceChangeTarget* target_;  // not counted: the plug-in outlives its sink
+  CriticalSection handlingLock_;
+  // Guarded by the queue lock, which is held only to add or take messages.
   std::vector<std::unique_ptr<kcNotificationEvent>> queue_;
-  CriticalSection queueLock_;  // guards the queue, the stream and the device manager
+  CriticalSection queueLock_;
   std::atomic<bool> stopRequested_{false};
   HANDLE thread_ = nullptr;
   unsigned threadId_ = 0;
-  ComPtr<IWMDeviceManager> deviceManager_;
+  ComPtr<IWMDeviceManager> deviceManager_;  // guarded by the handling lock
   const DWORD intervalMs_;
 };

@@ -5,6 +5,8 @@
 #include <objbase.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -183,6 +185,64 @@ TEST_F(NotificationObjTest, CountsReferencesAcrossThreads) {
   EXPECT_EQ(sink->AddRef(), 2u);
   EXPECT_EQ(sink->Release(), 1u);
   EXPECT_EQ(sink->Release(), 0u);
+}
+
+// A target that holds up the pass (the plug-in's lock taken by a long send)
+// until it is let go.
+class HeldTarget : public DeviceChangeTarget {
+ public:
+  void OnDeviceChange(WString identity, WString, WString, bool) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    entered_ = true;
+    heard_.push_back(wide::ToUtf8(identity));
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return released_; });
+  }
+  bool WaitUntilEntered() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(5), [&] { return entered_; });
+  }
+  void Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+  std::vector<std::string> Heard() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return heard_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool entered_ = false, released_ = false;
+  std::vector<std::string> heard_;
+};
+
+TEST_F(NotificationObjTest, MessagesAreQueuedWhileAPassWaitsOnItsTarget) {
+  HeldTarget target;
+  kcNotificationObj* sink = kcNotificationObj::Create(&target, 10).Detach();
+  ASSERT_NE(sink, nullptr);
+  sink->WMDMMessage(kRemoved, W("first"));
+  ASSERT_TRUE(target.WaitUntilEntered());
+  // The worker is inside the target now; WMDM's next message must not wait for it.
+  std::atomic<bool> queued{false};
+  std::thread platform([&] {
+    sink->WMDMMessage(kRemoved, W("second"));
+    queued = true;
+  });
+  for (int i = 0; i < 100 && !queued; ++i) Sleep(10);
+  EXPECT_TRUE(queued) << "WMDMMessage waited for the pass under way";
+  target.Release();
+  platform.join();
+  for (int i = 0; i < 500 && target.Heard().size() < 2; ++i) Sleep(10);
+  EXPECT_EQ(target.Heard(), (std::vector<std::string>{"first", "second"}));
+  // Detaching waits for a pass under way; nothing reaches the target afterwards.
+  sink->DetachTarget();
+  sink->WMDMMessage(kRemoved, W("third"));
+  Sleep(50);
+  EXPECT_EQ(target.Heard().size(), 2u);
+  sink->Release();
 }
 
 }  // namespace
