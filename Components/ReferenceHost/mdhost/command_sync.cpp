@@ -17,9 +17,9 @@
 #include "mdhost/player_formats.h"
 #include "mdhost/refusal_words.h"
 #include "mdhost/stop_request.h"
-#include "mdhost/sync_plan.h"
 #include "mdhost/track_sender.h"
 #include "mdhost/transfer_progress.h"
+#include "sync/sync_plan.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "mdhost/sync_plan.h"
+#include "sync/sync_plan.h"
 
 #include <set>
 
