@@ -19,11 +19,11 @@
 #include "mdhost/player_formats.h"
 #include "mdhost/refusal_words.h"
 #include "mdhost/stop_request.h"
-#include "mdhost/sync_names.h"
-#include "mdhost/sync_plan.h"
 #include "mdhost/track_sender.h"
 #include "mdhost/transfer_progress.h"
 #include "mdhost/volume_identity.h"
+#include "sync/sync_names.h"
+#include "sync/sync_plan.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "mdhost/sync_names.h"
+#include "sync/sync_names.h"
 
 #include <windows.h>
 

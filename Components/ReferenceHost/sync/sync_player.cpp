@@ -1,4 +1,4 @@
-#include "mdhost/sync_player.h"
+#include "sync/sync_player.h"
 
 #include <algorithm>
 

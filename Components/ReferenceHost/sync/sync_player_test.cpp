@@ -1,5 +1,5 @@
 // What a sync finds on the player by a name the library spells its own way.
-#include "mdhost/sync_player.h"
+#include "sync/sync_player.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "mdhost/sync_record.h"
+#include "sync/sync_record.h"
 
 #include <cstdlib>
 #include <filesystem>

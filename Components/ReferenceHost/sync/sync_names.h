@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "mdhost/sync_player.h"
+#include "sync/sync_player.h"
 
 // `relative` ("Band/Song.mp3") with every letter in upper case, as FAT and
 // exFAT compare names: the letters of Latin, Greek and Cyrillic scripts and

@@ -1,14 +1,14 @@
 // The sync's plan where names differ in case only: the player's file system
 // takes them for one item, so the plan must neither send the library's
 // spelling beside the player's nor delete the player's as gone.
-#include "mdhost/sync_plan.h"
+#include "sync/sync_plan.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 
-#include "mdhost/sync_names.h"
+#include "sync/sync_names.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "mdhost/sync_player.h"
-#include "mdhost/sync_record.h"
-#include "mdhost/sync_source.h"
+#include "sync/sync_player.h"
+#include "sync/sync_record.h"
+#include "sync/sync_source.h"
 
 struct SyncOptions {
   bool remove = false;     // --delete

@@ -1,9 +1,9 @@
-#include "mdhost/sync_plan.h"
+#include "sync/sync_plan.h"
 
 #include <set>
 
 #include "mdhost/player_formats.h"
-#include "mdhost/sync_names.h"
+#include "sync/sync_names.h"
 
 namespace {
 

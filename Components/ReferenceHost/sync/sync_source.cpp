@@ -1,4 +1,4 @@
-#include "mdhost/sync_source.h"
+#include "sync/sync_source.h"
 
 #include <algorithm>
 #include <filesystem>
