@@ -1,8 +1,11 @@
 // What mdhost sync is to do, worked out from the computer's folder, what
 // TARGET holds on the player and the record of earlier syncs, before
-// anything is changed (--dry-run prints it and stops there).
+// anything is changed (--dry-run prints it and stops there). With
+// conversion, a track the player does not play is planned under its MP3's
+// name, which is what the player and the record of earlier syncs hold.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,7 @@
 struct SyncOptions {
   bool remove = false;     // --delete
   bool playlists = false;  // --playlists
+  bool convert = false;    // a track the player does not play goes as MP3
 };
 
 struct SyncPlan {
@@ -22,6 +26,14 @@ struct SyncPlan {
   std::vector<const SourceTrack*> unplayable;
   std::vector<std::string> deletes;  // below TARGET, gone from the folder
   size_t unchanged = 0;
+  // Tracks sent as MP3, with the name each has on the player ("a/b.mp3").
+  std::map<const SourceTrack*, std::string> converts;
+  // Tracks to convert whose MP3's name another track has (a.flac beside
+  // a.mp3 or a.ogg), with that track's name.
+  std::vector<std::pair<const SourceTrack*, std::string>> clashes;
+
+  // The name `track` has on the player.
+  const std::string& PlayerName(const SourceTrack& track) const;
 };
 
 SyncPlan PlanSync(const SourceTree& source, const PlayerTree& player, const SyncRecord& record,
