@@ -87,7 +87,8 @@ TEST_F(ConversionQueueTest, StopLeavesNoHalfConvertedFile) {
     for (const char* name : {"/m/a.flac", "/m/b.flac", "/m/c.flac"}) queue.Add({name, 1, 1});
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      met_.wait(lock, [&] { return running_ == 2; });
+      ASSERT_TRUE(met_.wait_for(lock, std::chrono::seconds(10), [&] { return running_ == 2; }))
+          << "two conversions never ran at once";
     }
     queue.Stop();
     EXPECT_FALSE(queue.Wait(2).ok);
