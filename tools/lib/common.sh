@@ -31,6 +31,8 @@ md_ensure_packages() {
 
 MD_LINUX_PACKAGES=(cmake ninja-build ccache g++ pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
                    libxml2-dev nlohmann-json3-dev libtag1-dev libudev-dev rsync python3-mutagen)
+# mdhost's conversion to MP3: FFmpeg's libraries (libavcodec brings LAME).
+MD_LINUX_PACKAGES+=(libavformat-dev libavcodec-dev libswresample-dev libavutil-dev)
 # The folder player's tests read its playlists back with a reader of their own in Python.
 MD_LINUX_PACKAGES+=(python3)
 # The file systems players carry: an exFAT volume on a loop device through

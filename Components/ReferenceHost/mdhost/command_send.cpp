@@ -1,13 +1,18 @@
 // mdhost send: copy tracks from the computer onto a player through the
 // plug-in, as the library application does when its user drags tracks onto
 // the device: each file with its tags (the options, then on the Linux lane
-// the file's own tags), into a folder or onto the end of a playlist. One
-// line per file says what became of it.
+// the file's own tags), into a folder or onto the end of a playlist. A
+// track the player does not play is converted to MP3 first, as sync does.
+// One line per file says what became of it.
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <map>
+#include <set>
 
+#include "convert/conversion_queue.h"
 #include "mdhost/command.h"
+#include "mdhost/conversion_options.h"
 #include "mdhost/durable_report.h"
 #include "mdhost/host_session.h"
 #include "mdhost/item_report.h"
@@ -65,6 +70,25 @@ ULONGLONG FileBytes(const std::string& native) {
   return error ? 0 : static_cast<ULONGLONG>(size);
 }
 
+long long FileTime(const std::string& native) {
+  std::error_code error;
+  return static_cast<long long>(std::filesystem::last_write_time(native, error).time_since_epoch().count());
+}
+
+// Queues a conversion for each file the device does not play but would as
+// MP3; by index among the files.
+std::map<size_t, size_t> QueueConversions(kiMusicDevicePlugin2004* plugin, DWORD device,
+                                          const std::vector<std::string>& files,
+                                          const std::vector<SourceFile>& sources, ConversionQueue* queue) {
+  std::map<size_t, size_t> queued;
+  std::string why;
+  if (PlayerRefusesFormat(plugin, device, "a.mp3", &why)) return queued;
+  for (size_t i = 0; i < files.size(); ++i)
+    if (ConvertibleExtension(LowerExtension(files[i])) && PlayerRefusesFormat(plugin, device, files[i], &why))
+      queued[i] = queue->Add({sources[i].native, FileBytes(sources[i].native), FileTime(sources[i].native)});
+  return queued;
+}
+
 }  // namespace
 
 int RunSend(const CommandLine& line) {
@@ -80,7 +104,9 @@ int RunSend(const CommandLine& line) {
   }
   TrackTags given;
   std::string error;
-  if (!TagsFromOptions(line, &given, &error)) {
+  ConversionChoice conversion;
+  if (!TagsFromOptions(line, &given, &error) ||
+      !ConversionFromOptions(line, "send", &conversion, &error, std::cerr)) {
     std::cerr << "mdhost send: " << error << "\n";
     return kExitBadInput;
   }
@@ -102,31 +128,57 @@ int RunSend(const CommandLine& line) {
 
   ULONGLONG total = 0;
   for (const SourceFile& source : sources) total += FileBytes(source.native);
+  const ConversionCache cache;
+  ConversionQueue queue(cache, conversion.settings, conversion.jobs);
+  const std::map<size_t, size_t> queued =
+      conversion.convert ? QueueConversions(session.Plugin(), medium.device, files, sources, &queue)
+                         : std::map<size_t, size_t>();
+  std::set<std::string> used;
   TransferProgress progress(std::cerr, ErrorStreamIsTerminal(), sources.size(), total);
   const StopRequest stop;
   DurableReport lines(std::cout);
   int status = kExitOk;
   size_t done = 0;
   for (; done < sources.size() && !stop.Asked(); ++done) {
+    SourceFile source = sources[done];
+    std::string sentFile = files[done], tail;
+    if (const auto converting = queued.find(done); converting != queued.end()) {
+      progress.Converting(done + 1, files[done], queue.Finished(), queued.size());
+      const std::optional<ConversionOutcome> outcome =
+          queue.WaitUnless(converting->second, [&stop] { return stop.Asked(); });
+      progress.Clear();
+      if (!outcome) break;
+      if (!outcome->ok || !FindSourceFile(outcome->mp3, &source)) {
+        lines.Add("failed " + wide::EscapeForDisplay(files[done]) + ": " +
+                  (outcome->ok ? "its MP3 is gone from the cache" : outcome->problem));
+        status = kExitFailure;
+        continue;
+      }
+      sentFile = outcome->mp3;
+      used.insert(outcome->mp3);
+      tail = outcome->converted ? " (converted to MP3)" : " (converted to MP3 earlier)";
+    }
     // A file the player would hide once sent, or whose name the plug-in or
     // the medium cannot take, is not sent.
-    const std::string why = SendRefusal(session.Plugin(), medium.device, files[done], sources[done]);
+    const std::string why = SendRefusal(session.Plugin(), medium.device, sentFile, source);
     if (!why.empty()) {
       lines.Add("refused " + wide::EscapeForDisplay(files[done]) + ": " + why);
       status = kExitFailure;
       continue;
     }
-    progress.Starting(done + 1, FileBytes(sources[done].native), files[done] + " to " + args.back());
-    const SentTrack sent = SendTrack(session, location, target, sources[done], given, mode, static_cast<DWORD>(done + 1));
+    progress.Starting(done + 1, FileBytes(source.native), files[done] + " to " + args.back());
+    const SentTrack sent = SendTrack(session, location, target, source, given, mode, static_cast<DWORD>(done + 1));
     if (sent.outcome == SendOutcome::kFailed) status = kExitFailure;
     const std::string line = std::string(OutcomeWord(sent.outcome)) + " " + files[done] +
-                             SentDetail(session.Plugin(), location, target, sources[done], sent);
+                             SentDetail(session.Plugin(), location, target, source, sent) + tail;
     progress.Finished();
     progress.Clear();
     lines.Add(line);
     if (!lines.FlushIfDue(std::cerr)) status = kExitFailure;
   }
   if (!lines.Flush(std::cerr)) status = kExitFailure;
+  queue.Stop();
+  cache.Trim(used);
   if (done < sources.size()) {
     progress.Clear();
     std::cerr << "mdhost send: stopped: " << done << " of " << sources.size()

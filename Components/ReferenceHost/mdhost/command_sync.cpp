@@ -2,15 +2,20 @@
 // hold the audio files of the computer's folder SOURCE, as a library
 // application's sync does, entirely through the plug-in's slots: the
 // listings to see what is there, DownloadFile to send, DeleteItem to remove,
-// CreatePlaylist and UpdatePlaylist for the playlists.
+// CreatePlaylist and UpdatePlaylist for the playlists. A track the player
+// does not play is converted to MP3 first (on worker threads, ahead of the
+// sends) and the MP3 sent in its place.
 #include <iostream>
+#include <map>
 #include <set>
 
 #include <ipp_result_codes.h>
 #include <unique_bstr.h>
 
+#include "convert/conversion_queue.h"
 #include "host_support/host_item_id_list.h"
 #include "mdhost/command.h"
+#include "mdhost/conversion_options.h"
 #include "mdhost/durable_report.h"
 #include "mdhost/folder_reach.h"
 #include "mdhost/host_session.h"
@@ -32,8 +37,9 @@ struct SyncRun {
   WString location;
   WString target;
   SyncOptions options;
+  ConversionChoice conversion;
   int status = kExitOk;
-  size_t sent = 0, replaced = 0, deleted = 0, playlists = 0, failed = 0;
+  size_t sent = 0, replaced = 0, deleted = 0, playlists = 0, converted = 0, failed = 0;
   bool gone = false;  // the medium no longer answers
   DurableReport lines{std::cout};
 };
@@ -66,6 +72,36 @@ bool Gone(SyncRun& run, HRESULT hr) {
   run.gone = true;
   std::cerr << "mdhost sync: the medium is gone (" << FailureWords(hr) << "; " << why
             << "): taken out or unmounted; the sync stops here\n";
+  return true;
+}
+
+void Fail(SyncRun& run, const std::string& what, HRESULT hr) { Fail(run, what, FailureWords(hr)); }
+
+CacheSource CacheSourceOf(const SourceTrack& track) { return {track.file.native, track.size, track.modified}; }
+
+// The file to send for a track: its own, or its MP3 once converted (the
+// line's tail then says so). False when it is not to be sent: a failed
+// conversion, reported, or a stop asked for while waiting (`stopped`).
+bool FileToSend(SyncRun& run, ConversionQueue& queue, const std::map<size_t, size_t>& queued, size_t index,
+                const SourceTrack& track, TransferProgress& progress, const StopRequest& stop, SourceFile* file,
+                std::string* tail, bool* stopped) {
+  *file = track.file;
+  const auto conversion = queued.find(index);
+  if (conversion == queued.end()) return true;
+  progress.Converting(index + 1, track.relative, queue.Finished(), queued.size());
+  const std::optional<ConversionOutcome> outcome =
+      queue.WaitUnless(conversion->second, [&stop] { return stop.Asked(); });
+  progress.Clear();
+  if (!outcome) {
+    *stopped = true;
+    return false;
+  }
+  if (!outcome->ok || !FindSourceFile(outcome->mp3, file)) {
+    Fail(run, wide::EscapeForDisplay(track.relative), outcome->ok ? "its MP3 is gone from the cache" : outcome->problem);
+    return false;
+  }
+  run.converted += outcome->converted;
+  *tail = outcome->converted ? " (converted)" : " (converted earlier)";
   return true;
 }
 
@@ -103,28 +139,44 @@ void MakeFolders(SyncRun& run, const PlayerTree& player, const SyncPlan& plan) {
   }
 }
 
-// Sends and replaces, between which Ctrl-C may stop the run; false when it did.
+// Sends and replaces, between which Ctrl-C may stop the run; false when it
+// did. The conversions are queued first, in the order of the sends.
 bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
   std::vector<std::pair<const SourceTrack*, DWORD>> work;
   ULONGLONG bytes = 0;
   for (const SourceTrack* track : plan.sends) work.push_back({track, kModeFailIfExists});
   for (const SourceTrack* track : plan.replaces) work.push_back({track, kModeReplace});
   for (const auto& [track, mode] : work) bytes += track->size;
+  const ConversionCache cache;
+  ConversionQueue queue(cache, run.conversion.settings, run.conversion.jobs);
+  std::map<size_t, size_t> queued;  // index in `work` -> in the queue
+  std::set<std::string> used;       // the cache's MP3s this run sent
+  for (size_t i = 0; i < work.size(); ++i)
+    if (plan.converts.count(work[i].first)) queued[i] = queue.Add(CacheSourceOf(*work[i].first));
   TransferProgress progress(std::cerr, ErrorStreamIsTerminal(), work.size(), bytes);
   const StopRequest stop;
   size_t done = 0;
   for (; done < work.size() && !stop.Asked() && !run.gone; ++done) {
     const SourceTrack& track = *work[done].first;
-    const size_t slash = track.relative.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : PlayerSpelling(plan, track.relative.substr(0, slash));
+    const std::string& name = plan.PlayerName(track);
+    const size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : PlayerSpelling(plan, name.substr(0, slash));
     std::string problem = SourceNameProblem(track.file.native);
-    if (problem.empty()) problem = NameProblem(wide::FromUtf8(track.relative.substr(slash + 1)));
+    if (problem.empty()) problem = NameProblem(wide::FromUtf8(name.substr(slash + 1)));
     if (!problem.empty()) {
       Fail(run, wide::EscapeForDisplay(track.relative), problem);
       continue;
     }
+    SourceFile file;
+    std::string tail;
+    bool stopped = false;
+    if (!FileToSend(run, queue, queued, done, track, progress, stop, &file, &tail, &stopped)) {
+      if (stopped) break;
+      continue;
+    }
+    if (!tail.empty()) used.insert(file.native);
     progress.Starting(done + 1, track.size, track.relative);
-    const SentTrack sent = SendTrack(run.session, run.location, PlayerPath(run.target, folder), track.file,
+    const SentTrack sent = SendTrack(run.session, run.location, PlayerPath(run.target, folder), file,
                                      TrackTags(), work[done].second, static_cast<DWORD>(done + 1));
     progress.Finished();
     progress.Clear();
@@ -134,11 +186,15 @@ bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
       continue;
     }
     (sent.outcome == SendOutcome::kReplaced ? run.replaced : run.sent) += 1;
-    run.lines.Add(OutcomeWord(sent.outcome) + (" " + track.relative), true);
-    record->entries[track.relative] = {track.size, track.modified, 0};
+    run.lines.Add(OutcomeWord(sent.outcome) + (" " + track.relative) + (tail.empty() ? "" : " as " + name + tail),
+                  true);
+    record->entries[name] = {track.size, track.modified, 0};
     if (!run.lines.FlushIfDue(std::cerr)) run.status = kExitFailure;
   }
   if (!run.lines.Flush(std::cerr)) run.status = kExitFailure;
+  // The conversions in hand are abandoned, and leave nothing in the cache.
+  queue.Stop();
+  cache.Trim(used);
   if (done == work.size() && !run.gone) return true;
   progress.Clear();
   if (run.gone) {
@@ -237,8 +293,16 @@ WString RecordKey(const HostSession& session, const WString& location) {
 
 void PrintDryRun(const SyncPlan& plan) {
   for (const std::string& folder : plan.folders) std::cout << "would make folder " << folder << "\n";
-  for (const SourceTrack* track : plan.sends) std::cout << "would send " << track->relative << "\n";
-  for (const SourceTrack* track : plan.replaces) std::cout << "would replace " << track->relative << "\n";
+  for (const auto* list : {&plan.sends, &plan.replaces}) {
+    const bool replacing = list == &plan.replaces;
+    for (const SourceTrack* track : *list) {
+      if (plan.converts.count(track))
+        std::cout << "would convert " << track->relative << " to " << plan.PlayerName(*track)
+                  << (replacing ? ", replacing it" : "") << "\n";
+      else
+        std::cout << (replacing ? "would replace " : "would send ") << track->relative << "\n";
+    }
+  }
   for (const std::string& gone : plan.deletes) std::cout << "would delete " << gone << "\n";
 }
 
@@ -260,6 +324,22 @@ void UpdateRecord(const PlayerTree& player, SyncRecord* record) {
 
 int RunSync(const CommandLine& line) {
   const std::vector<std::string> args = line.Positionals();
+  if (line.Has("--clean-cache")) {
+    const ConversionCache cache;
+    std::string problem;
+    if (!cache.Clean(&problem)) {
+      std::cerr << "mdhost sync: cannot empty the conversion cache: " << problem << "\n";
+      return kExitFailure;
+    }
+    std::cout << "emptied the conversion cache " << cache.Root() << "\n";
+    if (args.empty()) return kExitOk;
+  }
+  ConversionChoice conversion;
+  std::string problem;
+  if (!ConversionFromOptions(line, "sync", &conversion, &problem, std::cerr)) {
+    std::cerr << "mdhost sync: " << problem << "\n";
+    return kExitBadInput;
+  }
   if (args.size() != 3) {
     std::cerr << "mdhost sync: SOURCE MEDIUM TARGET (see mdhost help)\n";
     return kExitBadInput;
@@ -274,7 +354,8 @@ int RunSync(const CommandLine& line) {
   MediumName medium;
   const int opened = session.OpenOnMedium(line, "sync", args[1], &medium, std::cerr);
   if (opened != kExitOk) return opened;
-  SyncRun run{session, medium.location, HostPath(args[2]), {line.Has("--delete"), line.Has("--playlists")}};
+  SyncRun run{session, medium.location, HostPath(args[2]),
+              {line.Has("--delete"), line.Has("--playlists"), conversion.convert}, conversion};
   if (run.target.empty() || run.target[0] != W('\\')) run.target = W("\\") + run.target;
 
   PlayerTree player;
@@ -296,12 +377,14 @@ int RunSync(const CommandLine& line) {
     std::cout << "skipped " << track->relative << ": the player does not play " << LowerExtension(track->relative)
               << " files\n";
   PrintTwins(plan);
-  const size_t skipped = plan.unplayable.size() + plan.twins.size();
+  for (const auto& [track, other] : plan.clashes)
+    std::cout << "skipped " << track->relative << ": its MP3's name is " << other << "'s on the player\n";
+  const size_t skipped = plan.unplayable.size() + plan.twins.size() + plan.clashes.size();
   if (line.Has("--dry-run")) {
     PrintDryRun(plan);
     std::cout << "dry run: " << plan.sends.size() << " to send, " << plan.replaces.size() << " to replace, "
               << plan.deletes.size() << " to delete, " << skipped << " skipped, " << plan.unchanged
-              << " unchanged; nothing changed\n";
+              << " unchanged, " << plan.converts.size() << " to convert; nothing changed\n";
     return kExitOk;
   }
 
@@ -320,7 +403,7 @@ int RunSync(const CommandLine& line) {
   if (complete && run.options.playlists && SUCCEEDED(hr)) SyncPlaylists(run, source, player);
   if (!run.lines.Flush(std::cerr)) run.status = kExitFailure;
   std::cout << "sync: " << run.sent << " sent, " << run.replaced << " replaced, " << run.deleted << " deleted, "
-            << skipped << " skipped, " << plan.unchanged << " unchanged";
+            << skipped << " skipped, " << plan.unchanged << " unchanged, " << run.converted << " converted";
   if (run.options.playlists) std::cout << ", " << run.playlists << " playlists written";
   std::cout << ", " << run.failed << " failed\n";
   if (complete || run.gone) return run.status;

@@ -75,17 +75,24 @@ const std::vector<Command>& AllCommands() {
        {"--json"}, {}},
       {"send",
        "mdhost send FILE... MEDIUM TARGET [--keep|--fail-if-exists|--replace] [--title T] [--artist A] [--album B] "
-       "[--genre G] [--track N] [--rating R] [SESSION OPTIONS]",
+       "[--genre G] [--track N] [--rating R] [--no-convert] [--quality Q] [--jobs N] [SESSION OPTIONS]",
        "copy tracks onto a medium, into the folder or onto the end of the playlist TARGET, with their tags (the "
        "options, then the file's own where this build reads them); a file of the same name is kept (the default), "
-       "refused or replaced",
-       RunSend, kSession, {"--keep", "--fail-if-exists", "--replace"},
-       {"--title", "--artist", "--album", "--genre", "--track", "--rating"}},
-      {"sync", "mdhost sync SOURCE MEDIUM TARGET [--dry-run] [--delete] [--playlists] [SESSION OPTIONS]",
+       "refused or replaced; a track the player does not play is converted to MP3 (--no-convert: refused; "
+       "--quality and --jobs as for sync)",
+       RunSend, kSession, {"--keep", "--fail-if-exists", "--replace", "--no-convert"},
+       {"--title", "--artist", "--album", "--genre", "--track", "--rating", "--quality", "--jobs"}},
+      {"sync",
+       "mdhost sync SOURCE MEDIUM TARGET [--dry-run] [--delete] [--playlists] [--no-convert] [--quality Q] "
+       "[--jobs N] [SESSION OPTIONS] | sync --clean-cache",
        "make the folder TARGET on the player hold the audio files of the computer's folder SOURCE, folders kept: "
-       "send what is new or changed, skip what the player does not play; --delete removes what SOURCE no longer "
-       "has, --playlists copies its M3U/M3U8 playlists as the player's own, --dry-run prints the plan only",
-       RunSync, kSession, {"--dry-run", "--delete", "--playlists"}, {}},
+       "send what is new or changed, converting to MP3 what the player does not play (--no-convert: skip it; "
+       "--quality V0..V9 or a constant rate such as 320k, V2 by default; --jobs conversions at once, one per core "
+       "by default; each converted once, kept in a cache that --clean-cache empties); --delete removes what "
+       "SOURCE no longer has, --playlists copies its M3U/M3U8 playlists as the player's own, --dry-run prints the "
+       "plan only",
+       RunSync, kSession, {"--dry-run", "--delete", "--playlists", "--no-convert", "--clean-cache"},
+       {"--quality", "--jobs"}},
       // serve reads its own options in serve/command_serve.cpp; they are
       // declared here so that a stray one is refused before serving starts.
       {"serve", "mdhost serve [--port N] [--open] [--upload-limit MIB] [SESSION OPTIONS]",

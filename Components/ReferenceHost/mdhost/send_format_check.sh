@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# mdhost send onto a folder player: a file of a kind the player does not show,
+# mdhost send --no-convert onto a folder player: a file of a kind the player does not show,
 # or whose name the player's medium or the plug-in cannot take, is refused
 # with one line saying why, before anything is written, and the other files
 # are still sent. Edits say why they were refused too.
@@ -17,7 +17,7 @@ cp "$track" "$sources/back\\slash.wav"
 cp "$track" "$sources/$(printf 'bad\xff.wav')"
 status=0
 out=$("$mdhost" send "$sources/Song.FLAC" "$sources/back\\slash.wav" "$sources/$(printf 'bad\xff.wav')" \
-  "$sources/kept.wav" 1/1 '\' --player "$player" 2>/dev/null) || status=$?
+  "$sources/kept.wav" 1/1 '\' --player "$player" --no-convert 2>/dev/null) || status=$?
 echo "$out"
 fail() { echo "FAILED: $1"; exit 1; }
 [ "$status" -eq 1 ] || fail "exit status $status"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "convert/mp3_conversion.h"
 #include "host_support/host_item.h"
 #include "mdhost/item_report.h"
 #include "mdhost/player_formats.h"
@@ -33,6 +34,12 @@ std::string SendRefusal(kiMusicDevicePlugin2004* plugin, DWORD device, const std
   if (why.empty()) why = NameProblem(SentName(source));
   if (why.empty()) PlayerRefusesFormat(plugin, device, file, &why);
   return why;
+}
+
+bool ConvertsForPlayer(kiMusicDevicePlugin2004* plugin, DWORD device, const std::string& file) {
+  std::string why;
+  return CanConvert() && ConvertibleExtension(LowerExtension(file)) && PlayerRefusesFormat(plugin, device, file, &why) &&
+         !PlayerRefusesFormat(plugin, device, "a.mp3", &why);
 }
 
 std::string SentDetail(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& target,

@@ -34,6 +34,10 @@ struct SentTrack {
 std::string SendRefusal(kiMusicDevicePlugin2004* plugin, DWORD device, const std::string& file,
                         const SourceFile& source);
 
+// Whether the file's format is one the player does not play but this build
+// converts to MP3, which it does play: then it is sent as MP3, not refused.
+bool ConvertsForPlayer(kiMusicDevicePlugin2004* plugin, DWORD device, const std::string& file);
+
 // The file's own name, which it keeps on the player.
 WString SentName(const SourceFile& source);
 

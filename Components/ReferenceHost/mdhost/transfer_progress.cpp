@@ -34,6 +34,18 @@ void TransferProgress::Starting(size_t index, ULONGLONG bytes, const std::string
   Draw();
 }
 
+void TransferProgress::Converting(size_t index, const std::string& what, size_t converted, size_t conversions) {
+  index_ = index;
+  const std::string count = " (" + std::to_string(converted) + " of " + std::to_string(conversions) + " converted)";
+  if (!live_) {
+    out_ << "[" << index << "/" << files_ << "] converting " << what << count << " ...\n" << std::flush;
+    return;
+  }
+  converting_ = ", converting " + what + count;
+  Draw();
+  converting_.clear();
+}
+
 void TransferProgress::Finished() {
   done_ += current_;
   current_ = 0;
@@ -55,6 +67,6 @@ void TransferProgress::Draw() {
        << Bytes(static_cast<double>(bytes_));
   if (rate > 0)
     line << ", " << Bytes(rate) << "/s, " << static_cast<long long>((bytes_ - done_) / rate + 0.5) << " s left";
-  out_ << "\r\x1b[K" << line.str() << std::flush;
+  out_ << "\r\x1b[K" << line.str() << converting_ << std::flush;
   drawn_ = true;
 }

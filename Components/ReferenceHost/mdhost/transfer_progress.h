@@ -1,6 +1,7 @@
 // How a run of sends shows its progress on the error stream. On a terminal,
 // one live line redrawn in place: files done of all, bytes, rate and time
-// left. Elsewhere (a log, a pipe) one line per file as it starts.
+// left, and the conversions done while one is waited for. Elsewhere (a log,
+// a pipe) one line per file as it starts, and as its conversion is waited for.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,9 @@ class TransferProgress {
 
   // File `index` (from 1) of `bytes` starts: "sending WHAT".
   void Starting(size_t index, ULONGLONG bytes, const std::string& what);
+  // File `index` is waited for while it is converted; `converted` of
+  // `conversions` are done.
+  void Converting(size_t index, const std::string& what, size_t converted, size_t conversions);
   // The file in hand is done; its bytes count as done.
   void Finished();
   // Takes the live line away, before other text goes to the terminal; the
@@ -35,6 +39,7 @@ class TransferProgress {
   ULONGLONG current_ = 0;
   ULONGLONG done_ = 0;
   bool drawn_ = false;
+  std::string converting_;  // the live line's tail while a conversion is waited for
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

@@ -42,6 +42,9 @@ class PlayerView {
   ApiAnswer Wipe(const nlohmann::json& body);
   // Sends the file at `file` (its name the one it gets on the player); the
   // page hears of it as send `id`.
+  // Whether a file of this name goes to the medium as MP3 (the player does
+  // not play its format); false for a medium no player lists.
+  bool ConvertsOnSend(const std::string& location, const std::string& name);
   ApiAnswer Send(const std::string& location, const WString& target, const std::string& file, DWORD mode,
                  const std::string& id);
 

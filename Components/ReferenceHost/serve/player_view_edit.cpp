@@ -111,6 +111,12 @@ ApiAnswer PlayerView::Wipe(const nlohmann::json& body) {
   return Edited(hr, medium.location, WString(), (action == "erase" ? "Erased " : "Formatted ") + shown + ".");
 }
 
+bool PlayerView::ConvertsOnSend(const std::string& location, const std::string& name) {
+  MediumName medium;
+  ApiAnswer refusal;
+  return FindListed(location, &medium, &refusal) && ConvertsForPlayer(session_.Plugin(), medium.device, name);
+}
+
 ApiAnswer PlayerView::Send(const std::string& location, const WString& target, const std::string& file, DWORD mode,
                            const std::string& id) {
   MediumName medium;

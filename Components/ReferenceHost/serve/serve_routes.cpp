@@ -1,7 +1,10 @@
 #include "serve/serve_routes.h"
 
+#include <atomic>
 #include <cstdlib>
+#include <filesystem>
 
+#include "convert/mp3_conversion.h"
 #include "mdhost/refusal_words.h"
 #include "mdhost/track_sender.h"
 #include "serve/request_input.h"
@@ -21,6 +24,23 @@ void Reply(HttpResponse& response, const ApiAnswer& answer) {
 
 void Refuse(HttpResponse& response, int status, const std::string& sentence) {
   Reply(response, ApiAnswer::Refused(status, sentence));
+}
+
+// The upload as MP3, beside it in its spool folder (which goes with it),
+// under the name the player is to give it; false when it cannot be
+// converted, answered in the words of mdhost send.
+bool ConvertUpload(EventHub& events, const std::string& id, const std::string& name, const std::string& upload,
+                   std::string* mp3, HttpResponse& response) {
+  static const std::atomic<bool> kNeverStopped{false};
+  events.Publish("send", JsonText({{"id", id}, {"stage", "converting"}}));
+  const std::filesystem::path path = std::filesystem::u8path(upload);
+  *mp3 = (path.parent_path() / path.stem()).u8string() + ".mp3";
+  const ConversionResult made = ConvertToMp3(upload, *mp3, EncodeSettings(), kNeverStopped);
+  if (made.ok) return true;
+  const std::string sentence = "failed " + name + ": " + made.problem;
+  events.Publish("send", JsonText({{"id", id}, {"stage", "done"}, {"outcome", "failed"}, {"sentence", sentence}}));
+  Reply(response, ApiAnswer{422, {{"outcome", "failed"}, {"error", sentence}}});
+  return false;
 }
 
 // A JSON request: its body read up to a limit and parsed before the host
@@ -152,7 +172,16 @@ void ServeRoutes::AddSend(HostThreadQueue& queue, PlayerView& view, EventHub& ev
     if (file.OverCap()) return tooLarge();
     if (!whole || !file.Finish()) return Refuse(response, 400, "The file did not arrive whole.");
     const std::string location = request.Param("location");
-    Reply(response, queue.Call([&] { return view.Send(location, target, file.Path(), mode, id); }));
+    std::string sent = file.Path();
+    bool convert = false;
+    queue.Call([&] {
+      convert = view.ConvertsOnSend(location, request.Param("name"));
+      return ApiAnswer();
+    });
+    // Converted here, on the connection's thread: the host thread, and the
+    // plug-in with it, stays free for the page meanwhile.
+    if (convert && !ConvertUpload(events, id, request.Param("name"), file.Path(), &sent, response)) return;
+    Reply(response, queue.Call([&] { return view.Send(location, target, sent, mode, id); }));
   }});
 }
 

@@ -193,6 +193,22 @@ def check_send(serve, location):
         failures.append(f"the refusal is no sentence: {payload!r}")
 
 
+def check_convert(serve, location):
+    """A track the player does not play is sent as MP3; a file that is no
+    audio is refused in words."""
+    with open(os.path.join(audio, "silence-44-s.flac"), "rb") as track:
+        data = track.read()
+    params = {"location": location, "target": "\\Music", "name": "Silence.flac"}
+    status, _, payload = serve.request("POST", "/api/send", params, body=data)
+    expect("a FLAC converted", status, 200, payload)
+    if "Silence.mp3" not in names(serve, location, "\\Music"):
+        failures.append(f"the converted track is not listed: {names(serve, location, chr(92) + 'Music')}")
+    status, _, payload = serve.request("POST", "/api/send", dict(params, name="Notes.flac"), body=b"notes\n" * 50)
+    expect("a file that is no audio", status, 422, payload)
+    if b"failed Notes.flac: not an audio file" not in payload:
+        failures.append(f"the refusal is no sentence: {payload!r}")
+
+
 def check_open(serve):
     """--open hands the address to xdg-open, which is reaped when it ends
     rather than left a zombie until mdhost ends."""
@@ -270,6 +286,7 @@ try:
                         f"{names(serve, location, chr(92) + 'Music')}")
     check_send(serve, location)
     if not windows:
+        check_convert(serve, location)
         check_open(serve)
         check_arrival(serve, location)
     status, _, payload = serve.request("GET", "/api/players")

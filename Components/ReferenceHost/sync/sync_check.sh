@@ -32,7 +32,7 @@ refuse() {  # refuse OUTPUT REGEX: no line may match
   ! grep -qE -- "$2" <<<"$1" || { echo "$1"; fail "a line matches '$2'"; }
 }
 snapshot() { (cd "$player" && find . -printf '%p %s %T@\n' | LC_ALL=C sort); }
-sync() { "$mdhost" sync "$source" "$player" /Music "$@" 2>/dev/null; }
+sync() { "$mdhost" sync "$source" "$player" /Music --no-convert "$@" 2>/dev/null; }
 
 before=$(snapshot)
 out=$(sync --dry-run --playlists)
@@ -77,7 +77,7 @@ expect "$(cat "$player/Music/Mix.m3u8")" '^Harbour Songs/01 First Light\.mp3'
 # hand, says so, and every file it left is whole; the next sends the rest.
 mkdir -p "$source/Many"
 for i in $(seq -w 1 400); do cp "$samples/02 Low Tide.mp3" "$source/Many/$i.mp3"; done
-"$mdhost" sync "$source" "$player" /Music >"$work/out" 2>"$work/err" &
+"$mdhost" sync "$source" "$player" /Music --no-convert >"$work/out" 2>"$work/err" &
 syncing=$!
 until grep -q '^\[2/400\]' "$work/err" 2>/dev/null; do kill -0 "$syncing" 2>/dev/null || break; sleep 0.01; done
 kill -INT "$syncing"

@@ -1,7 +1,9 @@
 #include "sync/sync_plan.h"
 
+#include <map>
 #include <set>
 
+#include "convert/mp3_conversion.h"
 #include "mdhost/player_formats.h"
 #include "sync/sync_names.h"
 
@@ -41,10 +43,21 @@ class RecordNames {
   std::map<std::string, const SyncRecordEntry*> folded_;
 };
 
-bool Changed(const SourceTrack& track, const PlayerItem& copy, const RecordNames& record) {
-  const SyncRecordEntry* sent = record.Find(track.relative);
-  // Never sent by a sync: the copy is taken for the same file when the sizes agree.
-  if (!sent) return copy.size != track.size;
+// "a/b.flac" -> "a/b.mp3"
+std::string Mp3Name(const std::string& relative) {
+  const size_t slash = relative.rfind('/');
+  const size_t dot = relative.rfind('.');
+  return (dot == std::string::npos || (slash != std::string::npos && dot < slash) ? relative
+                                                                                   : relative.substr(0, dot)) +
+         ".mp3";
+}
+
+bool Changed(const SourceTrack& track, const std::string& name, bool converted, const PlayerItem& copy,
+             const RecordNames& record) {
+  const SyncRecordEntry* sent = record.Find(name);
+  // Never sent by a sync: the copy is taken for the same file when the sizes
+  // agree; a conversion's size says nothing, so it is sent again.
+  if (!sent) return converted || copy.size != track.size;
   return sent->sourceSize != track.size || sent->sourceModified != track.modified || sent->playerSize != copy.size;
 }
 
@@ -102,7 +115,10 @@ std::vector<const SourceTrack*> HoldBackTwins(const std::vector<const SourceTrac
 void PlanDeletes(const SourceTree& source, const PlayerTree& player, const SyncOptions& options, SyncPlan* plan) {
   std::set<std::string> files, folders, playlists;
   for (const SourceTrack& track : source.tracks) {
-    files.insert(FoldCase(track.relative));
+    files.insert(FoldCase(plan->PlayerName(track)));
+    // An earlier sync's conversion stays while its source does, converted
+    // this time or not.
+    if (ConvertibleExtension(LowerExtension(track.relative))) files.insert(FoldCase(Mp3Name(track.relative)));
     for (const std::string& parent : Parents(track.relative)) folders.insert(FoldCase(parent));
   }
   for (const SourcePlaylist& playlist : source.playlists) {
@@ -125,26 +141,64 @@ void PlanDeletes(const SourceTree& source, const PlayerTree& player, const SyncO
   }
 }
 
+// Which tracks go as MP3 and under which name. A track the player plays
+// keeps its name; of two that would become the same MP3 (names compared
+// with case aside, as a player's file system does), the first in path order
+// is sent and the other reported.
+void PlanConversions(const SourceTree& source, const std::string& playedFormats, const SyncOptions& options,
+                     SyncPlan* plan) {
+  std::map<std::string, std::string> taken;  // folded player name -> the track's own
+  for (const SourceTrack& track : source.tracks)
+    if (Plays(playedFormats, LowerExtension(track.relative))) taken[FoldCase(track.relative)] = track.relative;
+  const bool converts = options.convert && Plays(playedFormats, ".mp3");
+  for (const SourceTrack& track : source.tracks) {
+    const std::string extension = LowerExtension(track.relative);
+    if (!converts || Plays(playedFormats, extension) || !ConvertibleExtension(extension)) continue;
+    const std::string name = Mp3Name(track.relative);
+    const auto other = taken.find(FoldCase(name));
+    if (other != taken.end()) {
+      plan->clashes.push_back({&track, other->second});
+      continue;
+    }
+    taken[FoldCase(name)] = track.relative;
+    plan->converts[&track] = name;
+  }
+}
+
 }  // namespace
+
+const std::string& SyncPlan::PlayerName(const SourceTrack& track) const {
+  const auto converted = converts.find(&track);
+  return converted == converts.end() ? track.relative : converted->second;
+}
 
 SyncPlan PlanSync(const SourceTree& source, const PlayerTree& player, const SyncRecord& record,
                   const std::string& playedFormats, const SyncOptions& options) {
   SyncPlan plan;
-  std::vector<const SourceTrack*> playable;
-  for (const SourceTrack& track : source.tracks)
-    (Plays(playedFormats, LowerExtension(track.relative)) ? playable : plan.unplayable).push_back(&track);
+  PlanConversions(source, playedFormats, options, &plan);
+  std::set<const SourceTrack*> clashing;
+  for (const auto& [track, other] : plan.clashes) clashing.insert(track);
+  std::vector<const SourceTrack*> candidates;
+  for (const SourceTrack& track : source.tracks) {
+    if (clashing.count(&track)) continue;
+    const bool converted = plan.converts.count(&track) != 0;
+    (converted || Plays(playedFormats, LowerExtension(track.relative)) ? candidates : plan.unplayable)
+        .push_back(&track);
+  }
   const PlayerNames names(player);
   const RecordNames recorded(record);
   std::set<std::string> needed;
-  for (const SourceTrack* track : HoldBackTwins(playable, player, &plan)) {
-    AddParents(track->relative, &needed);
-    const PlayerNames::Item* copy = names.Find(track->relative);
+  for (const SourceTrack* track : HoldBackTwins(candidates, player, &plan)) {
+    const bool converted = plan.converts.count(track) != 0;
+    const std::string& name = plan.PlayerName(*track);
+    AddParents(name, &needed);
+    const PlayerNames::Item* copy = names.Find(name);
     if (!copy || copy->second.kind != kFile) {
       plan.sends.push_back(track);
       continue;
     }
-    if (copy->first != track->relative) plan.playerSpellings[track->relative] = copy->first;
-    if (Changed(*track, copy->second, recorded))
+    if (copy->first != name) plan.playerSpellings[name] = copy->first;
+    if (Changed(*track, name, converted, copy->second, recorded))
       plan.replaces.push_back(track);
     else
       ++plan.unchanged;

@@ -1,7 +1,9 @@
 // What mdhost sync is to do, worked out from the computer's folder, what
 // TARGET holds on the player and the record of earlier syncs, before
 // anything is changed (--dry-run prints it and stops there). Names are
-// matched as the player's file system matches them, with case aside.
+// matched as the player's file system matches them, with case aside. With
+// conversion, a track the player does not play is planned under its MP3's
+// name, which is what the player and the record of earlier syncs hold.
 #pragma once
 
 #include <map>
@@ -15,6 +17,7 @@
 struct SyncOptions {
   bool remove = false;     // --delete
   bool playlists = false;  // --playlists
+  bool convert = false;    // a track the player does not play goes as MP3
 };
 
 // A file or folder of the computer's folder that the player would take for
@@ -37,6 +40,14 @@ struct SyncPlan {
   // the computer's spelling, and the player's, which it keeps.
   std::map<std::string, std::string> playerSpellings;
   size_t unchanged = 0;
+  // Tracks sent as MP3, with the name each has on the player ("a/b.mp3").
+  std::map<const SourceTrack*, std::string> converts;
+  // Tracks to convert whose MP3's name another track has (a.flac beside
+  // a.mp3 or a.ogg), with that track's name.
+  std::vector<std::pair<const SourceTrack*, std::string>> clashes;
+
+  // The name `track` has on the player.
+  const std::string& PlayerName(const SourceTrack& track) const;
 };
 
 SyncPlan PlanSync(const SourceTree& source, const PlayerTree& player, const SyncRecord& record,
