@@ -8,6 +8,7 @@
 #include "mdhost/media_report.h"
 #include "mdhost/medium_location.h"
 #include "mdhost/refusal_words.h"
+#include "serve/player_name.h"
 #include "serve/player_view.h"
 #include "serve/request_input.h"
 
@@ -133,9 +134,12 @@ ApiAnswer PlayerView::Players() {
   nlohmann::json players = nlohmann::json::array();
   for (DWORD number : roster_.Numbers()) {
     MediaReport media = ReadMediaReport(session_.Plugin(), number);
-    nlohmann::json player = {{"number", number}, {"name", media.displayName},
-                             {"properties", DeviceProperties(ReadDeviceReport(session_.Plugin(), number))},
-                             {"media", nlohmann::json::array()}};
+    const nlohmann::json properties = DeviceProperties(ReadDeviceReport(session_.Plugin(), number));
+    auto text = [&](const char* name) { return properties.value(name, std::string()); };
+    const PlayerName named =
+        NameOfPlayer(media.displayName, text("DevVendorName"), text("DevProductName"), number);
+    nlohmann::json player = {{"number", number}, {"name", named.name}, {"maker", named.maker},
+                             {"properties", properties}, {"media", nlohmann::json::array()}};
     for (MediaReport::Medium& medium : media.media) {
       medium.folder = FolderOf(session_.Folders(), wide::FromUtf8(medium.location));
       player["media"].push_back(MediumJson(medium));
