@@ -20,6 +20,7 @@ import shutil
 import signal
 import socket
 import stat
+import subprocess
 import sys
 import tempfile
 import time
@@ -429,8 +430,15 @@ def check_ending(player, tmp):
     for number in (signal.SIGTERM, signal.SIGHUP):
         serve = Serve(mdhost, "--player", player, env=env)
         raw = uploading(serve)
-        serve.stop(number)
+        serve.process.send_signal(number)
+        try:
+            serve.process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            serve.process.kill()
+            serve.process.wait()
         raw.close()
+        if serve.process.returncode != 0:
+            failures.append(f"signal {number} ended serve with status {serve.process.returncode}, not as Ctrl-C does")
         if os.listdir(tmp):
             failures.append(f"signal {number} during an upload left {os.listdir(tmp)}: {leftovers()}")
     killed = Serve(mdhost, "--player", player, env=env)
