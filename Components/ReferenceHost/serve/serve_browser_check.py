@@ -119,6 +119,21 @@ def status():
     return browser.execute_script("const s = document.getElementById('status'); return [s.textContent, s.className]")
 
 
+def drag_entry(name, onto):
+    """A playlist's entry dragged onto another's place."""
+    browser.execute_script(f"""
+        const from = {row(name)}, to = {row(onto)}, data = new DataTransfer();
+        from.dispatchEvent(new DragEvent('dragstart', {{dataTransfer: data, bubbles: true}}));
+        to.dispatchEvent(new DragEvent('dragover', {{dataTransfer: data, bubbles: true, cancelable: true}}));
+        to.dispatchEvent(new DragEvent('drop', {{dataTransfer: data, bubbles: true, cancelable: true}}));
+        from.dispatchEvent(new DragEvent('dragend', {{dataTransfer: data, bubbles: true}}));""")
+
+
+def playlist_entries(path):
+    with open(path, encoding="utf-8-sig") as text:
+        return [line.strip() for line in text if line.strip() and not line.startswith("#")]
+
+
 def drag_files(paths, target_script):
     """A drop from the desktop: the files picked through a file input, handed
     over in a DataTransfer on dragover and drop events."""
@@ -201,33 +216,21 @@ try:
     browser.execute_script("document.querySelector('#crumbs .link').click()")
     open_item("Mix.m3u8")
     wait_for(f"return {row('03 Water.mp3')}", 10, "the playlist's entries were not shown")
-    browser.execute_script(f"""
-        const from = {row('03 Water.mp3')}, to = {row('02 Cosmic.mp3')}, data = new DataTransfer();
-        from.dispatchEvent(new DragEvent('dragstart', {{dataTransfer: data, bubbles: true}}));
-        to.dispatchEvent(new DragEvent('dragover', {{dataTransfer: data, bubbles: true, cancelable: true}}));
-        to.dispatchEvent(new DragEvent('drop', {{dataTransfer: data, bubbles: true, cancelable: true}}));
-        from.dispatchEvent(new DragEvent('dragend', {{dataTransfer: data, bubbles: true}}));""")
+    drag_entry("03 Water.mp3", "02 Cosmic.mp3")
 
     def entries():
-        with open(playlist, encoding="utf-8-sig") as text:
-            return [line.strip() for line in text if line.strip() and not line.startswith("#")]
+        return playlist_entries(playlist)
     wait_until(lambda: entries()[:1] == ["Music/03 Water.mp3"], 10, f"the M3U8 was not reordered: {entries()}")
     assert entries() == ["Music/03 Water.mp3", "Music/02 Cosmic.mp3", "Music/01 Silence.mp3"], entries()
     axe("a playlist")
 
     step(f"a playlist of {LONG} entries reordered at its top, by dragging and from the keyboard")
     def long_entries():
-        with open(long_playlist, encoding="utf-8-sig") as text:
-            return [line.strip() for line in text if line.strip() and not line.startswith("#")]
+        return playlist_entries(long_playlist)
     browser.execute_script("document.querySelector('#crumbs .link').click()")
     open_item("Long.m3u8")
     wait_for(f"return {row('L002.mp3')}", 10, "the long playlist's first entries were not shown")
-    browser.execute_script(f"""
-        const from = {row('L000.mp3')}, to = {row('L002.mp3')}, data = new DataTransfer();
-        from.dispatchEvent(new DragEvent('dragstart', {{dataTransfer: data, bubbles: true}}));
-        to.dispatchEvent(new DragEvent('dragover', {{dataTransfer: data, bubbles: true, cancelable: true}}));
-        to.dispatchEvent(new DragEvent('drop', {{dataTransfer: data, bubbles: true, cancelable: true}}));
-        from.dispatchEvent(new DragEvent('dragend', {{dataTransfer: data, bubbles: true}}));""")
+    drag_entry("L000.mp3", "L002.mp3")
     wait_until(lambda: long_entries()[:3] == ["Long/L001.mp3", "Long/L002.mp3", "Long/L000.mp3"], 10,
                f"the long playlist was not reordered: {long_entries()[:4]}; page: {status()}")
     assert len(long_entries()) == LONG, len(long_entries())
