@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "convert/encode_settings.h"
 
@@ -15,6 +16,9 @@ bool CanConvert();
 
 // Whether a file with this lower-cased extension (".flac") is one to convert.
 bool ConvertibleExtension(const std::string& extension);
+
+// Those extensions, lower-cased; none where the build has no converter.
+const std::vector<std::string>& ConvertedExtensions();
 
 struct ConversionResult {
   bool ok = false;

@@ -1,7 +1,7 @@
 #include "convert/mp3_conversion.h"
 
+#include <algorithm>
 #include <filesystem>
-#include <set>
 
 #include "convert/audio_transcode.h"
 #include "convert/lame_tag.h"
@@ -9,9 +9,14 @@
 
 bool CanConvert() { return true; }
 
+const std::vector<std::string>& ConvertedExtensions() {
+  static const std::vector<std::string> kConverted = {".flac", ".m4a", ".mp4", ".aac", ".ogg", ".oga", ".opus"};
+  return kConverted;
+}
+
 bool ConvertibleExtension(const std::string& extension) {
-  static const std::set<std::string> kConverted = {".flac", ".m4a", ".mp4", ".aac", ".ogg", ".oga", ".opus"};
-  return kConverted.count(extension) != 0;
+  const std::vector<std::string>& converted = ConvertedExtensions();
+  return std::find(converted.begin(), converted.end(), extension) != converted.end();
 }
 
 ConversionResult ConvertToMp3(const std::string& source, const std::string& destination,

@@ -5,10 +5,16 @@
 
 class StopRequest {
  public:
-  StopRequest();
+  // `alsoOnEnding`: a request to end the program (SIGTERM, and SIGHUP when
+  // its terminal goes, where the system has them) is noted the same way, for
+  // a program that must clean up whichever way it is ended.
+  explicit StopRequest(bool alsoOnEnding = false);
   ~StopRequest();
   StopRequest(const StopRequest&) = delete;
   StopRequest& operator=(const StopRequest&) = delete;
 
   bool Asked() const;
+
+ private:
+  bool alsoOnEnding_;
 };

@@ -3,12 +3,15 @@
 // up, then runs the work the web server's threads queue for it and watches
 // the plug-in's reports, until Ctrl-C.
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "mdhost/command.h"
 #include "mdhost/host_session.h"
 #include "mdhost/medium_location.h"
 #include "mdhost/stop_request.h"
 #include "serve/http_server.h"
+#include "serve/opening_page.h"
 #include "serve/serve_access.h"
 #include "serve/serve_platform.h"
 #include "serve/serve_routes.h"
@@ -41,13 +44,18 @@ bool ReadSettings(const CommandLine& line, ServeSettings* settings) {
 int RunServe(const CommandLine& line) {
   ServeSettings settings;
   if (!ReadSettings(line, &settings)) return kExitBadInput;
+  // Whichever way serve is asked to end, it removes its spool on the way out.
+  const StopRequest stop(true);
   settings.token = NewAccessToken();
   std::string error;
   UploadSpool spool;
-  if (settings.token.empty() || !spool.Create(&error)) {
+  std::vector<std::string> swept;
+  if (settings.token.empty() || !spool.Create(&error, &swept)) {
     std::cerr << "mdhost serve: " << (settings.token.empty() ? "cannot read the system's random source" : error) << "\n";
     return kExitFailure;
   }
+  for (const std::string& folder : swept)
+    std::cerr << "mdhost serve: removed " << folder << ", left by a server that has ended\n";
   HostSession session;
   const int opened = session.Open(line, "serve", std::cerr);
   if (opened != kExitOk) return opened;
@@ -66,10 +74,10 @@ int RunServe(const CommandLine& line) {
   server.Start();
   const std::string address = "http://127.0.0.1:" + std::to_string(bound) + "/?token=" + settings.token;
   std::cout << "mdhost serve: open " << address << "\n(Ctrl-C stops it)\n" << std::flush;
-  if (line.Has("--open") && !OpenInBrowser(address))
+  std::string opening;
+  if (line.Has("--open") && (!WriteOpeningPage(spool.Folder(), address, &opening) || !OpenInBrowser(opening)))
     std::cerr << "mdhost serve: could not ask the desktop to open a browser; open the address yourself\n";
 
-  const StopRequest stop;
   while (!stop.Asked()) {
     queue.RunPending(kPollMs);
     view.Poll();

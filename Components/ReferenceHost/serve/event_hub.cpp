@@ -22,8 +22,15 @@ void EventHub::Publish(const std::string& event, const std::string& data) {
 
 std::shared_ptr<EventHub::Stream> EventHub::Open() {
   auto stream = std::make_shared<Stream>();
-  std::lock_guard<std::mutex> lock(mutex_);
-  streams_.push_back(stream);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (streams_.size() >= kMostStreams) {
+      streams_.front()->ended = true;
+      streams_.erase(streams_.begin());
+    }
+    streams_.push_back(stream);
+  }
+  published_.notify_all();
   return stream;
 }
 
@@ -35,10 +42,10 @@ void EventHub::Drop(const std::shared_ptr<Stream>& stream) {
 bool EventHub::Next(const std::shared_ptr<Stream>& stream, unsigned milliseconds, std::string* message) {
   std::unique_lock<std::mutex> lock(mutex_);
   published_.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                      [&] { return closed_ || !stream->pending.empty(); });
-  if (closed_) return false;
+                      [&] { return closed_ || stream->ended || !stream->pending.empty(); });
+  if (closed_ || stream->ended) return false;
   if (stream->pending.empty()) {
-    *message = ": still here\n\n";
+    message->clear();
     return true;
   }
   *message = std::move(stream->pending.front());

@@ -14,17 +14,22 @@ class EventHub {
  public:
   struct Stream {
     std::deque<std::string> pending;  // framed messages not yet written
+    bool ended = false;               // made way for a newer stream
   };
 
   // `data` is one line of JSON.
   void Publish(const std::string& event, const std::string& data);
 
+  // A new stream; beyond kMostStreams the oldest ends, so streams whose
+  // clients vanished unnoticed never keep a new page from hearing.
   std::shared_ptr<Stream> Open();
   void Drop(const std::shared_ptr<Stream>& stream);
-  // The next framed message of `stream`, or a keep-alive comment after
-  // `milliseconds`; false once the hub is closed.
+  // The next framed message of `stream`, or an empty one after
+  // `milliseconds`; false once the hub is closed or the stream ended.
   bool Next(const std::shared_ptr<Stream>& stream, unsigned milliseconds, std::string* message);
   void Close();
+
+  static constexpr size_t kMostStreams = 8;
 
  private:
   std::mutex mutex_;

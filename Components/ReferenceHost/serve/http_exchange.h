@@ -34,7 +34,12 @@ struct HttpResponse {
   // When set, the body is sent in pieces as this hands them out (server-sent
   // events); it returns false when the stream ends. Whatever it holds is
   // let go when the response is.
+  // (An empty piece sends nothing: it lets the server look whether the
+  // client is still there.)
   std::function<bool(std::string* piece)> stream;
+  // The connection closes after this answer (a request from no one the
+  // server answers keeps no slot).
+  bool close = false;
 
   void SetContent(std::string text, std::string type) {
     body = std::move(text);

@@ -4,6 +4,12 @@
 // asynchronous operation at a time to its end, so the connection reads as
 // plain sequential code while a deadline or a close posted by Stop can still
 // end any wait.
+//
+// Any local program can connect, so no idle connection may keep the user
+// out: when every slot is taken, the connection that has waited longest for
+// a request's head (at least kIdleBeforeEviction) is closed to make room, and
+// when every slot is busy with a request the newcomer is answered 503 in
+// words rather than dropped.
 #include "serve/http_server.h"
 
 #include <atomic>
@@ -28,7 +34,8 @@ using tcp = net::ip::tcp;
 
 namespace {
 
-constexpr auto kIdle = std::chrono::seconds(60);      // a kept-alive connection between requests
+constexpr auto kFirstHead = std::chrono::seconds(5);  // from the connection's opening to its first request's head
+constexpr auto kIdle = std::chrono::seconds(15);      // a kept-alive connection between requests
 constexpr auto kTransfer = std::chrono::seconds(60);  // one piece read or written
 // After a refusal that leaves a body unread, what the client still sends is
 // read and dropped for a while before the connection closes: closed at once,
@@ -38,6 +45,13 @@ constexpr auto kLinger = std::chrono::seconds(2);
 constexpr std::uint32_t kLargestHeader = 64 << 10;  // a listing's query carries a path of up to 4 KiB, escaped
 constexpr std::size_t kPiece = 64 << 10;
 constexpr std::size_t kMostConnections = 64;
+// A client sends its request's head as soon as it connects: one that has
+// sent none for this long may be closed to make room. (Shorter, and a
+// request whose thread has not yet started reading could be taken for idle.)
+constexpr auto kIdleBeforeEviction = std::chrono::seconds(1);
+// Connections beyond the limit that are answered 503 (each lingers up to
+// kLinger); beyond these too, a connection is closed unanswered.
+constexpr std::size_t kMostTurnedAway = 64;
 
 using RequestParser = http::request_parser<http::buffer_body>;
 
@@ -46,7 +60,34 @@ struct Connection {
   beast::tcp_stream stream{io};
   std::thread thread;
   std::atomic<bool> ended{false};
+  std::atomic<bool> awaitingHead{true};  // no request in hand: it may be closed to make room
+  std::atomic<std::chrono::steady_clock::rep> awaitingSince{std::chrono::steady_clock::now().time_since_epoch().count()};
+  bool evicted = false;                  // told to close; no longer counted (under the server's mutex)
+  bool turnedAway = false;               // answered 503 only
 };
+
+// Closes the connection from any thread; its own thread sees its wait end.
+void PostClose(Connection& connection) {
+  net::post(connection.io, [&stream = connection.stream] {
+    beast::error_code ignored;
+    stream.socket().shutdown(tcp::socket::shutdown_both, ignored);
+    stream.close();
+  });
+}
+
+// Whether the client has closed its side: a look at the socket that takes
+// nothing from it and never waits.
+bool PeerGone(beast::tcp_stream& stream) {
+  auto& socket = stream.socket();
+  beast::error_code error;
+  socket.non_blocking(true, error);
+  char byte;
+  const std::size_t peeked = socket.receive(net::buffer(&byte, 1), tcp::socket::message_peek, error);
+  beast::error_code ignored;
+  socket.non_blocking(false, ignored);
+  if (error == net::error::would_block || error == net::error::try_again) return false;
+  return error || peeked == 0;
+}
 
 // Starts the operation `start` and runs `io` until it ends; its error.
 template <class Start>
@@ -94,7 +135,9 @@ class Exchange {
 
   // Reads, answers and writes one request; true when the connection may
   // carry the next.
-  bool Run(const HttpHandler& handler);
+  bool Run(const HttpHandler& handler, bool first);
+  // Answers 503 whatever the request, and closes.
+  void TurnAway();
 
  private:
   bool ReadBody(const HttpRequest::BodySink& sink);
@@ -110,11 +153,14 @@ class Exchange {
   RequestParser parser_;
 };
 
-bool Exchange::Run(const HttpHandler& handler) {
-  connection_.stream.expires_after(kIdle);
+bool Exchange::Run(const HttpHandler& handler, bool first) {
+  connection_.stream.expires_after(first ? kFirstHead : kIdle);
+  connection_.awaitingSince = std::chrono::steady_clock::now().time_since_epoch().count();
+  connection_.awaitingHead = true;
   const beast::error_code read = Await(connection_.io, [&](auto done) {
     http::async_read_header(connection_.stream, buffer_, parser_, std::move(done));
   });
+  connection_.awaitingHead = false;
   if (read == http::error::header_limit) return Refuse(431, "The request's header is larger than this view reads.");
   if (IsUnreadable(read)) return Refuse(400, "The request is not HTTP this view reads.");
   if (read) return false;
@@ -124,7 +170,7 @@ bool Exchange::Run(const HttpHandler& handler) {
   HttpResponse response;
   handler(request, response);
   const bool whole = parser_.is_done();
-  const bool keepAlive = whole && parser_.get().keep_alive();
+  const bool keepAlive = whole && parser_.get().keep_alive() && !response.close;
   const beast::error_code written =
       response.stream ? WriteStream(response, keepAlive) : WriteWhole(response, keepAlive);
   if (!written && !whole) Linger();
@@ -184,6 +230,9 @@ beast::error_code Exchange::WriteStream(HttpResponse& response, bool keepAlive) 
   });
   std::string piece;
   while (!error && response.stream(&piece)) {
+    // A client that left is noticed while nothing is sent: its slot and its
+    // stream go at once rather than at the next write.
+    if (PeerGone(connection_.stream)) return net::error::connection_reset;
     if (piece.empty()) continue;  // an empty chunk would end the body
     connection_.stream.expires_after(kTransfer);
     error = Await(connection_.io, [&](auto done) {
@@ -205,6 +254,10 @@ bool Exchange::Refuse(int status, const std::string& sentence) {
   return false;
 }
 
+void Exchange::TurnAway() {
+  Refuse(503, "mdhost serve is busy with as many requests as it takes at once; try again in a moment.");
+}
+
 void Exchange::Linger() {
   beast::error_code ignored;
   connection_.stream.socket().shutdown(tcp::socket::shutdown_send, ignored);
@@ -219,7 +272,11 @@ void Exchange::Linger() {
 void ServeConnection(Connection& connection, const HttpHandler& handler) {
   try {
     beast::flat_buffer buffer;
-    while (Exchange(connection, buffer).Run(handler)) {
+    if (connection.turnedAway) {
+      Exchange(connection, buffer).TurnAway();
+    } else {
+      bool first = true;
+      while (Exchange(connection, buffer).Run(handler, first)) first = false;
     }
   } catch (...) {
     // Nothing a connection meets may end the server; the connection closes.
@@ -242,8 +299,12 @@ class HttpServer::Backend {
 
  private:
   void Accept();
-  // Joins the threads of connections that have ended; the count still open.
-  std::size_t Reap();
+  // Joins the threads of connections that have ended.
+  void Reap();
+  // Whether a new connection may be served: a slot is free, or the oldest
+  // connection waiting for a request's head gives up its own.
+  bool MakeRoom();
+  std::size_t Count(bool turnedAway) const;
 
   HttpHandler handler_;
   net::io_context io_;
@@ -279,14 +340,18 @@ void HttpServer::Backend::Accept() {
       continue;
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    if (Reap() >= kMostConnections) continue;  // dropped: closed with `connection`
+    Reap();
+    if (!MakeRoom()) {
+      if (Count(true) >= kMostTurnedAway) continue;  // dropped: closed with `connection`
+      connection->turnedAway = true;
+    }
     Connection& started = *connection;
     connections_.push_back(std::move(connection));
     started.thread = std::thread([&started, this] { ServeConnection(started, handler_); });
   }
 }
 
-std::size_t HttpServer::Backend::Reap() {
+void HttpServer::Backend::Reap() {
   for (auto it = connections_.begin(); it != connections_.end();) {
     if (!(*it)->ended) {
       ++it;
@@ -295,7 +360,30 @@ std::size_t HttpServer::Backend::Reap() {
     (*it)->thread.join();
     it = connections_.erase(it);
   }
-  return connections_.size();
+}
+
+std::size_t HttpServer::Backend::Count(bool turnedAway) const {
+  std::size_t count = 0;
+  for (const auto& connection : connections_)
+    count += !connection->ended && !connection->evicted && connection->turnedAway == turnedAway;
+  return count;
+}
+
+bool HttpServer::Backend::MakeRoom() {
+  if (Count(false) < kMostConnections) return true;
+  using Clock = std::chrono::steady_clock;
+  const Clock::rep latest = (Clock::now() - kIdleBeforeEviction).time_since_epoch().count();
+  Connection* longest = nullptr;
+  for (auto& connection : connections_) {
+    if (connection->ended || connection->evicted || connection->turnedAway || !connection->awaitingHead ||
+        connection->awaitingSince > latest)
+      continue;
+    if (!longest || connection->awaitingSince < longest->awaitingSince) longest = connection.get();
+  }
+  if (!longest) return false;
+  longest->evicted = true;
+  PostClose(*longest);
+  return true;
 }
 
 void HttpServer::Backend::Stop() {
@@ -307,12 +395,7 @@ void HttpServer::Backend::Stop() {
     listener_.join();
   }
   std::lock_guard<std::mutex> lock(mutex_);
-  for (auto& connection : connections_)
-    net::post(connection->io, [&stream = connection->stream] {
-      beast::error_code ignored;
-      stream.socket().shutdown(tcp::socket::shutdown_both, ignored);
-      stream.close();
-    });
+  for (auto& connection : connections_) PostClose(*connection);
   for (auto& connection : connections_) connection->thread.join();
   connections_.clear();
 }

@@ -5,6 +5,7 @@
 // each refusal a sentence in the words mdhost's commands use.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
@@ -40,11 +41,17 @@ class PlayerView {
   ApiAnswer MakePlaylist(const nlohmann::json& body);
   ApiAnswer Reorder(const nlohmann::json& body);
   ApiAnswer Wipe(const nlohmann::json& body);
+  // Whether a file named `name` of `size` bytes (0 when not announced) is
+  // taken for `location`, decided before a byte of it is received: the one
+  // place that says which files a send from the page takes. 200 when it is;
+  // otherwise the refusal, as Send would answer it.
+  ApiAnswer AdmitSend(const std::string& location, const std::string& name, std::uint64_t size);
   // Sends the file at `file` (its name the one it gets on the player); the
   // page hears of it as send `id`.
   // Whether a file of this name goes to the medium as MP3 (the player does
   // not play its format); false for a medium no player lists.
   bool ConvertsOnSend(const std::string& location, const std::string& name);
+  std::string Conversions(DWORD device);
   ApiAnswer Send(const std::string& location, const WString& target, const std::string& file, DWORD mode,
                  const std::string& id);
 
@@ -84,6 +91,7 @@ class PlayerView {
   Listing* ListingOf(const WString& location, const WString& path, ApiAnswer* refusal);
   void Detail(Listing& listing, size_t index);
   void Sort(Listing& listing, const std::string& sort);
+  ApiAnswer MoveEntry(const EditInput& in, const nlohmann::json& move);
   ApiAnswer Edited(HRESULT hr, const WString& location, const WString& path, const std::string& done);
 
   HostSession& session_;

@@ -4,10 +4,14 @@
 
 #include <ipp_result_codes.h>
 
+#include "convert/mp3_conversion.h"
+
 #include "mdhost/device_report.h"
 #include "mdhost/media_report.h"
 #include "mdhost/medium_location.h"
 #include "mdhost/refusal_words.h"
+#include "mdhost/track_sender.h"
+#include "serve/player_name.h"
 #include "serve/player_view.h"
 #include "serve/request_input.h"
 
@@ -129,12 +133,26 @@ bool PlayerView::MediumField(const nlohmann::json& body, MediumName* medium, Api
   return FindListed(text, medium, refusal);
 }
 
+// The extensions the host turns into MP3 for this player before sending
+// (".flac .ogg"), so that the page does not refuse such a file itself.
+std::string PlayerView::Conversions(DWORD device) {
+  std::string converts;
+  for (const std::string& extension : ConvertedExtensions())
+    if (ConvertsForPlayer(session_.Plugin(), device, "a" + extension))
+      converts += (converts.empty() ? "" : " ") + extension;
+  return converts;
+}
+
 ApiAnswer PlayerView::Players() {
   nlohmann::json players = nlohmann::json::array();
   for (DWORD number : roster_.Numbers()) {
     MediaReport media = ReadMediaReport(session_.Plugin(), number);
-    nlohmann::json player = {{"number", number}, {"name", media.displayName},
-                             {"properties", DeviceProperties(ReadDeviceReport(session_.Plugin(), number))},
+    const nlohmann::json properties = DeviceProperties(ReadDeviceReport(session_.Plugin(), number));
+    auto text = [&](const char* name) { return properties.value(name, std::string()); };
+    const PlayerName named =
+        NameOfPlayer(media.displayName, text("DevVendorName"), text("DevProductName"), number);
+    nlohmann::json player = {{"number", number}, {"name", named.name}, {"maker", named.maker},
+                             {"properties", properties}, {"converts", Conversions(number)},
                              {"media", nlohmann::json::array()}};
     for (MediaReport::Medium& medium : media.media) {
       medium.folder = FolderOf(session_.Folders(), wide::FromUtf8(medium.location));

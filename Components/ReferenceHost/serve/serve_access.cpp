@@ -18,6 +18,13 @@ bool IsLoopbackHost(const std::string& host, int port) {
   return lower == "127.0.0.1" + suffix || lower == "localhost" + suffix;
 }
 
+// An origin as browsers write one, "http://HOST:PORT" and nothing more: a
+// path, a user or another scheme makes it another origin.
+bool IsOwnOrigin(const std::string& origin, int port) {
+  const std::string scheme = "http://";
+  return Lower(origin).rfind(scheme, 0) == 0 && IsLoopbackHost(origin.substr(scheme.size()), port);
+}
+
 // Compares every character whatever the first difference, so the time taken
 // tells nothing of the token.
 bool SameToken(const std::string& given, const std::string& expected) {
@@ -46,7 +53,7 @@ AccessVerdict CheckAccess(const std::string& host, const std::string& origin, co
   if (!IsLoopbackHost(host, port))
     return {403, "This view answers only at 127.0.0.1:" + std::to_string(port) +
                      " or localhost:" + std::to_string(port) + ", the address mdhost serve printed."};
-  if (!origin.empty() && !IsLoopbackHost(origin.substr(origin.rfind('/') + 1), port))
+  if (!origin.empty() && !IsOwnOrigin(origin, port))
     return {403, "Requests from other sites are not answered."};
   if (!SameToken(token, expected))
     return {403, "This view needs the address mdhost serve printed, with its token."};

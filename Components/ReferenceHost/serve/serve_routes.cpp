@@ -1,6 +1,7 @@
 #include "serve/serve_routes.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -14,7 +15,10 @@ namespace {
 
 constexpr size_t kLargestJsonBody = 4 << 20;
 constexpr std::uint64_t kProgressStep = 1 << 20;  // a send's progress event every MiB received
-constexpr unsigned kKeepAliveMs = 10000;         // an idle event stream sends a comment this often
+constexpr auto kKeepAlive = std::chrono::seconds(10);  // an idle event stream sends a comment this often
+// How often an event stream with nothing to send lets the server look
+// whether its client is still there.
+constexpr unsigned kLookMs = 500;
 
 void Reply(HttpResponse& response, const ApiAnswer& answer) {
   response.status = answer.status;
@@ -82,11 +86,18 @@ class Subscription {
   Subscription(const Subscription&) = delete;
   Subscription& operator=(const Subscription&) = delete;
 
-  bool Next(std::string* message) { return hub_.Next(stream_, kKeepAliveMs, message); }
+  bool Next(std::string* message) {
+    if (!hub_.Next(stream_, kLookMs, message)) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (message->empty() && now - written_ >= kKeepAlive) *message = ": still here\n\n";
+    if (!message->empty()) written_ = now;
+    return true;
+  }
 
  private:
   EventHub& hub_;
   std::shared_ptr<EventHub::Stream> stream_;
+  std::chrono::steady_clock::time_point written_ = std::chrono::steady_clock::now();
 };
 
 // The send's fields from the query; empty sentence when they are good.
@@ -156,8 +167,13 @@ void ServeRoutes::AddSend(HostThreadQueue& queue, PlayerView& view, EventHub& ev
       Refuse(response, 413, "The file is larger than this view takes (" + std::to_string(cap >> 20) +
                                 " MiB); send it with mdhost send.");
     };
-    // Refused before a byte is read when the size is announced.
-    if (std::strtoull(request.Header("content-length").c_str(), nullptr, 10) > cap) return tooLarge();
+    // Refused before a byte is read when the size is announced, or when the
+    // player would not take the file whatever its bytes.
+    const std::uint64_t announced = std::strtoull(request.Header("content-length").c_str(), nullptr, 10);
+    if (announced > cap) return tooLarge();
+    const std::string location = request.Param("location");
+    const ApiAnswer admitted = queue.Call([&] { return view.AdmitSend(location, request.Param("name"), announced); });
+    if (admitted.status != 200) return Reply(response, admitted);
     SpooledFile file(spool, request.Param("name"), cap);
     if (!file.Opened()) return Refuse(response, 500, "The server could not make a temporary file for the upload.");
     std::uint64_t reported = 0;
@@ -189,6 +205,7 @@ void ServeRoutes::Answer(HttpRequest& request, HttpResponse& response) const {
   const AccessVerdict verdict = CheckAccess(request.Header("host"), request.Header("origin"), request.Param("token"),
                                             settings_.token, settings_.port);
   if (verdict.status != 0) {
+    response.close = true;
     response.status = verdict.status;
     response.SetContent(verdict.sentence + "\n", "text/plain; charset=utf-8");
     return;

@@ -34,12 +34,12 @@ class Serve:
         self.port = int(found.group(1))
         self.token = found.group(2)
 
-    def request(self, method, path, params=None, body=None, headers=None, host=None, token=True):
+    def request(self, method, path, params=None, body=None, headers=None, host=None, token=True, timeout=30):
         query = dict(params or {})
         if token:
             query["token"] = self.token
         url = path + ("?" + urllib.parse.urlencode(query) if query else "")
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout)
         connection.putrequest(method, url, skip_host=True, skip_accept_encoding=True)
         connection.putheader("Host", host or f"127.0.0.1:{self.port}")
         for name, value in (headers or {}).items():
@@ -64,13 +64,13 @@ class Serve:
         assert status == 200, answer
         return {medium["name"]: medium["location"] for player in answer["players"] for medium in player["media"]}
 
-    def stop(self):
-        self.process.send_signal(signal.SIGINT)
+    def stop(self, signal_number=signal.SIGINT):
+        self.process.send_signal(signal_number)
         try:
             self.process.wait(timeout=20)
         except subprocess.TimeoutExpired:
             self.process.kill()
-            raise SystemExit("FAILED: mdhost serve did not stop on Ctrl-C")
+            raise SystemExit(f"FAILED: mdhost serve did not stop on signal {signal_number}")
         self.drain.join(5)
         out = "".join(self.output)
         if self.process.returncode != 0:

@@ -6,13 +6,22 @@
 
 #include <cstdint>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "serve/serve_platform.h"
 
 class UploadSpool {
  public:
-  // Makes the spool folder below the system's temporary folder ($TMPDIR or
-  // /tmp on Linux); false when it cannot.
-  bool Create(std::string* error);
+  static constexpr const char* kPrefix = "mdhost-serve-";
+
+  // Removes the spool folders of servers that ended without removing their
+  // own (killed, or the machine lost power), then makes this server's below
+  // the system's temporary folder ($TMPDIR or /tmp on Linux), marked as in
+  // use while this process lives; false when it cannot. `swept` receives the
+  // folders removed.
+  bool Create(std::string* error, std::vector<std::string>* swept);
   // Removes the spool folder with whatever is left in it.
   ~UploadSpool();
 
@@ -20,7 +29,13 @@ class UploadSpool {
 
  private:
   std::string folder_;
+  std::unique_ptr<HeldFile> inUse_;
 };
+
+// The spool folders below `base` whose servers no longer run, removed; the
+// ones removed. A folder without its mark counts as dead only once it is
+// older than a server takes to mark it.
+std::vector<std::string> SweepDeadSpools(const std::string& base);
 
 class SpooledFile {
  public:
