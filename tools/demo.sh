@@ -5,8 +5,8 @@
 # made and reordered, a rename and a delete, and then the folder as it is left
 # on disk with its playlist text. Then the same tour of the built-in sample
 # players through the Windows DLL under Wine. It ends with the address of a
-# page in the browser over the demo's player, served for a moment; with
-# --serve the page stays up until Ctrl-C.
+# page in the browser over the demo's player, served for a moment, and the
+# documents to read on; with --serve the page stays up until Ctrl-C.
 #   tools/demo.sh [--serve]
 set -euo pipefail
 keep_serving=0
@@ -187,6 +187,23 @@ PY
   wait "$serve_pid" || true
 fi
 
+# Where a newcomer reads on once the tour is over; each file must exist, so
+# that a document moved or renamed is noticed here and not by a reader.
+read_on() {
+  md_say "where to read on"
+  local doc about
+  while IFS='|' read -r doc about; do
+    [ -f "$MD_ROOT/$doc" ] || md_fail "the demo points at $doc, which is not there"
+    printf '  %-22s %s\n' "$doc" "$about"
+  done <<'DOCS'
+README.md|what this is, a first tour of mdhost, the layout of the repository
+docs/mdhost.md|every mdhost command and option (mdhost help, mdhost COMMAND --help)
+docs/reliability.md|what a delete checks before it destroys, the fault sweep, fuzzing
+docs/benchmarks.md|each speed goal and what it measured, the sync benchmark among them
+docs/building.md|the two lanes, their times, and how to build and test one
+DOCS
+}
+
 md_say "the tour is done"
 if [ ${#skipped[@]} -gt 0 ]; then
   printf 'skipped, because this build does not have it yet:\n'
@@ -194,9 +211,11 @@ if [ ${#skipped[@]} -gt 0 ]; then
 fi
 if has_command serve; then
   if [ "$keep_serving" = 1 ]; then
+    read_on
     md_say "the demo's player in the browser: open the address below (Ctrl-C stops it and ends the demo)"
     "$mdhost" serve --player "$player"
-  else
-    printf '\nThe demo player was served at %s\n(stopped now; tools/demo.sh --serve keeps it open, or run: mdhost serve --player DIR)\n' "$address"
+    exit
   fi
+  printf '\nThe demo player was served at %s\n(stopped now; tools/demo.sh --serve keeps it open, or run: mdhost serve --player DIR)\n' "$address"
 fi
+read_on

@@ -2,7 +2,8 @@
 # Runs every test in both lanes: Linux, Linux under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer,
 # Windows (mingw-w64 build run under Wine), and the 32-bit module (built and
-# checked, not run: see the README).
+# checked, not run: see docs/building.md); first it checks the links of
+# every Markdown file.
 #   tools/test.sh [linux] [asan] [tsan] [windows] [windows32]    (default: all lanes)
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -24,6 +25,15 @@ for lane in "${lanes[@]}"; do
 done
 
 results=()
+# Every relative link and #anchor in the repository's Markdown files must
+# lead somewhere a fresh clone has; it needs no build, so every run checks.
+md_say "checking the links of every Markdown file"
+if /usr/bin/python3 "$MD_ROOT/tools/lib/markdown_links.py" "$MD_ROOT"; then
+  results+=("Markdown links: passed")
+else
+  results+=("Markdown links: FAILED")
+fi
+
 run_ctest() {
   local name=$1; shift
   md_say "testing $name"

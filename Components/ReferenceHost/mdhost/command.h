@@ -2,6 +2,7 @@
 // command_table.cpp, with the options it takes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@ struct CommandLine {
   std::vector<std::string> operands;  // after "--": names, whatever they start with
   // The options that take a value, as the command declares them.
   std::vector<std::string> valueOptions;
+  // --help (or -h) among the options: the command's help is shown instead.
+  bool helpAsked = false;
 
   bool Has(const std::string& flag) const;
   // The values following every occurrence of `option` (e.g. --reg A --reg B).
@@ -24,6 +27,9 @@ struct CommandLine {
   size_t Span(size_t i) const;
 };
 
+// A command with no limit on its positionals (send's files, playlist set's tracks).
+constexpr size_t kAnyNumber = static_cast<size_t>(-1);
+
 struct Command {
   const char* name;
   const char* usage;  // holds kSessionOptionsWord where the session's options go
@@ -32,6 +38,9 @@ struct Command {
   bool takesSessionOptions;
   std::vector<std::string> flags;         // its own, besides the session's
   std::vector<std::string> valueOptions;  // its own, besides the session's
+  // The most positionals (names, numbers) it reads: one more is a stray
+  // word the command would otherwise ignore (`mdhost devices json`).
+  size_t maxPositionals = kAnyNumber;
 };
 
 // An option of a plug-in session (HostSession), which every command that
@@ -52,8 +61,10 @@ const std::vector<Command>& AllCommands();
 const Command* FindCommand(const std::string& name);
 
 // Splits the arguments after the command's name into `line`; false with a
-// one-line reason for an option the command does not take or one left
-// without its value. Anything starting with "-" is an option, up to "--".
+// one-line reason for an option the command does not take, one left without
+// its value, or a positional past the most it reads. Anything starting with
+// "-" is an option, up to "--". --help anywhere among the options wins over
+// any such reason (line->helpAsked).
 bool ReadCommandLine(const Command& command, const std::vector<std::string>& args, CommandLine* line,
                      std::string* problem);
 

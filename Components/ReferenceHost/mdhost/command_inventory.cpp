@@ -6,10 +6,6 @@
 #include "mdhost/reports_module.h"
 
 int RunInventory(const CommandLine& line) {
-  if (!line.Positionals().empty()) {
-    std::cerr << "usage: " << FindCommand("inventory")->usage << "\n";
-    return kExitBadInput;
-  }
   std::string problem;
   const int status = RunInventoryReport(line.Values("--reg"), line.Has("--json"), std::cout, &problem);
   if (status != 0) std::cerr << "mdhost inventory: " << problem << "\n";

@@ -43,6 +43,8 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+bool IsHelpOption(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
 bool IsSessionFlag(const std::string& name) {
   for (const SessionOption& option : SessionOptions())
     if (!*option.value && name == option.name) return true;
@@ -57,24 +59,34 @@ bool ReadCommandLine(const Command& command, const std::vector<std::string>& arg
   line->valueOptions = command.valueOptions;
   if (command.takesSessionOptions)
     line->valueOptions.insert(line->valueOptions.end(), SessionValueOptions().begin(), SessionValueOptions().end());
+  // The first reason to refuse is kept while the rest is read, since a
+  // --help further on asks for the usage, which answers the mistake too.
+  std::string refusal;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--") {
       line->operands.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-      return true;
+      break;
     }
     line->args.push_back(arg);
     if (arg.empty() || arg[0] != '-') continue;
     if (Contains(line->valueOptions, arg)) {
-      if (i + 1 == args.size()) {
-        *problem = prefix + arg + " needs a value";
-        return false;
-      }
-      line->args.push_back(args[++i]);
-    } else if (!Contains(command.flags, arg) && !(command.takesSessionOptions && IsSessionFlag(arg))) {
-      *problem = prefix + "unknown option " + arg + " (mdhost help " + command.name + " lists them)";
-      return false;
+      if (i + 1 < args.size())
+        line->args.push_back(args[++i]);
+      else if (refusal.empty())
+        refusal = prefix + arg + " needs a value";
+    } else if (IsHelpOption(arg)) {
+      line->helpAsked = true;
+    } else if (!Contains(command.flags, arg) && !(command.takesSessionOptions && IsSessionFlag(arg)) &&
+               refusal.empty()) {
+      refusal = prefix + "unknown option " + arg + " (mdhost help " + command.name + " lists them)";
     }
   }
-  return true;
+  if (line->helpAsked) return true;
+  const std::vector<std::string> positionals = line->Positionals();
+  if (refusal.empty() && positionals.size() > command.maxPositionals)
+    refusal = prefix + "stray word " + positionals[command.maxPositionals] + " (mdhost help " + command.name +
+              " shows what it takes)";
+  *problem = refusal;
+  return refusal.empty();
 }

@@ -2,6 +2,7 @@
 // command accepts, and anything else is refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <sstream>
 
@@ -104,6 +105,17 @@ TEST(CommandOptionsTest, ArgumentsAreReadAsTheCommandDeclaresThem) {
       {__LINE__, "players", {"-v"}, {}, "mdhost players: unknown option -v"},
       {__LINE__, "serve", {"--open", "--port"}, {}, "mdhost serve: --port needs a value"},
       {__LINE__, "inventory", {"--reg", "a.reg", "--reg"}, {}, "mdhost inventory: --reg needs a value"},
+      // Positionals up to the most the command reads, after "--" too.
+      {__LINE__, "ls", {"1/1", "/M", "--json"}, {"1/1", "/M"}, ""},
+      {__LINE__, "send", {"a", "b", "c", "d", "1/1", "/M"}, {"a", "b", "c", "d", "1/1", "/M"}, ""},
+      {__LINE__, "media", {"--player", "DIR", "2"}, {"2"}, ""},
+      {__LINE__, "devices", {"json"}, {}, "mdhost devices: stray word json (mdhost help devices shows what it takes)"},
+      {__LINE__, "devices", {"--json", "-v", "1"}, {}, "mdhost devices: stray word 1"},
+      {__LINE__, "serve", {"--port", "80", "8080"}, {}, "mdhost serve: stray word 8080"},
+      {__LINE__, "mkdir", {"1/1", "/Music", "New", "Folder"}, {}, "mdhost mkdir: stray word Folder"},
+      {__LINE__, "rm", {"1/1", "--", "-a.mp3", "-b.mp3"}, {}, "mdhost rm: stray word -b.mp3"},
+      // The first mistake is the one named.
+      {__LINE__, "devices", {"json", "--bogus"}, {}, "mdhost devices: unknown option --bogus"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -115,6 +127,62 @@ TEST(CommandOptionsTest, ArgumentsAreReadAsTheCommandDeclaresThem) {
     if (read) {
       EXPECT_EQ(line.Positionals(), c.positionals);
     }
+  }
+}
+
+TEST(CommandOptionsTest, HelpAmongTheOptionsWinsOverAnyMistake) {
+  const struct {
+    int line;
+    const char* command;
+    std::vector<std::string> args;
+    bool helpAsked;
+  } cases[] = {
+      {__LINE__, "ls", {"1/1", "--help"}, true},
+      {__LINE__, "devices", {"-h"}, true},
+      {__LINE__, "devices", {"json", "--help"}, true},
+      {__LINE__, "send", {"--force", "a.mp3", "--help"}, true},
+      {__LINE__, "inventory", {"--reg", "--help", "--json"}, false},  // a value, as --title --live is a title
+      {__LINE__, "send", {"a.mp3", "--title", "--help", "1/1", "/M"}, false},
+      {__LINE__, "send", {"a.mp3", "1/1", "/M", "--", "--help"}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    CommandLine line;
+    std::string problem;
+    const bool read = ReadCommandLine(*FindCommand(c.command), c.args, &line, &problem);
+    EXPECT_EQ(line.helpAsked, c.helpAsked);
+    EXPECT_TRUE(read) << problem;
+  }
+}
+
+// A command's limit on positionals is the count of upper-case words its
+// usage shows (the longest of its forms); "..." shows no limit.
+TEST(CommandOptionsTest, EveryLimitIsWhatTheUsageShows) {
+  for (const Command& command : AllCommands()) {
+    SCOPED_TRACE(command.usage);
+    std::istringstream text(command.usage);
+    std::vector<std::string> words;
+    for (std::string word; text >> word;) words.push_back(word);
+    size_t most = 0, count = 0;
+    bool unlimited = false, lastCounted = false;
+    for (size_t i = 0; i < words.size(); ++i) {
+      std::string word = words[i].substr(words[i][0] == '[' ? 1 : 0);
+      if (word == "|") count = 0;
+      const bool optionValue = i > 0 && words[i - 1].find('-') != std::string::npos && words[i - 1].back() != ']';
+      const bool session = (i + 1 < words.size() && words[i] + " " + words[i + 1] == kSessionOptionsWord) ||
+                           (i > 0 && words[i - 1] + " " + words[i] == kSessionOptionsWord);
+      const size_t dots = word.find("...");
+      if (dots != std::string::npos) {
+        unlimited = unlimited || lastCounted || dots > 0;  // FILE... or [TRACK ...], not [--reg FILE ...]
+        word.erase(dots);
+      }
+      lastCounted = !optionValue && !session && IsValueWord(word);
+      if (lastCounted) most = std::max(most, ++count);
+    }
+    if (unlimited)
+      EXPECT_EQ(command.maxPositionals, kAnyNumber);
+    else if (command.maxPositionals != kAnyNumber)
+      EXPECT_EQ(command.maxPositionals, most);
   }
 }
 

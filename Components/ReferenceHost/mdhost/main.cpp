@@ -34,6 +34,14 @@ int PrintUsage(std::ostream& out) {
   return kExitBadInput;
 }
 
+int PrintCommandHelp(const Command& command) {
+  std::cout << "usage:\n";
+  PrintCommand(command, std::cout);
+  if (command.takesSessionOptions) PrintSessionOptions(std::cout);
+  PrintEndOfOptions(std::cout);
+  return kExitOk;
+}
+
 // mdhost help [COMMAND]
 int RunHelp(int argc, char** argv) {
   if (argc < 3) {
@@ -49,11 +57,7 @@ int RunHelp(int argc, char** argv) {
     std::cerr << "mdhost help: one command at a time\n";
     return kExitBadInput;
   }
-  std::cout << "usage:\n";
-  PrintCommand(*command, std::cout);
-  if (command->takesSessionOptions) PrintSessionOptions(std::cout);
-  PrintEndOfOptions(std::cout);
-  return kExitOk;
+  return PrintCommandHelp(*command);
 }
 
 }  // namespace
@@ -75,6 +79,8 @@ int main(int argc, char** argv) {
     std::cerr << problem << "\n";
     return kExitBadInput;
   }
+  // mdhost COMMAND --help, a newcomer's way of asking, reads as mdhost help COMMAND.
+  if (line.helpAsked) return PrintCommandHelp(*command);
   try {
     return command->run(line);
   } catch (const std::exception& error) {
