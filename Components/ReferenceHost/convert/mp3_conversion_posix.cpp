@@ -1,18 +1,12 @@
 #include "convert/mp3_conversion.h"
 
 #include <filesystem>
-#include <set>
 
 #include "convert/audio_transcode.h"
 #include "convert/lame_tag.h"
 #include "convert/tag_transfer.h"
 
 bool CanConvert() { return true; }
-
-bool ConvertibleExtension(const std::string& extension) {
-  static const std::set<std::string> kConverted = {".flac", ".m4a", ".mp4", ".aac", ".ogg", ".oga", ".opus"};
-  return kConverted.count(extension) != 0;
-}
 
 ConversionResult ConvertToMp3(const std::string& source, const std::string& destination,
                               const EncodeSettings& settings, const std::atomic<bool>& stop) {

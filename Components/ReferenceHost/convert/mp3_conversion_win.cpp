@@ -4,8 +4,6 @@
 // play is skipped there, as before conversion existed.
 bool CanConvert() { return false; }
 
-bool ConvertibleExtension(const std::string&) { return false; }
-
 ConversionResult ConvertToMp3(const std::string&, const std::string&, const EncodeSettings&,
                               const std::atomic<bool>&) {
   return {false, false, "this build has no converter"};
