@@ -30,11 +30,15 @@ std::string KeyOf(const CacheSource& source, const EncodeSettings& settings) {
 
 std::string Mp3Name(const std::string& path) { return fs::u8path(path).stem().u8string() + ".mp3"; }
 
-unsigned long long FolderBytes(const fs::path& folder) {
+// The bytes of an entry's files, and when the latest of them was used.
+unsigned long long FolderBytes(const fs::path& folder, fs::file_time_type* used) {
   unsigned long long bytes = 0;
   std::error_code error;
-  for (const auto& file : fs::directory_iterator(folder, error))
-    if (file.is_regular_file(error)) bytes += file.file_size(error);
+  for (const auto& file : fs::directory_iterator(folder, error)) {
+    if (!file.is_regular_file(error)) continue;
+    bytes += file.file_size(error);
+    *used = std::max(*used, file.last_write_time(error));
+  }
   return bytes;
 }
 
@@ -66,7 +70,9 @@ bool ConversionCache::Has(const CacheSource& source, const EncodeSettings& setti
   const fs::path mp3 = fs::u8path(PathFor(source, settings));
   std::error_code error;
   if (!fs::is_regular_file(mp3, error)) return false;
-  fs::last_write_time(mp3.parent_path(), fs::file_time_type::clock::now(), error);
+  // The MP3's own time says when it was last used (a folder's time cannot
+  // be set everywhere).
+  fs::last_write_time(mp3, fs::file_time_type::clock::now(), error);
   return true;
 }
 
@@ -107,7 +113,9 @@ void ConversionCache::Trim(const std::set<std::string>& keep) const {
       if (used < day_ago) fs::remove_all(item.path(), error);
       continue;
     }
-    entries.push_back({item.path(), used, FolderBytes(item.path())});
+    Entry entry{item.path(), fs::file_time_type::min(), 0};
+    entry.bytes = FolderBytes(item.path(), &entry.used);
+    entries.push_back(entry);
     total += entries.back().bytes;
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.used < b.used; });

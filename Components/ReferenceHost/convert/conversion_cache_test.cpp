@@ -98,7 +98,7 @@ TEST_F(ConversionCacheTest, LimitTakesLeastRecentlyUsedFirstButNeverWhatIsKept) 
     sources.push_back({"/music/" + std::to_string(i) + ".flac", 10, i});
     ASSERT_TRUE(cache.Make(sources.back(), EncodeSettings(), stop_).ok);
     // Used in this order, a second apart as the file system sees it.
-    fs::last_write_time(fs::u8path(cache.PathFor(sources.back(), EncodeSettings())).parent_path(),
+    fs::last_write_time(fs::u8path(cache.PathFor(sources.back(), EncodeSettings())),
                         fs::file_time_type::clock::now() - std::chrono::seconds(10 - i));
   }
   cache.Has(sources[0], EncodeSettings());  // a hit: now the most recent

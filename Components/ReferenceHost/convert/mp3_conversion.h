@@ -17,7 +17,8 @@ bool CanConvert();
 // Whether a file with this lower-cased extension (".flac") is one to convert.
 bool ConvertibleExtension(const std::string& extension);
 
-// Those extensions, lower-cased; none where the build has no converter.
+// Those extensions, lower-cased (ConvertsForPlayer says whether this build
+// converts them for a player).
 const std::vector<std::string>& ConvertedExtensions();
 
 struct ConversionResult {

@@ -9,16 +9,6 @@
 
 bool CanConvert() { return true; }
 
-const std::vector<std::string>& ConvertedExtensions() {
-  static const std::vector<std::string> kConverted = {".flac", ".m4a", ".mp4", ".aac", ".ogg", ".oga", ".opus"};
-  return kConverted;
-}
-
-bool ConvertibleExtension(const std::string& extension) {
-  const std::vector<std::string>& converted = ConvertedExtensions();
-  return std::find(converted.begin(), converted.end(), extension) != converted.end();
-}
-
 ConversionResult ConvertToMp3(const std::string& source, const std::string& destination,
                               const EncodeSettings& settings, const std::atomic<bool>& stop) {
   ConversionResult result;

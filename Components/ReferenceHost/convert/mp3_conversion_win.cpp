@@ -4,13 +4,6 @@
 // play is skipped there, as before conversion existed.
 bool CanConvert() { return false; }
 
-bool ConvertibleExtension(const std::string&) { return false; }
-
-const std::vector<std::string>& ConvertedExtensions() {
-  static const std::vector<std::string> kNone;
-  return kNone;
-}
-
 ConversionResult ConvertToMp3(const std::string&, const std::string&, const EncodeSettings&,
                               const std::atomic<bool>&) {
   return {false, false, "this build has no converter"};

@@ -106,7 +106,7 @@ int RunSend(const CommandLine& line) {
   std::string error;
   ConversionChoice conversion;
   if (!TagsFromOptions(line, &given, &error) ||
-      !ConversionFromOptions(line, "send", &conversion, &error, std::cerr)) {
+      !ConversionFromOptions(line, &conversion, &error)) {
     std::cerr << "mdhost send: " << error << "\n";
     return kExitBadInput;
   }
@@ -162,6 +162,7 @@ int RunSend(const CommandLine& line) {
     // the medium cannot take, is not sent.
     const std::string why = SendRefusal(session.Plugin(), medium.device, sentFile, source);
     if (!why.empty()) {
+      SayWhenNotConverted(conversion, LowerExtension(sentFile), "send", std::cerr);
       lines.Add("refused " + wide::EscapeForDisplay(files[done]) + ": " + why);
       status = kExitFailure;
       continue;

@@ -336,7 +336,7 @@ int RunSync(const CommandLine& line) {
   }
   ConversionChoice conversion;
   std::string problem;
-  if (!ConversionFromOptions(line, "sync", &conversion, &problem, std::cerr)) {
+  if (!ConversionFromOptions(line, &conversion, &problem)) {
     std::cerr << "mdhost sync: " << problem << "\n";
     return kExitBadInput;
   }
@@ -373,9 +373,11 @@ int RunSync(const CommandLine& line) {
   if (session.Plugin()->GetDevicePropertyString(medium.device, W("DeviceSupportedFileFormats"), formats.Put()) != S_OK)
     formats.Reset();
   const SyncPlan plan = PlanSync(source, player, record, wide::ToUtf8(formats.ToString()), run.options);
-  for (const SourceTrack* track : plan.unplayable)
+  for (const SourceTrack* track : plan.unplayable) {
+    SayWhenNotConverted(conversion, LowerExtension(track->relative), "sync", std::cerr);
     std::cout << "skipped " << track->relative << ": the player does not play " << LowerExtension(track->relative)
               << " files\n";
+  }
   PrintTwins(plan);
   for (const auto& [track, other] : plan.clashes)
     std::cout << "skipped " << track->relative << ": its MP3's name is " << other << "'s on the player\n";

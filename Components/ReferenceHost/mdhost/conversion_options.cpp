@@ -9,8 +9,7 @@ constexpr unsigned kMostJobs = 64;
 
 }  // namespace
 
-bool ConversionFromOptions(const CommandLine& line, const char* command, ConversionChoice* choice,
-                           std::string* error, std::ostream& out) {
+bool ConversionFromOptions(const CommandLine& line, ConversionChoice* choice, std::string* error) {
   *choice = ConversionChoice();
   if (line.Has("--quality") && !ParseQuality(line.Value("--quality"), &choice->settings, error)) return false;
   choice->jobs = ConversionQueue::DefaultJobs();
@@ -24,9 +23,15 @@ bool ConversionFromOptions(const CommandLine& line, const char* command, Convers
     }
     choice->jobs = static_cast<unsigned>(std::stoul(jobs));
   }
-  if (line.Has("--no-convert")) return true;
-  choice->convert = CanConvert();
-  if (!choice->convert)
-    out << "mdhost " << command << ": this build has no converter; tracks the player does not play are not sent\n";
+  choice->asked = !line.Has("--no-convert");
+  choice->convert = choice->asked && CanConvert();
   return true;
+}
+
+void SayWhenNotConverted(const ConversionChoice& choice, const std::string& extension, const char* command,
+                         std::ostream& out) {
+  static bool said = false;
+  if (said || !choice.asked || choice.convert || !ConvertibleExtension(extension)) return;
+  said = true;
+  out << "mdhost " << command << ": this build has no converter; tracks the player does not play are not sent\n";
 }

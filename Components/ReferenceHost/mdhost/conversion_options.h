@@ -11,13 +11,16 @@
 #include "mdhost/command.h"
 
 struct ConversionChoice {
+  bool asked = false;  // no --no-convert
   bool convert = false;
   EncodeSettings settings;
   unsigned jobs = 1;
 };
 
 // False with the reason for a --quality or --jobs that is no such value.
-// `out` hears once that this build has no converter, unless --no-convert
-// asked for none anyway.
-bool ConversionFromOptions(const CommandLine& line, const char* command, ConversionChoice* choice,
-                           std::string* error, std::ostream& out);
+bool ConversionFromOptions(const CommandLine& line, ConversionChoice* choice, std::string* error);
+
+// Once a run meets a track it would have converted: that this build has
+// none (said once per run, and only without --no-convert).
+void SayWhenNotConverted(const ConversionChoice& choice, const std::string& extension, const char* command,
+                         std::ostream& out);
