@@ -39,7 +39,11 @@ TEST_F(UploadSpoolTest, SweepTakesOnlyTheSpoolsOfEndedServers) {
   const fs::path dead = Folder("mdhost-serve-dead", true);
   const fs::path starting = Folder("mdhost-serve-starting", false);
   const fs::path stale = Folder("mdhost-serve-stale", false);
-  fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+  // Where a folder's time cannot be set (mingw's library under Wine), the
+  // stale folder is as fresh as the starting one, and is kept as it is.
+  std::error_code aged;
+  fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::minutes(5), aged);
+  const bool staleGoes = !aged;
   const fs::path other = Folder("other-dead", true);
 
   const std::vector<std::string> removed = SweepDeadSpools(base_.u8string());
@@ -47,9 +51,9 @@ TEST_F(UploadSpoolTest, SweepTakesOnlyTheSpoolsOfEndedServers) {
   const struct {
     const fs::path& folder;
     bool kept;
-  } expected[] = {{live, true}, {dead, false}, {starting, true}, {stale, false}, {other, true}};
+  } expected[] = {{live, true}, {dead, false}, {starting, true}, {stale, !staleGoes}, {other, true}};
   for (const auto& e : expected) EXPECT_EQ(fs::exists(e.folder), e.kept) << e.folder;
-  EXPECT_EQ(removed.size(), 2u);
+  EXPECT_EQ(removed.size(), staleGoes ? 2u : 1u);
 }
 
 TEST_F(UploadSpoolTest, AHeldMarkIsSeenUntilItsHolderGoes) {
