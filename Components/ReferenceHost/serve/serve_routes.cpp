@@ -187,7 +187,6 @@ void ServeRoutes::AddSend(HostThreadQueue& queue, PlayerView& view, EventHub& ev
     });
     if (file.OverCap()) return tooLarge();
     if (!whole || !file.Finish()) return Refuse(response, 400, "The file did not arrive whole.");
-    const std::string location = request.Param("location");
     std::string sent = file.Path();
     bool convert = false;
     queue.Call([&] {
