@@ -11,7 +11,7 @@
 set -uo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-size=64M
+size=128M
 if [ "${1:-}" = --size ]; then size=$2; shift 2; fi
 
 dir=$(mktemp -d /tmp/md-exfat-XXXXXX) || exit 1

@@ -200,17 +200,20 @@ try:
     wait_for(f"return {row('silence-2s-PCM-44100-16-ID3v23.wav')}", 10, "the sent track was not listed")
     assert os.path.exists(os.path.join(music, "silence-2s-PCM-44100-16-ID3v23.wav"))
 
-    step("a file the player does not play is refused before a byte is sent, and shows as refused")
-    drag_files([os.path.join(audio, "no-tags.flac")], "document.getElementById('table')")
-    refused = "document.querySelector('.transfer[data-name=\"no-tags.flac\"]')"
-    wait_for(f"const t = {refused}; return t && t.dataset.outcome", 10, "the FLAC file's send did not end")
+    step("a file the player neither plays nor the host converts is refused before a byte is sent")
+    aiff = os.path.join(work, "tone.aiff")
+    with open(aiff, "wb") as f:
+        f.write(b"FORM" + bytes(4096))
+    drag_files([aiff], "document.getElementById('table')")
+    refused = "document.querySelector('.transfer[data-name=\"tone.aiff\"]')"
+    wait_for(f"const t = {refused}; return t && t.dataset.outcome", 10, "the AIFF file's send did not end")
     state = browser.execute_script(f"""const t = {refused};
         return [t.dataset.outcome, t.className, !!t.querySelector('progress'), t.textContent,
-                performance.getEntriesByType('resource').filter((e) => e.name.includes('flac')).length]""")
+                performance.getEntriesByType('resource').filter((e) => e.name.includes('aiff')).length]""")
     assert state[0] == "refused" and "refused" in state[1].split(), state
     assert not state[2], f"a refused file shows a progress bar: {state}"
-    assert "does not play .flac" in state[3], state
-    assert state[4] == 0, f"the FLAC file was sent before it was refused: {state}"
+    assert "does not play .aiff" in state[3], state
+    assert state[4] == 0, f"the AIFF file was sent before it was refused: {state}"
 
     step("reorder the playlist by dragging; the M3U8 on disk follows")
     browser.execute_script("document.querySelector('#crumbs .link').click()")

@@ -231,11 +231,11 @@ def check_hiding(serve, location):
 def check_refused_unread(serve, location, spooled):
     """A file the player does not play is refused from its name, before its
     body is read: the answer comes while the client still holds most of it."""
-    raw = raw_upload(serve, location, "Lossless.flac", 512 << 10, 4096)
+    raw = raw_upload(serve, location, "Lossless.aiff", 512 << 10, 4096)
     answer, _ = read_answer(raw, 5)
     raw.close()
-    if not answer or b" 422 " not in answer.split(b"\r\n")[0] + b" " or b"does not play .flac" not in answer:
-        failures.append(f"a FLAC send was not refused before its body was read: {answer!r}")
+    if not answer or b" 422 " not in answer.split(b"\r\n")[0] + b" " or b"does not play .aiff" not in answer:
+        failures.append(f"an AIFF send (neither played nor converted) was not refused before its body was read: {answer!r}")
     if spooled():
         failures.append(f"a refused send left a file behind: {spooled()}")
 

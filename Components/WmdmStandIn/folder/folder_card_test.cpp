@@ -355,7 +355,7 @@ TEST(FolderCardTest, ACardPulledOutIsGoneNotFull) {
   // A send long enough to be caught in the middle: the card goes as soon
   // as its temporary file is there.
   std::atomic<HRESULT> midway{S_FALSE};
-  std::thread send([&] { midway = edits.Send("Music", W("midway.mp3"), std::string(40 << 20, 'm')); });
+  std::thread send([&] { midway = edits.Send("Music", W("midway.mp3"), std::string(100 << 20, 'm')); });
   while (midway == S_FALSE && Temporaries(player).empty()) std::this_thread::yield();
   ASSERT_EQ(CardVolume::Run("pull"), 0);
   send.join();
