@@ -27,6 +27,8 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "quiet_command.h"
+
 extern char** environ;
 
 namespace fs = std::filesystem;
@@ -132,24 +134,7 @@ Folders& Shared() {
   return folders;
 }
 
-// Runs the program with its output thrown away; the seconds it took, or a
-// negative number when it failed.
-double Run(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
-  const auto start = std::chrono::steady_clock::now();
-  pid_t child = 0;
-  int status = -1;
-  if (posix_spawnp(&child, args[0], &actions, nullptr, args.data(), environ) == 0) waitpid(child, &status, 0);
-  const auto stop = std::chrono::steady_clock::now();
-  posix_spawn_file_actions_destroy(&actions);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? std::chrono::duration<double>(stop - start).count() : -1;
-}
+double Run(const std::vector<std::string>& argv) { return TimeQuietly(argv); }
 
 std::vector<std::string> SyncCommand(const Folders& f) {
   return {f.mdhost, "sync", f.source.string(), f.player.string(), "/Music"};

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "quiet_command.h"
 #include "sample_tracks.h"
 
 extern char** environ;
@@ -65,7 +66,6 @@ struct Folders {
     std::error_code ignored;
     fs::remove_all(root, ignored);
   }
-  static int RunQuietly(const std::vector<std::string>& argv);
   // The exFAT volume's mount point, made on first use; empty when it cannot be.
   const fs::path& Card() {
     if (cardAsked) return card;
@@ -83,35 +83,12 @@ struct Folders {
   }
 };
 
-// Runs the program with its output thrown away; its exit status, or -1.
-int Folders::RunQuietly(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
-  pid_t child = 0;
-  int status = -1;
-  if (posix_spawnp(&child, args[0], &actions, nullptr, args.data(), environ) == 0) waitpid(child, &status, 0);
-  posix_spawn_file_actions_destroy(&actions);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 Folders& Shared() {
   static Folders folders;
   return folders;
 }
 
-// Runs the program with its output thrown away; the seconds it took, or a
-// negative number when it failed.
-double Run(const std::vector<std::string>& argv) {
-  const auto start = std::chrono::steady_clock::now();
-  const int status = Folders::RunQuietly(argv);
-  const auto stop = std::chrono::steady_clock::now();
-  return status == 0 ? std::chrono::duration<double>(stop - start).count() : -1;
-}
+double Run(const std::vector<std::string>& argv) { return TimeQuietly(argv); }
 
 std::vector<std::string> SyncCommand(const Folders& f, const fs::path& player) {
   return {f.mdhost, "sync", f.source.string(), player.string(), "/Music"};
