@@ -44,8 +44,10 @@ MD_LINUX_PACKAGES+=(libblkid-dev)
 # the browser its page is tested in.
 MD_LINUX_PACKAGES+=(libboost-dev chromium chromium-driver python3-selenium)
 # The page's accessibility checker, axe-core, comes from npm at a pinned
-# version (the browser test installs it into the build folder).
-MD_LINUX_PACKAGES+=(npm)
+# version (the browser test installs it into the build folder). A machine
+# whose Node.js came from elsewhere carries its own npm, and Debian's npm
+# conflicts with that Node.js: ask apt only when no npm is there at all.
+command -v npm >/dev/null 2>&1 || MD_LINUX_PACKAGES+=(npm)
 # clang's libFuzzer and its sanitizer runtimes, for tools/fuzz.sh.
 MD_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 MD_WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine64
