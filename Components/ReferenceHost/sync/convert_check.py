@@ -168,8 +168,13 @@ def main():
         files = make_library(source, cover, back)
         if EXFAT:
             volume = os.path.join(work, "volume")
-            player = subprocess.run(["bash", EXFAT, "up", volume, "64M", "PLAYER"], capture_output=True, text=True,
-                                    check=True).stdout.strip()
+            made = subprocess.run(["bash", EXFAT, "up", volume, "64M", "PLAYER"], capture_output=True, text=True)
+            if made.returncode == 77:  # allowed to go without exFAT here: say so, skip
+                print(made.stderr.strip())
+                sys.exit(77)
+            if made.returncode != 0:
+                fail("no exFAT volume could be made", made.stderr)
+            player = made.stdout.strip()
         else:
             player = os.path.join(work, "Player")
             os.makedirs(player)
@@ -236,7 +241,8 @@ def main():
         out = sync()
         expect_lines(out, r"^sent Album/02 Alac\.m4a as Album/02 Alac\.mp3 \(converted earlier\)$",
                      r"^sync: 5 sent, .* 0 converted")
-        if EXFAT:
+        if EXFAT:  # what follows asks nothing more of the card's file system
+            print("passed")
             return
 
         # A constant rate asked for is another conversion.
