@@ -5,29 +5,23 @@
 // second sync, which converts and sends nothing, beside rsync -a's second
 // run (goal: within 2x).
 // Every program starts afresh each time: what is timed is the whole run,
-// from start to exit. The tracks are generated once with libavcodec's FLAC
-// encoder under $TMPDIR (or /tmp), with the sync's record and conversion
-// cache, and removed at exit.
+// from start to exit. The tracks are generated once (sample_flac.h, through
+// libavcodec's FLAC encoder) under $TMPDIR (or /tmp), with the sync's record
+// and conversion cache, and removed at exit.
 #include <benchmark/benchmark.h>
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-}
 
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "quiet_command.h"
+#include "sample_flac.h"
 
 extern char** environ;
 
@@ -37,63 +31,6 @@ namespace {
 
 constexpr int kTracks = 200;
 constexpr int kSeconds = 30;
-constexpr int kRate = 44100;
-
-// One 30-second stereo track: chords that change each second over a little
-// noise, so that the encoders have music-like work, not silence.
-bool WriteFlac(const std::string& path, unsigned seed) {
-  const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_FLAC);
-  AVFormatContext* out = nullptr;
-  if (!codec || avformat_alloc_output_context2(&out, nullptr, "flac", path.c_str()) < 0) return false;
-  AVCodecContext* encoder = avcodec_alloc_context3(codec);
-  encoder->sample_rate = kRate;
-  encoder->sample_fmt = AV_SAMPLE_FMT_S16;
-  av_channel_layout_default(&encoder->ch_layout, 2);
-  encoder->time_base = {1, kRate};
-  AVStream* stream = avformat_new_stream(out, nullptr);
-  bool ok = avcodec_open2(encoder, codec, nullptr) >= 0 &&
-            avcodec_parameters_from_context(stream->codecpar, encoder) >= 0 &&
-            avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(out, nullptr) >= 0;
-  std::mt19937 noise(seed);
-  std::uniform_int_distribution<int> hiss(-300, 300);
-  AVFrame* frame = av_frame_alloc();
-  AVPacket* packet = av_packet_alloc();
-  const int size = encoder->frame_size > 0 ? encoder->frame_size : 4096;
-  for (long long done = 0; ok && done <= static_cast<long long>(kRate) * kSeconds; done += size) {
-    const long long left = static_cast<long long>(kRate) * kSeconds - done;
-    AVFrame* given = nullptr;
-    if (left > 0) {
-      frame->nb_samples = static_cast<int>(std::min<long long>(size, left));
-      frame->format = encoder->sample_fmt;
-      av_channel_layout_copy(&frame->ch_layout, &encoder->ch_layout);
-      ok = av_frame_get_buffer(frame, 0) >= 0;
-      auto* samples = reinterpret_cast<int16_t*>(frame->data[0]);
-      for (int i = 0; ok && i < frame->nb_samples; ++i) {
-        const double t = static_cast<double>(done + i) / kRate;
-        const double root = 110.0 * std::pow(2.0, ((seed + static_cast<int>(t)) % 12) / 12.0);
-        const double wave = std::sin(2 * M_PI * root * t) + 0.5 * std::sin(2 * M_PI * root * 1.5 * t) +
-                            0.25 * std::sin(2 * M_PI * root * 2.52 * t);
-        samples[2 * i] = static_cast<int16_t>(6000 * wave + hiss(noise));
-        samples[2 * i + 1] = static_cast<int16_t>(6000 * std::sin(2 * M_PI * root * 1.26 * t) + hiss(noise));
-      }
-      frame->pts = done;
-      given = frame;
-    }
-    ok = ok && avcodec_send_frame(encoder, given) >= 0;
-    while (ok && avcodec_receive_packet(encoder, packet) >= 0) {
-      av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
-      ok = av_interleaved_write_frame(out, packet) >= 0;
-    }
-    av_frame_unref(frame);
-  }
-  ok = ok && av_write_trailer(out) >= 0;
-  av_packet_free(&packet);
-  av_frame_free(&frame);
-  avcodec_free_context(&encoder);
-  avio_closep(&out->pb);
-  avformat_free_context(out);
-  return ok;
-}
 
 struct Folders {
   fs::path root, source, player, converted, copy, state, cache;
@@ -113,7 +50,8 @@ struct Folders {
     for (int i = 0; i < kTracks && made; ++i) {
       const fs::path album = source / ("Album " + std::to_string(i / 20));
       fs::create_directories(album);
-      made = WriteFlac((album / ("Track " + std::to_string(i) + ".flac")).string(), static_cast<unsigned>(i));
+      made = sample_tracks::WriteFlac((album / ("Track " + std::to_string(i) + ".flac")).string(),
+                                      static_cast<unsigned>(i), kSeconds);
     }
     mdhost = (fs::read_symlink("/proc/self/exe").parent_path() / "mdhost").string();
     setenv("XDG_STATE_HOME", state.c_str(), 1);

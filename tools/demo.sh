@@ -116,16 +116,20 @@ md_say "Linux: a rename and a delete"
 show "$mdhost" mv "$medium" "$second" '02 Low Tide (live).mp3' "${players[@]}" -v
 show "$mdhost" rm "$medium" "$first" "${players[@]}" -v
 
-md_say "Linux: a library folder synced onto the player, then again (nothing to send)"
+md_say "Linux: a library folder synced onto the player (a FLAC converted to MP3), then again (nothing to send)"
 if has_command sync; then
   library="$work/Library"
   mkdir -p "$library/City Lights"
   cp "$tracks/Night Bus.mp3" "$library/City Lights/"
   cp "$tracks/01 First Light.mp3" "$tracks/03 Breakwater.mp3" "$library/"
+  # A FLAC the player cannot play: the sync sends it converted to MP3, tags kept.
+  cp "$bin/samples/lossless/04 Harbour Lights.flac" "$library/"
+  export XDG_CACHE_HOME="$work/cache"
   printf '#EXTM3U\n01 First Light.mp3\nCity Lights/Night Bus.mp3\n' >"$library/Evening.m3u8"
   export XDG_STATE_HOME="$work/state"
   show "$mdhost" sync "$library" "$medium" /Library --playlists --dry-run
   show "$mdhost" sync "$library" "$medium" /Library --playlists
+  show "$mdhost" ls "$medium" /Library "${players[@]}"
   show "$mdhost" sync "$library" "$medium" /Library --playlists
 else
   skip "mdhost sync is not in this build yet"
