@@ -39,10 +39,17 @@ run_ctest() {
   md_say "testing $name"
   local log="$MD_BUILD_ROOT/$name.ctest.log"
   if ctest --test-dir "$MD_BUILD_ROOT/$name" --output-on-failure -j "$MD_JOBS" "$@" 2>&1 | tee "$log"; then
-    results+=("$name: passed$(md_retried_tests "$log")")
+    results+=("$name: passed$(md_retried_tests "$log"), $(md_lane_time)")
   else
-    results+=("$name: FAILED")
+    results+=("$name: FAILED, $(md_lane_time)")
   fi
+}
+
+# The wall time since the lane began, build and tests together, so that each
+# run's summary tells where the time of the whole command goes.
+md_lane_time() {
+  local seconds=$((SECONDS - lane_started))
+  printf '%d min %02d s' $((seconds / 60)) $((seconds % 60))
 }
 
 # Names the tests that failed once and passed when run again, so that a
@@ -54,6 +61,7 @@ md_retried_tests() {
 }
 
 for lane in "${lanes[@]}"; do
+  lane_started=$SECONDS
   case "$lane" in
     linux)
       md_say "building the Linux lane"
@@ -99,5 +107,5 @@ done
 md_say "summary"
 printf '  %s\n' "${results[@]}"
 failed=0
-for r in "${results[@]}"; do [[ "$r" == *FAILED ]] && failed=1; done
+for r in "${results[@]}"; do [[ "$r" == *FAILED* ]] && failed=1; done
 exit $failed
