@@ -127,5 +127,50 @@ TEST_F(FaultInjectionTest, ADeathStaysWithTheObjectThatAnsweredIt) {
   EXPECT_EQ(fresh->GetStatus(&status), S_OK);
 }
 
+// A stale answer planted for the provider to word: each kind of player says
+// it its own way, a Win32-code player by whether the object is a file or a
+// folder, and the object keeps saying it.
+TEST_F(FaultInjectionTest, AStaleAnswerIsWordedByTheObjectsProvider) {
+  const HRESULT fileMissing = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  const HRESULT pathMissing = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+  const struct {
+    const char* provider;
+    Personality personality;
+    bool fileErrors;
+    HRESULT file, folder, globals;
+  } rows[] = {
+      {"mass storage", Personality::MassStorage, false, WMDM_E_INTERFACEDEAD, WMDM_E_INTERFACEDEAD,
+       WMDM_E_INTERFACEDEAD},
+      {"mass storage, Win32 codes", Personality::MassStorage, true, fileMissing, pathMissing, pathMissing},
+      {"mtp", Personality::Mtp, false, MTP_E_INVALID_OBJECT_HANDLE, MTP_E_INVALID_OBJECT_HANDLE,
+       MTP_E_INVALID_OBJECT_HANDLE},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.provider);
+    ASSERT_TRUE(Model().SetPersonality(players_.pocket, row.personality));
+    ASSERT_TRUE(Model().SetStaleAsFileErrors(players_.pocket, row.fileErrors));
+    WCHAR name[64] = {};
+    DWORD attributes = 0;
+    auto one = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album"), W("one.mp3")});
+    auto album = StorageAt(W("Pocket 20"), {W("Internal Memory"), W("Music"), W("Album")});
+    Faults().InjectStale(ObjectKind::Storage, "GetName", 2);
+    EXPECT_EQ(one->GetName(name, 64), row.file);
+    EXPECT_EQ(one->GetAttributes(&attributes, nullptr), row.file) << "and to every later call";
+    EXPECT_EQ(album->GetName(name, 64), row.folder);
+
+    auto memory = StorageAt(W("Pocket 20"), {W("Internal Memory")});
+    ComPtr<IWMDMStorageGlobals> globals;
+    ASSERT_EQ(memory->GetStorageGlobals(&globals), S_OK);
+    Faults().InjectStale(ObjectKind::StorageGlobals, "GetCapabilities", 1, players_.internal);
+    EXPECT_EQ(globals->GetCapabilities(&attributes), row.globals);
+    EXPECT_EQ(memory->GetName(name, 64), row.globals) << "the globals die with their storage";
+
+    // The device is the platform's: dead whatever the provider.
+    Faults().InjectStale(ObjectKind::Device, "GetType", 1, players_.pocket);
+    EXPECT_EQ(DeviceNamed(W("Pocket 20"))->GetType(&attributes), WMDM_E_INTERFACEDEAD);
+    Faults().ClearFaults();
+  }
+}
+
 }  // namespace
 }  // namespace wmdm_standin

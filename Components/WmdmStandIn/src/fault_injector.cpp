@@ -1,5 +1,7 @@
 #include "fault_injector.h"
 
+#include <mswmdm.h>
+
 namespace wmdm_standin {
 
 const char* KindName(ObjectKind kind) {
@@ -58,6 +60,10 @@ void FaultInjector::InjectDeath(ObjectKind kind, const std::string& method, HRES
                                 ObjectId object, int after) {
   std::lock_guard<std::mutex> lock(mutex_);
   faults_[Key{kind, Intern(method), object}] = Fault{result, times, after, true};
+}
+
+void FaultInjector::InjectStale(ObjectKind kind, const std::string& method, int times, ObjectId object, int after) {
+  InjectDeath(kind, method, kProviderStaleAnswer, times, object, after);
 }
 
 void FaultInjector::ClearFaults() {
@@ -150,10 +156,14 @@ std::optional<HRESULT> FaultInjector::Enter(ObjectKind kind, const char* method,
     }
   }
   if (faults_.empty()) return std::nullopt;
-  if (object != 0) {
-    if (auto result = Take(Key{kind, id, object}, lasting)) return result;
-  }
-  return Take(Key{kind, id, 0}, lasting);
+  std::optional<HRESULT> result;
+  if (object != 0) result = Take(Key{kind, id, object}, lasting);
+  if (!result) result = Take(Key{kind, id, 0}, lasting);
+  // Storages and their globals know their provider and answer for it; any
+  // other object is the platform's own, which answers dead.
+  if (result == kProviderStaleAnswer && kind != ObjectKind::Storage && kind != ObjectKind::StorageGlobals)
+    result = WMDM_E_INTERFACEDEAD;
+  return result;
 }
 
 std::optional<HRESULT> FaultInjector::Take(const Key& key, bool* lasting) {

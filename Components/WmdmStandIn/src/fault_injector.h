@@ -36,6 +36,15 @@ const char* KindName(ObjectKind kind);
 // Counts for ever.
 inline constexpr int kEveryCall = -1;
 
+// Armed as a fault's answer (InjectStale), it stands for what the object's
+// provider says of an object it no longer knows by the reference held: a
+// storage answers as its player does (dead; an MTP player's invalid handle;
+// "file not found", or "path not found" for a folder, on a player that
+// answers storage errors with Win32 codes), storage globals as their
+// medium's root, every other kind dead. A test of a retry then runs
+// unchanged against each kind of provider.
+inline constexpr HRESULT kProviderStaleAnswer = static_cast<HRESULT>(0xA004FFFFu);
+
 class FaultInjector {
  public:
   // The next `times` calls of `method` on objects of `kind` answer `result`
@@ -55,6 +64,8 @@ class FaultInjector {
   // as a plain fault.
   void InjectDeath(ObjectKind kind, const std::string& method, HRESULT result, int times = 1, ObjectId object = 0,
                    int after = 0);
+  // InjectDeath with the answer the object's provider gives (kProviderStaleAnswer).
+  void InjectStale(ObjectKind kind, const std::string& method, int times = 1, ObjectId object = 0, int after = 0);
   void ClearFaults();
   // The next call of `method` on an object of `kind` first runs `action` on
   // the caller's thread, then goes on as usual: what the platform does while

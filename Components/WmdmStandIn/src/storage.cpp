@@ -42,6 +42,7 @@ HRESULT STDMETHODCALLTYPE Storage::QueryInterface(REFIID riid, void** object) {
 std::optional<HRESULT> Storage::Enter(const char* method) const {
   bool lasting = false;
   if (auto injected = model_->Faults().Enter(ObjectKind::Storage, method, handle_.object->id, &lasting)) {
+    if (*injected == kProviderStaleAnswer) injected = StaleAnswer(handle_);
     if (lasting) deadAnswer_ = *injected;
     return injected;
   }

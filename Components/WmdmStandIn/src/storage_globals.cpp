@@ -39,6 +39,7 @@ StorageGlobals::StorageGlobals(std::shared_ptr<PlayerModel> model, std::shared_p
 std::optional<HRESULT> StorageGlobals::Enter(const char* method) const {
   bool lasting = false;
   if (auto injected = model_->Faults().Enter(ObjectKind::StorageGlobals, method, medium_->id, &lasting)) {
+    if (*injected == kProviderStaleAnswer) injected = origin_ ? StaleAnswer(origin_->Handle()) : StaleAnswer(*medium_->root);
     if (lasting && origin_) origin_->KeepDead(*injected);
     return injected;
   }

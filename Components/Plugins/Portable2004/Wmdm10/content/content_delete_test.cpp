@@ -1,5 +1,6 @@
 #include "testing/content_changes_test.h"
 #include "testing/resolver_test_player.h"
+#include "testing/stale_answers.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
 
@@ -147,21 +148,25 @@ TEST_F(ContentDeleteTest, AFolderReachingOntoAnotherFileSystemIsNotTakenApart) {
   model_->Faults().ClearFaults();
 }
 
-TEST_F(ContentDeleteTest, ADeadInterfaceIsRetriedOnce) {
-  const struct {
-    const WCHAR* path;
-    int deadAnswers;
-    HRESULT result;
-  } rounds[] = {{W("\\Music\\b.mp3"), 1, S_OK}, {W("\\Music\\zero.mp3"), 2, MapResult(WMDM_E_INTERFACEDEAD)}};
-  for (const auto& round : rounds) {
-    SCOPED_TRACE(wide::ToUtf8(round.path));
-    model_->Faults().ResetCalls();
-    model_->Faults().InjectDeath(ObjectKind::Storage, "Delete", WMDM_E_INTERFACEDEAD, round.deadAnswers);
-    EXPECT_EQ(Delete(round.path), round.result);
-    EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 2);
+TEST_F(ContentDeleteTest, AStaleAnswerIsRetriedOnce) {
+  for (const StaleAnswer& stale : kStaleAnswers) {
+    ASSERT_TRUE(stale.SetOn(*model_, player_));
+    const ObjectId fresh = AddFile(music_, W("s.mp3"), 10);
+    const struct {
+      const WCHAR* path;
+      ObjectId track;
+      int staleAnswers;
+      HRESULT result;
+    } rounds[] = {{W("\\Music\\s.mp3"), fresh, 1, S_OK}, {W("\\Music\\zero.mp3"), zero_, 2, MapResult(stale.file)}};
+    for (const auto& round : rounds) {
+      SCOPED_TRACE(wide::ToUtf8(round.path) + ", " + stale.name);
+      model_->Faults().ResetCalls();
+      model_->Faults().InjectStale(ObjectKind::Storage, "Delete", round.staleAnswers);
+      EXPECT_EQ(Delete(round.path), round.result);
+      EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 2);
+      EXPECT_EQ(Gone(round.track), round.result == S_OK);
+    }
   }
-  EXPECT_TRUE(Gone(b_));
-  EXPECT_FALSE(Gone(zero_));
 }
 
 // One recursive call takes a folder with everything in it; the host hears
@@ -189,13 +194,23 @@ TEST_F(ContentDeleteTest, AFolderOrPlaylistGoesInOneCallAndIsReportedWithItsKind
 // each playlist is written once and the host hears of it once.
 TEST_F(ContentDeleteTest, ARetriedDeleteEditsEachPlaylistOnce) {
   const ObjectId other = model_->AddPlaylist(pop_, W("Other.pla"), {b_, a_});
-  model_->Faults().InjectDeath(ObjectKind::Storage, "Delete", WMDM_E_INTERFACEDEAD, 1, a_);
-  ASSERT_EQ(Delete(W("\\Music\\a.mp3")), S_OK);
-  EXPECT_TRUE(Gone(a_));
-  EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 2);
-  EXPECT_EQ(Calls(ObjectKind::Storage, "SetReferences"), 2);
-  EXPECT_EQ(References(other), std::vector<ObjectId>{b_});
-  EXPECT_EQ(Signs(Changes()), "==-");
+  const ObjectId tracks[] = {a_, b_};
+  for (const StaleAnswer& stale : kStaleAnswers) {
+    SCOPED_TRACE(stale.name);
+    ASSERT_TRUE(stale.SetOn(*model_, player_));
+    const ObjectId track = tracks[&stale - kStaleAnswers];
+    const WString path = W("\\Music\\") + model_->Inspect(track)->name;
+    model_->SetPlaylistEntries(mix_, {track});
+    model_->Faults().ResetCalls();
+    callback_.ClearEvents();
+    model_->Faults().InjectStale(ObjectKind::Storage, "Delete", 1, track);
+    ASSERT_EQ(Delete(path.c_str()), S_OK);
+    EXPECT_TRUE(Gone(track));
+    EXPECT_EQ(Calls(ObjectKind::Storage, "Delete"), 2);
+    EXPECT_EQ(Calls(ObjectKind::Storage, "SetReferences"), 2);
+    EXPECT_EQ(Signs(Changes()), "==-");
+  }
+  EXPECT_TRUE(References(other).empty());
 }
 
 // A playlist the device will not rewrite keeps its entry; the playlists

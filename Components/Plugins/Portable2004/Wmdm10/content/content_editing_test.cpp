@@ -2,6 +2,7 @@
 
 #include "testing/content_changes_test.h"
 #include "testing/resolver_test_player.h"
+#include "testing/stale_answers.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "host_support/host_item_id_list.h"
@@ -245,43 +246,51 @@ TEST_F(ContentEditingTest, PlaylistReferencesAreInsertedAndRemovedByNameAndPlace
 }
 
 // Each operation, and the WMDM call that acts for it. The storage that gives
-// the dead answer stays dead: the first is met with one fresh resolution
-// (the cached storage would die again); a second one is handed back.
-TEST_F(ContentEditingTest, EveryOperationRetriesOnceOnADeadInterface) {
+// the stale answer stays stale: the first is met with one fresh resolution
+// (the cached storage would answer so again); a second one is handed back.
+TEST_F(ContentEditingTest, EveryOperationRetriesOnceOnAStaleAnswer) {
   HostItemIdList list({W("\\Music\\Mix.pla|\\Music\\b.mp3")});
   const WString at = Internal();
   UniqueBstr out;
-  // The run of each round names an item of its own.
+  WString renamed = W("a.mp3");  // where the renames got to
+  // The run of each round `n` names an item of its own.
+  auto numbered = [](const WCHAR* stem, int n, const WCHAR* extension) {
+    return stem + wide::FromUnsigned(static_cast<unsigned>(n)) + extension;
+  };
   const struct {
     const char* method;
+    bool folder;  // the call is the folder's (the root's), else the file's
     std::function<HRESULT(int)> run;
   } cases[] = {
-      {"Rename",
-       [&](int round) {
-         return plugin_.RenameItem(at.c_str(), round ? W("\\Music\\r.mp3") : W("\\Music\\a.mp3"), W("r.mp3"));
+      {"Rename", false,
+       [&](int n) {
+         const WString name = numbered(W("r"), n, W(".mp3"));
+         const HRESULT hr = plugin_.RenameItem(at.c_str(), (W("\\Music\\") + renamed).c_str(), name.c_str());
+         if (hr == S_OK) renamed = name;
+         return hr;
        }},
-      {"Insert",
-       [&](int round) { return plugin_.CreateFolder(at.c_str(), W("\\"), round ? W("F2") : W("F1"), out.Put()); }},
-      {"Insert3",
-       [&](int round) {
-         return plugin_.CreatePlaylist(at.c_str(), W("\\"), round ? W("P2.pla") : W("P1.pla"), out.Put());
+      {"Insert", true,
+       [&](int n) { return plugin_.CreateFolder(at.c_str(), W("\\"), numbered(W("F"), n, W("")).c_str(), out.Put()); }},
+      {"Insert3", true,
+       [&](int n) {
+         return plugin_.CreatePlaylist(at.c_str(), W("\\"), numbered(W("P"), n, W(".pla")).c_str(), out.Put());
        }},
-      {"SetReferences", [&](int) { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), &list); }},
+      {"SetReferences", false, [&](int) { return plugin_.UpdatePlaylist(at.c_str(), W("\\Music\\Mix.pla"), &list); }},
   };
-  // The success of the first round clears the flag: dead twice in a row gets
-  // one retry and then goes back to the host.
-  const struct {
-    int deadAnswers;
-    HRESULT result;
-  } rounds[] = {{1, S_OK}, {2, MapResult(WMDM_E_INTERFACEDEAD)}};
-  for (const auto& c : cases) {
-    for (int round = 0; round < 2; ++round) {
-      SCOPED_TRACE(testing::Message() << c.method << " dead " << rounds[round].deadAnswers << " times");
-      model_->Faults().ResetCalls();
-      model_->Faults().InjectDeath(ObjectKind::Storage, c.method, WMDM_E_INTERFACEDEAD, rounds[round].deadAnswers);
-      EXPECT_EQ(c.run(round), rounds[round].result);
-      EXPECT_EQ(Calls(ObjectKind::Storage, c.method), 2);
-      model_->Faults().ClearFaults();
+  // The success of each first round clears the flag: stale twice in a row
+  // gets one retry and then goes back to the host.
+  int n = 0;
+  for (const StaleAnswer& stale : kStaleAnswers) {
+    ASSERT_TRUE(stale.SetOn(*model_, player_));
+    for (const auto& c : cases) {
+      for (int staleAnswers = 1; staleAnswers <= 2; ++staleAnswers) {
+        SCOPED_TRACE(testing::Message() << c.method << " stale " << staleAnswers << " times, " << stale.name);
+        model_->Faults().ResetCalls();
+        model_->Faults().InjectStale(ObjectKind::Storage, c.method, staleAnswers);
+        EXPECT_EQ(c.run(++n), staleAnswers == 1 ? S_OK : MapResult(c.folder ? stale.folder : stale.file));
+        EXPECT_EQ(Calls(ObjectKind::Storage, c.method), 2);
+        model_->Faults().ClearFaults();
+      }
     }
   }
 }

@@ -7,6 +7,7 @@
 
 #include "testing/content_changes_test.h"
 #include "testing/resolver_test_player.h"
+#include "testing/stale_answers.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
 
@@ -549,32 +550,41 @@ TEST_F(ContentTransferTest, AnOldFileThatCannotLeaveItsPlaylistsStays) {
   EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), 0);
 }
 
-// The folder's storage answers a stale object and stays dead, as a real one
+// The folder's storage answers a stale object and stays stale, as a real one
 // does. Once: only a fresh lookup of the folder sends the file. Twice (the
-// fresh one dies too): given up after the second attempt, and each next call
-// may retry again.
-TEST_F(ContentTransferTest, ADeadFolderIsResolvedAfreshOnce) {
+// fresh one answers so too): given up after the second attempt, and each next
+// call may retry again. The player words its own answer (dead, or "path not
+// found" for the folder); the MTP codes are planted as they are.
+TEST_F(ContentTransferTest, AStaleFolderIsResolvedAfreshOnce) {
   const struct {
     const char* file;
-    HRESULT dead;
-    int deaths;  // storages of the folder that die in turn
-    HRESULT result;
-    int insert3, insert;
+    HRESULT stale;  // 0: the player's own answer
+    int deaths;     // storages of the folder that answer stale in turn
+    bool gaveUp;
   } rounds[] = {
-      // A dead storage is no missing Insert3: the older call is never tried.
-      {"one.mp3", WMDM_E_INTERFACEDEAD, 1, S_OK, 2, 0},
-      {"two.mp3", MTP_E_INVALID_OBJECT_HANDLE, 2, IPP_E_CANCELLED, 2, 0},
-      {"three.mp3", MTP_E_STALE_OBJECT_REFERENCE, 2, IPP_E_CANCELLED, 2, 0},
-      {"four.mp3", MTP_E_INVALID_OBJECT_HANDLE, 1, S_OK, 2, 0},
+      // A stale storage is no missing Insert3: the older call is never tried.
+      {"one.mp3", 0, 1, false},
+      {"two.mp3", MTP_E_INVALID_OBJECT_HANDLE, 2, true},
+      {"three.mp3", MTP_E_STALE_OBJECT_REFERENCE, 2, true},
+      {"four.mp3", MTP_E_INVALID_OBJECT_HANDLE, 1, false},
+      {"five.mp3", 0, 2, true},
   };
-  for (const auto& round : rounds) {
-    SCOPED_TRACE(round.file);
-    model_->Faults().ResetCalls();
-    model_->Faults().InjectDeath(ObjectKind::Storage, "Insert3", round.dead, round.deaths, music_);
-    EXPECT_EQ(Send(W("\\Music"), Source(round.file)), round.result);
-    EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), round.insert3);
-    EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), round.insert);
-    EXPECT_EQ(Find(W("\\Music\\") + wide::FromUtf8(round.file)) != 0, round.result == S_OK);
+  for (const StaleAnswer& stale : kStaleAnswers) {
+    ASSERT_TRUE(stale.SetOn(*model_, player_));
+    for (const auto& round : rounds) {
+      const std::string file = std::string(stale.fileErrors ? "w" : "d") + round.file;
+      SCOPED_TRACE(file + ", " + stale.name);
+      model_->Faults().ResetCalls();
+      if (round.stale)
+        model_->Faults().InjectDeath(ObjectKind::Storage, "Insert3", round.stale, round.deaths, music_);
+      else
+        model_->Faults().InjectStale(ObjectKind::Storage, "Insert3", round.deaths, music_);
+      const HRESULT result = round.gaveUp ? MapResult(round.stale ? round.stale : stale.folder) : S_OK;
+      EXPECT_EQ(Send(W("\\Music"), Source(file)), result);
+      EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), 2);
+      EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), 0);
+      EXPECT_EQ(Find(W("\\Music\\") + wide::FromUtf8(file)) != 0, result == S_OK);
+    }
   }
 }
 

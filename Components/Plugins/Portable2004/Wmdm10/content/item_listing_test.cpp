@@ -1,5 +1,6 @@
 #include "content/item_filter.h"
 #include "testing/resolver_test_player.h"
+#include "testing/stale_answers.h"
 #include "host_sdk/ipp_result_codes.h"
 #include "core/map_result.h"
 #include "host_sdk/ipp_result_codes.h"
@@ -299,7 +300,7 @@ TEST_F(ItemListingTest, ItemInformationReadsTagsOnceAndResolvesEntries) {
   EXPECT_EQ(plugin_.GetItemInformation(loc.c_str(), W("\\Music\\a.mp3"), nullptr), IPP_E_FAIL);
 }
 
-TEST_F(ItemListingTest, ADeadInterfaceIsRetriedExactlyOnce) {
+TEST_F(ItemListingTest, AStaleAnswerIsRetriedExactlyOnce) {
   const WString loc = Location(W("Internal Memory"));
   const Listing before = List(W("\\Music\\Pop"));
   ASSERT_EQ(before.locations, std::vector<WString>{W("\\Music\\Pop\\x.mp3")});
@@ -310,20 +311,20 @@ TEST_F(ItemListingTest, ADeadInterfaceIsRetriedExactlyOnce) {
   AddFile(model_->AddFolder(music_, W("Pop")), W("y.mp3"), 10);
   EXPECT_EQ(Names(W("\\Music\\Pop")), std::vector<WString>{W("\\Music\\Pop\\y.mp3")});
 
-  struct Row {
-    int times;  // of the dead interface in a row
-    HRESULT first;
-    int enumerations;
-  };
-  for (const Row& row : {Row{1, S_OK, 2}, Row{2, WMDM_E_INTERFACEDEAD, 2}, Row{1, S_OK, 2}}) {
-    SCOPED_TRACE(testing::Message() << row.times << " dead answers");
-    model_->Faults().ResetCalls();
-    model_->Faults().InjectDeath(ObjectKind::Storage, "EnumStorage", WMDM_E_INTERFACEDEAD, row.times, music_);
-    const Listing listing = List(W("\\Music"));
-    EXPECT_EQ(listing.first, MapResult(row.first));
-    EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage", music_), row.enumerations);
-    model_->Faults().ClearFaults();
+  // The folder's answer: dead, or "path not found" from a player giving Win32 codes.
+  for (const StaleAnswer& stale : kStaleAnswers) {
+    ASSERT_TRUE(stale.SetOn(*model_, player_));
+    for (int times : {1, 2, 1}) {
+      SCOPED_TRACE(testing::Message() << times << " stale answers, " << stale.name);
+      model_->Faults().ResetCalls();
+      model_->Faults().InjectStale(ObjectKind::Storage, "EnumStorage", times, music_);
+      const Listing listing = List(W("\\Music"));
+      EXPECT_EQ(listing.first, times == 1 ? S_OK : MapResult(stale.folder));
+      EXPECT_EQ(Calls(ObjectKind::Storage, "EnumStorage", music_), 2);
+      model_->Faults().ClearFaults();
+    }
   }
+  ASSERT_TRUE(model_->SetStaleAsFileErrors(player_, false));
 
   // Only the enumeration itself counts: a child that died in a listing's
   // snapshot is passed over.

@@ -1,12 +1,121 @@
 // Arrivals and removals through the whole path: the stand-in's messages, the
 // sink's queue, the worker and the device list.
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <mutex>
+
 #include "testing/plugin_test_harness.h"
 
 namespace {
 
 using wmdm_standin::DeviceDescription;
 
-class DeviceChangeTest : public PluginHarness {};
+class DeviceChangeTest : public PluginHarness {
+ protected:
+  void TearDown() override {
+    callback_.SetListener(nullptr);
+    for (std::thread& asker : askers_) asker.join();
+    PluginHarness::TearDown();
+  }
+
+  // Makes the host one that, told of a device, has another thread (its UI
+  // thread) read the device's name through a slot and waits for the answer,
+  // at most `kPatience`, so that a plug-in still holding its lock during the
+  // callback shows as an unanswered question rather than a hung suite.
+  void HandNewsToAnotherThread() {
+    callback_.SetListener([this](const HostEvent& event) {
+      if (event.kind != HostEvent::kDeviceArrived && event.kind != HostEvent::kDeviceRemoved) return;
+      auto answered = std::make_shared<std::promise<void>>();
+      std::future<void> answer = answered->get_future();
+      {
+        std::lock_guard<std::mutex> guard(askersMutex_);
+        askers_.emplace_back([this, answered, number = event.number] {
+          UniqueBstr name;
+          plugin_.GetDevicePropertyString(number, W("DevProductName"), name.Put());
+          answered->set_value();
+        });
+      }
+      ++(answer.wait_for(kPatience) == std::future_status::ready ? answered_ : unanswered_);
+    });
+  }
+
+  // Waits until the host has asked after `count` devices (its callback
+  // records the news before it asks).
+  bool Asked(int count) {
+    for (int i = 0; i < 400 && answered_ + unanswered_ < count; ++i) Sleep(20);
+    return answered_ + unanswered_ >= count;
+  }
+
+  static constexpr std::chrono::milliseconds kPatience{2000};
+  std::mutex askersMutex_;
+  std::vector<std::thread> askers_;  // joined at the end: an unanswered one finishes once the lock is free
+  std::atomic<int> answered_{0}, unanswered_{0};
+};
+
+std::vector<std::pair<HostEvent::Kind, DWORD>> DeviceNews(const std::vector<HostEvent>& events) {
+  std::vector<std::pair<HostEvent::Kind, DWORD>> news;
+  for (const HostEvent& event : events)
+    if (event.kind == HostEvent::kDeviceArrived || event.kind == HostEvent::kDeviceRemoved)
+      news.emplace_back(event.kind, event.number);
+  return news;
+}
+
+// The worker tells the host of arrivals and removals once it has let the
+// plug-in lock go: a host that waits in its callback for a slot called on
+// another thread gets its answer, and the news come in the order the list
+// changed, with the numbers the records had.
+TEST_F(DeviceChangeTest, TheWorkersCallbacksComeWithoutThePluginLock) {
+  Start(true);
+  HandNewsToAnotherThread();
+  const auto pocket = AddPlayer(SamplePlayer(W("Pocket"), W("pocket")));
+  ASSERT_TRUE(WaitForEvents(HostEvent::kDeviceArrived, 1));
+  model_->RemoveDevice(pocket);
+  ASSERT_TRUE(WaitForEvents(HostEvent::kDeviceRemoved, 1));
+  AddPlayer(SamplePlayer(W("Stick"), W("stick")));
+  ASSERT_TRUE(WaitForEvents(HostEvent::kDeviceArrived, 2));
+  ASSERT_TRUE(Asked(3));
+  EXPECT_EQ(unanswered_, 0) << "a callback came while the plug-in lock was held";
+  EXPECT_EQ(answered_, 3);
+  EXPECT_EQ(DeviceNews(callback_.Events()),
+            (std::vector<std::pair<HostEvent::Kind, DWORD>>{
+                {HostEvent::kDeviceArrived, 1}, {HostEvent::kDeviceRemoved, 1}, {HostEvent::kDeviceArrived, 2}}));
+}
+
+// The same for a rescan, whose news come on the host's own thread once the
+// slot has let the lock go: the arrival first, then the removal, as the
+// rescan found them. A callback that calls back into the plug-in on its own
+// thread is answered too.
+TEST_F(DeviceChangeTest, ARescansCallbacksComeWithoutThePluginLock) {
+  Start();
+  const auto pocket = AddPlayer(SamplePlayer(W("Pocket"), W("pocket")));
+  ASSERT_EQ(ListDevices(), (std::vector<DWORD>{1}));
+  model_->RemoveDevice(pocket);
+  AddPlayer(SamplePlayer(W("Stick"), W("stick")));
+  callback_.ClearEvents();
+  HandNewsToAnotherThread();
+  EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
+  EXPECT_EQ(unanswered_, 0) << "a callback came while the plug-in lock was held";
+  EXPECT_EQ(answered_, 2);
+  const std::vector<HostEvent> events = callback_.Events();
+  EXPECT_EQ(DeviceNews(events), (std::vector<std::pair<HostEvent::Kind, DWORD>>{{HostEvent::kDeviceArrived, 2},
+                                                                                 {HostEvent::kDeviceRemoved, 1}}));
+  for (const HostEvent& event : events) {
+    if (event.kind == HostEvent::kDeviceArrived || event.kind == HostEvent::kDeviceRemoved) {
+      EXPECT_EQ(event.threadId, GetCurrentThreadId());
+    }
+  }
+
+  // Back into the plug-in from the callback, on the same thread.
+  callback_.SetListener(nullptr);
+  std::vector<WString> names;
+  callback_.SetListener([&](const HostEvent& event) {
+    if (event.kind == HostEvent::kDeviceArrived) names.push_back(StringProperty(event.number, W("DevProductName")));
+  });
+  AddPlayer(SamplePlayer(W("Card"), W("card")));
+  EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
+  EXPECT_EQ(names, std::vector<WString>{W("Card")});
+}
 
 TEST_F(DeviceChangeTest, ArrivalsAndRemovalsReachTheHostFromTheWorkerButNotForSkippedPlayers) {
   UseManifest(W("<SkipList><Vendor Name='ACME'><Product Name='Camera'/></Vendor></SkipList>"));

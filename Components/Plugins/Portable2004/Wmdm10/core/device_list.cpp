@@ -104,14 +104,13 @@ void DeviceList::AppendArrival(const ComPtr<IWMDMDevice>& device) {
   record->device = device;
   record->seen = true;  // present now: not to be taken for gone below
   deviceList_.push_back(std::move(record));
-  if (kiPluginHostCallback* callback = link_.Callback())
-    callback->DeviceArrived(&link_.Plugin(), static_cast<DWORD>(deviceList_.size()));
+  news_.push_back({static_cast<DWORD>(deviceList_.size()), true});
 }
 
 void DeviceList::MarkGone(DWORD deviceNumber) {
   deviceList_[deviceNumber - 1]->gone = true;
   DropResolved();
-  if (kiPluginHostCallback* callback = link_.Callback()) callback->DeviceRemoved(&link_.Plugin(), deviceNumber);
+  news_.push_back({deviceNumber, false});
 }
 
 void DeviceList::OnDeviceChange(const WString& identity, const WString& name, const WString& manufacturer,
@@ -131,8 +130,23 @@ void DeviceList::OnDeviceChange(const WString& identity, const WString& name, co
   DeviceInventoryRecord inventory;
   if (!MatchAndFilter(identity, name, manufacturer, &inventory)) return;
   deviceList_.push_back(std::move(record));
-  if (kiPluginHostCallback* callback = link_.Callback())
-    callback->DeviceArrived(&link_.Plugin(), static_cast<DWORD>(deviceList_.size()));
+  news_.push_back({static_cast<DWORD>(deviceList_.size()), true});
+}
+
+bool DeviceList::ClaimNews() {
+  if (newsThread_ != 0 || news_.empty()) return false;
+  newsThread_ = GetCurrentThreadId();
+  return true;
+}
+
+bool DeviceList::NextNews(DeviceNews* news) {
+  if (news_.empty()) {
+    newsThread_ = 0;
+    return false;
+  }
+  *news = news_.front();
+  news_.pop_front();
+  return true;
 }
 
 void DeviceList::Restart() {

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -64,6 +65,23 @@ class DeviceList final : public DeviceDirectory {
   HRESULT Rescan();
   // What the notification worker saw, under the plug-in lock.
   void OnDeviceChange(const WString& identity, const WString& name, const WString& manufacturer, bool arrived);
+
+  // An arrival or removal the host is still to hear of. The host is called
+  // only once the plug-in lock is let go (a host may wait in its callback for
+  // its own thread, which may be waiting for the lock), so the list keeps its
+  // news until the facade hands them over: in the order the list changed,
+  // with the numbers the records had. A new listing drops what was not told.
+  struct DeviceNews {
+    DWORD deviceNumber;
+    bool arrived;
+  };
+  // True when there is news and no one else is handing it over: the caller
+  // now does, until NextNews finds none.
+  bool ClaimNews();
+  // The next news for the claimant; false, and the claim ends, when none is left.
+  bool NextNews(DeviceNews* news);
+  // A thread other than `thread` is handing news over.
+  bool NewsHandedOverElsewhere(DWORD thread) const { return newsThread_ != 0 && newsThread_ != thread; }
   // A named property's value and whether there is one to hand out (which may
   // be so with a failing result); each is worked out once per device.
   HRESULT PropertyBool(DWORD deviceNumber, const WCHAR* name, bool outGiven, bool* answer, bool* answered);
@@ -106,6 +124,8 @@ class DeviceList final : public DeviceDirectory {
   WString SupportedFileFormats(DWORD deviceNumber);
 
   HostLink& link_;
+  std::deque<DeviceNews> news_;
+  DWORD newsThread_ = 0;  // the thread handing the news over, 0 when none
   std::function<void()> recordsDropped_;
   DeviceRecords deviceList_;  // number n is element n-1
   ComPtr<IWMDeviceManager> deviceManager_;

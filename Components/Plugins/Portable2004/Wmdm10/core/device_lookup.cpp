@@ -30,6 +30,7 @@ DeviceRecord* DeviceList::FindRecordByDevice(IWMDMDevice* device) {
 
 void DeviceList::ClearDeviceList() {
   deviceList_.clear();
+  news_.clear();  // their numbers name nothing now
   earlierManifests_.clear();
   DropResolved();
 }

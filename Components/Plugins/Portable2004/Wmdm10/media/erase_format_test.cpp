@@ -3,8 +3,10 @@
 // storage, and nothing left behind: no progress object, no held lock.
 
 #include "content/locations.h"
+#include "core/map_result.h"
 #include "core/module_lock.h"
 #include "testing/plugin_test_harness.h"
+#include "testing/stale_answers.h"
 #include "fault_injector.h"
 #include "host_sdk/ipp_result_codes.h"
 
@@ -157,24 +159,28 @@ TEST_F(EraseFormatTest, PlatformRefusalsAreMapped) {
   EXPECT_TRUE(EventsOf(HostEvent::kOperationEnded).empty());
 }
 
+// The medium's root is a folder: a player giving Win32 codes says "path not found".
 TEST_F(EraseFormatTest, AStaleStorageIsRetriedExactlyOnce) {
-  for (const Operation& operation : kOperations) {
-    SCOPED_TRACE(operation.name);
-    model_->Faults().ResetCalls();
-    model_->Faults().InjectDeath(operation.kind, operation.method, WMDM_E_INTERFACEDEAD, 2, medium_);
-    EXPECT_EQ(Run(operation), IPP_E_CANCELLED);
-    EXPECT_EQ(Attempts(operation), 2);
-    EXPECT_FALSE(MediumEmpty());
+  for (const StaleAnswer& stale : kStaleAnswers) {
+    ASSERT_TRUE(stale.SetOn(*model_, device_));
+    for (const Operation& operation : kOperations) {
+      SCOPED_TRACE(std::string(operation.name) + ", " + stale.name);
+      model_->Faults().ResetCalls();
+      model_->Faults().InjectStale(operation.kind, operation.method, 2, medium_);
+      EXPECT_EQ(Run(operation), MapResult(stale.folder));
+      EXPECT_EQ(Attempts(operation), 2);
+      EXPECT_FALSE(MediumEmpty());
 
-    // The next call has its own retry.
-    model_->Faults().ResetCalls();
-    model_->Faults().InjectDeath(operation.kind, operation.method, WMDM_E_INTERFACEDEAD, 1, medium_);
-    callback_.ClearEvents();
-    EXPECT_EQ(Run(operation), S_OK);
-    EXPECT_EQ(Attempts(operation), 2);
-    EXPECT_TRUE(MediumEmpty());
-    EXPECT_EQ(EndedCookies(), (std::vector<DWORD>{0x51}));
-    model_->AddFile(medium_, wmdm_standin::FileDescription{W("c.mp3"), 10});
+      // The next call has its own retry.
+      model_->Faults().ResetCalls();
+      model_->Faults().InjectStale(operation.kind, operation.method, 1, medium_);
+      callback_.ClearEvents();
+      EXPECT_EQ(Run(operation), S_OK);
+      EXPECT_EQ(Attempts(operation), 2);
+      EXPECT_TRUE(MediumEmpty());
+      EXPECT_EQ(EndedCookies(), (std::vector<DWORD>{0x51}));
+      model_->AddFile(medium_, wmdm_standin::FileDescription{W("c.mp3"), 10});
+    }
   }
 }
 

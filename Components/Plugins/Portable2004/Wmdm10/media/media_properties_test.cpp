@@ -1,5 +1,7 @@
 #include "host_sdk/ipp_result_codes.h"
+#include "core/map_result.h"
 #include "testing/media_test_support.h"
+#include "testing/stale_answers.h"
 
 namespace {
 
@@ -256,51 +258,55 @@ TEST_F(MediaPropertiesTest, ArgumentsLocationsAndLogLines) {
                                   W("WMDM10::GetMediaPropertyString returned Internal Memory\n")}));
 }
 
-// A dead interface behind the cached node: the node is dropped and the medium
-// resolved once more, never twice.
-TEST_F(MediaPropertiesTest, OneRetryAfterADeadInterface) {
-  const HRESULT dead = WMDM_E_INTERFACEDEAD;
+// A stale answer behind the cached node: the node is dropped and the medium
+// resolved once more, never twice. The globals answer as the medium's root, a
+// folder; the device is the platform's, which says dead whatever the player.
+TEST_F(MediaPropertiesTest, OneRetryAfterAStaleAnswer) {
   const struct {
     ObjectKind kind;
     const char* method;
     const WCHAR* name;
-    int deadCalls;
-    HRESULT expected;
+    int staleCalls;
+    bool gaveUp;
     int attempts;
   } rows[] = {
-      {ObjectKind::StorageGlobals, "GetCapabilities", W("MediaSupportsFolderInFolder"), 1, S_OK, 2},
-      {ObjectKind::StorageGlobals, "GetCapabilities", W("MediaSupportsFolderInFolder"), 2, IPP_E_CANCELLED, 2},
-      {ObjectKind::StorageGlobals, "GetTotalFree", W("MediaSpaceFreeLo"), 1, S_OK, 2},
-      {ObjectKind::StorageGlobals, "GetTotalFree", W("MediaSpaceFreeLo"), 2, IPP_E_CANCELLED, 2},
-      {ObjectKind::Device, "GetType", W("MediaDownloadableForSDMI"), 2, IPP_E_CANCELLED, 2},
-      {ObjectKind::StorageGlobals, "GetTotalSize", W("MediaSpaceTotalHi"), 3, IPP_E_CANCELLED, 2},
+      {ObjectKind::StorageGlobals, "GetCapabilities", W("MediaSupportsFolderInFolder"), 1, false, 2},
+      {ObjectKind::StorageGlobals, "GetCapabilities", W("MediaSupportsFolderInFolder"), 2, true, 2},
+      {ObjectKind::StorageGlobals, "GetTotalFree", W("MediaSpaceFreeLo"), 1, false, 2},
+      {ObjectKind::StorageGlobals, "GetTotalFree", W("MediaSpaceFreeLo"), 2, true, 2},
+      {ObjectKind::Device, "GetType", W("MediaDownloadableForSDMI"), 2, true, 2},
+      {ObjectKind::StorageGlobals, "GetTotalSize", W("MediaSpaceTotalHi"), 3, true, 2},
   };
   Start();
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.method << " dead " << row.deadCalls << " times");
-    const WString at = ListSampleMedium(k4G);
-    EXPECT_TRUE(Flag(at, W("MediaIsRenamable")));
-    const size_t nodes = plugin_.Resolver().NodeCacheSize();
-    model_->Faults().ResetCalls();
-    model_->Faults().InjectDeath(row.kind, row.method, dead, row.deadCalls);
-    auto read = [&](HRESULT expected) {
-      if (WString(row.name).compare(0, 10, W("MediaSpace")) == 0)
-        Number(at, row.name, expected);
-      else
-        Flag(at, row.name, expected);
-    };
-    read(row.expected);
-    EXPECT_EQ(model_->Faults().Calls(row.kind, row.method), row.attempts);
-    // The dead node is dropped and one made anew; one still dead when the
-    // call gives up is not kept for the next call.
-    EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), row.expected == S_OK ? nodes : nodes - 1);
-    // The next call starts with its retry at hand again.
-    model_->Faults().ClearFaults();
-    model_->Faults().InjectDeath(row.kind, row.method, dead, 1);
-    read(S_OK);
-    model_->Faults().ClearFaults();
-    model_->RemoveDevice(device_);
-    ListDevices();
+  for (const StaleAnswer& stale : kStaleAnswers) {
+    for (const auto& row : rows) {
+      SCOPED_TRACE(testing::Message() << row.method << " stale " << row.staleCalls << " times, " << stale.name);
+      const WString at = ListSampleMedium(k4G);
+      ASSERT_TRUE(stale.SetOn(*model_, device_));
+      EXPECT_TRUE(Flag(at, W("MediaIsRenamable")));
+      const size_t nodes = plugin_.Resolver().NodeCacheSize();
+      model_->Faults().ResetCalls();
+      model_->Faults().InjectStale(row.kind, row.method, row.staleCalls);
+      auto read = [&](HRESULT expected) {
+        if (WString(row.name).compare(0, 10, W("MediaSpace")) == 0)
+          Number(at, row.name, expected);
+        else
+          Flag(at, row.name, expected);
+      };
+      const HRESULT answer = row.kind == ObjectKind::Device ? WMDM_E_INTERFACEDEAD : stale.folder;
+      read(row.gaveUp ? MapResult(answer) : S_OK);
+      EXPECT_EQ(model_->Faults().Calls(row.kind, row.method), row.attempts);
+      // The stale node is dropped and one made anew; one still stale when the
+      // call gives up is not kept for the next call.
+      EXPECT_EQ(plugin_.Resolver().NodeCacheSize(), row.gaveUp ? nodes - 1 : nodes);
+      // The next call starts with its retry at hand again.
+      model_->Faults().ClearFaults();
+      model_->Faults().InjectStale(row.kind, row.method, 1);
+      read(S_OK);
+      model_->Faults().ClearFaults();
+      model_->RemoveDevice(device_);
+      ListDevices();
+    }
   }
 }
 

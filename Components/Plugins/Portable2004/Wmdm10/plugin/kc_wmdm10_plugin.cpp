@@ -93,10 +93,13 @@ HRESULT kcWMDM10Plugin::FindDeviceClose(IPPFINDHANDLE find) {
 }
 
 HRESULT kcWMDM10Plugin::ReScanDevices() {
-  return RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
+  const HRESULT hr = RunLockedHostSlot(lock_, link_, [&]() -> HRESULT {
     WriteLog(W("WMDM10::ReScanDevices called"));
     return devices_.Rescan();
   });
+  // The host hears of what the rescan found once the lock is let go.
+  DeliverDeviceNews();
+  return hr;
 }
 
 HRESULT kcWMDM10Plugin::GetDevicePropertyBool(DWORD deviceNumber, const WCHAR* name, BOOL* value) {

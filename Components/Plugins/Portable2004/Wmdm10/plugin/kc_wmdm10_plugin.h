@@ -151,6 +151,10 @@ class kcWMDM10Plugin : public kiMusicDevicePlugin2004 {
   };
 
   void ReleaseNotificationSink();
+  // Tells the host of the device list's arrivals and removals, without the
+  // plug-in lock, unless another thread is at it already (it tells these
+  // too). Call without the lock, after whatever changed the list.
+  void DeliverDeviceNews();
 
   WString folderPath_;  // Initialize's arguments, kept only
   WString secondPath_;

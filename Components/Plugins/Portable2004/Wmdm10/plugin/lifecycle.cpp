@@ -4,6 +4,7 @@
 
 #include <result_macros.h>
 
+#include "base/catch_to_result.h"
 #include "core/host_boundary.h"
 #include "plugin/kc_wmdm10_plugin.h"
 #include "notify/kc_notification_obj.h"
@@ -58,6 +59,17 @@ HRESULT kcWMDM10Plugin::Shutdown() {
       ScopedLock lock(lock_);
       if (devices_.Size() > 0) devices_.ClearDeviceList();
     }
+    // A host thread's rescan may still be telling the host of its news (the
+    // list, cleared, holds none for it to tell next): no callback may come
+    // once Shutdown has returned. Not when this thread is the one telling,
+    // called back from its own callback.
+    for (;;) {
+      {
+        ScopedLock lock(lock_);
+        if (!devices_.NewsHandedOverElsewhere(GetCurrentThreadId())) break;
+      }
+      Sleep(1);
+    }
     devices_.DropSettings();
     return S_OK;
   });
@@ -101,6 +113,34 @@ void kcWMDM10Plugin::ReleaseNotificationSink() {
 }
 
 void kcWMDM10Plugin::OnDeviceChange(WString identity, WString name, WString manufacturer, bool arrived) {
-  ScopedLock lock(lock_);
-  devices_.OnDeviceChange(identity, name, manufacturer, arrived);
+  {
+    ScopedLock lock(lock_);
+    devices_.OnDeviceChange(identity, name, manufacturer, arrived);
+  }
+  DeliverDeviceNews();
+}
+
+void kcWMDM10Plugin::DeliverDeviceNews() {
+  {
+    ScopedLock lock(lock_);
+    if (!devices_.ClaimNews()) return;
+  }
+  for (;;) {
+    DeviceList::DeviceNews news{};
+    kiPluginHostCallback* callback = nullptr;
+    {
+      ScopedLock lock(lock_);
+      if (!devices_.NextNews(&news)) return;
+      callback = link_.Callback();
+    }
+    if (!callback) continue;
+    // A callback that throws loses its own news, not the rest nor the claim.
+    CatchToResult([&] {
+      if (news.arrived)
+        callback->DeviceArrived(&link_.Plugin(), news.deviceNumber);
+      else
+        callback->DeviceRemoved(&link_.Plugin(), news.deviceNumber);
+      return S_OK;
+    });
+  }
 }
