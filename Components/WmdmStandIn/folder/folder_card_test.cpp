@@ -373,5 +373,23 @@ TEST(FolderCardTest, ACardPulledOutIsGoneNotFull) {
   EXPECT_FALSE(player.Exists("Music/after.mp3"));
 }
 
+// The kernel answers a stat of a FUSE mount's root from the attributes it
+// keeps for a while, also after the FUSE process died: the first edit after
+// the pull, with the root looked at just before, already answers gone (a
+// look that passed would go on to find no room and answer full).
+TEST(FolderCardTest, TheFirstEditAfterAPullAnswersGone) {
+  TemporaryFolder player;
+  if (!CardVolume::Directory() || !OnFuse(player.Path())) GTEST_SKIP() << "needs the exFAT run's card to pull";
+  player.Write("Music/kept.mp3", "kept");
+  FolderEdits edits(player.Path());
+  ASSERT_TRUE(edits.Open());
+  RemountWritableAtEnd writable;
+  struct stat root = {};
+  ASSERT_EQ(stat(player.Path().c_str(), &root), 0);
+  ASSERT_EQ(CardVolume::Run("pull"), 0);
+  EXPECT_EQ(edits.Send("Music", W("after.mp3"), "after"), kMediumGone);
+  EXPECT_EQ(edits.MakeFolder("", "New"), kMediumGone);
+}
+
 }  // namespace
 }  // namespace wmdm_standin

@@ -307,18 +307,37 @@ HRESULT FolderStore::CheckName(const WString& name) const {
   return S_OK;
 }
 
-HRESULT FolderStore::CheckReachable() const {
-  struct stat info = {};
-  if (stat(root_.c_str(), &info) == 0) return S_OK;
-  switch (errno) {
+namespace {
+
+// What a failed look at the medium's root says of the medium.
+HRESULT ReachableAfter(int error) {
+  switch (error) {
     case ENOENT:
     case ENOTDIR:
       return kMediumGone;  // the mount point itself went with the card
     default: {
-      const HRESULT result = FromErrno(errno);
+      const HRESULT result = FromErrno(error);
       return result == kMediumGone ? result : S_OK;  // not a sign of a medium gone: the edit will tell
     }
   }
+}
+
+}  // namespace
+
+// statvfs, not stat: the kernel answers a stat of a FUSE mount's root from
+// the attributes it keeps for a while after the FUSE process died (a card
+// pulled out), but asks the file system itself for every statvfs.
+HRESULT FolderStore::CheckReachable() const {
+  struct statvfs info = {};
+  return statvfs(root_.c_str(), &info) == 0 ? S_OK : ReachableAfter(errno);
+}
+
+HRESULT FolderStore::CheckReachableWithRoom(const ModelMedium&, ULONGLONG* room) const {
+  struct statvfs info = {};
+  *room = 0;
+  if (statvfs(root_.c_str(), &info) != 0) return ReachableAfter(errno);
+  *room = static_cast<ULONGLONG>(info.f_bavail) * info.f_frsize;
+  return S_OK;
 }
 
 HRESULT FolderStore::Answer(HRESULT result) const {

@@ -36,6 +36,7 @@ class FolderStore final : public ContentStore {
   ULONGLONG FreeSpace(const ModelMedium& medium) const override;
   HRESULT CheckName(const WString& name) const override;
   HRESULT CheckReachable() const override;
+  HRESULT CheckReachableWithRoom(const ModelMedium& medium, ULONGLONG* room) const override;
   HRESULT Create(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
                  ModelObject* object) override;
   HRESULT Remove(const ModelObject& object) override;
