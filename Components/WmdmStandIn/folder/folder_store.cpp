@@ -103,11 +103,7 @@ WString PlaylistFileName(const WString& given) {
 // A FUSE mount (exfat-fuse, ntfs-3g, a desktop's MTP mount) reports a name
 // limit in the units of the file system behind it, UTF-16 units for FAT,
 // exFAT and NTFS, not in bytes; the file system itself refuses what it cannot hold.
-bool CountsNamesInBytes(const std::string& root) {
-  constexpr long kFuseMagic = 0x65735546;
-  struct statfs info = {};
-  return statfs(root.c_str(), &info) != 0 || static_cast<long>(info.f_type) != kFuseMagic;
-}
+constexpr long kFuseMagic = 0x65735546;
 
 HRESULT SyncAndClose(int descriptor) {
   const int synced = fsync(descriptor);
@@ -299,10 +295,20 @@ ULONGLONG FolderStore::FreeSpace(const ModelMedium&) const {
 HRESULT FolderStore::CheckName(const WString& name) const {
   RETURN_IF_FAILED(CheckPlayerName(name));
   // The folder's own file system counts bytes (ext4: 255 of UTF-8), FAT
-  // counts UTF-16 units: the name must fit both.
-  struct statvfs info = {};
-  if (CountsNamesInBytes(root_) && statvfs(root_.c_str(), &info) == 0 && info.f_namemax > 0 &&
-      wide::ToUtf8(name).size() > info.f_namemax)
+  // counts UTF-16 units: the name must fit both. The limit is the file
+  // system's, fixed while it is mounted: asked once, since each statfs of a
+  // FUSE mount is a round trip to its process.
+  long limit = nameBytesLimit_.load(std::memory_order_relaxed);
+  if (limit < 0) {
+    struct statfs volume = {};
+    struct statvfs info = {};
+    if (statfs(root_.c_str(), &volume) != 0) return S_OK;  // not known now: the file system will tell
+    limit = static_cast<long>(volume.f_type) == kFuseMagic || statvfs(root_.c_str(), &info) != 0
+                ? 0
+                : static_cast<long>(info.f_namemax);
+    nameBytesLimit_.store(limit, std::memory_order_relaxed);
+  }
+  if (limit > 0 && wide::ToUtf8(name).size() > static_cast<size_t>(limit))
     return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
   return S_OK;
 }

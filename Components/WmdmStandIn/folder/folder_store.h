@@ -95,6 +95,9 @@ class FolderStore final : public ContentStore {
   bool ShownAsOnDisk(const ModelObject& object) const;
 
   std::string root_;
+  // The most bytes of UTF-8 a name may take on the folder's file system (0:
+  // none beyond the player's own rule, as on FUSE mounts; -1: not read yet).
+  mutable std::atomic<long> nameBytesLimit_{-1};
   // The real bytes of the names that are shown escaped (not UTF-8, or
   // holding a "\"), by object.
   std::unordered_map<ObjectId, std::string> diskNames_;
