@@ -176,6 +176,31 @@ TEST(FolderCardTest, ACrashWhileNamingLeavesTheWholeFileOrNothing) {
   }
 }
 
+// A file system that refuses the no-replace rename (a FUSE mount) is asked
+// once per player, not at every send and rename; later ones go straight to
+// the checked rename and keep its promise.
+TEST(FolderCardTest, ARefusedNoReplaceRenameIsAskedOnce) {
+  TemporaryFolder player;
+  player.Write("Music/kept.mp3", "kept");
+  FolderEdits edits(player.Path());
+  ASSERT_TRUE(edits.Open());
+  static std::atomic<int> refusals;
+  refusals = 0;
+  SetRenameStepHookForTesting([](const char* step) {
+    if (std::string(step) == "refused") ++refusals;
+  });
+  EXPECT_EQ(edits.Send("Music", W("one.mp3"), "one"), S_OK);
+  EXPECT_EQ(edits.Send("Music", W("two.mp3"), "two"), S_OK);
+  EXPECT_EQ(edits.Rename("Music/two.mp3", "three.mp3"), S_OK);
+  EXPECT_EQ(edits.Send("Music", W("kept.mp3"), "sent"), kFileExists);
+  EXPECT_EQ(edits.Rename("Music/one.mp3", "kept.mp3"), kExists);
+  SetRenameStepHookForTesting(nullptr);
+  EXPECT_EQ(refusals, OnFuse(player.Path()) ? 1 : 0);
+  EXPECT_EQ(player.Read("Music/kept.mp3"), "kept");
+  EXPECT_EQ(player.Everything(),
+            (std::vector<std::string>{"Music", "Music/kept.mp3", "Music/one.mp3", "Music/three.mp3"}));
+}
+
 // A change of case only is the item's own rename, a file's or a folder's
 // (with what is inside); a rename onto another item, known to the player or
 // written since by another program, is refused and changes nothing.

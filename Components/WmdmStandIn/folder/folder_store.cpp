@@ -122,9 +122,9 @@ void SyncFolder(const std::string& folder) {
 }
 
 // Takes `from`'s place as `to`; fails when `to` exists unless `replace`.
-HRESULT MoveInto(const std::string& from, const std::string& to, bool replace) {
+HRESULT MoveInto(const std::string& from, const std::string& to, bool replace, NoReplaceMemo* memo) {
   if (replace) return rename(from.c_str(), to.c_str()) == 0 ? S_OK : FromErrno(errno);
-  return RenameWithoutReplacing(from, to);
+  return RenameWithoutReplacing(from, to, memo);
 }
 
 // The file's tags edited on a copy that takes the file's place only once it
@@ -379,7 +379,7 @@ HRESULT FolderStore::CreateFiles(const ModelObject& parent, const NewObject& req
     const std::string temporary = TemporaryPathIn(folder);
     const std::string text = playlist ? WriteM3u8({}) : std::string();
     RETURN_IF_FAILED(WriteNewFile(temporary, text));
-    const HRESULT moved = MoveInto(temporary, target, replaced != nullptr);
+    const HRESULT moved = MoveInto(temporary, target, replaced != nullptr, &noReplace_);
     if (FAILED(moved)) {
       unlink(temporary.c_str());
       return moved == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) : moved;
@@ -439,7 +439,7 @@ HRESULT FolderStore::CopyInto(const ModelObject& parent, const std::string& path
   const HRESULT closed = replace ? SyncAndClose(target) : CloseChecked(target);
   if (FAILED(closed)) return fail(closed);
   asSeen = SeenAsIs(parent.id, folder);
-  const HRESULT moved = MoveInto(temporary, path, replace);
+  const HRESULT moved = MoveInto(temporary, path, replace, &noReplace_);
   if (FAILED(moved)) return fail(moved == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) : moved);
   if (asSeen) NoteOwnChange(parent.id, folder);
   if (replace)
@@ -476,7 +476,7 @@ HRESULT FolderStore::Rename(const ModelObject& object, const WString& newName) {
   if (!parent) return S_OK;  // the medium's name is the model's alone
   const std::string from = PathOf(object);
   const std::string to = PathOf(*parent) + "/" + wide::ToUtf8(newName);
-  RETURN_IF_FAILED(Answer(RenameWithoutReplacing(from, to)));
+  RETURN_IF_FAILED(Answer(RenameWithoutReplacing(from, to, &noReplace_)));
   diskNames_.erase(object.id);
   RewritePlaylistsAfterRename(object, newName);
   return S_OK;

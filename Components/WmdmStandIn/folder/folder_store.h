@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 #include "content_store.h"
+#include "no_replace_rename.h"
 #include "player_model.h"
 
 namespace wmdm_standin {
@@ -95,6 +96,9 @@ class FolderStore final : public ContentStore {
   bool ShownAsOnDisk(const ModelObject& object) const;
 
   std::string root_;
+  // Whether the medium's file system refused the no-replace rename: a
+  // player's folder is one file system, and a send renames every file.
+  NoReplaceMemo noReplace_;
   // The most bytes of UTF-8 a name may take on the folder's file system (0:
   // none beyond the player's own rule, as on FUSE mounts; -1: not read yet).
   mutable std::atomic<long> nameBytesLimit_{-1};

@@ -115,12 +115,18 @@ void SetRenameStepHookForTesting(void (*hook)(const char* step)) { g_stepHook = 
 void UseCheckedRenameForTesting(bool checked) { g_checkedOnly = checked; }
 
 HRESULT RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  return RenameWithoutReplacing(from, to, nullptr);
+}
+
+HRESULT RenameWithoutReplacing(const std::string& from, const std::string& to, NoReplaceMemo* memo) {
   if (from == to) return S_OK;  // its own name: nothing to take
-  if (g_checkedOnly) return RenameCheckedUnderLock(from, to);
+  if (g_checkedOnly || (memo && memo->refused.load(std::memory_order_relaxed))) return RenameCheckedUnderLock(from, to);
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return S_OK;
   const int error = errno;
   if (error == EEXIST) return IsOwnOtherCase(from, to) ? PlainRename(from, to) : HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
   if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) return FromErrno(error);
+  Step("refused");
+  if (memo) memo->refused.store(true, std::memory_order_relaxed);
   return RenameCheckedUnderLock(from, to);
 }
 
