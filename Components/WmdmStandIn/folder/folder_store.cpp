@@ -388,14 +388,7 @@ HRESULT FolderStore::CreateFiles(const ModelObject& parent, const NewObject& req
     object->size = text.size();
     object->name = name;
   } else {
-    RETURN_IF_FAILED(CopyInto(parent, path, request, replaced != nullptr));
-    struct stat info = {};
-    if (stat(path.c_str(), &info) == 0) {
-      object->size = static_cast<ULONGLONG>(info.st_size);
-      object->date = DateOf(info.st_mtime);
-    }
-    // The file's own tags and format, as TagLib reads them, are what it holds now.
-    object->detailsPending = object->formatPending = IsAudioCode(FormatCodeOfName(request.name));
+    RETURN_IF_FAILED(CopyInto(parent, path, request, replaced != nullptr, object));
   }
   if (replaced) {
     object->name = replaced->name;
@@ -405,7 +398,7 @@ HRESULT FolderStore::CreateFiles(const ModelObject& parent, const NewObject& req
 }
 
 HRESULT FolderStore::CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request,
-                              bool replace) {
+                              bool replace, ModelObject* object) {
   const std::string folder = path.substr(0, path.find_last_of('/'));
   const std::string temporary = TemporaryPathIn(folder);
   // Tags go into the copy before it takes its name: a failed send leaves
@@ -434,6 +427,17 @@ HRESULT FolderStore::CopyInto(const ModelObject& parent, const std::string& path
     close(target);
     return fail(error == ENOTSUP ? WMDM_E_NOTSUPPORTED : FromErrno(error));
   }
+  // What the copy holds is read back while it is open: its size and time,
+  // and an MP3's format and tags (the ones written are what it holds now),
+  // where opening it again by name would cost a round trip on a card.
+  struct stat written = {};
+  const bool sized = fstat(target, &written) == 0;
+  std::vector<ModelTag> tags;
+  _WAVEFORMATEX format = {};
+  const bool audio = IsAudioCode(FormatCodeOfName(request.name));
+  const bool details =
+      audio && sized && ReadTrackDetailsAt(target, path, request.name, static_cast<unsigned long long>(written.st_size),
+                                           &tags, &format);
   // A copy taking an old file's place is durable before the old one goes; a
   // new name replaces nothing, and waits for the one flush of the batch.
   const HRESULT closed = replace ? SyncAndClose(target) : CloseChecked(target);
@@ -446,6 +450,19 @@ HRESULT FolderStore::CopyInto(const ModelObject& parent, const std::string& path
     SyncFolder(folder);
   else
     NotePendingWrite(root_);
+  if (sized) {
+    object->size = static_cast<ULONGLONG>(written.st_size);
+    object->date = DateOf(written.st_mtime);
+  }
+  object->detailsPending = object->formatPending = audio && !details;
+  if (details) {
+    // As LoadDetails keeps them: tags the file cannot carry stay as sent.
+    for (const ModelTag& kept : object->tags)
+      if (std::none_of(tags.begin(), tags.end(), [&](const ModelTag& t) { return t.name == kept.name; }))
+        tags.push_back(kept);
+    object->tags = std::move(tags);
+    object->format = format;
+  }
   return S_OK;
 }
 

@@ -89,8 +89,10 @@ class FolderStore final : public ContentStore {
   // `result`, unless it failed because the medium is gone: then that.
   HRESULT Answer(HRESULT result) const;
   HRESULT SavePlaylistText(const PlaylistFile& file);
-  // Copies the source into `folder` as `path`, replacing the file there when `replace`.
-  HRESULT CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request, bool replace);
+  // Copies the source into `folder` as `path`, replacing the file there when
+  // `replace`; `object` gets what the copy holds (size, time, format, tags).
+  HRESULT CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request, bool replace,
+                   ModelObject* object);
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
   // Whether the object and its folders are named in the model as on disk.
   bool ShownAsOnDisk(const ModelObject& object) const;
