@@ -213,6 +213,8 @@ TEST(FolderCardTest, ACaseOnlyRenameIsTheItemsOwn) {
     player.Write("band/one.mp3", "one");
     player.Write("Music/a.mp3", "a");
     player.Write("Music/b.mp3", "b");
+    player.Write("Music/élan.mp3", "élan");
+    player.Write("über/x.mp3", "x");
     FolderEdits edits(player.Path());
     ASSERT_TRUE(edits.Open());
     player.Write("Music/c.mp3", "written by another program");
@@ -220,10 +222,16 @@ TEST(FolderCardTest, ACaseOnlyRenameIsTheItemsOwn) {
     EXPECT_EQ(edits.Rename("Music/b.mp3", "b.mp3"), S_OK) << "its own name";
     EXPECT_EQ(edits.Rename("Music/song.mp3", "Song.mp3"), S_OK);
     EXPECT_EQ(edits.Rename("band", "BAND"), S_OK);
+    // Beyond ASCII, as the card's own up-case table folds names.
+    EXPECT_EQ(edits.Rename("Music/élan.mp3", "Élan.mp3"), S_OK);
+    EXPECT_EQ(edits.Rename("über", "ÜBER"), S_OK);
     EXPECT_EQ(edits.Rename("Music/a.mp3", "B.mp3"), kExists);
     EXPECT_EQ(edits.Rename("Music/a.mp3", "c.mp3"), kExists);
-    EXPECT_EQ(player.Everything(), (std::vector<std::string>{"BAND", "BAND/one.mp3", "Music", "Music/Song.mp3",
-                                                             "Music/a.mp3", "Music/b.mp3", "Music/c.mp3"}));
+    EXPECT_EQ(edits.Rename("Music/a.mp3", "éLAN.MP3"), kExists);
+    EXPECT_EQ(player.Everything(),
+              (std::vector<std::string>{"BAND", "BAND/one.mp3", "Music", "Music/Song.mp3", "Music/a.mp3", "Music/b.mp3",
+                                        "Music/c.mp3", "Music/Élan.mp3", "ÜBER", "ÜBER/x.mp3"}));
+    EXPECT_EQ(player.Read("Music/Élan.mp3"), "élan");
     EXPECT_EQ(player.Read("Music/Song.mp3"), "song");
     EXPECT_EQ(player.Read("Music/b.mp3"), "b");
     EXPECT_EQ(player.Read("Music/c.mp3"), "written by another program");

@@ -49,12 +49,12 @@ bool ListsExactly(const std::string& folder, const std::string& name) {
 
 // `to` was found although it is `from` under another case: the file system
 // ignores case, and no other entry is spelt as `to`. Inode numbers cannot
-// tell (exfat-fuse gives each spelling its own), and the ASCII case rule is
-// the one the model's lookups use.
+// tell (exfat-fuse gives each spelling its own); the case rule is the one
+// the card itself folds names by ("élan" and "Élan" are one name there).
 bool IsOwnOtherCase(const std::string& from, const std::string& to) {
   const std::string folder = FolderOf(from);
   if (folder != FolderOf(to) || NameOf(from) == NameOf(to)) return false;
-  if (!wide::EqualsIgnoreCaseAscii(wide::FromUtf8(NameOf(from)), wide::FromUtf8(NameOf(to)))) return false;
+  if (!wide::EqualsFolded(wide::FromUtf8(NameOf(from)), wide::FromUtf8(NameOf(to)))) return false;
   return !ListsExactly(folder, NameOf(to));
 }
 
