@@ -37,23 +37,6 @@ HRESULT Walk(kiMusicDevicePlugin2004* plugin, const WString& location, const WSt
 
 }  // namespace
 
-const PlayerItem* FindPlayerItem(const PlayerTree& tree, const std::string& relative, std::string* spelt) {
-  if (const auto exact = tree.items.find(relative); exact != tree.items.end()) {
-    if (spelt) *spelt = exact->first;
-    return &exact->second;
-  }
-  const WString wanted = wide::FromUtf8(relative);
-  const std::pair<const std::string, PlayerItem>* found = nullptr;
-  for (const auto& item : tree.items) {
-    if (item.first.size() != relative.size() || !wide::EqualsIgnoreCaseAscii(wide::FromUtf8(item.first), wanted))
-      continue;
-    if (found) return nullptr;
-    found = &item;
-  }
-  if (found && spelt) *spelt = found->first;
-  return found ? &found->second : nullptr;
-}
-
 WString PlayerPath(const WString& target, const std::string& relative) {
   WString path = target;
   if (path.empty() || path.back() != W('\\')) path += W('\\');

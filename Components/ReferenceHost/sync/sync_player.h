@@ -28,11 +28,5 @@ struct PlayerTree {
 HRESULT ReadPlayerTree(kiMusicDevicePlugin2004* plugin, const WString& location, const WString& target,
                        PlayerTree* tree);
 
-// The item `relative` names on the player, found as the player's own lookups
-// find it: the exact spelling, else the one item whose path equals it with
-// case aside (ASCII), as a card ignores case ("band/ONE.MP3" is
-// "Band/one.mp3"); two such are none. `spelt` gets the player's spelling.
-const PlayerItem* FindPlayerItem(const PlayerTree& tree, const std::string& relative, std::string* spelt = nullptr);
-
 // The host path of `relative` ("a/b.mp3") inside `target` ("\Music").
 WString PlayerPath(const WString& target, const std::string& relative);

@@ -217,4 +217,42 @@ bool EqualsIgnoreCaseAscii(const WString& a, const WString& b) {
   return true;
 }
 
+namespace {
+
+bool Between(unsigned unit, unsigned first, unsigned last) { return unit >= first && unit <= last; }
+
+}  // namespace
+
+WCHAR FoldCase(WCHAR original) {
+  const unsigned unit = static_cast<unsigned>(original);
+  unsigned upper = unit;
+  if (Between(unit, 'a', 'z') || (Between(unit, 0xE0, 0xFE) && unit != 0xF7)) upper = unit - 0x20;
+  else if (unit < 0x80) upper = unit;
+  else if (unit == 0xFF) upper = 0x178;
+  else if (unit == 0x131) upper = 'I';  // dotless i
+  // Latin Extended-A pairs its letters upper first, lower second, with the
+  // pairing shifted by one between U+0139 and U+0148 and from U+0179 on.
+  else if (Between(unit, 0x100, 0x137) || Between(unit, 0x14A, 0x177)) upper = unit & 1 ? unit - 1 : unit;
+  else if (Between(unit, 0x139, 0x148) || Between(unit, 0x179, 0x17E)) upper = unit & 1 ? unit : unit - 1;
+  else if (unit == 0x3C2) upper = 0x3A3;  // final sigma
+  else if (Between(unit, 0x3B1, 0x3CB)) upper = unit - 0x20;
+  else if (Between(unit, 0x430, 0x44F)) upper = unit - 0x20;
+  else if (Between(unit, 0x450, 0x45F)) upper = unit - 0x50;
+  else if (Between(unit, 0xFF41, 0xFF5A)) upper = unit - 0x20;
+  return static_cast<WCHAR>(upper);
+}
+
+WString FoldCase(const WString& text) {
+  WString out(text);
+  for (auto& c : out) c = FoldCase(c);
+  return out;
+}
+
+bool EqualsFolded(const WString& a, const WString& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  return true;
+}
+
 }  // namespace wide

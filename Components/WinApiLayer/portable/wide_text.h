@@ -50,4 +50,12 @@ WCHAR LowerAscii(WCHAR c);
 WString LowerAscii(const WString& text);
 bool EqualsIgnoreCaseAscii(const WString& a, const WString& b);
 
+// Case folding as the cards players carry compare names: each UTF-16 unit
+// to its simple upper-case mapping in the scripts names are mostly written
+// in (Latin-1, Latin Extended-A, Greek, Cyrillic, fullwidth Latin), as
+// exFAT's up-case table maps them; other units are left as they are.
+WCHAR FoldCase(WCHAR c);
+WString FoldCase(const WString& text);
+bool EqualsFolded(const WString& a, const WString& b);
+
 }  // namespace wide

@@ -80,7 +80,9 @@ bool CopyContent(int from, int to, unsigned long long length) {
       break;  // this pair of file systems wants the copy done by hand
     }
   }
-  std::vector<char> buffer(kCopyChunk);
+  // No larger than the copy: a buffer is zeroed when made, and most tracks
+  // are far smaller than a chunk.
+  std::vector<char> buffer(static_cast<size_t>(std::min<unsigned long long>(length, kCopyChunk)));
   while (length > 0) {
     const ssize_t got = read(from, buffer.data(), std::min<unsigned long long>(length, buffer.size()));
     if (got == 0) return true;

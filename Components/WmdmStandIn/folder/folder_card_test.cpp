@@ -176,6 +176,31 @@ TEST(FolderCardTest, ACrashWhileNamingLeavesTheWholeFileOrNothing) {
   }
 }
 
+// A file system that refuses the no-replace rename (a FUSE mount) is asked
+// once per player, not at every send and rename; later ones go straight to
+// the checked rename and keep its promise.
+TEST(FolderCardTest, ARefusedNoReplaceRenameIsAskedOnce) {
+  TemporaryFolder player;
+  player.Write("Music/kept.mp3", "kept");
+  FolderEdits edits(player.Path());
+  ASSERT_TRUE(edits.Open());
+  static std::atomic<int> refusals;
+  refusals = 0;
+  SetRenameStepHookForTesting([](const char* step) {
+    if (std::string(step) == "refused") ++refusals;
+  });
+  EXPECT_EQ(edits.Send("Music", W("one.mp3"), "one"), S_OK);
+  EXPECT_EQ(edits.Send("Music", W("two.mp3"), "two"), S_OK);
+  EXPECT_EQ(edits.Rename("Music/two.mp3", "three.mp3"), S_OK);
+  EXPECT_EQ(edits.Send("Music", W("kept.mp3"), "sent"), kFileExists);
+  EXPECT_EQ(edits.Rename("Music/one.mp3", "kept.mp3"), kExists);
+  SetRenameStepHookForTesting(nullptr);
+  EXPECT_EQ(refusals, OnFuse(player.Path()) ? 1 : 0);
+  EXPECT_EQ(player.Read("Music/kept.mp3"), "kept");
+  EXPECT_EQ(player.Everything(),
+            (std::vector<std::string>{"Music", "Music/kept.mp3", "Music/one.mp3", "Music/three.mp3"}));
+}
+
 // A change of case only is the item's own rename, a file's or a folder's
 // (with what is inside); a rename onto another item, known to the player or
 // written since by another program, is refused and changes nothing.
@@ -188,6 +213,8 @@ TEST(FolderCardTest, ACaseOnlyRenameIsTheItemsOwn) {
     player.Write("band/one.mp3", "one");
     player.Write("Music/a.mp3", "a");
     player.Write("Music/b.mp3", "b");
+    player.Write("Music/élan.mp3", "élan");
+    player.Write("über/x.mp3", "x");
     FolderEdits edits(player.Path());
     ASSERT_TRUE(edits.Open());
     player.Write("Music/c.mp3", "written by another program");
@@ -195,10 +222,16 @@ TEST(FolderCardTest, ACaseOnlyRenameIsTheItemsOwn) {
     EXPECT_EQ(edits.Rename("Music/b.mp3", "b.mp3"), S_OK) << "its own name";
     EXPECT_EQ(edits.Rename("Music/song.mp3", "Song.mp3"), S_OK);
     EXPECT_EQ(edits.Rename("band", "BAND"), S_OK);
+    // Beyond ASCII, as the card's own up-case table folds names.
+    EXPECT_EQ(edits.Rename("Music/élan.mp3", "Élan.mp3"), S_OK);
+    EXPECT_EQ(edits.Rename("über", "ÜBER"), S_OK);
     EXPECT_EQ(edits.Rename("Music/a.mp3", "B.mp3"), kExists);
     EXPECT_EQ(edits.Rename("Music/a.mp3", "c.mp3"), kExists);
-    EXPECT_EQ(player.Everything(), (std::vector<std::string>{"BAND", "BAND/one.mp3", "Music", "Music/Song.mp3",
-                                                             "Music/a.mp3", "Music/b.mp3", "Music/c.mp3"}));
+    EXPECT_EQ(edits.Rename("Music/a.mp3", "éLAN.MP3"), kExists);
+    EXPECT_EQ(player.Everything(),
+              (std::vector<std::string>{"BAND", "BAND/one.mp3", "Music", "Music/Song.mp3", "Music/a.mp3", "Music/b.mp3",
+                                        "Music/c.mp3", "Music/Élan.mp3", "ÜBER", "ÜBER/x.mp3"}));
+    EXPECT_EQ(player.Read("Music/Élan.mp3"), "élan");
     EXPECT_EQ(player.Read("Music/Song.mp3"), "song");
     EXPECT_EQ(player.Read("Music/b.mp3"), "b");
     EXPECT_EQ(player.Read("Music/c.mp3"), "written by another program");
@@ -371,6 +404,24 @@ TEST(FolderCardTest, ACardPulledOutIsGoneNotFull) {
   EXPECT_EQ(player.Read("Music/sent.mp3"), "sent before");
   EXPECT_FALSE(player.Exists("Music/midway.mp3")) << "a half-written file under its final name";
   EXPECT_FALSE(player.Exists("Music/after.mp3"));
+}
+
+// The kernel answers a stat of a FUSE mount's root from the attributes it
+// keeps for a while, also after the FUSE process died: the first edit after
+// the pull, with the root looked at just before, already answers gone (a
+// look that passed would go on to find no room and answer full).
+TEST(FolderCardTest, TheFirstEditAfterAPullAnswersGone) {
+  TemporaryFolder player;
+  if (!CardVolume::Directory() || !OnFuse(player.Path())) GTEST_SKIP() << "needs the exFAT run's card to pull";
+  player.Write("Music/kept.mp3", "kept");
+  FolderEdits edits(player.Path());
+  ASSERT_TRUE(edits.Open());
+  RemountWritableAtEnd writable;
+  struct stat root = {};
+  ASSERT_EQ(stat(player.Path().c_str(), &root), 0);
+  ASSERT_EQ(CardVolume::Run("pull"), 0);
+  EXPECT_EQ(edits.Send("Music", W("after.mp3"), "after"), kMediumGone);
+  EXPECT_EQ(edits.MakeFolder("", "New"), kMediumGone);
 }
 
 }  // namespace

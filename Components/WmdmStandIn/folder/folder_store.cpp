@@ -103,11 +103,7 @@ WString PlaylistFileName(const WString& given) {
 // A FUSE mount (exfat-fuse, ntfs-3g, a desktop's MTP mount) reports a name
 // limit in the units of the file system behind it, UTF-16 units for FAT,
 // exFAT and NTFS, not in bytes; the file system itself refuses what it cannot hold.
-bool CountsNamesInBytes(const std::string& root) {
-  constexpr long kFuseMagic = 0x65735546;
-  struct statfs info = {};
-  return statfs(root.c_str(), &info) != 0 || static_cast<long>(info.f_type) != kFuseMagic;
-}
+constexpr long kFuseMagic = 0x65735546;
 
 HRESULT SyncAndClose(int descriptor) {
   const int synced = fsync(descriptor);
@@ -126,9 +122,9 @@ void SyncFolder(const std::string& folder) {
 }
 
 // Takes `from`'s place as `to`; fails when `to` exists unless `replace`.
-HRESULT MoveInto(const std::string& from, const std::string& to, bool replace) {
+HRESULT MoveInto(const std::string& from, const std::string& to, bool replace, NoReplaceMemo* memo) {
   if (replace) return rename(from.c_str(), to.c_str()) == 0 ? S_OK : FromErrno(errno);
-  return RenameWithoutReplacing(from, to);
+  return RenameWithoutReplacing(from, to, memo);
 }
 
 // The file's tags edited on a copy that takes the file's place only once it
@@ -299,26 +295,55 @@ ULONGLONG FolderStore::FreeSpace(const ModelMedium&) const {
 HRESULT FolderStore::CheckName(const WString& name) const {
   RETURN_IF_FAILED(CheckPlayerName(name));
   // The folder's own file system counts bytes (ext4: 255 of UTF-8), FAT
-  // counts UTF-16 units: the name must fit both.
-  struct statvfs info = {};
-  if (CountsNamesInBytes(root_) && statvfs(root_.c_str(), &info) == 0 && info.f_namemax > 0 &&
-      wide::ToUtf8(name).size() > info.f_namemax)
+  // counts UTF-16 units: the name must fit both. The limit is the file
+  // system's, fixed while it is mounted: asked once, since each statfs of a
+  // FUSE mount is a round trip to its process.
+  long limit = nameBytesLimit_.load(std::memory_order_relaxed);
+  if (limit < 0) {
+    struct statfs volume = {};
+    struct statvfs info = {};
+    if (statfs(root_.c_str(), &volume) != 0) return S_OK;  // not known now: the file system will tell
+    limit = static_cast<long>(volume.f_type) == kFuseMagic || statvfs(root_.c_str(), &info) != 0
+                ? 0
+                : static_cast<long>(info.f_namemax);
+    nameBytesLimit_.store(limit, std::memory_order_relaxed);
+  }
+  if (limit > 0 && wide::ToUtf8(name).size() > static_cast<size_t>(limit))
     return HRESULT_FROM_WIN32(kErrorFilenameTooLong);
   return S_OK;
 }
 
-HRESULT FolderStore::CheckReachable() const {
-  struct stat info = {};
-  if (stat(root_.c_str(), &info) == 0) return S_OK;
-  switch (errno) {
+namespace {
+
+// What a failed look at the medium's root says of the medium.
+HRESULT ReachableAfter(int error) {
+  switch (error) {
     case ENOENT:
     case ENOTDIR:
       return kMediumGone;  // the mount point itself went with the card
     default: {
-      const HRESULT result = FromErrno(errno);
+      const HRESULT result = FromErrno(error);
       return result == kMediumGone ? result : S_OK;  // not a sign of a medium gone: the edit will tell
     }
   }
+}
+
+}  // namespace
+
+// statvfs, not stat: the kernel answers a stat of a FUSE mount's root from
+// the attributes it keeps for a while after the FUSE process died (a card
+// pulled out), but asks the file system itself for every statvfs.
+HRESULT FolderStore::CheckReachable() const {
+  struct statvfs info = {};
+  return statvfs(root_.c_str(), &info) == 0 ? S_OK : ReachableAfter(errno);
+}
+
+HRESULT FolderStore::CheckReachableWithRoom(const ModelMedium&, ULONGLONG* room) const {
+  struct statvfs info = {};
+  *room = 0;
+  if (statvfs(root_.c_str(), &info) != 0) return ReachableAfter(errno);
+  *room = static_cast<ULONGLONG>(info.f_bavail) * info.f_frsize;
+  return S_OK;
 }
 
 HRESULT FolderStore::Answer(HRESULT result) const {
@@ -354,7 +379,7 @@ HRESULT FolderStore::CreateFiles(const ModelObject& parent, const NewObject& req
     const std::string temporary = TemporaryPathIn(folder);
     const std::string text = playlist ? WriteM3u8({}) : std::string();
     RETURN_IF_FAILED(WriteNewFile(temporary, text));
-    const HRESULT moved = MoveInto(temporary, target, replaced != nullptr);
+    const HRESULT moved = MoveInto(temporary, target, replaced != nullptr, &noReplace_);
     if (FAILED(moved)) {
       unlink(temporary.c_str());
       return moved == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) : moved;
@@ -363,14 +388,7 @@ HRESULT FolderStore::CreateFiles(const ModelObject& parent, const NewObject& req
     object->size = text.size();
     object->name = name;
   } else {
-    RETURN_IF_FAILED(CopyInto(parent, path, request, replaced != nullptr));
-    struct stat info = {};
-    if (stat(path.c_str(), &info) == 0) {
-      object->size = static_cast<ULONGLONG>(info.st_size);
-      object->date = DateOf(info.st_mtime);
-    }
-    // The file's own tags and format, as TagLib reads them, are what it holds now.
-    object->detailsPending = object->formatPending = IsAudioCode(FormatCodeOfName(request.name));
+    RETURN_IF_FAILED(CopyInto(parent, path, request, replaced != nullptr, object));
   }
   if (replaced) {
     object->name = replaced->name;
@@ -380,7 +398,7 @@ HRESULT FolderStore::CreateFiles(const ModelObject& parent, const NewObject& req
 }
 
 HRESULT FolderStore::CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request,
-                              bool replace) {
+                              bool replace, ModelObject* object) {
   const std::string folder = path.substr(0, path.find_last_of('/'));
   const std::string temporary = TemporaryPathIn(folder);
   // Tags go into the copy before it takes its name: a failed send leaves
@@ -409,18 +427,42 @@ HRESULT FolderStore::CopyInto(const ModelObject& parent, const std::string& path
     close(target);
     return fail(error == ENOTSUP ? WMDM_E_NOTSUPPORTED : FromErrno(error));
   }
+  // What the copy holds is read back while it is open: its size and time,
+  // and an MP3's format and tags (the ones written are what it holds now),
+  // where opening it again by name would cost a round trip on a card.
+  struct stat written = {};
+  const bool sized = fstat(target, &written) == 0;
+  std::vector<ModelTag> tags;
+  _WAVEFORMATEX format = {};
+  const bool audio = IsAudioCode(FormatCodeOfName(request.name));
+  const bool details =
+      audio && sized && ReadTrackDetailsAt(target, path, request.name, static_cast<unsigned long long>(written.st_size),
+                                           &tags, &format);
   // A copy taking an old file's place is durable before the old one goes; a
   // new name replaces nothing, and waits for the one flush of the batch.
   const HRESULT closed = replace ? SyncAndClose(target) : CloseChecked(target);
   if (FAILED(closed)) return fail(closed);
   asSeen = SeenAsIs(parent.id, folder);
-  const HRESULT moved = MoveInto(temporary, path, replace);
+  const HRESULT moved = MoveInto(temporary, path, replace, &noReplace_);
   if (FAILED(moved)) return fail(moved == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) : moved);
   if (asSeen) NoteOwnChange(parent.id, folder);
   if (replace)
     SyncFolder(folder);
   else
     NotePendingWrite(root_);
+  if (sized) {
+    object->size = static_cast<ULONGLONG>(written.st_size);
+    object->date = DateOf(written.st_mtime);
+  }
+  object->detailsPending = object->formatPending = audio && !details;
+  if (details) {
+    // As LoadDetails keeps them: tags the file cannot carry stay as sent.
+    for (const ModelTag& kept : object->tags)
+      if (std::none_of(tags.begin(), tags.end(), [&](const ModelTag& t) { return t.name == kept.name; }))
+        tags.push_back(kept);
+    object->tags = std::move(tags);
+    object->format = format;
+  }
   return S_OK;
 }
 
@@ -451,7 +493,7 @@ HRESULT FolderStore::Rename(const ModelObject& object, const WString& newName) {
   if (!parent) return S_OK;  // the medium's name is the model's alone
   const std::string from = PathOf(object);
   const std::string to = PathOf(*parent) + "/" + wide::ToUtf8(newName);
-  RETURN_IF_FAILED(Answer(RenameWithoutReplacing(from, to)));
+  RETURN_IF_FAILED(Answer(RenameWithoutReplacing(from, to, &noReplace_)));
   diskNames_.erase(object.id);
   RewritePlaylistsAfterRename(object, newName);
   return S_OK;

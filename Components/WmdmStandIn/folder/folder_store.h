@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 #include "content_store.h"
+#include "no_replace_rename.h"
 #include "player_model.h"
 
 namespace wmdm_standin {
@@ -36,6 +37,7 @@ class FolderStore final : public ContentStore {
   ULONGLONG FreeSpace(const ModelMedium& medium) const override;
   HRESULT CheckName(const WString& name) const override;
   HRESULT CheckReachable() const override;
+  HRESULT CheckReachableWithRoom(const ModelMedium& medium, ULONGLONG* room) const override;
   HRESULT Create(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
                  ModelObject* object) override;
   HRESULT Remove(const ModelObject& object) override;
@@ -87,13 +89,21 @@ class FolderStore final : public ContentStore {
   // `result`, unless it failed because the medium is gone: then that.
   HRESULT Answer(HRESULT result) const;
   HRESULT SavePlaylistText(const PlaylistFile& file);
-  // Copies the source into `folder` as `path`, replacing the file there when `replace`.
-  HRESULT CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request, bool replace);
+  // Copies the source into `folder` as `path`, replacing the file there when
+  // `replace`; `object` gets what the copy holds (size, time, format, tags).
+  HRESULT CopyInto(const ModelObject& parent, const std::string& path, const NewObject& request, bool replace,
+                   ModelObject* object);
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
   // Whether the object and its folders are named in the model as on disk.
   bool ShownAsOnDisk(const ModelObject& object) const;
 
   std::string root_;
+  // Whether the medium's file system refused the no-replace rename: a
+  // player's folder is one file system, and a send renames every file.
+  NoReplaceMemo noReplace_;
+  // The most bytes of UTF-8 a name may take on the folder's file system (0:
+  // none beyond the player's own rule, as on FUSE mounts; -1: not read yet).
+  mutable std::atomic<long> nameBytesLimit_{-1};
   // The real bytes of the names that are shown escaped (not UTF-8, or
   // holding a "\"), by object.
   std::unordered_map<ObjectId, std::string> diskNames_;

@@ -49,12 +49,12 @@ bool ListsExactly(const std::string& folder, const std::string& name) {
 
 // `to` was found although it is `from` under another case: the file system
 // ignores case, and no other entry is spelt as `to`. Inode numbers cannot
-// tell (exfat-fuse gives each spelling its own), and the ASCII case rule is
-// the one the model's lookups use.
+// tell (exfat-fuse gives each spelling its own); the case rule is the one
+// the card itself folds names by ("élan" and "Élan" are one name there).
 bool IsOwnOtherCase(const std::string& from, const std::string& to) {
   const std::string folder = FolderOf(from);
   if (folder != FolderOf(to) || NameOf(from) == NameOf(to)) return false;
-  if (!wide::EqualsIgnoreCaseAscii(wide::FromUtf8(NameOf(from)), wide::FromUtf8(NameOf(to)))) return false;
+  if (!wide::EqualsFolded(wide::FromUtf8(NameOf(from)), wide::FromUtf8(NameOf(to)))) return false;
   return !ListsExactly(folder, NameOf(to));
 }
 
@@ -115,12 +115,18 @@ void SetRenameStepHookForTesting(void (*hook)(const char* step)) { g_stepHook = 
 void UseCheckedRenameForTesting(bool checked) { g_checkedOnly = checked; }
 
 HRESULT RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  return RenameWithoutReplacing(from, to, nullptr);
+}
+
+HRESULT RenameWithoutReplacing(const std::string& from, const std::string& to, NoReplaceMemo* memo) {
   if (from == to) return S_OK;  // its own name: nothing to take
-  if (g_checkedOnly) return RenameCheckedUnderLock(from, to);
+  if (g_checkedOnly || (memo && memo->refused.load(std::memory_order_relaxed))) return RenameCheckedUnderLock(from, to);
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return S_OK;
   const int error = errno;
   if (error == EEXIST) return IsOwnOtherCase(from, to) ? PlainRename(from, to) : HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
   if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) return FromErrno(error);
+  Step("refused");
+  if (memo) memo->refused.store(true, std::memory_order_relaxed);
   return RenameCheckedUnderLock(from, to);
 }
 

@@ -5,6 +5,8 @@
 #include <stdio.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -96,6 +98,46 @@ TEST_F(TaggedSendTest, RealTracksKeepEveryOtherTagAndTheirAudio) {
   int status = 0;
   EXPECT_EQ(Check(args, &status), "");
   EXPECT_EQ(status, 0);
+}
+
+// A sent track answers with the size, format and tags its file holds, as a
+// player reading the folder afresh finds them (an MP3's read from the copy
+// while it was still open, any other kind's from the file when asked), and
+// keeps the sent tags the file cannot carry.
+TEST_F(TaggedSendTest, ASentTrackAnswersWhatItsFileHolds) {
+  std::vector<std::string> sources;
+  for (const char* name : {"silence-44-s.mp3", "id3v1v2-combined.mp3", "vbri.mp3", "no-tags.mp3", "bad-xing.mp3",
+                           "apev2-lyricsv2.mp3", "silence-44-s.flac", "issue_29.wma"})
+    sources.push_back(kCorpus + "/" + name);
+  for (const char* name : {"rich.mp3", "junk-first.mp3"}) sources.push_back(made_.Path() + "/" + name);
+  for (const std::string& source : sources)
+    ASSERT_EQ(Send(source, std::filesystem::path(source).filename().string(), SentTags(W("Sent Title"))), S_OK);
+
+  auto fresh = PlayerModel::Create();
+  ASSERT_NE(AddFolderPlayer(*fresh, player_.Path()), 0u);
+  const auto at = [](PlayerModel& model, const std::string& name) {
+    const auto device = model.PresentDevices().at(0);
+    return model.Inspect(model.Find(device->id, device->media.at(0)->root->name + W("\\") + wide::FromUtf8(name)));
+  };
+  for (const std::string& source : sources) {
+    const std::string name = std::filesystem::path(source).filename().string();
+    SCOPED_TRACE(name);
+    const auto sent = at(*model_, name);
+    const auto read = at(*fresh, name);
+    ASSERT_TRUE(sent && read);
+    EXPECT_EQ(sent->size, std::filesystem::file_size(player_.Path() + "/" + name));
+    EXPECT_EQ(sent->size, read->size);
+    EXPECT_EQ(std::memcmp(&sent->format, &read->format, sizeof sent->format), 0) << "the audio format";
+    for (const ModelTag& tag : read->tags) {
+      SCOPED_TRACE(wide::ToUtf8(tag.name));
+      const auto same = std::find_if(sent->tags.begin(), sent->tags.end(), [&](const ModelTag& t) { return t.name == tag.name; });
+      ASSERT_NE(same, sent->tags.end()) << "a tag the file holds is missing";
+      EXPECT_EQ(same->type, tag.type);
+      EXPECT_EQ(same->value, tag.value);
+    }
+    EXPECT_TRUE(std::any_of(sent->tags.begin(), sent->tags.end(), [](const ModelTag& t) { return t.name == g_wszWMDMUserRating; }))
+        << "the sent tag the file cannot carry";
+  }
 }
 
 // The track's own artist is handed out after the album artist: a client

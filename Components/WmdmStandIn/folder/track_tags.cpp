@@ -177,4 +177,21 @@ void ReadTrackDetails(const std::string& path, const WString& name, unsigned lon
   if (!milliseconds) ReadWithTagLib(path, formatCode, tags, format);
 }
 
+bool ReadTrackDetailsAt(int descriptor, const std::string& path, const WString& name, unsigned long long size,
+                        std::vector<ModelTag>* tags, _WAVEFORMATEX* format) {
+  tags->clear();
+  *format = _WAVEFORMATEX{};
+  const DWORD formatCode = FormatCodeOfName(name);
+  if (!formatCode || formatCode == WMDM_FORMATCODE_ABSTRACTAUDIOVIDEOPLAYLIST) return false;
+  unsigned long long milliseconds = 0;
+  if (!ReadAudioFormatAt(descriptor, formatCode, size, format, &milliseconds) || !milliseconds) {
+    *format = _WAVEFORMATEX{};
+    return false;
+  }
+  tags->push_back(ModelTag::Dword(g_wszWMDMFormatCode, formatCode));
+  AddAudioTags(milliseconds, format->nAvgBytesPerSec * 8, format->nSamplesPerSec, format->nChannels, tags);
+  ReadMp3Tags(descriptor, path, tags);
+  return true;
+}
+
 }  // namespace wmdm_standin

@@ -23,4 +23,12 @@ DWORD FormatCodeOfName(const WString& name);
 void ReadTrackDetails(const std::string& path, const WString& name, unsigned long long size,
                       std::vector<ModelTag>* tags, _WAVEFORMATEX* format, unsigned long long headerMilliseconds = 0);
 
+// The same, with the format its first headers give, of a file the caller
+// has open (a send's copy just written: no second open), where those
+// headers tell the play time (an MP3's). False, with nothing read, for any
+// other file, which ReadTrackDetails reads by its path. `path` names the
+// file as TagLib should take it (its extension).
+bool ReadTrackDetailsAt(int descriptor, const std::string& path, const WString& name, unsigned long long size,
+                        std::vector<ModelTag>* tags, _WAVEFORMATEX* format);
+
 }  // namespace wmdm_standin

@@ -48,7 +48,7 @@ void ChildList::Sort(const std::function<bool(const Child&, const Child&)>& befo
 ChildList::Child ChildList::Named(const WString& name) const {
   auto exact = exact_.find(name);
   if (exact != exact_.end()) return exact->second;
-  auto [first, last] = caseAside_.equal_range(wide::LowerAscii(name));
+  auto [first, last] = caseAside_.equal_range(wide::FoldCase(name));
   if (first == last || std::next(first) != last) return nullptr;
   return first->second;
 }
@@ -61,12 +61,12 @@ size_t ChildList::PositionOf(const ModelObject& child) const {
 
 void ChildList::Index(const Child& child, const WString& name) {
   exact_.emplace(name, child);
-  caseAside_.emplace(wide::LowerAscii(name), child);
+  caseAside_.emplace(wide::FoldCase(name), child);
 }
 
 void ChildList::Unindex(const ModelObject& child, const WString& name) {
   EraseEntry(exact_, name, child);
-  EraseEntry(caseAside_, wide::LowerAscii(name), child);
+  EraseEntry(caseAside_, wide::FoldCase(name), child);
 }
 
 }  // namespace wmdm_standin

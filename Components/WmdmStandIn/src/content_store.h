@@ -30,6 +30,14 @@ class ContentStore {
   // pulled out), answered by every edit before anything else is checked, so
   // that a medium gone is never taken for a full one.
   virtual HRESULT CheckReachable() const { return S_OK; }
+  // CheckReachable, then, when the content can be reached, the free space in
+  // `room`: a store that learns both from one look overrides it.
+  virtual HRESULT CheckReachableWithRoom(const ModelMedium& medium, ULONGLONG* room) const {
+    const HRESULT reachable = CheckReachable();
+    if (FAILED(reachable)) return reachable;
+    *room = FreeSpace(medium);
+    return S_OK;
+  }
   // S_OK when the medium's file system takes `name` for a new or renamed object.
   virtual HRESULT CheckName(const WString& name) const = 0;
 

@@ -133,12 +133,12 @@ HRESULT PlayerModel::CreateObject(const StorageHandle& target, const NewObject& 
   std::shared_ptr<ModelObject> parent;
   size_t position = 0;
   ContentStore& store = *target.medium->store;
-  RETURN_IF_FAILED(store.CheckReachable());
+  ULONGLONG room = 0;
+  RETURN_IF_FAILED(store.CheckReachableWithRoom(*target.medium, &room));
   RETURN_IF_FAILED(CheckPlacement(target, request, &parent, &position));
   RETURN_IF_FAILED(store.CheckName(request.name));
 
   const ULONGLONG size = request.bytes.empty() ? request.size : request.bytes.size();
-  ULONGLONG room = target.medium->FreeSpace();
   auto existing = ChildNamed(*parent, request.name);
   if (existing) {
     if (!request.overwrite || existing->IsFolder() || request.folder)
