@@ -390,7 +390,9 @@ TEST_F(ContentTransferTest, Insert3FallsBackToInsertOnlyWhenItIsNotSupported) {
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert3"), c.insert3);
     EXPECT_EQ(Calls(ObjectKind::Storage, "Insert"), c.insert);
     const ObjectId sent = Find(W("\\Music\\") + WString(c.file));
-    if (SUCCEEDED(c.result)) EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
+    if (SUCCEEDED(c.result)) {
+      EXPECT_EQ(EventsOf(HostEvent::kOperationEnded).size(), 1u);
+    }
     EXPECT_EQ(Changes().size(), SUCCEEDED(c.result) ? 1u : 0u);
     if (FAILED(c.result)) {
       EXPECT_EQ(sent, 0u) << "a file landed although the send failed";

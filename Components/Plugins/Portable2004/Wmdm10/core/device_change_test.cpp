@@ -2,8 +2,10 @@
 // sink's queue, the worker and the device list.
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <mutex>
+#include <thread>
 
 #include "testing/plugin_test_harness.h"
 
@@ -115,6 +117,70 @@ TEST_F(DeviceChangeTest, ARescansCallbacksComeWithoutThePluginLock) {
   AddPlayer(SamplePlayer(W("Card"), W("card")));
   EXPECT_EQ(plugin_.ReScanDevices(), S_OK);
   EXPECT_EQ(names, std::vector<WString>{W("Card")});
+}
+
+// A rescan on another host thread tells the first of two arrivals, and the
+// host holds that callback until a new listing or Shutdown has emptied the
+// list (and a moment more): the second arrival's number names nothing now, so
+// it is never told. Shutdown also returns only after the callback has, and
+// none comes later, since the host may free its callback object at once.
+// Shutdown comes last: the rows share the plug-in.
+TEST_F(DeviceChangeTest, ANewListingOrShutdownDropsTheNewsNotYetTold) {
+  struct Row {
+    const char* interruption;
+    bool shutdown;
+    const WCHAR* first;
+    const WCHAR* second;
+  };
+  const Row rows[] = {{"a new listing", false, W("Pocket"), W("Stick")},
+                     {"Shutdown", true, W("Card"), W("Clip")}};
+  const auto within = [](DWORD milliseconds, const std::function<bool()>& holds) {
+    for (DWORD waited = 0; !holds(); waited += 2) {
+      if (waited >= milliseconds) return false;
+      Sleep(2);
+    }
+    return true;
+  };
+  Start();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.interruption);
+    const DWORD listed = static_cast<DWORD>(ListDevices().size());
+    AddPlayer(SamplePlayer(row.first, row.first));
+    AddPlayer(SamplePlayer(row.second, row.second));
+    callback_.ClearEvents();
+    std::atomic<bool> over{false}, returned{false}, emptied{true};
+    callback_.SetListener([&](const HostEvent& event) {
+      if (event.kind != HostEvent::kDeviceArrived || event.number != listed + 1) return;
+      emptied = within(5000, [&] { return plugin_.DeviceListSize() < listed + 2; });
+      within(300, [&] { return over.load(); });
+      returned = true;
+    });
+    std::thread rescan([&] { EXPECT_EQ(plugin_.ReScanDevices(), S_OK); });
+    EXPECT_TRUE(WaitForEvents(HostEvent::kDeviceArrived, 1, 5000)) << "the rescan told no arrival";
+    DWORD number = 0;
+    IPPFINDHANDLE find = nullptr;
+    size_t told = 0;  // what the host heard before Shutdown returned
+    if (row.shutdown) {
+      EXPECT_EQ(plugin_.Shutdown(), S_OK);
+      told = callback_.Events().size();
+      EXPECT_TRUE(returned) << "Shutdown returned while a host thread was still in its callback";
+    } else {
+      EXPECT_EQ(plugin_.FindFirstDevice(&number, &find), S_OK);
+    }
+    over = true;
+    rescan.join();  // the callback waits 5 seconds at most
+    callback_.SetListener(nullptr);
+    if (find) {
+      EXPECT_EQ(plugin_.FindDeviceClose(find), S_OK);
+    }
+    EXPECT_TRUE(emptied) << row.interruption << " never emptied the list";
+    if (row.shutdown) {
+      EXPECT_EQ(callback_.Events().size(), told) << "a callback came after Shutdown returned";
+    }
+    EXPECT_EQ(DeviceNews(callback_.Events()),
+              (std::vector<std::pair<HostEvent::Kind, DWORD>>{{HostEvent::kDeviceArrived, listed + 1}}))
+        << "news of a record " << row.interruption << " dropped was told";
+  }
 }
 
 TEST_F(DeviceChangeTest, ArrivalsAndRemovalsReachTheHostFromTheWorkerButNotForSkippedPlayers) {
