@@ -217,7 +217,8 @@ class FolderPlayerTest : public ::testing::Test {
   }
 
   // The medium the hand-made playlists in fixtures/playlists were made for,
-  // its tracks real files of the shared corpus; false when there is none.
+  // its tracks real files of the shared corpus; false when there is none,
+  // which fails the test: a missing corpus must not pass as a skip.
   bool LayOutHandMadeMedium() {
     const std::string corpus = MD_AUDIO_CORPUS;
     if (!std::filesystem::exists(corpus + "/SOURCES.md")) return false;
@@ -517,7 +518,7 @@ TEST_F(FolderPlayerTest, PlaylistsWrittenByHandAreRead) {
 
 // The hand-made playlists of fixtures/playlists, every form of entry in them.
 TEST_F(FolderPlayerTest, HandMadePlaylistsAreReadInEveryForm) {
-  if (!LayOutHandMadeMedium()) GTEST_SKIP() << "no audio corpus";
+  ASSERT_TRUE(LayOutHandMadeMedium()) << "the audio corpus is missing: " << MD_AUDIO_CORPUS;
   Open();
   EXPECT_EQ(ReferencesOf("Playlists/Evening walk.m3u8"),
             (std::vector<WString>{W("01 Bell.mp3"), W("02 Fog Horn.flac"), W("Rain.wav"), W("03 Gulls.ogg"),
@@ -530,7 +531,7 @@ TEST_F(FolderPlayerTest, HandMadePlaylistsAreReadInEveryForm) {
 // A rename changes the lines naming what was renamed, in every playlist and
 // each in its own form (and encoding); no other byte.
 TEST_F(FolderPlayerTest, ARenameChangesOnlyTheLinesNamingIt) {
-  if (!LayOutHandMadeMedium()) GTEST_SKIP() << "no audio corpus";
+  ASSERT_TRUE(LayOutHandMadeMedium()) << "the audio corpus is missing: " << MD_AUDIO_CORPUS;
   const auto url = [](const std::string& path) {
     std::string text = "file://";
     for (char c : path) text += c == ' ' ? std::string("%20") : std::string(1, c);
@@ -563,7 +564,7 @@ TEST_F(FolderPlayerTest, ARenameChangesOnlyTheLinesNamingIt) {
 // A delete takes out the entries naming the track from every playlist, with
 // the lines that describe them; every other line stays.
 TEST_F(FolderPlayerTest, ADeleteTakesOutOnlyTheEntriesNamingIt) {
-  if (!LayOutHandMadeMedium()) GTEST_SKIP() << "no audio corpus";
+  ASSERT_TRUE(LayOutHandMadeMedium()) << "the audio corpus is missing: " << MD_AUDIO_CORPUS;
   Open();
   ASSERT_EQ(ControlAt("Music/Harbour Lights/01 Bell.mp3")->Delete(WMDM_MODE_BLOCK, nullptr), S_OK);
   std::string evening = Fixture("Evening walk.m3u8");
@@ -580,7 +581,7 @@ TEST_F(FolderPlayerTest, ADeleteTakesOutOnlyTheEntriesNamingIt) {
 // lines, one moved takes them along, the lines no reference stands for stay
 // where they were.
 TEST_F(FolderPlayerTest, SettingReferencesKeepsEveryLineItDoesNotUnderstand) {
-  if (!LayOutHandMadeMedium()) GTEST_SKIP() << "no audio corpus";
+  ASSERT_TRUE(LayOutHandMadeMedium()) << "the audio corpus is missing: " << MD_AUDIO_CORPUS;
   Open();
   ComPtr<IWMDMStorage> tracks[] = {At("Music/Caf\xC3\xA9 Tacuba/D\xC3\xA9j\xC3\xA0 vu.mp3"),
                                    At("Music/Harbour Lights/02 Fog Horn.flac"), At("Music/Misc/Rain.wav"),
