@@ -22,15 +22,7 @@ export XDG_STATE_HOME="$work/state"
 source="$work/Source" player="$work/Player"
 if [ "$volume" = exfat ]; then player=$("$volumes" up "$work/card" 64M); fi
 mkdir -p "$source/band" "$player"
-fail() { echo "FAILED: $*"; exit 1; }
-expect() {  # expect OUTPUT REGEX...
-  local out=$1; shift
-  for pattern in "$@"; do grep -qE -- "$pattern" <<<"$out" || { echo "$out"; fail "no line matching '$pattern'"; }; done
-}
-refuse() {  # refuse OUTPUT REGEX: no line may match
-  ! grep -qE -- "$2" <<<"$1" || { echo "$1"; fail "a line matches '$2'"; }
-}
-snapshot() { (cd "$player" && find . -printf '%p %s %T@\n' | LC_ALL=C sort); }
+source "$(dirname "$0")/check_lines.sh"
 run() {  # run ARGS...: the sync's output, its status in $status
   status=0
   out=$("$mdhost" sync "$source" "$player" /Music "$@" 2>"$work/err") || status=$?

@@ -23,15 +23,7 @@ printf 'not played here\n' >"$source/Live.flac"
 printf 'cover\n' >"$source/Harbour Songs/cover.jpg"
 printf '#EXTM3U\r\n#EXTINF:2,First Light\r\nHarbour Songs/02 Low Tide.mp3\r\nHarbour Songs\\01 First Light.mp3\r\nLive.flac\r\n' \
   >"$source/Mix.m3u8"
-fail() { echo "FAILED: $*"; exit 1; }
-expect() {  # expect OUTPUT REGEX...
-  local out=$1; shift
-  for pattern in "$@"; do grep -qE -- "$pattern" <<<"$out" || { echo "$out"; fail "no line matching '$pattern'"; }; done
-}
-refuse() {  # refuse OUTPUT REGEX: no line may match
-  ! grep -qE -- "$2" <<<"$1" || { echo "$1"; fail "a line matches '$2'"; }
-}
-snapshot() { (cd "$player" && find . -printf '%p %s %T@\n' | LC_ALL=C sort); }
+source "$(dirname "$0")/check_lines.sh"
 sync() { "$mdhost" sync "$source" "$player" /Music --no-convert "$@" 2>/dev/null; }
 
 before=$(snapshot)
