@@ -15,12 +15,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "quiet_command.h"
+#include "temporary_root.h"
 #include "sample_flac.h"
 
 extern char** environ;
@@ -38,9 +40,11 @@ struct Folders {
   bool made = true;
 
   Folders() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/mdplugin-convert-bench-XXXXXX";
-    root = mkdtemp(pattern.data());
+    root = MakeTemporaryRoot("mdplugin-convert-bench");
+    if (root.empty()) {
+      std::perror("no temporary folder");
+      std::exit(1);
+    }
     source = root / "source";
     player = root / "player";
     converted = root / "converted";

@@ -48,6 +48,7 @@
 #include "player_model.h"
 #include "registration.h"
 #include "storage_children.h"
+#include "temporary_root.h"
 #include "sample_tracks.h"
 
 namespace {
@@ -69,10 +70,9 @@ constexpr size_t kBigBytes = 100u << 20;
 class BenchFolder {
  public:
   BenchFolder() {
-    const char* tmp = getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/md-folder-bench-XXXXXX";
-    if (!mkdtemp(pattern.data())) return;
-    base_ = pattern;
+    const std::string made = MakeTemporaryRoot("md-folder-bench");
+    if (made.empty()) return;
+    base_ = made;
     player_ = base_ + "/Bench Player";
     mkdir(player_.c_str(), 0755);
     mkdir((player_ + "/Listing").c_str(), 0755);

@@ -16,12 +16,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "quiet_command.h"
+#include "temporary_root.h"
 #include "sample_tracks.h"
 
 extern char** environ;
@@ -41,9 +43,11 @@ struct Folders {
   bool cardAsked = false;
 
   Folders() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/mdplugin-sync-bench-XXXXXX";
-    root = mkdtemp(pattern.data());
+    root = MakeTemporaryRoot("mdplugin-sync-bench");
+    if (root.empty()) {
+      std::perror("no temporary folder");
+      std::exit(1);
+    }
     source = root / "source";
     player = root / "player";
     copy = root / "copy";
