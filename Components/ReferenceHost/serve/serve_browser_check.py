@@ -358,9 +358,14 @@ try:
         browser.find_element(By.ID, "newFolder").click()
         wait_for("return document.getElementById('dialog').open", 5, "no question for the folder's name")
         browser.find_element(By.ID, "dialogInput").send_keys(made, Keys.ENTER)
-        for handle in hearing:
+        for index, handle in enumerate(hearing):
             browser.switch_to.window(handle)
-            wait_for(f"return {row(made)}", 15, f"a tab did not hear that {made} was made in another")
+            # Which tab, and whether it holds the shared stream (the first one
+            # open does), tells a lost broadcast from a leader that missed it.
+            wait_for(f"return {row(made)}", 15,
+                     f"tab {index + 1} of {len(hearing)} (the first holds the event stream) did not hear that "
+                     f"{made} was made in another; its page was "
+                     + browser.execute_script("return document.visibilityState"))
         browser.switch_to.window(tabs[0])
         browser.close()
         tabs.pop(0)
