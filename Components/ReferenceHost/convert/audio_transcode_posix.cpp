@@ -1,4 +1,5 @@
 #include "convert/audio_transcode.h"
+#include "convert/transcode_module.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -11,6 +12,7 @@ extern "C" {
 
 #include <fstream>
 #include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -289,8 +291,11 @@ class Transcoder {
 
 }  // namespace
 
-TranscodeResult TranscodeToMp3(const std::string& source, const std::string& destination,
-                               const EncodeSettings& settings, const std::atomic<bool>& stop) {
+// The module's only exported name; the host looks it up by kTranscodeEntryName.
+extern "C" __attribute__((visibility("default"))) void MdTranscodeToMp3(
+    const std::string& source, const std::string& destination, const EncodeSettings& settings,
+    const std::atomic<bool>& stop, TranscodeResult* result) {
+  static_assert(std::is_same_v<decltype(&MdTranscodeToMp3), TranscodeEntry>, "the entry's type is the loader's");
   av_log_set_level(AV_LOG_QUIET);
-  return Transcoder(settings, stop).Run(source, destination);
+  *result = Transcoder(settings, stop).Run(source, destination);
 }
