@@ -882,5 +882,35 @@ TEST(FolderPlayerDiskTest, AFullFileSystemLeavesNoFile) {
   EXPECT_EQ(status, 0) << "a full medium answers ERROR_DISK_FULL and keeps no partial file";
 }
 
+// Sends share a look at the free room for a moment; room another program
+// freed in that moment is still found before a send is refused as full, and
+// what a send wrote counts against the room seen.
+TEST(FolderPlayerDiskTest, RoomFreedByAnotherProgramIsSeenAtOnce) {
+  TemporaryFolder medium, computer;
+  const std::string track = computer.Write("track.wav", test_tracks::Wav(150));  // 26 KB
+  const int status = testing_support::OnSmallTmpfs(medium.Path(), "64k", [&] {
+    std::ofstream(medium.Path() + "/other.bin", std::ios::binary) << std::string(40 << 10, 'o');
+    auto model = PlayerModel::Create();
+    if (!AddFolderPlayer(*model, medium.Path())) return false;
+    const auto root = model->HandleOf(model->PresentDevices().at(0)->media.at(0)->root);
+    NewObject request;
+    request.name = W("first.wav");
+    request.sourcePath = Wide(track);
+    request.size = std::filesystem::file_size(track);
+    const HRESULT full = model->CreateObject(root, request, nullptr);
+    std::filesystem::remove(medium.Path() + "/other.bin");
+    const HRESULT freed = model->CreateObject(root, request, nullptr);
+    request.name = W("second.wav");
+    const HRESULT second = model->CreateObject(root, request, nullptr);
+    request.name = W("third.wav");
+    const HRESULT third = model->CreateObject(root, request, nullptr);
+    return full == HRESULT_FROM_WIN32(ERROR_DISK_FULL) && freed == S_OK && second == S_OK &&
+           third == HRESULT_FROM_WIN32(ERROR_DISK_FULL) &&
+           !std::filesystem::exists(medium.Path() + "/third.wav");
+  });
+  if (status == 77) GTEST_SKIP() << "no unprivileged user namespaces here";
+  EXPECT_EQ(status, 0) << "a send refused as full although another program had freed the room, or one let through";
+}
+
 }  // namespace
 }  // namespace wmdm_standin

@@ -104,6 +104,8 @@ WString PlaylistFileName(const WString& given) {
 // limit in the units of the file system behind it, UTF-16 units for FAT,
 // exFAT and NTFS, not in bytes; the file system itself refuses what it cannot hold.
 constexpr long kFuseMagic = 0x65735546;
+// How long the free room read from the medium answers for the sends after it.
+constexpr auto kRoomSeenFor = std::chrono::milliseconds(500);
 
 HRESULT SyncAndClose(int descriptor) {
   const int synced = fsync(descriptor);
@@ -338,21 +340,44 @@ HRESULT FolderStore::CheckReachable() const {
   return statvfs(root_.c_str(), &info) == 0 ? S_OK : ReachableAfter(errno);
 }
 
-HRESULT FolderStore::CheckReachableWithRoom(const ModelMedium&, ULONGLONG* room) const {
+HRESULT FolderStore::CheckReachableWithRoom(const ModelMedium&, bool fresh, ULONGLONG* room) const {
+  std::lock_guard<std::mutex> lock(roomSeen_.mutex);
+  const auto now = std::chrono::steady_clock::now();
+  if (!fresh && roomSeen_.known && now - roomSeen_.at < kRoomSeenFor) {
+    *room = roomSeen_.room;
+    return S_OK;
+  }
   struct statvfs info = {};
   *room = 0;
+  roomSeen_.known = false;
   if (statvfs(root_.c_str(), &info) != 0) return ReachableAfter(errno);
   *room = static_cast<ULONGLONG>(info.f_bavail) * info.f_frsize;
+  roomSeen_.room = *room;
+  roomSeen_.at = now;
+  roomSeen_.known = true;
   return S_OK;
 }
 
 HRESULT FolderStore::Answer(HRESULT result) const {
+  if (FAILED(result)) ForgetRoom();
   return FAILED(result) && FAILED(CheckReachable()) ? kMediumGone : result;
+}
+
+void FolderStore::ForgetRoom() const {
+  std::lock_guard<std::mutex> lock(roomSeen_.mutex);
+  roomSeen_.known = false;
+}
+
+void FolderStore::NoteWritten(ULONGLONG bytes) const {
+  std::lock_guard<std::mutex> lock(roomSeen_.mutex);
+  roomSeen_.room -= std::min(roomSeen_.room, bytes);
 }
 
 HRESULT FolderStore::Create(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
                             ModelObject* object) {
-  return Answer(CreateFiles(parent, request, replaced, object));
+  const HRESULT result = Answer(CreateFiles(parent, request, replaced, object));
+  if (SUCCEEDED(result)) NoteWritten(object->size);
+  return result;
 }
 
 HRESULT FolderStore::CreateFiles(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,

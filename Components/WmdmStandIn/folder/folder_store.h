@@ -10,6 +10,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -37,7 +38,7 @@ class FolderStore final : public ContentStore {
   ULONGLONG FreeSpace(const ModelMedium& medium) const override;
   HRESULT CheckName(const WString& name) const override;
   HRESULT CheckReachable() const override;
-  HRESULT CheckReachableWithRoom(const ModelMedium& medium, ULONGLONG* room) const override;
+  HRESULT CheckReachableWithRoom(const ModelMedium& medium, bool fresh, ULONGLONG* room) const override;
   HRESULT Create(const ModelObject& parent, const NewObject& request, const ModelObject* replaced,
                  ModelObject* object) override;
   HRESULT Remove(const ModelObject& object) override;
@@ -96,6 +97,10 @@ class FolderStore final : public ContentStore {
   void RewritePlaylistsAfterRename(const ModelObject& renamed, const WString& newName);
   // Whether the object and its folders are named in the model as on disk.
   bool ShownAsOnDisk(const ModelObject& object) const;
+  // The room as last read is no longer taken (a failed edit), or is less
+  // by what a send wrote.
+  void ForgetRoom() const;
+  void NoteWritten(ULONGLONG bytes) const;
 
   std::string root_;
   // Whether the medium's file system refused the no-replace rename: a
@@ -119,6 +124,18 @@ class FolderStore final : public ContentStore {
   // The play time a track's first headers gave when its format was read,
   // with the file's size then, until its tags are read.
   std::unordered_map<ObjectId, std::pair<ULONGLONG, unsigned long long>> headerPlayTimes_;
+  // The medium's free bytes as last read, when, and what this store wrote
+  // since. A statvfs is a round trip to the FUSE process of a card (about a
+  // tenth of a millisecond, as much as the rest of a small track's send), so
+  // a sync's sends share one look for a moment. A write that finds the medium
+  // fuller than that still fails whole, and keeps nothing.
+  struct RoomSeen {
+    std::mutex mutex;
+    ULONGLONG room = 0;
+    std::chrono::steady_clock::time_point at;
+    bool known = false;
+  };
+  mutable RoomSeen roomSeen_;
   long long timestampStep_ = 0;  // nanoseconds; 0 until the file system was asked
   std::atomic<long long> lastRecheck_{-1'000'000};  // milliseconds of the coarse monotonic clock
 };

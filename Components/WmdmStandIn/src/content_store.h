@@ -31,8 +31,11 @@ class ContentStore {
   // that a medium gone is never taken for a full one.
   virtual HRESULT CheckReachable() const { return S_OK; }
   // CheckReachable, then, when the content can be reached, the free space in
-  // `room`: a store that learns both from one look overrides it.
-  virtual HRESULT CheckReachableWithRoom(const ModelMedium& medium, ULONGLONG* room) const {
+  // `room`: a store that learns both from one look overrides it. Unless
+  // `fresh`, a store may answer from a look of a moment ago, less what it
+  // wrote since (and then an edit on a medium gone since answers gone itself).
+  virtual HRESULT CheckReachableWithRoom(const ModelMedium& medium, bool fresh, ULONGLONG* room) const {
+    (void)fresh;
     const HRESULT reachable = CheckReachable();
     if (FAILED(reachable)) return reachable;
     *room = FreeSpace(medium);

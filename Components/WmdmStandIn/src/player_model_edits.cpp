@@ -134,18 +134,19 @@ HRESULT PlayerModel::CreateObject(const StorageHandle& target, const NewObject& 
   size_t position = 0;
   ContentStore& store = *target.medium->store;
   ULONGLONG room = 0;
-  RETURN_IF_FAILED(store.CheckReachableWithRoom(*target.medium, &room));
+  RETURN_IF_FAILED(store.CheckReachableWithRoom(*target.medium, false, &room));
   RETURN_IF_FAILED(CheckPlacement(target, request, &parent, &position));
   RETURN_IF_FAILED(store.CheckName(request.name));
 
   const ULONGLONG size = request.bytes.empty() ? request.size : request.bytes.size();
   auto existing = ChildNamed(*parent, request.name);
-  if (existing) {
-    if (!request.overwrite || existing->IsFolder() || request.folder)
-      return HRESULT_FROM_WIN32(existing->IsFolder() || request.folder ? ERROR_ALREADY_EXISTS : ERROR_FILE_EXISTS);
-    room += existing->size;
-  }
-  if (size > room) return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+  if (existing && (!request.overwrite || existing->IsFolder() || request.folder))
+    return HRESULT_FROM_WIN32(existing->IsFolder() || request.folder ? ERROR_ALREADY_EXISTS : ERROR_FILE_EXISTS);
+  const ULONGLONG freed = existing ? existing->size : 0;
+  // A room read a moment ago knows nothing of what was freed since: a send
+  // it would refuse asks the medium again before refusing.
+  if (size > room + freed) RETURN_IF_FAILED(store.CheckReachableWithRoom(*target.medium, true, &room));
+  if (size > room + freed) return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
   if (request.queryOnly) return S_OK;
 
   auto object = std::make_shared<ModelObject>();
