@@ -7,6 +7,7 @@
 // sends) and the MP3 sent in its place.
 #include <iostream>
 #include <map>
+#include <optional>
 #include <set>
 
 #include <ipp_result_codes.h>
@@ -29,6 +30,7 @@
 #include "mdhost/volume_identity.h"
 #include "sync/sync_names.h"
 #include "sync/sync_plan.h"
+#include "sync/tag_prefetch.h"
 
 namespace {
 
@@ -153,6 +155,9 @@ bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
   std::set<std::string> used;       // the cache's MP3s this run sent
   for (size_t i = 0; i < work.size(); ++i)
     if (plan.converts.count(work[i].first)) queued[i] = queue.Add(CacheSourceOf(*work[i].first));
+  std::vector<std::string> tagged;  // what the prefetch reads: the files sent as they are
+  for (const auto& [track, mode] : work) tagged.push_back(plan.converts.count(track) ? "" : track->file.native);
+  TagPrefetch tags(std::move(tagged));
   TransferProgress progress(std::cerr, ErrorStreamIsTerminal(), work.size(), bytes);
   const StopRequest stop;
   size_t done = 0;
@@ -176,8 +181,11 @@ bool SendTracks(SyncRun& run, const SyncPlan& plan, SyncRecord* record) {
     }
     if (!tail.empty()) used.insert(file.native);
     progress.Starting(done + 1, track.size, track.relative);
-    const SentTrack sent = SendTrack(run.session, run.location, PlayerPath(run.target, folder), file,
-                                     TrackTags(), work[done].second, static_cast<DWORD>(done + 1));
+    const std::optional<TrackTags> own = file.native == track.file.native ? tags.Take(done) : std::nullopt;
+    const WString target = PlayerPath(run.target, folder);
+    const DWORD cookie = static_cast<DWORD>(done + 1);
+    const SentTrack sent = own ? SendTaggedTrack(run.session, run.location, target, file, *own, work[done].second, cookie)
+                               : SendTrack(run.session, run.location, target, file, TrackTags(), work[done].second, cookie);
     progress.Finished();
     progress.Clear();
     if (sent.outcome == SendOutcome::kFailed) {

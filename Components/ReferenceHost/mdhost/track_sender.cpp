@@ -59,8 +59,13 @@ SentTrack SendTrack(HostSession& session, const WString& location, const WString
                     const TrackTags& given, DWORD mode, DWORD cookie, size_t taken) {
   TrackTags own;
   if (CanReadFileTags()) ReadFileTags(source.native, &own);
+  return SendTaggedTrack(session, location, target, source, MergeTags(given, own), mode, cookie, taken);
+}
+
+SentTrack SendTaggedTrack(HostSession& session, const WString& location, const WString& target,
+                          const SourceFile& source, const TrackTags& tags, DWORD mode, DWORD cookie, size_t taken) {
   HostItem item;
-  FillTrackItem(MergeTags(given, own), &item);
+  FillTrackItem(tags, &item);
 
   session.Callback().DropEvents(taken);
   DWORD outcome = 0;

@@ -46,6 +46,11 @@ WString SentName(const SourceFile& source);
 // reports is read alone; later ones the caller has not seen stay.
 SentTrack SendTrack(HostSession& session, const WString& location, const WString& target, const SourceFile& source,
                     const TrackTags& given, DWORD mode, DWORD cookie, size_t taken = SIZE_MAX);
+// The same with the tags the host hands over as they are: the file's own
+// are not read again.
+SentTrack SendTaggedTrack(HostSession& session, const WString& location, const WString& target,
+                          const SourceFile& source, const TrackTags& tags, DWORD mode, DWORD cookie,
+                          size_t taken = SIZE_MAX);
 
 // What follows the outcome word in the line a host shows for the file:
 // ": CODE (meaning)" for a failure, " (already on the player)", or " as PATH"
