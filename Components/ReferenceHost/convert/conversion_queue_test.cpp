@@ -60,8 +60,12 @@ TEST_F(ConversionQueueTest, RunsJobsAtOnceAndAnswersInOrder) {
     SCOPED_TRACE(names[i]);
     const ConversionOutcome outcome = queue.Wait(i);
     EXPECT_EQ(outcome.ok, i != 1) << outcome.problem;
-    if (i == 1) EXPECT_EQ(outcome.problem, "not an audio file");
-    if (outcome.ok) EXPECT_EQ(fs::u8path(outcome.mp3).stem(), fs::u8path(names[i]).stem());
+    if (i == 1) {
+      EXPECT_EQ(outcome.problem, "not an audio file");
+    }
+    if (outcome.ok) {
+      EXPECT_EQ(fs::u8path(outcome.mp3).stem(), fs::u8path(names[i]).stem());
+    }
   }
   EXPECT_EQ(most_, 2);
   EXPECT_EQ(queue.Converted(), 3u);

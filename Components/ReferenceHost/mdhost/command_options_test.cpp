@@ -179,10 +179,11 @@ TEST(CommandOptionsTest, EveryLimitIsWhatTheUsageShows) {
       lastCounted = !optionValue && !session && IsValueWord(word);
       if (lastCounted) most = std::max(most, ++count);
     }
-    if (unlimited)
+    if (unlimited) {
       EXPECT_EQ(command.maxPositionals, kAnyNumber);
-    else if (command.maxPositionals != kAnyNumber)
+    } else if (command.maxPositionals != kAnyNumber) {
       EXPECT_EQ(command.maxPositionals, most);
+    }
   }
 }
 

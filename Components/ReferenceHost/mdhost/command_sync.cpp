@@ -77,8 +77,6 @@ bool Gone(SyncRun& run, HRESULT hr) {
   return true;
 }
 
-void Fail(SyncRun& run, const std::string& what, HRESULT hr) { Fail(run, what, FailureWords(hr)); }
-
 CacheSource CacheSourceOf(const SourceTrack& track) { return {track.file.native, track.size, track.modified}; }
 
 // The file to send for a track: its own, or its MP3 once converted (the

@@ -30,8 +30,6 @@ const HRESULT kExists = HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
 const HRESULT kInvalidName = HRESULT_FROM_WIN32(123);
 const HRESULT kTooLong = HRESULT_FROM_WIN32(206);
 
-WString Wide(const std::string& text) { return wide::FromUtf8(text); }
-
 // Runs `body` in a child process with mounts of its own (as root, or in a
 // user namespace where the kernel allows it), so that what it mounts never
 // reaches the machine. The child's complaints, one a line, come back; a
