@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 #ifdef MD_AUDIO_CORPUS
@@ -37,8 +40,12 @@ TEST(TagPrefetchTest, EachTakeIsThatFilesOwnTags) {
   if (!CanReadFileTags()) GTEST_SKIP() << "this build reads no tags";
   ASSERT_TRUE(ReadNow(kCorpus + "/silence-44-s.flac").title.has_value()) << "the corpus is missing at " << kCorpus;
   const std::vector<std::vector<size_t>> orders = {{0, 1, 2, 3, 4, 5}, {2, 5}, {5}, {0, 4}};
-  for (const auto& order : orders) {
+  for (const auto& order : orders) for (bool readAheadFirst : {false, true}) {
+    SCOPED_TRACE(readAheadFirst ? "the thread first" : "the sends first");
     TagPrefetch prefetch(Files());
+    // Time for the thread to read every file ahead, so that the tags taken
+    // are the thread's and not the send's own read.
+    if (readAheadFirst) std::this_thread::sleep_for(std::chrono::milliseconds(300));
     for (size_t index : order) {
       SCOPED_TRACE(index);
       if (Files()[index].empty()) EXPECT_FALSE(prefetch.Take(index).has_value());
