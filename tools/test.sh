@@ -41,8 +41,16 @@ run_ctest() {
   if ctest --test-dir "$MD_BUILD_ROOT/$name" --output-on-failure -j "$MD_JOBS" "$@" 2>&1 | tee "$log"; then
     results+=("$name: passed$(md_retried_tests "$log"), $(md_lane_time)")
   else
-    results+=("$name: FAILED, $(md_lane_time)")
+    results+=("$name: FAILED$(md_failed_tests "$log"), $(md_lane_time)")
   fi
+}
+
+# The tests ctest lists as failed, so that the summary at the end of a long
+# log says which they were.
+md_failed_tests() {
+  local failed
+  failed=$(sed -n '/^The following tests FAILED:/,$s/^[[:space:]]*[0-9]* - \([^ ]*\) .*$/\1/p' "$1" | tr '\n' ' ')
+  [ -z "$failed" ] || printf ' (%s)' "${failed% }"
 }
 
 # The wall time since the lane began, build and tests together, so that each
