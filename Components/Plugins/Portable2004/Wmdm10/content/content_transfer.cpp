@@ -235,7 +235,7 @@ HRESULT Transfer::SendWithTags(IWMDMStorageControl3* control, UINT mode, ComPtr<
 
 HRESULT Transfer::SendAfterDeleting(ComPtr<IWMDMStorage>* created) {
   for (Replaced& replaced : replaced_) {
-    if (replaced.gone || !wide::EqualsIgnoreCaseAscii(replaced.name, fileName_)) continue;
+    if (replaced.gone || !wide::EqualsFolded(replaced.name, fileName_)) continue;
     NodeRef old = plugin_.Resolver().ResolveStorage(location_, replaced.path, RESOLVE_ITEM);
     RETURN_IF_FAILED(old ? plugin_.DeleteStorage(location_, replaced.path, old, false, false) : IPP_E_NOTFOUND);
     // Its node names a storage that is gone; the new file takes the key.
@@ -253,7 +253,7 @@ void Transfer::FinishReplacements(const WString& sentName) {
   for (Replaced& replaced : replaced_) {
     if (replaced.gone) continue;
     NodeRef old = plugin_.Resolver().ResolveStorage(location_, replaced.path, RESOLVE_ITEM);
-    if (wide::EqualsIgnoreCaseAscii(replaced.name, sentName)) {
+    if (wide::EqualsFolded(replaced.name, sentName)) {
       if (old) plugin_.ReportRemoval(location_, replaced.path, old);
       replaced.gone = true;
     } else {

@@ -9,8 +9,10 @@ namespace {
 constexpr UINT kNameChars = 259;
 
 // Reads names off an enumerator until one equals `name`. Failing that, the
-// one storage whose name differs in case only; two such are ambiguous and
-// none is found (a device whose file system tells case apart holds both).
+// one storage whose name differs in case only, case folded beyond ASCII as
+// the cards players carry fold it ("Ärger" is "ärger" there); two such are
+// ambiguous and none is found (a device whose file system tells case apart
+// holds both).
 HRESULT FindByEnumeration(IWMDMEnumStorage* enumerator, const WString& name, IWMDMStorage** found) {
   HRESULT failure = S_OK;
   ComPtr<IWMDMStorage> caseAside;
@@ -33,7 +35,7 @@ HRESULT FindByEnumeration(IWMDMEnumStorage* enumerator, const WString& name, IWM
       *found = candidate.Detach();
       return S_OK;
     }
-    if (wide::EqualsIgnoreCaseAscii(text, name)) {
+    if (wide::EqualsFolded(text, name)) {
       ambiguous = ambiguous || caseAside;
       caseAside = candidate;
     }

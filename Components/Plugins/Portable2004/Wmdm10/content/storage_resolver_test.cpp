@@ -245,6 +245,38 @@ TEST_F(StorageResolverTest, LookupsRefuseAMissingObjectAndReportAFailedEnumerati
   EXPECT_EQ(FindChildStorage(music->storage, W("zero.mp3"), &found), S_OK) << "but does not hide a later match";
 }
 
+// The cards players carry compare names without regard to case in more
+// than ASCII; a name read off the folder matches as they would match it.
+// (The device's own answer by name is refused here, so the names are read.)
+TEST_F(StorageResolverTest, AFolderIsSearchedWithoutRegardToCaseBeyondAscii) {
+  AddFile(music_, W("\u00c4rger.mp3"), 10);        // Ärger
+  AddFile(music_, W("\u0416\u0443\u043a.mp3"), 10);  // Жук
+  AddFile(music_, W("\u00f6l.mp3"), 10);           // öl, and
+  AddFile(music_, W("\u00d6l.mp3"), 10);           // Öl: two that differ in case only
+  NodeRef music = Resolve(W("\\Music"));
+  ASSERT_TRUE(music);
+  const struct {
+    const WCHAR *asked, *found;  // "<null>": none
+  } rows[] = {
+      {W("\u00e4rger.mp3"), W("\u00c4rger.mp3")},
+      {W("\u00c4RGER.MP3"), W("\u00c4rger.mp3")},
+      {W("\u0436\u0423\u041a.mp3"), W("\u0416\u0443\u043a.mp3")},
+      {W("arger.mp3"), W("<null>")},        // case only: a letter's marks still count
+      {W("\u00d6l.mp3"), W("\u00d6l.mp3")},  // the exact name first
+      {W("\u00d6L.mp3"), W("<null>")},     // two in another case: neither is guessed
+  };
+  for (const auto& row : rows) {
+    model_->Faults().Inject(ObjectKind::Storage, "GetStorage", E_FAIL, 1, music_);
+    ComPtr<IWMDMStorage> found;
+    const HRESULT hr = FindChildStorage(music->storage, row.asked, &found);
+    WCHAR name[260] = {};
+    if (found) found->GetName(name, 260);
+    EXPECT_EQ(wide::ToUtf8(found ? WString(name) : WString(W("<null>"))), wide::ToUtf8(row.found))
+        << wide::ToUtf8(row.asked);
+    EXPECT_EQ(hr, found ? S_OK : S_FALSE) << wide::ToUtf8(row.asked);
+  }
+}
+
 TEST_F(StorageResolverTest, ClearingTheNodeCacheDropsTheParentFolderAtTheNextResolution) {
   ASSERT_TRUE(Resolve(W("\\Music\\a.mp3")));
   plugin_.Resolver().ClearNodeCache();
